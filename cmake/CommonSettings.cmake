@@ -1,0 +1,17 @@
+# Compile settings shared by every target of the project, set once here.
+add_library(tallvane_settings INTERFACE)
+target_compile_features(tallvane_settings INTERFACE cxx_std_20)
+target_compile_definitions(tallvane_settings INTERFACE
+    QT_NO_CAST_FROM_ASCII
+    QT_NO_CAST_TO_ASCII
+    QT_NO_CONTEXTLESS_CONNECT
+    QT_USE_QSTRINGBUILDER
+    TALLVANE_VERSION="${PROJECT_VERSION}")
+target_compile_options(tallvane_settings INTERFACE
+    -Wall -Wextra -pedantic-errors
+    $<$<BOOL:${TALLVANE_WERROR}>:-Werror>)
+if(TALLVANE_SANITIZE)
+    target_compile_options(tallvane_settings INTERFACE
+        -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+    target_link_options(tallvane_settings INTERFACE -fsanitize=address,undefined)
+endif()

@@ -1,0 +1,44 @@
+#include "commands.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+const char* const Usage =
+    "Usage:\n"
+    "  tallvane [MEETFILE]                          the desktop program; opens MEETFILE at start\n"
+    "  tallvane serve MEETFILE [--port N] [--pin PIN]\n"
+    "                                               the scoring server without windows\n"
+    "  tallvane import TRANSFERFILE [MEETFILE] [--force]\n"
+    "                                               imports a transfer file into a new meet file\n"
+    "  tallvane export MEETFILE TRANSFERFILE [--force]\n"
+    "                                               writes the meet to a transfer file\n"
+    "  tallvane --help | --version\n"
+    "\n"
+    "The data folder is $TALLVANE_DATA_DIR when set, else ~/.local/share/Tallvane.\n";
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const char* command = argc > 1 ? argv[1] : "";
+    if (std::strcmp(command, "--help") == 0 || std::strcmp(command, "-h") == 0) {
+        std::fputs(Usage, stdout);
+        return 0;
+    }
+    if (std::strcmp(command, "--version") == 0) {
+        std::printf("tallvane %s\n", TALLVANE_VERSION);
+        return 0;
+    }
+    if (std::strcmp(command, "serve") == 0)
+        return runServeCommand(argc, argv);
+    if (std::strcmp(command, "import") == 0)
+        return runImportCommand(argc, argv);
+    if (std::strcmp(command, "export") == 0)
+        return runExportCommand(argc, argv);
+    if (command[0] == '-') {
+        std::fprintf(stderr, "tallvane: unknown option %s\n\n%s", command, Usage);
+        return 2;
+    }
+    return runDesktop(argc, argv);
+}

@@ -1,0 +1,249 @@
+#include "meetdatabase.h"
+
+#include "meetschema.h"
+
+#include <QAtomicInteger>
+#include <QFileInfo>
+#include <QSet>
+#include <QSqlError>
+#include <QSqlRecord>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+QString nextConnectionName() {
+    static QAtomicInteger<quint64> counter;
+    return u"meet-"_s + QString::number(++counter);
+}
+
+QString errorText(const QSqlError& error) {
+    const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
+    return text.isEmpty() ? u"unknown database error"_s : text;
+}
+
+// Statements built from fixed fragments form a small set; the cap only guards
+// against an unexpected stream of distinct texts.
+constexpr int MaxCachedStatements = 256;
+
+} // namespace
+
+MeetDatabase::MeetDatabase() : mConnectionName(nextConnectionName()) {}
+
+MeetDatabase::~MeetDatabase() { close(); }
+
+bool MeetDatabase::createMeetDatabase(const QString& path, QString* error) {
+    auto report = [error](const QString& text) {
+        if (error)
+            *error = text;
+        return false;
+    };
+    if (QFileInfo::exists(path))
+        return report(u"The file %1 already exists."_s.arg(path));
+
+    const QString name = nextConnectionName();
+    bool ok = true;
+    QString failure;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, name);
+        db.setDatabaseName(path);
+        if (!db.open()) {
+            ok = false;
+            failure = errorText(db.lastError());
+        }
+        if (ok) {
+            QSqlQuery query(db);
+            QStringList statements{u"PRAGMA journal_mode=WAL"_s, u"BEGIN"_s};
+            for (const MeetSchema::Table& table : MeetSchema::tables())
+                statements.append(MeetSchema::createStatement(table));
+            statements.append(
+                u"INSERT INTO current_settings(sessionid, session_desc) VALUES('', '')"_s);
+            statements.append(u"COMMIT"_s);
+            for (const QString& statement : statements) {
+                if (!query.exec(statement)) {
+                    ok = false;
+                    failure = errorText(query.lastError());
+                    break;
+                }
+            }
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    if (!ok)
+        return report(u"The meet file %1 could not be created: %2"_s.arg(path, failure));
+    return true;
+}
+
+bool MeetDatabase::open(const QString& path) {
+    close();
+    const QFileInfo info(path);
+    if (!info.exists())
+        return fail(u"The file %1 does not exist."_s.arg(path));
+    if (!info.isFile())
+        return fail(u"%1 is not a file."_s.arg(path));
+
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, mConnectionName);
+        db.setDatabaseName(info.absoluteFilePath());
+        db.setConnectOptions(u"QSQLITE_BUSY_TIMEOUT=5000"_s);
+        if (!db.open()) {
+            const QString error = errorText(db.lastError());
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(mConnectionName);
+            return fail(u"%1 could not be opened: %2"_s.arg(path, error));
+        }
+    }
+    mOpen = true;
+    mPath = info.absoluteFilePath();
+
+    const DbRows names = select(u"SELECT name FROM sqlite_master WHERE type = 'table'"_s);
+    QSet<QString> present;
+    for (int i = 0; i < names.count(); ++i)
+        present.insert(names.text(i, u"name"_s).toLower());
+    bool isMeet = names.ok();
+    for (const MeetSchema::Table& table : MeetSchema::tables())
+        isMeet = isMeet && present.contains(table.name.toLower());
+    if (!isMeet) {
+        const QString reason = names.ok() ? u"it holds no meet"_s : names.error();
+        close();
+        return fail(u"%1 is not a Tallvane meet file (%2)."_s.arg(path, reason));
+    }
+    applyConnectionSettings();
+    mLastError.clear();
+    return true;
+}
+
+void MeetDatabase::applyConnectionSettings() {
+    // WAL with full sync: a confirmed score survives a crash or a power cut.
+    // The tables have no indexes, so a page cache holding the whole meet makes
+    // the scans cheap.
+    select(u"PRAGMA journal_mode=WAL"_s);
+    execute(u"PRAGMA synchronous=FULL"_s);
+    execute(u"PRAGMA cache_size=-65536"_s);
+}
+
+void MeetDatabase::close() {
+    qDeleteAll(mStatements);
+    mStatements.clear();
+    if (!mOpen)
+        return;
+    {
+        QSqlDatabase db = QSqlDatabase::database(mConnectionName, false);
+        if (db.isOpen())
+            db.close();
+    }
+    QSqlDatabase::removeDatabase(mConnectionName);
+    mOpen = false;
+    mPath.clear();
+}
+
+QSqlDatabase MeetDatabase::connection() const {
+    return QSqlDatabase::database(mConnectionName, false);
+}
+
+bool MeetDatabase::fail(const QString& error) {
+    mLastError = error;
+    return false;
+}
+
+QSqlQuery* MeetDatabase::prepared(const QString& sql, const QVariantList& values) {
+    if (!mOpen) {
+        fail(u"No meet file is open."_s);
+        return nullptr;
+    }
+    QSqlQuery* query = mStatements.value(sql);
+    if (!query) {
+        if (mStatements.size() >= MaxCachedStatements) {
+            qDeleteAll(mStatements);
+            mStatements.clear();
+        }
+        auto fresh = std::make_unique<QSqlQuery>(connection());
+        fresh->setForwardOnly(true);
+        if (!fresh->prepare(sql)) {
+            fail(errorText(fresh->lastError()));
+            return nullptr;
+        }
+        query = fresh.release();
+        mStatements.insert(sql, query);
+    }
+    for (int i = 0; i < values.size(); ++i)
+        query->bindValue(i, values[i]);
+    return query;
+}
+
+bool MeetDatabase::execute(const QString& sql, const QVariantList& values) {
+    QSqlQuery* query = prepared(sql, values);
+    if (!query)
+        return false;
+    const bool ok = query->exec();
+    mRowsAffected = ok ? query->numRowsAffected() : 0;
+    const QString error = ok ? QString() : errorText(query->lastError());
+    query->finish();
+    return ok ? true : fail(error);
+}
+
+DbRows MeetDatabase::select(const QString& sql, const QVariantList& values) {
+    QSqlQuery* query = prepared(sql, values);
+    if (!query)
+        return DbRows::failure(mLastError);
+    if (!query->exec()) {
+        fail(errorText(query->lastError()));
+        query->finish();
+        return DbRows::failure(mLastError);
+    }
+    DbRows rows;
+    const QSqlRecord record = query->record();
+    const int columns = record.count();
+    QStringList names;
+    names.reserve(columns);
+    for (int i = 0; i < columns; ++i)
+        names.append(record.fieldName(i));
+    rows.setColumns(names);
+    while (query->next()) {
+        QVariantList values;
+        values.reserve(columns);
+        for (int i = 0; i < columns; ++i)
+            values.append(query->isNull(i) ? QVariant() : query->value(i));
+        rows.appendRow(std::move(values));
+    }
+    const QSqlError error = query->lastError();
+    query->finish();
+    if (error.isValid()) {
+        fail(errorText(error));
+        return DbRows::failure(mLastError);
+    }
+    return rows;
+}
+
+bool MeetDatabase::beginTransaction() {
+    if (!mOpen)
+        return fail(u"No meet file is open."_s);
+    QSqlDatabase db = connection();
+    return db.transaction() ? true : fail(errorText(db.lastError()));
+}
+
+bool MeetDatabase::commit() {
+    QSqlDatabase db = connection();
+    if (db.commit())
+        return true;
+    fail(errorText(db.lastError()));
+    db.rollback();
+    return false;
+}
+
+bool MeetDatabase::rollback() {
+    QSqlDatabase db = connection();
+    return db.rollback() ? true : fail(errorText(db.lastError()));
+}
+
+bool MeetDatabase::ensureHeartBeatColumn() {
+    const DbRows columns = select(u"SELECT name FROM pragma_table_info('Connections')"_s);
+    if (!columns.ok())
+        return false;
+    for (int i = 0; i < columns.count(); ++i) {
+        if (columns.text(i, u"name"_s).compare(u"HeartBeat"_s, Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return execute(u"ALTER TABLE Connections ADD COLUMN HeartBeat INTEGER"_s);
+}

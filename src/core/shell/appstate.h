@@ -1,0 +1,69 @@
+#pragma once
+
+#include "db/meetdatabase.h"
+
+#include <QObject>
+#include <QString>
+
+// The application's state for the life of the process: the data folder, the
+// port and PIN of the settings files, the open meet file and its database
+// connection, and the judges per event of the open meet.
+class AppState : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr auto DefaultPin = "3917";
+    static constexpr auto DefaultPort = "10120";
+
+    explicit AppState(const QString& dataFolder, QObject* parent = nullptr);
+
+    QString dataFolder() const { return mDataFolder; }
+    QString pinFilePath() const;
+    QString portFilePath() const;
+
+    // Writes the default pin.txt / port.txt when missing, then reads both.
+    void loadSettings();
+
+    QString portNumber() const { return mPortNumber; }
+    void setPortNumber(const QString& port) { mPortNumber = port; }
+    QString pin() const { return mPin; }
+    void setPin(const QString& pin);
+
+    QString readPortFile() const;
+    QString readPinFile() const;
+    bool savePortFile(const QString& value, QString* error = nullptr);
+    bool savePinFile(const QString& value, QString* error = nullptr);
+
+    int numJudges() const { return mNumJudges; }
+    void setNumJudges(int judges);
+
+    bool isMeetOpen() const { return !mMeetFilePath.isEmpty(); }
+    QString meetFilePath() const { return mMeetFilePath; }
+    QString meetBaseName() const { return mMeetBaseName; }
+    void setMeetBaseName(const QString& name) { mMeetBaseName = name; }
+    MeetDatabase& meetDb() { return mMeetDb; }
+
+    // Opens a meet file: connects, checks that it is a meet, empties Connections
+    // (no station is connected yet). On failure nothing is left open.
+    bool openMeetFile(const QString& path, QString* error = nullptr);
+    // Closes the meet database; the state returns to "no meet open".
+    void closeMeetFile();
+
+    // The file name up to (not including) its first ".".
+    static QString meetBaseNameOf(const QString& path);
+
+Q_SIGNALS:
+    void meetOpened();
+    void meetClosed();
+    void numJudgesChanged(int judges);
+    void pinChanged(const QString& pin);
+
+private:
+    QString mDataFolder;
+    QString mPortNumber;
+    QString mPin;
+    int mNumJudges = 0;
+    QString mMeetFilePath;
+    QString mMeetBaseName;
+    MeetDatabase mMeetDb;
+};

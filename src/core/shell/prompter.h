@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+// Every modal question and message goes through one Prompter: message boxes in
+// the desktop program, stderr in headless mode, a scripted fake in tests.
+// The calls never block: the answer arrives through the callback once the
+// operator has given it (at once for the fake), so no nested event loop runs.
+class Prompter {
+public:
+    enum class Icon { None, Information, Warning, Critical };
+
+    virtual ~Prompter() = default;
+
+    // A message with one OK button; `closed` runs when it has been dismissed.
+    virtual void showMessage(const QString& text, Icon icon, std::function<void()> closed = {}) = 0;
+
+    // A question with Yes and No; `answered` gets true for Yes.
+    virtual void askYesNo(const QString& text, std::function<void(bool yes)> answered) = 0;
+
+    // The open-file dialog with one filter entry ("Tallvane Files(*.tallvane)" style
+    // display text and pattern are given whole in `filter`). `chosen` gets the full
+    // path, or the empty text when the dialog was cancelled.
+    virtual void chooseOpenFile(const QString& title, const QString& filter, const QString& folder,
+                                std::function<void(const QString& path)> chosen) = 0;
+
+    // The save-file dialog, proposing `proposedPath`.
+    virtual void chooseSaveFile(const QString& title, const QString& filter,
+                                const QString& proposedPath,
+                                std::function<void(const QString& path)> chosen) = 0;
+};

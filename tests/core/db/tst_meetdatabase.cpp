@@ -1,0 +1,149 @@
+#include "db/dbtransaction.h"
+#include "db/meetdatabase.h"
+#include "db/meetschema.h"
+#include "tempmeet.h"
+
+#include <QFile>
+#include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
+
+class TestMeetDatabase : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void newFileHasTheWholeSchema() {
+        TempMeet temp;
+        MeetDatabase db;
+        QVERIFY2(db.open(temp.createMeetFile()), qPrintable(db.lastError()));
+
+        const QList<int> expected{27, 50, 4, 10, 11, 4, 52, 24, 28, 20, 14, 114, 8, 9, 2};
+        const DbRows tables =
+            db.select(u"SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY rowid"_s);
+        QCOMPARE(tables.count(), 15);
+        int total = 0;
+        for (int t = 0; t < 15; ++t) {
+            const MeetSchema::Table& table = MeetSchema::tables()[t];
+            QCOMPARE(tables.text(t, u"name"_s), table.name);
+            const DbRows all = db.select(u"SELECT * FROM "_s + MeetSchema::quotedName(table.name));
+            QVERIFY2(all.ok(), qPrintable(all.error()));
+            QCOMPARE(all.columnNames().size(), expected[t]);
+            for (int c = 0; c < table.columns.size(); ++c)
+                QCOMPARE(all.columnNames()[c], table.columns[c].name);
+            total += int(all.columnNames().size());
+        }
+        QCOMPARE(total, 377);
+        const DbRows indexes =
+            db.select(u"SELECT count(*) AS n FROM sqlite_master WHERE type = 'index'"_s);
+        QCOMPARE(indexes.value(0, u"N"_s).toInt(), 0);
+
+        const DbRows settings = db.select(u"SELECT sessionid, session_desc FROM current_settings"_s);
+        QCOMPARE(settings.count(), 1);
+        QVERIFY(!settings.isNull(0, u"sessionid"_s));
+        QCOMPARE(settings.value(0, u"SESSION_DESC"_s), QVariant(QString()));
+    }
+
+    void gymnastWithOnlyANumberHasNullsAndFalseBooleans() {
+        TempMeet temp;
+        MeetDatabase db;
+        QVERIFY(db.open(temp.createMeetFile()));
+        QVERIFY(db.execute(u"INSERT INTO Gymnasts(Num) VALUES(?)"_s, {u"007"_s}));
+        const DbRows rows = db.select(u"SELECT * FROM Gymnasts"_s);
+        QCOMPARE(rows.count(), 1);
+        const MeetSchema::Table& gymnasts = *MeetSchema::table(u"gymnasts"_s);
+        int booleans = 0;
+        for (int c = 0; c < gymnasts.columns.size(); ++c) {
+            const QVariant v = rows.value(0, c);
+            if (gymnasts.columns[c].type == MeetSchema::ColumnType::Boolean) {
+                ++booleans;
+                QCOMPARE(v.toInt(), 0);
+            } else if (c == 1) {
+                QCOMPARE(v.toString(), u"007"_s);
+            } else {
+                QVERIFY2(!v.isValid(), qPrintable(gymnasts.columns[c].name));
+            }
+        }
+        QCOMPARE(booleans, 10);
+        QVERIFY(!db.execute(u"INSERT INTO Gymnasts(Num, Scratched) VALUES('1', NULL)"_s));
+    }
+
+    void textLengthsAreEnforcedWithAClearError() {
+        TempMeet temp;
+        MeetDatabase db;
+        QVERIFY(db.open(temp.createMeetFile()));
+        QVERIFY(db.execute(u"INSERT INTO Gymnasts(Num, Level) VALUES(?, ?)"_s,
+                           {u"1"_s, u"12345"_s}));
+        QVERIFY(!db.execute(u"INSERT INTO Gymnasts(Num, Level) VALUES(?, ?)"_s,
+                            {u"2"_s, u"123456"_s}));
+        QVERIFY2(db.lastError().contains(u"Gymnasts.Level is longer than 5 characters"_s),
+                 qPrintable(db.lastError()));
+        // Characters, not bytes, are counted.
+        QVERIFY(db.execute(u"INSERT INTO Gymnasts(Num, Level) VALUES(?, ?)"_s,
+                           {u"3"_s, u"ééééé"_s}));
+    }
+
+    void valuesAreBoundAndNamesAreCaseInsensitive() {
+        TempMeet temp;
+        MeetDatabase db;
+        QVERIFY(db.open(temp.createMeetFile()));
+        QVERIFY(db.execute(u"INSERT INTO scoreboardqueue(num, GymnastName) VALUES(?, ?)"_s,
+                           {u"5"_s, u"Maya O'Neil'; DROP TABLE Gymnasts; --"_s}));
+        const DbRows rows = db.select(u"SELECT GymnastName AS who FROM ScoreBoardQueue"_s);
+        QCOMPARE(rows.text(0, u"WHO"_s), u"Maya O'Neil'; DROP TABLE Gymnasts; --"_s);
+        QVERIFY(db.select(u"SELECT * FROM [age groups]"_s).ok());
+        QVERIFY(db.select(u"SELECT num FROM Gymnasts"_s).ok());
+    }
+
+    void transactionRollsBackUnlessCommitted() {
+        TempMeet temp;
+        MeetDatabase db;
+        QVERIFY(db.open(temp.createMeetFile()));
+        {
+            DbTransaction transaction(db);
+            QVERIFY(db.execute(u"INSERT INTO Gymnasts(Num) VALUES('1')"_s));
+        }
+        QCOMPARE(db.select(u"SELECT * FROM Gymnasts"_s).count(), 0);
+        {
+            DbTransaction transaction(db);
+            QVERIFY(db.execute(u"INSERT INTO Gymnasts(Num) VALUES('1')"_s));
+            QVERIFY(transaction.commit());
+        }
+        QCOMPARE(db.select(u"SELECT * FROM Gymnasts"_s).count(), 1);
+    }
+
+    void refusesFilesThatAreNoMeet() {
+        TempMeet temp;
+        MeetDatabase db;
+        QVERIFY(!db.open(temp.path(u"missing.tallvane"_s)));
+        QVERIFY(!QFile::exists(temp.path(u"missing.tallvane"_s))); // never created
+
+        QFile text(temp.path(u"notes.tallvane"_s));
+        QVERIFY(text.open(QIODevice::WriteOnly));
+        text.write("These are not the meet results you are looking for.\n");
+        text.close();
+        QVERIFY(!db.open(text.fileName()));
+        QVERIFY(!db.isOpen());
+        QVERIFY(!db.lastError().isEmpty());
+
+        QVERIFY(!MeetDatabase::createMeetDatabase(text.fileName()));
+    }
+
+    void addsTheMissingHeartBeatColumn() {
+        TempMeet temp;
+        const QString file = temp.createMeetFile();
+        {
+            MeetDatabase db;
+            QVERIFY(db.open(file));
+            QVERIFY(db.execute(u"ALTER TABLE Connections DROP COLUMN HeartBeat"_s));
+            QVERIFY(!db.select(u"SELECT HeartBeat FROM Connections"_s).ok());
+        }
+        MeetDatabase db;
+        QVERIFY(db.open(file));
+        QVERIFY(db.ensureHeartBeatColumn());
+        QVERIFY(db.ensureHeartBeatColumn());
+        QVERIFY(db.select(u"SELECT HeartBeat FROM Connections"_s).ok());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestMeetDatabase)
+#include "tst_meetdatabase.moc"

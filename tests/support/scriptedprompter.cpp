@@ -1,0 +1,61 @@
+#include "scriptedprompter.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+QStringList ScriptedPrompter::messages() const {
+    QStringList texts;
+    for (const Shown& s : mShown) {
+        if (s.kind == u"message"_s)
+            texts.append(s.text);
+    }
+    return texts;
+}
+
+QStringList ScriptedPrompter::questions() const {
+    QStringList texts;
+    for (const Shown& s : mShown) {
+        if (s.kind == u"question"_s)
+            texts.append(s.text);
+    }
+    return texts;
+}
+
+QString ScriptedPrompter::lastMessage() const {
+    const QStringList all = messages();
+    return all.isEmpty() ? QString() : all.last();
+}
+
+void ScriptedPrompter::showMessage(const QString& text, Icon icon, std::function<void()> closed) {
+    mShown.append({u"message"_s, text, icon});
+    if (closed)
+        closed();
+}
+
+void ScriptedPrompter::askYesNo(const QString& text, std::function<void(bool)> answered) {
+    mShown.append({u"question"_s, text, Icon::None});
+    const bool yes = mAnswers.isEmpty() ? false : mAnswers.dequeue();
+    if (answered)
+        answered(yes);
+}
+
+void ScriptedPrompter::chooseOpenFile(const QString& title, const QString& filter,
+                                      const QString& folder,
+                                      std::function<void(const QString&)> chosen) {
+    mShown.append({u"open"_s, title, Icon::None});
+    lastFilter = filter;
+    lastFolderOrProposal = folder;
+    const QString path = mFiles.isEmpty() ? QString() : mFiles.dequeue();
+    if (chosen)
+        chosen(path);
+}
+
+void ScriptedPrompter::chooseSaveFile(const QString& title, const QString& filter,
+                                      const QString& proposedPath,
+                                      std::function<void(const QString&)> chosen) {
+    mShown.append({u"save"_s, title, Icon::None});
+    lastFilter = filter;
+    lastFolderOrProposal = proposedPath;
+    const QString path = mFiles.isEmpty() ? QString() : mFiles.dequeue();
+    if (chosen)
+        chosen(path);
+}

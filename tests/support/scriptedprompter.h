@@ -1,0 +1,46 @@
+#pragma once
+
+#include "shell/prompter.h"
+
+#include <QList>
+#include <QQueue>
+#include <QString>
+
+// Answers modal questions from a script and records everything it was shown.
+// Callbacks run at once, as if the operator answered instantly.
+class ScriptedPrompter : public Prompter {
+public:
+    struct Shown {
+        QString kind; // "message", "question", "open", "save"
+        QString text;
+        Icon icon = Icon::None;
+    };
+
+    // Answers for the next questions, in order; an unscripted question gets No.
+    void answerYes() { mAnswers.enqueue(true); }
+    void answerNo() { mAnswers.enqueue(false); }
+    // Paths for the next file dialogs, in order; "" cancels; unscripted ones cancel.
+    void chooseFile(const QString& path) { mFiles.enqueue(path); }
+
+    const QList<Shown>& shown() const { return mShown; }
+    QStringList messages() const; // texts of the messages, in order
+    QStringList questions() const;
+    QString lastMessage() const;
+    void clear() { mShown.clear(); }
+
+    void showMessage(const QString& text, Icon icon, std::function<void()> closed = {}) override;
+    void askYesNo(const QString& text, std::function<void(bool)> answered) override;
+    void chooseOpenFile(const QString& title, const QString& filter, const QString& folder,
+                        std::function<void(const QString&)> chosen) override;
+    void chooseSaveFile(const QString& title, const QString& filter, const QString& proposedPath,
+                        std::function<void(const QString&)> chosen) override;
+
+    // What the last file dialog was opened with.
+    QString lastFilter;
+    QString lastFolderOrProposal;
+
+private:
+    QList<Shown> mShown;
+    QQueue<bool> mAnswers;
+    QQueue<QString> mFiles;
+};

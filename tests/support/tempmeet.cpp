@@ -1,0 +1,49 @@
+#include "tempmeet.h"
+
+#include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
+
+TempMeet::TempMeet() { QVERIFY2(mDir.isValid(), "temporary folder"); }
+
+QString TempMeet::createMeetFile(const QString& fileName) {
+    const QString file = path(fileName);
+    QString error;
+    if (!MeetDatabase::createMeetDatabase(file, &error))
+        qFatal("creating %s failed: %s", qPrintable(file), qPrintable(error));
+    return file;
+}
+
+QString TempMeet::createSampleMeet(const QString& fileName) {
+    const QString file = createMeetFile(fileName);
+    MeetDatabase db;
+    if (!db.open(file))
+        qFatal("opening %s failed: %s", qPrintable(file), qPrintable(db.lastError()));
+    auto run = [&db](const QString& sql, const QVariantList& values = {}) {
+        if (!db.execute(sql, values))
+            qFatal("%s: %s", qPrintable(sql), qPrintable(db.lastError()));
+    };
+    run(u"INSERT INTO Meets(MeetID, Name, Facility, City, State, Zip, Start_Date, End_Date, "
+        "Director, UseAgeDiv, Num_Judges) VALUES(1, 'Spring Classic', 'Riverside Gym', "
+        "'Springfield', 'IL', '02139', '2026-03-14', '2026-03-15', 'Dana Lee', 1, 3)"_s);
+    run(u"INSERT INTO Sessions(MeetID, Session, \"Desc\", SDate) VALUES(1, 1, 'Saturday AM', "
+        "'2026-03-14'), (1, 2, 'Saturday PM', '2026-03-14')"_s);
+    run(u"INSERT INTO Gyms(gymid, \"official name\", \"Short Name\") VALUES(1, 'Riverside "
+        "Gymnastics Academy', 'Riverside'), (2, 'O''Malley Tumbling', 'O''Malley')"_s);
+    run(u"INSERT INTO Levels(EventID, Level) VALUES(1, '4'), (1, '5')"_s);
+    run(u"INSERT INTO \"Age Groups\"(EventID, Level, MeetID, AgeID, Name, Low_Age, High_Age) "
+        "VALUES(1, '4', 1, 1, 'Junior', 0, 9), (1, '4', 1, 2, 'Senior', 10, 99)"_s);
+    const QString insertGymnast =
+        u"INSERT INTO Gymnasts(MeetID, Num, First_Name, Last_Name, Level, Birthday, Session, "
+        "Gym, Squad, \"Order\") VALUES(1, ?, ?, ?, ?, ?, ?, ?, ?, ?)"_s;
+    run(insertGymnast, {u"101"_s, u"Ava"_s, u"Brooks"_s, u"4"_s, u"2016-05-02"_s, u"1"_s, 1,
+                        u"A"_s, 1});
+    run(insertGymnast, {u"102"_s, u"Maya"_s, u"O'Neil"_s, u"4"_s, u"2012-11-20"_s, u"1"_s, 2,
+                        u"A"_s, 2});
+    run(insertGymnast, {u"103"_s, u"Zoë"_s, u"Carter"_s, u"5"_s, QVariant(), u"1"_s, 1,
+                        u"B"_s, 1});
+    run(insertGymnast, {u"201"_s, u"Lena"_s, u"Park"_s, u"5"_s, u"2013-01-09"_s, u"2"_s, 2,
+                        u"A"_s, 1});
+    db.close();
+    return file;
+}
