@@ -6,6 +6,10 @@ BUILD_TYPE ?= RelWithDebInfo
 CMAKE_FLAGS ?=
 PACKAGES := cmake ninja-build g++ qt6-base-dev libqt6sql6-sqlite libgl-dev
 
+# ccache, when installed, shares compiled objects between checkouts.
+export CCACHE_BASEDIR := $(CURDIR)
+export CCACHE_SLOPPINESS := pch_defines,time_macros,include_file_mtime,include_file_ctime
+
 .PHONY: all deps configure build test run bench clean
 
 all: build

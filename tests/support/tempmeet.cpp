@@ -4,7 +4,9 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-TempMeet::TempMeet() { QVERIFY2(mDir.isValid(), "temporary folder"); }
+TempMeet::TempMeet() {
+    QVERIFY2(mDir.isValid(), "temporary folder");
+}
 
 QString TempMeet::createMeetFile(const QString& fileName) {
     const QString file = path(fileName);
@@ -36,14 +38,13 @@ QString TempMeet::createSampleMeet(const QString& fileName) {
     const QString insertGymnast =
         u"INSERT INTO Gymnasts(MeetID, Num, First_Name, Last_Name, Level, Birthday, Session, "
         "Gym, Squad, \"Order\") VALUES(1, ?, ?, ?, ?, ?, ?, ?, ?, ?)"_s;
-    run(insertGymnast, {u"101"_s, u"Ava"_s, u"Brooks"_s, u"4"_s, u"2016-05-02"_s, u"1"_s, 1,
-                        u"A"_s, 1});
-    run(insertGymnast, {u"102"_s, u"Maya"_s, u"O'Neil"_s, u"4"_s, u"2012-11-20"_s, u"1"_s, 2,
-                        u"A"_s, 2});
-    run(insertGymnast, {u"103"_s, u"Zoë"_s, u"Carter"_s, u"5"_s, QVariant(), u"1"_s, 1,
-                        u"B"_s, 1});
-    run(insertGymnast, {u"201"_s, u"Lena"_s, u"Park"_s, u"5"_s, u"2013-01-09"_s, u"2"_s, 2,
-                        u"A"_s, 1});
+    run(insertGymnast,
+        {u"101"_s, u"Ava"_s, u"Brooks"_s, u"4"_s, u"2016-05-02"_s, u"1"_s, 1, u"A"_s, 1});
+    run(insertGymnast,
+        {u"102"_s, u"Maya"_s, u"O'Neil"_s, u"4"_s, u"2012-11-20"_s, u"1"_s, 2, u"A"_s, 2});
+    run(insertGymnast, {u"103"_s, u"Zoë"_s, u"Carter"_s, u"5"_s, QVariant(), u"1"_s, 1, u"B"_s, 1});
+    run(insertGymnast,
+        {u"201"_s, u"Lena"_s, u"Park"_s, u"5"_s, u"2013-01-09"_s, u"2"_s, 2, u"A"_s, 1});
     db.close();
     return file;
 }

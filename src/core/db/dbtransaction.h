@@ -6,7 +6,9 @@
 // commit() was called and succeeded.
 class DbTransaction {
 public:
-    explicit DbTransaction(MeetDatabase& db) : mDb(db), mActive(db.beginTransaction()) {}
+    explicit DbTransaction(MeetDatabase& db)
+        : mDb(db)
+        , mActive(db.beginTransaction()) {}
     ~DbTransaction() {
         if (mActive)
             mDb.rollback();

@@ -28,9 +28,12 @@ constexpr int MaxCachedStatements = 256;
 
 } // namespace
 
-MeetDatabase::MeetDatabase() : mConnectionName(nextConnectionName()) {}
+MeetDatabase::MeetDatabase()
+    : mConnectionName(nextConnectionName()) {}
 
-MeetDatabase::~MeetDatabase() { close(); }
+MeetDatabase::~MeetDatabase() {
+    close();
+}
 
 bool MeetDatabase::createMeetDatabase(const QString& path, QString* error) {
     auto report = [error](const QString& text) {

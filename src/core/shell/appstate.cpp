@@ -7,10 +7,15 @@
 using namespace Qt::Literals::StringLiterals;
 
 AppState::AppState(const QString& dataFolder, QObject* parent)
-    : QObject(parent), mDataFolder(dataFolder) {}
+    : QObject(parent)
+    , mDataFolder(dataFolder) {}
 
-QString AppState::pinFilePath() const { return mDataFolder + u"/pin.txt"_s; }
-QString AppState::portFilePath() const { return mDataFolder + u"/port.txt"_s; }
+QString AppState::pinFilePath() const {
+    return mDataFolder + u"/pin.txt"_s;
+}
+QString AppState::portFilePath() const {
+    return mDataFolder + u"/port.txt"_s;
+}
 
 void AppState::loadSettings() {
     if (!QFileInfo::exists(pinFilePath()))
@@ -28,8 +33,12 @@ void AppState::setPin(const QString& pin) {
     Q_EMIT pinChanged(pin);
 }
 
-QString AppState::readPortFile() const { return SettingsFile::read(portFilePath()); }
-QString AppState::readPinFile() const { return SettingsFile::read(pinFilePath()); }
+QString AppState::readPortFile() const {
+    return SettingsFile::read(portFilePath());
+}
+QString AppState::readPinFile() const {
+    return SettingsFile::read(pinFilePath());
+}
 
 bool AppState::savePortFile(const QString& value, QString* error) {
     return SettingsFile::write(portFilePath(), value, error);

@@ -37,7 +37,8 @@ private Q_SLOTS:
             db.select(u"SELECT count(*) AS n FROM sqlite_master WHERE type = 'index'"_s);
         QCOMPARE(indexes.value(0, u"N"_s).toInt(), 0);
 
-        const DbRows settings = db.select(u"SELECT sessionid, session_desc FROM current_settings"_s);
+        const DbRows settings =
+            db.select(u"SELECT sessionid, session_desc FROM current_settings"_s);
         QCOMPARE(settings.count(), 1);
         QVERIFY(!settings.isNull(0, u"sessionid"_s));
         QCOMPARE(settings.value(0, u"SESSION_DESC"_s), QVariant(QString()));
@@ -71,15 +72,15 @@ private Q_SLOTS:
         TempMeet temp;
         MeetDatabase db;
         QVERIFY(db.open(temp.createMeetFile()));
-        QVERIFY(db.execute(u"INSERT INTO Gymnasts(Num, Level) VALUES(?, ?)"_s,
-                           {u"1"_s, u"12345"_s}));
-        QVERIFY(!db.execute(u"INSERT INTO Gymnasts(Num, Level) VALUES(?, ?)"_s,
-                            {u"2"_s, u"123456"_s}));
+        QVERIFY(
+            db.execute(u"INSERT INTO Gymnasts(Num, Level) VALUES(?, ?)"_s, {u"1"_s, u"12345"_s}));
+        QVERIFY(
+            !db.execute(u"INSERT INTO Gymnasts(Num, Level) VALUES(?, ?)"_s, {u"2"_s, u"123456"_s}));
         QVERIFY2(db.lastError().contains(u"Gymnasts.Level is longer than 5 characters"_s),
                  qPrintable(db.lastError()));
         // Characters, not bytes, are counted.
-        QVERIFY(db.execute(u"INSERT INTO Gymnasts(Num, Level) VALUES(?, ?)"_s,
-                           {u"3"_s, u"ééééé"_s}));
+        QVERIFY(
+            db.execute(u"INSERT INTO Gymnasts(Num, Level) VALUES(?, ?)"_s, {u"3"_s, u"ééééé"_s}));
     }
 
     void valuesAreBoundAndNamesAreCaseInsensitive() {
