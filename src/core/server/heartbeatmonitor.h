@@ -1,0 +1,54 @@
+#pragma once
+
+#include "connectionid.h"
+#include "stationkind.h"
+
+#include <QObject>
+#include <QTimer>
+
+class AppState;
+class OperatorAlerts;
+class StationRegistry;
+class StationLink;
+
+// Finds stations that have fallen silent without their connection ending: every
+// round asks each logged-in station for a heartbeat, and a check a few seconds
+// later logs out the ones that did not answer. Their connections stay open; a
+// station may log in again.
+class HeartbeatMonitor : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr int DefaultRoundIntervalMs = 5000;
+    static constexpr int DefaultCheckDelayMs = 3000;
+
+    HeartbeatMonitor(AppState& state, StationLink& link, StationRegistry& registry,
+                     OperatorAlerts& alerts, QObject* parent = nullptr);
+
+    // Tests shorten the round and the check.
+    void setIntervals(int roundIntervalMs, int checkDelayMs);
+    void start();
+    void stop();
+    bool isActive() const { return mRoundTimer.isActive(); }
+
+    // Sends "HEARTBEAT|id" to every logged-in station and arms the check.
+    void heartbeatRound();
+    // A "HEARTBEAT" reply arrived on that connection: it is alive.
+    void heartbeatReply(ConnectionId connection);
+    // Logs out every station that has not answered the last round.
+    void removeSilentStations();
+
+Q_SIGNALS:
+    // A station answered: blink the mark beside its line (row of its list).
+    void activityMark(StationKind kind, int row);
+
+private:
+    void report(const QString& what);
+
+    AppState& mState;
+    StationLink& mLink;
+    StationRegistry& mRegistry;
+    OperatorAlerts& mAlerts;
+    QTimer mRoundTimer;
+    QTimer mCheckTimer;
+};

@@ -1,0 +1,193 @@
+#include "scoringserver.h"
+
+#include "localaddress.h"
+#include "operatoralerts.h"
+#include "shell/appstate.h"
+#include "shell/prompter.h"
+#include "stationcommands.h"
+#include "stationservices.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+ScoringServer::ScoringServer(AppState& state, OperatorAlerts& alerts, QObject* parent)
+    : QObject(parent)
+    , mState(state)
+    , mAlerts(alerts)
+    , mRegistry(state, mServer, alerts)
+    , mHeartbeats(state, mServer, mRegistry, alerts) {
+    connect(&mServer, &StationServer::messageReceived, this, &ScoringServer::handleMessage);
+    connect(&mServer, &StationServer::connectionClosed, this, &ScoringServer::connectionClosed);
+    connect(&mServer, &StationServer::problem, &mAlerts, &OperatorAlerts::raise);
+    connect(&mHeartbeats, &HeartbeatMonitor::activityMark, this, &ScoringServer::activityMark);
+}
+
+ScoringServer::~ScoringServer() {
+    if (mRunning)
+        shutdown();
+}
+
+ScoringServer::StartResult ScoringServer::fail(StartResult::Outcome outcome,
+                                               const QString& message) {
+    mServer.release();
+    StartResult result;
+    result.outcome = outcome;
+    result.message = message;
+    return result;
+}
+
+ScoringServer::StartResult ScoringServer::start() {
+    if (mRunning)
+        return {};
+    mAddress = LocalAddress::guess();
+    Q_EMIT statusChanged();
+
+    bool portOk = false;
+    const uint port = mState.portNumber().trimmed().toUInt(&portOk);
+    QString detail;
+    if (!portOk || port > 65535)
+        detail = u"the port \"%1\" is not a port number"_s.arg(mState.portNumber());
+    else if (!mServer.listen(quint16(port)))
+        detail = mServer.errorString();
+    if (!detail.isEmpty()) {
+        StartResult result =
+            fail(StartResult::Outcome::ListenFailed, u"Error staring server on "_s + mAddress);
+        result.detail = detail;
+        mAddress.clear();
+        Q_EMIT statusChanged();
+        return result;
+    }
+    mPort = mServer.serverPort();
+
+    if (!mState.meetDb().isOpen())
+        return fail(StartResult::Outcome::DatabaseError, u"No meet file is open."_s);
+    if (StartResult meet = readMeet(); !meet.ok())
+        return meet;
+
+    if (mServices)
+        mServices->startServices();
+    mHeartbeats.start();
+    mRunning = true;
+    Q_EMIT statusChanged();
+    return {};
+}
+
+ScoringServer::StartResult ScoringServer::readMeet() {
+    MeetDatabase& db = mState.meetDb();
+    auto unreadable = [this](const QString& error) {
+        return fail(StartResult::Outcome::DatabaseError,
+                    u"The meet file could not be read: "_s + error);
+    };
+
+    const DbRows meets = db.select(u"SELECT \"Name\", Num_Judges FROM Meets"_s);
+    if (!meets.ok())
+        return unreadable(meets.error());
+    if (meets.isEmpty())
+        return fail(StartResult::Outcome::NoMeet,
+                    u"The meet file holds no meet information: the meet header is missing."_s);
+    mMeetName = meets.text(0, u"Name"_s);
+    mState.setNumJudges(meets.value(0, u"Num_Judges"_s).toInt());
+
+    // Sessions sort by description as the operator reads them, without regard
+    // to letter case.
+    const DbRows sessions =
+        db.select(u"SELECT \"Session\", \"Desc\" FROM Sessions ORDER BY \"Desc\" COLLATE NOCASE"_s);
+    if (!sessions.ok())
+        return unreadable(sessions.error());
+    if (sessions.isEmpty())
+        return fail(StartResult::Outcome::NoSessions, NoSessionsMessage);
+
+    const DbRows settings = db.select(u"SELECT sessionid, session_desc FROM current_settings"_s);
+    if (!settings.ok())
+        return unreadable(settings.error());
+    if (!settings.isEmpty() && !settings.text(0, u"sessionid"_s).isEmpty())
+        mCurrentSession.set(settings.text(0, u"sessionid"_s), settings.text(0, u"session_desc"_s));
+    else
+        mCurrentSession.set(sessions.text(0, u"Session"_s), sessions.text(0, u"Desc"_s));
+    return {};
+}
+
+void ScoringServer::shutdown() {
+    if (mRunning && mServices)
+        mServices->stopServices();
+    mHeartbeats.stop();
+    mServer.stopServer();
+    mServer.release();
+    MeetDatabase& db = mState.meetDb();
+    if (db.isOpen() && !db.execute(u"DELETE FROM Connections"_s))
+        mAlerts.raise(u"The station log-ins could not be cleared: "_s + db.lastError());
+    mRegistry.clearLists();
+    mRunning = false;
+    Q_EMIT statusChanged();
+}
+
+bool ScoringServer::setPin(const QString& text, QString* error) {
+    mState.setPin(text);
+    return mState.savePinFile(text, error);
+}
+
+void ScoringServer::showPin(Prompter& prompter, const QString& pinBoxText) {
+    prompter.showMessage(pinBoxText, Prompter::Icon::None);
+}
+
+void ScoringServer::connectionClosed(ConnectionId connection) {
+    mRegistry.connectionClosed(connection);
+}
+
+void ScoringServer::handleMessage(ConnectionId connection, const QString& message) {
+    const QStringList fields = message.split(u'|');
+    const std::optional<StationCommand> command =
+        StationCommands::lookup(fields.constFirst(), mRegistry.isRegistered(connection));
+    if (!command)
+        return;
+    auto field = [&fields](int i) {
+        return fields.value(i);
+    };
+
+    switch (*command) {
+    case StationCommand::JudgeAuth:
+        mRegistry.judgeLogin(connection, field(1), field(2), field(3), field(4), field(5));
+        return;
+    case StationCommand::DisplayAuth:
+        // Displays older than version 1.3 do not say which event they show.
+        mRegistry.displayLogin(connection, field(1), field(2),
+                               fields.size() >= 4 ? field(3) : u"NA"_s);
+        return;
+    case StationCommand::GetSession:
+        mServer.sendData(connection, u"SETSESSION|"_s + mCurrentSession.id() + u'|' +
+                                         mCurrentSession.description());
+        return;
+    case StationCommand::ClientBeat:
+        mServer.sendData(connection, u"BEATRESPONSE"_s);
+        return;
+    case StationCommand::HeartBeat:
+        mHeartbeats.heartbeatReply(connection);
+        return;
+    default:
+        break;
+    }
+
+    if (!mServices)
+        return;
+    switch (*command) {
+    case StationCommand::GymnastQuery:
+        mServices->gymnastQuery(connection, fields);
+        break;
+    case StationCommand::GetSquadList:
+        mServices->squadList(connection, fields);
+        break;
+    case StationCommand::SendScore:
+        mServices->processScore(connection, message);
+        break;
+    case StationCommand::SendScore2:
+        mServices->forwardSecondaryScore(connection, message);
+        break;
+    case StationCommand::ConfirmScore:
+        mServices->confirmScore(fields);
+        break;
+    case StationCommand::AdFileStart:
+        mServices->adFileRequest(connection, fields);
+        break;
+    default:
+        break;
+    }
+}

@@ -1,0 +1,103 @@
+#pragma once
+
+#include "connectionid.h"
+#include "currentsession.h"
+#include "heartbeatmonitor.h"
+#include "stationkind.h"
+#include "stationregistry.h"
+#include "stationserver.h"
+
+#include <QObject>
+#include <QStringList>
+
+class AppState;
+class OperatorAlerts;
+class Prompter;
+class StationServices;
+
+// The scoring server of one open meet: listens for stations, dispatches their
+// messages, keeps the log-ins and heartbeats, and stops cleanly. It holds the
+// state the server window and headless mode show (status, address, port, meet
+// name, the two station lists, current session).
+class ScoringServer : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(bool running READ isRunning NOTIFY statusChanged)
+    Q_PROPERTY(QString address READ address NOTIFY statusChanged)
+    Q_PROPERTY(int port READ port NOTIFY statusChanged)
+    Q_PROPERTY(QString meetName READ meetName NOTIFY statusChanged)
+
+public:
+    struct StartResult {
+        enum class Outcome { Started, ListenFailed, NoMeet, NoSessions, DatabaseError };
+        Outcome outcome = Outcome::Started;
+        // For the operator: "Error staring server on " + address when listening
+        // failed, the no-sessions message, or what the database said.
+        QString message;
+        // Why listening failed, for logs (the operator message is fixed).
+        QString detail;
+        bool ok() const { return outcome == Outcome::Started; }
+    };
+
+    static inline const QString ListeningStatus =
+        QStringLiteral("Listening for client connections");
+    static inline const QString NoSessionsMessage = QStringLiteral(
+        "No Sessions exist!  Meet must have at least one session.  Closing Application.");
+
+    ScoringServer(AppState& state, OperatorAlerts& alerts, QObject* parent = nullptr);
+    ~ScoringServer() override;
+
+    // The judge and scoreboard services that answer the logged-in commands.
+    // Without them those commands are dropped. Not owned.
+    void setServices(StationServices* services) { mServices = services; }
+
+    // Starts the server for the open meet. On any failure nothing keeps running.
+    StartResult start();
+    // Stops accepting, drops every station and empties Connections.
+    void shutdown();
+
+    bool isRunning() const { return mRunning; }
+    QString status() const { return mRunning ? ListeningStatus : QString(); }
+    QString address() const { return mAddress; }
+    int port() const { return mPort; }
+    QString meetName() const { return mMeetName; }
+
+    CurrentSession& currentSession() { return mCurrentSession; }
+    StationServer& stationServer() { return mServer; }
+    StationLink& link() { return mServer; }
+    StationRegistry& registry() { return mRegistry; }
+    HeartbeatMonitor& heartbeats() { return mHeartbeats; }
+    QStringListModel* judgeStations() { return mRegistry.judgeStations(); }
+    QStringListModel* scoreboards() { return mRegistry.scoreboards(); }
+
+    // The operator's "Set" of the PIN box: later log-ins must match `text`,
+    // which is also written to pin.txt. No length or digit check. False, with
+    // the reason, when pin.txt could not be written (the PIN is changed anyway).
+    bool setPin(const QString& text, QString* error = nullptr);
+    // "Show PIN": the text of the PIN box in a message.
+    static void showPin(Prompter& prompter, const QString& pinBoxText);
+
+    // Handles one message of a station (the dispatcher).
+    void handleMessage(ConnectionId connection, const QString& message);
+
+Q_SIGNALS:
+    void statusChanged();
+    // A station answered a heartbeat: its line is `row` of the list of `kind`.
+    void activityMark(StationKind kind, int row);
+
+private:
+    StartResult fail(StartResult::Outcome outcome, const QString& message);
+    StartResult readMeet();
+    void connectionClosed(ConnectionId connection);
+
+    AppState& mState;
+    OperatorAlerts& mAlerts;
+    StationServer mServer;
+    StationRegistry mRegistry;
+    HeartbeatMonitor mHeartbeats;
+    CurrentSession mCurrentSession;
+    StationServices* mServices = nullptr;
+    bool mRunning = false;
+    QString mAddress;
+    int mPort = 0;
+    QString mMeetName;
+};

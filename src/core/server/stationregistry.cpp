@@ -1,0 +1,284 @@
+#include "stationregistry.h"
+
+#include "operatoralerts.h"
+#include "shell/appstate.h"
+#include "stationserver.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const QString InvalidPin = u"AUTHRESP|1|Invalid PIN"_s;
+const QString UpgradeDisplay =
+    u"AUTHRESP|1|You must upgrade this scoreboard client to version 1.3 or higher!"_s;
+const QString CouldNotCheck = u"AUTHRESP|1|The scoring server could not check this log-in."_s;
+const QString CouldNotStore = u"AUTHRESP|1|The scoring server could not record this log-in."_s;
+
+// Lengths of the Connections columns the log-in fills.
+constexpr int NameLength = 100; // EventName, JudgeName
+
+} // namespace
+
+StationRegistry::StationRegistry(AppState& state, StationServer& server, OperatorAlerts& alerts,
+                                 QObject* parent)
+    : QObject(parent)
+    , mState(state)
+    , mServer(server)
+    , mAlerts(alerts) {
+    mJudgeStations.setObjectName(u"lstJudgeStations"_s);
+    mScoreboards.setObjectName(u"lstScoreboards"_s);
+}
+
+QStringListModel* StationRegistry::list(StationKind kind) {
+    return kind == StationKind::Judge ? &mJudgeStations : &mScoreboards;
+}
+
+bool StationRegistry::isRegistered(ConnectionId connection) {
+    const DbRows rows = mState.meetDb().select(
+        u"SELECT SocketID FROM Connections WHERE SocketID = ? LIMIT 1"_s, {connection});
+    if (!rows.ok())
+        mAlerts.raise(u"The station registry could not be read: "_s + rows.error());
+    return rows.count() > 0;
+}
+
+void StationRegistry::reply(ConnectionId connection, const QString& text) {
+    mServer.sendData(connection, text);
+}
+
+bool StationRegistry::pinAccepted(ConnectionId connection, const QString& address,
+                                  const QString& pin, const QString& wrongPinReply) {
+    if (mThrottle.isBlocked(address)) {
+        reply(connection, InvalidPin);
+        return false;
+    }
+    if (pin != mState.pin()) {
+        reply(connection, wrongPinReply);
+        if (mThrottle.recordWrongPin(address))
+            mAlerts.raise(u"%1 wrong PINs came from %2 within a minute: its log-ins are refused "
+                          "for the next minute."_s.arg(PinThrottle::MaxWrongPins)
+                              .arg(address));
+        return false;
+    }
+    mThrottle.recordSuccess(address);
+    return true;
+}
+
+QString StationRegistry::fieldProblem(const QString& value, int maxLength,
+                                      const QString& what) const {
+    if (value.size() <= maxLength)
+        return {};
+    return u"AUTHRESP|1|The %1 is longer than %2 characters."_s.arg(what).arg(maxLength);
+}
+
+int StationRegistry::countByName(const QString& name, const QVariant& judgeNumber) {
+    // Names compare without regard to letter case: "vault" is the Vault panel.
+    const bool byNumber = judgeNumber.isValid();
+    const QString sql = byNumber ? u"SELECT count(SocketID) AS jcount FROM Connections "
+                                   "WHERE EventName = ? COLLATE NOCASE AND JudgeNumber = ?"_s
+                                 : u"SELECT count(SocketID) AS jcount FROM Connections "
+                                   "WHERE EventName = ? COLLATE NOCASE"_s;
+    const DbRows rows = mState.meetDb().select(sql, byNumber ? QVariantList{name, judgeNumber}
+                                                             : QVariantList{name});
+    if (!rows.ok() || rows.isEmpty()) {
+        mAlerts.raise(u"A station log-in could not be checked: "_s + rows.error());
+        return -1;
+    }
+    return rows.value(0, u"jcount"_s).toInt();
+}
+
+bool StationRegistry::store(ConnectionId connection, const QString& sql,
+                            const QVariantList& values) {
+    if (mState.meetDb().execute(sql, values))
+        return true;
+    mAlerts.raise(u"A station log-in could not be recorded: "_s + mState.meetDb().lastError());
+    reply(connection, CouldNotStore);
+    return false;
+}
+
+void StationRegistry::judgeLogin(ConnectionId connection, const QString& event,
+                                 const QString& judgeName, const QString& pin, const QString& mode,
+                                 const QString& number) {
+    const QString address = mServer.remoteAddress(connection);
+    if (!pinAccepted(connection, address, pin, InvalidPin))
+        return;
+
+    bool modeOk = false;
+    bool numberOk = false;
+    const int modeValue = mode.trimmed().toInt(&modeOk);
+    const qint32 judgeNumber = number.trimmed().toInt(&numberOk);
+    QString problem;
+    if (!modeOk)
+        problem = u"AUTHRESP|1|The judge-number mode must be a whole number."_s;
+    else if (!numberOk)
+        problem = u"AUTHRESP|1|The judge number must be a whole number."_s;
+    if (problem.isEmpty())
+        problem = fieldProblem(event, NameLength, u"event name"_s);
+    if (problem.isEmpty())
+        problem = fieldProblem(judgeName, NameLength, u"judge name"_s);
+    if (!problem.isEmpty()) {
+        reply(connection, problem);
+        return;
+    }
+
+    const bool byNumber = modeValue == 1;
+    const int count = countByName(event, byNumber ? QVariant(judgeNumber) : QVariant());
+    if (count < 0) {
+        reply(connection, CouldNotCheck);
+        return;
+    }
+    if (count >= 1) {
+        if (byNumber)
+            reply(connection, u"AUTHRESP|1|Judge "_s + number + u" for event "_s + event +
+                                  u" is already logged into the scoring server."_s);
+        else
+            reply(connection, u"AUTHRESP|1|There is already a "_s + event +
+                                  u" judge logged into the scoring server."_s);
+        return;
+    }
+
+    // The row is stored before the station is told it is in, so an accepted
+    // station is always a logged-in one.
+    if (!store(connection,
+               u"INSERT INTO Connections(SocketID, ConnectionsType, IPAddress, EventName, "
+               "JudgeName, JudgeNumber) VALUES(?, 'JUDGE', ?, ?, ?, ?)"_s,
+               {connection, address, event, judgeName, judgeNumber}))
+        return;
+    const QString entry =
+        byNumber
+            ? QString(event + u" (Judge #"_s + number + u": "_s + judgeName + u") - "_s + address)
+            : QString(event + u" ("_s + judgeName + u") - "_s + address);
+    mLines.insert(connection, {StationKind::Judge, entry});
+    appendEntry(StationKind::Judge, entry);
+    reply(connection, u"AUTHRESP|0|"_s + QString::number(mState.numJudges()));
+}
+
+void StationRegistry::displayLogin(ConnectionId connection, const QString& displayName,
+                                   const QString& pin, const QString& eventShown) {
+    const QString address = mServer.remoteAddress(connection);
+    if (!pinAccepted(connection, address, pin, eventShown == u"NA"_s ? UpgradeDisplay : InvalidPin))
+        return;
+
+    QString problem = fieldProblem(displayName, NameLength, u"display name"_s);
+    if (problem.isEmpty())
+        problem = fieldProblem(eventShown, NameLength, u"event shown"_s);
+    if (!problem.isEmpty()) {
+        reply(connection, problem);
+        return;
+    }
+
+    const int count = countByName(displayName, QVariant());
+    if (count < 0) {
+        reply(connection, CouldNotCheck);
+        return;
+    }
+    if (count >= 1) {
+        reply(connection,
+              u"AUTHRESP|1|"_s + displayName + u" is already logged into the scoring server."_s);
+        return;
+    }
+
+    if (!store(connection,
+               u"INSERT INTO Connections(SocketID, ConnectionsType, IPAddress, EventName, "
+               "JudgeName) VALUES(?, 'DISPLAY', ?, ?, ?)"_s,
+               {connection, address, displayName, eventShown}))
+        return;
+    const QString entry = eventShown == u"all"_s
+                              ? QString(displayName + u"(All) - "_s + address)
+                              : QString(displayName + u"("_s + eventShown + u") - "_s + address);
+    mLines.insert(connection, {StationKind::Display, entry});
+    appendEntry(StationKind::Display, entry);
+    reply(connection, u"AUTHRESP|0"_s);
+}
+
+void StationRegistry::appendEntry(StationKind kind, const QString& entry) {
+    QStringListModel* model = list(kind);
+    const int row = model->rowCount();
+    model->insertRows(row, 1);
+    model->setData(model->index(row), entry);
+    Q_EMIT stationAdded(kind, entry);
+}
+
+int StationRegistry::entryRow(StationKind kind, const QString& address, const QString& name) const {
+    const QStringList lines =
+        (kind == StationKind::Judge ? mJudgeStations : mScoreboards).stringList();
+    for (int row = 0; row < lines.size(); ++row) {
+        if (lines[row].contains(address) && lines[row].contains(name))
+            return row;
+    }
+    return -1;
+}
+
+void StationRegistry::removeRow(StationKind kind, int row) {
+    QStringListModel* model = list(kind);
+    if (row < 0 || row >= model->rowCount())
+        return;
+    const QString entry = model->index(row).data().toString();
+    model->removeRows(row, 1);
+    Q_EMIT stationRemoved(kind, entry);
+}
+
+void StationRegistry::removeEntry(StationKind kind, const QString& address, const QString& name) {
+    removeRow(kind, entryRow(kind, address, name));
+}
+
+void StationRegistry::removeJudgeEntry(const QString& address, const QString& event) {
+    removeEntry(StationKind::Judge, address, event);
+}
+
+void StationRegistry::removeDisplayEntry(const QString& address, const QString& displayName) {
+    removeEntry(StationKind::Display, address, displayName);
+}
+
+StationRegistry::Entry StationRegistry::entryOf(ConnectionId connection) const {
+    const auto found = mLines.constFind(connection);
+    if (found == mLines.cend())
+        return {};
+    const QStringListModel& model =
+        found->kind == StationKind::Judge ? mJudgeStations : mScoreboards;
+    return {found->kind, int(model.stringList().indexOf(found->text))};
+}
+
+void StationRegistry::removeEntryOf(ConnectionId connection, const QString& type,
+                                    const QString& address, const QString& name) {
+    if (mLines.contains(connection)) {
+        const Entry entry = entryOf(connection);
+        mLines.remove(connection);
+        removeRow(entry.kind, entry.row);
+    } else if (type == u"JUDGE"_s) {
+        removeJudgeEntry(address, name);
+    } else if (type == u"DISPLAY"_s) {
+        removeDisplayEntry(address, name);
+    }
+}
+
+void StationRegistry::connectionClosed(ConnectionId connection) {
+    MeetDatabase& db = mState.meetDb();
+    if (!db.isOpen()) {
+        clearLists();
+        return;
+    }
+    const DbRows rows = db.select(
+        u"SELECT ConnectionsType, IPAddress, EventName FROM Connections WHERE SocketID = ?"_s,
+        {connection});
+    if (!rows.ok())
+        mAlerts.raise(u"A closed station's log-in could not be read: "_s + rows.error());
+    if (rows.isEmpty()) {
+        mLines.remove(connection);
+        return;
+    }
+    removeEntryOf(connection, rows.text(0, u"ConnectionsType"_s), rows.text(0, u"IPAddress"_s),
+                  rows.text(0, u"EventName"_s));
+    if (!db.execute(u"DELETE FROM Connections WHERE SocketID = ?"_s, {connection}))
+        mAlerts.raise(u"A closed station's log-in could not be removed: "_s + db.lastError());
+}
+
+void StationRegistry::clearLists() {
+    mLines.clear();
+    for (StationKind kind : {StationKind::Judge, StationKind::Display}) {
+        QStringListModel* model = list(kind);
+        const QStringList lines = model->stringList();
+        model->setStringList({});
+        for (const QString& entry : lines)
+            Q_EMIT stationRemoved(kind, entry);
+    }
+}

@@ -1,0 +1,92 @@
+#pragma once
+
+#include "connectionid.h"
+#include "pinthrottle.h"
+#include "stationkind.h"
+
+#include <QObject>
+#include <QStringListModel>
+
+class AppState;
+class OperatorAlerts;
+class StationServer;
+
+// Station log-in and the registry of logged-in stations: a connection is logged
+// in exactly while Connections holds a row with its id. Each logged-in station
+// also has one line in the judge-station or score-display list.
+class StationRegistry : public QObject {
+    Q_OBJECT
+
+public:
+    StationRegistry(AppState& state, StationServer& server, OperatorAlerts& alerts,
+                    QObject* parent = nullptr);
+
+    QStringListModel* judgeStations() { return &mJudgeStations; }
+    QStringListModel* scoreboards() { return &mScoreboards; }
+    QStringListModel* list(StationKind kind);
+
+    bool isRegistered(ConnectionId connection);
+
+    // Judge station log-in: event, judge name, PIN, judge-number mode (1: the
+    // event's judges are told apart by number) and judge number.
+    void judgeLogin(ConnectionId connection, const QString& event, const QString& judgeName,
+                    const QString& pin, const QString& mode, const QString& number);
+    // Score display log-in: display name, PIN and the event it shows ("all"
+    // for every event, "NA" from displays too old to say).
+    void displayLogin(ConnectionId connection, const QString& displayName, const QString& pin,
+                      const QString& eventShown);
+
+    // Remove the first line, from the top, whose text contains both texts.
+    void removeJudgeEntry(const QString& address, const QString& event);
+    void removeDisplayEntry(const QString& address, const QString& displayName);
+    // The row of that first line, or -1.
+    int entryRow(StationKind kind, const QString& address, const QString& name) const;
+
+    // The line of a logged-in connection: its kind and row. Two stations on one
+    // machine for the same event each keep their own line.
+    struct Entry {
+        StationKind kind = StationKind::Judge;
+        int row = -1;
+    };
+    Entry entryOf(ConnectionId connection) const;
+    // Takes a logged-out connection's line out of its list; the other fields are
+    // those of its Connections row, used for a line the registry did not add.
+    void removeEntryOf(ConnectionId connection, const QString& type, const QString& address,
+                       const QString& name);
+
+    // The connection has ended: forget its row and its list line.
+    void connectionClosed(ConnectionId connection);
+    // Forgets every station: used when the server stops.
+    void clearLists();
+
+    PinThrottle& pinThrottle() { return mThrottle; }
+    void setPinThrottle(PinThrottle throttle) { mThrottle = std::move(throttle); }
+
+Q_SIGNALS:
+    void stationAdded(StationKind kind, const QString& entry);
+    void stationRemoved(StationKind kind, const QString& entry);
+
+private:
+    bool pinAccepted(ConnectionId connection, const QString& address, const QString& pin,
+                     const QString& wrongPinReply);
+    QString fieldProblem(const QString& value, int maxLength, const QString& what) const;
+    // Stations already logged in under this event or display name (either kind).
+    int countByName(const QString& name, const QVariant& judgeNumber);
+    bool store(ConnectionId connection, const QString& sql, const QVariantList& values);
+    void appendEntry(StationKind kind, const QString& entry);
+    void removeEntry(StationKind kind, const QString& address, const QString& name);
+    void removeRow(StationKind kind, int row);
+    void reply(ConnectionId connection, const QString& text);
+
+    AppState& mState;
+    StationServer& mServer;
+    OperatorAlerts& mAlerts;
+    PinThrottle mThrottle;
+    QStringListModel mJudgeStations;
+    QStringListModel mScoreboards;
+    struct Line {
+        StationKind kind;
+        QString text;
+    };
+    QHash<ConnectionId, Line> mLines;
+};

@@ -1,0 +1,120 @@
+#include "stationserver.h"
+
+#include "shell/codepage1252.h"
+
+#include <limits>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+QString addressText(const QHostAddress& address) {
+    bool isV4 = false;
+    const quint32 v4 = address.toIPv4Address(&isV4);
+    return isV4 ? QHostAddress(v4).toString() : address.toString();
+}
+
+} // namespace
+
+StationServer::StationServer(QObject* parent)
+    : QObject(parent) {
+    connect(&mListener, &QTcpServer::newConnection, this, &StationServer::acceptConnections);
+}
+
+StationServer::~StationServer() {
+    release();
+}
+
+bool StationServer::listen(quint16 port, const QHostAddress& address) {
+    return mListener.listen(address, port);
+}
+
+void StationServer::acceptConnections() {
+    while (QTcpSocket* socket = mListener.nextPendingConnection()) {
+        const QString address = addressText(socket->peerAddress());
+        const bool idsLeft = mLastId < std::numeric_limits<ConnectionId>::max();
+        if (mConnections.size() >= mMaxConnections || !idsLeft) {
+            socket->abort();
+            socket->deleteLater();
+            if (!mAtLimitReported) {
+                mAtLimitReported = true;
+                Q_EMIT problem(u"A station at %1 was refused: %2 stations are connected, "
+                               "the most the server accepts."_s.arg(address)
+                                   .arg(mConnections.size()));
+            }
+            continue;
+        }
+        const ConnectionId id = ++mLastId;
+        auto* connection = new Connection{socket, address, StationFraming(mMaxPending)};
+        mConnections.insert(id, connection);
+        socket->setParent(this);
+        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+        // Reading stops at the limit until the pending bytes are taken, so one
+        // read never holds more than a connection may have pending.
+        socket->setReadBufferSize(mMaxPending);
+        connect(socket, &QTcpSocket::readyRead, this, [this, id] { readFrom(id); });
+        connect(socket, &QTcpSocket::disconnected, this, [this, id] { drop(id, true); });
+        if (socket->bytesAvailable() > 0)
+            readFrom(id);
+    }
+}
+
+void StationServer::readFrom(ConnectionId id) {
+    Connection* connection = mConnections.value(id);
+    if (!connection || !connection->socket)
+        return;
+    const QByteArray bytes = connection->socket->readAll();
+    const StationFraming::Result result = connection->framing.feed(bytes);
+    for (const QByteArray& message : result.messages) {
+        Q_EMIT messageReceived(id, Cp1252::decode(message));
+        // A handler may have ended this connection (or the whole server).
+        if (!mConnections.contains(id))
+            return;
+    }
+    if (result.overflow) {
+        Q_EMIT problem(u"The station at %1 was disconnected: it sent more than %2 bytes "
+                       "without a line end."_s.arg(connection->address)
+                           .arg(mMaxPending));
+        drop(id, true);
+    }
+}
+
+void StationServer::drop(ConnectionId id, bool report) {
+    Connection* connection = mConnections.take(id);
+    if (!connection)
+        return;
+    if (QTcpSocket* socket = connection->socket) {
+        socket->disconnect(this);
+        socket->abort();
+        socket->deleteLater();
+    }
+    delete connection;
+    if (mConnections.size() < mMaxConnections)
+        mAtLimitReported = false;
+    if (report)
+        Q_EMIT connectionClosed(id);
+}
+
+void StationServer::sendData(ConnectionId connection, const QString& text) {
+    Connection* target = mConnections.value(connection);
+    if (!target || !target->socket || target->socket->state() != QAbstractSocket::ConnectedState)
+        return;
+    target->socket->write(target->framing.frame(Cp1252::encode(text)));
+    target->socket->flush();
+}
+
+QString StationServer::remoteAddress(ConnectionId connection) const {
+    const Connection* target = mConnections.value(connection);
+    return target ? target->address : QString();
+}
+
+void StationServer::stopServer() {
+    mListener.close();
+}
+
+void StationServer::release() {
+    mListener.close();
+    const QList<ConnectionId> ids = mConnections.keys();
+    for (ConnectionId id : ids)
+        drop(id, false);
+}

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "connectionid.h"
+#include "stationframing.h"
+#include "stationlink.h"
+
+#include <QHash>
+#include <QHostAddress>
+#include <QObject>
+#include <QPointer>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+// The TCP side of the scoring server: listens, accepts every station by itself,
+// names each connection by an id that is never reused while the server runs,
+// cuts received bytes into messages (StationFraming) and sends texts. Texts and
+// bytes are converted with Windows-1252 in both directions. Everything runs on
+// the thread that owns the object; no call blocks.
+class StationServer : public QObject, public StationLink {
+    Q_OBJECT
+
+public:
+    static constexpr int DefaultMaxConnections = 256;
+
+    explicit StationServer(QObject* parent = nullptr);
+    ~StationServer() override;
+
+    // Starts accepting connections. False, with errorString(), when the port
+    // cannot be bound.
+    bool listen(quint16 port, const QHostAddress& address = QHostAddress::AnyIPv4);
+    bool isListening() const { return mListener.isListening(); }
+    quint16 serverPort() const { return mListener.serverPort(); }
+    QString errorString() const { return mListener.errorString(); }
+
+    void sendData(ConnectionId connection, const QString& text) override;
+
+    // The peer's IPv4 address as text; empty for an unknown connection.
+    QString remoteAddress(ConnectionId connection) const;
+    bool isConnected(ConnectionId connection) const { return mConnections.contains(connection); }
+    int connectionCount() const { return int(mConnections.size()); }
+
+    // Stops accepting new connections; the open ones stay.
+    void stopServer();
+    // Drops every connection without reporting their ends, and stops listening.
+    void release();
+
+    // Tests and benchmarks may lower the limits.
+    void setMaxConnections(int limit) { mMaxConnections = limit; }
+    void setMaxPendingInput(qsizetype bytes) { mMaxPending = bytes; }
+
+Q_SIGNALS:
+    // One whole message from a station.
+    void messageReceived(ConnectionId connection, const QString& message);
+    // The connection has ended (closed by the station, or dropped by the server
+    // for sending too much without a line end).
+    void connectionClosed(ConnectionId connection);
+    // Something the operator should know about: a refused or dropped connection.
+    void problem(const QString& text);
+
+private:
+    struct Connection {
+        QPointer<QTcpSocket> socket;
+        QString address;
+        StationFraming framing;
+    };
+
+    void acceptConnections();
+    void readFrom(ConnectionId id);
+    void drop(ConnectionId id, bool report);
+
+    QTcpServer mListener;
+    QHash<ConnectionId, Connection*> mConnections;
+    ConnectionId mLastId = 0;
+    int mMaxConnections = DefaultMaxConnections;
+    qsizetype mMaxPending = StationFraming::DefaultMaxPending;
+    bool mAtLimitReported = false;
+};

@@ -1,0 +1,7 @@
+#include "stationservicesfactory.h"
+
+#include "stationservices.h"
+
+std::unique_ptr<StationServices> createStationServices(ScoringServer&, AppState&, OperatorAlerts&) {
+    return nullptr;
+}

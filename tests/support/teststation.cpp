@@ -1,0 +1,83 @@
+#include "teststation.h"
+
+#include "shell/codepage1252.h"
+
+#include <QSignalSpy>
+
+using namespace Qt::Literals::StringLiterals;
+
+TestStation::TestStation(quint16 port, bool lineMode, QObject* parent)
+    : QObject(parent)
+    , mLineMode(lineMode) {
+    connect(&mSocket, &QTcpSocket::readyRead, this, &TestStation::readAvailable);
+    mSocket.connectToHost(QHostAddress::LocalHost, port);
+}
+
+bool TestStation::waitConnected(int timeoutMs) {
+    return mSocket.waitForConnected(timeoutMs);
+}
+
+bool TestStation::waitDisconnected(int timeoutMs) {
+    if (mSocket.state() == QAbstractSocket::UnconnectedState)
+        return true;
+    QSignalSpy spy(&mSocket, &QTcpSocket::disconnected);
+    return spy.wait(timeoutMs) || mSocket.state() == QAbstractSocket::UnconnectedState;
+}
+
+void TestStation::send(const QString& text) {
+    QByteArray bytes = Cp1252::encode(text);
+    if (mLineMode)
+        bytes.append('\n');
+    sendRaw(bytes);
+}
+
+void TestStation::sendRaw(const QByteArray& bytes) {
+    mSocket.write(bytes);
+    mSocket.flush();
+}
+
+void TestStation::readAvailable() {
+    const QByteArray bytes = mSocket.readAll();
+    if (!mLineMode) {
+        take(bytes);
+        return;
+    }
+    mPartial.append(bytes);
+    qsizetype end;
+    while ((end = mPartial.indexOf('\n')) >= 0) {
+        take(mPartial.left(end));
+        mPartial.remove(0, end + 1);
+    }
+}
+
+void TestStation::take(const QByteArray& bytes) {
+    const QString message = Cp1252::decode(bytes);
+    if (message.startsWith(u"HEARTBEAT|"_s)) {
+        ++mHeartbeatsSeen;
+        if (mAnswerHeartbeats) {
+            send(message);
+            return;
+        }
+    }
+    mMessages.append(message);
+    Q_EMIT messageArrived(message);
+}
+
+QString TestStation::next(int timeoutMs) {
+    if (mMessages.isEmpty()) {
+        QSignalSpy spy(this, &TestStation::messageArrived);
+        spy.wait(timeoutMs);
+    }
+    return mMessages.isEmpty() ? QString() : mMessages.takeFirst();
+}
+
+QString TestStation::loginJudge(const QString& event, const QString& judgeName, const QString& pin,
+                                const QString& mode, const QString& number) {
+    send(u"JUDGEAUTH|%1|%2|%3|%4|%5"_s.arg(event, judgeName, pin, mode, number));
+    return next();
+}
+
+QString TestStation::loginDisplay(const QString& name, const QString& pin, const QString& event) {
+    send(u"DISPLAYAUTH|%1|%2|%3"_s.arg(name, pin, event));
+    return next();
+}
