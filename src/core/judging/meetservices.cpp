@@ -1,0 +1,59 @@
+#include "meetservices.h"
+
+#include "server/operatoralerts.h"
+#include "shell/appstate.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+MeetServices::MeetServices(AppState& app, StationLink& link, OperatorAlerts& alerts,
+                           const DisplayTimings& timings, QObject* parent)
+    : QObject(parent)
+    , mApp(app)
+    , mAlerts(alerts)
+    , mQueue(app.meetDb(), mDisplaySeconds)
+    , mQueries(app, link, alerts)
+    , mSubmission(app.meetDb(), mQueue, link, alerts)
+    , mDispatch({app.meetDb(), mQueue, mDisplaySeconds, link, alerts}, timings)
+    , mWarmup(app.meetDb(), link, *mQueue.grid())
+    , mAdFiles([&app] { return app.dataFolder(); }, link) {}
+
+void MeetServices::gymnastQuery(ConnectionId connection, const QStringList& fields) {
+    mQueries.gymnastQuery(connection, fields);
+}
+
+void MeetServices::squadList(ConnectionId connection, const QStringList& fields) {
+    mQueries.squadList(connection, fields);
+}
+
+void MeetServices::processScore(ConnectionId connection, const QString& message) {
+    mSubmission.processScoreData(connection, message, false);
+}
+
+ScoreOutcome MeetServices::processScoreData(ConnectionId stationId, const QString& message,
+                                            bool noScoreboard) {
+    return mSubmission.processScoreData(stationId, message, noScoreboard);
+}
+
+void MeetServices::forwardSecondaryScore(ConnectionId connection, const QString& message) {
+    mSubmission.forwardSecondaryScore(connection, message);
+}
+
+void MeetServices::confirmScore(const QStringList& fields) {
+    mDispatch.confirmScore(fields);
+}
+
+void MeetServices::adFileRequest(ConnectionId connection, const QStringList& fields) {
+    if (fields.size() >= 2)
+        mAdFiles.receiveAdFileRequest(fields[1], connection);
+}
+
+void MeetServices::startServices() {
+    QString error;
+    if (!mQueue.reload(&error))
+        mAlerts.raise(u"The waiting scoreboard scores could not be loaded: "_s + error);
+    mDispatch.startAll();
+}
+
+void MeetServices::stopServices() {
+    mDispatch.stopAll();
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "gymnastqueries.h"
+#include "scoreboard/adfiles.h"
+#include "scoreboard/displaydispatch.h"
+#include "scoreboard/displayseconds.h"
+#include "scoreboard/scorequeue.h"
+#include "scoreboard/warmupclock.h"
+#include "scoresubmission.h"
+#include "server/stationservices.h"
+
+#include <QObject>
+
+class AppState;
+class OperatorAlerts;
+class StationLink;
+
+// The judge and scoreboard services of the open meet, answering the logged-in
+// stations' commands: gymnast and squad queries, scores, secondary scores,
+// display confirmations and advertisement files. The server window binds to
+// the queue grid, the display loops and the warm-up clock held here.
+class MeetServices : public QObject, public StationServices {
+    Q_OBJECT
+
+public:
+    MeetServices(AppState& app, StationLink& link, OperatorAlerts& alerts,
+                 const DisplayTimings& timings = {}, QObject* parent = nullptr);
+
+    void gymnastQuery(ConnectionId connection, const QStringList& fields) override;
+    void squadList(ConnectionId connection, const QStringList& fields) override;
+    void processScore(ConnectionId connection, const QString& message) override;
+    void forwardSecondaryScore(ConnectionId connection, const QString& message) override;
+    void confirmScore(const QStringList& fields) override;
+    void adFileRequest(ConnectionId connection, const QStringList& fields) override;
+    void startServices() override;
+    void stopServices() override;
+
+    // The operator's manual entry (station 0).
+    ScoreOutcome processScoreData(ConnectionId stationId, const QString& message,
+                                  bool noScoreboard);
+
+    GymnastQueries& queries() { return mQueries; }
+    DisplaySeconds& displaySeconds() { return mDisplaySeconds; }
+    ScoreQueue& queue() { return mQueue; }
+    DisplayDispatch& dispatch() { return mDispatch; }
+    WarmupClock& warmupClock() { return mWarmup; }
+    AdFiles& adFiles() { return mAdFiles; }
+
+private:
+    AppState& mApp;
+    OperatorAlerts& mAlerts;
+    DisplaySeconds mDisplaySeconds;
+    ScoreQueue mQueue;
+    GymnastQueries mQueries;
+    ScoreSubmission mSubmission;
+    DisplayDispatch mDispatch;
+    WarmupClock mWarmup;
+    AdFiles mAdFiles;
+};

@@ -1,0 +1,62 @@
+#include "scoresubmission.h"
+
+#include "db/meetdatabase.h"
+#include "scoreboard/scorequeue.h"
+#include "server/operatoralerts.h"
+#include "server/stationlink.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+const QString Confirmation = u"SCORECONFIRM|0"_s;
+}
+
+ScoreSubmission::ScoreSubmission(MeetDatabase& db, ScoreQueue& queue, StationLink& link,
+                                 OperatorAlerts& alerts)
+    : mDb(db)
+    , mQueue(queue)
+    , mLink(link)
+    , mAlerts(alerts)
+    , mStore(db, queue) {}
+
+QString ScoreSubmission::stationText(ConnectionId stationId) {
+    return stationId == 0 ? u"manual entry"_s : u"station "_s + QString::number(stationId);
+}
+
+ScoreOutcome ScoreSubmission::processScoreData(ConnectionId stationId, const QString& message,
+                                               bool noScoreboard) {
+    ScoreOutcome outcome = mStore.store(message, !noScoreboard);
+    if (!outcome.stored) {
+        mAlerts.raise(u"Score %1 for gymnast %2 (%3) from %4 was NOT stored: %5"_s.arg(
+            outcome.finalText, outcome.num, outcome.event, stationText(stationId), outcome.error));
+        return outcome;
+    }
+    if (!noScoreboard && stationId != 0)
+        mLink.sendData(stationId, Confirmation);
+    if (outcome.toShow)
+        mQueue.show(*outcome.toShow);
+    if (outcome.unknownGymnast && !outcome.testScore)
+        mAlerts.raise(u"Score for unknown competitor number %1: %2 %3 from %4"_s.arg(
+            outcome.num, outcome.event, outcome.finalText, stationText(stationId)));
+    return outcome;
+}
+
+void ScoreSubmission::forwardSecondaryScore(ConnectionId stationId, const QString& message) {
+    const QStringList fields = message.split(u'|');
+    const auto field = [&fields](int index) {
+        return index < fields.size() ? fields[index] : QString();
+    };
+    const QString event = field(3);
+    const QString secondVault = event == u"Vault"_s ? field(5) : QString();
+    const DbRows primary = mDb.select(
+        u"SELECT SocketID FROM Connections WHERE EventName = ? AND JudgeNumber = 1 LIMIT 1"_s,
+        {event});
+    if (!primary.isEmpty()) {
+        mLink.sendData(primary.value(0, u"SocketID"_s).toInt(),
+                       u"SECONDARYSCORE|"_s + field(2) + u'|' + field(4) + u'|' + secondVault);
+    } else if (!primary.ok()) {
+        mAlerts.raise(u"A secondary score for %1 from %2 could not be passed on: %3"_s.arg(
+            event, stationText(stationId), primary.error()));
+    }
+    mLink.sendData(stationId, Confirmation);
+}

@@ -1,0 +1,113 @@
+#include "eventdisplayloop.h"
+
+#include "displayconnections.h"
+#include "displayseconds.h"
+#include "scorequeue.h"
+#include "server/operatoralerts.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+EventDisplayLoop::EventDisplayLoop(const QString& event, const Parts& parts,
+                                   const DisplayTimings& timings, QObject* parent)
+    : QObject(parent)
+    , mEvent(event)
+    , mParts(parts)
+    , mTimings(timings) {
+    mDisplayTimer.setSingleShot(true);
+    mWatchdog.setSingleShot(true);
+    connect(&mDisplayTimer, &QTimer::timeout, this, [this] {
+        if (mRunning)
+            processQueue();
+    });
+    // No display confirmed: the score stands for its display time as if it
+    // had been, then the oldest waiting score (perhaps the same) goes again.
+    connect(&mWatchdog, &QTimer::timeout, this, [this] {
+        armAfterShown(mOffered ? mOffered->displaySeconds : mParts.displaySeconds.seconds());
+    });
+}
+
+void EventDisplayLoop::setRunning(bool running) {
+    if (running == mRunning)
+        return;
+    mRunning = running;
+    Q_EMIT runningChanged(running);
+}
+
+void EventDisplayLoop::start() {
+    setRunning(true);
+    mDisplayTimer.start(mTimings.startDelayMs);
+}
+
+void EventDisplayLoop::pause() {
+    setRunning(false);
+    mDisplayTimer.stop();
+}
+
+void EventDisplayLoop::togglePause() {
+    if (mRunning)
+        pause();
+    else
+        start();
+}
+
+void EventDisplayLoop::stop() {
+    mDisplayTimer.stop();
+    mWatchdog.stop();
+    mOffered.reset();
+}
+
+void EventDisplayLoop::armAfterShown(int displaySeconds) {
+    mDisplayTimer.start(displaySeconds * mTimings.msPerDisplaySecond + mTimings.pauseAfterShownMs);
+}
+
+void EventDisplayLoop::processQueue() {
+    mDisplayTimer.stop();
+    if (!mRunning)
+        return;
+    QString error;
+    std::optional<QueueEntry> next = mParts.queue.nextWaiting(mEvent, &error);
+    if (!error.isEmpty())
+        mParts.alerts.raise(u"The %1 scoreboard queue could not be read: %2"_s.arg(mEvent, error));
+    if (!next) {
+        mDisplayTimer.start(mTimings.idlePollMs);
+        return;
+    }
+    // The displays are told the display time chosen now.
+    next->displaySeconds = mParts.displaySeconds.seconds();
+    mWatchdog.start(mTimings.watchdogMs);
+    const QString text = u"SETSCORE|"_s + mEvent + u'|' + next->num + u'|' + next->name + u'|' +
+                         next->score + u'|' + QString::number(next->displaySeconds * 1000) +
+                         (next->corrected ? u"|1"_s : u"|0"_s);
+    if (sendToDisplays(mParts.db, mParts.link, text, &error) < 0)
+        mParts.alerts.raise(
+            u"The %1 score could not be sent to the displays: %2"_s.arg(mEvent, error));
+    mOffered = next;
+    Q_EMIT scoreOffered(*next);
+}
+
+void EventDisplayLoop::confirmScore(const QString& num) {
+    std::optional<QueueEntry> shown;
+    const bool wasOffered = mOffered && mOffered->num == num;
+    if (wasOffered) {
+        shown = mOffered;
+        mOffered.reset();
+    } else if (num == mLastConfirmed) {
+        return; // another display confirming the score already taken out
+    } else {
+        // A score this loop did not offer (from before a restart): it has
+        // been shown all the same.
+        shown = mParts.queue.waitingRow(num, mEvent);
+        if (!shown)
+            return;
+        shown->displaySeconds = mParts.displaySeconds.seconds();
+    }
+    QString error;
+    if (!mParts.queue.markShown(*shown, &error))
+        mParts.alerts.raise(
+            u"Gymnast %1's %2 score could not be marked as shown: %3"_s.arg(num, mEvent, error));
+    mLastConfirmed = num;
+    if (wasOffered || !mOffered) {
+        mWatchdog.stop();
+        armAfterShown(shown->displaySeconds);
+    }
+}

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "displaytimings.h"
+#include "queueentry.h"
+
+#include <QObject>
+#include <QTimer>
+
+#include <optional>
+
+class DisplaySeconds;
+class MeetDatabase;
+class OperatorAlerts;
+class ScoreQueue;
+class StationLink;
+
+// One event's loop feeding the score displays: offer the oldest waiting score
+// ("SETSCORE|") to every display, wait for a display to confirm it, let it
+// stand for the display time plus 5 s, then take the next. A watchdog offers
+// it again when no display confirms. A paused loop stays paused through a
+// confirmation.
+class EventDisplayLoop : public QObject {
+    Q_OBJECT
+
+public:
+    static inline const QString RunningCaption = QStringLiteral("| |");
+    static inline const QString PausedCaption = QStringLiteral(">");
+    static constexpr int RunningRgb = 0x93E697; // RGB(147, 230, 151)
+    static constexpr int PausedRgb = 0xEBAEAE;  // RGB(235, 174, 174)
+
+    struct Parts {
+        MeetDatabase& db;
+        ScoreQueue& queue;
+        const DisplaySeconds& displaySeconds;
+        StationLink& link;
+        OperatorAlerts& alerts;
+    };
+
+    EventDisplayLoop(const QString& event, const Parts& parts, const DisplayTimings& timings,
+                     QObject* parent = nullptr);
+
+    QString event() const { return mEvent; }
+    bool isRunning() const { return mRunning; }
+    QString buttonCaption() const { return mRunning ? RunningCaption : PausedCaption; }
+    int buttonRgb() const { return mRunning ? RunningRgb : PausedRgb; }
+    // The score on the displays, not yet confirmed.
+    const std::optional<QueueEntry>& offered() const { return mOffered; }
+
+    void start();
+    void pause();
+    void togglePause();
+    // Stops every timer (server stop); the running state is kept.
+    void stop();
+
+    // One look at the queue (the display timer's tick).
+    void processQueue();
+    // A display's "CONFIRMSCORE" for this event.
+    void confirmScore(const QString& num);
+
+Q_SIGNALS:
+    void runningChanged(bool running);
+    void scoreOffered(const QueueEntry& entry);
+
+private:
+    void armAfterShown(int displaySeconds);
+    void setRunning(bool running);
+
+    QString mEvent;
+    Parts mParts;
+    DisplayTimings mTimings;
+    QTimer mDisplayTimer;
+    QTimer mWatchdog;
+    bool mRunning = false;
+    std::optional<QueueEntry> mOffered;
+    QString mLastConfirmed;
+};

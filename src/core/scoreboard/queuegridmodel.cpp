@@ -1,0 +1,204 @@
+#include "queuegridmodel.h"
+
+#include "queuekey.h"
+
+#include <algorithm>
+
+using namespace Qt::Literals::StringLiterals;
+
+int QueueGridModel::rowCount(const QModelIndex& parent) const {
+    if (parent.isValid())
+        return 0;
+    return std::max(1, int(mEntries.size()));
+}
+
+int QueueGridModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+const QueueEntry* QueueGridModel::entryAt(int row) const {
+    if (row < 0 || row >= mEntries.size())
+        return nullptr;
+    return &mEntries[row];
+}
+
+QString QueueGridModel::cellText(const QueueEntry& entry, int column) const {
+    switch (column) {
+    case KeyColumn:
+        return entry.key;
+    case NumColumn:
+        return entry.num;
+    case NameColumn:
+        return entry.name;
+    case EventColumn:
+        return entry.event;
+    case ScoreColumn:
+        return entry.score;
+    case RecvTimeColumn:
+        return queueTimeText(entry.queueTime);
+    case SecondsColumn:
+        return QString::number(entry.displaySeconds);
+    case StatusColumn:
+        return entry.status;
+    case CorrectedColumn:
+        return entry.corrected ? u"True"_s : u"False"_s;
+    default:
+        return {};
+    }
+}
+
+QVariant QueueGridModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.column() >= ColumnCount)
+        return {};
+    const QueueEntry* entry = entryAt(index.row());
+    switch (role) {
+    case Qt::DisplayRole:
+        return entry ? cellText(*entry, index.column()) : QString();
+    case Qt::TextAlignmentRole:
+        if (index.column() == NumColumn || index.column() == ScoreColumn ||
+            index.column() == StatusColumn)
+            return int(Qt::AlignCenter);
+        return int(Qt::AlignLeft | Qt::AlignVCenter);
+    case CorrectedRole:
+        return entry && entry->corrected;
+    case BackgroundRgbRole:
+        return entry && entry->corrected ? CorrectedRgb : PlainRgb;
+    case RowIdRole:
+        return entry ? entry->rowId : 0;
+    default:
+        return {};
+    }
+}
+
+QVariant QueueGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return QAbstractTableModel::headerData(section, orientation, role);
+    switch (section) {
+    case NumColumn:
+        return u"Num"_s;
+    case NameColumn:
+        return u"Gymnast Name"_s;
+    case EventColumn:
+        return u"Event"_s;
+    case ScoreColumn:
+        return u"Score"_s;
+    case RecvTimeColumn:
+        return u"Recv Time"_s;
+    case StatusColumn:
+        return u"Status"_s;
+    default:
+        return QString();
+    }
+}
+
+bool QueueGridModel::isHiddenColumn(int column) {
+    return column == KeyColumn || column == SecondsColumn || column == CorrectedColumn ||
+           column == SpareColumn;
+}
+
+int QueueGridModel::columnWidthTwips(int column) {
+    switch (column) {
+    case NumColumn:
+        return 1000;
+    case NameColumn:
+        return 3800;
+    case EventColumn:
+        return 2500;
+    case ScoreColumn:
+        return -1;
+    case RecvTimeColumn:
+        return 2820;
+    case StatusColumn:
+        return 1500;
+    default:
+        return 0;
+    }
+}
+
+int QueueGridModel::findQueueRow(const QString& text, int column) const {
+    for (int row = 0; row < mEntries.size(); ++row) {
+        if (cellText(mEntries[row], column) == text)
+            return row;
+    }
+    return -1;
+}
+
+int QueueGridModel::findRow(const QString& num, const QString& event) const {
+    for (int row = 0; row < mEntries.size(); ++row) {
+        if (mEntries[row].num == num && mEntries[row].event == event)
+            return row;
+    }
+    return -1;
+}
+
+int QueueGridModel::rowOf(qint64 rowId) const {
+    for (int row = 0; row < mEntries.size(); ++row) {
+        if (mEntries[row].rowId == rowId)
+            return row;
+    }
+    return -1;
+}
+
+int QueueGridModel::insertionRow(const QString& key) const {
+    const auto at =
+        std::upper_bound(mEntries.cbegin(), mEntries.cend(), key,
+                         [](const QString& k, const QueueEntry& entry) { return k < entry.key; });
+    return int(at - mEntries.cbegin());
+}
+
+void QueueGridModel::insertAt(int row, const QueueEntry& entry) {
+    if (mEntries.isEmpty()) {
+        // The empty row becomes the score's row.
+        mEntries.append(entry);
+        Q_EMIT dataChanged(index(0, 0), index(0, ColumnCount - 1));
+        return;
+    }
+    beginInsertRows({}, row, row);
+    mEntries.insert(row, entry);
+    endInsertRows();
+}
+
+void QueueGridModel::showEntry(const QueueEntry& entry) {
+    const int existing = entry.rowId != 0 ? rowOf(entry.rowId) : -1;
+    if (existing >= 0) {
+        // Replaced in place when its queue position does not change.
+        QList<QueueEntry> others = mEntries;
+        others.removeAt(existing);
+        const auto at =
+            std::upper_bound(others.cbegin(), others.cend(), entry.key,
+                             [](const QString& k, const QueueEntry& e) { return k < e.key; });
+        if (int(at - others.cbegin()) == existing) {
+            mEntries[existing] = entry;
+            Q_EMIT dataChanged(index(existing, 0), index(existing, ColumnCount - 1));
+            return;
+        }
+        removeAt(existing);
+    }
+    insertAt(insertionRow(entry.key), entry);
+}
+
+void QueueGridModel::removeAt(int row) {
+    if (row < 0 || row >= mEntries.size())
+        return;
+    if (mEntries.size() == 1) {
+        // The grid keeps one data row: its cells are emptied.
+        mEntries.clear();
+        Q_EMIT dataChanged(index(0, 0), index(0, ColumnCount - 1));
+        return;
+    }
+    beginRemoveRows({}, row, row);
+    mEntries.removeAt(row);
+    endRemoveRows();
+}
+
+void QueueGridModel::removeRowId(qint64 rowId) {
+    removeAt(rowOf(rowId));
+}
+
+void QueueGridModel::setEntries(QList<QueueEntry> entries) {
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const QueueEntry& a, const QueueEntry& b) { return a.key < b.key; });
+    beginResetModel();
+    mEntries = std::move(entries);
+    endResetModel();
+}

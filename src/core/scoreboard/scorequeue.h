@@ -1,0 +1,80 @@
+#pragma once
+
+#include "db/dbrows.h"
+#include "queueentry.h"
+#include "queuegridmodel.h"
+
+#include <QObject>
+
+#include <functional>
+#include <optional>
+
+class DisplaySeconds;
+class MeetDatabase;
+
+// The scoreboard queue, kept twice: as ScoreBoardQueue rows of the meet file,
+// which survive a restart, and as the queue grid the operator watches. A score
+// is stored first; the grid shows it once the store is committed.
+class ScoreQueue : public QObject {
+    Q_OBJECT
+
+public:
+    ScoreQueue(MeetDatabase& db, const DisplaySeconds& displaySeconds, QObject* parent = nullptr);
+
+    QueueGridModel* grid() { return &mGrid; }
+    const QueueGridModel* grid() const { return &mGrid; }
+
+    // The clock that stamps queued scores (tests move it).
+    void setClock(std::function<QDateTime()> clock) { mClock = std::move(clock); }
+
+    // Writes one score's queue row without a transaction of its own, so a
+    // caller can store it together with the gymnast's score. Returns false
+    // with `error` set when the write failed. `toShow` gets the grid row to
+    // show after the commit; it stays empty for a test score that is dropped
+    // because the number's real score for the event is still waiting.
+    bool storeScore(const QString& num, const QString& name, const QString& event,
+                    const QString& score, bool corrected, std::optional<QueueEntry>* toShow,
+                    QString* error);
+    void show(const QueueEntry& entry);
+
+    // Stores and shows one score (the operator's test score).
+    bool queueScore(const QString& num, const QString& name, const QString& event,
+                    const QString& score, bool corrected, QString* error = nullptr);
+
+    // Rebuilds the grid from the waiting rows of the meet file.
+    bool reload(QString* error = nullptr);
+
+    // Moves the score of grid row `row` before every waiting score: its time
+    // becomes 10 s before the earliest one's, so it goes next for its event.
+    bool expediteQueueRow(int row, QString* error = nullptr);
+
+    // The operator's question before removing grid row `row` (empty for the
+    // empty row), and the removal itself.
+    QString removeQuestion(int row) const;
+    bool removeQueueRow(int row, QString* error = nullptr);
+
+    // The oldest waiting score of an event, as the display loop offers it.
+    std::optional<QueueEntry> nextWaiting(const QString& event, QString* error = nullptr);
+
+    // A display has shown `entry`: the row turns "Sent" (a test gymnast's row
+    // is deleted) and leaves the grid. When the score was replaced after it was
+    // offered, the replacement stays waiting and is marked as a correction.
+    bool markShown(const QueueEntry& entry, QString* error = nullptr);
+    // The waiting row of this number and event, for a confirmation that does
+    // not match what was offered.
+    std::optional<QueueEntry> waitingRow(const QString& num, const QString& event);
+
+    bool insertQueueRow(QueueEntry* entry, QString* error);
+    bool updateQueueRow(const QueueEntry& entry, QString* error);
+
+Q_SIGNALS:
+    void changed();
+
+private:
+    static QueueEntry entryFromRow(const DbRows& rows, int row);
+
+    MeetDatabase& mDb;
+    const DisplaySeconds& mDisplaySeconds;
+    QueueGridModel mGrid;
+    std::function<QDateTime()> mClock;
+};
