@@ -10,7 +10,7 @@ PACKAGES := cmake ninja-build g++ qt6-base-dev libqt6sql6-sqlite libgl-dev
 export CCACHE_BASEDIR := $(CURDIR)
 export CCACHE_SLOPPINESS := pch_defines,time_macros,include_file_mtime,include_file_ctime
 
-.PHONY: all deps configure build test run bench clean
+.PHONY: all deps configure build test run bench clean test-sanitize fuzz deps-fuzz
 
 all: build
 
@@ -36,5 +36,34 @@ test: build
 run: build
 	./$(BUILD)/tallvane
 
+# The test suite once more, built with AddressSanitizer and UndefinedBehaviorSanitizer.
+test-sanitize:
+	$(MAKE) test BUILD=build-asan BUILD_TYPE=Debug \
+		CMAKE_FLAGS="-DTALLVANE_SANITIZE=ON $(CMAKE_FLAGS)"
+
+# libFuzzer runs (clang), each target for FUZZ_SECONDS on its committed seed corpus.
+FUZZ_SECONDS ?= 60
+FUZZ_PACKAGES := clang libclang-rt-14-dev
+deps-fuzz: deps
+	@missing=""; \
+	for p in $(FUZZ_PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
+	if [ -n "$$missing" ]; then \
+		if [ "$$(id -u)" = 0 ]; then sudo=""; else sudo="sudo"; fi; \
+		$$sudo apt-get update && \
+		DEBIAN_FRONTEND=noninteractive $$sudo apt-get install -y --no-install-recommends $$missing; \
+	fi
+
+fuzz: deps-fuzz
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DTALLVANE_FUZZ=ON
+	cmake --build build-fuzz
+	@set -e; for f in build-fuzz/fuzz/fuzz_*; do \
+		[ -f "$$f" ] && [ -x "$$f" ] || continue; name=$$(basename $$f); \
+		mkdir -p build-fuzz/corpus/$$name fuzz/corpus/$$name; \
+		echo "== $$name for $(FUZZ_SECONDS) s"; \
+		$$f -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=4096 -print_final_stats=1 \
+			-artifact_prefix=build-fuzz/$$name- build-fuzz/corpus/$$name fuzz/corpus/$$name; \
+	done
+
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) build-asan build-fuzz

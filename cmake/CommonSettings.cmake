@@ -15,3 +15,10 @@ if(TALLVANE_SANITIZE)
         -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
     target_link_options(tallvane_settings INTERFACE -fsanitize=address,undefined)
 endif()
+if(TALLVANE_FUZZ)
+    # Coverage instrumentation for libFuzzer on everything, with the sanitizers
+    # that turn silent memory faults into findings.
+    target_compile_options(tallvane_settings INTERFACE
+        -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+    target_link_options(tallvane_settings INTERFACE -fsanitize=address,undefined)
+endif()

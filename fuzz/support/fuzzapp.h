@@ -1,0 +1,4 @@
+#pragma once
+
+// The Qt application object every fuzz target needs, created once.
+void ensureFuzzApplication();
