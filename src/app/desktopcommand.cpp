@@ -1,12 +1,57 @@
 #include "commands.h"
 
+#include "mainwindow.h"
+#include "messageboxprompter.h"
+#include "shell/appstate.h"
+#include "shell/datafolder.h"
+
 #include <QApplication>
-#include <QMainWindow>
+#include <QFileInfo>
+#include <QTimer>
+
+#include <cstdio>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+void printError(const QString& text) {
+    const QByteArray bytes = (u"tallvane: "_s + text + u"\n"_s).toLocal8Bit();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
+}
+
+} // namespace
 
 int runDesktop(int argc, char** argv) {
     QApplication app(argc, argv);
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Tallvane"));
+    QApplication::setApplicationName(u"Tallvane"_s);
+    QApplication::setApplicationVersion(QString::fromLatin1(TALLVANE_VERSION));
+
+    // Qt has taken its own options out of the arguments by now.
+    const QStringList arguments = QApplication::arguments().mid(1);
+    if (arguments.size() > 1) {
+        printError(u"only one meet file can be opened (see tallvane --help)"_s);
+        return 2;
+    }
+
+    const QString dataFolder = DataFolder::location();
+    QString error;
+    if (!DataFolder::ensure(dataFolder, &error)) {
+        printError(error);
+        return 1;
+    }
+
+    AppState state(dataFolder);
+    state.loadSettings();
+    MessageBoxPrompter prompter;
+    MainWindow window(state, prompter);
+    prompter.setFallbackParent(&window);
     window.show();
+
+    if (!arguments.isEmpty()) {
+        const QString meetFile = QFileInfo(arguments.first()).absoluteFilePath();
+        // Once the window is on screen, so that a refusal shows over it.
+        QTimer::singleShot(0, &window, [&window, meetFile] { window.openMeetFile(meetFile); });
+    }
     return app.exec();
 }

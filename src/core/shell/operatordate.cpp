@@ -8,16 +8,41 @@ namespace OperatorDate {
 
 namespace {
 
+bool hasTwoDigitYear(const QString& format) {
+    return format.contains(u"yy"_s) && !format.contains(u"yyyy"_s);
+}
+
+// Qt reads a two-digit year as 19yy. Operators mean the nearest century, as the
+// desktop does: 00-29 are 2000-2029, 30-99 are 1930-1999. Without this a date
+// shown as 3/14/26 would be stored back as 1926.
+QDateTime windowed(QDateTime value, const QString& format) {
+    if (hasTwoDigitYear(format) && value.date().year() < 1930)
+        value = value.addYears(100);
+    return value;
+}
+
 std::optional<QDateTime> tryFormats(const QString& text, const QStringList& formats) {
     for (const QString& format : formats) {
         const QDateTime dateTime = QDateTime::fromString(text, format);
         if (dateTime.isValid())
-            return dateTime;
+            return windowed(dateTime, format);
         const QDate date = QDate::fromString(text, format);
         if (date.isValid())
-            return QDateTime(date, QTime(0, 0));
+            return windowed(QDateTime(date, QTime(0, 0)), format);
     }
     return std::nullopt;
+}
+
+// A locale whose short form has a two-digit year also accepts the full year
+// typed in the same pattern (14.03.2026 as well as 14.03.26).
+QStringList withFullYears(const QStringList& formats) {
+    QStringList all;
+    for (const QString& format : formats) {
+        if (hasTwoDigitYear(format))
+            all.append(QString(format).replace(u"yy"_s, u"yyyy"_s));
+        all.append(format);
+    }
+    return all;
 }
 
 } // namespace
@@ -40,7 +65,7 @@ std::optional<QDateTime> parse(const QString& raw) {
                         u"M/d/yyyy h:mm AP"_s,
                         u"M/d/yyyy H:mm:ss"_s,
                         u"M/d/yyyy H:mm"_s};
-    if (auto found = tryFormats(text, formats))
+    if (auto found = tryFormats(text, withFullYears(formats)))
         return found;
     return std::nullopt;
 }

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+class AppState;
+
+// The checks of the settings dialog and the saving of its two values.
+namespace SettingsCheck {
+
+inline constexpr auto PortMessage = "Port number must be a value between 0 and 30000.\r\n";
+inline constexpr auto PinMessage = "PIN must a 4-digit numeric value.\r\n";
+
+// True when the text reads as a number (blanks around it allowed).
+bool isNumeric(const QString& text);
+
+// A port reads as a number and, rounded to a whole number, lies in 1 ... 30000.
+bool isValidPort(const QString& text);
+
+// A PIN is exactly four characters that read as a number ("12.5" passes).
+bool isValidPin(const QString& text);
+
+// One text naming every failed check, port line first; empty when both pass.
+QString errorText(const QString& port, const QString& pin);
+
+// Writes port.txt and pin.txt and makes both values current. Stops at the
+// first file that cannot be written, leaving the reason in `error`.
+bool apply(AppState& state, const QString& port, const QString& pin, QString* error);
+
+} // namespace SettingsCheck

@@ -1,0 +1,261 @@
+#include "mainwindow.h"
+
+#include "aboutdialog.h"
+#include "meetinfodialog.h"
+#include "serverwindow.h"
+#include "settingsdialog.h"
+#include "usermanual.h"
+
+#include "shell/appstate.h"
+#include "shell/prompter.h"
+#include "shell/selectfile.h"
+
+#include <QCloseEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QToolBar>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// A dialog that is on screen; closed ones may wait for their deletion.
+template <typename Dialog>
+bool isShowing(const QObject* parent) {
+    const QList<Dialog*> dialogs = parent->findChildren<Dialog*>();
+    return std::any_of(dialogs.begin(), dialogs.end(), [](Dialog* d) { return d->isVisible(); });
+}
+
+} // namespace
+
+MainWindow::MainWindow(AppState& state, Prompter& prompter, QWidget* parent)
+    : QMainWindow(parent)
+    , mState(state)
+    , mPrompter(prompter) {
+    setObjectName(u"frmMain"_s);
+    setWindowTitle(QString::fromLatin1(Title));
+    mMdiArea = new QMdiArea(this);
+    mMdiArea->setObjectName(u"mdiArea"_s);
+    setCentralWidget(mMdiArea);
+    buildMenus();
+    buildToolBar();
+    resize(1024, 720);
+
+    connect(&mState, &AppState::meetOpened, this, &MainWindow::updateCommands);
+    connect(&mState, &AppState::meetClosed, this, &MainWindow::updateCommands);
+    connect(&mState, &AppState::numJudgesChanged, this, &MainWindow::updateCommands);
+    updateCommands();
+}
+
+MainWindow::~MainWindow() {
+    closeMeet();
+}
+
+ServerWindow* MainWindow::serverWindow() const {
+    return mServerWindow;
+}
+
+QAction* MainWindow::addAction(QWidget* to, const QString& name, const QString& caption) {
+    auto* action = new QAction(caption, this);
+    action->setObjectName(name);
+    to->addAction(action);
+    return action;
+}
+
+void MainWindow::buildMenus() {
+    QMenu* file = menuBar()->addMenu(u"&File"_s);
+    file->setObjectName(u"mnuFile"_s);
+    file->menuAction()->setObjectName(u"mnuFile"_s);
+    connect(addAction(file, u"mnuOpen"_s, u"&Open"_s), &QAction::triggered, this,
+            &MainWindow::chooseMeetFile);
+    connect(addAction(file, u"mnuClose"_s, u"&Close Data File"_s), &QAction::triggered, this,
+            &MainWindow::askCloseMeetFile);
+
+    QMenu* import = file->addMenu(u"&Import"_s);
+    import->setObjectName(u"mnuImport"_s);
+    import->menuAction()->setObjectName(u"mnuImport"_s);
+    connect(addAction(import, u"mnuImportRostrel"_s, u"from Rostrel Transfer File..."_s),
+            &QAction::triggered, this, &MainWindow::showImport);
+
+    QMenu* exportMenu = file->addMenu(u"&Export"_s);
+    exportMenu->setObjectName(u"mnuExport"_s);
+    exportMenu->menuAction()->setObjectName(u"mnuExport"_s);
+    connect(addAction(exportMenu, u"mnuExportRostrel"_s, u"to Rostrel Transfer File"_s),
+            &QAction::triggered, this, &MainWindow::showExport);
+
+    connect(addAction(file, u"mnuSettings"_s, u"&Settings"_s), &QAction::triggered, this,
+            &MainWindow::showSettings);
+    file->addSeparator();
+    QAction* exit = addAction(file, u"mnuExit"_s, u"E&xit"_s);
+    exit->setShortcut(QKeySequence(u"Ctrl+X"_s));
+    connect(exit, &QAction::triggered, this, &QWidget::close);
+
+    QMenu* help = menuBar()->addMenu(u"&Help"_s);
+    help->setObjectName(u"mnuHelp"_s);
+    help->menuAction()->setObjectName(u"mnuHelp"_s);
+    connect(addAction(help, u"mnuOpenHelp"_s, u"Open Help"_s), &QAction::triggered, this,
+            &MainWindow::openHelp);
+    connect(addAction(help, u"mnuAbout"_s, u"&About"_s), &QAction::triggered, this,
+            &MainWindow::showAbout);
+}
+
+// The toolbar offers each command only in the state it belongs to: meet
+// commands while the open meet has judges, file commands while none is open.
+void MainWindow::buildToolBar() {
+    QToolBar* bar = addToolBar(u"Commands"_s);
+    bar->setObjectName(u"tbrMain"_s);
+    bar->setMovable(false);
+    bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    auto button = [this, bar](const QString& name, const QString& caption, bool whenOpen,
+                              auto slot) {
+        QAction* action = addAction(bar, name, caption);
+        connect(action, &QAction::triggered, this, [this, whenOpen, slot] {
+            if ((mState.numJudges() > 0) == whenOpen)
+                (this->*slot)();
+        });
+    };
+    button(u"tbrMeetInfo"_s, u"      Meet Info      "_s, true, &MainWindow::showMeetInfo);
+    button(u"tbrOpen"_s, u"Open Meet File"_s, false, &MainWindow::chooseMeetFile);
+    button(u"tbrClose"_s, u"Close Meet File"_s, true, &MainWindow::askCloseMeetFile);
+    button(u"tbrImport"_s, u"Import"_s, false, &MainWindow::showImport);
+    button(u"tbrExport"_s, u"Export"_s, true, &MainWindow::showExport);
+    connect(addAction(bar, u"tbrExit"_s, u"Exit"_s), &QAction::triggered, this, &QWidget::close);
+}
+
+void MainWindow::updateCommands() {
+    const bool open = mState.isMeetOpen();
+    for (const auto* name : {"mnuOpen", "mnuImport", "mnuSettings"})
+        findChild<QAction*>(QString::fromLatin1(name))->setEnabled(!open);
+    for (const auto* name : {"mnuClose", "mnuExport"})
+        findChild<QAction*>(QString::fromLatin1(name))->setEnabled(open);
+
+    const bool judging = mState.numJudges() > 0;
+    for (const auto* name : {"tbrMeetInfo", "tbrClose", "tbrExport"})
+        findChild<QAction*>(QString::fromLatin1(name))->setEnabled(judging);
+    for (const auto* name : {"tbrOpen", "tbrImport"})
+        findChild<QAction*>(QString::fromLatin1(name))->setEnabled(!judging && !open);
+}
+
+void MainWindow::chooseMeetFile() {
+    if (mState.isMeetOpen())
+        return;
+    QPointer<MainWindow> self(this);
+    SelectFile::open(mPrompter, u"Tallvane Files"_s, u"tallvane"_s, mState.dataFolder(),
+                     [self](const QString& path) {
+                         if (self && !path.isEmpty())
+                             self->openMeetFile(path);
+                     });
+}
+
+bool MainWindow::openMeetFile(const QString& path) {
+    if (mState.isMeetOpen())
+        closeMeet();
+    QString error;
+    if (!mState.openMeetFile(path, &error)) {
+        mPrompter.showMessage(
+            u"The file %1 could not be opened as a Tallvane meet file.\n\n%2"_s.arg(path, error),
+            Prompter::Icon::Critical);
+        return false;
+    }
+
+    auto* server = new ServerWindow(mState, mPrompter);
+    mServerWindow = server;
+    mServerSubWindow = mMdiArea->addSubWindow(server);
+    error.clear();
+    if (!server->load(&error)) {
+        // A meet without a working server window is no open meet.
+        closeMeet();
+        if (!error.isEmpty())
+            mPrompter.showMessage(error, Prompter::Icon::Critical);
+        return false;
+    }
+    mServerSubWindow->move(0, 0);
+    mServerSubWindow->show();
+    setWindowTitle(QString::fromLatin1(Title) + u" - "_s + mState.meetFilePath());
+    return true;
+}
+
+void MainWindow::askCloseMeetFile() {
+    if (!mState.isMeetOpen())
+        return;
+    QPointer<MainWindow> self(this);
+    mPrompter.askYesNo(QString::fromLatin1(CloseQuestion), [self](bool yes) {
+        if (self && yes)
+            self->closeMeet();
+    });
+}
+
+// The server window goes first: its shutdown still uses the meet database.
+void MainWindow::closeMeet() {
+    delete mServerSubWindow;
+    delete mServerWindow;
+    for (QMdiSubWindow* window : mMdiArea->subWindowList())
+        delete window;
+    for (const auto* name : {"frmMeetInfo", "frmExport"}) {
+        if (auto* dialog = findChild<QDialog*>(QString::fromLatin1(name))) {
+            dialog->hide();
+            dialog->deleteLater();
+        }
+    }
+    mState.closeMeetFile();
+    setWindowTitle(QString::fromLatin1(Title));
+}
+
+void MainWindow::showMeetInfo() {
+    if (!mState.isMeetOpen() || isShowing<MeetInfoDialog>(this))
+        return;
+    auto* dialog = new MeetInfoDialog(mState, mPrompter, this);
+    if (dialog->load())
+        dialog->open();
+    else
+        dialog->deleteLater();
+}
+
+void MainWindow::showImport() {
+    // The import window opens here.
+}
+
+void MainWindow::showExport() {
+    // The export window opens here.
+}
+
+void MainWindow::showSettings() {
+    if (mState.isMeetOpen() || isShowing<SettingsDialog>(this))
+        return;
+    (new SettingsDialog(mState, mPrompter, this))->open();
+}
+
+void MainWindow::showAbout() {
+    if (isShowing<AboutDialog>(this))
+        return;
+    (new AboutDialog(QString::fromLatin1(Title), this))->open();
+}
+
+void MainWindow::openHelp() {
+    UserManual::open(mPrompter);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (mState.isMeetOpen() && !mExitConfirmed) {
+        event->ignore();
+        if (mExitQuestionOpen)
+            return;
+        mExitQuestionOpen = true;
+        QPointer<MainWindow> self(this);
+        mPrompter.askYesNo(QString::fromLatin1(ExitQuestion), [self](bool yes) {
+            if (!self)
+                return;
+            self->mExitQuestionOpen = false;
+            if (!yes)
+                return; // the meet stays open and the server keeps running
+            self->mExitConfirmed = true;
+            // The answer may come while this close event is still being handled.
+            QMetaObject::invokeMethod(self, &QWidget::close, Qt::QueuedConnection);
+        });
+        return;
+    }
+    closeMeet();
+    event->accept();
+}

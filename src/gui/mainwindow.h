@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+
+class AppState;
+class Prompter;
+class QAction;
+class QMdiArea;
+class QMdiSubWindow;
+class ServerWindow;
+
+// The application's frame ("frmMain"): the menus and toolbar, the meet file
+// commands, and the area in which the server window and its children open.
+// No meet open: Open, Import and Settings are offered. A meet open: Close and
+// Export are offered, and the server window is loaded.
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+
+public:
+    static constexpr auto Title = "Tallvane";
+    static constexpr auto CloseQuestion =
+        "Are you sure you wish to close the current Tallvane file?";
+    static constexpr auto ExitQuestion = "Are you sure you wish to exit Tallvane?";
+
+    MainWindow(AppState& state, Prompter& prompter, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Opens the meet file at `path` as "Open" does after its file dialog: on
+    // failure the operator is told and no meet is left open.
+    bool openMeetFile(const QString& path);
+
+    ServerWindow* serverWindow() const;
+
+public Q_SLOTS:
+    void chooseMeetFile();   // "Open": the file dialog, then openMeetFile()
+    void askCloseMeetFile(); // "Close Data File", after the operator confirms
+    void showMeetInfo();
+    void showImport();
+    void showExport();
+    void showSettings();
+    void showAbout();
+    void openHelp();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildMenus();
+    void buildToolBar();
+    QAction* addAction(QWidget* to, const QString& name, const QString& caption);
+    void updateCommands();
+    void closeMeet();
+
+    AppState& mState;
+    Prompter& mPrompter;
+    QMdiArea* mMdiArea = nullptr;
+    QPointer<ServerWindow> mServerWindow;
+    QPointer<QMdiSubWindow> mServerSubWindow;
+    bool mExitConfirmed = false;
+    bool mExitQuestionOpen = false;
+};

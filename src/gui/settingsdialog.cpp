@@ -1,0 +1,58 @@
+#include "settingsdialog.h"
+
+#include "shell/appstate.h"
+#include "shell/prompter.h"
+#include "shell/settingscheck.h"
+
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+using namespace Qt::Literals::StringLiterals;
+
+SettingsDialog::SettingsDialog(AppState& state, Prompter& prompter, QWidget* parent)
+    : QDialog(parent)
+    , mState(state)
+    , mPrompter(prompter) {
+    setObjectName(u"frmSettings"_s);
+    setWindowTitle(u"Settings"_s);
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    mPort = new QLineEdit(mState.readPortFile(), this);
+    mPort->setObjectName(u"txtPort"_s);
+    mPin = new QLineEdit(mState.pin(), this);
+    mPin->setObjectName(u"txtPIN"_s);
+    auto* ok = new QPushButton(u"OK"_s, this);
+    ok->setObjectName(u"OKButton"_s);
+    ok->setDefault(true);
+    auto* cancel = new QPushButton(u"Cancel"_s, this);
+    cancel->setObjectName(u"CancelButton"_s);
+
+    auto* form = new QFormLayout;
+    form->addRow(new QLabel(u"IP Port Number"_s, this), mPort);
+    form->addRow(new QLabel(u"Auth PIN"_s, this), mPin);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addLayout(buttons);
+
+    connect(ok, &QPushButton::clicked, this, &SettingsDialog::save);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void SettingsDialog::save() {
+    const QString port = mPort->text();
+    const QString pin = mPin->text();
+    const QString errors = SettingsCheck::errorText(port, pin);
+    QString failure;
+    if (!errors.isEmpty())
+        mPrompter.showMessage(errors, Prompter::Icon::Critical);
+    else if (!SettingsCheck::apply(mState, port, pin, &failure))
+        mPrompter.showMessage(failure, Prompter::Icon::Critical);
+    accept();
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QDialog>
+
+class AppState;
+class Prompter;
+class QLineEdit;
+
+// "Settings" ("frmSettings"): the port the scoring server listens on and the
+// station PIN. OK checks both and saves them; with an invalid value it says
+// what is wrong, saves nothing and closes, so the operator reopens it.
+class SettingsDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    SettingsDialog(AppState& state, Prompter& prompter, QWidget* parent = nullptr);
+
+private:
+    void save();
+
+    AppState& mState;
+    Prompter& mPrompter;
+    QLineEdit* mPort = nullptr;
+    QLineEdit* mPin = nullptr;
+};

@@ -1,0 +1,233 @@
+#include "mainwindow.h"
+#include "meetinfodialog.h"
+#include "scriptedprompter.h"
+#include "serverwindow.h"
+#include "shell/appstate.h"
+#include "tempmeet.h"
+
+#include <QAction>
+#include <QFile>
+#include <QMenu>
+#include <QTest>
+
+#include <memory>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+struct Desk {
+    TempMeet temp;
+    AppState state{temp.folder()};
+    ScriptedPrompter prompter;
+    std::unique_ptr<MainWindow> window;
+
+    Desk() {
+        state.loadSettings();
+        window = std::make_unique<MainWindow>(state, prompter);
+        window->show();
+    }
+    QAction* action(const char* name) const {
+        auto* found = window->findChild<QAction*>(QString::fromLatin1(name));
+        if (!found)
+            qFatal("no action %s", name);
+        return found;
+    }
+    void trigger(const char* name) const { action(name)->trigger(); }
+    bool enabled(const char* name) const { return action(name)->isEnabled(); }
+    QAction* toolButton(const QString& caption) const {
+        for (QAction* a : window->findChildren<QAction*>()) {
+            if (a->text() == caption && a->objectName().startsWith(u"tbr"_s))
+                return a;
+        }
+        qFatal("no toolbar button %s", qPrintable(caption));
+    }
+    // Opens a meet through the menu's file dialog.
+    void open(const QString& path) {
+        prompter.chooseFile(path);
+        trigger("mnuOpen");
+    }
+};
+
+} // namespace
+
+class TestShellMainWindow : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void menusMatchTheirCaptions() {
+        Desk desk;
+        const QList<std::pair<const char*, QString>> captions{
+            {"mnuFile", u"&File"_s},
+            {"mnuOpen", u"&Open"_s},
+            {"mnuClose", u"&Close Data File"_s},
+            {"mnuImport", u"&Import"_s},
+            {"mnuImportRostrel", u"from Rostrel Transfer File..."_s},
+            {"mnuExport", u"&Export"_s},
+            {"mnuExportRostrel", u"to Rostrel Transfer File"_s},
+            {"mnuSettings", u"&Settings"_s},
+            {"mnuExit", u"E&xit"_s},
+            {"mnuHelp", u"&Help"_s},
+            {"mnuOpenHelp", u"Open Help"_s},
+            {"mnuAbout", u"&About"_s}};
+        for (const auto& [name, caption] : captions)
+            QCOMPARE(desk.action(name)->text(), caption);
+        QCOMPARE(desk.action("mnuExit")->shortcut().toString(), u"Ctrl+X"_s);
+        const QList<QAction*> file = desk.window->findChild<QMenu*>(u"mnuFile"_s)->actions();
+        QCOMPARE(file.size(), 7);
+        QVERIFY(file.at(5)->isSeparator());
+        QCOMPARE(file.at(6)->objectName(), u"mnuExit"_s);
+        for (const QString& caption : {u"      Meet Info      "_s, u"Open Meet File"_s,
+                                       u"Close Meet File"_s, u"Import"_s, u"Export"_s, u"Exit"_s})
+            desk.toolButton(caption);
+        QCOMPARE(desk.window->windowTitle(), u"Tallvane"_s);
+    }
+
+    void openThenCloseSwitchesTheCommands() {
+        Desk desk;
+        QVERIFY(desk.enabled("mnuOpen") && desk.enabled("mnuImport") &&
+                desk.enabled("mnuSettings"));
+        QVERIFY(!desk.enabled("mnuClose") && !desk.enabled("mnuExport"));
+
+        const QString path = desk.temp.createSampleMeet(u"spring.2026.tallvane"_s);
+        desk.open(path);
+        QCOMPARE(desk.prompter.shown().first().text, u"Select File"_s);
+        QCOMPARE(desk.prompter.lastFilter, u"Tallvane Files(*.tallvane)"_s);
+        QCOMPARE(desk.prompter.lastFolderOrProposal, desk.state.dataFolder());
+        QVERIFY(desk.state.isMeetOpen());
+        QCOMPARE(desk.state.numJudges(), 3);
+        QCOMPARE(desk.state.meetBaseName(), u"spring"_s);
+        QCOMPARE(desk.window->windowTitle(), u"Tallvane - "_s + desk.state.meetFilePath());
+        QVERIFY(desk.window->serverWindow());
+        QCOMPARE(desk.window->serverWindow()->objectName(), u"frmConnections"_s);
+        QVERIFY(!desk.enabled("mnuOpen") && !desk.enabled("mnuImport") &&
+                !desk.enabled("mnuSettings"));
+        QVERIFY(desk.enabled("mnuClose") && desk.enabled("mnuExport"));
+
+        desk.prompter.answerNo();
+        desk.trigger("mnuClose");
+        QCOMPARE(desk.prompter.questions(),
+                 QStringList{u"Are you sure you wish to close the current Tallvane file?"_s});
+        QVERIFY(desk.state.isMeetOpen());
+        QVERIFY(desk.window->serverWindow());
+
+        desk.prompter.answerYes();
+        desk.trigger("mnuClose");
+        QVERIFY(!desk.state.isMeetOpen());
+        QVERIFY(!desk.state.meetDb().isOpen());
+        QCOMPARE(desk.state.numJudges(), 0);
+        QVERIFY(!desk.window->serverWindow());
+        QCOMPARE(desk.window->windowTitle(), u"Tallvane"_s);
+        QVERIFY(desk.enabled("mnuOpen") && !desk.enabled("mnuClose"));
+    }
+
+    void cancelledDialogChangesNothing() {
+        Desk desk;
+        desk.trigger("mnuOpen"); // no file scripted: the dialog is cancelled
+        QVERIFY(!desk.state.isMeetOpen());
+        QVERIFY(desk.prompter.messages().isEmpty());
+    }
+
+    void refusesFilesThatAreNoMeet_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("text file") << QByteArray("Name=Spring Classic\r\n");
+        QTest::newRow("empty file") << QByteArray();
+    }
+    void refusesFilesThatAreNoMeet() {
+        QFETCH(QByteArray, content);
+        Desk desk;
+        const QString path = desk.temp.path(u"notes.tallvane"_s);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+        file.close();
+        desk.open(path);
+        QCOMPARE(desk.prompter.messages().size(), 1);
+        QVERIFY(desk.prompter.lastMessage().contains(u"could not be opened"_s));
+        QCOMPARE(desk.prompter.shown().last().icon, Prompter::Icon::Critical);
+        QVERIFY(!desk.state.isMeetOpen());
+        QVERIFY(!desk.state.meetDb().isOpen());
+        QVERIFY(desk.enabled("mnuOpen") && !desk.enabled("mnuClose"));
+        QCOMPARE(desk.window->windowTitle(), u"Tallvane"_s);
+    }
+
+    // A meet file without its meet row cannot carry a server window.
+    void failedServerWindowLeavesNoMeetOpen() {
+        Desk desk;
+        const QString path = desk.temp.createMeetFile(u"blank.tallvane"_s);
+        desk.open(path);
+        QCOMPARE(desk.prompter.messages().size(), 1);
+        QVERIFY(!desk.state.isMeetOpen());
+        QVERIFY(!desk.state.meetDb().isOpen());
+        QVERIFY(!desk.window->serverWindow());
+        QVERIFY(desk.enabled("mnuOpen") && desk.enabled("mnuSettings"));
+        QVERIFY(!desk.enabled("mnuClose") && !desk.enabled("mnuExport"));
+        QCOMPARE(desk.state.numJudges(), 0);
+    }
+
+    void openingEmptiesConnections() {
+        Desk desk;
+        const QString path = desk.temp.createSampleMeet();
+        {
+            MeetDatabase db;
+            QVERIFY(db.open(path));
+            QVERIFY(db.execute(u"INSERT INTO Connections(socketID, ConnectionsType) "
+                               "VALUES(?, ?)"_s,
+                               {7, u"JUDGE"_s}));
+        }
+        desk.open(path);
+        QVERIFY(desk.state.isMeetOpen());
+        QCOMPARE(desk.state.meetDb().select(u"SELECT * FROM Connections"_s).count(), 0);
+    }
+
+    void exitAsksOnlyWithAMeetOpen() {
+        Desk desk;
+        desk.open(desk.temp.createSampleMeet());
+
+        desk.prompter.answerNo();
+        desk.trigger("mnuExit");
+        QCOMPARE(desk.prompter.questions(),
+                 QStringList{u"Are you sure you wish to exit Tallvane?"_s});
+        QVERIFY(desk.window->isVisible());
+        QVERIFY(desk.state.isMeetOpen());
+        QVERIFY(desk.state.meetDb().isOpen());
+        QCOMPARE(desk.state.numJudges(), 3);
+
+        desk.prompter.answerYes();
+        desk.toolButton(u"Exit"_s)->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(!desk.window->isVisible(), 5000);
+        QVERIFY(!desk.state.isMeetOpen());
+        QCOMPARE(desk.state.numJudges(), 0);
+
+        Desk idle;
+        idle.window->close();
+        QVERIFY(!idle.window->isVisible());
+        QVERIFY(idle.prompter.questions().isEmpty());
+    }
+
+    void toolbarActsOnlyInItsState() {
+        Desk desk;
+        desk.toolButton(u"Close Meet File"_s)->trigger();
+        desk.toolButton(u"      Meet Info      "_s)->trigger();
+        desk.toolButton(u"Export"_s)->trigger();
+        QVERIFY(desk.prompter.shown().isEmpty());
+        QVERIFY(!desk.window->findChild<MeetInfoDialog*>());
+
+        desk.prompter.chooseFile(desk.temp.createSampleMeet());
+        desk.toolButton(u"Open Meet File"_s)->trigger();
+        QVERIFY(desk.state.isMeetOpen());
+        desk.prompter.clear();
+        desk.prompter.chooseFile(desk.temp.createSampleMeet(u"other.tallvane"_s));
+        desk.toolButton(u"Open Meet File"_s)->trigger();
+        desk.toolButton(u"Import"_s)->trigger();
+        QVERIFY(desk.prompter.shown().isEmpty());
+        QCOMPARE(desk.state.meetBaseName(), u"sample"_s);
+
+        desk.prompter.answerYes();
+        desk.toolButton(u"Close Meet File"_s)->trigger();
+        QVERIFY(!desk.state.isMeetOpen());
+    }
+};
+
+QTEST_MAIN(TestShellMainWindow)
+#include "tst_shell_mainwindow.moc"

@@ -1,0 +1,91 @@
+#include "messageboxprompter.h"
+#include "shell/selectfile.h"
+
+#include <QAbstractButton>
+#include <QFileDialog>
+#include <QMainWindow>
+#include <QMessageBox>
+#include <QTest>
+
+#include <optional>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+template <typename T>
+T* openDialog(QWidget* parent) {
+    T* found = nullptr;
+    for (T* dialog : parent->findChildren<T*>()) {
+        if (dialog->isVisible())
+            found = dialog;
+    }
+    return found;
+}
+
+} // namespace
+
+class TestShellPrompter : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void messageIsApplicationModalAndReportsItsClosing() {
+        QMainWindow window;
+        window.show();
+        MessageBoxPrompter prompter(&window);
+        bool closed = false;
+        prompter.showMessage(u"Something failed."_s, Prompter::Icon::Critical,
+                             [&closed] { closed = true; });
+        QMessageBox* box = nullptr;
+        QTRY_VERIFY((box = openDialog<QMessageBox>(&window)) != nullptr);
+        QCOMPARE(box->windowTitle(), u"Tallvane"_s);
+        QCOMPARE(box->text(), u"Something failed."_s);
+        QCOMPARE(box->icon(), QMessageBox::Critical);
+        QCOMPARE(box->windowModality(), Qt::ApplicationModal);
+        QVERIFY(!closed);
+        box->button(QMessageBox::Ok)->click();
+        QVERIFY(closed);
+        QTRY_VERIFY(window.findChildren<QMessageBox*>().isEmpty()); // deleted once closed
+    }
+
+    void questionAnswers_data() {
+        QTest::addColumn<int>("button");
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("yes") << int(QMessageBox::Yes) << true;
+        QTest::newRow("no") << int(QMessageBox::No) << false;
+    }
+    void questionAnswers() {
+        QFETCH(int, button);
+        QFETCH(bool, yes);
+        QMainWindow window;
+        window.show();
+        MessageBoxPrompter prompter(&window);
+        std::optional<bool> answer;
+        prompter.askYesNo(u"Sure?"_s, [&answer](bool y) { answer = y; });
+        QMessageBox* box = nullptr;
+        QTRY_VERIFY((box = openDialog<QMessageBox>(&window)) != nullptr);
+        QCOMPARE(box->icon(), QMessageBox::Question);
+        box->button(QMessageBox::StandardButton(button))->click();
+        QCOMPARE(answer, std::optional<bool>(yes));
+    }
+
+    void openFileDialogShowsTheFilterAndFolder() {
+        QMainWindow window;
+        window.show();
+        MessageBoxPrompter prompter(&window);
+        std::optional<QString> chosen;
+        const QString folder = QDir::tempPath();
+        SelectFile::open(prompter, u"Tallvane Files"_s, u"tallvane"_s, folder,
+                         [&chosen](const QString& path) { chosen = path; });
+        QFileDialog* dialog = nullptr;
+        QTRY_VERIFY((dialog = openDialog<QFileDialog>(&window)) != nullptr);
+        QCOMPARE(dialog->windowTitle(), u"Select File"_s);
+        QCOMPARE(dialog->nameFilters(), QStringList{u"Tallvane Files(*.tallvane)"_s});
+        QCOMPARE(QDir(dialog->directory()).canonicalPath(), QDir(folder).canonicalPath());
+        dialog->reject();
+        QCOMPARE(chosen, std::optional<QString>(QString()));
+    }
+};
+
+QTEST_MAIN(TestShellPrompter)
+#include "tst_shell_prompter.moc"
