@@ -1,8 +1,120 @@
 #include "commands.h"
+#include "stopsignals.h"
+
+#include "server/operatoralerts.h"
+#include "server/scoringserver.h"
+#include "server/stationservices.h"
+#include "server/stationservicesfactory.h"
+#include "shell/appstate.h"
+#include "shell/datafolder.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFileInfo>
 
 #include <cstdio>
 
-int runServeCommand(int, char**) {
-    std::fputs("tallvane: the serve command is not available in this build\n", stderr);
-    return 2;
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+void printLine(std::FILE* stream, const QString& text) {
+    std::fputs(qPrintable(text + u'\n'), stream);
+    std::fflush(stream);
+}
+
+int failWith(const QString& text) {
+    printLine(stderr, u"tallvane serve: "_s + text);
+    return 1;
+}
+
+QString kindName(StationKind kind) {
+    return kind == StationKind::Judge ? u"Judge station"_s : u"Score display"_s;
+}
+
+} // namespace
+
+// The scoring server without windows: the same core, timers and database as
+// the desktop program's server window.
+int runServeCommand(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        u"Runs the scoring server for a meet file, without windows."_s);
+    parser.addHelpOption();
+    parser.addPositionalArgument(u"MEETFILE"_s, u"The meet file to serve."_s);
+    const QCommandLineOption portOption(u"port"_s, u"Port stations connect to."_s, u"N"_s);
+    const QCommandLineOption pinOption(u"pin"_s, u"PIN stations log in with."_s, u"PIN"_s);
+    parser.addOption(portOption);
+    parser.addOption(pinOption);
+    QStringList arguments = app.arguments();
+    arguments.removeAt(1); // the command word
+    if (!parser.parse(arguments))
+        return failWith(parser.errorText());
+    if (parser.isSet(u"help"_s)) {
+        std::fputs(qPrintable(parser.helpText()), stdout);
+        return 0;
+    }
+    if (parser.positionalArguments().size() != 1)
+        return failWith(u"give exactly one meet file (tallvane serve MEETFILE [--port N] "
+                        "[--pin PIN])."_s);
+    const QString meetFile = parser.positionalArguments().constFirst();
+    if (!QFileInfo(meetFile).isFile())
+        return failWith(u"the meet file %1 does not exist."_s.arg(meetFile));
+
+    const QString folder = DataFolder::location();
+    QString error;
+    if (!DataFolder::ensure(folder, &error))
+        return failWith(error);
+    AppState state(folder);
+    state.loadSettings();
+    if (parser.isSet(portOption)) {
+        bool ok = false;
+        const uint port = parser.value(portOption).toUInt(&ok);
+        if (!ok || port > 65535)
+            return failWith(u"%1 is not a port number."_s.arg(parser.value(portOption)));
+        state.setPortNumber(QString::number(port));
+    }
+    if (parser.isSet(pinOption))
+        state.setPin(parser.value(pinOption));
+    if (!state.openMeetFile(meetFile, &error))
+        return failWith(error);
+
+    OperatorAlerts alerts;
+    QObject::connect(&alerts, &OperatorAlerts::alertRaised, &app,
+                     [](const QString& text) { printLine(stderr, text); });
+    ScoringServer server(state, alerts);
+    const std::unique_ptr<StationServices> services = createStationServices(server, state, alerts);
+    server.setServices(services.get());
+    StationRegistry& registry = server.registry();
+    QObject::connect(&registry, &StationRegistry::stationAdded, &app,
+                     [](StationKind kind, const QString& entry) {
+                         printLine(stdout, kindName(kind) + u" logged in: "_s + entry);
+                     });
+    QObject::connect(&registry, &StationRegistry::stationRemoved, &app,
+                     [](StationKind kind, const QString& entry) {
+                         printLine(stdout, kindName(kind) + u" logged out: "_s + entry);
+                     });
+
+    StopSignals stopSignals;
+    int exitCode = 0;
+    QObject::connect(&stopSignals, &StopSignals::stopRequested, &app, [&] {
+        server.shutdown();
+        state.closeMeetFile();
+        app.quit();
+    });
+
+    const ScoringServer::StartResult result = server.start();
+    if (!result.ok()) {
+        const QString detail = result.detail.isEmpty() ? QString() : u" ("_s + result.detail + u')';
+        state.closeMeetFile();
+        return failWith(result.message + detail);
+    }
+    printLine(stdout, u"Listening on %1:%2"_s.arg(server.address()).arg(server.port()));
+    exitCode = app.exec();
+    if (server.isRunning()) {
+        server.shutdown();
+        state.closeMeetFile();
+    }
+    return exitCode;
 }

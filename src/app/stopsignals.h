@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QObject>
+
+class QSocketNotifier;
+
+// Turns SIGINT and SIGTERM into a Qt signal on the event-loop thread: the
+// handler only writes one byte to a pipe, which a socket notifier reads.
+class StopSignals : public QObject {
+    Q_OBJECT
+
+public:
+    explicit StopSignals(QObject* parent = nullptr);
+    ~StopSignals() override;
+
+    bool isWatching() const { return mNotifier != nullptr; }
+
+Q_SIGNALS:
+    void stopRequested(int signalNumber);
+
+private:
+    void readSignal();
+
+    QSocketNotifier* mNotifier = nullptr;
+};

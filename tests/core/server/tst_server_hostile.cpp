@@ -1,0 +1,150 @@
+#include "serverfixture.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include <memory>
+#include <vector>
+
+using namespace Qt::Literals::StringLiterals;
+
+// Nothing a station sends may stop the server: after each attack a fresh
+// station must still log in and be answered.
+class TestServerHostile : public QObject {
+    Q_OBJECT
+
+    static void serverStillServes(ServerFixture& f, const QString& event) {
+        TestStation& probe = f.station();
+        QCOMPARE(probe.loginJudge(event, u"Probe"_s, f.pin()), u"AUTHRESP|0|3"_s);
+        probe.send(u"CLIENTBEAT"_s);
+        QCOMPARE(probe.next(), u"BEATRESPONSE"_s);
+    }
+
+private Q_SLOTS:
+    void malformedMessages_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QByteArray everyByte;
+        for (int b = 0; b < 256; ++b)
+            everyByte.append(char(b));
+        QTest::newRow("empty fields") << QByteArray("JUDGEAUTH||||||\nDISPLAYAUTH\n|||\n");
+        QTest::newRow("only separators") << QByteArray("||||||||\n");
+        QTest::newRow("every byte value") << everyByte + '\n' + everyByte;
+        QTest::newRow("binary log-in") << QByteArray("JUDGEAUTH|\x00\xff|\x81|3917|1|1\n", 26);
+        QTest::newRow("huge judge number") << QByteArray("JUDGEAUTH|V|A|3917|1|99999999999999\n");
+        QTest::newRow("many fields") << QByteArray("DISPLAYAUTH" + QByteArray(100000, '|') + "\n");
+    }
+
+    void malformedMessages() {
+        QFETCH(QByteArray, bytes);
+        ServerFixture f;
+        QVERIFY(f.started());
+        TestStation& attacker = f.station();
+        attacker.sendRaw(bytes);
+        serverStillServes(f, u"Vault"_s);
+        QVERIFY(f.connectionRows() <= 2);
+    }
+
+    void loggedInStationSendsShortMessages() {
+        ServerFixture f;
+        QVERIFY(f.started());
+        TestStation& s = f.station();
+        QCOMPARE(s.loginJudge(u"Vault"_s, u"Ann"_s, f.pin()), u"AUTHRESP|0|3"_s);
+        for (const QString& m : {u"HEARTBEAT"_s, u"GYMNASTQUERY"_s, u"SENDSCORE"_s,
+                                 u"CONFIRMSCORE"_s, u"AD_FILE_START"_s, u"GETSQUADLIST"_s})
+            s.send(m);
+        s.send(u"CLIENTBEAT"_s);
+        QCOMPARE(s.next(), u"BEATRESPONSE"_s);
+    }
+
+    void floodWithoutLineEnd() {
+        ServerFixture f;
+        QVERIFY(f.started());
+        // Legacy station: every read is one unknown message, dropped.
+        TestStation& legacy = f.station(false);
+        legacy.sendRaw(QByteArray(1024 * 1024, 'x'));
+        // Line station: more than 1 MiB without a line end closes it.
+        TestStation& line = f.station();
+        QCOMPARE(line.loginJudge(u"Beam"_s, u"Bo"_s, f.pin()), u"AUTHRESP|0|3"_s);
+        line.sendRaw(QByteArray(1024 * 1024 + 10, 'y'));
+        QVERIFY(line.waitDisconnected(10000));
+        QTRY_COMPARE(f.connectionRows(), 0);
+        QVERIFY(f.judgeLines().isEmpty());
+        QTRY_VERIFY(!f.alerts().alerts().isEmpty());
+        QVERIFY(legacy.isConnected());
+        serverStillServes(f, u"Vault"_s);
+    }
+
+    void messagesSplitAndJoinedInLineMode() {
+        ServerFixture f;
+        QVERIFY(f.started());
+        TestStation& s = f.station();
+        s.sendRaw("JUDGEAUTH|Vault|Ann|39");
+        s.sendRaw(QByteArray("17|1|1\r\nCLIENTBEAT\nGETSESSION\nCLIENT"));
+        QCOMPARE(s.next(), u"AUTHRESP|0|3"_s);
+        QCOMPARE(s.next(), u"BEATRESPONSE"_s);
+        QCOMPARE(s.next(), u"SETSESSION|1|Saturday AM"_s);
+        s.sendRaw("BEAT\n");
+        QCOMPARE(s.next(), u"BEATRESPONSE"_s);
+    }
+
+    void connectionLimit() {
+        ServerFixture f;
+        QVERIFY(f.started());
+        std::vector<std::unique_ptr<QTcpSocket>> sockets;
+        int closed = 0;
+        // In batches, so the listen queue of the system never overflows.
+        for (int batch = 0; batch < 6; ++batch) {
+            for (int i = 0; i < 50; ++i) {
+                auto socket = std::make_unique<QTcpSocket>();
+                connect(socket.get(), &QTcpSocket::disconnected, this, [&closed] { ++closed; });
+                socket->connectToHost(QHostAddress::LocalHost, f.port());
+                sockets.push_back(std::move(socket));
+            }
+            QTRY_COMPARE_WITH_TIMEOUT(f.server().stationServer().connectionCount() + closed,
+                                      int(sockets.size()), 20000);
+        }
+        QCOMPARE(f.server().stationServer().connectionCount(), 256);
+        QCOMPARE(closed, 44);
+        QCOMPARE(f.alerts().alerts().size(), 1);
+        // Those let in still count; once some leave, new stations get in.
+        for (int i = 0; i < 10; ++i)
+            sockets[size_t(i)]->disconnectFromHost();
+        QTRY_COMPARE_WITH_TIMEOUT(f.server().stationServer().connectionCount(), 246, 20000);
+        serverStillServes(f, u"Floor"_s);
+        sockets.clear();
+        QTRY_COMPARE_WITH_TIMEOUT(f.server().stationServer().connectionCount(), 1, 20000);
+    }
+
+    void sendToAVanishedConnectionIsQuiet() {
+        ServerFixture f;
+        QVERIFY(f.started());
+        f.server().link().sendData(12345, u"HEARTBEAT|12345"_s);
+        f.server().link().sendData(0, u"HEARTBEAT|0"_s);
+        TestStation& s = f.station();
+        QCOMPARE(s.loginJudge(u"Vault"_s, u"Ann"_s, f.pin()), u"AUTHRESP|0|3"_s);
+        QSignalSpy closed(&f.server().stationServer(), &StationServer::connectionClosed);
+        s.socket().abort();
+        QVERIFY(closed.wait());
+        f.server().link().sendData(closed.first().at(0).toInt(), u"HEARTBEAT|1"_s);
+        QCOMPARE(f.connectionRows(), 0);
+    }
+
+    void connectionIdsAreNeverReused() {
+        ServerFixture f;
+        QVERIFY(f.started());
+        QList<int> ids;
+        for (int i = 0; i < 3; ++i) {
+            TestStation& s = f.station();
+            QCOMPARE(s.loginJudge(u"Vault"_s, u"Ann"_s, f.pin()), u"AUTHRESP|0|3"_s);
+            const DbRows rows = f.db().select(u"SELECT SocketID FROM Connections"_s);
+            QCOMPARE(rows.count(), 1);
+            ids << rows.value(0, u"SocketID"_s).toInt();
+            s.socket().disconnectFromHost();
+            QTRY_COMPARE(f.connectionRows(), 0);
+        }
+        QCOMPARE(ids, (QList<int>{1, 2, 3}));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestServerHostile)
+#include "tst_server_hostile.moc"

@@ -1,0 +1,124 @@
+#include "stationclient.h"
+
+#include "shell/codepage1252.h"
+
+#include <QTime>
+#include <QTimer>
+
+#include <cstdio>
+
+using namespace Qt::Literals::StringLiterals;
+
+StationClient::StationClient(const StationOptions& options, QObject* parent)
+    : QObject(parent)
+    , mOptions(options) {
+    connect(&mSocket, &QTcpSocket::connected, this, &StationClient::connected);
+    connect(&mSocket, &QTcpSocket::readyRead, this, &StationClient::readMessages);
+    connect(&mSocket, &QTcpSocket::disconnected, this, [this] {
+        print('!', u"the server closed the connection"_s);
+        mEnded = true;
+        Q_EMIT finished(0);
+    });
+    connect(&mSocket, &QTcpSocket::errorOccurred, this, [this] {
+        if (mSocket.state() == QAbstractSocket::ConnectedState || mEnded)
+            return;
+        print('!', u"cannot connect to %1:%2: %3"_s.arg(mOptions.host)
+                       .arg(mOptions.port)
+                       .arg(mSocket.errorString()));
+        mEnded = true;
+        Q_EMIT finished(1);
+    });
+    connect(&mInput, &LineInput::lineRead, this, &StationClient::send);
+    connect(&mInput, &LineInput::finished, this, &StationClient::inputFinished);
+}
+
+void StationClient::start() {
+    mSocket.connectToHost(mOptions.host, mOptions.port);
+}
+
+void StationClient::print(char direction, const QString& text) {
+    const QString stamp = QTime::currentTime().toString(u"HH:mm:ss.zzz"_s);
+    std::printf("%s %c %s\n", qPrintable(stamp), direction, Cp1252::encode(text).constData());
+    std::fflush(stdout);
+}
+
+void StationClient::connected() {
+    mSocket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    print('!', u"connected to %1:%2"_s.arg(mOptions.host).arg(mOptions.port));
+    switch (mOptions.role) {
+    case StationOptions::Role::Judge:
+        mAwaitingLogin = true;
+        send(u"JUDGEAUTH|%1|%2|%3|1|%4"_s.arg(mOptions.event, mOptions.judgeName, mOptions.pin,
+                                              mOptions.judgeNumber));
+        break;
+    case StationOptions::Role::Display:
+        mAwaitingLogin = true;
+        send(u"DISPLAYAUTH|%1|%2|%3"_s.arg(mOptions.displayName, mOptions.pin, mOptions.event));
+        break;
+    case StationOptions::Role::Plain:
+        startInput();
+        break;
+    }
+}
+
+void StationClient::startInput() {
+    QString error;
+    if (!mInput.start(mOptions.scriptFile, &error)) {
+        print('!', error);
+        mEnded = true;
+        Q_EMIT finished(2);
+    }
+}
+
+void StationClient::inputFinished() {
+    if (mOptions.quitAfterMs < 0)
+        return;
+    QTimer::singleShot(mOptions.quitAfterMs, this, [this] {
+        mEnded = true;
+        mSocket.disconnect(this);
+        mSocket.disconnectFromHost();
+        Q_EMIT finished(0);
+    });
+}
+
+void StationClient::send(const QString& text) {
+    if (mSocket.state() != QAbstractSocket::ConnectedState)
+        return;
+    QByteArray bytes = Cp1252::encode(text);
+    if (mOptions.lineMode)
+        bytes.append('\n');
+    mSocket.write(bytes);
+    mSocket.flush();
+    print('>', text);
+}
+
+void StationClient::readMessages() {
+    const StationFraming::Result result = mFraming.feed(mSocket.readAll());
+    for (const QByteArray& message : result.messages)
+        handle(Cp1252::decode(message));
+}
+
+void StationClient::handle(const QString& message) {
+    print('<', message);
+    const QStringList fields = message.split(u'|');
+    const QString& command = fields.constFirst();
+    if (command == u"HEARTBEAT"_s && mOptions.answerHeartbeats) {
+        send(message);
+    } else if (command == u"AUTHRESP"_s && mAwaitingLogin) {
+        mAwaitingLogin = false;
+        if (fields.value(1) != u"0"_s) {
+            print('!', u"log-in refused"_s);
+            mEnded = true;
+            mSocket.disconnect(this);
+            mSocket.disconnectFromHost();
+            Q_EMIT finished(3);
+            return;
+        }
+        startInput();
+    } else if (command == u"SETSCORE"_s && mOptions.role == StationOptions::Role::Display) {
+        // SETSCORE|event|number|name|score|ms|corrected -> CONFIRMSCORE|number|event
+        const QString confirmation = u"CONFIRMSCORE|"_s + fields.value(2) + u'|' + fields.value(1);
+        QTimer::singleShot(mOptions.confirmDelayMs, this,
+                           [this, confirmation] { send(confirmation); });
+    }
+}

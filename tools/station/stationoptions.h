@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// What the station simulator was asked to do, from its command line.
+struct StationOptions {
+    enum class Role { Plain, Judge, Display };
+
+    QString host;
+    quint16 port = 0;
+    Role role = Role::Plain;
+    QString event;       // judge: the event judged; display: the event shown ("all")
+    QString judgeNumber; // judge only
+    QString judgeName;   // judge only
+    QString displayName; // display only
+    QString pin;
+    int confirmDelayMs = 0; // display: wait before confirming a shown score
+    bool lineMode = false;
+    bool answerHeartbeats = true;
+    QString scriptFile;   // lines to send instead of standard input
+    int quitAfterMs = -1; // quit this long after the last line was sent
+
+    // Parses the arguments (program name first). False, with `error`, when
+    // they make no sense; `helpText` is set for --help.
+    bool parse(const QStringList& arguments, QString* error, QString* helpText);
+};
