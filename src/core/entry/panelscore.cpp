@@ -1,0 +1,108 @@
+#include "panelscore.h"
+
+#include <algorithm>
+#include <cmath>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace PanelScore {
+
+namespace {
+
+const QString Vault = u"Vault"_s;
+
+std::optional<double> numberIn(const QString& text) {
+    bool ok = false;
+    const double value = text.trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+struct RowScore {
+    double panel = 0;
+    double result = 0;
+    double firstJudge = 0;
+};
+
+// Boxes that hold no number count as 0 here; only the first row is checked
+// for empty boxes before anything is computed.
+RowScore score(const Attempt& attempt, int judges) {
+    QList<double> scores;
+    for (int i = 0; i < judges; ++i)
+        scores.append(numberIn(attempt.judges[size_t(i)]).value_or(0));
+    RowScore row;
+    row.panel = panelScore(scores).value_or(0);
+    row.result = row.panel + numberIn(attempt.adjustment).value_or(0);
+    row.firstJudge = scores.value(0);
+    return row;
+}
+
+} // namespace
+
+std::optional<double> panelScore(const QList<double>& scores) {
+    switch (scores.size()) {
+    case 1:
+        return scores[0];
+    case 2:
+        return (scores[0] + scores[1]) / 2;
+    case 3:
+        return (scores[0] + scores[1] + scores[2]) / 3;
+    case 4: {
+        const auto [low, high] = std::minmax_element(scores.begin(), scores.end());
+        return (scores[0] + scores[1] + scores[2] + scores[3] - *high - *low) / 2;
+    }
+    default:
+        return std::nullopt;
+    }
+}
+
+QString scoreText(double value) {
+    // Sums of scores carry binary noise (9.1025 is stored as 9.10249999...):
+    // a nudge far below a thousandth settles which side of the half it is on.
+    const double thousandths = value * 1000;
+    const double rounded = std::round(thousandths + (thousandths >= 0 ? 1e-6 : -1e-6));
+    const double result = rounded / 1000;
+    return QString::number(result == 0 ? 0.0 : result, 'f', 3);
+}
+
+int judgeBoxes(int judgeCount) {
+    return std::clamp(judgeCount, 1, MaxJudges);
+}
+
+Result compute(const QString& event, int judgeCount, const Attempt& first, const Attempt& second) {
+    const int judges = judgeBoxes(judgeCount);
+    Result result;
+    for (int i = 0; i < judges; ++i) {
+        if (!numberIn(first.judges[size_t(i)]))
+            return result;
+    }
+    const RowScore a = score(first, judges);
+    result.bScore = scoreText(a.panel);
+    double final = a.result;
+    if (event == Vault) {
+        const RowScore b = score(second, judges);
+        result.secondBScore = scoreText(b.panel);
+        const bool firstIsBetter = judges == 1 ? a.firstJudge > b.firstJudge : a.result > b.result;
+        final = firstIsBetter ? a.result : b.result;
+    }
+    result.finalText = scoreText(final);
+    result.complete = true;
+    return result;
+}
+
+QString sendScoreMessage(const QString& number, int judgeCount, const QString& event,
+                         const Attempt& first, const Attempt& second, const Result& result) {
+    const auto row = [](const Attempt& attempt, const QString& bScore) -> QString {
+        return attempt.judges[0] + u'|' + attempt.judges[1] + u'|' + attempt.judges[2] + u'|' +
+               attempt.judges[3] + u"||||"_s + attempt.start + u'|' + attempt.adjustment + u'|' +
+               bScore;
+    };
+    QString message = u"SENDSCORE|"_s + number + u'|' + QString::number(judgeBoxes(judgeCount)) +
+                      u"|1|"_s + event + u'|' + row(first, result.bScore) + u'|' + result.finalText;
+    if (event == Vault)
+        message += u'|' + row(second, result.secondBScore);
+    return message + u"|0"_s;
+}
+
+} // namespace PanelScore

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "entry/panelscore.h"
+
+#include <QDate>
+#include <QDialog>
+
+#include <functional>
+
+class AppState;
+class Prompter;
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTimer;
+
+// "frmScoreEntry": the operator types a panel's scores for one gymnast and
+// one event; the window computes the final and hands the score on as a
+// primary judge station's "SENDSCORE" would.
+//
+// The opener sets the gymnast number and the event, supplies how a score is
+// stored (the server's score processing, as station 0), and opens the window.
+// The gymnast is read 300 ms after the window is created, once it is on screen.
+class ScoreEntryWindow : public QDialog {
+    Q_OBJECT
+
+public:
+    using SubmitScore = std::function<void(const QString& message, bool noScoreboard)>;
+
+    ScoreEntryWindow(AppState& state, Prompter& prompter, SubmitScore submit,
+                     QWidget* parent = nullptr);
+
+    void setGymnastNumber(const QString& number);
+    void setEventName(const QString& event);
+    // The day ages are counted on (tests fix it).
+    void setToday(std::function<QDate()> today) { mToday = std::move(today); }
+
+Q_SIGNALS:
+    // The gymnast has been read and the entry boxes are shown.
+    void loaded();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QLineEdit* addBox(const QString& name);
+    void buildLayout();
+    void loadGymnast();
+    void layOut();
+    void leaveBox(QLineEdit* box);
+    void recompute();
+    void saveScore();
+    PanelScore::Attempt attempt(const QString& row) const;
+    bool isJudgeBox(const QObject* object) const;
+    QLineEdit* box(const QString& name) const;
+
+    AppState& mState;
+    Prompter& mPrompter;
+    SubmitScore mSubmit;
+    std::function<QDate()> mToday;
+    int mJudgeCount = 1;
+    PanelScore::Result mResult;
+    QTimer* mLoadTimer = nullptr;
+    QLineEdit* mNumber = nullptr;
+    QLabel* mEventName = nullptr;
+    QFrame* mEntry = nullptr;
+    QCheckBox* mSendToScoreboard = nullptr;
+    QPushButton* mSave = nullptr;
+};
