@@ -1,7 +1,9 @@
 #include "stationservicesfactory.h"
 
-#include "stationservices.h"
+#include "judging/meetservices.h"
+#include "scoringserver.h"
 
-std::unique_ptr<StationServices> createStationServices(ScoringServer&, AppState&, OperatorAlerts&) {
-    return nullptr;
+std::unique_ptr<StationServices> createStationServices(ScoringServer& server, AppState& state,
+                                                       OperatorAlerts& alerts) {
+    return std::make_unique<MeetServices>(state, server.link(), alerts);
 }

@@ -1,0 +1,212 @@
+#include "servicesfixture.h"
+
+#include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// A Bars, Beam or Floor "SENDSCORE": judges 1-4, start, adjustment, B score,
+// final, test flag.
+QString eventScore(const QString& num, const QString& event, const QStringList& judges,
+                   const QString& start, const QString& adj, const QString& bScore,
+                   const QString& final, const QString& flag = u"0"_s) {
+    QStringList four = judges;
+    while (four.size() < 4)
+        four.append(QString());
+    return QStringList{u"SENDSCORE"_s, num, u"3"_s, u"1"_s, event}.join(u'|') + u'|' +
+           four.join(u'|') + u"||||"_s + QStringList{start, adj, bScore, final, flag}.join(u'|');
+}
+
+// A Vault "SENDSCORE" with both vaults.
+QString vaultScore(const QString& num, const QString& final, const QStringList& second,
+                   const QString& flag = u"0"_s) {
+    return eventScore(num, u"Vault"_s, {u"9.3"_s, u"9.4"_s, u""_s, u""_s}, u"10"_s, u""_s,
+                      u"9.35"_s, final, u"x"_s)
+               .chopped(2) + // the second vault takes the place of the test flag
+           u'|' +
+           second.join(u'|') + u'|' + flag;
+}
+
+} // namespace
+
+class TestJudgingScores : public QObject {
+    Q_OBJECT
+
+    DbRows gymnast(ServicesFixture& f, const QString& num) {
+        return f.db().select(u"SELECT * FROM Gymnasts WHERE Num = ?"_s, {num});
+    }
+    DbRows queueRows(ServicesFixture& f) {
+        return f.db().select(
+            u"SELECT num, GymnastName, EventName, Score, Status FROM ScoreBoardQueue"_s);
+    }
+
+private Q_SLOTS:
+    void vaultCountsForTheAllAround() {
+        ServicesFixture f;
+        QVERIFY2(f.started(), qPrintable(f.startMessage()));
+        f.run(
+            u"UPDATE Gymnasts SET E2Final = 9.1, E3Final = NULL, E4Final = 8.8 WHERE Num = '101'"_s);
+        TestStation& vault = f.judge(u"Vault"_s);
+        const QString message = vaultScore(
+            u"101"_s, u"9.35"_s,
+            {u"9.2"_s, u""_s, u"9.0"_s, u""_s, u""_s, u""_s, u""_s, u"9.8"_s, u"0.1"_s, u"abc"_s});
+        QCOMPARE(message.split(u'|').size(), 27);
+        vault.send(message);
+        QCOMPARE(vault.next(), u"SCORECONFIRM|0"_s);
+
+        const DbRows row = gymnast(f, u"101"_s);
+        QCOMPARE(row.value(0, u"E1Final"_s).toDouble(), 9.35);
+        QCOMPARE(row.value(0, u"E7AAFinal"_s).toDouble(), 9.35);
+        QCOMPARE(row.value(0, u"AA"_s).toDouble(), 27.25);
+        QCOMPARE(row.value(0, u"E1Start"_s).toDouble(), 10.0);
+        QVERIFY(row.isNull(0, u"E1Adj"_s));
+        QCOMPARE(row.value(0, u"E1BScore"_s).toDouble(), 9.35);
+        QCOMPARE(row.value(0, u"E1S2"_s).toDouble(), 9.4);
+        QVERIFY(row.isNull(0, u"E1S3"_s));
+        QCOMPARE(row.value(0, u"E7S1"_s).toDouble(), 9.2);
+        QVERIFY(row.isNull(0, u"E7S2"_s));
+        QCOMPARE(row.value(0, u"E7Start"_s).toDouble(), 9.8);
+        QCOMPARE(row.value(0, u"E7Adj"_s).toDouble(), 0.1);
+        QVERIFY(row.isNull(0, u"E7BScore"_s)); // no number: stored as Null
+        QVERIFY(row.isNull(0, u"E1S5"_s));     // judges 5-7 are not stored
+
+        const DbRows queued = queueRows(f);
+        QCOMPARE(queued.count(), 1);
+        QCOMPARE(queued.text(0, u"GymnastName"_s), u"Ava Brooks"_s);
+        QCOMPARE(queued.text(0, u"Score"_s), u"9.350"_s);
+        QCOMPARE(f.services().queue().grid()->scoreCount(), 1);
+    }
+
+    void barsLeavesTheCountingVault() {
+        ServicesFixture f;
+        QVERIFY(f.started());
+        f.run(u"UPDATE Gymnasts SET E1Final = 9.0, E7AAFinal = NULL, AAAdj = 0.5, "
+              "E2Final = 5 WHERE Num = '102'"_s);
+        TestStation& bars = f.judge(u"Bars"_s);
+        bars.send(eventScore(u"102"_s, u"Bars"_s, {u"9"_s, u"9.2"_s, u"9.1"_s, u""_s}, u""_s,
+                             u"-0.1"_s, u"9.2"_s, u"9.1"_s));
+        QCOMPARE(bars.next(), u"SCORECONFIRM|0"_s);
+        const DbRows row = gymnast(f, u"102"_s);
+        QCOMPARE(row.value(0, u"E2Final"_s).toDouble(), 9.1);
+        QCOMPARE(row.value(0, u"AA"_s).toDouble(), 9.1 + 9.0 + 0.5);
+        QVERIFY(row.isNull(0, u"E7AAFinal"_s));
+        QVERIFY(row.isNull(0, u"E2Start"_s));
+        QCOMPARE(row.value(0, u"E2Adj"_s).toDouble(), -0.1);
+        QCOMPARE(queueRows(f).text(0, u"GymnastName"_s), u"Maya O'Neil"_s);
+    }
+
+    void testScoreChangesNoGymnast() {
+        ServicesFixture f;
+        QVERIFY(f.started());
+        TestStation& floor = f.judge(u"Floor"_s);
+        const DbRows before = gymnast(f, u"101"_s);
+        floor.send(eventScore(u"101"_s, u"Floor"_s, {u"9"_s, u"9"_s, u""_s, u""_s}, u"10"_s, u""_s,
+                              u"9"_s, u"953"_s, u"1"_s));
+        QCOMPARE(floor.next(), u"SCORECONFIRM|0"_s);
+        QCOMPARE(gymnast(f, u"101"_s).rows(), before.rows());
+        const DbRows queued = queueRows(f);
+        QCOMPARE(queued.count(), 1);
+        QCOMPARE(queued.text(0, u"GymnastName"_s), u"Test Gymnast"_s);
+        QCOMPARE(queued.text(0, u"Score"_s), u"9.530"_s);
+    }
+
+    void unknownNumberIsConfirmedQueuedAndReported() {
+        ServicesFixture f;
+        QVERIFY(f.started());
+        TestStation& beam = f.judge(u"Beam"_s);
+        beam.send(eventScore(u"4242"_s, u"Beam"_s, {u"8"_s, u""_s, u""_s, u""_s}, u""_s, u""_s,
+                             u"8"_s, u"8.8"_s));
+        QCOMPARE(beam.next(), u"SCORECONFIRM|0"_s);
+        QCOMPARE(queueRows(f).text(0, u"num"_s), u"4242"_s);
+        QCOMPARE(f.alerts().alerts().size(), 1);
+        const QString alert = f.alerts().alerts().constFirst();
+        QVERIFY2(alert.contains(u"4242"_s) && alert.contains(u"Beam"_s) &&
+                     alert.contains(u"8.8"_s) && alert.contains(u"station"_s),
+                 qPrintable(alert));
+    }
+
+    void unusableScoresAreRefusedUnconfirmed_data() {
+        QTest::addColumn<QString>("message");
+        QTest::newRow("judge score no number")
+            << eventScore(u"101"_s, u"Beam"_s, {u"9"_s, u"9;DROP"_s, u""_s, u""_s}, u""_s, u""_s,
+                          u"9"_s, u"9.1"_s);
+        QTest::newRow("final no number")
+            << eventScore(u"101"_s, u"Beam"_s, {}, u""_s, u""_s, u""_s, u"9,1"_s);
+        QTest::newRow("start no number")
+            << eventScore(u"101"_s, u"Beam"_s, {}, u"ten"_s, u""_s, u""_s, u"9.1"_s);
+        QTest::newRow("unknown event")
+            << eventScore(u"101"_s, u"Rings"_s, {}, u""_s, u""_s, u""_s, u"9.1"_s);
+        QTest::newRow("short message") << u"SENDSCORE|101"_s;
+    }
+    void unusableScoresAreRefusedUnconfirmed() {
+        QFETCH(QString, message);
+        ServicesFixture f;
+        QVERIFY(f.started());
+        TestStation& beam = f.judge(u"Beam"_s);
+        const DbRows before = gymnast(f, u"101"_s);
+        beam.send(message);
+        QTRY_COMPARE(f.alerts().alerts().size(), 1);
+        QVERIFY(f.alerts().alerts().constFirst().contains(u"NOT stored"_s));
+        beam.send(u"CLIENTBEAT"_s); // answered in order: nothing came before it
+        QCOMPARE(beam.next(), u"BEATRESPONSE"_s);
+        QCOMPARE(gymnast(f, u"101"_s).rows(), before.rows());
+        QCOMPARE(queueRows(f).count(), 0);
+    }
+
+    void failedWriteIsNotConfirmed() {
+        ServicesFixture f;
+        QVERIFY(f.started());
+        // The engine refuses the write, as a full disk or a locked file would.
+        f.run(u"CREATE TRIGGER refuse BEFORE UPDATE ON Gymnasts BEGIN "
+              "SELECT RAISE(ABORT, 'disk I/O error'); END"_s);
+        TestStation& floor = f.judge(u"Floor"_s);
+        floor.send(eventScore(u"101"_s, u"Floor"_s, {u"9"_s}, u""_s, u""_s, u"9"_s, u"9"_s));
+        QTRY_COMPARE(f.alerts().alerts().size(), 1);
+        QVERIFY2(f.alerts().alerts().constFirst().contains(u"disk I/O error"_s),
+                 qPrintable(f.alerts().alerts().constFirst()));
+        floor.send(u"CLIENTBEAT"_s);
+        QCOMPARE(floor.next(), u"BEATRESPONSE"_s);
+        QCOMPARE(queueRows(f).count(), 0);
+        QVERIFY(!f.services().queue().grid()->hasScores());
+    }
+
+    void manualEntryWithoutScoreboardOnlyStores() {
+        ServicesFixture f;
+        QVERIFY(f.started());
+        const ScoreOutcome outcome =
+            f.services().processScoreData(0,
+                                          eventScore(u"103"_s, u"Floor"_s, {u"9"_s, u"9.2"_s},
+                                                     u"10"_s, u""_s, u"9.1"_s, u"9.1"_s),
+                                          true);
+        QVERIFY2(outcome.stored, qPrintable(outcome.error));
+        QCOMPARE(gymnast(f, u"103"_s).value(0, u"E4Final"_s).toDouble(), 9.1);
+        QCOMPARE(queueRows(f).count(), 0);
+        QVERIFY(f.alerts().alerts().isEmpty());
+    }
+
+    void secondaryScoresReachJudgeOne() {
+        ServicesFixture f;
+        QVERIFY(f.started());
+        TestStation& barsPrimary = f.judge(u"Bars"_s, 1);
+        TestStation& barsSecond = f.judge(u"Bars"_s, 2);
+        TestStation& vaultPrimary = f.judge(u"Vault"_s, 1);
+        TestStation& vaultSecond = f.judge(u"Vault"_s, 2);
+
+        barsSecond.send(u"SENDSCORE2|123|2|Bars|9.1"_s);
+        QCOMPARE(barsPrimary.next(), u"SECONDARYSCORE|2|9.1|"_s);
+        QCOMPARE(barsSecond.next(), u"SCORECONFIRM|0"_s);
+
+        vaultSecond.send(u"SENDSCORE2|123|2|Vault|9.1|9.4"_s);
+        QCOMPARE(vaultPrimary.next(), u"SECONDARYSCORE|2|9.1|9.4"_s);
+        QCOMPARE(vaultSecond.next(), u"SCORECONFIRM|0"_s);
+
+        // No judge 1 for Floor: dropped, still confirmed.
+        barsSecond.send(u"SENDSCORE2|123|2|Floor|9.1"_s);
+        QCOMPARE(barsSecond.next(), u"SCORECONFIRM|0"_s);
+        QVERIFY(barsPrimary.pending().isEmpty() && vaultPrimary.pending().isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestJudgingScores)
+#include "tst_judging_scores.moc"
