@@ -24,7 +24,8 @@ private Q_SLOTS:
                                "9.35|9.4||||||10|0.1|8.9|||||||"
                                "|0|102"_s);
         vault.send(u"GYMNASTQUERY|102|Floor|2"_s);
-        QCOMPARE(vault.next(), u"GYMNASTQUERYRESP|0|Maya|O'Neil|O'Malley|4|A|Senior||||||||||102"_s);
+        QCOMPARE(vault.next(),
+                 u"GYMNASTQUERYRESP|0|Maya|O'Neil|O'Malley|4|A|Senior||||||||||102"_s);
     }
 
     void ageGroupOnTheQueryDay_data() {

@@ -1,0 +1,215 @@
+#include "servicesfixture.h"
+#include "shell/codepage1252.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const QString AvaVault = u"SETSCORE|Vault|101|Ava Brooks|9.350|30000|0"_s;
+
+// Nothing more arrives: a station's answer to a beat comes first.
+bool nothingPending(TestStation& station) {
+    station.send(u"CLIENTBEAT"_s);
+    return station.next() == u"BEATRESPONSE"_s;
+}
+
+} // namespace
+
+class TestScoreboardDisplays : public QObject {
+    Q_OBJECT
+
+    QString status(ServicesFixture& f, const QString& num, const QString& event) {
+        const DbRows rows = f.db().select(
+            u"SELECT Status FROM ScoreBoardQueue WHERE num = ? AND EventName = ?"_s, {num, event});
+        return rows.isEmpty() ? u"(none)"_s : rows.text(0, u"Status"_s);
+    }
+    void queue(ServicesFixture& f, const QString& num, const QString& name, const QString& event,
+               const QString& score) {
+        QVERIFY(f.services().queue().queueScore(num, name, event, score, false));
+    }
+
+private Q_SLOTS:
+    void everyDisplayGetsTheScoreOnce() {
+        ServicesFixture f;
+        QVERIFY(f.started());
+        TestStation& hall = f.display(u"Hall"_s);
+        TestStation& lobby = f.display(u"Lobby"_s);
+        TestStation& vault = f.judge(u"Vault"_s);
+        vault.send(u"SENDSCORE|101|3|1|Vault|9.3|9.4||||||10||9.35|9.35||||||||||||0"_s);
+        QCOMPARE(vault.next(), u"SCORECONFIRM|0"_s);
+        queue(f, u"101"_s, u"Ava Brooks"_s, u"Bars"_s, u"9.100"_s);
+        f.services().dispatch().loop(u"Vault"_s)->start();
+
+        QCOMPARE(hall.next(), AvaVault);
+        QCOMPARE(lobby.next(), AvaVault);
+        hall.send(u"CONFIRMSCORE|101|Vault"_s);
+        QTRY_COMPARE(status(f, u"101"_s, u"Vault"_s), u"Sent"_s);
+        QCOMPARE(f.services().queue().grid()->scoreCount(), 1);
+
+        // The second display's confirmation takes nothing else out.
+        lobby.send(u"CONFIRMSCORE|101|Vault"_s);
+        QVERIFY(nothingPending(lobby));
+        QCOMPARE(status(f, u"101"_s, u"Bars"_s), u"Queued"_s);
+        QCOMPARE(f.services().queue().grid()->scoreCount(), 1);
+    }
+
+    void nextScoreWaitsForConfirmationAndDisplayTime() {
+        ServicesFixture f;
+        QVERIFY(f.started());
+        TestStation& display = f.display(u"Hall"_s);
+        queue(f, u"101"_s, u"Ava Brooks"_s, u"Vault"_s, u"9.350"_s);
+        queue(f, u"102"_s, u"Maya O'Neil"_s, u"Vault"_s, u"9.000"_s);
+        queue(f, u"103"_s, u"Zoë Carter"_s, u"Bars"_s, u"8.800"_s);
+        f.services().dispatch().startAll();
+
+        QStringList shown{display.next(), display.next()};
+        shown.sort();
+        QCOMPARE(shown, QStringList({u"SETSCORE|Bars|103|Zoë Carter|8.800|30000|0"_s, AvaVault}));
+        QCOMPARE(display.next(300), QString()); // Vault's next waits for the confirmation
+
+        QElapsedTimer sinceConfirm;
+        display.send(u"CONFIRMSCORE|101|Vault"_s);
+        sinceConfirm.start();
+        QCOMPARE(display.next(), u"SETSCORE|Vault|102|Maya O'Neil|9.000|30000|0"_s);
+        // 30 display seconds at 10 ms each, plus the 50 ms pause (timers may
+        // be a little early).
+        QVERIFY(sinceConfirm.elapsed() >= 300);
+    }
+
+    void unconfirmedScoreIsOfferedAgain() {
+        DisplayTimings timings = ServicesFixture::quickTimings();
+        timings.watchdogMs = 100;
+        ServicesFixture f(timings);
+        QVERIFY(f.started());
+        TestStation& display = f.display(u"Hall"_s);
+        queue(f, u"101"_s, u"Ava Brooks"_s, u"Vault"_s, u"9.350"_s);
+        f.services().dispatch().loop(u"Vault"_s)->start();
+        QCOMPARE(display.next(), AvaVault);
+        QCOMPARE(display.next(), AvaVault);
+        QCOMPARE(status(f, u"101"_s, u"Vault"_s), u"Queued"_s);
+    }
+
+    void testGymnastIsDeletedOnceShown() {
+        ServicesFixture f;
+        QVERIFY(f.started());
+        TestStation& display = f.display(u"Hall"_s);
+        queue(f, u"999"_s, u"Test Gymnast"_s, u"Beam"_s, u"9.000"_s);
+        f.services().dispatch().loop(u"Beam"_s)->start();
+        QCOMPARE(display.next(), u"SETSCORE|Beam|999|Test Gymnast|9.000|30000|0"_s);
+        display.send(u"CONFIRMSCORE|999|Beam"_s);
+        QTRY_COMPARE(status(f, u"999"_s, u"Beam"_s), u"(none)"_s);
+        QVERIFY(!f.services().queue().grid()->hasScores());
+    }
+
+    void correctionIsFlaggedAndChosenTimeIsSent() {
+        ServicesFixture f;
+        QVERIFY(f.started());
+        TestStation& display = f.display(u"Hall"_s);
+        EventDisplayLoop* floor = f.services().dispatch().loop(u"Floor"_s);
+        queue(f, u"102"_s, u"Maya O'Neil"_s, u"Floor"_s, u"9.000"_s);
+        floor->start();
+        QVERIFY(display.next().startsWith(u"SETSCORE|Floor|102|"_s));
+        display.send(u"CONFIRMSCORE|102|Floor"_s);
+        QTRY_COMPARE(status(f, u"102"_s, u"Floor"_s), u"Sent"_s);
+
+        QVERIFY(f.services().displaySeconds().setCurrentText(u"15"_s));
+        queue(f, u"102"_s, u"Maya O'Neil"_s, u"Floor"_s, u"9.100"_s);
+        QCOMPARE(f.services().queue().grid()->index(0, 0).data(QueueGridModel::BackgroundRgbRole),
+                 QVariant(0xEBAEAE));
+        QCOMPARE(display.next(), u"SETSCORE|Floor|102|Maya O'Neil|9.100|15000|1"_s);
+    }
+
+    void pauseHoldsThroughAConfirmation() {
+        ServicesFixture f;
+        QVERIFY(f.started());
+        TestStation& display = f.display(u"Hall"_s);
+        EventDisplayLoop* bars = f.services().dispatch().loop(u"Bars"_s);
+        QCOMPARE(bars->buttonCaption(), u">"_s);
+        QSignalSpy running(bars, &EventDisplayLoop::runningChanged);
+        bars->togglePause();
+        QCOMPARE(bars->buttonCaption(), u"| |"_s);
+        QCOMPARE(bars->buttonRgb(), 0x93E697);
+        queue(f, u"101"_s, u"Ava Brooks"_s, u"Bars"_s, u"9.100"_s);
+        queue(f, u"102"_s, u"Maya O'Neil"_s, u"Bars"_s, u"9.200"_s);
+        QVERIFY(display.next().startsWith(u"SETSCORE|Bars|101|"_s));
+
+        bars->togglePause();
+        QCOMPARE(bars->buttonCaption(), u">"_s);
+        QCOMPARE(bars->buttonRgb(), 0xEBAEAE);
+        QCOMPARE(running.count(), 2);
+        display.send(u"CONFIRMSCORE|101|Bars"_s);
+        QTRY_COMPARE(status(f, u"101"_s, u"Bars"_s), u"Sent"_s);
+        QCOMPARE(display.next(600), QString()); // well past display time + pause
+
+        f.services().dispatch().startAll();
+        QVERIFY(display.next().startsWith(u"SETSCORE|Bars|102|"_s));
+    }
+
+    void warmupClockOnlyWithAnEmptyQueue() {
+        ServicesFixture f;
+        QVERIFY(f.started());
+        TestStation& display = f.display(u"Hall"_s);
+        WarmupClock& clock = f.services().warmupClock();
+        QCOMPARE(clock.duration(), u"15:00"_s);
+        queue(f, u"101"_s, u"Ava Brooks"_s, u"Vault"_s, u"9.350"_s);
+
+        QCOMPARE(clock.sendWarmupTime(),
+                 u"You cannot set warm-up clock when there are scores in the queue."_s);
+        clock.sendWarmupStop();
+        QCOMPARE(display.next(), u"STOPTIMER|0"_s);
+
+        QVERIFY(f.services().queue().removeQueueRow(0));
+        QVERIFY(clock.setDuration(u"05:00"_s));
+        QCOMPARE(clock.sendWarmupTime(), QString());
+        QCOMPARE(display.next(), u"STARTTIMER|TIMEDWARMUP|05:00"_s);
+        QCOMPARE(WarmupClock::timeOfDayDigits(QTime(9, 5, 7)), u"090507"_s);
+    }
+
+    void adFileComesBackByteForByte() {
+        ServicesFixture f;
+        QVERIFY(f.started());
+        QByteArray every;
+        for (int b = 0; b < 256; ++b)
+            every.append(char(b));
+        QVERIFY(QDir(f.temp().folder()).mkpath(u"server_ads"_s));
+        QFile file(f.temp().path(u"server_ads/every.bin"_s));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(every) == 256);
+        file.close();
+        QTemporaryDir elsewhere;
+        QFile outside(elsewhere.filePath(u"secret.bin"_s));
+        QVERIFY(outside.open(QIODevice::WriteOnly) && outside.write("secret") == 6);
+        outside.close();
+        const QString climbing =
+            u"..\\"_s + QFileInfo(elsewhere.path()).fileName() + u"\\secret.bin"_s;
+
+        TestStation& display = f.display(u"Hall"_s);
+        display.send(u"AD_FILE_START|missing.bin|0"_s);
+        display.send(u"AD_FILE_START|"_s + elsewhere.filePath(u"secret.bin"_s) + u"|0"_s);
+        display.send(u"AD_FILE_START|"_s + climbing + u"|0"_s);
+        display.send(u"AD_FILE_START|server_ads\\every.bin|7"_s);
+
+        const QString end = u"/\\/\\ENDOFFILE/\\/\\"_s;
+        // The station splits what it reads at line feeds; byte 10 of the file
+        // is one of them.
+        QString answer = display.next();
+        while (!answer.endsWith(end)) {
+            const QString part = display.next();
+            QVERIFY2(!part.isEmpty(), qPrintable(u"answer so far: "_s + answer.left(40)));
+            answer += u'\n' + part;
+        }
+        QVERIFY(answer.startsWith(u"RECEIVE_AD_FILE|"_s));
+        const QByteArray bytes = Cp1252::encode(answer);
+        QCOMPARE(bytes.mid(16, bytes.size() - 16 - end.size()), every);
+
+        display.send(u"AD_FILE_START|server_ads/every.bin|7"_s);
+        QVERIFY(display.next().startsWith(u"RECEIVE_AD_FILE|"_s));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestScoreboardDisplays)
+#include "tst_scoreboard_displays.moc"
