@@ -1,0 +1,248 @@
+// Scores per second and confirmation latency of the road of a score: 32 judge
+// stations each send "SENDSCORE" for a gymnast of their own as soon as the
+// previous one is confirmed, while 8 score displays confirm every score shown.
+// The floor, measured in the same run on the same disk: one committed SQLite
+// update per score, no network, no queue.
+
+#include "db/meetdatabase.h"
+#include "judging/meetservices.h"
+#include "server/operatoralerts.h"
+#include "server/scoringserver.h"
+#include "shell/appstate.h"
+#include "shell/codepage1252.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+constexpr int Judges = 32;
+constexpr int Displays = 8;
+constexpr int ScoresPerJudge = 40;
+constexpr auto Pin = "3917";
+
+struct Figures {
+    double perSecond = 0;
+    double p99Ms = 0;
+    double medianMs = 0;
+};
+
+Figures figures(std::vector<qint64> latenciesNs, qint64 elapsedNs) {
+    std::sort(latenciesNs.begin(), latenciesNs.end());
+    Figures f;
+    f.perSecond = double(latenciesNs.size()) * 1e9 / double(elapsedNs);
+    f.p99Ms = double(latenciesNs[size_t(double(latenciesNs.size() - 1) * 0.99)]) / 1e6;
+    f.medianMs = double(latenciesNs[latenciesNs.size() / 2]) / 1e6;
+    return f;
+}
+
+QString gymnastNumber(int judge, int score) {
+    return QString::number(1000 + judge * ScoresPerJudge + score);
+}
+
+bool createMeet(const QString& path) {
+    QString error;
+    if (!MeetDatabase::createMeetDatabase(path, &error)) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        return false;
+    }
+    MeetDatabase db;
+    bool ok = db.open(path) && db.beginTransaction();
+    ok = ok && db.execute(u"INSERT INTO Meets(MeetID, Name, Num_Judges) VALUES(1, 'Bench', 4)"_s);
+    ok = ok && db.execute(u"INSERT INTO Sessions(MeetID, Session, \"Desc\") VALUES(1, 1, 'AM')"_s);
+    for (int judge = 0; ok && judge < Judges; ++judge) {
+        for (int score = 0; ok && score < ScoresPerJudge; ++score)
+            ok = db.execute(u"INSERT INTO Gymnasts(MeetID, Num, First_Name, Last_Name, "
+                            "\"Session\", Squad) VALUES(1, ?, 'Bench', 'Gymnast', '1', 'A')"_s,
+                            {gymnastNumber(judge, score)});
+    }
+    ok = ok && db.commit();
+    if (!ok)
+        std::fprintf(stderr, "sample meet: %s\n", qPrintable(db.lastError()));
+    return ok;
+}
+
+// The floor: one committed update per score.
+Figures measureFloor(const QString& path) {
+    MeetDatabase db;
+    db.open(path);
+    std::vector<qint64> latencies;
+    QElapsedTimer total;
+    total.start();
+    for (int judge = 0; judge < Judges; ++judge) {
+        for (int score = 0; score < ScoresPerJudge; ++score) {
+            QElapsedTimer one;
+            one.start();
+            db.execute(u"UPDATE Gymnasts SET E2Final = ? WHERE Num = ?"_s,
+                       {9.5, gymnastNumber(judge, score)});
+            latencies.push_back(one.nsecsElapsed());
+        }
+    }
+    return figures(std::move(latencies), total.nsecsElapsed());
+}
+
+// One station over TCP in line mode.
+class Station : public QObject {
+public:
+    Station(quint16 port, QString login, std::function<void(Station&, const QString&)> onMessage)
+        : mLogin(std::move(login))
+        , mOnMessage(std::move(onMessage)) {
+        connect(&mSocket, &QTcpSocket::connected, this, [this] { send(mLogin); });
+        connect(&mSocket, &QTcpSocket::readyRead, this, [this] {
+            mPartial += mSocket.readAll();
+            qsizetype end;
+            while ((end = mPartial.indexOf('\n')) >= 0) {
+                const QString message = Cp1252::decode(mPartial.left(end));
+                mPartial.remove(0, end + 1);
+                if (message.startsWith(u"HEARTBEAT|"_s))
+                    send(message);
+                else
+                    mOnMessage(*this, message);
+            }
+        });
+        mSocket.connectToHost(u"127.0.0.1"_s, port);
+    }
+    void send(const QString& text) {
+        mSocket.write(Cp1252::encode(text) + '\n');
+        mSocket.flush();
+    }
+
+    int judge = 0;
+    int sent = 0;
+    QElapsedTimer sentAt;
+
+private:
+    QTcpSocket mSocket;
+    QString mLogin;
+    std::function<void(Station&, const QString&)> mOnMessage;
+    QByteArray mPartial;
+};
+
+QString scoreMessage(int judge, int score) {
+    static const QStringList events{u"Vault"_s, u"Bars"_s, u"Beam"_s, u"Floor"_s};
+    const QString event = events[judge % 4];
+    QString message = u"SENDSCORE|"_s + gymnastNumber(judge, score) + u"|4|1|"_s + event +
+                      u"|9.1|9.2|9.3|9.4||||10|0|9.25|9.25"_s;
+    if (event == u"Vault"_s)
+        message += u"|9|9|9|9||||10|0|9"_s;
+    return message + u"|0"_s;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QTemporaryDir dir;
+    const QString floorMeet = dir.filePath(u"floor.tallvane"_s);
+    const QString serverMeet = dir.filePath(u"server.tallvane"_s);
+    if (!createMeet(floorMeet) || !createMeet(serverMeet))
+        return 1;
+    const Figures floor = measureFloor(floorMeet);
+
+    AppState state(dir.path());
+    state.loadSettings();
+    state.setPin(QString::fromLatin1(Pin));
+    state.setPortNumber(u"0"_s);
+    QString error;
+    if (!state.openMeetFile(serverMeet, &error)) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        return 1;
+    }
+    OperatorAlerts alerts;
+    ScoringServer server(state, alerts);
+    DisplayTimings timings;
+    timings.startDelayMs = 0;
+    timings.idlePollMs = 5;
+    timings.pauseAfterShownMs = 0;
+    timings.msPerDisplaySecond = 0;
+    MeetServices services(state, server.link(), alerts, timings);
+    server.setServices(&services);
+    if (!server.start().ok()) {
+        std::fprintf(stderr, "the server did not start\n");
+        return 1;
+    }
+    const quint16 port = quint16(server.port());
+
+    std::vector<qint64> latencies;
+    int shown = 0;
+    int judgesDone = 0;
+    QElapsedTimer total;
+    std::vector<std::unique_ptr<Station>> stations;
+    for (int d = 0; d < Displays; ++d) {
+        stations.push_back(std::make_unique<Station>(
+            port, u"DISPLAYAUTH|Board %1|%2|all"_s.arg(d).arg(QLatin1StringView(Pin)),
+            [&shown](Station& display, const QString& message) {
+                const QStringList f = message.split(u'|');
+                if (f.constFirst() == u"SETSCORE"_s) {
+                    ++shown;
+                    display.send(u"CONFIRMSCORE|"_s + f.value(2) + u'|' + f.value(1));
+                }
+            }));
+    }
+    int loggedIn = 0;
+    for (int j = 0; j < Judges; ++j) {
+        static const QStringList events{u"Vault"_s, u"Bars"_s, u"Beam"_s, u"Floor"_s};
+        auto station = std::make_unique<Station>(
+            port,
+            u"JUDGEAUTH|%1|Judge %2|%3|1|%4"_s.arg(events[j % 4])
+                .arg(j)
+                .arg(QLatin1StringView(Pin))
+                .arg(j / 4 + 1),
+            [&](Station& judge, const QString& message) {
+                if (message.startsWith(u"AUTHRESP|0"_s)) {
+                    if (++loggedIn == Judges) {
+                        total.start();
+                        for (auto& each : stations) {
+                            if (each->judge >= 0) {
+                                each->sentAt.start();
+                                each->send(scoreMessage(each->judge, 0));
+                            }
+                        }
+                    }
+                } else if (message == u"SCORECONFIRM|0"_s) {
+                    latencies.push_back(judge.sentAt.nsecsElapsed());
+                    if (++judge.sent == ScoresPerJudge) {
+                        if (++judgesDone == Judges)
+                            app.quit();
+                        return;
+                    }
+                    judge.sentAt.start();
+                    judge.send(scoreMessage(judge.judge, judge.sent));
+                } else if (message.startsWith(u"AUTHRESP|1"_s)) {
+                    std::fprintf(stderr, "log-in refused: %s\n", qPrintable(message));
+                    app.exit(1);
+                }
+            });
+        station->judge = j;
+        stations.push_back(std::move(station));
+    }
+    for (int d = 0; d < Displays; ++d)
+        stations[d]->judge = -1;
+    if (app.exec() != 0)
+        return 1;
+    const Figures road = figures(std::move(latencies), total.nsecsElapsed());
+    server.shutdown();
+
+    std::printf("bench_scores: %d judge stations x %d scores, %d displays (%d scores shown)\n",
+                Judges, ScoresPerJudge, Displays, shown);
+    std::printf("  %-34s %10s %12s %12s\n", "", "scores/s", "median ms", "p99 ms");
+    std::printf("  %-34s %10.0f %12.3f %12.3f\n", "floor: one committed update", floor.perSecond,
+                floor.medianMs, floor.p99Ms);
+    std::printf("  %-34s %10.0f %12.3f %12.3f\n", "SENDSCORE to SCORECONFIRM over TCP",
+                road.perSecond, road.medianMs, road.p99Ms);
+    std::printf("  ratio to floor: throughput %.2f, p99 latency %.2f\n",
+                road.perSecond / floor.perSecond, road.p99Ms / floor.p99Ms);
+    if (!alerts.alerts().isEmpty())
+        std::printf("  operator alerts: %lld (first: %s)\n", qlonglong(alerts.alerts().size()),
+                    qPrintable(alerts.alerts().constFirst()));
+    return 0;
+}
