@@ -1,6 +1,7 @@
 # The two commands that do all the set-up on a fresh Debian 12 machine:
-#   make run    installs what is missing, builds, starts the program
+#   make run    installs what is missing, builds, starts the program on the demo meet
 #   make test   installs what is missing, builds, runs every test
+# and `make bench` runs every benchmark.
 BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 CMAKE_FLAGS ?=
@@ -33,8 +34,23 @@ build: configure
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 600 -j2
 
+# The data folder as the program finds it, and the program wherever CMake put it.
+DATA_DIR = $${TALLVANE_DATA_DIR:-$${XDG_DATA_HOME:-$$HOME/.local/share}/Tallvane}
+TALLVANE = $(firstword $(wildcard $(BUILD)/tallvane $(BUILD)/src/app/tallvane))
+
+# The first run imports the demo meet into the data folder; every run opens it.
 run: build
-	./$(BUILD)/tallvane
+	@meet="$(DATA_DIR)/demo-meet.tallvane"; \
+	if [ ! -f "$$meet" ]; then \
+		mkdir -p "$$(dirname "$$meet")" && $(TALLVANE) import data/demo-meet.rxt "$$meet" || exit 1; \
+	fi; \
+	$(TALLVANE) "$$meet"
+
+bench: build
+	@set -e; for b in $(BUILD)/bench/bench_*; do \
+		[ -f "$$b" ] && [ -x "$$b" ] || continue; \
+		echo "== $$(basename "$$b")"; "$$b"; \
+	done
 
 # The test suite once more, built with AddressSanitizer and UndefinedBehaviorSanitizer.
 test-sanitize:

@@ -1,8 +1,80 @@
 #include "commands.h"
 
+#include "shell/datafolder.h"
+#include "transfer/transferfileinfo.h"
+#include "transfer/transferimporter.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QStringList>
+
 #include <cstdio>
 
-int runImportCommand(int, char**) {
-    std::fputs("tallvane: the import command is not available in this build\n", stderr);
-    return 2;
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+int fail(const QString& message, int status = 1) {
+    std::fprintf(stderr, "tallvane import: %s\n", qPrintable(message));
+    return status;
+}
+
+} // namespace
+
+// tallvane import TRANSFERFILE [MEETFILE] [--force]
+int runImportCommand(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QStringList positional;
+    bool force = false;
+    const QStringList arguments = app.arguments().mid(2);
+    for (const QString& argument : arguments) {
+        if (argument == u"--force"_s)
+            force = true;
+        else if (argument.startsWith(u'-') && argument.size() > 1)
+            return fail(u"unknown option %1"_s.arg(argument), 2);
+        else
+            positional.append(argument);
+    }
+    if (positional.isEmpty() || positional.size() > 2)
+        return fail(u"usage: tallvane import TRANSFERFILE [MEETFILE] [--force]"_s, 2);
+
+    const QString transferPath = positional[0];
+    if (!QFileInfo(transferPath).isFile())
+        return fail(u"the transfer file %1 does not exist"_s.arg(transferPath));
+    if (TransferFileInfo::readTransferVersion(transferPath) < TransferFileInfo::MinimumVersion)
+        return fail(
+            u"This software requires a Rostrel file with a version number of 4.0 or greater."_s);
+
+    QString meetPath;
+    if (positional.size() == 2) {
+        meetPath = positional[1];
+    } else {
+        const QString name =
+            TransferFileInfo::meetFileNameFor(TransferFileInfo::readTransferMeetName(transferPath));
+        if (name.isEmpty())
+            return fail(u"the transfer file names no meet; give the meet file to create"_s);
+        const QString folder = DataFolder::location();
+        QString error;
+        if (!DataFolder::ensure(folder, &error))
+            return fail(error);
+        meetPath = folder + u'/' + name + u".tallvane"_s;
+    }
+    if (QFileInfo::exists(meetPath)) {
+        if (!force)
+            return fail(u"%1 already exists; use --force to overwrite it"_s.arg(meetPath));
+        QString error;
+        if (!TransferImporter::removeMeetFile(meetPath, &error))
+            return fail(error);
+    }
+
+    TransferImporter importer(transferPath, meetPath);
+    if (!importer.run())
+        return fail(importer.report().error);
+    const ImportReport& report = importer.report();
+    std::printf("Imported %lld records into %s\n", static_cast<long long>(report.storedRecords),
+                qPrintable(meetPath));
+    if (report.complete())
+        return 0;
+    std::fprintf(stderr, "%s\n", qPrintable(QString(report.details()).replace(u"\r\n"_s, u"\n"_s)));
+    return 1;
 }

@@ -1,0 +1,111 @@
+#include "transferexport.h"
+
+#include "db/meetschema.h"
+#include "transferwriter.h"
+
+#include <QSaveFile>
+#include <QSqlError>
+#include <QSqlQuery>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace TransferExport {
+
+namespace {
+
+Result failure(const QString& error) {
+    Result result;
+    result.error = error;
+    return result;
+}
+
+QString queryError(const QSqlQuery& query) {
+    const QSqlError error = query.lastError();
+    return error.databaseText().isEmpty() ? error.text() : error.databaseText();
+}
+
+} // namespace
+
+Result writeMeet(MeetDatabase& db, QIODevice* device, const Observer& observer) {
+    if (!db.isOpen())
+        return failure(u"No meet file is open."_s);
+    // A read transaction: every SELECT below sees the meet as it stood at the first.
+    if (!db.beginTransaction())
+        return failure(db.lastError());
+    struct EndRead {
+        MeetDatabase& db;
+        ~EndRead() { db.rollback(); }
+    } endRead{db};
+
+    TransferWriter writer(device);
+    writer.writeHeader();
+    Result result;
+    const QList<const MeetSchema::Table*> tables = MeetSchema::meetDataTables();
+    for (int t = 0; t < tables.size(); ++t) {
+        const MeetSchema::Table& table = *tables[t];
+        if (observer.tableStarted)
+            observer.tableStarted(t + 1, table.name);
+        const DbRows count =
+            db.select(u"SELECT count(*) AS n FROM "_s + MeetSchema::quotedName(table.name));
+        if (!count.ok())
+            return failure(u"Reading %1 failed: %2"_s.arg(table.name, count.error()));
+        const qint64 rows = count.value(0, 0).toLongLong();
+
+        QStringList names;
+        for (const MeetSchema::Column& column : table.columns)
+            names.append(MeetSchema::quotedName(column.name));
+        QSqlQuery query(db.connection());
+        query.setForwardOnly(true);
+        if (!query.exec(u"SELECT "_s + names.join(u", "_s) + u" FROM "_s +
+                        MeetSchema::quotedName(table.name)))
+            return failure(u"Reading %1 failed: %2"_s.arg(table.name, queryError(query)));
+
+        const int columns = int(table.columns.size());
+        qint64 written = 0;
+        QVariantList values;
+        values.reserve(columns);
+        while (query.next()) {
+            if (observer.cancelled && observer.cancelled())
+                return failure(u"The export was stopped."_s);
+            values.clear();
+            for (int c = 0; c < columns; ++c)
+                values.append(query.isNull(c) ? QVariant() : query.value(c));
+            writer.writeRecord(table, ++written, values);
+            if (!writer.ok())
+                return failure(writer.errorString());
+            if (observer.rowWritten)
+                observer.rowWritten(written, std::max(rows, written));
+        }
+        if (query.lastError().isValid())
+            return failure(u"Reading %1 failed: %2"_s.arg(table.name, queryError(query)));
+        writer.writeTrailer(table, written);
+        result.records += written;
+    }
+    if (!writer.finish())
+        return failure(writer.errorString());
+    result.ok = true;
+    result.lossyFields = writer.lossyFields();
+    return result;
+}
+
+Result exportMeetFile(const QString& meetPath, const QString& transferPath,
+                      const Observer& observer) {
+    MeetDatabase db;
+    if (!db.open(meetPath))
+        return failure(db.lastError());
+    QSaveFile file(transferPath);
+    if (!file.open(QIODevice::WriteOnly))
+        return failure(
+            u"The file %1 could not be created: %2"_s.arg(transferPath, file.errorString()));
+    Result result = writeMeet(db, &file, observer);
+    if (!result.ok) {
+        file.cancelWriting();
+        return result;
+    }
+    if (!file.commit())
+        return failure(
+            u"The file %1 could not be written: %2"_s.arg(transferPath, file.errorString()));
+    return result;
+}
+
+} // namespace TransferExport

@@ -1,0 +1,136 @@
+#include "transfervalues.h"
+
+#include <QDate>
+#include <QLocale>
+#include <QTime>
+
+#include <cmath>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace TransferValues {
+
+namespace {
+
+// Dates and times are handled apart from each other: a date-time in local time
+// may fall into a daylight-saving gap and turn invalid, a plain date never does.
+struct DateParts {
+    QDate date;
+    QTime time;
+};
+
+std::optional<DateParts> splitStored(const QString& stored) {
+    const QString text = stored.trimmed();
+    const QDate date = QDate::fromString(text.left(10), u"yyyy-MM-dd"_s);
+    if (!date.isValid())
+        return std::nullopt;
+    if (text.size() == 10)
+        return DateParts{date, QTime(0, 0)};
+    if (text.size() < 16 || (text[10] != u' ' && text[10] != u'T'))
+        return std::nullopt;
+    const QString timeText = text.mid(11);
+    QTime time = QTime::fromString(timeText, u"HH:mm:ss"_s);
+    if (!time.isValid())
+        time = QTime::fromString(timeText, u"HH:mm"_s);
+    if (!time.isValid())
+        return std::nullopt;
+    return DateParts{date, time};
+}
+
+QString storedText(const DateParts& parts) {
+    const QString date = parts.date.toString(u"yyyy-MM-dd"_s);
+    if (parts.time == QTime(0, 0))
+        return date;
+    return date + u' ' + parts.time.toString(u"HH:mm:ss"_s);
+}
+
+} // namespace
+
+QString padRecordNumber(qint64 number) {
+    return QString::number(number).rightJustified(4, u'0');
+}
+
+QString formatDouble(double value) {
+    if (value == 0)
+        return u"0"_s; // also for -0
+    QString text = QString::number(value, 'g', 15);
+    return text.toUpper(); // exponent form as the meet-management program writes it: 1E+20
+}
+
+std::optional<QString> formatStoredDate(const QString& stored) {
+    const auto parts = splitStored(stored);
+    if (!parts)
+        return std::nullopt;
+    const QLocale c = QLocale::c();
+    QString text = c.toString(parts->date, u"M/d/yyyy"_s);
+    if (parts->time != QTime(0, 0))
+        text += u' ' + c.toString(parts->time, u"h:mm:ss AP"_s);
+    return text;
+}
+
+std::optional<QString> parseDate(const QString& raw) {
+    const QString text = raw.simplified();
+    if (auto iso = splitStored(text))
+        return storedText(*iso);
+    const qsizetype space = text.indexOf(u' ');
+    const QString datePart = space < 0 ? text : text.left(space);
+    const QLocale c = QLocale::c();
+    const QDate date = c.toDate(datePart, u"M/d/yyyy"_s);
+    if (!date.isValid())
+        return std::nullopt;
+    QTime time(0, 0);
+    if (space >= 0) {
+        const QString timePart = text.mid(space + 1).toUpper();
+        for (const QString& format :
+             {u"h:mm:ss AP"_s, u"h:mm AP"_s, u"H:mm:ss"_s, u"H:mm"_s, u"h:mm:ssAP"_s}) {
+            time = c.toTime(timePart, format);
+            if (time.isValid())
+                break;
+        }
+        if (!time.isValid())
+            return std::nullopt;
+    }
+    return storedText({date, time});
+}
+
+QString valueText(MeetSchema::ColumnType type, const QVariant& stored) {
+    using T = MeetSchema::ColumnType;
+    if (!stored.isValid() || stored.isNull())
+        return {};
+    switch (type) {
+    case T::Boolean: {
+        bool ok = false;
+        const qlonglong number = stored.toLongLong(&ok);
+        if (ok)
+            return number != 0 ? u"True"_s : u"False"_s;
+        break;
+    }
+    case T::Double:
+        if (stored.typeId() == QMetaType::Double || stored.typeId() == QMetaType::LongLong ||
+            stored.typeId() == QMetaType::Int) {
+            const double value = stored.toDouble();
+            if (std::isfinite(value))
+                return formatDouble(value);
+        }
+        break;
+    case T::Long:
+        if (stored.typeId() == QMetaType::LongLong || stored.typeId() == QMetaType::Int)
+            return QString::number(stored.toLongLong());
+        if (stored.typeId() == QMetaType::Double) {
+            const double value = stored.toDouble();
+            if (std::isfinite(value))
+                return formatDouble(value);
+        }
+        break;
+    case T::Date:
+        if (auto text = formatStoredDate(stored.toString()))
+            return *text;
+        break;
+    case T::Text:
+        break;
+    }
+    const QString text = stored.toString();
+    return text == u"Null"_s ? QString() : text;
+}
+
+} // namespace TransferValues

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "db/meetschema.h"
+
+#include <QByteArray>
+#include <QIODevice>
+#include <QString>
+#include <QStringList>
+#include <QVariantList>
+
+// Writes a transfer file: Windows-1252, every line ended by CR LF. Output is
+// buffered; finish() writes the rest. Write errors are kept and reported by
+// ok() / errorString(); once one happened nothing more is written.
+class TransferWriter {
+public:
+    explicit TransferWriter(QIODevice* device);
+
+    // "[Rostrel]", "Version=4.0" and an empty line.
+    void writeHeader();
+    // "[Table-NNNN]", one "name=value" line per column in schema order, an empty line.
+    // `values` holds the stored values in the table's column order.
+    void writeRecord(const MeetSchema::Table& table, qint64 number, const QVariantList& values);
+    // "[Table]", "NumRecords=N", an empty line.
+    void writeTrailer(const MeetSchema::Table& table, qint64 records);
+
+    bool finish();
+    bool ok() const { return mError.isEmpty(); }
+    QString errorString() const { return mError; }
+
+    // Fields holding characters the code page cannot hold (written as "?"),
+    // as "Gymnasts-0012 Last_Name".
+    const QStringList& lossyFields() const { return mLossyFields; }
+
+private:
+    void appendLine(const QString& line);
+    void flushIfFull();
+
+    QIODevice* mDevice;
+    QByteArray mBuffer;
+    QString mError;
+    QStringList mLossyFields;
+};

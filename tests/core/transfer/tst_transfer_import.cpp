@@ -1,0 +1,226 @@
+#include "db/meetdatabase.h"
+#include "tempmeet.h"
+#include "transfer/transferimporter.h"
+#include "transferfiles.h"
+
+#include <QFile>
+#include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
+using TransferFiles::record;
+
+namespace {
+
+QByteArray meetsRecord(const QHash<QString, QString>& values = {}) {
+    QHash<QString, QString> all{
+        {u"MeetID"_s, u"1"_s}, {u"Name"_s, u"Spring Classic"_s}, {u"Num_Judges"_s, u"3"_s}};
+    all.insert(values);
+    return record(u"Meets"_s, 1, all);
+}
+
+} // namespace
+
+class TestTransferImport : public QObject {
+    Q_OBJECT
+
+    // Imports `bytes` into a new meet file in `temp`; returns the importer's report.
+    ImportReport import(TempMeet& temp, const QByteArray& bytes, MeetDatabase& db) {
+        const QString source = temp.path(u"in.rxt"_s);
+        const QString meet = temp.path(u"meet.tallvane"_s);
+        TransferImporter::removeMeetFile(meet);
+        TransferFiles::write(source, bytes);
+        TransferImporter importer(source, meet);
+        importer.run();
+        if (importer.report().ran() && !db.open(meet))
+            qWarning("%s", qPrintable(db.lastError()));
+        return importer.report();
+    }
+
+private Q_SLOTS:
+    void valuesAreStoredByColumnType() {
+        TempMeet temp;
+        MeetDatabase db;
+        const ImportReport report = import(
+            temp,
+            TransferFiles::file(
+                {{u"Meets"_s,
+                  {meetsRecord({{u"Zip"_s, u"02139"_s},
+                                {u"Start_Date"_s, u"3/14/2026"_s},
+                                {u"UseAgeDiv"_s, u"True"_s},
+                                {u"Name"_s, u"O'Malley's \"Best\" Meet a=b"_s}})}},
+                 {u"Events"_s,
+                  {record(u"Events"_s, 1, {{u"EventID"_s, u"1"_s}, {u"Event2"_s, u"Bars"_s}})}},
+                 {u"Gyms"_s, {record(u"Gyms"_s, 1, {{u"official name"_s, u"O'Hare Flyers"_s}})}},
+                 {u"Gymnasts"_s,
+                  {record(u"Gymnasts"_s, 1,
+                          {{u"Num"_s, u"007"_s},
+                           {u"First_Name"_s, u"Zoë"_s},
+                           {u"Last_Name"_s, u"O'Neil"_s},
+                           {u"Birthday"_s, u"5/2/2016"_s},
+                           {u"Session"_s, u"2"_s},
+                           {u"Scratched"_s, QString()},
+                           {u"E1Final"_s, u"9.275"_s},
+                           {u"E1S1"_s, u" 9.3 "_s}})}}}),
+            db);
+        QVERIFY2(report.complete(), qPrintable(report.details()));
+        QCOMPARE(report.storedRecords, 4);
+
+        const DbRows meet = db.select(u"SELECT * FROM Meets"_s);
+        QCOMPARE(meet.text(0, u"Zip"_s), u"02139"_s); // a text column keeps its zeros
+        QCOMPARE(meet.text(0, u"Name"_s), u"O'Malley's \"Best\" Meet a=b"_s);
+        QCOMPARE(meet.text(0, u"Start_Date"_s), u"2026-03-14"_s);
+        QVERIFY(meet.isNull(0, u"End_Date"_s));    // empty date: Null, the header still stored
+        QVERIFY(meet.isNull(0, u"Def_EventID"_s)); // empty number: Null
+        QCOMPARE(meet.value(0, u"UseAgeDiv"_s).toInt(), 1);
+        QCOMPARE(meet.value(0, u"Comp1"_s).toInt(), 0);
+        QCOMPARE(meet.text(0, u"Fax"_s), QString());
+        QVERIFY(!meet.isNull(0, u"Fax"_s)); // empty text stays an empty text
+
+        const DbRows events = db.select(u"SELECT * FROM Events"_s);
+        QCOMPARE(events.text(0, u"Ev1ScoreIDs"_s), u"Null"_s);
+        QCOMPARE(events.text(0, u"AlphaWidth1"_s), u"Null"_s);
+        QVERIFY(!events.isNull(0, u"Event1"_s));
+        QCOMPARE(events.text(0, u"Event1"_s), QString());
+        QCOMPARE(events.text(0, u"Event2"_s), u"Bars"_s);
+        QVERIFY(events.isNull(0, u"NumEvents"_s));
+        QCOMPARE(events.text(0, u"Ev1Short"_s), QString());
+
+        QCOMPARE(db.select(u"SELECT * FROM Gyms"_s).text(0, u"official name"_s),
+                 u"O'Hare Flyers"_s);
+        const DbRows gymnast = db.select(u"SELECT * FROM Gymnasts"_s);
+        QCOMPARE(gymnast.text(0, u"Num"_s), u"007"_s);
+        QCOMPARE(gymnast.text(0, u"First_Name"_s), u"Zoë"_s);
+        QCOMPARE(gymnast.text(0, u"Last_Name"_s), u"O'Neil"_s);
+        QCOMPARE(gymnast.text(0, u"Birthday"_s), u"2016-05-02"_s);
+        QCOMPARE(gymnast.text(0, u"Session"_s), u"2"_s);
+        QCOMPARE(gymnast.value(0, u"Scratched"_s).toInt(), 0); // empty Boolean is False
+        QCOMPARE(gymnast.value(0, u"E1Final"_s).toDouble(), 9.275);
+        QCOMPARE(gymnast.value(0, u"E1S1"_s).toDouble(), 9.3);
+        QVERIFY(gymnast.isNull(0, u"E2Final"_s));
+        QVERIFY(gymnast.isNull(0, u"Gym"_s));
+    }
+
+    void fieldsAreMatchedByName() {
+        // The same Levels record with its lines in another order, names in another case.
+        const QByteArray reordered =
+            "[Levels-0001]\r\nTAMethodAA=AA\r\nlevel=4\r\nTAMethod=T\r\nEventID=7\r\n\r\n";
+        TempMeet temp;
+        MeetDatabase db;
+        const ImportReport report = import(
+            temp, TransferFiles::file({{u"Meets"_s, {meetsRecord()}}, {u"Levels"_s, {reordered}}}),
+            db);
+        QVERIFY2(report.complete(), qPrintable(report.details()));
+        const DbRows levels = db.select(u"SELECT * FROM Levels"_s);
+        QCOMPARE(levels.value(0, u"EventID"_s).toInt(), 7);
+        QCOMPARE(levels.text(0, u"Level"_s), u"4"_s);
+        QCOMPARE(levels.text(0, u"TAMethodAA"_s), u"AA"_s);
+    }
+
+    void refusedRecordsAreListedAndTheRestIsStored() {
+        QByteArray unknownField = record(u"Levels"_s, 2, {{u"EventID"_s, u"2"_s}});
+        unknownField.replace("TAMethod=", "TAMethodX=");
+        QByteArray missingField = record(u"Levels"_s, 3, {{u"EventID"_s, u"3"_s}});
+        missingField.replace("TAMethodAA=\r\n", "");
+        TempMeet temp;
+        MeetDatabase db;
+        const ImportReport report = import(
+            temp,
+            TransferFiles::file(
+                {{u"Meets"_s, {meetsRecord(), meetsRecord({{u"Name"_s, u"Second"_s}})}},
+                 {u"Levels"_s,
+                  {record(u"Levels"_s, 1, {{u"EventID"_s, u"1"_s}, {u"Level"_s, u"4"_s}}),
+                   unknownField, missingField, record(u"Levels"_s, 4, {{u"Level"_s, u"123456"_s}}),
+                   record(u"Levels"_s, 5, {{u"EventID"_s, u"five"_s}}),
+                   record(u"Levels"_s, 6, {{u"EventID"_s, u"99999999999"_s}})}},
+                 {u"Gyms"_s, {record(u"Gyms"_s, 1, {{u"women"_s, u"Yes"_s}})}},
+                 {u"Coaches"_s, {record(u"Coaches"_s, 1, {{u"proexpire"_s, u"2/30/2020"_s}})}},
+                 {u"Gymnasts"_s,
+                  {record(u"Gymnasts"_s, 1, {{u"Num"_s, u"1"_s}}),
+                   record(u"Gymnasts"_s, 2, {{u"Num"_s, u"2"_s}, {u"E1S1"_s, u"9,5"_s}})}}}),
+            db);
+        QVERIFY(report.ran());
+        QVERIFY(!report.complete());
+        QCOMPARE(report.storedRecords, 3); // Meets, Levels-0001, Gymnasts-0001
+
+        QStringList refused;
+        for (const ImportReport::Refused& r : report.refused)
+            refused.append(r.record + u": "_s + r.reason);
+        const QStringList expected{
+            u"Meets-0001: a meet has one Meets record; only the first was imported"_s,
+            u"Levels-0002: unknown fields: TAMethodX; missing fields: TAMethod"_s,
+            u"Levels-0003: missing fields: TAMethodAA"_s,
+            u"Levels-0004: CHECK constraint failed: Levels.Level is longer than 5 characters"_s,
+            u"Levels-0005: EventID: \"five\" is not a number"_s,
+            u"Levels-0006: EventID: \"99999999999\" is out of range"_s,
+            u"Gyms-0001: women: \"Yes\" is neither True nor False"_s,
+            u"Coaches-0001: proexpire: \"2/30/2020\" is not a date"_s,
+            u"Gymnasts-0002: E1S1: \"9,5\" is not a number"_s};
+        QCOMPARE(refused, expected);
+        QVERIFY(
+            report.details().startsWith(u"9 records were not imported:\r\n[Meets-0001] (line "_s));
+
+        QCOMPARE(db.select(u"SELECT * FROM Meets"_s).text(0, u"Name"_s), u"Spring Classic"_s);
+        QCOMPARE(db.select(u"SELECT * FROM Levels"_s).count(), 1);
+        QCOMPARE(db.select(u"SELECT * FROM Gymnasts"_s).count(), 1);
+    }
+
+    void aFileThatEndsEarlySaysWhichTablesAreMissing() {
+        QByteArray whole =
+            TransferFiles::file({{u"Meets"_s, {meetsRecord()}},
+                                 {u"Judges"_s, {record(u"Judges"_s, 1, {{u"JudgeID"_s, u"1"_s}})}},
+                                 {u"Attend"_s, {record(u"Attend"_s, 1, {{u"GymID"_s, u"1"_s}})}}});
+        const QByteArray cut = whole.left(whole.indexOf("[Attend-0001]") + 40); // mid-record
+        TempMeet temp;
+        MeetDatabase db;
+        const ImportReport report = import(temp, cut, db);
+        QVERIFY(report.ran());
+        QCOMPARE(report.missingTables,
+                 QStringList({u"Attend"_s, u"Gyms"_s, u"Coaches"_s, u"Gymnasts"_s}));
+        QCOMPARE(report.refused.size(), 1); // the cut record lacks most of its fields
+        QVERIFY2(report.refused[0].reason.contains(u"missing fields: Short_Name, Reg_Rcvd"_s),
+                 qPrintable(report.refused[0].reason));
+        QVERIFY(report.details().contains(u"These tables were not found or are incomplete: "
+                                          "Attend, Gyms, Coaches, Gymnasts"_s));
+        QCOMPARE(db.select(u"SELECT * FROM Judges"_s).count(), 1); // what was there is kept
+    }
+
+    void nothingIsCreatedForAnUnusableFileOrAnExistingTarget() {
+        TempMeet temp;
+        const QString source = temp.path(u"old.rxt"_s);
+        const QString meet = temp.path(u"meet.tallvane"_s);
+        QByteArray old = TransferFiles::file({{u"Meets"_s, {meetsRecord()}}});
+        old.replace("Version=4.0", "Version=3.5");
+        TransferFiles::write(source, old);
+        {
+            TransferImporter importer(source, meet);
+            QVERIFY(!importer.run());
+            QCOMPARE(importer.report().error, u"This software requires a Rostrel file with a "
+                                              "version number of 4.0 or greater."_s);
+        }
+        QVERIFY(!QFile::exists(meet));
+
+        TransferFiles::write(source, TransferFiles::file({}));
+        TransferFiles::write(meet, "keep me");
+        {
+            TransferImporter importer(source, meet);
+            QVERIFY(!importer.run());
+        }
+        QCOMPARE(TransferFiles::read(meet), QByteArray("keep me"));
+
+        // Side files of a deleted meet go with it.
+        TransferFiles::write(meet + u"-wal"_s, "stale");
+        QVERIFY(TransferImporter::removeMeetFile(meet));
+        QVERIFY(!QFile::exists(meet) && !QFile::exists(meet + u"-wal"_s));
+
+        // An import given up half-way leaves no meet file.
+        {
+            TransferImporter importer(source, meet);
+            QVERIFY(importer.begin());
+            QVERIFY(QFile::exists(meet));
+        }
+        QVERIFY(!QFile::exists(meet));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTransferImport)
+#include "tst_transfer_import.moc"

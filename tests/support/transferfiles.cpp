@@ -1,0 +1,61 @@
+#include "transferfiles.h"
+
+#include "db/meetschema.h"
+#include "shell/codepage1252.h"
+
+#include <QFile>
+#include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace TransferFiles {
+
+namespace {
+QByteArray line(const QString& text) {
+    return Cp1252::encode(text) + "\r\n";
+}
+} // namespace
+
+QByteArray header(const QByteArray& version) {
+    return "[Rostrel]\r\nVersion=" + version + "\r\n\r\n";
+}
+
+QByteArray record(const QString& table, int number, const QHash<QString, QString>& values) {
+    const MeetSchema::Table* t = MeetSchema::table(table);
+    Q_ASSERT(t);
+    QByteArray bytes = line(u"[%1-%2]"_s.arg(t->name).arg(number, 4, 10, QChar(u'0')));
+    for (const MeetSchema::Column& column : t->columns) {
+        const bool flag = column.type == MeetSchema::ColumnType::Boolean;
+        bytes +=
+            line(column.name + u'=' + values.value(column.name, flag ? u"False"_s : QString()));
+    }
+    return bytes + "\r\n";
+}
+
+QByteArray trailer(const QString& table, int count) {
+    return line(u'[' + table + u']') + line(u"NumRecords="_s + QString::number(count)) + "\r\n";
+}
+
+QByteArray file(const QHash<QString, QList<QByteArray>>& records) {
+    QByteArray bytes = header();
+    for (const MeetSchema::Table* table : MeetSchema::meetDataTables()) {
+        const QList<QByteArray> sections = records.value(table->name);
+        for (const QByteArray& section : sections)
+            bytes += section;
+        bytes += trailer(table->name, int(sections.size()));
+    }
+    return bytes;
+}
+
+void write(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(file.errorString()));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+QByteArray read(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace TransferFiles
