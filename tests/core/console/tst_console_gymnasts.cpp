@@ -1,0 +1,173 @@
+#include "console/gymnastsconsole.h"
+#include "console/meetchoices.h"
+#include "db/meetdatabase.h"
+#include "scriptedprompter.h"
+#include "server/currentsession.h"
+#include "tempmeet.h"
+
+#include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
+
+class TestConsoleGymnasts : public QObject {
+    Q_OBJECT
+
+    TempMeet* mTemp = nullptr;
+    MeetDatabase* mDb = nullptr;
+    CurrentSession* mCurrent = nullptr;
+    ScriptedPrompter* mPrompter = nullptr;
+    GymnastsConsole* mGymnasts = nullptr;
+
+    void addGymnast(const QString& num, const QString& first, const QString& last,
+                    const QString& session = u"1"_s) {
+        QVERIFY(
+            mDb->execute(u"INSERT INTO Gymnasts(MeetID, Num, First_Name, Last_Name, Level, "
+                         "Session, Gym, Squad, \"Order\") VALUES(1, ?, ?, ?, '4', ?, 1, 'A', 3)"_s,
+                         {num, first, last, session}));
+    }
+    QStringList listed() const {
+        QStringList texts;
+        for (const GymnastEntry& entry : mGymnasts->gymnasts())
+            texts.append(entry.text);
+        return texts;
+    }
+
+private Q_SLOTS:
+    void init() {
+        mTemp = new TempMeet;
+        mDb = new MeetDatabase;
+        QVERIFY(mDb->open(mTemp->createSampleMeet()));
+        mCurrent = new CurrentSession;
+        mPrompter = new ScriptedPrompter;
+        mGymnasts = new GymnastsConsole(*mDb, *mCurrent, *mPrompter);
+        mCurrent->set(u"1"_s, u"Saturday AM"_s);
+    }
+    void cleanup() {
+        delete mGymnasts;
+        delete mPrompter;
+        delete mCurrent;
+        delete mDb;
+        delete mTemp;
+    }
+
+    void listsTheCurrentSessionByNumberOrName() {
+        addGymnast(u"9"_s, u"Ida"_s, u"Adams"_s);
+        addGymnast(u"10"_s, u"Tia"_s, u"Young"_s);
+        QVERIFY(mGymnasts->refresh());
+        // Competitor numbers are text: "10" comes before "9".
+        QCOMPARE(listed(),
+                 QStringList({u"10 - Young, Tia"_s, u"101 - Brooks, Ava"_s, u"102 - O'Neil, Maya"_s,
+                              u"103 - Carter, Zoë"_s, u"9 - Adams, Ida"_s}));
+        mGymnasts->setSort(GymnastsConsole::Sort::Name);
+        QCOMPARE(listed().first(), u"Adams, Ida - 9"_s);
+        QCOMPARE(listed().last(), u"Young, Tia - 10"_s);
+
+        mCurrent->set(u"2"_s, u"Saturday PM"_s);
+        QCOMPARE(listed(), QStringList{u"Park, Lena - 201"_s});
+    }
+
+    void findsNumbersWithLeadingZeros() {
+        addGymnast(u"007"_s, u"Jo"_s, u"Bond"_s);
+        QVERIFY(mGymnasts->refresh());
+        QCOMPARE(mGymnasts->gymnasts().first().num, u"007"_s);
+        const auto loaded = mGymnasts->load(mGymnasts->gymnasts().first().num);
+        QVERIFY(loaded);
+        QCOMPARE(loaded->lastName, u"Bond"_s);
+        QVERIFY(mPrompter->messages().isEmpty());
+
+        QVERIFY(!mGymnasts->load(u"7"_s));
+        QCOMPARE(mPrompter->lastMessage(), u"Unable to load/find Gymnast"_s);
+    }
+
+    void loadShowsScoresOnlyWhereThereAreAny() {
+        QVERIFY(
+            mDb->execute(u"UPDATE Gymnasts SET E1Final = 9.5, AA = 36.125 WHERE Num = '101'"_s));
+        const auto scored = mGymnasts->load(u"101"_s);
+        QCOMPARE(scored->scores,
+                 QStringList({u"9.500"_s, QString(), QString(), QString(), u"36.125"_s}));
+        const auto unscored = mGymnasts->load(u"102"_s);
+        QCOMPARE(unscored->scores, QStringList(5, QString()));
+        QCOMPARE(unscored->gymId.toLongLong(), 2);
+        QCOMPARE(unscored->birthday, QLocale().toString(QDate(2012, 11, 20), QLocale::ShortFormat));
+    }
+
+    void saveKeepsApostrophesAndStoresEmptyOrderAsZero() {
+        auto edited = mGymnasts->load(u"102"_s);
+        QVERIFY(edited);
+        edited->lastName = u"O'Neil-D'Arcy"_s;
+        edited->order.clear();
+        edited->birthday = u"2012-11-21"_s;
+        edited->session = u"2"_s;
+        edited->scratched = true;
+        QVERIFY(mGymnasts->save(*edited));
+        const DbRows row = mDb->select(u"SELECT Last_Name, \"Order\", Birthday, Session, "
+                                       "Scratched, Level, Gym FROM Gymnasts WHERE Num = '102'"_s);
+        QCOMPARE(row.text(0, u"Last_Name"_s), u"O'Neil-D'Arcy"_s);
+        QCOMPARE(row.value(0, u"Order"_s).toInt(), 0);
+        QVERIFY(!row.isNull(0, u"Order"_s));
+        QCOMPARE(row.text(0, u"Birthday"_s), u"2012-11-21"_s);
+        QCOMPARE(row.text(0, u"Session"_s), u"2"_s);
+        QCOMPARE(row.value(0, u"Scratched"_s).toInt(), 1);
+        QCOMPARE(row.text(0, u"Level"_s), u"4"_s);
+        QCOMPARE(row.value(0, u"Gym"_s).toInt(), 2);
+    }
+
+    void saveKeepsValuesTheEditorCouldNotOffer() {
+        QVERIFY(mDb->execute(u"UPDATE Gymnasts SET Level = 'XC', Squad = 'Z' WHERE Num = '101'"_s));
+        auto edited = mGymnasts->load(u"101"_s);
+        edited->level.clear();
+        edited->squad.clear();
+        edited->gymId = QVariant();
+        QVERIFY(mGymnasts->save(*edited));
+        const DbRows row =
+            mDb->select(u"SELECT Level, Squad, Gym FROM Gymnasts WHERE Num = '101'"_s);
+        QCOMPARE(row.text(0, u"Level"_s), u"XC"_s);
+        QCOMPARE(row.text(0, u"Squad"_s), u"Z"_s);
+        QCOMPARE(row.value(0, u"Gym"_s).toInt(), 1);
+    }
+
+    void saveRefusesBadInput_data() {
+        QTest::addColumn<QString>("birthday");
+        QTest::addColumn<QString>("order");
+        QTest::addColumn<QString>("num");
+        QTest::addColumn<QString>("message");
+        const QString badDate =
+            u"Invalid Birthday date.  Enter a valid Birthday date and try again."_s;
+        QTest::newRow("no birthday") << QString() << u"1"_s << u"101"_s << badDate;
+        QTest::newRow("birthday words") << u"soon"_s << u"1"_s << u"101"_s << badDate;
+        QTest::newRow("order not whole")
+            << u"2016-05-02"_s << u"1st"_s << u"101"_s
+            << u"Invalid Order.  Enter a whole number and try again."_s;
+        QTest::newRow("gymnast gone")
+            << u"2016-05-02"_s << u"1"_s << u"555"_s << u"Unable to load/find Gymnast"_s;
+    }
+    void saveRefusesBadInput() {
+        QFETCH(QString, birthday);
+        QFETCH(QString, order);
+        QFETCH(QString, num);
+        QFETCH(QString, message);
+        auto edited = mGymnasts->load(u"101"_s);
+        edited->num = num;
+        edited->firstName = u"Changed"_s;
+        edited->birthday = birthday;
+        edited->order = order;
+        QVERIFY(!mGymnasts->save(*edited));
+        QCOMPARE(mPrompter->lastMessage(), message);
+        const DbRows row = mDb->select(u"SELECT First_Name FROM Gymnasts WHERE Num = '101'"_s);
+        QCOMPARE(row.text(0, u"First_Name"_s), u"Ava"_s);
+    }
+
+    void editorListsComeFromTheMeet() {
+        QCOMPARE(MeetChoices::levels(*mDb), QStringList({u"4"_s, u"5"_s}));
+        QCOMPARE(MeetChoices::sessionNumbers(*mDb), QStringList({u"1"_s, u"2"_s}));
+        const auto gyms = MeetChoices::gyms(*mDb);
+        QCOMPARE(gyms.size(), 2);
+        QCOMPARE(gyms[0].text, u"O'Malley Tumbling"_s);
+        QCOMPARE(gyms[0].id, 2);
+        QCOMPARE(MeetChoices::ageDivisions(*mDb, u"5"_s).size(), 0);
+        QCOMPARE(MeetChoices::ageDivisions(*mDb, u"4"_s).size(), 2);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestConsoleGymnasts)
+#include "tst_console_gymnasts.moc"
