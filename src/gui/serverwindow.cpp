@@ -1,38 +1,324 @@
 #include "serverwindow.h"
 
+#include "activitymarks.h"
+#include "console/gymnastsconsole.h"
+#include "console/sessionsconsole.h"
+#include "console/testscore.h"
+#include "gymnaststab.h"
+#include "judging/meetservices.h"
+#include "queuetab.h"
+#include "resultstab.h"
+#include "server/operatoralerts.h"
+#include "server/scoringserver.h"
+#include "sessionchooser.h"
+#include "sessionstab.h"
 #include "shell/appstate.h"
+#include "shell/prompter.h"
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QLCDNumber>
 #include <QLabel>
-#include <QVBoxLayout>
+#include <QLineEdit>
+#include <QListView>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
 
 using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+QLabel* namedLabel(const char* name, QWidget* parent) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(QString::fromLatin1(name));
+    return label;
+}
+
+QLabel* boldLabel(const QString& text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    QFont font = label->font();
+    font.setBold(true);
+    label->setFont(font);
+    return label;
+}
+
+} // namespace
 
 ServerWindow::ServerWindow(AppState& state, Prompter& prompter, QWidget* parent)
     : QWidget(parent)
     , mState(state)
-    , mPrompter(prompter) {
+    , mPrompter(prompter)
+    , mAlerts(std::make_unique<OperatorAlerts>())
+    , mServer(std::make_unique<ScoringServer>(state, *mAlerts)) {
     setObjectName(u"frmConnections"_s);
     setWindowTitle(u"Tallvane Server"_s);
-    mMeetName = new QLabel(this);
-    mMeetName->setObjectName(u"lblMeetName"_s);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(mMeetName);
-    layout->addStretch();
+    mServices = std::make_unique<MeetServices>(state, mServer->link(), *mAlerts);
+    mServer->setServices(mServices.get());
+    mSessions =
+        std::make_unique<SessionsConsole>(state.meetDb(), mServer->currentSession(), prompter);
+    mSessions->setStationLink(&mServer->link());
+    mGymnasts =
+        std::make_unique<GymnastsConsole>(state.meetDb(), mServer->currentSession(), prompter);
 }
 
-ServerWindow::~ServerWindow() = default;
+// The server stops first: its shutdown still uses the services and the database.
+ServerWindow::~ServerWindow() {
+    if (mServer->isRunning())
+        mServer->shutdown();
+    mServer->setServices(nullptr);
+}
 
 bool ServerWindow::load(QString* error) {
-    const DbRows rows = mState.meetDb().select(u"SELECT Name, Num_Judges FROM Meets LIMIT 1"_s);
-    if (!rows.ok() || rows.isEmpty()) {
+    const ScoringServer::StartResult started = mServer->start();
+    if (!started.ok()) {
         if (error) {
-            *error = rows.ok() ? u"The meet file holds no meet information (the Meets table is "
-                                 "empty)."_s
-                               : u"The meet information could not be read: "_s + rows.error();
+            *error = started.message;
+            if (!started.detail.isEmpty())
+                *error += u"\n\n"_s + started.detail;
         }
         return false;
     }
-    mMeetName->setText(rows.text(0, u"Name"_s));
-    mState.setNumJudges(rows.value(0, u"Num_Judges"_s).toInt());
+    QString problem;
+    if (!mSessions->refresh(&problem) || !mGymnasts->refresh(&problem)) {
+        mServer->shutdown();
+        if (error)
+            *error = u"The meet file could not be read: "_s + problem;
+        return false;
+    }
+    buildWindow();
     return true;
+}
+
+void ServerWindow::buildWindow() {
+    auto* top = new QHBoxLayout;
+    top->addWidget(buildServerStatus());
+    auto* meet = new QHBoxLayout;
+    meet->addWidget(new QLabel(u"Meet:"_s, this));
+    QLabel* meetName = namedLabel("lblMeetName", this);
+    meetName->setText(mServer->meetName());
+    QFont large = meetName->font();
+    large.setBold(true);
+    large.setPointSizeF(large.pointSizeF() * 1.3);
+    meetName->setFont(large);
+    meet->addWidget(meetName);
+    top->addLayout(meet, 1);
+    top->addWidget(buildSessionAndClock());
+
+    auto* body = new QHBoxLayout;
+    body->addWidget(buildStationLists());
+    body->addWidget(buildTabs(), 1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addLayout(body, 1);
+    layout->addWidget(buildTestRow());
+    layout->addWidget(buildAlerts());
+}
+
+QWidget* ServerWindow::buildServerStatus() {
+    auto* box = new QWidget(this);
+    auto* grid = new QGridLayout(box);
+    grid->setContentsMargins(0, 0, 0, 0);
+    QLabel* status = namedLabel("lblStatus", box);
+    QLabel* address = namedLabel("lblIPAddress", box);
+    QLabel* port = namedLabel("lblPortNumber", box);
+    auto showStatus = [this, status, address, port] {
+        status->setText(mServer->status());
+        address->setText(mServer->address());
+        port->setText(mServer->port() > 0 ? QString::number(mServer->port()) : QString());
+    };
+    showStatus();
+    connect(mServer.get(), &ScoringServer::statusChanged, box, showStatus);
+
+    mPin = new QLineEdit(mState.pin(), box);
+    mPin->setObjectName(u"txtPIN"_s);
+    mPin->setEchoMode(QLineEdit::Password);
+    mPin->setStyleSheet(u"QLineEdit { lineedit-password-character: 42; }"_s);
+    mPin->setMaximumWidth(80);
+    auto* setPin = new QPushButton(u"Set"_s, box);
+    setPin->setObjectName(u"cmdSetPIN"_s);
+    auto* showPin = new QPushButton(u"Show PIN"_s, box);
+    showPin->setObjectName(u"cmdShowPIN"_s);
+    connect(setPin, &QPushButton::clicked, this, [this] {
+        QString error;
+        if (!mServer->setPin(mPin->text(), &error))
+            mPrompter.showMessage(error, Prompter::Icon::Critical);
+    });
+    connect(showPin, &QPushButton::clicked, this,
+            [this] { ScoringServer::showPin(mPrompter, mPin->text()); });
+
+    grid->addWidget(new QLabel(u"Status:"_s, box), 0, 0);
+    grid->addWidget(status, 0, 1, 1, 3);
+    grid->addWidget(new QLabel(u"IP:"_s, box), 1, 0);
+    grid->addWidget(address, 1, 1, 1, 3);
+    grid->addWidget(new QLabel(u"Port:"_s, box), 2, 0);
+    grid->addWidget(port, 2, 1, 1, 3);
+    grid->addWidget(new QLabel(u"PIN:"_s, box), 3, 0);
+    grid->addWidget(mPin, 3, 1);
+    grid->addWidget(setPin, 3, 2);
+    grid->addWidget(showPin, 3, 3);
+    return box;
+}
+
+QWidget* ServerWindow::buildSessionAndClock() {
+    auto* box = new QWidget(this);
+    auto* grid = new QGridLayout(box);
+    grid->setContentsMargins(0, 0, 0, 0);
+    mChooser = new SessionChooser(*mSessions, mServer->currentSession(), mPrompter, box);
+    grid->addWidget(mChooser, 0, 0, 1, 3);
+
+    WarmupClock& warmup = mServices->warmupClock();
+    auto* start = new QPushButton(u"Start Timer"_s, box);
+    start->setObjectName(u"Command5"_s);
+    auto* duration = new QComboBox(box);
+    duration->setObjectName(u"combo_timed_warmup"_s);
+    duration->addItems(WarmupClock::durations());
+    duration->setCurrentText(warmup.duration());
+    auto* stop = new QPushButton(u"Stop"_s, box);
+    stop->setObjectName(u"Command6"_s);
+    connect(duration, &QComboBox::currentTextChanged, &warmup, &WarmupClock::setDuration);
+    connect(start, &QPushButton::clicked, this, [this] {
+        const QString refusal = mServices->warmupClock().sendWarmupTime();
+        if (!refusal.isEmpty())
+            mPrompter.showMessage(refusal, Prompter::Icon::Critical);
+    });
+    connect(stop, &QPushButton::clicked, &warmup, &WarmupClock::sendWarmupStop);
+    grid->addWidget(start, 1, 0);
+    grid->addWidget(duration, 1, 1);
+    grid->addWidget(stop, 1, 2);
+
+    mClock = new QLCDNumber(8, box);
+    mClock->setObjectName(u"Picture1"_s);
+    mClock->setSegmentStyle(QLCDNumber::Flat);
+    mClock->setMinimumSize(180, 44);
+    auto* tick = new QTimer(this);
+    tick->setObjectName(u"tmrUpdate"_s);
+    tick->setInterval(100);
+    auto showTime = [this] {
+        const QString digits = WarmupClock::timeOfDayDigits(QTime::currentTime());
+        mClock->display(digits.mid(0, 2) + u':' + digits.mid(2, 2) + u':' + digits.mid(4, 2));
+    };
+    connect(tick, &QTimer::timeout, this, showTime);
+    showTime();
+    tick->start();
+    grid->addWidget(mClock, 0, 3, 2, 1);
+    return box;
+}
+
+QWidget* ServerWindow::buildStationLists() {
+    auto* box = new QWidget(this);
+    auto* column = new QVBoxLayout(box);
+    // Room on the left for the activity marks.
+    column->setContentsMargins(16, 0, 0, 0);
+    auto addList = [this, box, column](const char* name, const QString& title,
+                                       QAbstractItemModel* model) {
+        column->addWidget(boldLabel(title, box));
+        auto* list = new QListView(box);
+        list->setObjectName(QString::fromLatin1(name));
+        list->setModel(model);
+        list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        list->setMinimumWidth(260);
+        column->addWidget(list, 1);
+        return list;
+    };
+    QListView* judges =
+        addList("lstJudgeStations", u"Judging Station Connections"_s, mServer->judgeStations());
+    QListView* displays =
+        addList("lstScoreboards", u"Scoreboard Connections"_s, mServer->scoreboards());
+    connect(judges, &QListView::clicked, this, [this](const QModelIndex& index) {
+        mPrompter.showMessage(index.data().toString(), Prompter::Icon::None);
+    });
+    mJudgeMarks = new ActivityMarks(judges, 8, u"hb_event_"_s, u"timer_event"_s, this);
+    mDisplayMarks = new ActivityMarks(displays, 4, u"hb_disp_"_s, u"timer_disp"_s, this);
+    connect(mServer.get(), &ScoringServer::activityMark, this, &ServerWindow::showActivityMark);
+    return box;
+}
+
+QWidget* ServerWindow::buildTabs() {
+    auto* tabs = new QTabWidget(this);
+    tabs->setObjectName(u"SSTab1"_s);
+    tabs->addTab(new SessionsTab(*mSessions, tabs), u"Sessions"_s);
+    auto* gymnasts = new GymnastsTab(*mGymnasts, mState.meetDb(), tabs);
+    connect(gymnasts, &GymnastsTab::scoreEntryRequested, this, &ServerWindow::scoreEntryRequested);
+    tabs->addTab(gymnasts, u"Gymnasts"_s);
+    tabs->addTab(new QueueTab(mServices->queue(), mServices->dispatch(),
+                              mServices->displaySeconds(), mPrompter, *mAlerts, tabs),
+                 u"Scoreboard Queue"_s);
+    tabs->addTab(
+        new ResultsTab(
+            mState.meetDb(), mPrompter, [this] { return mChooser->chosenSession(); }, tabs),
+        u"Results"_s);
+    auto* ads = new QLabel(u"This feature is coming very soon!"_s, tabs);
+    ads->setAlignment(Qt::AlignCenter);
+    tabs->addTab(ads, u"  Ads"_s);
+    return tabs;
+}
+
+QWidget* ServerWindow::buildTestRow() {
+    auto* box = new QWidget(this);
+    auto* row = new QHBoxLayout(box);
+    row->setContentsMargins(0, 0, 0, 0);
+    auto* events = new QComboBox(box);
+    events->setObjectName(u"combo_test_events"_s);
+    events->addItems({u"Vault"_s, u"Bars"_s, u"Beam"_s, u"Floor"_s});
+    auto* number = new QLineEdit(QString::fromLatin1(TestScore::Number), box);
+    number->setObjectName(u"txtTestGymnastNumber"_s);
+    number->setReadOnly(true);
+    number->setMaximumWidth(50);
+    auto* name = new QLineEdit(QString::fromLatin1(TestScore::SampleName), box);
+    name->setObjectName(u"txtTestGymnast"_s);
+    auto* score = new QLineEdit(QString::fromLatin1(TestScore::SampleScore), box);
+    score->setObjectName(u"txtTestScore"_s);
+    score->setMaximumWidth(70);
+    auto* send = new QPushButton(u"Send Test"_s, box);
+    send->setObjectName(u"Command1"_s);
+    auto* correction = new QCheckBox(u"Send As correction"_s, box);
+    correction->setObjectName(u"chkCorrection"_s);
+    connect(send, &QPushButton::clicked, this, &ServerWindow::sendTestScore);
+    for (QWidget* widget :
+         std::initializer_list<QWidget*>{events, number, name, score, send, correction})
+        row->addWidget(widget);
+    row->addStretch();
+    return box;
+}
+
+QWidget* ServerWindow::buildAlerts() {
+    auto* list = new QListWidget(this);
+    list->setObjectName(u"lstOperatorAlerts"_s);
+    list->setMaximumHeight(list->fontMetrics().height() * 4 + 8);
+    list->setToolTip(u"Operator alerts"_s);
+    list->addItems(mAlerts->alerts());
+    connect(mAlerts.get(), &OperatorAlerts::alertRaised, list, [list](const QString& text) {
+        list->addItem(text);
+        list->scrollToBottom();
+    });
+    connect(mAlerts.get(), &OperatorAlerts::cleared, list, &QListWidget::clear);
+    return list;
+}
+
+void ServerWindow::showActivityMark(StationKind kind, int row) {
+    (kind == StationKind::Judge ? mJudgeMarks : mDisplayMarks)->show(row);
+}
+
+void ServerWindow::sendTestScore() {
+    auto text = [this](const char* name) {
+        return findChild<QLineEdit*>(QString::fromLatin1(name))->text();
+    };
+    const bool corrected = findChild<QCheckBox*>(u"chkCorrection"_s)->isChecked();
+    const QString event = findChild<QComboBox*>(u"combo_test_events"_s)->currentText();
+    ScoreQueue& queue = mServices->queue();
+    OperatorAlerts& alerts = *mAlerts;
+    TestScore::send(
+        mPrompter,
+        [&queue, &alerts](const QString& num, const QString& name, const QString& eventName,
+                          const QString& score, bool isCorrection) {
+            QString error;
+            if (!queue.queueScore(num, name, eventName, score, isCorrection, &error))
+                alerts.raise(u"The test score could not be queued: "_s + error);
+        },
+        text("txtTestGymnastNumber"), text("txtTestGymnast"), event, text("txtTestScore"),
+        corrected);
 }

@@ -1,20 +1,35 @@
 #pragma once
 
+#include "server/stationkind.h"
+
 #include <QWidget>
 
+#include <memory>
+
+class ActivityMarks;
 class AppState;
+class GymnastsConsole;
+class MeetServices;
+class OperatorAlerts;
 class Prompter;
 class QLabel;
+class QLCDNumber;
+class QLineEdit;
+class ScoringServer;
+class SessionsConsole;
 
 // The server window ("frmConnections"): the meet's working window inside the
-// main window while a meet file is open.
+// main window while a meet file is open. It shows the scoring server's state,
+// the connected stations, the current session, the warm-up clock, the tabs for
+// sessions, gymnasts, the scoreboard queue and results, the test score and the
+// operator alerts. It holds no logic of its own beyond binding to the core.
 //
 // Its life, as the main window drives it:
 //   1. constructed when a meet file has been opened (AppState::meetDb() is open);
-//   2. load() once, before it is shown: reads the meet header and sets
-//      AppState::numJudges(). On false the main window closes the meet again;
-//      it shows `error` when that is not empty (an empty error means the
-//      window has already told the operator);
+//   2. load() once, before it is shown: starts the scoring server and reads the
+//      meet. On false the main window closes the meet again; it shows `error`
+//      when that is not empty (an empty error means the window has already
+//      told the operator);
 //   3. destroyed when the meet is closed or the program ends, before the meet
 //      database is closed, so it may still use the database while it shuts down.
 class ServerWindow : public QWidget {
@@ -26,8 +41,35 @@ public:
 
     bool load(QString* error);
 
+    ScoringServer& server() { return *mServer; }
+    MeetServices& services() { return *mServices; }
+    OperatorAlerts& alerts() { return *mAlerts; }
+
+Q_SIGNALS:
+    // The operator asked for manual score entry of one gymnast and event.
+    void scoreEntryRequested(const QString& num, const QString& event);
+
 private:
+    void buildWindow();
+    QWidget* buildServerStatus();
+    QWidget* buildSessionAndClock();
+    QWidget* buildStationLists();
+    QWidget* buildTabs();
+    QWidget* buildTestRow();
+    QWidget* buildAlerts();
+    void showActivityMark(StationKind kind, int row);
+    void sendTestScore();
+
     AppState& mState;
     Prompter& mPrompter;
-    QLabel* mMeetName = nullptr;
+    std::unique_ptr<OperatorAlerts> mAlerts;
+    std::unique_ptr<ScoringServer> mServer;
+    std::unique_ptr<MeetServices> mServices;
+    std::unique_ptr<SessionsConsole> mSessions;
+    std::unique_ptr<GymnastsConsole> mGymnasts;
+    ActivityMarks* mJudgeMarks = nullptr;
+    ActivityMarks* mDisplayMarks = nullptr;
+    QLineEdit* mPin = nullptr;
+    QLCDNumber* mClock = nullptr;
+    class SessionChooser* mChooser = nullptr;
 };

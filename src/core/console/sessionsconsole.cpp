@@ -16,27 +16,6 @@ SessionsConsole::SessionsConsole(MeetDatabase& db, CurrentSession& current, Prom
     , mCurrent(current)
     , mPrompter(prompter) {}
 
-bool SessionsConsole::loadCurrentSession(QString* error) {
-    const DbRows stored = mDb.select(u"SELECT sessionid, session_desc FROM current_settings"_s);
-    if (!stored.ok()) {
-        if (error)
-            *error = stored.error();
-        return false;
-    }
-    const DbRows first =
-        mDb.select(u"SELECT Session, \"Desc\" FROM Sessions ORDER BY \"Desc\" LIMIT 1"_s);
-    if (!first.ok() || first.isEmpty()) {
-        if (error)
-            *error = first.ok() ? u"The meet has no sessions."_s : first.error();
-        return false;
-    }
-    if (!stored.isEmpty() && !stored.text(0, u"sessionid"_s).isEmpty())
-        mCurrent.set(stored.text(0, u"sessionid"_s), stored.text(0, u"session_desc"_s));
-    else
-        mCurrent.set(first.text(0, u"Session"_s), first.text(0, u"Desc"_s));
-    return true;
-}
-
 bool SessionsConsole::refresh(QString* error) {
     const DbRows rows = mDb.select(u"SELECT Session, \"Desc\" FROM Sessions ORDER BY Session"_s);
     if (!rows.ok()) {

@@ -25,10 +25,6 @@ public:
     // The stations that hear about a new current session; none until the server runs.
     void setStationLink(StationLink* link) { mLink = link; }
 
-    // Sets the current session from current_settings, falling back to the session
-    // whose description sorts first. False when the meet has no sessions.
-    bool loadCurrentSession(QString* error = nullptr);
-
     // Rereads the sessions in session-number order.
     bool refresh(QString* error = nullptr);
     const QList<SessionEntry>& sessions() const { return mSessions; }

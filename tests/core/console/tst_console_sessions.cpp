@@ -45,23 +45,6 @@ private Q_SLOTS:
         delete mTemp;
     }
 
-    void startsOnStoredOrFirstSession() {
-        // No stored choice: the session whose description sorts first.
-        run(u"INSERT INTO Sessions(MeetID, Session, \"Desc\") VALUES(1, 3, 'Friday')"_s);
-        QVERIFY(mSessions->loadCurrentSession());
-        QCOMPARE(mCurrent->id(), u"3"_s);
-        QCOMPARE(mCurrent->description(), u"Friday"_s);
-
-        run(u"UPDATE current_settings SET sessionid = '2', session_desc = 'Saturday PM'"_s);
-        QVERIFY(mSessions->loadCurrentSession());
-        QCOMPARE(mCurrent->id(), u"2"_s);
-
-        run(u"DELETE FROM Sessions"_s);
-        QString error;
-        QVERIFY(!mSessions->loadCurrentSession(&error));
-        QVERIFY(!error.isEmpty());
-    }
-
     void listsSessionsAndLoadsTheChosenOne() {
         run(u"INSERT INTO Sessions(MeetID, Session, \"Desc\", SDate, Awards) "
             "VALUES(1, 12, 'Level 4 - Group B', '2026-03-15', '4:00 PM')"_s);

@@ -1,0 +1,212 @@
+#include "gymnaststab.h"
+
+#include "console/gymnastsconsole.h"
+#include "console/meetchoices.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+using namespace Qt::Literals::StringLiterals;
+
+GymnastsTab::GymnastsTab(GymnastsConsole& gymnasts, MeetDatabase& db, QWidget* parent)
+    : QWidget(parent)
+    , mGymnasts(gymnasts)
+    , mList(new QListWidget(this))
+    , mSort(new QComboBox(this))
+    , mEditor(new QFrame(this)) {
+    mList->setObjectName(u"lstGymnasts"_s);
+    mSort->setObjectName(u"Combo_gymnast_sort"_s);
+    mSort->addItems({u"Name"_s, u"Number"_s});
+    mSort->setCurrentIndex(1);
+    auto* listBox = new QGroupBox(u"Gymnasts"_s, this);
+    auto* listLayout = new QGridLayout(listBox);
+    listLayout->addWidget(new QLabel(u"Sort By"_s, listBox), 0, 0);
+    listLayout->addWidget(mSort, 0, 1);
+    listLayout->addWidget(mList, 1, 0, 1, 2);
+    listLayout->setColumnStretch(1, 1);
+
+    mEditor->setObjectName(u"frame_gymnast"_s);
+    mEditor->setFrameShape(QFrame::StyledPanel);
+    new QGridLayout(mEditor);
+    mNum = addLine("num", u"Num"_s, 0);
+    mNum->setReadOnly(true);
+    mFirstName = addLine("first_name", u"First Name"_s, 1);
+    mLastName = addLine("last_name", u"Last Name"_s, 2);
+    mUsag = addLine("usag", u"USAG#"_s, 3);
+    mBirthday = addLine("birthday", u"Birthdate"_s, 4);
+    mLevel = addChoice("combo_level", u"Level"_s, 5);
+    mSession = addChoice("gymnast_session", u"Session"_s, 6);
+    mSquad = addChoice("combo_squad", u"Squad"_s, 7);
+    mOrder = addLine("txtOrder", u"Order"_s, 8);
+    mGym = addChoice("combo_gym", u"Gym"_s, 9);
+    mScratched = new QCheckBox(u"Scratched"_s, mEditor);
+    mScratched->setObjectName(u"chkScratched"_s);
+    auto* form = static_cast<QGridLayout*>(mEditor->layout());
+    form->addWidget(mScratched, 10, 1);
+    auto* saveButton = new QPushButton(u"Save"_s, mEditor);
+    saveButton->setObjectName(u"Command3"_s);
+    auto* cancelButton = new QPushButton(u"Cancel"_s, mEditor);
+    cancelButton->setObjectName(u"Command2"_s);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(saveButton);
+    buttons->addWidget(cancelButton);
+    form->addLayout(buttons, 11, 0, 1, 2);
+    form->setRowStretch(12, 1);
+    mEditor->hide();
+
+    // The editor's lists are read once, when the window opens.
+    mLevel->addItems(MeetChoices::levels(db));
+    mSession->addItems(MeetChoices::sessionNumbers(db));
+    mSquad->addItems(MeetChoices::squads());
+    for (const IdChoice& gym : MeetChoices::gyms(db))
+        mGym->addItem(gym.text, gym.id);
+
+    auto* scores = new QGridLayout;
+    mViewScores = new QLabel(u"View/Edit Scores"_s, this);
+    mViewScores->setObjectName(u"lblViewScores"_s);
+    scores->addWidget(mViewScores, 0, 0, 1, 2);
+    const char* const buttonNames[] = {"scoreVault", "scoreBars", "scoreBeam", "scoreFloor"};
+    const char* const boxNames[] = {"txtVaultScore", "txtBarsScore", "txtBeamScore",
+                                    "txtFloorScore", "txtAAScore"};
+    const QStringList events{u"Vault"_s, u"Bars"_s, u"Beam"_s, u"Floor"_s};
+    for (int i = 0; i < 5; ++i) {
+        auto* box = new QLineEdit(this);
+        box->setObjectName(QString::fromLatin1(boxNames[i]));
+        box->setReadOnly(true);
+        box->setAlignment(Qt::AlignRight);
+        box->setMaximumWidth(90);
+        mScoreBoxes.append(box);
+        if (i < 4) {
+            auto* button = new QPushButton(events[i], this);
+            button->setObjectName(QString::fromLatin1(buttonNames[i]));
+            mEventButtons.append(button);
+            scores->addWidget(button, i + 1, 0);
+            connect(button, &QPushButton::clicked, this, [this, event = events[i]] {
+                if (const QListWidgetItem* item = mList->currentItem())
+                    Q_EMIT scoreEntryRequested(item->data(Qt::UserRole).toString(), event);
+            });
+        } else {
+            mAllAroundLabel = new QLabel(u"AA"_s, this);
+            mAllAroundLabel->setObjectName(u"lblAAScore"_s);
+            mAllAroundLabel->setAlignment(Qt::AlignCenter);
+            scores->addWidget(mAllAroundLabel, i + 1, 0);
+        }
+        scores->addWidget(box, i + 1, 1);
+    }
+    scores->setRowStretch(6, 1);
+    setScoreAreaVisible(false);
+
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(listBox, 3);
+    layout->addWidget(mEditor, 3);
+    layout->addLayout(scores, 1);
+
+    connect(&mGymnasts, &GymnastsConsole::gymnastsChanged, this, &GymnastsTab::refill);
+    connect(mSort, &QComboBox::currentIndexChanged, this, [this](int index) {
+        mGymnasts.setSort(index == 0 ? GymnastsConsole::Sort::Name : GymnastsConsole::Sort::Number);
+    });
+    connect(mList, &QListWidget::itemClicked, this, &GymnastsTab::select);
+    connect(saveButton, &QPushButton::clicked, this, &GymnastsTab::save);
+    connect(cancelButton, &QPushButton::clicked, this, &GymnastsTab::cancel);
+    refill();
+}
+
+QLineEdit* GymnastsTab::addLine(const char* name, const QString& caption, int row) {
+    auto* grid = static_cast<QGridLayout*>(mEditor->layout());
+    auto* edit = new QLineEdit(mEditor);
+    edit->setObjectName(QString::fromLatin1(name));
+    grid->addWidget(new QLabel(caption, mEditor), row, 0);
+    grid->addWidget(edit, row, 1);
+    return edit;
+}
+
+QComboBox* GymnastsTab::addChoice(const char* name, const QString& caption, int row) {
+    auto* grid = static_cast<QGridLayout*>(mEditor->layout());
+    auto* choice = new QComboBox(mEditor);
+    choice->setObjectName(QString::fromLatin1(name));
+    grid->addWidget(new QLabel(caption, mEditor), row, 0);
+    grid->addWidget(choice, row, 1);
+    return choice;
+}
+
+void GymnastsTab::refill() {
+    mList->clear();
+    for (const GymnastEntry& entry : mGymnasts.gymnasts()) {
+        auto* item = new QListWidgetItem(entry.text, mList);
+        item->setData(Qt::UserRole, entry.num);
+    }
+}
+
+void GymnastsTab::setScoreAreaVisible(bool visible) {
+    mViewScores->setVisible(visible);
+    mAllAroundLabel->setVisible(visible);
+    for (QPushButton* button : mEventButtons)
+        button->setVisible(visible);
+    for (QLineEdit* box : mScoreBoxes)
+        box->setVisible(visible);
+}
+
+void GymnastsTab::select() {
+    const QListWidgetItem* item = mList->currentItem();
+    if (!item)
+        return;
+    setScoreAreaVisible(true);
+    const auto record = mGymnasts.load(item->data(Qt::UserRole).toString());
+    if (!record) {
+        mEditor->hide();
+        return;
+    }
+    mNum->setText(record->num);
+    mFirstName->setText(record->firstName);
+    mLastName->setText(record->lastName);
+    mUsag->setText(record->usag);
+    mBirthday->setText(record->birthday);
+    mOrder->setText(record->order);
+    for (int i = 0; i < mScoreBoxes.size(); ++i)
+        mScoreBoxes[i]->setText(record->scores.value(i));
+    // A stored value the lists do not offer selects nothing, and saving keeps it.
+    mLevel->setCurrentIndex(mLevel->findText(record->level));
+    mSession->setCurrentIndex(mSession->findText(record->session));
+    mSquad->setCurrentIndex(mSquad->findText(record->squad));
+    mGym->setCurrentIndex(record->gymId.isValid() ? mGym->findData(record->gymId.toLongLong())
+                                                  : -1);
+    mScratched->setChecked(record->scratched);
+    mEditor->show();
+}
+
+void GymnastsTab::save() {
+    GymnastRecord edited;
+    edited.num = mNum->text();
+    edited.firstName = mFirstName->text();
+    edited.lastName = mLastName->text();
+    edited.usag = mUsag->text();
+    edited.birthday = mBirthday->text();
+    edited.order = mOrder->text();
+    edited.level = mLevel->currentIndex() >= 0 ? mLevel->currentText() : QString();
+    edited.session = mSession->currentIndex() >= 0 ? mSession->currentText() : QString();
+    edited.squad = mSquad->currentIndex() >= 0 ? mSquad->currentText() : QString();
+    edited.gymId = mGym->currentIndex() >= 0 ? mGym->currentData() : QVariant();
+    edited.scratched = mScratched->isChecked();
+    if (!mGymnasts.save(edited))
+        return;
+    for (QLineEdit* edit : {mNum, mFirstName, mLastName, mUsag, mBirthday, mOrder})
+        edit->clear();
+    mEditor->hide();
+}
+
+void GymnastsTab::cancel() {
+    for (QLineEdit* edit : {mNum, mFirstName, mLastName, mUsag, mBirthday, mOrder})
+        edit->clear();
+    for (QLineEdit* box : mScoreBoxes)
+        box->clear();
+    setScoreAreaVisible(false);
+    mEditor->hide();
+}

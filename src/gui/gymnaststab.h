@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QList>
+#include <QWidget>
+
+class GymnastsConsole;
+class MeetDatabase;
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+// The "Gymnasts" tab: the gymnasts of the current session, the editor of one
+// gymnast's entry data, the gymnast's scores and the buttons that open manual
+// score entry for an event.
+class GymnastsTab : public QWidget {
+    Q_OBJECT
+
+public:
+    GymnastsTab(GymnastsConsole& gymnasts, MeetDatabase& db, QWidget* parent = nullptr);
+
+Q_SIGNALS:
+    // "Vault", "Bars", "Beam" or "Floor" for the selected gymnast.
+    void scoreEntryRequested(const QString& num, const QString& event);
+
+private:
+    void refill();
+    void select();
+    void save();
+    void cancel();
+    void setScoreAreaVisible(bool visible);
+    QLineEdit* addLine(const char* name, const QString& caption, int row);
+    QComboBox* addChoice(const char* name, const QString& caption, int row);
+
+    GymnastsConsole& mGymnasts;
+    QListWidget* mList;
+    QComboBox* mSort;
+    QFrame* mEditor;
+    QLineEdit* mNum = nullptr;
+    QLineEdit* mFirstName = nullptr;
+    QLineEdit* mLastName = nullptr;
+    QLineEdit* mUsag = nullptr;
+    QLineEdit* mBirthday = nullptr;
+    QComboBox* mLevel = nullptr;
+    QComboBox* mSession = nullptr;
+    QComboBox* mSquad = nullptr;
+    QLineEdit* mOrder = nullptr;
+    QComboBox* mGym = nullptr;
+    QCheckBox* mScratched = nullptr;
+    QLabel* mViewScores = nullptr;
+    QLabel* mAllAroundLabel = nullptr;
+    QList<QPushButton*> mEventButtons;
+    QList<QLineEdit*> mScoreBoxes; // Vault, Bars, Beam, Floor, AA
+};

@@ -1,0 +1,148 @@
+#include "queuetab.h"
+
+#include "rgbbackgroundproxy.h"
+#include "scoreboard/displaydispatch.h"
+#include "scoreboard/displayseconds.h"
+#include "scoreboard/eventdisplayloop.h"
+#include "scoreboard/scorequeue.h"
+#include "server/operatoralerts.h"
+#include "shell/prompter.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QPointer>
+#include <QPushButton>
+#include <QTableView>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+constexpr int TwipsPerPixel = 15;
+
+QString buttonStyle(int rgb) {
+    return u"QPushButton { background-color: #%1; font-weight: bold; }"_s.arg(rgb, 6, 16,
+                                                                              QLatin1Char('0'));
+}
+
+} // namespace
+
+QueueTab::QueueTab(ScoreQueue& queue, DisplayDispatch& dispatch, DisplaySeconds& displaySeconds,
+                   Prompter& prompter, OperatorAlerts& alerts, QWidget* parent)
+    : QWidget(parent)
+    , mQueue(queue)
+    , mPrompter(prompter)
+    , mAlerts(alerts)
+    , mGrid(new QTableView(this))
+    , mMenu(new QMenu(this)) {
+    mGrid->setObjectName(u"grid1"_s);
+    auto* proxy = new RgbBackgroundProxy(QueueGridModel::BackgroundRgbRole, this);
+    proxy->setSourceModel(queue.grid());
+    mGrid->setModel(proxy);
+    mGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    mGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    mGrid->setSelectionMode(QAbstractItemView::SingleSelection);
+    mGrid->verticalHeader()->hide();
+    mGrid->verticalHeader()->setDefaultSectionSize(mGrid->fontMetrics().height() + 6);
+    for (int column = 0; column < QueueGridModel::ColumnCount; ++column) {
+        mGrid->setColumnHidden(column, QueueGridModel::isHiddenColumn(column));
+        const int twips = QueueGridModel::columnWidthTwips(column);
+        if (twips > 0)
+            mGrid->setColumnWidth(column, twips / TwipsPerPixel);
+    }
+    mGrid->setContextMenuPolicy(Qt::CustomContextMenu);
+    QAction* expedite = mMenu->addAction(u"Move to Top (Expedite)"_s);
+    expedite->setObjectName(u"mnuExpedite"_s);
+    QAction* remove = mMenu->addAction(u"Remove score from queue"_s);
+    remove->setObjectName(u"mnuRemoveFromQueue"_s);
+    connect(expedite, &QAction::triggered, this, &QueueTab::expediteCurrent);
+    connect(remove, &QAction::triggered, this, &QueueTab::removeCurrent);
+    connect(mGrid, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        const QModelIndex index = mGrid->indexAt(at);
+        if (index.isValid())
+            mGrid->setCurrentIndex(index);
+        mMenu->popup(mGrid->viewport()->mapToGlobal(at));
+    });
+
+    auto* controls = new QHBoxLayout;
+    const char* const names[] = {"btnPauseVault", "btnPauseBars", "btnPauseBeam", "btnPauseFloor"};
+    for (int i = 0; i < 4; ++i) {
+        EventDisplayLoop* loop = dispatch.loop(i);
+        auto* button = new QPushButton(this);
+        button->setObjectName(QString::fromLatin1(names[i]));
+        button->setFixedWidth(44);
+        auto* caption = new QLabel(loop->event(), this);
+        caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        controls->addWidget(caption);
+        controls->addWidget(button);
+        showButton(button, *loop);
+        connect(button, &QPushButton::clicked, loop, &EventDisplayLoop::togglePause);
+        connect(loop, &EventDisplayLoop::runningChanged, button,
+                [this, button, loop] { showButton(button, *loop); });
+    }
+    auto* pauseAll = new QPushButton(u"Pause All"_s, this);
+    pauseAll->setObjectName(u"btnPauseAll"_s);
+    auto* startAll = new QPushButton(u"Start All"_s, this);
+    startAll->setObjectName(u"btnStartAll"_s);
+    startAll->setStyleSheet(buttonStyle(DisplayDispatch::StartAllRgb));
+    connect(pauseAll, &QPushButton::clicked, &dispatch, &DisplayDispatch::pauseAll);
+    connect(startAll, &QPushButton::clicked, &dispatch, &DisplayDispatch::startAll);
+    controls->addSpacing(12);
+    controls->addWidget(pauseAll);
+    controls->addWidget(startAll);
+    controls->addStretch();
+
+    auto* seconds = new QComboBox(this);
+    seconds->setObjectName(u"combo_disp_sec"_s);
+    seconds->addItems(DisplaySeconds::choices());
+    seconds->setCurrentText(displaySeconds.currentText());
+    connect(seconds, &QComboBox::currentTextChanged, &displaySeconds,
+            &DisplaySeconds::setCurrentText);
+    connect(&displaySeconds, &DisplaySeconds::changed, seconds, &QComboBox::setCurrentText);
+    controls->addWidget(new QLabel(u"Display seconds"_s, this));
+    controls->addWidget(seconds);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(controls);
+    layout->addWidget(mGrid, 1);
+}
+
+void QueueTab::showButton(QPushButton* button, const EventDisplayLoop& loop) {
+    button->setText(loop.buttonCaption());
+    button->setStyleSheet(buttonStyle(loop.buttonRgb()));
+}
+
+void QueueTab::expediteCurrent() {
+    const int row = mGrid->currentIndex().row();
+    if (!mQueue.grid()->entryAt(row))
+        return;
+    QString error;
+    if (!mQueue.expediteQueueRow(row, &error))
+        report(error);
+}
+
+void QueueTab::removeCurrent() {
+    const int row = mGrid->currentIndex().row();
+    const QString question = mQueue.removeQuestion(row);
+    if (question.isEmpty())
+        return;
+    // The queue may move while the question is open: the answer acts on the
+    // score that was asked about, wherever it is by then.
+    const qint64 rowId = mQueue.grid()->index(row, 0).data(QueueGridModel::RowIdRole).toLongLong();
+    QPointer<QueueTab> self(this);
+    mPrompter.askYesNo(question, [self, rowId](bool yes) {
+        if (!self || !yes)
+            return;
+        const int now = self->mQueue.grid()->rowOf(rowId);
+        QString error;
+        if (now >= 0 && !self->mQueue.removeQueueRow(now, &error))
+            self->report(error);
+    });
+}
+
+void QueueTab::report(const QString& error) {
+    mAlerts.raise(error);
+}

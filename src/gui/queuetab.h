@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QWidget>
+
+class DisplayDispatch;
+class DisplaySeconds;
+class EventDisplayLoop;
+class OperatorAlerts;
+class Prompter;
+class QComboBox;
+class QMenu;
+class QPushButton;
+class QTableView;
+class ScoreQueue;
+
+// The "Scoreboard Queue" tab: the waiting scores in queue order, with the
+// operator's expedite and remove, the pause / start of each event's display
+// loop, and how long each score stays on the displays.
+class QueueTab : public QWidget {
+    Q_OBJECT
+
+public:
+    QueueTab(ScoreQueue& queue, DisplayDispatch& dispatch, DisplaySeconds& displaySeconds,
+             Prompter& prompter, OperatorAlerts& alerts, QWidget* parent = nullptr);
+
+    // The grid's context menu for the current row ("Move to Top (Expedite)",
+    // "Remove score from queue").
+    QMenu* contextMenu() const { return mMenu; }
+    void expediteCurrent();
+    void removeCurrent();
+
+private:
+    void showButton(QPushButton* button, const EventDisplayLoop& loop);
+    void report(const QString& error);
+
+    ScoreQueue& mQueue;
+    Prompter& mPrompter;
+    OperatorAlerts& mAlerts;
+    QTableView* mGrid;
+    QMenu* mMenu;
+};

@@ -1,0 +1,145 @@
+#include "resultstab.h"
+
+#include "console/meetchoices.h"
+#include "console/resultstablemodel.h"
+#include "shell/prompter.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableView>
+#include <QTimer>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+constexpr int TwipsPerPixel = 15;
+
+} // namespace
+
+ResultsTab::ResultsTab(MeetDatabase& db, Prompter& prompter, std::function<QString()> chosenSession,
+                       QWidget* parent)
+    : QWidget(parent)
+    , mDb(db)
+    , mPrompter(prompter)
+    , mChosenSession(std::move(chosenSession))
+    , mModel(new ResultsTableModel(db, this))
+    , mGym(new QComboBox(this))
+    , mLevel(new QComboBox(this))
+    , mSquad(new QComboBox(this))
+    , mDivision(new QComboBox(this))
+    , mSort(new QComboBox(this))
+    , mAutoRefresh(new QCheckBox(u"Auto refresh"_s, this))
+    , mGrid(new QTableView(this))
+    , mTimer(new QTimer(this)) {
+    mGym->setObjectName(u"combo_gym2"_s);
+    mLevel->setObjectName(u"combo_level2"_s);
+    mSquad->setObjectName(u"combo_squad2"_s);
+    mDivision->setObjectName(u"Combo_Div"_s);
+    mSort->setObjectName(u"combo_result_sort"_s);
+    mAutoRefresh->setObjectName(u"chkAutoReloadResults"_s);
+    mGrid->setObjectName(u"grid2"_s);
+    mTimer->setObjectName(u"timerAutoReloadResults"_s);
+    mTimer->setInterval(5000);
+    auto* show = new QPushButton(u"Show"_s, this);
+    show->setObjectName(u"cmdShowResults"_s);
+
+    // Filled once, when the window opens: levels, squads, gyms, divisions, orders.
+    mLevel->addItem(u"All"_s);
+    mLevel->addItems(MeetChoices::levels(db));
+    mResultsLevel = mLevel->itemText(0);
+    mSquad->addItem(u"All"_s);
+    mSquad->addItems(MeetChoices::squads());
+    mGym->addItem(u"All"_s, 0);
+    for (const IdChoice& gym : MeetChoices::gyms(db))
+        mGym->addItem(gym.text, gym.id);
+    fillAgeDivisions();
+    mSort->addItems({u"Gymnast Number"_s, u"Gymnast Name"_s, u"Vault Score"_s, u"Bars Score"_s,
+                     u"Beam Score"_s, u"Floor Score"_s, u"AA Score"_s});
+
+    mGrid->setModel(mModel);
+    mGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    mGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    mGrid->verticalHeader()->hide();
+    mGrid->verticalHeader()->setDefaultSectionSize(mGrid->fontMetrics().height() + 6);
+    for (int column = 0; column < ResultsTableModel::ColumnCount; ++column) {
+        mGrid->setColumnHidden(column, ResultsTableModel::isHiddenColumn(column));
+        mGrid->setColumnWidth(column, ResultsTableModel::columnWidthTwips(column) / TwipsPerPixel);
+    }
+
+    auto* filters = new QGridLayout;
+    int column = 0;
+    for (const auto& [caption, box] :
+         {std::pair{u"Gym"_s, mGym}, std::pair{u"Level"_s, mLevel}, std::pair{u"Squad"_s, mSquad},
+          std::pair{u"Div"_s, mDivision}, std::pair{u"Sort By"_s, mSort}}) {
+        filters->addWidget(new QLabel(caption, this), 0, column);
+        filters->addWidget(box, 1, column++);
+    }
+    mGym->setMinimumContentsLength(16);
+    filters->addWidget(show, 1, column++);
+    filters->addWidget(mAutoRefresh, 1, column++);
+    filters->setColumnStretch(column, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(filters);
+    layout->addWidget(mGrid, 1);
+
+    connect(show, &QPushButton::clicked, this, &ResultsTab::showResults);
+    connect(mLevel, &QComboBox::activated, this, &ResultsTab::levelChosen);
+    connect(mAutoRefresh, &QCheckBox::toggled, this, &ResultsTab::autoRefreshToggled);
+    connect(mTimer, &QTimer::timeout, this, &ResultsTab::showResults);
+}
+
+void ResultsTab::setRefreshInterval(int milliseconds) {
+    mTimer->setInterval(milliseconds);
+}
+
+void ResultsTab::showResults() {
+    ResultsFilter filter;
+    filter.session = mChosenSession ? mChosenSession() : QString();
+    if (mGym->currentIndex() > 0)
+        filter.gymId = mGym->currentData().toLongLong();
+    if (mLevel->currentIndex() > 0)
+        filter.level = mLevel->currentText();
+    if (mSquad->currentIndex() > 0)
+        filter.squad = mSquad->currentText();
+    if (mDivision->currentIndex() > 0)
+        filter.ageId = mDivision->currentData().toLongLong();
+    filter.sort = ResultsFilter::Sort(qMax(0, mSort->currentIndex()));
+    if (!mModel->show(filter)) {
+        // Tell the operator once, not every five seconds.
+        mAutoRefresh->setChecked(false);
+        mPrompter.showMessage(u"The results could not be shown: "_s + mModel->error(),
+                              Prompter::Icon::Critical);
+    }
+}
+
+// A new level offers only its own age divisions, back on "All".
+void ResultsTab::levelChosen() {
+    if (mLevel->currentText() == mResultsLevel)
+        return;
+    mResultsLevel = mLevel->currentText();
+    fillAgeDivisions();
+}
+
+void ResultsTab::fillAgeDivisions() {
+    mDivision->clear();
+    mDivision->addItem(u"All"_s, 0);
+    const QString level = mLevel->currentIndex() > 0 ? mResultsLevel : QString();
+    for (const IdChoice& division : MeetChoices::ageDivisions(mDb, level))
+        mDivision->addItem(division.text, division.id);
+    mDivision->setCurrentIndex(0);
+}
+
+void ResultsTab::autoRefreshToggled(bool on) {
+    if (!on) {
+        mTimer->stop();
+        return;
+    }
+    showResults();
+    if (mAutoRefresh->isChecked())
+        mTimer->start();
+}

@@ -1,0 +1,249 @@
+#include "db/meetdatabase.h"
+#include "judging/meetservices.h"
+#include "resultstab.h"
+#include "scriptedprompter.h"
+#include "server/operatoralerts.h"
+#include "server/scoringserver.h"
+#include "serverwindow.h"
+#include "shell/appstate.h"
+#include "tempmeet.h"
+#include "teststation.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+using namespace Qt::Literals::StringLiterals;
+
+// The server window on the sample meet, its server listening on a free port.
+class TestConsoleWindow : public QObject {
+    Q_OBJECT
+
+    TempMeet* mTemp = nullptr;
+    AppState* mState = nullptr;
+    ScriptedPrompter* mPrompter = nullptr;
+    ServerWindow* mWindow = nullptr;
+
+    template <typename T>
+    T* child(const char* name) {
+        T* found = mWindow->findChild<T*>(QString::fromLatin1(name));
+        if (!found)
+            qFatal("no %s", name);
+        return found;
+    }
+    void click(const char* button) {
+        QTest::mouseClick(child<QAbstractButton>(button), Qt::LeftButton);
+    }
+    void clickItem(QListWidget* list, int row) {
+        list->setCurrentRow(row);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualItemRect(list->item(row)).center());
+    }
+    void choose(const char* combo, const QString& text) {
+        auto* box = child<QComboBox>(combo);
+        box->setCurrentIndex(box->findText(text));
+        Q_EMIT box->activated(box->currentIndex());
+    }
+    quint16 port() { return quint16(mWindow->server().port()); }
+    QStringList texts(QListWidget* list) {
+        QStringList all;
+        for (int i = 0; i < list->count(); ++i)
+            all.append(list->item(i)->text());
+        return all;
+    }
+    int queueRows() {
+        const DbRows rows = mState->meetDb().select(u"SELECT count(*) AS n FROM ScoreBoardQueue"_s);
+        return rows.value(0, u"n"_s).toInt();
+    }
+
+private Q_SLOTS:
+    void init() {
+        mTemp = new TempMeet;
+        const QString meet = mTemp->createSampleMeet();
+        mState = new AppState(mTemp->folder());
+        mState->loadSettings();
+        mState->setPortNumber(u"0"_s);
+        QString error;
+        QVERIFY2(mState->openMeetFile(meet, &error), qPrintable(error));
+        mPrompter = new ScriptedPrompter;
+        mWindow = new ServerWindow(*mState, *mPrompter);
+        QVERIFY2(mWindow->load(&error), qPrintable(error));
+        mWindow->resize(1300, 800);
+        mWindow->show();
+        QVERIFY(QTest::qWaitForWindowExposed(mWindow));
+    }
+    void cleanup() {
+        delete mWindow;
+        delete mPrompter;
+        mState->closeMeetFile();
+        delete mState;
+        delete mTemp;
+    }
+
+    void setAnnouncesTheSessionToEveryLoggedInStation() {
+        TestStation judge(port());
+        TestStation display(port());
+        TestStation stranger(port());
+        QVERIFY(judge.waitConnected() && display.waitConnected() && stranger.waitConnected());
+        QVERIFY(
+            judge.loginJudge(u"Vault"_s, u"Judge A"_s, mState->pin()).startsWith(u"AUTHRESP|0"_s));
+        QVERIFY(display.loginDisplay(u"Board 1"_s, mState->pin()).startsWith(u"AUTHRESP|0"_s));
+
+        choose("combo_sessions", u"Saturday PM"_s);
+        click("cmSetSession");
+        QCOMPARE(child<QLabel>("lblSession")->text(), u"Saturday PM"_s);
+        QCOMPARE(texts(child<QListWidget>("lstGymnasts")), QStringList{u"201 - Park, Lena"_s});
+        for (TestStation* station : {&judge, &display}) {
+            QCOMPARE(station->next(), u"SETSESSION|2|Saturday PM"_s);
+            // Replies come in order: nothing else came before this answer.
+            station->send(u"CLIENTBEAT"_s);
+            QCOMPARE(station->next(), u"BEATRESPONSE"_s);
+        }
+        // A connection that never logged in hears nothing.
+        stranger.send(u"GETSESSION"_s);
+        QCOMPARE(stranger.next(300), QString());
+        const DbRows stored = mState->meetDb().select(u"SELECT sessionid FROM current_settings"_s);
+        QCOMPARE(stored.text(0, u"sessionid"_s), u"2"_s);
+    }
+
+    void sessionEditorRefusesABadDateAndKeepsTheTyping() {
+        auto* list = child<QListWidget>("lstSessions");
+        QCOMPARE(texts(list), QStringList({u"1 - Saturday AM"_s, u"2 - Saturday PM"_s}));
+        clickItem(list, 0);
+        QVERIFY(child<QFrame>("frame_session")->isVisible());
+        child<QLineEdit>("txtSessionDesc")->setText(u"Saturday - Morning"_s);
+        child<QLineEdit>("sDate")->setText(u"someday"_s);
+        click("cmdSessionSave");
+        QCOMPARE(mPrompter->lastMessage(),
+                 u"Invalid Session date.  Enter a valid Session date and try again."_s);
+        QVERIFY(child<QFrame>("frame_session")->isVisible());
+        QCOMPARE(child<QLineEdit>("sDate")->text(), u"someday"_s);
+
+        child<QLineEdit>("sDate")->setText(u"2026-03-14"_s);
+        click("cmdSessionSave");
+        QVERIFY(!child<QFrame>("frame_session")->isVisible());
+        QCOMPARE(list->item(0)->text(), u"1 - Saturday - Morning"_s);
+        // The renamed current session stays current, in the label and the chooser.
+        QCOMPARE(child<QLabel>("lblSession")->text(), u"Saturday - Morning"_s);
+        QCOMPARE(child<QComboBox>("combo_sessions")->currentText(), u"Saturday - Morning"_s);
+    }
+
+    void gymnastEditorShowsAndSaves() {
+        child<QTabWidget>("SSTab1")->setCurrentIndex(1);
+        auto* list = child<QListWidget>("lstGymnasts");
+        QCOMPARE(list->item(0)->text(), u"101 - Brooks, Ava"_s);
+        choose("Combo_gymnast_sort", u"Name"_s);
+        QCOMPARE(list->item(0)->text(), u"Brooks, Ava - 101"_s);
+        QVERIFY(!child<QPushButton>("scoreVault")->isVisible());
+
+        clickItem(list, 2); // O'Neil, Maya - 102
+        QVERIFY(child<QFrame>("frame_gymnast")->isVisible());
+        QVERIFY(child<QPushButton>("scoreVault")->isVisible());
+        QCOMPARE(child<QComboBox>("combo_gym")->currentText(), u"O'Malley Tumbling"_s);
+        QSignalSpy entry(mWindow, &ServerWindow::scoreEntryRequested);
+        click("scoreBeam");
+        QCOMPARE(entry.value(0), QVariantList({u"102"_s, u"Beam"_s}));
+
+        child<QLineEdit>("last_name")->setText(u"O'Neil-D'Arcy"_s);
+        child<QLineEdit>("txtOrder")->clear();
+        click("Command3");
+        QVERIFY(!child<QFrame>("frame_gymnast")->isVisible());
+        const DbRows row = mState->meetDb().select(
+            u"SELECT Last_Name, \"Order\" FROM Gymnasts WHERE Num = '102'"_s);
+        QCOMPARE(row.text(0, u"Last_Name"_s), u"O'Neil-D'Arcy"_s);
+        QCOMPARE(row.value(0, u"Order"_s).toInt(), 0);
+    }
+
+    void resultsFollowTheChooserAndTheLevel() {
+        auto* grid = child<QTableView>("grid2");
+        choose("combo_sessions", u"Saturday PM"_s); // not "Set"
+        click("cmdShowResults");
+        QCOMPARE(grid->model()->rowCount(), 1);
+        QCOMPARE(grid->model()->index(0, 1).data().toString(), u"201"_s);
+
+        auto* divisions = child<QComboBox>("Combo_Div");
+        QCOMPARE(divisions->count(), 3); // All, Junior, Senior
+        divisions->setCurrentIndex(2);
+        choose("combo_level2", u"5"_s);
+        QCOMPARE(divisions->count(), 1);
+        QCOMPARE(divisions->currentText(), u"All"_s);
+        choose("combo_level2", u"4"_s);
+        QCOMPARE(divisions->count(), 3);
+
+        // Auto refresh picks up a new gymnast without "Show".
+        choose("combo_sessions", u"Saturday AM"_s);
+        choose("combo_level2", u"All"_s);
+        mWindow->findChild<ResultsTab*>()->setRefreshInterval(20);
+        child<QCheckBox>("chkAutoReloadResults")->setChecked(true);
+        QCOMPARE(grid->model()->rowCount(), 3);
+        QVERIFY(
+            mState->meetDb().execute(u"INSERT INTO Gymnasts(MeetID, Num, First_Name, "
+                                     "Last_Name, Session) VALUES(1, '104', 'Di', 'Eng', '1')"_s));
+        QTRY_COMPARE(grid->model()->rowCount(), 4);
+        child<QCheckBox>("chkAutoReloadResults")->setChecked(false);
+        QVERIFY(!child<QTimer>("timerAutoReloadResults")->isActive());
+    }
+
+    void testScoreRowQueuesOrRefuses() {
+        auto* grid = child<QTableView>("grid1");
+        child<QLineEdit>("txtTestScore")->clear();
+        click("Command1");
+        QCOMPARE(mPrompter->lastMessage(),
+                 u"Fill in all test fields before sending a test score."_s);
+        QCOMPARE(queueRows(), 0);
+
+        child<QLineEdit>("txtTestScore")->setText(u"9.1"_s);
+        child<QCheckBox>("chkCorrection")->setChecked(true);
+        choose("combo_test_events", u"Beam"_s);
+        click("Command1");
+        QCOMPARE(queueRows(), 1);
+        const QModelIndex first = grid->model()->index(0, 1);
+        QCOMPARE(first.data().toString(), u"999"_s);
+        QCOMPARE(grid->model()->index(0, 3).data().toString(), u"Beam"_s);
+        QCOMPARE(first.data(Qt::BackgroundRole).value<QColor>(), QColor(235, 174, 174));
+    }
+
+    void queueMenuExpeditesAndRemoves() {
+        ScoreQueue& queue = mWindow->services().queue();
+        QVERIFY(queue.queueScore(u"101"_s, u"Ava Brooks"_s, u"Vault"_s, u"9.100"_s, false));
+        QVERIFY(queue.queueScore(u"102"_s, u"Maya O'Neil"_s, u"Beam"_s, u"9.200"_s, false));
+        auto* grid = child<QTableView>("grid1");
+        QCOMPARE(grid->model()->index(1, 1).data().toString(), u"102"_s);
+
+        auto* menu = mWindow->findChild<QMenu*>();
+        QAction* expedite = menu->findChild<QAction*>(u"mnuExpedite"_s);
+        QAction* remove = menu->findChild<QAction*>(u"mnuRemoveFromQueue"_s);
+        QCOMPARE(expedite->text(), u"Move to Top (Expedite)"_s);
+        grid->setCurrentIndex(grid->model()->index(1, 1));
+        expedite->trigger();
+        QCOMPARE(grid->model()->index(0, 1).data().toString(), u"102"_s);
+
+        grid->setCurrentIndex(grid->model()->index(0, 1));
+        mPrompter->answerNo();
+        remove->trigger();
+        QCOMPARE(mPrompter->questions().last(),
+                 u"Remove score for gymnast 102 from scoreboard queue?"_s);
+        QCOMPARE(queueRows(), 2);
+        mPrompter->answerYes();
+        remove->trigger();
+        QCOMPARE(queueRows(), 1);
+        QCOMPARE(grid->model()->index(0, 1).data().toString(), u"101"_s);
+    }
+
+    void heartbeatAnswersBlinkTheStationsMark() {
+        mWindow->server().heartbeats().stop();
+        mWindow->server().heartbeats().setIntervals(50, 2000);
+        mWindow->server().heartbeats().start();
+        TestStation judge(port());
+        QVERIFY(judge.waitConnected());
+        judge.setAnswerHeartbeats(true);
+        QVERIFY(
+            judge.loginJudge(u"Bars"_s, u"Judge B"_s, mState->pin()).startsWith(u"AUTHRESP|0"_s));
+        QTRY_VERIFY_WITH_TIMEOUT(child<QLabel>("hb_event_00")->isVisible(), 5000);
+        QVERIFY(!child<QLabel>("hb_event_01")->isVisible());
+        mWindow->server().heartbeats().stop();
+        QTRY_VERIFY_WITH_TIMEOUT(!child<QLabel>("hb_event_00")->isVisible(), 5000);
+    }
+};
+
+QTEST_MAIN(TestConsoleWindow)
+#include "tst_console_window.moc"
