@@ -8,6 +8,7 @@
 #include "judging/meetservices.h"
 #include "queuetab.h"
 #include "resultstab.h"
+#include "scoreentrywindow.h"
 #include "server/operatoralerts.h"
 #include "server/scoringserver.h"
 #include "sessionchooser.h"
@@ -243,6 +244,7 @@ QWidget* ServerWindow::buildTabs() {
     tabs->addTab(new SessionsTab(*mSessions, tabs), u"Sessions"_s);
     auto* gymnasts = new GymnastsTab(*mGymnasts, mState.meetDb(), tabs);
     connect(gymnasts, &GymnastsTab::scoreEntryRequested, this, &ServerWindow::scoreEntryRequested);
+    connect(gymnasts, &GymnastsTab::scoreEntryRequested, this, &ServerWindow::openScoreEntry);
     tabs->addTab(gymnasts, u"Gymnasts"_s);
     tabs->addTab(new QueueTab(mServices->queue(), mServices->dispatch(),
                               mServices->displaySeconds(), mPrompter, *mAlerts, tabs),
@@ -301,6 +303,22 @@ QWidget* ServerWindow::buildAlerts() {
 
 void ServerWindow::showActivityMark(StationKind kind, int row) {
     (kind == StationKind::Judge ? mJudgeMarks : mDisplayMarks)->show(row);
+}
+
+// The operator's own entry of a panel's score, stored as station 0's would be.
+void ServerWindow::openScoreEntry(const QString& num, const QString& event) {
+    MeetServices* services = mServices.get();
+    Prompter* prompter = &mPrompter;
+    auto submit = [services, prompter](const QString& message, bool noScoreboard) {
+        const ScoreOutcome outcome = services->processScoreData(0, message, noScoreboard);
+        if (!outcome.stored && !outcome.error.isEmpty())
+            prompter->showMessage(outcome.error, Prompter::Icon::Critical);
+    };
+    auto* entry = new ScoreEntryWindow(mState, mPrompter, submit, this);
+    entry->setAttribute(Qt::WA_DeleteOnClose);
+    entry->setGymnastNumber(num);
+    entry->setEventName(event);
+    entry->open();
 }
 
 void ServerWindow::sendTestScore() {

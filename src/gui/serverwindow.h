@@ -59,6 +59,7 @@ private:
     QWidget* buildAlerts();
     void showActivityMark(StationKind kind, int row);
     void sendTestScore();
+    void openScoreEntry(const QString& num, const QString& event);
 
     AppState& mState;
     Prompter& mPrompter;

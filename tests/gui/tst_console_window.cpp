@@ -142,6 +142,10 @@ private Q_SLOTS:
         QSignalSpy entry(mWindow, &ServerWindow::scoreEntryRequested);
         click("scoreBeam");
         QCOMPARE(entry.value(0), QVariantList({u"102"_s, u"Beam"_s}));
+        auto* entryWindow = mWindow->findChild<QDialog*>(u"frmScoreEntry"_s);
+        QVERIFY(entryWindow && entryWindow->isVisible());
+        QCOMPARE(entryWindow->findChild<QLineEdit*>(u"txtGymnastNumber"_s)->text(), u"102"_s);
+        entryWindow->close();
 
         child<QLineEdit>("last_name")->setText(u"O'Neil-D'Arcy"_s);
         child<QLineEdit>("txtOrder")->clear();
