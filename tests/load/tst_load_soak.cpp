@@ -1,0 +1,358 @@
+// A long meet in a short time: 200 stations (judges and score displays) logged in
+// over real TCP, answering heartbeats, scores flowing from every judge, and
+// stations falling silent, dropping their connection and coming back. At the
+// end the registry must hold exactly the live stations, every score must be
+// stored and queued exactly once, and memory must not have grown with the
+// traffic.
+#include "judging/meetservices.h"
+#include "scoreload.h"
+#include "server/operatoralerts.h"
+#include "server/scoringserver.h"
+#include "shell/appstate.h"
+#include "tempmeet.h"
+#include "teststation.h"
+
+#include <QFile>
+#include <QSet>
+#include <QTest>
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+constexpr auto Pin = "3917";
+constexpr int JudgesPerEvent = 10;
+constexpr int Displays = 160; // with 40 judges: 200 stations
+constexpr int ScoresPerJudge = 12;
+constexpr int Rounds = 4; // each round: scores, then stations fall silent and return
+constexpr int DeadlineMs = 60000;
+const QStringList Events{u"Vault"_s, u"Bars"_s, u"Beam"_s, u"Floor"_s};
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool UnderAddressSanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool UnderAddressSanitizer = true;
+#else
+constexpr bool UnderAddressSanitizer = false;
+#endif
+#else
+constexpr bool UnderAddressSanitizer = false;
+#endif
+
+// Resident memory of this process in KiB.
+qint64 residentKiB() {
+    QFile statm(u"/proc/self/statm"_s);
+    if (!statm.open(QIODevice::ReadOnly))
+        return -1;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields[1].toLongLong() * 4 : -1;
+}
+
+// One simulated station: its connection (replaced when it reconnects) and, for
+// a judge, the scores it still has to send. A judge sends one score at a time
+// and the next one only after "SCORECONFIRM|0", as real stations do.
+struct Station {
+    bool judge = false;
+    QString event;  // judge: the event judged
+    int number = 0; // judge number, or display number
+    std::unique_ptr<TestStation> link;
+    QList<int> toSend;   // gymnast numbers still to score
+    int inFlight = 0;    // gymnast number awaiting confirmation, 0 when none
+    bool paused = false; // sends nothing new (about to go silent)
+    int confirmed = 0;
+
+    QString name() const {
+        return judge ? u"%1 judge %2"_s.arg(event).arg(number)
+                     : u"Board %1"_s.arg(number, 3, 10, QChar(u'0'));
+    }
+    QString login() const {
+        return judge ? u"JUDGEAUTH|%1|%2|%3|1|%4"_s.arg(event, name(), QString::fromLatin1(Pin))
+                           .arg(number)
+                     : u"DISPLAYAUTH|%1|%2|all"_s.arg(name(), QString::fromLatin1(Pin));
+    }
+};
+
+} // namespace
+
+class TestLoadSoak : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void cleanupTestCase();
+    void twoHundredStationsThroughAMeet();
+
+private:
+    void connectStation(Station& station);
+    void sendNext(Station& station);
+    void waitAllLoggedIn();
+    void waitHeartbeatRounds(int rounds);
+    int connectionRows(const QString& where = {});
+
+    std::unique_ptr<TempMeet> mTemp;
+    std::unique_ptr<AppState> mState;
+    OperatorAlerts mAlerts;
+    std::unique_ptr<ScoringServer> mServer;
+    std::unique_ptr<MeetServices> mServices;
+    std::vector<std::unique_ptr<Station>> mStations;
+    QStringList mUnexpected; // replies a station should never get
+};
+
+void TestLoadSoak::initTestCase() {
+    mTemp = std::make_unique<TempMeet>();
+    mState = std::make_unique<AppState>(mTemp->folder());
+    mState->loadSettings();
+    mState->setPin(QString::fromLatin1(Pin));
+    mState->setPortNumber(u"0"_s);
+    QString error;
+    QVERIFY2(mState->openMeetFile(mTemp->createSampleMeet(), &error), qPrintable(error));
+    QVERIFY(ScoreLoad::addGymnasts(mState->meetDb(), 1000, (JudgesPerEvent + 1) * 100));
+
+    mServer = std::make_unique<ScoringServer>(*mState, mAlerts);
+    DisplayTimings timings;
+    timings.startDelayMs = 200;
+    timings.idlePollMs = 200;
+    timings.watchdogMs = 2000;
+    timings.pauseAfterShownMs = 50;
+    timings.msPerDisplaySecond = 5;
+    mServices = std::make_unique<MeetServices>(*mState, mServer->link(), mAlerts, timings);
+    mServer->setServices(mServices.get());
+    const ScoringServer::StartResult started = mServer->start();
+    QVERIFY2(started.ok(), qPrintable(started.message + u' ' + started.detail));
+    // Rounds far apart enough that 200 replies, each one stored, fit between a
+    // round and its check even on a slow disk.
+    mServer->heartbeats().setIntervals(2000, 1500);
+    mServer->heartbeats().start();
+}
+
+void TestLoadSoak::cleanupTestCase() {
+    mStations.clear();
+    if (mServer)
+        mServer->shutdown();
+    mServer.reset();
+    mServices.reset();
+    if (mState)
+        mState->closeMeetFile();
+}
+
+int TestLoadSoak::connectionRows(const QString& where) {
+    const DbRows rows =
+        mState->meetDb().select(u"SELECT count(*) AS n FROM Connections "_s + where);
+    return rows.ok() ? rows.value(0, u"n"_s).toInt() : -1;
+}
+
+void TestLoadSoak::connectStation(Station& station) {
+    station.link = std::make_unique<TestStation>(quint16(mServer->port()));
+    station.link->setAnswerHeartbeats(true);
+    TestStation* link = station.link.get();
+    connect(
+        link, &TestStation::messageArrived, this, [this, &station, link](const QString& message) {
+            link->next(0); // handled here: the station's own list stays short
+            if (message.startsWith(u"HEARTBEAT|"_s)) {
+                return; // a silent station's unanswered heartbeat
+            } else if (message.startsWith(u"SETSCORE|"_s)) {
+                const QStringList f = message.split(u'|');
+                link->send(u"CONFIRMSCORE|"_s + f.value(2) + u'|' + f.value(1));
+            } else if (message == u"SCORECONFIRM|0"_s && station.judge && station.inFlight != 0) {
+                station.inFlight = 0;
+                ++station.confirmed;
+                sendNext(station);
+            } else if (message.startsWith(u"AUTHRESP|0"_s)) {
+                sendNext(station);
+            } else if (!message.startsWith(u"AUTHRESP|"_s)) {
+                mUnexpected << station.name() + u": "_s + message;
+            } else {
+                mUnexpected << station.name() + u" refused: "_s + message;
+            }
+        });
+    connect(&link->socket(), &QTcpSocket::connected, this,
+            [&station, link] { link->send(station.login()); });
+}
+
+void TestLoadSoak::sendNext(Station& station) {
+    if (!station.judge || station.paused || station.inFlight != 0 || station.toSend.isEmpty())
+        return;
+    station.inFlight = station.toSend.takeFirst();
+    station.link->send(ScoreLoad::sendScore(station.inFlight, station.event,
+                                            ScoreLoad::finalFor(station.inFlight, station.event)));
+}
+
+void TestLoadSoak::waitAllLoggedIn() {
+    QTRY_COMPARE_WITH_TIMEOUT(connectionRows(), int(mStations.size()), DeadlineMs);
+}
+
+// Waits until every station has seen `rounds` more heartbeats: the check of
+// each round but the last has run by then.
+void TestLoadSoak::waitHeartbeatRounds(int rounds) {
+    QList<int> seen;
+    for (const auto& station : mStations)
+        seen << station->link->heartbeatsSeen();
+    const auto allSeen = [&] {
+        for (size_t i = 0; i < mStations.size(); ++i)
+            if (mStations[i]->link->heartbeatsSeen() < seen[qsizetype(i)] + rounds)
+                return false;
+        return true;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(allSeen(), DeadlineMs);
+}
+
+void TestLoadSoak::twoHundredStationsThroughAMeet() {
+    // Judges 1 to 10 of each event score gymnasts of their own hundred, so no
+    // gymnast gets two scores for one event.
+    for (const QString& event : Events) {
+        for (int number = 1; number <= JudgesPerEvent; ++number) {
+            auto station = std::make_unique<Station>();
+            station->judge = true;
+            station->event = event;
+            station->number = number;
+            mStations.push_back(std::move(station));
+        }
+    }
+    for (int number = 1; number <= Displays; ++number) {
+        auto station = std::make_unique<Station>();
+        station->number = number;
+        mStations.push_back(std::move(station));
+    }
+    // Connect in batches, so the listen backlog never overflows.
+    for (size_t i = 0; i < mStations.size(); ++i) {
+        connectStation(*mStations[i]);
+        if (i % 40 == 39 || i + 1 == mStations.size())
+            QTRY_COMPARE_WITH_TIMEOUT(connectionRows(), int(i + 1), DeadlineMs);
+    }
+    QCOMPARE(mServer->judgeStations()->rowCount(), 4 * JudgesPerEvent);
+    QCOMPARE(mServer->scoreboards()->rowCount(), Displays);
+
+    qint64 warmRss = -1;
+    int expectedScores = 0;
+    for (int round = 0; round < Rounds; ++round) {
+        // Every judge gets its next batch of scores.
+        for (auto& station : mStations) {
+            if (!station->judge)
+                continue;
+            for (int k = 0; k < ScoresPerJudge / Rounds; ++k) {
+                const int index = round * (ScoresPerJudge / Rounds) + k;
+                station->toSend << 1000 + station->number * 100 + index;
+                ++expectedScores;
+            }
+            sendNext(*station);
+        }
+        // Some stations fall silent while the others keep going: every seventh
+        // display and one judge per event, in turns.
+        QList<Station*> silent;
+        QList<Station*> dropped;
+        for (size_t i = 0; i < mStations.size(); ++i) {
+            Station& station = *mStations[i];
+            const bool judgeTurn = station.judge && station.number == round + 1;
+            const bool displayTurn = !station.judge && station.number % 7 == round % 7;
+            if (!judgeTurn && !displayTurn)
+                continue;
+            if (i % 3 == 0) {
+                dropped << &station; // the cable is pulled
+            } else {
+                station.paused = true;
+                silent << &station;
+            }
+        }
+        // A silent judge finishes the score it is waiting for first.
+        QTRY_VERIFY_WITH_TIMEOUT(std::all_of(silent.begin(), silent.end(),
+                                             [](const Station* s) { return s->inFlight == 0; }),
+                                 DeadlineMs);
+        for (Station* station : silent)
+            station->link->setAnswerHeartbeats(false);
+        for (Station* station : dropped) {
+            station->paused = true;
+            if (station->inFlight != 0) {
+                // The score was sent but its confirmation may never come: send it again.
+                station->toSend.prepend(station->inFlight);
+                station->inFlight = 0;
+            }
+            station->link->socket().abort();
+        }
+        const int gone = int(silent.size() + dropped.size());
+        QTRY_COMPARE_WITH_TIMEOUT(connectionRows(), int(mStations.size()) - gone, DeadlineMs);
+
+        // They come back: half of the silent ones log in again on the same
+        // connection, the others and the dropped ones on a new one.
+        for (qsizetype i = 0; i < silent.size(); ++i) {
+            Station& station = *silent[i];
+            station.paused = false;
+            if (i % 2 == 0) {
+                station.link->setAnswerHeartbeats(true);
+                station.link->send(station.login());
+            } else {
+                connectStation(station);
+            }
+        }
+        for (Station* station : dropped) {
+            station->paused = false;
+            connectStation(*station);
+        }
+        waitAllLoggedIn();
+        if (round == 0) {
+            waitHeartbeatRounds(1);
+            warmRss = residentKiB();
+        }
+    }
+
+    // Every score goes through and every station stays logged in.
+    const auto confirmed = [this] {
+        int n = 0;
+        for (const auto& station : mStations)
+            n += station->confirmed;
+        return n;
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(confirmed(), expectedScores, DeadlineMs);
+    waitHeartbeatRounds(2);
+    QVERIFY2(mUnexpected.isEmpty(), qPrintable(mUnexpected.mid(0, 10).join(u'\n')));
+    QVERIFY2(mAlerts.alerts().isEmpty(), qPrintable(mAlerts.alerts().mid(0, 10).join(u'\n')));
+
+    // The registry holds exactly the live stations, each once.
+    QCOMPARE(connectionRows(), int(mStations.size()));
+    QCOMPARE(connectionRows(u"WHERE ConnectionsType = 'JUDGE'"_s), 4 * JudgesPerEvent);
+    const DbRows names =
+        mState->meetDb().select(u"SELECT EventName, JudgeNumber, count(*) AS n FROM Connections "
+                                "GROUP BY EventName, JudgeNumber HAVING count(*) > 1"_s);
+    QVERIFY(names.ok());
+    QCOMPARE(names.count(), 0);
+    QCOMPARE(mServer->judgeStations()->rowCount(), 4 * JudgesPerEvent);
+    QCOMPARE(mServer->scoreboards()->rowCount(), Displays);
+
+    // Every confirmed score is in its gymnast's row, and queued exactly once.
+    const DbRows gymnasts = mState->meetDb().select(
+        u"SELECT Num, E1Final, E2Final, E3Final, E4Final FROM Gymnasts WHERE Num >= '1000'"_s);
+    QVERIFY(gymnasts.ok());
+    int stored = 0;
+    for (int row = 0; row < gymnasts.count(); ++row) {
+        const int num = gymnasts.text(row, u"Num"_s).toInt();
+        for (int e = 0; e < 4; ++e) {
+            const QVariant final = gymnasts.value(row, u"E%1Final"_s.arg(e + 1));
+            if (!final.isValid())
+                continue;
+            ++stored;
+            QCOMPARE(QString::number(final.toDouble(), 'f', 3),
+                     ScoreLoad::finalFor(num, Events[e]));
+        }
+    }
+    QCOMPARE(stored, expectedScores);
+    const DbRows queued = mState->meetDb().select(
+        u"SELECT count(*) AS n, count(DISTINCT num || '/' || EventName) AS pairs "
+        "FROM ScoreBoardQueue"_s);
+    QVERIFY(queued.ok());
+    QCOMPARE(queued.value(0, u"n"_s).toInt(), expectedScores);
+    QCOMPARE(queued.value(0, u"pairs"_s).toInt(), expectedScores);
+
+    // The traffic did not make the server grow. The address sanitizer keeps
+    // freed memory in quarantine, so its figures say nothing here.
+    const qint64 endRss = residentKiB();
+    qInfo("resident memory: %lld KiB after warm-up, %lld KiB at the end", warmRss, endRss);
+    if (!UnderAddressSanitizer)
+        QVERIFY2(endRss <= warmRss * 3 / 2 + 32 * 1024, "resident memory grew with the traffic");
+}
+
+QTEST_GUILESS_MAIN(TestLoadSoak)
+#include "tst_load_soak.moc"

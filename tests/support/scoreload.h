@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+class MeetDatabase;
+
+// Scores for load and crash tests: a panel's SENDSCORE message for one gymnast
+// and event, with a final that can be told apart per gymnast and event, and
+// the extra gymnasts that such runs score.
+namespace ScoreLoad {
+
+// The final the runs send for `num` on `event`, as the station writes it
+// ("9.125"): different for neighbouring numbers and for the four events.
+QString finalFor(int num, const QString& event);
+
+// A complete SENDSCORE message as a primary station sends it (27 fields for
+// Vault, 17 for the other events), not a test score.
+QString sendScore(int num, const QString& event, const QString& final);
+
+// Adds gymnasts numbered first ... first + count - 1 to the open meet file,
+// in one transaction. False when that fails.
+bool addGymnasts(MeetDatabase& db, int first, int count);
+
+} // namespace ScoreLoad
