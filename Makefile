@@ -11,7 +11,7 @@ PACKAGES := cmake ninja-build g++ qt6-base-dev libqt6sql6-sqlite libgl-dev
 export CCACHE_BASEDIR := $(CURDIR)
 export CCACHE_SLOPPINESS := pch_defines,time_macros,include_file_mtime,include_file_ctime
 
-.PHONY: all deps configure build test run bench clean test-sanitize fuzz deps-fuzz
+.PHONY: all deps configure build test run bench clean screenshots test-sanitize fuzz deps-fuzz
 
 all: build
 
@@ -83,3 +83,8 @@ fuzz: deps-fuzz
 
 clean:
 	rm -rf $(BUILD) build-asan build-fuzz
+
+# The user manual's pictures: the main window and each tab of the server window
+# on the demo meet, rendered off screen into docs/images/.
+screenshots: build
+	./$(BUILD)/tools/screenshots/tallvane-screenshots data/demo-meet.rxt docs/images

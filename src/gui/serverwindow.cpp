@@ -97,6 +97,7 @@ void ServerWindow::buildWindow() {
     auto* top = new QHBoxLayout;
     top->addWidget(buildServerStatus());
     auto* meet = new QHBoxLayout;
+    meet->addStretch();
     meet->addWidget(new QLabel(u"Meet:"_s, this));
     QLabel* meetName = namedLabel("lblMeetName", this);
     meetName->setText(mServer->meetName());
@@ -105,6 +106,7 @@ void ServerWindow::buildWindow() {
     large.setPointSizeF(large.pointSizeF() * 1.3);
     meetName->setFont(large);
     meet->addWidget(meetName);
+    meet->addStretch();
     top->addLayout(meet, 1);
     top->addWidget(buildSessionAndClock());
 
@@ -116,6 +118,7 @@ void ServerWindow::buildWindow() {
     layout->addLayout(top);
     layout->addLayout(body, 1);
     layout->addWidget(buildTestRow());
+    layout->addWidget(boldLabel(u"Operator Alerts"_s, this));
     layout->addWidget(buildAlerts());
 }
 
@@ -272,6 +275,7 @@ QWidget* ServerWindow::buildTestRow() {
     number->setMaximumWidth(50);
     auto* name = new QLineEdit(QString::fromLatin1(TestScore::SampleName), box);
     name->setObjectName(u"txtTestGymnast"_s);
+    name->setMaximumWidth(220);
     auto* score = new QLineEdit(QString::fromLatin1(TestScore::SampleScore), box);
     score->setObjectName(u"txtTestScore"_s);
     score->setMaximumWidth(70);

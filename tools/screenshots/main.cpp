@@ -1,0 +1,109 @@
+// Renders the main window and each tab of the server window on a meet imported
+// from a transfer file, under the offscreen platform, into PNG files.
+//
+//   tallvane-screenshots TRANSFERFILE OUTPUTFOLDER
+
+#include "judging/meetservices.h"
+#include "mainwindow.h"
+#include "messageboxprompter.h"
+#include "serverwindow.h"
+#include "shell/appstate.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QListWidget>
+#include <QProcess>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <cstdio>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+int fail(const QString& text) {
+    std::fprintf(stderr, "tallvane-screenshots: %s\n", qPrintable(text));
+    return 1;
+}
+
+bool save(QWidget* widget, const QString& folder, const QString& name) {
+    const QString path = QDir(folder).filePath(name + u".png"_s);
+    if (!widget->grab().save(path))
+        return false;
+    std::printf("%s\n", qPrintable(path));
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QStringList arguments = QApplication::arguments().mid(1);
+    if (arguments.size() != 2)
+        return fail(u"usage: tallvane-screenshots TRANSFERFILE OUTPUTFOLDER"_s);
+    const QString output = arguments[1];
+    if (!QDir().mkpath(output))
+        return fail(u"cannot create "_s + output);
+
+    QTemporaryDir data;
+    if (!data.isValid())
+        return fail(u"no temporary folder"_s);
+    qputenv("TALLVANE_DATA_DIR", QFile::encodeName(data.path()));
+    const QString meet = data.filePath(u"demo.tallvane"_s);
+    // The import runs before any window exists, so waiting for it holds up nothing.
+    QProcess import;
+    import.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    import.start(QString::fromLatin1(TALLVANE_BIN), {u"import"_s, arguments[0], meet});
+    if (!import.waitForFinished(120000) || import.exitStatus() != QProcess::NormalExit ||
+        import.exitCode() != 0)
+        return fail(u"importing "_s + arguments[0] + u" failed"_s);
+
+    AppState state(data.path());
+    state.loadSettings();
+    state.setPortNumber(u"0"_s);
+    MessageBoxPrompter prompter;
+    MainWindow window(state, prompter);
+    window.resize(1500, 960);
+    window.show();
+    if (!window.openMeetFile(meet))
+        return fail(u"the demo meet could not be opened"_s);
+    ServerWindow* server = window.serverWindow();
+    server->parentWidget()->resize(1480, 880);
+
+    // Something to look at: two waiting scores, one a correction.
+    ScoreQueue& queue = server->services().queue();
+    queue.queueScore(u"999"_s, u"Test Gymnast"_s, u"Vault"_s, u"9.350"_s, false);
+    queue.queueScore(u"999"_s, u"Test Gymnast"_s, u"Beam"_s, u"8.885"_s, true);
+
+    int status = 0;
+    QTimer::singleShot(300, &app, [&] {
+        if (!save(&window, output, u"main-window"_s))
+            status = fail(u"cannot write into "_s + output);
+        auto* tabs = server->findChild<QTabWidget*>(u"SSTab1"_s);
+        const QStringList names{u"server-sessions"_s, u"server-gymnasts"_s, u"server-queue"_s,
+                                u"server-results"_s, u"server-ads"_s};
+        for (int i = 0; i < tabs->count() && status == 0; ++i) {
+            tabs->setCurrentIndex(i);
+            if (i == 0) {
+                auto* list = server->findChild<QListWidget*>(u"lstSessions"_s);
+                list->setCurrentRow(0);
+                Q_EMIT list->itemClicked(list->item(0));
+            } else if (i == 1) {
+                auto* list = server->findChild<QListWidget*>(u"lstGymnasts"_s);
+                list->setCurrentRow(0);
+                Q_EMIT list->itemClicked(list->item(0));
+            } else if (i == 3) {
+                server->findChild<QAbstractButton*>(u"cmdShowResults"_s)->click();
+            }
+            if (!save(server, output, names[i]))
+                status = fail(u"cannot write into "_s + output);
+        }
+        app.exit(status);
+    });
+    status = app.exec();
+    return status;
+}
