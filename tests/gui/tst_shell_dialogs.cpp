@@ -122,6 +122,7 @@ private Q_SLOTS:
 
     void meetInfoShowsTheMeetRow() {
         Desk desk;
+        desk.state.setPortNumber(u"0"_s); // the meet's server listens on any free port
         desk.prompter.chooseFile(desk.temp.createSampleMeet());
         desk.trigger(u"mnuOpen"_s);
         desk.trigger(u"tbrMeetInfo"_s);
@@ -152,6 +153,7 @@ private Q_SLOTS:
         const QLocale previous;
         QLocale::setDefault(QLocale(locale));
         Desk desk;
+        desk.state.setPortNumber(u"0"_s); // the meet's server listens on any free port
         desk.prompter.chooseFile(desk.temp.createSampleMeet());
         desk.trigger(u"mnuOpen"_s);
         desk.trigger(u"tbrMeetInfo"_s);
@@ -172,6 +174,7 @@ private Q_SLOTS:
 
     void meetInfoRefusesBadDatesAndCancelWritesNothing() {
         Desk desk;
+        desk.state.setPortNumber(u"0"_s); // the meet's server listens on any free port
         desk.prompter.chooseFile(desk.temp.createSampleMeet());
         desk.trigger(u"mnuOpen"_s);
         desk.trigger(u"tbrMeetInfo"_s);
@@ -210,6 +213,7 @@ private Q_SLOTS:
 
     void meetInfoWithoutMeetRow() {
         Desk desk;
+        desk.state.setPortNumber(u"0"_s); // the meet's server listens on any free port
         desk.prompter.chooseFile(desk.temp.createSampleMeet());
         desk.trigger(u"mnuOpen"_s);
         QVERIFY(desk.state.meetDb().execute(u"DELETE FROM Meets"_s));

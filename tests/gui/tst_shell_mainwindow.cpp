@@ -24,6 +24,8 @@ struct Desk {
 
     Desk() {
         state.loadSettings();
+        // An opened meet's server listens on any free port, so tests run side by side.
+        state.setPortNumber(u"0"_s);
         window = std::make_unique<MainWindow>(state, prompter);
         window->show();
     }
