@@ -28,7 +28,10 @@ deps:
 configure: deps
 	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_FLAGS)
 
+# Qt's automoc can miss headers added since the last configure; dropping its
+# timestamps makes it look again (it only regenerates what changed).
 build: configure
+	find $(BUILD) -path '*_autogen/timestamp' -delete 2>/dev/null || true
 	cmake --build $(BUILD)
 
 test: build

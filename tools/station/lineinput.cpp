@@ -1,7 +1,5 @@
 #include "lineinput.h"
 
-#include "shell/codepage1252.h"
-
 #include <QFile>
 #include <QSocketNotifier>
 
@@ -22,7 +20,7 @@ bool LineInput::start(const QString& scriptFile, QString* error) {
         for (QByteArray line : lines) {
             if (line.endsWith('\r'))
                 line.chop(1);
-            mScript.append(Cp1252::decode(line));
+            mScript.append(QString::fromLocal8Bit(line));
         }
         if (!mScript.isEmpty() && mScript.last().isEmpty())
             mScript.removeLast();
@@ -59,7 +57,7 @@ void LineInput::readStandardInput() {
     if (got <= 0) {
         mStdin->setEnabled(false);
         if (!mPartial.isEmpty())
-            Q_EMIT lineRead(Cp1252::decode(std::exchange(mPartial, {})));
+            Q_EMIT lineRead(QString::fromLocal8Bit(std::exchange(mPartial, {})));
         Q_EMIT finished();
         return;
     }
@@ -70,7 +68,7 @@ void LineInput::readStandardInput() {
         mPartial.remove(0, end + 1);
         if (line.endsWith('\r'))
             line.chop(1);
-        Q_EMIT lineRead(Cp1252::decode(line));
+        Q_EMIT lineRead(QString::fromLocal8Bit(line));
     }
 #endif
 }

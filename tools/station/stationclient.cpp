@@ -38,7 +38,7 @@ void StationClient::start() {
 
 void StationClient::print(char direction, const QString& text) {
     const QString stamp = QTime::currentTime().toString(u"HH:mm:ss.zzz"_s);
-    std::printf("%s %c %s\n", qPrintable(stamp), direction, Cp1252::encode(text).constData());
+    std::printf("%s %c %s\n", qPrintable(stamp), direction, qPrintable(text));
     std::fflush(stdout);
 }
 

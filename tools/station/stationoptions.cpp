@@ -11,7 +11,8 @@ bool StationOptions::parse(const QStringList& arguments, QString* error, QString
         "score display, answers heartbeats, sends the lines typed (or of a script) and prints "
         "every message received with the time it came.\n\n"
         "Script lines starting with \"#wait MS\" pause; other lines starting with \"#\" are "
-        "comments."_s);
+        "comments. Typed lines, script files and printed messages use the terminal's character "
+        "set; on the wire they travel in Windows-1252."_s);
     parser.addHelpOption();
     parser.addPositionalArgument(u"HOST:PORT"_s, u"The scoring server."_s);
     parser.addPositionalArgument(u"NUMBER|EVENT"_s,
