@@ -49,11 +49,9 @@ run: build
 	fi; \
 	$(TALLVANE) "$$meet"
 
+# Every benchmark, with the figures written to docs/performance.md.
 bench: build
-	@set -e; for b in $(BUILD)/bench/bench_*; do \
-		[ -f "$$b" ] && [ -x "$$b" ] || continue; \
-		echo "== $$(basename "$$b")"; "$$b"; \
-	done
+	bench/report.sh $(BUILD) docs/performance.md
 
 # The test suite once more, built with AddressSanitizer and UndefinedBehaviorSanitizer.
 test-sanitize:
