@@ -29,7 +29,8 @@ private Q_SLOTS:
         QTest::newRow("empty fields") << QByteArray("JUDGEAUTH||||||\nDISPLAYAUTH\n|||\n");
         QTest::newRow("only separators") << QByteArray("||||||||\n");
         QTest::newRow("every byte value") << everyByte + '\n' + everyByte;
-        QTest::newRow("binary log-in") << QByteArray("JUDGEAUTH|\x00\xff|\x81|3917|1|1\n", 26);
+        static const char binaryLogin[] = "JUDGEAUTH|\x00\xff|\x81|3917|1|1\n";
+        QTest::newRow("binary log-in") << QByteArray(binaryLogin, sizeof binaryLogin - 1);
         QTest::newRow("huge judge number") << QByteArray("JUDGEAUTH|V|A|3917|1|99999999999999\n");
         QTest::newRow("many fields") << QByteArray("DISPLAYAUTH" + QByteArray(100000, '|') + "\n");
     }
