@@ -25,8 +25,10 @@ struct Harness {
     TempMeet temp;
     AppState state{temp.folder()};
     OperatorAlerts alerts;
-    std::unique_ptr<ScoringServer> server;
+    // The server only points at the services: it goes first at exit, while
+    // they are still there for its shutdown.
     std::unique_ptr<StationServices> services;
+    std::unique_ptr<ScoringServer> server;
 
     Harness() {
         state.loadSettings();
