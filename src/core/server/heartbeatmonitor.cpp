@@ -1,5 +1,6 @@
 #include "heartbeatmonitor.h"
 
+#include "db/dbtransaction.h"
 #include "operatoralerts.h"
 #include "shell/appstate.h"
 #include "stationlink.h"
@@ -33,6 +34,7 @@ void HeartbeatMonitor::start() {
 void HeartbeatMonitor::stop() {
     mRoundTimer.stop();
     mCheckTimer.stop();
+    mAnswered.clear();
 }
 
 void HeartbeatMonitor::report(const QString& what) {
@@ -41,6 +43,7 @@ void HeartbeatMonitor::report(const QString& what) {
 
 void HeartbeatMonitor::heartbeatRound() {
     MeetDatabase& db = mState.meetDb();
+    mAnswered.clear(); // late answers to the last round count for nothing
     if (!db.ensureHeartBeatColumn())
         report(u"The heartbeat column could not be added to the meet file: "_s);
     if (!db.execute(u"UPDATE Connections SET HeartBeat = 0"_s)) {
@@ -65,13 +68,27 @@ void HeartbeatMonitor::heartbeatReply(ConnectionId connection) {
     const StationRegistry::Entry entry = mRegistry.entryOf(connection);
     if (entry.row >= 0)
         Q_EMIT activityMark(entry.kind, entry.row);
-    if (!mState.meetDb().execute(u"UPDATE Connections SET HeartBeat = 1 WHERE SocketID = ?"_s,
-                                 {connection}))
-        report(u"A heartbeat reply could not be recorded: "_s);
+    mAnswered.insert(connection);
+}
+
+void HeartbeatMonitor::recordReplies() {
+    if (mAnswered.isEmpty())
+        return;
+    MeetDatabase& db = mState.meetDb();
+    DbTransaction transaction(db);
+    bool ok = transaction.isActive();
+    for (const ConnectionId connection : std::as_const(mAnswered)) {
+        ok = ok &&
+             db.execute(u"UPDATE Connections SET HeartBeat = 1 WHERE SocketID = ?"_s, {connection});
+    }
+    if (!ok || !transaction.commit())
+        report(u"Heartbeat replies could not be recorded: "_s);
+    mAnswered.clear();
 }
 
 void HeartbeatMonitor::removeSilentStations() {
     mCheckTimer.stop();
+    recordReplies();
     MeetDatabase& db = mState.meetDb();
     const DbRows rows = db.select(u"SELECT SocketID, ConnectionsType, IPAddress, EventName "
                                   "FROM Connections WHERE HeartBeat = 0"_s);

@@ -4,6 +4,7 @@
 #include "stationkind.h"
 
 #include <QObject>
+#include <QSet>
 #include <QTimer>
 
 class AppState;
@@ -44,6 +45,8 @@ Q_SIGNALS:
 
 private:
     void report(const QString& what);
+    // Writes the replies gathered since the round in one transaction.
+    void recordReplies();
 
     AppState& mState;
     StationLink& mLink;
@@ -51,4 +54,8 @@ private:
     OperatorAlerts& mAlerts;
     QTimer mRoundTimer;
     QTimer mCheckTimer;
+    // Connections that answered the current round, not yet written. A reply
+    // needs no durable write of its own: one commit per round, just before
+    // the check reads them, spares a disk sync per station and heartbeat.
+    QSet<ConnectionId> mAnswered;
 };
