@@ -4,6 +4,8 @@
 #include "meetinfodialog.h"
 #include "serverwindow.h"
 #include "settingsdialog.h"
+#include "transfer/exportwindow.h"
+#include "transfer/importwindow.h"
 #include "usermanual.h"
 
 #include "shell/appstate.h"
@@ -214,11 +216,18 @@ void MainWindow::showMeetInfo() {
 }
 
 void MainWindow::showImport() {
-    // The import window opens here.
+    if (mState.isMeetOpen() || findChild<ImportWindow*>())
+        return;
+    auto* window = new ImportWindow(mState, mPrompter, this);
+    connect(window, &ImportWindow::meetImported, this,
+            [this](const QString& path) { openMeetFile(path); });
+    window->begin();
 }
 
 void MainWindow::showExport() {
-    // The export window opens here.
+    if (!mState.isMeetOpen() || findChild<ExportWindow*>())
+        return;
+    (new ExportWindow(mState, mPrompter, this))->begin();
 }
 
 void MainWindow::showSettings() {
