@@ -2,10 +2,10 @@
 
 #include "console/gymnastsconsole.h"
 #include "console/meetchoices.h"
+#include "recordeditorframe.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -20,7 +20,7 @@ GymnastsTab::GymnastsTab(GymnastsConsole& gymnasts, MeetDatabase& db, QWidget* p
     , mGymnasts(gymnasts)
     , mList(new QListWidget(this))
     , mSort(new QComboBox(this))
-    , mEditor(new QFrame(this)) {
+    , mEditor(new RecordEditorFrame(u"frame_gymnast"_s, this)) {
     mList->setObjectName(u"lstGymnasts"_s);
     mSort->setObjectName(u"Combo_gymnast_sort"_s);
     mSort->addItems({u"Name"_s, u"Number"_s});
@@ -32,34 +32,21 @@ GymnastsTab::GymnastsTab(GymnastsConsole& gymnasts, MeetDatabase& db, QWidget* p
     listLayout->addWidget(mList, 1, 0, 1, 2);
     listLayout->setColumnStretch(1, 1);
 
-    mEditor->setObjectName(u"frame_gymnast"_s);
-    mEditor->setFrameShape(QFrame::StyledPanel);
-    new QGridLayout(mEditor);
-    mNum = addLine("num", u"Num"_s, 0);
+    mNum = mEditor->addLine("num", u"Num"_s);
     mNum->setReadOnly(true);
-    mFirstName = addLine("first_name", u"First Name"_s, 1);
-    mLastName = addLine("last_name", u"Last Name"_s, 2);
-    mUsag = addLine("usag", u"USAG#"_s, 3);
-    mBirthday = addLine("birthday", u"Birthdate"_s, 4);
-    mLevel = addChoice("combo_level", u"Level"_s, 5);
-    mSession = addChoice("gymnast_session", u"Session"_s, 6);
-    mSquad = addChoice("combo_squad", u"Squad"_s, 7);
-    mOrder = addLine("txtOrder", u"Order"_s, 8);
-    mGym = addChoice("combo_gym", u"Gym"_s, 9);
+    mFirstName = mEditor->addLine("first_name", u"First Name"_s);
+    mLastName = mEditor->addLine("last_name", u"Last Name"_s);
+    mUsag = mEditor->addLine("usag", u"USAG#"_s);
+    mBirthday = mEditor->addLine("birthday", u"Birthdate"_s);
+    mLevel = mEditor->addChoice("combo_level", u"Level"_s);
+    mSession = mEditor->addChoice("gymnast_session", u"Session"_s);
+    mSquad = mEditor->addChoice("combo_squad", u"Squad"_s);
+    mOrder = mEditor->addLine("txtOrder", u"Order"_s);
+    mGym = mEditor->addChoice("combo_gym", u"Gym"_s);
     mScratched = new QCheckBox(u"Scratched"_s, mEditor);
     mScratched->setObjectName(u"chkScratched"_s);
-    auto* form = static_cast<QGridLayout*>(mEditor->layout());
-    form->addWidget(mScratched, 10, 1);
-    auto* saveButton = new QPushButton(u"Save"_s, mEditor);
-    saveButton->setObjectName(u"Command3"_s);
-    auto* cancelButton = new QPushButton(u"Cancel"_s, mEditor);
-    cancelButton->setObjectName(u"Command2"_s);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(saveButton);
-    buttons->addWidget(cancelButton);
-    form->addLayout(buttons, 11, 0, 1, 2);
-    form->setRowStretch(12, 1);
+    mEditor->addUncaptioned(mScratched);
+    mEditor->addButtons("Command3", "Command2");
     mEditor->hide();
 
     // The editor's lists are read once, when the window opens.
@@ -114,27 +101,9 @@ GymnastsTab::GymnastsTab(GymnastsConsole& gymnasts, MeetDatabase& db, QWidget* p
         mGymnasts.setSort(index == 0 ? GymnastsConsole::Sort::Name : GymnastsConsole::Sort::Number);
     });
     connect(mList, &QListWidget::itemClicked, this, &GymnastsTab::select);
-    connect(saveButton, &QPushButton::clicked, this, &GymnastsTab::save);
-    connect(cancelButton, &QPushButton::clicked, this, &GymnastsTab::cancel);
+    connect(mEditor->saveButton(), &QPushButton::clicked, this, &GymnastsTab::save);
+    connect(mEditor->cancelButton(), &QPushButton::clicked, this, &GymnastsTab::cancel);
     refill();
-}
-
-QLineEdit* GymnastsTab::addLine(const char* name, const QString& caption, int row) {
-    auto* grid = static_cast<QGridLayout*>(mEditor->layout());
-    auto* edit = new QLineEdit(mEditor);
-    edit->setObjectName(QString::fromLatin1(name));
-    grid->addWidget(new QLabel(caption, mEditor), row, 0);
-    grid->addWidget(edit, row, 1);
-    return edit;
-}
-
-QComboBox* GymnastsTab::addChoice(const char* name, const QString& caption, int row) {
-    auto* grid = static_cast<QGridLayout*>(mEditor->layout());
-    auto* choice = new QComboBox(mEditor);
-    choice->setObjectName(QString::fromLatin1(name));
-    grid->addWidget(new QLabel(caption, mEditor), row, 0);
-    grid->addWidget(choice, row, 1);
-    return choice;
 }
 
 void GymnastsTab::refill() {
@@ -197,14 +166,12 @@ void GymnastsTab::save() {
     edited.scratched = mScratched->isChecked();
     if (!mGymnasts.save(edited))
         return;
-    for (QLineEdit* edit : {mNum, mFirstName, mLastName, mUsag, mBirthday, mOrder})
-        edit->clear();
+    mEditor->clearLines();
     mEditor->hide();
 }
 
 void GymnastsTab::cancel() {
-    for (QLineEdit* edit : {mNum, mFirstName, mLastName, mUsag, mBirthday, mOrder})
-        edit->clear();
+    mEditor->clearLines();
     for (QLineEdit* box : mScoreBoxes)
         box->clear();
     setScoreAreaVisible(false);

@@ -5,9 +5,9 @@
 
 class GymnastsConsole;
 class MeetDatabase;
+class RecordEditorFrame;
 class QCheckBox;
 class QComboBox;
-class QFrame;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -32,13 +32,11 @@ private:
     void save();
     void cancel();
     void setScoreAreaVisible(bool visible);
-    QLineEdit* addLine(const char* name, const QString& caption, int row);
-    QComboBox* addChoice(const char* name, const QString& caption, int row);
 
     GymnastsConsole& mGymnasts;
     QListWidget* mList;
     QComboBox* mSort;
-    QFrame* mEditor;
+    RecordEditorFrame* mEditor;
     QLineEdit* mNum = nullptr;
     QLineEdit* mFirstName = nullptr;
     QLineEdit* mLastName = nullptr;

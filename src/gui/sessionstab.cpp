@@ -1,12 +1,10 @@
 #include "sessionstab.h"
 
 #include "console/sessionsconsole.h"
+#include "recordeditorframe.h"
 
-#include <QFrame>
-#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -17,33 +15,21 @@ SessionsTab::SessionsTab(SessionsConsole& sessions, QWidget* parent)
     : QWidget(parent)
     , mSessions(sessions)
     , mList(new QListWidget(this))
-    , mEditor(new QFrame(this)) {
+    , mEditor(new RecordEditorFrame(u"frame_session"_s, this)) {
     mList->setObjectName(u"lstSessions"_s);
     auto* listBox = new QGroupBox(u"Sessions"_s, this);
     auto* listLayout = new QVBoxLayout(listBox);
     listLayout->addWidget(mList);
 
-    mEditor->setObjectName(u"frame_session"_s);
-    mEditor->setFrameShape(QFrame::StyledPanel);
-    auto* form = new QGridLayout(mEditor);
-    mNumber = addField("txtSession", u"Session"_s, 0);
+    mNumber = mEditor->addLine("txtSession", u"Session"_s);
     mNumber->setReadOnly(true);
-    mDescription = addField("txtSessionDesc", u"Description"_s, 1);
-    mDate = addField("sDate", u"Date"_s, 2);
-    mOpenWarmup = addField("open_warmup", u"Open Warmup"_s, 3);
-    mTimedWarmup = addField("timed_warmup", u"Timed Warmup"_s, 4);
-    mMarchIn = addField("march_in", u"March In"_s, 5);
-    mAwards = addField("awards", u"Awards"_s, 6);
-    auto* saveButton = new QPushButton(u"Save"_s, mEditor);
-    saveButton->setObjectName(u"cmdSessionSave"_s);
-    auto* cancelButton = new QPushButton(u"Cancel"_s, mEditor);
-    cancelButton->setObjectName(u"cmdSessionCancel"_s);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(saveButton);
-    buttons->addWidget(cancelButton);
-    form->addLayout(buttons, 7, 0, 1, 2);
-    form->setRowStretch(8, 1);
+    mDescription = mEditor->addLine("txtSessionDesc", u"Description"_s);
+    mDate = mEditor->addLine("sDate", u"Date"_s);
+    mOpenWarmup = mEditor->addLine("open_warmup", u"Open Warmup"_s);
+    mTimedWarmup = mEditor->addLine("timed_warmup", u"Timed Warmup"_s);
+    mMarchIn = mEditor->addLine("march_in", u"March In"_s);
+    mAwards = mEditor->addLine("awards", u"Awards"_s);
+    mEditor->addButtons("cmdSessionSave", "cmdSessionCancel");
     mEditor->hide();
 
     auto* layout = new QHBoxLayout(this);
@@ -52,18 +38,9 @@ SessionsTab::SessionsTab(SessionsConsole& sessions, QWidget* parent)
 
     connect(&mSessions, &SessionsConsole::sessionsChanged, this, &SessionsTab::refill);
     connect(mList, &QListWidget::itemClicked, this, &SessionsTab::select);
-    connect(saveButton, &QPushButton::clicked, this, &SessionsTab::save);
-    connect(cancelButton, &QPushButton::clicked, this, &SessionsTab::cancel);
+    connect(mEditor->saveButton(), &QPushButton::clicked, this, &SessionsTab::save);
+    connect(mEditor->cancelButton(), &QPushButton::clicked, this, &SessionsTab::cancel);
     refill();
-}
-
-QLineEdit* SessionsTab::addField(const char* name, const QString& caption, int row) {
-    auto* grid = static_cast<QGridLayout*>(mEditor->layout());
-    auto* edit = new QLineEdit(mEditor);
-    edit->setObjectName(QString::fromLatin1(name));
-    grid->addWidget(new QLabel(caption, mEditor), row, 0);
-    grid->addWidget(edit, row, 1);
-    return edit;
 }
 
 void SessionsTab::refill() {
@@ -103,8 +80,6 @@ void SessionsTab::save() {
 }
 
 void SessionsTab::cancel() {
-    for (QLineEdit* edit :
-         {mNumber, mDescription, mDate, mOpenWarmup, mTimedWarmup, mMarchIn, mAwards})
-        edit->clear();
+    mEditor->clearLines();
     mEditor->hide();
 }

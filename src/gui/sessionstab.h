@@ -2,9 +2,9 @@
 
 #include <QWidget>
 
-class QFrame;
 class QLineEdit;
 class QListWidget;
+class RecordEditorFrame;
 class SessionsConsole;
 
 // The "Sessions" tab: the sessions in number order and the editor of one
@@ -20,11 +20,10 @@ private:
     void select();
     void save();
     void cancel();
-    QLineEdit* addField(const char* name, const QString& caption, int row);
 
     SessionsConsole& mSessions;
     QListWidget* mList;
-    QFrame* mEditor;
+    RecordEditorFrame* mEditor;
     QLineEdit* mNumber = nullptr;
     QLineEdit* mDescription = nullptr;
     QLineEdit* mDate = nullptr;
