@@ -1,4 +1,5 @@
 #include "commands.h"
+#include "filecommandarguments.h"
 
 #include "transfer/transferexport.h"
 
@@ -13,8 +14,7 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 int fail(const QString& message, int status = 1) {
-    std::fprintf(stderr, "tallvane export: %s\n", qPrintable(message));
-    return status;
+    return failFileCommand("export", message, status);
 }
 
 } // namespace
@@ -22,23 +22,16 @@ int fail(const QString& message, int status = 1) {
 // tallvane export MEETFILE TRANSFERFILE [--force]
 int runExportCommand(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    QStringList positional;
-    bool force = false;
-    const QStringList arguments = app.arguments().mid(2);
-    for (const QString& argument : arguments) {
-        if (argument == u"--force"_s)
-            force = true;
-        else if (argument.startsWith(u'-') && argument.size() > 1)
-            return fail(u"unknown option %1"_s.arg(argument), 2);
-        else
-            positional.append(argument);
-    }
+    const FileCommandArguments arguments = FileCommandArguments::parse(app.arguments());
+    if (!arguments.unknownOption.isEmpty())
+        return fail(u"unknown option %1"_s.arg(arguments.unknownOption), 2);
+    const QStringList& positional = arguments.paths;
     if (positional.size() != 2)
         return fail(u"usage: tallvane export MEETFILE TRANSFERFILE [--force]"_s, 2);
 
     const QString& meetPath = positional[0];
     const QString& transferPath = positional[1];
-    if (QFileInfo::exists(transferPath) && !force)
+    if (QFileInfo::exists(transferPath) && !arguments.force)
         return fail(u"%1 already exists; use --force to overwrite it"_s.arg(transferPath));
 
     const TransferExport::Result result = TransferExport::exportMeetFile(meetPath, transferPath);

@@ -1,4 +1,5 @@
 #include "commands.h"
+#include "filecommandarguments.h"
 
 #include "shell/datafolder.h"
 #include "transfer/transferfileinfo.h"
@@ -15,8 +16,7 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 int fail(const QString& message, int status = 1) {
-    std::fprintf(stderr, "tallvane import: %s\n", qPrintable(message));
-    return status;
+    return failFileCommand("import", message, status);
 }
 
 } // namespace
@@ -24,17 +24,10 @@ int fail(const QString& message, int status = 1) {
 // tallvane import TRANSFERFILE [MEETFILE] [--force]
 int runImportCommand(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    QStringList positional;
-    bool force = false;
-    const QStringList arguments = app.arguments().mid(2);
-    for (const QString& argument : arguments) {
-        if (argument == u"--force"_s)
-            force = true;
-        else if (argument.startsWith(u'-') && argument.size() > 1)
-            return fail(u"unknown option %1"_s.arg(argument), 2);
-        else
-            positional.append(argument);
-    }
+    const FileCommandArguments arguments = FileCommandArguments::parse(app.arguments());
+    if (!arguments.unknownOption.isEmpty())
+        return fail(u"unknown option %1"_s.arg(arguments.unknownOption), 2);
+    const QStringList& positional = arguments.paths;
     if (positional.isEmpty() || positional.size() > 2)
         return fail(u"usage: tallvane import TRANSFERFILE [MEETFILE] [--force]"_s, 2);
 
@@ -60,7 +53,7 @@ int runImportCommand(int argc, char** argv) {
         meetPath = folder + u'/' + name + u".tallvane"_s;
     }
     if (QFileInfo::exists(meetPath)) {
-        if (!force)
+        if (!arguments.force)
             return fail(u"%1 already exists; use --force to overwrite it"_s.arg(meetPath));
         QString error;
         if (!TransferImporter::removeMeetFile(meetPath, &error))
