@@ -1,12 +1,10 @@
 #include "db/meetdatabase.h"
 #include "judging/meetservices.h"
+#include "operatordesk.h"
 #include "resultstab.h"
-#include "scriptedprompter.h"
 #include "server/operatoralerts.h"
 #include "server/scoringserver.h"
 #include "serverwindow.h"
-#include "shell/appstate.h"
-#include "tempmeet.h"
 #include "teststation.h"
 
 #include <QtTest>
@@ -18,9 +16,7 @@ using namespace Qt::Literals::StringLiterals;
 class TestConsoleWindow : public QObject {
     Q_OBJECT
 
-    TempMeet* mTemp = nullptr;
-    AppState* mState = nullptr;
-    ScriptedPrompter* mPrompter = nullptr;
+    OperatorDesk* mDesk = nullptr;
     ServerWindow* mWindow = nullptr;
 
     template <typename T>
@@ -51,21 +47,19 @@ class TestConsoleWindow : public QObject {
         return all;
     }
     int queueRows() {
-        const DbRows rows = mState->meetDb().select(u"SELECT count(*) AS n FROM ScoreBoardQueue"_s);
+        const DbRows rows =
+            mDesk->state.meetDb().select(u"SELECT count(*) AS n FROM ScoreBoardQueue"_s);
         return rows.value(0, u"n"_s).toInt();
     }
 
 private Q_SLOTS:
     void init() {
-        mTemp = new TempMeet;
-        const QString meet = mTemp->createSampleMeet();
-        mState = new AppState(mTemp->folder());
-        mState->loadSettings();
-        mState->setPortNumber(u"0"_s);
+        mDesk = new OperatorDesk;
+        const QString meet = mDesk->temp.createSampleMeet();
+        mDesk->loadSettings(OperatorDesk::Port::AnyFree);
         QString error;
-        QVERIFY2(mState->openMeetFile(meet, &error), qPrintable(error));
-        mPrompter = new ScriptedPrompter;
-        mWindow = new ServerWindow(*mState, *mPrompter);
+        QVERIFY2(mDesk->state.openMeetFile(meet, &error), qPrintable(error));
+        mWindow = new ServerWindow(mDesk->state, mDesk->prompter);
         QVERIFY2(mWindow->load(&error), qPrintable(error));
         mWindow->resize(1300, 800);
         mWindow->show();
@@ -73,10 +67,8 @@ private Q_SLOTS:
     }
     void cleanup() {
         delete mWindow;
-        delete mPrompter;
-        mState->closeMeetFile();
-        delete mState;
-        delete mTemp;
+        mDesk->state.closeMeetFile();
+        delete mDesk;
     }
 
     void setAnnouncesTheSessionToEveryLoggedInStation() {
@@ -84,9 +76,9 @@ private Q_SLOTS:
         TestStation display(port());
         TestStation stranger(port());
         QVERIFY(judge.waitConnected() && display.waitConnected() && stranger.waitConnected());
-        QVERIFY(
-            judge.loginJudge(u"Vault"_s, u"Judge A"_s, mState->pin()).startsWith(u"AUTHRESP|0"_s));
-        QVERIFY(display.loginDisplay(u"Board 1"_s, mState->pin()).startsWith(u"AUTHRESP|0"_s));
+        QVERIFY(judge.loginJudge(u"Vault"_s, u"Judge A"_s, mDesk->state.pin())
+                    .startsWith(u"AUTHRESP|0"_s));
+        QVERIFY(display.loginDisplay(u"Board 1"_s, mDesk->state.pin()).startsWith(u"AUTHRESP|0"_s));
 
         choose("combo_sessions", u"Saturday PM"_s);
         click("cmSetSession");
@@ -101,7 +93,8 @@ private Q_SLOTS:
         // A connection that never logged in hears nothing.
         stranger.send(u"GETSESSION"_s);
         QCOMPARE(stranger.next(300), QString());
-        const DbRows stored = mState->meetDb().select(u"SELECT sessionid FROM current_settings"_s);
+        const DbRows stored =
+            mDesk->state.meetDb().select(u"SELECT sessionid FROM current_settings"_s);
         QCOMPARE(stored.text(0, u"sessionid"_s), u"2"_s);
     }
 
@@ -113,7 +106,7 @@ private Q_SLOTS:
         child<QLineEdit>("txtSessionDesc")->setText(u"Saturday - Morning"_s);
         child<QLineEdit>("sDate")->setText(u"someday"_s);
         click("cmdSessionSave");
-        QCOMPARE(mPrompter->lastMessage(),
+        QCOMPARE(mDesk->prompter.lastMessage(),
                  u"Invalid Session date.  Enter a valid Session date and try again."_s);
         QVERIFY(child<QFrame>("frame_session")->isVisible());
         QCOMPARE(child<QLineEdit>("sDate")->text(), u"someday"_s);
@@ -151,7 +144,7 @@ private Q_SLOTS:
         child<QLineEdit>("txtOrder")->clear();
         click("Command3");
         QVERIFY(!child<QFrame>("frame_gymnast")->isVisible());
-        const DbRows row = mState->meetDb().select(
+        const DbRows row = mDesk->state.meetDb().select(
             u"SELECT Last_Name, \"Order\" FROM Gymnasts WHERE Num = '102'"_s);
         QCOMPARE(row.text(0, u"Last_Name"_s), u"O'Neil-D'Arcy"_s);
         QCOMPARE(row.value(0, u"Order"_s).toInt(), 0);
@@ -179,9 +172,9 @@ private Q_SLOTS:
         mWindow->findChild<ResultsTab*>()->setRefreshInterval(20);
         child<QCheckBox>("chkAutoReloadResults")->setChecked(true);
         QCOMPARE(grid->model()->rowCount(), 3);
-        QVERIFY(
-            mState->meetDb().execute(u"INSERT INTO Gymnasts(MeetID, Num, First_Name, "
-                                     "Last_Name, Session) VALUES(1, '104', 'Di', 'Eng', '1')"_s));
+        QVERIFY(mDesk->state.meetDb().execute(
+            u"INSERT INTO Gymnasts(MeetID, Num, First_Name, "
+            "Last_Name, Session) VALUES(1, '104', 'Di', 'Eng', '1')"_s));
         QTRY_COMPARE(grid->model()->rowCount(), 4);
         child<QCheckBox>("chkAutoReloadResults")->setChecked(false);
         QVERIFY(!child<QTimer>("timerAutoReloadResults")->isActive());
@@ -191,7 +184,7 @@ private Q_SLOTS:
         auto* grid = child<QTableView>("grid1");
         child<QLineEdit>("txtTestScore")->clear();
         click("Command1");
-        QCOMPARE(mPrompter->lastMessage(),
+        QCOMPARE(mDesk->prompter.lastMessage(),
                  u"Fill in all test fields before sending a test score."_s);
         QCOMPARE(queueRows(), 0);
 
@@ -222,12 +215,12 @@ private Q_SLOTS:
         QCOMPARE(grid->model()->index(0, 1).data().toString(), u"102"_s);
 
         grid->setCurrentIndex(grid->model()->index(0, 1));
-        mPrompter->answerNo();
+        mDesk->prompter.answerNo();
         remove->trigger();
-        QCOMPARE(mPrompter->questions().last(),
+        QCOMPARE(mDesk->prompter.questions().last(),
                  u"Remove score for gymnast 102 from scoreboard queue?"_s);
         QCOMPARE(queueRows(), 2);
-        mPrompter->answerYes();
+        mDesk->prompter.answerYes();
         remove->trigger();
         QCOMPARE(queueRows(), 1);
         QCOMPARE(grid->model()->index(0, 1).data().toString(), u"101"_s);
@@ -240,8 +233,8 @@ private Q_SLOTS:
         TestStation judge(port());
         QVERIFY(judge.waitConnected());
         judge.setAnswerHeartbeats(true);
-        QVERIFY(
-            judge.loginJudge(u"Bars"_s, u"Judge B"_s, mState->pin()).startsWith(u"AUTHRESP|0"_s));
+        QVERIFY(judge.loginJudge(u"Bars"_s, u"Judge B"_s, mDesk->state.pin())
+                    .startsWith(u"AUTHRESP|0"_s));
         QTRY_VERIFY_WITH_TIMEOUT(child<QLabel>("hb_event_00")->isVisible(), 5000);
         QVERIFY(!child<QLabel>("hb_event_01")->isVisible());
         mWindow->server().heartbeats().stop();

@@ -1,10 +1,8 @@
 #include "judging/scorestore.h"
+#include "operatordesk.h"
 #include "scoreboard/displayseconds.h"
 #include "scoreboard/scorequeue.h"
 #include "scoreentrywindow.h"
-#include "scriptedprompter.h"
-#include "shell/appstate.h"
-#include "tempmeet.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -22,10 +20,7 @@ namespace {
 
 // An open meet with a manual entry window whose scores are stored the way a
 // judge station's are.
-struct Entry {
-    TempMeet temp;
-    AppState state{temp.folder()};
-    ScriptedPrompter prompter;
+struct Entry : OperatorDesk {
     DisplaySeconds seconds;
     std::unique_ptr<ScoreQueue> queue;
     std::unique_ptr<ScoreStore> store;

@@ -1,10 +1,7 @@
 #include "aboutdialog.h"
-#include "mainwindow.h"
 #include "meetinfodialog.h"
-#include "scriptedprompter.h"
+#include "operatordesk.h"
 #include "settingsdialog.h"
-#include "shell/appstate.h"
-#include "tempmeet.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -15,8 +12,6 @@
 #include <QPushButton>
 #include <QTest>
 
-#include <memory>
-
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -26,17 +21,7 @@ QByteArray contents(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
-struct Desk {
-    TempMeet temp;
-    AppState state{temp.folder()};
-    ScriptedPrompter prompter;
-    std::unique_ptr<MainWindow> window;
-
-    Desk() {
-        state.loadSettings();
-        window = std::make_unique<MainWindow>(state, prompter);
-        window->show();
-    }
+struct Desk : MainWindowDesk {
     void trigger(const QString& name) { window->findChild<QAction*>(name)->trigger(); }
     template <typename T>
     T* field(QWidget* in, const QString& name) {

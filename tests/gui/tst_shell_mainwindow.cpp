@@ -1,34 +1,19 @@
-#include "mainwindow.h"
 #include "meetinfodialog.h"
-#include "scriptedprompter.h"
+#include "operatordesk.h"
 #include "serverwindow.h"
-#include "shell/appstate.h"
-#include "tempmeet.h"
 
 #include <QAction>
 #include <QFile>
 #include <QMenu>
 #include <QTest>
 
-#include <memory>
-
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-struct Desk {
-    TempMeet temp;
-    AppState state{temp.folder()};
-    ScriptedPrompter prompter;
-    std::unique_ptr<MainWindow> window;
-
-    Desk() {
-        state.loadSettings();
-        // An opened meet's server listens on any free port, so tests run side by side.
-        state.setPortNumber(u"0"_s);
-        window = std::make_unique<MainWindow>(state, prompter);
-        window->show();
-    }
+struct Desk : MainWindowDesk {
+    Desk()
+        : MainWindowDesk(Port::AnyFree) {}
     QAction* action(const char* name) const {
         auto* found = window->findChild<QAction*>(QString::fromLatin1(name));
         if (!found)

@@ -1,9 +1,6 @@
 #include "console/gymnastsconsole.h"
 #include "console/meetchoices.h"
-#include "db/meetdatabase.h"
-#include "scriptedprompter.h"
-#include "server/currentsession.h"
-#include "tempmeet.h"
+#include "consoledesk.h"
 
 #include <QTest>
 
@@ -12,18 +9,15 @@ using namespace Qt::Literals::StringLiterals;
 class TestConsoleGymnasts : public QObject {
     Q_OBJECT
 
-    TempMeet* mTemp = nullptr;
-    MeetDatabase* mDb = nullptr;
-    CurrentSession* mCurrent = nullptr;
-    ScriptedPrompter* mPrompter = nullptr;
+    ConsoleDesk* mDesk = nullptr;
     GymnastsConsole* mGymnasts = nullptr;
 
     void addGymnast(const QString& num, const QString& first, const QString& last,
                     const QString& session = u"1"_s) {
-        QVERIFY(
-            mDb->execute(u"INSERT INTO Gymnasts(MeetID, Num, First_Name, Last_Name, Level, "
-                         "Session, Gym, Squad, \"Order\") VALUES(1, ?, ?, ?, '4', ?, 1, 'A', 3)"_s,
-                         {num, first, last, session}));
+        QVERIFY(mDesk->db.execute(
+            u"INSERT INTO Gymnasts(MeetID, Num, First_Name, Last_Name, Level, "
+            "Session, Gym, Squad, \"Order\") VALUES(1, ?, ?, ?, '4', ?, 1, 'A', 3)"_s,
+            {num, first, last, session}));
     }
     QStringList listed() const {
         QStringList texts;
@@ -34,20 +28,14 @@ class TestConsoleGymnasts : public QObject {
 
 private Q_SLOTS:
     void init() {
-        mTemp = new TempMeet;
-        mDb = new MeetDatabase;
-        QVERIFY(mDb->open(mTemp->createSampleMeet()));
-        mCurrent = new CurrentSession;
-        mPrompter = new ScriptedPrompter;
-        mGymnasts = new GymnastsConsole(*mDb, *mCurrent, *mPrompter);
-        mCurrent->set(u"1"_s, u"Saturday AM"_s);
+        mDesk = new ConsoleDesk;
+        QVERIFY(mDesk->openSampleMeet());
+        mGymnasts = new GymnastsConsole(mDesk->db, mDesk->current, mDesk->prompter);
+        mDesk->current.set(u"1"_s, u"Saturday AM"_s);
     }
     void cleanup() {
         delete mGymnasts;
-        delete mPrompter;
-        delete mCurrent;
-        delete mDb;
-        delete mTemp;
+        delete mDesk;
     }
 
     void listsTheCurrentSessionByNumberOrName() {
@@ -62,7 +50,7 @@ private Q_SLOTS:
         QCOMPARE(listed().first(), u"Adams, Ida - 9"_s);
         QCOMPARE(listed().last(), u"Young, Tia - 10"_s);
 
-        mCurrent->set(u"2"_s, u"Saturday PM"_s);
+        mDesk->current.set(u"2"_s, u"Saturday PM"_s);
         QCOMPARE(listed(), QStringList{u"Park, Lena - 201"_s});
     }
 
@@ -73,15 +61,15 @@ private Q_SLOTS:
         const auto loaded = mGymnasts->load(mGymnasts->gymnasts().first().num);
         QVERIFY(loaded);
         QCOMPARE(loaded->lastName, u"Bond"_s);
-        QVERIFY(mPrompter->messages().isEmpty());
+        QVERIFY(mDesk->prompter.messages().isEmpty());
 
         QVERIFY(!mGymnasts->load(u"7"_s));
-        QCOMPARE(mPrompter->lastMessage(), u"Unable to load/find Gymnast"_s);
+        QCOMPARE(mDesk->prompter.lastMessage(), u"Unable to load/find Gymnast"_s);
     }
 
     void loadShowsScoresOnlyWhereThereAreAny() {
-        QVERIFY(
-            mDb->execute(u"UPDATE Gymnasts SET E1Final = 9.5, AA = 36.125 WHERE Num = '101'"_s));
+        QVERIFY(mDesk->db.execute(
+            u"UPDATE Gymnasts SET E1Final = 9.5, AA = 36.125 WHERE Num = '101'"_s));
         const auto scored = mGymnasts->load(u"101"_s);
         QCOMPARE(scored->scores,
                  QStringList({u"9.500"_s, QString(), QString(), QString(), u"36.125"_s}));
@@ -100,8 +88,9 @@ private Q_SLOTS:
         edited->session = u"2"_s;
         edited->scratched = true;
         QVERIFY(mGymnasts->save(*edited));
-        const DbRows row = mDb->select(u"SELECT Last_Name, \"Order\", Birthday, Session, "
-                                       "Scratched, Level, Gym FROM Gymnasts WHERE Num = '102'"_s);
+        const DbRows row =
+            mDesk->db.select(u"SELECT Last_Name, \"Order\", Birthday, Session, "
+                             "Scratched, Level, Gym FROM Gymnasts WHERE Num = '102'"_s);
         QCOMPARE(row.text(0, u"Last_Name"_s), u"O'Neil-D'Arcy"_s);
         QCOMPARE(row.value(0, u"Order"_s).toInt(), 0);
         QVERIFY(!row.isNull(0, u"Order"_s));
@@ -113,14 +102,15 @@ private Q_SLOTS:
     }
 
     void saveKeepsValuesTheEditorCouldNotOffer() {
-        QVERIFY(mDb->execute(u"UPDATE Gymnasts SET Level = 'XC', Squad = 'Z' WHERE Num = '101'"_s));
+        QVERIFY(mDesk->db.execute(
+            u"UPDATE Gymnasts SET Level = 'XC', Squad = 'Z' WHERE Num = '101'"_s));
         auto edited = mGymnasts->load(u"101"_s);
         edited->level.clear();
         edited->squad.clear();
         edited->gymId = QVariant();
         QVERIFY(mGymnasts->save(*edited));
         const DbRows row =
-            mDb->select(u"SELECT Level, Squad, Gym FROM Gymnasts WHERE Num = '101'"_s);
+            mDesk->db.select(u"SELECT Level, Squad, Gym FROM Gymnasts WHERE Num = '101'"_s);
         QCOMPARE(row.text(0, u"Level"_s), u"XC"_s);
         QCOMPARE(row.text(0, u"Squad"_s), u"Z"_s);
         QCOMPARE(row.value(0, u"Gym"_s).toInt(), 1);
@@ -152,20 +142,20 @@ private Q_SLOTS:
         edited->birthday = birthday;
         edited->order = order;
         QVERIFY(!mGymnasts->save(*edited));
-        QCOMPARE(mPrompter->lastMessage(), message);
-        const DbRows row = mDb->select(u"SELECT First_Name FROM Gymnasts WHERE Num = '101'"_s);
+        QCOMPARE(mDesk->prompter.lastMessage(), message);
+        const DbRows row = mDesk->db.select(u"SELECT First_Name FROM Gymnasts WHERE Num = '101'"_s);
         QCOMPARE(row.text(0, u"First_Name"_s), u"Ava"_s);
     }
 
     void editorListsComeFromTheMeet() {
-        QCOMPARE(MeetChoices::levels(*mDb), QStringList({u"4"_s, u"5"_s}));
-        QCOMPARE(MeetChoices::sessionNumbers(*mDb), QStringList({u"1"_s, u"2"_s}));
-        const auto gyms = MeetChoices::gyms(*mDb);
+        QCOMPARE(MeetChoices::levels(mDesk->db), QStringList({u"4"_s, u"5"_s}));
+        QCOMPARE(MeetChoices::sessionNumbers(mDesk->db), QStringList({u"1"_s, u"2"_s}));
+        const auto gyms = MeetChoices::gyms(mDesk->db);
         QCOMPARE(gyms.size(), 2);
         QCOMPARE(gyms[0].text, u"O'Malley Tumbling"_s);
         QCOMPARE(gyms[0].id, 2);
-        QCOMPARE(MeetChoices::ageDivisions(*mDb, u"5"_s).size(), 0);
-        QCOMPARE(MeetChoices::ageDivisions(*mDb, u"4"_s).size(), 2);
+        QCOMPARE(MeetChoices::ageDivisions(mDesk->db, u"5"_s).size(), 0);
+        QCOMPARE(MeetChoices::ageDivisions(mDesk->db, u"4"_s).size(), 2);
     }
 };
 

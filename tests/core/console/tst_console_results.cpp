@@ -1,6 +1,5 @@
 #include "console/resultstablemodel.h"
-#include "db/meetdatabase.h"
-#include "tempmeet.h"
+#include "consoledesk.h"
 
 #include <QTest>
 
@@ -12,12 +11,11 @@ using namespace Qt::Literals::StringLiterals;
 class TestConsoleResults : public QObject {
     Q_OBJECT
 
-    TempMeet* mTemp = nullptr;
-    MeetDatabase* mDb = nullptr;
+    ConsoleDesk* mDesk = nullptr;
     ResultsTableModel* mModel = nullptr;
 
     void run(const QString& sql, const QVariantList& values = {}) {
-        QVERIFY2(mDb->execute(sql, values), qPrintable(mDb->lastError()));
+        QVERIFY2(mDesk->db.execute(sql, values), qPrintable(mDesk->db.lastError()));
     }
     QStringList shown(const ResultsFilter& filter) {
         if (!mModel->show(filter))
@@ -35,9 +33,8 @@ class TestConsoleResults : public QObject {
 
 private Q_SLOTS:
     void init() {
-        mTemp = new TempMeet;
-        mDb = new MeetDatabase;
-        QVERIFY(mDb->open(mTemp->createSampleMeet()));
+        mDesk = new ConsoleDesk;
+        QVERIFY(mDesk->openSampleMeet());
         const QString insert =
             u"INSERT INTO Gymnasts(MeetID, Num, First_Name, Last_Name, Level, Birthday, Session, "
             "Gym, Squad, Scratched) VALUES(1, ?, ?, ?, '4', ?, '1', 1, 'B', ?)"_s;
@@ -48,12 +45,11 @@ private Q_SLOTS:
             "Start_Date, End_Date) VALUES(1, '4', 1, 3, 'Ten', 10, 10, NULL, NULL), "
             "(1, '4', 1, 4, 'Born 2016', 0, 0, '2015-12-31', '2016-05-02'), "
             "(1, '4', 1, 5, 'Born since 2016', 0, 0, '2016-01-01', NULL)"_s);
-        mModel = new ResultsTableModel(*mDb);
+        mModel = new ResultsTableModel(mDesk->db);
     }
     void cleanup() {
         delete mModel;
-        delete mDb;
-        delete mTemp;
+        delete mDesk;
     }
 
     void filtersNarrowTheSession_data() {

@@ -1,8 +1,5 @@
 #include "console/sessionsconsole.h"
-#include "db/meetdatabase.h"
-#include "scriptedprompter.h"
-#include "server/currentsession.h"
-#include "tempmeet.h"
+#include "consoledesk.h"
 
 #include <QTest>
 
@@ -11,17 +8,14 @@ using namespace Qt::Literals::StringLiterals;
 class TestConsoleSessions : public QObject {
     Q_OBJECT
 
-    TempMeet* mTemp = nullptr;
-    MeetDatabase* mDb = nullptr;
-    CurrentSession* mCurrent = nullptr;
-    ScriptedPrompter* mPrompter = nullptr;
+    ConsoleDesk* mDesk = nullptr;
     SessionsConsole* mSessions = nullptr;
 
     void run(const QString& sql, const QVariantList& values = {}) {
-        QVERIFY2(mDb->execute(sql, values), qPrintable(mDb->lastError()));
+        QVERIFY2(mDesk->db.execute(sql, values), qPrintable(mDesk->db.lastError()));
     }
     QString stored(const QString& sql) {
-        const DbRows rows = mDb->select(sql);
+        const DbRows rows = mDesk->db.select(sql);
         return rows.isEmpty() ? QString() : rows.value(0, 0).toString();
     }
     SessionRecord record(const QString& number, const QString& description, const QString& date) {
@@ -30,19 +24,13 @@ class TestConsoleSessions : public QObject {
 
 private Q_SLOTS:
     void init() {
-        mTemp = new TempMeet;
-        mDb = new MeetDatabase;
-        QVERIFY(mDb->open(mTemp->createSampleMeet()));
-        mCurrent = new CurrentSession;
-        mPrompter = new ScriptedPrompter;
-        mSessions = new SessionsConsole(*mDb, *mCurrent, *mPrompter);
+        mDesk = new ConsoleDesk;
+        QVERIFY(mDesk->openSampleMeet());
+        mSessions = new SessionsConsole(mDesk->db, mDesk->current, mDesk->prompter);
     }
     void cleanup() {
         delete mSessions;
-        delete mPrompter;
-        delete mCurrent;
-        delete mDb;
-        delete mTemp;
+        delete mDesk;
     }
 
     void listsSessionsAndLoadsTheChosenOne() {
@@ -61,7 +49,7 @@ private Q_SLOTS:
         QCOMPARE(loaded->marchIn, QString()); // Null shows empty
 
         QVERIFY(!mSessions->load(u"77"_s));
-        QCOMPARE(mPrompter->lastMessage(), u"Unable to load/find Session"_s);
+        QCOMPARE(mDesk->prompter.lastMessage(), u"Unable to load/find Session"_s);
     }
 
     void saveRefusesDatesThatAreNoDates_data() {
@@ -73,15 +61,15 @@ private Q_SLOTS:
     void saveRefusesDatesThatAreNoDates() {
         QFETCH(QString, date);
         QVERIFY(!mSessions->save(record(u"1"_s, u"Changed"_s, date)));
-        QCOMPARE(mPrompter->lastMessage(),
+        QCOMPARE(mDesk->prompter.lastMessage(),
                  u"Invalid Session date.  Enter a valid Session date and try again."_s);
         QCOMPARE(stored(u"SELECT \"Desc\" FROM Sessions WHERE Session = 1"_s), u"Saturday AM"_s);
     }
 
     void saveStoresTextIntactAndDateAsIso() {
         QVERIFY(mSessions->save(record(u"2"_s, u"Kids' \"Fun\" Session; --"_s, u"3/15/2026"_s)));
-        const DbRows row = mDb->select(u"SELECT \"Desc\", SDate, March_In FROM Sessions "
-                                       "WHERE Session = 2"_s);
+        const DbRows row = mDesk->db.select(u"SELECT \"Desc\", SDate, March_In FROM Sessions "
+                                            "WHERE Session = 2"_s);
         QCOMPARE(row.text(0, u"Desc"_s), u"Kids' \"Fun\" Session; --"_s);
         QCOMPARE(row.text(0, u"SDate"_s), u"2026-03-15"_s);
         QCOMPARE(row.text(0, u"March_In"_s), u"9:15"_s);
@@ -92,28 +80,28 @@ private Q_SLOTS:
         SessionRecord edited = record(u"2"_s, u"Changed"_s, u"2026-03-15"_s);
         edited.awards = QString(21, u'x');
         QVERIFY(!mSessions->save(edited));
-        QVERIFY(mPrompter->lastMessage().startsWith(u"The session could not be saved"_s));
+        QVERIFY(mDesk->prompter.lastMessage().startsWith(u"The session could not be saved"_s));
         QCOMPARE(stored(u"SELECT \"Desc\" FROM Sessions WHERE Session = 2"_s), u"Saturday PM"_s);
     }
 
     void renamingTheCurrentSessionKeepsItCurrent() {
         QVERIFY(mSessions->setCurrentSession(u"1"_s));
         QVERIFY(mSessions->save(record(u"1"_s, u"Saturday Morning"_s, u"2026-03-14"_s)));
-        QCOMPARE(mCurrent->id(), u"1"_s);
-        QCOMPARE(mCurrent->description(), u"Saturday Morning"_s);
+        QCOMPARE(mDesk->current.id(), u"1"_s);
+        QCOMPARE(mDesk->current.description(), u"Saturday Morning"_s);
         QCOMPARE(mSessions->chooserIndexOfCurrent(), 0);
         // The stored choice keeps the old text until the next "Set".
         QCOMPARE(stored(u"SELECT session_desc FROM current_settings"_s), u"Saturday AM"_s);
 
         // Another session under the same description as the current one stays apart.
         QVERIFY(mSessions->save(record(u"2"_s, u"Saturday Morning"_s, u"2026-03-14"_s)));
-        QCOMPARE(mCurrent->id(), u"1"_s);
+        QCOMPARE(mDesk->current.id(), u"1"_s);
     }
 
     void setUsesTheChosenSessionNumber() {
         run(u"INSERT INTO Sessions(MeetID, Session, \"Desc\") VALUES(1, 3, 'Saturday AM')"_s);
         QVERIFY(mSessions->setCurrentSession(u"3"_s));
-        QCOMPARE(mCurrent->id(), u"3"_s);
+        QCOMPARE(mDesk->current.id(), u"3"_s);
         QCOMPARE(stored(u"SELECT sessionid FROM current_settings"_s), u"3"_s);
         QCOMPARE(stored(u"SELECT count(*) FROM current_settings"_s), u"1"_s);
 
@@ -124,7 +112,7 @@ private Q_SLOTS:
 
         QString error;
         QVERIFY(!mSessions->setCurrentSession(u"99"_s, &error));
-        QCOMPARE(mCurrent->id(), u"2"_s);
+        QCOMPARE(mDesk->current.id(), u"2"_s);
     }
 };
 

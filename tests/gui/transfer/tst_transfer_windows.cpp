@@ -1,7 +1,4 @@
-#include "mainwindow.h"
-#include "scriptedprompter.h"
-#include "shell/appstate.h"
-#include "tempmeet.h"
+#include "operatordesk.h"
 #include "transfer/exportwindow.h"
 #include "transfer/importwindow.h"
 #include "transferfiles.h"
@@ -15,24 +12,13 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include <memory>
-
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-struct Desk {
-    TempMeet temp;
-    AppState state{temp.folder()};
-    ScriptedPrompter prompter;
-    std::unique_ptr<MainWindow> window;
-
-    Desk() {
-        state.loadSettings();
-        state.setPortNumber(u"0"_s); // any free port: tests run side by side
-        window = std::make_unique<MainWindow>(state, prompter);
-        window->show();
-    }
+struct Desk : MainWindowDesk {
+    Desk()
+        : MainWindowDesk(Port::AnyFree) {}
     void trigger(const char* name) const {
         window->findChild<QAction*>(QString::fromLatin1(name))->trigger();
     }

@@ -1,0 +1,16 @@
+#include "operatordesk.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+void OperatorDesk::loadSettings(Port port) {
+    state.loadSettings();
+    // Tests run side by side, so each server takes whatever port is free.
+    if (port == Port::AnyFree)
+        state.setPortNumber(u"0"_s);
+}
+
+MainWindowDesk::MainWindowDesk(Port port) {
+    loadSettings(port);
+    window = std::make_unique<MainWindow>(state, prompter);
+    window->show();
+}
