@@ -37,8 +37,8 @@ MeetDatabase& GymnastQueries::db() {
     return mApp.meetDb();
 }
 
-QString GymnastQueries::gymnastReply(MeetDatabase& db, const QString& number,
-                                     const QString& event, const QDate& today, QString* error) {
+QString GymnastQueries::gymnastReply(MeetDatabase& db, const QString& number, const QString& event,
+                                     const QDate& today, QString* error) {
     const int eventNumber = MeetEvents::number(event);
     if (eventNumber == 0)
         return {};
