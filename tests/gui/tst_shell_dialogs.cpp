@@ -22,6 +22,12 @@ QByteArray contents(const QString& path) {
 }
 
 struct Desk : MainWindowDesk {
+    // Opens the sample meet through the menu; its server listens on any free port.
+    void openSampleMeet() {
+        state.setPortNumber(u"0"_s);
+        prompter.chooseFile(temp.createSampleMeet());
+        trigger(u"mnuOpen"_s);
+    }
     void trigger(const QString& name) { window->findChild<QAction*>(name)->trigger(); }
     template <typename T>
     T* field(QWidget* in, const QString& name) {
@@ -107,9 +113,7 @@ private Q_SLOTS:
 
     void meetInfoShowsTheMeetRow() {
         Desk desk;
-        desk.state.setPortNumber(u"0"_s); // the meet's server listens on any free port
-        desk.prompter.chooseFile(desk.temp.createSampleMeet());
-        desk.trigger(u"mnuOpen"_s);
+        desk.openSampleMeet();
         desk.trigger(u"tbrMeetInfo"_s);
         auto* dialog = desk.window->findChild<MeetInfoDialog*>(u"frmMeetInfo"_s);
         QVERIFY(dialog && dialog->isVisible());
@@ -138,9 +142,7 @@ private Q_SLOTS:
         const QLocale previous;
         QLocale::setDefault(QLocale(locale));
         Desk desk;
-        desk.state.setPortNumber(u"0"_s); // the meet's server listens on any free port
-        desk.prompter.chooseFile(desk.temp.createSampleMeet());
-        desk.trigger(u"mnuOpen"_s);
+        desk.openSampleMeet();
         desk.trigger(u"tbrMeetInfo"_s);
         auto* dialog = desk.window->findChild<MeetInfoDialog*>();
         desk.field<QComboBox>(dialog, u"combo_judges"_s)->setCurrentIndex(1);
@@ -159,9 +161,7 @@ private Q_SLOTS:
 
     void meetInfoRefusesBadDatesAndCancelWritesNothing() {
         Desk desk;
-        desk.state.setPortNumber(u"0"_s); // the meet's server listens on any free port
-        desk.prompter.chooseFile(desk.temp.createSampleMeet());
-        desk.trigger(u"mnuOpen"_s);
+        desk.openSampleMeet();
         desk.trigger(u"tbrMeetInfo"_s);
         auto* dialog = desk.window->findChild<MeetInfoDialog*>();
         desk.field<QLineEdit>(dialog, u"end_date"_s)->setText(u"31/31/2026"_s);
@@ -198,9 +198,7 @@ private Q_SLOTS:
 
     void meetInfoWithoutMeetRow() {
         Desk desk;
-        desk.state.setPortNumber(u"0"_s); // the meet's server listens on any free port
-        desk.prompter.chooseFile(desk.temp.createSampleMeet());
-        desk.trigger(u"mnuOpen"_s);
+        desk.openSampleMeet();
         QVERIFY(desk.state.meetDb().execute(u"DELETE FROM Meets"_s));
         desk.trigger(u"tbrMeetInfo"_s);
         QCOMPARE(desk.prompter.messages(),
