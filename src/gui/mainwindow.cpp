@@ -8,6 +8,7 @@
 #include "transfer/importwindow.h"
 #include "usermanual.h"
 
+#include "server/scoringserver.h"
 #include "shell/appstate.h"
 #include "shell/prompter.h"
 #include "shell/selectfile.h"
@@ -169,8 +170,17 @@ bool MainWindow::openMeetFile(const QString& path) {
     if (!server->load(&error)) {
         // A meet without a working server window is no open meet.
         closeMeet();
-        if (!error.isEmpty())
+        if (error == ScoringServer::NoSessionsMessage) {
+            // The message says the program closes; with no meet open, it does
+            // so without a question.
+            QPointer<MainWindow> self(this);
+            mPrompter.showMessage(error, Prompter::Icon::Critical, [self] {
+                if (self)
+                    self->close();
+            });
+        } else if (!error.isEmpty()) {
             mPrompter.showMessage(error, Prompter::Icon::Critical);
+        }
         return false;
     }
     mServerSubWindow->move(0, 0);

@@ -152,6 +152,23 @@ private Q_SLOTS:
         QCOMPARE(desk.state.numJudges(), 0);
     }
 
+    void meetWithoutSessionsClosesTheProgramCleanly() {
+        Desk desk;
+        const QString path = desk.temp.createSampleMeet(u"nosessions.tallvane"_s);
+        {
+            MeetDatabase db;
+            QVERIFY(db.open(path));
+            QVERIFY(db.execute(u"DELETE FROM Sessions"_s));
+        }
+        desk.open(path);
+        QCOMPARE(desk.prompter.messages(),
+                 QStringList{u"No Sessions exist!  Meet must have at least one session.  "
+                             "Closing Application."_s});
+        QVERIFY(!desk.state.isMeetOpen());
+        QVERIFY(!desk.window->isVisible()); // closed without an exit question
+        QVERIFY(desk.prompter.questions().isEmpty());
+    }
+
     void openingEmptiesConnections() {
         Desk desk;
         const QString path = desk.temp.createSampleMeet();
