@@ -2,6 +2,7 @@
 
 #include <QLocale>
 
+#include <algorithm>
 #include <cmath>
 
 using namespace Qt::Literals::StringLiterals;
@@ -29,9 +30,12 @@ QString formatScore(const QString& score) {
         return {};
     if (value == 10)
         return u"10.000"_s;
-    // Without a point, a score below 10, or of three digits or more, was
-    // typed without its point; only two digits of 10 or more are a number.
-    if (!score.contains(u'.') && (value < 10 || score.size() >= 3)) {
+    // Digits without a point, below 10 or three digits or more, were typed
+    // without their point; only two digits of 10 or more are a number. A sign
+    // or an exponent is no such short-hand.
+    const bool digitsOnly =
+        std::all_of(score.cbegin(), score.cend(), [](QChar c) { return c.isDigit(); });
+    if (digitsOnly && (value < 10 || score.size() >= 3)) {
         switch (score.size()) {
         case 1:
             return threeDecimals(value);

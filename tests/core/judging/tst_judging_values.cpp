@@ -27,6 +27,9 @@ private Q_SLOTS:
         QTest::newRow("above ten with point") << u"12.5"_s << u"12.500"_s;
         QTest::newRow("leading point") << u".5"_s << u"0.500"_s;
         QTest::newRow("infinity is no score") << u"inf"_s << u""_s;
+        QTest::newRow("negative whole number") << u"-1"_s << u"-1.000"_s;
+        QTest::newRow("exponent") << u"1e1"_s << u"10.000"_s;
+        QTest::newRow("exponent is no short-hand") << u"9e-1"_s << u"0.900"_s;
     }
     void formatScore() {
         QFETCH(QString, typed);
