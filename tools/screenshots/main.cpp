@@ -74,7 +74,23 @@ int main(int argc, char** argv) {
     ServerWindow* server = window.serverWindow();
     server->parentWidget()->resize(1480, 880);
 
-    // Something to look at: two waiting scores, one a correction.
+    // Something to look at: the first gymnasts' scores on every event, as a
+    // two-judge panel would send them, and two test scores, one a correction.
+    const QStringList events{u"Vault"_s, u"Bars"_s, u"Beam"_s, u"Floor"_s};
+    for (int gymnast = 0; gymnast < 6; ++gymnast) {
+        for (int e = 0; e < events.size(); ++e) {
+            const double judge1 = 8.6 + 0.1 * ((gymnast * 3 + e * 5) % 12);
+            const double judge2 = judge1 + 0.1 * ((gymnast + e) % 3) - 0.1;
+            const QString panel = QString::number((judge1 + judge2) / 2, 'f', 3);
+            const QString tail = events[e] == u"Vault"_s ? u"|||||||||||0"_s : u"|0"_s;
+            const QString message =
+                u"SENDSCORE|%1|2|1|%2|%3|%4||||||10|0|%5|%5"_s.arg(101 + gymnast)
+                    .arg(events[e], QString::number(judge1, 'f', 1),
+                         QString::number(judge2, 'f', 1), panel) +
+                tail;
+            server->services().processScoreData(0, message, false);
+        }
+    }
     ScoreQueue& queue = server->services().queue();
     queue.queueScore(u"999"_s, u"Test Gymnast"_s, u"Vault"_s, u"9.350"_s, false);
     queue.queueScore(u"999"_s, u"Test Gymnast"_s, u"Beam"_s, u"8.885"_s, true);
