@@ -8,8 +8,8 @@
 #include "console/resultsquery.h"
 #include "db/meetdatabase.h"
 #include "meetgenerator.h"
-#include "server/currentsession.h"
 #include "shell/codepage1252.h"
+#include "shell/currentsession.h"
 #include "shell/stderrprompter.h"
 #include "transfer/transferimporter.h"
 

@@ -3,9 +3,9 @@
 // answers every line at once, measured in the same run.
 
 #include "db/meetdatabase.h"
-#include "server/operatoralerts.h"
 #include "server/scoringserver.h"
 #include "shell/appstate.h"
+#include "shell/operatoralerts.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

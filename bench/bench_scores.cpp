@@ -6,10 +6,10 @@
 
 #include "db/meetdatabase.h"
 #include "judging/meetservices.h"
-#include "server/operatoralerts.h"
 #include "server/scoringserver.h"
 #include "shell/appstate.h"
 #include "shell/codepage1252.h"
+#include "shell/operatoralerts.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

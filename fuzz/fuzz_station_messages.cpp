@@ -3,13 +3,13 @@
 // message; its first byte picks one of four stations, so inputs can hold whole
 // conversations (log-in, queries, scores, confirmations).
 #include "fuzzapp.h"
-#include "server/operatoralerts.h"
+#include "judging/stationservicesfactory.h"
 #include "server/scoringserver.h"
 #include "server/stationframing.h"
 #include "server/stationservices.h"
-#include "server/stationservicesfactory.h"
 #include "shell/appstate.h"
 #include "shell/codepage1252.h"
+#include "shell/operatoralerts.h"
 #include "tempmeet.h"
 
 #include <QCoreApplication>

@@ -1,12 +1,12 @@
 #include "commands.h"
 #include "stopsignals.h"
 
-#include "server/operatoralerts.h"
+#include "judging/stationservicesfactory.h"
 #include "server/scoringserver.h"
 #include "server/stationservices.h"
-#include "server/stationservicesfactory.h"
 #include "shell/appstate.h"
 #include "shell/datafolder.h"
+#include "shell/operatoralerts.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

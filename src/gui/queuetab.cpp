@@ -5,7 +5,7 @@
 #include "scoreboard/displayseconds.h"
 #include "scoreboard/eventdisplayloop.h"
 #include "scoreboard/scorequeue.h"
-#include "server/operatoralerts.h"
+#include "shell/operatoralerts.h"
 #include "shell/prompter.h"
 
 #include <QComboBox>

@@ -9,11 +9,11 @@
 #include "queuetab.h"
 #include "resultstab.h"
 #include "scoreentrywindow.h"
-#include "server/operatoralerts.h"
 #include "server/scoringserver.h"
 #include "sessionchooser.h"
 #include "sessionstab.h"
 #include "shell/appstate.h"
+#include "shell/operatoralerts.h"
 #include "shell/prompter.h"
 
 #include <QCheckBox>

@@ -1,7 +1,7 @@
 #include "sessionchooser.h"
 
 #include "console/sessionsconsole.h"
-#include "server/currentsession.h"
+#include "shell/currentsession.h"
 #include "shell/prompter.h"
 
 #include <QComboBox>

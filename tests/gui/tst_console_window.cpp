@@ -2,9 +2,9 @@
 #include "judging/meetservices.h"
 #include "operatordesk.h"
 #include "resultstab.h"
-#include "server/operatoralerts.h"
 #include "server/scoringserver.h"
 #include "serverwindow.h"
+#include "shell/operatoralerts.h"
 #include "teststation.h"
 
 #include <QtTest>

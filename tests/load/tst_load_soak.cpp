@@ -6,9 +6,9 @@
 // traffic.
 #include "judging/meetservices.h"
 #include "scoreload.h"
-#include "server/operatoralerts.h"
 #include "server/scoringserver.h"
 #include "shell/appstate.h"
+#include "shell/operatoralerts.h"
 #include "tempmeet.h"
 #include "teststation.h"
 

@@ -2,7 +2,7 @@
 
 #include "db/meetdatabase.h"
 #include "scriptedprompter.h"
-#include "server/currentsession.h"
+#include "shell/currentsession.h"
 #include "tempmeet.h"
 
 // A meet on its own connection, with the current session and the scripted

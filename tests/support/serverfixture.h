@@ -1,8 +1,8 @@
 #pragma once
 
-#include "server/operatoralerts.h"
 #include "server/scoringserver.h"
 #include "shell/appstate.h"
+#include "shell/operatoralerts.h"
 #include "tempmeet.h"
 #include "teststation.h"
 

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "judging/meetservices.h"
-#include "server/operatoralerts.h"
 #include "server/scoringserver.h"
 #include "shell/appstate.h"
+#include "shell/operatoralerts.h"
 #include "tempmeet.h"
 #include "teststation.h"
 

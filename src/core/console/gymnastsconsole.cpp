@@ -2,7 +2,7 @@
 
 #include "consolescore.h"
 #include "db/meetdatabase.h"
-#include "server/currentsession.h"
+#include "shell/currentsession.h"
 #include "shell/operatordate.h"
 #include "shell/prompter.h"
 

@@ -2,8 +2,8 @@
 
 #include "db/dbtransaction.h"
 #include "db/meetdatabase.h"
-#include "server/currentsession.h"
 #include "server/stationlink.h"
+#include "shell/currentsession.h"
 #include "shell/operatordate.h"
 #include "shell/prompter.h"
 

@@ -1,8 +1,8 @@
 #include "entrygymnast.h"
 
 #include "db/meetdatabase.h"
+#include "db/meetevents.h"
 #include "judging/gymnastage.h"
-#include "judging/meetevents.h"
 
 using namespace Qt::Literals::StringLiterals;
 

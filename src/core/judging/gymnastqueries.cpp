@@ -1,11 +1,11 @@
 #include "gymnastqueries.h"
 
+#include "db/meetevents.h"
 #include "formatscore.h"
 #include "gymnastage.h"
-#include "meetevents.h"
-#include "server/operatoralerts.h"
 #include "server/stationlink.h"
 #include "shell/appstate.h"
+#include "shell/operatoralerts.h"
 
 using namespace Qt::Literals::StringLiterals;
 

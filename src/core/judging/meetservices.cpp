@@ -1,7 +1,7 @@
 #include "meetservices.h"
 
-#include "server/operatoralerts.h"
 #include "shell/appstate.h"
+#include "shell/operatoralerts.h"
 
 using namespace Qt::Literals::StringLiterals;
 

@@ -1,8 +1,8 @@
 #include "scorestore.h"
 
 #include "db/dbtransaction.h"
+#include "db/meetevents.h"
 #include "formatscore.h"
-#include "meetevents.h"
 #include "scoreboard/scorequeue.h"
 
 #include <cmath>

@@ -2,8 +2,8 @@
 
 #include "db/meetdatabase.h"
 #include "scoreboard/scorequeue.h"
-#include "server/operatoralerts.h"
 #include "server/stationlink.h"
+#include "shell/operatoralerts.h"
 
 using namespace Qt::Literals::StringLiterals;
 

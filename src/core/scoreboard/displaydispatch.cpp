@@ -1,6 +1,6 @@
 #include "displaydispatch.h"
 
-#include "judging/meetevents.h"
+#include "db/meetevents.h"
 
 DisplayDispatch::DisplayDispatch(const EventDisplayLoop::Parts& parts,
                                  const DisplayTimings& timings, QObject* parent)

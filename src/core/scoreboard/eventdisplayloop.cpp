@@ -3,7 +3,7 @@
 #include "displayconnections.h"
 #include "displayseconds.h"
 #include "scorequeue.h"
-#include "server/operatoralerts.h"
+#include "shell/operatoralerts.h"
 
 using namespace Qt::Literals::StringLiterals;
 

@@ -1,8 +1,8 @@
 #include "heartbeatmonitor.h"
 
 #include "db/dbtransaction.h"
-#include "operatoralerts.h"
 #include "shell/appstate.h"
+#include "shell/operatoralerts.h"
 #include "stationlink.h"
 #include "stationregistry.h"
 

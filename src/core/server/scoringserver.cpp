@@ -1,8 +1,8 @@
 #include "scoringserver.h"
 
 #include "localaddress.h"
-#include "operatoralerts.h"
 #include "shell/appstate.h"
+#include "shell/operatoralerts.h"
 #include "shell/prompter.h"
 #include "stationcommands.h"
 #include "stationservices.h"

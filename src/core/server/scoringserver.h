@@ -1,8 +1,8 @@
 #pragma once
 
 #include "connectionid.h"
-#include "currentsession.h"
 #include "heartbeatmonitor.h"
+#include "shell/currentsession.h"
 #include "stationkind.h"
 #include "stationregistry.h"
 #include "stationserver.h"

@@ -1,7 +1,7 @@
 #include "stationregistry.h"
 
-#include "operatoralerts.h"
 #include "shell/appstate.h"
+#include "shell/operatoralerts.h"
 #include "stationserver.h"
 
 using namespace Qt::Literals::StringLiterals;

@@ -1,7 +1,7 @@
 #include "stationservicesfactory.h"
 
-#include "judging/meetservices.h"
-#include "scoringserver.h"
+#include "meetservices.h"
+#include "server/scoringserver.h"
 
 std::unique_ptr<StationServices> createStationServices(ScoringServer& server, AppState& state,
                                                        OperatorAlerts& alerts) {
