@@ -3,9 +3,9 @@
 // answers every line at once, measured in the same run.
 
 #include "db/meetdatabase.h"
+#include "judging/meetserver.h"
 #include "server/scoringserver.h"
 #include "shell/appstate.h"
-#include "shell/operatoralerts.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -172,9 +172,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "bench_heartbeat: %s\n", qPrintable(error));
         return 1;
     }
-    OperatorAlerts alerts;
-    ScoringServer server(state, alerts);
-    if (!server.start().ok()) {
+    MeetServer meetServer(state);
+    ScoringServer& server = meetServer.server();
+    if (!meetServer.start().ok()) {
         std::fputs("bench_heartbeat: the server did not start\n", stderr);
         return 1;
     }

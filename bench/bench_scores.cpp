@@ -5,11 +5,9 @@
 // update per score, no network, no queue.
 
 #include "db/meetdatabase.h"
-#include "judging/meetservices.h"
-#include "server/scoringserver.h"
+#include "judging/meetserver.h"
 #include "shell/appstate.h"
 #include "shell/codepage1252.h"
-#include "shell/operatoralerts.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -157,16 +155,14 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", qPrintable(error));
         return 1;
     }
-    OperatorAlerts alerts;
-    ScoringServer server(state, alerts);
     DisplayTimings timings;
     timings.startDelayMs = 0;
     timings.idlePollMs = 5;
     timings.pauseAfterShownMs = 0;
     timings.msPerDisplaySecond = 0;
-    MeetServices services(state, server.link(), alerts, timings);
-    server.setServices(&services);
-    if (!server.start().ok()) {
+    MeetServer meet(state, timings);
+    ScoringServer& server = meet.server();
+    if (!meet.start().ok()) {
         std::fprintf(stderr, "the server did not start\n");
         return 1;
     }
@@ -230,7 +226,7 @@ int main(int argc, char** argv) {
     if (app.exec() != 0)
         return 1;
     const Figures road = figures(std::move(latencies), total.nsecsElapsed());
-    server.shutdown();
+    meet.shutdown();
 
     std::printf("bench_scores: %d judge stations x %d scores, %d displays (%d scores shown)\n",
                 Judges, ScoresPerJudge, Displays, shown);
@@ -241,8 +237,9 @@ int main(int argc, char** argv) {
                 road.perSecond, road.medianMs, road.p99Ms);
     std::printf("  ratio to floor: throughput %.2f, p99 latency %.2f\n",
                 road.perSecond / floor.perSecond, road.p99Ms / floor.p99Ms);
-    if (!alerts.alerts().isEmpty())
-        std::printf("  operator alerts: %lld (first: %s)\n", qlonglong(alerts.alerts().size()),
-                    qPrintable(alerts.alerts().constFirst()));
+    const QStringList alerts = meet.alerts().alerts();
+    if (!alerts.isEmpty())
+        std::printf("  operator alerts: %lld (first: %s)\n", qlonglong(alerts.size()),
+                    qPrintable(alerts.constFirst()));
     return 0;
 }

@@ -1,9 +1,7 @@
 #include "commands.h"
 #include "stopsignals.h"
 
-#include "judging/stationservicesfactory.h"
-#include "server/scoringserver.h"
-#include "server/stationservices.h"
+#include "judging/meetserver.h"
 #include "shell/appstate.h"
 #include "shell/datafolder.h"
 #include "shell/operatoralerts.h"
@@ -80,12 +78,10 @@ int runServeCommand(int argc, char** argv) {
     if (!state.openMeetFile(meetFile, &error))
         return failWith(error);
 
-    OperatorAlerts alerts;
-    QObject::connect(&alerts, &OperatorAlerts::alertRaised, &app,
+    MeetServer meet(state);
+    QObject::connect(&meet.alerts(), &OperatorAlerts::alertRaised, &app,
                      [](const QString& text) { printLine(stderr, text); });
-    ScoringServer server(state, alerts);
-    const std::unique_ptr<StationServices> services = createStationServices(server, state, alerts);
-    server.setServices(services.get());
+    ScoringServer& server = meet.server();
     StationRegistry& registry = server.registry();
     QObject::connect(&registry, &StationRegistry::stationAdded, &app,
                      [](StationKind kind, const QString& entry) {
@@ -99,12 +95,12 @@ int runServeCommand(int argc, char** argv) {
     StopSignals stopSignals;
     int exitCode = 0;
     QObject::connect(&stopSignals, &StopSignals::stopRequested, &app, [&] {
-        server.shutdown();
+        meet.shutdown();
         state.closeMeetFile();
         app.quit();
     });
 
-    const ScoringServer::StartResult result = server.start();
+    const ScoringServer::StartResult result = meet.start();
     if (!result.ok()) {
         const QString detail = result.detail.isEmpty() ? QString() : u" ("_s + result.detail + u')';
         state.closeMeetFile();
@@ -112,8 +108,8 @@ int runServeCommand(int argc, char** argv) {
     }
     printLine(stdout, u"Listening on %1:%2"_s.arg(server.address()).arg(server.port()));
     exitCode = app.exec();
-    if (server.isRunning()) {
-        server.shutdown();
+    if (meet.isRunning()) {
+        meet.shutdown();
         state.closeMeetFile();
     }
     return exitCode;

@@ -5,7 +5,7 @@
 #include "console/sessionsconsole.h"
 #include "console/testscore.h"
 #include "gymnaststab.h"
-#include "judging/meetservices.h"
+#include "judging/meetserver.h"
 #include "queuetab.h"
 #include "resultstab.h"
 #include "scoreentrywindow.h"
@@ -52,28 +52,32 @@ ServerWindow::ServerWindow(AppState& state, Prompter& prompter, QWidget* parent)
     : QWidget(parent)
     , mState(state)
     , mPrompter(prompter)
-    , mAlerts(std::make_unique<OperatorAlerts>())
-    , mServer(std::make_unique<ScoringServer>(state, *mAlerts)) {
+    , mMeet(std::make_unique<MeetServer>(state)) {
     setObjectName(u"frmConnections"_s);
     setWindowTitle(u"Tallvane Server"_s);
-    mServices = std::make_unique<MeetServices>(state, mServer->link(), *mAlerts);
-    mServer->setServices(mServices.get());
     mSessions =
-        std::make_unique<SessionsConsole>(state.meetDb(), mServer->currentSession(), prompter);
-    mSessions->setStationLink(&mServer->link());
+        std::make_unique<SessionsConsole>(state.meetDb(), server().currentSession(), prompter);
+    mSessions->setStationLink(&server().link());
     mGymnasts =
-        std::make_unique<GymnastsConsole>(state.meetDb(), mServer->currentSession(), prompter);
+        std::make_unique<GymnastsConsole>(state.meetDb(), server().currentSession(), prompter);
 }
 
-// The server stops first: its shutdown still uses the services and the database.
-ServerWindow::~ServerWindow() {
-    if (mServer->isRunning())
-        mServer->shutdown();
-    mServer->setServices(nullptr);
+ServerWindow::~ServerWindow() = default;
+
+ScoringServer& ServerWindow::server() {
+    return mMeet->server();
+}
+
+MeetServices& ServerWindow::services() {
+    return mMeet->services();
+}
+
+OperatorAlerts& ServerWindow::alerts() {
+    return mMeet->alerts();
 }
 
 bool ServerWindow::load(QString* error) {
-    const ScoringServer::StartResult started = mServer->start();
+    const ScoringServer::StartResult started = server().start();
     if (!started.ok()) {
         if (error) {
             *error = started.message;
@@ -84,7 +88,7 @@ bool ServerWindow::load(QString* error) {
     }
     QString problem;
     if (!mSessions->refresh(&problem) || !mGymnasts->refresh(&problem)) {
-        mServer->shutdown();
+        mMeet->shutdown();
         if (error)
             *error = u"The meet file could not be read: "_s + problem;
         return false;
@@ -100,7 +104,7 @@ void ServerWindow::buildWindow() {
     meet->addStretch();
     meet->addWidget(new QLabel(u"Meet:"_s, this));
     QLabel* meetName = namedLabel("lblMeetName", this);
-    meetName->setText(mServer->meetName());
+    meetName->setText(server().meetName());
     QFont large = meetName->font();
     large.setBold(true);
     large.setPointSizeF(large.pointSizeF() * 1.3);
@@ -130,12 +134,12 @@ QWidget* ServerWindow::buildServerStatus() {
     QLabel* address = namedLabel("lblIPAddress", box);
     QLabel* port = namedLabel("lblPortNumber", box);
     auto showStatus = [this, status, address, port] {
-        status->setText(mServer->status());
-        address->setText(mServer->address());
-        port->setText(mServer->port() > 0 ? QString::number(mServer->port()) : QString());
+        status->setText(server().status());
+        address->setText(server().address());
+        port->setText(server().port() > 0 ? QString::number(server().port()) : QString());
     };
     showStatus();
-    connect(mServer.get(), &ScoringServer::statusChanged, box, showStatus);
+    connect(&server(), &ScoringServer::statusChanged, box, showStatus);
 
     mPin = new QLineEdit(mState.pin(), box);
     mPin->setObjectName(u"txtPIN"_s);
@@ -148,7 +152,7 @@ QWidget* ServerWindow::buildServerStatus() {
     showPin->setObjectName(u"cmdShowPIN"_s);
     connect(setPin, &QPushButton::clicked, this, [this] {
         QString error;
-        if (!mServer->setPin(mPin->text(), &error))
+        if (!server().setPin(mPin->text(), &error))
             mPrompter.showMessage(error, Prompter::Icon::Critical);
     });
     connect(showPin, &QPushButton::clicked, this,
@@ -171,10 +175,10 @@ QWidget* ServerWindow::buildSessionAndClock() {
     auto* box = new QWidget(this);
     auto* grid = new QGridLayout(box);
     grid->setContentsMargins(0, 0, 0, 0);
-    mChooser = new SessionChooser(*mSessions, mServer->currentSession(), mPrompter, box);
+    mChooser = new SessionChooser(*mSessions, server().currentSession(), mPrompter, box);
     grid->addWidget(mChooser, 0, 0, 1, 3);
 
-    WarmupClock& warmup = mServices->warmupClock();
+    WarmupClock& warmup = services().warmupClock();
     auto* start = new QPushButton(u"Start Timer"_s, box);
     start->setObjectName(u"Command5"_s);
     auto* duration = new QComboBox(box);
@@ -185,7 +189,7 @@ QWidget* ServerWindow::buildSessionAndClock() {
     stop->setObjectName(u"Command6"_s);
     connect(duration, &QComboBox::currentTextChanged, &warmup, &WarmupClock::setDuration);
     connect(start, &QPushButton::clicked, this, [this] {
-        const QString refusal = mServices->warmupClock().sendWarmupTime();
+        const QString refusal = services().warmupClock().sendWarmupTime();
         if (!refusal.isEmpty())
             mPrompter.showMessage(refusal, Prompter::Icon::Critical);
     });
@@ -229,15 +233,15 @@ QWidget* ServerWindow::buildStationLists() {
         return list;
     };
     QListView* judges =
-        addList("lstJudgeStations", u"Judging Station Connections"_s, mServer->judgeStations());
+        addList("lstJudgeStations", u"Judging Station Connections"_s, server().judgeStations());
     QListView* displays =
-        addList("lstScoreboards", u"Scoreboard Connections"_s, mServer->scoreboards());
+        addList("lstScoreboards", u"Scoreboard Connections"_s, server().scoreboards());
     connect(judges, &QListView::clicked, this, [this](const QModelIndex& index) {
         mPrompter.showMessage(index.data().toString(), Prompter::Icon::None);
     });
     mJudgeMarks = new ActivityMarks(judges, 8, u"hb_event_"_s, u"timer_event"_s, this);
     mDisplayMarks = new ActivityMarks(displays, 4, u"hb_disp_"_s, u"timer_disp"_s, this);
-    connect(mServer.get(), &ScoringServer::activityMark, this, &ServerWindow::showActivityMark);
+    connect(&server(), &ScoringServer::activityMark, this, &ServerWindow::showActivityMark);
     return box;
 }
 
@@ -249,8 +253,8 @@ QWidget* ServerWindow::buildTabs() {
     connect(gymnasts, &GymnastsTab::scoreEntryRequested, this, &ServerWindow::scoreEntryRequested);
     connect(gymnasts, &GymnastsTab::scoreEntryRequested, this, &ServerWindow::openScoreEntry);
     tabs->addTab(gymnasts, u"Gymnasts"_s);
-    tabs->addTab(new QueueTab(mServices->queue(), mServices->dispatch(),
-                              mServices->displaySeconds(), mPrompter, *mAlerts, tabs),
+    tabs->addTab(new QueueTab(services().queue(), services().dispatch(),
+                              services().displaySeconds(), mPrompter, alerts(), tabs),
                  u"Scoreboard Queue"_s);
     tabs->addTab(
         new ResultsTab(
@@ -296,12 +300,12 @@ QWidget* ServerWindow::buildAlerts() {
     list->setObjectName(u"lstOperatorAlerts"_s);
     list->setMaximumHeight(list->fontMetrics().height() * 4 + 8);
     list->setToolTip(u"Operator alerts"_s);
-    list->addItems(mAlerts->alerts());
-    connect(mAlerts.get(), &OperatorAlerts::alertRaised, list, [list](const QString& text) {
+    list->addItems(alerts().alerts());
+    connect(&alerts(), &OperatorAlerts::alertRaised, list, [list](const QString& text) {
         list->addItem(text);
         list->scrollToBottom();
     });
-    connect(mAlerts.get(), &OperatorAlerts::cleared, list, &QListWidget::clear);
+    connect(&alerts(), &OperatorAlerts::cleared, list, &QListWidget::clear);
     return list;
 }
 
@@ -311,7 +315,7 @@ void ServerWindow::showActivityMark(StationKind kind, int row) {
 
 // The operator's own entry of a panel's score, stored as station 0's would be.
 void ServerWindow::openScoreEntry(const QString& num, const QString& event) {
-    MeetServices* services = mServices.get();
+    MeetServices* services = &this->services();
     Prompter* prompter = &mPrompter;
     auto submit = [services, prompter](const QString& message, bool noScoreboard) {
         const ScoreOutcome outcome = services->processScoreData(0, message, noScoreboard);
@@ -331,8 +335,8 @@ void ServerWindow::sendTestScore() {
     };
     const bool corrected = findChild<QCheckBox*>(u"chkCorrection"_s)->isChecked();
     const QString event = findChild<QComboBox*>(u"combo_test_events"_s)->currentText();
-    ScoreQueue& queue = mServices->queue();
-    OperatorAlerts& alerts = *mAlerts;
+    ScoreQueue& queue = services().queue();
+    OperatorAlerts& alerts = this->alerts();
     TestScore::send(
         mPrompter,
         [&queue, &alerts](const QString& num, const QString& name, const QString& eventName,

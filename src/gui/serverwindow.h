@@ -9,6 +9,7 @@
 class ActivityMarks;
 class AppState;
 class GymnastsConsole;
+class MeetServer;
 class MeetServices;
 class OperatorAlerts;
 class Prompter;
@@ -41,9 +42,9 @@ public:
 
     bool load(QString* error);
 
-    ScoringServer& server() { return *mServer; }
-    MeetServices& services() { return *mServices; }
-    OperatorAlerts& alerts() { return *mAlerts; }
+    ScoringServer& server();
+    MeetServices& services();
+    OperatorAlerts& alerts();
 
 Q_SIGNALS:
     // The operator asked for manual score entry of one gymnast and event.
@@ -63,9 +64,7 @@ private:
 
     AppState& mState;
     Prompter& mPrompter;
-    std::unique_ptr<OperatorAlerts> mAlerts;
-    std::unique_ptr<ScoringServer> mServer;
-    std::unique_ptr<MeetServices> mServices;
+    std::unique_ptr<MeetServer> mMeet;
     std::unique_ptr<SessionsConsole> mSessions;
     std::unique_ptr<GymnastsConsole> mGymnasts;
     ActivityMarks* mJudgeMarks = nullptr;

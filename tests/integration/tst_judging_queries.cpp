@@ -1,4 +1,4 @@
-#include "servicesfixture.h"
+#include "serverfixture.h"
 
 #include <QTest>
 
@@ -13,7 +13,7 @@ class TestJudgingQueries : public QObject {
 
 private Q_SLOTS:
     void vaultReplyCarriesBothVaults() {
-        ServicesFixture f;
+        ServerFixture f;
         QVERIFY(f.started());
         f.services().queries().setToday([] { return Today; });
         f.run(u"UPDATE Gymnasts SET E1S1 = 9.35, E1S2 = 9.4, E1Start = 10.0, E1Adj = 0.1, "
@@ -38,7 +38,7 @@ private Q_SLOTS:
     void ageGroupOnTheQueryDay() {
         QFETCH(QVariant, birthday);
         QFETCH(QString, group);
-        ServicesFixture f;
+        ServerFixture f;
         QVERIFY(f.started());
         f.services().queries().setToday([] { return Today; });
         f.run(u"UPDATE Gymnasts SET Birthday = ? WHERE Num = '101'"_s, {birthday});
@@ -63,7 +63,7 @@ private Q_SLOTS:
     void numbersAreReadAsNumbers() {
         QFETCH(QString, asked);
         QFETCH(QString, reply);
-        ServicesFixture f;
+        ServerFixture f;
         QVERIFY(f.started());
         TestStation& bars = f.judge(u"Bars"_s, 2);
         bars.send(u"GYMNASTQUERY|"_s + asked + u"|Bars|2"_s);
@@ -74,7 +74,7 @@ private Q_SLOTS:
     }
 
     void judgeOneAsksForThePanel() {
-        ServicesFixture f;
+        ServerFixture f;
         QVERIFY(f.started());
         TestStation& first = f.judge(u"Floor"_s, 1);
         TestStation& second = f.judge(u"Floor"_s, 2);
@@ -106,7 +106,7 @@ private Q_SLOTS:
     }
 
     void squadListsWithAndWithoutScores() {
-        ServicesFixture f;
+        ServerFixture f;
         QVERIFY(f.started());
         TestStation& beam = f.judge(u"Beam"_s);
         beam.send(u"GETSQUADLIST|1|A|Beam"_s);

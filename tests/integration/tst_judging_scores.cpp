@@ -1,4 +1,4 @@
-#include "servicesfixture.h"
+#include "serverfixture.h"
 
 #include <QTest>
 
@@ -33,17 +33,17 @@ QString vaultScore(const QString& num, const QString& final, const QStringList& 
 class TestJudgingScores : public QObject {
     Q_OBJECT
 
-    DbRows gymnast(ServicesFixture& f, const QString& num) {
+    DbRows gymnast(ServerFixture& f, const QString& num) {
         return f.db().select(u"SELECT * FROM Gymnasts WHERE Num = ?"_s, {num});
     }
-    DbRows queueRows(ServicesFixture& f) {
+    DbRows queueRows(ServerFixture& f) {
         return f.db().select(
             u"SELECT num, GymnastName, EventName, Score, Status FROM ScoreBoardQueue"_s);
     }
 
 private Q_SLOTS:
     void vaultCountsForTheAllAround() {
-        ServicesFixture f;
+        ServerFixture f;
         QVERIFY2(f.started(), qPrintable(f.startMessage()));
         f.run(
             u"UPDATE Gymnasts SET E2Final = 9.1, E3Final = NULL, E4Final = 8.8 WHERE Num = '101'"_s);
@@ -79,7 +79,7 @@ private Q_SLOTS:
     }
 
     void barsLeavesTheCountingVault() {
-        ServicesFixture f;
+        ServerFixture f;
         QVERIFY(f.started());
         f.run(u"UPDATE Gymnasts SET E1Final = 9.0, E7AAFinal = NULL, AAAdj = 0.5, "
               "E2Final = 5 WHERE Num = '102'"_s);
@@ -97,7 +97,7 @@ private Q_SLOTS:
     }
 
     void testScoreChangesNoGymnast() {
-        ServicesFixture f;
+        ServerFixture f;
         QVERIFY(f.started());
         TestStation& floor = f.judge(u"Floor"_s);
         const DbRows before = gymnast(f, u"101"_s);
@@ -112,7 +112,7 @@ private Q_SLOTS:
     }
 
     void unknownNumberIsConfirmedQueuedAndReported() {
-        ServicesFixture f;
+        ServerFixture f;
         QVERIFY(f.started());
         TestStation& beam = f.judge(u"Beam"_s);
         beam.send(eventScore(u"4242"_s, u"Beam"_s, {u"8"_s, u""_s, u""_s, u""_s}, u""_s, u""_s,
@@ -141,7 +141,7 @@ private Q_SLOTS:
     }
     void unusableScoresAreRefusedUnconfirmed() {
         QFETCH(QString, message);
-        ServicesFixture f;
+        ServerFixture f;
         QVERIFY(f.started());
         TestStation& beam = f.judge(u"Beam"_s);
         const DbRows before = gymnast(f, u"101"_s);
@@ -155,7 +155,7 @@ private Q_SLOTS:
     }
 
     void failedWriteIsNotConfirmed() {
-        ServicesFixture f;
+        ServerFixture f;
         QVERIFY(f.started());
         // The engine refuses the write, as a full disk or a locked file would.
         f.run(u"CREATE TRIGGER refuse BEFORE UPDATE ON Gymnasts BEGIN "
@@ -172,7 +172,7 @@ private Q_SLOTS:
     }
 
     void manualEntryWithoutScoreboardOnlyStores() {
-        ServicesFixture f;
+        ServerFixture f;
         QVERIFY(f.started());
         const ScoreOutcome outcome =
             f.services().processScoreData(0,
@@ -186,7 +186,7 @@ private Q_SLOTS:
     }
 
     void secondaryScoresReachJudgeOne() {
-        ServicesFixture f;
+        ServerFixture f;
         QVERIFY(f.started());
         TestStation& barsPrimary = f.judge(u"Bars"_s, 1);
         TestStation& barsSecond = f.judge(u"Bars"_s, 2);

@@ -1,4 +1,4 @@
-#include "servicesfixture.h"
+#include "serverfixture.h"
 #include "shell/codepage1252.h"
 
 #include <QElapsedTimer>
@@ -23,19 +23,19 @@ bool nothingPending(TestStation& station) {
 class TestScoreboardDisplays : public QObject {
     Q_OBJECT
 
-    QString status(ServicesFixture& f, const QString& num, const QString& event) {
+    QString status(ServerFixture& f, const QString& num, const QString& event) {
         const DbRows rows = f.db().select(
             u"SELECT Status FROM ScoreBoardQueue WHERE num = ? AND EventName = ?"_s, {num, event});
         return rows.isEmpty() ? u"(none)"_s : rows.text(0, u"Status"_s);
     }
-    void queue(ServicesFixture& f, const QString& num, const QString& name, const QString& event,
+    void queue(ServerFixture& f, const QString& num, const QString& name, const QString& event,
                const QString& score) {
         QVERIFY(f.services().queue().queueScore(num, name, event, score, false));
     }
 
 private Q_SLOTS:
     void everyDisplayGetsTheScoreOnce() {
-        ServicesFixture f;
+        ServerFixture f;
         QVERIFY(f.started());
         TestStation& hall = f.display(u"Hall"_s);
         TestStation& lobby = f.display(u"Lobby"_s);
@@ -59,7 +59,7 @@ private Q_SLOTS:
     }
 
     void nextScoreWaitsForConfirmationAndDisplayTime() {
-        ServicesFixture f;
+        ServerFixture f;
         QVERIFY(f.started());
         TestStation& display = f.display(u"Hall"_s);
         queue(f, u"101"_s, u"Ava Brooks"_s, u"Vault"_s, u"9.350"_s);
@@ -82,9 +82,9 @@ private Q_SLOTS:
     }
 
     void unconfirmedScoreIsOfferedAgain() {
-        DisplayTimings timings = ServicesFixture::quickTimings();
+        DisplayTimings timings = ServerFixture::quickTimings();
         timings.watchdogMs = 100;
-        ServicesFixture f(timings);
+        ServerFixture f(timings);
         QVERIFY(f.started());
         TestStation& display = f.display(u"Hall"_s);
         queue(f, u"101"_s, u"Ava Brooks"_s, u"Vault"_s, u"9.350"_s);
@@ -95,7 +95,7 @@ private Q_SLOTS:
     }
 
     void testGymnastIsDeletedOnceShown() {
-        ServicesFixture f;
+        ServerFixture f;
         QVERIFY(f.started());
         TestStation& display = f.display(u"Hall"_s);
         queue(f, u"999"_s, u"Test Gymnast"_s, u"Beam"_s, u"9.000"_s);
@@ -107,7 +107,7 @@ private Q_SLOTS:
     }
 
     void correctionIsFlaggedAndChosenTimeIsSent() {
-        ServicesFixture f;
+        ServerFixture f;
         QVERIFY(f.started());
         TestStation& display = f.display(u"Hall"_s);
         EventDisplayLoop* floor = f.services().dispatch().loop(u"Floor"_s);
@@ -125,7 +125,7 @@ private Q_SLOTS:
     }
 
     void pauseHoldsThroughAConfirmation() {
-        ServicesFixture f;
+        ServerFixture f;
         QVERIFY(f.started());
         TestStation& display = f.display(u"Hall"_s);
         EventDisplayLoop* bars = f.services().dispatch().loop(u"Bars"_s);
@@ -151,7 +151,7 @@ private Q_SLOTS:
     }
 
     void warmupClockOnlyWithAnEmptyQueue() {
-        ServicesFixture f;
+        ServerFixture f;
         QVERIFY(f.started());
         TestStation& display = f.display(u"Hall"_s);
         WarmupClock& clock = f.services().warmupClock();
@@ -171,7 +171,7 @@ private Q_SLOTS:
     }
 
     void adFileComesBackByteForByte() {
-        ServicesFixture f;
+        ServerFixture f;
         QVERIFY(f.started());
         QByteArray every;
         for (int b = 0; b < 256; ++b)

@@ -4,11 +4,9 @@
 // end the registry must hold exactly the live stations, every score must be
 // stored and queued exactly once, and memory must not have grown with the
 // traffic.
-#include "judging/meetservices.h"
+#include "judging/meetserver.h"
 #include "scoreload.h"
-#include "server/scoringserver.h"
 #include "shell/appstate.h"
-#include "shell/operatoralerts.h"
 #include "tempmeet.h"
 #include "teststation.h"
 
@@ -96,9 +94,8 @@ private:
 
     std::unique_ptr<TempMeet> mTemp;
     std::unique_ptr<AppState> mState;
-    OperatorAlerts mAlerts;
-    std::unique_ptr<ScoringServer> mServer;
-    std::unique_ptr<MeetServices> mServices;
+    std::unique_ptr<MeetServer> mMeet;
+    ScoringServer* mServer = nullptr; // the one of mMeet
     std::vector<std::unique_ptr<Station>> mStations;
     QStringList mUnexpected; // replies a station should never get
 };
@@ -113,16 +110,15 @@ void TestLoadSoak::initTestCase() {
     QVERIFY2(mState->openMeetFile(mTemp->createSampleMeet(), &error), qPrintable(error));
     QVERIFY(ScoreLoad::addGymnasts(mState->meetDb(), 1000, (JudgesPerEvent + 1) * 100));
 
-    mServer = std::make_unique<ScoringServer>(*mState, mAlerts);
     DisplayTimings timings;
     timings.startDelayMs = 200;
     timings.idlePollMs = 200;
     timings.watchdogMs = 2000;
     timings.pauseAfterShownMs = 50;
     timings.msPerDisplaySecond = 5;
-    mServices = std::make_unique<MeetServices>(*mState, mServer->link(), mAlerts, timings);
-    mServer->setServices(mServices.get());
-    const ScoringServer::StartResult started = mServer->start();
+    mMeet = std::make_unique<MeetServer>(*mState, timings);
+    mServer = &mMeet->server();
+    const ScoringServer::StartResult started = mMeet->start();
     QVERIFY2(started.ok(), qPrintable(started.message + u' ' + started.detail));
     // Rounds far apart enough that 200 replies, each one stored, fit between a
     // round and its check even on a slow disk.
@@ -132,10 +128,7 @@ void TestLoadSoak::initTestCase() {
 
 void TestLoadSoak::cleanupTestCase() {
     mStations.clear();
-    if (mServer)
-        mServer->shutdown();
-    mServer.reset();
-    mServices.reset();
+    mMeet.reset();
     if (mState)
         mState->closeMeetFile();
 }
@@ -309,7 +302,8 @@ void TestLoadSoak::twoHundredStationsThroughAMeet() {
     QTRY_COMPARE_WITH_TIMEOUT(confirmed(), expectedScores, DeadlineMs);
     waitHeartbeatRounds(2);
     QVERIFY2(mUnexpected.isEmpty(), qPrintable(mUnexpected.mid(0, 10).join(u'\n')));
-    QVERIFY2(mAlerts.alerts().isEmpty(), qPrintable(mAlerts.alerts().mid(0, 10).join(u'\n')));
+    QVERIFY2(mMeet->alerts().alerts().isEmpty(),
+             qPrintable(mMeet->alerts().alerts().mid(0, 10).join(u'\n')));
 
     // The registry holds exactly the live stations, each once.
     QCOMPARE(connectionRows(), int(mStations.size()));

@@ -4,7 +4,18 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-ServerFixture::ServerFixture(const QString& meetFile)
+DisplayTimings ServerFixture::quickTimings() {
+    DisplayTimings timings;
+    timings.startDelayMs = 20;
+    timings.idlePollMs = 20;
+    timings.watchdogMs = 60000;
+    timings.pauseAfterShownMs = 50;
+    timings.msPerDisplaySecond = 10;
+    return timings;
+}
+
+ServerFixture::ServerFixture(const QString& meetFile, const DisplayTimings& timings,
+                             bool displaysRunning)
     : mState(mTemp.folder()) {
     mState.loadSettings();
     mState.setPin(QString::fromLatin1(Pin));
@@ -13,8 +24,19 @@ ServerFixture::ServerFixture(const QString& meetFile)
     QString error;
     if (!mState.openMeetFile(file, &error))
         qFatal("opening the meet failed: %s", qPrintable(error));
-    mServer = std::make_unique<ScoringServer>(mState, mAlerts);
-    mResult = mServer->start();
+    mMeet = std::make_unique<MeetServer>(mState, timings);
+    mResult = mMeet->start();
+    if (!displaysRunning)
+        mMeet->services().dispatch().pauseAll();
+}
+
+ServerFixture::ServerFixture(const DisplayTimings& timings, bool displaysRunning)
+    : ServerFixture(QString(), timings, displaysRunning) {}
+
+// The stations hang up before the server goes.
+ServerFixture::~ServerFixture() {
+    mStations.clear();
+    mMeet.reset();
 }
 
 TestStation& ServerFixture::station(bool lineMode) {
@@ -25,15 +47,37 @@ TestStation& ServerFixture::station(bool lineMode) {
     return station;
 }
 
+TestStation& ServerFixture::judge(const QString& event, int judge) {
+    TestStation& s = station();
+    const QString reply =
+        s.loginJudge(event, u"Judge %1"_s.arg(judge), pin(), u"1"_s, QString::number(judge));
+    if (!reply.startsWith(u"AUTHRESP|0"_s))
+        qWarning("judge log-in refused: %s", qPrintable(reply));
+    return s;
+}
+
+TestStation& ServerFixture::display(const QString& name, bool lineMode) {
+    TestStation& s = station(lineMode);
+    const QString reply = s.loginDisplay(name, pin());
+    if (!reply.startsWith(u"AUTHRESP|0"_s))
+        qWarning("display log-in refused: %s", qPrintable(reply));
+    return s;
+}
+
+void ServerFixture::run(const QString& sql, const QVariantList& values) {
+    if (!db().execute(sql, values))
+        qFatal("%s: %s", qPrintable(sql), qPrintable(db().lastError()));
+}
+
 int ServerFixture::connectionRows(const QString& where, const QVariantList& values) {
     const DbRows rows = db().select(u"SELECT count(*) AS n FROM Connections "_s + where, values);
     return rows.ok() ? rows.value(0, u"n"_s).toInt() : -1;
 }
 
 QStringList ServerFixture::judgeLines() const {
-    return mServer->judgeStations()->stringList();
+    return mMeet->server().judgeStations()->stringList();
 }
 
 QStringList ServerFixture::displayLines() const {
-    return mServer->scoreboards()->stringList();
+    return mMeet->server().scoreboards()->stringList();
 }

@@ -1,38 +1,54 @@
 #pragma once
 
-#include "server/scoringserver.h"
+#include "judging/meetserver.h"
 #include "shell/appstate.h"
-#include "shell/operatoralerts.h"
 #include "tempmeet.h"
 #include "teststation.h"
 
 #include <memory>
 #include <vector>
 
-// A scoring server on the sample meet in a temporary data folder, listening on
-// a free port of 127.0.0.1, with stations that connect to it.
+// The meet server on the sample meet (or a given meet file) in a temporary data
+// folder, listening on a free port of 127.0.0.1, with stations that connect to
+// it. The display loops run with `timings` (short ones keep tests quick) and
+// start paused unless asked.
 class ServerFixture {
 public:
     static constexpr auto Pin = "3917";
 
-    // Opens the sample meet (or `meetFile`) and starts the server. Check
-    // started() / startResult() before use.
-    explicit ServerFixture(const QString& meetFile = {});
+    // Display timings short enough for tests: 1 display second is 10 ms.
+    static DisplayTimings quickTimings();
+
+    // Opens the meet and starts the server. Check started() before use.
+    explicit ServerFixture(const QString& meetFile = {},
+                           const DisplayTimings& timings = quickTimings(),
+                           bool displaysRunning = false);
+    explicit ServerFixture(const DisplayTimings& timings, bool displaysRunning = false);
+    ~ServerFixture();
 
     bool started() const { return mResult.ok(); }
     const ScoringServer::StartResult& startResult() const { return mResult; }
+    QString startMessage() const { return mResult.message + u' ' + mResult.detail; }
 
     TempMeet& temp() { return mTemp; }
     AppState& state() { return mState; }
     MeetDatabase& db() { return mState.meetDb(); }
-    OperatorAlerts& alerts() { return mAlerts; }
-    ScoringServer& server() { return *mServer; }
-    quint16 port() const { return quint16(mServer->port()); }
+    MeetServer& meet() { return *mMeet; }
+    OperatorAlerts& alerts() { return mMeet->alerts(); }
+    ScoringServer& server() { return mMeet->server(); }
+    MeetServices& services() { return mMeet->services(); }
+    quint16 port() const { return quint16(mMeet->server().port()); }
     QString pin() const { return QString::fromLatin1(Pin); }
 
     // A new station, connected (the fixture owns it).
     TestStation& station(bool lineMode = true);
+    // A logged-in judge station (line mode); `judge` is its judge number.
+    TestStation& judge(const QString& event, int judge = 1);
+    // A logged-in score display.
+    TestStation& display(const QString& name, bool lineMode = true);
 
+    // Runs a statement on the meet, failing the test run when it fails.
+    void run(const QString& sql, const QVariantList& values = {});
     // Rows of Connections, for checks.
     int connectionRows(const QString& where = {}, const QVariantList& values = {});
     QStringList judgeLines() const;
@@ -41,8 +57,7 @@ public:
 private:
     TempMeet mTemp;
     AppState mState;
-    OperatorAlerts mAlerts;
-    std::unique_ptr<ScoringServer> mServer;
+    std::unique_ptr<MeetServer> mMeet;
     ScoringServer::StartResult mResult;
     std::vector<std::unique_ptr<TestStation>> mStations;
 };

@@ -9,10 +9,13 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-ScoringServer::ScoringServer(AppState& state, OperatorAlerts& alerts, QObject* parent)
+ScoringServer::ScoringServer(AppState& state, OperatorAlerts& alerts, StationServer& stations,
+                             StationServices& services, QObject* parent)
     : QObject(parent)
     , mState(state)
     , mAlerts(alerts)
+    , mServer(stations)
+    , mServices(services)
     , mRegistry(state, mServer, alerts)
     , mHeartbeats(state, mServer, mRegistry, alerts) {
     connect(&mServer, &StationServer::messageReceived, this, &ScoringServer::handleMessage);
@@ -63,8 +66,7 @@ ScoringServer::StartResult ScoringServer::start() {
     if (StartResult meet = readMeet(); !meet.ok())
         return meet;
 
-    if (mServices)
-        mServices->startServices();
+    mServices.startServices();
     mHeartbeats.start();
     mRunning = true;
     Q_EMIT statusChanged();
@@ -107,8 +109,8 @@ ScoringServer::StartResult ScoringServer::readMeet() {
 }
 
 void ScoringServer::shutdown() {
-    if (mRunning && mServices)
-        mServices->stopServices();
+    if (mRunning)
+        mServices.stopServices();
     mHeartbeats.stop();
     mServer.stopServer();
     mServer.release();
@@ -166,26 +168,24 @@ void ScoringServer::handleMessage(ConnectionId connection, const QString& messag
         break;
     }
 
-    if (!mServices)
-        return;
     switch (*command) {
     case StationCommand::GymnastQuery:
-        mServices->gymnastQuery(connection, fields);
+        mServices.gymnastQuery(connection, fields);
         break;
     case StationCommand::GetSquadList:
-        mServices->squadList(connection, fields);
+        mServices.squadList(connection, fields);
         break;
     case StationCommand::SendScore:
-        mServices->processScore(connection, message);
+        mServices.processScore(connection, message);
         break;
     case StationCommand::SendScore2:
-        mServices->forwardSecondaryScore(connection, message);
+        mServices.forwardSecondaryScore(connection, message);
         break;
     case StationCommand::ConfirmScore:
-        mServices->confirmScore(fields);
+        mServices.confirmScore(fields);
         break;
     case StationCommand::AdFileStart:
-        mServices->adFileRequest(connection, fields);
+        mServices.adFileRequest(connection, fields);
         break;
     default:
         break;

@@ -18,7 +18,9 @@ class StationServices;
 // The scoring server of one open meet: listens for stations, dispatches their
 // messages, keeps the log-ins and heartbeats, and stops cleanly. It holds the
 // state the server window and headless mode show (status, address, port, meet
-// name, the two station lists, current session).
+// name, the two station lists, current session). The stations' transport and
+// the judge and scoreboard services that answer the logged-in commands are
+// given to it and must outlive it (MeetServer puts the three together).
 class ScoringServer : public QObject {
     Q_OBJECT
     Q_PROPERTY(bool running READ isRunning NOTIFY statusChanged)
@@ -43,12 +45,9 @@ public:
     static inline const QString NoSessionsMessage = QStringLiteral(
         "No Sessions exist!  Meet must have at least one session.  Closing Application.");
 
-    ScoringServer(AppState& state, OperatorAlerts& alerts, QObject* parent = nullptr);
+    ScoringServer(AppState& state, OperatorAlerts& alerts, StationServer& stations,
+                  StationServices& services, QObject* parent = nullptr);
     ~ScoringServer() override;
-
-    // The judge and scoreboard services that answer the logged-in commands.
-    // Without them those commands are dropped. Not owned.
-    void setServices(StationServices* services) { mServices = services; }
 
     // Starts the server for the open meet. On any failure nothing keeps running.
     StartResult start();
@@ -91,11 +90,11 @@ private:
 
     AppState& mState;
     OperatorAlerts& mAlerts;
-    StationServer mServer;
+    StationServer& mServer;
+    StationServices& mServices;
     StationRegistry mRegistry;
     HeartbeatMonitor mHeartbeats;
     CurrentSession mCurrentSession;
-    StationServices* mServices = nullptr;
     bool mRunning = false;
     QString mAddress;
     int mPort = 0;

@@ -78,15 +78,14 @@ private Q_SLOTS:
         AppState state(temp.folder());
         state.setPortNumber(QString::number(running.port()));
         QVERIFY(state.openMeetFile(temp.createSampleMeet(u"second.tallvane"_s)));
-        OperatorAlerts alerts;
-        ScoringServer second(state, alerts);
+        MeetServer second(state);
         const QString address = LocalAddress::guess();
         const ScoringServer::StartResult result = second.start();
         QCOMPARE(result.outcome, ScoringServer::StartResult::Outcome::ListenFailed);
         QCOMPARE(result.message, u"Error staring server on "_s + address);
         QVERIFY(!result.detail.isEmpty());
-        QVERIFY(second.address().isEmpty());
-        QVERIFY(!second.heartbeats().isActive());
+        QVERIFY(second.server().address().isEmpty());
+        QVERIFY(!second.server().heartbeats().isActive());
     }
 
     void storedCurrentSessionWins() {
@@ -149,9 +148,9 @@ private Q_SLOTS:
         state.setPortNumber(u"0"_s);
         QVERIFY(state.openMeetFile(temp.createSampleMeet()));
         OperatorAlerts alerts;
-        ScoringServer server(state, alerts);
+        StationServer stations;
         RecordingServices services;
-        server.setServices(&services);
+        ScoringServer server(state, alerts, stations, services);
         QVERIFY(server.start().ok());
         TestStation s(quint16(server.port()));
         QVERIFY(s.waitConnected());
