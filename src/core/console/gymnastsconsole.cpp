@@ -108,6 +108,7 @@ bool GymnastsConsole::save(const GymnastRecord& edited) {
         tell(u"Unable to load/find Gymnast"_s);
         return false;
     }
+    mDb.changes().meetEdited();
     return true;
 }
 

@@ -80,6 +80,7 @@ bool SessionsConsole::save(const SessionRecord& edited) {
     // current_settings keeps the old text until the next "Set".
     if (edited.number == mCurrent.id())
         mCurrent.set(mCurrent.id(), edited.description);
+    mDb.changes().meetEdited();
     refresh();
     return true;
 }

@@ -114,6 +114,7 @@ bool MeetDatabase::open(const QString& path) {
     }
     applyConnectionSettings();
     mLastError.clear();
+    mChanges.meetEdited();
     return true;
 }
 
@@ -139,6 +140,7 @@ void MeetDatabase::close() {
     QSqlDatabase::removeDatabase(mConnectionName);
     mOpen = false;
     mPath.clear();
+    mChanges.meetEdited();
 }
 
 QSqlDatabase MeetDatabase::connection() const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dbrows.h"
+#include "meetchanges.h"
 
 #include <QHash>
 #include <QSqlDatabase>
@@ -48,6 +49,9 @@ public:
     // when it is missing. Returns false only when the column could not be added.
     bool ensureHeartBeatColumn();
 
+    // The committed changes that alter the meet's results, counted.
+    MeetChanges& changes() { return mChanges; }
+
     // The underlying connection, for code that needs Qt Sql directly.
     QSqlDatabase connection() const;
 
@@ -62,4 +66,5 @@ private:
     bool mOpen = false;
     int mRowsAffected = 0;
     QHash<QString, QSqlQuery*> mStatements;
+    MeetChanges mChanges;
 };

@@ -144,15 +144,16 @@ ScoreOutcome ScoreStore::store(const QString& message, bool queueForScoreboard) 
         outcome.error = mDb.lastError();
         return outcome;
     }
-    const DbRows gymnast =
-        mDb.select(u"SELECT First_Name, Last_Name, AAAdj, E1Final, E2Final, E3Final, E4Final "
-                   "FROM Gymnasts WHERE Num = ? LIMIT 1"_s,
-                   {outcome.num});
+    const DbRows gymnast = mDb.select(
+        u"SELECT First_Name, Last_Name, Session, AAAdj, E1Final, E2Final, E3Final, E4Final "
+        "FROM Gymnasts WHERE Num = ? LIMIT 1"_s,
+        {outcome.num});
     if (!gymnast.ok()) {
         outcome.error = gymnast.error();
         return outcome;
     }
     outcome.unknownGymnast = gymnast.isEmpty();
+    outcome.session = gymnast.text(0, u"Session"_s);
     const QString name = outcome.unknownGymnast ? QString()
                                                 : gymnast.text(0, u"First_Name"_s) + u' ' +
                                                       gymnast.text(0, u"Last_Name"_s);

@@ -14,6 +14,7 @@ struct ScoreOutcome {
     bool stored = false; // committed (a test score: its queue row only)
     QString error;       // why it was refused or not stored
     QString num;
+    QString session; // the gymnast's session; empty for an unknown gymnast
     QString event;
     QString finalText; // field 15 as sent
     bool testScore = false;

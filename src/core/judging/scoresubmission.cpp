@@ -31,6 +31,9 @@ ScoreOutcome ScoreSubmission::processScoreData(ConnectionId stationId, const QSt
             outcome.finalText, outcome.num, outcome.event, stationText(stationId), outcome.error));
         return outcome;
     }
+    // Results change only with a committed score of a known gymnast.
+    if (!outcome.testScore && !outcome.unknownGymnast)
+        mDb.changes().scoreStored(outcome.session);
     if (!noScoreboard && stationId != 0)
         mLink.sendData(stationId, Confirmation);
     if (outcome.toShow)

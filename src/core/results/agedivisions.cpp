@@ -1,0 +1,57 @@
+#include "agedivisions.h"
+
+#include "db/meetdatabase.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+QDate AgeDivisions::storedDate(const QVariant& value) {
+    if (value.isNull())
+        return {};
+    return QDate::fromString(value.toString().trimmed().left(10), Qt::ISODate);
+}
+
+bool AgeDivisions::load(MeetDatabase& db, QString* error) {
+    mGroups.clear();
+    const DbRows meet = db.select(u"SELECT Start_Date, UseAgeDiv FROM Meets LIMIT 1"_s);
+    const DbRows groups =
+        db.select(u"SELECT Level, Name, Low_Age, High_Age, Start_Date, End_Date "
+                  "FROM \"Age Groups\" ORDER BY Low_Age IS NULL, Low_Age, Start_Date, AgeID"_s);
+    for (const DbRows* rows : {&meet, &groups}) {
+        if (!rows->ok()) {
+            if (error)
+                *error = rows->error();
+            return false;
+        }
+    }
+    mMeetStart = storedDate(meet.value(0, u"Start_Date"_s));
+    if (!meet.isEmpty() && meet.value(0, u"UseAgeDiv"_s).toInt() == 0)
+        return true;
+    for (int i = 0; i < groups.count(); ++i) {
+        mGroups.append({groups.text(i, u"Level"_s).trimmed(), groups.text(i, u"Name"_s),
+                        groups.value(i, u"Low_Age"_s), groups.value(i, u"High_Age"_s),
+                        storedDate(groups.value(i, u"Start_Date"_s)),
+                        storedDate(groups.value(i, u"End_Date"_s))});
+    }
+    return true;
+}
+
+AgeDivisions::Division AgeDivisions::of(const QString& level, const QVariant& birthday) const {
+    const QDate born = storedDate(birthday);
+    const QString ownLevel = level.trimmed();
+    for (qsizetype i = 0; born.isValid() && i < mGroups.size(); ++i) {
+        const Group& group = mGroups[i];
+        if (group.level.compare(ownLevel, Qt::CaseInsensitive) == 0 && contains(group, born))
+            return {group.name, int(i)};
+    }
+    return {QString(), int(mGroups.size())};
+}
+
+bool AgeDivisions::contains(const Group& group, const QDate& birthday) const {
+    if (group.from.isValid())
+        return birthday >= group.from && (!group.to.isValid() || birthday <= group.to);
+    if (!mMeetStart.isValid())
+        return false;
+    const int age = mMeetStart.year() - birthday.year();
+    return (group.lowAge.isNull() || age >= group.lowAge.toInt()) &&
+           (group.highAge.isNull() || age <= group.highAge.toInt());
+}

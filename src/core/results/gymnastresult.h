@@ -1,0 +1,30 @@
+#pragma once
+
+#include "resultscolumns.h"
+
+#include <QString>
+
+// One gymnast of a session who is not scratched, with her finals, all-around
+// and places within her level and age division.
+struct GymnastResult {
+    QString num;
+    QString firstName;
+    QString lastName;
+    qint64 gymId = 0;
+    QString gym; // the gym's short name
+    QString level;
+    QString division; // empty when she falls in no age division
+    ResultScores scores;
+    ResultPlaces places;
+
+    QString name() const { return firstName + u' ' + lastName; }
+};
+
+// One gym's team in a session and level: per event the sum of its best
+// finals, the team all-around the sum of the four, and the places.
+struct TeamResult {
+    qint64 gymId = 0;
+    QString gym;
+    ResultScores scores;
+    ResultPlaces places;
+};

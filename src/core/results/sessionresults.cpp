@@ -1,0 +1,180 @@
+#include "sessionresults.h"
+
+#include "agedivisions.h"
+#include "db/meetdatabase.h"
+#include "placing.h"
+
+#include <QCollator>
+#include <QHash>
+
+#include <algorithm>
+#include <numeric>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// Levels and numbers as people read them: "Level 10" after "Level 9".
+QCollator naturalOrder() {
+    QCollator collator;
+    collator.setNumericMode(true);
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    return collator;
+}
+
+std::optional<double> score(const QVariant& value) {
+    bool ok = false;
+    const double number = value.isNull() ? 0.0 : value.toDouble(&ok);
+    return ok ? std::optional(Placing::rounded(number)) : std::nullopt;
+}
+
+template <typename Result>
+void place(QList<Result>& results) {
+    for (int column = 0; column < ResultColumns::Count; ++column) {
+        QList<std::optional<double>> scores;
+        for (const Result& result : results)
+            scores.append(result.scores[column]);
+        const QList<std::optional<int>> places = Placing::places(scores);
+        for (qsizetype i = 0; i < results.size(); ++i)
+            results[i].places[column] = places[i];
+    }
+}
+
+// Placed on the all-around first, then the rest by `tieBreak`.
+template <typename Result, typename Less>
+void sortByAllAround(QList<Result>& results, Less tieBreak) {
+    std::stable_sort(results.begin(), results.end(), [&](const Result& a, const Result& b) {
+        const auto& pa = a.places[ResultColumns::AllAround];
+        const auto& pb = b.places[ResultColumns::AllAround];
+        if (pa.has_value() != pb.has_value())
+            return pa.has_value();
+        if (pa && *pa != *pb)
+            return *pa < *pb;
+        return tieBreak(a, b);
+    });
+}
+
+} // namespace
+
+bool SessionResults::read(MeetDatabase& db, const QString& session, QString* error) {
+    mSession = session;
+    mGroups.clear();
+    AgeDivisions divisions;
+    if (!divisions.load(db, error))
+        return false;
+    const DbRows gyms = db.select(u"SELECT gymid, \"Short Name\", \"official name\" FROM Gyms"_s);
+    const DbRows rows =
+        db.select(u"SELECT Num, First_Name, Last_Name, Gym, Level, Birthday, E1Final, E2Final, "
+                  "E3Final, E4Final, AA FROM Gymnasts WHERE Scratched = 0 AND Session = ?"_s,
+                  {session});
+    for (const DbRows* read : {&gyms, &rows}) {
+        if (!read->ok()) {
+            if (error)
+                *error = read->error();
+            return false;
+        }
+    }
+    QHash<qint64, QString> gymNames;
+    for (int i = 0; i < gyms.count(); ++i) {
+        const QString shortName = gyms.text(i, u"Short Name"_s).trimmed();
+        gymNames.insert(gyms.value(i, u"gymid"_s).toLongLong(),
+                        shortName.isEmpty() ? gyms.text(i, u"official name"_s) : shortName);
+    }
+
+    QList<GymnastResult> gymnasts;
+    QList<int> divisionOrder;
+    static const QStringList columns{u"E1Final"_s, u"E2Final"_s, u"E3Final"_s, u"E4Final"_s,
+                                     u"AA"_s};
+    for (int i = 0; i < rows.count(); ++i) {
+        GymnastResult gymnast;
+        gymnast.num = rows.text(i, u"Num"_s);
+        gymnast.firstName = rows.text(i, u"First_Name"_s);
+        gymnast.lastName = rows.text(i, u"Last_Name"_s);
+        gymnast.gymId = rows.value(i, u"Gym"_s).toLongLong();
+        gymnast.gym = gymNames.value(gymnast.gymId);
+        gymnast.level = rows.text(i, u"Level"_s).trimmed();
+        const AgeDivisions::Division division =
+            divisions.of(gymnast.level, rows.value(i, u"Birthday"_s));
+        gymnast.division = division.name;
+        for (int column = 0; column < ResultColumns::Count; ++column)
+            gymnast.scores[column] = score(rows.value(i, columns[column]));
+        gymnasts.append(gymnast);
+        divisionOrder.append(division.order);
+    }
+    placeGroups(std::move(gymnasts), divisionOrder);
+    return true;
+}
+
+void SessionResults::placeGroups(QList<GymnastResult> gymnasts, const QList<int>& divisionOrder) {
+    const QCollator natural = naturalOrder();
+    QList<qsizetype> order(gymnasts.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
+        if (const int byLevel = natural.compare(gymnasts[a].level, gymnasts[b].level))
+            return byLevel < 0;
+        return divisionOrder[a] < divisionOrder[b];
+    });
+    for (qsizetype i = 0; i < order.size(); ++i) {
+        const qsizetype at = order[i];
+        const bool newGroup = i == 0 || gymnasts[at].level != gymnasts[order[i - 1]].level ||
+                              divisionOrder[at] != divisionOrder[order[i - 1]];
+        if (newGroup)
+            mGroups.append({gymnasts[at].level, gymnasts[at].division, {}});
+        mGroups.last().gymnasts.append(gymnasts[at]);
+    }
+    for (Group& group : mGroups) {
+        place(group.gymnasts);
+        sortByAllAround(group.gymnasts, [&natural](const GymnastResult& a, const GymnastResult& b) {
+            return natural.compare(a.num, b.num) < 0;
+        });
+    }
+}
+
+QStringList SessionResults::levels() const {
+    QStringList levels;
+    for (const Group& group : mGroups) {
+        if (levels.isEmpty() || levels.last() != group.level)
+            levels.append(group.level);
+    }
+    return levels;
+}
+
+QList<TeamResult> SessionResults::teams(const QString& level, int counting) const {
+    QList<TeamResult> teams;
+    QHash<qint64, QList<QList<double>>> finals; // per gym, per event
+    for (const Group& group : mGroups) {
+        if (group.level.compare(level.trimmed(), Qt::CaseInsensitive) != 0)
+            continue;
+        for (const GymnastResult& gymnast : group.gymnasts) {
+            if (gymnast.gymId == 0)
+                continue;
+            if (!finals.contains(gymnast.gymId)) {
+                finals.insert(gymnast.gymId, QList<QList<double>>(ResultColumns::AllAround));
+                teams.append({gymnast.gymId, gymnast.gym, {}, {}});
+            }
+            for (int event = 0; event < ResultColumns::AllAround; ++event) {
+                if (gymnast.scores[event])
+                    finals[gymnast.gymId][event].append(*gymnast.scores[event]);
+            }
+        }
+    }
+    for (TeamResult& team : teams) {
+        QList<QList<double>>& events = finals[team.gymId];
+        for (int event = 0; event < ResultColumns::AllAround; ++event) {
+            QList<double>& scores = events[event];
+            if (scores.isEmpty())
+                continue;
+            std::sort(scores.begin(), scores.end(), std::greater<>());
+            const auto counted = scores.begin() + std::clamp<qsizetype>(counting, 1, scores.size());
+            team.scores[event] = Placing::rounded(std::accumulate(scores.begin(), counted, 0.0));
+            team.scores[ResultColumns::AllAround] = Placing::rounded(
+                team.scores[ResultColumns::AllAround].value_or(0.0) + *team.scores[event]);
+        }
+    }
+    place(teams);
+    const QCollator natural = naturalOrder();
+    sortByAllAround(teams, [&natural](const TeamResult& a, const TeamResult& b) {
+        return natural.compare(a.gym, b.gym) < 0;
+    });
+    return teams;
+}
