@@ -5,7 +5,7 @@
 BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 CMAKE_FLAGS ?=
-PACKAGES := cmake ninja-build g++ qt6-base-dev libqt6sql6-sqlite libgl-dev
+PACKAGES := cmake ninja-build g++ qt6-base-dev libqt6sql6-sqlite libgl-dev poppler-utils
 
 # ccache, when installed, shares compiled objects between checkouts.
 export CCACHE_BASEDIR := $(CURDIR)

@@ -6,3 +6,4 @@ int runDesktop(int argc, char** argv);
 int runServeCommand(int argc, char** argv);
 int runImportCommand(int argc, char** argv);
 int runExportCommand(int argc, char** argv);
+int runResultsCommand(int argc, char** argv);

@@ -14,6 +14,8 @@ const char* const Usage =
     "                                               imports a transfer file into a new meet file\n"
     "  tallvane export MEETFILE TRANSFERFILE [--force]\n"
     "                                               writes the meet to a transfer file\n"
+    "  tallvane results MEETFILE [--session N] [--level L] [--pdf FILE] [--csv FILE]\n"
+    "                                               the results with places, as PDF or CSV\n"
     "  tallvane --help | --version\n"
     "\n"
     "The data folder is $TALLVANE_DATA_DIR when set, else ~/.local/share/Tallvane.\n";
@@ -36,6 +38,8 @@ int main(int argc, char** argv) {
         return runImportCommand(argc, argv);
     if (std::strcmp(command, "export") == 0)
         return runExportCommand(argc, argv);
+    if (std::strcmp(command, "results") == 0)
+        return runResultsCommand(argc, argv);
     if (command[0] == '-') {
         std::fprintf(stderr, "tallvane: unknown option %s\n\n%s", command, Usage);
         return 2;

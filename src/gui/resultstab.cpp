@@ -1,5 +1,7 @@
 #include "resultstab.h"
 
+#include "resultssavebuttons.h"
+
 #include "console/meetchoices.h"
 #include "console/resultstablemodel.h"
 #include "shell/prompter.h"
@@ -82,6 +84,12 @@ ResultsTab::ResultsTab(MeetDatabase& db, Prompter& prompter, std::function<QStri
     mGym->setMinimumContentsLength(16);
     filters->addWidget(show, 1, column++);
     filters->addWidget(mAutoRefresh, 1, column++);
+    filters->addWidget(
+        new ResultsSaveButtons(
+            db, prompter, [this] { return mChosenSession ? mChosenSession() : QString(); },
+            [this] { return mLevel->currentIndex() > 0 ? mLevel->currentText() : QString(); },
+            this),
+        1, column++);
     filters->setColumnStretch(column, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(filters);

@@ -180,6 +180,22 @@ private Q_SLOTS:
         QVERIFY(!child<QTimer>("timerAutoReloadResults")->isActive());
     }
 
+    // "Save CSV…" writes the chosen session and level where the operator says.
+    void resultsSaveTheChosenSessionAndLevel() {
+        choose("combo_sessions", u"Saturday AM"_s);
+        choose("combo_level2", u"5"_s);
+        const QString csv = mDesk->temp.path(u"level5.csv"_s);
+        mDesk->prompter.chooseFile(csv);
+        click("cmdSaveResultsCsv");
+        QVERIFY2(mDesk->prompter.lastMessage().contains(u"saved"_s),
+                 qPrintable(mDesk->prompter.lastMessage()));
+        QFile file(csv);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = file.readAll().split('\n');
+        QCOMPARE(lines.size(), 1 + 1 + 1 + 1); // header, 103, Riverside's team, end of line
+        QVERIFY(lines[1].startsWith("1,5,,Gymnast,103,"));
+    }
+
     void testScoreRowQueuesOrRefuses() {
         auto* grid = child<QTableView>("grid1");
         child<QLineEdit>("txtTestScore")->clear();

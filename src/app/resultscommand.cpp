@@ -1,0 +1,89 @@
+#include "commands.h"
+
+#include "db/meetdatabase.h"
+#include "printedresults.h"
+#include "reportfile.h"
+#include "resultscsv.h"
+#include "resultspdf.h"
+
+#include <QCommandLineParser>
+#include <QGuiApplication>
+
+#include <cstdio>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+int fail(const QString& message, int status = 1) {
+    std::fprintf(stderr, "tallvane results: %s\n", qPrintable(message));
+    return status;
+}
+
+} // namespace
+
+// tallvane results MEETFILE [--session N] [--level L] [--pdf FILE] [--csv FILE]
+int runResultsCommand(int argc, char** argv) {
+    // The PDF needs fonts, not a screen: without a display platform chosen,
+    // draw off screen so the command also runs where there is none.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Read before QGuiApplication takes its own options out of argv ("-session").
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    QGuiApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        u"Writes the results of a meet, with places and team standings, as PDF and CSV.\n"
+        "Without --pdf and --csv the CSV goes to standard output."_s);
+    parser.addHelpOption();
+    parser.addPositionalArgument(u"MEETFILE"_s, u"The meet file."_s);
+    const QCommandLineOption sessionOption(u"session"_s, u"Only session N."_s, u"N"_s);
+    const QCommandLineOption levelOption(u"level"_s, u"Only level L."_s, u"L"_s);
+    const QCommandLineOption pdfOption(u"pdf"_s, u"Write the printable results to FILE."_s,
+                                       u"FILE"_s);
+    const QCommandLineOption csvOption(u"csv"_s, u"Write the results as CSV to FILE."_s, u"FILE"_s);
+    parser.addOptions({sessionOption, levelOption, pdfOption, csvOption});
+    arguments.removeAt(1); // the command word
+    if (!parser.parse(arguments))
+        return fail(parser.errorText(), 2);
+    if (parser.isSet(u"help"_s)) {
+        std::fputs(qPrintable(parser.helpText()), stdout);
+        return 0;
+    }
+    if (parser.positionalArguments().size() != 1)
+        return fail(u"usage: tallvane results MEETFILE [--session N] [--level L] [--pdf FILE] "
+                    "[--csv FILE]"_s,
+                    2);
+    bool whole = false;
+    if (parser.isSet(sessionOption) && (parser.value(sessionOption).toLongLong(&whole), !whole))
+        return fail(u"%1 is not a session number."_s.arg(parser.value(sessionOption)), 2);
+
+    MeetDatabase db;
+    if (!db.open(parser.positionalArguments().constFirst()))
+        return fail(db.lastError());
+    PrintedResults printed;
+    QString error;
+    if (!PrintedResults::gather(db, parser.value(sessionOption), parser.value(levelOption), printed,
+                                &error))
+        return fail(error);
+
+    // Every document is made before any file is written, and the files are
+    // replaced together or not at all.
+    QList<ReportFile::Contents> files;
+    if (parser.isSet(pdfOption)) {
+        const QByteArray pdf = ResultsPdf::render(printed, &error);
+        if (pdf.isEmpty())
+            return fail(error);
+        files.append({parser.value(pdfOption), pdf});
+    }
+    const QByteArray csv = ResultsCsv::render(printed);
+    if (parser.isSet(csvOption))
+        files.append({parser.value(csvOption), csv});
+    if (files.isEmpty())
+        std::fwrite(csv.constData(), 1, size_t(csv.size()), stdout);
+    else if (!ReportFile::save(files, &error))
+        return fail(error);
+    return 0;
+}

@@ -1,0 +1,74 @@
+#include "printedresults.h"
+
+#include "db/meetdatabase.h"
+#include "results/resultsbook.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+bool failWith(QString* error, const QString& text) {
+    if (error)
+        *error = text;
+    return false;
+}
+
+} // namespace
+
+bool PrintedResults::gather(MeetDatabase& db, const QString& session, const QString& level,
+                            PrintedResults& printed, QString* error) {
+    const DbRows meet = db.select(u"SELECT Name FROM Meets LIMIT 1"_s);
+    if (!meet.ok())
+        return failWith(error, meet.error());
+    printed.meetName = meet.text(0, u"Name"_s);
+    printed.printedAt = QDateTime::currentDateTime();
+    printed.sessions.clear();
+
+    ResultsBook book(db);
+    QString readError;
+    const QList<SessionEntry> sessions = book.sessions(&readError);
+    if (!readError.isEmpty())
+        return failWith(error, readError);
+    for (const SessionEntry& entry : sessions) {
+        if (!session.isEmpty() && entry.id != session.trimmed())
+            continue;
+        Session printedSession{entry.id, entry.description, book.session(entry.id, &readError), {}};
+        if (!printedSession.results)
+            return failWith(error, readError);
+        for (const QString& sessionLevel : printedSession.results->levels()) {
+            if (level.isEmpty() || sessionLevel.compare(level.trimmed(), Qt::CaseInsensitive) == 0)
+                printedSession.levels.append(sessionLevel);
+        }
+        if (!printedSession.levels.isEmpty() || (session.isEmpty() && level.isEmpty()))
+            printed.sessions.append(printedSession);
+        else if (!session.isEmpty())
+            return failWith(
+                error, level.isEmpty()
+                           ? u"Session %1 has no gymnasts."_s.arg(entry.id)
+                           : u"Session %1 has no gymnasts of level %2."_s.arg(entry.id, level));
+    }
+    if (printed.sessions.isEmpty()) {
+        if (!session.isEmpty())
+            return failWith(error, u"The meet has no session %1."_s.arg(session));
+        return failWith(error, level.isEmpty()
+                                   ? u"The meet has no sessions."_s
+                                   : u"No session has gymnasts of level %1."_s.arg(level));
+    }
+    return true;
+}
+
+QString PrintedResults::sessionTitle(const Session& session) {
+    const QString title = u"Session "_s + session.id;
+    return session.description.isEmpty() ? title : title + u" - "_s + session.description;
+}
+
+QString PrintedResults::groupTitle(const SessionResults::Group& group) {
+    const QString title = group.level.startsWith(u"Level"_s, Qt::CaseInsensitive)
+                              ? group.level
+                              : u"Level "_s + group.level;
+    return group.division.isEmpty() ? title : title + u" - "_s + group.division;
+}
+
+QString PrintedResults::scoreText(const std::optional<double>& score) {
+    return score ? QString::number(*score, 'f', 3) : QString();
+}
