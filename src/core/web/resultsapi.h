@@ -1,0 +1,56 @@
+#pragma once
+
+#include "results/resultsbook.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+#include <QUrlQuery>
+
+#include <functional>
+#include <optional>
+
+class MeetDatabase;
+
+// One answer of the public results API.
+struct ApiReply {
+    int status = 200;
+    QByteArray body; // JSON, UTF-8; empty for 304
+    QByteArray etag; // quoted, as the ETag header carries it
+};
+
+// The read-only results API for spectators' phones:
+//   GET /api/sessions                 [{"id": 1, "description": "…", "current": true}, …]
+//   GET /api/results?session=N[&level=L][&gym=ID][&division=D]
+//   GET /api/teams?session=N&level=L[&counting=3]
+// A bad or missing parameter is a 400 and an unknown session a 404, each with
+// {"error": "…"}. Only what a spectator may see leaves: numbers, names, gyms,
+// levels, divisions, scores and places. Answers carry an ETag; a request whose
+// If-None-Match names it gets 304. Answers are worked out once per change of
+// the meet and reused for every request until the next one.
+class ResultsApi {
+public:
+    // `currentSession` gives the session number the meet is on.
+    ResultsApi(MeetDatabase& db, std::function<QString()> currentSession);
+
+    // The answer to a GET of `path`, or nothing when the path is not the API's.
+    std::optional<ApiReply> answer(const QString& path, const QUrlQuery& query,
+                                   const QByteArray& ifNoneMatch = {});
+
+    // How often results were worked out from the meet file.
+    int computations() const { return mBook.computations(); }
+
+private:
+    ApiReply compute(const QString& path, const QUrlQuery& query);
+    ApiReply sessions();
+    ApiReply results(const QUrlQuery& query);
+    ApiReply teams(const QUrlQuery& query);
+    // The session's results, or the 400/404/500 reply in `refusal`.
+    std::shared_ptr<const SessionResults> sessionOf(const QUrlQuery& query, ApiReply& refusal);
+
+    MeetDatabase& mDb;
+    std::function<QString()> mCurrentSession;
+    ResultsBook mBook;
+    QHash<QString, ApiReply> mReplies; // by request, for one change count
+    quint64 mRepliesChangeCount = 0;
+};
