@@ -1,14 +1,16 @@
 # Fails when a source file includes a header of a layer above its own.
 # The layers, lowest first: a file may include headers of its own layer and of
 # the layers before it, never of one after it. Core folders are layers of their
-# own; the widgets come above the whole core and the program above the widgets.
+# own; the printable results (src/report) come above the whole core, the widgets
+# above them and the program above the widgets.
 #   cmake -DSOURCE_DIR=<repository> -P cmake/CheckLayers.cmake
-set(layers db shell server scoreboard judging entry console transfer gui app)
+set(layers db shell server scoreboard judging entry console transfer results web report gui app)
 
 if(NOT SOURCE_DIR)
     message(FATAL_ERROR "Pass -DSOURCE_DIR=<repository>")
 endif()
-set(roots "${SOURCE_DIR}/src/core" "${SOURCE_DIR}/src/gui" "${SOURCE_DIR}/src/app")
+set(roots "${SOURCE_DIR}/src/core" "${SOURCE_DIR}/src/report" "${SOURCE_DIR}/src/gui"
+    "${SOURCE_DIR}/src/app")
 
 # The layer of a file under src/, or "" for a file outside the layers.
 function(layer_of path out)
