@@ -49,9 +49,9 @@ int runDesktop(int argc, char** argv) {
     window.show();
 
     if (!arguments.isEmpty()) {
-        const QString meetFile = QFileInfo(arguments.first()).absoluteFilePath();
-        // Once the window is on screen, so that a refusal shows over it.
-        QTimer::singleShot(0, &window, [&window, meetFile] { window.openMeetFile(meetFile); });
+        const QString file = QFileInfo(arguments.first()).absoluteFilePath();
+        // Once the window is on screen, so that a refusal or the import shows over it.
+        QTimer::singleShot(0, &window, [&window, file] { window.openFile(file); });
     }
     return app.exec();
 }

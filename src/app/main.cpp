@@ -7,7 +7,8 @@ namespace {
 
 const char* const Usage =
     "Usage:\n"
-    "  tallvane [MEETFILE]                          the desktop program; opens MEETFILE at start\n"
+    "  tallvane [MEETFILE | TRANSFERFILE]           the desktop program; opens MEETFILE, or\n"
+    "                                               starts the import of TRANSFERFILE (.rxt)\n"
     "  tallvane serve MEETFILE [--port N] [--pin PIN]\n"
     "                                               the scoring server without windows\n"
     "  tallvane import TRANSFERFILE [MEETFILE] [--force]\n"

@@ -14,6 +14,7 @@
 #include "shell/selectfile.h"
 
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -225,13 +226,28 @@ void MainWindow::showMeetInfo() {
         dialog->deleteLater();
 }
 
+void MainWindow::openFile(const QString& path) {
+    if (QFileInfo(path).suffix().compare(u"rxt"_s, Qt::CaseInsensitive) == 0)
+        startImport(path);
+    else
+        openMeetFile(path);
+}
+
 void MainWindow::showImport() {
+    startImport({});
+}
+
+// With no file given, the import window asks for one.
+void MainWindow::startImport(const QString& transferFile) {
     if (mState.isMeetOpen() || findChild<ImportWindow*>())
         return;
     auto* window = new ImportWindow(mState, mPrompter, this);
     connect(window, &ImportWindow::meetImported, this,
             [this](const QString& path) { openMeetFile(path); });
-    window->begin();
+    if (transferFile.isEmpty())
+        window->begin();
+    else
+        window->begin(transferFile);
 }
 
 void MainWindow::showExport() {

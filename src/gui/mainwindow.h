@@ -29,6 +29,9 @@ public:
     // Opens the meet file at `path` as "Open" does after its file dialog: on
     // failure the operator is told and no meet is left open.
     bool openMeetFile(const QString& path);
+    // Opens a file handed over by the file manager or the command line: a
+    // transfer file (.rxt) starts its import, any other file opens as a meet.
+    void openFile(const QString& path);
 
     ServerWindow* serverWindow() const;
 
@@ -51,6 +54,7 @@ private:
     QAction* addAction(QWidget* to, const QString& name, const QString& caption);
     void updateCommands();
     void closeMeet();
+    void startImport(const QString& transferFile);
 
     AppState& mState;
     Prompter& mPrompter;

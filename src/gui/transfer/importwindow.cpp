@@ -76,6 +76,12 @@ void ImportWindow::begin() {
                      });
 }
 
+void ImportWindow::begin(const QString& transferFile) {
+    mImportCompleted = false;
+    mMeetName->clear();
+    useFile(transferFile);
+}
+
 void ImportWindow::useFile(const QString& path) {
     if (path.isEmpty()) {
         close();

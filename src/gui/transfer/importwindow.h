@@ -12,8 +12,8 @@ class QProgressBar;
 class QPushButton;
 
 // "Import From Rostrel" ("frmImport"): a transfer file into a new meet file in
-// the data folder. begin() asks for the file; the window shows itself once a
-// usable file was chosen. Closing it after a completed import emits
+// the data folder. begin() asks for the file (or is given it); the window shows
+// itself once a usable file was chosen. Closing it after a completed import emits
 // meetImported() so the main window opens the new meet.
 class ImportWindow : public QDialog {
     Q_OBJECT
@@ -26,6 +26,9 @@ public:
     ~ImportWindow() override;
 
     void begin();
+    // As begin(), with the transfer file already chosen (a file opened from
+    // the file manager or the command line).
+    void begin(const QString& transferFile);
     bool importCompleted() const { return mImportCompleted; }
 
 Q_SIGNALS:

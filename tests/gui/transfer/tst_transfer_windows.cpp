@@ -101,6 +101,29 @@ private Q_SLOTS:
         QCOMPARE(desk.window->windowTitle(), u"Tallvane - "_s + meet);
     }
 
+    // What a double click in the file manager hands over: a transfer file
+    // goes to the import window without a file dialog, a meet file opens.
+    void filesFromTheFileManagerImportOrOpen() {
+        Desk desk;
+        desk.window->openFile(desk.transferFile(meetFile()));
+        QVERIFY(desk.prompter.lastFilter.isEmpty());
+        QVERIFY(desk.child<QLabel>("frmImport", "lblImportFilePath")->text().endsWith(u"in.rxt"_s));
+        QCOMPARE(desk.child<QLineEdit>("frmImport", "txtMeetName")->text(),
+                 u"Autumn Open.tallvane"_s);
+        const QString meet = desk.temp.path(u"Autumn Open.tallvane"_s);
+        QVERIFY(!QFile::exists(meet)); // nothing happens before the operator confirms
+        desk.child<QPushButton>("frmImport", "cmdStart")->click();
+        auto* done = desk.child<QPushButton>("frmImport", "cmdCancel");
+        QTRY_COMPARE_WITH_TIMEOUT(done->text(), u"Done"_s, 10000);
+        done->click();
+        QVERIFY(desk.state.isMeetOpen());
+
+        desk.prompter.answerYes();
+        desk.trigger("mnuClose");
+        desk.window->openFile(meet);
+        QCOMPARE(desk.state.meetFilePath(), meet);
+    }
+
     void refusedRecordsAreShownOnceAndUnusableFilesClose() {
         Desk desk;
         desk.prompter.chooseFile(desk.transferFile(meetFile(u"toolong"_s)));
