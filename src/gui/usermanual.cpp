@@ -15,7 +15,7 @@ namespace UserManual {
 QString path() {
     const QString programFolder = QCoreApplication::applicationDirPath();
     const QStringList candidates{
-        programFolder + u"/../share/tallvane/docs/index.html"_s,
+        programFolder + u"/../share/doc/tallvane/index.html"_s,
         programFolder + u"/docs/index.html"_s,
         QString::fromUtf8(TALLVANE_DOCS_DIR) + u"/index.html"_s,
     };
@@ -30,7 +30,8 @@ void open(Prompter& prompter) {
     const QString manual = path();
     if (manual.isEmpty()) {
         prompter.showMessage(u"The user manual could not be found. It belongs in the folder "
-                             "share/tallvane/docs beside the program's folder."_s,
+                             "share/doc/tallvane beside the program's folder (for an installed "
+                             "Tallvane, /usr/share/doc/tallvane)."_s,
                              Prompter::Icon::Critical);
         return;
     }

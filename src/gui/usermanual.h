@@ -8,7 +8,7 @@ class Prompter;
 namespace UserManual {
 
 // The manual's first page: beside an installed program in
-// <prefix>/share/tallvane/docs, else the source tree's docs folder of this
+// <prefix>/share/doc/tallvane, else the source tree's docs folder of this
 // build. Empty when neither exists.
 QString path();
 
