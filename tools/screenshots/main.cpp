@@ -1,5 +1,6 @@
-// Renders the main window and each tab of the server window on a meet imported
-// from a transfer file, under the offscreen platform, into PNG files.
+// Renders the main window, each tab of the server window and every other window
+// of the manual on a meet imported from a transfer file, under the offscreen
+// platform, into PNG files.
 //
 //   tallvane-screenshots TRANSFERFILE OUTPUTFOLDER
 
@@ -8,6 +9,7 @@
 #include "messageboxprompter.h"
 #include "serverwindow.h"
 #include "shell/appstate.h"
+#include "windowshots.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -95,6 +97,8 @@ int main(int argc, char** argv) {
     queue.queueScore(u"999"_s, u"Test Gymnast"_s, u"Vault"_s, u"9.350"_s, false);
     queue.queueScore(u"999"_s, u"Test Gymnast"_s, u"Beam"_s, u"8.885"_s, true);
 
+    WindowShots shots(window, state, prompter, meet, arguments[0], output);
+    QObject::connect(&shots, &WindowShots::finished, &app, &QCoreApplication::exit);
     int status = 0;
     QTimer::singleShot(300, &app, [&] {
         if (!save(&window, output, u"main-window"_s))
@@ -118,7 +122,10 @@ int main(int argc, char** argv) {
             if (!save(server, output, names[i]))
                 status = fail(u"cannot write into "_s + output);
         }
-        app.exit(status);
+        if (status == 0)
+            shots.start(); // then the dialogs and windows, one by one
+        else
+            app.exit(status);
     });
     status = app.exec();
     return status;

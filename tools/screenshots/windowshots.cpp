@@ -1,0 +1,262 @@
+#include "windowshots.h"
+
+#include "mainwindow.h"
+#include "messageboxprompter.h"
+#include "server/scoringserver.h"
+#include "serverwindow.h"
+#include "settingsdialog.h"
+#include "shell/appstate.h"
+#include "transfer/exportwindow.h"
+#include "transfer/importwindow.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFontDatabase>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QTabWidget>
+#include <QTcpSocket>
+
+#include <cstdio>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+constexpr int StepTimeoutMs = 30000;
+
+// Answers the export's file question with a fixed file, as an operator would.
+class SaveAsPrompter : public MessageBoxPrompter {
+public:
+    explicit SaveAsPrompter(QString path)
+        : mPath(std::move(path)) {}
+    void chooseSaveFile(const QString&, const QString&, const QString&,
+                        std::function<void(const QString& path)> chosen) override {
+        chosen(mPath);
+    }
+
+private:
+    QString mPath;
+};
+
+QMessageBox* visibleBox(const QString& containing) {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        auto* box = qobject_cast<QMessageBox*>(widget);
+        if (box && box->isVisible() && box->text().contains(containing))
+            return box;
+    }
+    return nullptr;
+}
+
+template <typename T>
+T* visibleChild(const QObject* parent, const QString& name) {
+    T* child = parent->findChild<T*>(name);
+    return child && child->isVisible() ? child : nullptr;
+}
+
+} // namespace
+
+WindowShots::WindowShots(MainWindow& window, AppState& state, Prompter& prompter, QString meetFile,
+                         QString transferFile, QString outputFolder)
+    : mWindow(window)
+    , mState(state)
+    , mPrompter(prompter)
+    , mMeetFile(std::move(meetFile))
+    , mTransferFile(std::move(transferFile))
+    , mOutput(std::move(outputFolder)) {
+    mPoll.setInterval(100);
+    connect(&mPoll, &QTimer::timeout, this, &WindowShots::poll);
+}
+
+WindowShots::~WindowShots() = default;
+
+void WindowShots::start() {
+    mSteps = steps();
+    mStep = 0;
+    runStep();
+}
+
+void WindowShots::runStep() {
+    if (mStep == mSteps.size()) {
+        stop(0);
+        return;
+    }
+    mSteps[mStep].open();
+    mWaited.start();
+    mPoll.start();
+}
+
+void WindowShots::poll() {
+    const Step& step = mSteps[mStep];
+    QWidget* widget = step.ready();
+    if (!widget) {
+        if (mWaited.elapsed() > StepTimeoutMs) {
+            std::fprintf(stderr, "tallvane-screenshots: %s did not show\n", qPrintable(step.name));
+            stop(1);
+        }
+        return;
+    }
+    mPoll.stop();
+    const QString path = QDir(mOutput).filePath(step.name + u".png"_s);
+    if (!widget->grab().save(path)) {
+        std::fprintf(stderr, "tallvane-screenshots: cannot write %s\n", qPrintable(path));
+        stop(1);
+        return;
+    }
+    std::printf("%s\n", qPrintable(path));
+    step.close();
+    ++mStep;
+    runStep();
+}
+
+void WindowShots::stop(int status) {
+    mPoll.stop();
+    Q_EMIT finished(status);
+}
+
+std::vector<WindowShots::Step> WindowShots::steps() {
+    ServerWindow* server = mWindow.serverWindow();
+    std::vector<Step> steps;
+
+    steps.push_back({u"settings"_s,
+                     [this] {
+                         auto* dialog = new SettingsDialog(mState, mPrompter, &mWindow);
+                         dialog->setAttribute(Qt::WA_DeleteOnClose);
+                         dialog->show();
+                     },
+                     [this] { return visibleChild<QDialog>(&mWindow, u"frmSettings"_s); },
+                     [this] {
+                         mWindow.findChild<QDialog*>(u"frmSettings"_s)->reject();
+                     }});
+
+    steps.push_back({u"meet-info"_s, [this] { mWindow.showMeetInfo(); },
+                     [this] { return visibleChild<QDialog>(&mWindow, u"frmMeetInfo"_s); },
+                     [this] {
+                         mWindow.findChild<QDialog*>(u"frmMeetInfo"_s)->reject();
+                     }});
+
+    // The first gymnast's vault, with the scores stored for it.
+    steps.push_back({u"score-entry"_s,
+                     [server] {
+                         server->findChild<QTabWidget*>(u"SSTab1"_s)->setCurrentIndex(1);
+                         auto* list = server->findChild<QListWidget*>(u"lstGymnasts"_s);
+                         list->setCurrentRow(0);
+                         Q_EMIT list->itemClicked(list->item(0));
+                         server->findChild<QAbstractButton*>(u"scoreVault"_s)->click();
+                     },
+                     [server]() -> QWidget* {
+                         auto* entry = server->findChild<QDialog*>(u"frmScoreEntry"_s);
+                         return entry && visibleChild<QWidget>(entry, u"fraEntry"_s) ? entry
+                                                                                     : nullptr;
+                     },
+                     [server] {
+                         server->findChild<QDialog*>(u"frmScoreEntry"_s)->reject();
+                     }});
+
+    steps.push_back({u"import"_s,
+                     [this] {
+                         auto* window = new ImportWindow(mState, mPrompter, &mWindow);
+                         window->begin(mTransferFile);
+                     },
+                     [this] { return visibleChild<QDialog>(&mWindow, u"frmImport"_s); },
+                     [this] {
+                         mWindow.findChild<QDialog*>(u"frmImport"_s)->close();
+                     }});
+
+    // The export's window at its end, when it says it is complete.
+    steps.push_back({u"export"_s,
+                     [this] {
+                         mExportPrompter = std::make_unique<SaveAsPrompter>(
+                             QDir(mState.dataFolder()).filePath(u"export.rxt"_s));
+                         (new ExportWindow(mState, *mExportPrompter, &mWindow))->begin();
+                     },
+                     [this]() -> QWidget* {
+                         return visibleBox(QString::fromLatin1(ExportWindow::CompleteMessage))
+                                    ? visibleChild<QDialog>(&mWindow, u"frmExport"_s)
+                                    : nullptr;
+                     },
+                     [this] {
+                         visibleBox(QString::fromLatin1(ExportWindow::CompleteMessage))->accept();
+                         mWindow.findChild<QDialog*>(u"frmExport"_s)->close();
+                     }});
+
+    // A station trying PINs: five wrong ones and its address is held off.
+    steps.push_back(
+        {u"troubleshooting-pin"_s,
+         [this, server] {
+             mStation = std::make_unique<QTcpSocket>();
+             connect(mStation.get(), &QTcpSocket::connected, this, [this] {
+                 for (int attempt = 0; attempt < 5; ++attempt)
+                     mStation->write("JUDGEAUTH|Vault|Judge 1|0000|1|1\n");
+             });
+             mStation->connectToHost(u"127.0.0.1"_s, quint16(server->server().port()));
+         },
+         [server]() -> QWidget* {
+             auto* alerts = server->findChild<QListWidget*>(u"lstOperatorAlerts"_s);
+             return alerts->count() > 0 &&
+                            alerts->item(alerts->count() - 1)->text().contains(u"wrong PINs"_s)
+                        ? server
+                        : nullptr;
+         },
+         [this] {
+             mStation.reset();
+         }});
+
+    // A second Tallvane on the port the first one holds.
+    steps.push_back({u"troubleshooting-port"_s,
+                     [this, server] {
+                         const QString copy =
+                             QDir(mState.dataFolder()).filePath(u"second.tallvane"_s);
+                         QFile::copy(mMeetFile, copy);
+                         mSecondState = std::make_unique<AppState>(mState.dataFolder());
+                         mSecondState->loadSettings();
+                         mSecondState->setPortNumber(QString::number(server->server().port()));
+                         mSecondPrompter = std::make_unique<MessageBoxPrompter>();
+                         mSecondWindow =
+                             std::make_unique<MainWindow>(*mSecondState, *mSecondPrompter);
+                         mSecondWindow->openMeetFile(copy);
+                     },
+                     [] { return visibleBox(u"Error staring server"_s); },
+                     [this] {
+                         visibleBox(u"Error staring server"_s)->accept();
+                         mSecondWindow.reset();
+                         mSecondPrompter.reset();
+                         mSecondState.reset();
+                     }});
+
+    // The command line's own description of itself, as a terminal shows it.
+    steps.push_back(
+        {u"command-line"_s,
+         [this] {
+             mHelp = std::make_unique<QProcess>();
+             mHelp->start(QString::fromLatin1(TALLVANE_BIN), {u"--help"_s});
+         },
+         [this]() -> QWidget* {
+             if (mHelp->state() != QProcess::NotRunning)
+                 return nullptr;
+             const QString text = u"$ tallvane --help\n"_s +
+                                  QString::fromLocal8Bit(mHelp->readAllStandardOutput()) + u"$ "_s;
+             auto* terminal = new QPlainTextEdit(text);
+             mTerminal.reset(terminal);
+             terminal->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+             terminal->setStyleSheet(u"background: #1e1e1e; color: #e0e0e0;"_s);
+             terminal->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+             terminal->setLineWrapMode(QPlainTextEdit::NoWrap);
+             const QFontMetrics metrics(terminal->font());
+             int width = 0;
+             for (const QString& line : text.split(u'\n'))
+                 width = std::max(width, metrics.horizontalAdvance(line));
+             terminal->resize(width + 40, metrics.lineSpacing() * int(text.count(u'\n') + 2) + 20);
+             terminal->show();
+             return terminal;
+         },
+         [this] {
+             mTerminal.reset();
+             mHelp.reset();
+         }});
+    return steps;
+}
