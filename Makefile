@@ -6,12 +6,15 @@ BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 CMAKE_FLAGS ?=
 PACKAGES := cmake ninja-build g++ qt6-base-dev libqt6sql6-sqlite libgl-dev poppler-utils
+# The icon (rsvg-convert), the Debian package (dpkg-shlibdeps, file) and its checks.
+PACKAGES += librsvg2-bin dpkg-dev file desktop-file-utils shared-mime-info libxml2-utils
 
 # ccache, when installed, shares compiled objects between checkouts.
 export CCACHE_BASEDIR := $(CURDIR)
 export CCACHE_SLOPPINESS := pch_defines,time_macros,include_file_mtime,include_file_ctime
 
-.PHONY: all deps configure build test run bench clean screenshots test-sanitize fuzz deps-fuzz
+.PHONY: all deps configure build test run bench clean screenshots test-sanitize fuzz deps-fuzz \
+	package install lint-package deps-lint
 
 all: build
 
@@ -85,7 +88,28 @@ fuzz: deps-fuzz
 clean:
 	rm -rf $(BUILD) build-asan build-fuzz
 
-# The user manual's pictures: the main window and each tab of the server window
-# on the demo meet, rendered off screen into docs/images/.
+# The user manual's pictures: the main window, each tab of the server window and
+# every other window on the demo meet, rendered off screen into docs/images/.
 screenshots: build
 	./$(BUILD)/tools/screenshots/tallvane-screenshots data/demo-meet.rxt docs/images
+
+# The Debian package tallvane_VERSION_ARCH.deb, here, from the build's install
+# rules; make install puts the same files under PREFIX (DESTDIR honoured).
+PREFIX ?= /usr/local
+package: build
+	rm -f tallvane_*.deb
+	cd $(BUILD) && cpack -G DEB -B package
+	mv $(BUILD)/package/tallvane_*.deb .
+
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# lintian on the package: errors fail, warnings are shown.
+deps-lint:
+	@dpkg -s lintian >/dev/null 2>&1 || { \
+		if [ "$$(id -u)" = 0 ]; then sudo=""; else sudo="sudo"; fi; \
+		$$sudo apt-get update && \
+		DEBIAN_FRONTEND=noninteractive $$sudo apt-get install -y --no-install-recommends lintian; }
+
+lint-package: deps-lint package
+	lintian --fail-on error --display-level '>=warning' tallvane_*.deb
