@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QIcon>
 #include <QTimer>
 
 #include <cstdio>
@@ -26,6 +27,9 @@ int runDesktop(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(u"Tallvane"_s);
     QApplication::setApplicationVersion(QString::fromLatin1(TALLVANE_VERSION));
+    // The installed menu entry and icon: desktops match the windows to them.
+    QGuiApplication::setDesktopFileName(u"tallvane"_s);
+    QApplication::setWindowIcon(QIcon::fromTheme(u"tallvane"_s));
 
     // Qt has taken its own options out of the arguments by now.
     const QStringList arguments = QApplication::arguments().mid(1);
