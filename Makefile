@@ -6,8 +6,9 @@ BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 CMAKE_FLAGS ?=
 PACKAGES := cmake ninja-build g++ qt6-base-dev libqt6sql6-sqlite libgl-dev poppler-utils
-# The icon (rsvg-convert), the Debian package (dpkg-shlibdeps, file) and its checks.
-PACKAGES += librsvg2-bin dpkg-dev file desktop-file-utils shared-mime-info libxml2-utils
+# The icon (rsvg-convert), the Debian package (dpkg-shlibdeps, file) and its checks
+# (desktop-file-validate, update-mime-database, xmllint, man).
+PACKAGES += librsvg2-bin dpkg-dev file desktop-file-utils shared-mime-info libxml2-utils man-db
 
 # ccache, when installed, shares compiled objects between checkouts.
 export CCACHE_BASEDIR := $(CURDIR)

@@ -63,6 +63,11 @@ for page in "$source"/docs/*.html; do
 done
 zcat "$root/usr/share/man/man1/tallvane.1.gz" | grep -q '^\.SH EXIT STATUS' ||
     fail "tallvane(1) has no EXIT STATUS section"
+for page in tallvane tallvane-station; do
+    warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l \
+        "$root/usr/share/man/man1/$page.1.gz" 2>&1 >/dev/null) || fail "man $page failed"
+    [ -z "$warnings" ] || fail "$page(1): $warnings"
+done
 
 # Dependencies come from the binaries, plus the SQLite driver no binary names.
 depends=$(dpkg-deb -f "$deb" Depends)

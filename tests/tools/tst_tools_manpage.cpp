@@ -1,0 +1,73 @@
+#include "manpagewriter.h"
+
+#include <QBuffer>
+#include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+QString manPage(const QByteArray& body, const QByteArray& second = {}) {
+    ManPageWriter writer(u"tallvane"_s, 1, u"1.0"_s);
+    const QByteArray page = "<!DOCTYPE html><html><head><meta charset=\"utf-8\"/>"
+                            "<meta name=\"description\" content=\"scores -- meets\"/>"
+                            "<title>T</title></head><body>" +
+                            body + "</body></html>";
+    QBuffer first;
+    first.setData(page);
+    first.open(QIODevice::ReadOnly);
+    if (!writer.addPage(first, u"first"_s))
+        return writer.errorString();
+    if (!second.isEmpty()) {
+        QBuffer more;
+        more.setData("<html><body>" + second + "</body></html>");
+        more.open(QIODevice::ReadOnly);
+        writer.addPage(more, u"second"_s);
+    }
+    return QString::fromUtf8(writer.text());
+}
+
+} // namespace
+
+// What roff would misread: a line that starts with a dot or quote is a
+// request, a backslash an escape, and an option's dash must stay a minus.
+class TestToolsManPage : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void pagesBecomeRoff_data() {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QByteArray>("second");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("name line")
+            << QByteArray() << QByteArray() << u".SH NAME\ntallvane \\- scores -- meets\n"_s;
+        QTest::newRow("sections") << QByteArray("<h1>Skipped</h1><h2>Exit status</h2><h3>Sub</h3>")
+                                  << QByteArray("<h1>Trouble</h1><h2>Port</h2>")
+                                  << u".SH EXIT STATUS\n.SS Sub\n.SH TROUBLE\n.SS Port\n"_s;
+        QTest::newRow("request-like lines")
+            << QByteArray("<p>.tallvane files</p><pre>.hidden\n'quoted</pre>") << QByteArray()
+            << u".PP\n\\&.tallvane files\n.PP\n.nf\n\\&.hidden\n\\&'quoted\n.fi\n"_s;
+        QTest::newRow("fonts and dashes")
+            << QByteArray("<p>Use <code>--port</code> <var>N</var>, a well-known\n  port "
+                          "<b>C:\\x</b>.</p>")
+            << QByteArray()
+            << u".PP\nUse \\fB\\-\\-port\\fR \\fIN\\fR, a well-known port \\fBC:\\ex\\fR.\n"_s;
+        QTest::newRow("left out") << QByteArray("<p class=\"nav\"><a href=\"i.html\">Contents</a>"
+                                                "</p><p class=\"html-only\"><img src=\"a.png\"/>"
+                                                "</p><ul><li>one</li></ul>")
+                                  << QByteArray() << u".IP \\(bu 2\none\n"_s;
+    }
+
+    void pagesBecomeRoff() {
+        QFETCH(QByteArray, body);
+        QFETCH(QByteArray, second);
+        QFETCH(QString, expected);
+        const QString page = manPage(body, second);
+        QVERIFY2(page.endsWith(expected), qPrintable(page));
+    }
+
+    void unclosedElementIsAnError() { QVERIFY(manPage("<p>open").startsWith(u"first: line 1"_s)); }
+};
+
+QTEST_GUILESS_MAIN(TestToolsManPage)
+#include "tst_tools_manpage.moc"
