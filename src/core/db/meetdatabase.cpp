@@ -17,11 +17,6 @@ QString nextConnectionName() {
     return u"meet-"_s + QString::number(++counter);
 }
 
-QString errorText(const QSqlError& error) {
-    const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
-    return text.isEmpty() ? u"unknown database error"_s : text;
-}
-
 // Statements built from fixed fragments form a small set; the cap only guards
 // against an unexpected stream of distinct texts.
 constexpr int MaxCachedStatements = 256;
@@ -141,6 +136,11 @@ void MeetDatabase::close() {
     mOpen = false;
     mPath.clear();
     mChanges.meetEdited();
+}
+
+QString MeetDatabase::errorText(const QSqlError& error) {
+    const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
+    return text.isEmpty() ? u"unknown database error"_s : text;
 }
 
 QSqlDatabase MeetDatabase::connection() const {

@@ -5,6 +5,7 @@
 
 #include <QHash>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QString>
 #include <QVariantList>
@@ -54,6 +55,8 @@ public:
 
     // The underlying connection, for code that needs Qt Sql directly.
     QSqlDatabase connection() const;
+    // The engine's own description of an error, as lastError() gives it.
+    static QString errorText(const QSqlError& error);
 
 private:
     QSqlQuery* prepared(const QString& sql, const QVariantList& values);

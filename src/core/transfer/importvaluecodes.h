@@ -3,6 +3,7 @@
 #include "db/meetschema.h"
 
 #include <QString>
+#include <QStringView>
 #include <QVariant>
 
 // How the import turns one value text of a transfer file into the value it
@@ -25,6 +26,6 @@ struct Converted {
     QString error;  // why the value cannot be stored; empty when it can
 };
 
-Converted convert(Code code, const MeetSchema::Column& column, const QString& text);
+Converted convert(Code code, const MeetSchema::Column& column, QStringView text);
 
 } // namespace ImportValueCodes

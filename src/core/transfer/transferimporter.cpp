@@ -1,6 +1,5 @@
 #include "transferimporter.h"
 
-#include "importvaluecodes.h"
 #include "transferfileinfo.h"
 
 #include <QFile>
@@ -31,6 +30,7 @@ bool TransferImporter::removeMeetFile(const QString& path, QString* error) {
 }
 
 void TransferImporter::abandon() {
+    mInserters.clear();
     mTransaction.reset();
     mDb.close();
     if (mCreated)
@@ -78,15 +78,14 @@ bool TransferImporter::begin() {
 bool TransferImporter::step(int maxRecords) {
     if (!mTransaction)
         return false;
-    TransferRecord record;
     for (int i = 0; i < maxRecords; ++i) {
-        if (!mReader.readRecord(&record))
+        if (!mReader.readRecord(&mRecord))
             return false;
-        const QString reason = storeRecord(record);
+        const QString reason = storeRecord(mRecord);
         if (reason.isEmpty())
             ++mReport.storedRecords;
         else
-            mReport.refused.append({record.header, record.line, reason});
+            mReport.refused.append({mRecord.header, mRecord.line, reason});
     }
     return true;
 }
@@ -100,6 +99,7 @@ bool TransferImporter::finish() {
     }
     mReport.missingTables = mReader.unfinishedTables();
     mReport.problems = mReader.problems();
+    mInserters.clear();
     if (!mTransaction->commit()) {
         mReport.error =
             u"The meet file %1 could not be written: %2"_s.arg(mMeetPath, mDb.lastError());
@@ -116,37 +116,6 @@ bool TransferImporter::run() {
     return begin() && finish();
 }
 
-int TransferImporter::columnOf(const MeetSchema::Table& table, int position, const QString& name) {
-    // Files written in schema order match position by position; the look-up by
-    // name (in any letter case, as SQL names are) serves reordered files.
-    if (position < table.columns.size() && table.columns[position].name == name)
-        return position;
-    auto found = mColumnsByName.find(table.name);
-    if (found == mColumnsByName.end()) {
-        QHash<QString, int> byName;
-        for (int i = 0; i < table.columns.size(); ++i)
-            byName.insert(table.columns[i].name.toLower(), i);
-        found = mColumnsByName.insert(table.name, byName);
-    }
-    return found->value(name.toLower(), -1);
-}
-
-QString TransferImporter::insertStatement(const MeetSchema::Table& table) {
-    auto found = mInserts.constFind(table.name);
-    if (found != mInserts.constEnd())
-        return *found;
-    QStringList names;
-    QStringList marks;
-    for (const MeetSchema::Column& column : table.columns) {
-        names.append(MeetSchema::quotedName(column.name));
-        marks.append(u"?"_s);
-    }
-    const QString sql = u"INSERT INTO "_s + MeetSchema::quotedName(table.name) + u"("_s +
-                        names.join(u", "_s) + u") VALUES("_s + marks.join(u", "_s) + u")"_s;
-    mInserts.insert(table.name, sql);
-    return sql;
-}
-
 QString TransferImporter::storeRecord(const TransferRecord& record) {
     const MeetSchema::Table& table = *MeetSchema::table(record.table);
     if (table.name == u"Meets"_s) {
@@ -154,49 +123,8 @@ QString TransferImporter::storeRecord(const TransferRecord& record) {
             return u"a meet has one Meets record; only the first was imported"_s;
         mMeetsRead = true;
     }
-
-    const int columnCount = int(table.columns.size());
-    QList<int> fieldOfColumn(columnCount, -1);
-    QStringList unknown;
-    QStringList repeated;
-    for (int i = 0; i < record.fields.size(); ++i) {
-        const QString& name = record.fields[i].first;
-        const int column = columnOf(table, i, name);
-        if (column < 0)
-            unknown.append(name);
-        else if (fieldOfColumn[column] >= 0)
-            repeated.append(name);
-        else
-            fieldOfColumn[column] = i;
-    }
-    QStringList missing;
-    for (int c = 0; c < columnCount; ++c) {
-        if (fieldOfColumn[c] < 0)
-            missing.append(table.columns[c].name);
-    }
-    QStringList reasons;
-    if (!unknown.isEmpty())
-        reasons.append(u"unknown fields: "_s + unknown.join(u", "_s));
-    if (!repeated.isEmpty())
-        reasons.append(u"fields given twice: "_s + repeated.join(u", "_s));
-    if (!missing.isEmpty())
-        reasons.append(u"missing fields: "_s + missing.join(u", "_s));
-    if (!reasons.isEmpty())
-        return reasons.join(u"; "_s);
-
-    QVariantList values;
-    values.reserve(columnCount);
-    for (int c = 0; c < columnCount; ++c) {
-        const ImportValueCodes::Converted converted =
-            ImportValueCodes::convert(ImportValueCodes::codeOf(table, c), table.columns[c],
-                                      record.fields[fieldOfColumn[c]].second);
-        if (!converted.error.isEmpty())
-            reasons.append(converted.error);
-        values.append(converted.value);
-    }
-    if (!reasons.isEmpty())
-        return reasons.join(u"; "_s);
-    if (!mDb.execute(insertStatement(table), values))
-        return mDb.lastError();
-    return {};
+    std::unique_ptr<TableInserter>& inserter = mInserters[table.name];
+    if (!inserter)
+        inserter = std::make_unique<TableInserter>(mDb, table);
+    return inserter->store(record);
 }

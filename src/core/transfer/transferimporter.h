@@ -4,11 +4,12 @@
 #include "db/meetdatabase.h"
 #include "db/meetschema.h"
 #include "importreport.h"
+#include "tableinserter.h"
 #include "transferreader.h"
 
-#include <QHash>
 #include <QString>
 
+#include <map>
 #include <memory>
 
 // Imports a transfer file into a new meet file, in steps so that a window can
@@ -43,8 +44,6 @@ public:
 
 private:
     QString storeRecord(const TransferRecord& record);
-    int columnOf(const MeetSchema::Table& table, int position, const QString& name);
-    QString insertStatement(const MeetSchema::Table& table);
     void abandon();
 
     QString mMeetPath;
@@ -55,6 +54,7 @@ private:
     bool mCreated = false;
     bool mFinished = false;
     bool mMeetsRead = false;
-    QHash<QString, QHash<QString, int>> mColumnsByName;
-    QHash<QString, QString> mInserts;
+    TransferRecord mRecord;
+    // One per table met so far; they hold statements of mDb and go before it closes.
+    std::map<QString, std::unique_ptr<TableInserter>> mInserters;
 };

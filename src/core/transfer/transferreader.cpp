@@ -3,7 +3,16 @@
 #include "db/meetschema.h"
 #include "shell/codepage1252.h"
 
+#include <algorithm>
+#include <cstring>
+
 using namespace Qt::Literals::StringLiterals;
+
+namespace {
+// Large enough that reading costs next to nothing per line, small enough to
+// go unnoticed in memory.
+constexpr qsizetype BlockSize = 256 * 1024;
+} // namespace
 
 TransferReader::TransferReader(QIODevice* device)
     : mDevice(device) {}
@@ -22,33 +31,74 @@ bool TransferReader::open() {
     return false;
 }
 
-bool TransferReader::nextLine(QString* line) {
-    if (mHasPushedBack) {
-        mHasPushedBack = false;
-        *line = mPushedBack;
+bool TransferReader::fill() {
+    if (mAtEnd || !mDevice) {
+        mAtEnd = true;
+        return false;
+    }
+    // Lines already taken go, except those of the record being read.
+    const qsizetype keep = mKeepFrom >= 0 ? mKeepFrom : mPos;
+    if (keep > 0) {
+        mBuffer.remove(0, keep);
+        mPos -= keep;
+        if (mKeepFrom >= 0)
+            mKeepFrom = 0;
+    }
+    const qsizetype old = mBuffer.size();
+    mBuffer.resize(old + BlockSize);
+    const qint64 got = mDevice->read(mBuffer.data() + old, BlockSize);
+    mBuffer.resize(old + std::max<qint64>(got, 0));
+    if (got <= 0)
+        mAtEnd = true;
+    return got > 0;
+}
+
+bool TransferReader::nextLine(Line* line) {
+    qsizetype searchFrom = mPos;
+    for (;;) {
+        const char* data = mBuffer.constData();
+        const qsizetype size = mBuffer.size();
+        const auto* found = static_cast<const char*>(
+            searchFrom < size ? std::memchr(data + searchFrom, '\n', size_t(size - searchFrom))
+                              : nullptr);
+        if (!found && !mAtEnd) {
+            const qsizetype before = mPos;
+            fill();
+            searchFrom = size - (before - mPos);
+            continue;
+        }
+        if (!found && mPos >= size)
+            return false;
+        qsizetype end = found ? found - data : size;
+        line->at = mPos;
+        line->next = found ? end + 1 : end;
+        while (end > mPos && data[end - 1] == '\r')
+            --end;
+        line->size = end - mPos;
+        mPos = line->next;
+        ++mLinesRead;
         return true;
     }
-    if (!mDevice || mDevice->atEnd())
-        return false;
-    QByteArray bytes = mDevice->readLine();
-    if (bytes.isEmpty() && mDevice->atEnd())
-        return false;
-    while (bytes.endsWith('\n') || bytes.endsWith('\r'))
-        bytes.chop(1);
-    *line = Cp1252::decode(bytes);
-    ++mLinesRead;
-    return true;
 }
 
-void TransferReader::pushBack(const QString& line) {
-    mHasPushedBack = true;
-    mPushedBack = line;
+void TransferReader::unread(const Line& line) {
+    mPos = line.at;
+    --mLinesRead;
 }
 
-bool TransferReader::sectionOf(const QString& line, QString* table, bool* isRecord) const {
-    if (line.size() < 3 || line.front() != u'[' || line.back() != u']')
+QByteArrayView TransferReader::bytes(const Line& line) const {
+    return QByteArrayView(mBuffer).sliced(line.at, line.size);
+}
+
+QString TransferReader::text(const Line& line) const {
+    return Cp1252::decode(bytes(line));
+}
+
+bool TransferReader::sectionOf(const Line& line, QString* table, bool* isRecord) const {
+    const QByteArrayView raw = bytes(line);
+    if (raw.size() < 3 || raw.front() != '[' || raw.back() != ']')
         return false;
-    const QString inner = line.mid(1, line.size() - 2);
+    const QString inner = Cp1252::decode(raw.sliced(1, raw.size() - 2));
     const MeetSchema::Table* found = MeetSchema::table(inner);
     if (found && found->meetData) {
         *table = found->name;
@@ -73,14 +123,15 @@ bool TransferReader::sectionOf(const QString& line, QString* table, bool* isReco
 double TransferReader::readHeader() {
     double version = 0;
     bool versionSeen = false;
-    QString line;
-    while (nextLine(&line) && !line.isEmpty()) {
-        if (versionSeen || !line.contains(u"Version"_s))
+    Line line;
+    while (nextLine(&line) && line.size > 0) {
+        const QString content = text(line);
+        if (versionSeen || !content.contains(u"Version"_s))
             continue;
         versionSeen = true;
-        const qsizetype eq = line.indexOf(u'=');
+        const qsizetype eq = content.indexOf(u'=');
         bool ok = false;
-        version = eq < 0 ? 0 : line.mid(eq + 1).trimmed().toDouble(&ok);
+        version = eq < 0 ? 0 : content.mid(eq + 1).trimmed().toDouble(&ok);
         if (!ok)
             version = 0;
     }
@@ -89,32 +140,33 @@ double TransferReader::readHeader() {
 
 void TransferReader::finishTable(const QString& table) {
     mFinished.insert(table);
-    QString line;
+    Line line;
     if (!nextLine(&line))
         return;
-    if (!line.startsWith(u"NumRecords="_s)) {
-        pushBack(line);
+    const QString content = text(line);
+    if (!content.startsWith(u"NumRecords="_s)) {
+        unread(line);
         return;
     }
     bool ok = false;
-    const qint64 stated = line.mid(11).trimmed().toLongLong(&ok);
+    const qint64 stated = content.mid(11).trimmed().toLongLong(&ok);
     const qint64 found = mRecordCounts.value(table);
     if (!ok || stated != found) {
         mProblems.append(u"%1: the file says %2 records, %3 were found."_s.arg(
-            table, line.mid(11), QString::number(found)));
+            table, content.mid(11), QString::number(found)));
     }
 }
 
 bool TransferReader::readRecord(TransferRecord* record) {
-    QString line;
+    Line line;
     while (nextLine(&line)) {
-        if (line.isEmpty())
+        if (line.size == 0)
             continue;
         QString table;
         bool isRecord = false;
         if (!sectionOf(line, &table, &isRecord)) {
             mProblems.append(u"Line %1 belongs to no record and was skipped: %2"_s.arg(
-                QString::number(mLinesRead), line));
+                QString::number(mLinesRead), text(line)));
             continue;
         }
         if (!isRecord) {
@@ -122,24 +174,36 @@ bool TransferReader::readRecord(TransferRecord* record) {
             continue;
         }
         record->table = table;
-        record->header = line.mid(1, line.size() - 2);
+        record->header = Cp1252::decode(bytes(line).sliced(1, line.size - 2));
         record->line = mLinesRead;
         record->fields.clear();
         mRecordCounts[table] += 1;
-        QString field;
-        while (nextLine(&field) && !field.isEmpty()) {
+
+        // The field lines stay in the buffer until the record is complete and
+        // are then decoded at once; positions are kept from the record's start.
+        mKeepFrom = mPos;
+        qsizetype end = 0;
+        Line field;
+        while (nextLine(&field) && field.size > 0) {
             QString otherTable;
             bool otherIsRecord = false;
             if (sectionOf(field, &otherTable, &otherIsRecord)) {
-                pushBack(field);
+                unread(field);
                 break;
             }
-            const qsizetype eq = field.indexOf(u'=');
-            if (eq < 0)
-                record->fields.append({field, QString()});
-            else
-                record->fields.append({field.left(eq), field.mid(eq + 1)});
+            const qsizetype at = field.at - mKeepFrom;
+            const char* begin = mBuffer.constData() + field.at;
+            const auto* eq = static_cast<const char*>(std::memchr(begin, '=', size_t(field.size)));
+            TransferRecord::Field f;
+            f.nameAt = at;
+            f.nameSize = eq ? eq - begin : field.size;
+            f.valueAt = eq ? at + f.nameSize + 1 : at + field.size;
+            f.valueSize = eq ? field.size - f.nameSize - 1 : 0;
+            record->fields.append(f);
+            end = at + field.size;
         }
+        record->text = Cp1252::decode(QByteArrayView(mBuffer).sliced(mKeepFrom, end));
+        mKeepFrom = -1;
         return true;
     }
     return false;

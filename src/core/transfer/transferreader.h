@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QFile>
 #include <QHash>
 #include <QIODevice>
@@ -7,25 +8,45 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 
 #include <memory>
-#include <utility>
 
 // One record section of a transfer file: its table, its header as written and
-// its field lines split into (name, value). A value is everything after the
+// its field lines, each a name and a value. A value is everything after the
 // first "=", so values may hold "=" themselves; a line without "=" is a name
-// with an empty value.
+// with an empty value. The field lines are decoded once, as one text; names and
+// values are views into it.
 struct TransferRecord {
+    struct Field {
+        qsizetype nameAt = 0;
+        qsizetype nameSize = 0;
+        qsizetype valueAt = 0;
+        qsizetype valueSize = 0;
+    };
+
     QString table;  // the table's name as the meet schema spells it
     QString header; // "Gyms-0003", as in the file
     qint64 line = 0;
-    QList<std::pair<QString, QString>> fields;
+    QString text; // the field lines as decoded
+    QList<Field> fields;
+
+    qsizetype fieldCount() const { return fields.size(); }
+    QStringView name(qsizetype i) const {
+        return QStringView(text).sliced(fields[i].nameAt, fields[i].nameSize);
+    }
+    QStringView value(qsizetype i) const {
+        return QStringView(text).sliced(fields[i].valueAt, fields[i].valueSize);
+    }
 };
 
 // Reads a transfer file section by section: the header block (up to the first
 // empty line, holding the version), then record sections "[Table-NNNN]" and
 // table trailers "[Table]" + "NumRecords=N". A record's field lines run to the
 // first empty line, or to the next section line when the empty line is missing.
+//
+// The file is read in large blocks and cut into lines in place; a file of any
+// size is read with a block and one record in memory.
 class TransferReader {
 public:
     explicit TransferReader(QIODevice* device);
@@ -52,17 +73,29 @@ public:
     const QStringList& problems() const { return mProblems; }
 
 private:
-    bool nextLine(QString* line);
-    void pushBack(const QString& line);
-    bool sectionOf(const QString& line, QString* table, bool* isRecord) const;
+    // A line of the buffer, without its line end.
+    struct Line {
+        qsizetype at = 0;
+        qsizetype size = 0;
+        qsizetype next = 0; // where the line after it starts
+    };
+
+    bool nextLine(Line* line);
+    void unread(const Line& line);
+    bool fill();
+    QByteArrayView bytes(const Line& line) const;
+    QString text(const Line& line) const;
+    bool sectionOf(const Line& line, QString* table, bool* isRecord) const;
     void finishTable(const QString& table);
 
     std::unique_ptr<QFile> mOwnedFile;
     QIODevice* mDevice;
     QString mError;
+    QByteArray mBuffer;
+    qsizetype mPos = 0;
+    qsizetype mKeepFrom = -1; // start of the record being read: kept when the buffer moves
+    bool mAtEnd = false;
     qint64 mLinesRead = 0;
-    bool mHasPushedBack = false;
-    QString mPushedBack;
     QHash<QString, qint64> mRecordCounts;
     QSet<QString> mFinished;
     QStringList mProblems;

@@ -44,6 +44,43 @@ QString storedText(const DateParts& parts) {
     return date + u' ' + parts.time.toString(u"HH:mm:ss"_s);
 }
 
+// M/D/YYYY alone, the form nearly every date of a transfer file takes, read
+// without the general date parser. Leading zeros, times and anything unusual
+// take the general way.
+std::optional<QString> plainDate(QStringView text) {
+    int parts[3] = {0, 0, 0};
+    int digits[3] = {0, 0, 0};
+    int part = 0;
+    for (const QChar ch : text) {
+        const char16_t c = ch.unicode();
+        if (c == u'/') {
+            if (++part > 2)
+                return std::nullopt;
+            continue;
+        }
+        if (c < u'0' || c > u'9' || (c == u'0' && digits[part] == 0) || ++digits[part] > 4)
+            return std::nullopt;
+        parts[part] = parts[part] * 10 + (c - u'0');
+    }
+    if (part != 2 || digits[0] == 0 || digits[0] > 2 || digits[1] == 0 || digits[1] > 2 ||
+        digits[2] != 4)
+        return std::nullopt;
+    const QDate date(parts[2], parts[0], parts[1]);
+    if (!date.isValid())
+        return std::nullopt;
+    char16_t iso[10] = {};
+    const auto put = [&iso](int at, int value, int width) {
+        for (int i = width - 1; i >= 0; --i, value /= 10)
+            iso[at + i] = char16_t(u'0' + value % 10);
+    };
+    put(0, parts[2], 4);
+    iso[4] = u'-';
+    put(5, parts[0], 2);
+    iso[7] = u'-';
+    put(8, parts[1], 2);
+    return QString(reinterpret_cast<const QChar*>(iso), 10);
+}
+
 } // namespace
 
 QString padRecordNumber(qint64 number) {
@@ -68,8 +105,10 @@ std::optional<QString> formatStoredDate(const QString& stored) {
     return text;
 }
 
-std::optional<QString> parseDate(const QString& raw) {
-    const QString text = raw.simplified();
+std::optional<QString> parseDate(QStringView raw) {
+    if (auto plain = plainDate(raw))
+        return plain;
+    const QString text = raw.toString().simplified();
     if (auto iso = splitStored(text))
         return storedText(*iso);
     const qsizetype space = text.indexOf(u' ');

@@ -27,7 +27,7 @@ std::optional<QString> formatStoredDate(const QString& stored);
 
 // A date from a transfer file (M/D/YYYY with an optional h:mm:ss AM/PM, or ISO)
 // as the ISO text a meet file stores. std::nullopt when it is no date.
-std::optional<QString> parseDate(const QString& text);
+std::optional<QString> parseDate(QStringView text);
 
 // The value text of a stored value in a column of that type. Null and the
 // four-letter text "Null" are both written empty. Values that do not fit their
