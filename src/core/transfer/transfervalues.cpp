@@ -4,6 +4,7 @@
 #include <QLocale>
 #include <QTime>
 
+#include <charconv>
 #include <cmath>
 
 using namespace Qt::Literals::StringLiterals;
@@ -81,6 +82,40 @@ std::optional<QString> plainDate(QStringView text) {
     return QString(reinterpret_cast<const QChar*>(iso), 10);
 }
 
+// "YYYY-MM-DD" alone, as nearly every stored date is, written as M/D/YYYY
+// without the general date parser; anything else takes the general way.
+std::optional<QString> plainStoredDate(QStringView stored) {
+    if (stored.size() != 10 || stored[4] != u'-' || stored[7] != u'-' || stored[0] == u'0')
+        return std::nullopt;
+    const auto number = [stored](qsizetype at, qsizetype size) {
+        int value = 0;
+        for (const QChar c : stored.sliced(at, size)) {
+            if (c < u'0' || c > u'9')
+                return -1;
+            value = value * 10 + (c.unicode() - u'0');
+        }
+        return value;
+    };
+    const int year = number(0, 4);
+    const int month = number(5, 2);
+    const int day = number(8, 2);
+    if (year < 0 || month < 0 || day < 0 || !QDate(year, month, day).isValid())
+        return std::nullopt;
+    char16_t text[10] = {};
+    qsizetype size = 0;
+    const auto put = [&text, &size](int value, int width) {
+        for (int i = width - 1; i >= 0; --i, value /= 10)
+            text[size + i] = char16_t(u'0' + value % 10);
+        size += width;
+    };
+    put(month, month < 10 ? 1 : 2);
+    text[size++] = u'/';
+    put(day, day < 10 ? 1 : 2);
+    text[size++] = u'/';
+    put(year, 4);
+    return QString(reinterpret_cast<const QChar*>(text), size);
+}
+
 } // namespace
 
 QString padRecordNumber(qint64 number) {
@@ -88,13 +123,41 @@ QString padRecordNumber(qint64 number) {
 }
 
 QString formatDouble(double value) {
-    if (value == 0)
-        return u"0"_s; // also for -0
-    QString text = QString::number(value, 'g', 15);
-    return text.toUpper(); // exponent form as the meet-management program writes it: 1E+20
+    QByteArray text;
+    appendDouble(text, value);
+    return QString::fromLatin1(text);
+}
+
+void appendDouble(QByteArray& out, double value) {
+    if (value == 0) {
+        out += '0'; // also for -0
+        return;
+    }
+    // The shortest digits that read back as the value: when there are at most
+    // 15 of them they are also the value rounded to 15 digits (no tie can
+    // arise), which the standard library then writes as printf's %.15G does.
+    // Longer ones take Qt's rounding, which breaks ties away from zero.
+    char text[64];
+    const char* end =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::scientific).ptr;
+    int digits = 0;
+    for (const char* p = text; p < end && *p != 'e'; ++p)
+        digits += (*p >= '0' && *p <= '9') ? 1 : 0;
+    if (!std::isfinite(value) || digits > 15) {
+        out += QString::number(value, 'g', 15).toUpper().toLatin1();
+        return;
+    }
+    end = std::to_chars(text, text + sizeof text, value, std::chars_format::general, 15).ptr;
+    for (char* p = text; p < end; ++p) {
+        if (*p == 'e')
+            *p = 'E'; // exponent form as the meet-management program writes it: 1E+20
+    }
+    out.append(text, end - text);
 }
 
 std::optional<QString> formatStoredDate(const QString& stored) {
+    if (auto plain = plainStoredDate(stored))
+        return plain;
     const auto parts = splitStored(stored);
     if (!parts)
         return std::nullopt;

@@ -19,6 +19,8 @@ QString padRecordNumber(qint64 number);
 // 15 significant digits, no trailing zeros, no trailing point, "." as decimal
 // mark: 9.275, 10, 0.5; 0.1 + 0.2 is written 0.3.
 QString formatDouble(double value);
+// The same text as Latin-1 bytes, appended to `out`.
+void appendDouble(QByteArray& out, double value);
 
 // A stored date (ISO "YYYY-MM-DD" or "YYYY-MM-DD HH:MM:SS") as M/D/YYYY, followed
 // by " h:mm:ss AM/PM" when the time of day is not midnight. std::nullopt when

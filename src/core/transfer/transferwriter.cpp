@@ -3,6 +3,9 @@
 #include "shell/codepage1252.h"
 #include "transfervalues.h"
 
+#include <charconv>
+#include <cmath>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -26,21 +29,63 @@ void TransferWriter::writeHeader() {
     flushIfFull();
 }
 
+const QList<QByteArray>& TransferWriter::fieldPrefixes(const MeetSchema::Table& table) {
+    auto found = mFieldPrefixes.find(&table);
+    if (found == mFieldPrefixes.end()) {
+        QList<QByteArray> prefixes;
+        for (const MeetSchema::Column& column : table.columns)
+            prefixes.append(Cp1252::encode(column.name) + '=');
+        found = mFieldPrefixes.insert(&table, prefixes);
+    }
+    return *found;
+}
+
+bool TransferWriter::appendEncoded(QStringView text) {
+    const qsizetype start = mBuffer.size();
+    mBuffer.resize(start + text.size());
+    char* out = mBuffer.data() + start;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c >= 0x80) { // beyond ASCII: the code page decides
+            bool lossless = true;
+            mBuffer.resize(start);
+            mBuffer += Cp1252::encode(text, &lossless);
+            return lossless;
+        }
+        out[i] = char(c);
+    }
+    return true;
+}
+
+bool TransferWriter::appendValue(MeetSchema::ColumnType type, const QVariant& stored) {
+    using T = MeetSchema::ColumnType;
+    // Numbers as stored in their own columns, the bulk of a meet, go straight
+    // into the buffer; everything else as valueText() writes it.
+    if (type == T::Double && stored.typeId() == QMetaType::Double) {
+        const double value = stored.toDouble();
+        if (std::isfinite(value)) {
+            TransferValues::appendDouble(mBuffer, value);
+            return true;
+        }
+    } else if (type == T::Long && stored.typeId() == QMetaType::LongLong) {
+        char text[24];
+        const char* end = std::to_chars(text, text + sizeof text, stored.toLongLong()).ptr;
+        mBuffer.append(text, end - text);
+        return true;
+    }
+    return appendEncoded(TransferValues::valueText(type, stored));
+}
+
 void TransferWriter::writeRecord(const MeetSchema::Table& table, qint64 number,
                                  const QVariantList& values) {
     const QString header = table.name + u'-' + TransferValues::padRecordNumber(number);
     appendLine(u'[' + header + u']');
+    const QList<QByteArray>& prefixes = fieldPrefixes(table);
     for (qsizetype i = 0; i < table.columns.size(); ++i) {
-        const MeetSchema::Column& column = table.columns[i];
-        const QString text =
-            TransferValues::valueText(column.type, i < values.size() ? values[i] : QVariant());
-        bool lossless = true;
-        mBuffer += Cp1252::encode(column.name);
-        mBuffer += '=';
-        mBuffer += Cp1252::encode(text, &lossless);
+        mBuffer += prefixes[i];
+        if (!appendValue(table.columns[i].type, i < values.size() ? values[i] : QVariant()))
+            mLossyFields.append(header + u' ' + table.columns[i].name);
         mBuffer += "\r\n";
-        if (!lossless)
-            mLossyFields.append(header + u' ' + column.name);
     }
     appendLine(QString());
     flushIfFull();
