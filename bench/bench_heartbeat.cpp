@@ -1,140 +1,108 @@
-// Round trips "CLIENTBEAT" -> "BEATRESPONSE" over loopback through the scoring
-// server, with 1 and with 64 logged-in stations, against a bare QTcpServer that
-// answers every line at once, measured in the same run.
+// Round trips "CLIENTBEAT" -> "BEATRESPONSE" over loopback with 1 and with 64
+// stations. Every party runs in a process of its own: the stations are
+// tallvane-loadgen (raw sockets, no Qt), and they are measured against
+//   - the load generator's own minimal echo (epoll, no Qt): its ceiling, which
+//     must lie well above the bare echo for the figures below to be the servers';
+//   - the bare echo (tallvane-qtecho, a QTcpServer answering each line): the
+//     floor of any Qt station server;
+//   - the scoring server itself (tallvane serve on a meet file).
+// Each figure is the median of a few rounds; in each round the three servers
+// run one after the other, so that other work on the machine hits all alike.
 
 #include "db/meetdatabase.h"
-#include "judging/meetserver.h"
-#include "server/scoringserver.h"
-#include "shell/appstate.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QTcpServer>
-#include <QTcpSocket>
+#include <QDeadlineTimer>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <vector>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-constexpr int RoundTrips = 20'000;
+constexpr int Rounds = 5;
+constexpr auto Pin = "3917";
 
 struct Figures {
+    double perSecond = 0;
     double p50Us = 0;
     double p99Us = 0;
-    double perSecond = 0;
 };
 
-// The baseline: answers each line with "BEATRESPONSE\n", nothing else.
-class EchoServer : public QObject {
+// A server process that runs until the object goes.
+class Server {
 public:
-    EchoServer() {
-        connect(&mServer, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket* socket = mServer.nextPendingConnection()) {
-                socket->setParent(this);
-                socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-                connect(socket, &QTcpSocket::readyRead, this, [socket] {
-                    const QByteArray bytes = socket->readAll();
-                    for (qsizetype i = 0; i < bytes.count('\n'); ++i)
-                        socket->write("BEATRESPONSE\n");
-                    socket->flush();
-                });
-            }
-        });
-        mServer.listen(QHostAddress::LocalHost, 0);
-    }
-    quint16 port() const { return mServer.serverPort(); }
-
-private:
-    QTcpServer mServer;
-};
-
-// Stations that log in, then each keep one CLIENTBEAT in flight until the
-// total is reached. Everything is driven by the event loop, which the
-// in-process server shares.
-class Load : public QObject {
-public:
-    Load(quint16 port, int stations, const QString& pin, int roundTrips)
-        : mRemaining(roundTrips)
-        , mWaitingForLogin(stations) {
-        mLatencies.reserve(size_t(roundTrips));
-        mSent.assign(size_t(stations), 0);
-        for (int i = 0; i < stations; ++i) {
-            auto socket = std::make_unique<QTcpSocket>();
-            QTcpSocket* raw = socket.get();
-            const QByteArray login =
-                u"JUDGEAUTH|Vault|Bench %1|%2|1|%1\n"_s.arg(i + 1).arg(pin).toLatin1();
-            connect(raw, &QTcpSocket::connected, this, [raw, login] {
-                raw->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-                raw->write(login);
-                raw->flush();
-            });
-            connect(raw, &QTcpSocket::readyRead, this, [this, i, raw] { read(size_t(i), raw); });
-            mSockets.push_back(std::move(socket));
-        }
-        for (auto& socket : mSockets)
-            socket->connectToHost(QHostAddress::LocalHost, port);
-    }
-
-    Figures run() {
-        QCoreApplication::exec();
-        const double seconds = double(mClock.nsecsElapsed() - mStart) / 1e9;
-        std::sort(mLatencies.begin(), mLatencies.end());
-        auto at = [this](double q) {
-            return double(mLatencies[size_t(q * double(mLatencies.size() - 1))]) / 1000.0;
-        };
-        return {at(0.50), at(0.99), double(mLatencies.size()) / seconds};
-    }
-
-private:
-    void read(size_t i, QTcpSocket* socket) {
-        while (socket->canReadLine()) {
-            const QByteArray line = socket->readLine();
-            if (!mClock.isValid()) {
-                if (!line.startsWith("AUTHRESP|0") && !line.startsWith("BEATRESPONSE")) {
-                    std::fprintf(stderr, "log-in refused: %s", line.constData());
-                    QCoreApplication::exit(1);
-                    return;
-                }
-                if (--mWaitingForLogin == 0)
-                    startTraffic();
-                continue;
-            }
-            mLatencies.push_back(mClock.nsecsElapsed() - mSent[i]);
-            if (--mRemaining <= 0) {
-                QCoreApplication::exit(0);
+    Server(const QString& program, const QStringList& arguments, const QString& dataDir) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"TALLVANE_DATA_DIR"_s, dataDir);
+        mProcess.setProcessEnvironment(environment);
+        mProcess.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        mProcess.start(program, arguments);
+        static const QRegularExpression listening(u"Listening on [^:]+:(\\d+)"_s);
+        QByteArray output;
+        const QDeadlineTimer deadline(10000);
+        while (!deadline.hasExpired() && mProcess.waitForReadyRead(int(deadline.remainingTime()))) {
+            output += mProcess.readAllStandardOutput();
+            const QRegularExpressionMatch match = listening.match(QString::fromLatin1(output));
+            if (match.hasMatch()) {
+                mPort = match.captured(1).toInt();
                 return;
             }
-            send(i);
         }
+        std::fprintf(stderr, "bench_heartbeat: %s did not start\n", qPrintable(program));
     }
-
-    void startTraffic() {
-        mClock.start();
-        mStart = mClock.nsecsElapsed();
-        for (size_t i = 0; i < mSockets.size(); ++i)
-            send(i);
+    ~Server() {
+        mProcess.kill();
+        mProcess.waitForFinished();
     }
+    int port() const { return mPort; }
 
-    void send(size_t i) {
-        mSent[i] = mClock.nsecsElapsed();
-        mSockets[i]->write("CLIENTBEAT\n");
-        mSockets[i]->flush();
-    }
-
-    std::vector<std::unique_ptr<QTcpSocket>> mSockets;
-    std::vector<qint64> mSent;
-    std::vector<qint64> mLatencies;
-    QElapsedTimer mClock;
-    qint64 mStart = 0;
-    int mRemaining;
-    int mWaitingForLogin;
+private:
+    QProcess mProcess;
+    int mPort = 0;
 };
+
+std::optional<Figures> runLoad(int port, int stations, int trips) {
+    QProcess load;
+    load.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    load.start(QString::fromUtf8(TALLVANE_LOADGEN_BIN),
+               {u"--port"_s, QString::number(port), u"--stations"_s, QString::number(stations),
+                u"--trips"_s, QString::number(trips), u"--login"_s,
+                u"JUDGEAUTH|Vault|Bench %n|"_s + QLatin1StringView(Pin) + u"|1|%n"_s});
+    if (!load.waitForFinished(120000) || load.exitCode() != 0)
+        return std::nullopt;
+    const QString line = QString::fromLatin1(load.readAllStandardOutput()).trimmed();
+    Figures figures;
+    for (const QString& pair : line.split(u' ')) {
+        const QString value = pair.section(u'=', 1);
+        if (pair.startsWith(u"rate="_s))
+            figures.perSecond = value.toDouble();
+        else if (pair.startsWith(u"p50us="_s))
+            figures.p50Us = value.toDouble();
+        else if (pair.startsWith(u"p99us="_s))
+            figures.p99Us = value.toDouble();
+    }
+    return figures;
+}
+
+Figures median(std::vector<Figures> rounds) {
+    const auto middle = [&rounds](double Figures::*field) {
+        std::vector<double> values;
+        for (const Figures& f : rounds)
+            values.push_back(f.*field);
+        std::sort(values.begin(), values.end());
+        return values[values.size() / 2];
+    };
+    return {middle(&Figures::perSecond), middle(&Figures::p50Us), middle(&Figures::p99Us)};
+}
 
 bool makeMeet(const QString& path) {
     if (!MeetDatabase::createMeetDatabase(path))
@@ -145,12 +113,8 @@ bool makeMeet(const QString& path) {
            db.execute(u"INSERT INTO Sessions(MeetID, Session, \"Desc\") VALUES(1, 1, 'AM')"_s);
 }
 
-void report(int stations, const Figures& server, const Figures& echo) {
-    std::printf("%2d station(s)  p50 %8.1f us (echo %7.1f, x%.2f)  p99 %8.1f us (echo %7.1f, "
-                "x%.2f)  %9.0f msg/s (echo %9.0f, x%.2f)\n",
-                stations, server.p50Us, echo.p50Us, server.p50Us / echo.p50Us, server.p99Us,
-                echo.p99Us, server.p99Us / echo.p99Us, server.perSecond, echo.perSecond,
-                server.perSecond / echo.perSecond);
+void row(const char* what, const Figures& f) {
+    std::printf("  %-44s %9.0f %10.1f %10.1f\n", what, f.perSecond, f.p50Us, f.p99Us);
 }
 
 } // namespace
@@ -163,35 +127,48 @@ int main(int argc, char** argv) {
         std::fputs("bench_heartbeat: cannot create the meet file\n", stderr);
         return 1;
     }
-    AppState state(dir.path());
-    state.loadSettings();
-    state.setPin(u"3917"_s);
-    state.setPortNumber(u"0"_s);
-    QString error;
-    if (!state.openMeetFile(meet, &error)) {
-        std::fprintf(stderr, "bench_heartbeat: %s\n", qPrintable(error));
-        return 1;
-    }
-    MeetServer meetServer(state);
-    ScoringServer& server = meetServer.server();
-    if (!meetServer.start().ok()) {
-        std::fputs("bench_heartbeat: the server did not start\n", stderr);
-        return 1;
-    }
-    server.heartbeats().stop(); // only the measured traffic
-    EchoServer echo;
+    const QString loadgen = QString::fromUtf8(TALLVANE_LOADGEN_BIN);
+    const QString qtecho = QString::fromUtf8(TALLVANE_QTECHO_BIN);
+    const QString tallvane = QString::fromUtf8(TALLVANE_BIN);
+    const QStringList serve{u"serve"_s, meet,       u"--port"_s,
+                            u"0"_s,     u"--pin"_s, QLatin1StringView(Pin)};
 
-    std::puts("CLIENTBEAT -> BEATRESPONSE round trips over loopback; ratios are scoring server "
-              "/ bare echo server");
-    for (int stations : {1, 64}) {
-        const int trips = RoundTrips;
-        const Figures echoFigures = Load(echo.port(), stations, u"3917"_s, trips).run();
-        const Figures serverFigures =
-            Load(quint16(server.port()), stations, u"3917"_s, trips).run();
-        report(stations, serverFigures, echoFigures);
-        server.shutdown();
-        server.start();
-        server.heartbeats().stop();
+    std::printf("CLIENTBEAT -> BEATRESPONSE round trips over loopback, each party in its own "
+                "process;\nmedians of %d rounds\n",
+                Rounds);
+    for (const int stations : {1, 64}) {
+        const int trips = stations == 1 ? 20'000 : 200'000;
+        std::vector<Figures> ceiling;
+        std::vector<Figures> echo;
+        std::vector<Figures> scoring;
+        for (int round = 0; round < Rounds; ++round) {
+            const auto measure = [&](const QString& program, const QStringList& arguments,
+                                     std::vector<Figures>& into) {
+                const Server server(program, arguments, dir.path());
+                const std::optional<Figures> figures =
+                    server.port() > 0 ? runLoad(server.port(), stations, trips) : std::nullopt;
+                if (!figures) {
+                    std::fprintf(stderr, "bench_heartbeat: a run against %s failed\n",
+                                 qPrintable(program));
+                    std::exit(1);
+                }
+                into.push_back(*figures);
+            };
+            measure(loadgen, {u"--echo"_s}, ceiling);
+            measure(qtecho, {}, echo);
+            measure(tallvane, serve, scoring);
+        }
+        const Figures c = median(ceiling);
+        const Figures e = median(echo);
+        const Figures s = median(scoring);
+        std::printf("\n%d station(s), %d round trips    %27s %10s %10s\n", stations, trips, "msg/s",
+                    "p50 us", "p99 us");
+        row("load generator's ceiling (its minimal echo)", c);
+        row("floor: bare echo (QTcpServer)", e);
+        row("scoring server (tallvane serve)", s);
+        std::printf("  ceiling / bare echo: throughput %.2f\n", c.perSecond / e.perSecond);
+        std::printf("  scoring server / bare echo: throughput %.2f, p50 %.2f, p99 %.2f\n",
+                    s.perSecond / e.perSecond, s.p50Us / e.p50Us, s.p99Us / e.p99Us);
     }
     return 0;
 }
