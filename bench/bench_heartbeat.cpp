@@ -10,6 +10,7 @@
 // run one after the other, so that other work on the machine hits all alike.
 
 #include "db/meetdatabase.h"
+#include "goalrow.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -20,6 +21,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -136,6 +138,7 @@ int main(int argc, char** argv) {
     std::printf("CLIENTBEAT -> BEATRESPONSE round trips over loopback, each party in its own "
                 "process;\nmedians of %d rounds\n",
                 Rounds);
+    std::vector<std::function<void()>> goals;
     for (const int stations : {1, 64}) {
         const int trips = stations == 1 ? 20'000 : 200'000;
         std::vector<Figures> ceiling;
@@ -169,6 +172,23 @@ int main(int argc, char** argv) {
         std::printf("  ceiling / bare echo: throughput %.2f\n", c.perSecond / e.perSecond);
         std::printf("  scoring server / bare echo: throughput %.2f, p50 %.2f, p99 %.2f\n",
                     s.perSecond / e.perSecond, s.p50Us / e.p50Us, s.p99Us / e.p99Us);
+        if (stations == 64) {
+            goals.push_back([=] {
+                printGoalRow("heartbeat round trip, 64 stations, p99",
+                             figure(s.p99Us / 1000, "%.2f ms"),
+                             figure(e.p99Us / 1000, "bare echo %.2f ms"), s.p99Us / e.p99Us,
+                             Goal::AtMost, 1.3);
+                printGoalRow("station throughput, 64 stations", figure(s.perSecond, "%.0f/s"),
+                             figure(e.perSecond, "bare echo %.0f/s"), s.perSecond / e.perSecond,
+                             Goal::AtLeast, 0.8);
+                printGoalRow("load generator's ceiling, 64 stations", figure(c.perSecond, "%.0f/s"),
+                             figure(e.perSecond, "bare echo %.0f/s"), c.perSecond / e.perSecond,
+                             Goal::AtLeast, 1.5);
+            });
+        }
     }
+    std::puts("");
+    for (const auto& goal : goals)
+        goal();
     return 0;
 }

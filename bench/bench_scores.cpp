@@ -5,6 +5,7 @@
 // update per score, no network, no queue.
 
 #include "db/meetdatabase.h"
+#include "goalrow.h"
 #include "judging/meetserver.h"
 #include "shell/appstate.h"
 #include "shell/codepage1252.h"
@@ -237,6 +238,12 @@ int main(int argc, char** argv) {
                 road.perSecond, road.medianMs, road.p99Ms);
     std::printf("  ratio to floor: throughput %.2f, p99 latency %.2f\n",
                 road.perSecond / floor.perSecond, road.p99Ms / floor.p99Ms);
+    printGoalRow("32 judges: scores confirmed per second", figure(road.perSecond, "%.0f/s"),
+                 figure(floor.perSecond, "one committed update, %.0f/s"),
+                 road.perSecond / floor.perSecond, Goal::AtLeast, 3.0);
+    printGoalRow("32 judges: p99 SENDSCORE → SCORECONFIRM", figure(road.p99Ms, "%.2f ms"),
+                 figure(floor.p99Ms, "one committed update, %.2f ms"), road.p99Ms / floor.p99Ms,
+                 Goal::AtMost, 5.0);
     const QStringList alerts = meet.alerts().alerts();
     if (!alerts.isEmpty())
         std::printf("  operator alerts: %lld (first: %s)\n", qlonglong(alerts.size()),

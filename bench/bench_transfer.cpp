@@ -1,9 +1,11 @@
 // Import and export of a 10,000-gymnast meet, each against a floor measured in
 // the same run: the same rows inserted with one prepared statement per table in
 // one transaction (import), and the same rows read and written as plain text
-// without any formatting (export).
+// without any formatting (export). Each figure is the median of a few rounds,
+// floor and measured work taking turns so that other load hits both alike.
 #include "db/meetdatabase.h"
 #include "db/meetschema.h"
+#include "goalrow.h"
 #include "meetgenerator.h"
 #include "transfer/transferexport.h"
 #include "transfer/transferimporter.h"
@@ -18,28 +20,30 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <vector>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
 constexpr int Gymnasts = 10000;
-constexpr int Rounds = 3;
+constexpr int Rounds = 5;
 
-// The best of a few rounds, in milliseconds; `prepare` runs untimed before each.
-double best(const std::function<void()>& prepare, const std::function<bool()>& work) {
-    double fastest = 1e300;
-    for (int round = 0; round < Rounds; ++round) {
-        prepare();
-        QElapsedTimer clock;
-        clock.start();
-        if (!work()) {
-            std::fprintf(stderr, "bench_transfer: a round failed\n");
-            std::exit(1);
-        }
-        fastest = std::min(fastest, clock.nsecsElapsed() / 1e6);
+// One round in milliseconds; `prepare` runs untimed before it.
+double timed(const std::function<void()>& prepare, const std::function<bool()>& work) {
+    prepare();
+    QElapsedTimer clock;
+    clock.start();
+    if (!work()) {
+        std::fprintf(stderr, "bench_transfer: a round failed\n");
+        std::exit(1);
     }
-    return fastest;
+    return double(clock.nsecsElapsed()) / 1e6;
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
 }
 
 bool insertRows(const QString& path, const MeetGenerator::MeetRows& meet) {
@@ -95,8 +99,8 @@ bool writePlainText(const QString& meetPath, const QString& target) {
 }
 
 void report(const char* what, double measured, const char* floorName, double floor) {
-    std::printf("%-8s %9.1f ms   %-44s %9.1f ms   ratio %5.2f\n", what, measured, floorName, floor,
-                measured / floor);
+    std::printf("%-8s %9.1f ms   floor: %-40s %9.1f ms   ratio %5.2f\n", what, measured, floorName,
+                floor, measured / floor);
 }
 
 } // namespace
@@ -120,21 +124,34 @@ int main(int argc, char** argv) {
     std::printf("transfer file of %d gymnasts with scores: %lld bytes\n", Gymnasts,
                 static_cast<long long>(QFile(source).size()));
 
-    const double importFloor = best(
-        [&] {
-            TransferImporter::removeMeetFile(floorMeet);
-            MeetDatabase::createMeetDatabase(floorMeet);
-        },
-        [&] { return insertRows(floorMeet, meet); });
-    const double importTime = best([&] { TransferImporter::removeMeetFile(imported); },
-                                   [&] { return TransferImporter(source, imported).run(); });
-    report("import", importTime, "floor: prepared inserts, one transaction", importFloor);
-
     const QString exported = dir.filePath(u"exported.rxt"_s);
     const QString plain = dir.filePath(u"plain.txt"_s);
-    const double exportFloor = best([] {}, [&] { return writePlainText(imported, plain); });
-    const double exportTime =
-        best([] {}, [&] { return TransferExport::exportMeetFile(imported, exported).ok; });
-    report("export", exportTime, "floor: read rows, write unformatted text", exportFloor);
+    std::vector<double> importFloor, importTime, exportFloor, exportTime;
+    for (int round = 0; round < Rounds; ++round) {
+        importFloor.push_back(timed(
+            [&] {
+                TransferImporter::removeMeetFile(floorMeet);
+                MeetDatabase::createMeetDatabase(floorMeet);
+            },
+            [&] { return insertRows(floorMeet, meet); }));
+        importTime.push_back(timed([&] { TransferImporter::removeMeetFile(imported); },
+                                   [&] { return TransferImporter(source, imported).run(); }));
+        exportFloor.push_back(timed([] {}, [&] { return writePlainText(imported, plain); }));
+        exportTime.push_back(
+            timed([] {}, [&] { return TransferExport::exportMeetFile(imported, exported).ok; }));
+    }
+    const double importMs = median(importTime);
+    const double importFloorMs = median(importFloor);
+    const double exportMs = median(exportTime);
+    const double exportFloorMs = median(exportFloor);
+    std::printf("medians of %d rounds\n", Rounds);
+    report("import", importMs, "prepared inserts, one transaction", importFloorMs);
+    report("export", exportMs, "rows read, unformatted text written", exportFloorMs);
+    printGoalRow("import, 10,000 gymnasts with scores", figure(importMs, "%.0f ms"),
+                 figure(importFloorMs, "prepared inserts in one transaction, %.0f ms"),
+                 importMs / importFloorMs, Goal::AtMost, 1.5);
+    printGoalRow("export, same file", figure(exportMs, "%.0f ms"),
+                 figure(exportFloorMs, "rows read, unformatted text written, %.0f ms"),
+                 exportMs / exportFloorMs, Goal::AtMost, 1.5);
     return 0;
 }

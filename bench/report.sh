@@ -11,8 +11,31 @@ for b in "$build"/bench/bench_*; do
 done
 [ ${#benches[@]} -gt 0 ] || { echo "no benchmarks in $build/bench" >&2; exit 1; }
 
+load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 tmp=$(mktemp)
-trap 'rm -f "$tmp"' EXIT
+sections=$(mktemp)
+trap 'rm -f "$tmp" "$sections"' EXIT
+# Each benchmark's output under its own heading; lines "goal | ..." also go
+# into the table of goals at the top.
+for b in "${benches[@]}"; do
+    name=$(basename "$b")
+    started=$SECONDS
+    echo "== $name" >&2
+    {
+        echo
+        echo "## $name"
+        echo
+        echo '```'
+        if ! "$b" 2>&1 | tee /dev/stderr; then
+            echo "(failed)"
+            status=1
+        fi
+        echo '```'
+        echo
+        echo "Run time: $((SECONDS - started)) s."
+    } >> "$sections"
+done
+
 {
     echo "# Performance"
     echo
@@ -22,25 +45,19 @@ trap 'rm -f "$tmp"' EXIT
         "$(awk '/MemTotal/ {printf "%.0f GiB", $2 / 1048576}' /proc/meminfo) memory."
     echo "Every figure stands beside a baseline measured in the same run on the same machine"
     echo "and disk, with their ratio: compare ratios between runs, not absolute times."
-    for b in "${benches[@]}"; do
-        name=$(basename "$b")
-        echo
-        echo "## $name"
-        echo
-        echo '```'
-        started=$SECONDS
-        echo "== $name" >&2
-        if ! "$b" 2>&1 | tee /dev/stderr; then
-            echo "(failed)"
-            status=1
-        fi
-        echo '```'
-        echo
-        echo "Run time: $((SECONDS - started)) s."
-    done
+    echo "Load average (1, 5, 15 min) before the run: $load_before; after: $(cut -d' ' -f1-3 /proc/loadavg)."
+    echo "Figures taken while other work ran on the machine are slower, ratios less so."
+    echo
+    echo "## Goals"
+    echo
+    echo "| path | measured | floor | ratio | goal | |"
+    echo "|---|---|---|---|---|---|"
+    grep '^goal | ' "$sections" | sed 's/^goal //; s/$/ |/' || true
+    grep -v '^goal | ' "$sections"
 } > "$tmp"
 mkdir -p "$(dirname "$report")"
 mv "$tmp" "$report"
+rm -f "$sections"
 trap - EXIT
 echo "Report written to $report"
 exit ${status:-0}
