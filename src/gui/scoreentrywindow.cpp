@@ -240,10 +240,9 @@ void ScoreEntryWindow::saveScore() {
         recompute();
     if (!mResult.complete)
         return;
-    const QString message =
-        PanelScore::sendScoreMessage(mNumber->text(), mJudgeCount, mEventName->text(),
-                                     attempt(u"A"_s), attempt(u"B"_s), mResult);
+    const SubmittedScore score = PanelScore::submittedScore(
+        mNumber->text(), mEventName->text(), attempt(u"A"_s), attempt(u"B"_s), mResult);
     if (mSubmit)
-        mSubmit(message, !mSendToScoreboard->isChecked());
+        mSubmit(score, !mSendToScoreboard->isChecked());
     accept();
 }

@@ -27,7 +27,7 @@ class ScoreEntryWindow : public QDialog {
     Q_OBJECT
 
 public:
-    using SubmitScore = std::function<void(const QString& message, bool noScoreboard)>;
+    using SubmitScore = std::function<void(const SubmittedScore& score, bool noScoreboard)>;
 
     ScoreEntryWindow(AppState& state, Prompter& prompter, SubmitScore submit,
                      QWidget* parent = nullptr);

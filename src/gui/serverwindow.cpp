@@ -317,8 +317,8 @@ void ServerWindow::showActivityMark(StationKind kind, int row) {
 void ServerWindow::openScoreEntry(const QString& num, const QString& event) {
     MeetServices* services = &this->services();
     Prompter* prompter = &mPrompter;
-    auto submit = [services, prompter](const QString& message, bool noScoreboard) {
-        const ScoreOutcome outcome = services->processScoreData(0, message, noScoreboard);
+    auto submit = [services, prompter](const SubmittedScore& score, bool noScoreboard) {
+        const ScoreOutcome outcome = services->enterScore(score, noScoreboard);
         if (!outcome.stored && !outcome.error.isEmpty())
             prompter->showMessage(outcome.error, Prompter::Icon::Critical);
     };

@@ -24,7 +24,7 @@ struct Entry : OperatorDesk {
     DisplaySeconds seconds;
     std::unique_ptr<ScoreQueue> queue;
     std::unique_ptr<ScoreStore> store;
-    QStringList sent;
+    QList<SubmittedScore> sent;
     QList<bool> noScoreboard;
     QPointer<ScoreEntryWindow> window;
 
@@ -34,13 +34,14 @@ struct Entry : OperatorDesk {
         state.setNumJudges(judges);
         queue = std::make_unique<ScoreQueue>(state.meetDb(), seconds);
         store = std::make_unique<ScoreStore>(state.meetDb(), *queue);
-        window = new ScoreEntryWindow(state, prompter, [this](const QString& message, bool noSb) {
-            sent.append(message);
-            noScoreboard.append(noSb);
-            const ScoreOutcome outcome = store->store(message, !noSb);
-            if (!outcome.stored)
-                qWarning("not stored: %s", qPrintable(outcome.error));
-        });
+        window =
+            new ScoreEntryWindow(state, prompter, [this](const SubmittedScore& score, bool noSb) {
+                sent.append(score);
+                noScoreboard.append(noSb);
+                const ScoreOutcome outcome = store->store(score, !noSb);
+                if (!outcome.stored)
+                    qWarning("not stored: %s", qPrintable(outcome.error));
+            });
         window->setGymnastNumber(number);
         window->setEventName(event);
         window->setToday([] { return QDate(2026, 3, 14); });
@@ -121,8 +122,16 @@ private Q_SLOTS:
         QVERIFY(entry.save()->isEnabled());
 
         entry.save()->click();
-        QCOMPARE(entry.sent, QStringList{u"SENDSCORE|101|4|1|Bars|9.000|9.200|9.400|8.800|||||-0.1|"
-                                         "9.100|9.000|0"_s});
+        QCOMPARE(entry.sent.size(), 1);
+        const SubmittedScore& bars = entry.sent.first();
+        QCOMPARE(bars.num, u"101"_s);
+        QCOMPARE(bars.event, u"Bars"_s);
+        QCOMPARE(bars.first.judges,
+                 (std::array<QString, 4>{u"9.000"_s, u"9.200"_s, u"9.400"_s, u"8.800"_s}));
+        QCOMPARE(bars.first.adjustment, u"-0.1"_s);
+        QCOMPARE(bars.first.bScore, u"9.100"_s);
+        QCOMPARE(bars.finalText, u"9.000"_s);
+        QVERIFY(!bars.testScore);
         QCOMPARE(entry.noScoreboard, QList<bool>{false});
         QCOMPARE(entry.stored(u"E2Final"_s).toDouble(), 9.0);
         QCOMPARE(entry.stored(u"E2S3"_s).toDouble(), 9.4);
@@ -141,12 +150,11 @@ private Q_SLOTS:
         entry.window->findChild<QCheckBox*>(u"chkSendScore"_s)->setChecked(false);
         entry.save()->click();
         QCOMPARE(entry.sent.size(), 1);
-        const QStringList fields = entry.sent.first().split(u'|');
-        QCOMPARE(fields.value(14), u"9.100"_s);
-        QCOMPARE(fields.value(15), u"8.950"_s);
-        QCOMPARE(fields.mid(16, 4), (QStringList{u"8.900"_s, u"9.000"_s, {}, {}}));
-        QCOMPARE(fields.value(25), u"8.950"_s);
-        QCOMPARE(fields.last(), u"0"_s);
+        const SubmittedScore& vault = entry.sent.first();
+        QCOMPARE(vault.first.bScore, u"9.100"_s);
+        QCOMPARE(vault.finalText, u"8.950"_s);
+        QCOMPARE(vault.second.judges, (std::array<QString, 4>{u"8.900"_s, u"9.000"_s, {}, {}}));
+        QCOMPARE(vault.second.bScore, u"8.950"_s);
         QCOMPARE(entry.noScoreboard, QList<bool>{true});
         QCOMPARE(entry.stored(u"E1Final"_s).toDouble(), 8.95);
         QCOMPARE(entry.state.meetDb().select(u"SELECT * FROM ScoreBoardQueue"_s).count(), 0);

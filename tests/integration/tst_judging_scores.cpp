@@ -174,11 +174,10 @@ private Q_SLOTS:
     void manualEntryWithoutScoreboardOnlyStores() {
         ServerFixture f;
         QVERIFY(f.started());
+        const QString message = eventScore(u"103"_s, u"Floor"_s, {u"9"_s, u"9.2"_s}, u"10"_s, u""_s,
+                                           u"9.1"_s, u"9.1"_s);
         const ScoreOutcome outcome =
-            f.services().processScoreData(0,
-                                          eventScore(u"103"_s, u"Floor"_s, {u"9"_s, u"9.2"_s},
-                                                     u"10"_s, u""_s, u"9.1"_s, u"9.1"_s),
-                                          true);
+            f.services().enterScore(SubmittedScore::fromFields(message.split(u'|')), true);
         QVERIFY2(outcome.stored, qPrintable(outcome.error));
         QCOMPARE(gymnast(f, u"103"_s).value(0, u"E4Final"_s).toDouble(), 9.1);
         QCOMPARE(queueRows(f).count(), 0);

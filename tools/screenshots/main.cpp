@@ -90,7 +90,7 @@ int main(int argc, char** argv) {
                     .arg(events[e], QString::number(judge1, 'f', 1),
                          QString::number(judge2, 'f', 1), panel) +
                 tail;
-            server->services().processScoreData(0, message, false);
+            server->services().enterScore(SubmittedScore::fromFields(message.split(u'|')), false);
         }
     }
     ScoreQueue& queue = server->services().queue();

@@ -3,6 +3,7 @@
 #include "db/dbtransaction.h"
 #include "db/meetdatabase.h"
 #include "server/stationlink.h"
+#include "server/stationmessages.h"
 #include "shell/currentsession.h"
 #include "shell/operatordate.h"
 #include "shell/prompter.h"
@@ -114,7 +115,7 @@ bool SessionsConsole::setCurrentSession(const QString& number, QString* error) {
 
     if (mLink) {
         const DbRows stations = mDb.select(u"SELECT SocketID FROM Connections"_s);
-        const QString message = u"SETSESSION|"_s + id + u"|"_s + description;
+        const QString message = StationMessages::setSession(mCurrent);
         for (int i = 0; i < stations.count(); ++i)
             mLink->sendData(ConnectionId(stations.value(i, u"SocketID"_s).toLongLong()), message);
     }

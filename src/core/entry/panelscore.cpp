@@ -91,18 +91,24 @@ Result compute(const QString& event, int judgeCount, const Attempt& first, const
     return result;
 }
 
-QString sendScoreMessage(const QString& number, int judgeCount, const QString& event,
-                         const Attempt& first, const Attempt& second, const Result& result) {
-    const auto row = [](const Attempt& attempt, const QString& bScore) -> QString {
-        return attempt.judges[0] + u'|' + attempt.judges[1] + u'|' + attempt.judges[2] + u'|' +
-               attempt.judges[3] + u"||||"_s + attempt.start + u'|' + attempt.adjustment + u'|' +
-               bScore;
+SubmittedScore submittedScore(const QString& number, const QString& event, const Attempt& first,
+                              const Attempt& second, const Result& result) {
+    const auto submitted = [](const Attempt& attempt, const QString& bScore) {
+        SubmittedScore::Attempt row;
+        row.judges = attempt.judges;
+        row.start = attempt.start;
+        row.adjustment = attempt.adjustment;
+        row.bScore = bScore;
+        return row;
     };
-    QString message = u"SENDSCORE|"_s + number + u'|' + QString::number(judgeBoxes(judgeCount)) +
-                      u"|1|"_s + event + u'|' + row(first, result.bScore) + u'|' + result.finalText;
+    SubmittedScore score;
+    score.num = number;
+    score.event = event;
+    score.first = submitted(first, result.bScore);
     if (event == Vault)
-        message += u'|' + row(second, result.secondBScore);
-    return message + u"|0"_s;
+        score.second = submitted(second, result.secondBScore);
+    score.finalText = result.finalText;
+    return score;
 }
 
 } // namespace PanelScore

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "judging/submittedscore.h"
+
 #include <QList>
 #include <QString>
 
@@ -7,11 +9,11 @@
 #include <optional>
 
 // The operator's entry of a panel's scores for one gymnast and one event: the
-// panel score from the judges' scores, the event final, and the "SENDSCORE"
-// message that stores it as a primary judge station's would.
+// panel score from the judges' scores, the event final, and the submitted score
+// that stores it as a primary judge station's would.
 namespace PanelScore {
 
-inline constexpr int MaxJudges = 4;
+inline constexpr int MaxJudges = SubmittedScore::MaxJudges;
 
 // One row of the entry window: a vault attempt, or the event's only row.
 struct Attempt {
@@ -43,10 +45,9 @@ int judgeBoxes(int judgeCount);
 // A tie takes the second attempt.
 Result compute(const QString& event, int judgeCount, const Attempt& first, const Attempt& second);
 
-// "SENDSCORE|number|judges|1|event|J1|J2|J3|J4||||start|adj|B|final" and for
-// Vault "|J1|J2|J3|J4||||start|adj|B" of the second attempt, then "|0" (no
-// test score). Box texts go in as they stand.
-QString sendScoreMessage(const QString& number, int judgeCount, const QString& event,
-                         const Attempt& first, const Attempt& second, const Result& result);
+// The score to submit, with the panel scores and final of `result` (no test
+// score; Vault only with its second attempt). Box texts go in as they stand.
+SubmittedScore submittedScore(const QString& number, const QString& event, const Attempt& first,
+                              const Attempt& second, const Result& result);
 
 } // namespace PanelScore

@@ -25,17 +25,16 @@ void MeetServices::squadList(ConnectionId connection, const QStringList& fields)
     mQueries.squadList(connection, fields);
 }
 
-void MeetServices::processScore(ConnectionId connection, const QString& message) {
-    mSubmission.processScoreData(connection, message, false);
+void MeetServices::processScore(ConnectionId connection, const QStringList& fields) {
+    mSubmission.processScoreData(connection, SubmittedScore::fromFields(fields), false);
 }
 
-ScoreOutcome MeetServices::processScoreData(ConnectionId stationId, const QString& message,
-                                            bool noScoreboard) {
-    return mSubmission.processScoreData(stationId, message, noScoreboard);
+ScoreOutcome MeetServices::enterScore(const SubmittedScore& score, bool noScoreboard) {
+    return mSubmission.processScoreData(0, score, noScoreboard);
 }
 
-void MeetServices::forwardSecondaryScore(ConnectionId connection, const QString& message) {
-    mSubmission.forwardSecondaryScore(connection, message);
+void MeetServices::forwardSecondaryScore(ConnectionId connection, const QStringList& fields) {
+    mSubmission.forwardSecondaryScore(connection, fields);
 }
 
 void MeetServices::confirmScore(const QStringList& fields) {

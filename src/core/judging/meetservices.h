@@ -28,16 +28,16 @@ public:
 
     void gymnastQuery(ConnectionId connection, const QStringList& fields) override;
     void squadList(ConnectionId connection, const QStringList& fields) override;
-    void processScore(ConnectionId connection, const QString& message) override;
-    void forwardSecondaryScore(ConnectionId connection, const QString& message) override;
+    void processScore(ConnectionId connection, const QStringList& fields) override;
+    void forwardSecondaryScore(ConnectionId connection, const QStringList& fields) override;
     void confirmScore(const QStringList& fields) override;
     void adFileRequest(ConnectionId connection, const QStringList& fields) override;
     void startServices() override;
     void stopServices() override;
 
-    // The operator's manual entry (station 0).
-    ScoreOutcome processScoreData(ConnectionId stationId, const QString& message,
-                                  bool noScoreboard);
+    // The operator's manual entry (station 0), stored as a primary judge
+    // station's score would be; with `noScoreboard` it is not queued.
+    ScoreOutcome enterScore(const SubmittedScore& score, bool noScoreboard);
 
     GymnastQueries& queries() { return mQueries; }
     DisplaySeconds& displaySeconds() { return mDisplaySeconds; }

@@ -11,23 +11,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-// Field positions of a "SENDSCORE" message.
-enum Field {
-    NumField = 1,
-    EventField = 4,
-    FirstJudgeField = 5,
-    StartField = 12,
-    AdjField = 13,
-    BScoreField = 14,
-    FinalField = 15,
-    TestFlagField = 16,
-    SecondVaultFirstJudgeField = 16,
-    SecondVaultStartField = 23,
-    SecondVaultAdjField = 24,
-    SecondVaultBScoreField = 25,
-    VaultTestFlagField = 26,
-};
-
 std::optional<double> number(const QString& text) {
     bool ok = false;
     const double value = text.toDouble(&ok);
@@ -44,20 +27,15 @@ double asNumber(const QVariant& value) {
 // a non-empty value that is no number.
 class RowUpdate {
 public:
-    explicit RowUpdate(const QStringList& fields)
-        : mFields(fields) {}
-
-    QString field(int index) const { return index < mFields.size() ? mFields[index] : QString(); }
-
-    // An empty field stores Null.
-    void numberOrNull(const QString& column, int index) {
-        const QString text = field(index).trimmed();
-        if (text.isEmpty())
+    // An empty text stores Null.
+    void numberOrNull(const QString& column, const QString& text) {
+        const QString trimmed = text.trimmed();
+        if (trimmed.isEmpty())
             return set(column, QVariant());
-        const std::optional<double> value = number(text);
+        const std::optional<double> value = number(trimmed);
         if (!value) {
             if (mError.isEmpty())
-                mError = u"the value \"%1\" for %2 is not a number"_s.arg(field(index), column);
+                mError = u"the value \"%1\" for %2 is not a number"_s.arg(text, column);
             return;
         }
         set(column, *value);
@@ -75,7 +53,6 @@ public:
     }
 
 private:
-    const QStringList& mFields;
     QStringList mAssignments;
     QVariantList mValues;
     QString mError;
@@ -87,20 +64,19 @@ ScoreStore::ScoreStore(MeetDatabase& db, ScoreQueue& queue)
     : mDb(db)
     , mQueue(queue) {}
 
-ScoreOutcome ScoreStore::store(const QString& message, bool queueForScoreboard) {
-    const QStringList fields = message.split(u'|');
-    RowUpdate update(fields);
+ScoreOutcome ScoreStore::store(const SubmittedScore& score, bool queueForScoreboard) {
+    RowUpdate update;
     ScoreOutcome outcome;
-    outcome.num = update.field(NumField);
-    outcome.event = update.field(EventField);
-    outcome.finalText = update.field(FinalField);
+    outcome.num = score.num;
+    outcome.event = score.event;
+    outcome.finalText = score.finalText;
     const int event = MeetEvents::number(outcome.event);
     if (event == 0) {
         outcome.error = u"\"%1\" is not an event"_s.arg(outcome.event);
         return outcome;
     }
     const bool vault = event == 1;
-    outcome.testScore = update.field(vault ? VaultTestFlagField : TestFlagField) == u"1"_s;
+    outcome.testScore = score.testScore;
 
     const std::optional<double> final = number(outcome.finalText.trimmed());
     if (!final && !outcome.testScore) {
@@ -116,22 +92,24 @@ ScoreOutcome ScoreStore::store(const QString& message, bool queueForScoreboard) 
     };
     if (!outcome.testScore) {
         update.set(column(u"Final"), *final);
-        update.numberOrNull(column(u"Start"), StartField);
-        update.numberOrNull(column(u"Adj"), AdjField);
+        update.numberOrNull(column(u"Start"), score.first.start);
+        update.numberOrNull(column(u"Adj"), score.first.adjustment);
         if (vault) {
-            update.numberOrNull(secondVault(u"Start"), SecondVaultStartField);
-            update.numberOrNull(secondVault(u"Adj"), SecondVaultAdjField);
+            update.numberOrNull(secondVault(u"Start"), score.second.start);
+            update.numberOrNull(secondVault(u"Adj"), score.second.adjustment);
         }
-        update.numberOrNull(column(u"BScore"), BScoreField);
+        update.numberOrNull(column(u"BScore"), score.first.bScore);
         if (vault) {
-            const std::optional<double> bScore = number(update.field(SecondVaultBScoreField));
+            // The second vault's panel score is informative only: one that is
+            // no number is stored as Null rather than refusing the score.
+            const std::optional<double> bScore = number(score.second.bScore);
             update.set(secondVault(u"BScore"), bScore ? QVariant(*bScore) : QVariant());
         }
-        for (int judge = 0; judge < 4; ++judge) {
+        for (int judge = 0; judge < SubmittedScore::MaxJudges; ++judge) {
             const QString suffix = u"S"_s + QString::number(judge + 1);
-            update.numberOrNull(column(suffix), FirstJudgeField + judge);
+            update.numberOrNull(column(suffix), score.first.judges[judge]);
             if (vault)
-                update.numberOrNull(secondVault(suffix), SecondVaultFirstJudgeField + judge);
+                update.numberOrNull(secondVault(suffix), score.second.judges[judge]);
         }
         if (!update.error().isEmpty()) {
             outcome.error = update.error();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "scoreboard/queueentry.h"
+#include "submittedscore.h"
 
 #include <QString>
 
@@ -16,13 +17,13 @@ struct ScoreOutcome {
     QString num;
     QString session; // the gymnast's session; empty for an unknown gymnast
     QString event;
-    QString finalText; // field 15 as sent
+    QString finalText; // the final as sent
     bool testScore = false;
     bool unknownGymnast = false;
     std::optional<QueueEntry> toShow; // the queue grid row, once confirmed
 };
 
-// Stores a panel's "SENDSCORE" result: the event columns of the gymnast's row,
+// Stores a panel's score: the event columns of the gymnast's row,
 // the recomputed all-around and, when asked, the scoreboard queue row, all in
 // one transaction. Values that are no numbers are refused, never written.
 // A test score (flag "1") changes no gymnast.
@@ -30,7 +31,7 @@ class ScoreStore {
 public:
     ScoreStore(MeetDatabase& db, ScoreQueue& queue);
 
-    ScoreOutcome store(const QString& message, bool queueForScoreboard);
+    ScoreOutcome store(const SubmittedScore& score, bool queueForScoreboard);
 
 private:
     MeetDatabase& mDb;

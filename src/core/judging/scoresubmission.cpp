@@ -23,9 +23,9 @@ QString ScoreSubmission::stationText(ConnectionId stationId) {
     return stationId == 0 ? u"manual entry"_s : u"station "_s + QString::number(stationId);
 }
 
-ScoreOutcome ScoreSubmission::processScoreData(ConnectionId stationId, const QString& message,
+ScoreOutcome ScoreSubmission::processScoreData(ConnectionId stationId, const SubmittedScore& score,
                                                bool noScoreboard) {
-    ScoreOutcome outcome = mStore.store(message, !noScoreboard);
+    ScoreOutcome outcome = mStore.store(score, !noScoreboard);
     if (!outcome.stored) {
         mAlerts.raise(u"Score %1 for gymnast %2 (%3) from %4 was NOT stored: %5"_s.arg(
             outcome.finalText, outcome.num, outcome.event, stationText(stationId), outcome.error));
@@ -44,10 +44,9 @@ ScoreOutcome ScoreSubmission::processScoreData(ConnectionId stationId, const QSt
     return outcome;
 }
 
-void ScoreSubmission::forwardSecondaryScore(ConnectionId stationId, const QString& message) {
-    const QStringList fields = message.split(u'|');
+void ScoreSubmission::forwardSecondaryScore(ConnectionId stationId, const QStringList& fields) {
     const auto field = [&fields](int index) {
-        return index < fields.size() ? fields[index] : QString();
+        return fields.value(index);
     };
     const QString event = field(3);
     const QString secondVault = event == u"Vault"_s ? field(5) : QString();

@@ -17,12 +17,12 @@ public:
     ScoreSubmission(MeetDatabase& db, ScoreQueue& queue, StationLink& link, OperatorAlerts& alerts);
 
     // With `noScoreboard` the score is stored only: no confirmation, no queue.
-    ScoreOutcome processScoreData(ConnectionId stationId, const QString& message,
+    ScoreOutcome processScoreData(ConnectionId stationId, const SubmittedScore& score,
                                   bool noScoreboard);
 
-    // "SENDSCORE2": a secondary judge's score goes to the event's judge 1
-    // station as "SECONDARYSCORE|", then the sender is confirmed.
-    void forwardSecondaryScore(ConnectionId stationId, const QString& message);
+    // "SENDSCORE2" (its fields): a secondary judge's score goes to the event's
+    // judge 1 station as "SECONDARYSCORE|", then the sender is confirmed.
+    void forwardSecondaryScore(ConnectionId stationId, const QStringList& fields);
 
 private:
     static QString stationText(ConnectionId stationId);

@@ -5,6 +5,7 @@
 #include "shell/operatoralerts.h"
 #include "shell/prompter.h"
 #include "stationcommands.h"
+#include "stationmessages.h"
 #include "stationservices.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -155,11 +156,10 @@ void ScoringServer::handleMessage(ConnectionId connection, const QString& messag
                                fields.size() >= 4 ? field(3) : u"NA"_s);
         return;
     case StationCommand::GetSession:
-        mServer.sendData(connection, u"SETSESSION|"_s + mCurrentSession.id() + u'|' +
-                                         mCurrentSession.description());
+        mServer.sendData(connection, StationMessages::setSession(mCurrentSession));
         return;
     case StationCommand::ClientBeat:
-        mServer.sendData(connection, u"BEATRESPONSE"_s);
+        mServer.sendData(connection, StationMessages::beatResponse());
         return;
     case StationCommand::HeartBeat:
         mHeartbeats.heartbeatReply(connection);
@@ -176,10 +176,10 @@ void ScoringServer::handleMessage(ConnectionId connection, const QString& messag
         mServices.squadList(connection, fields);
         break;
     case StationCommand::SendScore:
-        mServices.processScore(connection, message);
+        mServices.processScore(connection, fields);
         break;
     case StationCommand::SendScore2:
-        mServices.forwardSecondaryScore(connection, message);
+        mServices.forwardSecondaryScore(connection, fields);
         break;
     case StationCommand::ConfirmScore:
         mServices.confirmScore(fields);

@@ -33,12 +33,8 @@ QStringListModel* StationRegistry::list(StationKind kind) {
     return kind == StationKind::Judge ? &mJudgeStations : &mScoreboards;
 }
 
-bool StationRegistry::isRegistered(ConnectionId connection) {
-    const DbRows rows = mState.meetDb().select(
-        u"SELECT SocketID FROM Connections WHERE SocketID = ? LIMIT 1"_s, {connection});
-    if (!rows.ok())
-        mAlerts.raise(u"The station registry could not be read: "_s + rows.error());
-    return rows.count() > 0;
+bool StationRegistry::isRegistered(ConnectionId connection) const {
+    return mLines.contains(connection);
 }
 
 void StationRegistry::reply(ConnectionId connection, const QString& text) {

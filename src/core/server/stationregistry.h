@@ -25,7 +25,10 @@ public:
     QStringListModel* scoreboards() { return &mScoreboards; }
     QStringListModel* list(StationKind kind);
 
-    bool isRegistered(ConnectionId connection);
+    // Whether the connection is logged in. Answered from memory: every message
+    // asks, and the registry adds and drops a connection exactly when it
+    // writes and removes its Connections row.
+    bool isRegistered(ConnectionId connection) const;
 
     // Judge station log-in: event, judge name, PIN, judge-number mode (1: the
     // event's judges are told apart by number) and judge number.

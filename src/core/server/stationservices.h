@@ -7,8 +7,8 @@
 
 // The judge and scoreboard services that the message dispatcher hands the
 // logged-in commands to. `fields` is the message split at "|" (field 0 is the
-// command word); `message` the whole text as received. A handler copes with
-// any number of fields: nothing a station sends may stop the server.
+// command word), split once by the dispatcher. A handler copes with any number
+// of fields: nothing a station sends may stop the server.
 class StationServices {
 public:
     virtual ~StationServices() = default;
@@ -16,10 +16,10 @@ public:
     virtual void gymnastQuery(ConnectionId connection,
                               const QStringList& fields) = 0;                       // GYMNASTQUERY
     virtual void squadList(ConnectionId connection, const QStringList& fields) = 0; // GETSQUADLIST
-    virtual void processScore(ConnectionId connection, const QString& message) = 0; // SENDSCORE
+    virtual void processScore(ConnectionId connection, const QStringList& fields) = 0; // SENDSCORE
     virtual void forwardSecondaryScore(ConnectionId connection,
-                                       const QString& message) = 0; // SENDSCORE2
-    virtual void confirmScore(const QStringList& fields) = 0;       // CONFIRMSCORE
+                                       const QStringList& fields) = 0; // SENDSCORE2
+    virtual void confirmScore(const QStringList& fields) = 0;          // CONFIRMSCORE
     virtual void adFileRequest(ConnectionId connection,
                                const QStringList& fields) = 0; // AD_FILE_START
 

@@ -85,18 +85,24 @@ private Q_SLOTS:
         QVERIFY(PanelScore::compute(u"Beam"_s, 1, missingSecond, {}).complete);
     }
 
-    void buildsTheStationMessage() {
+    // A manual entry is the score a judge station would send for the same boxes.
+    void submitsWhatAStationWouldSend() {
         const Attempt first = row({u"9.000"_s, u"9.200"_s}, u"-0.3"_s, u"10.000"_s);
         const Attempt second = row({u"8.900"_s, u"9.000"_s}, {}, u"9.800"_s);
         const auto vault = PanelScore::compute(u"Vault"_s, 2, first, second);
-        QCOMPARE(PanelScore::sendScoreMessage(u"101"_s, 2, u"Vault"_s, first, second, vault),
-                 u"SENDSCORE|101|2|1|Vault|9.000|9.200||||||10.000|-0.3|9.100|8.950"
-                 "|8.900|9.000||||||9.800||8.950|0"_s);
+        const QString vaultMessage = u"SENDSCORE|101|2|1|Vault|9.000|9.200||||||10.000|-0.3|9.100|"
+                                     "8.950|8.900|9.000||||||9.800||8.950|0"_s;
+        QVERIFY(PanelScore::submittedScore(u"101"_s, u"Vault"_s, first, second, vault) ==
+                SubmittedScore::fromFields(vaultMessage.split(u'|')));
         const auto bars = PanelScore::compute(u"Bars"_s, 2, first, {});
-        const QString message =
-            PanelScore::sendScoreMessage(u"007"_s, 2, u"Bars"_s, first, {}, bars);
-        QCOMPARE(message, u"SENDSCORE|007|2|1|Bars|9.000|9.200||||||10.000|-0.3|9.100|8.800|0"_s);
-        QCOMPARE(message.split(u'|').value(15), u"8.800"_s); // the final's field
+        const SubmittedScore score =
+            PanelScore::submittedScore(u"007"_s, u"Bars"_s, first, {}, bars);
+        const QString barsMessage =
+            u"SENDSCORE|007|2|1|Bars|9.000|9.200||||||10.000|-0.3|9.100|8.800|0"_s;
+        QVERIFY(score == SubmittedScore::fromFields(barsMessage.split(u'|')));
+        QCOMPARE(score.finalText, u"8.800"_s);
+        QVERIFY(SubmittedScore::fromFields(QString(barsMessage.chopped(1) + u'1').split(u'|'))
+                    .testScore);
     }
 
     void loadsTheGymnastWithStoredScores() {

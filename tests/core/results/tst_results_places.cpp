@@ -135,20 +135,17 @@ private Q_SLOTS:
         book.session(u"1"_s);
         QCOMPARE(book.computations(), 1);
 
-        QStringList fields(17);
-        fields[0] = u"SENDSCORE"_s;
-        fields[1] = u"2"_s;
-        fields[4] = u"Vault"_s;
-        fields[15] = u"9.5"_s;
-        const ScoreOutcome stored =
-            mFixture->services().processScoreData(0, fields.join(u'|'), true);
+        SubmittedScore score;
+        score.num = u"2"_s;
+        score.event = u"Vault"_s;
+        score.finalText = u"9.5"_s;
+        const ScoreOutcome stored = mFixture->services().enterScore(score, true);
         QVERIFY2(stored.stored, qPrintable(stored.error));
         QCOMPARE(book.session(u"1"_s)->groups().value(0).gymnasts.value(0).num, u"2"_s);
         QCOMPARE(book.computations(), 2);
 
-        fields.resize(27); // a test score (vault's flag) changes no result
-        fields[26] = u"1"_s;
-        QVERIFY(mFixture->services().processScoreData(0, fields.join(u'|'), true).stored);
+        score.testScore = true; // a test score changes no result
+        QVERIFY(mFixture->services().enterScore(score, true).stored);
         book.session(u"1"_s);
         QCOMPARE(book.computations(), 2);
     }

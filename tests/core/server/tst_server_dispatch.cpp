@@ -17,10 +17,8 @@ public:
     QStringList calls;
     void gymnastQuery(ConnectionId, const QStringList& f) override { log(u"query"_s, f); }
     void squadList(ConnectionId, const QStringList& f) override { log(u"squad"_s, f); }
-    void processScore(ConnectionId, const QString& m) override { calls << u"score "_s + m; }
-    void forwardSecondaryScore(ConnectionId, const QString& m) override {
-        calls << u"score2 "_s + m;
-    }
+    void processScore(ConnectionId, const QStringList& f) override { log(u"score"_s, f); }
+    void forwardSecondaryScore(ConnectionId, const QStringList& f) override { log(u"score2"_s, f); }
     void confirmScore(const QStringList& f) override { log(u"confirm"_s, f); }
     void adFileRequest(ConnectionId, const QStringList& f) override { log(u"ad"_s, f); }
     void startServices() override { calls << u"start"_s; }
