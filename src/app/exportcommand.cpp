@@ -13,6 +13,12 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
+const char* const Usage = "Usage: tallvane export MEETFILE TRANSFERFILE [--force]\n"
+                          "Writes the meet, with its scores, to a Rostrel transfer file.\n"
+                          "\n"
+                          "  --force      replace TRANSFERFILE when it exists\n"
+                          "  -h, --help   this help\n";
+
 int fail(const QString& message, int status = 1) {
     return failFileCommand("export", message, status);
 }
@@ -23,6 +29,8 @@ int fail(const QString& message, int status = 1) {
 int runExportCommand(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const FileCommandArguments arguments = FileCommandArguments::parse(app.arguments());
+    if (arguments.help)
+        return printFileCommandHelp(Usage);
     if (!arguments.unknownOption.isEmpty())
         return fail(u"unknown option %1"_s.arg(arguments.unknownOption), 2);
     const QStringList& positional = arguments.paths;
@@ -31,6 +39,8 @@ int runExportCommand(int argc, char** argv) {
 
     const QString& meetPath = positional[0];
     const QString& transferPath = positional[1];
+    if (const QString refusal = TransferExport::targetRefusal(transferPath); !refusal.isEmpty())
+        return fail(refusal);
     if (QFileInfo::exists(transferPath) && !arguments.force)
         return fail(u"%1 already exists; use --force to overwrite it"_s.arg(transferPath));
 

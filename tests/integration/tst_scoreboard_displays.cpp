@@ -187,7 +187,17 @@ private Q_SLOTS:
         const QString climbing =
             u"..\\"_s + QFileInfo(elsewhere.path()).fileName() + u"\\secret.bin"_s;
 
+        // A meet file stays one under an image's name.
+        QVERIFY(QFile::copy(f.state().meetFilePath(), f.temp().path(u"server_ads/logo.png"_s)));
+
         TestStation& display = f.display(u"Hall"_s);
+        // The program's own files are missing to a display.
+        for (const QString& own :
+             {u"sample.tallvane"_s, u"sample.tallvane-wal"_s, u"sample.tallvane.lock"_s,
+              u"pin.txt"_s, u"port.txt"_s, u"server_ads/logo.png"_s}) {
+            QVERIFY2(QFile::exists(f.temp().path(own)), qPrintable(own));
+            display.send(u"AD_FILE_START|"_s + own + u"|0"_s);
+        }
         display.send(u"AD_FILE_START|missing.bin|0"_s);
         display.send(u"AD_FILE_START|"_s + elsewhere.filePath(u"secret.bin"_s) + u"|0"_s);
         display.send(u"AD_FILE_START|"_s + climbing + u"|0"_s);

@@ -15,7 +15,7 @@ MeetServices::MeetServices(AppState& app, StationLink& link, OperatorAlerts& ale
     , mSubmission(app.meetDb(), mQueue, link, alerts)
     , mDispatch({app.meetDb(), mQueue, mDisplaySeconds, link, alerts}, timings)
     , mWarmup(app.meetDb(), link, *mQueue.grid())
-    , mAdFiles([&app] { return app.dataFolder(); }, link) {}
+    , mAdFiles([&app] { return app.dataFolder(); }, AppState::settingsFileNames(), link) {}
 
 void MeetServices::gymnastQuery(ConnectionId connection, const QStringList& fields) {
     mQueries.gymnastQuery(connection, fields);

@@ -1,5 +1,6 @@
 #include "adfiles.h"
 
+#include "db/meetfiles.h"
 #include "server/stationlink.h"
 #include "shell/codepage1252.h"
 
@@ -10,12 +11,15 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-AdFiles::AdFiles(std::function<QString()> dataFolder, StationLink& link, QObject* parent)
+AdFiles::AdFiles(std::function<QString()> dataFolder, QStringList settingsFiles, StationLink& link,
+                 QObject* parent)
     : QObject(parent)
     , mDataFolder(std::move(dataFolder))
+    , mSettingsFiles(std::move(settingsFiles))
     , mLink(link) {}
 
-QString AdFiles::resolve(const QString& dataFolder, const QString& fileName) {
+QString AdFiles::resolve(const QString& dataFolder, const QString& fileName,
+                         const QStringList& settingsFiles) {
     QString name = fileName;
     name.replace(u'\\', u'/');
     // "C:/..." and "/..." name files outside the folder.
@@ -25,7 +29,14 @@ QString AdFiles::resolve(const QString& dataFolder, const QString& fileName) {
     if (folder.isEmpty())
         return {};
     const QString path = QFileInfo(folder + u'/' + name).canonicalFilePath();
-    if (path.isEmpty() || !path.startsWith(folder + u'/') || !QFileInfo(path).isFile())
+    const QFileInfo target(path);
+    if (path.isEmpty() || !path.startsWith(folder + u'/') || !target.isFile())
+        return {};
+    // A meet file holds the meet's password and every score; the settings
+    // files hold the station PIN.
+    const bool settingsFile =
+        target.path() == folder && settingsFiles.contains(target.fileName(), Qt::CaseInsensitive);
+    if (settingsFile || MeetFiles::isMeetFileOrSideFile(path))
         return {};
     return path;
 }
@@ -35,7 +46,7 @@ void AdFiles::receiveAdFileRequest(const QString& fileName, ConnectionId connect
 }
 
 void AdFiles::answer(const QString& fileName, ConnectionId connection) {
-    const QString path = resolve(mDataFolder(), fileName);
+    const QString path = resolve(mDataFolder(), fileName, mSettingsFiles);
     if (path.isEmpty())
         return;
     QFile file(path);

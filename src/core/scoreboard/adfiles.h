@@ -3,6 +3,7 @@
 #include "server/connectionid.h"
 
 #include <QObject>
+#include <QStringList>
 
 #include <functional>
 
@@ -11,7 +12,9 @@ class StationLink;
 // Advertisement images for the score displays: a display asks for a file of
 // the data folder by name and gets its bytes back in one message,
 // "RECEIVE_AD_FILE|" + bytes + "/\/\ENDOFFILE/\/\". Missing, empty and
-// out-of-folder files get no answer.
+// out-of-folder files get no answer, and neither do the program's own files
+// that share the folder: meet files (anywhere under it), the files kept beside
+// them, and the settings files.
 class AdFiles : public QObject {
     Q_OBJECT
 
@@ -19,19 +22,25 @@ public:
     static inline const QString Prefix = QStringLiteral("RECEIVE_AD_FILE|");
     static inline const QString EndMarker = QStringLiteral("/\\/\\ENDOFFILE/\\/\\");
 
-    AdFiles(std::function<QString()> dataFolder, StationLink& link, QObject* parent = nullptr);
+    // `settingsFiles`: the names of the program's own files at the top of the
+    // data folder (pin.txt ...).
+    AdFiles(std::function<QString()> dataFolder, QStringList settingsFiles, StationLink& link,
+            QObject* parent = nullptr);
 
     // "AD_FILE_START": the answer goes out from the event loop, after the
     // handler has returned.
     void receiveAdFileRequest(const QString& fileName, ConnectionId connection);
 
     // The file a name leads to inside the data folder; empty when it leads
-    // outside (an absolute path, "..", a link out of the folder) or is missing.
-    static QString resolve(const QString& dataFolder, const QString& fileName);
+    // outside (an absolute path, "..", a link out of the folder), is missing,
+    // or is one of the program's own files.
+    static QString resolve(const QString& dataFolder, const QString& fileName,
+                           const QStringList& settingsFiles = {});
 
 private:
     void answer(const QString& fileName, ConnectionId connection);
 
     std::function<QString()> mDataFolder;
+    QStringList mSettingsFiles;
     StationLink& mLink;
 };

@@ -1,8 +1,10 @@
 #include "appstate.h"
 
+#include "db/meetfiles.h"
 #include "settingsfile.h"
 
 #include <QFileInfo>
+#include <QLockFile>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -10,11 +12,27 @@ AppState::AppState(const QString& dataFolder, QObject* parent)
     : QObject(parent)
     , mDataFolder(dataFolder) {}
 
+AppState::~AppState() = default;
+
+namespace {
+
+const QString PinFileName = u"pin.txt"_s;
+const QString PortFileName = u"port.txt"_s;
+const QString WindowSettingsFileName = u"window.ini"_s;
+
+} // namespace
+
 QString AppState::pinFilePath() const {
-    return mDataFolder + u"/pin.txt"_s;
+    return mDataFolder + u'/' + PinFileName;
 }
 QString AppState::portFilePath() const {
-    return mDataFolder + u"/port.txt"_s;
+    return mDataFolder + u'/' + PortFileName;
+}
+QString AppState::windowSettingsPath() const {
+    return mDataFolder + u'/' + WindowSettingsFileName;
+}
+QStringList AppState::settingsFileNames() {
+    return {PinFileName, PortFileName, WindowSettingsFileName};
 }
 
 void AppState::loadSettings() {
@@ -55,13 +73,46 @@ void AppState::setNumJudges(int judges) {
     Q_EMIT numJudgesChanged(judges);
 }
 
+// The lock file beside the meet names its holder. A holder that has ended
+// without giving it up (a crash) leaves a stale lock, which the next one takes
+// over; a lock is never taken over for its age alone, as a meet runs for hours.
+bool AppState::lockMeetFile(const QString& path, QString* error) {
+    auto fail = [error](const QString& text) {
+        if (error)
+            *error = text;
+        return false;
+    };
+    auto lock = std::make_unique<QLockFile>(MeetFiles::lockFilePath(path));
+    lock->setStaleLockTime(0);
+    if (!lock->tryLock(0)) {
+        if (lock->error() != QLockFile::LockFailedError)
+            return fail(u"The lock file beside the meet file %1 could not be created; "
+                        "the meet file's folder must be writable."_s.arg(path));
+        qint64 pid = 0;
+        QString host;
+        QString program;
+        lock->getLockInfo(&pid, &host, &program);
+        return fail(u"The meet file %1 is open in another Tallvane (process %2 on %3).  "
+                    "A meet file can be open in one Tallvane at a time."_s.arg(path)
+                        .arg(pid)
+                        .arg(host.isEmpty() ? u"an unknown computer"_s : host));
+    }
+    mLock = std::move(lock);
+    return true;
+}
+
 bool AppState::openMeetFile(const QString& path, QString* error) {
     if (isMeetOpen())
         closeMeetFile();
+    // A missing file is reported by the database, without a lock beside it.
+    const QFileInfo info(path);
+    if (info.isFile() && !lockMeetFile(info.absoluteFilePath(), error))
+        return false;
     if (!mMeetDb.open(path) || !mMeetDb.execute(u"DELETE FROM Connections"_s)) {
         if (error)
             *error = mMeetDb.lastError();
         mMeetDb.close();
+        mLock.reset();
         return false;
     }
     mMeetFilePath = mMeetDb.filePath();
@@ -75,6 +126,7 @@ void AppState::closeMeetFile() {
     mMeetFilePath.clear();
     setNumJudges(0);
     mMeetDb.close();
+    mLock.reset();
     if (wasOpen)
         Q_EMIT meetClosed();
 }

@@ -5,6 +5,10 @@
 #include <QObject>
 #include <QString>
 
+#include <memory>
+
+class QLockFile;
+
 // The application's state for the life of the process: the data folder, the
 // port and PIN of the settings files, the open meet file and its database
 // connection, and the judges per event of the open meet.
@@ -16,10 +20,15 @@ public:
     static constexpr auto DefaultPort = "10120";
 
     explicit AppState(const QString& dataFolder, QObject* parent = nullptr);
+    ~AppState() override;
 
     QString dataFolder() const { return mDataFolder; }
     QString pinFilePath() const;
     QString portFilePath() const;
+    // Where the desktop program keeps its window's size and position.
+    QString windowSettingsPath() const;
+    // The names of the settings files above, at the top of the data folder.
+    static QStringList settingsFileNames();
 
     // Writes the default pin.txt / port.txt when missing, then reads both.
     void loadSettings();
@@ -43,10 +52,13 @@ public:
     void setMeetBaseName(const QString& name) { mMeetBaseName = name; }
     MeetDatabase& meetDb() { return mMeetDb; }
 
-    // Opens a meet file: connects, checks that it is a meet, empties Connections
-    // (no station is connected yet). On failure nothing is left open.
+    // Opens a meet file: takes its lock (a meet file is served by one Tallvane
+    // at a time), connects, checks that it is a meet, empties Connections (no
+    // station is connected yet). On failure nothing is left open, and a meet
+    // file that another Tallvane holds is left as it was.
     bool openMeetFile(const QString& path, QString* error = nullptr);
-    // Closes the meet database; the state returns to "no meet open".
+    // Closes the meet database and gives up its lock; the state returns to
+    // "no meet open".
     void closeMeetFile();
 
     // The file name up to (not including) its first ".".
@@ -59,11 +71,14 @@ Q_SIGNALS:
     void pinChanged(const QString& pin);
 
 private:
+    bool lockMeetFile(const QString& path, QString* error);
+
     QString mDataFolder;
     QString mPortNumber;
     QString mPin;
     int mNumJudges = 0;
     QString mMeetFilePath;
     QString mMeetBaseName;
+    std::unique_ptr<QLockFile> mLock; // held while the meet is open, given up after it
     MeetDatabase mMeetDb;
 };

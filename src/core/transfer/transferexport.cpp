@@ -1,8 +1,10 @@
 #include "transferexport.h"
 
+#include "db/meetfiles.h"
 #include "db/meetschema.h"
 #include "transferwriter.h"
 
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -88,8 +90,17 @@ Result writeMeet(MeetDatabase& db, QIODevice* device, const Observer& observer) 
     return result;
 }
 
+QString targetRefusal(const QString& transferPath) {
+    if (!MeetFiles::isMeetFileOrSideFile(transferPath))
+        return {};
+    return u"%1 is a Tallvane meet file; a transfer file cannot be written over it.  "
+           "Choose another file."_s.arg(QFileInfo(transferPath).fileName());
+}
+
 Result exportMeetFile(const QString& meetPath, const QString& transferPath,
                       const Observer& observer) {
+    if (const QString refusal = targetRefusal(transferPath); !refusal.isEmpty())
+        return failure(refusal);
     MeetDatabase db;
     if (!db.open(meetPath))
         return failure(db.lastError());

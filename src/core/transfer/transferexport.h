@@ -32,9 +32,14 @@ struct Result {
 // comes from the same state of the meet even while others store scores.
 Result writeMeet(MeetDatabase& db, QIODevice* device, const Observer& observer = {});
 
+// Why a transfer file may not be written at `transferPath`: it is a meet file
+// (the open one or any other) or a file kept beside one. Empty when it may.
+QString targetRefusal(const QString& transferPath);
+
 // Opens its own connection on the meet file (so it may run on a worker thread)
 // and writes to a temporary file that replaces `transferPath` only once it is
-// complete: a failed export leaves no file, or the earlier one, behind.
+// complete: a failed export leaves no file, or the earlier one, behind. A
+// target that targetRefusal() refuses is left untouched.
 Result exportMeetFile(const QString& meetPath, const QString& transferPath,
                       const Observer& observer = {});
 

@@ -3,6 +3,7 @@
 #include "shell/appstate.h"
 #include "shell/prompter.h"
 #include "transfer/exportjob.h"
+#include "transfer/transferexport.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -66,12 +67,19 @@ void ExportWindow::useFile(QString path) {
     }
     if (QFileInfo(path).suffix().isEmpty())
         path += u".rxt"_s;
+    QPointer<ExportWindow> self(this);
+    if (const QString refusal = TransferExport::targetRefusal(path); !refusal.isEmpty()) {
+        mPrompter.showMessage(refusal, Prompter::Icon::Critical, [self] {
+            if (self)
+                self->chooseFile();
+        });
+        return;
+    }
     if (!QFileInfo::exists(path)) {
         prepare(path);
         return;
     }
     // An existing file is replaced only once the new one is complete.
-    QPointer<ExportWindow> self(this);
     mPrompter.askYesNo(u"The file "_s + QFileInfo(path).fileName() +
                            u" already exists.  Do you wish to overwrite this file?"_s,
                        [self, path](bool yes) {

@@ -108,6 +108,29 @@ private Q_SLOTS:
         QCOMPARE(db.select(u"SELECT SocketID FROM Connections"_s).count(), 0);
     }
 
+    // A second server on a served meet file is refused and the first serves on;
+    // a killed server's lock does not keep the next one out.
+    void oneServerPerMeetFile() {
+        TempMeet temp;
+        const QString meet = temp.createSampleMeet();
+        const QStringList arguments{u"serve"_s, meet, u"--port"_s, u"0"_s};
+        Child first(Serve, arguments, temp.folder());
+        QVERIFY(first.waitFor(u"Listening on"_s).contains(u"Listening on"_s));
+
+        Child second(Serve, arguments, temp.folder());
+        QVERIFY(second.process().waitForFinished(15000));
+        QCOMPARE(second.process().exitCode(), 1);
+        const QString refusal = QString::fromLocal8Bit(second.process().readAllStandardError());
+        QVERIFY2(refusal.contains(u"process %1"_s.arg(first.process().processId())),
+                 qPrintable(refusal));
+        QCOMPARE(first.process().state(), QProcess::Running);
+
+        first.process().kill();
+        QVERIFY(first.process().waitForFinished(15000));
+        Child third(Serve, arguments, temp.folder());
+        QVERIFY(third.waitFor(u"Listening on"_s).contains(u"Listening on"_s));
+    }
+
     void startProblemsAreErrors() {
         TempMeet temp;
         const QString missing = temp.path(u"missing.tallvane"_s);

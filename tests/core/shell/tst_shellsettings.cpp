@@ -4,8 +4,10 @@
 #include "shell/settingsfile.h"
 #include "tempmeet.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QSignalSpy>
+#include <QSysInfo>
 #include <QTest>
 
 using namespace Qt::Literals::StringLiterals;
@@ -94,8 +96,22 @@ private Q_SLOTS:
         QCOMPARE(state.meetBaseName(), u"spring"_s);
         QCOMPARE(state.meetDb().select(u"SELECT * FROM Connections"_s).count(), 0);
 
+        // One meet file, one Tallvane: a second is refused, naming the holder,
+        // and the first one's stations stay logged in.
+        QVERIFY(state.meetDb().execute(u"INSERT INTO Connections(SocketID) VALUES(8)"_s));
+        AppState second(temp.folder());
+        QString refusal;
+        QVERIFY(!second.openMeetFile(file, &refusal));
+        QVERIFY2(refusal.contains(QString::number(QCoreApplication::applicationPid())) &&
+                     refusal.contains(QSysInfo::machineHostName()),
+                 qPrintable(refusal));
+        QVERIFY(!second.isMeetOpen());
+        QCOMPARE(state.meetDb().select(u"SELECT * FROM Connections"_s).count(), 1);
+
         state.setNumJudges(3);
         state.closeMeetFile();
+        QVERIFY(second.openMeetFile(file));
+        second.closeMeetFile();
         QVERIFY(!state.isMeetOpen());
         QVERIFY(!state.meetDb().isOpen());
         QCOMPARE(state.numJudges(), 0);

@@ -102,6 +102,13 @@ private Q_SLOTS:
         QCOMPARE(run.status, 1);
         QVERIFY(!run.out.contains(u"Exported"_s));
         QVERIFY(!QFile::exists(unwritable));
+
+        // A meet file is never the target, not even with --force.
+        const QByteArray stored = TransferFiles::read(meet);
+        run = tallvane(temp, {u"export"_s, meet, meet, u"--force"_s});
+        QCOMPARE(run.status, 1);
+        QVERIFY2(run.err.contains(u"meet file"_s), qPrintable(run.err));
+        QCOMPARE(TransferFiles::read(meet), stored);
     }
 };
 

@@ -210,6 +210,33 @@ private Q_SLOTS:
         QCOMPARE(desk.prompter.shown().last().icon, Prompter::Icon::Critical);
         QVERIFY(!QFile::exists(unwritable));
     }
+
+    // Neither the open meet file nor any other meet file is written over, even
+    // with a Yes to replacing an existing file: the dialog comes back.
+    void exportRefusesMeetFilesAsTarget() {
+        Desk desk;
+        const QString meet = desk.temp.createSampleMeet();
+        const QString other = desk.temp.createSampleMeet(u"other-meet.rxt"_s);
+        QVERIFY(desk.window->openMeetFile(meet));
+        const QByteArray before = TransferFiles::read(other);
+        for (const QString& target : QStringList{meet, other, meet + u"-wal"_s}) {
+            desk.prompter.clear();
+            desk.prompter.chooseFile(target);
+            desk.prompter.answerYes();
+            desk.prompter.chooseFile(QString());
+            QPointer<ExportWindow> window =
+                new ExportWindow(desk.state, desk.prompter, desk.window.get());
+            window->setStartDelay(0);
+            window->begin();
+            QTRY_VERIFY(window.isNull());
+            QCOMPARE(desk.prompter.messages().size(), 1);
+            QVERIFY2(desk.prompter.lastMessage().contains(u"meet file"_s),
+                     qPrintable(desk.prompter.lastMessage()));
+            QVERIFY(desk.prompter.questions().isEmpty());
+        }
+        QCOMPARE(TransferFiles::read(other), before);
+        QCOMPARE(desk.state.meetDb().select(u"SELECT Num FROM Gymnasts"_s).count(), 4);
+    }
 };
 
 QTEST_MAIN(TestTransferWindows)

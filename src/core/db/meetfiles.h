@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The files that make up a meet on disk: the meet file itself (an SQLite
+// database, named *.tallvane) and the files kept beside it while it is open
+// (SQLite's journal, write-ahead log and shared memory, and Tallvane's lock).
+namespace MeetFiles {
+
+// The endings of the files kept beside a meet file, appended to its path.
+QStringList sideFileSuffixes();
+
+// The lock file that says which Tallvane holds the meet file.
+QString lockFilePath(const QString& meetPath);
+
+// True for a meet file: by its name, or by being an SQLite database whatever
+// its name.
+bool isMeetFile(const QString& path);
+
+// True for a meet file or a file kept beside one.
+bool isMeetFileOrSideFile(const QString& path);
+
+} // namespace MeetFiles
