@@ -97,6 +97,15 @@ private Q_SLOTS:
         QVERIFY(second.pending().isEmpty() && third.pending().isEmpty());
         QVERIFY(otherEvent.pending().isEmpty());
 
+        // A judge logged in under the event's name in another letter case is
+        // on the panel all the same.
+        TestStation& beamFirst = f.judge(u"Beam"_s, 1);
+        TestStation& beamThird = f.judge(u"beam"_s, 3);
+        beamFirst.send(u"GYMNASTQUERY|103|Beam|1"_s);
+        const QString beamReply = beamFirst.next();
+        QCOMPARE(otherEvent.next(), beamReply);
+        QCOMPARE(beamThird.next(), beamReply);
+
         // A one-judge panel keeps its answers to itself.
         f.state().setNumJudges(1);
         first.send(u"GYMNASTQUERY|103|Floor|1"_s);

@@ -200,6 +200,12 @@ private Q_SLOTS:
         QCOMPARE(vaultPrimary.next(), u"SECONDARYSCORE|2|9.1|9.4"_s);
         QCOMPARE(vaultSecond.next(), u"SCORECONFIRM|0"_s);
 
+        // The event's name as judge 1 gave it, in another letter case.
+        TestStation& beamPrimary = f.judge(u"beam"_s, 1);
+        barsSecond.send(u"SENDSCORE2|123|2|Beam|8.8"_s);
+        QCOMPARE(beamPrimary.next(), u"SECONDARYSCORE|2|8.8|"_s);
+        QCOMPARE(barsSecond.next(), u"SCORECONFIRM|0"_s);
+
         // No judge 1 for Floor: dropped, still confirmed.
         barsSecond.send(u"SENDSCORE2|123|2|Floor|9.1"_s);
         QCOMPARE(barsSecond.next(), u"SCORECONFIRM|0"_s);

@@ -25,8 +25,9 @@ void GymnastsConsole::setSort(Sort sort) {
 }
 
 bool GymnastsConsole::refresh(QString* error) {
-    const QString order =
-        mSort == Sort::Name ? u" ORDER BY Last_Name, First_Name"_s : u" ORDER BY Num"_s;
+    const QString order = mSort == Sort::Name
+                              ? u" ORDER BY Last_Name COLLATE NOCASE, First_Name COLLATE NOCASE"_s
+                              : u" ORDER BY Num"_s;
     const DbRows rows =
         mDb.select(u"SELECT Num, First_Name, Last_Name FROM Gymnasts WHERE Session = ?"_s + order,
                    {mCurrent.id()});

@@ -25,7 +25,8 @@ QList<IdChoice> choices(const DbRows& rows, const QString& id, const QString& te
 } // namespace
 
 QStringList levels(MeetDatabase& db) {
-    return column(db.select(u"SELECT Level FROM Levels ORDER BY Level"_s), u"Level"_s);
+    return column(db.select(u"SELECT Level FROM Levels ORDER BY Level COLLATE NOCASE"_s),
+                  u"Level"_s);
 }
 
 QStringList sessionNumbers(MeetDatabase& db) {
@@ -34,7 +35,7 @@ QStringList sessionNumbers(MeetDatabase& db) {
 
 QList<IdChoice> gyms(MeetDatabase& db) {
     return choices(db.select(u"SELECT gymid, \"official name\" AS official_name FROM Gyms "
-                             "ORDER BY \"official name\""_s),
+                             "ORDER BY \"official name\" COLLATE NOCASE"_s),
                    u"gymid"_s, u"official_name"_s);
 }
 
@@ -44,7 +45,7 @@ QList<IdChoice> ageDivisions(MeetDatabase& db, const QString& level) {
                                  "ORDER BY Low_Age"_s),
                        u"ageid"_s, u"age_name"_s);
     return choices(db.select(u"SELECT ageid, Name AS age_name FROM \"Age Groups\" "
-                             "WHERE Level = ? ORDER BY Low_Age"_s,
+                             "WHERE Level = ? COLLATE NOCASE ORDER BY Low_Age"_s,
                              {level}),
                    u"ageid"_s, u"age_name"_s);
 }

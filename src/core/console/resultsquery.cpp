@@ -16,7 +16,7 @@ QString orderBy(ResultsFilter::Sort sort) {
     case ResultsFilter::Sort::Number:
         return u" ORDER BY Num"_s;
     case ResultsFilter::Sort::Name:
-        return u" ORDER BY Last_Name, First_Name"_s;
+        return u" ORDER BY Last_Name COLLATE NOCASE, First_Name COLLATE NOCASE"_s;
     case ResultsFilter::Sort::Vault:
         return byScore(u"E1Final"_s);
     case ResultsFilter::Sort::Bars:
@@ -39,19 +39,19 @@ bool ResultsQuery::run(const ResultsFilter& filter) {
     QString sql = u"SELECT Num, First_Name, Last_Name, E1Final, E2Final, E3Final, E4Final, AA "
                   "FROM Gymnasts WHERE Scratched = 0 AND Session = ?"_s;
     QVariantList values{filter.session};
-    if (filter.gymId != 0) {
+    if (filter.gymId) {
         sql += u" AND Gym = ?"_s;
-        values.append(filter.gymId);
+        values.append(*filter.gymId);
     }
     if (!filter.level.isEmpty()) {
-        sql += u" AND Level = ?"_s;
+        sql += u" AND Level = ? COLLATE NOCASE"_s;
         values.append(filter.level);
     }
     if (!filter.squad.isEmpty()) {
-        sql += u" AND Squad = ?"_s;
+        sql += u" AND Squad = ? COLLATE NOCASE"_s;
         values.append(filter.squad);
     }
-    if (filter.ageId != 0 && !ageDivisionCondition(filter.ageId, sql, values))
+    if (filter.ageId && !ageDivisionCondition(*filter.ageId, sql, values))
         return false;
     sql += orderBy(filter.sort);
 

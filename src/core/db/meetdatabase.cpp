@@ -1,5 +1,6 @@
 #include "meetdatabase.h"
 
+#include "caselesscollation.h"
 #include "meetschema.h"
 
 #include <QAtomicInteger>
@@ -120,6 +121,9 @@ void MeetDatabase::applyConnectionSettings() {
     select(u"PRAGMA journal_mode=WAL"_s);
     execute(u"PRAGMA synchronous=FULL"_s);
     execute(u"PRAGMA cache_size=-65536"_s);
+    // Names compare without letter case in every alphabet, not A to Z only.
+    if (!CaselessCollation::install(connection()))
+        qWarning("Letter case is ignored for A to Z only: no SQLite connection handle");
 }
 
 void MeetDatabase::close() {

@@ -73,10 +73,10 @@ bool EntryGymnast::load(MeetDatabase& db, const QString& number, const QString& 
         g.second = attemptOf(rows, MeetEvents::SecondVault, judges);
 
     const int age = gymnastAge(rows.value(0, u"Birthday"_s), today);
-    const DbRows division =
-        db.select(u"SELECT [Name] FROM [Age Groups] WHERE Level = ? AND Low_Age <= ? AND "
-                  "High_Age >= ? LIMIT 1"_s,
-                  {g.level, age, age});
+    const DbRows division = db.select(
+        u"SELECT [Name] FROM [Age Groups] WHERE Level = ? COLLATE NOCASE AND Low_Age <= ? AND "
+        "High_Age >= ? LIMIT 1"_s,
+        {g.level, age, age});
     if (!division.ok()) {
         if (error)
             *error = division.error();

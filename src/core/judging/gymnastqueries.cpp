@@ -68,9 +68,10 @@ QString GymnastQueries::gymnastReply(MeetDatabase& db, const QString& number, co
         return u"GYMNASTQUERYRESP|1|Gymnast "_s + num + u" not found"_s;
 
     const int age = gymnastAge(rows.value(0, u"Birthday"_s), today);
-    const DbRows group = db.select(u"SELECT \"Name\" FROM \"Age Groups\" WHERE Level = ? "
-                                   "AND Low_Age <= ? AND High_Age >= ? LIMIT 1"_s,
-                                   {rows.value(0, u"Level"_s), age, age});
+    const DbRows group =
+        db.select(u"SELECT \"Name\" FROM \"Age Groups\" WHERE Level = ? COLLATE NOCASE "
+                  "AND Low_Age <= ? AND High_Age >= ? LIMIT 1"_s,
+                  {rows.value(0, u"Level"_s), age, age});
 
     QStringList values{rows.text(0, u"First_Name"_s), rows.text(0, u"Last_Name"_s),
                        rows.text(0, u"ShortName"_s),  storedValueText(rows.value(0, u"Level"_s)),
@@ -98,8 +99,10 @@ void GymnastQueries::gymnastQuery(ConnectionId connection, const QStringList& fi
     if (!numeric || judge != 1 || mApp.numJudges() <= 1 ||
         !reply.startsWith(u"GYMNASTQUERYRESP|0|"))
         return;
-    const DbRows panel = db().select(
-        u"SELECT SocketID FROM Connections WHERE EventName = ? AND JudgeNumber > 1"_s, {event});
+    const DbRows panel =
+        db().select(u"SELECT SocketID FROM Connections WHERE EventName = ? COLLATE NOCASE "
+                    "AND JudgeNumber > 1"_s,
+                    {event});
     for (int row = 0; row < panel.count(); ++row)
         mLink.sendData(panel.value(row, u"SocketID"_s).toInt(), reply);
 }
@@ -109,11 +112,11 @@ QString GymnastQueries::squadListReply(MeetDatabase& db, const QString& session,
     const int eventNumber = MeetEvents::number(event);
     if (eventNumber == 0)
         return {};
-    const DbRows rows = db.select(u"SELECT Num, First_Name, Last_Name, "_s +
-                                      MeetEvents::column(eventNumber, u"Final") +
-                                      u" AS EventScore FROM Gymnasts WHERE Scratched = 0 AND "
-                                      "\"Session\" = ? AND Squad = ? ORDER BY \"Order\""_s,
-                                  {session, squad});
+    const DbRows rows = db.select(
+        u"SELECT Num, First_Name, Last_Name, "_s + MeetEvents::column(eventNumber, u"Final") +
+            u" AS EventScore FROM Gymnasts WHERE Scratched = 0 AND "
+            "\"Session\" = ? AND Squad = ? COLLATE NOCASE ORDER BY \"Order\""_s,
+        {session, squad});
     if (!rows.ok()) {
         if (error)
             *error = rows.error();

@@ -49,10 +49,12 @@ void ScoreSubmission::forwardSecondaryScore(ConnectionId stationId, const QStrin
         return fields.value(index);
     };
     const QString event = field(3);
-    const QString secondVault = event == u"Vault"_s ? field(5) : QString();
-    const DbRows primary = mDb.select(
-        u"SELECT SocketID FROM Connections WHERE EventName = ? AND JudgeNumber = 1 LIMIT 1"_s,
-        {event});
+    const bool vault = event.compare(u"Vault"_s, Qt::CaseInsensitive) == 0;
+    const QString secondVault = vault ? field(5) : QString();
+    const DbRows primary =
+        mDb.select(u"SELECT SocketID FROM Connections WHERE EventName = ? COLLATE NOCASE "
+                   "AND JudgeNumber = 1 LIMIT 1"_s,
+                   {event});
     if (!primary.isEmpty()) {
         mLink.sendData(primary.value(0, u"SocketID"_s).toInt(),
                        u"SECONDARYSCORE|"_s + field(2) + u'|' + field(4) + u'|' + secondVault);

@@ -41,13 +41,16 @@ private Q_SLOTS:
     void listsTheCurrentSessionByNumberOrName() {
         addGymnast(u"9"_s, u"Ida"_s, u"Adams"_s);
         addGymnast(u"10"_s, u"Tia"_s, u"Young"_s);
+        addGymnast(u"11"_s, u"Ana"_s, u"de Silva"_s);
         QVERIFY(mGymnasts->refresh());
         // Competitor numbers are text: "10" comes before "9".
-        QCOMPARE(listed(),
-                 QStringList({u"10 - Young, Tia"_s, u"101 - Brooks, Ava"_s, u"102 - O'Neil, Maya"_s,
-                              u"103 - Carter, Zoë"_s, u"9 - Adams, Ida"_s}));
+        QCOMPARE(listed(), QStringList({u"10 - Young, Tia"_s, u"101 - Brooks, Ava"_s,
+                                        u"102 - O'Neil, Maya"_s, u"103 - Carter, Zoë"_s,
+                                        u"11 - de Silva, Ana"_s, u"9 - Adams, Ida"_s}));
+        // Names sort without letter case.
         mGymnasts->setSort(GymnastsConsole::Sort::Name);
         QCOMPARE(listed().first(), u"Adams, Ida - 9"_s);
+        QCOMPARE(listed().at(3), u"de Silva, Ana - 11"_s);
         QCOMPARE(listed().last(), u"Young, Tia - 10"_s);
 
         mDesk->current.set(u"2"_s, u"Saturday PM"_s);

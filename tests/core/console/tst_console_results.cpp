@@ -25,6 +25,7 @@ class TestConsoleResults : public QObject {
             nums.append(mModel->index(row, 1).data().toString());
         return nums;
     }
+    static constexpr qint64 All = -1; // the filter's "All" entry
     static ResultsFilter session1() {
         ResultsFilter filter;
         filter.session = u"1"_s;
@@ -41,8 +42,11 @@ private Q_SLOTS:
         run(insert, {u"110"_s, u"Nia"_s, u"Ward"_s, u"2015-12-31"_s, 0});
         run(insert, {u"111"_s, u"Ola"_s, u"Vance"_s, u"2016-01-01"_s, 0});
         run(insert, {u"112"_s, u"Pia"_s, u"Quinn"_s, u"2016-02-02"_s, 1});
+        run(u"UPDATE Gymnasts SET Gym = 0 WHERE Num = '110'"_s);
+        run(u"UPDATE Gymnasts SET Squad = 'a' WHERE Num = '102'"_s);
         run(u"INSERT INTO \"Age Groups\"(EventID, Level, MeetID, AgeID, Name, Low_Age, High_Age, "
             "Start_Date, End_Date) VALUES(1, '4', 1, 3, 'Ten', 10, 10, NULL, NULL), "
+            "(1, '4', 1, 0, 'Born 2015', 0, 0, '2015-01-01', '2015-12-31'), "
             "(1, '4', 1, 4, 'Born 2016', 0, 0, '2015-12-31', '2016-05-02'), "
             "(1, '4', 1, 5, 'Born since 2016', 0, 0, '2016-01-01', NULL)"_s);
         mModel = new ResultsTableModel(mDesk->db);
@@ -59,25 +63,29 @@ private Q_SLOTS:
         QTest::addColumn<qint64>("ageId");
         QTest::addColumn<QStringList>("nums");
         QTest::newRow("whole session")
-            << qint64(0) << QString() << QString() << qint64(0)
+            << All << QString() << QString() << All
             << QStringList{u"101"_s, u"102"_s, u"103"_s, u"110"_s, u"111"_s};
-        QTest::newRow("gym") << qint64(2) << QString() << QString() << qint64(0)
-                             << QStringList{u"102"_s};
-        QTest::newRow("level") << qint64(0) << u"5"_s << QString() << qint64(0)
-                               << QStringList{u"103"_s};
-        QTest::newRow("squad") << qint64(0) << QString() << u"B"_s << qint64(0)
+        QTest::newRow("gym") << qint64(2) << QString() << QString() << All << QStringList{u"102"_s};
+        QTest::newRow("gym whose id is 0")
+            << qint64(0) << QString() << QString() << All << QStringList{u"110"_s};
+        QTest::newRow("level") << All << u"5"_s << QString() << All << QStringList{u"103"_s};
+        QTest::newRow("squad") << All << QString() << u"B"_s << All
                                << QStringList{u"103"_s, u"110"_s, u"111"_s};
+        QTest::newRow("squad stored in the other case")
+            << All << QString() << u"A"_s << All << QStringList{u"101"_s, u"102"_s};
         // Ages count calendar years up to the meet's year: born 31 Dec 2015 is 11,
         // born 1 Jan 2016 is 10, whatever the day of the meet.
         QTest::newRow("age by years")
-            << qint64(0) << QString() << QString() << qint64(3) << QStringList{u"101"_s, u"111"_s};
+            << All << QString() << QString() << qint64(3) << QStringList{u"101"_s, u"111"_s};
         QTest::newRow("age by years, under 10")
-            << qint64(0) << u"4"_s << QString() << qint64(1) << QStringList{};
+            << All << u"4"_s << QString() << qint64(1) << QStringList{};
         QTest::newRow("birth dates, both ends included")
-            << qint64(0) << QString() << QString() << qint64(4)
+            << All << QString() << QString() << qint64(4)
             << QStringList{u"101"_s, u"110"_s, u"111"_s};
+        QTest::newRow("age division whose id is 0")
+            << All << QString() << QString() << qint64(0) << QStringList{u"110"_s};
         QTest::newRow("birth dates, no end")
-            << qint64(0) << QString() << QString() << qint64(5) << QStringList{u"101"_s, u"111"_s};
+            << All << QString() << QString() << qint64(5) << QStringList{u"101"_s, u"111"_s};
     }
     void filtersNarrowTheSession() {
         QFETCH(qint64, gymId);
@@ -86,10 +94,12 @@ private Q_SLOTS:
         QFETCH(qint64, ageId);
         QFETCH(QStringList, nums);
         ResultsFilter filter = session1();
-        filter.gymId = gymId;
+        if (gymId != All)
+            filter.gymId = gymId;
         filter.level = level;
         filter.squad = squad;
-        filter.ageId = ageId;
+        if (ageId != All)
+            filter.ageId = ageId;
         // The scratched gymnast 112 (squad B, level 4, born 2016) never shows.
         QCOMPARE(shown(filter), nums);
     }

@@ -95,6 +95,33 @@ private Q_SLOTS:
         QVERIFY(db.select(u"SELECT num FROM Gymnasts"_s).ok());
     }
 
+    // Names sort and match without letter case, in every alphabet.
+    void textComparesWithoutLetterCase_data() {
+        QTest::addColumn<QString>("left");
+        QTest::addColumn<QString>("right");
+        QTest::addColumn<int>("order"); // -1, 0 or 1
+        QTest::newRow("lower case first letter") << u"de Silva"_s << u"Young"_s << -1;
+        QTest::newRow("event names") << u"vault"_s << u"Vault"_s << 0;
+        QTest::newRow("accented") << u"ÉMILIE"_s << u"émilie"_s << 0;
+        QTest::newRow("greek") << u"ΣΟΦΙΑ"_s << u"σοφια"_s << 0;
+        QTest::newRow("shorter first") << u"ann"_s << u"Anna"_s << -1;
+        QTest::newRow("accent after plain") << u"Zoë"_s << u"zoe"_s << 1;
+    }
+    void textComparesWithoutLetterCase() {
+        QFETCH(QString, left);
+        QFETCH(QString, right);
+        QFETCH(int, order);
+        TempMeet temp;
+        MeetDatabase db;
+        QVERIFY(db.open(temp.createMeetFile()));
+        const DbRows rows = db.select(u"SELECT ? = ? COLLATE NOCASE AS same, "
+                                      "? < ? COLLATE NOCASE AS less"_s,
+                                      {left, right, left, right});
+        QVERIFY2(rows.ok(), qPrintable(rows.error()));
+        QCOMPARE(rows.value(0, u"same"_s).toInt(), order == 0 ? 1 : 0);
+        QCOMPARE(rows.value(0, u"less"_s).toInt(), order < 0 ? 1 : 0);
+    }
+
     void transactionRollsBackUnlessCommitted() {
         TempMeet temp;
         MeetDatabase db;
