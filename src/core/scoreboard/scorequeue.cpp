@@ -18,6 +18,16 @@ bool failed(QString* error, const QString& text) {
     return false;
 }
 
+// The display name as its column holds it: first and last names together can
+// be longer than the column, and a name must never keep a score off the queue.
+QString queuedName(const QString& name) {
+    constexpr int NameLength = 100; // ScoreBoardQueue.GymnastName
+    QString cut = name.left(NameLength);
+    if (!cut.isEmpty() && cut.back().isHighSurrogate())
+        cut.chop(1);
+    return cut;
+}
+
 bool isTestNumber(const QString& num) {
     bool ok = false;
     return num.toInt(&ok) == 999 && ok;
@@ -75,24 +85,28 @@ bool ScoreQueue::storeScore(const QString& num, const QString& name, const QStri
                             const QString& score, bool corrected, std::optional<QueueEntry>* toShow,
                             QString* error) {
     toShow->reset();
-    const DbRows existing = mDb.select(
-        u"SELECT rowid AS rid, Status FROM ScoreBoardQueue WHERE num = ? AND EventName = ? "
-        "AND IFNULL(GymnastName, '') <> ? ORDER BY rowid LIMIT 1"_s,
-        {num, event, QueueEntry::TestGymnastName});
+    const DbRows existing =
+        mDb.select(u"SELECT rowid AS rid, Status, corrected FROM ScoreBoardQueue WHERE num = ? "
+                   "AND EventName = ? AND IFNULL(GymnastName, '') <> ? ORDER BY rowid LIMIT 1"_s,
+                   {num, event, QueueEntry::TestGymnastName});
     if (!existing.ok())
         return failed(error, existing.error());
     const QString status = existing.isEmpty() ? QString() : existing.text(0, u"Status"_s);
+    const bool waitingCorrection =
+        status == QueueEntry::Queued && existing.value(0, u"corrected"_s).toInt() != 0;
 
     QueueEntry entry;
     entry.num = num;
-    entry.name = name;
+    entry.name = queuedName(name);
     entry.event = event;
     entry.score = score;
     entry.displaySeconds = mDisplaySeconds.seconds();
     entry.queueTime = mClock();
     entry.key = queueKey(entry.queueTime);
-    // A score for a shown one is a correction: the displays flag it.
-    entry.corrected = corrected || status == QueueEntry::Sent;
+    // A score for a shown one is a correction: the displays flag it. It stays
+    // one when it is replaced again before it is shown, as the displays still
+    // show the score it corrects.
+    entry.corrected = corrected || status == QueueEntry::Sent || waitingCorrection;
 
     if (status == QueueEntry::Queued && entry.isTestScore())
         return true; // the number's real score is still waiting: the test score is dropped

@@ -126,6 +126,20 @@ private Q_SLOTS:
         QCOMPARE(mQueue->grid()->index(0, 2).data(QueueGridModel::BackgroundRgbRole).toInt(),
                  0xEBAEAE);
         QVERIFY(mQueue->nextWaiting(u"Vault"_s)->corrected);
+
+        // Replaced again before it is shown: still a correction of what shows.
+        mNow = Noon.addSecs(180);
+        queue(u"101"_s, u"Ava Brooks"_s, u"Vault"_s, u"9.500"_s);
+        QCOMPARE(tableRows().value(0, u"corrected"_s).toInt(), 1);
+        QCOMPARE(cell(0, QueueGridModel::CorrectedColumn), u"True"_s);
+    }
+
+    // First and last names of 50 characters each make a display name one
+    // longer than its column: it is cut, and the score is queued.
+    void longNamesAreCutToTheirColumn() {
+        const QString name = QString(50, u'A') + u' ' + QString(50, u'B');
+        queue(u"101"_s, name, u"Vault"_s, u"9.350"_s);
+        QCOMPARE(tableRows().text(0, u"GymnastName"_s), name.left(100));
     }
 
     void testScoreRules() {
