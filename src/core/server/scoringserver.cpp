@@ -20,7 +20,15 @@ ScoringServer::ScoringServer(AppState& state, OperatorAlerts& alerts, StationSer
     , mRegistry(state, mServer, alerts)
     , mHeartbeats(state, mServer, mRegistry, alerts) {
     connect(&mServer, &StationServer::messageReceived, this, &ScoringServer::handleMessage);
+    connect(&mServer, &StationServer::connectionOpened, this, &ScoringServer::connectionOpened);
     connect(&mServer, &StationServer::connectionClosed, this, &ScoringServer::connectionClosed);
+    connect(&mGate, &StationGate::loginTimedOut, &mServer, &StationServer::close);
+    connect(&mGate, &StationGate::addressRefused, this,
+            [this](const QString& address, int waiting) {
+                mAlerts.raise(u"Connections from %1 are refused: %2 of its connections have "
+                              "not logged in."_s.arg(address)
+                                  .arg(waiting));
+            });
     connect(&mServer, &StationServer::problem, &mAlerts, &OperatorAlerts::raise);
     connect(&mHeartbeats, &HeartbeatMonitor::activityMark, this, &ScoringServer::activityMark);
 }
@@ -115,6 +123,7 @@ void ScoringServer::shutdown() {
     mHeartbeats.stop();
     mServer.stopServer();
     mServer.release();
+    mGate.clear();
     MeetDatabase& db = mState.meetDb();
     if (db.isOpen() && !db.execute(u"DELETE FROM Connections"_s))
         mAlerts.raise(u"The station log-ins could not be cleared: "_s + db.lastError());
@@ -132,7 +141,18 @@ void ScoringServer::showPin(Prompter& prompter, const QString& pinBoxText) {
     prompter.showMessage(pinBoxText, Prompter::Icon::None);
 }
 
+void ScoringServer::connectionOpened(ConnectionId connection, const QString& address) {
+    if (!mGate.admit(connection, address))
+        mServer.close(connection);
+}
+
+void ScoringServer::noteLogin(ConnectionId connection) {
+    if (mGate.isWaiting(connection) && mRegistry.isRegistered(connection))
+        mGate.loggedIn(connection);
+}
+
 void ScoringServer::connectionClosed(ConnectionId connection) {
+    mGate.closed(connection);
     mRegistry.connectionClosed(connection);
 }
 
@@ -149,11 +169,13 @@ void ScoringServer::handleMessage(ConnectionId connection, const QString& messag
     switch (*command) {
     case StationCommand::JudgeAuth:
         mRegistry.judgeLogin(connection, field(1), field(2), field(3), field(4), field(5));
+        noteLogin(connection);
         return;
     case StationCommand::DisplayAuth:
         // Displays older than version 1.3 do not say which event they show.
         mRegistry.displayLogin(connection, field(1), field(2),
                                fields.size() >= 4 ? field(3) : u"NA"_s);
+        noteLogin(connection);
         return;
     case StationCommand::GetSession:
         mServer.sendData(connection, StationMessages::setSession(mCurrentSession));

@@ -3,6 +3,7 @@
 #include "connectionid.h"
 #include "heartbeatmonitor.h"
 #include "shell/currentsession.h"
+#include "stationgate.h"
 #include "stationkind.h"
 #include "stationregistry.h"
 #include "stationserver.h"
@@ -65,6 +66,8 @@ public:
     StationLink& link() { return mServer; }
     StationRegistry& registry() { return mRegistry; }
     HeartbeatMonitor& heartbeats() { return mHeartbeats; }
+    // Connections that have not logged in yet: their time limit and number.
+    StationGate& gate() { return mGate; }
     QStringListModel* judgeStations() { return mRegistry.judgeStations(); }
     QStringListModel* scoreboards() { return mRegistry.scoreboards(); }
 
@@ -86,6 +89,8 @@ Q_SIGNALS:
 private:
     StartResult fail(StartResult::Outcome outcome, const QString& message);
     StartResult readMeet();
+    void connectionOpened(ConnectionId connection, const QString& address);
+    void noteLogin(ConnectionId connection);
     void connectionClosed(ConnectionId connection);
 
     AppState& mState;
@@ -94,6 +99,7 @@ private:
     StationServices& mServices;
     StationRegistry mRegistry;
     HeartbeatMonitor mHeartbeats;
+    StationGate mGate;
     CurrentSession mCurrentSession;
     bool mRunning = false;
     QString mAddress;

@@ -2,6 +2,8 @@
 
 #include "shell/codepage1252.h"
 
+#include <QTimer>
+
 #include <limits>
 
 using namespace Qt::Literals::StringLiterals;
@@ -54,7 +56,10 @@ void StationServer::acceptConnections() {
         socket->setReadBufferSize(mMaxPending);
         connect(socket, &QTcpSocket::readyRead, this, [this, id] { readFrom(id); });
         connect(socket, &QTcpSocket::disconnected, this, [this, id] { drop(id, true); });
-        if (socket->bytesAvailable() > 0)
+        connect(socket, &QTcpSocket::bytesWritten, this, [this, id] { outputWritten(id); });
+        Q_EMIT connectionOpened(id, address);
+        // The opening may have been turned away.
+        if (mConnections.contains(id) && socket->bytesAvailable() > 0)
             readFrom(id);
     }
 }
@@ -99,8 +104,51 @@ void StationServer::sendData(ConnectionId connection, const QString& text) {
     Connection* target = mConnections.value(connection);
     if (!target || !target->socket || target->socket->state() != QAbstractSocket::ConnectedState)
         return;
-    target->socket->write(target->framing.frame(Cp1252::encode(text)));
+    const QByteArray bytes = target->framing.frame(Cp1252::encode(text));
+    if (target->socket->bytesToWrite() + bytes.size() > mMaxPendingOutput) {
+        refuseOutput(connection, *target);
+        return;
+    }
+    target->socket->write(bytes);
     target->socket->flush();
+}
+
+// The message is not sent. The station has the stall time to read what waits
+// for it; one that does not is disconnected.
+void StationServer::refuseOutput(ConnectionId id, Connection& connection) {
+    if (connection.outputStalled)
+        return;
+    connection.outputStalled = true;
+    const int stall = ++connection.stalls;
+    QTimer::singleShot(mOutputStallMs, connection.socket,
+                       [this, id, stall] { closeIfStillStalled(id, stall); });
+}
+
+// Reading down to half the limit shows the station is reading again.
+void StationServer::outputWritten(ConnectionId id) {
+    Connection* connection = mConnections.value(id);
+    if (connection && connection->outputStalled && connection->socket &&
+        connection->socket->bytesToWrite() <= mMaxPendingOutput / 2)
+        connection->outputStalled = false;
+}
+
+void StationServer::closeIfStillStalled(ConnectionId id, int stall) {
+    Connection* connection = mConnections.value(id);
+    if (!connection || !connection->outputStalled || connection->stalls != stall)
+        return;
+    Q_EMIT problem(u"The station at %1 was disconnected: it did not read its answers "
+                   "(%2 bytes were waiting for it)."_s.arg(connection->address)
+                       .arg(connection->socket ? connection->socket->bytesToWrite() : 0));
+    drop(id, true);
+}
+
+void StationServer::close(ConnectionId connection) {
+    drop(connection, true);
+}
+
+qint64 StationServer::pendingOutput(ConnectionId connection) const {
+    const Connection* target = mConnections.value(connection);
+    return target && target->socket ? target->socket->bytesToWrite() : 0;
 }
 
 QString StationServer::remoteAddress(ConnectionId connection) const {

@@ -21,6 +21,11 @@ class StationServer : public QObject, public StationLink {
 
 public:
     static constexpr int DefaultMaxConnections = 256;
+    // What may wait to be written to one station. A station that asks for more
+    // than it reads (an advertisement image again and again) is not answered
+    // past it, and is disconnected when it does not read within the stall time.
+    static constexpr qint64 DefaultMaxPendingOutput = 8 * 1024 * 1024;
+    static constexpr int DefaultOutputStallMs = 30000;
 
     explicit StationServer(QObject* parent = nullptr);
     ~StationServer() override;
@@ -39,6 +44,11 @@ public:
     bool isConnected(ConnectionId connection) const { return mConnections.contains(connection); }
     int connectionCount() const { return int(mConnections.size()); }
 
+    // Ends one connection, reported as any other end.
+    void close(ConnectionId connection);
+    // Bytes waiting to be written to the connection.
+    qint64 pendingOutput(ConnectionId connection) const;
+
     // Stops accepting new connections; the open ones stay.
     void stopServer();
     // Drops every connection without reporting their ends, and stops listening.
@@ -47,8 +57,12 @@ public:
     // Tests and benchmarks may lower the limits.
     void setMaxConnections(int limit) { mMaxConnections = limit; }
     void setMaxPendingInput(qsizetype bytes) { mMaxPending = bytes; }
+    void setMaxPendingOutput(qint64 bytes) { mMaxPendingOutput = bytes; }
+    void setOutputStallTimeout(int milliseconds) { mOutputStallMs = milliseconds; }
 
 Q_SIGNALS:
+    // A station has connected from `address` (before any message).
+    void connectionOpened(ConnectionId connection, const QString& address);
     // One whole message from a station.
     void messageReceived(ConnectionId connection, const QString& message);
     // The connection has ended (closed by the station, or dropped by the server
@@ -62,10 +76,15 @@ private:
         QPointer<QTcpSocket> socket;
         QString address;
         StationFraming framing;
+        bool outputStalled = false; // a send was refused; waiting for the station to read
+        int stalls = 0;             // which stall a pending check belongs to
     };
 
     void acceptConnections();
     void readFrom(ConnectionId id);
+    void refuseOutput(ConnectionId id, Connection& connection);
+    void outputWritten(ConnectionId id);
+    void closeIfStillStalled(ConnectionId id, int stall);
     void drop(ConnectionId id, bool report);
 
     QTcpServer mListener;
@@ -73,5 +92,7 @@ private:
     ConnectionId mLastId = 0;
     int mMaxConnections = DefaultMaxConnections;
     qsizetype mMaxPending = StationFraming::DefaultMaxPending;
+    qint64 mMaxPendingOutput = DefaultMaxPendingOutput;
+    int mOutputStallMs = DefaultOutputStallMs;
     bool mAtLimitReported = false;
 };

@@ -203,6 +203,23 @@ private Q_SLOTS:
         QVERIFY(one.waitDisconnected());
     }
 
+    // A failing database repeats its alert every few seconds through a meet.
+    void repeatedAlertsFoldIntoOneLineAndTheListIsCapped() {
+        OperatorAlerts alerts;
+        alerts.raise(u"disk full"_s);
+        alerts.raise(u"unknown 7"_s);
+        alerts.raise(u"disk full"_s);
+        QCOMPARE(alerts.alerts().size(), 2);
+        QVERIFY(alerts.alerts().first().endsWith(u"  unknown 7"_s));
+        QVERIFY2(alerts.alerts().last().endsWith(u"  disk full  (2 times)"_s),
+                 qPrintable(alerts.alerts().last()));
+        for (int i = 0; i < OperatorAlerts::MaxLines + 5; ++i)
+            alerts.raise(QString::number(i));
+        QCOMPARE(alerts.alerts().size(), OperatorAlerts::MaxLines);
+        QVERIFY(alerts.alerts().first().endsWith(u"  5"_s));
+        QCOMPARE(alerts.model()->rowCount(), OperatorAlerts::MaxLines);
+    }
+
     void showPinShowsTheBoxText() {
         ScriptedPrompter prompter;
         ScoringServer::showPin(prompter, u"12a4"_s);

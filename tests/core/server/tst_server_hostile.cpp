@@ -91,6 +91,7 @@ private Q_SLOTS:
     void connectionLimit() {
         ServerFixture f;
         QVERIFY(f.started());
+        f.server().gate().setMaxWaitingPerAddress(1000); // all come from 127.0.0.1
         std::vector<std::unique_ptr<QTcpSocket>> sockets;
         int closed = 0;
         // In batches, so the listen queue of the system never overflows.
@@ -114,6 +115,63 @@ private Q_SLOTS:
         serverStillServes(f, u"Floor"_s);
         sockets.clear();
         QTRY_COMPARE_WITH_TIMEOUT(f.server().stationServer().connectionCount(), 1, 20000);
+    }
+
+    // Without the PIN nobody keeps connection slots: one address holds only so
+    // many connections that have not logged in, and each has a time to log in.
+    void connectionsThatNeverLogIn() {
+        ServerFixture f;
+        QVERIFY(f.started());
+        StationGate& gate = f.server().gate();
+        gate.setMaxWaitingPerAddress(3);
+        std::vector<std::unique_ptr<QTcpSocket>> idle;
+        int closed = 0;
+        auto connectIdle = [&] {
+            idle.push_back(std::make_unique<QTcpSocket>());
+            connect(idle.back().get(), &QTcpSocket::disconnected, this, [&closed] { ++closed; });
+            idle.back()->connectToHost(QHostAddress::LocalHost, f.port());
+        };
+        for (int i = 0; i < 5; ++i)
+            connectIdle();
+        QTRY_COMPARE(closed, 2);
+        QCOMPARE(f.server().stationServer().connectionCount(), 3);
+        QCOMPARE(f.alerts().alerts().size(), 1);
+        idle.clear();
+        QTRY_COMPARE(f.server().stationServer().connectionCount(), 0);
+
+        TestStation& station = f.station();
+        QCOMPARE(station.loginJudge(u"Vault"_s, u"Ann"_s, f.pin()), u"AUTHRESP|0|3"_s);
+        gate.setLoginTimeout(100);
+        closed = 0;
+        connectIdle();
+        QTRY_COMPARE(closed, 1);
+        station.send(u"CLIENTBEAT"_s);
+        QCOMPARE(station.next(), u"BEATRESPONSE"_s);
+    }
+
+    // A station that asks for more than it reads has no more than the limit
+    // waiting for it, and is disconnected when it goes on not reading.
+    void stationThatDoesNotReadItsAnswers() {
+        ServerFixture f;
+        QVERIFY(f.started());
+        StationServer& server = f.server().stationServer();
+        constexpr qint64 Limit = 1024 * 1024;
+        server.setMaxPendingOutput(Limit);
+        server.setOutputStallTimeout(300);
+        QTcpSocket station;
+        station.setReadBufferSize(4096);
+        QSignalSpy opened(&server, &StationServer::connectionOpened);
+        station.connectToHost(QHostAddress::LocalHost, f.port());
+        QVERIFY(opened.wait());
+        const ConnectionId id = opened.first().first().value<ConnectionId>();
+        const QString answer(256 * 1024, u'x');
+        for (int i = 0; i < 200; ++i) {
+            server.sendData(id, answer);
+            QVERIFY2(server.pendingOutput(id) <= Limit, qPrintable(QString::number(i)));
+        }
+        QTRY_VERIFY(!server.isConnected(id));
+        QVERIFY(f.alerts().alerts().constLast().contains(u"did not read"_s));
+        serverStillServes(f, u"Vault"_s);
     }
 
     void sendToAVanishedConnectionIsQuiet() {
