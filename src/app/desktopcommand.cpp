@@ -1,20 +1,40 @@
 #include "commands.h"
 
+#include "desktopprogram.h"
 #include "mainwindow.h"
 #include "messageboxprompter.h"
-#include "shell/appstate.h"
 #include "shell/datafolder.h"
 
 #include <QApplication>
 #include <QFileInfo>
 #include <QIcon>
-#include <QTimer>
 
 #include <cstdio>
+#include <cstring>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
+
+// Whether there is a screen to open windows on. Without one Qt would end the
+// program with its platform plug-in's abort, so this is asked first.
+bool hasDisplay(int argc, char** argv) {
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "-platform") == 0)
+            return true; // the platform chosen on the command line
+    }
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (!platform.isEmpty() && !platform.startsWith("xcb") && !platform.startsWith("wayland"))
+        return true; // offscreen, VNC, a framebuffer: they need no display server
+    return !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+#else
+    Q_UNUSED(argc);
+    Q_UNUSED(argv);
+    return true;
+#endif
+}
 
 void printError(const QString& text) {
     const QByteArray bytes = (u"tallvane: "_s + text + u"\n"_s).toLocal8Bit();
@@ -24,6 +44,11 @@ void printError(const QString& text) {
 } // namespace
 
 int runDesktop(int argc, char** argv) {
+    if (!hasDisplay(argc, argv)) {
+        printError(u"no display was found for the desktop program; "
+                   "`tallvane serve MEETFILE` runs the scoring server without windows."_s);
+        return 1;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(u"Tallvane"_s);
     QApplication::setApplicationVersion(QString::fromLatin1(TALLVANE_VERSION));
@@ -37,25 +62,16 @@ int runDesktop(int argc, char** argv) {
         printError(u"only one meet file can be opened (see tallvane --help)"_s);
         return 2;
     }
+    const QString file =
+        arguments.isEmpty() ? QString() : QFileInfo(arguments.first()).absoluteFilePath();
 
-    const QString dataFolder = DataFolder::location();
-    QString error;
-    if (!DataFolder::ensure(dataFolder, &error)) {
-        printError(error);
-        return 1;
-    }
-
-    AppState state(dataFolder);
-    state.loadSettings();
     MessageBoxPrompter prompter;
-    MainWindow window(state, prompter);
-    prompter.setFallbackParent(&window);
-    window.show();
-
-    if (!arguments.isEmpty()) {
-        const QString file = QFileInfo(arguments.first()).absoluteFilePath();
-        // Once the window is on screen, so that a refusal or the import shows over it.
-        QTimer::singleShot(0, &window, [&window, file] { window.openFile(file); });
-    }
+    DesktopProgram program(prompter);
+    // When it cannot run, the program ends once the operator has read why,
+    // with its own status rather than the one of its last window closing.
+    if (program.start(DataFolder::location(), file, [] { QCoreApplication::exit(1); }))
+        prompter.setFallbackParent(program.window());
+    else
+        QApplication::setQuitOnLastWindowClosed(false);
     return app.exec();
 }

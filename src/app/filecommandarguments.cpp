@@ -9,6 +9,8 @@ FileCommandArguments FileCommandArguments::parse(const QStringList& arguments) {
     for (const QString& argument : arguments.mid(2)) {
         if (argument == u"--force"_s) {
             parsed.force = true;
+        } else if (argument == u"--help"_s || argument == u"-h"_s) {
+            parsed.help = true;
         } else if (argument.startsWith(u'-') && argument.size() > 1) {
             parsed.unknownOption = argument;
             break;
@@ -17,6 +19,11 @@ FileCommandArguments FileCommandArguments::parse(const QStringList& arguments) {
         }
     }
     return parsed;
+}
+
+int printFileCommandHelp(const char* usage) {
+    std::fputs(usage, stdout);
+    return 0;
 }
 
 int failFileCommand(const char* command, const QString& message, int status) {

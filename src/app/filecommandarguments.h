@@ -9,11 +9,15 @@
 struct FileCommandArguments {
     QStringList paths;
     bool force = false;
+    bool help = false;     // --help or -h
     QString unknownOption; // empty when every option was known
 
     // Reads the command's arguments: argument 0 is the program, 1 the command word.
     static FileCommandArguments parse(const QStringList& arguments);
 };
+
+// Prints the command's usage on stdout and returns 0.
+int printFileCommandHelp(const char* usage);
 
 // Prints "tallvane COMMAND: MESSAGE" on stderr and returns status.
 int failFileCommand(const char* command, const QString& message, int status = 1);

@@ -15,6 +15,14 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
+const char* const Usage =
+    "Usage: tallvane import TRANSFERFILE [MEETFILE] [--force]\n"
+    "Imports a Rostrel transfer file into a new meet file; without MEETFILE, into\n"
+    "the data folder, named after the meet.\n"
+    "\n"
+    "  --force      replace MEETFILE when it exists\n"
+    "  -h, --help   this help\n";
+
 int fail(const QString& message, int status = 1) {
     return failFileCommand("import", message, status);
 }
@@ -25,6 +33,8 @@ int fail(const QString& message, int status = 1) {
 int runImportCommand(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const FileCommandArguments arguments = FileCommandArguments::parse(app.arguments());
+    if (arguments.help)
+        return printFileCommandHelp(Usage);
     if (!arguments.unknownOption.isEmpty())
         return fail(u"unknown option %1"_s.arg(arguments.unknownOption), 2);
     const QStringList& positional = arguments.paths;

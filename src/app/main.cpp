@@ -1,5 +1,7 @@
 #include "commands.h"
 
+#include <QFileInfo>
+
 #include <cstdio>
 #include <cstring>
 
@@ -43,6 +45,14 @@ int main(int argc, char** argv) {
         return runResultsCommand(argc, argv);
     if (command[0] == '-') {
         std::fprintf(stderr, "tallvane: unknown option %s\n\n%s", command, Usage);
+        return 2;
+    }
+    // A mistyped command must not start the desktop program as if it were a file.
+    if (command[0] != '\0' && !QFileInfo(QString::fromLocal8Bit(command)).isFile()) {
+        std::fprintf(stderr,
+                     "tallvane: %s is neither a command nor a meet file.\n"
+                     "The commands are serve, import and export.\n\n%s",
+                     command, Usage);
         return 2;
     }
     return runDesktop(argc, argv);

@@ -26,6 +26,14 @@ int failWith(const QString& text) {
     return 1;
 }
 
+const char* const Usage =
+    "Usage: tallvane serve MEETFILE [--port N] [--pin PIN]\n"
+    "Runs the scoring server for a meet file, without windows.\n"
+    "\n"
+    "  --port N     the port stations connect to (default: port.txt of the data folder)\n"
+    "  --pin PIN    the PIN stations log in with (default: pin.txt of the data folder)\n"
+    "  -h, --help   this help\n";
+
 QString kindName(StationKind kind) {
     return kind == StationKind::Judge ? u"Judge station"_s : u"Score display"_s;
 }
@@ -37,8 +45,6 @@ QString kindName(StationKind kind) {
 int runServeCommand(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        u"Runs the scoring server for a meet file, without windows."_s);
     parser.addHelpOption();
     parser.addPositionalArgument(u"MEETFILE"_s, u"The meet file to serve."_s);
     const QCommandLineOption portOption(u"port"_s, u"Port stations connect to."_s, u"N"_s);
@@ -50,7 +56,7 @@ int runServeCommand(int argc, char** argv) {
     if (!parser.parse(arguments))
         return failWith(parser.errorText());
     if (parser.isSet(u"help"_s)) {
-        std::fputs(qPrintable(parser.helpText()), stdout);
+        std::fputs(Usage, stdout);
         return 0;
     }
     if (parser.positionalArguments().size() != 1)

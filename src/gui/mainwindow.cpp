@@ -19,6 +19,8 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
+#include <QSettings>
 #include <QToolBar>
 
 using namespace Qt::Literals::StringLiterals;
@@ -43,9 +45,12 @@ MainWindow::MainWindow(AppState& state, Prompter& prompter, QWidget* parent)
     mMdiArea = new QMdiArea(this);
     mMdiArea->setObjectName(u"mdiArea"_s);
     setCentralWidget(mMdiArea);
+    // A window smaller than the server window scrolls rather than hiding controls.
+    mMdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mMdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     buildMenus();
     buildToolBar();
-    resize(1024, 720);
+    restoreWindowGeometry();
 
     connect(&mState, &AppState::meetOpened, this, &MainWindow::updateCommands);
     connect(&mState, &AppState::meetClosed, this, &MainWindow::updateCommands);
@@ -158,36 +163,50 @@ bool MainWindow::openMeetFile(const QString& path) {
         closeMeet();
     QString error;
     if (!mState.openMeetFile(path, &error)) {
-        mPrompter.showMessage(
-            u"The file %1 could not be opened as a Tallvane meet file.\n\n%2"_s.arg(path, error),
-            Prompter::Icon::Critical);
+        mPrompter.showMessage(u"The file %1 could not be opened.\n\n%2"_s.arg(path, error),
+                              Prompter::Icon::Critical);
         return false;
     }
 
     auto* server = new ServerWindow(mState, mPrompter);
     mServerWindow = server;
-    mServerSubWindow = mMdiArea->addSubWindow(server);
-    error.clear();
-    if (!server->load(&error)) {
+    // Only a close button: the window always fills the client area.
+    mServerSubWindow =
+        mMdiArea->addSubWindow(server, Qt::SubWindow | Qt::CustomizeWindowHint |
+                                           Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    // Queued: the answer may close the meet, and with it the window whose
+    // close event is still being handled.
+    connect(server, &ServerWindow::closeRequested, this, &MainWindow::askCloseMeetFile,
+            Qt::QueuedConnection);
+    const ScoringServer::StartResult started = server->load();
+    if (!started.ok()) {
         // A meet without a working server window is no open meet.
         closeMeet();
-        if (error == ScoringServer::NoSessionsMessage) {
-            // The message says the program closes; with no meet open, it does
-            // so without a question.
-            QPointer<MainWindow> self(this);
-            mPrompter.showMessage(error, Prompter::Icon::Critical, [self] {
-                if (self)
-                    self->close();
-            });
-        } else if (!error.isEmpty()) {
-            mPrompter.showMessage(error, Prompter::Icon::Critical);
-        }
+        showStartFailure(started);
         return false;
     }
-    mServerSubWindow->move(0, 0);
-    mServerSubWindow->show();
+    // The server window is the meet's working window: it fills the client area.
+    mServerSubWindow->showMaximized();
     setWindowTitle(QString::fromLatin1(Title) + u" - "_s + mState.meetFilePath());
     return true;
+}
+
+void MainWindow::showStartFailure(const ScoringServer::StartResult& failure) {
+    using Outcome = ScoringServer::StartResult::Outcome;
+    if (failure.outcome == Outcome::NoSessions) {
+        // The message says the program closes; with no meet open, it does so
+        // without a question.
+        QPointer<MainWindow> self(this);
+        mPrompter.showMessage(failure.message, Prompter::Icon::Critical, [self] {
+            if (self)
+                self->close();
+        });
+    } else if (failure.outcome == Outcome::ListenFailed) {
+        // A plain box with the fixed text; the system's reason below it.
+        mPrompter.showDetailedMessage(failure.message, failure.detail, Prompter::Icon::None);
+    } else {
+        mPrompter.showMessage(failure.message, Prompter::Icon::Critical);
+    }
 }
 
 void MainWindow::askCloseMeetFile() {
@@ -292,5 +311,22 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         return;
     }
     closeMeet();
+    saveWindowGeometry();
     event->accept();
+}
+
+void MainWindow::restoreWindowGeometry() {
+    const QSettings settings(mState.windowSettingsPath(), QSettings::IniFormat);
+    if (restoreGeometry(settings.value(u"MainWindow/geometry"_s).toByteArray()))
+        return;
+    QSize size = DefaultClientSize;
+    // Room for the window's frame and a task bar on a smaller screen.
+    if (const QScreen* shown = screen())
+        size = size.boundedTo(shown->availableSize() - QSize(20, 60));
+    resize(size);
+}
+
+void MainWindow::saveWindowGeometry() const {
+    QSettings settings(mState.windowSettingsPath(), QSettings::IniFormat);
+    settings.setValue(u"MainWindow/geometry"_s, saveGeometry());
 }

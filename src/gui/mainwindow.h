@@ -1,5 +1,7 @@
 #pragma once
 
+#include "server/scoringserver.h"
+
 #include <QMainWindow>
 #include <QPointer>
 
@@ -22,6 +24,10 @@ public:
     static constexpr auto CloseQuestion =
         "Are you sure you wish to close the current Tallvane file?";
     static constexpr auto ExitQuestion = "Are you sure you wish to exit Tallvane?";
+    // The client area the window opens with when it has no size of its own
+    // saved: every control of the server window shows, and the window fits a
+    // 1366×768 screen.
+    static constexpr QSize DefaultClientSize{1320, 660};
 
     MainWindow(AppState& state, Prompter& prompter, QWidget* parent = nullptr);
     ~MainWindow() override;
@@ -55,6 +61,9 @@ private:
     void updateCommands();
     void closeMeet();
     void startImport(const QString& transferFile);
+    void showStartFailure(const ScoringServer::StartResult& failure);
+    void restoreWindowGeometry();
+    void saveWindowGeometry() const;
 
     AppState& mState;
     Prompter& mPrompter;

@@ -54,8 +54,14 @@ QWidget* MessageBoxPrompter::parentWidget() const {
 }
 
 void MessageBoxPrompter::showMessage(const QString& text, Icon icon, std::function<void()> closed) {
+    showDetailedMessage(text, QString(), icon, std::move(closed));
+}
+
+void MessageBoxPrompter::showDetailedMessage(const QString& text, const QString& detail, Icon icon,
+                                             std::function<void()> closed) {
     auto* box = new QMessageBox(boxIcon(icon), QString::fromLatin1(Title), text, QMessageBox::Ok,
                                 parentWidget());
+    box->setInformativeText(detail);
     QObject::connect(box, &QDialog::finished, box, [closed = std::move(closed)](int) {
         if (closed)
             closed();
@@ -91,6 +97,8 @@ void MessageBoxPrompter::chooseSaveFile(const QString& title, const QString& fil
     auto* dialog = new QFileDialog(parentWidget(), title, proposedPath, filter);
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setFileMode(QFileDialog::AnyFile);
+    // Whoever asked for the file asks its own question about replacing it.
+    dialog->setOption(QFileDialog::DontConfirmOverwrite);
     dialog->selectFile(proposedPath);
     openFileDialog(dialog, std::move(chosen));
 }

@@ -17,6 +17,8 @@ public:
     void setFallbackParent(QWidget* parent) { mFallbackParent = parent; }
 
     void showMessage(const QString& text, Icon icon, std::function<void()> closed = {}) override;
+    void showDetailedMessage(const QString& text, const QString& detail, Icon icon,
+                             std::function<void()> closed = {}) override;
     void askYesNo(const QString& text, std::function<void(bool yes)> answered) override;
     void chooseOpenFile(const QString& title, const QString& filter, const QString& folder,
                         std::function<void(const QString& path)> chosen) override;

@@ -58,14 +58,9 @@ QueueTab::QueueTab(ScoreQueue& queue, DisplayDispatch& dispatch, DisplaySeconds&
     expedite->setObjectName(u"mnuExpedite"_s);
     QAction* remove = mMenu->addAction(u"Remove score from queue"_s);
     remove->setObjectName(u"mnuRemoveFromQueue"_s);
-    connect(expedite, &QAction::triggered, this, &QueueTab::expediteCurrent);
-    connect(remove, &QAction::triggered, this, &QueueTab::removeCurrent);
-    connect(mGrid, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-        const QModelIndex index = mGrid->indexAt(at);
-        if (index.isValid())
-            mGrid->setCurrentIndex(index);
-        mMenu->popup(mGrid->viewport()->mapToGlobal(at));
-    });
+    connect(expedite, &QAction::triggered, this, &QueueTab::expediteMenuRow);
+    connect(remove, &QAction::triggered, this, &QueueTab::removeMenuRow);
+    connect(mGrid, &QWidget::customContextMenuRequested, this, &QueueTab::openMenu);
 
     auto* controls = new QHBoxLayout;
     const char* const names[] = {"btnPauseVault", "btnPauseBars", "btnPauseBeam", "btnPauseFloor"};
@@ -115,23 +110,36 @@ void QueueTab::showButton(QPushButton* button, const EventDisplayLoop& loop) {
     button->setStyleSheet(buttonStyle(loop.buttonRgb()));
 }
 
-void QueueTab::expediteCurrent() {
-    const int row = mGrid->currentIndex().row();
-    if (!mQueue.grid()->entryAt(row))
+// The menu belongs to the score under the pointer: none on the empty grid's
+// blank row or below the last score.
+void QueueTab::openMenu(const QPoint& at) {
+    const QModelIndex index = mGrid->indexAt(at);
+    const QueueEntry* entry = index.isValid() ? mQueue.grid()->entryAt(index.row()) : nullptr;
+    if (!entry)
+        return;
+    mGrid->setCurrentIndex(index);
+    mMenuRowId = entry->rowId;
+    mMenu->popup(mGrid->viewport()->mapToGlobal(at));
+}
+
+// The queue may have moved since the menu opened: the score it was opened on
+// is found again, wherever it is by then.
+void QueueTab::expediteMenuRow() {
+    const int row = mQueue.grid()->rowOf(mMenuRowId);
+    if (row < 0)
         return;
     QString error;
     if (!mQueue.expediteQueueRow(row, &error))
         report(error);
 }
 
-void QueueTab::removeCurrent() {
-    const int row = mGrid->currentIndex().row();
+void QueueTab::removeMenuRow() {
+    const int row = mQueue.grid()->rowOf(mMenuRowId);
     const QString question = mQueue.removeQuestion(row);
     if (question.isEmpty())
         return;
-    // The queue may move while the question is open: the answer acts on the
-    // score that was asked about, wherever it is by then.
-    const qint64 rowId = mQueue.grid()->index(row, 0).data(QueueGridModel::RowIdRole).toLongLong();
+    // The answer, too, acts on the score that was asked about.
+    const qint64 rowId = mMenuRowId;
     QPointer<QueueTab> self(this);
     mPrompter.askYesNo(question, [self, rowId](bool yes) {
         if (!self || !yes)

@@ -23,13 +23,14 @@ public:
     QueueTab(ScoreQueue& queue, DisplayDispatch& dispatch, DisplaySeconds& displaySeconds,
              Prompter& prompter, OperatorAlerts& alerts, QWidget* parent = nullptr);
 
-    // The grid's context menu for the current row ("Move to Top (Expedite)",
-    // "Remove score from queue").
+    // The grid's context menu ("Move to Top (Expedite)", "Remove score from
+    // queue"): it opens only on a row holding a score, and acts on that score.
     QMenu* contextMenu() const { return mMenu; }
-    void expediteCurrent();
-    void removeCurrent();
 
 private:
+    void openMenu(const QPoint& at);
+    void expediteMenuRow();
+    void removeMenuRow();
     void showButton(QPushButton* button, const EventDisplayLoop& loop);
     void report(const QString& error);
 
@@ -38,4 +39,5 @@ private:
     OperatorAlerts& mAlerts;
     QTableView* mGrid;
     QMenu* mMenu;
+    qint64 mMenuRowId = 0; // the queue row the menu was opened on
 };

@@ -17,13 +17,13 @@
 #include "shell/prompter.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QLCDNumber>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
-#include <QListWidget>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
@@ -53,8 +53,9 @@ ServerWindow::ServerWindow(AppState& state, Prompter& prompter, QWidget* parent)
     , mState(state)
     , mPrompter(prompter)
     , mMeet(std::make_unique<MeetServer>(state)) {
+    // No title of its own: filling the main window, it would join the main
+    // window's caption ("Tallvane - " and the meet file) as " - [title]".
     setObjectName(u"frmConnections"_s);
-    setWindowTitle(u"Tallvane Server"_s);
     mSessions =
         std::make_unique<SessionsConsole>(state.meetDb(), server().currentSession(), prompter);
     mSessions->setStationLink(&server().link());
@@ -76,25 +77,26 @@ OperatorAlerts& ServerWindow::alerts() {
     return mMeet->alerts();
 }
 
-bool ServerWindow::load(QString* error) {
-    const ScoringServer::StartResult started = server().start();
-    if (!started.ok()) {
-        if (error) {
-            *error = started.message;
-            if (!started.detail.isEmpty())
-                *error += u"\n\n"_s + started.detail;
-        }
-        return false;
-    }
+ScoringServer::StartResult ServerWindow::load() {
+    ScoringServer::StartResult started = server().start();
+    if (!started.ok())
+        return started;
     QString problem;
     if (!mSessions->refresh(&problem) || !mGymnasts->refresh(&problem)) {
         mMeet->shutdown();
-        if (error)
-            *error = u"The meet file could not be read: "_s + problem;
-        return false;
+        started.outcome = ScoringServer::StartResult::Outcome::DatabaseError;
+        started.message = u"The meet file could not be read: "_s + problem;
+        return started;
     }
     buildWindow();
-    return true;
+    return started;
+}
+
+// The server runs as long as the meet is open: closing the window is a request
+// to close the meet, which the main window confirms and carries out.
+void ServerWindow::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    Q_EMIT closeRequested();
 }
 
 void ServerWindow::buildWindow() {
@@ -296,16 +298,14 @@ QWidget* ServerWindow::buildTestRow() {
 }
 
 QWidget* ServerWindow::buildAlerts() {
-    auto* list = new QListWidget(this);
+    auto* list = new QListView(this);
     list->setObjectName(u"lstOperatorAlerts"_s);
+    list->setModel(alerts().model());
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list->setMaximumHeight(list->fontMetrics().height() * 4 + 8);
     list->setToolTip(u"Operator alerts"_s);
-    list->addItems(alerts().alerts());
-    connect(&alerts(), &OperatorAlerts::alertRaised, list, [list](const QString& text) {
-        list->addItem(text);
-        list->scrollToBottom();
-    });
-    connect(&alerts(), &OperatorAlerts::cleared, list, &QListWidget::clear);
+    // The newest alert is the last line, also when a repeat moves its line there.
+    connect(&alerts(), &OperatorAlerts::alertRaised, list, &QListView::scrollToBottom);
     return list;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "server/scoringserver.h"
 #include "server/stationkind.h"
 
 #include <QWidget>
@@ -28,11 +29,11 @@ class SessionsConsole;
 // Its life, as the main window drives it:
 //   1. constructed when a meet file has been opened (AppState::meetDb() is open);
 //   2. load() once, before it is shown: starts the scoring server and reads the
-//      meet. On false the main window closes the meet again; it shows `error`
-//      when that is not empty (an empty error means the window has already
-//      told the operator);
+//      meet. On failure the main window closes the meet again and tells the
+//      operator what the result says;
 //   3. destroyed when the meet is closed or the program ends, before the meet
 //      database is closed, so it may still use the database while it shuts down.
+// It never closes by itself: its close button asks for the meet to be closed.
 class ServerWindow : public QWidget {
     Q_OBJECT
 
@@ -40,7 +41,7 @@ public:
     ServerWindow(AppState& state, Prompter& prompter, QWidget* parent = nullptr);
     ~ServerWindow() override;
 
-    bool load(QString* error);
+    ScoringServer::StartResult load();
 
     ScoringServer& server();
     MeetServices& services();
@@ -49,6 +50,11 @@ public:
 Q_SIGNALS:
     // The operator asked for manual score entry of one gymnast and event.
     void scoreEntryRequested(const QString& num, const QString& event);
+    // The operator closed the window: the meet is to be closed ("Close Data File").
+    void closeRequested();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void buildWindow();

@@ -60,7 +60,8 @@ private Q_SLOTS:
         QString error;
         QVERIFY2(mDesk->state.openMeetFile(meet, &error), qPrintable(error));
         mWindow = new ServerWindow(mDesk->state, mDesk->prompter);
-        QVERIFY2(mWindow->load(&error), qPrintable(error));
+        const ScoringServer::StartResult started = mWindow->load();
+        QVERIFY2(started.ok(), qPrintable(started.message));
         mWindow->resize(1300, 800);
         mWindow->show();
         QVERIFY(QTest::qWaitForWindowExposed(mWindow));
@@ -96,6 +97,15 @@ private Q_SLOTS:
         const DbRows stored =
             mDesk->state.meetDb().select(u"SELECT sessionid FROM current_settings"_s);
         QCOMPARE(stored.text(0, u"sessionid"_s), u"2"_s);
+    }
+
+    void setOnTheCurrentSessionRereadsItsGymnasts() {
+        QVERIFY(mDesk->state.meetDb().execute(
+            u"INSERT INTO Gymnasts(MeetID, Num, First_Name, Last_Name, Session) "
+            "VALUES(1, '104', 'Di', 'Eng', '1')"_s));
+        QCOMPARE(child<QComboBox>("combo_sessions")->currentText(), u"Saturday AM"_s);
+        click("cmSetSession");
+        QVERIFY(texts(child<QListWidget>("lstGymnasts")).contains(u"104 - Eng, Di"_s));
     }
 
     void sessionEditorRefusesABadDateAndKeepsTheTyping() {
@@ -215,22 +225,36 @@ private Q_SLOTS:
         QCOMPARE(first.data(Qt::BackgroundRole).value<QColor>(), QColor(235, 174, 174));
     }
 
-    void queueMenuExpeditesAndRemoves() {
+    // The menu opens only on a score's row, and acts on that score.
+    void queueMenuExpeditesAndRemovesThePointedRow() {
+        auto* grid = child<QTableView>("grid1");
+        grid->setCurrentIndex(grid->model()->index(0, 1));
+        auto* menu = mWindow->findChild<QMenu*>();
+        auto openMenuAt = [grid, menu](QPoint at) {
+            menu->hide();
+            Q_EMIT grid->customContextMenuRequested(at);
+            return menu->isVisible();
+        };
+        auto rowCentre = [grid](int row) {
+            return grid->visualRect(grid->model()->index(row, 1)).center();
+        };
+        QVERIFY(!openMenuAt(rowCentre(0))); // the empty grid's blank row
+
         ScoreQueue& queue = mWindow->services().queue();
         QVERIFY(queue.queueScore(u"101"_s, u"Ava Brooks"_s, u"Vault"_s, u"9.100"_s, false));
         QVERIFY(queue.queueScore(u"102"_s, u"Maya O'Neil"_s, u"Beam"_s, u"9.200"_s, false));
-        auto* grid = child<QTableView>("grid1");
         QCOMPARE(grid->model()->index(1, 1).data().toString(), u"102"_s);
+        QVERIFY(!openMenuAt(rowCentre(1) + QPoint(0, grid->rowHeight(1) * 2)));
 
-        auto* menu = mWindow->findChild<QMenu*>();
         QAction* expedite = menu->findChild<QAction*>(u"mnuExpedite"_s);
         QAction* remove = menu->findChild<QAction*>(u"mnuRemoveFromQueue"_s);
         QCOMPARE(expedite->text(), u"Move to Top (Expedite)"_s);
-        grid->setCurrentIndex(grid->model()->index(1, 1));
+        QVERIFY(openMenuAt(rowCentre(1)));
         expedite->trigger();
         QCOMPARE(grid->model()->index(0, 1).data().toString(), u"102"_s);
 
-        grid->setCurrentIndex(grid->model()->index(0, 1));
+        QVERIFY(openMenuAt(rowCentre(0)));
+        menu->hide();
         mDesk->prompter.answerNo();
         remove->trigger();
         QCOMPARE(mDesk->prompter.questions().last(),

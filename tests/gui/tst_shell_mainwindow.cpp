@@ -1,10 +1,14 @@
+#include "desktopprogram.h"
 #include "meetinfodialog.h"
 #include "operatordesk.h"
 #include "serverwindow.h"
 
 #include <QAction>
 #include <QFile>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
+#include <QTcpServer>
 #include <QTest>
 
 using namespace Qt::Literals::StringLiterals;
@@ -108,6 +112,76 @@ private Q_SLOTS:
         QVERIFY(desk.enabled("mnuOpen") && !desk.enabled("mnuClose"));
     }
 
+    // The server window fills the client area, shows every control at the
+    // window's first size, and never closes by itself: its close button asks
+    // the Close question and does what Close does.
+    void serverWindowFillsTheClientAreaAndClosingItClosesTheMeet() {
+        Desk desk;
+        desk.window->resize(MainWindow::DefaultClientSize);
+        desk.open(desk.temp.createSampleMeet());
+        ServerWindow* server = desk.window->serverWindow();
+        auto* frame = qobject_cast<QMdiSubWindow*>(server->parentWidget());
+        const QWidget* area = desk.window->findChild<QMdiArea*>()->viewport();
+        QVERIFY(frame->isMaximized());
+        QTRY_COMPARE(frame->geometry(), area->rect());
+        const QSize needed = server->minimumSizeHint();
+        QVERIFY2(needed.width() <= area->width() && needed.height() <= area->height(),
+                 qPrintable(u"%1x%2"_s.arg(needed.width()).arg(needed.height())));
+
+        desk.prompter.answerNo();
+        frame->close();
+        QTRY_COMPARE(desk.prompter.questions().size(), 1);
+        QCOMPARE(desk.prompter.questions().first(), QString::fromLatin1(MainWindow::CloseQuestion));
+        QCOMPARE(desk.window->serverWindow(), server);
+        QVERIFY(server->server().isRunning());
+
+        desk.prompter.answerYes();
+        frame->close();
+        QTRY_VERIFY(!desk.state.isMeetOpen());
+        QVERIFY(!desk.window->serverWindow());
+        QVERIFY(desk.enabled("mnuOpen") && !desk.enabled("mnuClose"));
+    }
+
+    void windowKeepsItsPlaceAndSizeBetweenRuns() {
+        Desk desk;
+        desk.window->setGeometry(30, 40, 700, 480);
+        desk.window->close();
+        MainWindow next(desk.state, desk.prompter);
+        QCOMPARE(next.geometry(), QRect(30, 40, 700, 480));
+    }
+
+    // The fixed text in a plain box; the system's reason on a line of its own.
+    void portInUseIsReportedWithTheFixedText() {
+        Desk desk;
+        QTcpServer holder;
+        QVERIFY(holder.listen(QHostAddress::AnyIPv4));
+        desk.state.setPortNumber(QString::number(holder.serverPort()));
+        desk.open(desk.temp.createSampleMeet());
+        QVERIFY(!desk.state.isMeetOpen());
+        const ScriptedPrompter::Shown& shown = desk.prompter.shown().last();
+        QVERIFY2(shown.text.startsWith(u"Error staring server on "_s), qPrintable(shown.text));
+        QVERIFY(!shown.text.contains(u'\n'));
+        QCOMPARE(shown.icon, Prompter::Icon::None);
+        QVERIFY(!shown.detail.isEmpty());
+    }
+
+    void dataFolderThatCannotBeCreatedIsShownInABox() {
+        TempMeet temp;
+        QFile blocker(temp.path(u"plain-file"_s));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        ScriptedPrompter prompter;
+        DesktopProgram program(prompter);
+        bool stopped = false;
+        QVERIFY(!program.start(blocker.fileName() + u"/Tallvane"_s, QString(),
+                               [&stopped] { stopped = true; }));
+        QVERIFY(stopped);
+        QVERIFY2(prompter.lastMessage().contains(u"could not be created"_s),
+                 qPrintable(prompter.lastMessage()));
+        QCOMPARE(prompter.shown().last().icon, Prompter::Icon::Critical);
+        QVERIFY(!program.window());
+    }
+
     void cancelledDialogChangesNothing() {
         Desk desk;
         desk.trigger("mnuOpen"); // no file scripted: the dialog is cancelled
@@ -131,11 +205,26 @@ private Q_SLOTS:
         desk.open(path);
         QCOMPARE(desk.prompter.messages().size(), 1);
         QVERIFY(desk.prompter.lastMessage().contains(u"could not be opened"_s));
+        QVERIFY(desk.prompter.lastMessage().contains(u"not a Tallvane meet file"_s));
         QCOMPARE(desk.prompter.shown().last().icon, Prompter::Icon::Critical);
         QVERIFY(!desk.state.isMeetOpen());
         QVERIFY(!desk.state.meetDb().isOpen());
         QVERIFY(desk.enabled("mnuOpen") && !desk.enabled("mnuClose"));
         QCOMPARE(desk.window->windowTitle(), u"Tallvane"_s);
+    }
+
+    void meetHeldByAnotherTallvaneIsRefused() {
+        Desk desk;
+        const QString path = desk.temp.createSampleMeet();
+        AppState other(desk.temp.folder());
+        QVERIFY(other.openMeetFile(path));
+        QVERIFY(other.meetDb().execute(u"INSERT INTO Connections(SocketID) VALUES(7)"_s));
+        desk.open(path);
+        QVERIFY2(desk.prompter.lastMessage().contains(u"open in another Tallvane"_s),
+                 qPrintable(desk.prompter.lastMessage()));
+        QVERIFY(!desk.state.isMeetOpen());
+        QVERIFY(desk.enabled("mnuOpen") && !desk.enabled("mnuClose"));
+        QCOMPARE(other.meetDb().select(u"SELECT * FROM Connections"_s).count(), 1);
     }
 
     // A meet file without its meet row cannot carry a server window.

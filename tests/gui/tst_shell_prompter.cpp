@@ -85,6 +85,19 @@ private Q_SLOTS:
         dialog->reject();
         QCOMPARE(chosen, std::optional<QString>(QString()));
     }
+
+    // The export asks its own overwrite question; the dialog must not ask first.
+    void saveDialogLeavesTheOverwriteQuestionToTheCaller() {
+        QMainWindow window;
+        window.show();
+        MessageBoxPrompter prompter(&window);
+        prompter.chooseSaveFile(u"Export to Rostrel"_s, u"Rostrel Transfer File (*.rxt)"_s,
+                                QDir::temp().filePath(u"meet.rxt"_s), [](const QString&) {});
+        QFileDialog* dialog = nullptr;
+        QTRY_VERIFY((dialog = openDialog<QFileDialog>(&window)) != nullptr);
+        QVERIFY(dialog->testOption(QFileDialog::DontConfirmOverwrite));
+        dialog->reject();
+    }
 };
 
 QTEST_MAIN(TestShellPrompter)

@@ -26,13 +26,20 @@ QString ScriptedPrompter::lastMessage() const {
 }
 
 void ScriptedPrompter::showMessage(const QString& text, Icon icon, std::function<void()> closed) {
-    mShown.append({u"message"_s, text, icon});
+    mShown.append({u"message"_s, text, icon, {}});
+    if (closed)
+        closed();
+}
+
+void ScriptedPrompter::showDetailedMessage(const QString& text, const QString& detail, Icon icon,
+                                           std::function<void()> closed) {
+    mShown.append({u"message"_s, text, icon, detail});
     if (closed)
         closed();
 }
 
 void ScriptedPrompter::askYesNo(const QString& text, std::function<void(bool)> answered) {
-    mShown.append({u"question"_s, text, Icon::None});
+    mShown.append({u"question"_s, text, Icon::None, {}});
     const bool yes = mAnswers.isEmpty() ? false : mAnswers.dequeue();
     if (answered)
         answered(yes);
@@ -41,7 +48,7 @@ void ScriptedPrompter::askYesNo(const QString& text, std::function<void(bool)> a
 void ScriptedPrompter::chooseOpenFile(const QString& title, const QString& filter,
                                       const QString& folder,
                                       std::function<void(const QString&)> chosen) {
-    mShown.append({u"open"_s, title, Icon::None});
+    mShown.append({u"open"_s, title, Icon::None, {}});
     lastFilter = filter;
     lastFolderOrProposal = folder;
     const QString path = mFiles.isEmpty() ? QString() : mFiles.dequeue();
@@ -52,7 +59,7 @@ void ScriptedPrompter::chooseOpenFile(const QString& title, const QString& filte
 void ScriptedPrompter::chooseSaveFile(const QString& title, const QString& filter,
                                       const QString& proposedPath,
                                       std::function<void(const QString&)> chosen) {
-    mShown.append({u"save"_s, title, Icon::None});
+    mShown.append({u"save"_s, title, Icon::None, {}});
     lastFilter = filter;
     lastFolderOrProposal = proposedPath;
     const QString path = mFiles.isEmpty() ? QString() : mFiles.dequeue();

@@ -14,6 +14,7 @@ public:
         QString kind; // "message", "question", "open", "save"
         QString text;
         Icon icon = Icon::None;
+        QString detail; // the line below a detailed message
     };
 
     // Answers for the next questions, in order; an unscripted question gets No.
@@ -29,6 +30,8 @@ public:
     void clear() { mShown.clear(); }
 
     void showMessage(const QString& text, Icon icon, std::function<void()> closed = {}) override;
+    void showDetailedMessage(const QString& text, const QString& detail, Icon icon,
+                             std::function<void()> closed = {}) override;
     void askYesNo(const QString& text, std::function<void(bool)> answered) override;
     void chooseOpenFile(const QString& title, const QString& filter, const QString& folder,
                         std::function<void(const QString&)> chosen) override;

@@ -14,6 +14,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QListWidget>
 #include <QProcess>
 #include <QTabWidget>
@@ -39,10 +40,25 @@ bool save(QWidget* widget, const QString& folder, const QString& name) {
     return true;
 }
 
+// The offscreen platform with one 1366×768 screen, the smallest the program is
+// laid out for, so the windows open at the size an operator first sees.
+bool useOffscreenScreen(const QString& configPath) {
+    QFile config(configPath);
+    if (!config.open(QIODevice::WriteOnly))
+        return false;
+    config.write(R"({"screens": [{"name": "screen", "x": 0, "y": 0, "width": 1366,
+                      "height": 768, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
+    config.close();
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(configPath));
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir data;
+    if (!data.isValid() || !useOffscreenScreen(data.filePath(u"screen.json"_s)))
+        return fail(u"no temporary folder"_s);
     QApplication app(argc, argv);
     const QStringList arguments = QApplication::arguments().mid(1);
     if (arguments.size() != 2)
@@ -51,9 +67,6 @@ int main(int argc, char** argv) {
     if (!QDir().mkpath(output))
         return fail(u"cannot create "_s + output);
 
-    QTemporaryDir data;
-    if (!data.isValid())
-        return fail(u"no temporary folder"_s);
     qputenv("TALLVANE_DATA_DIR", QFile::encodeName(data.path()));
     const QString meet = data.filePath(u"demo.tallvane"_s);
     // The import runs before any window exists, so waiting for it holds up nothing.
@@ -69,12 +82,10 @@ int main(int argc, char** argv) {
     state.setPortNumber(u"0"_s);
     MessageBoxPrompter prompter;
     MainWindow window(state, prompter);
-    window.resize(1500, 960);
     window.show();
     if (!window.openMeetFile(meet))
         return fail(u"the demo meet could not be opened"_s);
     ServerWindow* server = window.serverWindow();
-    server->parentWidget()->resize(1480, 880);
 
     // Something to look at: the first gymnasts' scores on every event, as a
     // two-judge panel would send them, and two test scores, one a correction.

@@ -16,6 +16,8 @@ public:
     void set(const QString& id, const QString& description);
 
 Q_SIGNALS:
+    // Also when the same session is set again: what follows the current
+    // session (the gymnast list) rereads it each time.
     void changed();
 
 private:

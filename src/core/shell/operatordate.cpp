@@ -33,13 +33,17 @@ std::optional<QDateTime> tryFormats(const QString& text, const QStringList& form
     return std::nullopt;
 }
 
+QString fullYears(const QString& format) {
+    return hasTwoDigitYear(format) ? QString(format).replace(u"yy"_s, u"yyyy"_s) : format;
+}
+
 // A locale whose short form has a two-digit year also accepts the full year
 // typed in the same pattern (14.03.2026 as well as 14.03.26).
 QStringList withFullYears(const QStringList& formats) {
     QStringList all;
     for (const QString& format : formats) {
         if (hasTwoDigitYear(format))
-            all.append(QString(format).replace(u"yy"_s, u"yyyy"_s));
+            all.append(fullYears(format));
         all.append(format);
     }
     return all;
@@ -98,10 +102,12 @@ QString toDisplay(const QVariant& stored) {
     const auto value = fromStorage(stored);
     if (!value)
         return stored.toString();
+    // The short form with the whole year: a two-digit year would read back in
+    // another century (2030 shown as "30" comes back as 1930).
     const QLocale locale;
     if (value->time() == QTime(0, 0))
-        return locale.toString(value->date(), QLocale::ShortFormat);
-    return locale.toString(*value, QLocale::ShortFormat);
+        return locale.toString(value->date(), fullYears(locale.dateFormat(QLocale::ShortFormat)));
+    return locale.toString(*value, fullYears(locale.dateTimeFormat(QLocale::ShortFormat)));
 }
 
 } // namespace OperatorDate

@@ -21,8 +21,9 @@ QString toStorage(const QDateTime& value);
 // Reads a stored value (ISO text); std::nullopt for Null or text that is no date.
 std::optional<QDateTime> fromStorage(const QVariant& stored);
 
-// A stored value as the locale's short date (with the time when it is not
-// midnight); the empty text for Null; unparsable text is shown as it is.
+// A stored value as the locale's short date, always with a four-digit year so
+// that it reads back as the same date (with the time when it is not midnight);
+// the empty text for Null; unparsable text is shown as it is.
 QString toDisplay(const QVariant& stored);
 
 } // namespace OperatorDate

@@ -17,6 +17,10 @@ public:
     // A message with one OK button; `closed` runs when it has been dismissed.
     virtual void showMessage(const QString& text, Icon icon, std::function<void()> closed = {}) = 0;
 
+    // A message whose reason follows on its own line, below the fixed text.
+    virtual void showDetailedMessage(const QString& text, const QString& detail, Icon icon,
+                                     std::function<void()> closed = {}) = 0;
+
     // A question with Yes and No; `answered` gets true for Yes.
     virtual void askYesNo(const QString& text, std::function<void(bool yes)> answered) = 0;
 
@@ -26,7 +30,8 @@ public:
     virtual void chooseOpenFile(const QString& title, const QString& filter, const QString& folder,
                                 std::function<void(const QString& path)> chosen) = 0;
 
-    // The save-file dialog, proposing `proposedPath`.
+    // The save-file dialog, proposing `proposedPath`. It asks nothing about an
+    // existing file: the caller asks its own overwrite question.
     virtual void chooseSaveFile(const QString& title, const QString& filter,
                                 const QString& proposedPath,
                                 std::function<void(const QString& path)> chosen) = 0;

@@ -34,6 +34,11 @@ void StderrPrompter::showMessage(const QString& text, Icon icon, std::function<v
         closed();
 }
 
+void StderrPrompter::showDetailedMessage(const QString& text, const QString& detail, Icon icon,
+                                         std::function<void()> closed) {
+    showMessage(text + u"\n"_s + detail, icon, std::move(closed));
+}
+
 void StderrPrompter::askYesNo(const QString& text, std::function<void(bool)> answered) {
     writeLine(text + u" (answered No: nobody at the console)"_s);
     if (answered)

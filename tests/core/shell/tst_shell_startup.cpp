@@ -2,33 +2,66 @@
 #include "shell/stderrprompter.h"
 #include "tempmeet.h"
 
-#include <QFile>
 #include <QProcess>
 #include <QTest>
 
 using namespace Qt::Literals::StringLiterals;
 
+namespace {
+
+struct Run {
+    int status = -1; // -1: the program crashed or did not finish
+    QString out;
+    QString err;
+};
+
+// The program as a user starts it, on a data folder of its own.
+Run tallvane(const QStringList& arguments,
+             QProcessEnvironment environment = QProcessEnvironment::systemEnvironment()) {
+    const TempMeet temp;
+    environment.insert(u"TALLVANE_DATA_DIR"_s, temp.folder());
+    QProcess program;
+    program.setProcessEnvironment(environment);
+    program.start(QString::fromUtf8(TALLVANE_BIN), arguments);
+    if (!program.waitForFinished(30000))
+        return {};
+    return {program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1,
+            QString::fromLocal8Bit(program.readAllStandardOutput()),
+            QString::fromLocal8Bit(program.readAllStandardError())};
+}
+
+} // namespace
+
 class TestShellStartup : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void dataFolderThatCannotBeCreatedStopsTheProgram() {
-        TempMeet temp;
-        const QString blocker = temp.path(u"plain-file"_s);
-        QFile file(blocker);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.close();
+    void everyCommandAnswersHelp_data() {
+        QTest::addColumn<QString>("command");
+        for (const char* command : {"serve", "import", "export"})
+            QTest::newRow(command) << QString::fromLatin1(command);
+    }
+    void everyCommandAnswersHelp() {
+        QFETCH(QString, command);
+        const Run run = tallvane({command, u"--help"_s});
+        QCOMPARE(run.status, 0);
+        QVERIFY2(run.out.startsWith(u"Usage: tallvane "_s + command + u' '), qPrintable(run.out));
+    }
 
-        QProcess program;
+    void mistypedCommandIsRefusedWithTheCommands() {
+        const Run run = tallvane({u"exprot"_s, u"spring.tallvane"_s, u"spring.rxt"_s});
+        QCOMPARE(run.status, 2);
+        QVERIFY2(run.err.contains(u"serve, import and export"_s), qPrintable(run.err));
+    }
+
+    void withoutADisplayTheDesktopProgramSaysSoInOneLine() {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(u"TALLVANE_DATA_DIR"_s, blocker + u"/Tallvane"_s);
-        environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
-        program.setProcessEnvironment(environment);
-        program.start(QString::fromUtf8(TALLVANE_BIN), {});
-        QVERIFY(program.waitForFinished(30000));
-        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(program.exitCode(), 1);
-        QVERIFY(program.readAllStandardError().contains("could not be created"));
+        for (const QString& name : {u"QT_QPA_PLATFORM"_s, u"DISPLAY"_s, u"WAYLAND_DISPLAY"_s})
+            environment.remove(name);
+        const Run run = tallvane({}, environment);
+        QCOMPARE(run.status, 1); // not Qt's abort
+        QCOMPARE(run.err.count(u'\n'), 1);
+        QVERIFY2(run.err.contains(u"tallvane serve MEETFILE"_s), qPrintable(run.err));
     }
 
     // Two-digit years of the locale's short form mean the nearest century.
@@ -52,6 +85,28 @@ private Q_SLOTS:
         const auto parsed = OperatorDate::parse(typed);
         QLocale::setDefault(previous);
         QVERIFY(parsed);
+        QCOMPARE(OperatorDate::toStorage(*parsed), stored);
+    }
+
+    // What the editors show of a stored date reads back as the same date.
+    void shownDatesReadBackUnchanged_data() {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("stored");
+        for (const char* locale : {"en_US", "de_DE"}) {
+            for (const char* stored : {"2029-03-14", "2030-03-14", "2099-12-31"})
+                QTest::addRow("%s %s", locale, stored)
+                    << QString::fromLatin1(locale) << QString::fromLatin1(stored);
+        }
+    }
+    void shownDatesReadBackUnchanged() {
+        QFETCH(QString, locale);
+        QFETCH(QString, stored);
+        const QLocale previous;
+        QLocale::setDefault(QLocale(locale));
+        const QString shown = OperatorDate::toDisplay(stored);
+        const auto parsed = OperatorDate::parse(shown);
+        QLocale::setDefault(previous);
+        QVERIFY2(parsed, qPrintable(shown));
         QCOMPARE(OperatorDate::toStorage(*parsed), stored);
     }
 
