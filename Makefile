@@ -10,24 +10,30 @@ PACKAGES := cmake ninja-build g++ qt6-base-dev libqt6sql6-sqlite libsqlite3-dev 
 # (desktop-file-validate, update-mime-database, xmllint, man).
 PACKAGES += librsvg2-bin dpkg-dev file desktop-file-utils shared-mime-info libxml2-utils man-db
 
-# ccache, when installed, shares compiled objects between checkouts.
-export CCACHE_BASEDIR := $(CURDIR)
-export CCACHE_SLOPPINESS := pch_defines,time_macros,include_file_mtime,include_file_ctime
-
-.PHONY: all deps configure build test run bench clean screenshots test-sanitize fuzz deps-fuzz \
-	package install lint-package deps-lint
-
-all: build
-
-deps:
+# Installs those of the Debian packages $(1) that are missing, as root or
+# through sudo. Every package list of this file goes through it.
+define install-missing
 	@missing=""; \
-	for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
+	for p in $(1); do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
 	if [ -n "$$missing" ]; then \
 		echo "Installing:$$missing"; \
 		if [ "$$(id -u)" = 0 ]; then sudo=""; else sudo="sudo"; fi; \
 		$$sudo apt-get update && \
 		DEBIAN_FRONTEND=noninteractive $$sudo apt-get install -y --no-install-recommends $$missing; \
 	fi
+endef
+
+# ccache, when installed, shares compiled objects between checkouts.
+export CCACHE_BASEDIR := $(CURDIR)
+export CCACHE_SLOPPINESS := pch_defines,time_macros,include_file_mtime,include_file_ctime
+
+.PHONY: all deps configure build test run bench clean screenshots test-sanitize fuzz deps-fuzz \
+	package install lint-package deps-lint format format-check deps-format
+
+all: build
+
+deps:
+	$(call install-missing,$(PACKAGES))
 
 configure: deps
 	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_FLAGS)
@@ -53,9 +59,9 @@ run: build
 	fi; \
 	$(TALLVANE) "$$meet"
 
-# Every benchmark, with the figures written to docs/performance.md.
+# Every benchmark, with the figures written to bench/performance.md.
 bench: build
-	bench/report.sh $(BUILD) docs/performance.md
+	bench/report.sh $(BUILD) bench/performance.md
 
 # The test suite once more, built with AddressSanitizer and UndefinedBehaviorSanitizer.
 test-sanitize:
@@ -66,13 +72,7 @@ test-sanitize:
 FUZZ_SECONDS ?= 60
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 deps-fuzz: deps
-	@missing=""; \
-	for p in $(FUZZ_PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
-	if [ -n "$$missing" ]; then \
-		if [ "$$(id -u)" = 0 ]; then sudo=""; else sudo="sudo"; fi; \
-		$$sudo apt-get update && \
-		DEBIAN_FRONTEND=noninteractive $$sudo apt-get install -y --no-install-recommends $$missing; \
-	fi
+	$(call install-missing,$(FUZZ_PACKAGES))
 
 fuzz: deps-fuzz
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -107,10 +107,22 @@ install: build
 
 # lintian on the package: errors fail, warnings are shown.
 deps-lint:
-	@dpkg -s lintian >/dev/null 2>&1 || { \
-		if [ "$$(id -u)" = 0 ]; then sudo=""; else sudo="sudo"; fi; \
-		$$sudo apt-get update && \
-		DEBIAN_FRONTEND=noninteractive $$sudo apt-get install -y --no-install-recommends lintian; }
+	$(call install-missing,lintian)
 
 lint-package: deps-lint package
 	lintian --fail-on error --display-level '>=warning' tallvane_*.deb
+
+# Every C++ file of the project in the committed clang-format style:
+# `make format` rewrites them, `make format-check` (run by CI) lists those
+# that differ and fails.
+FORMAT_PACKAGES := clang-format
+FORMAT_FILES = $(shell git ls-files -- 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' \
+	'bench/*.cpp' 'bench/*.h' 'fuzz/*.cpp' 'fuzz/*.h' 'tools/*.cpp' 'tools/*.h')
+deps-format:
+	$(call install-missing,$(FORMAT_PACKAGES))
+
+format: deps-format
+	clang-format -i $(FORMAT_FILES)
+
+format-check: deps-format
+	@clang-format --dry-run -Werror $(FORMAT_FILES) && echo "Every C++ file is formatted."

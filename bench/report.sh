@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Runs every benchmark of a build and writes their figures, each beside the
 # baseline it measured in the same run, into a Markdown report.
-#   bench/report.sh BUILD_DIR [REPORT]      (default report: docs/performance.md)
+#   bench/report.sh BUILD_DIR [REPORT]      (default report: bench/performance.md)
 set -euo pipefail
 build=${1:?usage: bench/report.sh BUILD_DIR [REPORT]}
-report=${2:-docs/performance.md}
+report=${2:-bench/performance.md}
 benches=()
 for b in "$build"/bench/bench_*; do
     [ -f "$b" ] && [ -x "$b" ] && benches+=("$b")
