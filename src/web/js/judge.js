@@ -1,0 +1,319 @@
+// The judge pad: log-in, the gymnast, the score boxes and Send. Judge 1 of an
+// event is the panel's primary: a box per judge (the others' boxes filled by
+// their pads through the server), the panel maths and the panel's score. Any
+// other judge types and sends only their own score.
+import {fillSelect, loadMeet} from './meet.js';
+import {parseGymnast, parseSquadList} from './messages.js';
+import {Outbox, Sending} from './outbox.js';
+import {MaxJudges, attempt, compute, formatScore, judgeBoxes, numberIn, sendScore2Message,
+        sendScoreMessage} from './panel.js';
+import {Link, Station, stationUrl} from './station.js';
+
+const $ = (id) => document.getElementById(id);
+const LoginKey = 'tallvane.judge.login'; // this tab's log-in, so a reload logs in again
+const FormKey = 'tallvane.judge.form';   // the form's last entries (no PIN)
+
+const LinkTexts = {
+    [Link.Connecting]: 'Connecting…',
+    [Link.LoggingIn]: 'Logging in…',
+    [Link.LoggedIn]: 'Logged in',
+    [Link.Refused]: 'Not logged in',
+    [Link.Offline]: 'Offline: trying again…',
+};
+
+let meet = {name: '', judgeCount: 4, events: [], squads: {}};
+let station = null;
+let outbox = null;
+let login = null;
+let judgeCount = 1;
+let sessionId = '';
+let gymnast = null;
+let lastScore = null;
+
+const isPrimary = () => login?.number === 1;
+const isVault = () => login?.event === 'Vault';
+
+function readJson(storage, key) {
+    try {
+        return JSON.parse(storage.getItem(key) ?? 'null');
+    } catch {
+        return null;
+    }
+}
+
+function setStatus(text) {
+    $('status').textContent = text;
+}
+
+function fillLoginForm() {
+    fillSelect($('event'), meet.events);
+    const numbers = [];
+    for (let n = 1; n <= Math.min(judgeBoxes(meet.judgeCount), MaxJudges); ++n)
+        numbers.push(String(n));
+    fillSelect($('judge-number'), numbers);
+    const saved = readJson(localStorage, FormKey);
+    if (saved) {
+        fillSelect($('event'), meet.events, saved.event);
+        fillSelect($('judge-number'), numbers, String(saved.number));
+        $('judge-name').value = saved.name ?? '';
+    }
+}
+
+function logIn(details) {
+    if (station)
+        station.stop();
+    login = details;
+    judgeCount = judgeBoxes(meet.judgeCount);
+    station = new Station(stationUrl(location),
+                          `JUDGEAUTH|${login.event}|${login.name}|${login.pin}|1|${login.number}`);
+    outbox = new Outbox(station, localStorage, `tallvane.outbox.${login.event}.${login.number}`);
+    station.addEventListener('link', (e) => linkChanged(e.detail));
+    station.addEventListener('message', (e) => received(e.detail.fields));
+    outbox.addEventListener('score', (e) => scoreChanged(e.detail));
+    const waiting = outbox.entries();
+    lastScore = waiting.length ? waiting[waiting.length - 1].id : null;
+    setStatus(waiting.length ? Sending.Waiting : '');
+    showOutbox();
+    $('who').textContent = `${login.event} · Judge ${login.number} · ${login.name}`;
+    station.start();
+}
+
+function linkChanged({link, text, fields}) {
+    $('link').textContent = LinkTexts[link];
+    document.body.dataset.link = link;
+    if (link === Link.LoggedIn) {
+        judgeCount = judgeBoxes(Number.parseInt(fields[2], 10) || meet.judgeCount);
+        sessionStorage.setItem(LoginKey, JSON.stringify(login));
+        $('login-form').hidden = true;
+        $('judging').hidden = false;
+        layOut();
+        station.send('GETSESSION');
+    } else if (link === Link.Refused) {
+        setStatus(text);
+        if (station.stopped) {
+            sessionStorage.removeItem(LoginKey);
+            $('login-form').hidden = false;
+            $('judging').hidden = true;
+        }
+    }
+}
+
+function received(fields) {
+    switch (fields[0]) {
+    case 'SETSESSION':
+        sessionId = fields[1] ?? '';
+        $('session').textContent = fields.slice(2).join('|');
+        fillSelect($('squad'), ['', ...(meet.squads?.[sessionId] ?? [])]);
+        $('squad').options[0].textContent = 'Choose a squad';
+        break;
+    case 'SQUADLIST':
+        showRunningOrder(parseSquadList(fields));
+        break;
+    case 'GYMNASTQUERYRESP':
+        if (outbox.consumed === fields)
+            break; // a check of a waiting score, not a look-up
+        if (fields[1] === '0')
+            showGymnast(parseGymnast(fields));
+        else
+            $('gymnast-name').textContent = fields.slice(2).join('|');
+        break;
+    case 'SECONDARYSCORE':
+        takeSecondaryScore(fields);
+        break;
+    default:
+        break;
+    }
+}
+
+function showRunningOrder(items) {
+    const list = $('running-order');
+    list.replaceChildren(...items.map((item) => {
+        const button = document.createElement('button');
+        button.type = 'button';
+        button.className = 'gymnast-choice';
+        button.textContent = `${item.number} ${item.name}`;
+        if (item.score) {
+            const score = document.createElement('span');
+            score.className = 'scored';
+            score.textContent = formatScore(item.score);
+            button.append(score);
+        }
+        button.addEventListener('click', () => lookUp(item.number));
+        const li = document.createElement('li');
+        li.append(button);
+        return li;
+    }));
+}
+
+function lookUp(number) {
+    const text = String(number).trim();
+    if (!text)
+        return;
+    $('gymnast-number').value = text;
+    station?.send(`GYMNASTQUERY|${text}|${login.event}|${login.number}`);
+}
+
+function ownBoxes() {
+    return isPrimary() ? [...Array(judgeCount).keys()].map((i) => i + 1) : [login.number];
+}
+
+function layOut() {
+    const own = ownBoxes();
+    for (const label of document.querySelectorAll('.judge-box'))
+        label.hidden = !own.includes(Number(label.dataset.judge));
+    for (const element of document.querySelectorAll('.panel-only'))
+        element.hidden = !isPrimary();
+    $('attempt-2').hidden = !isVault();
+    $('attempt-1-title').textContent = isVault() ? 'Vault 1' : login.event;
+    recompute();
+}
+
+function setBox(id, value) {
+    const box = $(id);
+    if (box)
+        box.value = formatScore(value);
+}
+
+function showGymnast(found) {
+    if (!found)
+        return;
+    gymnast = found;
+    $('gymnast-number').value = found.number;
+    $('gymnast-name').textContent = `${found.number} ${found.name}`;
+    $('gymnast-details').textContent =
+        [found.gym, found.level && `Level ${found.level}`, found.squad && `Squad ${found.squad}`,
+         found.ageGroup].filter(Boolean).join(' · ');
+    const stored = found.judges.slice(0, judgeCount).map(formatScore);
+    $('stored-scores').textContent =
+        stored.some(Boolean) ? `Stored: ${stored.map((s) => s || '–').join('  ')}` : '';
+    for (const n of ownBoxes()) {
+        setBox(`score-${n}`, found.judges[n - 1]);
+        setBox(`score2-${n}`, found.second?.judges[n - 1] ?? '');
+    }
+    if (isPrimary()) {
+        setBox('start-value', found.start);
+        $('adjustment').value = formatScore(found.adjustment);
+        setBox('start-value-2', found.second?.start ?? '');
+        $('adjustment-2').value = formatScore(found.second?.adjustment ?? '');
+    }
+    recompute();
+}
+
+function takeSecondaryScore(fields) {
+    const judge = Number.parseInt(fields[1], 10);
+    if (!isPrimary() || !(judge >= 1 && judge <= judgeCount))
+        return;
+    setBox(`score-${judge}`, fields[2] ?? '');
+    if (isVault() && (fields[3] ?? '') !== '')
+        setBox(`score2-${judge}`, fields[3]);
+    recompute();
+}
+
+// The boxes of one attempt as the maths reads them: judges' scores as they
+// will be shown once the box is left.
+function boxesOf(second) {
+    const suffix = second ? '-2' : '';
+    const prefix = second ? 'score2' : 'score';
+    return attempt({
+        judges: [1, 2, 3, 4].map((n) => formatScore($(`${prefix}-${n}`).value)),
+        start: formatScore($(`start-value${suffix}`).value),
+        adjustment: $(`adjustment${suffix}`).value.trim(),
+    });
+}
+
+function recompute() {
+    if (!login)
+        return;
+    if (isPrimary()) {
+        const result = compute(login.event, judgeCount, boxesOf(false), boxesOf(true));
+        $('b-score').value = result.bScore;
+        $('b-score-2').value = result.secondBScore;
+        $('final').value = result.final;
+        $('send').disabled = !result.complete || !gymnast;
+    } else {
+        $('send').disabled = numberIn(formatScore($(`score-${login.number}`).value)) === null ||
+                             !gymnast;
+    }
+}
+
+function send(event) {
+    event.preventDefault();
+    recompute();
+    if ($('send').disabled)
+        return;
+    let message;
+    if (isPrimary()) {
+        const first = boxesOf(false);
+        const second = boxesOf(true);
+        const result = compute(login.event, judgeCount, first, second);
+        message = sendScoreMessage(gymnast.number, judgeCount, login.event, first, second, result);
+    } else {
+        message = sendScore2Message(gymnast.number, login.number, login.event,
+                                    formatScore($(`score-${login.number}`).value),
+                                    formatScore($(`score2-${login.number}`).value));
+    }
+    lastScore = outbox.add(message);
+}
+
+function scoreChanged({id, state}) {
+    if (id === lastScore)
+        setStatus(state);
+    showOutbox();
+}
+
+function showOutbox() {
+    const count = outbox?.waiting ?? 0;
+    $('outbox').textContent = count > 1 ? `${count} scores waiting to be confirmed` : '';
+}
+
+function wireBoxes() {
+    for (const box of document.querySelectorAll('input.score')) {
+        box.addEventListener('focus', () => box.select());
+        box.addEventListener('input', recompute);
+        box.addEventListener('change', () => {
+            if (!box.id.startsWith('adjustment'))
+                box.value = formatScore(box.value);
+            recompute();
+        });
+    }
+    for (const button of document.querySelectorAll('button.sign')) {
+        button.addEventListener('click', () => {
+            const box = $(button.dataset.for);
+            const text = box.value.trim();
+            box.value = text.startsWith('-') ? text.slice(1) : `-${text.replace(/^\+/, '')}`;
+            recompute();
+        });
+    }
+}
+
+async function start() {
+    wireBoxes();
+    $('login-form').addEventListener('submit', (event) => {
+        event.preventDefault();
+        const details = {event: $('event').value, number: Number($('judge-number').value),
+                         name: $('judge-name').value.trim(), pin: $('pin').value};
+        localStorage.setItem(FormKey, JSON.stringify({event: details.event,
+                                                      number: details.number,
+                                                      name: details.name}));
+        setStatus('');
+        logIn(details);
+    });
+    $('look-up-form').addEventListener('submit', (event) => {
+        event.preventDefault();
+        lookUp($('gymnast-number').value);
+    });
+    $('squad').addEventListener('change', () => {
+        if ($('squad').value)
+            station?.send(`GETSQUADLIST|${sessionId}|${$('squad').value}|${login.event}`);
+    });
+    $('score-form').addEventListener('submit', send);
+    meet = await loadMeet();
+    if (meet.name)
+        $('meet-name').textContent = meet.name;
+    fillLoginForm();
+    const saved = readJson(sessionStorage, LoginKey);
+    if (saved?.event && saved?.pin !== undefined)
+        logIn(saved);
+}
+
+start();

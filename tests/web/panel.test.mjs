@@ -1,0 +1,39 @@
+// The judge pad's panel maths against the cases the manual entry tests read too.
+import assert from 'node:assert/strict';
+import {readFileSync} from 'node:fs';
+import {test} from 'node:test';
+
+import {attempt, compute, formatScore, sendScore2Message, sendScoreMessage}
+    from '../../src/web/js/panel.js';
+
+const cases = JSON.parse(readFileSync(new URL('../data/panelcases.json', import.meta.url)));
+
+test('formatScore', () => {
+    for (const [typed, shown] of cases.formatScore)
+        assert.equal(formatScore(typed), shown, `typed "${typed}"`);
+});
+
+test('panel results', () => {
+    for (const c of cases.panel) {
+        const result = compute(c.event, c.judges, attempt(c.first), attempt(c.second));
+        assert.deepEqual(result, {complete: c.complete ?? true, bScore: c.bScore,
+                                  secondBScore: c.secondBScore, final: c.final}, c.name);
+    }
+});
+
+test('primary judge message', () => {
+    for (const c of cases.messages) {
+        const first = attempt(c.first);
+        const second = attempt(c.second);
+        const result = compute(c.event, c.judges, first, second);
+        const message = sendScoreMessage(c.number, c.judges, c.event, first, second, result);
+        assert.equal(message, c.message);
+        assert.equal(message.split('|').length, c.event === 'Vault' ? 27 : 17);
+    }
+});
+
+test('secondary judge message', () => {
+    assert.equal(sendScore2Message('123', 2, 'Bars', '9.100'), 'SENDSCORE2|123|2|Bars|9.100');
+    assert.equal(sendScore2Message('123', 3, 'Vault', '9.1', '8.9'),
+                 'SENDSCORE2|123|3|Vault|9.1|8.9');
+});
