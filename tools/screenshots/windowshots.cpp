@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFontDatabase>
+#include <QListView>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -196,9 +197,11 @@ std::vector<WindowShots::Step> WindowShots::steps() {
              mStation->connectToHost(u"127.0.0.1"_s, quint16(server->server().port()));
          },
          [server]() -> QWidget* {
-             auto* alerts = server->findChild<QListWidget*>(u"lstOperatorAlerts"_s);
-             return alerts->count() > 0 &&
-                            alerts->item(alerts->count() - 1)->text().contains(u"wrong PINs"_s)
+             const auto* alerts = server->findChild<QListView*>(u"lstOperatorAlerts"_s);
+             const QAbstractItemModel* lines = alerts ? alerts->model() : nullptr;
+             const int count = lines ? lines->rowCount() : 0;
+             return count > 0 &&
+                            lines->index(count - 1, 0).data().toString().contains(u"wrong PINs"_s)
                         ? server
                         : nullptr;
          },
