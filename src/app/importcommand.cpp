@@ -45,8 +45,7 @@ int runImportCommand(int argc, char** argv) {
     if (!QFileInfo(transferPath).isFile())
         return fail(u"the transfer file %1 does not exist"_s.arg(transferPath));
     if (TransferFileInfo::readTransferVersion(transferPath) < TransferFileInfo::MinimumVersion)
-        return fail(
-            u"This software requires a Rostrel file with a version number of 4.0 or greater."_s);
+        return fail(QString::fromLatin1(TransferFileInfo::VersionMessage));
 
     QString meetPath;
     if (positional.size() == 2) {

@@ -13,8 +13,6 @@ public:
     explicit StopSignals(QObject* parent = nullptr);
     ~StopSignals() override;
 
-    bool isWatching() const { return mNotifier != nullptr; }
-
 Q_SIGNALS:
     void stopRequested(int signalNumber);
 

@@ -2,6 +2,7 @@
 
 #include "console/gymnastsconsole.h"
 #include "console/meetchoices.h"
+#include "db/meetevents.h"
 #include "recordeditorframe.h"
 
 #include <QCheckBox>
@@ -25,13 +26,33 @@ GymnastsTab::GymnastsTab(GymnastsConsole& gymnasts, MeetDatabase& db, QWidget* p
     mSort->setObjectName(u"Combo_gymnast_sort"_s);
     mSort->addItems({u"Name"_s, u"Number"_s});
     mSort->setCurrentIndex(1);
+
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(buildList(), 3);
+    layout->addWidget(buildEditor(db), 3);
+    layout->addLayout(buildScores(), 1);
+
+    connect(&mGymnasts, &GymnastsConsole::gymnastsChanged, this, &GymnastsTab::refill);
+    connect(mSort, &QComboBox::currentIndexChanged, this, [this](int index) {
+        mGymnasts.setSort(index == 0 ? GymnastsConsole::Sort::Name : GymnastsConsole::Sort::Number);
+    });
+    connect(mList, &QListWidget::itemClicked, this, &GymnastsTab::select);
+    connect(mEditor->saveButton(), &QPushButton::clicked, this, &GymnastsTab::save);
+    connect(mEditor->cancelButton(), &QPushButton::clicked, this, &GymnastsTab::cancel);
+    refill();
+}
+
+QGroupBox* GymnastsTab::buildList() {
     auto* listBox = new QGroupBox(u"Gymnasts"_s, this);
     auto* listLayout = new QGridLayout(listBox);
     listLayout->addWidget(new QLabel(u"Sort By"_s, listBox), 0, 0);
     listLayout->addWidget(mSort, 0, 1);
     listLayout->addWidget(mList, 1, 0, 1, 2);
     listLayout->setColumnStretch(1, 1);
+    return listBox;
+}
 
+RecordEditorFrame* GymnastsTab::buildEditor(MeetDatabase& db) {
     mNum = mEditor->addLine("num", u"Num"_s);
     mNum->setReadOnly(true);
     mFirstName = mEditor->addLine("first_name", u"First Name"_s);
@@ -55,7 +76,11 @@ GymnastsTab::GymnastsTab(GymnastsConsole& gymnasts, MeetDatabase& db, QWidget* p
     mSquad->addItems(MeetChoices::squads());
     for (const IdChoice& gym : MeetChoices::gyms(db))
         mGym->addItem(gym.text, gym.id);
+    return mEditor;
+}
 
+// The event buttons that open the manual score entry, and the stored finals.
+QGridLayout* GymnastsTab::buildScores() {
     auto* scores = new QGridLayout;
     mViewScores = new QLabel(u"View/Edit Scores"_s, this);
     mViewScores->setObjectName(u"lblViewScores"_s);
@@ -63,7 +88,7 @@ GymnastsTab::GymnastsTab(GymnastsConsole& gymnasts, MeetDatabase& db, QWidget* p
     const char* const buttonNames[] = {"scoreVault", "scoreBars", "scoreBeam", "scoreFloor"};
     const char* const boxNames[] = {"txtVaultScore", "txtBarsScore", "txtBeamScore",
                                     "txtFloorScore", "txtAAScore"};
-    const QStringList events{u"Vault"_s, u"Bars"_s, u"Beam"_s, u"Floor"_s};
+    const QStringList& events = MeetEvents::names();
     for (int i = 0; i < 5; ++i) {
         auto* box = new QLineEdit(this);
         box->setObjectName(QString::fromLatin1(boxNames[i]));
@@ -90,20 +115,7 @@ GymnastsTab::GymnastsTab(GymnastsConsole& gymnasts, MeetDatabase& db, QWidget* p
     }
     scores->setRowStretch(6, 1);
     setScoreAreaVisible(false);
-
-    auto* layout = new QHBoxLayout(this);
-    layout->addWidget(listBox, 3);
-    layout->addWidget(mEditor, 3);
-    layout->addLayout(scores, 1);
-
-    connect(&mGymnasts, &GymnastsConsole::gymnastsChanged, this, &GymnastsTab::refill);
-    connect(mSort, &QComboBox::currentIndexChanged, this, [this](int index) {
-        mGymnasts.setSort(index == 0 ? GymnastsConsole::Sort::Name : GymnastsConsole::Sort::Number);
-    });
-    connect(mList, &QListWidget::itemClicked, this, &GymnastsTab::select);
-    connect(mEditor->saveButton(), &QPushButton::clicked, this, &GymnastsTab::save);
-    connect(mEditor->cancelButton(), &QPushButton::clicked, this, &GymnastsTab::cancel);
-    refill();
+    return scores;
 }
 
 void GymnastsTab::refill() {

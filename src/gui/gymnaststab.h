@@ -7,6 +7,8 @@ class GymnastsConsole;
 class MeetDatabase;
 class RecordEditorFrame;
 class QCheckBox;
+class QGridLayout;
+class QGroupBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -27,6 +29,9 @@ Q_SIGNALS:
     void scoreEntryRequested(const QString& num, const QString& event);
 
 private:
+    QGroupBox* buildList();
+    RecordEditorFrame* buildEditor(MeetDatabase& db);
+    QGridLayout* buildScores();
     void refill();
     void select();
     void save();

@@ -77,10 +77,10 @@ void MainWindow::buildMenus() {
     QMenu* file = menuBar()->addMenu(u"&File"_s);
     file->setObjectName(u"mnuFile"_s);
     file->menuAction()->setObjectName(u"mnuFile"_s);
-    connect(addAction(file, u"mnuOpen"_s, u"&Open"_s), &QAction::triggered, this,
-            &MainWindow::chooseMeetFile);
-    connect(addAction(file, u"mnuClose"_s, u"&Close Data File"_s), &QAction::triggered, this,
-            &MainWindow::askCloseMeetFile);
+    QAction* open = addAction(file, u"mnuOpen"_s, u"&Open"_s);
+    connect(open, &QAction::triggered, this, &MainWindow::chooseMeetFile);
+    QAction* close = addAction(file, u"mnuClose"_s, u"&Close Data File"_s);
+    connect(close, &QAction::triggered, this, &MainWindow::askCloseMeetFile);
 
     QMenu* import = file->addMenu(u"&Import"_s);
     import->setObjectName(u"mnuImport"_s);
@@ -94,8 +94,10 @@ void MainWindow::buildMenus() {
     connect(addAction(exportMenu, u"mnuExportRostrel"_s, u"to Rostrel Transfer File"_s),
             &QAction::triggered, this, &MainWindow::showExport);
 
-    connect(addAction(file, u"mnuSettings"_s, u"&Settings"_s), &QAction::triggered, this,
-            &MainWindow::showSettings);
+    QAction* settings = addAction(file, u"mnuSettings"_s, u"&Settings"_s);
+    connect(settings, &QAction::triggered, this, &MainWindow::showSettings);
+    mWithoutMeet = {open, import->menuAction(), settings};
+    mWithMeet = {close, exportMenu->menuAction()};
     file->addSeparator();
     QAction* exit = addAction(file, u"mnuExit"_s, u"E&xit"_s);
     exit->setShortcut(QKeySequence(u"Ctrl+X"_s));
@@ -124,6 +126,7 @@ void MainWindow::buildToolBar() {
             if ((mState.numJudges() > 0) == whenOpen)
                 (this->*slot)();
         });
+        (whenOpen ? mWhileJudging : mWithoutJudging).append(action);
     };
     button(u"tbrMeetInfo"_s, u"      Meet Info      "_s, true, &MainWindow::showMeetInfo);
     button(u"tbrOpen"_s, u"Open Meet File"_s, false, &MainWindow::chooseMeetFile);
@@ -135,16 +138,15 @@ void MainWindow::buildToolBar() {
 
 void MainWindow::updateCommands() {
     const bool open = mState.isMeetOpen();
-    for (const auto* name : {"mnuOpen", "mnuImport", "mnuSettings"})
-        findChild<QAction*>(QString::fromLatin1(name))->setEnabled(!open);
-    for (const auto* name : {"mnuClose", "mnuExport"})
-        findChild<QAction*>(QString::fromLatin1(name))->setEnabled(open);
-
     const bool judging = mState.numJudges() > 0;
-    for (const auto* name : {"tbrMeetInfo", "tbrClose", "tbrExport"})
-        findChild<QAction*>(QString::fromLatin1(name))->setEnabled(judging);
-    for (const auto* name : {"tbrOpen", "tbrImport"})
-        findChild<QAction*>(QString::fromLatin1(name))->setEnabled(!judging && !open);
+    const auto enable = [](const QList<QAction*>& actions, bool enabled) {
+        for (QAction* action : actions)
+            action->setEnabled(enabled);
+    };
+    enable(mWithoutMeet, !open);
+    enable(mWithMeet, open);
+    enable(mWhileJudging, judging);
+    enable(mWithoutJudging, !judging && !open);
 }
 
 void MainWindow::chooseMeetFile() {
@@ -225,24 +227,26 @@ void MainWindow::closeMeet() {
     delete mServerWindow;
     for (QMdiSubWindow* window : mMdiArea->subWindowList())
         delete window;
-    for (const auto* name : {"frmMeetInfo", "frmExport"}) {
-        if (auto* dialog = findChild<QDialog*>(QString::fromLatin1(name))) {
+    for (QDialog* dialog : {static_cast<QDialog*>(mMeetInfo), static_cast<QDialog*>(mExport)}) {
+        if (dialog) {
             dialog->hide();
             dialog->deleteLater();
         }
     }
-    mState.closeMeetFile();
+    QString error;
+    if (!mState.closeMeetFile(&error))
+        mPrompter.showMessage(error, Prompter::Icon::Warning);
     setWindowTitle(QString::fromLatin1(Title));
 }
 
 void MainWindow::showMeetInfo() {
-    if (!mState.isMeetOpen() || isShowing<MeetInfoDialog>(this))
+    if (!mState.isMeetOpen() || (mMeetInfo && mMeetInfo->isVisible()))
         return;
-    auto* dialog = new MeetInfoDialog(mState, mPrompter, this);
-    if (dialog->load())
-        dialog->open();
+    mMeetInfo = new MeetInfoDialog(mState, mPrompter, this);
+    if (mMeetInfo->load())
+        mMeetInfo->open();
     else
-        dialog->deleteLater();
+        mMeetInfo->deleteLater();
 }
 
 void MainWindow::openFile(const QString& path) {
@@ -258,21 +262,22 @@ void MainWindow::showImport() {
 
 // With no file given, the import window asks for one.
 void MainWindow::startImport(const QString& transferFile) {
-    if (mState.isMeetOpen() || findChild<ImportWindow*>())
+    if (mState.isMeetOpen() || mImport)
         return;
-    auto* window = new ImportWindow(mState, mPrompter, this);
-    connect(window, &ImportWindow::meetImported, this,
+    mImport = new ImportWindow(mState, mPrompter, this);
+    connect(mImport, &ImportWindow::meetImported, this,
             [this](const QString& path) { openMeetFile(path); });
     if (transferFile.isEmpty())
-        window->begin();
+        mImport->begin();
     else
-        window->begin(transferFile);
+        mImport->begin(transferFile);
 }
 
 void MainWindow::showExport() {
-    if (!mState.isMeetOpen() || findChild<ExportWindow*>())
+    if (!mState.isMeetOpen() || mExport)
         return;
-    (new ExportWindow(mState, mPrompter, this))->begin();
+    mExport = new ExportWindow(mState, mPrompter, this);
+    mExport->begin();
 }
 
 void MainWindow::showSettings() {

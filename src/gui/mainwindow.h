@@ -7,6 +7,9 @@
 
 class AppState;
 class Prompter;
+class ExportWindow;
+class ImportWindow;
+class MeetInfoDialog;
 class QAction;
 class QMdiArea;
 class QMdiSubWindow;
@@ -70,6 +73,15 @@ private:
     QMdiArea* mMdiArea = nullptr;
     QPointer<ServerWindow> mServerWindow;
     QPointer<QMdiSubWindow> mServerSubWindow;
+    QPointer<MeetInfoDialog> mMeetInfo;
+    QPointer<ImportWindow> mImport;
+    QPointer<ExportWindow> mExport;
+    // Offered only without a meet open, or only with one; the toolbar's
+    // buttons only while the open meet has judges, or only without one.
+    QList<QAction*> mWithoutMeet;
+    QList<QAction*> mWithMeet;
+    QList<QAction*> mWhileJudging;
+    QList<QAction*> mWithoutJudging;
     bool mExitConfirmed = false;
     bool mExitQuestionOpen = false;
 };

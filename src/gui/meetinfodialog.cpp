@@ -21,6 +21,14 @@ MeetInfoDialog::MeetInfoDialog(AppState& state, Prompter& prompter, QWidget* par
     setWindowTitle(u"Meet Information"_s);
     setAttribute(Qt::WA_DeleteOnClose);
 
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(buildFields());
+    layout->addLayout(buildButtons());
+    resize(520, sizeHint().height());
+}
+
+QGridLayout* MeetInfoDialog::buildFields() {
+    using H = MeetInfo::Header;
     auto* grid = new QGridLayout;
     int row = 0;
     auto line = [&](const QString& caption, QWidget* a, QWidget* b = nullptr,
@@ -34,18 +42,23 @@ MeetInfoDialog::MeetInfoDialog(AppState& state, Prompter& prompter, QWidget* par
         }
         grid->addLayout(fields, row++, 1);
     };
-    line(u"Name of Meet"_s, addField(u"txtMeetName"_s));
-    line(u"Meet Director"_s, addField(u"txtMeetDirector"_s));
-    line(u"Pro Number"_s, addField(u"txtProNumber"_s));
-    line(u"Sanction"_s, addField(u"txtSanction"_s));
-    line(u"Facility/Location"_s, addField(u"txtFacility"_s));
-    line(u"Address"_s, addField(u"txtAddress1"_s));
-    line({}, addField(u"txtAddress2"_s));
-    line({}, addField(u"txtCity"_s), addField(u"txtState"_s), addField(u"txtZip"_s));
-    line(u"Phone"_s, addField(u"txtPhone"_s));
-    line(u"FAX"_s, addField(u"txtFAX"_s));
-    line(u"Start Date"_s, addField(u"start_date"_s, true));
-    line(u"End Date"_s, addField(u"end_date"_s, true));
+    line(u"Name of Meet"_s, addField(u"txtMeetName"_s, &H::name));
+    line(u"Meet Director"_s, addField(u"txtMeetDirector"_s, &H::director));
+    line(u"Pro Number"_s, addField(u"txtProNumber"_s, &H::proNumber));
+    line(u"Sanction"_s, addField(u"txtSanction"_s, &H::sanction));
+    line(u"Facility/Location"_s, addField(u"txtFacility"_s, &H::facility));
+    line(u"Address"_s, addField(u"txtAddress1"_s, &H::address1));
+    line({}, addField(u"txtAddress2"_s, &H::address2));
+    line({}, addField(u"txtCity"_s, &H::city), addField(u"txtState"_s, &H::state),
+         addField(u"txtZip"_s, &H::zip));
+    line(u"Phone"_s, addField(u"txtPhone"_s, &H::phone));
+    line(u"FAX"_s, addField(u"txtFAX"_s, &H::fax));
+    mStartDate = addField(u"start_date"_s, &H::startDate);
+    mStartDate->setReadOnly(false);
+    line(u"Start Date"_s, mStartDate);
+    mEndDate = addField(u"end_date"_s, &H::endDate);
+    mEndDate->setReadOnly(false);
+    line(u"End Date"_s, mEndDate);
 
     mJudges = new QComboBox(this);
     mJudges->setObjectName(u"combo_judges"_s);
@@ -56,7 +69,10 @@ MeetInfoDialog::MeetInfoDialog(AppState& state, Prompter& prompter, QWidget* par
     mAgeDivisions->setObjectName(u"chkAgeDivisions"_s);
     mAgeDivisions->setEnabled(false);
     line({}, mAgeDivisions);
+    return grid;
+}
 
+QHBoxLayout* MeetInfoDialog::buildButtons() {
     auto* saveButton = new QPushButton(u"Save"_s, this);
     saveButton->setObjectName(u"cmdSave"_s);
     saveButton->setDefault(true);
@@ -66,20 +82,16 @@ MeetInfoDialog::MeetInfoDialog(AppState& state, Prompter& prompter, QWidget* par
     buttons->addStretch();
     buttons->addWidget(saveButton);
     buttons->addWidget(cancel);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(grid);
-    layout->addLayout(buttons);
-    resize(520, sizeHint().height());
-
     connect(saveButton, &QPushButton::clicked, this, &MeetInfoDialog::save);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    return buttons;
 }
 
-QLineEdit* MeetInfoDialog::addField(const QString& name, bool editable) {
+QLineEdit* MeetInfoDialog::addField(const QString& name, QString MeetInfo::Header::*shows) {
     auto* field = new QLineEdit(this);
     field->setObjectName(name);
-    field->setReadOnly(!editable);
+    field->setReadOnly(true);
+    mFields.append({field, shows});
     return field;
 }
 
@@ -100,18 +112,9 @@ bool MeetInfoDialog::load() {
                               Prompter::Icon::Critical);
         return false;
     }
-    const std::pair<const char*, QString> texts[] = {
-        {"txtMeetName", meet.name},       {"txtMeetDirector", meet.director},
-        {"txtProNumber", meet.proNumber}, {"txtSanction", meet.sanction},
-        {"txtFacility", meet.facility},   {"txtAddress1", meet.address1},
-        {"txtAddress2", meet.address2},   {"txtCity", meet.city},
-        {"txtState", meet.state},         {"txtZip", meet.zip},
-        {"txtPhone", meet.phone},         {"txtFAX", meet.fax},
-        {"start_date", meet.startDate},   {"end_date", meet.endDate}};
-    for (const auto& [name, text] : texts) {
-        auto* field = findChild<QLineEdit*>(QString::fromLatin1(name));
-        field->setText(text);
-        field->setCursorPosition(0);
+    for (const Field& field : std::as_const(mFields)) {
+        field.edit->setText(meet.*field.shows);
+        field.edit->setCursorPosition(0);
     }
     // A count outside 1 to 4 selects nothing, and is then kept as it is.
     const int judges = meet.numJudges.value_or(0);
@@ -124,8 +127,7 @@ void MeetInfoDialog::save() {
     const int index = mJudges->currentIndex();
     const std::optional<int> judges = index >= 0 ? std::optional<int>(index + 1) : std::nullopt;
     QString error;
-    switch (MeetInfo::save(mState, findChild<QLineEdit*>(u"start_date"_s)->text(),
-                           findChild<QLineEdit*>(u"end_date"_s)->text(), judges, &error)) {
+    switch (MeetInfo::save(mState, mStartDate->text(), mEndDate->text(), judges, &error)) {
     case MeetInfo::Result::Ok:
         accept();
         return;

@@ -1,11 +1,16 @@
 #pragma once
 
+#include "shell/meetinfo.h"
+
 #include <QDialog>
+#include <QList>
 
 class AppState;
 class Prompter;
 class QCheckBox;
 class QComboBox;
+class QGridLayout;
+class QHBoxLayout;
 class QLineEdit;
 
 // "Meet Information" ("frmMeetInfo"): the meet header, read-only except for
@@ -21,11 +26,21 @@ public:
     bool load();
 
 private:
-    QLineEdit* addField(const QString& name, bool editable = false);
+    QGridLayout* buildFields();
+    QHBoxLayout* buildButtons();
+    // A field that shows one text of the meet header, read-only unless made editable.
+    QLineEdit* addField(const QString& name, QString MeetInfo::Header::*shows);
     void save();
 
     AppState& mState;
     Prompter& mPrompter;
+    struct Field {
+        QLineEdit* edit;
+        QString MeetInfo::Header::*shows;
+    };
+    QList<Field> mFields;
+    QLineEdit* mStartDate = nullptr;
+    QLineEdit* mEndDate = nullptr;
     QCheckBox* mAgeDivisions = nullptr;
     QComboBox* mJudges = nullptr;
 };

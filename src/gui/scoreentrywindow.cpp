@@ -61,10 +61,6 @@ void ScoreEntryWindow::setEventName(const QString& event) {
     mEventName->setText(event);
 }
 
-QLineEdit* ScoreEntryWindow::box(const QString& name) const {
-    return findChild<QLineEdit*>(name);
-}
-
 QLineEdit* ScoreEntryWindow::addBox(const QString& name) {
     auto* box = new QLineEdit(mEntry);
     box->setObjectName(name);
@@ -84,14 +80,32 @@ void ScoreEntryWindow::buildLayout() {
     top->addWidget(mNumber);
     top->addWidget(mEventName, 1);
 
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(buildGymnastInfo());
+    layout->addWidget(buildEntryGrid());
+    layout->addLayout(buildButtons());
+}
+
+QGroupBox* ScoreEntryWindow::buildGymnastInfo() {
     auto* info = new QGroupBox(u"Gymnast Information"_s, this);
     auto* infoLayout = new QVBoxLayout(info);
-    for (const auto* name : {"lblGymnastName", "lblGymName", "lblLevel", "lblSquad", "lblAgeDiv"}) {
+    auto infoLabel = [info, infoLayout](const QString& name) {
         auto* label = new QLabel(info);
-        label->setObjectName(QString::fromLatin1(name));
+        label->setObjectName(name);
         infoLayout->addWidget(label);
-    }
+        return label;
+    };
+    mGymnastName = infoLabel(u"lblGymnastName"_s);
+    mGymName = infoLabel(u"lblGymName"_s);
+    mLevel = infoLabel(u"lblLevel"_s);
+    mSquad = infoLabel(u"lblSquad"_s);
+    mAgeDivision = infoLabel(u"lblAgeDiv"_s);
+    return info;
+}
 
+// The score boxes: a row per attempt, a column per judge.
+QFrame* ScoreEntryWindow::buildEntryGrid() {
     mEntry = new QFrame(this);
     mEntry->setObjectName(u"fraEntry"_s);
     mEntry->hide();
@@ -100,30 +114,39 @@ void ScoreEntryWindow::buildLayout() {
         auto* label = new QLabel(caption, mEntry);
         label->setObjectName(name);
         grid->addWidget(label, 0, column);
+        return label;
     };
     header(u"lblStart"_s, u"Start"_s, 1);
     for (int judge = 1; judge <= PanelScore::MaxJudges; ++judge)
-        header(u"lblJudge"_s + QString::number(judge), u"Judge "_s + QString::number(judge),
-               1 + judge);
+        mJudgeHeaders[size_t(judge - 1)] = header(u"lblJudge"_s + QString::number(judge),
+                                                  u"Judge "_s + QString::number(judge), 1 + judge);
     header(u"lblND"_s, u"+/- ND"_s, 6);
     header(u"lblFinal"_s, u"Final"_s, 7);
     for (int r = 0; r < 2; ++r) {
         const QString& row = Rows[r];
-        grid->addWidget(addBox(u"txtStart"_s + row), r + 1, 1);
-        for (int judge = 1; judge <= PanelScore::MaxJudges; ++judge)
-            grid->addWidget(addBox(judgeBoxName(judge, row)), r + 1, 1 + judge);
-        grid->addWidget(addBox(u"txtND"_s + row), r + 1, 6);
+        AttemptBoxes& boxes = mAttempts[size_t(r)];
+        boxes.start = addBox(u"txtStart"_s + row);
+        grid->addWidget(boxes.start, r + 1, 1);
+        for (int judge = 1; judge <= PanelScore::MaxJudges; ++judge) {
+            boxes.judges[size_t(judge - 1)] = addBox(judgeBoxName(judge, row));
+            grid->addWidget(boxes.judges[size_t(judge - 1)], r + 1, 1 + judge);
+        }
+        boxes.adjustment = addBox(u"txtND"_s + row);
+        grid->addWidget(boxes.adjustment, r + 1, 6);
     }
-    auto* attempt2 = new QLabel(u"Attempt 2"_s, mEntry);
-    attempt2->setObjectName(u"lblAttempt2"_s);
-    grid->addWidget(attempt2, 2, 0);
-    auto* final = new QLineEdit(mEntry);
-    final->setObjectName(u"txtFinal"_s);
-    final->setReadOnly(true);
-    final->setAlignment(Qt::AlignRight);
-    final->setMaximumWidth(80);
-    grid->addWidget(final, 1, 7);
+    mAttempt2 = new QLabel(u"Attempt 2"_s, mEntry);
+    mAttempt2->setObjectName(u"lblAttempt2"_s);
+    grid->addWidget(mAttempt2, 2, 0);
+    mFinal = new QLineEdit(mEntry);
+    mFinal->setObjectName(u"txtFinal"_s);
+    mFinal->setReadOnly(true);
+    mFinal->setAlignment(Qt::AlignRight);
+    mFinal->setMaximumWidth(80);
+    grid->addWidget(mFinal, 1, 7);
+    return mEntry;
+}
 
+QHBoxLayout* ScoreEntryWindow::buildButtons() {
     mSendToScoreboard = new QCheckBox(u"Send to Scoreboard"_s, this);
     mSendToScoreboard->setObjectName(u"chkSendScore"_s);
     mSave = new QPushButton(u"&Save Score"_s, this);
@@ -139,15 +162,9 @@ void ScoreEntryWindow::buildLayout() {
     buttons->addStretch();
     buttons->addWidget(mSave);
     buttons->addWidget(cancel);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(top);
-    layout->addWidget(info);
-    layout->addWidget(mEntry);
-    layout->addLayout(buttons);
-
     connect(mSave, &QPushButton::clicked, this, &ScoreEntryWindow::saveScore);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    return buttons;
 }
 
 void ScoreEntryWindow::loadGymnast() {
@@ -158,40 +175,38 @@ void ScoreEntryWindow::loadGymnast() {
         mPrompter.showMessage(u"The gymnast could not be read: "_s + error,
                               Prompter::Icon::Critical);
     }
-    const std::pair<const char*, QString> labels[] = {{"lblGymnastName", gymnast.nameLine},
-                                                      {"lblGymName", gymnast.gymName},
-                                                      {"lblLevel", gymnast.level},
-                                                      {"lblSquad", gymnast.squad},
-                                                      {"lblAgeDiv", gymnast.ageDivision}};
-    for (const auto& [name, text] : labels)
-        findChild<QLabel*>(QString::fromLatin1(name))->setText(text);
+    mGymnastName->setText(gymnast.nameLine);
+    mGymName->setText(gymnast.gymName);
+    mLevel->setText(gymnast.level);
+    mSquad->setText(gymnast.squad);
+    mAgeDivision->setText(gymnast.ageDivision);
     const PanelScore::Attempt* attempts[] = {&gymnast.first, &gymnast.second};
-    for (int r = 0; r < 2; ++r) {
-        const QString& row = Rows[r];
-        box(u"txtStart"_s + row)->setText(attempts[r]->start);
-        box(u"txtND"_s + row)->setText(attempts[r]->adjustment);
-        for (int judge = 1; judge <= PanelScore::MaxJudges; ++judge)
-            box(judgeBoxName(judge, row))->setText(attempts[r]->judges[size_t(judge - 1)]);
+    for (size_t r = 0; r < 2; ++r) {
+        const AttemptBoxes& boxes = mAttempts[r];
+        boxes.start->setText(attempts[r]->start);
+        boxes.adjustment->setText(attempts[r]->adjustment);
+        for (size_t judge = 0; judge < boxes.judges.size(); ++judge)
+            boxes.judges[judge]->setText(attempts[r]->judges[judge]);
     }
     layOut();
     recompute();
     mEntry->show();
-    box(judgeBoxName(1, u"A"_s))->setFocus();
+    mAttempts[0].judges[0]->setFocus();
     Q_EMIT loaded();
 }
 
 // Only the panel's judges have boxes; only Vault has a second attempt.
 void ScoreEntryWindow::layOut() {
-    const bool vault = mEventName->text() == u"Vault"_s;
-    for (int judge = 1; judge <= PanelScore::MaxJudges; ++judge) {
-        const bool used = judge <= mJudgeCount;
-        findChild<QLabel*>(u"lblJudge"_s + QString::number(judge))->setVisible(used);
-        box(judgeBoxName(judge, u"A"_s))->setVisible(used);
-        box(judgeBoxName(judge, u"B"_s))->setVisible(used && vault);
+    const bool vault = PanelScore::hasSecondAttempt(mEventName->text());
+    for (size_t judge = 0; judge < mJudgeHeaders.size(); ++judge) {
+        const bool used = int(judge) < mJudgeCount;
+        mJudgeHeaders[judge]->setVisible(used);
+        mAttempts[0].judges[judge]->setVisible(used);
+        mAttempts[1].judges[judge]->setVisible(used && vault);
     }
-    findChild<QLabel*>(u"lblAttempt2"_s)->setVisible(vault);
-    box(u"txtStartB"_s)->setVisible(vault);
-    box(u"txtNDB"_s)->setVisible(vault);
+    mAttempt2->setVisible(vault);
+    mAttempts[1].start->setVisible(vault);
+    mAttempts[1].adjustment->setVisible(vault);
 }
 
 bool ScoreEntryWindow::isJudgeBox(const QObject* object) const {
@@ -215,19 +230,19 @@ void ScoreEntryWindow::leaveBox(QLineEdit* edit) {
     recompute();
 }
 
-PanelScore::Attempt ScoreEntryWindow::attempt(const QString& row) const {
+PanelScore::Attempt ScoreEntryWindow::attempt(int row) const {
+    const AttemptBoxes& boxes = mAttempts[size_t(row)];
     PanelScore::Attempt attempt;
-    attempt.start = box(u"txtStart"_s + row)->text();
-    attempt.adjustment = box(u"txtND"_s + row)->text();
-    for (int judge = 1; judge <= PanelScore::MaxJudges; ++judge)
-        attempt.judges[size_t(judge - 1)] = box(judgeBoxName(judge, row))->text();
+    attempt.start = boxes.start->text();
+    attempt.adjustment = boxes.adjustment->text();
+    for (size_t judge = 0; judge < boxes.judges.size(); ++judge)
+        attempt.judges[judge] = boxes.judges[judge]->text();
     return attempt;
 }
 
 void ScoreEntryWindow::recompute() {
-    mResult =
-        PanelScore::compute(mEventName->text(), mJudgeCount, attempt(u"A"_s), attempt(u"B"_s));
-    box(u"txtFinal"_s)->setText(mResult.complete ? mResult.finalText : QString());
+    mResult = PanelScore::compute(mEventName->text(), mJudgeCount, attempt(0), attempt(1));
+    mFinal->setText(mResult.complete ? mResult.finalText : QString());
     mSave->setEnabled(mResult.complete);
 }
 
@@ -240,8 +255,8 @@ void ScoreEntryWindow::saveScore() {
         recompute();
     if (!mResult.complete)
         return;
-    const SubmittedScore score = PanelScore::submittedScore(
-        mNumber->text(), mEventName->text(), attempt(u"A"_s), attempt(u"B"_s), mResult);
+    const SubmittedScore score = PanelScore::submittedScore(mNumber->text(), mEventName->text(),
+                                                            attempt(0), attempt(1), mResult);
     if (mSubmit)
         mSubmit(score, !mSendToScoreboard->isChecked());
     accept();

@@ -5,12 +5,15 @@
 #include <QDate>
 #include <QDialog>
 
+#include <array>
 #include <functional>
 
 class AppState;
 class Prompter;
 class QCheckBox;
 class QFrame;
+class QGroupBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -47,14 +50,17 @@ protected:
 private:
     QLineEdit* addBox(const QString& name);
     void buildLayout();
+    QGroupBox* buildGymnastInfo();
+    QFrame* buildEntryGrid();
+    QHBoxLayout* buildButtons();
     void loadGymnast();
     void layOut();
     void leaveBox(QLineEdit* box);
     void recompute();
     void saveScore();
-    PanelScore::Attempt attempt(const QString& row) const;
+    // The boxes of attempt 0 (every event) or 1 (Vault's second).
+    PanelScore::Attempt attempt(int row) const;
     bool isJudgeBox(const QObject* object) const;
-    QLineEdit* box(const QString& name) const;
 
     AppState& mState;
     Prompter& mPrompter;
@@ -65,7 +71,21 @@ private:
     QTimer* mLoadTimer = nullptr;
     QLineEdit* mNumber = nullptr;
     QLabel* mEventName = nullptr;
+    QLabel* mGymnastName = nullptr;
+    QLabel* mGymName = nullptr;
+    QLabel* mLevel = nullptr;
+    QLabel* mSquad = nullptr;
+    QLabel* mAgeDivision = nullptr;
     QFrame* mEntry = nullptr;
+    struct AttemptBoxes {
+        QLineEdit* start = nullptr;
+        QLineEdit* adjustment = nullptr;
+        std::array<QLineEdit*, PanelScore::MaxJudges> judges{};
+    };
+    std::array<AttemptBoxes, 2> mAttempts;
+    std::array<QLabel*, PanelScore::MaxJudges> mJudgeHeaders{};
+    QLabel* mAttempt2 = nullptr;
+    QLineEdit* mFinal = nullptr;
     QCheckBox* mSendToScoreboard = nullptr;
     QPushButton* mSave = nullptr;
 };

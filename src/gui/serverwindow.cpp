@@ -190,12 +190,14 @@ QWidget* ServerWindow::buildSessionAndClock() {
     auto* stop = new QPushButton(u"Stop"_s, box);
     stop->setObjectName(u"Command6"_s);
     connect(duration, &QComboBox::currentTextChanged, &warmup, &WarmupClock::setDuration);
-    connect(start, &QPushButton::clicked, this, [this] {
-        const QString refusal = services().warmupClock().sendWarmupTime();
+    const auto tell = [this](const QString& refusal) {
         if (!refusal.isEmpty())
             mPrompter.showMessage(refusal, Prompter::Icon::Critical);
-    });
-    connect(stop, &QPushButton::clicked, &warmup, &WarmupClock::sendWarmupStop);
+    };
+    connect(start, &QPushButton::clicked, this,
+            [this, tell] { tell(services().warmupClock().sendWarmupTime()); });
+    connect(stop, &QPushButton::clicked, this,
+            [this, tell] { tell(services().warmupClock().sendWarmupStop()); });
     grid->addWidget(start, 1, 0);
     grid->addWidget(duration, 1, 1);
     grid->addWidget(stop, 1, 2);

@@ -97,6 +97,15 @@ private Q_SLOTS:
         const DbRows stored =
             mDesk->state.meetDb().select(u"SELECT sessionid FROM current_settings"_s);
         QCOMPARE(stored.text(0, u"sessionid"_s), u"2"_s);
+
+        // Stations that cannot be looked up: the session is set, the operator told.
+        MeetDatabase& db = mDesk->state.meetDb();
+        QVERIFY(db.execute(u"ALTER TABLE Connections RENAME TO Unreadable"_s));
+        choose("combo_sessions", u"Saturday AM"_s);
+        click("cmSetSession");
+        QCOMPARE(child<QLabel>("lblSession")->text(), u"Saturday AM"_s);
+        QVERIFY(mDesk->prompter.lastMessage().contains(u"the stations could not be told"_s));
+        QVERIFY(db.execute(u"ALTER TABLE Unreadable RENAME TO Connections"_s));
     }
 
     void setOnTheCurrentSessionRereadsItsGymnasts() {

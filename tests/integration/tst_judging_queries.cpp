@@ -47,6 +47,18 @@ private Q_SLOTS:
         QCOMPARE(beam.next().split(u'|').value(7), group);
     }
 
+    void unreadableAgeGroupsReachTheOperator() {
+        ServerFixture f;
+        QVERIFY(f.started());
+        f.run(u"ALTER TABLE \"Age Groups\" RENAME TO Unreadable"_s);
+        TestStation& beam = f.judge(u"Beam"_s);
+        beam.send(u"GYMNASTQUERY|101|Beam|3"_s);
+        beam.send(u"CLIENTBEAT"_s);
+        QCOMPARE(beam.next(), u"BEATRESPONSE"_s); // no half answer came first
+        QCOMPARE(f.alerts().alerts().size(), 1);
+        QVERIFY(f.alerts().alerts().first().contains(u"Gymnast query for number 101 failed"_s));
+    }
+
     void numbersAreReadAsNumbers_data() {
         QTest::addColumn<QString>("asked");
         QTest::addColumn<QString>("reply");

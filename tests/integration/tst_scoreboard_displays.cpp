@@ -160,8 +160,12 @@ private Q_SLOTS:
 
         QCOMPARE(clock.sendWarmupTime(),
                  u"You cannot set warm-up clock when there are scores in the queue."_s);
-        clock.sendWarmupStop();
+        QCOMPARE(clock.sendWarmupStop(), QString());
         QCOMPARE(display.next(), u"STOPTIMER|0"_s);
+        // The displays cannot be found: the operator is told.
+        f.run(u"ALTER TABLE Connections RENAME TO Unreadable"_s);
+        QVERIFY(clock.sendWarmupStop().startsWith(u"The warm-up clock could not be stopped: "_s));
+        f.run(u"ALTER TABLE Unreadable RENAME TO Connections"_s);
 
         QVERIFY(f.services().queue().removeQueueRow(0));
         QVERIFY(clock.setDuration(u"05:00"_s));

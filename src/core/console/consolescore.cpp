@@ -1,5 +1,7 @@
 #include "consolescore.h"
 
+#include "judging/formatscore.h"
+
 namespace ConsoleScore {
 
 QString text(const QVariant& stored) {
@@ -7,7 +9,7 @@ QString text(const QVariant& stored) {
         return {};
     bool number = false;
     const double value = stored.toDouble(&number);
-    return number ? QString::number(value, 'f', 3) : stored.toString();
+    return number ? scoreText(value) : stored.toString();
 }
 
 } // namespace ConsoleScore

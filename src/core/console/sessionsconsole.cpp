@@ -1,5 +1,6 @@
 #include "sessionsconsole.h"
 
+#include "db/connectionstable.h"
 #include "db/dbtransaction.h"
 #include "db/meetdatabase.h"
 #include "server/stationlink.h"
@@ -114,10 +115,14 @@ bool SessionsConsole::setCurrentSession(const QString& number, QString* error) {
     mCurrent.set(id, description);
 
     if (mLink) {
-        const DbRows stations = mDb.select(u"SELECT SocketID FROM Connections"_s);
+        ConnectionsTable connections(mDb);
+        const auto stations = connections.all();
         const QString message = StationMessages::setSession(mCurrent);
-        for (int i = 0; i < stations.count(); ++i)
-            mLink->sendData(ConnectionId(stations.value(i, u"SocketID"_s).toLongLong()), message);
+        for (const ConnectionId station : stations.value_or(QList<ConnectionId>{}))
+            mLink->sendData(station, message);
+        if (!stations)
+            tell(u"Session %1 is now current, but the stations could not be told: %2"_s.arg(
+                id, connections.lastError()));
     }
     Q_EMIT currentSessionSet();
     return true;

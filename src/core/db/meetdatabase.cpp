@@ -108,38 +108,55 @@ bool MeetDatabase::open(const QString& path) {
         close();
         return fail(u"%1 is not a Tallvane meet file (%2)."_s.arg(path, reason));
     }
-    applyConnectionSettings();
+    if (!applyConnectionSettings()) {
+        const QString reason = mLastError;
+        close();
+        return fail(u"%1 cannot be used safely: write-ahead logging with full sync could not be "
+                    "switched on (%2)."_s.arg(path, reason));
+    }
     mLastError.clear();
     mChanges.meetEdited();
     return true;
 }
 
-void MeetDatabase::applyConnectionSettings() {
-    // WAL with full sync: a confirmed score survives a crash or a power cut.
-    // The tables have no indexes, so a page cache holding the whole meet makes
-    // the scans cheap.
-    select(u"PRAGMA journal_mode=WAL"_s);
-    execute(u"PRAGMA synchronous=FULL"_s);
-    execute(u"PRAGMA cache_size=-65536"_s);
+bool MeetDatabase::applyConnectionSettings() {
+    // WAL with full sync: a confirmed score survives a crash or a power cut. A
+    // meet never runs without them. The tables have no indexes, so a page
+    // cache holding the whole meet makes the scans cheap.
+    const DbRows mode = select(u"PRAGMA journal_mode=WAL"_s);
+    if (!mode.ok())
+        return false;
+    if (mode.text(0, u"journal_mode"_s).compare(u"wal"_s, Qt::CaseInsensitive) != 0)
+        return fail(u"the journal mode stays %1"_s.arg(mode.text(0, u"journal_mode"_s)));
+    if (!execute(u"PRAGMA synchronous=FULL"_s) || !execute(u"PRAGMA cache_size=-65536"_s))
+        return false;
     // Names compare without letter case in every alphabet, not A to Z only.
     if (!CaselessCollation::install(connection()))
         qWarning("Letter case is ignored for A to Z only: no SQLite connection handle");
+    return true;
 }
 
-void MeetDatabase::close() {
-    qDeleteAll(mStatements);
+bool MeetDatabase::close() {
     mStatements.clear();
     if (!mOpen)
-        return;
+        return true;
+    QString failure;
     {
         QSqlDatabase db = QSqlDatabase::database(mConnectionName, false);
-        if (db.isOpen())
+        if (db.isOpen()) {
             db.close();
+            if (db.lastError().isValid())
+                failure = errorText(db.lastError());
+        }
     }
     QSqlDatabase::removeDatabase(mConnectionName);
     mOpen = false;
+    const QString path = mPath;
     mPath.clear();
     mChanges.meetEdited();
+    if (failure.isEmpty())
+        return true;
+    return fail(u"%1 did not close cleanly: %2"_s.arg(path, failure));
 }
 
 QString MeetDatabase::errorText(const QSqlError& error) {
@@ -161,21 +178,19 @@ QSqlQuery* MeetDatabase::prepared(const QString& sql, const QVariantList& values
         fail(u"No meet file is open."_s);
         return nullptr;
     }
-    QSqlQuery* query = mStatements.value(sql);
-    if (!query) {
-        if (mStatements.size() >= MaxCachedStatements) {
-            qDeleteAll(mStatements);
+    auto found = mStatements.find(sql);
+    if (found == mStatements.end()) {
+        if (mStatements.size() >= MaxCachedStatements)
             mStatements.clear();
-        }
         auto fresh = std::make_unique<QSqlQuery>(connection());
         fresh->setForwardOnly(true);
         if (!fresh->prepare(sql)) {
             fail(errorText(fresh->lastError()));
             return nullptr;
         }
-        query = fresh.release();
-        mStatements.insert(sql, query);
+        found = mStatements.emplace(sql, std::move(fresh)).first;
     }
+    QSqlQuery* query = found->second.get();
     for (int i = 0; i < values.size(); ++i)
         query->bindValue(i, values[i]);
     return query;
@@ -244,15 +259,4 @@ bool MeetDatabase::commit() {
 bool MeetDatabase::rollback() {
     QSqlDatabase db = connection();
     return db.rollback() ? true : fail(errorText(db.lastError()));
-}
-
-bool MeetDatabase::ensureHeartBeatColumn() {
-    const DbRows columns = select(u"SELECT name FROM pragma_table_info('Connections')"_s);
-    if (!columns.ok())
-        return false;
-    for (int i = 0; i < columns.count(); ++i) {
-        if (columns.text(i, u"name"_s).compare(u"HeartBeat"_s, Qt::CaseInsensitive) == 0)
-            return true;
-    }
-    return execute(u"ALTER TABLE Connections ADD COLUMN HeartBeat INTEGER"_s);
 }

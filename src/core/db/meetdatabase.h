@@ -3,16 +3,26 @@
 #include "dbrows.h"
 #include "meetchanges.h"
 
-#include <QHash>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QString>
 #include <QVariantList>
 
+#include <memory>
+#include <unordered_map>
+
 // One connection to a meet file (SQLite). Every value goes into a statement as a
-// bound parameter. Operations report failure through their result and leave the
-// engine's description in lastError(); nothing throws.
+// bound parameter.
+//
+// How the core reports an error, from here up: an operation that can fail
+// returns it (false, an empty std::optional, a DbRows that is not ok()) and
+// leaves the reason where its caller reads it (lastError() here, DbRows::error(),
+// or a `QString* error` out-parameter). Nothing throws, and code below the
+// station handlers and windows never decides who hears of it. The first caller
+// that can tell someone does, exactly once: the station by a protocol reply, the
+// operator by an alert (while a meet runs) or a message box (for the operator's
+// own command), or its own caller by its result. An error is never dropped.
 //
 // A connection belongs to the thread that opened it.
 class MeetDatabase {
@@ -29,7 +39,9 @@ public:
     // Opens an existing meet file. A missing file, a file that is not an SQLite
     // database or a database without the meet tables is refused.
     bool open(const QString& path);
-    void close();
+    // Closes the file; false (with the reason) when the engine reported a
+    // failure, after which the connection is closed all the same.
+    bool close();
     bool isOpen() const { return mOpen; }
     QString filePath() const { return mPath; }
     QString lastError() const { return mLastError; }
@@ -46,10 +58,6 @@ public:
     bool commit();
     bool rollback();
 
-    // Meet files made by older programs may lack Connections.HeartBeat; adds it
-    // when it is missing. Returns false only when the column could not be added.
-    bool ensureHeartBeatColumn();
-
     // The committed changes that alter the meet's results, counted.
     MeetChanges& changes() { return mChanges; }
 
@@ -61,13 +69,13 @@ public:
 private:
     QSqlQuery* prepared(const QString& sql, const QVariantList& values);
     bool fail(const QString& error);
-    void applyConnectionSettings();
+    bool applyConnectionSettings();
 
     QString mConnectionName;
     QString mPath;
     QString mLastError;
     bool mOpen = false;
     int mRowsAffected = 0;
-    QHash<QString, QSqlQuery*> mStatements;
+    std::unordered_map<QString, std::unique_ptr<QSqlQuery>> mStatements;
     MeetChanges mChanges;
 };

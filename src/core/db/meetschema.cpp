@@ -1,5 +1,7 @@
 #include "meetschema.h"
 
+#include "connectionstable.h"
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace MeetSchema {
@@ -7,6 +9,7 @@ namespace MeetSchema {
 namespace {
 
 using T = ColumnType;
+using C = ConnectionsTable;
 
 Column text(const QString& name, int length) {
     return {name, T::Text, length};
@@ -187,9 +190,9 @@ QList<Table> buildTables() {
                  {lng(u"EventID"_s), text(u"Level"_s, 5), lng(u"MeetID"_s), date(u"Age_Date"_s)}}
         << sessions() << judges() << attend() << gyms() << coaches() << gymnasts()
         << Table{u"Connections"_s,
-                 {lng(u"SocketID"_s), text(u"ConnectionsType"_s, 20), text(u"IPAddress"_s, 20),
-                  text(u"EventName"_s, 100), text(u"JudgeName"_s, 100), lng(u"JudgeNumber"_s),
-                  lng(u"ListIndex"_s), lng(u"HeartBeat"_s)},
+                 {lng(C::SocketId), text(C::Type, 20), text(C::Address, 20),
+                  text(C::EventName, C::NameLength), text(C::JudgeName, C::NameLength),
+                  lng(C::JudgeNumber), lng(C::ListIndex), lng(C::HeartBeat)},
                  false}
         << Table{u"ScoreBoardQueue"_s,
                  {text(u"num"_s, 20), text(u"GymnastName"_s, 100), text(u"EventName"_s, 20),

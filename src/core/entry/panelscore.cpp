@@ -1,5 +1,7 @@
 #include "panelscore.h"
 
+#include "judging/formatscore.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -57,13 +59,8 @@ std::optional<double> panelScore(const QList<double>& scores) {
     }
 }
 
-QString scoreText(double value) {
-    // Sums of scores carry binary noise (9.1025 is stored as 9.10249999...):
-    // a nudge far below a thousandth settles which side of the half it is on.
-    const double thousandths = value * 1000;
-    const double rounded = std::round(thousandths + (thousandths >= 0 ? 1e-6 : -1e-6));
-    const double result = rounded / 1000;
-    return QString::number(result == 0 ? 0.0 : result, 'f', 3);
+bool hasSecondAttempt(const QString& event) {
+    return event == Vault;
 }
 
 int judgeBoxes(int judgeCount) {

@@ -33,9 +33,8 @@ struct Result {
 // two or three; of four, the middle two averaged (highest and lowest dropped).
 std::optional<double> panelScore(const QList<double>& scores);
 
-// A computed score as three decimals; a value halfway between two thousandths
-// rounds away from zero (9.1025 is 9.103).
-QString scoreText(double value);
+// Whether the event has a second attempt (Vault).
+bool hasSecondAttempt(const QString& event);
 
 // The panel's judge count as the window uses it: 1 to 4.
 int judgeBoxes(int judgeCount);

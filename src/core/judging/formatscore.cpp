@@ -18,10 +18,6 @@ bool toNumber(const QString& text, double* value) {
     return true;
 }
 
-QString threeDecimals(double value) {
-    return QString::number(value, 'f', 3);
-}
-
 } // namespace
 
 QString formatScore(const QString& score) {
@@ -38,7 +34,7 @@ QString formatScore(const QString& score) {
     if (digitsOnly && (value < 10 || score.size() >= 3)) {
         switch (score.size()) {
         case 1:
-            return threeDecimals(value);
+            return scoreText(value);
         case 2:
             return score.left(1) + u'.' + score.mid(1, 1) + u"00"_s;
         case 3:
@@ -49,7 +45,16 @@ QString formatScore(const QString& score) {
             return {};
         }
     }
-    return threeDecimals(value);
+    return scoreText(value);
+}
+
+QString scoreText(double value) {
+    // Sums of scores carry binary noise (9.1025 is stored as 9.10249999...):
+    // a nudge far below a thousandth settles which side of the half it is on.
+    const double thousandths = value * 1000;
+    const double rounded = std::round(thousandths + (thousandths >= 0 ? 1e-6 : -1e-6));
+    const double result = rounded / 1000;
+    return QString::number(result == 0 ? 0.0 : result, 'f', 3);
 }
 
 QVariant nullToZero(const QVariant& value) {

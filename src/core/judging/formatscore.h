@@ -11,6 +11,10 @@
 // empty text.
 QString formatScore(const QString& score);
 
+// A score as three decimals; a value halfway between two thousandths rounds
+// away from zero (9.1025 is 9.103), whatever binary noise it carries.
+QString scoreText(double value);
+
 // A Null database value counts as 0 (an integer); anything else is kept.
 QVariant nullToZero(const QVariant& value);
 

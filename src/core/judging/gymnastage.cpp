@@ -1,13 +1,12 @@
 #include "gymnastage.h"
 
+#include "db/storeddate.h"
+
 int gymnastAge(const QVariant& birthday, const QDate& reference) {
-    if (birthday.isNull())
+    const auto stored = StoredDate::fromValue(birthday);
+    if (!stored || !reference.isValid())
         return 0;
-    QDate born = birthday.toDate();
-    if (!born.isValid())
-        born = QDate::fromString(birthday.toString().left(10), Qt::ISODate);
-    if (!born.isValid() || !reference.isValid())
-        return 0;
+    const QDate born = stored->date;
     int years = reference.year() - born.year();
     if (reference.month() < born.month() ||
         (reference.month() == born.month() && reference.day() < born.day()))

@@ -1,8 +1,9 @@
 #include "gymnastqueries.h"
 
+#include "db/connectionstable.h"
 #include "db/meetevents.h"
 #include "formatscore.h"
-#include "gymnastage.h"
+#include "gymnastlookup.h"
 #include "server/stationlink.h"
 #include "shell/appstate.h"
 #include "shell/operatoralerts.h"
@@ -13,16 +14,6 @@ namespace {
 
 QString field(const QStringList& fields, int index) {
     return index < fields.size() ? fields[index] : QString();
-}
-
-// The judge-score columns a station reads for an event, in reply order.
-QStringList scoreColumns(int event) {
-    QStringList columns;
-    for (int judge = 1; judge <= 7; ++judge)
-        columns.append(MeetEvents::column(event, QString(u"S"_s + QString::number(judge))));
-    columns.append(MeetEvents::column(event, u"Start"));
-    columns.append(MeetEvents::column(event, u"Adj"));
-    return columns;
 }
 
 } // namespace
@@ -50,34 +41,24 @@ QString GymnastQueries::gymnastReply(MeetDatabase& db, const QString& number, co
         return u"GYMNASTQUERYRESP|1|Gymnast "_s + number + u" not found"_s;
     const QString num = QString::number(asNumber);
 
-    QStringList columns = scoreColumns(eventNumber);
-    if (eventNumber == 1)
-        columns.append(scoreColumns(MeetEvents::SecondVault));
-    const DbRows rows = db.select(
-        u"SELECT g.First_Name, g.Last_Name, c.\"Short Name\" AS ShortName, g.Level, g.Squad, "_s +
-            u"g."_s + columns.join(u", g."_s) +
-            u", g.Birthday FROM Gymnasts g LEFT OUTER JOIN Gyms c ON g.Gym = c.gymid "
-            "WHERE g.Num = ? LIMIT 1"_s,
-        {num});
-    if (!rows.ok()) {
-        if (error)
-            *error = rows.error();
+    std::optional<GymnastLookup::Gymnast> gymnast;
+    if (!GymnastLookup::find(db, num, eventNumber, today, &gymnast, error))
         return {};
-    }
-    if (rows.isEmpty())
+    if (!gymnast)
         return u"GYMNASTQUERYRESP|1|Gymnast "_s + num + u" not found"_s;
 
-    const int age = gymnastAge(rows.value(0, u"Birthday"_s), today);
-    const DbRows group =
-        db.select(u"SELECT \"Name\" FROM \"Age Groups\" WHERE Level = ? COLLATE NOCASE "
-                  "AND Low_Age <= ? AND High_Age >= ? LIMIT 1"_s,
-                  {rows.value(0, u"Level"_s), age, age});
-
-    QStringList values{rows.text(0, u"First_Name"_s), rows.text(0, u"Last_Name"_s),
-                       rows.text(0, u"ShortName"_s),  storedValueText(rows.value(0, u"Level"_s)),
-                       rows.text(0, u"Squad"_s),      group.text(0, u"Name"_s)};
-    for (const QString& column : columns)
-        values.append(storedValueText(rows.value(0, column)));
+    QStringList values{gymnast->firstName, gymnast->lastName,
+                       gymnast->gymName,   storedValueText(gymnast->level),
+                       gymnast->squad,     gymnast->ageGroup};
+    const auto append = [&values](const GymnastLookup::Attempt& attempt) {
+        for (const QVariant& score : attempt.judges)
+            values.append(storedValueText(score));
+        values.append(storedValueText(attempt.start));
+        values.append(storedValueText(attempt.adjustment));
+    };
+    append(gymnast->first);
+    if (eventNumber == 1)
+        append(gymnast->second);
     values.append(num);
     return u"GYMNASTQUERYRESP|0|"_s + values.join(u'|');
 }
@@ -99,12 +80,15 @@ void GymnastQueries::gymnastQuery(ConnectionId connection, const QStringList& fi
     if (!numeric || judge != 1 || mApp.numJudges() <= 1 ||
         !reply.startsWith(u"GYMNASTQUERYRESP|0|"))
         return;
-    const DbRows panel =
-        db().select(u"SELECT SocketID FROM Connections WHERE EventName = ? COLLATE NOCASE "
-                    "AND JudgeNumber > 1"_s,
-                    {event});
-    for (int row = 0; row < panel.count(); ++row)
-        mLink.sendData(panel.value(row, u"SocketID"_s).toInt(), reply);
+    ConnectionsTable connections(db());
+    const auto panel = connections.panelJudges(event);
+    if (!panel) {
+        mAlerts.raise(u"Gymnast %1 could not be sent to the rest of the %2 panel: %3"_s.arg(
+            field(fields, 1), event, connections.lastError()));
+        return;
+    }
+    for (const ConnectionId judge : *panel)
+        mLink.sendData(judge, reply);
 }
 
 QString GymnastQueries::squadListReply(MeetDatabase& db, const QString& session,

@@ -44,7 +44,6 @@ public:
     ScoreQueue& queue() { return mQueue; }
     DisplayDispatch& dispatch() { return mDispatch; }
     WarmupClock& warmupClock() { return mWarmup; }
-    AdFiles& adFiles() { return mAdFiles; }
 
 private:
     AppState& mApp;

@@ -1,5 +1,6 @@
 #include "scoresubmission.h"
 
+#include "db/connectionstable.h"
 #include "db/meetdatabase.h"
 #include "scoreboard/scorequeue.h"
 #include "server/stationlink.h"
@@ -49,18 +50,16 @@ void ScoreSubmission::forwardSecondaryScore(ConnectionId stationId, const QStrin
         return fields.value(index);
     };
     const QString event = field(3);
-    const bool vault = event.compare(u"Vault"_s, Qt::CaseInsensitive) == 0;
-    const QString secondVault = vault ? field(5) : QString();
-    const DbRows primary =
-        mDb.select(u"SELECT SocketID FROM Connections WHERE EventName = ? COLLATE NOCASE "
-                   "AND JudgeNumber = 1 LIMIT 1"_s,
-                   {event});
-    if (!primary.isEmpty()) {
-        mLink.sendData(primary.value(0, u"SocketID"_s).toInt(),
-                       u"SECONDARYSCORE|"_s + field(2) + u'|' + field(4) + u'|' + secondVault);
-    } else if (!primary.ok()) {
+    const QString secondVault =
+        event.compare(u"Vault"_s, Qt::CaseInsensitive) == 0 ? field(5) : QString();
+    ConnectionsTable connections(mDb);
+    const auto primary = connections.primaryJudge(event);
+    if (!primary) {
         mAlerts.raise(u"A secondary score for %1 from %2 could not be passed on: %3"_s.arg(
-            event, stationText(stationId), primary.error()));
+            event, stationText(stationId), connections.lastError()));
     }
+    for (const ConnectionId judge : primary.value_or(QList<ConnectionId>{}))
+        mLink.sendData(judge,
+                       u"SECONDARYSCORE|"_s + field(2) + u'|' + field(4) + u'|' + secondVault);
     mLink.sendData(stationId, Confirmation);
 }

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "db/connectionid.h"
 #include "scorestore.h"
-#include "server/connectionid.h"
 
 class MeetDatabase;
 class OperatorAlerts;

@@ -1,19 +1,19 @@
 #include "displayconnections.h"
 
-#include "db/meetdatabase.h"
+#include "db/connectionstable.h"
 #include "server/stationlink.h"
 
 using namespace Qt::Literals::StringLiterals;
 
 int sendToDisplays(MeetDatabase& db, StationLink& link, const QString& text, QString* error) {
-    const DbRows displays =
-        db.select(u"SELECT SocketID FROM Connections WHERE ConnectionsType = 'DISPLAY'"_s);
-    if (!displays.ok()) {
+    ConnectionsTable connections(db);
+    const auto displays = connections.displays();
+    if (!displays) {
         if (error)
-            *error = displays.error();
+            *error = connections.lastError();
         return -1;
     }
-    for (int row = 0; row < displays.count(); ++row)
-        link.sendData(displays.value(row, u"SocketID"_s).toInt(), text);
-    return displays.count();
+    for (const ConnectionId display : *displays)
+        link.sendData(display, text);
+    return int(displays->size());
 }

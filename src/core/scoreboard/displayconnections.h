@@ -1,6 +1,6 @@
 #pragma once
 
-#include "server/connectionid.h"
+#include "db/connectionid.h"
 
 #include <QList>
 #include <QString>

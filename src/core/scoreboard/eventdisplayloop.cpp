@@ -96,7 +96,11 @@ void EventDisplayLoop::confirmScore(const QString& num) {
     } else {
         // A score this loop did not offer (from before a restart): it has
         // been shown all the same.
-        shown = mParts.queue.waitingRow(num, mEvent);
+        QString error;
+        shown = mParts.queue.waitingRow(num, mEvent, &error);
+        if (!error.isEmpty())
+            mParts.alerts.raise(
+                u"Gymnast %1's %2 confirmation could not be matched: %3"_s.arg(num, mEvent, error));
         if (!shown)
             return;
         shown->displaySeconds = mParts.displaySeconds.seconds();

@@ -115,14 +115,6 @@ int QueueGridModel::columnWidthTwips(int column) {
     }
 }
 
-int QueueGridModel::findQueueRow(const QString& text, int column) const {
-    for (int row = 0; row < mEntries.size(); ++row) {
-        if (cellText(mEntries[row], column) == text)
-            return row;
-    }
-    return -1;
-}
-
 int QueueGridModel::findRow(const QString& num, const QString& event) const {
     for (int row = 0; row < mEntries.size(); ++row) {
         if (mEntries[row].num == num && mEntries[row].event == event)

@@ -49,9 +49,6 @@ public:
     // The score shown in `row`, or nullptr for the empty row / out of range.
     const QueueEntry* entryAt(int row) const;
 
-    // The first row (in queue order) whose cell in `column` is exactly `text`;
-    // -1 when none.
-    int findQueueRow(const QString& text, int column) const;
     // The first row holding this gymnast's score for this event; -1 when none.
     int findRow(const QString& num, const QString& event) const;
     int rowOf(qint64 rowId) const;

@@ -1,5 +1,7 @@
 #include "queuekey.h"
 
+#include "db/storeddate.h"
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -19,13 +21,6 @@ QString queueTimeText(const QDateTime& queueTime) {
 }
 
 QDateTime queueTimeFromText(const QString& text) {
-    QDateTime time = QDateTime::fromString(text, StoredFormat);
-    if (!time.isValid())
-        time = QDateTime::fromString(text, Qt::ISODate);
-    if (!time.isValid()) {
-        const QDate date = QDate::fromString(text, Qt::ISODate);
-        if (date.isValid())
-            time = date.startOfDay();
-    }
-    return time;
+    const auto stored = StoredDate::parse(text);
+    return stored ? stored->dateTime() : QDateTime();
 }

@@ -30,7 +30,7 @@ QString queuedName(const QString& name) {
 
 bool isTestNumber(const QString& num) {
     bool ok = false;
-    return num.toInt(&ok) == 999 && ok;
+    return num.toInt(&ok) == QueueEntry::TestGymnastNumber.toInt() && ok;
 }
 
 } // namespace
@@ -195,11 +195,14 @@ std::optional<QueueEntry> ScoreQueue::nextWaiting(const QString& event, QString*
     return entryFromRow(rows, 0);
 }
 
-std::optional<QueueEntry> ScoreQueue::waitingRow(const QString& num, const QString& event) {
+std::optional<QueueEntry> ScoreQueue::waitingRow(const QString& num, const QString& event,
+                                                 QString* error) {
     const DbRows rows =
         mDb.select(SelectColumns + u"WHERE Status = ? AND num = ? AND EventName = ? "
                                    "ORDER BY QueueTimeNum ASC, rowid ASC LIMIT 1"_s,
                    {QueueEntry::Queued, num, event});
+    if (!rows.ok())
+        failed(error, rows.error());
     if (rows.isEmpty())
         return std::nullopt;
     return entryFromRow(rows, 0);

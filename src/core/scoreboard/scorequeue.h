@@ -54,6 +54,7 @@ public:
     bool removeQueueRow(int row, QString* error = nullptr);
 
     // The oldest waiting score of an event, as the display loop offers it.
+    // Empty also when the queue cannot be read (`error` then tells why).
     std::optional<QueueEntry> nextWaiting(const QString& event, QString* error = nullptr);
 
     // A display has shown `entry`: the row turns "Sent" (a test gymnast's row
@@ -61,8 +62,10 @@ public:
     // offered, the replacement stays waiting and is marked as a correction.
     bool markShown(const QueueEntry& entry, QString* error = nullptr);
     // The waiting row of this number and event, for a confirmation that does
-    // not match what was offered.
-    std::optional<QueueEntry> waitingRow(const QString& num, const QString& event);
+    // not match what was offered. Empty also when the queue cannot be read
+    // (`error` then tells why).
+    std::optional<QueueEntry> waitingRow(const QString& num, const QString& event,
+                                         QString* error = nullptr);
 
     bool insertQueueRow(QueueEntry* entry, QString* error);
     bool updateQueueRow(const QueueEntry& entry, QString* error);

@@ -34,8 +34,11 @@ QString WarmupClock::sendWarmupTime() {
     return {};
 }
 
-void WarmupClock::sendWarmupStop() {
-    sendToDisplays(mDb, mLink, u"STOPTIMER|0"_s);
+QString WarmupClock::sendWarmupStop() {
+    QString error;
+    if (sendToDisplays(mDb, mLink, u"STOPTIMER|0"_s, &error) < 0)
+        return u"The warm-up clock could not be stopped: "_s + error;
+    return {};
 }
 
 QString WarmupClock::timeOfDayDigits(const QTime& time) {

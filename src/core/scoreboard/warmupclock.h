@@ -29,7 +29,8 @@ public:
     // display and returns the empty text, or returns the refusal to show.
     QString sendWarmupTime();
     // "Stop": "STOPTIMER|0" to every display, whatever the queue holds.
-    void sendWarmupStop();
+    // Returns the empty text, or the failure to show.
+    QString sendWarmupStop();
 
     // The six digits of the time-of-day clock, hours always two: 9:05:07 -> "090507".
     static QString timeOfDayDigits(const QTime& time);

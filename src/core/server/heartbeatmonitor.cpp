@@ -1,6 +1,5 @@
 #include "heartbeatmonitor.h"
 
-#include "db/dbtransaction.h"
 #include "shell/appstate.h"
 #include "shell/operatoralerts.h"
 #include "stationlink.h"
@@ -11,10 +10,10 @@ using namespace Qt::Literals::StringLiterals;
 HeartbeatMonitor::HeartbeatMonitor(AppState& state, StationLink& link, StationRegistry& registry,
                                    OperatorAlerts& alerts, QObject* parent)
     : QObject(parent)
-    , mState(state)
     , mLink(link)
     , mRegistry(registry)
-    , mAlerts(alerts) {
+    , mAlerts(alerts)
+    , mConnections(state.meetDb()) {
     mRoundTimer.setInterval(DefaultRoundIntervalMs);
     mCheckTimer.setInterval(DefaultCheckDelayMs);
     mCheckTimer.setSingleShot(true);
@@ -38,27 +37,22 @@ void HeartbeatMonitor::stop() {
 }
 
 void HeartbeatMonitor::report(const QString& what) {
-    mAlerts.raise(what + mState.meetDb().lastError());
+    mAlerts.raise(what + mConnections.lastError());
 }
 
 void HeartbeatMonitor::heartbeatRound() {
-    MeetDatabase& db = mState.meetDb();
     mAnswered.clear(); // late answers to the last round count for nothing
-    if (!db.ensureHeartBeatColumn())
-        report(u"The heartbeat column could not be added to the meet file: "_s);
-    if (!db.execute(u"UPDATE Connections SET HeartBeat = 0"_s)) {
+    if (!mConnections.startHeartbeatRound()) {
         report(u"The heartbeat round could not start: "_s);
         return;
     }
-    const DbRows rows = db.select(u"SELECT SocketID FROM Connections"_s);
-    if (!rows.ok()) {
+    const auto stations = mConnections.all();
+    if (!stations) {
         report(u"The heartbeat round could not read the logged-in stations: "_s);
         return;
     }
-    for (int i = 0; i < rows.count(); ++i) {
-        const QString id = rows.text(i, u"SocketID"_s);
-        mLink.sendData(ConnectionId(id.toInt()), u"HEARTBEAT|"_s + id);
-    }
+    for (const ConnectionId station : *stations)
+        mLink.sendData(station, u"HEARTBEAT|"_s + QString::number(station));
     mCheckTimer.start();
 }
 
@@ -71,35 +65,18 @@ void HeartbeatMonitor::heartbeatReply(ConnectionId connection) {
     mAnswered.insert(connection);
 }
 
-void HeartbeatMonitor::recordReplies() {
-    if (mAnswered.isEmpty())
-        return;
-    MeetDatabase& db = mState.meetDb();
-    DbTransaction transaction(db);
-    bool ok = transaction.isActive();
-    for (const ConnectionId connection : std::as_const(mAnswered)) {
-        ok = ok &&
-             db.execute(u"UPDATE Connections SET HeartBeat = 1 WHERE SocketID = ?"_s, {connection});
-    }
-    if (!ok || !transaction.commit())
-        report(u"Heartbeat replies could not be recorded: "_s);
-    mAnswered.clear();
-}
-
 void HeartbeatMonitor::removeSilentStations() {
     mCheckTimer.stop();
-    recordReplies();
-    MeetDatabase& db = mState.meetDb();
-    const DbRows rows = db.select(u"SELECT SocketID, ConnectionsType, IPAddress, EventName "
-                                  "FROM Connections WHERE HeartBeat = 0"_s);
-    if (!rows.ok()) {
+    if (!mConnections.markAnswered(mAnswered))
+        report(u"Heartbeat replies could not be recorded: "_s);
+    mAnswered.clear();
+    const auto silent = mConnections.silentStations();
+    if (!silent) {
         report(u"Silent stations could not be found: "_s);
         return;
     }
-    for (int i = 0; i < rows.count(); ++i)
-        mRegistry.removeEntryOf(ConnectionId(rows.value(i, u"SocketID"_s).toInt()),
-                                rows.text(i, u"ConnectionsType"_s), rows.text(i, u"IPAddress"_s),
-                                rows.text(i, u"EventName"_s));
-    if (!db.execute(u"DELETE FROM Connections WHERE HeartBeat = 0"_s))
+    for (const ConnectionsTable::Station& station : *silent)
+        mRegistry.removeEntryOf(station.id, station.type, station.address, station.name);
+    if (!mConnections.removeSilent())
         report(u"Silent stations could not be logged out: "_s);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "connectionid.h"
+#include "db/connectionid.h"
+#include "db/connectionstable.h"
 #include "stationkind.h"
 
 #include <QObject>
@@ -45,13 +46,11 @@ Q_SIGNALS:
 
 private:
     void report(const QString& what);
-    // Writes the replies gathered since the round in one transaction.
-    void recordReplies();
 
-    AppState& mState;
     StationLink& mLink;
     StationRegistry& mRegistry;
     OperatorAlerts& mAlerts;
+    ConnectionsTable mConnections;
     QTimer mRoundTimer;
     QTimer mCheckTimer;
     // Connections that answered the current round, not yet written. A reply

@@ -1,5 +1,6 @@
 #include "scoringserver.h"
 
+#include "db/connectionstable.h"
 #include "localaddress.h"
 #include "shell/appstate.h"
 #include "shell/operatoralerts.h"
@@ -124,9 +125,9 @@ void ScoringServer::shutdown() {
     mServer.stopServer();
     mServer.release();
     mGate.clear();
-    MeetDatabase& db = mState.meetDb();
-    if (db.isOpen() && !db.execute(u"DELETE FROM Connections"_s))
-        mAlerts.raise(u"The station log-ins could not be cleared: "_s + db.lastError());
+    ConnectionsTable connections(mState.meetDb());
+    if (mState.meetDb().isOpen() && !connections.clear())
+        mAlerts.raise(u"The station log-ins could not be cleared: "_s + connections.lastError());
     mRegistry.clearLists();
     mRunning = false;
     Q_EMIT statusChanged();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "connectionid.h"
+#include "db/connectionid.h"
 #include "heartbeatmonitor.h"
 #include "shell/currentsession.h"
 #include "stationgate.h"

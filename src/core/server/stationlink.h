@@ -1,6 +1,6 @@
 #pragma once
 
-#include "connectionid.h"
+#include "db/connectionid.h"
 
 #include <QString>
 

@@ -14,8 +14,7 @@ const QString UpgradeDisplay =
 const QString CouldNotCheck = u"AUTHRESP|1|The scoring server could not check this log-in."_s;
 const QString CouldNotStore = u"AUTHRESP|1|The scoring server could not record this log-in."_s;
 
-// Lengths of the Connections columns the log-in fills.
-constexpr int NameLength = 100; // EventName, JudgeName
+constexpr int NameLength = ConnectionsTable::NameLength;
 
 } // namespace
 
@@ -24,7 +23,8 @@ StationRegistry::StationRegistry(AppState& state, StationServer& server, Operato
     : QObject(parent)
     , mState(state)
     , mServer(server)
-    , mAlerts(alerts) {
+    , mAlerts(alerts)
+    , mConnections(state.meetDb()) {
     mJudgeStations.setObjectName(u"lstJudgeStations"_s);
     mScoreboards.setObjectName(u"lstScoreboards"_s);
 }
@@ -66,27 +66,19 @@ QString StationRegistry::fieldProblem(const QString& value, int maxLength,
     return u"AUTHRESP|1|The %1 is longer than %2 characters."_s.arg(what).arg(maxLength);
 }
 
-int StationRegistry::countByName(const QString& name, const QVariant& judgeNumber) {
-    // Names compare without regard to letter case: "vault" is the Vault panel.
-    const bool byNumber = judgeNumber.isValid();
-    const QString sql = byNumber ? u"SELECT count(SocketID) AS jcount FROM Connections "
-                                   "WHERE EventName = ? COLLATE NOCASE AND JudgeNumber = ?"_s
-                                 : u"SELECT count(SocketID) AS jcount FROM Connections "
-                                   "WHERE EventName = ? COLLATE NOCASE"_s;
-    const DbRows rows = mState.meetDb().select(sql, byNumber ? QVariantList{name, judgeNumber}
-                                                             : QVariantList{name});
-    if (!rows.ok() || rows.isEmpty()) {
-        mAlerts.raise(u"A station log-in could not be checked: "_s + rows.error());
+int StationRegistry::countByName(const QString& name, std::optional<qint32> judgeNumber) {
+    const auto count = mConnections.countNamed(name, judgeNumber);
+    if (!count) {
+        mAlerts.raise(u"A station log-in could not be checked: "_s + mConnections.lastError());
         return -1;
     }
-    return rows.value(0, u"jcount"_s).toInt();
+    return *count;
 }
 
-bool StationRegistry::store(ConnectionId connection, const QString& sql,
-                            const QVariantList& values) {
-    if (mState.meetDb().execute(sql, values))
+bool StationRegistry::stored(ConnectionId connection, bool ok) {
+    if (ok)
         return true;
-    mAlerts.raise(u"A station log-in could not be recorded: "_s + mState.meetDb().lastError());
+    mAlerts.raise(u"A station log-in could not be recorded: "_s + mConnections.lastError());
     reply(connection, CouldNotStore);
     return false;
 }
@@ -117,7 +109,7 @@ void StationRegistry::judgeLogin(ConnectionId connection, const QString& event,
     }
 
     const bool byNumber = modeValue == 1;
-    const int count = countByName(event, byNumber ? QVariant(judgeNumber) : QVariant());
+    const int count = countByName(event, byNumber ? std::optional(judgeNumber) : std::nullopt);
     if (count < 0) {
         reply(connection, CouldNotCheck);
         return;
@@ -134,10 +126,8 @@ void StationRegistry::judgeLogin(ConnectionId connection, const QString& event,
 
     // The row is stored before the station is told it is in, so an accepted
     // station is always a logged-in one.
-    if (!store(connection,
-               u"INSERT INTO Connections(SocketID, ConnectionsType, IPAddress, EventName, "
-               "JudgeName, JudgeNumber) VALUES(?, 'JUDGE', ?, ?, ?, ?)"_s,
-               {connection, address, event, judgeName, judgeNumber}))
+    if (!stored(connection,
+                mConnections.addJudge(connection, address, event, judgeName, judgeNumber)))
         return;
     const QString entry =
         byNumber
@@ -162,7 +152,7 @@ void StationRegistry::displayLogin(ConnectionId connection, const QString& displ
         return;
     }
 
-    const int count = countByName(displayName, QVariant());
+    const int count = countByName(displayName, std::nullopt);
     if (count < 0) {
         reply(connection, CouldNotCheck);
         return;
@@ -173,10 +163,7 @@ void StationRegistry::displayLogin(ConnectionId connection, const QString& displ
         return;
     }
 
-    if (!store(connection,
-               u"INSERT INTO Connections(SocketID, ConnectionsType, IPAddress, EventName, "
-               "JudgeName) VALUES(?, 'DISPLAY', ?, ?, ?)"_s,
-               {connection, address, displayName, eventShown}))
+    if (!stored(connection, mConnections.addDisplay(connection, address, displayName, eventShown)))
         return;
     const QString entry = eventShown == u"all"_s
                               ? QString(displayName + u"(All) - "_s + address)
@@ -240,32 +227,31 @@ void StationRegistry::removeEntryOf(ConnectionId connection, const QString& type
         const Entry entry = entryOf(connection);
         mLines.remove(connection);
         removeRow(entry.kind, entry.row);
-    } else if (type == u"JUDGE"_s) {
+    } else if (type == ConnectionsTable::Judge) {
         removeJudgeEntry(address, name);
-    } else if (type == u"DISPLAY"_s) {
+    } else if (type == ConnectionsTable::Display) {
         removeDisplayEntry(address, name);
     }
 }
 
 void StationRegistry::connectionClosed(ConnectionId connection) {
-    MeetDatabase& db = mState.meetDb();
-    if (!db.isOpen()) {
+    if (!mState.meetDb().isOpen()) {
         clearLists();
         return;
     }
-    const DbRows rows = db.select(
-        u"SELECT ConnectionsType, IPAddress, EventName FROM Connections WHERE SocketID = ?"_s,
-        {connection});
-    if (!rows.ok())
-        mAlerts.raise(u"A closed station's log-in could not be read: "_s + rows.error());
-    if (rows.isEmpty()) {
+    const auto row = mConnections.station(connection);
+    if (!row)
+        mAlerts.raise(u"A closed station's log-in could not be read: "_s +
+                      mConnections.lastError());
+    if (!row || row->isEmpty()) {
         mLines.remove(connection);
         return;
     }
-    removeEntryOf(connection, rows.text(0, u"ConnectionsType"_s), rows.text(0, u"IPAddress"_s),
-                  rows.text(0, u"EventName"_s));
-    if (!db.execute(u"DELETE FROM Connections WHERE SocketID = ?"_s, {connection}))
-        mAlerts.raise(u"A closed station's log-in could not be removed: "_s + db.lastError());
+    const ConnectionsTable::Station& station = row->constFirst();
+    removeEntryOf(connection, station.type, station.address, station.name);
+    if (!mConnections.remove(connection))
+        mAlerts.raise(u"A closed station's log-in could not be removed: "_s +
+                      mConnections.lastError());
 }
 
 void StationRegistry::clearLists() {

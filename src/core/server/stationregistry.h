@@ -1,6 +1,7 @@
 #pragma once
 
-#include "connectionid.h"
+#include "db/connectionid.h"
+#include "db/connectionstable.h"
 #include "pinthrottle.h"
 #include "stationkind.h"
 
@@ -62,7 +63,6 @@ public:
     // Forgets every station: used when the server stops.
     void clearLists();
 
-    PinThrottle& pinThrottle() { return mThrottle; }
     void setPinThrottle(PinThrottle throttle) { mThrottle = std::move(throttle); }
 
 Q_SIGNALS:
@@ -74,8 +74,9 @@ private:
                      const QString& wrongPinReply);
     QString fieldProblem(const QString& value, int maxLength, const QString& what) const;
     // Stations already logged in under this event or display name (either kind).
-    int countByName(const QString& name, const QVariant& judgeNumber);
-    bool store(ConnectionId connection, const QString& sql, const QVariantList& values);
+    int countByName(const QString& name, std::optional<qint32> judgeNumber);
+    // Whether a log-in's row was written; the station is told when it was not.
+    bool stored(ConnectionId connection, bool ok);
     void appendEntry(StationKind kind, const QString& entry);
     void removeEntry(StationKind kind, const QString& address, const QString& name);
     void removeRow(StationKind kind, int row);
@@ -84,6 +85,7 @@ private:
     AppState& mState;
     StationServer& mServer;
     OperatorAlerts& mAlerts;
+    ConnectionsTable mConnections;
     PinThrottle mThrottle;
     QStringListModel mJudgeStations;
     QStringListModel mScoreboards;

@@ -35,20 +35,20 @@ void StationServer::acceptConnections() {
     while (QTcpSocket* socket = mListener.nextPendingConnection()) {
         const QString address = addressText(socket->peerAddress());
         const bool idsLeft = mLastId < std::numeric_limits<ConnectionId>::max();
-        if (mConnections.size() >= mMaxConnections || !idsLeft) {
+        if (connectionCount() >= mMaxConnections || !idsLeft) {
             socket->abort();
             socket->deleteLater();
             if (!mAtLimitReported) {
                 mAtLimitReported = true;
                 Q_EMIT problem(u"A station at %1 was refused: %2 stations are connected, "
                                "the most the server accepts."_s.arg(address)
-                                   .arg(mConnections.size()));
+                                   .arg(connectionCount()));
             }
             continue;
         }
         const ConnectionId id = ++mLastId;
-        auto* connection = new Connection{socket, address, StationFraming(mMaxPending)};
-        mConnections.insert(id, connection);
+        mConnections.emplace(
+            id, std::make_unique<Connection>(socket, address, StationFraming(mMaxPending)));
         socket->setParent(this);
         socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
         // Reading stops at the limit until the pending bytes are taken, so one
@@ -65,7 +65,7 @@ void StationServer::acceptConnections() {
 }
 
 void StationServer::readFrom(ConnectionId id) {
-    Connection* connection = mConnections.value(id);
+    Connection* connection = find(id);
     if (!connection || !connection->socket)
         return;
     const QByteArray bytes = connection->socket->readAll();
@@ -85,23 +85,24 @@ void StationServer::readFrom(ConnectionId id) {
 }
 
 void StationServer::drop(ConnectionId id, bool report) {
-    Connection* connection = mConnections.take(id);
-    if (!connection)
+    const auto found = mConnections.find(id);
+    if (found == mConnections.end())
         return;
+    const std::unique_ptr<Connection> connection = std::move(found->second);
+    mConnections.erase(found);
     if (QTcpSocket* socket = connection->socket) {
         socket->disconnect(this);
         socket->abort();
         socket->deleteLater();
     }
-    delete connection;
-    if (mConnections.size() < mMaxConnections)
+    if (connectionCount() < mMaxConnections)
         mAtLimitReported = false;
     if (report)
         Q_EMIT connectionClosed(id);
 }
 
 void StationServer::sendData(ConnectionId connection, const QString& text) {
-    Connection* target = mConnections.value(connection);
+    Connection* target = find(connection);
     if (!target || !target->socket || target->socket->state() != QAbstractSocket::ConnectedState)
         return;
     const QByteArray bytes = target->framing.frame(Cp1252::encode(text));
@@ -126,14 +127,14 @@ void StationServer::refuseOutput(ConnectionId id, Connection& connection) {
 
 // Reading down to half the limit shows the station is reading again.
 void StationServer::outputWritten(ConnectionId id) {
-    Connection* connection = mConnections.value(id);
+    Connection* connection = find(id);
     if (connection && connection->outputStalled && connection->socket &&
         connection->socket->bytesToWrite() <= mMaxPendingOutput / 2)
         connection->outputStalled = false;
 }
 
 void StationServer::closeIfStillStalled(ConnectionId id, int stall) {
-    Connection* connection = mConnections.value(id);
+    Connection* connection = find(id);
     if (!connection || !connection->outputStalled || connection->stalls != stall)
         return;
     Q_EMIT problem(u"The station at %1 was disconnected: it did not read its answers "
@@ -147,12 +148,12 @@ void StationServer::close(ConnectionId connection) {
 }
 
 qint64 StationServer::pendingOutput(ConnectionId connection) const {
-    const Connection* target = mConnections.value(connection);
+    const Connection* target = find(connection);
     return target && target->socket ? target->socket->bytesToWrite() : 0;
 }
 
 QString StationServer::remoteAddress(ConnectionId connection) const {
-    const Connection* target = mConnections.value(connection);
+    const Connection* target = find(connection);
     return target ? target->address : QString();
 }
 
@@ -162,7 +163,14 @@ void StationServer::stopServer() {
 
 void StationServer::release() {
     mListener.close();
-    const QList<ConnectionId> ids = mConnections.keys();
+    QList<ConnectionId> ids;
+    for (const auto& [id, connection] : mConnections)
+        ids.append(id);
     for (ConnectionId id : ids)
         drop(id, false);
+}
+
+StationServer::Connection* StationServer::find(ConnectionId id) const {
+    const auto found = mConnections.find(id);
+    return found == mConnections.end() ? nullptr : found->second.get();
 }

@@ -1,15 +1,17 @@
 #pragma once
 
-#include "connectionid.h"
+#include "db/connectionid.h"
 #include "stationframing.h"
 #include "stationlink.h"
 
-#include <QHash>
 #include <QHostAddress>
 #include <QObject>
 #include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
+
+#include <memory>
+#include <unordered_map>
 
 // The TCP side of the scoring server: listens, accepts every station by itself,
 // names each connection by an id that is never reused while the server runs,
@@ -86,9 +88,10 @@ private:
     void outputWritten(ConnectionId id);
     void closeIfStillStalled(ConnectionId id, int stall);
     void drop(ConnectionId id, bool report);
+    Connection* find(ConnectionId id) const;
 
     QTcpServer mListener;
-    QHash<ConnectionId, Connection*> mConnections;
+    std::unordered_map<ConnectionId, std::unique_ptr<Connection>> mConnections;
     ConnectionId mLastId = 0;
     int mMaxConnections = DefaultMaxConnections;
     qsizetype mMaxPending = StationFraming::DefaultMaxPending;

@@ -3,6 +3,8 @@
 #include "db/meetfiles.h"
 #include "settingsfile.h"
 
+#include "db/connectionstable.h"
+
 #include <QFileInfo>
 #include <QLockFile>
 
@@ -108,9 +110,17 @@ bool AppState::openMeetFile(const QString& path, QString* error) {
     const QFileInfo info(path);
     if (info.isFile() && !lockMeetFile(info.absoluteFilePath(), error))
         return false;
-    if (!mMeetDb.open(path) || !mMeetDb.execute(u"DELETE FROM Connections"_s)) {
+    if (!mMeetDb.open(path)) {
         if (error)
             *error = mMeetDb.lastError();
+        mLock.reset();
+        return false;
+    }
+    ConnectionsTable connections(mMeetDb);
+    if (!connections.prepare()) {
+        if (error)
+            *error = u"The station log-ins of %1 could not be reset: %2"_s.arg(
+                path, connections.lastError());
         mMeetDb.close();
         mLock.reset();
         return false;
@@ -121,14 +131,17 @@ bool AppState::openMeetFile(const QString& path, QString* error) {
     return true;
 }
 
-void AppState::closeMeetFile() {
+bool AppState::closeMeetFile(QString* error) {
     const bool wasOpen = isMeetOpen();
     mMeetFilePath.clear();
     setNumJudges(0);
-    mMeetDb.close();
+    const bool closed = mMeetDb.close();
     mLock.reset();
+    if (!closed && error)
+        *error = mMeetDb.lastError();
     if (wasOpen)
         Q_EMIT meetClosed();
+    return closed;
 }
 
 QString AppState::meetBaseNameOf(const QString& path) {

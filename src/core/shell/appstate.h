@@ -53,13 +53,14 @@ public:
     MeetDatabase& meetDb() { return mMeetDb; }
 
     // Opens a meet file: takes its lock (a meet file is served by one Tallvane
-    // at a time), connects, checks that it is a meet, empties Connections (no
-    // station is connected yet). On failure nothing is left open, and a meet
-    // file that another Tallvane holds is left as it was.
+    // at a time), connects, checks that it is a meet, readies and empties
+    // Connections (no station is connected yet). On failure nothing is left
+    // open, and a meet file that another Tallvane holds is left as it was.
     bool openMeetFile(const QString& path, QString* error = nullptr);
     // Closes the meet database and gives up its lock; the state returns to
-    // "no meet open".
-    void closeMeetFile();
+    // "no meet open" even when the file did not close cleanly (false, `error`
+    // tells why).
+    bool closeMeetFile(QString* error = nullptr);
 
     // The file name up to (not including) its first ".".
     static QString meetBaseNameOf(const QString& path);

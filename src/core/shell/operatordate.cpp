@@ -1,5 +1,7 @@
 #include "operatordate.h"
 
+#include "db/storeddate.h"
+
 #include <QLocale>
 
 using namespace Qt::Literals::StringLiterals;
@@ -75,24 +77,12 @@ std::optional<QDateTime> parse(const QString& raw) {
 }
 
 QString toStorage(const QDateTime& value) {
-    if (value.time() == QTime(0, 0))
-        return value.date().toString(u"yyyy-MM-dd"_s);
-    return value.toString(u"yyyy-MM-dd HH:mm:ss"_s);
+    return StoredDate::of(value).text();
 }
 
 std::optional<QDateTime> fromStorage(const QVariant& stored) {
-    if (!stored.isValid() || stored.isNull())
-        return std::nullopt;
-    const QString text = stored.toString().trimmed();
-    for (const QString& format :
-         {u"yyyy-MM-dd HH:mm:ss"_s, u"yyyy-MM-ddTHH:mm:ss"_s, u"yyyy-MM-dd HH:mm"_s}) {
-        const QDateTime dateTime = QDateTime::fromString(text, format);
-        if (dateTime.isValid())
-            return dateTime;
-    }
-    const QDate date = QDate::fromString(text, u"yyyy-MM-dd"_s);
-    if (date.isValid())
-        return QDateTime(date, QTime(0, 0));
+    if (const auto date = StoredDate::fromValue(stored))
+        return date->dateTime();
     return std::nullopt;
 }
 

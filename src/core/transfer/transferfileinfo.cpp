@@ -32,14 +32,19 @@ double readTransferVersion(QIODevice* device) {
         const QString line = readLine(device);
         if (line.isEmpty())
             break; // the version belongs to the header block
-        if (!line.contains(u"Version"_s))
-            continue;
-        const qsizetype eq = line.indexOf(u'=');
-        bool ok = false;
-        const double version = eq < 0 ? 0 : line.mid(eq + 1).trimmed().toDouble(&ok);
-        return ok ? version : 0;
+        if (const auto version = versionIn(line))
+            return *version;
     }
     return 0;
+}
+
+std::optional<double> versionIn(const QString& line) {
+    if (!line.contains(u"Version"_s))
+        return std::nullopt;
+    const qsizetype eq = line.indexOf(u'=');
+    bool ok = false;
+    const double version = eq < 0 ? 0 : line.mid(eq + 1).trimmed().toDouble(&ok);
+    return ok ? version : 0;
 }
 
 double readTransferVersion(const QString& path) {

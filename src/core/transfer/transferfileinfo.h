@@ -3,13 +3,21 @@
 #include <QIODevice>
 #include <QString>
 
+#include <optional>
+
 // What the import window learns about a transfer file before importing it.
 // Each function reads from the device's current position; the file-name
 // overloads open and close the file themselves.
 namespace TransferFileInfo {
 
-// The lowest format version the import accepts.
+// The lowest format version the import accepts, and what an older file is told.
 constexpr double MinimumVersion = 4.0;
+inline constexpr auto VersionMessage =
+    "This software requires a Rostrel file with a version number of 4.0 or greater.";
+
+// The version a header line gives: the number after its "=" (0 when there is
+// none or it is no number); std::nullopt for a line without "Version".
+std::optional<double> versionIn(const QString& line);
 
 // The number after the "=" of the first line containing "Version" in the
 // header block (the lines before the first empty line); 0 when there is none,

@@ -44,8 +44,7 @@ bool TransferImporter::begin() {
         return false;
     }
     if (mReader.readHeader() < TransferFileInfo::MinimumVersion) {
-        mReport.error =
-            u"This software requires a Rostrel file with a version number of 4.0 or greater."_s;
+        mReport.error = QString::fromLatin1(TransferFileInfo::VersionMessage);
         return false;
     }
     QString error;

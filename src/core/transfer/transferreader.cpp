@@ -2,6 +2,7 @@
 
 #include "db/meetschema.h"
 #include "shell/codepage1252.h"
+#include "transferfileinfo.h"
 
 #include <algorithm>
 #include <cstring>
@@ -121,21 +122,13 @@ bool TransferReader::sectionOf(const Line& line, QString* table, bool* isRecord)
 }
 
 double TransferReader::readHeader() {
-    double version = 0;
-    bool versionSeen = false;
+    std::optional<double> version;
     Line line;
     while (nextLine(&line) && line.size > 0) {
-        const QString content = text(line);
-        if (versionSeen || !content.contains(u"Version"_s))
-            continue;
-        versionSeen = true;
-        const qsizetype eq = content.indexOf(u'=');
-        bool ok = false;
-        version = eq < 0 ? 0 : content.mid(eq + 1).trimmed().toDouble(&ok);
-        if (!ok)
-            version = 0;
+        if (!version)
+            version = TransferFileInfo::versionIn(text(line));
     }
-    return version;
+    return version.value_or(0);
 }
 
 void TransferReader::finishTable(const QString& table) {

@@ -1,5 +1,7 @@
 #include "transfervalues.h"
 
+#include "db/storeddate.h"
+
 #include <QDate>
 #include <QLocale>
 #include <QTime>
@@ -12,38 +14,6 @@ using namespace Qt::Literals::StringLiterals;
 namespace TransferValues {
 
 namespace {
-
-// Dates and times are handled apart from each other: a date-time in local time
-// may fall into a daylight-saving gap and turn invalid, a plain date never does.
-struct DateParts {
-    QDate date;
-    QTime time;
-};
-
-std::optional<DateParts> splitStored(const QString& stored) {
-    const QString text = stored.trimmed();
-    const QDate date = QDate::fromString(text.left(10), u"yyyy-MM-dd"_s);
-    if (!date.isValid())
-        return std::nullopt;
-    if (text.size() == 10)
-        return DateParts{date, QTime(0, 0)};
-    if (text.size() < 16 || (text[10] != u' ' && text[10] != u'T'))
-        return std::nullopt;
-    const QString timeText = text.mid(11);
-    QTime time = QTime::fromString(timeText, u"HH:mm:ss"_s);
-    if (!time.isValid())
-        time = QTime::fromString(timeText, u"HH:mm"_s);
-    if (!time.isValid())
-        return std::nullopt;
-    return DateParts{date, time};
-}
-
-QString storedText(const DateParts& parts) {
-    const QString date = parts.date.toString(u"yyyy-MM-dd"_s);
-    if (parts.time == QTime(0, 0))
-        return date;
-    return date + u' ' + parts.time.toString(u"HH:mm:ss"_s);
-}
 
 // M/D/YYYY alone, the form nearly every date of a transfer file takes, read
 // without the general date parser. Leading zeros, times and anything unusual
@@ -158,7 +128,7 @@ void appendDouble(QByteArray& out, double value) {
 std::optional<QString> formatStoredDate(const QString& stored) {
     if (auto plain = plainStoredDate(stored))
         return plain;
-    const auto parts = splitStored(stored);
+    const auto parts = StoredDate::parse(stored);
     if (!parts)
         return std::nullopt;
     const QLocale c = QLocale::c();
@@ -172,8 +142,8 @@ std::optional<QString> parseDate(QStringView raw) {
     if (auto plain = plainDate(raw))
         return plain;
     const QString text = raw.toString().simplified();
-    if (auto iso = splitStored(text))
-        return storedText(*iso);
+    if (auto iso = StoredDate::parse(text))
+        return iso->text();
     const qsizetype space = text.indexOf(u' ');
     const QString datePart = space < 0 ? text : text.left(space);
     const QLocale c = QLocale::c();
@@ -192,7 +162,7 @@ std::optional<QString> parseDate(QStringView raw) {
         if (!time.isValid())
             return std::nullopt;
     }
-    return storedText({date, time});
+    return StoredDate{date, time}.text();
 }
 
 QString valueText(MeetSchema::ColumnType type, const QVariant& stored) {

@@ -1,5 +1,6 @@
 #include "exportwindow.h"
 
+#include "db/meetschema.h"
 #include "shell/appstate.h"
 #include "shell/prompter.h"
 #include "transfer/exportjob.h"
@@ -104,7 +105,7 @@ void ExportWindow::prepare(const QString& path) {
 }
 
 void ExportWindow::startExport() {
-    mTables->setRange(0, 12);
+    mTables->setRange(0, int(MeetSchema::meetDataTables().size()));
     mTables->setValue(0);
     mJob = new ExportJob(mState.meetFilePath(), mExportFilePath, this);
     connect(mJob, &ExportJob::tableStarted, this, [this](int number, const QString& table) {
@@ -132,7 +133,7 @@ void ExportWindow::exportFinished(bool ok) {
                               Prompter::Icon::Critical, closeWindow);
         return;
     }
-    mTables->setValue(12);
+    mTables->setValue(mTables->maximum());
     auto complete = [self, closeWindow] {
         if (self)
             self->mPrompter.showMessage(QString::fromLatin1(CompleteMessage),

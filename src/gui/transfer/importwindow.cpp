@@ -91,8 +91,8 @@ void ImportWindow::useFile(const QString& path) {
     mFilePath->setText(QDir::toNativeSeparators(path));
     if (TransferFileInfo::readTransferVersion(path) < TransferFileInfo::MinimumVersion) {
         QPointer<ImportWindow> self(this);
-        mPrompter.showMessage(QString::fromLatin1(VersionMessage), Prompter::Icon::Critical,
-                              [self] {
+        mPrompter.showMessage(QString::fromLatin1(TransferFileInfo::VersionMessage),
+                              Prompter::Icon::Critical, [self] {
                                   if (self)
                                       self->close();
                               });

@@ -19,9 +19,6 @@ class ImportWindow : public QDialog {
     Q_OBJECT
 
 public:
-    static constexpr auto VersionMessage =
-        "This software requires a Rostrel file with a version number of 4.0 or greater.";
-
     ImportWindow(AppState& state, Prompter& prompter, QWidget* parent = nullptr);
     ~ImportWindow() override;
 

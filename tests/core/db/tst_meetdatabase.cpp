@@ -1,9 +1,12 @@
+#include "db/connectionstable.h"
 #include "db/dbtransaction.h"
 #include "db/meetdatabase.h"
 #include "db/meetschema.h"
 #include "tempmeet.h"
 
 #include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTest>
 
 using namespace Qt::Literals::StringLiterals;
@@ -156,6 +159,31 @@ private Q_SLOTS:
         QVERIFY(!MeetDatabase::createMeetDatabase(text.fileName()));
     }
 
+    void refusesAMeetWithoutWriteAheadLogging() {
+        TempMeet temp;
+        const QString file = temp.createMeetFile();
+        {
+            MeetDatabase db;
+            QVERIFY(db.open(file));
+            QCOMPARE(db.select(u"PRAGMA journal_mode=DELETE"_s).text(0, u"journal_mode"_s),
+                     u"delete"_s);
+        }
+        {
+            // A reader holding the file keeps it from switching back to WAL.
+            QSqlDatabase reader = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"reader"_s);
+            reader.setDatabaseName(file);
+            QVERIFY(reader.open());
+            QSqlQuery hold(reader);
+            QVERIFY(hold.exec(u"BEGIN"_s) && hold.exec(u"SELECT * FROM Meets"_s));
+
+            MeetDatabase db;
+            QVERIFY(!db.open(file));
+            QVERIFY(!db.isOpen());
+            QVERIFY2(db.lastError().contains(u"write-ahead logging"_s), qPrintable(db.lastError()));
+        }
+        QSqlDatabase::removeDatabase(u"reader"_s);
+    }
+
     void addsTheMissingHeartBeatColumn() {
         TempMeet temp;
         const QString file = temp.createMeetFile();
@@ -167,8 +195,9 @@ private Q_SLOTS:
         }
         MeetDatabase db;
         QVERIFY(db.open(file));
-        QVERIFY(db.ensureHeartBeatColumn());
-        QVERIFY(db.ensureHeartBeatColumn());
+        ConnectionsTable connections(db);
+        QVERIFY(connections.prepare());
+        QVERIFY(connections.prepare());
         QVERIFY(db.select(u"SELECT HeartBeat FROM Connections"_s).ok());
     }
 };

@@ -1,6 +1,7 @@
 #include "operatordesk.h"
 #include "transfer/exportwindow.h"
 #include "transfer/importwindow.h"
+#include "transfer/transferfileinfo.h"
 #include "transferfiles.h"
 
 #include <QAction>
@@ -149,7 +150,7 @@ private Q_SLOTS:
         QPointer<ImportWindow> window = new ImportWindow(desk.state, desk.prompter);
         window->begin();
         QCOMPARE(desk.prompter.messages(),
-                 QStringList{QString::fromLatin1(ImportWindow::VersionMessage)});
+                 QStringList{QString::fromLatin1(TransferFileInfo::VersionMessage)});
         QCOMPARE(desk.prompter.shown().last().icon, Prompter::Icon::Critical);
         QTRY_VERIFY(window.isNull()); // closed and deleted, never shown
 
