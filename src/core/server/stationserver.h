@@ -57,8 +57,6 @@ public:
     void release();
 
     // Tests and benchmarks may lower the limits.
-    void setMaxConnections(int limit) { mMaxConnections = limit; }
-    void setMaxPendingInput(qsizetype bytes) { mMaxPending = bytes; }
     void setMaxPendingOutput(qint64 bytes) { mMaxPendingOutput = bytes; }
     void setOutputStallTimeout(int milliseconds) { mOutputStallMs = milliseconds; }
 
@@ -93,8 +91,8 @@ private:
     QTcpServer mListener;
     std::unordered_map<ConnectionId, std::unique_ptr<Connection>> mConnections;
     ConnectionId mLastId = 0;
-    int mMaxConnections = DefaultMaxConnections;
-    qsizetype mMaxPending = StationFraming::DefaultMaxPending;
+    const int mMaxConnections = DefaultMaxConnections;
+    const qsizetype mMaxPending = StationFraming::DefaultMaxPending;
     qint64 mMaxPendingOutput = DefaultMaxPendingOutput;
     int mOutputStallMs = DefaultOutputStallMs;
     bool mAtLimitReported = false;
