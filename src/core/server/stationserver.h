@@ -73,6 +73,10 @@ Q_SIGNALS:
 
 private:
     struct Connection {
+        Connection(QTcpSocket* peer, const QString& peerAddress, StationFraming input)
+            : socket(peer)
+            , address(peerAddress)
+            , framing(std::move(input)) {}
         QPointer<QTcpSocket> socket;
         QString address;
         StationFraming framing;
