@@ -5,6 +5,8 @@
 #include "shell/appstate.h"
 #include "shell/datafolder.h"
 #include "shell/operatoralerts.h"
+#include "web/meetsummary.h"
+#include "web/webserver.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -49,8 +51,11 @@ int runServeCommand(int argc, char** argv) {
     parser.addPositionalArgument(u"MEETFILE"_s, u"The meet file to serve."_s);
     const QCommandLineOption portOption(u"port"_s, u"Port stations connect to."_s, u"N"_s);
     const QCommandLineOption pinOption(u"pin"_s, u"PIN stations log in with."_s, u"PIN"_s);
+    const QCommandLineOption webPortOption(
+        u"web-port"_s, u"Port of the web pages and browser stations (0: a free one)."_s, u"N"_s);
     parser.addOption(portOption);
     parser.addOption(pinOption);
+    parser.addOption(webPortOption);
     QStringList arguments = app.arguments();
     arguments.removeAt(1); // the command word
     if (!parser.parse(arguments))
@@ -61,7 +66,7 @@ int runServeCommand(int argc, char** argv) {
     }
     if (parser.positionalArguments().size() != 1)
         return failWith(u"give exactly one meet file (tallvane serve MEETFILE [--port N] "
-                        "[--pin PIN])."_s);
+                        "[--pin PIN] [--web-port N])."_s);
     const QString meetFile = parser.positionalArguments().constFirst();
     if (!QFileInfo(meetFile).isFile())
         return failWith(u"the meet file %1 does not exist."_s.arg(meetFile));
@@ -78,6 +83,13 @@ int runServeCommand(int argc, char** argv) {
         if (!ok || port > 65535)
             return failWith(u"%1 is not a port number."_s.arg(parser.value(portOption)));
         state.setPortNumber(QString::number(port));
+    }
+    if (parser.isSet(webPortOption)) {
+        bool ok = false;
+        const uint port = parser.value(webPortOption).toUInt(&ok);
+        if (!ok || port > 65535)
+            return failWith(u"%1 is not a port number."_s.arg(parser.value(webPortOption)));
+        state.setWebPortNumber(QString::number(port));
     }
     if (parser.isSet(pinOption))
         state.setPin(parser.value(pinOption));
@@ -98,9 +110,13 @@ int runServeCommand(int argc, char** argv) {
                          printLine(stdout, kindName(kind) + u" logged out: "_s + entry);
                      });
 
+    WebServer web(meet.stations());
+    web.setMeetInfo([&state] { return meetSummary(state.meetDb(), state.numJudges()); });
+
     StopSignals stopSignals;
     int exitCode = 0;
     QObject::connect(&stopSignals, &StopSignals::stopRequested, &app, [&] {
+        web.close();
         meet.shutdown();
         state.closeMeetFile();
         app.quit();
@@ -113,8 +129,18 @@ int runServeCommand(int argc, char** argv) {
         return failWith(result.message + detail);
     }
     printLine(stdout, u"Listening on %1:%2"_s.arg(server.address()).arg(server.port()));
+    // Without its web pages the meet still runs with its TCP stations.
+    const QString webPort = state.webPortNumber();
+    bool webPortOk = false;
+    const uint webPortNumber = webPort.trimmed().toUInt(&webPortOk);
+    if (webPortOk && webPortNumber <= 65535 && web.listenOn(quint16(webPortNumber)))
+        printLine(stdout, u"Web pages at http://%1:%2/"_s.arg(server.address()).arg(web.port()));
+    else
+        meet.alerts().raise(u"The web pages cannot be served on port %1: %2"_s.arg(
+            webPort, webPortOk ? web.errorString() : u"not a port number"_s));
     exitCode = app.exec();
     if (meet.isRunning()) {
+        web.close();
         meet.shutdown();
         state.closeMeetFile();
     }

@@ -24,6 +24,8 @@ SettingsDialog::SettingsDialog(AppState& state, Prompter& prompter, QWidget* par
     mPort->setObjectName(u"txtPort"_s);
     mPin = new QLineEdit(mState.pin(), this);
     mPin->setObjectName(u"txtPIN"_s);
+    mWebPort = new QLineEdit(mState.readWebPortFile(), this);
+    mWebPort->setObjectName(u"txtWebPort"_s);
     auto* ok = new QPushButton(u"OK"_s, this);
     ok->setObjectName(u"OKButton"_s);
     ok->setDefault(true);
@@ -33,6 +35,7 @@ SettingsDialog::SettingsDialog(AppState& state, Prompter& prompter, QWidget* par
     auto* form = new QFormLayout;
     form->addRow(new QLabel(u"IP Port Number"_s, this), mPort);
     form->addRow(new QLabel(u"Auth PIN"_s, this), mPin);
+    form->addRow(new QLabel(u"Web Port"_s, this), mWebPort);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(ok);
@@ -48,11 +51,14 @@ SettingsDialog::SettingsDialog(AppState& state, Prompter& prompter, QWidget* par
 void SettingsDialog::save() {
     const QString port = mPort->text();
     const QString pin = mPin->text();
-    const QString errors = SettingsCheck::errorText(port, pin);
+    const QString webPort = mWebPort->text();
+    const QString errors =
+        SettingsCheck::errorText(port, pin) + SettingsCheck::webPortError(webPort, port);
     QString failure;
     if (!errors.isEmpty())
         mPrompter.showMessage(errors, Prompter::Icon::Critical);
-    else if (!SettingsCheck::apply(mState, port, pin, &failure))
+    else if (!SettingsCheck::apply(mState, port, pin, &failure) ||
+             !SettingsCheck::applyWebPort(mState, webPort, &failure))
         mPrompter.showMessage(failure, Prompter::Icon::Critical);
     accept();
 }

@@ -6,9 +6,9 @@ class AppState;
 class Prompter;
 class QLineEdit;
 
-// "Settings" ("frmSettings"): the port the scoring server listens on and the
-// station PIN. OK checks both and saves them; with an invalid value it says
-// what is wrong, saves nothing and closes, so the operator reopens it.
+// "Settings" ("frmSettings"): the port the scoring server listens on, the
+// station PIN and the port of the web pages. OK checks them and saves them; with an invalid value
+// it says what is wrong, saves nothing and closes, so the operator reopens it.
 class SettingsDialog : public QDialog {
     Q_OBJECT
 
@@ -22,4 +22,5 @@ private:
     Prompter& mPrompter;
     QLineEdit* mPort = nullptr;
     QLineEdit* mPin = nullptr;
+    QLineEdit* mWebPort = nullptr;
 };

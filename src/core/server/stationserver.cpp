@@ -34,16 +34,9 @@ bool StationServer::listen(quint16 port, const QHostAddress& address) {
 void StationServer::acceptConnections() {
     while (QTcpSocket* socket = mListener.nextPendingConnection()) {
         const QString address = addressText(socket->peerAddress());
-        const bool idsLeft = mLastId < std::numeric_limits<ConnectionId>::max();
-        if (connectionCount() >= mMaxConnections || !idsLeft) {
+        if (atLimit(address)) {
             socket->abort();
             socket->deleteLater();
-            if (!mAtLimitReported) {
-                mAtLimitReported = true;
-                Q_EMIT problem(u"A station at %1 was refused: %2 stations are connected, "
-                               "the most the server accepts."_s.arg(address)
-                                   .arg(connectionCount()));
-            }
             continue;
         }
         const ConnectionId id = ++mLastId;
@@ -62,6 +55,40 @@ void StationServer::acceptConnections() {
         if (mConnections.contains(id) && socket->bytesAvailable() > 0)
             readFrom(id);
     }
+}
+
+bool StationServer::atLimit(const QString& address) {
+    const bool idsLeft = mLastId < std::numeric_limits<ConnectionId>::max();
+    if (connectionCount() < mMaxConnections && idsLeft)
+        return false;
+    if (!mAtLimitReported) {
+        mAtLimitReported = true;
+        Q_EMIT problem(u"A station at %1 was refused: %2 stations are connected, "
+                       "the most the server accepts."_s.arg(address)
+                           .arg(connectionCount()));
+    }
+    return true;
+}
+
+ConnectionId StationServer::attach(StationChannel* channel, const QString& address) {
+    if (atLimit(address))
+        return 0;
+    const ConnectionId id = ++mLastId;
+    auto connection = std::make_unique<Connection>(nullptr, address, StationFraming(mMaxPending));
+    connection->channel = channel;
+    mConnections.emplace(id, std::move(connection));
+    Q_EMIT connectionOpened(id, address);
+    // The opening may have been turned away (and the channel told so).
+    return mConnections.contains(id) ? id : 0;
+}
+
+void StationServer::channelMessage(ConnectionId connection, const QString& message) {
+    if (mConnections.contains(connection))
+        Q_EMIT messageReceived(connection, message);
+}
+
+void StationServer::channelClosed(ConnectionId connection) {
+    drop(connection, true);
 }
 
 void StationServer::readFrom(ConnectionId id) {
@@ -95,6 +122,8 @@ void StationServer::drop(ConnectionId id, bool report) {
         socket->abort();
         socket->deleteLater();
     }
+    if (connection->channel)
+        connection->channel->close();
     if (connectionCount() < mMaxConnections)
         mAtLimitReported = false;
     if (report)
@@ -103,6 +132,10 @@ void StationServer::drop(ConnectionId id, bool report) {
 
 void StationServer::sendData(ConnectionId connection, const QString& text) {
     Connection* target = find(connection);
+    if (target && target->channel) {
+        target->channel->sendMessage(text);
+        return;
+    }
     if (!target || !target->socket || target->socket->state() != QAbstractSocket::ConnectedState)
         return;
     const QByteArray bytes = target->framing.frame(Cp1252::encode(text));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "db/connectionid.h"
+#include "stationchannel.h"
 #include "stationframing.h"
 #include "stationlink.h"
 
@@ -50,6 +51,13 @@ public:
     void close(ConnectionId connection);
     // Bytes waiting to be written to the connection.
     qint64 pendingOutput(ConnectionId connection) const;
+    // Takes a connection of another transport as a station: it gets the next
+    // id and counts against the limit like a TCP one. Returns 0 (and reports
+    // the refusal) when the server is at its limit: the caller closes it. The
+    // channel then reports its messages and its end with the two calls below.
+    ConnectionId attach(StationChannel* channel, const QString& address);
+    void channelMessage(ConnectionId connection, const QString& message);
+    void channelClosed(ConnectionId connection);
 
     // Stops accepting new connections; the open ones stay.
     void stopServer();
@@ -82,9 +90,11 @@ private:
         StationFraming framing;
         bool outputStalled = false; // a send was refused; waiting for the station to read
         int stalls = 0;             // which stall a pending check belongs to
+        StationChannel* channel = nullptr; // not owned
     };
 
     void acceptConnections();
+    bool atLimit(const QString& address);
     void readFrom(ConnectionId id);
     void refuseOutput(ConnectionId id, Connection& connection);
     void outputWritten(ConnectionId id);

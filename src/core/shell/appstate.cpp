@@ -20,6 +20,7 @@ namespace {
 
 const QString PinFileName = u"pin.txt"_s;
 const QString PortFileName = u"port.txt"_s;
+const QString WebPortFileName = u"webport.txt"_s;
 const QString WindowSettingsFileName = u"window.ini"_s;
 
 } // namespace
@@ -34,7 +35,11 @@ QString AppState::windowSettingsPath() const {
     return mDataFolder + u'/' + WindowSettingsFileName;
 }
 QStringList AppState::settingsFileNames() {
-    return {PinFileName, PortFileName, WindowSettingsFileName};
+    return {PinFileName, PortFileName, WebPortFileName, WindowSettingsFileName};
+}
+
+QString AppState::webPortFilePath() const {
+    return mDataFolder + u'/' + WebPortFileName;
 }
 
 void AppState::loadSettings() {
@@ -42,7 +47,10 @@ void AppState::loadSettings() {
         SettingsFile::write(pinFilePath(), QString::fromLatin1(DefaultPin));
     if (!QFileInfo::exists(portFilePath()))
         SettingsFile::write(portFilePath(), QString::fromLatin1(DefaultPort));
+    if (!QFileInfo::exists(webPortFilePath()))
+        SettingsFile::write(webPortFilePath(), QString::fromLatin1(DefaultWebPort));
     mPortNumber = readPortFile();
+    mWebPortNumber = readWebPortFile();
     mPin = readPinFile();
 }
 
@@ -62,6 +70,14 @@ QString AppState::readPinFile() const {
 
 bool AppState::savePortFile(const QString& value, QString* error) {
     return SettingsFile::write(portFilePath(), value, error);
+}
+
+QString AppState::readWebPortFile() const {
+    return SettingsFile::read(webPortFilePath());
+}
+
+bool AppState::saveWebPortFile(const QString& value, QString* error) {
+    return SettingsFile::write(webPortFilePath(), value, error);
 }
 
 bool AppState::savePinFile(const QString& value, QString* error) {

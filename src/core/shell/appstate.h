@@ -18,6 +18,7 @@ class AppState : public QObject {
 public:
     static constexpr auto DefaultPin = "3917";
     static constexpr auto DefaultPort = "10120";
+    static constexpr auto DefaultWebPort = "10121";
 
     explicit AppState(const QString& dataFolder, QObject* parent = nullptr);
     ~AppState() override;
@@ -25,22 +26,29 @@ public:
     QString dataFolder() const { return mDataFolder; }
     QString pinFilePath() const;
     QString portFilePath() const;
+    QString webPortFilePath() const;
     // Where the desktop program keeps its window's size and position.
     QString windowSettingsPath() const;
     // The names of the settings files above, at the top of the data folder.
     static QStringList settingsFileNames();
 
-    // Writes the default pin.txt / port.txt when missing, then reads both.
+    // Writes the default pin.txt / port.txt / webport.txt when missing, then
+    // reads them.
     void loadSettings();
 
     QString portNumber() const { return mPortNumber; }
     void setPortNumber(const QString& port) { mPortNumber = port; }
+    // The port of the web pages and browser stations.
+    QString webPortNumber() const { return mWebPortNumber; }
+    void setWebPortNumber(const QString& port) { mWebPortNumber = port; }
     QString pin() const { return mPin; }
     void setPin(const QString& pin);
 
     QString readPortFile() const;
     QString readPinFile() const;
     bool savePortFile(const QString& value, QString* error = nullptr);
+    QString readWebPortFile() const;
+    bool saveWebPortFile(const QString& value, QString* error = nullptr);
     bool savePinFile(const QString& value, QString* error = nullptr);
 
     int numJudges() const { return mNumJudges; }
@@ -76,6 +84,7 @@ private:
 
     QString mDataFolder;
     QString mPortNumber;
+    QString mWebPortNumber;
     QString mPin;
     int mNumJudges = 0;
     QString mMeetFilePath;

@@ -72,4 +72,23 @@ bool apply(AppState& state, const QString& port, const QString& pin, QString* er
     return true;
 }
 
+QString webPortError(const QString& webPort, const QString& port) {
+    if (!isValidPort(webPort) || (isNumeric(port) && qRound(webPort.trimmed().toDouble()) ==
+                                                         qRound(port.trimmed().toDouble())))
+        return QString::fromLatin1(WebPortMessage);
+    return {};
+}
+
+bool applyWebPort(AppState& state, const QString& webPort, QString* error) {
+    QString reason;
+    if (!state.saveWebPortFile(webPort, &reason)) {
+        if (error)
+            *error =
+                u"The web port could not be saved to %1: %2"_s.arg(state.webPortFilePath(), reason);
+        return false;
+    }
+    state.setWebPortNumber(webPort);
+    return true;
+}
+
 } // namespace SettingsCheck

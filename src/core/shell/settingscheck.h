@@ -9,6 +9,8 @@ namespace SettingsCheck {
 
 inline constexpr auto PortMessage = "Port number must be a value between 0 and 30000.\r\n";
 inline constexpr auto PinMessage = "PIN must a 4-digit numeric value.\r\n";
+inline constexpr auto WebPortMessage =
+    "Web Port must be a value between 1 and 30000, other than the IP Port Number.\r\n";
 
 // True when the text reads as a number (blanks around it allowed).
 bool isNumeric(const QString& text);
@@ -25,5 +27,12 @@ QString errorText(const QString& port, const QString& pin);
 // Writes port.txt and pin.txt and makes both values current. Stops at the
 // first file that cannot be written, leaving the reason in `error`.
 bool apply(AppState& state, const QString& port, const QString& pin, QString* error);
+
+// The web pages' port: a valid port that is not the stations' port. Empty
+// when it passes, else the message.
+QString webPortError(const QString& webPort, const QString& port);
+
+// Writes webport.txt and makes the value current.
+bool applyWebPort(AppState& state, const QString& webPort, QString* error);
 
 } // namespace SettingsCheck

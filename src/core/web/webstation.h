@@ -1,0 +1,45 @@
+#pragma once
+
+#include "db/connectionid.h"
+#include "server/stationchannel.h"
+
+#include <QObject>
+#include <QWebSocket>
+
+#include <memory>
+
+class StationServer;
+
+// One browser station: a WebSocket that speaks the station protocol, one
+// message per text frame (UTF-8). The ad answer "RECEIVE_AD_FILE|..." goes as
+// one binary frame holding the same bytes as on TCP (Windows-1252). Frames
+// over the size limit end the connection; binary frames from the page carry
+// no message and are ignored.
+class WebStation : public QObject, public StationChannel {
+    Q_OBJECT
+
+public:
+    static constexpr qint64 MaxFrameBytes = 64 * 1024;
+
+    // Attaches the socket to the server as a station; a server at its limit
+    // refuses it and the socket is closed at once (connection() is then 0).
+    WebStation(std::unique_ptr<QWebSocket> socket, StationServer& server,
+               QObject* parent = nullptr);
+    ~WebStation() override;
+
+    ConnectionId connection() const { return mConnection; }
+
+    void sendMessage(const QString& text) override;
+    void close() override;
+
+Q_SIGNALS:
+    // The socket has ended; the owner may delete this object.
+    void finished();
+
+private:
+    void ended();
+
+    std::unique_ptr<QWebSocket> mSocket;
+    StationServer& mServer;
+    ConnectionId mConnection = 0;
+};

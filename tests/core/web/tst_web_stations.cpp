@@ -1,0 +1,151 @@
+#include "serverfixture.h"
+#include "web/meetsummary.h"
+#include "web/webserver.h"
+#include "webteststation.h"
+
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
+
+// Browser stations over real WebSockets, beside TCP stations of the same server.
+class TestWebStations : public QObject {
+    Q_OBJECT
+
+    struct Meet {
+        ServerFixture f{ServerFixture::quickTimings(), true};
+        WebServer web{f.meet().stations()};
+        Meet() {
+            web.setMeetInfo([this] { return meetSummary(f.db(), f.state().numJudges()); });
+            web.listenOn(0);
+        }
+        QString origin() const { return u"http://127.0.0.1:%1"_s.arg(web.port()); }
+        std::unique_ptr<WebTestStation> station(const QString& origin = {}) {
+            return std::make_unique<WebTestStation>(web.port(), origin);
+        }
+    };
+
+    static QNetworkReply* get(QNetworkAccessManager& net, quint16 port, const QString& path) {
+        QNetworkReply* reply =
+            net.get(QNetworkRequest(QUrl(u"http://127.0.0.1:%1%2"_s.arg(port).arg(path))));
+        QSignalSpy done(reply, &QNetworkReply::finished);
+        if (!reply->isFinished())
+            done.wait(5000);
+        return reply;
+    }
+
+private Q_SLOTS:
+    void servesThePagesAndTheMeet() {
+        Meet m;
+        QVERIFY(m.f.started() && m.web.isListening());
+        QNetworkAccessManager net;
+        const struct {
+            const char* path;
+            int status;
+            const char* type;
+        } cases[] = {{"/", 200, "text/html"},
+                     {"/judge", 200, "text/html"},
+                     {"/display", 200, "text/html"},
+                     {"/js/panel.js", 200, "text/javascript"},
+                     {"/css/tallvane.css", 200, "text/css"},
+                     {"/judge.html", 404, "text/plain"},
+                     {"/js/../judge.html", 404, "text/plain"},
+                     {"/station", 404, "text/plain"}};
+        for (const auto& c : cases) {
+            std::unique_ptr<QNetworkReply> reply(
+                get(net, m.web.port(), QString::fromLatin1(c.path)));
+            QCOMPARE(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), c.status);
+            QVERIFY2(reply->header(QNetworkRequest::ContentTypeHeader)
+                         .toString()
+                         .startsWith(QString::fromLatin1(c.type)),
+                     c.path);
+            QCOMPARE(reply->rawHeader("X-Content-Type-Options"), "nosniff");
+            QVERIFY(reply->rawHeader("Content-Security-Policy").startsWith("default-src 'self'"));
+        }
+        std::unique_ptr<QNetworkReply> reply(get(net, m.web.port(), u"/api/meet"_s));
+        const QJsonObject meet = QJsonDocument::fromJson(reply->readAll()).object();
+        QVERIFY(!meet[u"name"_s].toString().isEmpty());
+        QCOMPARE(meet[u"judgeCount"_s].toInt(), m.f.state().numJudges());
+        QCOMPARE(meet[u"events"_s].toArray().size(), 4);
+    }
+
+    void aBrowserStationIsAStationLikeAnyOther() {
+        Meet m;
+        auto judge = m.station(m.origin());
+        QCOMPARE(judge->loginJudge(u"Bars"_s, 1, u"3917"_s),
+                 u"AUTHRESP|0|"_s + QString::number(m.f.state().numJudges()));
+        QCOMPARE(m.f.server().judgeStations()->stringList(),
+                 QStringList{u"Bars (Judge #1: Judge 1) - 127.0.0.1"_s});
+        // A TCP judge 2 of the same panel reaches the browser's judge 1, and
+        // the same number is refused over either transport.
+        TestStation& tcp = m.f.judge(u"Bars"_s, 2);
+        tcp.send(u"SENDSCORE2|101|2|Bars|9.100"_s);
+        QCOMPARE(judge->next(), u"SECONDARYSCORE|2|9.100|"_s);
+        auto again = m.station();
+        QVERIFY(again->loginJudge(u"Bars"_s, 2, u"3917"_s).startsWith(u"AUTHRESP|1|Judge 2"_s));
+
+        // The browser judge's score reaches a TCP display, a TCP judge's a browser display.
+        TestStation& display = m.f.display(u"Lobby"_s);
+        auto board = m.station(m.origin());
+        QCOMPARE(board->loginDisplay(u"Hall"_s, u"3917"_s), u"AUTHRESP|0"_s);
+        judge->send(u"SENDSCORE|101|2|1|Bars|9.1|9.1||||||10|0|9.1|9.100|0"_s);
+        QCOMPARE(judge->next(), u"SCORECONFIRM|0"_s);
+        QCOMPARE(display.next(), u"SETSCORE|Bars|101|Ava Brooks|9.100|30000|0"_s);
+        QCOMPARE(board->next(), u"SETSCORE|Bars|101|Ava Brooks|9.100|30000|0"_s);
+        QCOMPARE(m.f.db()
+                     .select(u"SELECT E2Final FROM Gymnasts WHERE Num = '101'"_s)
+                     .text(0, u"E2Final"_s),
+                 u"9.1"_s);
+
+        const int rows = m.f.db().select(u"SELECT SocketID FROM Connections"_s).count();
+        judge->socket().close();
+        QTRY_COMPARE(m.f.db().select(u"SELECT SocketID FROM Connections"_s).count(), rows - 1);
+    }
+
+    void wrongPinsCountPerAddressOverBothTransports() {
+        Meet m;
+        TestStation tcp(quint16(m.f.server().port()));
+        QVERIFY(tcp.waitConnected());
+        for (int i = 0; i < 5; ++i)
+            QCOMPARE(tcp.loginJudge(u"Floor"_s, u"Ann"_s, u"0000"_s), u"AUTHRESP|1|Invalid PIN"_s);
+        // Five wrong PINs from 127.0.0.1: now the right one is refused over WebSocket too.
+        auto web = m.station();
+        QCOMPARE(web->loginJudge(u"Floor"_s, 1, u"3917"_s), u"AUTHRESP|1|Invalid PIN"_s);
+    }
+
+    void adAnswerIsOneBinaryFrame() {
+        Meet m;
+        QDir(m.f.state().dataFolder()).mkpath(u"server_ads"_s);
+        QFile file(m.f.state().dataFolder() + u"/server_ads/a.png"_s);
+        const QByteArray bytes("\x89PNG\r\n\x00\xff|", 9);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+        file.close();
+        auto board = m.station();
+        QCOMPARE(board->loginDisplay(u"Hall"_s, u"3917"_s), u"AUTHRESP|0"_s);
+        board->send(u"AD_FILE_START|server_ads/a.png|0"_s);
+        QCOMPARE(board->nextBinary(), "RECEIVE_AD_FILE|" + bytes + "/\\/\\ENDOFFILE/\\/\\");
+    }
+
+    void hostileConnectionsAreRefusedOrClosed() {
+        Meet m;
+        auto foreign = m.station(u"http://example.com"_s);
+        QVERIFY(!foreign->waitConnected(3000));
+        auto ownPage = m.station(m.origin());
+        QVERIFY(ownPage->waitConnected());
+
+        // A frame over 64 KiB ends the connection; the server runs on.
+        auto big = m.station();
+        QVERIFY(big->waitConnected());
+        big->send(QString(70 * 1024, u'x'));
+        QVERIFY(big->waitDisconnected());
+        QCOMPARE(ownPage->loginJudge(u"Vault"_s, 1, u"3917"_s).left(11), u"AUTHRESP|0|"_s);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestWebStations)
+#include "tst_web_stations.moc"

@@ -1,0 +1,73 @@
+#include "webteststation.h"
+
+#include <QDeadlineTimer>
+#include <QNetworkRequest>
+#include <QSignalSpy>
+
+using namespace Qt::Literals::StringLiterals;
+
+WebTestStation::WebTestStation(quint16 port, const QString& origin, QObject* parent)
+    : QObject(parent) {
+    connect(&mSocket, &QWebSocket::textMessageReceived, this, [this](const QString& text) {
+        if (mAnswerHeartbeats && text.startsWith(u"HEARTBEAT|"_s)) {
+            mSocket.sendTextMessage(text);
+            return;
+        }
+        mMessages.append(text);
+        Q_EMIT arrived();
+    });
+    connect(&mSocket, &QWebSocket::binaryMessageReceived, this, [this](const QByteArray& bytes) {
+        mBinary.append(bytes);
+        Q_EMIT arrived();
+    });
+    QNetworkRequest request(QUrl(u"ws://127.0.0.1:%1/station"_s.arg(port)));
+    if (!origin.isEmpty())
+        request.setRawHeader("Origin", origin.toUtf8());
+    mSocket.open(request);
+}
+
+bool WebTestStation::waitConnected(int timeoutMs) {
+    if (isConnected())
+        return true;
+    QSignalSpy spy(&mSocket, &QWebSocket::connected);
+    return spy.wait(timeoutMs) || isConnected();
+}
+
+bool WebTestStation::waitDisconnected(int timeoutMs) {
+    if (mSocket.state() == QAbstractSocket::UnconnectedState)
+        return true;
+    QSignalSpy spy(&mSocket, &QWebSocket::disconnected);
+    return spy.wait(timeoutMs) || mSocket.state() == QAbstractSocket::UnconnectedState;
+}
+
+QString WebTestStation::next(int timeoutMs) {
+    QDeadlineTimer deadline(timeoutMs);
+    while (mMessages.isEmpty() && !deadline.hasExpired()) {
+        QSignalSpy spy(this, &WebTestStation::arrived);
+        spy.wait(int(qMax<qint64>(1, deadline.remainingTime())));
+    }
+    return mMessages.isEmpty() ? QString() : mMessages.takeFirst();
+}
+
+QByteArray WebTestStation::nextBinary(int timeoutMs) {
+    QDeadlineTimer deadline(timeoutMs);
+    while (mBinary.isEmpty() && !deadline.hasExpired()) {
+        QSignalSpy spy(this, &WebTestStation::arrived);
+        spy.wait(int(qMax<qint64>(1, deadline.remainingTime())));
+    }
+    return mBinary.isEmpty() ? QByteArray() : mBinary.takeFirst();
+}
+
+QString WebTestStation::loginJudge(const QString& event, int number, const QString& pin) {
+    if (!waitConnected())
+        return {};
+    send(u"JUDGEAUTH|%1|Judge %2|%3|1|%2"_s.arg(event).arg(number).arg(pin));
+    return next();
+}
+
+QString WebTestStation::loginDisplay(const QString& name, const QString& pin) {
+    if (!waitConnected())
+        return {};
+    send(u"DISPLAYAUTH|%1|%2|all"_s.arg(name, pin));
+    return next();
+}
