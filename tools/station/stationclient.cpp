@@ -14,26 +14,54 @@ StationClient::StationClient(const StationOptions& options, QObject* parent)
     , mOptions(options) {
     connect(&mSocket, &QTcpSocket::connected, this, &StationClient::connected);
     connect(&mSocket, &QTcpSocket::readyRead, this, &StationClient::readMessages);
-    connect(&mSocket, &QTcpSocket::disconnected, this, [this] {
-        print('!', u"the server closed the connection"_s);
-        mEnded = true;
-        Q_EMIT finished(0);
-    });
+    connect(&mSocket, &QTcpSocket::disconnected, this, &StationClient::ended);
     connect(&mSocket, &QTcpSocket::errorOccurred, this, [this] {
-        if (mSocket.state() == QAbstractSocket::ConnectedState || mEnded)
-            return;
-        print('!', u"cannot connect to %1:%2: %3"_s.arg(mOptions.host)
-                       .arg(mOptions.port)
-                       .arg(mSocket.errorString()));
-        mEnded = true;
-        Q_EMIT finished(1);
+        if (mSocket.state() != QAbstractSocket::ConnectedState)
+            failed(mSocket.errorString());
     });
+    connect(&mWebSocket, &QWebSocket::connected, this, &StationClient::connected);
+    connect(&mWebSocket, &QWebSocket::disconnected, this, [this] {
+        if (mConnected)
+            ended();
+        else
+            failed(mWebSocket.errorString());
+    });
+    connect(&mWebSocket, &QWebSocket::textMessageReceived, this, &StationClient::handle);
+    connect(&mWebSocket, &QWebSocket::binaryMessageReceived, this,
+            [this](const QByteArray& bytes) { handle(Cp1252::decode(bytes)); });
     connect(&mInput, &LineInput::lineRead, this, &StationClient::send);
     connect(&mInput, &LineInput::finished, this, &StationClient::inputFinished);
 }
 
 void StationClient::start() {
-    mSocket.connectToHost(mOptions.host, mOptions.port);
+    if (mOptions.web)
+        mWebSocket.open(QUrl(u"ws://%1:%2/station"_s.arg(mOptions.host).arg(mOptions.port)));
+    else
+        mSocket.connectToHost(mOptions.host, mOptions.port);
+}
+
+void StationClient::ended() {
+    if (mEnded)
+        return;
+    print('!', u"the server closed the connection"_s);
+    mEnded = true;
+    Q_EMIT finished(0);
+}
+
+void StationClient::failed(const QString& error) {
+    if (mEnded)
+        return;
+    print('!', u"cannot connect to %1:%2: %3"_s.arg(mOptions.host).arg(mOptions.port).arg(error));
+    mEnded = true;
+    Q_EMIT finished(1);
+}
+
+void StationClient::hangUp() {
+    mEnded = true;
+    mSocket.disconnect(this);
+    mSocket.disconnectFromHost();
+    mWebSocket.disconnect(this);
+    mWebSocket.close();
 }
 
 void StationClient::print(char direction, const QString& text) {
@@ -43,7 +71,9 @@ void StationClient::print(char direction, const QString& text) {
 }
 
 void StationClient::connected() {
-    mSocket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    mConnected = true;
+    if (!mOptions.web)
+        mSocket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
     print('!', u"connected to %1:%2"_s.arg(mOptions.host).arg(mOptions.port));
     switch (mOptions.role) {
     case StationOptions::Role::Judge:
@@ -74,14 +104,19 @@ void StationClient::inputFinished() {
     if (mOptions.quitAfterMs < 0)
         return;
     QTimer::singleShot(mOptions.quitAfterMs, this, [this] {
-        mEnded = true;
-        mSocket.disconnect(this);
-        mSocket.disconnectFromHost();
+        hangUp();
         Q_EMIT finished(0);
     });
 }
 
 void StationClient::send(const QString& text) {
+    if (mOptions.web) {
+        if (mWebSocket.state() != QAbstractSocket::ConnectedState)
+            return;
+        mWebSocket.sendTextMessage(text);
+        print('>', text);
+        return;
+    }
     if (mSocket.state() != QAbstractSocket::ConnectedState)
         return;
     QByteArray bytes = Cp1252::encode(text);
@@ -108,9 +143,7 @@ void StationClient::handle(const QString& message) {
         mAwaitingLogin = false;
         if (fields.value(1) != u"0"_s) {
             print('!', u"log-in refused"_s);
-            mEnded = true;
-            mSocket.disconnect(this);
-            mSocket.disconnectFromHost();
+            hangUp();
             Q_EMIT finished(3);
             return;
         }

@@ -6,8 +6,10 @@
 
 #include <QObject>
 #include <QTcpSocket>
+#include <QWebSocket>
 
-// One simulated station: connects, logs in when asked to, answers heartbeats,
+// One simulated station: connects (over TCP, or a WebSocket as a browser
+// station does), logs in when asked to, answers heartbeats,
 // confirms shown scores (as a display), sends the input lines and prints every
 // message it receives, stamped with the time of day.
 class StationClient : public QObject {
@@ -24,6 +26,9 @@ Q_SIGNALS:
 
 private:
     void connected();
+    void ended();
+    void failed(const QString& error);
+    void hangUp();
     void readMessages();
     void handle(const QString& message);
     void send(const QString& text);
@@ -33,8 +38,10 @@ private:
 
     StationOptions mOptions;
     QTcpSocket mSocket;
+    QWebSocket mWebSocket; // with --web, instead of mSocket
     StationFraming mFraming;
     LineInput mInput;
     bool mAwaitingLogin = false;
     bool mEnded = false;
+    bool mConnected = false;
 };

@@ -27,11 +27,14 @@ bool StationOptions::parse(const QStringList& arguments, QString* error, QString
     const QCommandLineOption delay(
         u"confirm-delay"_s, u"Display: milliseconds before confirming a score."_s, u"MS"_s, u"0"_s);
     const QCommandLineOption line(u"line-mode"_s, u"End every message with a line feed."_s);
+    const QCommandLineOption web(
+        u"web"_s, u"Connect as a browser station does: a WebSocket at ws://HOST:PORT/station "
+                  "(PORT is then the web port)."_s);
     const QCommandLineOption silent(u"no-heartbeat"_s, u"Do not answer heartbeats."_s);
     const QCommandLineOption script(u"script"_s, u"Send the lines of FILE."_s, u"FILE"_s);
     const QCommandLineOption quit(u"quit-after"_s,
                                   u"Quit MS milliseconds after the last line was sent."_s, u"MS"_s);
-    parser.addOptions({judge, display, name, pinOption, delay, line, silent, script, quit});
+    parser.addOptions({judge, display, name, pinOption, delay, line, web, silent, script, quit});
 
     if (!parser.parse(arguments)) {
         *error = parser.errorText();
@@ -96,6 +99,7 @@ bool StationOptions::parse(const QStringList& arguments, QString* error, QString
         }
     }
     lineMode = parser.isSet(line);
+    this->web = parser.isSet(web);
     answerHeartbeats = !parser.isSet(silent);
     scriptFile = parser.value(script);
     return true;

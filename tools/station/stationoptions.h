@@ -17,6 +17,7 @@ struct StationOptions {
     QString pin;
     int confirmDelayMs = 0; // display: wait before confirming a shown score
     bool lineMode = false;
+    bool web = false; // the browser stations' transport: a WebSocket at /station
     bool answerHeartbeats = true;
     QString scriptFile;   // lines to send instead of standard input
     int quitAfterMs = -1; // quit this long after the last line was sent
