@@ -253,6 +253,7 @@ function send(event) {
                                     formatScore($(`score2-${login.number}`).value));
     }
     lastScore = outbox.add(message);
+    setStatus(Sending.Waiting);
 }
 
 function scoreChanged({id, state}) {

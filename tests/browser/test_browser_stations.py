@@ -1,0 +1,238 @@
+"""Judge pads and a scoreboard in a real browser (headless Chromium driven by
+Selenium) against `tallvane serve` on a temporary copy of the demo meet.
+
+Run: /usr/bin/python3 test_browser_stations.py TALLVANE_BIN SOURCE_DIR
+"""
+import os
+import socket
+import sqlite3
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+from selenium import webdriver
+from selenium.webdriver.chrome.service import Service
+from selenium.webdriver.common.by import By
+from selenium.webdriver.support.ui import Select, WebDriverWait
+
+TALLVANE = sys.argv[1] if len(sys.argv) > 1 else 'build/src/app/tallvane'
+SOURCE = sys.argv[2] if len(sys.argv) > 2 else '.'
+PIN = '3917'
+WAIT = 25
+
+
+def free_port():
+    with socket.socket() as s:
+        s.bind(('127.0.0.1', 0))
+        return s.getsockname()[1]
+
+
+class Meet:
+    """A temporary meet served by `tallvane serve`, which can be stopped and started again."""
+
+    def __init__(self):
+        self.folder = tempfile.TemporaryDirectory()
+        self.env = dict(os.environ, TALLVANE_DATA_DIR=self.folder.name, QT_QPA_PLATFORM='offscreen')
+        self.file = os.path.join(self.folder.name, 'meet.tallvane')
+        subprocess.run([TALLVANE, 'import', os.path.join(SOURCE, 'data', 'demo-meet.rxt'), self.file],
+                       env=self.env, check=True, capture_output=True)
+        self.port, self.web_port = free_port(), free_port()
+        self.process = None
+
+    def start(self):
+        self.process = subprocess.Popen(
+            [TALLVANE, 'serve', self.file, '--port', str(self.port), '--web-port', str(self.web_port),
+             '--pin', PIN], env=self.env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        deadline = time.monotonic() + WAIT
+        while time.monotonic() < deadline:
+            line = self.process.stdout.readline()
+            if line.startswith('Web pages at '):
+                return
+            if not line and self.process.poll() is not None:
+                break
+        raise RuntimeError('tallvane serve did not serve its pages')
+
+    def stop(self):
+        self.process.terminate()
+        self.process.wait(10)
+        self.process.stdout.close()
+
+    def url(self, path):
+        return f'http://127.0.0.1:{self.web_port}{path}'
+
+    def query(self, sql, *values):
+        with sqlite3.connect(self.file) as db:
+            return db.execute(sql, values).fetchall()
+
+    def close(self):
+        if self.process and self.process.poll() is None:
+            self.stop()
+        self.folder.cleanup()
+
+
+def browser(profile):
+    options = webdriver.ChromeOptions()
+    for flag in ('--headless', '--no-sandbox', '--disable-gpu', '--disable-background-networking',
+                 '--disable-component-update', '--disable-sync', '--no-first-run',
+                 '--disable-background-timer-throttling', '--disable-renderer-backgrounding',
+                 '--disable-backgrounding-occluded-windows', '--window-size=1024,900',
+                 f'--user-data-dir={profile}'):
+        options.add_argument(flag)
+    options.binary_location = '/usr/bin/chromium'
+    return webdriver.Chrome(service=Service('/usr/bin/chromedriver'), options=options)
+
+
+class Page:
+    """One window of the browser."""
+
+    def __init__(self, driver, url):
+        self.driver = driver
+        driver.switch_to.new_window('window')
+        self.handle = driver.current_window_handle
+        driver.get(url)
+
+    def __getattr__(self, name):
+        raise AttributeError(name)
+
+    def focus(self):
+        self.driver.switch_to.window(self.handle)
+        return self
+
+    def el(self, element_id):
+        self.focus()
+        return WebDriverWait(self.driver, WAIT).until(lambda d: d.find_element(By.ID, element_id))
+
+    def type(self, element_id, text):
+        box = self.el(element_id)
+        box.clear()
+        box.send_keys(text)
+
+    def choose(self, element_id, value):
+        WebDriverWait(self.driver, WAIT).until(
+            lambda d: any(o.get_attribute('value') == value
+                          for o in d.find_elements(By.CSS_SELECTOR, f'#{element_id} option')))
+        Select(self.el(element_id)).select_by_value(value)
+
+    def click(self, element_id):
+        self.el(element_id).click()
+
+    def value(self, element_id):
+        return self.el(element_id).get_property('value')
+
+    def text(self, element_id):
+        return self.el(element_id).text
+
+    def until(self, check, what):
+        self.focus()
+        try:
+            WebDriverWait(self.driver, WAIT, poll_frequency=0.1).until(lambda d: check())
+        except Exception as error:  # the timeout says too little on its own
+            raise AssertionError(f'timed out waiting for {what}') from error
+
+
+def judge_pad(driver, meet, event, number):
+    pad = Page(driver, meet.url('/judge'))
+    pad.choose('event', event)
+    pad.choose('judge-number', str(number))
+    pad.type('judge-name', f'Judge {number}')
+    pad.type('pin', PIN)
+    pad.click('log-in')
+    pad.until(lambda: pad.text('link') == 'Logged in', f'{event} judge {number} logged in')
+    return pad
+
+
+class BrowserStations(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.profile = tempfile.TemporaryDirectory()
+        cls.driver = browser(cls.profile.name)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.driver.quit()
+        cls.profile.cleanup()
+
+    def setUp(self):
+        self.meet = Meet()
+        self.meet.start()
+        self.numbers = [row[0] for row in self.meet.query(
+            "SELECT Num FROM Gymnasts WHERE scratched = 0 ORDER BY CAST(Num AS INTEGER) LIMIT 3")]
+
+    def tearDown(self):
+        for handle in self.driver.window_handles[1:]:
+            self.driver.switch_to.window(handle)
+            self.driver.close()
+        self.driver.switch_to.window(self.driver.window_handles[0])
+        self.meet.close()
+
+    def test_panel_of_two_judges_and_a_board(self):
+        board = Page(self.driver, self.meet.url('/display'))
+        board.type('display-name', 'Hall')
+        board.type('pin', PIN)
+        board.click('start')
+        second = judge_pad(self.driver, self.meet, 'Bars', 2)
+        first = judge_pad(self.driver, self.meet, 'Bars', 1)
+        number = self.numbers[0]
+        first.type('gymnast-number', number)
+        first.click('look-up')
+        first.until(lambda: first.text('gymnast-name').startswith(number), 'the gymnast on judge 1')
+        second.until(lambda: second.text('gymnast-name').startswith(number), 'the gymnast pushed to judge 2')
+        second.type('score-2', '9.2')
+        second.click('send')
+        second.until(lambda: second.text('status') == 'Confirmed', 'judge 2 confirmed')
+        first.until(lambda: first.value('score-2') == '9.200', "judge 2's score on judge 1's pad")
+        first.type('score-1', '9.0')
+        first.until(lambda: first.value('final') == '9.100', 'the final computed')
+        first.click('send')
+        first.until(lambda: first.text('status') == 'Confirmed', 'judge 1 confirmed')
+        self.assertEqual(self.meet.query('SELECT E2S1, E2S2, E2Final FROM Gymnasts WHERE Num = ?', number),
+                         [(9.0, 9.2, 9.1)])
+        board.until(lambda: board.text('board-score') == '9.100', 'the score on the board')
+        self.assertEqual(board.text('board-number'), number)
+        self.assertEqual(board.text('board-event'), 'Bars')
+
+    def test_vault_takes_the_better_vault(self):
+        pad = judge_pad(self.driver, self.meet, 'Vault', 1)
+        number = self.numbers[1]
+        pad.type('gymnast-number', number)
+        pad.click('look-up')
+        pad.until(lambda: pad.text('gymnast-name').startswith(number), 'the gymnast')
+        for box, score in (('score-1', '9.0'), ('score-2', '9.2'), ('adjustment', '-0.3'),
+                           ('score2-1', '8.9'), ('score2-2', '9.0')):
+            pad.type(box, score)
+        pad.until(lambda: pad.value('final') == '8.950', 'the better vault')
+        self.assertEqual((pad.value('b-score'), pad.value('b-score-2')), ('9.100', '8.950'))
+        pad.click('send')
+        pad.until(lambda: pad.text('status') == 'Confirmed', 'confirmed')
+        self.assertEqual(self.meet.query('SELECT E1Final, E7S1 FROM Gymnasts WHERE Num = ?', number),
+                         [(8.95, 8.9)])
+
+    def test_server_restart_and_a_score_sent_while_it_is_down(self):
+        board = Page(self.driver, self.meet.url('/display'))
+        board.type('display-name', 'Hall')
+        board.type('pin', PIN)
+        board.click('start')
+        pad = judge_pad(self.driver, self.meet, 'Beam', 1)
+        number = self.numbers[2]
+        pad.type('gymnast-number', number)
+        pad.click('look-up')
+        pad.until(lambda: pad.text('gymnast-name').startswith(number), 'the gymnast')
+        self.meet.stop()
+        pad.until(lambda: pad.text('link') != 'Logged in', 'the pad offline')
+        pad.type('score-1', '8.5')
+        pad.type('score-2', '8.7')
+        pad.click('send')
+        self.assertEqual(pad.text('status'), 'Waiting')
+        self.meet.start()
+        pad.until(lambda: pad.text('status') == 'Confirmed', 'the waiting score confirmed')
+        board.until(lambda: board.text('board-link') == '', 'the board logged in again')
+        self.assertEqual(self.meet.query('SELECT E3Final FROM Gymnasts WHERE Num = ?', number), [(8.6,)])
+        self.assertEqual(self.meet.query(
+            "SELECT COUNT(*) FROM ScoreBoardQueue WHERE Num = ? AND EventName = 'Beam'", number), [(1,)])
+        board.until(lambda: board.text('board-score') == '8.600', 'the score on the board')
+
+
+if __name__ == '__main__':
+    unittest.main(argv=sys.argv[:1], verbosity=2)
