@@ -15,6 +15,9 @@
 #include "shell/appstate.h"
 #include "shell/operatoralerts.h"
 #include "shell/prompter.h"
+#include "web/meetsummary.h"
+#include "web/webserver.h"
+#include "webaddresspanel.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -61,6 +64,8 @@ ServerWindow::ServerWindow(AppState& state, Prompter& prompter, QWidget* parent)
     mSessions->setStationLink(&server().link());
     mGymnasts =
         std::make_unique<GymnastsConsole>(state.meetDb(), server().currentSession(), prompter);
+    mWeb = std::make_unique<WebServer>(mMeet->stations());
+    mWeb->setMeetInfo([&state] { return meetSummary(state.meetDb(), state.numJudges()); });
 }
 
 ServerWindow::~ServerWindow() = default;
@@ -89,6 +94,7 @@ ScoringServer::StartResult ServerWindow::load() {
         return started;
     }
     buildWindow();
+    startWebPages();
     return started;
 }
 
@@ -97,6 +103,19 @@ ScoringServer::StartResult ServerWindow::load() {
 void ServerWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
     Q_EMIT closeRequested();
+}
+
+// Without its web pages the meet still runs with its TCP stations.
+void ServerWindow::startWebPages() {
+    const QString port = mState.webPortNumber();
+    bool ok = false;
+    const uint number = port.trimmed().toUInt(&ok);
+    if (ok && number <= 65535 && mWeb->listenOn(quint16(number))) {
+        mWebAddress->setAddress(u"http://%1:%2/"_s.arg(server().address()).arg(mWeb->port()));
+        return;
+    }
+    alerts().raise(u"The web pages cannot be served on port %1: %2"_s.arg(
+        port, ok ? mWeb->errorString() : u"not a port number"_s));
 }
 
 void ServerWindow::buildWindow() {
@@ -117,7 +136,11 @@ void ServerWindow::buildWindow() {
     top->addWidget(buildSessionAndClock());
 
     auto* body = new QHBoxLayout;
-    body->addWidget(buildStationLists());
+    auto* left = new QVBoxLayout;
+    left->addWidget(buildStationLists(), 1);
+    mWebAddress = new WebAddressPanel(this);
+    left->addWidget(mWebAddress);
+    body->addLayout(left);
     body->addWidget(buildTabs(), 1);
 
     auto* layout = new QVBoxLayout(this);

@@ -18,6 +18,7 @@ class QLabel;
 class QLCDNumber;
 class QLineEdit;
 class ScoringServer;
+class WebServer;
 class SessionsConsole;
 
 // The server window ("frmConnections"): the meet's working window inside the
@@ -64,6 +65,7 @@ private:
     QWidget* buildTabs();
     QWidget* buildTestRow();
     QWidget* buildAlerts();
+    void startWebPages();
     void showActivityMark(StationKind kind, int row);
     void sendTestScore();
     void openScoreEntry(const QString& num, const QString& event);
@@ -71,6 +73,7 @@ private:
     AppState& mState;
     Prompter& mPrompter;
     std::unique_ptr<MeetServer> mMeet;
+    std::unique_ptr<WebServer> mWeb; // the pages and browser stations, beside the TCP ones
     std::unique_ptr<SessionsConsole> mSessions;
     std::unique_ptr<GymnastsConsole> mGymnasts;
     ActivityMarks* mJudgeMarks = nullptr;
@@ -78,4 +81,5 @@ private:
     QLineEdit* mPin = nullptr;
     QLCDNumber* mClock = nullptr;
     class SessionChooser* mChooser = nullptr;
+    class WebAddressPanel* mWebAddress = nullptr;
 };
