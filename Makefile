@@ -96,6 +96,7 @@ clean:
 # every other window on the demo meet, rendered off screen into docs/images/.
 screenshots: build
 	./$(BUILD)/tools/screenshots/tallvane-screenshots data/demo-meet.rxt docs/images
+	/usr/bin/python3 tools/screenshots/web_screenshots.py $(TALLVANE) . docs/images
 
 # The Debian package tallvane_VERSION_ARCH.deb, here, from the build's install
 # rules; make install puts the same files under PREFIX (DESTDIR honoured).

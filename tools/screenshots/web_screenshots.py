@@ -1,0 +1,61 @@
+"""Pictures of the judge pad (phone- and tablet-sized) and of the scoreboard
+(1920x1080) for the user manual, taken in headless Chromium against
+`tallvane serve` on a copy of the demo meet.
+
+Run: /usr/bin/python3 tools/screenshots/web_screenshots.py TALLVANE_BIN SOURCE_DIR OUTPUT_DIR
+"""
+import os
+import sys
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), '..', '..', 'tests', 'browser'))
+import test_browser_stations as web  # noqa: E402
+
+OUTPUT = sys.argv[3] if len(sys.argv) > 3 else 'docs/images'
+
+
+def main():
+    import tempfile
+    profile = tempfile.TemporaryDirectory()
+    driver = web.browser(profile.name)
+    meet = web.Meet()
+    meet.start()
+    try:
+        number = meet.query("SELECT Num FROM Gymnasts WHERE scratched = 0 "
+                            "ORDER BY CAST(Num AS INTEGER) LIMIT 1")[0][0]
+        board = web.Page(driver, meet.url('/display'))
+        board.type('display-name', 'Hall')
+        board.type('pin', web.PIN)
+        board.click('start')
+        second = web.judge_pad(driver, meet, 'Bars', 2)
+        pad = web.judge_pad(driver, meet, 'Bars', 1)
+        pad.choose('squad', pad.el('squad').find_elements('css selector', 'option')[1].get_attribute('value'))
+        pad.type('gymnast-number', number)
+        pad.click('look-up')
+        pad.until(lambda: pad.text('gymnast-name').startswith(number), 'the gymnast')
+        second.type('score-2', '9.35')
+        second.click('send')
+        pad.until(lambda: pad.value('score-2') == '9.350', 'the second judge')
+        pad.type('score-1', '9.25')
+        pad.type('start-value', '10.0')
+        pad.type('adjustment', '-0.1')
+        pad.el('start-value').click()
+        for name, size in (('web-judge-phone', (390, 844)), ('web-judge-tablet', (1024, 768))):
+            pad.focus()
+            driver.set_window_size(*size)
+            time.sleep(0.5)
+            driver.save_screenshot(os.path.join(OUTPUT, name + '.png'))
+        pad.click('send')
+        pad.until(lambda: pad.text('status') == 'Confirmed', 'confirmed')
+        board.focus()
+        driver.set_window_size(1920, 1080)
+        board.until(lambda: board.text('board-score') != '', 'the score on the board')
+        time.sleep(0.5)
+        driver.save_screenshot(os.path.join(OUTPUT, 'web-board.png'))
+    finally:
+        driver.quit()
+        meet.close()
+
+
+if __name__ == '__main__':
+    main()
