@@ -88,8 +88,8 @@ private:
         QPointer<QTcpSocket> socket;
         QString address;
         StationFraming framing;
-        bool outputStalled = false; // a send was refused; waiting for the station to read
-        int stalls = 0;             // which stall a pending check belongs to
+        bool outputStalled = false;        // a send was refused; waiting for the station to read
+        int stalls = 0;                    // which stall a pending check belongs to
         StationChannel* channel = nullptr; // not owned
     };
 

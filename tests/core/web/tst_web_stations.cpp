@@ -144,6 +144,13 @@ private Q_SLOTS:
         big->send(QString(70 * 1024, u'x'));
         QVERIFY(big->waitDisconnected());
         QCOMPARE(ownPage->loginJudge(u"Vault"_s, 1, u"3917"_s).left(11), u"AUTHRESP|0|"_s);
+
+        // The log-in time applies as on TCP: a silent page is closed, a logged-in one stays.
+        m.f.server().gate().setLoginTimeout(100);
+        auto silent = m.station();
+        QVERIFY(silent->waitConnected());
+        QVERIFY(silent->waitDisconnected());
+        QVERIFY(ownPage->isConnected());
     }
 };
 
