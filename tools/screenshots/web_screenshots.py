@@ -6,12 +6,18 @@ Run: /usr/bin/python3 tools/screenshots/web_screenshots.py TALLVANE_BIN SOURCE_D
 """
 import os
 import sys
-import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), '..', '..', 'tests', 'browser'))
 import test_browser_stations as web  # noqa: E402
 
 OUTPUT = sys.argv[3] if len(sys.argv) > 3 else 'docs/images'
+
+
+def viewport(driver, width, height):
+    """Sizes the page itself (not the window around it) and lets it lay out."""
+    driver.execute_cdp_cmd('Emulation.setDeviceMetricsOverride', {
+        'width': width, 'height': height, 'deviceScaleFactor': 1, 'mobile': width < 800})
+    driver.execute_async_script('requestAnimationFrame(() => requestAnimationFrame(arguments[0]))')
 
 
 def main():
@@ -42,15 +48,15 @@ def main():
         pad.el('start-value').click()
         for name, size in (('web-judge-phone', (390, 844)), ('web-judge-tablet', (1024, 768))):
             pad.focus()
-            driver.set_window_size(*size)
-            time.sleep(0.5)
+            viewport(driver, *size)
+            # On a phone the judge scrolls down to the panel's boxes.
+            driver.execute_script("document.getElementById('send').scrollIntoView({block: 'end'})")
             driver.save_screenshot(os.path.join(OUTPUT, name + '.png'))
         pad.click('send')
         pad.until(lambda: pad.text('status') == 'Confirmed', 'confirmed')
         board.focus()
-        driver.set_window_size(1920, 1080)
+        viewport(driver, 1920, 1080)
         board.until(lambda: board.text('board-score') != '', 'the score on the board')
-        time.sleep(0.5)
         driver.save_screenshot(os.path.join(OUTPUT, 'web-board.png'))
     finally:
         driver.quit()
