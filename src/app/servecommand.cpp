@@ -23,9 +23,10 @@ void printLine(std::FILE* stream, const QString& text) {
     std::fflush(stream);
 }
 
-int failWith(const QString& text) {
+// Status 1 when serving failed, 2 when the command line was wrong.
+int failWith(const QString& text, int status = 1) {
     printLine(stderr, u"tallvane serve: "_s + text);
-    return 1;
+    return status;
 }
 
 const char* const Usage =
@@ -59,14 +60,15 @@ int runServeCommand(int argc, char** argv) {
     QStringList arguments = app.arguments();
     arguments.removeAt(1); // the command word
     if (!parser.parse(arguments))
-        return failWith(parser.errorText());
+        return failWith(parser.errorText(), 2);
     if (parser.isSet(u"help"_s)) {
         std::fputs(Usage, stdout);
         return 0;
     }
     if (parser.positionalArguments().size() != 1)
         return failWith(u"give exactly one meet file (tallvane serve MEETFILE [--port N] "
-                        "[--pin PIN] [--web-port N])."_s);
+                        "[--pin PIN] [--web-port N])."_s,
+                        2);
     const QString meetFile = parser.positionalArguments().constFirst();
     if (!QFileInfo(meetFile).isFile())
         return failWith(u"the meet file %1 does not exist."_s.arg(meetFile));
@@ -81,14 +83,14 @@ int runServeCommand(int argc, char** argv) {
         bool ok = false;
         const uint port = parser.value(portOption).toUInt(&ok);
         if (!ok || port > 65535)
-            return failWith(u"%1 is not a port number."_s.arg(parser.value(portOption)));
+            return failWith(u"%1 is not a port number."_s.arg(parser.value(portOption)), 2);
         state.setPortNumber(QString::number(port));
     }
     if (parser.isSet(webPortOption)) {
         bool ok = false;
         const uint port = parser.value(webPortOption).toUInt(&ok);
         if (!ok || port > 65535)
-            return failWith(u"%1 is not a port number."_s.arg(parser.value(webPortOption)));
+            return failWith(u"%1 is not a port number."_s.arg(parser.value(webPortOption)), 2);
         state.setWebPortNumber(QString::number(port));
     }
     if (parser.isSet(pinOption))
