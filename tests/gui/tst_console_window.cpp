@@ -10,14 +10,16 @@
 #include <QtTest>
 #include <QtWidgets>
 
+#include <memory>
+
 using namespace Qt::Literals::StringLiterals;
 
 // The server window on the sample meet, its server listening on a free port.
 class TestConsoleWindow : public QObject {
     Q_OBJECT
 
-    OperatorDesk* mDesk = nullptr;
-    ServerWindow* mWindow = nullptr;
+    std::unique_ptr<OperatorDesk> mDesk;
+    std::unique_ptr<ServerWindow> mWindow;
 
     template <typename T>
     T* child(const char* name) {
@@ -54,22 +56,22 @@ class TestConsoleWindow : public QObject {
 
 private Q_SLOTS:
     void init() {
-        mDesk = new OperatorDesk;
+        mDesk = std::make_unique<OperatorDesk>();
         const QString meet = mDesk->temp.createSampleMeet();
         mDesk->loadSettings(OperatorDesk::Port::AnyFree);
         QString error;
         QVERIFY2(mDesk->state.openMeetFile(meet, &error), qPrintable(error));
-        mWindow = new ServerWindow(mDesk->state, mDesk->prompter);
+        mWindow = std::make_unique<ServerWindow>(mDesk->state, mDesk->prompter);
         const ScoringServer::StartResult started = mWindow->load();
         QVERIFY2(started.ok(), qPrintable(started.message));
         mWindow->resize(1300, 800);
         mWindow->show();
-        QVERIFY(QTest::qWaitForWindowExposed(mWindow));
+        QVERIFY(QTest::qWaitForWindowExposed(mWindow.get()));
     }
     void cleanup() {
-        delete mWindow;
+        mWindow.reset();
         mDesk->state.closeMeetFile();
-        delete mDesk;
+        mDesk.reset();
     }
 
     void setAnnouncesTheSessionToEveryLoggedInStation() {
@@ -151,7 +153,7 @@ private Q_SLOTS:
         QVERIFY(child<QFrame>("frame_gymnast")->isVisible());
         QVERIFY(child<QPushButton>("scoreVault")->isVisible());
         QCOMPARE(child<QComboBox>("combo_gym")->currentText(), u"O'Malley Tumbling"_s);
-        QSignalSpy entry(mWindow, &ServerWindow::scoreEntryRequested);
+        QSignalSpy entry(mWindow.get(), &ServerWindow::scoreEntryRequested);
         click("scoreBeam");
         QCOMPARE(entry.value(0), QVariantList({u"102"_s, u"Beam"_s}));
         auto* entryWindow = mWindow->findChild<QDialog*>(u"frmScoreEntry"_s);

@@ -46,34 +46,6 @@ class TestShellMainWindow : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void menusMatchTheirCaptions() {
-        Desk desk;
-        const QList<std::pair<const char*, QString>> captions{
-            {"mnuFile", u"&File"_s},
-            {"mnuOpen", u"&Open"_s},
-            {"mnuClose", u"&Close Data File"_s},
-            {"mnuImport", u"&Import"_s},
-            {"mnuImportRostrel", u"from Rostrel Transfer File..."_s},
-            {"mnuExport", u"&Export"_s},
-            {"mnuExportRostrel", u"to Rostrel Transfer File"_s},
-            {"mnuSettings", u"&Settings"_s},
-            {"mnuExit", u"E&xit"_s},
-            {"mnuHelp", u"&Help"_s},
-            {"mnuOpenHelp", u"Open Help"_s},
-            {"mnuAbout", u"&About"_s}};
-        for (const auto& [name, caption] : captions)
-            QCOMPARE(desk.action(name)->text(), caption);
-        QCOMPARE(desk.action("mnuExit")->shortcut().toString(), u"Ctrl+X"_s);
-        const QList<QAction*> file = desk.window->findChild<QMenu*>(u"mnuFile"_s)->actions();
-        QCOMPARE(file.size(), 7);
-        QVERIFY(file.at(5)->isSeparator());
-        QCOMPARE(file.at(6)->objectName(), u"mnuExit"_s);
-        for (const QString& caption : {u"      Meet Info      "_s, u"Open Meet File"_s,
-                                       u"Close Meet File"_s, u"Import"_s, u"Export"_s, u"Exit"_s})
-            desk.toolButton(caption);
-        QCOMPARE(desk.window->windowTitle(), u"Tallvane"_s);
-    }
-
     void openThenCloseSwitchesTheCommands() {
         Desk desk;
         QVERIFY(desk.enabled("mnuOpen") && desk.enabled("mnuImport") &&

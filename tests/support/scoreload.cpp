@@ -42,4 +42,31 @@ bool addGymnasts(MeetDatabase& db, int first, int count) {
     return transaction.commit();
 }
 
+QHash<QString, QString> storedFinals(MeetDatabase& db) {
+    const QStringList events{u"Vault"_s, u"Bars"_s, u"Beam"_s, u"Floor"_s};
+    QHash<QString, QString> finals;
+    const DbRows rows = db.select(u"SELECT Num, E1Final, E2Final, E3Final, E4Final "
+                                  "FROM Gymnasts WHERE Num >= '1000'"_s);
+    if (!rows.ok())
+        qWarning("%s", qPrintable(rows.error()));
+    for (int row = 0; row < rows.count(); ++row)
+        for (int e = 0; e < 4; ++e)
+            if (const QVariant final = rows.value(row, e + 1); final.isValid())
+                finals.insert(rows.text(row, u"Num"_s) + u'/' + events[e],
+                              QString::number(final.toDouble(), 'f', 3));
+    return finals;
+}
+
+QHash<QString, QString> queuedScores(MeetDatabase& db) {
+    QHash<QString, QString> queued;
+    const DbRows rows =
+        db.select(u"SELECT num, EventName, Score FROM ScoreBoardQueue WHERE Status = 'Queued'"_s);
+    if (!rows.ok())
+        qWarning("%s", qPrintable(rows.error()));
+    for (int row = 0; row < rows.count(); ++row)
+        queued.insert(rows.text(row, u"num"_s) + u'/' + rows.text(row, u"EventName"_s),
+                      rows.text(row, u"Score"_s));
+    return queued;
+}
+
 } // namespace ScoreLoad

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 
 class MeetDatabase;
@@ -20,5 +21,10 @@ QString sendScore(int num, const QString& event, const QString& final);
 // Adds gymnasts numbered first ... first + count - 1 to the open meet file,
 // in one transaction. False when that fails.
 bool addGymnasts(MeetDatabase& db, int first, int count);
+
+// The finals stored for gymnasts numbered 1000 and up, and the queue's
+// waiting scores, by "num/event", each as a three-decimal text.
+QHash<QString, QString> storedFinals(MeetDatabase& db);
+QHash<QString, QString> queuedScores(MeetDatabase& db);
 
 } // namespace ScoreLoad

@@ -3,13 +3,15 @@
 
 #include <QTest>
 
+#include <memory>
+
 using namespace Qt::Literals::StringLiterals;
 
 class TestConsoleSessions : public QObject {
     Q_OBJECT
 
-    ConsoleDesk* mDesk = nullptr;
-    SessionsConsole* mSessions = nullptr;
+    std::unique_ptr<ConsoleDesk> mDesk;
+    std::unique_ptr<SessionsConsole> mSessions;
 
     void run(const QString& sql, const QVariantList& values = {}) {
         QVERIFY2(mDesk->db.execute(sql, values), qPrintable(mDesk->db.lastError()));
@@ -24,13 +26,13 @@ class TestConsoleSessions : public QObject {
 
 private Q_SLOTS:
     void init() {
-        mDesk = new ConsoleDesk;
+        mDesk = std::make_unique<ConsoleDesk>();
         QVERIFY(mDesk->openSampleMeet());
-        mSessions = new SessionsConsole(mDesk->db, mDesk->current, mDesk->prompter);
+        mSessions = std::make_unique<SessionsConsole>(mDesk->db, mDesk->current, mDesk->prompter);
     }
     void cleanup() {
-        delete mSessions;
-        delete mDesk;
+        mSessions.reset();
+        mDesk.reset();
     }
 
     void listsSessionsAndLoadsTheChosenOne() {

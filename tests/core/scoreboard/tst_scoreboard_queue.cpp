@@ -64,11 +64,7 @@ private Q_SLOTS:
     void emptyQueueShowsOneEmptyRow() {
         const QueueGridModel* grid = mQueue->grid();
         QCOMPARE(grid->rowCount(), 1);
-        QCOMPARE(grid->columnCount(), 10);
         QVERIFY(!grid->hasScores());
-        QCOMPARE(grid->headerData(1, Qt::Horizontal).toString(), u"Num"_s);
-        QCOMPARE(grid->headerData(5, Qt::Horizontal).toString(), u"Recv Time"_s);
-        QVERIFY(QueueGridModel::isHiddenColumn(0) && QueueGridModel::isHiddenColumn(8));
         QCOMPARE(cell(0, QueueGridModel::NumColumn), QString());
         QCOMPARE(mQueue->removeQuestion(0), QString());
     }

@@ -1,6 +1,5 @@
 #include "serverfixture.h"
 
-#include "scriptedprompter.h"
 #include "server/localaddress.h"
 #include "server/stationservices.h"
 
@@ -218,12 +217,6 @@ private Q_SLOTS:
         QCOMPARE(alerts.alerts().size(), OperatorAlerts::MaxLines);
         QVERIFY(alerts.alerts().first().endsWith(u"  5"_s));
         QCOMPARE(alerts.model()->rowCount(), OperatorAlerts::MaxLines);
-    }
-
-    void showPinShowsTheBoxText() {
-        ScriptedPrompter prompter;
-        ScoringServer::showPin(prompter, u"12a4"_s);
-        QCOMPARE(prompter.messages(), QStringList{u"12a4"_s});
     }
 };
 

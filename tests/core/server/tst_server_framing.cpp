@@ -1,4 +1,3 @@
-#include "server/stationcommands.h"
 #include "server/stationframing.h"
 
 #include <QTest>
@@ -7,7 +6,7 @@ using namespace Qt::Literals::StringLiterals;
 
 using Mode = StationFraming::Mode;
 
-// Cutting received bytes into messages, and the command table, without sockets.
+// Cutting received bytes into messages, without sockets.
 class TestServerFraming : public QObject {
     Q_OBJECT
 
@@ -79,35 +78,6 @@ private Q_SLOTS:
         result = lines.feed(QByteArray("A\n" + QByteArray(10, 'b') + "\n" + QByteArray(10, 'c')));
         QVERIFY(!result.overflow);
         QCOMPARE(result.messages, (QList<QByteArray>{"A", QByteArray(10, 'b')}));
-    }
-
-    void commandTable_data() {
-        QTest::addColumn<QString>("word");
-        QTest::addColumn<bool>("loggedIn");
-        QTest::addColumn<int>("command"); // -1: dropped
-        auto row = [](const char* name, const QString& word, bool loggedIn, int command) {
-            QTest::newRow(name) << word << loggedIn << command;
-        };
-        row("judge log-in before", u"JUDGEAUTH"_s, false, int(StationCommand::JudgeAuth));
-        row("judge log-in after", u"JUDGEAUTH"_s, true, -1);
-        row("display log-in before", u"DISPLAYAUTH"_s, false, int(StationCommand::DisplayAuth));
-        row("score before log-in", u"SENDSCORE"_s, false, -1);
-        row("score after", u"SENDSCORE"_s, true, int(StationCommand::SendScore));
-        row("secondary score", u"SENDSCORE2"_s, true, int(StationCommand::SendScore2));
-        row("client beat before", u"CLIENTBEAT"_s, false, -1);
-        row("ad file", u"AD_FILE_START"_s, true, int(StationCommand::AdFileStart));
-        row("lower case", u"clientbeat"_s, true, -1);
-        row("trailing blank", u"CLIENTBEAT "_s, true, -1);
-        row("empty", QString(), true, -1);
-    }
-
-    void commandTable() {
-        QFETCH(QString, word);
-        QFETCH(bool, loggedIn);
-        QFETCH(int, command);
-        const std::optional<StationCommand> found = StationCommands::lookup(word, loggedIn);
-        QCOMPARE(found ? int(*found) : -1, command);
-        QCOMPARE(StationCommands::table().size(), 11);
     }
 };
 

@@ -1,56 +1,16 @@
+#include "childprogram.h"
+#include "shell/settingsfile.h"
 #include "tempmeet.h"
 
-#include <QDeadlineTimer>
-#include <QFile>
-#include <QProcess>
-#include <QRegularExpression>
 #include <QTest>
+
+#include <signal.h>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-// A child process whose standard output is collected as it comes.
-class Child {
-public:
-    Child(const QString& program, const QStringList& arguments, const QString& dataFolder) {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(u"TALLVANE_DATA_DIR"_s, dataFolder);
-        mProcess.setProcessEnvironment(env);
-        mProcess.start(program, arguments);
-    }
-    ~Child() {
-        if (mProcess.state() != QProcess::NotRunning) {
-            mProcess.kill();
-            mProcess.waitForFinished();
-        }
-    }
-
-    // Waits until the output holds `text`; returns the output so far.
-    QString waitFor(const QString& text, int timeoutMs = 15000) {
-        const QDeadlineTimer deadline(timeoutMs);
-        while (!mOut.contains(text) && !deadline.hasExpired()) {
-            if (!mProcess.waitForReadyRead(int(qMax<qint64>(1, deadline.remainingTime()))) &&
-                mProcess.state() == QProcess::NotRunning)
-                break;
-            mOut += QString::fromLocal8Bit(mProcess.readAllStandardOutput());
-        }
-        return mOut;
-    }
-    QString output() {
-        mOut += QString::fromLocal8Bit(mProcess.readAllStandardOutput());
-        return mOut;
-    }
-    QProcess& process() { return mProcess; }
-
-private:
-    QProcess mProcess;
-    QString mOut;
-};
-
 const QString Serve = QStringLiteral(TALLVANE_BIN);
 const QString Station = QStringLiteral(TALLVANE_STATION_BIN);
-
 } // namespace
 
 // `tallvane serve` and `tallvane-station` as the operator runs them.
@@ -58,51 +18,44 @@ class TestServerServe : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void servesStationsAndStopsOnSigterm() {
+    void servesStationsAndStopsCleanly_data() {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("SIGTERM") << SIGTERM;
+        QTest::newRow("SIGINT") << SIGINT;
+    }
+    void servesStationsAndStopsCleanly() {
+        QFETCH(int, signal);
         TempMeet temp;
         const QString meet = temp.createSampleMeet();
-        Child server(Serve, {u"serve"_s, meet, u"--port"_s, u"0"_s, u"--pin"_s, u"2468"_s},
-                     temp.folder());
-        const QString listening = server.waitFor(u"\n"_s);
-        const QRegularExpressionMatch match =
-            QRegularExpression(u"^Listening on (\\S+):(\\d+)\n"_s).match(listening);
-        QVERIFY2(match.hasMatch(), qPrintable(listening));
-        const QString target = u"127.0.0.1:"_s + match.captured(2);
+        // --pin wins over the data folder's pin.txt, which it leaves alone.
+        QVERIFY(SettingsFile::write(temp.path(u"pin.txt"_s), u"1111"_s));
+        ChildProgram server(Serve, {u"serve"_s, meet, u"--port"_s, u"0"_s, u"--pin"_s, u"2468"_s},
+                            temp.folder());
+        const QString target = server.waitListening();
+        QVERIFY2(!target.isEmpty(), qPrintable(server.everything()));
 
-        Child judge(Station, {target, u"--judge"_s, u"Vault"_s, u"1"_s, u"--pin"_s, u"2468"_s},
-                    temp.folder());
-        QVERIFY2(judge.waitFor(u"< AUTHRESP|0|3\n"_s).contains(u"< AUTHRESP|0|3"_s),
-                 qPrintable(judge.output()));
-        QVERIFY(server.waitFor(u"Judge station logged in: Vault (Judge #1: Judge 1) - 127.0.0.1"_s)
-                    .contains(u"logged in"_s));
-
-        QFile script(temp.path(u"display.txt"_s));
-        QVERIFY(script.open(QIODevice::WriteOnly));
-        script.write("# a display asking for the session\nGETSESSION\n");
-        script.close();
-        Child display(Station,
-                      {target, u"--display"_s, u"Main"_s, u"Floor"_s, u"--pin"_s, u"2468"_s,
-                       u"--line-mode"_s, u"--script"_s, script.fileName()},
-                      temp.folder());
-        QVERIFY2(display.waitFor(u"< SETSESSION|1|Saturday AM\n"_s)
-                     .contains(u"< SETSESSION|1|Saturday AM"_s),
-                 qPrintable(display.output()));
-        QVERIFY(server.waitFor(u"Score display logged in: Main(Floor) - 127.0.0.1"_s)
-                    .contains(u"Main(Floor)"_s));
-
-        Child refused(Station, {target, u"--display"_s, u"Main"_s, u"--pin"_s, u"2468"_s},
-                      temp.folder());
-        QVERIFY(refused.process().waitForFinished(15000));
+        ChildProgram judge(Station,
+                           {target, u"--judge"_s, u"Vault"_s, u"1"_s, u"--pin"_s, u"2468"_s},
+                           temp.folder());
+        QVERIFY2(!judge.waitForLine(u"< AUTHRESP|0|3"_s).isEmpty(), qPrintable(judge.everything()));
+        QVERIFY(
+            !server.waitForLine(u"Judge station logged in: Vault (Judge #1: Judge 1) - 127.0.0.1"_s)
+                 .isEmpty());
+        ChildProgram display(Station,
+                             {target, u"--display"_s, u"Main"_s, u"Floor"_s, u"--pin"_s, u"2468"_s,
+                              u"--line-mode"_s},
+                             temp.folder());
+        QVERIFY(
+            !server.waitForLine(u"Score display logged in: Main(Floor) - 127.0.0.1"_s).isEmpty());
+        ChildProgram refused(Station, {target, u"--display"_s, u"Main"_s, u"--pin"_s, u"1111"_s},
+                             temp.folder());
+        QVERIFY(refused.process().waitForFinished(30000));
         QCOMPARE(refused.process().exitCode(), 3);
-        QVERIFY(refused.output().contains(
-            u"< AUTHRESP|1|Main is already logged into the scoring server."_s));
+        QCOMPARE(refused.waitForLine(u"AUTHRESP"_s).mid(15), u"AUTHRESP|1|Invalid PIN"_s);
 
-        server.process().terminate();
-        QVERIFY(server.process().waitForFinished(15000));
-        QCOMPARE(server.process().exitStatus(), QProcess::NormalExit);
-        QCOMPARE(server.process().exitCode(), 0);
-        QVERIFY(judge.waitFor(u"the server closed the connection"_s)
-                    .contains(u"the server closed the connection"_s));
+        QVERIFY2(server.stop(signal), qPrintable(server.everything()));
+        QVERIFY(!judge.waitForLine(u"the server closed the connection"_s).isEmpty());
+        QCOMPARE(SettingsFile::read(temp.path(u"pin.txt"_s)), u"1111"_s);
         MeetDatabase db;
         QVERIFY(db.open(meet));
         QCOMPARE(db.select(u"SELECT SocketID FROM Connections"_s).count(), 0);
@@ -114,36 +67,19 @@ private Q_SLOTS:
         TempMeet temp;
         const QString meet = temp.createSampleMeet();
         const QStringList arguments{u"serve"_s, meet, u"--port"_s, u"0"_s};
-        Child first(Serve, arguments, temp.folder());
-        QVERIFY(first.waitFor(u"Listening on"_s).contains(u"Listening on"_s));
+        ChildProgram first(Serve, arguments, temp.folder());
+        QVERIFY(!first.waitListening().isEmpty());
 
-        Child second(Serve, arguments, temp.folder());
-        QVERIFY(second.process().waitForFinished(15000));
-        QCOMPARE(second.process().exitCode(), 1);
-        const QString refusal = QString::fromLocal8Bit(second.process().readAllStandardError());
-        QVERIFY2(refusal.contains(u"process %1"_s.arg(first.process().processId())),
-                 qPrintable(refusal));
+        const ChildProgram::Finished second = ChildProgram::runTallvane(arguments, temp.folder());
+        QCOMPARE(second.status, 1);
+        QVERIFY2(second.err.contains(u"process %1"_s.arg(first.process().processId())),
+                 qPrintable(second.err));
         QCOMPARE(first.process().state(), QProcess::Running);
 
         first.process().kill();
         QVERIFY(first.process().waitForFinished(15000));
-        Child third(Serve, arguments, temp.folder());
-        QVERIFY(third.waitFor(u"Listening on"_s).contains(u"Listening on"_s));
-    }
-
-    void startProblemsAreErrors() {
-        TempMeet temp;
-        const QString missing = temp.path(u"missing.tallvane"_s);
-        QProcess process;
-        process.start(Serve, {u"serve"_s, missing});
-        QVERIFY(process.waitForFinished(15000));
-        QVERIFY(process.exitCode() != 0);
-        QVERIFY(!QFile::exists(missing));
-        QVERIFY(process.readAllStandardError().contains("does not exist"));
-
-        process.start(Serve, {u"serve"_s, temp.createSampleMeet(), u"--port"_s, u"http"_s});
-        QVERIFY(process.waitForFinished(15000));
-        QVERIFY(process.exitCode() != 0);
+        ChildProgram third(Serve, arguments, temp.folder());
+        QVERIFY(!third.waitListening().isEmpty());
     }
 
     void stationNeedsAServer() {

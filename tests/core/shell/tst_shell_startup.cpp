@@ -1,67 +1,95 @@
+#include "childprogram.h"
 #include "shell/operatordate.h"
+#include "shell/settingsfile.h"
 #include "shell/stderrprompter.h"
 #include "tempmeet.h"
 
-#include <QProcess>
+#include <QFile>
 #include <QTest>
 
 using namespace Qt::Literals::StringLiterals;
-
-namespace {
-
-struct Run {
-    int status = -1; // -1: the program crashed or did not finish
-    QString out;
-    QString err;
-};
-
-// The program as a user starts it, on a data folder of its own.
-Run tallvane(const QStringList& arguments,
-             QProcessEnvironment environment = QProcessEnvironment::systemEnvironment()) {
-    const TempMeet temp;
-    environment.insert(u"TALLVANE_DATA_DIR"_s, temp.folder());
-    QProcess program;
-    program.setProcessEnvironment(environment);
-    program.start(QString::fromUtf8(TALLVANE_BIN), arguments);
-    if (!program.waitForFinished(30000))
-        return {};
-    return {program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1,
-            QString::fromLocal8Bit(program.readAllStandardOutput()),
-            QString::fromLocal8Bit(program.readAllStandardError())};
-}
-
-} // namespace
 
 class TestShellStartup : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void everyCommandAnswersHelp_data() {
-        QTest::addColumn<QString>("command");
-        for (const char* command : {"serve", "import", "export"})
-            QTest::newRow(command) << QString::fromLatin1(command);
+    // What the `tallvane` command answers, by its exit status: 0 done, 1 failed,
+    // 2 wrong arguments.
+    void commandLine_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("said"); // on stdout for 0, else on stderr
+        QTest::newRow("help") << QStringList{u"--help"_s} << 0 << u"tallvane serve MEETFILE"_s;
+        QTest::newRow("version") << QStringList{u"--version"_s} << 0
+                                 << u"tallvane "_s + QString::fromLatin1(TALLVANE_VERSION);
+        for (const QString& command : {u"serve"_s, u"import"_s, u"export"_s})
+            QTest::addRow("%s help", qPrintable(command))
+                << QStringList{command, u"--help"_s} << 0 << u"Usage: tallvane "_s + command + u' ';
+        QTest::newRow("mistyped command")
+            << QStringList{u"exprot"_s, u"spring.tallvane"_s, u"spring.rxt"_s} << 2
+            << u"serve, import and export"_s;
+        QTest::newRow("unknown option") << QStringList{u"--bogus"_s} << 2 << u"--bogus"_s;
+        QTest::newRow("two meet files")
+            << QStringList{u"@meet"_s, u"b.tallvane"_s} << 2 << u"only one meet file"_s;
+        QTest::newRow("serve without a meet") << QStringList{u"serve"_s} << 2 << u"MEETFILE"_s;
+        QTest::newRow("serve, unknown option")
+            << QStringList{u"serve"_s, u"@meet"_s, u"--pim"_s, u"1"_s} << 2 << u"pim"_s;
+        QTest::newRow("serve, port no number")
+            << QStringList{u"serve"_s, u"@meet"_s, u"--port"_s, u"http"_s} << 2
+            << u"http is not a port number"_s;
+        QTest::newRow("serve, meet missing")
+            << QStringList{u"serve"_s, u"@missing"_s} << 1 << u"does not exist"_s;
+        QTest::newRow("import without a file") << QStringList{u"import"_s} << 2 << u"import"_s;
+        QTest::newRow("import, unknown option")
+            << QStringList{u"import"_s, u"x.rxt"_s, u"--forse"_s} << 2 << u"--forse"_s;
+        QTest::newRow("export, one file")
+            << QStringList{u"export"_s, u"@meet"_s} << 2 << u"export"_s;
     }
-    void everyCommandAnswersHelp() {
-        QFETCH(QString, command);
-        const Run run = tallvane({command, u"--help"_s});
-        QCOMPARE(run.status, 0);
-        QVERIFY2(run.out.startsWith(u"Usage: tallvane "_s + command + u' '), qPrintable(run.out));
-    }
-
-    void mistypedCommandIsRefusedWithTheCommands() {
-        const Run run = tallvane({u"exprot"_s, u"spring.tallvane"_s, u"spring.rxt"_s});
-        QCOMPARE(run.status, 2);
-        QVERIFY2(run.err.contains(u"serve, import and export"_s), qPrintable(run.err));
+    void commandLine() {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        QFETCH(QString, said);
+        TempMeet temp;
+        for (QString& argument : arguments) {
+            if (argument == u"@meet"_s)
+                argument = temp.createSampleMeet();
+            else if (argument == u"@missing"_s)
+                argument = temp.path(u"missing.tallvane"_s);
+        }
+        const ChildProgram::Finished run = ChildProgram::runTallvane(arguments, temp.folder());
+        QCOMPARE(run.status, status);
+        QVERIFY2((status == 0 ? run.out : run.err).contains(said), qPrintable(run.out + run.err));
+        QVERIFY(!QFile::exists(temp.path(u"missing.tallvane"_s))); // never created
     }
 
     void withoutADisplayTheDesktopProgramSaysSoInOneLine() {
+        const TempMeet temp;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         for (const QString& name : {u"QT_QPA_PLATFORM"_s, u"DISPLAY"_s, u"WAYLAND_DISPLAY"_s})
             environment.remove(name);
-        const Run run = tallvane({}, environment);
-        QCOMPARE(run.status, 1); // not Qt's abort
-        QCOMPARE(run.err.count(u'\n'), 1);
-        QVERIFY2(run.err.contains(u"tallvane serve MEETFILE"_s), qPrintable(run.err));
+        environment.insert(u"TALLVANE_DATA_DIR"_s, temp.folder());
+        QProcess program;
+        program.setProcessEnvironment(environment);
+        program.start(QString::fromUtf8(TALLVANE_BIN), {});
+        QVERIFY(program.waitForFinished(30000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit); // not Qt's abort
+        QCOMPARE(program.exitCode(), 1);
+        const QString err = QString::fromLocal8Bit(program.readAllStandardError());
+        QCOMPARE(err.count(u'\n'), 1);
+        QVERIFY2(err.contains(u"tallvane serve MEETFILE"_s), qPrintable(err));
+    }
+
+    // `tallvane MEETFILE` opens the meet as "Open" would: its stale log-ins go.
+    void desktopOpensTheMeetNamedOnTheCommandLine() {
+        TempMeet temp;
+        const QString meet = temp.createSampleMeet();
+        MeetDatabase db;
+        QVERIFY(db.open(meet));
+        QVERIFY(db.execute(u"INSERT INTO Connections(SocketID) VALUES(7)"_s));
+        QVERIFY(SettingsFile::write(temp.path(u"port.txt"_s), u"0"_s)); // any free port
+        ChildProgram desktop(QStringLiteral(TALLVANE_BIN), {meet}, temp.folder());
+        QTRY_COMPARE_WITH_TIMEOUT(db.select(u"SELECT * FROM Connections"_s).count(), 0, 30000);
+        QCOMPARE(desktop.process().state(), QProcess::Running);
     }
 
     // Two-digit years of the locale's short form mean the nearest century.

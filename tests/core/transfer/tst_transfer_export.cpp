@@ -170,6 +170,7 @@ private Q_SLOTS:
         result = TransferExport::exportMeetFile(meet, earlier, observer);
         QVERIFY(!result.ok);
         QCOMPARE(TransferFiles::read(earlier), QByteArray("earlier export"));
+        QVERIFY(!TransferExport::exportMeetFile(meet, temp.path(u"new.rxt"_s), observer).ok);
         QCOMPARE(QDir(temp.folder()).entryList(QDir::Files).size(), 3); // sample, afile, earlier
 
         result = TransferExport::exportMeetFile(temp.path(u"missing.tallvane"_s),

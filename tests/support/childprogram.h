@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QProcess>
+#include <QStringList>
+
+// A program of this project (`tallvane`, `tallvane-station`) run as a child
+// process on a data folder. Its standard output is collected line by line as
+// it comes, on the event loop; a child still running at the end is killed.
+class ChildProgram {
+public:
+    struct Finished {
+        int status = -1; // the exit status; -1 when it crashed or did not finish
+        QString out;
+        QString err;
+    };
+
+    ChildProgram(const QString& program, const QStringList& arguments, const QString& dataFolder);
+    ~ChildProgram();
+
+    // Runs `tallvane` with `arguments` to its end (at most a minute).
+    static Finished runTallvane(const QStringList& arguments, const QString& dataFolder);
+
+    QProcess& process() { return mProcess; }
+    const QStringList& lines() const { return mLines; }
+    // The first line holding `text`, waiting up to `timeoutMs` for it; empty
+    // when none came or the program ended first.
+    QString waitForLine(const QString& text, int timeoutMs = 30000);
+    // "127.0.0.1:PORT" once a server printed "Listening on ADDRESS:PORT";
+    // waits for it and is empty when it never came.
+    QString waitListening(int timeoutMs = 30000);
+    // Asks the program to stop with `signal`; true when it ended with exit status 0.
+    bool stop(int signal, int timeoutMs = 30000);
+    // Everything printed so far, for failure messages.
+    QString everything();
+
+private:
+    QString firstLineWith(const QString& text) const;
+
+    QProcess mProcess;
+    QByteArray mPartial;
+    QStringList mLines;
+};
