@@ -38,7 +38,10 @@ Result writeMeet(MeetDatabase& db, QIODevice* device, const Observer& observer) 
         MeetDatabase& db;
         ~EndRead() { db.rollback(); }
     } endRead{db};
+    return writeTables(db, device, observer);
+}
 
+Result writeTables(MeetDatabase& db, QIODevice* device, const Observer& observer) {
     TransferWriter writer(device);
     writer.writeHeader();
     Result result;

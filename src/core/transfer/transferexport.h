@@ -36,6 +36,10 @@ Result writeMeet(MeetDatabase& db, QIODevice* device, const Observer& observer =
 // (the open one or any other) or a file kept beside one. Empty when it may.
 QString targetRefusal(const QString& transferPath);
 
+// Writes what the connection sees now, inside the transaction the caller holds
+// (changes not yet committed included).
+Result writeTables(MeetDatabase& db, QIODevice* device, const Observer& observer = {});
+
 // Opens its own connection on the meet file (so it may run on a worker thread)
 // and writes to a temporary file that replaces `transferPath` only once it is
 // complete: a failed export leaves no file, or the earlier one, behind. A

@@ -30,7 +30,7 @@ bool TransferImporter::removeMeetFile(const QString& path, QString* error) {
 }
 
 void TransferImporter::abandon() {
-    mInserters.clear();
+    mStore.reset();
     mTransaction.reset();
     mDb.close();
     if (mCreated)
@@ -80,7 +80,7 @@ bool TransferImporter::step(int maxRecords) {
     for (int i = 0; i < maxRecords; ++i) {
         if (!mReader.readRecord(&mRecord))
             return false;
-        const QString reason = storeRecord(mRecord);
+        const QString reason = mStore->store(mRecord);
         if (reason.isEmpty())
             ++mReport.storedRecords;
         else
@@ -98,7 +98,7 @@ bool TransferImporter::finish() {
     }
     mReport.missingTables = mReader.unfinishedTables();
     mReport.problems = mReader.problems();
-    mInserters.clear();
+    mStore.reset();
     if (!mTransaction->commit()) {
         mReport.error =
             u"The meet file %1 could not be written: %2"_s.arg(mMeetPath, mDb.lastError());
@@ -113,17 +113,4 @@ bool TransferImporter::finish() {
 
 bool TransferImporter::run() {
     return begin() && finish();
-}
-
-QString TransferImporter::storeRecord(const TransferRecord& record) {
-    const MeetSchema::Table& table = *MeetSchema::table(record.table);
-    if (table.name == u"Meets"_s) {
-        if (mMeetsRead)
-            return u"a meet has one Meets record; only the first was imported"_s;
-        mMeetsRead = true;
-    }
-    std::unique_ptr<TableInserter>& inserter = mInserters[table.name];
-    if (!inserter)
-        inserter = std::make_unique<TableInserter>(mDb, table);
-    return inserter->store(record);
 }

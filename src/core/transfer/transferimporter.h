@@ -4,12 +4,11 @@
 #include "db/meetdatabase.h"
 #include "db/meetschema.h"
 #include "importreport.h"
-#include "tableinserter.h"
 #include "transferreader.h"
+#include "transferrecordstore.h"
 
 #include <QString>
 
-#include <map>
 #include <memory>
 
 // Imports a transfer file into a new meet file, in steps so that a window can
@@ -43,7 +42,6 @@ public:
     static bool removeMeetFile(const QString& path, QString* error = nullptr);
 
 private:
-    QString storeRecord(const TransferRecord& record);
     void abandon();
 
     QString mMeetPath;
@@ -53,8 +51,7 @@ private:
     ImportReport mReport;
     bool mCreated = false;
     bool mFinished = false;
-    bool mMeetsRead = false;
     TransferRecord mRecord;
-    // One per table met so far; they hold statements of mDb and go before it closes.
-    std::map<QString, std::unique_ptr<TableInserter>> mInserters;
+    // Holds statements of mDb: it goes before mDb closes.
+    std::unique_ptr<TransferRecordStore> mStore = std::make_unique<TransferRecordStore>(mDb);
 };
