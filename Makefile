@@ -71,8 +71,9 @@ test-sanitize:
 	$(MAKE) test BUILD=build-asan BUILD_TYPE=Debug \
 		CMAKE_FLAGS="-DTALLVANE_SANITIZE=ON $(CMAKE_FLAGS)"
 
-# libFuzzer runs (clang), each target for FUZZ_SECONDS on its committed seed corpus.
-FUZZ_SECONDS ?= 60
+# libFuzzer runs (clang), each target for FUZZ_SECONDS on its committed seed
+# corpus; the rate of each (executions per second) is printed at the end.
+FUZZ_SECONDS ?= 30
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 deps-fuzz: deps
 	$(call install-missing,$(FUZZ_PACKAGES))
@@ -81,13 +82,19 @@ fuzz: deps-fuzz
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 		-DTALLVANE_FUZZ=ON
 	cmake --build build-fuzz
-	@set -e; for f in build-fuzz/fuzz/fuzz_*; do \
+	@set -e; rates=""; for f in build-fuzz/fuzz/fuzz_*; do \
 		[ -f "$$f" ] && [ -x "$$f" ] || continue; name=$$(basename $$f); \
 		mkdir -p build-fuzz/corpus/$$name fuzz/corpus/$$name; \
 		echo "== $$name for $(FUZZ_SECONDS) s"; \
-		$$f -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=4096 -print_final_stats=1 \
-			-artifact_prefix=build-fuzz/$$name- build-fuzz/corpus/$$name fuzz/corpus/$$name; \
-	done
+		{ $$f -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=4096 \
+			-print_final_stats=1 -artifact_prefix=build-fuzz/$$name- \
+			build-fuzz/corpus/$$name fuzz/corpus/$$name 2>&1; \
+			echo $$? > build-fuzz/$$name.status; } | tee build-fuzz/$$name.log; \
+		[ "$$(cat build-fuzz/$$name.status)" = 0 ] || { echo "== $$name failed"; exit 1; }; \
+		rates="$$rates$$name: $$(sed -n 's/^stat::average_exec_per_sec: *//p' \
+			build-fuzz/$$name.log) execs/s, $$(sed -n \
+			's/^stat::number_of_executed_units: *//p' build-fuzz/$$name.log) inputs\n"; \
+	done; printf "== fuzz rates\n$$rates"
 
 clean:
 	rm -rf $(BUILD) build-asan build-fuzz

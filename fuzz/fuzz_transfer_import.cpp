@@ -1,17 +1,18 @@
-// Feeds arbitrary bytes as a transfer file to the import, into a fresh meet file.
-// Besides crashes it checks what the import promises: a refused file leaves no
-// meet file behind, and whatever it stored exports to a file that imports again
-// completely, with the same number of records.
+// Feeds arbitrary bytes as a transfer file to the import, the way the import
+// window and `tallvane import` read it, into a meet opened once per process;
+// each input's changes are rolled back, so a run measures the import, not the
+// creation of meet files. Besides crashes it checks what the import promises:
+// whatever it stored exports to a file that imports again completely, with the
+// same number of records, and exports again to the same bytes.
+#include "db/dbtransaction.h"
 #include "fuzzapp.h"
+#include "tempmeet.h"
 #include "transfer/transferexport.h"
 #include "transfer/transferfileinfo.h"
-#include "transfer/transferimporter.h"
+#include "transfer/transferreader.h"
+#include "transfer/transferrecordstore.h"
 
 #include <QBuffer>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QTemporaryDir>
 
 #include <cstdint>
 #include <cstdio>
@@ -26,78 +27,83 @@ namespace {
     std::abort();
 }
 
-// Meet files are created and dropped for every input: on a memory file system
-// when there is one, so that the run measures the code, not the disk.
-QTemporaryDir& workFolder() {
-    static QTemporaryDir dir(QFileInfo(u"/dev/shm"_s).isWritable()
-                                 ? u"/dev/shm/tallvane-fuzz-XXXXXX"_s
-                                 : QDir::tempPath() + u"/tallvane-fuzz-XXXXXX"_s);
-    if (!dir.isValid())
-        fail("no temporary folder");
-    return dir;
+// Two empty meets, opened once: one takes the input, the other its export.
+struct Meets {
+    TempMeet folder;
+    MeetDatabase input;
+    MeetDatabase again;
+    Meets() {
+        if (!input.open(folder.createMeetFile(u"input.tallvane"_s)) ||
+            !again.open(folder.createMeetFile(u"again.tallvane"_s)))
+            fail("cannot open the meets:", input.lastError() + again.lastError());
+    }
+};
+
+struct Imported {
+    qint64 stored = -1;    // -1: the file was refused before any record was read
+    bool complete = false; // every record stored, every table whole
+};
+
+// Stores the records of `bytes` as the import does.
+Imported importInto(MeetDatabase& db, QByteArray bytes) {
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    TransferReader reader(&buffer);
+    Imported imported;
+    if (reader.readHeader() < TransferFileInfo::MinimumVersion)
+        return imported;
+    TransferRecordStore store(db);
+    TransferRecord record;
+    imported.stored = 0;
+    qint64 refused = 0;
+    while (reader.readRecord(&record))
+        ++(store.store(record).isEmpty() ? imported.stored : refused);
+    imported.complete =
+        refused == 0 && reader.problems().isEmpty() && reader.unfinishedTables().isEmpty();
+    return imported;
 }
 
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
-        fail("cannot write", path);
+QByteArray exportOf(MeetDatabase& db, qint64 records) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    const TransferExport::Result result = TransferExport::writeTables(db, &buffer);
+    if (!result.ok)
+        fail("export of an imported meet failed:", result.error);
+    if (result.records != records)
+        fail("export wrote another number of records than were imported");
+    return bytes;
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     ensureFuzzApplication();
-    const QTemporaryDir& dir = workFolder();
-    const QString transfer = dir.filePath(u"input.rxt"_s);
-    const QString meet = dir.filePath(u"input.tallvane"_s);
-    const QString again = dir.filePath(u"again.tallvane"_s);
-    writeFile(transfer, QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
+    static Meets meets;
+    QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
 
     // What the import window reads before it starts.
-    TransferFileInfo::readTransferVersion(transfer);
-    TransferFileInfo::meetFileNameFor(TransferFileInfo::readTransferMeetName(transfer));
-    TransferFileInfo::countTransferLines(transfer);
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    TransferFileInfo::readTransferVersion(&buffer);
+    buffer.seek(0);
+    TransferFileInfo::meetFileNameFor(TransferFileInfo::readTransferMeetName(&buffer));
+    buffer.seek(0);
+    TransferFileInfo::countTransferLines(&buffer);
+    buffer.close();
 
-    qint64 stored = 0;
-    {
-        TransferImporter importer(transfer, meet);
-        const bool ran = importer.run();
-        if (ran != importer.report().ran())
-            fail("result and report disagree");
-        if (!ran) {
-            if (QFileInfo::exists(meet))
-                fail("a refused import left a meet file:", importer.report().error);
-            return 0;
-        }
-        if (!QFileInfo::exists(meet))
-            fail("an import that ran left no meet file");
-        stored = importer.report().storedRecords;
-        importer.report().details();
-    }
-
-    // Export what was stored and import it again.
-    QByteArray exported;
-    {
-        MeetDatabase db;
-        if (!db.open(meet))
-            fail("cannot open the imported meet:", db.lastError());
-        QBuffer buffer(&exported);
-        buffer.open(QIODevice::WriteOnly);
-        const TransferExport::Result result = TransferExport::writeMeet(db, &buffer);
-        if (!result.ok)
-            fail("export of an imported meet failed:", result.error);
-        if (result.records != stored)
-            fail("export wrote another number of records than were imported");
-    }
-    writeFile(transfer, exported);
-    {
-        TransferImporter importer(transfer, again);
-        if (!importer.run() || !importer.report().complete() ||
-            importer.report().storedRecords != stored)
-            fail("an exported meet does not import again completely:",
-                 importer.report().error + importer.report().details());
-    }
-    TransferImporter::removeMeetFile(meet);
-    TransferImporter::removeMeetFile(again);
+    const DbTransaction inputChanges(meets.input);
+    const DbTransaction againChanges(meets.again);
+    if (!inputChanges.isActive() || !againChanges.isActive())
+        fail("no transaction:", meets.input.lastError() + meets.again.lastError());
+    const qint64 stored = importInto(meets.input, bytes).stored;
+    if (stored < 0)
+        return 0;
+    const QByteArray exported = exportOf(meets.input, stored);
+    const Imported again = importInto(meets.again, exported);
+    if (again.stored != stored || !again.complete)
+        fail("an exported meet does not import again completely:", QString::fromLatin1(exported));
+    if (exportOf(meets.again, stored) != exported)
+        fail("an exported meet exports differently once imported again");
     return 0;
 }
