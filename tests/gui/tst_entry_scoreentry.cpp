@@ -1,3 +1,4 @@
+#include "childnamed.h"
 #include "judging/scorestore.h"
 #include "operatordesk.h"
 #include "scoreboard/displayseconds.h"
@@ -54,10 +55,7 @@ struct Entry : OperatorDesk {
         return spy.wait(5000);
     }
     QLineEdit* box(const QString& name) const {
-        auto* found = window->findChild<QLineEdit*>(name);
-        if (!found)
-            qFatal("no box %s", qPrintable(name));
-        return found;
+        return childNamed<QLineEdit>(window.data(), qPrintable(name));
     }
     // Types into a box and leaves it.
     void type(const QString& name, const QString& text) const {

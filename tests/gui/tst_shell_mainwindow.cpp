@@ -1,3 +1,4 @@
+#include "childnamed.h"
 #include "desktopprogram.h"
 #include "meetinfodialog.h"
 #include "operatordesk.h"
@@ -18,12 +19,7 @@ namespace {
 struct Desk : MainWindowDesk {
     Desk()
         : MainWindowDesk(Port::AnyFree) {}
-    QAction* action(const char* name) const {
-        auto* found = window->findChild<QAction*>(QString::fromLatin1(name));
-        if (!found)
-            qFatal("no action %s", name);
-        return found;
-    }
+    QAction* action(const char* name) const { return childNamed<QAction>(window.get(), name); }
     void trigger(const char* name) const { action(name)->trigger(); }
     bool enabled(const char* name) const { return action(name)->isEnabled(); }
     QAction* toolButton(const QString& caption) const {
@@ -38,6 +34,14 @@ struct Desk : MainWindowDesk {
         prompter.chooseFile(path);
         trigger("mnuOpen");
     }
+    // The state after "Close Data File": no meet, no server window, the
+    // no-meet menus, the plain title.
+    bool noMeetOpen() {
+        return !state.isMeetOpen() && !state.meetDb().isOpen() && state.numJudges() == 0 &&
+               !window->serverWindow() && enabled("mnuOpen") && enabled("mnuImport") &&
+               enabled("mnuSettings") && !enabled("mnuClose") && !enabled("mnuExport") &&
+               window->windowTitle() == u"Tallvane"_s;
+    }
 };
 
 } // namespace
@@ -48,9 +52,7 @@ class TestShellMainWindow : public QObject {
 private Q_SLOTS:
     void openThenCloseSwitchesTheCommands() {
         Desk desk;
-        QVERIFY(desk.enabled("mnuOpen") && desk.enabled("mnuImport") &&
-                desk.enabled("mnuSettings"));
-        QVERIFY(!desk.enabled("mnuClose") && !desk.enabled("mnuExport"));
+        QVERIFY(desk.noMeetOpen());
 
         const QString path = desk.temp.createSampleMeet(u"spring.2026.tallvane"_s);
         desk.open(path);
@@ -76,12 +78,7 @@ private Q_SLOTS:
 
         desk.prompter.answerYes();
         desk.trigger("mnuClose");
-        QVERIFY(!desk.state.isMeetOpen());
-        QVERIFY(!desk.state.meetDb().isOpen());
-        QCOMPARE(desk.state.numJudges(), 0);
-        QVERIFY(!desk.window->serverWindow());
-        QCOMPARE(desk.window->windowTitle(), u"Tallvane"_s);
-        QVERIFY(desk.enabled("mnuOpen") && !desk.enabled("mnuClose"));
+        QVERIFY(desk.noMeetOpen());
     }
 
     // The server window fills the client area, shows every control at the
@@ -157,7 +154,7 @@ private Q_SLOTS:
     void cancelledDialogChangesNothing() {
         Desk desk;
         desk.trigger("mnuOpen"); // no file scripted: the dialog is cancelled
-        QVERIFY(!desk.state.isMeetOpen());
+        QVERIFY(desk.noMeetOpen());
         QVERIFY(desk.prompter.messages().isEmpty());
     }
 
@@ -179,10 +176,7 @@ private Q_SLOTS:
         QVERIFY(desk.prompter.lastMessage().contains(u"could not be opened"_s));
         QVERIFY(desk.prompter.lastMessage().contains(u"not a Tallvane meet file"_s));
         QCOMPARE(desk.prompter.shown().last().icon, Prompter::Icon::Critical);
-        QVERIFY(!desk.state.isMeetOpen());
-        QVERIFY(!desk.state.meetDb().isOpen());
-        QVERIFY(desk.enabled("mnuOpen") && !desk.enabled("mnuClose"));
-        QCOMPARE(desk.window->windowTitle(), u"Tallvane"_s);
+        QVERIFY(desk.noMeetOpen());
     }
 
     void meetHeldByAnotherTallvaneIsRefused() {
@@ -194,8 +188,7 @@ private Q_SLOTS:
         desk.open(path);
         QVERIFY2(desk.prompter.lastMessage().contains(u"open in another Tallvane"_s),
                  qPrintable(desk.prompter.lastMessage()));
-        QVERIFY(!desk.state.isMeetOpen());
-        QVERIFY(desk.enabled("mnuOpen") && !desk.enabled("mnuClose"));
+        QVERIFY(desk.noMeetOpen());
         QCOMPARE(other.meetDb().select(u"SELECT * FROM Connections"_s).count(), 1);
     }
 
@@ -205,12 +198,7 @@ private Q_SLOTS:
         const QString path = desk.temp.createMeetFile(u"blank.tallvane"_s);
         desk.open(path);
         QCOMPARE(desk.prompter.messages().size(), 1);
-        QVERIFY(!desk.state.isMeetOpen());
-        QVERIFY(!desk.state.meetDb().isOpen());
-        QVERIFY(!desk.window->serverWindow());
-        QVERIFY(desk.enabled("mnuOpen") && desk.enabled("mnuSettings"));
-        QVERIFY(!desk.enabled("mnuClose") && !desk.enabled("mnuExport"));
-        QCOMPARE(desk.state.numJudges(), 0);
+        QVERIFY(desk.noMeetOpen());
     }
 
     void meetWithoutSessionsClosesTheProgramCleanly() {

@@ -37,12 +37,6 @@ private Q_SLOTS:
         QCOMPARE(::formatScore(typed), shown);
     }
 
-    void nullCountsAsZeroOnlyWhenNull() {
-        QCOMPARE(nullToZero(QVariant()), QVariant(0));
-        QCOMPARE(nullToZero(QVariant(u""_s)), QVariant(u""_s));
-        QCOMPARE(nullToZero(QVariant(9.5)), QVariant(9.5));
-    }
-
     void storedValuesAreShortestText() {
         QCOMPARE(storedValueText(QVariant(9.35)), u"9.35"_s);
         QCOMPARE(storedValueText(QVariant(10.0)), u"10"_s);

@@ -70,14 +70,6 @@ private Q_SLOTS:
         QCOMPARE(TransferValues::valueText(type, stored), text);
     }
 
-    void recordNumbersHaveAtLeastFourDigits() {
-        QCOMPARE(TransferValues::padRecordNumber(1), u"0001"_s);
-        QCOMPARE(TransferValues::padRecordNumber(42), u"0042"_s);
-        QCOMPARE(TransferValues::padRecordNumber(999), u"0999"_s);
-        QCOMPARE(TransferValues::padRecordNumber(1000), u"1000"_s);
-        QCOMPARE(TransferValues::padRecordNumber(10000), u"10000"_s);
-    }
-
     void readsDatesIntoStorageText_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("stored"); // empty: refused

@@ -65,14 +65,11 @@ private Q_SLOTS:
         QCOMPARE(desk.prompter.lastFolderOrProposal, desk.state.dataFolder());
         auto* window = desk.window->findChild<QDialog*>(u"frmImport"_s);
         QVERIFY(window && window->isVisible());
-        QCOMPARE(window->windowTitle(), u"Import From Rostrel"_s);
         QVERIFY(desk.child<QLabel>("frmImport", "lblImportFilePath")->text().endsWith(u"in.rxt"_s));
         auto* name = desk.child<QLineEdit>("frmImport", "txtMeetName");
         auto* start = desk.child<QPushButton>("frmImport", "cmdStart");
         auto* cancel = desk.child<QPushButton>("frmImport", "cmdCancel");
         QCOMPARE(name->text(), u"Autumn Open.tallvane"_s);
-        QCOMPARE(start->text(), u"Start Import"_s);
-        QCOMPARE(cancel->text(), u"Cancel"_s);
 
         // An existing file is kept when the operator says No.
         const QString meet = desk.temp.path(u"Autumn Open.tallvane"_s);
@@ -190,7 +187,6 @@ private Q_SLOTS:
         desk.trigger("mnuExportRostrel");
         auto* window = desk.window->findChild<ExportWindow*>(u"frmExport"_s);
         QVERIFY(window && window->isVisible());
-        QCOMPARE(window->windowTitle(), u"Export to Rostrel"_s);
         QSignalSpy destroyed(window, &QObject::destroyed);
         QVERIFY2(destroyed.wait(10000), qPrintable(desk.prompter.messages().join(u'|')));
         QCOMPARE(desk.prompter.messages(), QStringList{u"Export complete!"_s});
