@@ -197,7 +197,7 @@ void TestCrashDurability::confirmedScoresSurviveAKill() {
         }
         if (run == runs - 1)
             checkQueueReloaded(meet);
-        for (const QString& file : {meet, meet + u"-wal"_s, meet + u"-shm"_s})
+        for (const QString& file : QStringList{meet, meet + u"-wal"_s, meet + u"-shm"_s})
             QFile::remove(file);
     }
 }

@@ -42,8 +42,12 @@ qint64 residentKiB() {
 // a judge, the scores it still has to send. A judge sends one score at a time
 // and the next one only after "SCORECONFIRM|0", as real stations do.
 struct Station {
-    QString event;  // judge: the event judged; empty for a display
-    int number = 0; // judge number, or display number
+    Station(const QString& judgedEvent, int stationNumber)
+        : event(judgedEvent)
+        , number(stationNumber) {}
+
+    QString event; // judge: the event judged; empty for a display
+    int number;    // judge number, or display number
     std::unique_ptr<TestStation> link;
     QList<int> toSend;   // gymnast numbers still to score
     int inFlight = 0;    // gymnast number awaiting confirmation, 0 when none
@@ -190,9 +194,9 @@ void TestLoadSoak::twoHundredStationsThroughAMeet() {
     // gymnast gets two scores for one event.
     for (const QString& event : Events)
         for (int number = 1; number <= JudgesPerEvent; ++number)
-            mStations.push_back(std::make_unique<Station>(Station{event, number}));
+            mStations.push_back(std::make_unique<Station>(event, number));
     for (int number = 1; number <= Displays; ++number)
-        mStations.push_back(std::make_unique<Station>(Station{QString(), number}));
+        mStations.push_back(std::make_unique<Station>(QString(), number));
     // Connect in batches, so the listen backlog never overflows.
     for (size_t i = 0; i < mStations.size(); ++i) {
         connectStation(*mStations[i]);
