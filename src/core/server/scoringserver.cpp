@@ -5,9 +5,10 @@
 #include "shell/appstate.h"
 #include "shell/operatoralerts.h"
 #include "shell/prompter.h"
-#include "stationcommands.h"
 #include "stationmessages.h"
 #include "stationservices.h"
+
+#include <array>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -157,60 +158,90 @@ void ScoringServer::connectionClosed(ConnectionId connection) {
     mRegistry.connectionClosed(connection);
 }
 
+// Every command a station may send: its word (field 0, compared exactly, case
+// matters), whether it is served to logged-in connections or to the others
+// only, and what serves it.
+struct ScoringServer::Command {
+    QStringView word;
+    bool loggedIn;
+    void (*serve)(ScoringServer& server, ConnectionId connection, const QStringList& fields);
+};
+
+const ScoringServer::Command* ScoringServer::findCommand(QStringView word, bool loggedIn) {
+    using S = ScoringServer;
+    using C = ConnectionId;
+    using F = const QStringList&;
+    static constexpr bool LoggedIn = true;
+    static constexpr bool NotLoggedIn = false;
+    static constexpr std::array<Command, 11> Commands{{
+        {u"JUDGEAUTH", NotLoggedIn,
+         [](S& s, C c, F f) {
+             s.judgeLogin(c, f);
+         }},
+        {u"DISPLAYAUTH", NotLoggedIn,
+         [](S& s, C c, F f) {
+             s.displayLogin(c, f);
+         }},
+        {u"GYMNASTQUERY", LoggedIn,
+         [](S& s, C c, F f) {
+             s.mServices.gymnastQuery(c, f);
+         }},
+        {u"GETSESSION", LoggedIn,
+         [](S& s, C c, F) {
+             s.mServer.sendData(c, StationMessages::setSession(s.mCurrentSession));
+         }},
+        {u"GETSQUADLIST", LoggedIn,
+         [](S& s, C c, F f) {
+             s.mServices.squadList(c, f);
+         }},
+        {u"SENDSCORE", LoggedIn,
+         [](S& s, C c, F f) {
+             s.mServices.processScore(c, f);
+         }},
+        {u"SENDSCORE2", LoggedIn,
+         [](S& s, C c, F f) {
+             s.mServices.forwardSecondaryScore(c, f);
+         }},
+        {u"CONFIRMSCORE", LoggedIn,
+         [](S& s, C, F f) {
+             s.mServices.confirmScore(f);
+         }},
+        {u"HEARTBEAT", LoggedIn,
+         [](S& s, C c, F) {
+             s.mHeartbeats.heartbeatReply(c);
+         }},
+        {u"CLIENTBEAT", LoggedIn,
+         [](S& s, C c, F) {
+             s.mServer.sendData(c, StationMessages::beatResponse());
+         }},
+        {u"AD_FILE_START", LoggedIn,
+         [](S& s, C c, F f) {
+             s.mServices.adFileRequest(c, f);
+         }},
+    }};
+    for (const Command& command : Commands) {
+        if (command.loggedIn == loggedIn && command.word == word)
+            return &command;
+    }
+    return nullptr;
+}
+
 void ScoringServer::handleMessage(ConnectionId connection, const QString& message) {
     const QStringList fields = message.split(u'|');
-    const std::optional<StationCommand> command =
-        StationCommands::lookup(fields.constFirst(), mRegistry.isRegistered(connection));
-    if (!command)
-        return;
-    auto field = [&fields](int i) {
-        return fields.value(i);
-    };
+    if (const Command* command =
+            findCommand(fields.constFirst(), mRegistry.isRegistered(connection)))
+        command->serve(*this, connection, fields);
+}
 
-    switch (*command) {
-    case StationCommand::JudgeAuth:
-        mRegistry.judgeLogin(connection, field(1), field(2), field(3), field(4), field(5));
-        noteLogin(connection);
-        return;
-    case StationCommand::DisplayAuth:
-        // Displays older than version 1.3 do not say which event they show.
-        mRegistry.displayLogin(connection, field(1), field(2),
-                               fields.size() >= 4 ? field(3) : u"NA"_s);
-        noteLogin(connection);
-        return;
-    case StationCommand::GetSession:
-        mServer.sendData(connection, StationMessages::setSession(mCurrentSession));
-        return;
-    case StationCommand::ClientBeat:
-        mServer.sendData(connection, StationMessages::beatResponse());
-        return;
-    case StationCommand::HeartBeat:
-        mHeartbeats.heartbeatReply(connection);
-        return;
-    default:
-        break;
-    }
+void ScoringServer::judgeLogin(ConnectionId connection, const QStringList& fields) {
+    mRegistry.judgeLogin(connection, fields.value(1), fields.value(2), fields.value(3),
+                         fields.value(4), fields.value(5));
+    noteLogin(connection);
+}
 
-    switch (*command) {
-    case StationCommand::GymnastQuery:
-        mServices.gymnastQuery(connection, fields);
-        break;
-    case StationCommand::GetSquadList:
-        mServices.squadList(connection, fields);
-        break;
-    case StationCommand::SendScore:
-        mServices.processScore(connection, fields);
-        break;
-    case StationCommand::SendScore2:
-        mServices.forwardSecondaryScore(connection, fields);
-        break;
-    case StationCommand::ConfirmScore:
-        mServices.confirmScore(fields);
-        break;
-    case StationCommand::AdFileStart:
-        mServices.adFileRequest(connection, fields);
-        break;
-    default:
-        break;
-    }
+void ScoringServer::displayLogin(ConnectionId connection, const QStringList& fields) {
+    // Displays older than version 1.3 do not say which event they show.
+    mRegistry.displayLogin(connection, fields.value(1), fields.value(2),
+                           fields.size() >= 4 ? fields.value(3) : u"NA"_s);
+    noteLogin(connection);
 }

@@ -87,6 +87,10 @@ Q_SIGNALS:
     void activityMark(StationKind kind, int row);
 
 private:
+    struct Command;
+    static const Command* findCommand(QStringView word, bool loggedIn);
+    void judgeLogin(ConnectionId connection, const QStringList& fields);
+    void displayLogin(ConnectionId connection, const QStringList& fields);
     StartResult fail(StartResult::Outcome outcome, const QString& message);
     StartResult readMeet();
     void connectionOpened(ConnectionId connection, const QString& address);
