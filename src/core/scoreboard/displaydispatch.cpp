@@ -2,11 +2,12 @@
 
 #include "db/meetevents.h"
 
-DisplayDispatch::DisplayDispatch(const EventDisplayLoop::Parts& parts,
+DisplayDispatch::DisplayDispatch(const EventDisplayLoop::Collaborators& collaborators,
                                  const DisplayTimings& timings, QObject* parent)
     : QObject(parent) {
     for (int i = 0; i < 4; ++i)
-        mLoops[i] = std::make_unique<EventDisplayLoop>(MeetEvents::names()[i], parts, timings);
+        mLoops[i] =
+            std::make_unique<EventDisplayLoop>(MeetEvents::names()[i], collaborators, timings);
 }
 
 EventDisplayLoop* DisplayDispatch::loop(const QString& event) const {

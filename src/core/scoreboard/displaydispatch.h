@@ -14,8 +14,8 @@ class DisplayDispatch : public QObject {
     Q_OBJECT
 
 public:
-    DisplayDispatch(const EventDisplayLoop::Parts& parts, const DisplayTimings& timings = {},
-                    QObject* parent = nullptr);
+    DisplayDispatch(const EventDisplayLoop::Collaborators& collaborators,
+                    const DisplayTimings& timings = {}, QObject* parent = nullptr);
 
     // Vault, Bars, Beam, Floor; nullptr for any other name.
     EventDisplayLoop* loop(const QString& event) const;

@@ -7,11 +7,11 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-EventDisplayLoop::EventDisplayLoop(const QString& event, const Parts& parts,
+EventDisplayLoop::EventDisplayLoop(const QString& event, const Collaborators& collaborators,
                                    const DisplayTimings& timings, QObject* parent)
     : QObject(parent)
     , mEvent(event)
-    , mParts(parts)
+    , mCollaborators(collaborators)
     , mTimings(timings) {
     mDisplayTimer.setSingleShot(true);
     mWatchdog.setSingleShot(true);
@@ -22,7 +22,8 @@ EventDisplayLoop::EventDisplayLoop(const QString& event, const Parts& parts,
     // No display confirmed: the score stands for its display time as if it
     // had been, then the oldest waiting score (perhaps the same) goes again.
     connect(&mWatchdog, &QTimer::timeout, this, [this] {
-        armAfterShown(mOffered ? mOffered->displaySeconds : mParts.displaySeconds.seconds());
+        armAfterShown(mOffered ? mOffered->displaySeconds
+                               : mCollaborators.displaySeconds.seconds());
     });
 }
 
@@ -65,21 +66,22 @@ void EventDisplayLoop::processQueue() {
     if (!mRunning)
         return;
     QString error;
-    std::optional<QueueEntry> next = mParts.queue.nextWaiting(mEvent, &error);
+    std::optional<QueueEntry> next = mCollaborators.queue.nextWaiting(mEvent, &error);
     if (!error.isEmpty())
-        mParts.alerts.raise(u"The %1 scoreboard queue could not be read: %2"_s.arg(mEvent, error));
+        mCollaborators.alerts.raise(
+            u"The %1 scoreboard queue could not be read: %2"_s.arg(mEvent, error));
     if (!next) {
         mDisplayTimer.start(mTimings.idlePollMs);
         return;
     }
     // The displays are told the display time chosen now.
-    next->displaySeconds = mParts.displaySeconds.seconds();
+    next->displaySeconds = mCollaborators.displaySeconds.seconds();
     mWatchdog.start(mTimings.watchdogMs);
     const QString text = u"SETSCORE|"_s + mEvent + u'|' + next->num + u'|' + next->name + u'|' +
                          next->score + u'|' + QString::number(next->displaySeconds * 1000) +
                          (next->corrected ? u"|1"_s : u"|0"_s);
-    if (sendToDisplays(mParts.db, mParts.link, text, &error) < 0)
-        mParts.alerts.raise(
+    if (sendToDisplays(mCollaborators.db, mCollaborators.link, text, &error) < 0)
+        mCollaborators.alerts.raise(
             u"The %1 score could not be sent to the displays: %2"_s.arg(mEvent, error));
     mOffered = next;
     Q_EMIT scoreOffered(*next);
@@ -97,17 +99,17 @@ void EventDisplayLoop::confirmScore(const QString& num) {
         // A score this loop did not offer (from before a restart): it has
         // been shown all the same.
         QString error;
-        shown = mParts.queue.waitingRow(num, mEvent, &error);
+        shown = mCollaborators.queue.waitingRow(num, mEvent, &error);
         if (!error.isEmpty())
-            mParts.alerts.raise(
+            mCollaborators.alerts.raise(
                 u"Gymnast %1's %2 confirmation could not be matched: %3"_s.arg(num, mEvent, error));
         if (!shown)
             return;
-        shown->displaySeconds = mParts.displaySeconds.seconds();
+        shown->displaySeconds = mCollaborators.displaySeconds.seconds();
     }
     QString error;
-    if (!mParts.queue.markShown(*shown, &error))
-        mParts.alerts.raise(
+    if (!mCollaborators.queue.markShown(*shown, &error))
+        mCollaborators.alerts.raise(
             u"Gymnast %1's %2 score could not be marked as shown: %3"_s.arg(num, mEvent, error));
     mLastConfirmed = num;
     if (wasOffered || !mOffered) {

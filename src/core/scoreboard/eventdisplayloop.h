@@ -28,7 +28,9 @@ public:
     static constexpr int RunningRgb = 0x93E697; // RGB(147, 230, 151)
     static constexpr int PausedRgb = 0xEBAEAE;  // RGB(235, 174, 174)
 
-    struct Parts {
+    // What the loop reads and writes: the meet, its queue, the display time,
+    // the stations and the operator alerts.
+    struct Collaborators {
         MeetDatabase& db;
         ScoreQueue& queue;
         const DisplaySeconds& displaySeconds;
@@ -36,8 +38,8 @@ public:
         OperatorAlerts& alerts;
     };
 
-    EventDisplayLoop(const QString& event, const Parts& parts, const DisplayTimings& timings,
-                     QObject* parent = nullptr);
+    EventDisplayLoop(const QString& event, const Collaborators& collaborators,
+                     const DisplayTimings& timings, QObject* parent = nullptr);
 
     QString event() const { return mEvent; }
     bool isRunning() const { return mRunning; }
@@ -66,7 +68,7 @@ private:
     void setRunning(bool running);
 
     QString mEvent;
-    Parts mParts;
+    Collaborators mCollaborators;
     DisplayTimings mTimings;
     QTimer mDisplayTimer;
     QTimer mWatchdog;
