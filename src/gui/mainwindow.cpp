@@ -223,10 +223,10 @@ void MainWindow::askCloseMeetFile() {
 
 // The server window goes first: its shutdown still uses the meet database.
 void MainWindow::closeMeet() {
-    delete mServerSubWindow;
-    delete mServerWindow;
-    for (QMdiSubWindow* window : mMdiArea->subWindowList())
-        delete window;
+    QList<QMdiSubWindow*> windows = mMdiArea->subWindowList();
+    if (mServerSubWindow)
+        windows.move(windows.indexOf(mServerSubWindow), 0);
+    qDeleteAll(windows); // now, not later: the meet file closes below
     for (QDialog* dialog : {static_cast<QDialog*>(mMeetInfo), static_cast<QDialog*>(mExport)}) {
         if (dialog) {
             dialog->hide();
