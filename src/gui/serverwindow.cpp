@@ -4,10 +4,12 @@
 #include "console/gymnastsconsole.h"
 #include "console/sessionsconsole.h"
 #include "console/testscore.h"
+#include "db/meetevents.h"
 #include "gymnaststab.h"
 #include "judging/meetserver.h"
 #include "queuetab.h"
 #include "resultstab.h"
+#include "scoreboard/queueentry.h"
 #include "scoreentrywindow.h"
 #include "server/scoringserver.h"
 #include "sessionchooser.h"
@@ -297,26 +299,26 @@ QWidget* ServerWindow::buildTestRow() {
     auto* box = new QWidget(this);
     auto* row = new QHBoxLayout(box);
     row->setContentsMargins(0, 0, 0, 0);
-    auto* events = new QComboBox(box);
-    events->setObjectName(u"combo_test_events"_s);
-    events->addItems({u"Vault"_s, u"Bars"_s, u"Beam"_s, u"Floor"_s});
-    auto* number = new QLineEdit(QString::fromLatin1(TestScore::Number), box);
-    number->setObjectName(u"txtTestGymnastNumber"_s);
-    number->setReadOnly(true);
-    number->setMaximumWidth(50);
-    auto* name = new QLineEdit(QString::fromLatin1(TestScore::SampleName), box);
-    name->setObjectName(u"txtTestGymnast"_s);
-    name->setMaximumWidth(220);
-    auto* score = new QLineEdit(QString::fromLatin1(TestScore::SampleScore), box);
-    score->setObjectName(u"txtTestScore"_s);
-    score->setMaximumWidth(70);
+    mTest.event = new QComboBox(box);
+    mTest.event->setObjectName(u"combo_test_events"_s);
+    mTest.event->addItems(MeetEvents::names());
+    mTest.number = new QLineEdit(QueueEntry::TestGymnastNumber, box);
+    mTest.number->setObjectName(u"txtTestGymnastNumber"_s);
+    mTest.number->setReadOnly(true);
+    mTest.number->setMaximumWidth(50);
+    mTest.name = new QLineEdit(QueueEntry::TestGymnastName, box);
+    mTest.name->setObjectName(u"txtTestGymnast"_s);
+    mTest.name->setMaximumWidth(220);
+    mTest.score = new QLineEdit(QString::fromLatin1(TestScore::SampleScore), box);
+    mTest.score->setObjectName(u"txtTestScore"_s);
+    mTest.score->setMaximumWidth(70);
     auto* send = new QPushButton(u"Send Test"_s, box);
     send->setObjectName(u"Command1"_s);
-    auto* correction = new QCheckBox(u"Send As correction"_s, box);
-    correction->setObjectName(u"chkCorrection"_s);
+    mTest.correction = new QCheckBox(u"Send As correction"_s, box);
+    mTest.correction->setObjectName(u"chkCorrection"_s);
     connect(send, &QPushButton::clicked, this, &ServerWindow::sendTestScore);
-    for (QWidget* widget :
-         std::initializer_list<QWidget*>{events, number, name, score, send, correction})
+    for (QWidget* widget : std::initializer_list<QWidget*>{mTest.event, mTest.number, mTest.name,
+                                                           mTest.score, send, mTest.correction})
         row->addWidget(widget);
     row->addStretch();
     return box;
@@ -355,11 +357,6 @@ void ServerWindow::openScoreEntry(const QString& num, const QString& event) {
 }
 
 void ServerWindow::sendTestScore() {
-    auto text = [this](const char* name) {
-        return findChild<QLineEdit*>(QString::fromLatin1(name))->text();
-    };
-    const bool corrected = findChild<QCheckBox*>(u"chkCorrection"_s)->isChecked();
-    const QString event = findChild<QComboBox*>(u"combo_test_events"_s)->currentText();
     ScoreQueue& queue = services().queue();
     OperatorAlerts& alerts = this->alerts();
     TestScore::send(
@@ -370,6 +367,6 @@ void ServerWindow::sendTestScore() {
             if (!queue.queueScore(num, name, eventName, score, isCorrection, &error))
                 alerts.raise(u"The test score could not be queued: "_s + error);
         },
-        text("txtTestGymnastNumber"), text("txtTestGymnast"), event, text("txtTestScore"),
-        corrected);
+        mTest.number->text(), mTest.name->text(), mTest.event->currentText(), mTest.score->text(),
+        mTest.correction->isChecked());
 }

@@ -8,6 +8,8 @@
 #include <memory>
 
 class ActivityMarks;
+class QCheckBox;
+class QComboBox;
 class AppState;
 class GymnastsConsole;
 class MeetServer;
@@ -79,6 +81,13 @@ private:
     ActivityMarks* mJudgeMarks = nullptr;
     ActivityMarks* mDisplayMarks = nullptr;
     QLineEdit* mPin = nullptr;
+    struct TestRow {
+        QComboBox* event = nullptr;
+        QLineEdit* number = nullptr;
+        QLineEdit* name = nullptr;
+        QLineEdit* score = nullptr;
+        QCheckBox* correction = nullptr;
+    } mTest;
     QLCDNumber* mClock = nullptr;
     class SessionChooser* mChooser = nullptr;
     class WebAddressPanel* mWebAddress = nullptr;

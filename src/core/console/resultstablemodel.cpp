@@ -1,6 +1,7 @@
 #include "resultstablemodel.h"
 
 #include "consolescore.h"
+#include "db/meetevents.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -74,8 +75,8 @@ QVariant ResultsTableModel::headerData(int section, Qt::Orientation orientation,
         return int(Qt::AlignCenter);
     if (role != Qt::DisplayRole)
         return {};
-    static const QString headers[ColumnCount] = {
-        QString(), u"Num"_s,   u"Gymnast Name"_s, u"Vault"_s, u"Bars"_s,
-        u"Beam"_s, u"Floor"_s, u"AA"_s,           QString(),  QString()};
-    return section >= 0 && section < ColumnCount ? headers[section] : QVariant();
+    static const QStringList headers = QStringList{QString(), u"Num"_s, u"Gymnast Name"_s} +
+                                       MeetEvents::names() +
+                                       QStringList{u"AA"_s, QString(), QString()};
+    return section >= 0 && section < ColumnCount ? headers.value(section) : QVariant();
 }

@@ -9,8 +9,7 @@ class Prompter;
 // The operator's made-up score that tries the score displays out before a meet.
 namespace TestScore {
 
-inline constexpr auto Number = "999";
-inline constexpr auto SampleName = "Test Gymnast";
+// The number and name it is shown with are QueueEntry's test gymnast's.
 inline constexpr auto SampleScore = "8.885";
 
 // Puts one score into the scoreboard queue: number, name, event, score text, corrected.

@@ -9,6 +9,10 @@ const QStringList& names() {
     return all;
 }
 
+QString name(int eventNumber) {
+    return names().value(eventNumber - 1);
+}
+
 int number(QStringView name) {
     const qsizetype index = names().indexOf(name);
     return index < 0 ? 0 : int(index) + 1;

@@ -8,10 +8,14 @@
 // the second vault has the E7 columns.
 namespace MeetEvents {
 
+inline constexpr int Vault = 1; // the event with a second attempt
 inline constexpr int SecondVault = 7;
 
 // "Vault", "Bars", "Beam", "Floor", in event-number order.
 const QStringList& names();
+
+// The name of event 1 to 4; empty for any other number.
+QString name(int eventNumber);
 
 // 1 to 4 for the four names (exact, case matters); 0 for anything else.
 int number(QStringView name);

@@ -1,5 +1,6 @@
 #include "panelscore.h"
 
+#include "db/meetevents.h"
 #include "judging/formatscore.h"
 
 #include <algorithm>
@@ -10,8 +11,6 @@ using namespace Qt::Literals::StringLiterals;
 namespace PanelScore {
 
 namespace {
-
-const QString Vault = u"Vault"_s;
 
 std::optional<double> numberIn(const QString& text) {
     bool ok = false;
@@ -60,7 +59,7 @@ std::optional<double> panelScore(const QList<double>& scores) {
 }
 
 bool hasSecondAttempt(const QString& event) {
-    return event == Vault;
+    return MeetEvents::number(event) == MeetEvents::Vault;
 }
 
 int judgeBoxes(int judgeCount) {
@@ -77,7 +76,7 @@ Result compute(const QString& event, int judgeCount, const Attempt& first, const
     const RowScore a = score(first, judges);
     result.bScore = scoreText(a.panel);
     double final = a.result;
-    if (event == Vault) {
+    if (hasSecondAttempt(event)) {
         const RowScore b = score(second, judges);
         result.secondBScore = scoreText(b.panel);
         const bool firstIsBetter = judges == 1 ? a.firstJudge > b.firstJudge : a.result > b.result;
@@ -102,7 +101,7 @@ SubmittedScore submittedScore(const QString& number, const QString& event, const
     score.num = number;
     score.event = event;
     score.first = submitted(first, result.bScore);
-    if (event == Vault)
+    if (hasSecondAttempt(event))
         score.second = submitted(second, result.secondBScore);
     score.finalText = result.finalText;
     return score;

@@ -2,6 +2,7 @@
 
 #include "db/connectionstable.h"
 #include "db/meetdatabase.h"
+#include "db/meetevents.h"
 #include "scoreboard/scorequeue.h"
 #include "server/stationlink.h"
 #include "shell/operatoralerts.h"
@@ -51,7 +52,8 @@ void ScoreSubmission::forwardSecondaryScore(ConnectionId stationId, const QStrin
     };
     const QString event = field(3);
     const QString secondVault =
-        event.compare(u"Vault"_s, Qt::CaseInsensitive) == 0 ? field(5) : QString();
+        event.compare(MeetEvents::name(MeetEvents::Vault), Qt::CaseInsensitive) == 0 ? field(5)
+                                                                                     : QString();
     ConnectionsTable connections(mDb);
     const auto primary = connections.primaryJudge(event);
     if (!primary) {
