@@ -4,6 +4,7 @@
 #include "db/meetevents.h"
 #include "formatscore.h"
 #include "gymnastlookup.h"
+#include "judgingmessages.h"
 #include "server/stationlink.h"
 #include "shell/appstate.h"
 #include "shell/operatoralerts.h"
@@ -38,14 +39,14 @@ QString GymnastQueries::gymnastReply(MeetDatabase& db, const QString& number, co
     bool numeric = true;
     const int asNumber = number.isEmpty() ? 0 : number.toInt(&numeric);
     if (!numeric)
-        return u"GYMNASTQUERYRESP|1|Gymnast "_s + number + u" not found"_s;
+        return JudgingMessages::gymnastNotFound(number);
     const QString num = QString::number(asNumber);
 
     std::optional<GymnastLookup::Gymnast> gymnast;
     if (!GymnastLookup::find(db, num, eventNumber, today, &gymnast, error))
         return {};
     if (!gymnast)
-        return u"GYMNASTQUERYRESP|1|Gymnast "_s + num + u" not found"_s;
+        return JudgingMessages::gymnastNotFound(num);
 
     QStringList values{gymnast->firstName, gymnast->lastName,
                        gymnast->gymName,   storedValueText(gymnast->level),
@@ -60,7 +61,7 @@ QString GymnastQueries::gymnastReply(MeetDatabase& db, const QString& number, co
     if (eventNumber == 1)
         append(gymnast->second);
     values.append(num);
-    return u"GYMNASTQUERYRESP|0|"_s + values.join(u'|');
+    return JudgingMessages::gymnastFound(values);
 }
 
 void GymnastQueries::gymnastQuery(ConnectionId connection, const QStringList& fields) {
@@ -77,8 +78,7 @@ void GymnastQueries::gymnastQuery(ConnectionId connection, const QStringList& fi
     // Judge 1 looks the gymnast up for the whole panel.
     bool numeric = false;
     const int judge = field(fields, 3).toInt(&numeric);
-    if (!numeric || judge != 1 || mApp.numJudges() <= 1 ||
-        !reply.startsWith(u"GYMNASTQUERYRESP|0|"))
+    if (!numeric || judge != 1 || mApp.numJudges() <= 1 || !JudgingMessages::isGymnastFound(reply))
         return;
     ConnectionsTable connections(db());
     const auto panel = connections.panelJudges(event);
@@ -106,13 +106,13 @@ QString GymnastQueries::squadListReply(MeetDatabase& db, const QString& session,
             *error = rows.error();
         return {};
     }
-    QString items;
+    QStringList items;
     for (int row = 0; row < rows.count(); ++row) {
-        items += rows.text(row, u"Num"_s) + u" - "_s + rows.text(row, u"First_Name"_s) + u' ' +
-                 rows.text(row, u"Last_Name"_s) + u',' +
-                 storedValueText(rows.value(row, u"EventScore"_s)) + u'|';
+        items << rows.text(row, u"Num"_s) + u" - "_s + rows.text(row, u"First_Name"_s) + u' ' +
+                     rows.text(row, u"Last_Name"_s) + u',' +
+                     storedValueText(rows.value(row, u"EventScore"_s));
     }
-    return u"SQUADLIST|"_s + QString::number(rows.count()) + u'|' + items + u'0';
+    return JudgingMessages::squadList(items);
 }
 
 void GymnastQueries::squadList(ConnectionId connection, const QStringList& fields) {

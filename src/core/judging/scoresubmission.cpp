@@ -3,15 +3,12 @@
 #include "db/connectionstable.h"
 #include "db/meetdatabase.h"
 #include "db/meetevents.h"
+#include "judgingmessages.h"
 #include "scoreboard/scorequeue.h"
 #include "server/stationlink.h"
 #include "shell/operatoralerts.h"
 
 using namespace Qt::Literals::StringLiterals;
-
-namespace {
-const QString Confirmation = u"SCORECONFIRM|0"_s;
-}
 
 ScoreSubmission::ScoreSubmission(MeetDatabase& db, ScoreQueue& queue, StationLink& link,
                                  OperatorAlerts& alerts)
@@ -37,7 +34,7 @@ ScoreOutcome ScoreSubmission::processScoreData(ConnectionId stationId, const Sub
     if (!outcome.testScore && !outcome.unknownGymnast)
         mDb.changes().scoreStored(outcome.session);
     if (!noScoreboard && stationId != 0)
-        mLink.sendData(stationId, Confirmation);
+        mLink.sendData(stationId, JudgingMessages::scoreConfirmed());
     if (outcome.toShow)
         mQueue.show(*outcome.toShow);
     if (outcome.unknownGymnast && !outcome.testScore)
@@ -61,7 +58,6 @@ void ScoreSubmission::forwardSecondaryScore(ConnectionId stationId, const QStrin
             event, stationText(stationId), connections.lastError()));
     }
     for (const ConnectionId judge : primary.value_or(QList<ConnectionId>{}))
-        mLink.sendData(judge,
-                       u"SECONDARYSCORE|"_s + field(2) + u'|' + field(4) + u'|' + secondVault);
-    mLink.sendData(stationId, Confirmation);
+        mLink.sendData(judge, JudgingMessages::secondaryScore(field(2), field(4), secondVault));
+    mLink.sendData(stationId, JudgingMessages::scoreConfirmed());
 }

@@ -1,6 +1,7 @@
 #include "adfiles.h"
 
 #include "db/meetfiles.h"
+#include "scoreboardmessages.h"
 #include "server/stationlink.h"
 #include "shell/codepage1252.h"
 
@@ -56,5 +57,5 @@ void AdFiles::answer(const QString& fileName, ConnectionId connection) {
     if (bytes.isEmpty())
         return;
     // One character per byte: the code page keeps every byte value.
-    mLink.sendData(connection, Prefix + Cp1252::decode(bytes) + EndMarker);
+    mLink.sendData(connection, ScoreboardMessages::adFile(Cp1252::decode(bytes)));
 }

@@ -19,9 +19,6 @@ class AdFiles : public QObject {
     Q_OBJECT
 
 public:
-    static inline const QString Prefix = QStringLiteral("RECEIVE_AD_FILE|");
-    static inline const QString EndMarker = QStringLiteral("/\\/\\ENDOFFILE/\\/\\");
-
     // `settingsFiles`: the names of the program's own files at the top of the
     // data folder (pin.txt ...).
     AdFiles(std::function<QString()> dataFolder, QStringList settingsFiles, StationLink& link,

@@ -2,6 +2,7 @@
 
 #include "displayconnections.h"
 #include "displayseconds.h"
+#include "scoreboardmessages.h"
 #include "scorequeue.h"
 #include "shell/operatoralerts.h"
 
@@ -77,9 +78,7 @@ void EventDisplayLoop::processQueue() {
     // The displays are told the display time chosen now.
     next->displaySeconds = mCollaborators.displaySeconds.seconds();
     mWatchdog.start(mTimings.watchdogMs);
-    const QString text = u"SETSCORE|"_s + mEvent + u'|' + next->num + u'|' + next->name + u'|' +
-                         next->score + u'|' + QString::number(next->displaySeconds * 1000) +
-                         (next->corrected ? u"|1"_s : u"|0"_s);
+    const QString text = ScoreboardMessages::setScore(mEvent, *next);
     if (sendToDisplays(mCollaborators.db, mCollaborators.link, text, &error) < 0)
         mCollaborators.alerts.raise(
             u"The %1 score could not be sent to the displays: %2"_s.arg(mEvent, error));

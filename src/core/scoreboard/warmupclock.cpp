@@ -2,6 +2,7 @@
 
 #include "displayconnections.h"
 #include "queuegridmodel.h"
+#include "scoreboardmessages.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -29,14 +30,14 @@ QString WarmupClock::sendWarmupTime() {
     if (mQueue.hasScores())
         return QueueNotEmpty;
     QString error;
-    if (sendToDisplays(mDb, mLink, u"STARTTIMER|TIMEDWARMUP|"_s + mDuration, &error) < 0)
+    if (sendToDisplays(mDb, mLink, ScoreboardMessages::startWarmup(mDuration), &error) < 0)
         return u"The warm-up clock could not be started: "_s + error;
     return {};
 }
 
 QString WarmupClock::sendWarmupStop() {
     QString error;
-    if (sendToDisplays(mDb, mLink, u"STOPTIMER|0"_s, &error) < 0)
+    if (sendToDisplays(mDb, mLink, ScoreboardMessages::stopWarmup(), &error) < 0)
         return u"The warm-up clock could not be stopped: "_s + error;
     return {};
 }

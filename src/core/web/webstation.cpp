@@ -1,5 +1,6 @@
 #include "webstation.h"
 
+#include "scoreboard/scoreboardmessages.h"
 #include "server/stationserver.h"
 #include "shell/codepage1252.h"
 
@@ -43,7 +44,7 @@ WebStation::~WebStation() {
 void WebStation::sendMessage(const QString& text) {
     if (!mSocket || mSocket->state() != QAbstractSocket::ConnectedState)
         return;
-    if (text.startsWith(u"RECEIVE_AD_FILE|"_s))
+    if (ScoreboardMessages::isAdFile(text))
         mSocket->sendBinaryMessage(Cp1252::encode(text));
     else
         mSocket->sendTextMessage(text);

@@ -1,0 +1,35 @@
+#include "scoreboardmessages.h"
+
+#include "queueentry.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace ScoreboardMessages {
+
+namespace {
+const QString AdFilePrefix = u"RECEIVE_AD_FILE|"_s;
+}
+
+QString setScore(const QString& event, const QueueEntry& entry) {
+    return u"SETSCORE|"_s + event + u'|' + entry.num + u'|' + entry.name + u'|' + entry.score +
+           u'|' + QString::number(entry.displaySeconds * 1000) +
+           (entry.corrected ? u"|1"_s : u"|0"_s);
+}
+
+QString startWarmup(const QString& duration) {
+    return u"STARTTIMER|TIMEDWARMUP|"_s + duration;
+}
+
+QString stopWarmup() {
+    return u"STOPTIMER|0"_s;
+}
+
+QString adFile(const QString& bytes) {
+    return AdFilePrefix + bytes + u"/\\/\\ENDOFFILE/\\/\\"_s;
+}
+
+bool isAdFile(const QString& text) {
+    return text.startsWith(AdFilePrefix);
+}
+
+} // namespace ScoreboardMessages
