@@ -1,6 +1,7 @@
 #include "printedresults.h"
 
 #include "db/meetdatabase.h"
+#include "judging/formatscore.h"
 #include "results/resultsbook.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -70,5 +71,5 @@ QString PrintedResults::groupTitle(const SessionResults::Group& group) {
 }
 
 QString PrintedResults::scoreText(const std::optional<double>& score) {
-    return score ? QString::number(*score, 'f', 3) : QString();
+    return score ? ::scoreText(*score) : QString();
 }

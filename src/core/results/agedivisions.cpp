@@ -1,13 +1,13 @@
 #include "agedivisions.h"
 
 #include "db/meetdatabase.h"
+#include "db/storeddate.h"
 
 using namespace Qt::Literals::StringLiterals;
 
 QDate AgeDivisions::storedDate(const QVariant& value) {
-    if (value.isNull())
-        return {};
-    return QDate::fromString(value.toString().trimmed().left(10), Qt::ISODate);
+    const std::optional<StoredDate> stored = StoredDate::fromValue(value);
+    return stored ? stored->date : QDate();
 }
 
 bool AgeDivisions::load(MeetDatabase& db, QString* error) {
