@@ -41,6 +41,84 @@ QString kindName(StationKind kind) {
     return kind == StationKind::Judge ? u"Judge station"_s : u"Score display"_s;
 }
 
+// --port, --web-port and --pin into `state`; what is wrong with them, or empty.
+QString applyOptions(const QCommandLineParser& parser, AppState& state) {
+    const std::pair<QString, void (AppState::*)(const QString&)> ports[] = {
+        {u"port"_s, &AppState::setPortNumber}, {u"web-port"_s, &AppState::setWebPortNumber}};
+    for (const auto& [name, setPort] : ports) {
+        if (!parser.isSet(name))
+            continue;
+        bool ok = false;
+        const uint port = parser.value(name).toUInt(&ok);
+        if (!ok || port > 65535)
+            return u"%1 is not a port number."_s.arg(parser.value(name));
+        (state.*setPort)(QString::number(port));
+    }
+    if (parser.isSet(u"pin"_s))
+        state.setPin(parser.value(u"pin"_s));
+    return {};
+}
+
+// Each log-in and log-out as a line on standard output.
+void printStationChanges(StationRegistry& registry, QObject* context) {
+    QObject::connect(&registry, &StationRegistry::stationAdded, context,
+                     [](StationKind kind, const QString& entry) {
+                         printLine(stdout, kindName(kind) + u" logged in: "_s + entry);
+                     });
+    QObject::connect(&registry, &StationRegistry::stationRemoved, context,
+                     [](StationKind kind, const QString& entry) {
+                         printLine(stdout, kindName(kind) + u" logged out: "_s + entry);
+                     });
+}
+
+// Without its web pages the meet still runs with its TCP stations.
+void serveWebPages(WebServer& web, const QString& webPort, MeetServer& meet) {
+    bool ok = false;
+    const uint port = webPort.trimmed().toUInt(&ok);
+    const QString address = meet.server().address();
+    if (ok && port <= 65535 && web.listenOn(quint16(port)))
+        printLine(stdout, u"Web pages at http://%1:%2/"_s.arg(address).arg(web.port()));
+    else
+        meet.alerts().raise(u"The web pages cannot be served on port %1: %2"_s.arg(
+            webPort, ok ? web.errorString() : u"not a port number"_s));
+}
+
+// Serves the open meet until a stop signal; the command's exit status.
+int serveMeet(QCoreApplication& app, AppState& state) {
+    MeetServer meet(state);
+    QObject::connect(&meet.alerts(), &OperatorAlerts::alertRaised, &app,
+                     [](const QString& text) { printLine(stderr, text); });
+    printStationChanges(meet.server().registry(), &app);
+
+    WebServer web(meet.stations());
+    web.setMeetInfo([&state] { return meetSummary(state.meetDb(), state.numJudges()); });
+
+    StopSignals stopSignals;
+    QObject::connect(&stopSignals, &StopSignals::stopRequested, &app, [&] {
+        web.close();
+        meet.shutdown();
+        state.closeMeetFile();
+        app.quit();
+    });
+
+    const ScoringServer::StartResult result = meet.start();
+    if (!result.ok()) {
+        const QString detail = result.detail.isEmpty() ? QString() : u" ("_s + result.detail + u')';
+        state.closeMeetFile();
+        return failWith(result.message + detail);
+    }
+    printLine(stdout,
+              u"Listening on %1:%2"_s.arg(meet.server().address()).arg(meet.server().port()));
+    serveWebPages(web, state.webPortNumber(), meet);
+    const int exitCode = app.exec();
+    if (meet.isRunning()) {
+        web.close();
+        meet.shutdown();
+        state.closeMeetFile();
+    }
+    return exitCode;
+}
+
 } // namespace
 
 // The scoring server without windows: the same core, timers and database as
@@ -79,72 +157,10 @@ int runServeCommand(int argc, char** argv) {
         return failWith(error);
     AppState state(folder);
     state.loadSettings();
-    if (parser.isSet(portOption)) {
-        bool ok = false;
-        const uint port = parser.value(portOption).toUInt(&ok);
-        if (!ok || port > 65535)
-            return failWith(u"%1 is not a port number."_s.arg(parser.value(portOption)), 2);
-        state.setPortNumber(QString::number(port));
-    }
-    if (parser.isSet(webPortOption)) {
-        bool ok = false;
-        const uint port = parser.value(webPortOption).toUInt(&ok);
-        if (!ok || port > 65535)
-            return failWith(u"%1 is not a port number."_s.arg(parser.value(webPortOption)), 2);
-        state.setWebPortNumber(QString::number(port));
-    }
-    if (parser.isSet(pinOption))
-        state.setPin(parser.value(pinOption));
+    if (const QString wrong = applyOptions(parser, state); !wrong.isEmpty())
+        return failWith(wrong, 2);
     if (!state.openMeetFile(meetFile, &error))
         return failWith(error);
 
-    MeetServer meet(state);
-    QObject::connect(&meet.alerts(), &OperatorAlerts::alertRaised, &app,
-                     [](const QString& text) { printLine(stderr, text); });
-    ScoringServer& server = meet.server();
-    StationRegistry& registry = server.registry();
-    QObject::connect(&registry, &StationRegistry::stationAdded, &app,
-                     [](StationKind kind, const QString& entry) {
-                         printLine(stdout, kindName(kind) + u" logged in: "_s + entry);
-                     });
-    QObject::connect(&registry, &StationRegistry::stationRemoved, &app,
-                     [](StationKind kind, const QString& entry) {
-                         printLine(stdout, kindName(kind) + u" logged out: "_s + entry);
-                     });
-
-    WebServer web(meet.stations());
-    web.setMeetInfo([&state] { return meetSummary(state.meetDb(), state.numJudges()); });
-
-    StopSignals stopSignals;
-    int exitCode = 0;
-    QObject::connect(&stopSignals, &StopSignals::stopRequested, &app, [&] {
-        web.close();
-        meet.shutdown();
-        state.closeMeetFile();
-        app.quit();
-    });
-
-    const ScoringServer::StartResult result = meet.start();
-    if (!result.ok()) {
-        const QString detail = result.detail.isEmpty() ? QString() : u" ("_s + result.detail + u')';
-        state.closeMeetFile();
-        return failWith(result.message + detail);
-    }
-    printLine(stdout, u"Listening on %1:%2"_s.arg(server.address()).arg(server.port()));
-    // Without its web pages the meet still runs with its TCP stations.
-    const QString webPort = state.webPortNumber();
-    bool webPortOk = false;
-    const uint webPortNumber = webPort.trimmed().toUInt(&webPortOk);
-    if (webPortOk && webPortNumber <= 65535 && web.listenOn(quint16(webPortNumber)))
-        printLine(stdout, u"Web pages at http://%1:%2/"_s.arg(server.address()).arg(web.port()));
-    else
-        meet.alerts().raise(u"The web pages cannot be served on port %1: %2"_s.arg(
-            webPort, webPortOk ? web.errorString() : u"not a port number"_s));
-    exitCode = app.exec();
-    if (meet.isRunning()) {
-        web.close();
-        meet.shutdown();
-        state.closeMeetFile();
-    }
-    return exitCode;
+    return serveMeet(app, state);
 }
