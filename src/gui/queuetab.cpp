@@ -1,5 +1,6 @@
 #include "queuetab.h"
 
+#include "readonlygrid.h"
 #include "rgbbackgroundproxy.h"
 #include "scoreboard/displaydispatch.h"
 #include "scoreboard/displayseconds.h"
@@ -38,15 +39,21 @@ QueueTab::QueueTab(ScoreQueue& queue, DisplayDispatch& dispatch, DisplaySeconds&
     , mAlerts(alerts)
     , mGrid(new QTableView(this))
     , mMenu(new QMenu(this)) {
+    setUpGrid(queue);
+    auto* controls = buildControls(dispatch, displaySeconds);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(controls);
+    layout->addWidget(mGrid, 1);
+}
+
+// The queue's rows with their colours, and the menu of a score's row.
+void QueueTab::setUpGrid(ScoreQueue& queue) {
     mGrid->setObjectName(u"grid1"_s);
     auto* proxy = new RgbBackgroundProxy(QueueGridModel::BackgroundRgbRole, this);
     proxy->setSourceModel(queue.grid());
     mGrid->setModel(proxy);
-    mGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    mGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    setUpReadOnlyGrid(mGrid);
     mGrid->setSelectionMode(QAbstractItemView::SingleSelection);
-    mGrid->verticalHeader()->hide();
-    mGrid->verticalHeader()->setDefaultSectionSize(mGrid->fontMetrics().height() + 6);
     for (int column = 0; column < QueueGridModel::ColumnCount; ++column) {
         mGrid->setColumnHidden(column, QueueGridModel::isHiddenColumn(column));
         const int twips = QueueGridModel::columnWidthTwips(column);
@@ -61,7 +68,10 @@ QueueTab::QueueTab(ScoreQueue& queue, DisplayDispatch& dispatch, DisplaySeconds&
     connect(expedite, &QAction::triggered, this, &QueueTab::expediteMenuRow);
     connect(remove, &QAction::triggered, this, &QueueTab::removeMenuRow);
     connect(mGrid, &QWidget::customContextMenuRequested, this, &QueueTab::openMenu);
+}
 
+// The pause button of each event, Pause All, Start All and the display time.
+QHBoxLayout* QueueTab::buildControls(DisplayDispatch& dispatch, DisplaySeconds& displaySeconds) {
     auto* controls = new QHBoxLayout;
     const char* const names[] = {"btnPauseVault", "btnPauseBars", "btnPauseBeam", "btnPauseFloor"};
     for (int i = 0; i < 4; ++i) {
@@ -99,10 +109,7 @@ QueueTab::QueueTab(ScoreQueue& queue, DisplayDispatch& dispatch, DisplaySeconds&
     connect(&displaySeconds, &DisplaySeconds::changed, seconds, &QComboBox::setCurrentText);
     controls->addWidget(new QLabel(u"Display seconds"_s, this));
     controls->addWidget(seconds);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(controls);
-    layout->addWidget(mGrid, 1);
+    return controls;
 }
 
 void QueueTab::showButton(QPushButton* button, const EventDisplayLoop& loop) {

@@ -8,6 +8,7 @@ class EventDisplayLoop;
 class OperatorAlerts;
 class Prompter;
 class QComboBox;
+class QHBoxLayout;
 class QMenu;
 class QPushButton;
 class QTableView;
@@ -28,6 +29,8 @@ public:
     QMenu* contextMenu() const { return mMenu; }
 
 private:
+    void setUpGrid(ScoreQueue& queue);
+    QHBoxLayout* buildControls(DisplayDispatch& dispatch, DisplaySeconds& displaySeconds);
     void openMenu(const QPoint& at);
     void expediteMenuRow();
     void removeMenuRow();

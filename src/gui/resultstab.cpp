@@ -1,5 +1,6 @@
 #include "resultstab.h"
 
+#include "readonlygrid.h"
 #include "resultssavebuttons.h"
 
 #include "console/meetchoices.h"
@@ -50,7 +51,27 @@ ResultsTab::ResultsTab(MeetDatabase& db, Prompter& prompter, std::function<QStri
     auto* show = new QPushButton(u"Show"_s, this);
     show->setObjectName(u"cmdShowResults"_s);
 
-    // Filled once, when the window opens: levels, squads, gyms, divisions, orders.
+    fillChoices(db);
+    mGrid->setModel(mModel);
+    setUpReadOnlyGrid(mGrid);
+    for (int column = 0; column < ResultsTableModel::ColumnCount; ++column) {
+        mGrid->setColumnHidden(column, ResultsTableModel::isHiddenColumn(column));
+        mGrid->setColumnWidth(column, ResultsTableModel::columnWidthTwips(column) / TwipsPerPixel);
+    }
+
+    auto* filters = buildFilters(db, show);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(filters);
+    layout->addWidget(mGrid, 1);
+
+    connect(show, &QPushButton::clicked, this, &ResultsTab::showResults);
+    connect(mLevel, &QComboBox::activated, this, &ResultsTab::levelChosen);
+    connect(mAutoRefresh, &QCheckBox::toggled, this, &ResultsTab::autoRefreshToggled);
+    connect(mTimer, &QTimer::timeout, this, &ResultsTab::showResults);
+}
+
+// Filled once, when the window opens: levels, squads, gyms, divisions, orders.
+void ResultsTab::fillChoices(MeetDatabase& db) {
     mLevel->addItem(u"All"_s);
     mLevel->addItems(MeetChoices::levels(db));
     mResultsLevel = mLevel->itemText(0);
@@ -62,17 +83,10 @@ ResultsTab::ResultsTab(MeetDatabase& db, Prompter& prompter, std::function<QStri
     fillAgeDivisions();
     mSort->addItems({u"Gymnast Number"_s, u"Gymnast Name"_s, u"Vault Score"_s, u"Bars Score"_s,
                      u"Beam Score"_s, u"Floor Score"_s, u"AA Score"_s});
+}
 
-    mGrid->setModel(mModel);
-    mGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    mGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    mGrid->verticalHeader()->hide();
-    mGrid->verticalHeader()->setDefaultSectionSize(mGrid->fontMetrics().height() + 6);
-    for (int column = 0; column < ResultsTableModel::ColumnCount; ++column) {
-        mGrid->setColumnHidden(column, ResultsTableModel::isHiddenColumn(column));
-        mGrid->setColumnWidth(column, ResultsTableModel::columnWidthTwips(column) / TwipsPerPixel);
-    }
-
+// Each filter box under its caption, then Show, Auto refresh and the save buttons.
+QGridLayout* ResultsTab::buildFilters(MeetDatabase& db, QPushButton* show) {
     auto* filters = new QGridLayout;
     int column = 0;
     for (const auto& [caption, box] :
@@ -86,19 +100,12 @@ ResultsTab::ResultsTab(MeetDatabase& db, Prompter& prompter, std::function<QStri
     filters->addWidget(mAutoRefresh, 1, column++);
     filters->addWidget(
         new ResultsSaveButtons(
-            db, prompter, [this] { return mChosenSession ? mChosenSession() : QString(); },
+            db, mPrompter, [this] { return mChosenSession ? mChosenSession() : QString(); },
             [this] { return mLevel->currentIndex() > 0 ? mLevel->currentText() : QString(); },
             this),
         1, column++);
     filters->setColumnStretch(column, 1);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(filters);
-    layout->addWidget(mGrid, 1);
-
-    connect(show, &QPushButton::clicked, this, &ResultsTab::showResults);
-    connect(mLevel, &QComboBox::activated, this, &ResultsTab::levelChosen);
-    connect(mAutoRefresh, &QCheckBox::toggled, this, &ResultsTab::autoRefreshToggled);
-    connect(mTimer, &QTimer::timeout, this, &ResultsTab::showResults);
+    return filters;
 }
 
 void ResultsTab::setRefreshInterval(int milliseconds) {

@@ -8,6 +8,8 @@ class MeetDatabase;
 class Prompter;
 class QCheckBox;
 class QComboBox;
+class QGridLayout;
+class QPushButton;
 class QTableView;
 class QTimer;
 class ResultsTableModel;
@@ -29,6 +31,8 @@ public:
     void showResults();
 
 private:
+    void fillChoices(MeetDatabase& db);
+    QGridLayout* buildFilters(MeetDatabase& db, QPushButton* show);
     void levelChosen();
     void fillAgeDivisions();
     void autoRefreshToggled(bool on);
