@@ -29,13 +29,9 @@ int fail(const QString& message, int status = 1) {
 int runExportCommand(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const FileCommandArguments arguments = FileCommandArguments::parse(app.arguments());
-    if (arguments.help)
-        return printFileCommandHelp(Usage);
-    if (!arguments.unknownOption.isEmpty())
-        return fail(u"unknown option %1"_s.arg(arguments.unknownOption), 2);
+    if (const std::optional<int> status = arguments.settled("export", Usage, 2, 2))
+        return *status;
     const QStringList& positional = arguments.paths;
-    if (positional.size() != 2)
-        return fail(u"usage: tallvane export MEETFILE TRANSFERFILE [--force]"_s, 2);
 
     const QString& meetPath = positional[0];
     const QString& transferPath = positional[1];

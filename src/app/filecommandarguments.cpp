@@ -21,9 +21,19 @@ FileCommandArguments FileCommandArguments::parse(const QStringList& arguments) {
     return parsed;
 }
 
-int printFileCommandHelp(const char* usage) {
-    std::fputs(usage, stdout);
-    return 0;
+std::optional<int> FileCommandArguments::settled(const char* command, const char* usage,
+                                                 qsizetype minPaths, qsizetype maxPaths) const {
+    if (help) {
+        std::fputs(usage, stdout);
+        return 0;
+    }
+    if (!unknownOption.isEmpty())
+        return failFileCommand(command, u"unknown option %1"_s.arg(unknownOption), 2);
+    if (paths.size() < minPaths || paths.size() > maxPaths) {
+        const QString usageLine = QString::fromLatin1(usage).section(u'\n', 0, 0);
+        return failFileCommand(command, u"usage: "_s + usageLine.mid(7), 2);
+    }
+    return std::nullopt;
 }
 
 int failFileCommand(const char* command, const QString& message, int status) {

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 // The words after `import` or `export`: the file paths in order and the
 // --force switch. Any other word starting with "-" (a lone "-" is a path) is
 // an option the command does not know; parsing stops at the first one.
@@ -14,10 +16,14 @@ struct FileCommandArguments {
 
     // Reads the command's arguments: argument 0 is the program, 1 the command word.
     static FileCommandArguments parse(const QStringList& arguments);
-};
 
-// Prints the command's usage on stdout and returns 0.
-int printFileCommandHelp(const char* usage);
+    // The exit status when the command line alone settles the command: 0 after
+    // printing `usage` for --help; 2, with the reason on stderr, for an unknown
+    // option or a number of paths outside minPaths..maxPaths. None when the
+    // command goes on. The first line of `usage` is "Usage: tallvane COMMAND ...".
+    std::optional<int> settled(const char* command, const char* usage, qsizetype minPaths,
+                               qsizetype maxPaths) const;
+};
 
 // Prints "tallvane COMMAND: MESSAGE" on stderr and returns status.
 int failFileCommand(const char* command, const QString& message, int status = 1);

@@ -33,13 +33,9 @@ int fail(const QString& message, int status = 1) {
 int runImportCommand(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const FileCommandArguments arguments = FileCommandArguments::parse(app.arguments());
-    if (arguments.help)
-        return printFileCommandHelp(Usage);
-    if (!arguments.unknownOption.isEmpty())
-        return fail(u"unknown option %1"_s.arg(arguments.unknownOption), 2);
+    if (const std::optional<int> status = arguments.settled("import", Usage, 1, 2))
+        return *status;
     const QStringList& positional = arguments.paths;
-    if (positional.isEmpty() || positional.size() > 2)
-        return fail(u"usage: tallvane import TRANSFERFILE [MEETFILE] [--force]"_s, 2);
 
     const QString transferPath = positional[0];
     if (!QFileInfo(transferPath).isFile())
