@@ -8,15 +8,11 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-namespace {
-
-QString addressText(const QHostAddress& address) {
+QString StationServer::addressText(const QHostAddress& address) {
     bool isV4 = false;
     const quint32 v4 = address.toIPv4Address(&isV4);
     return isV4 ? QHostAddress(v4).toString() : address.toString();
 }
-
-} // namespace
 
 StationServer::StationServer(QObject* parent)
     : QObject(parent) {

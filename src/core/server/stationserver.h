@@ -23,6 +23,10 @@ class StationServer : public QObject, public StationLink {
     Q_OBJECT
 
 public:
+    // The address a station is known by: an IPv4 address mapped into IPv6 as
+    // plain IPv4.
+    static QString addressText(const QHostAddress& address);
+
     static constexpr int DefaultMaxConnections = 256;
     // What may wait to be written to one station. A station that asks for more
     // than it reads (an advertisement image again and again) is not answered

@@ -4,18 +4,6 @@
 #include "server/stationserver.h"
 #include "shell/codepage1252.h"
 
-using namespace Qt::Literals::StringLiterals;
-
-namespace {
-
-QString addressText(const QHostAddress& address) {
-    bool isV4 = false;
-    const quint32 v4 = address.toIPv4Address(&isV4);
-    return isV4 ? QHostAddress(v4).toString() : address.toString();
-}
-
-} // namespace
-
 WebStation::WebStation(std::unique_ptr<QWebSocket> socket, StationServer& server, QObject* parent)
     : QObject(parent)
     , mSocket(std::move(socket))
@@ -23,7 +11,7 @@ WebStation::WebStation(std::unique_ptr<QWebSocket> socket, StationServer& server
     mSocket->setMaxAllowedIncomingFrameSize(MaxFrameBytes);
     mSocket->setMaxAllowedIncomingMessageSize(MaxFrameBytes);
     connect(mSocket.get(), &QWebSocket::disconnected, this, &WebStation::ended);
-    mConnection = mServer.attach(this, addressText(mSocket->peerAddress()));
+    mConnection = mServer.attach(this, StationServer::addressText(mSocket->peerAddress()));
     if (mConnection == 0) {
         mSocket->close(QWebSocketProtocol::CloseCodeGoingAway);
         return;
