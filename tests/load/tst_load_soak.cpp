@@ -4,11 +4,8 @@
 // end the registry must hold exactly the live stations, every score must be
 // stored and queued exactly once, and memory must not have grown with the
 // traffic.
-#include "judging/meetserver.h"
 #include "scoreload.h"
-#include "shell/appstate.h"
-#include "tempmeet.h"
-#include "teststation.h"
+#include "serverfixture.h"
 
 #include <QFile>
 #include <QTest>
@@ -21,7 +18,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-const QString Pin = u"3917"_s;
+const QString Pin = QString::fromLatin1(ServerFixture::Pin);
 constexpr int JudgesPerEvent = 10;
 constexpr int Displays = 160; // with 40 judges: 200 stations
 constexpr int ScoresPerJudge = 12;
@@ -84,39 +81,27 @@ private Q_SLOTS:
 private:
     void connectStation(Station& station);
     void waitHeartbeatRounds(int rounds);
-    int connectionRows(const QString& where = {});
     void checkEveryScoreStoredOnce(int expected);
 
-    std::unique_ptr<TempMeet> mTemp;
-    std::unique_ptr<AppState> mState;
-    std::unique_ptr<MeetServer> mMeet;
+    std::unique_ptr<ServerFixture> mMeet;
     ScoringServer* mServer = nullptr; // the one of mMeet
     std::vector<std::unique_ptr<Station>> mStations;
     QStringList mUnexpected; // replies a station should never get
 };
 
 void TestLoadSoak::initTestCase() {
-    mTemp = std::make_unique<TempMeet>();
-    mState = std::make_unique<AppState>(mTemp->folder());
-    mState->loadSettings();
-    mState->setPin(Pin);
-    mState->setPortNumber(u"0"_s);
-    QString error;
-    QVERIFY2(mState->openMeetFile(mTemp->createSampleMeet(), &error), qPrintable(error));
-    QVERIFY(ScoreLoad::addGymnasts(mState->meetDb(), 1000, (JudgesPerEvent + 1) * 100));
-
     DisplayTimings timings;
     timings.startDelayMs = 200;
     timings.idlePollMs = 200;
     timings.watchdogMs = 2000;
     timings.pauseAfterShownMs = 50;
     timings.msPerDisplaySecond = 5;
-    mMeet = std::make_unique<MeetServer>(*mState, timings);
+    mMeet = std::make_unique<ServerFixture>(timings, true);
+    QVERIFY2(mMeet->started(), qPrintable(mMeet->startMessage()));
+    QVERIFY(ScoreLoad::addGymnasts(mMeet->db(), 1000, (JudgesPerEvent + 1) * 100));
     mServer = &mMeet->server();
     // Every station of this meet comes from one address, 40 at a time.
     mServer->gate().setMaxWaitingPerAddress(Displays + 4 * JudgesPerEvent);
-    const ScoringServer::StartResult started = mMeet->start();
-    QVERIFY2(started.ok(), qPrintable(started.message + u' ' + started.detail));
     // Rounds far apart enough that 200 replies, each one stored, fit between a
     // round and its check even on a slow disk.
     mServer->heartbeats().setIntervals(2000, 1500);
@@ -126,14 +111,6 @@ void TestLoadSoak::initTestCase() {
 void TestLoadSoak::cleanupTestCase() {
     mStations.clear();
     mMeet.reset();
-    if (mState)
-        mState->closeMeetFile();
-}
-
-int TestLoadSoak::connectionRows(const QString& where) {
-    const DbRows rows =
-        mState->meetDb().select(u"SELECT count(*) AS n FROM Connections "_s + where);
-    return rows.ok() ? rows.value(0, u"n"_s).toInt() : -1;
 }
 
 void TestLoadSoak::connectStation(Station& station) {
@@ -176,13 +153,13 @@ void TestLoadSoak::waitHeartbeatRounds(int rounds) {
 }
 
 void TestLoadSoak::checkEveryScoreStoredOnce(int expected) {
-    const QHash<QString, QString> finals = ScoreLoad::storedFinals(mState->meetDb());
+    const QHash<QString, QString> finals = ScoreLoad::storedFinals(mMeet->db());
     QCOMPARE(finals.size(), expected);
     for (auto it = finals.begin(); it != finals.end(); ++it)
         QCOMPARE(it.value(), ScoreLoad::finalFor(it.key().section(u'/', 0, 0).toInt(),
                                                  it.key().section(u'/', 1)));
     // Displays confirm what they show, so queue rows may be waiting or sent.
-    const DbRows queued = mState->meetDb().select(
+    const DbRows queued = mMeet->db().select(
         u"SELECT count(*) AS n, count(DISTINCT num || '/' || EventName) AS pairs "
         "FROM ScoreBoardQueue"_s);
     QCOMPARE(queued.value(0, u"n"_s).toInt(), expected);
@@ -201,7 +178,7 @@ void TestLoadSoak::twoHundredStationsThroughAMeet() {
     for (size_t i = 0; i < mStations.size(); ++i) {
         connectStation(*mStations[i]);
         if (i % 40 == 39 || i + 1 == mStations.size())
-            QTRY_COMPARE_WITH_TIMEOUT(connectionRows(), int(i + 1), DeadlineMs);
+            QTRY_COMPARE_WITH_TIMEOUT(mMeet->connectionRows(), int(i + 1), DeadlineMs);
     }
 
     qint64 warmRss = -1;
@@ -244,7 +221,8 @@ void TestLoadSoak::twoHundredStationsThroughAMeet() {
             station->link->socket().abort();
         }
         const int gone = int(silent.size() + dropped.size());
-        QTRY_COMPARE_WITH_TIMEOUT(connectionRows(), int(mStations.size()) - gone, DeadlineMs);
+        QTRY_COMPARE_WITH_TIMEOUT(mMeet->connectionRows(), int(mStations.size()) - gone,
+                                  DeadlineMs);
 
         // They come back: half of the silent ones log in again on the same
         // connection, the others and the dropped ones on a new one.
@@ -261,7 +239,7 @@ void TestLoadSoak::twoHundredStationsThroughAMeet() {
             station->paused = false;
             connectStation(*station);
         }
-        QTRY_COMPARE_WITH_TIMEOUT(connectionRows(), int(mStations.size()), DeadlineMs);
+        QTRY_COMPARE_WITH_TIMEOUT(mMeet->connectionRows(), int(mStations.size()), DeadlineMs);
         if (round == 0) {
             waitHeartbeatRounds(1);
             warmRss = residentKiB();
@@ -282,9 +260,9 @@ void TestLoadSoak::twoHundredStationsThroughAMeet() {
              qPrintable(mMeet->alerts().alerts().mid(0, 10).join(u'\n')));
 
     // The registry holds exactly the live stations, each once.
-    QCOMPARE(connectionRows(), int(mStations.size()));
-    QCOMPARE(connectionRows(u"WHERE ConnectionsType = 'JUDGE'"_s), 4 * JudgesPerEvent);
-    QCOMPARE(mState->meetDb()
+    QCOMPARE(mMeet->connectionRows(), int(mStations.size()));
+    QCOMPARE(mMeet->connectionRows(u"WHERE ConnectionsType = 'JUDGE'"_s), 4 * JudgesPerEvent);
+    QCOMPARE(mMeet->db()
                  .select(u"SELECT EventName, JudgeNumber FROM Connections "
                          "GROUP BY EventName, JudgeNumber HAVING count(*) > 1"_s)
                  .count(),
