@@ -42,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (int i = 0; i < record.fields.size() && i < table->columns.size(); ++i) {
             const MeetSchema::Column& column = table->columns[i];
             const ImportValueCodes::Converted converted = ImportValueCodes::convert(
-                ImportValueCodes::codeOf(*table, i), column, record.fields[i].second);
+                ImportValueCodes::codeOf(*table, i), column, record.value(i));
             if (!converted.error.isEmpty() || !converted.value.isValid())
                 continue;
             const QVariant& value = converted.value;
@@ -64,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 break;
             }
             if (!ok)
-                fail("a converted value its column cannot hold:", record.fields[i].second);
+                fail("a converted value its column cannot hold:", record.value(i).toString());
         }
     }
     reader.unfinishedTables();
