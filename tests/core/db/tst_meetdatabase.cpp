@@ -1,4 +1,3 @@
-#include "db/connectionstable.h"
 #include "db/dbtransaction.h"
 #include "db/meetdatabase.h"
 #include "db/meetschema.h"
@@ -161,23 +160,6 @@ private Q_SLOTS:
             QVERIFY2(db.lastError().contains(u"write-ahead logging"_s), qPrintable(db.lastError()));
         }
         QSqlDatabase::removeDatabase(u"reader"_s);
-    }
-
-    void addsTheMissingHeartBeatColumn() {
-        TempMeet temp;
-        const QString file = temp.createMeetFile();
-        {
-            MeetDatabase db;
-            QVERIFY(db.open(file));
-            QVERIFY(db.execute(u"ALTER TABLE Connections DROP COLUMN HeartBeat"_s));
-            QVERIFY(!db.select(u"SELECT HeartBeat FROM Connections"_s).ok());
-        }
-        MeetDatabase db;
-        QVERIFY(db.open(file));
-        ConnectionsTable connections(db);
-        QVERIFY(connections.prepare());
-        QVERIFY(connections.prepare());
-        QVERIFY(db.select(u"SELECT HeartBeat FROM Connections"_s).ok());
     }
 };
 
