@@ -90,11 +90,9 @@ private:
 };
 
 void TestLoadSoak::initTestCase() {
-    DisplayTimings timings;
-    timings.startDelayMs = 200;
-    timings.idlePollMs = 200;
+    DisplayTimings timings = ServerFixture::quickTimings();
+    timings.startDelayMs = timings.idlePollMs = 200;
     timings.watchdogMs = 2000;
-    timings.pauseAfterShownMs = 50;
     timings.msPerDisplaySecond = 5;
     mMeet = std::make_unique<ServerFixture>(timings, true);
     QVERIFY2(mMeet->started(), qPrintable(mMeet->startMessage()));
