@@ -89,9 +89,8 @@ void WebServer::close() {
     for (QTcpServer* server : servers())
         server->close();
     mPort = 0;
-    const QSet<WebStation*> stations = std::exchange(mBrowserStations, {});
-    for (WebStation* station : stations)
-        delete station; // child of this object; detaches from the station server
+    // Children of this object, gone now: each detaches from the station server.
+    qDeleteAll(std::exchange(mBrowserStations, {}));
 }
 
 void WebServer::addRoute(const QString& path, Route route) {
