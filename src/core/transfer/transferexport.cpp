@@ -50,11 +50,15 @@ Result writeTables(MeetDatabase& db, QIODevice* device, const Observer& observer
         const MeetSchema::Table& table = *tables[t];
         if (observer.tableStarted)
             observer.tableStarted(t + 1, table.name);
-        const DbRows count =
-            db.select(u"SELECT count(*) AS n FROM "_s + MeetSchema::quotedName(table.name));
-        if (!count.ok())
-            return failure(u"Reading %1 failed: %2"_s.arg(table.name, count.error()));
-        const qint64 rows = count.value(0, 0).toLongLong();
+        // The number of rows only matters to a progress display.
+        qint64 rows = 0;
+        if (observer.rowWritten) {
+            const DbRows count =
+                db.select(u"SELECT count(*) AS n FROM "_s + MeetSchema::quotedName(table.name));
+            if (!count.ok())
+                return failure(u"Reading %1 failed: %2"_s.arg(table.name, count.error()));
+            rows = count.value(0, 0).toLongLong();
+        }
 
         QStringList names;
         for (const MeetSchema::Column& column : table.columns)
