@@ -1,4 +1,3 @@
-#include "aboutdialog.h"
 #include "childnamed.h"
 #include "firstrow.h"
 #include "meetinfodialog.h"
@@ -181,14 +180,6 @@ private Q_SLOTS:
         QCOMPARE(desk.prompter.messages(),
                  QStringList{u"Meet data could not be found!  Close the Data File and reload."_s});
         QTRY_VERIFY(!desk.window->findChild<MeetInfoDialog*>());
-    }
-
-    void aboutBoxCloses() {
-        Desk desk;
-        auto* about = desk.open<AboutDialog>("mnuAbout");
-        QVERIFY(about);
-        click(about, "cmdOK");
-        QVERIFY(!about->isVisible());
     }
 };
 
