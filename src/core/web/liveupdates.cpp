@@ -1,0 +1,78 @@
+#include "liveupdates.h"
+
+#include "db/meetchanges.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QWebSocket>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+constexpr qint64 MaxUnsentBytes = 64 * 1024;
+
+QString message(const QString& type, const QString& session) {
+    bool number = false;
+    const qint64 id = session.toLongLong(&number);
+    return QString::fromUtf8(
+        QJsonDocument(QJsonObject{{u"type"_s, type},
+                                  {u"session"_s, number ? QJsonValue(id) : QJsonValue(session)}})
+            .toJson(QJsonDocument::Compact));
+}
+
+} // namespace
+
+LiveUpdates::LiveUpdates(MeetChanges& changes, QObject* parent)
+    : QObject(parent) {
+    mGather.setSingleShot(true);
+    mGather.setInterval(GatherMs);
+    mAlive.setInterval(AliveMs);
+    connect(&changes, &MeetChanges::scoreStoredIn, this, &LiveUpdates::scoreStored);
+    connect(&mGather, &QTimer::timeout, this, &LiveUpdates::tellScores);
+    connect(&mAlive, &QTimer::timeout, this, [this] { tellAll(u"{\"type\":\"alive\"}"_s); });
+    mAlive.start();
+}
+
+void LiveUpdates::addViewer(QWebSocket* socket) {
+    if (mViewers.size() >= MaxViewers) {
+        socket->close(QWebSocketProtocol::CloseCodePolicyViolated, u"Too many viewers"_s);
+        socket->deleteLater();
+        return;
+    }
+    socket->setParent(this);
+    mViewers.append(socket);
+    connect(socket, &QWebSocket::disconnected, this, [this, socket] {
+        mViewers.removeOne(socket);
+        socket->deleteLater();
+    });
+    // Viewers only listen; whatever they send is ignored.
+}
+
+void LiveUpdates::currentSessionChanged(const QString& session) {
+    tellAll(message(u"session"_s, session));
+}
+
+void LiveUpdates::scoreStored(const QString& session) {
+    mScoredSessions.insert(session);
+    if (!mGather.isActive())
+        mGather.start();
+}
+
+void LiveUpdates::tellScores() {
+    const QSet<QString> sessions = std::exchange(mScoredSessions, {});
+    for (const QString& session : sessions)
+        tellAll(message(u"scores"_s, session));
+}
+
+void LiveUpdates::tellAll(const QString& text) {
+    const QList<QWebSocket*> viewers = mViewers; // a viewer let go leaves mViewers
+    for (QWebSocket* viewer : viewers) {
+        // A phone that stopped reading long ago is let go rather than
+        // buffered for without end; its page connects again when it wakes.
+        if (viewer->bytesToWrite() > MaxUnsentBytes)
+            viewer->abort();
+        else
+            viewer->sendTextMessage(text);
+    }
+}

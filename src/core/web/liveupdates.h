@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <QTimer>
+
+class MeetChanges;
+class QWebSocket;
+
+// The viewers of /updates: every phone showing the live results. Each hears
+// {"type":"scores","session":N} soon after a score of session N is stored
+// (scores stored close together are told once), {"type":"session",
+// "session":N} when the meet moves on to session N, and {"type":"alive"}
+// every 20 seconds so a page can tell a quiet meet from a dead network.
+class LiveUpdates : public QObject {
+    Q_OBJECT
+
+public:
+    // How long stored scores are gathered before the viewers hear of them.
+    static constexpr int GatherMs = 50;
+    static constexpr int AliveMs = 20000;
+    // Viewers beyond this many are turned away (a gym's phones fit easily).
+    static constexpr int MaxViewers = 5000;
+
+    explicit LiveUpdates(MeetChanges& changes, QObject* parent = nullptr);
+
+    // Takes a viewer's socket (as its parent) until it closes.
+    void addViewer(QWebSocket* socket);
+    int viewerCount() const { return int(mViewers.size()); }
+
+    // The meet's current session is now `session`.
+    void currentSessionChanged(const QString& session);
+
+private:
+    void scoreStored(const QString& session);
+    void tellScores();
+    void tellAll(const QString& message);
+
+    QList<QWebSocket*> mViewers;
+    QSet<QString> mScoredSessions;
+    QTimer mGather;
+    QTimer mAlive;
+};
