@@ -1,0 +1,191 @@
+"""The live results page in a real browser (headless Chromium driven by Selenium,
+phone-sized) against `tallvane serve` on a temporary copy of the demo meet: a
+judge station's score shows up without a reload and is marked as new; with the
+server gone the page keeps its results and says it is offline, and it catches
+up once the server is back.
+
+Run: /usr/bin/python3 test_browser_results.py TALLVANE_BIN SOURCE_DIR [SCREENSHOT]
+"""
+import os
+import socket
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+from selenium import webdriver
+from selenium.webdriver.chrome.service import Service
+from selenium.webdriver.common.by import By
+from selenium.webdriver.support.ui import Select, WebDriverWait
+
+TALLVANE = sys.argv[1] if len(sys.argv) > 1 else 'build/src/app/tallvane'
+SOURCE = sys.argv[2] if len(sys.argv) > 2 else '.'
+SCREENSHOT = sys.argv[3] if len(sys.argv) > 3 else None
+PIN = '3917'
+WAIT = 25
+
+
+def free_port():
+    with socket.socket() as s:
+        s.bind(('127.0.0.1', 0))
+        return s.getsockname()[1]
+
+
+class Meet:
+    """The demo meet served by `tallvane serve`, which can be stopped and started again."""
+
+    def __init__(self):
+        self.folder = tempfile.TemporaryDirectory()
+        self.env = dict(os.environ, TALLVANE_DATA_DIR=self.folder.name, QT_QPA_PLATFORM='offscreen')
+        self.file = os.path.join(self.folder.name, 'meet.tallvane')
+        subprocess.run([TALLVANE, 'import', os.path.join(SOURCE, 'data', 'demo-meet.rxt'), self.file],
+                       env=self.env, check=True, capture_output=True)
+        self.port, self.web_port = free_port(), free_port()
+        self.process = None
+
+    def start(self):
+        self.process = subprocess.Popen(
+            [TALLVANE, 'serve', self.file, '--port', str(self.port), '--web-port', str(self.web_port),
+             '--pin', PIN], env=self.env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        deadline = time.monotonic() + WAIT
+        while time.monotonic() < deadline:
+            line = self.process.stdout.readline()
+            if line.startswith('Web pages at '):
+                return
+            if not line and self.process.poll() is not None:
+                break
+        raise RuntimeError('tallvane serve did not serve its pages')
+
+    def stop(self):
+        self.process.terminate()
+        self.process.wait(10)
+        self.process.stdout.close()
+
+    def url(self, path):
+        return f'http://127.0.0.1:{self.web_port}{path}'
+
+    def close(self):
+        if self.process and self.process.poll() is None:
+            self.stop()
+        self.folder.cleanup()
+
+
+class Judge:
+    """Judge 1 of an event on the station port, in line mode."""
+
+    def __init__(self, meet, event):
+        self.event = event
+        self.sock = socket.create_connection(('127.0.0.1', meet.port), timeout=WAIT)
+        self.reader = self.sock.makefile('r', encoding='cp1252', newline='\n')
+        self.send(f'JUDGEAUTH|{event}|Judge 1|{PIN}|1|1')
+        assert self.wait_for('AUTHRESP|0').startswith('AUTHRESP|0')
+
+    def send(self, message):
+        self.sock.sendall((message + '\n').encode('cp1252'))
+
+    def wait_for(self, prefix):
+        while True:
+            line = self.reader.readline().rstrip('\r\n')
+            if not line:
+                raise AssertionError(f'no {prefix} from the server')
+            if line.startswith(prefix):
+                return line
+
+    def score(self, num, final):
+        fields = ['SENDSCORE', num, '2', '1', self.event, final, final, '', '', '', '', '',
+                  '10.0', '0', '0', final]
+        if self.event == 'Vault':
+            fields += [''] * 10
+        fields.append('0')
+        self.send('|'.join(fields))
+        self.wait_for('SCORECONFIRM|0')
+
+    def close(self):
+        self.reader.close()
+        self.sock.close()
+
+
+def phone(profile):
+    options = webdriver.ChromeOptions()
+    for flag in ('--headless', '--no-sandbox', '--disable-gpu', '--disable-background-networking',
+                 '--disable-component-update', '--disable-sync', '--no-first-run',
+                 '--disable-background-timer-throttling', '--disable-renderer-backgrounding',
+                 '--window-size=390,844', '--force-device-scale-factor=2',
+                 f'--user-data-dir={profile}'):
+        options.add_argument(flag)
+    options.binary_location = '/usr/bin/chromium'
+    return webdriver.Chrome(service=Service('/usr/bin/chromedriver'), options=options)
+
+
+class ResultsPage(unittest.TestCase):
+    def setUp(self):
+        self.meet = Meet()
+        self.meet.start()
+        self.profile = tempfile.TemporaryDirectory()
+        self.driver = phone(self.profile.name)
+        self.judges = []
+
+    def tearDown(self):
+        for judge in self.judges:
+            judge.close()
+        self.driver.quit()
+        self.profile.cleanup()
+        self.meet.close()
+
+    def until(self, check, what):
+        try:
+            WebDriverWait(self.driver, WAIT, poll_frequency=0.1).until(lambda d: check())
+        except Exception as error:
+            raise AssertionError(f'timed out waiting for {what}') from error
+
+    def row(self, num):
+        rows = self.driver.find_elements(By.CSS_SELECTOR, f'#results tr[data-num="{num}"]')
+        return rows[0] if rows else None
+
+    def row_text(self, num):
+        row = self.row(num)
+        return row.text if row else ''
+
+    def test_scores_follow_without_reload_and_survive_a_dropped_network(self):
+        self.driver.get(self.meet.url('/results'))
+        self.until(lambda: 'Live' in self.driver.find_element(By.ID, 'updated').text, 'live')
+        self.until(lambda: self.row('101') is not None, 'gymnast 101 listed')
+        self.assertEqual(Select(self.driver.find_element(By.ID, 'session')).first_selected_option
+                         .get_attribute('value'), '1')
+        Select(self.driver.find_element(By.ID, 'view')).select_by_value('Vault')
+        self.driver.execute_script('window.notReloaded = true')
+
+        vault = Judge(self.meet, 'Vault')
+        self.judges.append(vault)
+        vault.score('101', '9.425')
+        self.until(lambda: '9.425' in self.row_text('101'), 'the vault score on the page')
+        self.assertIn('NEW', self.row_text('101'))
+        self.assertIn('recent', self.row('101').get_attribute('class'))
+        self.assertTrue(self.driver.execute_script('return window.notReloaded === true'))
+        if SCREENSHOT:
+            vault.score('102', '9.1')
+            vault.score('105', '8.95')
+            self.until(lambda: '8.950' in self.row_text('105'), 'more scores')
+            self.driver.save_screenshot(SCREENSHOT)
+
+        # The server goes away: the results stay, the page says it is offline.
+        vault.close()
+        self.judges.remove(vault)
+        self.meet.stop()
+        self.until(lambda: 'Offline' in self.driver.find_element(By.ID, 'updated').text,
+                   'the page telling it is offline')
+        self.assertIn('9.425', self.row_text('101'))
+
+        # Back again, with a score stored meanwhile: the page catches up by itself.
+        self.meet.start()
+        vault = Judge(self.meet, 'Vault')
+        self.judges.append(vault)
+        vault.score('101', '9.6')
+        self.until(lambda: '9.600' in self.row_text('101'), 'the new score after the outage')
+        self.until(lambda: 'Live' in self.driver.find_element(By.ID, 'updated').text, 'live again')
+        self.assertTrue(self.driver.execute_script('return window.notReloaded === true'))
+
+
+if __name__ == '__main__':
+    unittest.main(argv=sys.argv[:1])
