@@ -31,9 +31,10 @@ bool PrintedResults::gather(MeetDatabase& db, const QString& session, const QStr
     if (!readError.isEmpty())
         return failWith(error, readError);
     for (const SessionEntry& entry : sessions) {
-        if (!session.isEmpty() && entry.id != session.trimmed())
+        if (!session.isEmpty() && entry.number != session.trimmed())
             continue;
-        Session printedSession{entry.id, entry.description, book.session(entry.id, &readError), {}};
+        Session printedSession{
+            entry.number, entry.description, book.session(entry.number, &readError), {}};
         if (!printedSession.results)
             return failWith(error, readError);
         for (const QString& sessionLevel : printedSession.results->levels()) {
@@ -45,8 +46,8 @@ bool PrintedResults::gather(MeetDatabase& db, const QString& session, const QStr
         else if (!session.isEmpty())
             return failWith(
                 error, level.isEmpty()
-                           ? u"Session %1 has no gymnasts."_s.arg(entry.id)
-                           : u"Session %1 has no gymnasts of level %2."_s.arg(entry.id, level));
+                           ? u"Session %1 has no gymnasts."_s.arg(entry.number)
+                           : u"Session %1 has no gymnasts of level %2."_s.arg(entry.number, level));
     }
     if (printed.sessions.isEmpty()) {
         if (!session.isEmpty())

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "console/sessionrecord.h"
 #include "sessionresults.h"
 
 #include <QHash>
@@ -9,12 +10,6 @@
 #include <memory>
 
 class MeetDatabase;
-
-// One session of the meet as a results list offers it.
-struct SessionEntry {
-    QString id; // the session number
-    QString description;
-};
 
 // The results of an open meet, computed once per change of the meet (the
 // meet's change count) and shared by every reader until the next change.

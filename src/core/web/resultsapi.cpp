@@ -116,9 +116,9 @@ ApiReply ResultsApi::sessions() {
     const QString current = mCurrentSession ? mCurrentSession() : QString();
     QJsonArray list;
     for (const SessionEntry& session : sessions) {
-        list.append(QJsonObject{{u"id"_s, session.id.toLongLong()},
+        list.append(QJsonObject{{u"id"_s, session.number.toLongLong()},
                                 {u"description"_s, session.description},
-                                {u"current"_s, session.id == current}});
+                                {u"current"_s, session.number == current}});
     }
     return json(200, QJsonDocument(list));
 }
@@ -135,7 +135,7 @@ std::shared_ptr<const SessionResults> ResultsApi::sessionOf(const QUrlQuery& que
     const QList<SessionEntry> sessions = mBook.sessions(&readError);
     const QString id = QString::number(*number);
     const bool known = std::any_of(sessions.begin(), sessions.end(),
-                                   [&id](const SessionEntry& s) { return s.id == id; });
+                                   [&id](const SessionEntry& s) { return s.number == id; });
     if (readError.isEmpty() && !known) {
         refusal = error(404, u"The meet has no session %1."_s.arg(id));
         return nullptr;
