@@ -5,8 +5,7 @@
 #include "shell/appstate.h"
 #include "shell/datafolder.h"
 #include "shell/operatoralerts.h"
-#include "web/meetsummary.h"
-#include "web/webserver.h"
+#include "web/meetwebpages.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -71,18 +70,6 @@ void printStationChanges(StationRegistry& registry, QObject* context) {
                      });
 }
 
-// Without its web pages the meet still runs with its TCP stations.
-void serveWebPages(WebServer& web, const QString& webPort, MeetServer& meet) {
-    bool ok = false;
-    const uint port = webPort.trimmed().toUInt(&ok);
-    const QString address = meet.server().address();
-    if (ok && port <= 65535 && web.listenOn(quint16(port)))
-        printLine(stdout, u"Web pages at http://%1:%2/"_s.arg(address).arg(web.port()));
-    else
-        meet.alerts().raise(u"The web pages cannot be served on port %1: %2"_s.arg(
-            webPort, ok ? web.errorString() : u"not a port number"_s));
-}
-
 // Serves the open meet until a stop signal; the command's exit status.
 int serveMeet(QCoreApplication& app, AppState& state) {
     MeetServer meet(state);
@@ -90,8 +77,7 @@ int serveMeet(QCoreApplication& app, AppState& state) {
                      [](const QString& text) { printLine(stderr, text); });
     printStationChanges(meet.server().registry(), &app);
 
-    WebServer web(meet.stations());
-    web.setMeetInfo([&state] { return meetSummary(state.meetDb(), state.numJudges()); });
+    MeetWebPages web(state, meet);
 
     StopSignals stopSignals;
     QObject::connect(&stopSignals, &StopSignals::stopRequested, &app, [&] {
@@ -109,7 +95,11 @@ int serveMeet(QCoreApplication& app, AppState& state) {
     }
     printLine(stdout,
               u"Listening on %1:%2"_s.arg(meet.server().address()).arg(meet.server().port()));
-    serveWebPages(web, state.webPortNumber(), meet);
+    // Without its web pages the meet still runs with its TCP stations.
+    if (web.start()) {
+        printLine(stdout, u"Web pages at "_s + web.address());
+        printLine(stdout, u"Live results at "_s + web.resultsAddress());
+    }
     const int exitCode = app.exec();
     if (meet.isRunning()) {
         web.close();

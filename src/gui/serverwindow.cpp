@@ -17,8 +17,7 @@
 #include "shell/appstate.h"
 #include "shell/operatoralerts.h"
 #include "shell/prompter.h"
-#include "web/meetsummary.h"
-#include "web/webserver.h"
+#include "web/meetwebpages.h"
 #include "webaddresspanel.h"
 
 #include <QCheckBox>
@@ -66,8 +65,7 @@ ServerWindow::ServerWindow(AppState& state, Prompter& prompter, QWidget* parent)
     mSessions->setStationLink(&server().link());
     mGymnasts =
         std::make_unique<GymnastsConsole>(state.meetDb(), server().currentSession(), prompter);
-    mWeb = std::make_unique<WebServer>(mMeet->stations());
-    mWeb->setMeetInfo([&state] { return meetSummary(state.meetDb(), state.numJudges()); });
+    mWeb = std::make_unique<MeetWebPages>(state, *mMeet);
 }
 
 ServerWindow::~ServerWindow() = default;
@@ -109,15 +107,9 @@ void ServerWindow::closeEvent(QCloseEvent* event) {
 
 // Without its web pages the meet still runs with its TCP stations.
 void ServerWindow::startWebPages() {
-    const QString port = mState.webPortNumber();
-    bool ok = false;
-    const uint number = port.trimmed().toUInt(&ok);
-    if (ok && number <= 65535 && mWeb->listenOn(quint16(number))) {
-        mWebAddress->setAddress(u"http://%1:%2/"_s.arg(server().address()).arg(mWeb->port()));
-        return;
-    }
-    alerts().raise(u"The web pages cannot be served on port %1: %2"_s.arg(
-        port, ok ? mWeb->errorString() : u"not a port number"_s));
+    mWeb->start();
+    mWebAddress->setAddress(mWeb->address());
+    mResultsAddress->setAddress(mWeb->resultsAddress());
 }
 
 void ServerWindow::buildWindow() {
@@ -140,8 +132,14 @@ void ServerWindow::buildWindow() {
     auto* body = new QHBoxLayout;
     auto* left = new QVBoxLayout;
     left->addWidget(buildStationLists(), 1);
-    mWebAddress = new WebAddressPanel(this);
-    left->addWidget(mWebAddress);
+    auto* addresses = new QHBoxLayout;
+    mWebAddress =
+        new WebAddressPanel(u"Web pages (judge pads, scoreboards):"_s, u"WebAddress"_s, this);
+    addresses->addWidget(mWebAddress);
+    mResultsAddress =
+        new WebAddressPanel(u"Live results (for the stands):"_s, u"ResultsAddress"_s, this);
+    addresses->addWidget(mResultsAddress);
+    left->addLayout(addresses);
     body->addLayout(left);
     body->addWidget(buildTabs(), 1);
 

@@ -20,7 +20,7 @@ class QLabel;
 class QLCDNumber;
 class QLineEdit;
 class ScoringServer;
-class WebServer;
+class MeetWebPages;
 class SessionsConsole;
 
 // The server window ("frmConnections"): the meet's working window inside the
@@ -75,7 +75,7 @@ private:
     AppState& mState;
     Prompter& mPrompter;
     std::unique_ptr<MeetServer> mMeet;
-    std::unique_ptr<WebServer> mWeb; // the pages and browser stations, beside the TCP ones
+    std::unique_ptr<MeetWebPages> mWeb; // pages, browser stations, live results
     std::unique_ptr<SessionsConsole> mSessions;
     std::unique_ptr<GymnastsConsole> mGymnasts;
     ActivityMarks* mJudgeMarks = nullptr;
@@ -91,4 +91,5 @@ private:
     QLCDNumber* mClock = nullptr;
     class SessionChooser* mChooser = nullptr;
     class WebAddressPanel* mWebAddress = nullptr;
+    class WebAddressPanel* mResultsAddress = nullptr;
 };

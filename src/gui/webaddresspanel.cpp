@@ -11,17 +11,17 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-WebAddressPanel::WebAddressPanel(QWidget* parent)
+WebAddressPanel::WebAddressPanel(const QString& caption, const QString& name, QWidget* parent)
     : QWidget(parent) {
-    setObjectName(u"webAddressPanel"_s);
+    setObjectName(u"panel"_s + name);
     mAddress = new QLabel(this);
-    mAddress->setObjectName(u"lblWebAddress"_s);
+    mAddress->setObjectName(u"lbl"_s + name);
     mAddress->setTextInteractionFlags(Qt::TextSelectableByMouse);
     mCode = new QLabel(this);
-    mCode->setObjectName(u"imgWebAddressCode"_s);
+    mCode->setObjectName(u"img"_s + name + u"Code"_s);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(new QLabel(u"Web pages (judge pads, scoreboards):"_s, this));
+    layout->addWidget(new QLabel(caption, this));
     layout->addWidget(mAddress);
     layout->addWidget(mCode);
     layout->addStretch();

@@ -4,13 +4,16 @@
 
 class QLabel;
 
-// The address of the meet's web pages and its QR code, so a judge can point a
-// tablet's camera at the server window instead of typing the address.
+// An address of the meet's web pages and its QR code, so a judge can point a
+// tablet's camera (or a parent a phone's) at the server window instead of
+// typing the address.
 class WebAddressPanel : public QWidget {
     Q_OBJECT
 
 public:
-    explicit WebAddressPanel(QWidget* parent = nullptr);
+    // `caption` says what the address is for; the label and the code are named
+    // "lbl" + name and "img" + name + "Code".
+    WebAddressPanel(const QString& caption, const QString& name, QWidget* parent = nullptr);
 
     // Shows the address ("http://ADDRESS:PORT/") and its code; an empty
     // address says the pages are not served.

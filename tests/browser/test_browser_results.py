@@ -8,67 +8,17 @@ Run: /usr/bin/python3 test_browser_results.py TALLVANE_BIN SOURCE_DIR [SCREENSHO
 """
 import os
 import socket
-import subprocess
 import sys
 import tempfile
-import time
 import unittest
 
-from selenium import webdriver
-from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.by import By
 from selenium.webdriver.support.ui import Select, WebDriverWait
 
-TALLVANE = sys.argv[1] if len(sys.argv) > 1 else 'build/src/app/tallvane'
-SOURCE = sys.argv[2] if len(sys.argv) > 2 else '.'
+sys.path.insert(0, os.path.dirname(__file__))
+from test_browser_stations import PIN, WAIT, Meet, browser  # noqa: E402
+
 SCREENSHOT = sys.argv[3] if len(sys.argv) > 3 else None
-PIN = '3917'
-WAIT = 25
-
-
-def free_port():
-    with socket.socket() as s:
-        s.bind(('127.0.0.1', 0))
-        return s.getsockname()[1]
-
-
-class Meet:
-    """The demo meet served by `tallvane serve`, which can be stopped and started again."""
-
-    def __init__(self):
-        self.folder = tempfile.TemporaryDirectory()
-        self.env = dict(os.environ, TALLVANE_DATA_DIR=self.folder.name, QT_QPA_PLATFORM='offscreen')
-        self.file = os.path.join(self.folder.name, 'meet.tallvane')
-        subprocess.run([TALLVANE, 'import', os.path.join(SOURCE, 'data', 'demo-meet.rxt'), self.file],
-                       env=self.env, check=True, capture_output=True)
-        self.port, self.web_port = free_port(), free_port()
-        self.process = None
-
-    def start(self):
-        self.process = subprocess.Popen(
-            [TALLVANE, 'serve', self.file, '--port', str(self.port), '--web-port', str(self.web_port),
-             '--pin', PIN], env=self.env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
-        deadline = time.monotonic() + WAIT
-        while time.monotonic() < deadline:
-            line = self.process.stdout.readline()
-            if line.startswith('Web pages at '):
-                return
-            if not line and self.process.poll() is not None:
-                break
-        raise RuntimeError('tallvane serve did not serve its pages')
-
-    def stop(self):
-        self.process.terminate()
-        self.process.wait(10)
-        self.process.stdout.close()
-
-    def url(self, path):
-        return f'http://127.0.0.1:{self.web_port}{path}'
-
-    def close(self):
-        if self.process and self.process.poll() is None:
-            self.stop()
-        self.folder.cleanup()
 
 
 class Judge:
@@ -107,15 +57,10 @@ class Judge:
 
 
 def phone(profile):
-    options = webdriver.ChromeOptions()
-    for flag in ('--headless', '--no-sandbox', '--disable-gpu', '--disable-background-networking',
-                 '--disable-component-update', '--disable-sync', '--no-first-run',
-                 '--disable-background-timer-throttling', '--disable-renderer-backgrounding',
-                 '--window-size=390,844', '--force-device-scale-factor=2',
-                 f'--user-data-dir={profile}'):
-        options.add_argument(flag)
-    options.binary_location = '/usr/bin/chromium'
-    return webdriver.Chrome(service=Service('/usr/bin/chromedriver'), options=options)
+    driver = browser(profile)
+    driver.execute_cdp_cmd('Emulation.setDeviceMetricsOverride', {
+        'width': 390, 'height': 844, 'deviceScaleFactor': 2, 'mobile': True})
+    return driver
 
 
 class ResultsPage(unittest.TestCase):

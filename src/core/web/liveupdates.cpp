@@ -34,12 +34,13 @@ LiveUpdates::LiveUpdates(MeetChanges& changes, QObject* parent)
     mAlive.start();
 }
 
-void LiveUpdates::addViewer(QWebSocket* socket) {
+void LiveUpdates::addViewer(std::unique_ptr<QWebSocket> viewer) {
     if (mViewers.size() >= MaxViewers) {
-        socket->close(QWebSocketProtocol::CloseCodePolicyViolated, u"Too many viewers"_s);
-        socket->deleteLater();
+        viewer->close(QWebSocketProtocol::CloseCodePolicyViolated, u"Too many viewers"_s);
+        viewer.release()->deleteLater();
         return;
     }
+    QWebSocket* socket = viewer.release();
     socket->setParent(this);
     mViewers.append(socket);
     connect(socket, &QWebSocket::disconnected, this, [this, socket] {

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QTimer>
 
+#include <memory>
+
 class MeetChanges;
 class QWebSocket;
 
@@ -27,7 +29,7 @@ public:
     explicit LiveUpdates(MeetChanges& changes, QObject* parent = nullptr);
 
     // Takes a viewer's socket (as its parent) until it closes.
-    void addViewer(QWebSocket* socket);
+    void addViewer(std::unique_ptr<QWebSocket> viewer);
     int viewerCount() const { return int(mViewers.size()); }
 
     // The meet's current session is now `session`.

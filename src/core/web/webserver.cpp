@@ -100,7 +100,8 @@ void WebServer::addRoute(const QString& path, Route route) {
 bool WebServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) {
     const QString path = request.url().path();
     if (isUpgrade(request))
-        return path == StationPath && originAllowed(request);
+        return (path == StationPath || (path == UpdatesPath && mUpdatesViewers)) &&
+               originAllowed(request);
     if (request.method() != QHttpServerRequest::Method::Get &&
         request.method() != QHttpServerRequest::Method::Head) {
         send(request, socket,
@@ -136,7 +137,8 @@ void WebServer::missingHandler(const QHttpServerRequest& request, QTcpSocket* so
 WebServer::Reply WebServer::staticFile(const QString& path) const {
     static const QHash<QString, QString> pages{{u"/"_s, u"index.html"_s},
                                                {u"/judge"_s, u"judge.html"_s},
-                                               {u"/display"_s, u"display.html"_s}};
+                                               {u"/display"_s, u"display.html"_s},
+                                               {u"/results"_s, u"results.html"_s}};
     static const QRegularExpression asset(u"^/(css|js|images)/[a-z0-9][a-z0-9-]*\\.[a-z]+$"_s);
     QString resource;
     if (const auto page = pages.constFind(path); page != pages.cend())
@@ -160,6 +162,8 @@ void WebServer::send(const QHttpServerRequest& request, QTcpSocket* socket, cons
     responder.writeHeader("Content-Security-Policy", policy);
     responder.writeHeader("X-Content-Type-Options", "nosniff");
     responder.writeHeader("Cache-Control", "no-cache");
+    if (!reply.etag.isEmpty())
+        responder.writeHeader("ETag", reply.etag);
     if (request.method() != QHttpServerRequest::Method::Head)
         responder.writeBody(reply.body);
 }
@@ -169,6 +173,11 @@ void WebServer::acceptStations() {
         std::unique_ptr<QWebSocket> socket = nextPendingWebSocketConnection();
         if (!socket)
             continue;
+        if (socket->requestUrl().path() == UpdatesPath) {
+            if (mUpdatesViewers)
+                mUpdatesViewers(std::move(socket));
+            continue;
+        }
         auto* station = new WebStation(std::move(socket), mStationServer, this);
         if (station->connection() == 0) {
             station->deleteLater();

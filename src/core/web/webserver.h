@@ -7,6 +7,7 @@
 #include <QSet>
 
 #include <functional>
+#include <memory>
 
 class QHttpServerRequest;
 class QWebSocket;
@@ -25,12 +26,20 @@ class WebServer : public QAbstractHttpServer {
 public:
     static constexpr quint16 DefaultPort = 10121;
     static inline const QString StationPath = QStringLiteral("/station");
+    // Spectators' pages listen here for news of the results.
+    static inline const QString UpdatesPath = QStringLiteral("/updates");
 
     // Answers one GET request: body and its content type.
     struct Reply {
+        Reply(QByteArray replyBody = {}, QByteArray type = "application/json",
+              QHttpServerResponder::StatusCode replyStatus = QHttpServerResponder::StatusCode::Ok)
+            : body(std::move(replyBody))
+            , contentType(std::move(type))
+            , status(replyStatus) {}
         QByteArray body;
-        QByteArray contentType = "application/json";
-        QHttpServerResponder::StatusCode status = QHttpServerResponder::StatusCode::Ok;
+        QByteArray contentType;
+        QHttpServerResponder::StatusCode status;
+        QByteArray etag; // sent as the ETag header when not empty
     };
     using Route = std::function<Reply(const QHttpServerRequest&)>;
 
@@ -50,6 +59,10 @@ public:
     void addRoute(const QString& path, Route route);
     // What "/api/meet" says: the meet's name, judge count and events.
     void setMeetInfo(std::function<QJsonObject()> info) { mMeetInfo = std::move(info); }
+    // Who takes the WebSockets of UpdatesPath (the socket, to own); none: refused.
+    void setUpdatesViewers(std::function<void(std::unique_ptr<QWebSocket>)> take) {
+        mUpdatesViewers = std::move(take);
+    }
 
     int stationCount() const { return int(mBrowserStations.size()); }
 
@@ -67,5 +80,6 @@ private:
     QString mError;
     QHash<QString, Route> mRoutes;
     std::function<QJsonObject()> mMeetInfo;
+    std::function<void(std::unique_ptr<QWebSocket>)> mUpdatesViewers;
     QSet<WebStation*> mBrowserStations; // children of this object
 };

@@ -46,7 +46,7 @@ private Q_SLOTS:
         QVERIFY(mSockets->listen(QHostAddress::LocalHost, 0));
         connect(mSockets.get(), &QWebSocketServer::newConnection, this, [this] {
             while (mSockets->hasPendingConnections())
-                mUpdates->addViewer(mSockets->nextPendingConnection());
+                mUpdates->addViewer(std::unique_ptr<QWebSocket>(mSockets->nextPendingConnection()));
         });
         mViewer = std::make_unique<QWebSocket>();
         mHeard = std::make_unique<QSignalSpy>(mViewer.get(), &QWebSocket::textMessageReceived);

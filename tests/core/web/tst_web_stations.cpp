@@ -1,6 +1,5 @@
 #include "serverfixture.h"
-#include "web/meetsummary.h"
-#include "web/webserver.h"
+#include "web/meetwebpages.h"
 #include "webteststation.h"
 
 #include <QDir>
@@ -19,10 +18,11 @@ class TestWebStations : public QObject {
 
     struct Meet {
         ServerFixture f{ServerFixture::quickTimings(), true};
-        WebServer web{f.meet().stations()};
+        MeetWebPages pages{f.state(), f.meet()};
+        WebServer& web = pages.web();
         Meet() {
-            web.setMeetInfo([this] { return meetSummary(f.db(), f.state().numJudges()); });
-            web.listenOn(0);
+            f.state().setWebPortNumber(u"0"_s);
+            pages.start();
         }
         QString origin() const { return u"http://127.0.0.1:%1"_s.arg(web.port()); }
         std::unique_ptr<WebTestStation> station(const QString& origin = {}) {
@@ -55,6 +55,9 @@ private Q_SLOTS:
                      {"/css/tallvane.css", 200, "text/css"},
                      {"/judge.html", 404, "text/plain"},
                      {"/js/../judge.html", 404, "text/plain"},
+                     {"/results", 200, "text/html"},
+                     {"/api/results?session=1", 200, "application/json"},
+                     {"/api/results?session=x", 400, "application/json"},
                      {"/station", 404, "text/plain"}};
         for (const auto& c : cases) {
             std::unique_ptr<QNetworkReply> reply(
@@ -67,6 +70,17 @@ private Q_SLOTS:
             QCOMPARE(reply->rawHeader("X-Content-Type-Options"), "nosniff");
             QVERIFY(reply->rawHeader("Content-Security-Policy").startsWith("default-src 'self'"));
         }
+        // A results answer names its version; asking with it gets 304 and no body.
+        std::unique_ptr<QNetworkReply> results(get(net, m.web.port(), u"/api/sessions"_s));
+        const QByteArray etag = results->rawHeader("ETag");
+        QVERIFY(!etag.isEmpty());
+        QNetworkRequest again(QUrl(u"http://127.0.0.1:%1/api/sessions"_s.arg(m.web.port())));
+        again.setRawHeader("If-None-Match", etag);
+        std::unique_ptr<QNetworkReply> unchanged(net.get(again));
+        QSignalSpy done(unchanged.get(), &QNetworkReply::finished);
+        QVERIFY(unchanged->isFinished() || done.wait(5000));
+        QCOMPARE(unchanged->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 304);
+
         std::unique_ptr<QNetworkReply> reply(get(net, m.web.port(), u"/api/meet"_s));
         const QJsonObject meet = QJsonDocument::fromJson(reply->readAll()).object();
         QVERIFY(!meet[u"name"_s].toString().isEmpty());

@@ -1,0 +1,62 @@
+#include "meetwebpages.h"
+
+#include "db/meetdatabase.h"
+#include "judging/meetserver.h"
+#include "meetsummary.h"
+#include "shell/appstate.h"
+
+#include <QHttpServerRequest>
+#include <QUrlQuery>
+
+using namespace Qt::Literals::StringLiterals;
+
+MeetWebPages::MeetWebPages(AppState& state, MeetServer& meet)
+    : mState(state)
+    , mMeet(meet)
+    , mWeb(meet.stations())
+    , mResults(state.meetDb(), [&meet] { return meet.server().currentSession().id(); })
+    , mUpdates(state.meetDb().changes()) {
+    mWeb.setMeetInfo([&state] { return meetSummary(state.meetDb(), state.numJudges()); });
+    addResultsRoutes();
+    mWeb.setUpdatesViewers(
+        [this](std::unique_ptr<QWebSocket> viewer) { mUpdates.addViewer(std::move(viewer)); });
+    CurrentSession& current = meet.server().currentSession();
+    QObject::connect(&current, &CurrentSession::changed, &mUpdates,
+                     [this, &current] { mUpdates.currentSessionChanged(current.id()); });
+}
+
+void MeetWebPages::addResultsRoutes() {
+    for (const QString& path : {u"/api/sessions"_s, u"/api/results"_s, u"/api/teams"_s}) {
+        mWeb.addRoute(path, [this, path](const QHttpServerRequest& request) {
+            const ApiReply reply =
+                *mResults.answer(path, QUrlQuery(request.url()), request.value("if-none-match"));
+            WebServer::Reply answer;
+            answer.body = reply.body;
+            answer.status = QHttpServerResponder::StatusCode(reply.status);
+            answer.etag = reply.etag;
+            return answer;
+        });
+    }
+}
+
+bool MeetWebPages::start() {
+    const QString port = mState.webPortNumber();
+    bool ok = false;
+    const uint number = port.trimmed().toUInt(&ok);
+    if (ok && number <= 65535 && mWeb.listenOn(quint16(number)))
+        return true;
+    mMeet.alerts().raise(u"The web pages cannot be served on port %1: %2"_s.arg(
+        port, ok ? mWeb.errorString() : u"not a port number"_s));
+    return false;
+}
+
+QString MeetWebPages::address() const {
+    if (!mWeb.isListening())
+        return {};
+    return u"http://%1:%2/"_s.arg(mMeet.server().address()).arg(mWeb.port());
+}
+
+QString MeetWebPages::resultsAddress() const {
+    const QString pages = address();
+    return pages.isEmpty() ? QString() : pages + ResultsPage;
+}

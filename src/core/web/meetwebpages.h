@@ -1,0 +1,44 @@
+#pragma once
+
+#include "liveupdates.h"
+#include "resultsapi.h"
+#include "webserver.h"
+
+class AppState;
+class MeetServer;
+
+// The open meet's web side, put together in one place for the desktop
+// program and `serve`: the pages and browser stations (WebServer), what the
+// pages ask before logging in ("/api/meet"), and the live results for the
+// stands (the results API, "/updates" and the "/results" page). Built after
+// and destroyed before the MeetServer it serves.
+class MeetWebPages {
+public:
+    static inline const QString ResultsPage = QStringLiteral("results");
+
+    MeetWebPages(AppState& state, MeetServer& meet);
+    Q_DISABLE_COPY_MOVE(MeetWebPages)
+
+    // Listens on the web port of the settings. A port that cannot be opened
+    // is an operator alert and false: the meet runs on with its TCP stations.
+    bool start();
+    // Stops listening and closes every browser station and viewer.
+    void close() { mWeb.close(); }
+
+    // "http://ADDRESS:PORT/" while listening, else empty.
+    QString address() const;
+    // The live results page's address, else empty.
+    QString resultsAddress() const;
+
+    WebServer& web() { return mWeb; }
+    LiveUpdates& updates() { return mUpdates; }
+
+private:
+    void addResultsRoutes();
+
+    AppState& mState;
+    MeetServer& mMeet;
+    WebServer mWeb;
+    ResultsApi mResults;
+    LiveUpdates mUpdates;
+};
