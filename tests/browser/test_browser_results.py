@@ -12,6 +12,7 @@ import sys
 import tempfile
 import unittest
 
+from selenium.common.exceptions import StaleElementReferenceException
 from selenium.webdriver.common.by import By
 from selenium.webdriver.support.ui import Select, WebDriverWait
 
@@ -80,7 +81,9 @@ class ResultsPage(unittest.TestCase):
 
     def until(self, check, what):
         try:
-            WebDriverWait(self.driver, WAIT, poll_frequency=0.1).until(lambda d: check())
+            WebDriverWait(self.driver, WAIT, poll_frequency=0.1,
+                          ignored_exceptions=(StaleElementReferenceException,)).until(
+                lambda d: check())
         except Exception as error:
             raise AssertionError(f'timed out waiting for {what}') from error
 
@@ -89,8 +92,10 @@ class ResultsPage(unittest.TestCase):
         return rows[0] if rows else None
 
     def row_text(self, num):
-        row = self.row(num)
-        return row.text if row else ''
+        # Read in one step: the page may redraw the row between two WebDriver calls.
+        return self.driver.execute_script(
+            'const row = document.querySelector(`#results tr[data-num="${arguments[0]}"]`);'
+            'return row ? row.innerText : "";', num)
 
     def test_scores_follow_without_reload_and_survive_a_dropped_network(self):
         self.driver.get(self.meet.url('/results'))

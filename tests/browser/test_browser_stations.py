@@ -13,6 +13,7 @@ import time
 import unittest
 
 from selenium import webdriver
+from selenium.common.exceptions import StaleElementReferenceException
 from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.by import By
 from selenium.webdriver.support.ui import Select, WebDriverWait
@@ -127,7 +128,10 @@ class Page:
     def until(self, check, what):
         self.focus()
         try:
-            WebDriverWait(self.driver, WAIT, poll_frequency=0.1).until(lambda d: check())
+            # An element the page redraws between two calls is simply read again.
+            WebDriverWait(self.driver, WAIT, poll_frequency=0.1,
+                          ignored_exceptions=(StaleElementReferenceException,)).until(
+                lambda d: check())
         except Exception as error:  # the timeout says too little on its own
             raise AssertionError(f'timed out waiting for {what}') from error
 
