@@ -160,6 +160,50 @@ private Q_SLOTS:
         QVERIFY(!f.services().queue().grid()->hasScores());
     }
 
+    // Scores that arrive together share one commit; the one whose write fails
+    // is undone alone, unconfirmed and reported, and the others stand.
+    void oneFailedScoreLeavesItsGroupStored() {
+        ServerFixture f;
+        QVERIFY(f.started());
+        f.run(u"UPDATE Gymnasts SET E1Final = NULL, E2Final = NULL, E3Final = NULL, "
+              "E4Final = NULL, AAAdj = NULL"_s);
+        f.run(u"CREATE TRIGGER refuse BEFORE UPDATE ON Gymnasts WHEN OLD.Num = '102' BEGIN "
+              "SELECT RAISE(ABORT, 'disk I/O error'); END"_s);
+        TestStation& floor = f.judge(u"Floor"_s);
+        TestStation& bars = f.judge(u"Bars"_s);
+        TestStation& vault = f.judge(u"Vault"_s);
+        floor.send(eventScore(u"101"_s, u"Floor"_s, {u"9"_s}, u""_s, u""_s, u"9"_s, u"9"_s));
+        bars.send(eventScore(u"102"_s, u"Bars"_s, {u"8"_s}, u""_s, u""_s, u"8"_s, u"8"_s));
+        vault.send(vaultScore(u"101"_s, u"9.5"_s, {}));
+        floor.send(eventScore(u"103"_s, u"Floor"_s, {u"7"_s}, u""_s, u""_s, u"7"_s, u"7"_s));
+        floor.send(u"GYMNASTQUERY|101|Floor|1"_s);
+        bars.send(u"CLIENTBEAT"_s);
+
+        // A station's answers keep the order of its messages, and what it
+        // asks after a score sees that score.
+        QCOMPARE(floor.next(), u"SCORECONFIRM|0"_s);
+        QCOMPARE(floor.next(), u"SCORECONFIRM|0"_s);
+        QVERIFY(floor.next().startsWith(u"GYMNASTQUERYRESP|0|Ava|Brooks|"_s));
+        QCOMPARE(vault.next(), u"SCORECONFIRM|0"_s);
+        QCOMPARE(bars.next(), u"BEATRESPONSE"_s);
+        QVERIFY(bars.pending().isEmpty());
+
+        // The later score of gymnast 101 counted the earlier one.
+        QCOMPARE(gymnast(f, u"101"_s).value(0, u"AA"_s).toDouble(), 18.5);
+        QCOMPARE(gymnast(f, u"103"_s).value(0, u"E4Final"_s).toDouble(), 7.0);
+        QVERIFY(gymnast(f, u"102"_s).isNull(0, u"E2Final"_s));
+        QCOMPARE(f.alerts().alerts().size(), 1);
+        QVERIFY(f.alerts().alerts().constFirst().contains(u"102"_s));
+        // Queued in the order they arrived.
+        const DbRows queued = f.db().select(
+            u"SELECT num, EventName FROM ScoreBoardQueue ORDER BY QueueTimeNum, rowid"_s);
+        QCOMPARE(queued.count(), 3);
+        QCOMPARE(queued.text(0, u"EventName"_s), u"Floor"_s);
+        QCOMPARE(queued.text(1, u"EventName"_s), u"Vault"_s);
+        QCOMPARE(queued.text(2, u"num"_s), u"103"_s);
+        QCOMPARE(f.services().queue().grid()->scoreCount(), 3);
+    }
+
     void manualEntryWithoutScoreboardOnlyStores() {
         ServerFixture f;
         QVERIFY(f.started());

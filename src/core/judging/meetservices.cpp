@@ -17,23 +17,31 @@ MeetServices::MeetServices(AppState& app, StationLink& link, OperatorAlerts& ale
     , mWarmup(app.meetDb(), link, *mQueue.grid())
     , mAdFiles([&app] { return app.dataFolder(); }, AppState::settingsFileNames(), link) {}
 
+void MeetServices::answerAfterScores(ConnectionId connection) {
+    if (mSubmission.isWaiting(connection))
+        mSubmission.commitWaiting();
+}
+
 void MeetServices::gymnastQuery(ConnectionId connection, const QStringList& fields) {
+    answerAfterScores(connection);
     mQueries.gymnastQuery(connection, fields);
 }
 
 void MeetServices::squadList(ConnectionId connection, const QStringList& fields) {
+    answerAfterScores(connection);
     mQueries.squadList(connection, fields);
 }
 
 void MeetServices::processScore(ConnectionId connection, const QStringList& fields) {
-    mSubmission.processScoreData(connection, SubmittedScore::fromFields(fields), false);
+    mSubmission.submit(connection, SubmittedScore::fromFields(fields));
 }
 
 ScoreOutcome MeetServices::enterScore(const SubmittedScore& score, bool noScoreboard) {
-    return mSubmission.processScoreData(0, score, noScoreboard);
+    return mSubmission.enterScore(score, noScoreboard);
 }
 
 void MeetServices::forwardSecondaryScore(ConnectionId connection, const QStringList& fields) {
+    answerAfterScores(connection);
     mSubmission.forwardSecondaryScore(connection, fields);
 }
 
@@ -54,5 +62,6 @@ void MeetServices::startServices() {
 }
 
 void MeetServices::stopServices() {
+    mSubmission.commitWaiting();
     mDispatch.stopAll();
 }

@@ -46,6 +46,10 @@ public:
     WarmupClock& warmupClock() { return mWarmup; }
 
 private:
+    // A station's answers keep the order of its messages: what it asks after
+    // sending a score waits until that score is committed (and confirmed).
+    void answerAfterScores(ConnectionId connection);
+
     AppState& mApp;
     OperatorAlerts& mAlerts;
     DisplaySeconds mDisplaySeconds;

@@ -1,5 +1,6 @@
 #include "scorestore.h"
 
+#include "db/dbsavepoint.h"
 #include "db/dbtransaction.h"
 #include "db/meetevents.h"
 #include "formatscore.h"
@@ -58,6 +59,80 @@ private:
     QString mError;
 };
 
+// The event columns of a score, from its values as sent; the final as a
+// number. Empty with `outcome.error` set when a value is no number or the
+// event is unknown. A test score writes no columns.
+std::optional<double> eventColumns(const SubmittedScore& score, RowUpdate& update,
+                                   ScoreOutcome& outcome) {
+    const int event = MeetEvents::number(score.event);
+    if (event == 0) {
+        outcome.error = u"\"%1\" is not an event"_s.arg(score.event);
+        return std::nullopt;
+    }
+    const std::optional<double> final = number(score.finalText.trimmed());
+    if (score.testScore)
+        return final.value_or(0);
+    if (!final) {
+        outcome.error = u"the final score \"%1\" is not a number"_s.arg(score.finalText);
+        return std::nullopt;
+    }
+    const bool vault = event == MeetEvents::Vault;
+    const auto column = [event](QStringView suffix) {
+        return MeetEvents::column(event, suffix);
+    };
+    const auto secondVault = [](QStringView suffix) {
+        return MeetEvents::column(MeetEvents::SecondVault, suffix);
+    };
+    update.set(column(u"Final"), *final);
+    update.numberOrNull(column(u"Start"), score.first.start);
+    update.numberOrNull(column(u"Adj"), score.first.adjustment);
+    if (vault) {
+        update.numberOrNull(secondVault(u"Start"), score.second.start);
+        update.numberOrNull(secondVault(u"Adj"), score.second.adjustment);
+    }
+    update.numberOrNull(column(u"BScore"), score.first.bScore);
+    if (vault) {
+        // The second vault's panel score is informative only: one that is
+        // no number is stored as Null rather than refusing the score.
+        const std::optional<double> bScore = number(score.second.bScore);
+        update.set(secondVault(u"BScore"), bScore ? QVariant(*bScore) : QVariant());
+    }
+    for (int judge = 0; judge < SubmittedScore::MaxJudges; ++judge) {
+        const QString suffix = u"S"_s + QString::number(judge + 1);
+        update.numberOrNull(column(suffix), score.first.judges[judge]);
+        if (vault)
+            update.numberOrNull(secondVault(suffix), score.second.judges[judge]);
+    }
+    outcome.error = update.error();
+    return outcome.error.isEmpty() ? final : std::nullopt;
+}
+
+// The all-around adds the other events' stored finals to the new one, and the
+// all-around adjustment when it is a number.
+double allAround(const DbRows& gymnast, int event, double final) {
+    double total = final;
+    for (int other = 1; other <= 4; ++other) {
+        if (other != event)
+            total += asNumber(gymnast.value(0, MeetEvents::column(other, u"Final")));
+    }
+    bool adjustmentIsNumber = false;
+    const double adjustment =
+        nullToZero(gymnast.value(0, u"AAAdj"_s)).toDouble(&adjustmentIsNumber);
+    return adjustmentIsNumber ? total + adjustment : total;
+}
+
+// A batch whose transaction is gone stores nothing: every score that was
+// written in it is reported unstored.
+void unstoreAll(QList<ScoreOutcome>& outcomes, const QString& error) {
+    for (ScoreOutcome& outcome : outcomes) {
+        if (outcome.stored || outcome.error.isEmpty()) {
+            outcome.stored = false;
+            outcome.error = error;
+            outcome.toShow.reset();
+        }
+    }
+}
+
 } // namespace
 
 ScoreStore::ScoreStore(MeetDatabase& db, ScoreQueue& queue)
@@ -65,113 +140,80 @@ ScoreStore::ScoreStore(MeetDatabase& db, ScoreQueue& queue)
     , mQueue(queue) {}
 
 ScoreOutcome ScoreStore::store(const SubmittedScore& score, bool queueForScoreboard) {
-    RowUpdate update;
-    ScoreOutcome outcome;
-    outcome.num = score.num;
-    outcome.event = score.event;
-    outcome.finalText = score.finalText;
-    const int event = MeetEvents::number(outcome.event);
-    if (event == 0) {
-        outcome.error = u"\"%1\" is not an event"_s.arg(outcome.event);
-        return outcome;
-    }
-    const bool vault = event == 1;
-    outcome.testScore = score.testScore;
+    return store(QList<ScoreRequest>{{score, queueForScoreboard}}).constFirst();
+}
 
-    const std::optional<double> final = number(outcome.finalText.trimmed());
-    if (!final && !outcome.testScore) {
-        outcome.error = u"the final score \"%1\" is not a number"_s.arg(outcome.finalText);
-        return outcome;
+QList<ScoreOutcome> ScoreStore::store(const QList<ScoreRequest>& scores) {
+    QList<ScoreOutcome> outcomes(scores.size());
+    for (qsizetype i = 0; i < scores.size(); ++i) {
+        const SubmittedScore& score = scores[i].score;
+        outcomes[i].num = score.num;
+        outcomes[i].event = score.event;
+        outcomes[i].finalText = score.finalText;
+        outcomes[i].testScore = score.testScore;
     }
-
-    const auto column = [event](QStringView suffix) {
-        return MeetEvents::column(event, suffix);
-    };
-    const auto secondVault = [](QStringView suffix) {
-        return MeetEvents::column(MeetEvents::SecondVault, suffix);
-    };
-    if (!outcome.testScore) {
-        update.set(column(u"Final"), *final);
-        update.numberOrNull(column(u"Start"), score.first.start);
-        update.numberOrNull(column(u"Adj"), score.first.adjustment);
-        if (vault) {
-            update.numberOrNull(secondVault(u"Start"), score.second.start);
-            update.numberOrNull(secondVault(u"Adj"), score.second.adjustment);
-        }
-        update.numberOrNull(column(u"BScore"), score.first.bScore);
-        if (vault) {
-            // The second vault's panel score is informative only: one that is
-            // no number is stored as Null rather than refusing the score.
-            const std::optional<double> bScore = number(score.second.bScore);
-            update.set(secondVault(u"BScore"), bScore ? QVariant(*bScore) : QVariant());
-        }
-        for (int judge = 0; judge < SubmittedScore::MaxJudges; ++judge) {
-            const QString suffix = u"S"_s + QString::number(judge + 1);
-            update.numberOrNull(column(suffix), score.first.judges[judge]);
-            if (vault)
-                update.numberOrNull(secondVault(suffix), score.second.judges[judge]);
-        }
-        if (!update.error().isEmpty()) {
-            outcome.error = update.error();
-            return outcome;
-        }
-    }
-
     DbTransaction transaction(mDb);
     if (!transaction.isActive()) {
-        outcome.error = mDb.lastError();
-        return outcome;
+        unstoreAll(outcomes, mDb.lastError());
+        return outcomes;
     }
+    for (qsizetype i = 0; i < scores.size(); ++i) {
+        if (write(scores[i], outcomes[i]) == Written::TransactionLost) {
+            const QString error =
+                u"the database undid the whole transaction: "_s + outcomes[i].error;
+            outcomes[i].error.clear();
+            unstoreAll(outcomes, error);
+            return outcomes;
+        }
+    }
+    if (!transaction.commit())
+        unstoreAll(outcomes, mDb.lastError());
+    return outcomes;
+}
+
+ScoreStore::Written ScoreStore::write(const ScoreRequest& request, ScoreOutcome& outcome) {
+    RowUpdate update;
+    const std::optional<double> final = eventColumns(request.score, update, outcome);
+    if (!final)
+        return Written::No;
+
+    DbSavepoint savepoint(mDb);
+    const auto failed = [this, &savepoint, &outcome](const QString& error) {
+        outcome.error = error;
+        return savepoint.undo() ? Written::No : Written::TransactionLost;
+    };
+    if (!savepoint.isActive())
+        return failed(mDb.lastError());
     const DbRows gymnast = mDb.select(
         u"SELECT First_Name, Last_Name, Session, AAAdj, E1Final, E2Final, E3Final, E4Final "
         "FROM Gymnasts WHERE Num = ? LIMIT 1"_s,
         {outcome.num});
-    if (!gymnast.ok()) {
-        outcome.error = gymnast.error();
-        return outcome;
-    }
+    if (!gymnast.ok())
+        return failed(gymnast.error());
     outcome.unknownGymnast = gymnast.isEmpty();
     outcome.session = gymnast.text(0, u"Session"_s);
-    const QString name = outcome.unknownGymnast ? QString()
-                                                : gymnast.text(0, u"First_Name"_s) + u' ' +
-                                                      gymnast.text(0, u"Last_Name"_s);
 
     if (!outcome.testScore) {
-        // The all-around adds the other events' stored finals to the new one;
-        // the vault that counts for it is kept in E7AAFinal.
-        double allAround = *final;
-        for (int other = 1; other <= 4; ++other) {
-            if (other != event)
-                allAround += asNumber(gymnast.value(0, MeetEvents::column(other, u"Final")));
-        }
-        bool adjustmentIsNumber = false;
-        const double adjustment =
-            nullToZero(gymnast.value(0, u"AAAdj"_s)).toDouble(&adjustmentIsNumber);
-        if (adjustmentIsNumber)
-            allAround += adjustment;
-        update.set(u"AA"_s, allAround);
-        if (vault)
+        const int event = MeetEvents::number(outcome.event);
+        update.set(u"AA"_s, allAround(gymnast, event, *final));
+        // The vault that counts for the all-around.
+        if (event == MeetEvents::Vault)
             update.set(u"E7AAFinal"_s, *final);
-        if (!update.execute(mDb, outcome.num)) {
-            outcome.error = mDb.lastError();
-            return outcome;
-        }
+        if (!update.execute(mDb, outcome.num))
+            return failed(mDb.lastError());
     }
-
-    if (queueForScoreboard) {
+    if (request.queueForScoreboard) {
+        const QString name = outcome.testScore        ? QueueEntry::TestGymnastName
+                             : outcome.unknownGymnast ? QString()
+                                                      : gymnast.text(0, u"First_Name"_s) + u' ' +
+                                                            gymnast.text(0, u"Last_Name"_s);
         QString error;
-        if (!mQueue.storeScore(outcome.num, outcome.testScore ? QueueEntry::TestGymnastName : name,
-                               outcome.event, formatScore(outcome.finalText), false,
-                               &outcome.toShow, &error)) {
-            outcome.error = error;
-            return outcome;
-        }
+        if (!mQueue.storeScore(outcome.num, name, outcome.event, formatScore(outcome.finalText),
+                               false, &outcome.toShow, &error))
+            return failed(error);
     }
-    if (!transaction.commit()) {
-        outcome.error = mDb.lastError();
-        outcome.toShow.reset();
-        return outcome;
-    }
+    if (!savepoint.release())
+        return failed(mDb.lastError());
     outcome.stored = true;
-    return outcome;
+    return Written::Yes;
 }

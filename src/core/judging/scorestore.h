@@ -3,6 +3,7 @@
 #include "scoreboard/queueentry.h"
 #include "submittedscore.h"
 
+#include <QList>
 #include <QString>
 
 #include <optional>
@@ -23,17 +24,35 @@ struct ScoreOutcome {
     std::optional<QueueEntry> toShow; // the queue grid row, once confirmed
 };
 
-// Stores a panel's score: the event columns of the gymnast's row,
-// the recomputed all-around and, when asked, the scoreboard queue row, all in
-// one transaction. Values that are no numbers are refused, never written.
-// A test score (flag "1") changes no gymnast.
+// One score to store, and whether it goes into the scoreboard queue.
+struct ScoreRequest {
+    SubmittedScore score;
+    bool queueForScoreboard = true;
+};
+
+// Stores panels' scores: the event columns of the gymnast's row, the
+// recomputed all-around and, when asked, the scoreboard queue row. Values that
+// are no numbers are refused, never written. A test score (flag "1") changes
+// no gymnast.
+//
+// Scores stored together share one transaction, so one disk sync makes them
+// all durable; each is written under its own savepoint, so one whose write
+// fails is undone alone and the others stand.
 class ScoreStore {
 public:
     ScoreStore(MeetDatabase& db, ScoreQueue& queue);
 
+    // The outcomes in the order of `scores`, which is the order they are
+    // written in: a later score of the same gymnast sees the earlier one.
+    QList<ScoreOutcome> store(const QList<ScoreRequest>& scores);
     ScoreOutcome store(const SubmittedScore& score, bool queueForScoreboard);
 
 private:
+    enum class Written { Yes, No, TransactionLost };
+    // Writes one score under its own savepoint; a score that cannot be written
+    // is undone alone, unless the engine lost the whole transaction.
+    Written write(const ScoreRequest& request, ScoreOutcome& outcome);
+
     MeetDatabase& mDb;
     ScoreQueue& mQueue;
 };

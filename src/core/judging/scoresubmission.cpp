@@ -8,6 +8,9 @@
 #include "server/stationlink.h"
 #include "shell/operatoralerts.h"
 
+#include <algorithm>
+#include <utility>
+
 using namespace Qt::Literals::StringLiterals;
 
 ScoreSubmission::ScoreSubmission(MeetDatabase& db, ScoreQueue& queue, StationLink& link,
@@ -16,31 +19,75 @@ ScoreSubmission::ScoreSubmission(MeetDatabase& db, ScoreQueue& queue, StationLin
     , mQueue(queue)
     , mLink(link)
     , mAlerts(alerts)
-    , mStore(db, queue) {}
+    , mStore(db, queue) {
+    // A zero interval: the commit runs once the event loop has handled what
+    // is ready now, so every score read in this turn joins it.
+    mCommitTimer.setSingleShot(true);
+    mCommitTimer.setInterval(0);
+    QObject::connect(&mCommitTimer, &QTimer::timeout, &mCommitTimer, [this] { commitWaiting(); });
+}
+
+ScoreSubmission::~ScoreSubmission() {
+    commitWaiting();
+}
 
 QString ScoreSubmission::stationText(ConnectionId stationId) {
     return stationId == 0 ? u"manual entry"_s : u"station "_s + QString::number(stationId);
 }
 
-ScoreOutcome ScoreSubmission::processScoreData(ConnectionId stationId, const SubmittedScore& score,
-                                               bool noScoreboard) {
-    ScoreOutcome outcome = mStore.store(score, !noScoreboard);
+void ScoreSubmission::submit(ConnectionId stationId, const SubmittedScore& score) {
+    mWaiting.append({stationId, {score, true}});
+    if (!mCommitTimer.isActive())
+        mCommitTimer.start();
+}
+
+ScoreOutcome ScoreSubmission::enterScore(const SubmittedScore& score, bool noScoreboard) {
+    mWaiting.append({0, {score, !noScoreboard}});
+    return commit().constLast();
+}
+
+bool ScoreSubmission::isWaiting(ConnectionId stationId) const {
+    return std::any_of(mWaiting.cbegin(), mWaiting.cend(), [stationId](const Waiting& waiting) {
+        return waiting.stationId == stationId;
+    });
+}
+
+void ScoreSubmission::commitWaiting() {
+    commit();
+}
+
+QList<ScoreOutcome> ScoreSubmission::commit() {
+    mCommitTimer.stop();
+    if (mWaiting.isEmpty())
+        return {};
+    // Taken out first: what the reports set off may hand in new scores.
+    const QList<Waiting> batch = std::exchange(mWaiting, {});
+    QList<ScoreRequest> requests;
+    requests.reserve(batch.size());
+    for (const Waiting& waiting : batch)
+        requests.append(waiting.request);
+    const QList<ScoreOutcome> outcomes = mStore.store(requests);
+    for (qsizetype i = 0; i < batch.size(); ++i)
+        report(batch[i].stationId, outcomes[i]);
+    return outcomes;
+}
+
+void ScoreSubmission::report(ConnectionId stationId, const ScoreOutcome& outcome) {
     if (!outcome.stored) {
         mAlerts.raise(u"Score %1 for gymnast %2 (%3) from %4 was NOT stored: %5"_s.arg(
             outcome.finalText, outcome.num, outcome.event, stationText(stationId), outcome.error));
-        return outcome;
+        return;
     }
     // Results change only with a committed score of a known gymnast.
     if (!outcome.testScore && !outcome.unknownGymnast)
         mDb.changes().scoreStored(outcome.session);
-    if (!noScoreboard && stationId != 0)
+    if (stationId != 0)
         mLink.sendData(stationId, JudgingMessages::scoreConfirmed());
     if (outcome.toShow)
         mQueue.show(*outcome.toShow);
     if (outcome.unknownGymnast && !outcome.testScore)
         mAlerts.raise(u"Score for unknown competitor number %1: %2 %3 from %4"_s.arg(
             outcome.num, outcome.event, outcome.finalText, stationText(stationId)));
-    return outcome;
 }
 
 void ScoreSubmission::forwardSecondaryScore(ConnectionId stationId, const QStringList& fields) {

@@ -3,6 +3,9 @@
 #include "db/connectionid.h"
 #include "scorestore.h"
 
+#include <QList>
+#include <QTimer>
+
 class MeetDatabase;
 class OperatorAlerts;
 class ScoreQueue;
@@ -12,19 +15,44 @@ class StationLink;
 // from the operator's manual entry (station 0). The station is told
 // "SCORECONFIRM|0" only once the score is committed; a score that could not
 // be stored gets no confirmation and the operator an alert.
+//
+// Scores are committed in groups: the scores of stations that arrive in the
+// same turn of the event loop, or while the last commit was writing, share one
+// transaction and one disk sync. A lone score is committed as soon as the
+// event loop is free, with no waiting. Confirmations go out after the commit
+// in the order the scores arrived, which is also their order in the queue.
 class ScoreSubmission {
 public:
     ScoreSubmission(MeetDatabase& db, ScoreQueue& queue, StationLink& link, OperatorAlerts& alerts);
+    ~ScoreSubmission();
+    ScoreSubmission(const ScoreSubmission&) = delete;
+    ScoreSubmission& operator=(const ScoreSubmission&) = delete;
 
-    // With `noScoreboard` the score is stored only: no confirmation, no queue.
-    ScoreOutcome processScoreData(ConnectionId stationId, const SubmittedScore& score,
-                                  bool noScoreboard);
+    // A station's score: it joins the scores waiting for the next commit.
+    void submit(ConnectionId stationId, const SubmittedScore& score);
+    // The operator's score, committed at once with the scores waiting before
+    // it. With `noScoreboard` the score is stored only: not queued.
+    ScoreOutcome enterScore(const SubmittedScore& score, bool noScoreboard);
+
+    // Commits the waiting scores now, for what must see them first.
+    void commitWaiting();
+    bool isWaiting(ConnectionId stationId) const;
 
     // "SENDSCORE2" (its fields): a secondary judge's score goes to the event's
     // judge 1 station as "SECONDARYSCORE|", then the sender is confirmed.
     void forwardSecondaryScore(ConnectionId stationId, const QStringList& fields);
 
 private:
+    struct Waiting {
+        ConnectionId stationId;
+        ScoreRequest request;
+    };
+
+    // Commits the waiting scores; their outcomes in arrival order.
+    QList<ScoreOutcome> commit();
+    // What follows the commit of one score: the results change, the station's
+    // confirmation, the queue grid row, the operator's alerts.
+    void report(ConnectionId stationId, const ScoreOutcome& outcome);
     static QString stationText(ConnectionId stationId);
 
     MeetDatabase& mDb;
@@ -32,4 +60,6 @@ private:
     StationLink& mLink;
     OperatorAlerts& mAlerts;
     ScoreStore mStore;
+    QList<Waiting> mWaiting;
+    QTimer mCommitTimer;
 };
