@@ -14,6 +14,7 @@
 #include <QElapsedTimer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
@@ -163,6 +164,8 @@ int main(int argc, char** argv) {
     timings.msPerDisplaySecond = 0;
     MeetServer meet(state, timings);
     ScoringServer& server = meet.server();
+    // Every station of the benchmark connects from 127.0.0.1 at once.
+    server.gate().setMaxWaitingPerAddress(Judges + Displays);
     if (!meet.start().ok()) {
         std::fprintf(stderr, "the server did not start\n");
         return 1;
@@ -224,8 +227,17 @@ int main(int argc, char** argv) {
     }
     for (int d = 0; d < Displays; ++d)
         stations[d]->judge = -1;
-    if (app.exec() != 0)
+    // A score that is never confirmed must not hang the benchmark.
+    QTimer::singleShot(std::chrono::minutes(2), &app, [&] {
+        std::fprintf(stderr, "stopped: %lld of %d scores confirmed in 2 minutes\n",
+                     qlonglong(latencies.size()), Judges * ScoresPerJudge);
+        app.exit(1);
+    });
+    if (app.exec() != 0) {
+        for (const QString& alert : meet.alerts().alerts())
+            std::fprintf(stderr, "  operator alert: %s\n", qPrintable(alert));
         return 1;
+    }
     const Figures road = figures(std::move(latencies), total.nsecsElapsed());
     meet.shutdown();
 
