@@ -165,38 +165,106 @@ struct Station {
     std::string partial;
 };
 
-int runLoad(const Options& options) {
-    std::vector<Station> stations(size_t(options.stations));
-    const int poller = ::epoll_create1(0);
+// Reads what one station received and hands each complete line (without its
+// line end) to `onLine`, answering the server's own heartbeats as a station
+// does. False when the connection ended or `onLine` said to stop.
+template <typename OnLine>
+bool readLines(Station& station, char* buffer, size_t size, OnLine&& onLine) {
+    const ssize_t n = ::read(station.fd, buffer, size);
+    if (n <= 0) {
+        std::fputs("tallvane-loadgen: the server closed a connection\n", stderr);
+        return false;
+    }
+    station.partial.append(buffer, size_t(n));
+    size_t start = 0;
+    for (size_t end; (end = station.partial.find('\n', start)) != std::string::npos;
+         start = end + 1) {
+        if (station.partial.compare(start, 10, "HEARTBEAT|") == 0) {
+            const std::string reply = station.partial.substr(start, end + 1 - start);
+            if (!writeAll(station.fd, reply.data(), reply.size()))
+                return false;
+            continue;
+        }
+        if (!onLine(station.partial.substr(start, end - start)))
+            return false;
+    }
+    station.partial.erase(0, start);
+    return true;
+}
+
+// Stations log in a group at a time: the server lets one address hold only
+// so many connections that have not logged in yet, and here every station
+// comes from 127.0.0.1. Returns 0, or the exit status.
+int logIn(const Options& options, std::vector<Station>& stations, int poller, char* buffer,
+          size_t size) {
+    constexpr size_t Group = 16;
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(uint16_t(options.port));
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    for (size_t i = 0; i < stations.size(); ++i) {
-        Station& station = stations[i];
-        station.fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        if (station.fd < 0 ||
-            ::connect(station.fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-            std::perror("tallvane-loadgen: connect");
-            return 1;
+    std::vector<epoll_event> ready(Group);
+    for (size_t first = 0; first < stations.size(); first += Group) {
+        const size_t last = std::min(stations.size(), first + Group);
+        for (size_t i = first; i < last; ++i) {
+            Station& station = stations[i];
+            station.fd = ::socket(AF_INET, SOCK_STREAM, 0);
+            if (station.fd < 0 ||
+                ::connect(station.fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+                std::perror("tallvane-loadgen: connect");
+                return 1;
+            }
+            const int one = 1;
+            ::setsockopt(station.fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+            epoll_event event{};
+            event.events = EPOLLIN;
+            event.data.u64 = i;
+            ::epoll_ctl(poller, EPOLL_CTL_ADD, station.fd, &event);
+            const std::string login = replaceAll(options.login, "%n", std::to_string(i + 1)) + "\n";
+            if (!writeAll(station.fd, login.data(), login.size()))
+                return 1;
         }
-        const int one = 1;
-        ::setsockopt(station.fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-        epoll_event event{};
-        event.events = EPOLLIN;
-        event.data.u64 = i;
-        ::epoll_ctl(poller, EPOLL_CTL_ADD, station.fd, &event);
-        const std::string login = replaceAll(options.login, "%n", std::to_string(i + 1)) + "\n";
-        if (!writeAll(station.fd, login.data(), login.size()))
-            return 1;
+        size_t waiting = last - first;
+        bool refused = false;
+        while (waiting > 0) {
+            const int count = ::epoll_wait(poller, ready.data(), int(ready.size()), 10000);
+            if (count <= 0) {
+                std::fputs("tallvane-loadgen: no log-in answer for 10 s\n", stderr);
+                return 1;
+            }
+            for (int r = 0; r < count; ++r) {
+                Station& station = stations[ready[size_t(r)].data.u64];
+                const bool ok = readLines(station, buffer, size, [&](const std::string& line) {
+                    if (line.compare(0, 10, "AUTHRESP|1") == 0) {
+                        std::fprintf(stderr, "tallvane-loadgen: log-in refused: %s\n",
+                                     line.c_str());
+                        refused = true;
+                        return false;
+                    }
+                    if (!station.loggedIn) {
+                        station.loggedIn = true;
+                        --waiting;
+                    }
+                    return true;
+                });
+                if (!ok)
+                    return refused ? 3 : 1;
+            }
+        }
     }
+    return 0;
+}
+
+int runLoad(const Options& options) {
+    std::vector<Station> stations(size_t(options.stations));
+    const int poller = ::epoll_create1(0);
+    char buffer[65536];
+    if (const int status = logIn(options, stations, poller, buffer, sizeof buffer); status != 0)
+        return status;
 
     const std::string message = options.message + "\n";
     std::vector<long long> latencies;
     latencies.reserve(size_t(options.trips));
     long sent = 0;
-    size_t waitingForLogin = stations.size();
-    long long started = 0;
     const auto send = [&](Station& station) {
         if (sent >= options.trips)
             return true;
@@ -205,8 +273,12 @@ int runLoad(const Options& options) {
         return writeAll(station.fd, message.data(), message.size());
     };
 
+    const long long started = nowNs();
+    for (Station& each : stations) {
+        if (!send(each))
+            return 1;
+    }
     std::vector<epoll_event> ready(stations.size());
-    char buffer[65536];
     while (long(latencies.size()) < options.trips) {
         const int count = ::epoll_wait(poller, ready.data(), int(ready.size()), 10000);
         if (count <= 0) {
@@ -215,43 +287,12 @@ int runLoad(const Options& options) {
         }
         for (int r = 0; r < count; ++r) {
             Station& station = stations[ready[size_t(r)].data.u64];
-            const ssize_t n = ::read(station.fd, buffer, sizeof buffer);
-            if (n <= 0) {
-                std::fputs("tallvane-loadgen: the server closed a connection\n", stderr);
+            const bool ok = readLines(station, buffer, sizeof buffer, [&](const std::string&) {
+                latencies.push_back(nowNs() - station.sentAt);
+                return send(station);
+            });
+            if (!ok)
                 return 1;
-            }
-            station.partial.append(buffer, size_t(n));
-            size_t start = 0;
-            for (size_t end; (end = station.partial.find('\n', start)) != std::string::npos;
-                 start = end + 1) {
-                if (station.partial.compare(start, 10, "HEARTBEAT|") == 0) {
-                    // The server's own heartbeat: answered as a station does, not counted.
-                    const std::string reply = station.partial.substr(start, end + 1 - start);
-                    if (!writeAll(station.fd, reply.data(), reply.size()))
-                        return 1;
-                    continue;
-                }
-                if (station.loggedIn) {
-                    latencies.push_back(nowNs() - station.sentAt);
-                    if (!send(station))
-                        return 1;
-                    continue;
-                }
-                if (station.partial.compare(start, 10, "AUTHRESP|1") == 0) {
-                    std::fprintf(stderr, "tallvane-loadgen: log-in refused: %s\n",
-                                 station.partial.substr(start, end - start).c_str());
-                    return 3;
-                }
-                station.loggedIn = true;
-                if (--waitingForLogin == 0) {
-                    started = nowNs();
-                    for (Station& each : stations) {
-                        if (!send(each))
-                            return 1;
-                    }
-                }
-            }
-            station.partial.erase(0, start);
         }
     }
     const double seconds = double(nowNs() - started) / 1e9;
