@@ -107,6 +107,7 @@ clean:
 screenshots: build
 	./$(BUILD)/tools/screenshots/tallvane-screenshots data/demo-meet.rxt docs/images
 	/usr/bin/python3 tools/screenshots/web_screenshots.py $(TALLVANE) . docs/images
+	/usr/bin/python3 tests/browser/test_browser_results.py $(TALLVANE) . docs/images/results-phone.png
 
 # The Debian package tallvane_VERSION_ARCH.deb, here, from the build's install
 # rules; make install puts the same files under PREFIX (DESTDIR honoured).
