@@ -1,0 +1,178 @@
+// Feeds arbitrary WebSocket frames to the browser stations' endpoint of a
+// running meet server: a real WebServer on 127.0.0.1 and one raw TCP connection
+// that made the opening handshake. The input is a run of frames, each a head
+// byte (see frameHead), a two-byte length and the payload, taken from what follows and repeated up
+// to the length, so frames over the size limit, text that is not UTF-8, binary, control and
+// continuation frames all reach the server. After the frames a ping goes out; the input ends with
+// its pong or with the server closing the connection, which is opened again for the next input.
+#include "fuzzapp.h"
+#include "fuzzmeet.h"
+#include "web/webserver.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QTcpSocket>
+#include <QTimer>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+constexpr int WaitMs = 2000;
+
+// One client frame: masked (as a browser must), with a zero mask so the
+// payload goes as it is.
+QByteArray frame(quint8 head, const QByteArray& payload) {
+    QByteArray bytes;
+    bytes.append(char(head));
+    const qsizetype length = payload.size();
+    if (length < 126) {
+        bytes.append(char(0x80 | length));
+    } else if (length <= 0xffff) {
+        bytes.append(char(0x80 | 126));
+        bytes.append(char(length >> 8));
+        bytes.append(char(length & 0xff));
+    } else {
+        bytes.append(char(0x80 | 127));
+        for (int shift = 56; shift >= 0; shift -= 8)
+            bytes.append(char((quint64(length) >> shift) & 0xff));
+    }
+    bytes.append(4, '\0');
+    return bytes + payload;
+}
+
+// Mostly well-formed heads, so most inputs keep the connection and reach the
+// station protocol: the low three bits pick text, binary, continuation, ping,
+// pong or close, or (7) take the byte itself as the head, any bits set.
+quint8 frameHead(quint8 byte) {
+    static constexpr quint8 Opcodes[] = {0x1, 0x1, 0x2, 0x0, 0x9, 0xa, 0x8};
+    const int pick = byte & 0x7;
+    return pick == 7 ? byte : quint8((byte & 0x80) | Opcodes[pick]);
+}
+
+class WebHarness {
+public:
+    WebHarness() {
+        if (!mWeb.listenOn(0)) {
+            std::fprintf(stderr, "web: %s\n", qPrintable(mWeb.errorString()));
+            std::abort();
+        }
+        QObject::connect(&mClient, &QTcpSocket::readyRead, &mClient,
+                         [this] { mReceived += mClient.readAll(); });
+    }
+
+    FuzzMeet& meet() { return mMeet; }
+
+    void send(const QByteArray& frames) {
+        if (mClient.state() != QAbstractSocket::ConnectedState)
+            open();
+        const QByteArray marker = "fz" + QByteArray::number(++mPings);
+        mClient.write(frames + frame(0x89, marker));
+        mClient.flush();
+        waitFor([&] {
+            return mClient.state() != QAbstractSocket::ConnectedState || pongArrived(marker);
+        });
+    }
+
+private:
+    // Opens the connection and makes the handshake.
+    void open() {
+        mClient.abort();
+        mReceived.clear();
+        mClient.connectToHost(u"127.0.0.1"_s, mWeb.port());
+        mClient.write(
+            "GET /station HTTP/1.1\r\nHost: 127.0.0.1:" + QByteArray::number(mWeb.port()) +
+            "\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
+            "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\n"
+            "Sec-WebSocket-Version: 13\r\n\r\n");
+        waitFor([this] { return mReceived.contains("\r\n\r\n"); });
+        if (!mReceived.startsWith("HTTP/1.1 101")) {
+            std::fprintf(stderr, "handshake refused: %s\n", mReceived.constData());
+            std::abort();
+        }
+        mReceived.remove(0, mReceived.indexOf("\r\n\r\n") + 4);
+    }
+
+    // True when a pong with `marker` is among the frames received; frames
+    // before it are dropped.
+    bool pongArrived(const QByteArray& marker) {
+        while (mReceived.size() >= 2) {
+            const quint8 opcode = quint8(mReceived[0]) & 0x0f;
+            quint64 length = quint8(mReceived[1]) & 0x7f;
+            qsizetype at = 2;
+            const int extra = length == 126 ? 2 : length == 127 ? 8 : 0;
+            if (mReceived.size() < at + extra)
+                return false;
+            if (extra > 0) {
+                length = 0;
+                for (int i = 0; i < extra; ++i)
+                    length = (length << 8) | quint8(mReceived[at + i]);
+                at += extra;
+            }
+            if (quint64(mReceived.size() - at) < length)
+                return false;
+            const QByteArray payload = mReceived.mid(at, qsizetype(length));
+            mReceived.remove(0, at + qsizetype(length));
+            if (opcode == 0xa && payload == marker)
+                return true;
+        }
+        return false;
+    }
+
+    // Runs the event loop until `done`; the server side of the connection
+    // lives in this thread too.
+    template <typename Done>
+    void waitFor(Done done) {
+        const QDeadlineTimer deadline(WaitMs);
+        QTimer wake;
+        wake.start(10);
+        while (!done()) {
+            if (deadline.hasExpired()) {
+                std::fprintf(stderr, "no answer from the web server\n");
+                std::abort();
+            }
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        }
+    }
+
+    FuzzMeet mMeet;
+    WebServer mWeb{mMeet.meet().stations()};
+    QTcpSocket mClient;
+    QByteArray mReceived;
+    quint64 mPings = 0;
+};
+
+WebHarness& harness() {
+    ensureFuzzApplication();
+    static WebHarness h;
+    return h;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    WebHarness& h = harness();
+    QByteArray frames;
+    std::size_t at = 0;
+    while (at + 3 <= size) {
+        const quint8 head = frameHead(data[at]);
+        const std::size_t length = std::size_t(data[at + 1]) << 8 | data[at + 2];
+        at += 3;
+        // Lengths above 0x8000 stand for frames past the 64 KiB limit.
+        const std::size_t wanted = length > 0x8000 ? 2 * length : length;
+        const std::size_t available = std::min(size - at, wanted);
+        QByteArray payload(reinterpret_cast<const char*>(data + at), qsizetype(available));
+        if (!payload.isEmpty())
+            while (std::size_t(payload.size()) < wanted)
+                payload.append(payload.left(qsizetype(wanted) - payload.size()));
+        at += available;
+        frames += frame(head, payload);
+    }
+    h.send(frames);
+    h.meet().restore();
+    return 0;
+}

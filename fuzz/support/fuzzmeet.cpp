@@ -1,0 +1,66 @@
+#include "fuzzmeet.h"
+
+#include <QDir>
+
+#include <cstdio>
+#include <cstdlib>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// The tables a station's messages can change.
+const QStringList ChangedTables{u"Gymnasts"_s, u"ScoreBoardQueue"_s, u"Connections"_s};
+
+void check(bool ok, const char* what, MeetDatabase& db) {
+    if (!ok) {
+        std::fprintf(stderr, "%s: %s\n", what, qPrintable(db.lastError()));
+        std::abort();
+    }
+}
+
+std::unique_ptr<TempMeet> makeTempMeet() {
+    if (QDir(u"/dev/shm"_s).exists())
+        qputenv("TMPDIR", "/dev/shm");
+    return std::make_unique<TempMeet>();
+}
+
+} // namespace
+
+FuzzMeet::FuzzMeet()
+    : mTemp(makeTempMeet())
+    , mState(mTemp->folder()) {
+    mState.loadSettings();
+    mState.setPin(u"3917"_s);
+    mState.setPortNumber(u"0"_s);
+    QString error;
+    if (!mState.openMeetFile(mTemp->createSampleMeet(), &error)) {
+        std::fprintf(stderr, "meet: %s\n", qPrintable(error));
+        std::abort();
+    }
+    MeetDatabase& db = mState.meetDb();
+    check(db.execute(u"ATTACH DATABASE ':memory:' AS pristine"_s), "attach", db);
+    for (const QString& table : ChangedTables)
+        check(db.execute(u"CREATE TABLE pristine.%1 AS SELECT * FROM main.%1"_s.arg(table)), "copy",
+              db);
+    mMeet = std::make_unique<MeetServer>(mState);
+    if (!mMeet->start().ok())
+        std::abort();
+}
+
+void FuzzMeet::restore() {
+    MeetDatabase& db = mState.meetDb();
+    check(db.beginTransaction(), "begin", db);
+    for (const QString& table : ChangedTables) {
+        check(db.execute(u"DELETE FROM main.%1"_s.arg(table)), "clear", db);
+        check(db.execute(u"INSERT INTO main.%1 SELECT * FROM pristine.%1"_s.arg(table)), "restore",
+              db);
+    }
+    check(db.commit(), "commit", db);
+    mMeet->server().registry().clearLists();
+    QString error;
+    if (!mMeet->services().queue().reload(&error)) {
+        std::fprintf(stderr, "queue: %s\n", qPrintable(error));
+        std::abort();
+    }
+}
