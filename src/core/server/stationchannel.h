@@ -11,6 +11,8 @@ public:
 
     // One whole protocol message to the station.
     virtual void sendMessage(const QString& text) = 0;
+    // Bytes waiting to be written to the station.
+    virtual qint64 pendingOutput() const = 0;
     // The server ends the connection; the channel reports nothing back.
     virtual void close() = 0;
 };

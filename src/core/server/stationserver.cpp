@@ -129,7 +129,11 @@ void StationServer::drop(ConnectionId id, bool report) {
 void StationServer::sendData(ConnectionId connection, const QString& text) {
     Connection* target = find(connection);
     if (target && target->channel) {
-        target->channel->sendMessage(text);
+        // Held to the same limit as TCP; the text's length stands for its bytes.
+        if (target->channel->pendingOutput() + text.size() > mMaxPendingOutput)
+            refuseOutput(connection, *target);
+        else
+            target->channel->sendMessage(text);
         return;
     }
     if (!target || !target->socket || target->socket->state() != QAbstractSocket::ConnectedState)
@@ -150,8 +154,7 @@ void StationServer::refuseOutput(ConnectionId id, Connection& connection) {
         return;
     connection.outputStalled = true;
     const int stall = ++connection.stalls;
-    QTimer::singleShot(mOutputStallMs, connection.socket,
-                       [this, id, stall] { closeIfStillStalled(id, stall); });
+    QTimer::singleShot(mOutputStallMs, this, [this, id, stall] { closeIfStillStalled(id, stall); });
 }
 
 // Reading down to half the limit shows the station is reading again.
@@ -166,9 +169,14 @@ void StationServer::closeIfStillStalled(ConnectionId id, int stall) {
     Connection* connection = find(id);
     if (!connection || !connection->outputStalled || connection->stalls != stall)
         return;
+    // A browser station reports no progress of its own: it is looked at now.
+    if (connection->channel && pendingOutput(id) <= mMaxPendingOutput / 2) {
+        connection->outputStalled = false;
+        return;
+    }
     Q_EMIT problem(u"The station at %1 was disconnected: it did not read its answers "
                    "(%2 bytes were waiting for it)."_s.arg(connection->address)
-                       .arg(connection->socket ? connection->socket->bytesToWrite() : 0));
+                       .arg(pendingOutput(id)));
     drop(id, true);
 }
 
@@ -178,6 +186,8 @@ void StationServer::close(ConnectionId connection) {
 
 qint64 StationServer::pendingOutput(ConnectionId connection) const {
     const Connection* target = find(connection);
+    if (target && target->channel)
+        return target->channel->pendingOutput();
     return target && target->socket ? target->socket->bytesToWrite() : 0;
 }
 

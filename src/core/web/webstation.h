@@ -30,6 +30,7 @@ public:
     ConnectionId connection() const { return mConnection; }
 
     void sendMessage(const QString& text) override;
+    qint64 pendingOutput() const override { return mSocket ? mSocket->bytesToWrite() : 0; }
     void close() override;
 
 Q_SIGNALS:

@@ -9,6 +9,7 @@
 #include <QNetworkReply>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -143,6 +144,32 @@ private Q_SLOTS:
         QCOMPARE(board->loginDisplay(u"Hall"_s, u"3917"_s), u"AUTHRESP|0"_s);
         board->send(u"AD_FILE_START|server_ads/a.png|0"_s);
         QCOMPARE(board->nextBinary(), "RECEIVE_AD_FILE|" + bytes + "/\\/\\ENDOFFILE/\\/\\");
+    }
+
+    void aBrowserStationThatDoesNotReadIsLetGo() {
+        Meet m;
+        StationServer& server = m.f.meet().stations();
+        constexpr qint64 Limit = 1024 * 1024;
+        server.setMaxPendingOutput(Limit);
+        server.setOutputStallTimeout(300);
+        QSignalSpy opened(&server, &StationServer::connectionOpened);
+        auto station = m.station();
+        station->socket().setReadBufferSize(4096);
+        QVERIFY(opened.wait());
+        const ConnectionId id = opened.first().first().value<ConnectionId>();
+        // Answers keep coming (an ad asked for again and again); what waits stays
+        // under the limit, and the station that does not read is let go.
+        const QString answer(256 * 1024, u'x');
+        qint64 mostWaiting = 0;
+        QTimer asking;
+        connect(&asking, &QTimer::timeout, this, [&] {
+            server.sendData(id, answer);
+            mostWaiting = std::max(mostWaiting, server.pendingOutput(id));
+        });
+        asking.start(1);
+        QTRY_VERIFY_WITH_TIMEOUT(!server.isConnected(id), 20000);
+        QVERIFY(mostWaiting <= Limit);
+        QVERIFY(m.f.alerts().alerts().constLast().contains(u"did not read"_s));
     }
 
     void hostileConnectionsAreRefusedOrClosed() {
