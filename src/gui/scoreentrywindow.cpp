@@ -28,6 +28,14 @@ QString judgeBoxName(int judge, const QString& row) {
     return u"txtJudge"_s + QString::number(judge) + row;
 }
 
+// Wide enough for the widest score ("10.000") in the box's font, whatever the
+// layout would otherwise give it.
+void fitScoreWidth(QLineEdit* box) {
+    constexpr int FrameAndMargins = 14;
+    box->setMinimumWidth(box->fontMetrics().horizontalAdvance(u"10.000"_s) + FrameAndMargins);
+    box->setMaximumWidth(std::max(80, box->minimumWidth()));
+}
+
 } // namespace
 
 ScoreEntryWindow::ScoreEntryWindow(AppState& state, Prompter& prompter, SubmitScore submit,
@@ -65,7 +73,7 @@ QLineEdit* ScoreEntryWindow::addBox(const QString& name) {
     auto* box = new QLineEdit(mEntry);
     box->setObjectName(name);
     box->setAlignment(Qt::AlignRight);
-    box->setMaximumWidth(80);
+    fitScoreWidth(box);
     box->installEventFilter(this);
     return box;
 }
@@ -141,7 +149,7 @@ QFrame* ScoreEntryWindow::buildEntryGrid() {
     mFinal->setObjectName(u"txtFinal"_s);
     mFinal->setReadOnly(true);
     mFinal->setAlignment(Qt::AlignRight);
-    mFinal->setMaximumWidth(80);
+    fitScoreWidth(mFinal);
     grid->addWidget(mFinal, 1, 7);
     return mEntry;
 }

@@ -98,6 +98,13 @@ private Q_SLOTS:
             QCOMPARE(entry.box(u"txtJudge"_s + n + u"B"_s)->isVisible(), vault && judge <= judges);
         }
         QCOMPARE(entry.window->findChild<QLabel*>(u"lblAttempt2"_s)->isVisible(), vault);
+        // The widest score shows whole in every box.
+        for (QLineEdit* box : entry.window->findChildren<QLineEdit*>()) {
+            if (box->isVisible() && box->objectName() != u"txtGymnastNumber"_s)
+                QVERIFY2(box->contentsRect().width() >=
+                             box->fontMetrics().horizontalAdvance(u"10.000"_s),
+                         qPrintable(box->objectName()));
+        }
         QCOMPARE(entry.window->findChild<QLabel*>(u"lblGymnastName"_s)->text(),
                  u"101 - Ava Brooks"_s);
         QCOMPARE(entry.window->findChild<QLabel*>(u"lblAgeDiv"_s)->text(), u"Junior"_s);
