@@ -171,16 +171,18 @@ int main(int argc, char** argv) {
     }
     MeetServer meet(state);
     ScoringServer& server = meet.server();
+    // Every station of the benchmark connects from 127.0.0.1 at once.
+    server.gate().setMaxWaitingPerAddress(64);
     WebServer web(meet.stations());
     if (!meet.start().ok() || !web.listenOn(0)) {
         std::fputs("bench_websocket: the server did not start\n", stderr);
         return 1;
     }
     server.heartbeats().stop(); // only the measured traffic
-    const quint16 tcpPort = quint16(server.port());
     const quint16 webPort = web.port();
-    const auto tcp = [tcpPort] {
-        return std::make_unique<TcpClient>(tcpPort);
+    // A restart listens on another free port.
+    const auto tcp = [&server] {
+        return std::make_unique<TcpClient>(quint16(server.port()));
     };
     const auto ws = [webPort] {
         return std::make_unique<WebClient>(webPort);
