@@ -76,7 +76,7 @@ test-sanitize:
 
 # libFuzzer runs (clang), each target for FUZZ_SECONDS on its committed seed
 # corpus; the rate of each (executions per second) is printed at the end.
-FUZZ_SECONDS ?= 30
+FUZZ_SECONDS ?= 20
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 deps-fuzz: deps
 	$(call install-missing,$(FUZZ_PACKAGES))
