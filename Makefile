@@ -30,8 +30,8 @@ endef
 export CCACHE_BASEDIR := $(CURDIR)
 export CCACHE_SLOPPINESS := pch_defines,time_macros,include_file_mtime,include_file_ctime
 
-.PHONY: all deps configure build test run bench clean screenshots test-sanitize fuzz deps-fuzz \
-	package install lint-package deps-lint format format-check deps-format
+.PHONY: all deps configure build test run bench deps-bench clean screenshots test-sanitize fuzz \
+	deps-fuzz package install lint-package deps-lint format format-check deps-format
 
 all: build
 
@@ -63,8 +63,13 @@ run: build
 	fi; \
 	$(TALLVANE) "$$meet"
 
-# Every benchmark, with the figures written to bench/performance.md.
-bench: build
+# Every benchmark, with the figures written to bench/performance.md; wrk loads
+# the results API in the live results benchmark.
+BENCH_PACKAGES := wrk
+deps-bench: deps
+	$(call install-missing,$(BENCH_PACKAGES))
+
+bench: build deps-bench
 	bench/report.sh $(BUILD) bench/performance.md
 
 # The test suite once more, built with AddressSanitizer and UndefinedBehaviorSanitizer;

@@ -1,0 +1,405 @@
+// Live results under load, against `tallvane serve` in its own process on a
+// meet of one 200-gymnast session:
+//  1. A judge station sends a score every 100 ms with no viewer: the score
+//     path's SENDSCORE -> "SCORECONFIRM|0" time (its floor).
+//  2. 1,000 viewers on /updates (QWebSockets of this process), the same score
+//     flow: from "SCORECONFIRM|0" to each viewer's {"type":"scores"} notice
+//     (floor: the server's own gathering delay), the score path beside its
+//     floor, and the server's memory growth.
+//  3. GET /api/results of the session with 50 connections for 5 s (wrk),
+//     beside a static file of the same server in the same run.
+// The bench is one state machine driven by the event loop: each phase starts
+// the next from a signal or a timer.
+
+#include "db/meetdatabase.h"
+#include "goalrow.h"
+#include "web/liveupdates.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QWebSocket>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <vector>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+constexpr int Viewers = 1000;
+constexpr int ViewerBatch = 100; // connections opened at once
+constexpr int Gymnasts = 200;
+constexpr int Scores = 100;
+constexpr int ScoreEveryMs = 100;
+constexpr int NoticeWaitMs = 3000; // after the last confirmation
+constexpr int NoticeGoalMs = 250;
+constexpr double MemoryGoalMiB = 100;
+constexpr double RequestsGoal = 2000;
+constexpr auto Pin = "3917";
+
+bool createMeet(const QString& path) {
+    QString error;
+    MeetDatabase db;
+    bool ok =
+        MeetDatabase::createMeetDatabase(path, &error) && db.open(path) && db.beginTransaction();
+    ok = ok && db.execute(u"INSERT INTO Meets(MeetID, Name, Num_Judges, UseAgeDiv) "
+                          "VALUES(1, 'Bench', 4, 0)"_s);
+    ok = ok && db.execute(u"INSERT INTO Sessions(MeetID, Session, \"Desc\") VALUES(1, 1, 'AM')"_s);
+    ok = ok && db.execute(u"INSERT INTO Gyms(gymid, \"official name\", \"Short Name\") "
+                          "VALUES(1, 'One', 'One'), (2, 'Two', 'Two'), (3, 'Three', 'Three')"_s);
+    for (int i = 0; ok && i < Gymnasts; ++i) {
+        const double score = 8.0 + (i * 37 % 200) / 100.0;
+        ok = db.execute(u"INSERT INTO Gymnasts(MeetID, Num, First_Name, Last_Name, Level, "
+                        "Session, Gym, Squad, E1Final, E2Final, E3Final, E4Final, AA) "
+                        "VALUES(1, ?, 'Bench', 'Gymnast', ?, '1', ?, 'A', ?, ?, ?, ?, ?)"_s,
+                        {QString::number(100 + i), QString::number(3 + i % 4), 1 + i % 3, score,
+                         score, score, score, 4 * score});
+    }
+    ok = ok && db.commit();
+    if (!ok)
+        std::fprintf(stderr, "bench_liveresults: the meet: %s %s\n", qPrintable(error),
+                     qPrintable(db.lastError()));
+    return ok;
+}
+
+double percentile(std::vector<double> values, double p) {
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    return values[size_t(double(values.size() - 1) * p)];
+}
+
+double residentMiB(qint64 pid) {
+    QFile status(u"/proc/%1/status"_s.arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    static const QRegularExpression rss(u"VmRSS:\\s+(\\d+)"_s);
+    const auto match = rss.match(QString::fromLatin1(status.readAll()));
+    return match.hasMatch() ? match.captured(1).toDouble() / 1024.0 : 0;
+}
+
+// One run of the score flow: when each score was sent and confirmed.
+struct ScoreFlow {
+    std::vector<qint64> sentNs;
+    std::vector<qint64> confirmedNs;
+    std::vector<double> confirmMs() const {
+        std::vector<double> ms;
+        for (size_t i = 0; i < confirmedNs.size(); ++i)
+            ms.push_back(double(confirmedNs[i] - sentNs[i]) / 1e6);
+        return ms;
+    }
+};
+
+struct WrkFigures {
+    double perSecond = 0;
+    QString trouble; // wrk's error lines, if any
+};
+
+class LiveResultsBench : public QObject {
+public:
+    explicit LiveResultsBench(const QString& meetFile) {
+        mClock.start();
+        mNoticeWait.setSingleShot(true);
+        mNoticeWait.setInterval(NoticeWaitMs);
+        connect(&mNoticeWait, &QTimer::timeout, this, &LiveResultsBench::noticesDone);
+        mTick.setTimerType(Qt::PreciseTimer);
+        mTick.setInterval(ScoreEveryMs);
+        connect(&mTick, &QTimer::timeout, this, &LiveResultsBench::sendScore);
+        mDeadline.setSingleShot(true);
+        connect(&mDeadline, &QTimer::timeout, this, [this] {
+            fail(u"timed out (%1 scores sent, %2 confirmed, %3 viewers connected); "
+                 "the server said: "_s.arg(mFlow ? int(mFlow->sentNs.size()) : -1)
+                     .arg(mFlow ? int(mFlow->confirmedNs.size()) : -1)
+                     .arg(mConnected) +
+                 mServerOutput);
+        });
+
+        mServer.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        connect(&mServer, &QProcess::readyReadStandardOutput, this, &LiveResultsBench::serverSaid);
+        connect(&mServer, &QProcess::finished, this, [this] {
+            if (!mStopping)
+                fail(u"tallvane serve ended early"_s);
+            else
+                QCoreApplication::exit(mFailed ? 1 : 0);
+        });
+        connect(&mJudge, &QTcpSocket::connected, this, [this] {
+            mJudge.setSocketOption(QAbstractSocket::LowDelayOption, 1);
+            mJudge.write(QByteArray("JUDGEAUTH|Floor|Bench|") + Pin + "|1|1\n");
+        });
+        connect(&mJudge, &QTcpSocket::readyRead, this, &LiveResultsBench::judgeSaid);
+        mDeadline.start(120000);
+        mServer.start(QStringLiteral(TALLVANE_BIN),
+                      {u"serve"_s, meetFile, u"--port"_s, u"0"_s, u"--web-port"_s, u"0"_s,
+                       u"--pin"_s, QString::fromLatin1(Pin)});
+    }
+
+private:
+    void fail(const QString& why) {
+        if (mFailed)
+            return;
+        std::fprintf(stderr, "bench_liveresults: %s\n", qPrintable(why));
+        mFailed = true;
+        stopServer();
+    }
+
+    void stopServer() {
+        mTick.stop();
+        mDeadline.stop();
+        mStopping = true;
+        if (mServer.state() == QProcess::NotRunning)
+            QCoreApplication::exit(mFailed ? 1 : 0);
+        else
+            mServer.terminate();
+    }
+
+    void serverSaid() {
+        mServerOutput += QString::fromLocal8Bit(mServer.readAllStandardOutput());
+        static const QRegularExpression listening(u"Listening on [^:\\s]+:(\\d+)"_s);
+        static const QRegularExpression web(u"Web pages at http://[^:/\\s]+:(\\d+)/"_s);
+        const auto station = listening.match(mServerOutput);
+        const auto pages = web.match(mServerOutput);
+        if (mWebPort != 0 || !station.hasMatch() || !pages.hasMatch())
+            return;
+        mWebPort = pages.captured(1).toUShort();
+        mJudge.connectToHost(QHostAddress::LocalHost, station.captured(1).toUShort());
+    }
+
+    void judgeSaid() {
+        while (mJudge.canReadLine()) {
+            const QByteArray line = mJudge.readLine().trimmed();
+            if (line.startsWith("HEARTBEAT|")) {
+                mJudge.write(line + '\n'); // answered as a station does
+            } else if (line.startsWith("AUTHRESP|")) {
+                if (!line.startsWith("AUTHRESP|0"))
+                    return fail(u"the judge station was refused: "_s + QString::fromLatin1(line));
+                startFlow(mFloor);
+            } else if (line.startsWith("SCORECONFIRM|0") && mFlow) {
+                mFlow->confirmedNs.push_back(mClock.nsecsElapsed());
+                if (mFlow->confirmedNs.size() == Scores)
+                    flowDone();
+            }
+        }
+    }
+
+    void startFlow(ScoreFlow& flow) {
+        mFlow = &flow;
+        sendScore();
+        mTick.start();
+    }
+
+    void sendScore() {
+        const int i = int(mFlow->sentNs.size());
+        if (i == Scores) {
+            mTick.stop();
+            return;
+        }
+        const QByteArray final = QByteArray::number(8.0 + (i % 20) / 10.0, 'f', 3);
+        mFlow->sentNs.push_back(mClock.nsecsElapsed());
+        mJudge.write("SENDSCORE|" + QByteArray::number(100 + (i * 7) % Gymnasts) + "|4|1|Floor|" +
+                     final + '|' + final + '|' + final + '|' + final + "||||10|0|0|" + final +
+                     "|0\n");
+    }
+
+    void flowDone() {
+        mTick.stop();
+        if (mFlow == &mFloor) {
+            mFlow = nullptr;
+            mRssBeforeMiB = residentMiB(mServer.processId());
+            openViewers();
+        } else {
+            mFlow = nullptr;
+            if (mNotices == qint64(Scores) * Viewers)
+                noticesDone();
+            else
+                mNoticeWait.start();
+        }
+    }
+
+    void openViewers() {
+        std::fprintf(stderr, "bench_liveresults: %d viewers connected\n", mConnected);
+        const int until = std::min(Viewers, int(mViewers.size()) + ViewerBatch);
+        while (int(mViewers.size()) < until) {
+            auto viewer = std::make_unique<QWebSocket>();
+            QWebSocket* socket = viewer.get();
+            const size_t index = mViewers.size();
+            mArrivals.emplace_back();
+            connect(socket, &QWebSocket::connected, this, [this] {
+                if (++mConnected == Viewers)
+                    startFlow(mLoaded);
+                else if (mConnected == int(mViewers.size()))
+                    openViewers();
+            });
+            connect(socket, qOverload<QAbstractSocket::SocketError>(&QWebSocket::error), this,
+                    [this, socket] { fail(u"a viewer failed: "_s + socket->errorString()); });
+            connect(socket, &QWebSocket::textMessageReceived, this,
+                    [this, index](const QString& text) {
+                        if (!text.contains(u"\"scores\""_s))
+                            return;
+                        mArrivals[index].push_back(mClock.nsecsElapsed());
+                        if (++mNotices == qint64(Scores) * Viewers && mNoticeWait.isActive()) {
+                            mNoticeWait.stop();
+                            noticesDone();
+                        }
+                    });
+            socket->open(QUrl(u"ws://127.0.0.1:%1/updates"_s.arg(mWebPort)));
+            mViewers.push_back(std::move(viewer));
+        }
+    }
+
+    void noticesDone() {
+        mRssAfterMiB = residentMiB(mServer.processId());
+        for (const auto& viewer : mViewers)
+            viewer->disconnect(this);
+        mViewers.clear();
+        runWrk(u"/api/results?session=1"_s, mApi, [this] {
+            runWrk(u"/css/tallvane.css"_s, mStatic, [this] {
+                report();
+                stopServer();
+            });
+        });
+    }
+
+    void runWrk(const QString& path, WrkFigures& figures, std::function<void()> then) {
+        auto* wrk = new QProcess(this); // deleted below, once it has finished
+        connect(wrk, &QProcess::finished, this, [this, wrk, &figures, then, path] {
+            const QString said = QString::fromLocal8Bit(wrk->readAllStandardOutput());
+            wrk->deleteLater();
+            static const QRegularExpression rate(u"Requests/sec:\\s+([0-9.]+)"_s);
+            static const QRegularExpression trouble(u"^\\s*(Non-2xx.*|Socket errors.*)$"_s,
+                                                    QRegularExpression::MultilineOption);
+            const auto match = rate.match(said);
+            if (!match.hasMatch())
+                return fail(u"wrk said nothing of "_s + path + u": "_s + said);
+            figures.perSecond = match.captured(1).toDouble();
+            for (auto it = trouble.globalMatch(said); it.hasNext();)
+                figures.trouble += it.next().captured(1) + u"; "_s;
+            then();
+        });
+        connect(wrk, &QProcess::errorOccurred, this,
+                [this](QProcess::ProcessError) { fail(u"wrk did not run (apt install wrk)"_s); });
+        wrk->start(u"wrk"_s, {u"-t2"_s, u"-c50"_s, u"-d5s"_s,
+                              u"http://127.0.0.1:%1%2"_s.arg(mWebPort).arg(path)});
+    }
+
+    void report() {
+        // A viewer hears of a score with its first notice after the score's
+        // confirmation (scores stored close together share one notice).
+        std::vector<double> noticeMs;
+        std::vector<double> firstMs(Scores, 1e12);
+        std::vector<double> lastMs(Scores, 0);
+        qint64 unheard = 0;
+        for (const auto& arrivals : mArrivals) {
+            for (size_t n = 0; n < mLoaded.confirmedNs.size(); ++n) {
+                const qint64 confirmed = mLoaded.confirmedNs[n];
+                const auto heard = std::lower_bound(arrivals.begin(), arrivals.end(), confirmed);
+                if (heard == arrivals.end()) {
+                    ++unheard;
+                    continue;
+                }
+                const double ms = double(*heard - confirmed) / 1e6;
+                noticeMs.push_back(ms);
+                firstMs[n] = std::min(firstMs[n], ms);
+                lastMs[n] = std::max(lastMs[n], ms);
+            }
+        }
+        std::vector<double> firstHeardMs;
+        std::vector<double> spreadMs;
+        for (size_t n = 0; n < size_t(Scores); ++n) {
+            if (lastMs[n] > 0) {
+                firstHeardMs.push_back(firstMs[n]);
+                spreadMs.push_back(lastMs[n] - firstMs[n]);
+            }
+        }
+        const double noticeP99 = percentile(noticeMs, 0.99);
+        const double floorP99 = percentile(mFloor.confirmMs(), 0.99);
+        const double loadedP99 = percentile(mLoaded.confirmMs(), 0.99);
+        const double growth = mRssAfterMiB - mRssBeforeMiB;
+
+        std::printf("Live updates: %d viewers on /updates, %d scores one every %d ms, "
+                    "%d gymnasts\n",
+                    Viewers, Scores, ScoreEveryMs, Gymnasts);
+        std::printf("  notices received                      %lld (one a score: %d); "
+                    "scores never heard of by a viewer: %lld\n",
+                    static_cast<long long>(mNotices), Scores * Viewers,
+                    static_cast<long long>(unheard));
+        std::printf("  SCORECONFIRM -> notice, all viewers   p50 %.1f ms, p99 %.1f ms "
+                    "(server gathers %d ms)\n",
+                    percentile(noticeMs, 0.5), noticeP99, LiveUpdates::GatherMs);
+        std::printf("  first viewer's notice                 p50 %.1f ms, p99 %.1f ms\n",
+                    percentile(firstHeardMs, 0.5), percentile(firstHeardMs, 0.99));
+        std::printf("  first to last viewer of one score     p50 %.1f ms, p99 %.1f ms\n",
+                    percentile(spreadMs, 0.5), percentile(spreadMs, 0.99));
+        std::printf("  SENDSCORE -> SCORECONFIRM             p50 %.2f ms, p99 %.2f ms "
+                    "(no viewer: p50 %.2f ms, p99 %.2f ms)\n",
+                    percentile(mLoaded.confirmMs(), 0.5), loadedP99,
+                    percentile(mFloor.confirmMs(), 0.5), floorP99);
+        std::printf("  server resident memory                %.1f MiB before the viewers, "
+                    "%.1f MiB after\n",
+                    mRssBeforeMiB, mRssAfterMiB);
+        std::printf("Results API, 50 connections for 5 s (wrk)\n");
+        std::printf("  GET /api/results?session=1           %.0f requests/s %s\n", mApi.perSecond,
+                    qPrintable(mApi.trouble));
+        std::printf("  GET /css/tallvane.css (floor)        %.0f requests/s %s\n",
+                    mStatic.perSecond, qPrintable(mStatic.trouble));
+        std::printf("  ratio %.2f\n", mApi.perSecond / mStatic.perSecond);
+
+        const double gather = LiveUpdates::GatherMs;
+        printGoalRow("1,000 viewers: p99 SCORECONFIRM → notice", figure(noticeP99, "%.1f ms"),
+                     figure(gather, "server's gathering delay %.0f ms"), noticeP99 / gather,
+                     Goal::AtMost, NoticeGoalMs / gather);
+        printGoalRow("1,000 viewers: p99 SENDSCORE → SCORECONFIRM", figure(loadedP99, "%.2f ms"),
+                     figure(floorP99, "no viewer %.2f ms"), loadedP99 / floorP99, Goal::AtMost,
+                     1.5);
+        printGoalRow("1,000 viewers: server memory growth, against 100 MiB",
+                     figure(growth, "%.1f MiB"), figure(mRssBeforeMiB, "%.1f MiB before"),
+                     growth / MemoryGoalMiB, Goal::AtMost, 1.0);
+        printGoalRow("GET /api/results, 200 gymnasts, 50 connections, against 2,000/s",
+                     figure(mApi.perSecond, "%.0f/s"),
+                     figure(mStatic.perSecond, "static file %.0f/s"), mApi.perSecond / RequestsGoal,
+                     Goal::AtLeast, 1.0);
+    }
+
+    QElapsedTimer mClock;
+    QProcess mServer;
+    QString mServerOutput;
+    quint16 mWebPort = 0;
+    QTcpSocket mJudge;
+    QTimer mTick;
+    QTimer mNoticeWait;
+    QTimer mDeadline;
+    ScoreFlow mFloor;
+    ScoreFlow mLoaded;
+    ScoreFlow* mFlow = nullptr;
+    std::vector<std::unique_ptr<QWebSocket>> mViewers;
+    std::vector<std::vector<qint64>> mArrivals; // per viewer, its notices
+    int mConnected = 0;
+    qint64 mNotices = 0;
+    double mRssBeforeMiB = 0;
+    double mRssAfterMiB = 0;
+    WrkFigures mApi;
+    WrkFigures mStatic;
+    bool mStopping = false;
+    bool mFailed = false;
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QTemporaryDir folder;
+    const QString meet = folder.filePath(u"bench.tallvane"_s);
+    if (!folder.isValid() || !createMeet(meet))
+        return 1;
+    qputenv("TALLVANE_DATA_DIR", folder.path().toLocal8Bit()); // the server's settings
+    LiveResultsBench bench(meet);
+    return QCoreApplication::exec();
+}
