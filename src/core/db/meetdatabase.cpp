@@ -173,16 +173,17 @@ bool MeetDatabase::fail(const QString& error) {
     return false;
 }
 
-QSqlQuery* MeetDatabase::prepared(const QString& sql, const QVariantList& values) {
+std::shared_ptr<QSqlQuery> MeetDatabase::statement(const QString& sql) {
     if (!mOpen) {
         fail(u"No meet file is open."_s);
         return nullptr;
     }
     auto found = mStatements.find(sql);
     if (found == mStatements.end()) {
+        // Statements still held elsewhere outlive the clearing.
         if (mStatements.size() >= MaxCachedStatements)
             mStatements.clear();
-        auto fresh = std::make_unique<QSqlQuery>(connection());
+        auto fresh = std::make_shared<QSqlQuery>(connection());
         fresh->setForwardOnly(true);
         if (!fresh->prepare(sql)) {
             fail(errorText(fresh->lastError()));
@@ -190,7 +191,13 @@ QSqlQuery* MeetDatabase::prepared(const QString& sql, const QVariantList& values
         }
         found = mStatements.emplace(sql, std::move(fresh)).first;
     }
-    QSqlQuery* query = found->second.get();
+    return found->second;
+}
+
+QSqlQuery* MeetDatabase::prepared(const QString& sql, const QVariantList& values) {
+    QSqlQuery* query = statement(sql).get();
+    if (!query)
+        return nullptr;
     for (int i = 0; i < values.size(); ++i)
         query->bindValue(i, values[i]);
     return query;

@@ -54,6 +54,14 @@ public:
     // Runs one SELECT and reads all its rows.
     DbRows select(const QString& sql, const QVariantList& values = {});
 
+    // The connection's prepared statement for `sql` (forward only), prepared on
+    // first use and kept while the connection is open, for code that runs the
+    // same statement again and again, binding and stepping it itself (wide
+    // INSERTs and SELECTs are costly to prepare). Null, with lastError(), when
+    // it cannot be prepared. One user at a time; a holder releases it before
+    // the connection closes.
+    std::shared_ptr<QSqlQuery> statement(const QString& sql);
+
     bool beginTransaction();
     bool commit();
     bool rollback();
@@ -76,6 +84,6 @@ private:
     QString mLastError;
     bool mOpen = false;
     int mRowsAffected = 0;
-    std::unordered_map<QString, std::unique_ptr<QSqlQuery>> mStatements;
+    std::unordered_map<QString, std::shared_ptr<QSqlQuery>> mStatements;
     MeetChanges mChanges;
 };

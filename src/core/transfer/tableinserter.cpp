@@ -7,22 +7,36 @@
 
 using namespace Qt::Literals::StringLiterals;
 
+const TableInserter::Layout& TableInserter::layoutOf(const MeetSchema::Table& table) {
+    // Built for every table at once, the first time (thread-safe): the schema is fixed.
+    static const QHash<QString, Layout> layouts = [] {
+        QHash<QString, Layout> all;
+        for (const MeetSchema::Table& each : MeetSchema::tables()) {
+            Layout& layout = all[each.name];
+            QStringList names;
+            QStringList marks;
+            for (int c = 0; c < each.columns.size(); ++c) {
+                layout.codes.append(ImportValueCodes::codeOf(each, c));
+                layout.columnsByName.insert(each.columns[c].name.toLower(), c);
+                names.append(MeetSchema::quotedName(each.columns[c].name));
+                marks.append(u"?"_s);
+            }
+            layout.insertSql = u"INSERT INTO "_s + MeetSchema::quotedName(each.name) + u"("_s +
+                               names.join(u", "_s) + u") VALUES("_s + marks.join(u", "_s) + u")"_s;
+        }
+        return all;
+    }();
+    return *layouts.find(table.name);
+}
+
 TableInserter::TableInserter(MeetDatabase& db, const MeetSchema::Table& table)
     : mTable(table)
+    , mLayout(layoutOf(table))
     , mFieldOfColumn(size_t(table.columns.size()), -1)
-    , mInsert(db.connection()) {
-    QStringList names;
-    QStringList marks;
-    for (int c = 0; c < table.columns.size(); ++c) {
-        mCodes.append(ImportValueCodes::codeOf(table, c));
-        mColumnsByName.insert(table.columns[c].name.toLower(), c);
-        names.append(MeetSchema::quotedName(table.columns[c].name));
-        marks.append(u"?"_s);
-    }
-    mReady = mInsert.prepare(u"INSERT INTO "_s + MeetSchema::quotedName(table.name) + u"("_s +
-                             names.join(u", "_s) + u") VALUES("_s + marks.join(u", "_s) + u")"_s);
+    , mInsert(db.statement(mLayout.insertSql)) {
+    mReady = mInsert != nullptr;
     if (!mReady)
-        mError = MeetDatabase::errorText(mInsert.lastError());
+        mError = db.lastError();
 }
 
 int TableInserter::columnOf(qsizetype position, QStringView name) {
@@ -30,7 +44,7 @@ int TableInserter::columnOf(qsizetype position, QStringView name) {
     // name (in any letter case, as SQL names are) serves reordered files.
     if (position < mTable.columns.size() && mTable.columns[position].name == name)
         return int(position);
-    return mColumnsByName.value(name.toString().toLower(), -1);
+    return mLayout.columnsByName.value(name.toString().toLower(), -1);
 }
 
 QString TableInserter::store(const TransferRecord& record) {
@@ -67,16 +81,16 @@ QString TableInserter::store(const TransferRecord& record) {
     // Values are bound as they are converted; a refused record is never executed.
     for (int c = 0; c < mTable.columns.size(); ++c) {
         const ImportValueCodes::Converted converted = ImportValueCodes::convert(
-            mCodes[c], mTable.columns[c], record.value(mFieldOfColumn[size_t(c)]));
+            mLayout.codes[c], mTable.columns[c], record.value(mFieldOfColumn[size_t(c)]));
         if (!converted.error.isEmpty())
             reasons.append(converted.error);
         else
-            mInsert.bindValue(c, converted.value);
+            mInsert->bindValue(c, converted.value);
     }
     if (!reasons.isEmpty())
         return reasons.join(u"; "_s);
-    const bool ok = mInsert.exec();
-    const QString error = ok ? QString() : MeetDatabase::errorText(mInsert.lastError());
-    mInsert.finish();
+    const bool ok = mInsert->exec();
+    const QString error = ok ? QString() : MeetDatabase::errorText(mInsert->lastError());
+    mInsert->finish();
     return error;
 }

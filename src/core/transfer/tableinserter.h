@@ -8,6 +8,7 @@
 #include <QSqlQuery>
 #include <QString>
 
+#include <memory>
 #include <vector>
 
 class MeetDatabase;
@@ -15,8 +16,8 @@ struct TransferRecord;
 
 // Stores the records of one table of a transfer file: matches each record's
 // fields to the table's columns by name, converts every value by its column's
-// code and inserts the row with one prepared statement, reused record after
-// record.
+// code and inserts the row with the connection's prepared statement for the
+// table, reused record after record and by later inserters on the connection.
 class TableInserter {
 public:
     TableInserter(MeetDatabase& db, const MeetSchema::Table& table);
@@ -31,11 +32,18 @@ public:
 private:
     int columnOf(qsizetype position, QStringView name);
 
+    // What an inserter needs of its table, worked out once per table.
+    struct Layout {
+        QList<ImportValueCodes::Code> codes;
+        QHash<QString, int> columnsByName; // lower-case names
+        QString insertSql;
+    };
+    static const Layout& layoutOf(const MeetSchema::Table& table);
+
     const MeetSchema::Table& mTable;
-    QList<ImportValueCodes::Code> mCodes;
-    QHash<QString, int> mColumnsByName; // lower-case names
+    const Layout& mLayout;
     std::vector<qsizetype> mFieldOfColumn;
-    QSqlQuery mInsert;
+    std::shared_ptr<QSqlQuery> mInsert;
     bool mReady = false;
     QString mError;
 };

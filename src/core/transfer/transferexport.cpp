@@ -9,6 +9,8 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include <memory>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace TransferExport {
@@ -24,6 +26,22 @@ Result failure(const QString& error) {
 QString queryError(const QSqlQuery& query) {
     const QSqlError error = query.lastError();
     return error.databaseText().isEmpty() ? error.text() : error.databaseText();
+}
+
+// The SELECT of every column, in schema order, of meet-data table `t`.
+const QString& selectAll(int t) {
+    static const QStringList statements = [] {
+        QStringList all;
+        for (const MeetSchema::Table* table : MeetSchema::meetDataTables()) {
+            QStringList names;
+            for (const MeetSchema::Column& column : table->columns)
+                names.append(MeetSchema::quotedName(column.name));
+            all.append(u"SELECT "_s + names.join(u", "_s) + u" FROM "_s +
+                       MeetSchema::quotedName(table->name));
+        }
+        return all;
+    }();
+    return statements[t];
 }
 
 } // namespace
@@ -60,13 +78,16 @@ Result writeTables(MeetDatabase& db, QIODevice* device, const Observer& observer
             rows = count.value(0, 0).toLongLong();
         }
 
-        QStringList names;
-        for (const MeetSchema::Column& column : table.columns)
-            names.append(MeetSchema::quotedName(column.name));
-        QSqlQuery query(db.connection());
-        query.setForwardOnly(true);
-        if (!query.exec(u"SELECT "_s + names.join(u", "_s) + u" FROM "_s +
-                        MeetSchema::quotedName(table.name)))
+        const std::shared_ptr<QSqlQuery> select = db.statement(selectAll(t));
+        if (!select)
+            return failure(u"Reading %1 failed: %2"_s.arg(table.name, db.lastError()));
+        QSqlQuery& query = *select;
+        // Stepped here, so left reset for the next user whichever way this ends.
+        const struct Finish {
+            QSqlQuery& query;
+            ~Finish() { query.finish(); }
+        } finish{query};
+        if (!query.exec())
             return failure(u"Reading %1 failed: %2"_s.arg(table.name, queryError(query)));
 
         const int columns = int(table.columns.size());
