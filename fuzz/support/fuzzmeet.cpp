@@ -1,6 +1,6 @@
 #include "fuzzmeet.h"
 
-#include <QDir>
+#include "fuzzapp.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -20,8 +20,7 @@ void check(bool ok, const char* what, MeetDatabase& db) {
 }
 
 std::unique_ptr<TempMeet> makeTempMeet() {
-    if (QDir(u"/dev/shm"_s).exists())
-        qputenv("TMPDIR", "/dev/shm");
+    useMemoryTempFolders();
     return std::make_unique<TempMeet>();
 }
 
