@@ -2,19 +2,10 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-QStringList ScriptedPrompter::messages() const {
+QStringList ScriptedPrompter::texts(const QString& kind) const {
     QStringList texts;
     for (const Shown& s : mShown) {
-        if (s.kind == u"message"_s)
-            texts.append(s.text);
-    }
-    return texts;
-}
-
-QStringList ScriptedPrompter::questions() const {
-    QStringList texts;
-    for (const Shown& s : mShown) {
-        if (s.kind == u"question"_s)
+        if (s.kind == kind)
             texts.append(s.text);
     }
     return texts;
@@ -48,20 +39,21 @@ void ScriptedPrompter::askYesNo(const QString& text, std::function<void(bool)> a
 void ScriptedPrompter::chooseOpenFile(const QString& title, const QString& filter,
                                       const QString& folder,
                                       std::function<void(const QString&)> chosen) {
-    mShown.append({u"open"_s, title, Icon::None, {}});
-    lastFilter = filter;
-    lastFolderOrProposal = folder;
-    const QString path = mFiles.isEmpty() ? QString() : mFiles.dequeue();
-    if (chosen)
-        chosen(path);
+    answerFileDialog(u"open"_s, title, filter, folder, chosen);
 }
 
 void ScriptedPrompter::chooseSaveFile(const QString& title, const QString& filter,
                                       const QString& proposedPath,
                                       std::function<void(const QString&)> chosen) {
-    mShown.append({u"save"_s, title, Icon::None, {}});
+    answerFileDialog(u"save"_s, title, filter, proposedPath, chosen);
+}
+
+void ScriptedPrompter::answerFileDialog(const QString& kind, const QString& title,
+                                        const QString& filter, const QString& folderOrProposal,
+                                        const std::function<void(const QString&)>& chosen) {
+    mShown.append({kind, title, Icon::None, {}});
     lastFilter = filter;
-    lastFolderOrProposal = proposedPath;
+    lastFolderOrProposal = folderOrProposal;
     const QString path = mFiles.isEmpty() ? QString() : mFiles.dequeue();
     if (chosen)
         chosen(path);

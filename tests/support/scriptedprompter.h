@@ -24,8 +24,8 @@ public:
     void chooseFile(const QString& path) { mFiles.enqueue(path); }
 
     const QList<Shown>& shown() const { return mShown; }
-    QStringList messages() const; // texts of the messages, in order
-    QStringList questions() const;
+    QStringList messages() const { return texts(QStringLiteral("message")); } // in order
+    QStringList questions() const { return texts(QStringLiteral("question")); }
     QString lastMessage() const;
     void clear() { mShown.clear(); }
 
@@ -43,6 +43,13 @@ public:
     QString lastFolderOrProposal;
 
 private:
+    // The texts of what was shown of one kind, in order.
+    QStringList texts(const QString& kind) const;
+    // Records a file dialog and answers it with the next scripted path.
+    void answerFileDialog(const QString& kind, const QString& title, const QString& filter,
+                          const QString& folderOrProposal,
+                          const std::function<void(const QString&)>& chosen);
+
     QList<Shown> mShown;
     QQueue<bool> mAnswers;
     QQueue<QString> mFiles;

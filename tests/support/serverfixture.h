@@ -61,3 +61,9 @@ private:
     ScoringServer::StartResult mResult;
     std::vector<std::unique_ptr<TestStation>> mStations;
 };
+
+// Declares `name`, a ServerFixture built from the other arguments, and fails
+// the test at once when its server did not start.
+#define SERVER_FIXTURE(name, ...)                                                                  \
+    ServerFixture name{__VA_ARGS__};                                                               \
+    QVERIFY2(name.started(), qPrintable(name.startMessage()))

@@ -16,6 +16,12 @@ QString TempMeet::createMeetFile(const QString& fileName) {
     return file;
 }
 
+void TempMeet::change(const QString& file, const QString& sql) {
+    MeetDatabase db;
+    if (!db.open(file) || !db.execute(sql))
+        qFatal("%s on %s: %s", qPrintable(sql), qPrintable(file), qPrintable(db.lastError()));
+}
+
 QString TempMeet::createSampleMeet(const QString& fileName) {
     const QString file = createMeetFile(fileName);
     MeetDatabase db;

@@ -19,6 +19,9 @@ public:
     // levels, age groups and a handful of gymnasts. Returns its path.
     QString createSampleMeet(const QString& fileName = QStringLiteral("sample.tallvane"));
 
+    // Runs one statement on a meet file no one holds open; a failure ends the run.
+    static void change(const QString& file, const QString& sql);
+
 private:
     QTemporaryDir mDir;
 };

@@ -40,22 +40,22 @@ bool WebTestStation::waitDisconnected(int timeoutMs) {
     return spy.wait(timeoutMs) || mSocket.state() == QAbstractSocket::UnconnectedState;
 }
 
-QString WebTestStation::next(int timeoutMs) {
+template <typename List>
+typename List::value_type WebTestStation::takeFirst(List& list, int timeoutMs) {
     QDeadlineTimer deadline(timeoutMs);
-    while (mMessages.isEmpty() && !deadline.hasExpired()) {
+    while (list.isEmpty() && !deadline.hasExpired()) {
         QSignalSpy spy(this, &WebTestStation::arrived);
         spy.wait(int(qMax<qint64>(1, deadline.remainingTime())));
     }
-    return mMessages.isEmpty() ? QString() : mMessages.takeFirst();
+    return list.isEmpty() ? typename List::value_type() : list.takeFirst();
+}
+
+QString WebTestStation::next(int timeoutMs) {
+    return takeFirst(mMessages, timeoutMs);
 }
 
 QByteArray WebTestStation::nextBinary(int timeoutMs) {
-    QDeadlineTimer deadline(timeoutMs);
-    while (mBinary.isEmpty() && !deadline.hasExpired()) {
-        QSignalSpy spy(this, &WebTestStation::arrived);
-        spy.wait(int(qMax<qint64>(1, deadline.remainingTime())));
-    }
-    return mBinary.isEmpty() ? QByteArray() : mBinary.takeFirst();
+    return takeFirst(mBinary, timeoutMs);
 }
 
 QString WebTestStation::loginJudge(const QString& event, int number, const QString& pin) {

@@ -34,6 +34,10 @@ Q_SIGNALS:
     void arrived();
 
 private:
+    // Takes the oldest item of `list`, waiting up to `timeoutMs` for one.
+    template <typename List>
+    typename List::value_type takeFirst(List& list, int timeoutMs);
+
     QWebSocket mSocket;
     QStringList mMessages;
     QList<QByteArray> mBinary;

@@ -1,5 +1,9 @@
 #include "operatordesk.h"
 
+#include "childnamed.h"
+
+#include <QAction>
+
 using namespace Qt::Literals::StringLiterals;
 
 void OperatorDesk::loadSettings(Port port) {
@@ -13,4 +17,8 @@ MainWindowDesk::MainWindowDesk(Port port) {
     loadSettings(port);
     window = std::make_unique<MainWindow>(state, prompter);
     window->show();
+}
+
+void MainWindowDesk::trigger(const char* name) const {
+    childNamed<QAction>(window.get(), name)->trigger();
 }

@@ -27,5 +27,8 @@ struct OperatorDesk {
 struct MainWindowDesk : OperatorDesk {
     explicit MainWindowDesk(Port port = Port::FromSettings);
 
+    // Triggers the window's action (menu command or toolbar button) of that name.
+    void trigger(const char* name) const;
+
     std::unique_ptr<MainWindow> window;
 };
