@@ -147,6 +147,20 @@ def judge_pad(driver, meet, event, number):
     return pad
 
 
+def board_page(driver, meet):
+    board = Page(driver, meet.url('/display'))
+    board.type('display-name', 'Hall')
+    board.type('pin', PIN)
+    board.click('start')
+    return board
+
+
+def look_up(pad, number, what='the gymnast'):
+    pad.type('gymnast-number', number)
+    pad.click('look-up')
+    pad.until(lambda: pad.text('gymnast-name').startswith(number), what)
+
+
 class BrowserStations(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
@@ -172,16 +186,11 @@ class BrowserStations(unittest.TestCase):
         self.meet.close()
 
     def test_panel_of_two_judges_and_a_board(self):
-        board = Page(self.driver, self.meet.url('/display'))
-        board.type('display-name', 'Hall')
-        board.type('pin', PIN)
-        board.click('start')
+        board = board_page(self.driver, self.meet)
         second = judge_pad(self.driver, self.meet, 'Bars', 2)
         first = judge_pad(self.driver, self.meet, 'Bars', 1)
         number = self.numbers[0]
-        first.type('gymnast-number', number)
-        first.click('look-up')
-        first.until(lambda: first.text('gymnast-name').startswith(number), 'the gymnast on judge 1')
+        look_up(first, number, 'the gymnast on judge 1')
         second.until(lambda: second.text('gymnast-name').startswith(number), 'the gymnast pushed to judge 2')
         second.type('score-2', '9.2')
         second.click('send')
@@ -200,9 +209,7 @@ class BrowserStations(unittest.TestCase):
     def test_vault_takes_the_better_vault(self):
         pad = judge_pad(self.driver, self.meet, 'Vault', 1)
         number = self.numbers[1]
-        pad.type('gymnast-number', number)
-        pad.click('look-up')
-        pad.until(lambda: pad.text('gymnast-name').startswith(number), 'the gymnast')
+        look_up(pad, number)
         for box, score in (('score-1', '9.0'), ('score-2', '9.2'), ('adjustment', '-0.3'),
                            ('score2-1', '8.9'), ('score2-2', '9.0')):
             pad.type(box, score)
@@ -214,15 +221,10 @@ class BrowserStations(unittest.TestCase):
                          [(8.95, 8.9)])
 
     def test_server_restart_and_a_score_sent_while_it_is_down(self):
-        board = Page(self.driver, self.meet.url('/display'))
-        board.type('display-name', 'Hall')
-        board.type('pin', PIN)
-        board.click('start')
+        board = board_page(self.driver, self.meet)
         pad = judge_pad(self.driver, self.meet, 'Beam', 1)
         number = self.numbers[2]
-        pad.type('gymnast-number', number)
-        pad.click('look-up')
-        pad.until(lambda: pad.text('gymnast-name').startswith(number), 'the gymnast')
+        look_up(pad, number)
         self.meet.stop()
         pad.until(lambda: pad.text('link') != 'Logged in', 'the pad offline')
         pad.type('score-1', '8.5')

@@ -63,6 +63,11 @@ struct Entry : OperatorDesk {
         QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
         QApplication::sendEvent(box(name), &out);
     }
+    // Types into each box in turn.
+    void type(std::initializer_list<std::pair<const char*, const char*>> boxes) const {
+        for (const auto& [name, text] : boxes)
+            type(QString::fromLatin1(name), QString::fromLatin1(text));
+    }
     QPushButton* save() const { return window->findChild<QPushButton*>(u"cmdSendScore"_s); }
     QVariant stored(const QString& column) {
         const DbRows rows =
@@ -115,12 +120,9 @@ private Q_SLOTS:
     void savesTheComputedFinal() {
         Entry entry(4, u"Bars"_s);
         QVERIFY(entry.waitLoaded());
-        entry.type(u"txtJudge1A"_s, u"9"_s);
-        entry.type(u"txtJudge2A"_s, u"9.2"_s);
-        entry.type(u"txtJudge3A"_s, u"9.4"_s);
+        entry.type({{"txtJudge1A", "9"}, {"txtJudge2A", "9.2"}, {"txtJudge3A", "9.4"}});
         QVERIFY(!entry.save()->isEnabled());
-        entry.type(u"txtJudge4A"_s, u"8.8"_s);
-        entry.type(u"txtNDA"_s, u"-0.1"_s);
+        entry.type({{"txtJudge4A", "8.8"}, {"txtNDA", "-0.1"}});
         QCOMPARE(entry.box(u"txtJudge2A"_s)->text(), u"9.200"_s);
         QCOMPARE(entry.box(u"txtNDA"_s)->text(), u"-0.1"_s); // left as typed
         QCOMPARE(entry.box(u"txtFinal"_s)->text(), u"9.000"_s);
@@ -129,13 +131,11 @@ private Q_SLOTS:
         entry.save()->click();
         QCOMPARE(entry.sent.size(), 1);
         const SubmittedScore& bars = entry.sent.first();
-        QCOMPARE(bars.num, u"101"_s);
-        QCOMPARE(bars.event, u"Bars"_s);
+        QCOMPARE((QStringList{bars.num, bars.event, bars.first.adjustment, bars.first.bScore,
+                              bars.finalText}),
+                 QStringList({u"101"_s, u"Bars"_s, u"-0.1"_s, u"9.100"_s, u"9.000"_s}));
         QCOMPARE(bars.first.judges,
                  (std::array<QString, 4>{u"9.000"_s, u"9.200"_s, u"9.400"_s, u"8.800"_s}));
-        QCOMPARE(bars.first.adjustment, u"-0.1"_s);
-        QCOMPARE(bars.first.bScore, u"9.100"_s);
-        QCOMPARE(bars.finalText, u"9.000"_s);
         QVERIFY(!bars.testScore);
         QCOMPARE(entry.noScoreboard, QList<bool>{false});
         QCOMPARE(entry.stored(u"E2Final"_s).toDouble(), 9.0);
@@ -146,11 +146,11 @@ private Q_SLOTS:
     void vaultSendsBothAttemptsWithoutTheScoreboard() {
         Entry entry(2, u"Vault"_s);
         QVERIFY(entry.waitLoaded());
-        entry.type(u"txtJudge1A"_s, u"9.0"_s);
-        entry.type(u"txtJudge2A"_s, u"9.2"_s);
-        entry.type(u"txtNDA"_s, u"-0.3"_s);
-        entry.type(u"txtJudge1B"_s, u"8.9"_s);
-        entry.type(u"txtJudge2B"_s, u"9"_s);
+        entry.type({{"txtJudge1A", "9.0"},
+                    {"txtJudge2A", "9.2"},
+                    {"txtNDA", "-0.3"},
+                    {"txtJudge1B", "8.9"},
+                    {"txtJudge2B", "9"}});
         QCOMPARE(entry.box(u"txtFinal"_s)->text(), u"8.950"_s);
         entry.window->findChild<QCheckBox*>(u"chkSendScore"_s)->setChecked(false);
         entry.save()->click();
@@ -185,8 +185,7 @@ private Q_SLOTS:
     void emptyingAJudgeBoxDisablesSaving() {
         Entry entry(2, u"Beam"_s);
         QVERIFY(entry.waitLoaded());
-        entry.type(u"txtJudge1A"_s, u"9.1"_s);
-        entry.type(u"txtJudge2A"_s, u"9.3"_s);
+        entry.type({{"txtJudge1A", "9.1"}, {"txtJudge2A", "9.3"}});
         QCOMPARE(entry.box(u"txtFinal"_s)->text(), u"9.200"_s);
         QVERIFY(entry.save()->isEnabled());
         entry.type(u"txtJudge2A"_s, QString());

@@ -28,7 +28,6 @@ struct Desk : MainWindowDesk {
         prompter.chooseFile(temp.createSampleMeet());
         trigger("mnuOpen");
     }
-    void trigger(const char* name) { childNamed<QAction>(window.get(), name)->trigger(); }
     // The dialog a menu command opened, shown.
     template <typename T>
     T* open(const char* command) {

@@ -20,7 +20,6 @@ struct Desk : MainWindowDesk {
     Desk()
         : MainWindowDesk(Port::AnyFree) {}
     QAction* action(const char* name) const { return childNamed<QAction>(window.get(), name); }
-    void trigger(const char* name) const { action(name)->trigger(); }
     bool enabled(const char* name) const { return action(name)->isEnabled(); }
     QAction* toolButton(const QString& caption) const {
         for (QAction* a : window->findChildren<QAction*>()) {
@@ -52,7 +51,9 @@ class TestShellMainWindow : public QObject {
 private Q_SLOTS:
     void openThenCloseSwitchesTheCommands() {
         Desk desk;
+        desk.trigger("mnuOpen"); // no file scripted: the dialog is cancelled
         QVERIFY(desk.noMeetOpen());
+        QVERIFY(desk.prompter.messages().isEmpty());
 
         const QString path = desk.temp.createSampleMeet(u"spring.2026.tallvane"_s);
         desk.open(path);
@@ -151,31 +152,30 @@ private Q_SLOTS:
         QVERIFY(!program.window());
     }
 
-    void cancelledDialogChangesNothing() {
-        Desk desk;
-        desk.trigger("mnuOpen"); // no file scripted: the dialog is cancelled
-        QVERIFY(desk.noMeetOpen());
-        QVERIFY(desk.prompter.messages().isEmpty());
+    // A file that cannot become the open meet leaves none open, and says why
+    // in one box.
+    void refusedMeetLeavesNoneOpen_data() {
+        QTest::addColumn<QByteArray>("content"); // "blank": a meet file without its meet row
+        QTest::addColumn<QString>("said");
+        QTest::newRow("text file")
+            << QByteArray("Name=Spring Classic\r\n") << u"not a Tallvane meet file"_s;
+        QTest::newRow("empty file") << QByteArray() << u"not a Tallvane meet file"_s;
+        QTest::newRow("no meet row") << QByteArray("blank") << QString();
     }
-
-    void refusesFilesThatAreNoMeet_data() {
-        QTest::addColumn<QByteArray>("content");
-        QTest::newRow("text file") << QByteArray("Name=Spring Classic\r\n");
-        QTest::newRow("empty file") << QByteArray();
-    }
-    void refusesFilesThatAreNoMeet() {
+    void refusedMeetLeavesNoneOpen() {
         QFETCH(QByteArray, content);
+        QFETCH(QString, said);
         Desk desk;
-        const QString path = desk.temp.path(u"notes.tallvane"_s);
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(content);
-        file.close();
+        QString path = desk.temp.createMeetFile(u"blank.tallvane"_s);
+        if (content != "blank") {
+            path = desk.temp.path(u"notes.tallvane"_s);
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+        }
         desk.open(path);
         QCOMPARE(desk.prompter.messages().size(), 1);
-        QVERIFY(desk.prompter.lastMessage().contains(u"could not be opened"_s));
-        QVERIFY(desk.prompter.lastMessage().contains(u"not a Tallvane meet file"_s));
-        QCOMPARE(desk.prompter.shown().last().icon, Prompter::Icon::Critical);
+        QVERIFY2(desk.prompter.lastMessage().contains(said),
+                 qPrintable(desk.prompter.lastMessage()));
         QVERIFY(desk.noMeetOpen());
     }
 
@@ -184,31 +184,18 @@ private Q_SLOTS:
         const QString path = desk.temp.createSampleMeet();
         AppState other(desk.temp.folder());
         QVERIFY(other.openMeetFile(path));
-        QVERIFY(other.meetDb().execute(u"INSERT INTO Connections(SocketID) VALUES(7)"_s));
         desk.open(path);
         QVERIFY2(desk.prompter.lastMessage().contains(u"open in another Tallvane"_s),
                  qPrintable(desk.prompter.lastMessage()));
+        QCOMPARE(desk.prompter.shown().last().icon, Prompter::Icon::Critical);
         QVERIFY(desk.noMeetOpen());
-        QCOMPARE(other.meetDb().select(u"SELECT * FROM Connections"_s).count(), 1);
-    }
-
-    // A meet file without its meet row cannot carry a server window.
-    void failedServerWindowLeavesNoMeetOpen() {
-        Desk desk;
-        const QString path = desk.temp.createMeetFile(u"blank.tallvane"_s);
-        desk.open(path);
-        QCOMPARE(desk.prompter.messages().size(), 1);
-        QVERIFY(desk.noMeetOpen());
+        QVERIFY(other.isMeetOpen());
     }
 
     void meetWithoutSessionsClosesTheProgramCleanly() {
         Desk desk;
         const QString path = desk.temp.createSampleMeet(u"nosessions.tallvane"_s);
-        {
-            MeetDatabase db;
-            QVERIFY(db.open(path));
-            QVERIFY(db.execute(u"DELETE FROM Sessions"_s));
-        }
+        TempMeet::change(path, u"DELETE FROM Sessions"_s);
         desk.open(path);
         QCOMPARE(desk.prompter.messages(),
                  QStringList{u"No Sessions exist!  Meet must have at least one session.  "
@@ -216,21 +203,6 @@ private Q_SLOTS:
         QVERIFY(!desk.state.isMeetOpen());
         QVERIFY(!desk.window->isVisible()); // closed without an exit question
         QVERIFY(desk.prompter.questions().isEmpty());
-    }
-
-    void openingEmptiesConnections() {
-        Desk desk;
-        const QString path = desk.temp.createSampleMeet();
-        {
-            MeetDatabase db;
-            QVERIFY(db.open(path));
-            QVERIFY(db.execute(u"INSERT INTO Connections(socketID, ConnectionsType) "
-                               "VALUES(?, ?)"_s,
-                               {7, u"JUDGE"_s}));
-        }
-        desk.open(path);
-        QVERIFY(desk.state.isMeetOpen());
-        QCOMPARE(desk.state.meetDb().select(u"SELECT * FROM Connections"_s).count(), 0);
     }
 
     void exitAsksOnlyWithAMeetOpen() {

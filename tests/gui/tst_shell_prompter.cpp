@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QTest>
 
+#include <memory>
 #include <optional>
 
 using namespace Qt::Literals::StringLiterals;
@@ -28,16 +29,26 @@ T* openDialog(QWidget* parent) {
 class TestShellPrompter : public QObject {
     Q_OBJECT
 
+    std::unique_ptr<QMainWindow> mWindow;
+    std::unique_ptr<MessageBoxPrompter> mPrompter;
+
 private Q_SLOTS:
+    void init() {
+        mWindow = std::make_unique<QMainWindow>();
+        mWindow->show();
+        mPrompter = std::make_unique<MessageBoxPrompter>(mWindow.get());
+    }
+    void cleanup() {
+        mPrompter.reset();
+        mWindow.reset();
+    }
+
     void messageIsApplicationModalAndReportsItsClosing() {
-        QMainWindow window;
-        window.show();
-        MessageBoxPrompter prompter(&window);
         bool closed = false;
-        prompter.showMessage(u"Something failed."_s, Prompter::Icon::Critical,
-                             [&closed] { closed = true; });
+        mPrompter->showMessage(u"Something failed."_s, Prompter::Icon::Critical,
+                               [&closed] { closed = true; });
         QMessageBox* box = nullptr;
-        QTRY_VERIFY((box = openDialog<QMessageBox>(&window)) != nullptr);
+        QTRY_VERIFY((box = openDialog<QMessageBox>(mWindow.get())) != nullptr);
         QCOMPARE(box->windowTitle(), u"Tallvane"_s);
         QCOMPARE(box->text(), u"Something failed."_s);
         QCOMPARE(box->icon(), QMessageBox::Critical);
@@ -45,7 +56,7 @@ private Q_SLOTS:
         QVERIFY(!closed);
         box->button(QMessageBox::Ok)->click();
         QVERIFY(closed);
-        QTRY_VERIFY(window.findChildren<QMessageBox*>().isEmpty()); // deleted once closed
+        QTRY_VERIFY(mWindow->findChildren<QMessageBox*>().isEmpty()); // deleted once closed
     }
 
     void questionAnswers_data() {
@@ -57,28 +68,22 @@ private Q_SLOTS:
     void questionAnswers() {
         QFETCH(int, button);
         QFETCH(bool, yes);
-        QMainWindow window;
-        window.show();
-        MessageBoxPrompter prompter(&window);
         std::optional<bool> answer;
-        prompter.askYesNo(u"Sure?"_s, [&answer](bool y) { answer = y; });
+        mPrompter->askYesNo(u"Sure?"_s, [&answer](bool y) { answer = y; });
         QMessageBox* box = nullptr;
-        QTRY_VERIFY((box = openDialog<QMessageBox>(&window)) != nullptr);
+        QTRY_VERIFY((box = openDialog<QMessageBox>(mWindow.get())) != nullptr);
         QCOMPARE(box->icon(), QMessageBox::Question);
         box->button(QMessageBox::StandardButton(button))->click();
         QCOMPARE(answer, std::optional<bool>(yes));
     }
 
     void openFileDialogShowsTheFilterAndFolder() {
-        QMainWindow window;
-        window.show();
-        MessageBoxPrompter prompter(&window);
         std::optional<QString> chosen;
         const QString folder = QDir::tempPath();
-        SelectFile::open(prompter, u"Tallvane Files"_s, u"tallvane"_s, folder,
+        SelectFile::open(*mPrompter, u"Tallvane Files"_s, u"tallvane"_s, folder,
                          [&chosen](const QString& path) { chosen = path; });
         QFileDialog* dialog = nullptr;
-        QTRY_VERIFY((dialog = openDialog<QFileDialog>(&window)) != nullptr);
+        QTRY_VERIFY((dialog = openDialog<QFileDialog>(mWindow.get())) != nullptr);
         QCOMPARE(dialog->windowTitle(), u"Select File"_s);
         QCOMPARE(dialog->nameFilters(), QStringList{u"Tallvane Files(*.tallvane)"_s});
         QCOMPARE(QDir(dialog->directory()).canonicalPath(), QDir(folder).canonicalPath());
@@ -88,13 +93,10 @@ private Q_SLOTS:
 
     // The export asks its own overwrite question; the dialog must not ask first.
     void saveDialogLeavesTheOverwriteQuestionToTheCaller() {
-        QMainWindow window;
-        window.show();
-        MessageBoxPrompter prompter(&window);
-        prompter.chooseSaveFile(u"Export to Rostrel"_s, u"Rostrel Transfer File (*.rxt)"_s,
-                                QDir::temp().filePath(u"meet.rxt"_s), [](const QString&) {});
+        mPrompter->chooseSaveFile(u"Export to Rostrel"_s, u"Rostrel Transfer File (*.rxt)"_s,
+                                  QDir::temp().filePath(u"meet.rxt"_s), [](const QString&) {});
         QFileDialog* dialog = nullptr;
-        QTRY_VERIFY((dialog = openDialog<QFileDialog>(&window)) != nullptr);
+        QTRY_VERIFY((dialog = openDialog<QFileDialog>(mWindow.get())) != nullptr);
         QVERIFY(dialog->testOption(QFileDialog::DontConfirmOverwrite));
         dialog->reject();
     }

@@ -13,8 +13,7 @@ class TestJudgingQueries : public QObject {
 
 private Q_SLOTS:
     void vaultReplyCarriesBothVaults() {
-        ServerFixture f;
-        QVERIFY(f.started());
+        SERVER_FIXTURE(f);
         f.services().queries().setToday([] { return Today; });
         f.run(u"UPDATE Gymnasts SET E1S1 = 9.35, E1S2 = 9.4, E1Start = 10.0, E1Adj = 0.1, "
               "E7S1 = 8.9, E7Adj = 0 WHERE Num = '102'"_s);
@@ -38,8 +37,7 @@ private Q_SLOTS:
     void ageGroupOnTheQueryDay() {
         QFETCH(QVariant, birthday);
         QFETCH(QString, group);
-        ServerFixture f;
-        QVERIFY(f.started());
+        SERVER_FIXTURE(f);
         f.services().queries().setToday([] { return Today; });
         f.run(u"UPDATE Gymnasts SET Birthday = ? WHERE Num = '101'"_s, {birthday});
         TestStation& beam = f.judge(u"Beam"_s);
@@ -48,8 +46,7 @@ private Q_SLOTS:
     }
 
     void unreadableAgeGroupsReachTheOperator() {
-        ServerFixture f;
-        QVERIFY(f.started());
+        SERVER_FIXTURE(f);
         f.run(u"ALTER TABLE \"Age Groups\" RENAME TO Unreadable"_s);
         TestStation& beam = f.judge(u"Beam"_s);
         beam.send(u"GYMNASTQUERY|101|Beam|3"_s);
@@ -75,8 +72,7 @@ private Q_SLOTS:
     void numbersAreReadAsNumbers() {
         QFETCH(QString, asked);
         QFETCH(QString, reply);
-        ServerFixture f;
-        QVERIFY(f.started());
+        SERVER_FIXTURE(f);
         TestStation& bars = f.judge(u"Bars"_s, 2);
         bars.send(u"GYMNASTQUERY|"_s + asked + u"|Bars|2"_s);
         const QString answer = bars.next();
@@ -86,8 +82,7 @@ private Q_SLOTS:
     }
 
     void judgeOneAsksForThePanel() {
-        ServerFixture f;
-        QVERIFY(f.started());
+        SERVER_FIXTURE(f);
         TestStation& first = f.judge(u"Floor"_s, 1);
         TestStation& second = f.judge(u"Floor"_s, 2);
         TestStation& third = f.judge(u"Floor"_s, 3);
@@ -127,8 +122,7 @@ private Q_SLOTS:
     }
 
     void squadListsWithAndWithoutScores() {
-        ServerFixture f;
-        QVERIFY(f.started());
+        SERVER_FIXTURE(f);
         TestStation& beam = f.judge(u"Beam"_s);
         beam.send(u"GETSQUADLIST|1|A|Beam"_s);
         QCOMPARE(beam.next(), u"SQUADLIST|2|101 - Ava Brooks,|102 - Maya O'Neil,|0"_s);

@@ -37,15 +37,14 @@ class TestJudgingScores : public QObject {
     DbRows gymnast(ServerFixture& f, const QString& num) {
         return f.db().select(u"SELECT * FROM Gymnasts WHERE Num = ?"_s, {num});
     }
-    DbRows queueRows(ServerFixture& f) {
-        return f.db().select(
-            u"SELECT num, GymnastName, EventName, Score, Status FROM ScoreBoardQueue"_s);
+    QStringList queueRows(ServerFixture& f) {
+        return allRows(f.db(),
+                       u"SELECT num, GymnastName, EventName, Score, Status FROM ScoreBoardQueue"_s);
     }
 
 private Q_SLOTS:
     void vaultCountsForTheAllAround() {
-        ServerFixture f;
-        QVERIFY2(f.started(), qPrintable(f.startMessage()));
+        SERVER_FIXTURE(f);
         f.run(
             u"UPDATE Gymnasts SET E2Final = 9.1, E3Final = NULL, E4Final = 8.8 WHERE Num = '101'"_s);
         TestStation& vault = f.judge(u"Vault"_s);
@@ -63,16 +62,12 @@ private Q_SLOTS:
                  QStringList({u"9.35"_s, u"9.35"_s, u"27.25"_s, u"10"_s, u"<null>"_s, u"9.35"_s,
                               u"9.4"_s, u"<null>"_s, u"<null>"_s, u"9.2"_s, u"<null>"_s, u"9.8"_s,
                               u"0.1"_s, u"<null>"_s}));
-        const DbRows queued = queueRows(f);
-        QCOMPARE(queued.count(), 1);
-        QCOMPARE(queued.text(0, u"GymnastName"_s), u"Ava Brooks"_s);
-        QCOMPARE(queued.text(0, u"Score"_s), u"9.350"_s);
+        QCOMPARE(queueRows(f), QStringList{u"101|Ava Brooks|Vault|9.350|Queued"_s});
         QCOMPARE(f.services().queue().grid()->scoreCount(), 1);
     }
 
     void barsLeavesTheCountingVault() {
-        ServerFixture f;
-        QVERIFY(f.started());
+        SERVER_FIXTURE(f);
         f.run(u"UPDATE Gymnasts SET E1Final = 9.0, E7AAFinal = NULL, AAAdj = 0.5, "
               "E2Final = 5 WHERE Num = '102'"_s);
         TestStation& bars = f.judge(u"Bars"_s);
@@ -82,32 +77,27 @@ private Q_SLOTS:
         QCOMPARE(firstRow(f.db(), u"SELECT E2Final, AA, E7AAFinal, E2Start, E2Adj FROM Gymnasts "
                                   "WHERE Num = '102'"_s),
                  QStringList({u"9.1"_s, u"18.6"_s, u"<null>"_s, u"<null>"_s, u"-0.1"_s}));
-        QCOMPARE(queueRows(f).text(0, u"GymnastName"_s), u"Maya O'Neil"_s);
+        QCOMPARE(queueRows(f), QStringList{u"102|Maya O'Neil|Bars|9.100|Queued"_s});
     }
 
     void testScoreChangesNoGymnast() {
-        ServerFixture f;
-        QVERIFY(f.started());
+        SERVER_FIXTURE(f);
         TestStation& floor = f.judge(u"Floor"_s);
         const DbRows before = gymnast(f, u"101"_s);
         floor.send(eventScore(u"101"_s, u"Floor"_s, {u"9"_s, u"9"_s, u""_s, u""_s}, u"10"_s, u""_s,
                               u"9"_s, u"953"_s, u"1"_s));
         QCOMPARE(floor.next(), u"SCORECONFIRM|0"_s);
         QCOMPARE(gymnast(f, u"101"_s).rows(), before.rows());
-        const DbRows queued = queueRows(f);
-        QCOMPARE(queued.count(), 1);
-        QCOMPARE(queued.text(0, u"GymnastName"_s), u"Test Gymnast"_s);
-        QCOMPARE(queued.text(0, u"Score"_s), u"9.530"_s);
+        QCOMPARE(queueRows(f), QStringList{u"101|Test Gymnast|Floor|9.530|Queued"_s});
     }
 
     void unknownNumberIsConfirmedQueuedAndReported() {
-        ServerFixture f;
-        QVERIFY(f.started());
+        SERVER_FIXTURE(f);
         TestStation& beam = f.judge(u"Beam"_s);
         beam.send(eventScore(u"4242"_s, u"Beam"_s, {u"8"_s, u""_s, u""_s, u""_s}, u""_s, u""_s,
                              u"8"_s, u"8.8"_s));
         QCOMPARE(beam.next(), u"SCORECONFIRM|0"_s);
-        QCOMPARE(queueRows(f).text(0, u"num"_s), u"4242"_s);
+        QCOMPARE(queueRows(f).value(0).section(u'|', 0, 0), u"4242"_s);
         QCOMPARE(f.alerts().alerts().size(), 1);
         const QString alert = f.alerts().alerts().constFirst();
         QVERIFY2(alert.contains(u"4242"_s) && alert.contains(u"Beam"_s) &&
@@ -130,8 +120,7 @@ private Q_SLOTS:
     }
     void unusableScoresAreRefusedUnconfirmed() {
         QFETCH(QString, message);
-        ServerFixture f;
-        QVERIFY(f.started());
+        SERVER_FIXTURE(f);
         TestStation& beam = f.judge(u"Beam"_s);
         const DbRows before = gymnast(f, u"101"_s);
         beam.send(message);
@@ -140,12 +129,11 @@ private Q_SLOTS:
         beam.send(u"CLIENTBEAT"_s); // answered in order: nothing came before it
         QCOMPARE(beam.next(), u"BEATRESPONSE"_s);
         QCOMPARE(gymnast(f, u"101"_s).rows(), before.rows());
-        QCOMPARE(queueRows(f).count(), 0);
+        QCOMPARE(queueRows(f).size(), 0);
     }
 
     void failedWriteIsNotConfirmed() {
-        ServerFixture f;
-        QVERIFY(f.started());
+        SERVER_FIXTURE(f);
         // The engine refuses the write, as a full disk or a locked file would.
         f.run(u"CREATE TRIGGER refuse BEFORE UPDATE ON Gymnasts BEGIN "
               "SELECT RAISE(ABORT, 'disk I/O error'); END"_s);
@@ -156,15 +144,14 @@ private Q_SLOTS:
                  qPrintable(f.alerts().alerts().constFirst()));
         floor.send(u"CLIENTBEAT"_s);
         QCOMPARE(floor.next(), u"BEATRESPONSE"_s);
-        QCOMPARE(queueRows(f).count(), 0);
+        QCOMPARE(queueRows(f).size(), 0);
         QVERIFY(!f.services().queue().grid()->hasScores());
     }
 
     // Scores that arrive together share one commit; the one whose write fails
     // is undone alone, unconfirmed and reported, and the others stand.
     void oneFailedScoreLeavesItsGroupStored() {
-        ServerFixture f;
-        QVERIFY(f.started());
+        SERVER_FIXTURE(f);
         f.run(u"UPDATE Gymnasts SET E1Final = NULL, E2Final = NULL, E3Final = NULL, "
               "E4Final = NULL, AAAdj = NULL"_s);
         f.run(u"CREATE TRIGGER refuse BEFORE UPDATE ON Gymnasts WHEN OLD.Num = '102' BEGIN "
@@ -195,31 +182,26 @@ private Q_SLOTS:
         QCOMPARE(f.alerts().alerts().size(), 1);
         QVERIFY(f.alerts().alerts().constFirst().contains(u"102"_s));
         // Queued in the order they arrived.
-        const DbRows queued = f.db().select(
-            u"SELECT num, EventName FROM ScoreBoardQueue ORDER BY QueueTimeNum, rowid"_s);
-        QCOMPARE(queued.count(), 3);
-        QCOMPARE(queued.text(0, u"EventName"_s), u"Floor"_s);
-        QCOMPARE(queued.text(1, u"EventName"_s), u"Vault"_s);
-        QCOMPARE(queued.text(2, u"num"_s), u"103"_s);
+        QCOMPARE(allRows(f.db(), u"SELECT num, EventName FROM ScoreBoardQueue "
+                                 "ORDER BY QueueTimeNum, rowid"_s),
+                 QStringList({u"101|Floor"_s, u"101|Vault"_s, u"103|Floor"_s}));
         QCOMPARE(f.services().queue().grid()->scoreCount(), 3);
     }
 
     void manualEntryWithoutScoreboardOnlyStores() {
-        ServerFixture f;
-        QVERIFY(f.started());
+        SERVER_FIXTURE(f);
         const QString message = eventScore(u"103"_s, u"Floor"_s, {u"9"_s, u"9.2"_s}, u"10"_s, u""_s,
                                            u"9.1"_s, u"9.1"_s);
         const ScoreOutcome outcome =
             f.services().enterScore(SubmittedScore::fromFields(message.split(u'|')), true);
         QVERIFY2(outcome.stored, qPrintable(outcome.error));
         QCOMPARE(gymnast(f, u"103"_s).value(0, u"E4Final"_s).toDouble(), 9.1);
-        QCOMPARE(queueRows(f).count(), 0);
+        QCOMPARE(queueRows(f).size(), 0);
         QVERIFY(f.alerts().alerts().isEmpty());
     }
 
     void secondaryScoresReachJudgeOne() {
-        ServerFixture f;
-        QVERIFY(f.started());
+        SERVER_FIXTURE(f);
         TestStation& barsPrimary = f.judge(u"Bars"_s, 1);
         TestStation& barsSecond = f.judge(u"Bars"_s, 2);
         TestStation& vaultPrimary = f.judge(u"Vault"_s, 1);

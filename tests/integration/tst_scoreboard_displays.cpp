@@ -35,8 +35,7 @@ class TestScoreboardDisplays : public QObject {
 
 private Q_SLOTS:
     void everyDisplayGetsTheScoreOnce() {
-        ServerFixture f;
-        QVERIFY(f.started());
+        SERVER_FIXTURE(f);
         TestStation& hall = f.display(u"Hall"_s);
         TestStation& lobby = f.display(u"Lobby"_s);
         TestStation& vault = f.judge(u"Vault"_s);
@@ -59,8 +58,7 @@ private Q_SLOTS:
     }
 
     void nextScoreWaitsForConfirmationAndDisplayTime() {
-        ServerFixture f;
-        QVERIFY(f.started());
+        SERVER_FIXTURE(f);
         TestStation& display = f.display(u"Hall"_s);
         queue(f, u"101"_s, u"Ava Brooks"_s, u"Vault"_s, u"9.350"_s);
         queue(f, u"102"_s, u"Maya O'Neil"_s, u"Vault"_s, u"9.000"_s);
@@ -84,8 +82,7 @@ private Q_SLOTS:
     void unconfirmedScoreIsOfferedAgain() {
         DisplayTimings timings = ServerFixture::quickTimings();
         timings.watchdogMs = 100;
-        ServerFixture f(timings);
-        QVERIFY(f.started());
+        SERVER_FIXTURE(f, timings);
         TestStation& display = f.display(u"Hall"_s);
         queue(f, u"101"_s, u"Ava Brooks"_s, u"Vault"_s, u"9.350"_s);
         f.services().dispatch().loop(u"Vault"_s)->start();
@@ -95,8 +92,7 @@ private Q_SLOTS:
     }
 
     void testGymnastIsDeletedOnceShown() {
-        ServerFixture f;
-        QVERIFY(f.started());
+        SERVER_FIXTURE(f);
         TestStation& display = f.display(u"Hall"_s);
         queue(f, u"999"_s, u"Test Gymnast"_s, u"Beam"_s, u"9.000"_s);
         f.services().dispatch().loop(u"Beam"_s)->start();
@@ -107,8 +103,7 @@ private Q_SLOTS:
     }
 
     void correctionIsFlaggedAndChosenTimeIsSent() {
-        ServerFixture f;
-        QVERIFY(f.started());
+        SERVER_FIXTURE(f);
         TestStation& display = f.display(u"Hall"_s);
         EventDisplayLoop* floor = f.services().dispatch().loop(u"Floor"_s);
         queue(f, u"102"_s, u"Maya O'Neil"_s, u"Floor"_s, u"9.000"_s);
@@ -125,8 +120,7 @@ private Q_SLOTS:
     }
 
     void pauseHoldsThroughAConfirmation() {
-        ServerFixture f;
-        QVERIFY(f.started());
+        SERVER_FIXTURE(f);
         TestStation& display = f.display(u"Hall"_s);
         EventDisplayLoop* bars = f.services().dispatch().loop(u"Bars"_s);
         QCOMPARE(bars->buttonCaption(), u">"_s);
@@ -151,8 +145,7 @@ private Q_SLOTS:
     }
 
     void warmupClockOnlyWithAnEmptyQueue() {
-        ServerFixture f;
-        QVERIFY(f.started());
+        SERVER_FIXTURE(f);
         TestStation& display = f.display(u"Hall"_s);
         WarmupClock& clock = f.services().warmupClock();
         QCOMPARE(clock.duration(), u"15:00"_s);
@@ -175,8 +168,7 @@ private Q_SLOTS:
     }
 
     void adFileComesBackByteForByte() {
-        ServerFixture f;
-        QVERIFY(f.started());
+        SERVER_FIXTURE(f);
         QByteArray every;
         for (int b = 0; b < 256; ++b)
             every.append(char(b));

@@ -23,6 +23,11 @@ function pad(storage = new MemoryStorage()) {
         link.last().open();
         link.last().receive('AUTHRESP|0|2');
     };
+    link.reconnect = () => {
+        link.last().drop();
+        link.clock.advance(500);
+        link.logIn();
+    };
     return {...link, outbox, storage, states};
 }
 
@@ -62,16 +67,12 @@ test('after a drop a score is checked first and sent again only when not stored'
     p.logIn();
     p.outbox.add(Bars);
     p.outbox.add(Bars2);
-    p.last().drop();
-    p.clock.advance(500);
-    p.logIn();
+    p.reconnect();
     assert.deepEqual(p.last().sent.slice(1), ['GYMNASTQUERY|101|Bars|0']);
     p.last().receive(stored('9', '9.2', '10', '-0.3', '77')); // another gymnast: not the answer
     p.last().receive(stored('9', '9.2', '10', '-0.3'));       // stored: settled without a send
     assert.deepEqual(p.last().sent.slice(1), ['GYMNASTQUERY|101|Bars|0', Bars2]);
-    p.last().drop();
-    p.clock.advance(500);
-    p.logIn();
+    p.reconnect();
     p.last().receive(stored('', '', '', '', '102')); // not stored: sent again
     assert.deepEqual(p.last().sent.slice(1), ['GYMNASTQUERY|102|Bars|0', Bars2]);
     p.last().receive('SCORECONFIRM|0');
@@ -82,9 +83,7 @@ test('an unknown gymnast is sent again: the server still queues it', () => {
     const p = pad();
     p.logIn();
     p.outbox.add(Bars);
-    p.last().drop();
-    p.clock.advance(500);
-    p.logIn();
+    p.reconnect();
     p.last().receive('GYMNASTQUERYRESP|1|Gymnast 101 not found');
     assert.deepEqual(p.last().sent.slice(1), ['GYMNASTQUERY|101|Bars|0', Bars]);
 });

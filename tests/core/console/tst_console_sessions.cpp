@@ -1,5 +1,6 @@
 #include "console/sessionsconsole.h"
 #include "consoledesk.h"
+#include "firstrow.h"
 
 #include <QTest>
 
@@ -45,10 +46,12 @@ private Q_SLOTS:
 
         const auto loaded = mSessions->load(entry.number);
         QVERIFY(loaded);
-        QCOMPARE(loaded->description, u"Level 4 - Group B"_s);
-        QCOMPARE(loaded->awards, u"4:00 PM"_s);
-        QCOMPARE(loaded->date, QLocale().toString(QDate(2026, 3, 15), QLocale::ShortFormat));
-        QCOMPARE(loaded->marchIn, QString()); // Null shows empty
+        // A Null shows empty.
+        QCOMPARE((QStringList{loaded->description, loaded->awards, loaded->date, loaded->marchIn}),
+                 QStringList({u"Level 4 - Group B"_s,
+                              u"4:00 PM"_s,
+                              QLocale().toString(QDate(2026, 3, 15), QLocale::ShortFormat),
+                              {}}));
 
         QVERIFY(!mSessions->load(u"77"_s));
         QCOMPARE(mDesk->prompter.lastMessage(), u"Unable to load/find Session"_s);
@@ -70,11 +73,9 @@ private Q_SLOTS:
 
     void saveStoresTextIntactAndDateAsIso() {
         QVERIFY(mSessions->save(record(u"2"_s, u"Kids' \"Fun\" Session; --"_s, u"3/15/2026"_s)));
-        const DbRows row = mDesk->db.select(u"SELECT \"Desc\", SDate, March_In FROM Sessions "
-                                            "WHERE Session = 2"_s);
-        QCOMPARE(row.text(0, u"Desc"_s), u"Kids' \"Fun\" Session; --"_s);
-        QCOMPARE(row.text(0, u"SDate"_s), u"2026-03-15"_s);
-        QCOMPARE(row.text(0, u"March_In"_s), u"9:15"_s);
+        QCOMPARE(firstRow(mDesk->db,
+                          u"SELECT \"Desc\", SDate, March_In FROM Sessions WHERE Session = 2"_s),
+                 QStringList({u"Kids' \"Fun\" Session; --"_s, u"2026-03-15"_s, u"9:15"_s}));
         QCOMPARE(mSessions->sessions()[1].description, u"Kids' \"Fun\" Session; --"_s);
     }
 

@@ -9,16 +9,29 @@
 #include <QSqlQuery>
 #include <QTest>
 
+#include <memory>
+
 using namespace Qt::Literals::StringLiterals;
 
 class TestMeetDatabase : public QObject {
     Q_OBJECT
 
+    std::unique_ptr<TempMeet> mTemp;
+    std::unique_ptr<MeetDatabase> mDb; // open on a new, empty meet file
+
 private Q_SLOTS:
+    void init() {
+        mTemp = std::make_unique<TempMeet>();
+        mDb = std::make_unique<MeetDatabase>();
+        QVERIFY2(mDb->open(mTemp->createMeetFile()), qPrintable(mDb->lastError()));
+    }
+    void cleanup() {
+        mDb.reset();
+        mTemp.reset();
+    }
+
     void newFileHasTheWholeSchema() {
-        TempMeet temp;
-        MeetDatabase db;
-        QVERIFY2(db.open(temp.createMeetFile()), qPrintable(db.lastError()));
+        MeetDatabase& db = *mDb;
         // Every table with its columns in the meet-management program's order,
         // and no index: 15 tables, 377 columns in all.
         QList<int> columns;
@@ -50,9 +63,7 @@ private Q_SLOTS:
     }
 
     void textLengthsAreEnforcedWithAClearError() {
-        TempMeet temp;
-        MeetDatabase db;
-        QVERIFY(db.open(temp.createMeetFile()));
+        MeetDatabase& db = *mDb;
         QVERIFY(
             db.execute(u"INSERT INTO Gymnasts(Num, Level) VALUES(?, ?)"_s, {u"1"_s, u"12345"_s}));
         QVERIFY(
@@ -65,9 +76,7 @@ private Q_SLOTS:
     }
 
     void valuesAreBoundAndNamesAreCaseInsensitive() {
-        TempMeet temp;
-        MeetDatabase db;
-        QVERIFY(db.open(temp.createMeetFile()));
+        MeetDatabase& db = *mDb;
         QVERIFY(db.execute(u"INSERT INTO scoreboardqueue(num, GymnastName) VALUES(?, ?)"_s,
                            {u"5"_s, u"Maya O'Neil'; DROP TABLE Gymnasts; --"_s}));
         const DbRows rows = db.select(u"SELECT GymnastName AS who FROM ScoreBoardQueue"_s);
@@ -92,9 +101,7 @@ private Q_SLOTS:
         QFETCH(QString, left);
         QFETCH(QString, right);
         QFETCH(int, order);
-        TempMeet temp;
-        MeetDatabase db;
-        QVERIFY(db.open(temp.createMeetFile()));
+        MeetDatabase& db = *mDb;
         const DbRows rows = db.select(u"SELECT ? = ? COLLATE NOCASE AS same, "
                                       "? < ? COLLATE NOCASE AS less"_s,
                                       {left, right, left, right});
@@ -104,9 +111,7 @@ private Q_SLOTS:
     }
 
     void transactionRollsBackUnlessCommitted() {
-        TempMeet temp;
-        MeetDatabase db;
-        QVERIFY(db.open(temp.createMeetFile()));
+        MeetDatabase& db = *mDb;
         {
             DbTransaction transaction(db);
             QVERIFY(db.execute(u"INSERT INTO Gymnasts(Num) VALUES('1')"_s));
@@ -121,7 +126,7 @@ private Q_SLOTS:
     }
 
     void refusesFilesThatAreNoMeet() {
-        TempMeet temp;
+        TempMeet& temp = *mTemp;
         MeetDatabase db;
         QVERIFY(!db.open(temp.path(u"missing.tallvane"_s)));
         QVERIFY(!QFile::exists(temp.path(u"missing.tallvane"_s))); // never created
@@ -138,8 +143,7 @@ private Q_SLOTS:
     }
 
     void refusesAMeetWithoutWriteAheadLogging() {
-        TempMeet temp;
-        const QString file = temp.createMeetFile();
+        const QString file = mTemp->createMeetFile(u"other.tallvane"_s);
         {
             MeetDatabase db;
             QVERIFY(db.open(file));

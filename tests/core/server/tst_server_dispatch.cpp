@@ -37,8 +37,7 @@ class TestServerDispatch : public QObject {
 
 private Q_SLOTS:
     void startShowsTheMeetAndPicksTheSession() {
-        ServerFixture f;
-        QVERIFY(f.started());
+        SERVER_FIXTURE(f);
         QVERIFY(f.server().isRunning());
         QCOMPARE(f.server().status(), u"Listening for client connections"_s);
         QVERIFY(!f.server().address().isEmpty());
@@ -54,11 +53,8 @@ private Q_SLOTS:
     void startFailures() {
         TempMeet temp;
         const QString noSessions = temp.createMeetFile(u"empty.tallvane"_s);
-        {
-            MeetDatabase db;
-            QVERIFY(db.open(noSessions));
-            QVERIFY(db.execute(u"INSERT INTO Meets(MeetID, Name, Num_Judges) VALUES(1, 'M', 1)"_s));
-        }
+        TempMeet::change(noSessions,
+                         u"INSERT INTO Meets(MeetID, Name, Num_Judges) VALUES(1, 'M', 1)"_s);
         ServerFixture f(noSessions);
         QCOMPARE(f.startResult().outcome, ScoringServer::StartResult::Outcome::NoSessions);
         QCOMPARE(f.startResult().message, u"No Sessions exist!  Meet must have at least one "
@@ -70,8 +66,7 @@ private Q_SLOTS:
         QCOMPARE(noMeet.startResult().outcome, ScoringServer::StartResult::Outcome::NoMeet);
 
         // A port already taken: the operator sees which address failed.
-        ServerFixture running;
-        QVERIFY(running.started());
+        SERVER_FIXTURE(running);
         AppState state(temp.folder());
         state.setPortNumber(QString::number(running.port()));
         QVERIFY(state.openMeetFile(temp.createSampleMeet(u"second.tallvane"_s)));
@@ -88,23 +83,17 @@ private Q_SLOTS:
     void storedCurrentSessionWins() {
         TempMeet temp;
         const QString file = temp.createSampleMeet();
-        {
-            MeetDatabase db;
-            QVERIFY(db.open(file));
-            QVERIFY(
-                db.execute(u"UPDATE current_settings SET sessionid = '2', session_desc = ''"_s));
-        }
-        ServerFixture f(file);
-        QVERIFY(f.started());
-        TestStation& s = f.station();
-        QVERIFY(s.loginJudge(u"Vault"_s, u"Ann"_s, f.pin()).startsWith(u"AUTHRESP|0"_s));
+        TempMeet::change(file, u"UPDATE current_settings SET sessionid = '2', session_desc = ''"_s);
+        SERVER_FIXTURE(f, file);
+        // An empty description ends the reply, also to a legacy station.
+        TestStation& s = f.station(false);
+        QCOMPARE(s.loginDisplay(u"Main"_s, f.pin()), u"AUTHRESP|0"_s);
         s.send(u"GETSESSION"_s);
         QCOMPARE(s.next(), u"SETSESSION|2|"_s);
     }
 
     void commandsServedOnlyInTheirColumn() {
-        ServerFixture f;
-        QVERIFY(f.started());
+        SERVER_FIXTURE(f);
         TestStation& s = f.station();
         // Before log-in: logged-in commands get nothing; a refusal shows that
         // the earlier messages were read and dropped.
@@ -126,16 +115,6 @@ private Q_SLOTS:
         QCOMPARE(f.connectionRows(), 1);
         QCOMPARE(f.judgeLines().size(), 1);
         QVERIFY(s.pending().isEmpty());
-    }
-
-    void emptySessionDescriptionEndsTheReply() {
-        ServerFixture f;
-        QVERIFY(f.started());
-        f.server().currentSession().set(u"7"_s, QString());
-        TestStation& s = f.station(false);
-        QCOMPARE(s.loginDisplay(u"Main"_s, f.pin()), u"AUTHRESP|0"_s);
-        s.send(u"GETSESSION"_s);
-        QCOMPARE(s.next(), u"SETSESSION|7|"_s);
     }
 
     void servicesGetTheLoggedInCommands() {
@@ -170,8 +149,7 @@ private Q_SLOTS:
     }
 
     void endsOfConnections() {
-        ServerFixture f;
-        QVERIFY(f.started());
+        SERVER_FIXTURE(f);
         QSignalSpy removed(&f.server().registry(), &StationRegistry::stationRemoved);
 
         // A station that leaves before logging in leaves no trace.

@@ -11,8 +11,7 @@ class TestServerHeartbeat : public QObject {
 
 private Q_SLOTS:
     void answeringStationStaysSilentOnesGoTogether() {
-        ServerFixture f;
-        QVERIFY(f.started());
+        SERVER_FIXTURE(f);
         HeartbeatMonitor& heartbeats = f.server().heartbeats();
         heartbeats.setIntervals(300, 200);
         TestStation& live = f.station();
@@ -45,8 +44,7 @@ private Q_SLOTS:
     }
 
     void loginBetweenRoundAndCheckSurvives() {
-        ServerFixture f;
-        QVERIFY(f.started());
+        SERVER_FIXTURE(f);
         HeartbeatMonitor& heartbeats = f.server().heartbeats();
         heartbeats.stop();
         TestStation& early = f.station();
@@ -62,8 +60,7 @@ private Q_SLOTS:
     }
 
     void replyMarksOnlyTheConnectionItCameOn() {
-        ServerFixture f;
-        QVERIFY(f.started());
+        SERVER_FIXTURE(f);
         HeartbeatMonitor& heartbeats = f.server().heartbeats();
         heartbeats.stop();
         TestStation& display1 = f.station();
@@ -97,13 +94,8 @@ private Q_SLOTS:
     void missingHeartBeatColumnIsAddedByTheRound() {
         TempMeet temp;
         const QString file = temp.createSampleMeet();
-        {
-            MeetDatabase db;
-            QVERIFY(db.open(file));
-            QVERIFY(db.execute(u"ALTER TABLE Connections DROP COLUMN HeartBeat"_s));
-        }
-        ServerFixture f(file);
-        QVERIFY(f.started());
+        TempMeet::change(file, u"ALTER TABLE Connections DROP COLUMN HeartBeat"_s);
+        SERVER_FIXTURE(f, file);
         f.server().heartbeats().stop();
         TestStation& s = f.station();
         QCOMPARE(s.loginJudge(u"Vault"_s, u"Ann"_s, f.pin()), u"AUTHRESP|0|3"_s);

@@ -37,8 +37,7 @@ private Q_SLOTS:
 
     void malformedMessages() {
         QFETCH(QByteArray, bytes);
-        ServerFixture f;
-        QVERIFY(f.started());
+        SERVER_FIXTURE(f);
         TestStation& attacker = f.station();
         attacker.sendRaw(bytes);
         serverStillServes(f, u"Vault"_s);
@@ -46,8 +45,7 @@ private Q_SLOTS:
     }
 
     void loggedInStationSendsShortMessages() {
-        ServerFixture f;
-        QVERIFY(f.started());
+        SERVER_FIXTURE(f);
         TestStation& s = f.station();
         QCOMPARE(s.loginJudge(u"Vault"_s, u"Ann"_s, f.pin()), u"AUTHRESP|0|3"_s);
         for (const QString& m : {u"HEARTBEAT"_s, u"GYMNASTQUERY"_s, u"SENDSCORE"_s,
@@ -58,8 +56,7 @@ private Q_SLOTS:
     }
 
     void floodWithoutLineEnd() {
-        ServerFixture f;
-        QVERIFY(f.started());
+        SERVER_FIXTURE(f);
         // Legacy station: every read is one unknown message, dropped.
         TestStation& legacy = f.station(false);
         legacy.sendRaw(QByteArray(1024 * 1024, 'x'));
@@ -75,22 +72,8 @@ private Q_SLOTS:
         serverStillServes(f, u"Vault"_s);
     }
 
-    void messagesSplitAndJoinedInLineMode() {
-        ServerFixture f;
-        QVERIFY(f.started());
-        TestStation& s = f.station();
-        s.sendRaw("JUDGEAUTH|Vault|Ann|39");
-        s.sendRaw(QByteArray("17|1|1\r\nCLIENTBEAT\nGETSESSION\nCLIENT"));
-        QCOMPARE(s.next(), u"AUTHRESP|0|3"_s);
-        QCOMPARE(s.next(), u"BEATRESPONSE"_s);
-        QCOMPARE(s.next(), u"SETSESSION|1|Saturday AM"_s);
-        s.sendRaw("BEAT\n");
-        QCOMPARE(s.next(), u"BEATRESPONSE"_s);
-    }
-
     void connectionLimit() {
-        ServerFixture f;
-        QVERIFY(f.started());
+        SERVER_FIXTURE(f);
         f.server().gate().setMaxWaitingPerAddress(1000); // all come from 127.0.0.1
         std::vector<std::unique_ptr<QTcpSocket>> sockets;
         int closed = 0;
@@ -120,8 +103,7 @@ private Q_SLOTS:
     // Without the PIN nobody keeps connection slots: one address holds only so
     // many connections that have not logged in, and each has a time to log in.
     void connectionsThatNeverLogIn() {
-        ServerFixture f;
-        QVERIFY(f.started());
+        SERVER_FIXTURE(f);
         StationGate& gate = f.server().gate();
         gate.setMaxWaitingPerAddress(3);
         std::vector<std::unique_ptr<QTcpSocket>> idle;
@@ -152,8 +134,7 @@ private Q_SLOTS:
     // A station that asks for more than it reads has no more than the limit
     // waiting for it, and is disconnected when it goes on not reading.
     void stationThatDoesNotReadItsAnswers() {
-        ServerFixture f;
-        QVERIFY(f.started());
+        SERVER_FIXTURE(f);
         StationServer& server = f.server().stationServer();
         constexpr qint64 Limit = 1024 * 1024;
         server.setMaxPendingOutput(Limit);
@@ -175,8 +156,7 @@ private Q_SLOTS:
     }
 
     void sendToAVanishedConnectionIsQuiet() {
-        ServerFixture f;
-        QVERIFY(f.started());
+        SERVER_FIXTURE(f);
         f.server().link().sendData(12345, u"HEARTBEAT|12345"_s);
         f.server().link().sendData(0, u"HEARTBEAT|0"_s);
         TestStation& s = f.station();
@@ -189,8 +169,7 @@ private Q_SLOTS:
     }
 
     void connectionIdsAreNeverReused() {
-        ServerFixture f;
-        QVERIFY(f.started());
+        SERVER_FIXTURE(f);
         QList<int> ids;
         for (int i = 0; i < 3; ++i) {
             TestStation& s = f.station();

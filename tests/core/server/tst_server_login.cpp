@@ -13,8 +13,7 @@ class TestServerLogin : public QObject {
 
 private Q_SLOTS:
     void judgeRightAndWrongPin() {
-        ServerFixture f;
-        QVERIFY(f.started());
+        SERVER_FIXTURE(f);
         TestStation& s = f.station();
         QCOMPARE(s.loginJudge(u"Vault"_s, u"Ann"_s, u"1234"_s), u"AUTHRESP|1|Invalid PIN"_s);
         QCOMPARE(f.connectionRows(), 0);
@@ -64,8 +63,7 @@ private Q_SLOTS:
         QFETCH(QString, first);
         QFETCH(QString, second);
         QFETCH(QString, reply);
-        ServerFixture f;
-        QVERIFY(f.started());
+        SERVER_FIXTURE(f);
         TestStation& a = f.station();
         a.send(first);
         QVERIFY(a.next().startsWith(u"AUTHRESP|0"_s));
@@ -80,8 +78,7 @@ private Q_SLOTS:
     void refusedEvenWhenTwoRowsAlreadyShareTheEvent() {
         // Rows left by an older program can share an event; a third station
         // must still be refused.
-        ServerFixture f;
-        QVERIFY(f.started());
+        SERVER_FIXTURE(f);
         for (int id : {9001, 9002})
             QVERIFY(f.db().execute(u"INSERT INTO Connections(SocketID, ConnectionsType, "
                                    "IPAddress, EventName, JudgeName, JudgeNumber) "
@@ -96,8 +93,7 @@ private Q_SLOTS:
     }
 
     void displayLogins() {
-        ServerFixture f;
-        QVERIFY(f.started());
+        SERVER_FIXTURE(f);
         TestStation& old = f.station();
         old.send(u"DISPLAYAUTH|Lobby|0000"_s);
         QCOMPARE(old.next(),
@@ -118,8 +114,7 @@ private Q_SLOTS:
     }
 
     void judgeLineWithoutNumbers() {
-        ServerFixture f;
-        QVERIFY(f.started());
+        SERVER_FIXTURE(f);
         QCOMPARE(f.station().loginJudge(u"Bars"_s, u"O'Hara"_s, f.pin(), u"0"_s, u"7"_s),
                  u"AUTHRESP|0|3"_s);
         QCOMPARE(f.judgeLines(), QStringList{u"Bars (O'Hara) - 127.0.0.1"_s});
@@ -158,8 +153,7 @@ private Q_SLOTS:
     void unusableFieldsAreRefused() {
         QFETCH(QString, message);
         QFETCH(QString, reply);
-        ServerFixture f;
-        QVERIFY(f.started());
+        SERVER_FIXTURE(f);
         TestStation& s = f.station();
         s.send(message);
         QCOMPARE(s.next(), reply);
@@ -171,8 +165,7 @@ private Q_SLOTS:
     }
 
     void setPinTakesAnyText() {
-        ServerFixture f;
-        QVERIFY(f.started());
+        SERVER_FIXTURE(f);
         QVERIFY(f.server().setPin(u"abc"_s));
         QCOMPARE(SettingsFile::read(f.state().pinFilePath()), u"abc"_s);
         TestStation& s = f.station();
@@ -181,8 +174,7 @@ private Q_SLOTS:
     }
 
     void wrongPinsBlockTheAddressForAMinute() {
-        ServerFixture f;
-        QVERIFY(f.started());
+        SERVER_FIXTURE(f);
         qint64 now = 1'000'000;
         f.server().registry().setPinThrottle(PinThrottle([&now] { return now; }));
         TestStation& s = f.station();
@@ -208,8 +200,7 @@ private Q_SLOTS:
     }
 
     void entryRemovalTakesTheFirstLineHoldingBothTexts() {
-        ServerFixture f;
-        QVERIFY(f.started());
+        SERVER_FIXTURE(f);
         QStringListModel* judges = f.server().judgeStations();
         judges->setStringList({u"Vault (Ann) - 10.0.0.12"_s, u"Beam (Bo) - 10.0.0.1"_s,
                                u"Vault (Cy) - 10.0.0.1"_s, u"Vault (Di) - 10.0.0.1"_s});

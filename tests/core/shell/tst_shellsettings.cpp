@@ -84,11 +84,7 @@ private Q_SLOTS:
         TempMeet temp;
         const QString file = temp.createSampleMeet(u"spring.classic.tallvane"_s);
         AppState state(temp.folder());
-        {
-            MeetDatabase db;
-            QVERIFY(db.open(file));
-            QVERIFY(db.execute(u"INSERT INTO Connections(SocketID) VALUES(7)"_s));
-        }
+        TempMeet::change(file, u"INSERT INTO Connections(SocketID) VALUES(7)"_s);
         QSignalSpy opened(&state, &AppState::meetOpened);
         QVERIFY(state.openMeetFile(file));
         QCOMPARE(opened.count(), 1);

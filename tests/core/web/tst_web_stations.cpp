@@ -1,3 +1,4 @@
+#include "firstrow.h"
 #include "serverfixture.h"
 #include "web/meetwebpages.h"
 #include "webteststation.h"
@@ -112,10 +113,8 @@ private Q_SLOTS:
         QCOMPARE(judge->next(), u"SCORECONFIRM|0"_s);
         QCOMPARE(display.next(), u"SETSCORE|Bars|101|Ava Brooks|9.100|30000|0"_s);
         QCOMPARE(board->next(), u"SETSCORE|Bars|101|Ava Brooks|9.100|30000|0"_s);
-        QCOMPARE(m.f.db()
-                     .select(u"SELECT E2Final FROM Gymnasts WHERE Num = '101'"_s)
-                     .text(0, u"E2Final"_s),
-                 u"9.1"_s);
+        QCOMPARE(firstRow(m.f.db(), u"SELECT E2Final FROM Gymnasts WHERE Num = '101'"_s),
+                 QStringList{u"9.1"_s});
 
         const int rows = m.f.db().select(u"SELECT SocketID FROM Connections"_s).count();
         judge->socket().close();

@@ -20,9 +20,6 @@ namespace {
 struct Desk : MainWindowDesk {
     Desk()
         : MainWindowDesk(Port::AnyFree) {}
-    void trigger(const char* name) const {
-        window->findChild<QAction*>(QString::fromLatin1(name))->trigger();
-    }
     template <typename T>
     T* child(const char* window, const char* name) const {
         QWidget* parent = this->window->findChild<QWidget*>(QString::fromLatin1(window));
