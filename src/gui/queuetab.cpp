@@ -79,7 +79,7 @@ QHBoxLayout* QueueTab::buildControls(DisplayDispatch& dispatch, DisplaySeconds& 
         auto* button = new QPushButton(this);
         button->setObjectName(QString::fromLatin1(names[i]));
         button->setFixedWidth(44);
-        auto* caption = new QLabel(loop->event(), this);
+        auto* caption = new QLabel(loop->eventName(), this);
         caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         controls->addWidget(caption);
         controls->addWidget(button);

@@ -178,7 +178,7 @@ ScoreStore::Written ScoreStore::write(const ScoreRequest& request, ScoreOutcome&
         return Written::No;
 
     DbSavepoint savepoint(mDb);
-    const auto failed = [this, &savepoint, &outcome](const QString& error) {
+    const auto failed = [&savepoint, &outcome](const QString& error) {
         outcome.error = error;
         return savepoint.undo() ? Written::No : Written::TransactionLost;
     };

@@ -41,7 +41,7 @@ public:
     EventDisplayLoop(const QString& event, const Collaborators& collaborators,
                      const DisplayTimings& timings, QObject* parent = nullptr);
 
-    QString event() const { return mEvent; }
+    QString eventName() const { return mEvent; }
     bool isRunning() const { return mRunning; }
     QString buttonCaption() const { return mRunning ? RunningCaption : PausedCaption; }
     int buttonRgb() const { return mRunning ? RunningRgb : PausedRgb; }
