@@ -148,7 +148,8 @@ std::optional<QString> parseDate(QStringView raw) {
     const QString datePart = space < 0 ? text : text.left(space);
     const QLocale c = QLocale::c();
     const QDate date = c.toDate(datePart, u"M/d/yyyy"_s);
-    if (!date.isValid())
+    // Qt reads a sign into the year; a date of the meet has a year of our era.
+    if (!date.isValid() || date.year() < 1)
         return std::nullopt;
     QTime time(0, 0);
     if (space >= 0) {

@@ -87,6 +87,7 @@ private Q_SLOTS:
         QTest::newRow("no such month") << u"13/1/2001"_s << QString();
         QTest::newRow("short year") << u"3/5/95"_s << QString();
         QTest::newRow("long year") << u"3/5/19950"_s << QString();
+        QTest::newRow("negative year") << u"12/31/-2125 "_s << QString();
         QTest::newRow("empty day") << u"3//1995"_s << QString();
         QTest::newRow("day first") << u"15/3/1995"_s << QString();
         QTest::newRow("bad time") << u"3/15/1995 25:00:00"_s << QString();
