@@ -5,6 +5,7 @@
 #include "shell/appstate.h"
 #include "shell/datafolder.h"
 #include "shell/operatoralerts.h"
+#include "shell/portnumber.h"
 #include "web/meetwebpages.h"
 
 #include <QCommandLineParser>
@@ -47,11 +48,10 @@ QString applyOptions(const QCommandLineParser& parser, AppState& state) {
     for (const auto& [name, setPort] : ports) {
         if (!parser.isSet(name))
             continue;
-        bool ok = false;
-        const uint port = parser.value(name).toUInt(&ok);
-        if (!ok || port > 65535)
+        const std::optional<quint16> port = portNumber(parser.value(name));
+        if (!port)
             return u"%1 is not a port number."_s.arg(parser.value(name));
-        (state.*setPort)(QString::number(port));
+        (state.*setPort)(QString::number(*port));
     }
     if (parser.isSet(u"pin"_s))
         state.setPin(parser.value(u"pin"_s));

@@ -4,6 +4,7 @@
 #include "localaddress.h"
 #include "shell/appstate.h"
 #include "shell/operatoralerts.h"
+#include "shell/portnumber.h"
 #include "shell/prompter.h"
 #include "stationmessages.h"
 #include "stationservices.h"
@@ -55,12 +56,11 @@ ScoringServer::StartResult ScoringServer::start() {
     mAddress = LocalAddress::guess();
     Q_EMIT statusChanged();
 
-    bool portOk = false;
-    const uint port = mState.portNumber().trimmed().toUInt(&portOk);
+    const std::optional<quint16> port = portNumber(mState.portNumber().trimmed());
     QString detail;
-    if (!portOk || port > 65535)
+    if (!port)
         detail = u"the port \"%1\" is not a port number"_s.arg(mState.portNumber());
-    else if (!mServer.listen(quint16(port)))
+    else if (!mServer.listen(*port))
         detail = mServer.errorString();
     if (!detail.isEmpty()) {
         StartResult result =

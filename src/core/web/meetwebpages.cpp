@@ -4,6 +4,7 @@
 #include "judging/meetserver.h"
 #include "meetsummary.h"
 #include "shell/appstate.h"
+#include "shell/portnumber.h"
 
 #include <QHttpServerRequest>
 #include <QUrlQuery>
@@ -41,12 +42,11 @@ void MeetWebPages::addResultsRoutes() {
 
 bool MeetWebPages::start() {
     const QString port = mState.webPortNumber();
-    bool ok = false;
-    const uint number = port.trimmed().toUInt(&ok);
-    if (ok && number <= 65535 && mWeb.listenOn(quint16(number)))
+    const std::optional<quint16> number = portNumber(port.trimmed());
+    if (number && mWeb.listenOn(*number))
         return true;
     mMeet.alerts().raise(u"The web pages cannot be served on port %1: %2"_s.arg(
-        port, ok ? mWeb.errorString() : u"not a port number"_s));
+        port, number ? mWeb.errorString() : u"not a port number"_s));
     return false;
 }
 
