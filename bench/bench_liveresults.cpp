@@ -13,6 +13,7 @@
 
 #include "db/meetdatabase.h"
 #include "goalrow.h"
+#include "liveresults/viewercrowd.h"
 #include "web/liveupdates.h"
 
 #include <QCoreApplication>
@@ -36,8 +37,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-constexpr int Viewers = 1000;
-constexpr int ViewerBatch = 100; // connections opened at once
+constexpr int Viewers = ViewerCrowd::Viewers;
 constexpr int Gymnasts = 200;
 constexpr int Scores = 100;
 constexpr int ScoreEveryMs = 100;
@@ -72,13 +72,6 @@ bool createMeet(const QString& path) {
     return ok;
 }
 
-// Nanoseconds of the monotonic clock, the same in every process of the machine.
-qint64 nowNs() {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
 double percentile(std::vector<double> values, double p) {
     if (values.empty())
         return 0;
@@ -110,72 +103,6 @@ struct ScoreFlow {
 struct WrkFigures {
     double perSecond = 0;
     QString trouble; // wrk's error lines, if any
-};
-
-// The viewers, in a process of their own so that reading 1,000 sockets does
-// not hold up the judge station's replies: `--viewers PORT`. It says
-// "connected" once every viewer is, and on a line from its input writes each
-// viewer's notice times (monotonic ns), one line a viewer, and ends.
-class ViewerCrowd : public QObject {
-public:
-    explicit ViewerCrowd(quint16 port)
-        : mPort(port)
-        , mInput(0, QSocketNotifier::Read) {
-        connect(&mInput, &QSocketNotifier::activated, this, &ViewerCrowd::report);
-        open();
-    }
-
-private:
-    void open() {
-        const int until = std::min(Viewers, int(mViewers.size()) + ViewerBatch);
-        while (int(mViewers.size()) < until) {
-            auto viewer = std::make_unique<QWebSocket>();
-            QWebSocket* socket = viewer.get();
-            const size_t index = mViewers.size();
-            mArrivals.emplace_back();
-            connect(socket, &QWebSocket::connected, this, [this] {
-                if (++mConnected == Viewers) {
-                    std::puts("connected");
-                    std::fflush(stdout);
-                } else if (mConnected == int(mViewers.size())) {
-                    open();
-                }
-            });
-            connect(socket, qOverload<QAbstractSocket::SocketError>(&QWebSocket::error), this,
-                    [socket] {
-                        std::fprintf(stderr, "bench_liveresults: a viewer failed: %s\n",
-                                     qPrintable(socket->errorString()));
-                        QCoreApplication::exit(1);
-                    });
-            connect(socket, &QWebSocket::textMessageReceived, this,
-                    [this, index](const QString& text) {
-                        if (text.contains(u"\"scores\""_s))
-                            mArrivals[index].push_back(nowNs());
-                    });
-            socket->open(QUrl(u"ws://127.0.0.1:%1/updates"_s.arg(mPort)));
-            mViewers.push_back(std::move(viewer));
-        }
-    }
-
-    void report() {
-        mInput.setEnabled(false);
-        for (const auto& viewer : mViewers)
-            viewer->disconnect(this);
-        for (const auto& arrivals : mArrivals) {
-            std::putchar('v');
-            for (const qint64 at : arrivals)
-                std::printf(" %lld", static_cast<long long>(at));
-            std::putchar('\n');
-        }
-        std::fflush(stdout);
-        QCoreApplication::exit(0);
-    }
-
-    quint16 mPort;
-    QSocketNotifier mInput;
-    std::vector<std::unique_ptr<QWebSocket>> mViewers;
-    std::vector<std::vector<qint64>> mArrivals; // per viewer, its notices
-    int mConnected = 0;
 };
 
 class LiveResultsBench : public QObject {
