@@ -1,7 +1,7 @@
 #pragma once
 
 #include <QHash>
-#include <QString>
+#include <QStringList>
 
 class MeetDatabase;
 
@@ -10,13 +10,16 @@ class MeetDatabase;
 // the extra gymnasts that such runs score.
 namespace ScoreLoad {
 
+inline const QStringList Events{QStringLiteral("Vault"), QStringLiteral("Bars"),
+                                QStringLiteral("Beam"), QStringLiteral("Floor")};
+
 // The final the runs send for `num` on `event`, as the station writes it
 // ("9.125"): different for neighbouring numbers and for the four events.
 QString finalFor(int num, const QString& event);
 
-// A complete SENDSCORE message as a primary station sends it (27 fields for
+// The SENDSCORE message of a primary station with that final (27 fields for
 // Vault, 17 for the other events), not a test score.
-QString sendScore(int num, const QString& event, const QString& final);
+QString sendScore(int num, const QString& event);
 
 // Adds gymnasts numbered first ... first + count - 1 to the open meet file,
 // in one transaction. False when that fails.
