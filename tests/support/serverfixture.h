@@ -10,8 +10,8 @@
 
 // The meet server on the sample meet (or a given meet file) in a temporary data
 // folder, listening on a free port of 127.0.0.1, with stations that connect to
-// it. The display loops run with `timings` (short ones keep tests quick) and
-// start paused unless asked.
+// it. The display loops run with `timings` and start paused unless asked.
+// Check started() before use.
 class ServerFixture {
 public:
     static constexpr auto Pin = "3917";
@@ -19,7 +19,6 @@ public:
     // Display timings short enough for tests: 1 display second is 10 ms.
     static DisplayTimings quickTimings();
 
-    // Opens the meet and starts the server. Check started() before use.
     explicit ServerFixture(const QString& meetFile = {},
                            const DisplayTimings& timings = quickTimings(),
                            bool displaysRunning = false);
@@ -47,9 +46,8 @@ public:
     // A logged-in score display.
     TestStation& display(const QString& name, bool lineMode = true);
 
-    // Runs a statement on the meet, failing the test run when it fails.
+    // Runs a statement on the meet; a failure ends the test run.
     void run(const QString& sql, const QVariantList& values = {});
-    // Rows of Connections, for checks.
     int connectionRows(const QString& where = {}, const QVariantList& values = {});
     QStringList judgeLines() const;
     QStringList displayLines() const;
