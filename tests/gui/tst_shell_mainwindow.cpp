@@ -1,14 +1,20 @@
 #include "childnamed.h"
 #include "desktopprogram.h"
+#include "firstrow.h"
 #include "meetinfodialog.h"
 #include "operatordesk.h"
 #include "serverwindow.h"
+#include "settingsdialog.h"
+#include "transferfiles.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QMenu>
+#include <QPushButton>
 #include <QTcpServer>
 #include <QTest>
 
@@ -16,15 +22,21 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
+QByteArray contents(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
 struct Desk : MainWindowDesk {
-    Desk()
-        : MainWindowDesk(Port::AnyFree) {}
-    QAction* action(const char* name) const { return childNamed<QAction>(window.get(), name); }
-    bool enabled(const char* name) const { return action(name)->isEnabled(); }
-    QAction* toolButton(const QString& caption) const {
+    explicit Desk(Port port = Port::AnyFree)
+        : MainWindowDesk(port) {}
+    bool enabled(const char* name) const {
+        return childNamed<QAction>(window.get(), name)->isEnabled();
+    }
+    void toolButton(const QString& caption) const {
         for (QAction* a : window->findChildren<QAction*>()) {
             if (a->text() == caption && a->objectName().startsWith(u"tbr"_s))
-                return a;
+                return a->trigger();
         }
         qFatal("no toolbar button %s", qPrintable(caption));
     }
@@ -32,6 +44,13 @@ struct Desk : MainWindowDesk {
     void open(const QString& path) {
         prompter.chooseFile(path);
         trigger("mnuOpen");
+    }
+    // The dialog a menu command opened, shown.
+    template <typename T>
+    T* dialog(const char* command) {
+        trigger(command);
+        T* found = window->findChild<T*>();
+        return found && found->isVisible() ? found : nullptr;
     }
     // The state after "Close Data File": no meet, no server window, the
     // no-meet menus, the plain title.
@@ -41,7 +60,17 @@ struct Desk : MainWindowDesk {
                enabled("mnuSettings") && !enabled("mnuClose") && !enabled("mnuExport") &&
                window->windowTitle() == u"Tallvane"_s;
     }
+    QStringList meetRow() {
+        MeetDatabase db;
+        if (!db.open(state.meetFilePath()))
+            qFatal("reopen failed");
+        return firstRow(db, u"SELECT Start_Date, End_Date, Num_Judges FROM Meets"_s);
+    }
 };
+
+QLineEdit* edit(QWidget* dialog, const char* name) {
+    return childNamed<QLineEdit>(dialog, name);
+}
 
 } // namespace
 
@@ -49,67 +78,54 @@ class TestShellMainWindow : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    // The server window fills the client area and shows every control at the
+    // window's first size. It never closes by itself: its close button asks
+    // the Close question and does what Close does.
     void openThenCloseSwitchesTheCommands() {
         Desk desk;
         desk.trigger("mnuOpen"); // no file scripted: the dialog is cancelled
+        for (const QString& button :
+             {u"Close Meet File"_s, u"      Meet Info      "_s, u"Export"_s})
+            desk.toolButton(button); // the toolbar acts only in its state
+        QCOMPARE(desk.prompter.shown().size(), 1);
+        QVERIFY(!desk.window->findChild<MeetInfoDialog*>());
         QVERIFY(desk.noMeetOpen());
-        QVERIFY(desk.prompter.messages().isEmpty());
 
-        const QString path = desk.temp.createSampleMeet(u"spring.2026.tallvane"_s);
-        desk.open(path);
-        QCOMPARE(desk.prompter.shown().first().text, u"Select File"_s);
-        QCOMPARE(desk.prompter.lastFilter, u"Tallvane Files(*.tallvane)"_s);
+        desk.window->resize(MainWindow::DefaultClientSize);
+        desk.prompter.chooseFile(desk.temp.createSampleMeet(u"spring.2026.tallvane"_s));
+        desk.toolButton(u"Open Meet File"_s);
         QCOMPARE(desk.prompter.lastFolderOrProposal, desk.state.dataFolder());
-        QVERIFY(desk.state.isMeetOpen());
         QCOMPARE(desk.state.numJudges(), 3);
         QCOMPARE(desk.state.meetBaseName(), u"spring"_s);
         QCOMPARE(desk.window->windowTitle(), u"Tallvane - "_s + desk.state.meetFilePath());
-        QVERIFY(desk.window->serverWindow());
-        QCOMPARE(desk.window->serverWindow()->objectName(), u"frmConnections"_s);
         QVERIFY(!desk.enabled("mnuOpen") && !desk.enabled("mnuImport") &&
                 !desk.enabled("mnuSettings"));
         QVERIFY(desk.enabled("mnuClose") && desk.enabled("mnuExport"));
-
-        desk.prompter.answerNo();
-        desk.trigger("mnuClose");
-        QCOMPARE(desk.prompter.questions(),
-                 QStringList{u"Are you sure you wish to close the current Tallvane file?"_s});
-        QVERIFY(desk.state.isMeetOpen());
-        QVERIFY(desk.window->serverWindow());
-
-        desk.prompter.answerYes();
-        desk.trigger("mnuClose");
-        QVERIFY(desk.noMeetOpen());
-    }
-
-    // The server window fills the client area, shows every control at the
-    // window's first size, and never closes by itself: its close button asks
-    // the Close question and does what Close does.
-    void serverWindowFillsTheClientAreaAndClosingItClosesTheMeet() {
-        Desk desk;
-        desk.window->resize(MainWindow::DefaultClientSize);
-        desk.open(desk.temp.createSampleMeet());
+        desk.prompter.clear();
+        desk.prompter.chooseFile(desk.temp.createSampleMeet(u"other.tallvane"_s));
+        desk.toolButton(u"Open Meet File"_s);
+        desk.toolButton(u"Import"_s);
+        QVERIFY(desk.prompter.shown().isEmpty());
+        QCOMPARE(desk.state.meetBaseName(), u"spring"_s);
         ServerWindow* server = desk.window->serverWindow();
         auto* frame = qobject_cast<QMdiSubWindow*>(server->parentWidget());
         const QWidget* area = desk.window->findChild<QMdiArea*>()->viewport();
-        QVERIFY(frame->isMaximized());
         QTRY_COMPARE(frame->geometry(), area->rect());
         const QSize needed = server->minimumSizeHint();
         QVERIFY2(needed.width() <= area->width() && needed.height() <= area->height(),
                  qPrintable(u"%1x%2"_s.arg(needed.width()).arg(needed.height())));
 
         desk.prompter.answerNo();
+        desk.trigger("mnuClose");
+        desk.prompter.answerNo();
         frame->close();
-        QTRY_COMPARE(desk.prompter.questions().size(), 1);
-        QCOMPARE(desk.prompter.questions().first(), QString::fromLatin1(MainWindow::CloseQuestion));
+        QTRY_COMPARE(desk.prompter.questions(),
+                     QStringList(2, QString::fromLatin1(MainWindow::CloseQuestion)));
         QCOMPARE(desk.window->serverWindow(), server);
-        QVERIFY(server->server().isRunning());
-
+        QVERIFY(desk.state.isMeetOpen() && server->server().isRunning());
         desk.prompter.answerYes();
         frame->close();
-        QTRY_VERIFY(!desk.state.isMeetOpen());
-        QVERIFY(!desk.window->serverWindow());
-        QVERIFY(desk.enabled("mnuOpen") && !desk.enabled("mnuClose"));
+        QTRY_VERIFY(desk.noMeetOpen());
     }
 
     void windowKeepsItsPlaceAndSizeBetweenRuns() {
@@ -127,29 +143,25 @@ private Q_SLOTS:
         QVERIFY(holder.listen(QHostAddress::AnyIPv4));
         desk.state.setPortNumber(QString::number(holder.serverPort()));
         desk.open(desk.temp.createSampleMeet());
-        QVERIFY(!desk.state.isMeetOpen());
+        QVERIFY(desk.noMeetOpen());
         const ScriptedPrompter::Shown& shown = desk.prompter.shown().last();
         QVERIFY2(shown.text.startsWith(u"Error staring server on "_s), qPrintable(shown.text));
-        QVERIFY(!shown.text.contains(u'\n'));
+        QVERIFY(!shown.text.contains(u'\n') && !shown.detail.isEmpty());
         QCOMPARE(shown.icon, Prompter::Icon::None);
-        QVERIFY(!shown.detail.isEmpty());
     }
 
     void dataFolderThatCannotBeCreatedIsShownInABox() {
         TempMeet temp;
-        QFile blocker(temp.path(u"plain-file"_s));
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
+        QVERIFY(QFile(temp.path(u"plain-file"_s)).open(QIODevice::WriteOnly));
         ScriptedPrompter prompter;
         DesktopProgram program(prompter);
         bool stopped = false;
-        QVERIFY(!program.start(blocker.fileName() + u"/Tallvane"_s, QString(),
+        QVERIFY(!program.start(temp.path(u"plain-file/Tallvane"_s), QString(),
                                [&stopped] { stopped = true; }));
-        QVERIFY(stopped);
+        QVERIFY(stopped && !program.window());
         QVERIFY2(prompter.lastMessage().contains(u"could not be created"_s),
                  qPrintable(prompter.lastMessage()));
         QCOMPARE(prompter.shown().last().icon, Prompter::Icon::Critical);
-        QVERIFY(!program.window());
     }
 
     // A file that cannot become the open meet leaves none open, and says why
@@ -161,17 +173,21 @@ private Q_SLOTS:
             << QByteArray("Name=Spring Classic\r\n") << u"not a Tallvane meet file"_s;
         QTest::newRow("empty file") << QByteArray() << u"not a Tallvane meet file"_s;
         QTest::newRow("no meet row") << QByteArray("blank") << QString();
+        QTest::newRow("held") << QByteArray("held") << u"open in another Tallvane"_s;
     }
     void refusedMeetLeavesNoneOpen() {
         QFETCH(QByteArray, content);
         QFETCH(QString, said);
         Desk desk;
-        QString path = desk.temp.createMeetFile(u"blank.tallvane"_s);
-        if (content != "blank") {
-            path = desk.temp.path(u"notes.tallvane"_s);
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
-        }
+        QString path = desk.temp.path(u"notes.tallvane"_s);
+        AppState other(desk.temp.folder()); // the Tallvane that holds the meet
+        if (content == "blank")
+            path = desk.temp.createMeetFile();
+        else if (content == "held")
+            path = desk.temp.createSampleMeet();
+        else
+            TransferFiles::write(path, content);
+        QVERIFY(content != "held" || other.openMeetFile(path));
         desk.open(path);
         QCOMPARE(desk.prompter.messages().size(), 1);
         QVERIFY2(desk.prompter.lastMessage().contains(said),
@@ -179,22 +195,9 @@ private Q_SLOTS:
         QVERIFY(desk.noMeetOpen());
     }
 
-    void meetHeldByAnotherTallvaneIsRefused() {
-        Desk desk;
-        const QString path = desk.temp.createSampleMeet();
-        AppState other(desk.temp.folder());
-        QVERIFY(other.openMeetFile(path));
-        desk.open(path);
-        QVERIFY2(desk.prompter.lastMessage().contains(u"open in another Tallvane"_s),
-                 qPrintable(desk.prompter.lastMessage()));
-        QCOMPARE(desk.prompter.shown().last().icon, Prompter::Icon::Critical);
-        QVERIFY(desk.noMeetOpen());
-        QVERIFY(other.isMeetOpen());
-    }
-
     void meetWithoutSessionsClosesTheProgramCleanly() {
         Desk desk;
-        const QString path = desk.temp.createSampleMeet(u"nosessions.tallvane"_s);
+        const QString path = desk.temp.createSampleMeet();
         TempMeet::change(path, u"DELETE FROM Sessions"_s);
         desk.open(path);
         QCOMPARE(desk.prompter.messages(),
@@ -206,51 +209,120 @@ private Q_SLOTS:
     }
 
     void exitAsksOnlyWithAMeetOpen() {
+        Desk idle;
+        idle.window->close();
+        QVERIFY(!idle.window->isVisible() && idle.prompter.questions().isEmpty());
+
         Desk desk;
         desk.open(desk.temp.createSampleMeet());
-
         desk.prompter.answerNo();
         desk.trigger("mnuExit");
         QCOMPARE(desk.prompter.questions(),
                  QStringList{u"Are you sure you wish to exit Tallvane?"_s});
-        QVERIFY(desk.window->isVisible());
-        QVERIFY(desk.state.isMeetOpen());
-        QVERIFY(desk.state.meetDb().isOpen());
-        QCOMPARE(desk.state.numJudges(), 3);
-
+        QVERIFY(desk.window->isVisible() && desk.state.meetDb().isOpen());
         desk.prompter.answerYes();
-        desk.toolButton(u"Exit"_s)->trigger();
+        desk.toolButton(u"Exit"_s);
         QTRY_VERIFY_WITH_TIMEOUT(!desk.window->isVisible(), 5000);
         QVERIFY(!desk.state.isMeetOpen());
         QCOMPARE(desk.state.numJudges(), 0);
-
-        Desk idle;
-        idle.window->close();
-        QVERIFY(!idle.window->isVisible());
-        QVERIFY(idle.prompter.questions().isEmpty());
     }
 
-    void toolbarActsOnlyInItsState() {
+    void settingsAcceptOrRefuse_data() {
+        QTest::addColumn<QString>("port");
+        QTest::addColumn<QString>("pin");
+        QTest::addColumn<QString>("message");
+        const QString portLine = u"Port number must be a value between 0 and 30000.\r\n"_s;
+        const QString pinLine = u"PIN must a 4-digit numeric value.\r\n"_s;
+        QTest::newRow("highest port") << u"30000"_s << u"1234"_s << QString();
+        QTest::newRow("lowest port") << u"1"_s << u"1234"_s << QString();
+        QTest::newRow("numeric pin with a point") << u"10120"_s << u"12.5"_s << QString();
+        QTest::newRow("port above range") << u"30001"_s << u"1234"_s << portLine;
+        QTest::newRow("port zero") << u"0"_s << u"1234"_s << portLine;
+        QTest::newRow("port empty") << QString() << u"1234"_s << portLine;
+        QTest::newRow("port beyond 32 bits") << u"99999999999"_s << u"1234"_s << portLine;
+        QTest::newRow("pin of three") << u"10120"_s << u"123"_s << pinLine;
+        QTest::newRow("pin of five") << u"10120"_s << u"12345"_s << pinLine;
+        QTest::newRow("pin letters") << u"10120"_s << u"abcd"_s << pinLine;
+        QTest::newRow("both, port first") << u"0"_s << u"12"_s << portLine + pinLine;
+        QTest::newRow("cancelled") << u"2000"_s << u"1234"_s << u"cancel"_s;
+    }
+    void settingsAcceptOrRefuse() {
+        QFETCH(QString, port);
+        QFETCH(QString, pin);
+        QFETCH(QString, message);
+        Desk desk(Desk::Port::FromSettings);
+        auto* dialog = desk.dialog<SettingsDialog>("mnuSettings");
+        QVERIFY(dialog);
+        QCOMPARE(edit(dialog, "txtPort")->text() + edit(dialog, "txtPIN")->text(), u"101203917"_s);
+        edit(dialog, "txtPort")->setText(port);
+        edit(dialog, "txtPIN")->setText(pin);
+        childNamed<QPushButton>(dialog, message == u"cancel"_s ? "CancelButton" : "OKButton")
+            ->click();
+        QVERIFY(!dialog->isVisible());
+
+        const bool saved = message.isEmpty();
+        if (!saved && message != u"cancel"_s) {
+            QCOMPARE(desk.prompter.messages(), QStringList{message});
+            QCOMPARE(desk.prompter.shown().last().icon, Prompter::Icon::Critical);
+        }
+        const QString kept = saved ? port : u"10120"_s;
+        const QString keptPin = saved ? pin : u"3917"_s;
+        QCOMPARE(contents(desk.state.portFilePath()), kept.toLatin1() + "\r\n");
+        QCOMPARE(contents(desk.state.pinFilePath()), keptPin.toLatin1() + "\r\n");
+        QCOMPARE(desk.state.portNumber() + u'/' + desk.state.pin(), kept + u'/' + keptPin);
+    }
+
+    // The locale's short form carries a two-digit year, the dialog shows four;
+    // saving unchanged dates must store the same dates again. An end before
+    // the start is a date like any other.
+    void meetInfoShowsRefusesAndSavesTheMeetRow() {
+        const QLocale previous;
+        QLocale::setDefault(QLocale(u"en_US"_s));
         Desk desk;
-        desk.toolButton(u"Close Meet File"_s)->trigger();
-        desk.toolButton(u"      Meet Info      "_s)->trigger();
-        desk.toolButton(u"Export"_s)->trigger();
-        QVERIFY(desk.prompter.shown().isEmpty());
-        QVERIFY(!desk.window->findChild<MeetInfoDialog*>());
+        desk.open(desk.temp.createSampleMeet());
+        auto* dialog = desk.dialog<MeetInfoDialog>("tbrMeetInfo");
+        QVERIFY(dialog);
+        auto* judges = childNamed<QComboBox>(dialog, "combo_judges");
+        QCOMPARE((QStringList{edit(dialog, "txtMeetName")->text(), edit(dialog, "txtZip")->text(),
+                              edit(dialog, "start_date")->text(), judges->currentText()}),
+                 QStringList({u"Spring Classic"_s, u"02139"_s, u"3/14/2026"_s, u"3"_s}));
+        QVERIFY(childNamed<QCheckBox>(dialog, "chkAgeDivisions")->isChecked());
+        const QString end = edit(dialog, "end_date")->text();
+        edit(dialog, "end_date")->setText(u"31/31/2026"_s);
+        childNamed<QPushButton>(dialog, "cmdSave")->click();
+        QCOMPARE(desk.prompter.messages(),
+                 QStringList{
+                     u"Start Date or End Date are invalid.  Please check values and try again."_s});
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(edit(dialog, "end_date")->text(), u"31/31/2026"_s);
+        judges->setCurrentIndex(0);
+        childNamed<QPushButton>(dialog, "cmdCancel")->click();
+        QVERIFY(!dialog->isVisible());
+        QCOMPARE(desk.meetRow(), QStringList({u"2026-03-14"_s, u"2026-03-15"_s, u"3"_s}));
 
-        desk.prompter.chooseFile(desk.temp.createSampleMeet());
-        desk.toolButton(u"Open Meet File"_s)->trigger();
-        QVERIFY(desk.state.isMeetOpen());
-        desk.prompter.clear();
-        desk.prompter.chooseFile(desk.temp.createSampleMeet(u"other.tallvane"_s));
-        desk.toolButton(u"Open Meet File"_s)->trigger();
-        desk.toolButton(u"Import"_s)->trigger();
-        QVERIFY(desk.prompter.shown().isEmpty());
-        QCOMPARE(desk.state.meetBaseName(), u"sample"_s);
+        QTRY_VERIFY(!desk.window->findChild<MeetInfoDialog*>()); // closed windows go away
+        QVERIFY((dialog = desk.dialog<MeetInfoDialog>("tbrMeetInfo")));
+        QCOMPARE(edit(dialog, "end_date")->text(), end);
+        childNamed<QComboBox>(dialog, "combo_judges")->setCurrentIndex(1);
+        childNamed<QPushButton>(dialog, "cmdSave")->click();
+        QVERIFY(!dialog->isVisible());
+        QCOMPARE(desk.state.numJudges(), 2);
+        QCOMPARE(desk.meetRow(), QStringList({u"2026-03-14"_s, u"2026-03-15"_s, u"2"_s}));
 
-        desk.prompter.answerYes();
-        desk.toolButton(u"Close Meet File"_s)->trigger();
-        QVERIFY(!desk.state.isMeetOpen());
+        QTRY_VERIFY(!desk.window->findChild<MeetInfoDialog*>());
+        QVERIFY((dialog = desk.dialog<MeetInfoDialog>("tbrMeetInfo")));
+        edit(dialog, "start_date")->setText(u"2026-04-02"_s);
+        edit(dialog, "end_date")->setText(u"4/1/2026"_s);
+        childNamed<QPushButton>(dialog, "cmdSave")->click();
+        QLocale::setDefault(previous);
+        QCOMPARE(desk.meetRow(), QStringList({u"2026-04-02"_s, u"2026-04-01"_s, u"2"_s}));
+        QCOMPARE(desk.prompter.messages().size(), 1);
+
+        QVERIFY(desk.state.meetDb().execute(u"DELETE FROM Meets"_s));
+        desk.trigger("tbrMeetInfo");
+        QCOMPARE(desk.prompter.lastMessage(),
+                 u"Meet data could not be found!  Close the Data File and reload."_s);
+        QTRY_VERIFY(!desk.window->findChild<MeetInfoDialog*>());
     }
 };
 
