@@ -46,19 +46,14 @@ ChildProgram::Finished ChildProgram::runTallvane(const QStringList& arguments,
             QString::fromLocal8Bit(process.readAllStandardError())};
 }
 
-QString ChildProgram::firstLineWith(const QString& text) const {
-    for (const QString& line : mLines)
-        if (line.contains(text))
-            return line;
-    return {};
-}
-
 QString ChildProgram::waitForLine(const QString& text, int timeoutMs) {
-    // Whether it came or the program ended is read from the lines below.
+    const auto found = [&] {
+        return mLines.filter(text).value(0);
+    };
+    // Whether it came or the program ended is read from the lines.
     (void)QTest::qWaitFor(
-        [&] { return !firstLineWith(text).isEmpty() || mProcess.state() == QProcess::NotRunning; },
-        timeoutMs);
-    return firstLineWith(text);
+        [&] { return !found().isEmpty() || mProcess.state() == QProcess::NotRunning; }, timeoutMs);
+    return found();
 }
 
 QString ChildProgram::waitListening(int timeoutMs) {

@@ -34,8 +34,6 @@ public:
     QString everything();
 
 private:
-    QString firstLineWith(const QString& text) const;
-
     QProcess mProcess;
     QByteArray mPartial;
     QStringList mLines;

@@ -5,34 +5,30 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-namespace {
-
-QString manPage(const QByteArray& body, const QByteArray& second = {}) {
-    ManPageWriter writer(u"tallvane"_s, 1, u"1.0"_s);
-    const QByteArray page = "<!DOCTYPE html><html><head><meta charset=\"utf-8\"/>"
-                            "<meta name=\"description\" content=\"scores -- meets\"/>"
-                            "<title>T</title></head><body>" +
-                            body + "</body></html>";
-    QBuffer first;
-    first.setData(page);
-    first.open(QIODevice::ReadOnly);
-    if (!writer.addPage(first, u"first"_s))
-        return writer.errorString();
-    if (!second.isEmpty()) {
-        QBuffer more;
-        more.setData("<html><body>" + second + "</body></html>");
-        more.open(QIODevice::ReadOnly);
-        writer.addPage(more, u"second"_s);
-    }
-    return QString::fromUtf8(writer.text());
-}
-
-} // namespace
-
 // What roff would misread: a line that starts with a dot or quote is a
 // request, a backslash an escape, and an option's dash must stay a minus.
 class TestToolsManPage : public QObject {
     Q_OBJECT
+
+    // The roff of a page "first" with `body` and, when given, a page "second"
+    // with `more`; the writer's error when the first is refused.
+    static QString manPage(const QByteArray& body, const QByteArray& more = {}) {
+        ManPageWriter writer(u"tallvane"_s, 1, u"1.0"_s);
+        QBuffer first;
+        first.setData("<!DOCTYPE html><html><head><meta charset=\"utf-8\"/>"
+                      "<meta name=\"description\" content=\"scores -- meets\"/>"
+                      "<title>T</title></head><body>" +
+                      body + "</body></html>");
+        first.open(QIODevice::ReadOnly);
+        if (!writer.addPage(first, u"first"_s))
+            return writer.errorString();
+        QBuffer second;
+        second.setData("<html><body>" + more + "</body></html>");
+        second.open(QIODevice::ReadOnly);
+        if (!more.isEmpty())
+            writer.addPage(second, u"second"_s);
+        return QString::fromUtf8(writer.text());
+    }
 
 private Q_SLOTS:
     void pagesBecomeRoff_data() {
@@ -57,7 +53,6 @@ private Q_SLOTS:
                                                 "</p><ul><li>one</li></ul>")
                                   << QByteArray() << u".IP \\(bu 2\none\n"_s;
     }
-
     void pagesBecomeRoff() {
         QFETCH(QByteArray, body);
         QFETCH(QByteArray, second);
