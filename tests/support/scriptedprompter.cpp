@@ -4,22 +4,10 @@ using namespace Qt::Literals::StringLiterals;
 
 QStringList ScriptedPrompter::texts(const QString& kind) const {
     QStringList texts;
-    for (const Shown& s : mShown) {
+    for (const Shown& s : mShown)
         if (s.kind == kind)
             texts.append(s.text);
-    }
     return texts;
-}
-
-QString ScriptedPrompter::lastMessage() const {
-    const QStringList all = messages();
-    return all.isEmpty() ? QString() : all.last();
-}
-
-void ScriptedPrompter::showMessage(const QString& text, Icon icon, std::function<void()> closed) {
-    mShown.append({u"message"_s, text, icon, {}});
-    if (closed)
-        closed();
 }
 
 void ScriptedPrompter::showDetailedMessage(const QString& text, const QString& detail, Icon icon,
@@ -31,21 +19,9 @@ void ScriptedPrompter::showDetailedMessage(const QString& text, const QString& d
 
 void ScriptedPrompter::askYesNo(const QString& text, std::function<void(bool)> answered) {
     mShown.append({u"question"_s, text, Icon::None, {}});
-    const bool yes = mAnswers.isEmpty() ? false : mAnswers.dequeue();
+    const bool yes = !mAnswers.isEmpty() && mAnswers.dequeue();
     if (answered)
         answered(yes);
-}
-
-void ScriptedPrompter::chooseOpenFile(const QString& title, const QString& filter,
-                                      const QString& folder,
-                                      std::function<void(const QString&)> chosen) {
-    answerFileDialog(u"open"_s, title, filter, folder, chosen);
-}
-
-void ScriptedPrompter::chooseSaveFile(const QString& title, const QString& filter,
-                                      const QString& proposedPath,
-                                      std::function<void(const QString&)> chosen) {
-    answerFileDialog(u"save"_s, title, filter, proposedPath, chosen);
 }
 
 void ScriptedPrompter::answerFileDialog(const QString& kind, const QString& title,

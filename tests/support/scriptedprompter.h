@@ -4,7 +4,7 @@
 
 #include <QList>
 #include <QQueue>
-#include <QString>
+#include <QStringList>
 
 // Answers modal questions from a script and records everything it was shown.
 // Callbacks run at once, as if the operator answered instantly.
@@ -12,7 +12,7 @@ class ScriptedPrompter : public Prompter {
 public:
     struct Shown {
         QString kind; // "message", "question", "open", "save"
-        QString text;
+        QString text; // a file dialog's title
         Icon icon = Icon::None;
         QString detail; // the line below a detailed message
     };
@@ -26,26 +26,30 @@ public:
     const QList<Shown>& shown() const { return mShown; }
     QStringList messages() const { return texts(QStringLiteral("message")); } // in order
     QStringList questions() const { return texts(QStringLiteral("question")); }
-    QString lastMessage() const;
+    QString lastMessage() const { return messages().value(messages().size() - 1); }
     void clear() { mShown.clear(); }
 
-    void showMessage(const QString& text, Icon icon, std::function<void()> closed = {}) override;
+    void showMessage(const QString& text, Icon icon, std::function<void()> closed = {}) override {
+        showDetailedMessage(text, {}, icon, std::move(closed));
+    }
     void showDetailedMessage(const QString& text, const QString& detail, Icon icon,
                              std::function<void()> closed = {}) override;
     void askYesNo(const QString& text, std::function<void(bool)> answered) override;
     void chooseOpenFile(const QString& title, const QString& filter, const QString& folder,
-                        std::function<void(const QString&)> chosen) override;
+                        std::function<void(const QString&)> chosen) override {
+        answerFileDialog(QStringLiteral("open"), title, filter, folder, chosen);
+    }
     void chooseSaveFile(const QString& title, const QString& filter, const QString& proposedPath,
-                        std::function<void(const QString&)> chosen) override;
+                        std::function<void(const QString&)> chosen) override {
+        answerFileDialog(QStringLiteral("save"), title, filter, proposedPath, chosen);
+    }
 
     // What the last file dialog was opened with.
     QString lastFilter;
     QString lastFolderOrProposal;
 
 private:
-    // The texts of what was shown of one kind, in order.
     QStringList texts(const QString& kind) const;
-    // Records a file dialog and answers it with the next scripted path.
     void answerFileDialog(const QString& kind, const QString& title, const QString& filter,
                           const QString& folderOrProposal,
                           const std::function<void(const QString&)>& chosen);

@@ -27,8 +27,8 @@ QString TempMeet::createSampleMeet(const QString& fileName) {
     MeetDatabase db;
     if (!db.open(file))
         qFatal("opening %s failed: %s", qPrintable(file), qPrintable(db.lastError()));
-    auto run = [&db](const QString& sql, const QVariantList& values = {}) {
-        if (!db.execute(sql, values))
+    auto run = [&db](const QString& sql) {
+        if (!db.execute(sql))
             qFatal("%s: %s", qPrintable(sql), qPrintable(db.lastError()));
     };
     run(u"INSERT INTO Meets(MeetID, Name, Facility, City, State, Zip, Start_Date, End_Date, "
@@ -41,16 +41,11 @@ QString TempMeet::createSampleMeet(const QString& fileName) {
     run(u"INSERT INTO Levels(EventID, Level) VALUES(1, '4'), (1, '5')"_s);
     run(u"INSERT INTO \"Age Groups\"(EventID, Level, MeetID, AgeID, Name, Low_Age, High_Age) "
         "VALUES(1, '4', 1, 1, 'Junior', 0, 9), (1, '4', 1, 2, 'Senior', 10, 99)"_s);
-    const QString insertGymnast =
-        u"INSERT INTO Gymnasts(MeetID, Num, First_Name, Last_Name, Level, Birthday, Session, "
-        "Gym, Squad, \"Order\") VALUES(1, ?, ?, ?, ?, ?, ?, ?, ?, ?)"_s;
-    run(insertGymnast,
-        {u"101"_s, u"Ava"_s, u"Brooks"_s, u"4"_s, u"2016-05-02"_s, u"1"_s, 1, u"A"_s, 1});
-    run(insertGymnast,
-        {u"102"_s, u"Maya"_s, u"O'Neil"_s, u"4"_s, u"2012-11-20"_s, u"1"_s, 2, u"A"_s, 2});
-    run(insertGymnast, {u"103"_s, u"Zoë"_s, u"Carter"_s, u"5"_s, QVariant(), u"1"_s, 1, u"B"_s, 1});
-    run(insertGymnast,
-        {u"201"_s, u"Lena"_s, u"Park"_s, u"5"_s, u"2013-01-09"_s, u"2"_s, 2, u"A"_s, 1});
+    run(u"INSERT INTO Gymnasts(MeetID, Num, First_Name, Last_Name, Level, Birthday, Session, "
+        "Gym, Squad, \"Order\") VALUES(1, '101', 'Ava', 'Brooks', '4', '2016-05-02', '1', 1, 'A', "
+        "1), (1, '102', 'Maya', 'O''Neil', '4', '2012-11-20', '1', 2, 'A', 2), (1, '103', 'Zoë', "
+        "'Carter', '5', NULL, '1', 1, 'B', 1), (1, '201', 'Lena', 'Park', '5', '2013-01-09', '2', "
+        "2, 'A', 1)"_s);
     db.close();
     return file;
 }

@@ -16,10 +16,6 @@ QByteArray line(const QString& text) {
 }
 } // namespace
 
-QByteArray header(const QByteArray& version) {
-    return "[Rostrel]\r\nVersion=" + version + "\r\n\r\n";
-}
-
 QByteArray record(const QString& table, int number, const QHash<QString, QString>& values) {
     const MeetSchema::Table* t = MeetSchema::table(table);
     Q_ASSERT(t);
@@ -32,17 +28,12 @@ QByteArray record(const QString& table, int number, const QHash<QString, QString
     return bytes + "\r\n";
 }
 
-QByteArray trailer(const QString& table, int count) {
-    return line(u'[' + table + u']') + line(u"NumRecords="_s + QString::number(count)) + "\r\n";
-}
-
 QByteArray file(const QHash<QString, QList<QByteArray>>& records) {
-    QByteArray bytes = header();
+    QByteArray bytes = "[Rostrel]\r\nVersion=4.0\r\n\r\n";
     for (const MeetSchema::Table* table : MeetSchema::meetDataTables()) {
         const QList<QByteArray> sections = records.value(table->name);
-        for (const QByteArray& section : sections)
-            bytes += section;
-        bytes += trailer(table->name, int(sections.size()));
+        bytes += sections.join() + line(u'[' + table->name + u']') +
+                 line(u"NumRecords=%1"_s.arg(sections.size())) + "\r\n";
     }
     return bytes;
 }

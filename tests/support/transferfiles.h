@@ -8,17 +8,13 @@
 // Builds transfer files for tests, line by line in Windows-1252 with CR LF.
 namespace TransferFiles {
 
-QByteArray header(const QByteArray& version = "4.0");
-
 // A record section holding every column of the table in schema order; the
 // columns named in `values` get those texts, Booleans default to False and all
 // others are empty.
 QByteArray record(const QString& table, int number, const QHash<QString, QString>& values = {});
 
-QByteArray trailer(const QString& table, int count);
-
-// A whole file: the header, then for each of the twelve tables its records
-// (as given, by table name) and its trailer.
+// A whole file of version 4.0: the header, then for each of the twelve tables
+// its records (as given, by table name) and its trailer.
 QByteArray file(const QHash<QString, QList<QByteArray>>& records);
 
 // Writes bytes to a file; fails the test when it cannot.
