@@ -171,7 +171,18 @@ private Q_SLOTS:
         QVERIFY(lines[1].startsWith("1,5,,Gymnast,103,"));
     }
 
-    void testScoreIsQueuedOnlyWhenComplete() {
+    // A test score is queued only with every field filled. The menu opens
+    // only on a score's row, and acts on that score.
+    void queueTakesTestScoresAndActsOnThePointedRow() {
+        auto* grid = child<QTableView>("grid1");
+        auto* menu = mWindow->findChild<QMenu*>();
+        auto openMenuOn = [grid, menu](int row, int below = 0) {
+            menu->hide();
+            const QPoint at = grid->visualRect(grid->model()->index(row, 1)).center();
+            Q_EMIT grid->customContextMenuRequested(at + QPoint(0, below * grid->rowHeight(row)));
+            return menu->isVisible();
+        };
+        QVERIFY(!openMenuOn(0)); // the empty grid's blank row
         child<QLineEdit>("txtTestScore")->clear();
         click("Command1");
         QCOMPARE(mDesk->prompter.lastMessage(),
@@ -184,29 +195,15 @@ private Q_SLOTS:
         click("Command1");
         QCOMPARE((QStringList{cell("grid1", 0, 1), cell("grid1", 0, 3)}),
                  QStringList({u"999"_s, u"Beam"_s}));
-        const QModelIndex first = child<QTableView>("grid1")->model()->index(0, 1);
-        QCOMPARE(first.data(Qt::BackgroundRole).value<QColor>(), QColor(235, 174, 174));
-    }
-
-    // The menu opens only on a score's row, and acts on that score.
-    void queueMenuExpeditesAndRemovesThePointedRow() {
-        auto* grid = child<QTableView>("grid1");
-        auto* menu = mWindow->findChild<QMenu*>();
-        auto openMenuOn = [grid, menu](int row, int below = 0) {
-            menu->hide();
-            const QPoint at = grid->visualRect(grid->model()->index(row, 1)).center();
-            Q_EMIT grid->customContextMenuRequested(at + QPoint(0, below * grid->rowHeight(row)));
-            return menu->isVisible();
-        };
-        QVERIFY(!openMenuOn(0)); // the empty grid's blank row
-        ScoreQueue& queue = mWindow->services().queue();
-        QVERIFY(queue.queueScore(u"101"_s, u"Ava Brooks"_s, u"Vault"_s, u"9.100"_s, false));
-        QVERIFY(queue.queueScore(u"102"_s, u"Maya O'Neil"_s, u"Beam"_s, u"9.200"_s, false));
+        QCOMPARE(grid->model()->index(0, 1).data(Qt::BackgroundRole).value<QColor>(),
+                 QColor(235, 174, 174));
+        QVERIFY(mWindow->services().queue().queueScore(u"101"_s, u"Ava Brooks"_s, u"Vault"_s,
+                                                       u"9.100"_s, false));
         QVERIFY(!openMenuOn(1, 2));
 
         QVERIFY(openMenuOn(1));
         menu->findChild<QAction*>(u"mnuExpedite"_s)->trigger();
-        QCOMPARE(cell("grid1", 0, 1), u"102"_s);
+        QCOMPARE(cell("grid1", 0, 1), u"101"_s);
 
         QVERIFY(openMenuOn(0));
         menu->hide();
@@ -214,11 +211,11 @@ private Q_SLOTS:
         mDesk->prompter.answerNo();
         remove->trigger();
         QCOMPARE(mDesk->prompter.questions().last(),
-                 u"Remove score for gymnast 102 from scoreboard queue?"_s);
+                 u"Remove score for gymnast 101 from scoreboard queue?"_s);
         QCOMPARE(queueRows(), u"2"_s);
         mDesk->prompter.answerYes();
         remove->trigger();
-        QCOMPARE(cell("grid1", 0, 1), u"101"_s);
+        QCOMPARE(cell("grid1", 0, 1), u"999"_s);
         QCOMPARE(queueRows(), u"1"_s);
     }
 

@@ -10,8 +10,6 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include <memory>
-
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -57,14 +55,14 @@ struct Entry : OperatorDesk {
     bool canSave() const { return box<QPushButton>(u"cmdSendScore"_s)->isEnabled(); }
 };
 
-QString judges(const SubmittedScore::Attempt& attempt) {
-    return QStringList(attempt.judges.begin(), attempt.judges.end()).join(u',');
-}
-
 } // namespace
 
 class TestEntryScoreEntry : public QObject {
     Q_OBJECT
+
+    static QString judges(const SubmittedScore::Attempt& attempt) {
+        return QStringList(attempt.judges.begin(), attempt.judges.end()).join(u',');
+    }
 
 private Q_SLOTS:
     // The boxes shown follow the panel; saving waits for the last box and
