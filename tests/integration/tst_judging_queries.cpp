@@ -39,29 +39,21 @@ private Q_SLOTS:
         QVERIFY(f.alerts().alerts().first().contains(u"Gymnast query for number 101 failed"_s));
     }
 
-    void numbersAreReadAsNumbers_data() {
-        QTest::addColumn<QString>("asked");
-        QTest::addColumn<QString>("reply");
-        QTest::newRow("leading zero") << u"0101"_s << u"GYMNASTQUERYRESP|0|Ava|Brooks"_s;
-        QTest::newRow("unknown") << u"555"_s << u"GYMNASTQUERYRESP|1|Gymnast 555 not found"_s;
-        QTest::newRow("empty is 0") << u""_s << u"GYMNASTQUERYRESP|1|Gymnast 0 not found"_s;
-        QTest::newRow("beyond 16 bits")
-            << u"40000"_s << u"GYMNASTQUERYRESP|1|Gymnast 40000 not found"_s;
-        QTest::newRow("beyond 32 bits")
-            << u"99999999999"_s << u"GYMNASTQUERYRESP|1|Gymnast 99999999999 not found"_s;
-        QTest::newRow("not a number")
-            << u"1' OR '1'='1"_s << u"GYMNASTQUERYRESP|1|Gymnast 1' OR '1'='1 not found"_s;
-    }
+    // The number asked is read as a number: leading zeros go, numbers past 16
+    // and 32 bits and text are nobody, an empty one is 0.
     void numbersAreReadAsNumbers() {
-        QFETCH(QString, asked);
-        QFETCH(QString, reply);
         SERVER_FIXTURE(f);
         TestStation& bars = f.judge(u"Bars"_s, 2);
-        bars.send(u"GYMNASTQUERY|"_s + asked + u"|Bars|2"_s);
-        const QString answer = bars.next();
-        QVERIFY2(answer.startsWith(reply), qPrintable(answer));
-        if (reply.contains(u"Ava"_s))
-            QVERIFY(answer.endsWith(u"|101"_s));
+        bars.send(u"GYMNASTQUERY|0101|Bars|2"_s);
+        const QString ava = bars.next();
+        QVERIFY2(ava.startsWith(u"GYMNASTQUERYRESP|0|Ava|Brooks|"_s) && ava.endsWith(u"|101"_s),
+                 qPrintable(ava));
+        for (const QString& number :
+             {u"555"_s, u""_s, u"40000"_s, u"99999999999"_s, u"1' OR '1'='1"_s}) {
+            bars.send(u"GYMNASTQUERY|"_s + number + u"|Bars|2"_s);
+            QCOMPARE(bars.next(), u"GYMNASTQUERYRESP|1|Gymnast %1 not found"_s.arg(
+                                      number.isEmpty() ? u"0"_s : number));
+        }
     }
 
     void judgeOneAsksForThePanel() {

@@ -111,7 +111,6 @@ private Q_SLOTS:
             << eventScore(u"101"_s, u"Beam"_s, {}, u"ten"_s, u""_s, u""_s, u"9.1"_s);
         QTest::newRow("unknown event")
             << eventScore(u"101"_s, u"Rings"_s, {}, u""_s, u""_s, u""_s, u"9.1"_s);
-        QTest::newRow("short message") << u"SENDSCORE|101"_s;
     }
     void unusableScoresAreRefusedUnconfirmed() {
         QFETCH(QString, message);

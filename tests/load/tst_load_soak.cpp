@@ -88,10 +88,8 @@ class TestLoadSoak : public QObject {
 
 private Q_SLOTS:
     void initTestCase() {
-        DisplayTimings timings = ServerFixture::quickTimings();
-        timings.startDelayMs = timings.idlePollMs = 200;
-        timings.watchdogMs = 2000;
-        timings.msPerDisplaySecond = 5;
+        // Start delay, idle poll, watchdog, pause after a score, ms per display second.
+        const DisplayTimings timings{200, 200, 2000, 50, 5};
         mMeet = std::make_unique<ServerFixture>(QString(), timings, true);
         QVERIFY2(mMeet->started(), qPrintable(mMeet->startMessage()));
         QVERIFY(ScoreLoad::addGymnasts(mMeet->db(), 1000, (JudgesPerEvent + 1) * 100));

@@ -35,14 +35,11 @@ private Q_SLOTS:
         QVERIFY(db.execute(u"UPDATE Gymnasts SET E1Final = 9.5, E2Final = 9.25, AA = 18.75 "
                            "WHERE Num IN ('101', '102')"_s));
         QVERIFY(db.execute(u"UPDATE Gymnasts SET E1Final = 8.8, AA = 8.8 WHERE Num = '103'"_s));
-        for (int i = 0; i < 90; ++i) {
-            QVERIFY(db.execute(
-                u"INSERT INTO Gymnasts(MeetID, Num, First_Name, Last_Name, Level, Birthday, "
-                "Session, Gym, E3Final, AA) VALUES(1, ?, 'Extra', ?, '5', '2014-01-01', '1', 1, "
-                "?, ?)"_s,
-                {QString::number(300 + i), u"Gymnast%1"_s.arg(i), 9.0 - i / 100.0,
-                 9.0 - i / 100.0}));
-        }
+        QVERIFY(db.execute(u"WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n "
+                           "WHERE i < 89) INSERT INTO Gymnasts(MeetID, Num, First_Name, "
+                           "Last_Name, Level, Birthday, Session, Gym, E3Final, AA) SELECT 1, "
+                           "300 + i, 'Extra', 'Gymnast' || i, '5', '2014-01-01', '1', 1, "
+                           "9.0 - i / 100.0, 9.0 - i / 100.0 FROM n"_s));
     }
 
     void pdfAndCsvOfOneSession() {

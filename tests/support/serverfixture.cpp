@@ -5,13 +5,8 @@
 using namespace Qt::Literals::StringLiterals;
 
 DisplayTimings ServerFixture::quickTimings() {
-    DisplayTimings timings;
-    timings.startDelayMs = 20;
-    timings.idlePollMs = 20;
-    timings.watchdogMs = 60000;
-    timings.pauseAfterShownMs = 50;
-    timings.msPerDisplaySecond = 10;
-    return timings;
+    // Start delay, idle poll, watchdog, pause after a score, ms per display second.
+    return {20, 20, 60000, 50, 10};
 }
 
 ServerFixture::ServerFixture(const QString& meetFile, const DisplayTimings& timings,
