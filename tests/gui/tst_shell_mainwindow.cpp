@@ -22,11 +22,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-QByteArray contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
 struct Desk : MainWindowDesk {
     explicit Desk(Port port = Port::AnyFree)
         : MainWindowDesk(port) {}
@@ -263,8 +258,8 @@ private Q_SLOTS:
         }
         const QString kept = saved ? port : u"10120"_s;
         const QString keptPin = saved ? pin : u"3917"_s;
-        QCOMPARE(contents(desk.state.portFilePath()), kept.toLatin1() + "\r\n");
-        QCOMPARE(contents(desk.state.pinFilePath()), keptPin.toLatin1() + "\r\n");
+        QCOMPARE(TransferFiles::read(desk.state.portFilePath()), kept.toLatin1() + "\r\n");
+        QCOMPARE(TransferFiles::read(desk.state.pinFilePath()), keptPin.toLatin1() + "\r\n");
         QCOMPARE(desk.state.portNumber() + u'/' + desk.state.pin(), kept + u'/' + keptPin);
     }
 

@@ -5,32 +5,8 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-namespace {
-
-// A Bars, Beam or Floor "SENDSCORE": judges 1-4, start, adjustment, B score,
-// final, test flag.
-QString eventScore(const QString& num, const QString& event, const QStringList& judges,
-                   const QString& start, const QString& adj, const QString& bScore,
-                   const QString& final, const QString& flag = u"0"_s) {
-    QStringList four = judges;
-    while (four.size() < 4)
-        four.append(QString());
-    return QStringList{u"SENDSCORE"_s, num, u"3"_s, u"1"_s, event}.join(u'|') + u'|' +
-           four.join(u'|') + u"||||"_s + QStringList{start, adj, bScore, final, flag}.join(u'|');
-}
-
-// A Vault "SENDSCORE" with both vaults.
-QString vaultScore(const QString& num, const QString& final, const QStringList& second,
-                   const QString& flag = u"0"_s) {
-    return eventScore(num, u"Vault"_s, {u"9.3"_s, u"9.4"_s, u""_s, u""_s}, u"10"_s, u""_s,
-                      u"9.35"_s, final, u"x"_s)
-               .chopped(2) + // the second vault takes the place of the test flag
-           u'|' +
-           second.join(u'|') + u'|' + flag;
-}
-
-} // namespace
-
+// Scores as a primary station sends them: SENDSCORE|num|judges|mode|event, judges
+// 1-7, start, adjustment, B score, final, for Vault the second vault, the test flag.
 class TestJudgingScores : public QObject {
     Q_OBJECT
 
@@ -48,9 +24,8 @@ private Q_SLOTS:
         f.run(
             u"UPDATE Gymnasts SET E2Final = 9.1, E3Final = NULL, E4Final = 8.8 WHERE Num = '101'"_s);
         TestStation& vault = f.judge(u"Vault"_s);
-        const QString message = vaultScore(
-            u"101"_s, u"9.35"_s,
-            {u"9.2"_s, u""_s, u"9.0"_s, u""_s, u""_s, u""_s, u""_s, u"9.8"_s, u"0.1"_s, u"abc"_s});
+        const QString message =
+            u"SENDSCORE|101|3|1|Vault|9.3|9.4||||||10||9.35|9.35|9.2||9.0|||||9.8|0.1|abc|0"_s;
         QCOMPARE(message.split(u'|').size(), 27);
         vault.send(message);
         QCOMPARE(vault.next(), u"SCORECONFIRM|0"_s);
@@ -71,8 +46,7 @@ private Q_SLOTS:
         f.run(u"UPDATE Gymnasts SET E1Final = 9.0, E7AAFinal = NULL, AAAdj = 0.5, "
               "E2Final = 5 WHERE Num = '102'"_s);
         TestStation& bars = f.judge(u"Bars"_s);
-        bars.send(eventScore(u"102"_s, u"Bars"_s, {u"9"_s, u"9.2"_s, u"9.1"_s, u""_s}, u""_s,
-                             u"-0.1"_s, u"9.2"_s, u"9.1"_s));
+        bars.send(u"SENDSCORE|102|3|1|Bars|9|9.2|9.1||||||-0.1|9.2|9.1|0"_s);
         QCOMPARE(bars.next(), u"SCORECONFIRM|0"_s);
         QCOMPARE(firstRow(f.db(), u"SELECT E2Final, AA, E7AAFinal, E2Start, E2Adj FROM Gymnasts "
                                   "WHERE Num = '102'"_s),
@@ -86,9 +60,8 @@ private Q_SLOTS:
         SERVER_FIXTURE(f);
         TestStation& floor = f.judge(u"Floor"_s);
         const DbRows before = f.db().select(u"SELECT * FROM Gymnasts"_s);
-        floor.send(eventScore(u"101"_s, u"Floor"_s, {u"9"_s, u"9"_s}, u"10"_s, u""_s, u"9"_s,
-                              u"953"_s, u"1"_s));
-        floor.send(eventScore(u"4242"_s, u"Floor"_s, {u"8"_s}, u""_s, u""_s, u"8"_s, u"8.8"_s));
+        floor.send(u"SENDSCORE|101|3|1|Floor|9|9||||||10||9|953|1"_s);
+        floor.send(u"SENDSCORE|4242|3|1|Floor|8|||||||||8|8.8|0"_s);
         QCOMPARE(floor.next() + floor.next(), u"SCORECONFIRM|0SCORECONFIRM|0"_s);
         QCOMPARE(f.db().select(u"SELECT * FROM Gymnasts"_s).rows(), before.rows());
         QCOMPARE(queueRows(f), QStringList({u"101|Test Gymnast|Floor|9.530|Queued"_s,
@@ -103,14 +76,10 @@ private Q_SLOTS:
     void unusableScoresAreRefusedUnconfirmed_data() {
         QTest::addColumn<QString>("message");
         QTest::newRow("judge score no number")
-            << eventScore(u"101"_s, u"Beam"_s, {u"9"_s, u"9;DROP"_s, u""_s, u""_s}, u""_s, u""_s,
-                          u"9"_s, u"9.1"_s);
-        QTest::newRow("final no number")
-            << eventScore(u"101"_s, u"Beam"_s, {}, u""_s, u""_s, u""_s, u"9,1"_s);
-        QTest::newRow("start no number")
-            << eventScore(u"101"_s, u"Beam"_s, {}, u"ten"_s, u""_s, u""_s, u"9.1"_s);
-        QTest::newRow("unknown event")
-            << eventScore(u"101"_s, u"Rings"_s, {}, u""_s, u""_s, u""_s, u"9.1"_s);
+            << u"SENDSCORE|101|3|1|Beam|9|9;DROP||||||||9|9.1|0"_s;
+        QTest::newRow("final no number") << u"SENDSCORE|101|3|1|Beam|||||||||||9,1|0"_s;
+        QTest::newRow("start no number") << u"SENDSCORE|101|3|1|Beam||||||||ten|||9.1|0"_s;
+        QTest::newRow("unknown event") << u"SENDSCORE|101|3|1|Rings|||||||||||9.1|0"_s;
     }
     void unusableScoresAreRefusedUnconfirmed() {
         QFETCH(QString, message);
@@ -138,10 +107,10 @@ private Q_SLOTS:
         TestStation& floor = f.judge(u"Floor"_s);
         TestStation& bars = f.judge(u"Bars"_s);
         TestStation& vault = f.judge(u"Vault"_s);
-        floor.send(eventScore(u"101"_s, u"Floor"_s, {u"9"_s}, u""_s, u""_s, u"9"_s, u"9"_s));
-        bars.send(eventScore(u"102"_s, u"Bars"_s, {u"8"_s}, u""_s, u""_s, u"8"_s, u"8"_s));
-        vault.send(vaultScore(u"101"_s, u"9.5"_s, {}));
-        floor.send(eventScore(u"103"_s, u"Floor"_s, {u"7"_s}, u""_s, u""_s, u"7"_s, u"7"_s));
+        floor.send(u"SENDSCORE|101|3|1|Floor|9|||||||||9|9|0"_s);
+        bars.send(u"SENDSCORE|102|3|1|Bars|8|||||||||8|8|0"_s);
+        vault.send(u"SENDSCORE|101|3|1|Vault|9.3|9.4||||||10||9.35|9.5||0"_s);
+        floor.send(u"SENDSCORE|103|3|1|Floor|7|||||||||7|7|0"_s);
         floor.send(u"GYMNASTQUERY|101|Floor|1"_s);
         bars.send(u"CLIENTBEAT"_s);
 
@@ -171,8 +140,7 @@ private Q_SLOTS:
 
     void manualEntryWithoutScoreboardOnlyStores() {
         SERVER_FIXTURE(f);
-        const QString message = eventScore(u"103"_s, u"Floor"_s, {u"9"_s, u"9.2"_s}, u"10"_s, u""_s,
-                                           u"9.1"_s, u"9.1"_s);
+        const QString message = u"SENDSCORE|103|3|1|Floor|9|9.2||||||10||9.1|9.1|0"_s;
         const ScoreOutcome outcome =
             f.services().enterScore(SubmittedScore::fromFields(message.split(u'|')), true);
         QVERIFY2(outcome.stored, qPrintable(outcome.error));
