@@ -4,6 +4,7 @@
 // end the registry must hold exactly the live stations, every score must be
 // stored and queued exactly once, and memory must not have grown with the
 // traffic.
+#include "firstrow.h"
 #include "scoreload.h"
 #include "serverfixture.h"
 
@@ -217,11 +218,9 @@ void TestLoadSoak::twoHundredStationsThroughAMeet() {
     // The registry holds exactly the live stations, each once.
     QCOMPARE(mMeet->connectionRows(), int(mStations.size()));
     QCOMPARE(mMeet->connectionRows(u"WHERE ConnectionsType = 'JUDGE'"_s), 4 * JudgesPerEvent);
-    QCOMPARE(mMeet->db()
-                 .select(u"SELECT EventName, JudgeNumber FROM Connections "
-                         "GROUP BY EventName, JudgeNumber HAVING count(*) > 1"_s)
-                 .count(),
-             0);
+    QCOMPARE(allRows(mMeet->db(), u"SELECT EventName, JudgeNumber FROM Connections "
+                                  "GROUP BY EventName, JudgeNumber HAVING count(*) > 1"_s),
+             QStringList());
     QCOMPARE(mMeet->judgeLines().size(), 4 * JudgesPerEvent);
     QCOMPARE(mMeet->displayLines().size(), Displays);
 
@@ -232,11 +231,9 @@ void TestLoadSoak::twoHundredStationsThroughAMeet() {
     for (auto it = finals.begin(); it != finals.end(); ++it)
         QCOMPARE(it.value(), ScoreLoad::finalFor(it.key().section(u'/', 0, 0).toInt(),
                                                  it.key().section(u'/', 1)));
-    const DbRows queued = mMeet->db().select(
-        u"SELECT count(*) AS n, count(DISTINCT num || '/' || EventName) AS pairs "
-        "FROM ScoreBoardQueue"_s);
-    QCOMPARE(queued.value(0, u"n"_s).toInt(), expectedScores);
-    QCOMPARE(queued.value(0, u"pairs"_s).toInt(), expectedScores);
+    QCOMPARE(firstRow(mMeet->db(), u"SELECT count(*), count(DISTINCT num || '/' || EventName) "
+                                   "FROM ScoreBoardQueue"_s),
+             QStringList(2, QString::number(expectedScores)));
 
     // The traffic did not make the server grow. The address sanitizer keeps
     // freed memory in quarantine, so its figures say nothing here.
