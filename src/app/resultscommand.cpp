@@ -10,6 +10,7 @@
 #include <QGuiApplication>
 
 #include <cstdio>
+#include <optional>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -18,6 +19,28 @@ namespace {
 int fail(const QString& message, int status = 1) {
     std::fprintf(stderr, "tallvane results: %s\n", qPrintable(message));
     return status;
+}
+
+// The PDF to `pdfPath` and the CSV to `csvPath`, each when named; the CSV to
+// standard output when neither is. Every document is made before any file is
+// written, and the files are replaced together or not at all.
+bool writeResults(const PrintedResults& printed, const std::optional<QString>& pdfPath,
+                  const std::optional<QString>& csvPath, QString* error) {
+    QList<ReportFile::Contents> files;
+    if (pdfPath) {
+        const QByteArray pdf = ResultsPdf::render(printed, error);
+        if (pdf.isEmpty())
+            return false;
+        files.append({*pdfPath, pdf});
+    }
+    const QByteArray csv = ResultsCsv::render(printed);
+    if (csvPath)
+        files.append({*csvPath, csv});
+    if (files.isEmpty()) {
+        std::fwrite(csv.constData(), 1, size_t(csv.size()), stdout);
+        return true;
+    }
+    return ReportFile::save(files, error);
 }
 
 } // namespace
@@ -69,21 +92,10 @@ int runResultsCommand(int argc, char** argv) {
                                 &error))
         return fail(error);
 
-    // Every document is made before any file is written, and the files are
-    // replaced together or not at all.
-    QList<ReportFile::Contents> files;
-    if (parser.isSet(pdfOption)) {
-        const QByteArray pdf = ResultsPdf::render(printed, &error);
-        if (pdf.isEmpty())
-            return fail(error);
-        files.append({parser.value(pdfOption), pdf});
-    }
-    const QByteArray csv = ResultsCsv::render(printed);
-    if (parser.isSet(csvOption))
-        files.append({parser.value(csvOption), csv});
-    if (files.isEmpty())
-        std::fwrite(csv.constData(), 1, size_t(csv.size()), stdout);
-    else if (!ReportFile::save(files, &error))
+    const auto fileOf = [&parser](const QCommandLineOption& option) {
+        return parser.isSet(option) ? std::optional(parser.value(option)) : std::nullopt;
+    };
+    if (!writeResults(printed, fileOf(pdfOption), fileOf(csvOption), &error))
         return fail(error);
     return 0;
 }

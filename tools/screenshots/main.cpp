@@ -53,6 +53,63 @@ bool useOffscreenScreen(const QString& configPath) {
     return true;
 }
 
+// The import runs before any window exists, so waiting for it holds up nothing.
+bool importMeet(const QString& transferFile, const QString& meet) {
+    QProcess import;
+    import.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    import.start(QString::fromLatin1(TALLVANE_BIN), {u"import"_s, transferFile, meet});
+    return import.waitForFinished(120000) && import.exitStatus() == QProcess::NormalExit &&
+           import.exitCode() == 0;
+}
+
+// Something to look at: the first gymnasts' scores on every event, as a
+// two-judge panel would send them, and two test scores, one a correction.
+void enterSampleScores(MeetServices& services) {
+    const QStringList events{u"Vault"_s, u"Bars"_s, u"Beam"_s, u"Floor"_s};
+    for (int gymnast = 0; gymnast < 6; ++gymnast) {
+        for (int e = 0; e < events.size(); ++e) {
+            const double judge1 = 8.6 + 0.1 * ((gymnast * 3 + e * 5) % 12);
+            const double judge2 = judge1 + 0.1 * ((gymnast + e) % 3) - 0.1;
+            const QString panel = QString::number((judge1 + judge2) / 2, 'f', 3);
+            const QString tail = events[e] == u"Vault"_s ? u"|||||||||||0"_s : u"|0"_s;
+            const QString message =
+                u"SENDSCORE|%1|2|1|%2|%3|%4||||||10|0|%5|%5"_s.arg(101 + gymnast)
+                    .arg(events[e], QString::number(judge1, 'f', 1),
+                         QString::number(judge2, 'f', 1), panel) +
+                tail;
+            services.enterScore(SubmittedScore::fromFields(message.split(u'|')), false);
+        }
+    }
+    services.queue().queueScore(u"999"_s, u"Test Gymnast"_s, u"Vault"_s, u"9.350"_s, false);
+    services.queue().queueScore(u"999"_s, u"Test Gymnast"_s, u"Beam"_s, u"8.885"_s, true);
+}
+
+void clickFirst(QListWidget* list) {
+    list->setCurrentRow(0);
+    Q_EMIT list->itemClicked(list->item(0));
+}
+
+// The main window, then each tab of the server window with something chosen.
+bool saveMainWindowAndTabs(QWidget* window, ServerWindow* server, const QString& output) {
+    if (!save(window, output, u"main-window"_s))
+        return false;
+    auto* tabs = server->findChild<QTabWidget*>(u"SSTab1"_s);
+    const QStringList names{u"server-sessions"_s, u"server-gymnasts"_s, u"server-queue"_s,
+                            u"server-results"_s, u"server-ads"_s};
+    for (int i = 0; i < tabs->count(); ++i) {
+        tabs->setCurrentIndex(i);
+        if (i == 0)
+            clickFirst(server->findChild<QListWidget*>(u"lstSessions"_s));
+        else if (i == 1)
+            clickFirst(server->findChild<QListWidget*>(u"lstGymnasts"_s));
+        else if (i == 3)
+            server->findChild<QAbstractButton*>(u"cmdShowResults"_s)->click();
+        if (!save(server, output, names[i]))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -69,12 +126,7 @@ int main(int argc, char** argv) {
 
     qputenv("TALLVANE_DATA_DIR", QFile::encodeName(data.path()));
     const QString meet = data.filePath(u"demo.tallvane"_s);
-    // The import runs before any window exists, so waiting for it holds up nothing.
-    QProcess import;
-    import.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    import.start(QString::fromLatin1(TALLVANE_BIN), {u"import"_s, arguments[0], meet});
-    if (!import.waitForFinished(120000) || import.exitStatus() != QProcess::NormalExit ||
-        import.exitCode() != 0)
+    if (!importMeet(arguments[0], meet))
         return fail(u"importing "_s + arguments[0] + u" failed"_s);
 
     AppState state(data.path());
@@ -86,58 +138,15 @@ int main(int argc, char** argv) {
     if (!window.openMeetFile(meet))
         return fail(u"the demo meet could not be opened"_s);
     ServerWindow* server = window.serverWindow();
-
-    // Something to look at: the first gymnasts' scores on every event, as a
-    // two-judge panel would send them, and two test scores, one a correction.
-    const QStringList events{u"Vault"_s, u"Bars"_s, u"Beam"_s, u"Floor"_s};
-    for (int gymnast = 0; gymnast < 6; ++gymnast) {
-        for (int e = 0; e < events.size(); ++e) {
-            const double judge1 = 8.6 + 0.1 * ((gymnast * 3 + e * 5) % 12);
-            const double judge2 = judge1 + 0.1 * ((gymnast + e) % 3) - 0.1;
-            const QString panel = QString::number((judge1 + judge2) / 2, 'f', 3);
-            const QString tail = events[e] == u"Vault"_s ? u"|||||||||||0"_s : u"|0"_s;
-            const QString message =
-                u"SENDSCORE|%1|2|1|%2|%3|%4||||||10|0|%5|%5"_s.arg(101 + gymnast)
-                    .arg(events[e], QString::number(judge1, 'f', 1),
-                         QString::number(judge2, 'f', 1), panel) +
-                tail;
-            server->services().enterScore(SubmittedScore::fromFields(message.split(u'|')), false);
-        }
-    }
-    ScoreQueue& queue = server->services().queue();
-    queue.queueScore(u"999"_s, u"Test Gymnast"_s, u"Vault"_s, u"9.350"_s, false);
-    queue.queueScore(u"999"_s, u"Test Gymnast"_s, u"Beam"_s, u"8.885"_s, true);
+    enterSampleScores(server->services());
 
     WindowShots shots(window, state, prompter, meet, arguments[0], output);
     QObject::connect(&shots, &WindowShots::finished, &app, &QCoreApplication::exit);
-    int status = 0;
     QTimer::singleShot(300, &app, [&] {
-        if (!save(&window, output, u"main-window"_s))
-            status = fail(u"cannot write into "_s + output);
-        auto* tabs = server->findChild<QTabWidget*>(u"SSTab1"_s);
-        const QStringList names{u"server-sessions"_s, u"server-gymnasts"_s, u"server-queue"_s,
-                                u"server-results"_s, u"server-ads"_s};
-        for (int i = 0; i < tabs->count() && status == 0; ++i) {
-            tabs->setCurrentIndex(i);
-            if (i == 0) {
-                auto* list = server->findChild<QListWidget*>(u"lstSessions"_s);
-                list->setCurrentRow(0);
-                Q_EMIT list->itemClicked(list->item(0));
-            } else if (i == 1) {
-                auto* list = server->findChild<QListWidget*>(u"lstGymnasts"_s);
-                list->setCurrentRow(0);
-                Q_EMIT list->itemClicked(list->item(0));
-            } else if (i == 3) {
-                server->findChild<QAbstractButton*>(u"cmdShowResults"_s)->click();
-            }
-            if (!save(server, output, names[i]))
-                status = fail(u"cannot write into "_s + output);
-        }
-        if (status == 0)
+        if (saveMainWindowAndTabs(&window, server, output))
             shots.start(); // then the dialogs and windows, one by one
         else
-            app.exit(status);
+            app.exit(fail(u"cannot write into "_s + output));
     });
-    status = app.exec();
-    return status;
+    return app.exec();
 }

@@ -59,6 +59,22 @@ T* visibleChild(const QObject* parent, const QString& name) {
     return child && child->isVisible() ? child : nullptr;
 }
 
+// A dark terminal window just large enough for `text`.
+std::unique_ptr<QWidget> terminalShowing(const QString& text) {
+    auto terminal = std::make_unique<QPlainTextEdit>(text);
+    terminal->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    terminal->setStyleSheet(u"background: #1e1e1e; color: #e0e0e0;"_s);
+    terminal->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    terminal->setLineWrapMode(QPlainTextEdit::NoWrap);
+    const QFontMetrics metrics(terminal->font());
+    int width = 0;
+    for (const QString& line : text.split(u'\n'))
+        width = std::max(width, metrics.horizontalAdvance(line));
+    terminal->resize(width + 40, metrics.lineSpacing() * int(text.count(u'\n') + 2) + 20);
+    terminal->show();
+    return terminal;
+}
+
 } // namespace
 
 WindowShots::WindowShots(MainWindow& window, AppState& state, Prompter& prompter, QString meetFile,
@@ -120,146 +136,140 @@ void WindowShots::stop(int status) {
 }
 
 std::vector<WindowShots::Step> WindowShots::steps() {
+    return {dialogStep(u"settings"_s, u"frmSettings"_s,
+                       [this] {
+                           auto* dialog = new SettingsDialog(mState, mPrompter, &mWindow);
+                           dialog->setAttribute(Qt::WA_DeleteOnClose);
+                           dialog->show();
+                       }),
+            dialogStep(u"meet-info"_s, u"frmMeetInfo"_s, [this] { mWindow.showMeetInfo(); }),
+            scoreEntryStep(),
+            dialogStep(u"import"_s, u"frmImport"_s,
+                       [this] {
+                           auto* window = new ImportWindow(mState, mPrompter, &mWindow);
+                           window->begin(mTransferFile);
+                       }),
+            exportStep(),
+            wrongPinsStep(),
+            portInUseStep(),
+            commandLineStep()};
+}
+
+// A dialog of the main window, saved once it shows and closed as the operator would.
+WindowShots::Step WindowShots::dialogStep(const QString& name, const QString& objectName,
+                                          std::function<void()> open) {
+    return {name, std::move(open),
+            [this, objectName] { return visibleChild<QDialog>(&mWindow, objectName); },
+            [this, objectName] {
+                mWindow.findChild<QDialog*>(objectName)->close();
+            }};
+}
+
+// The first gymnast's vault, with the scores stored for it.
+WindowShots::Step WindowShots::scoreEntryStep() {
     ServerWindow* server = mWindow.serverWindow();
-    std::vector<Step> steps;
+    return {u"score-entry"_s,
+            [server] {
+                server->findChild<QTabWidget*>(u"SSTab1"_s)->setCurrentIndex(1);
+                auto* list = server->findChild<QListWidget*>(u"lstGymnasts"_s);
+                list->setCurrentRow(0);
+                Q_EMIT list->itemClicked(list->item(0));
+                server->findChild<QAbstractButton*>(u"scoreVault"_s)->click();
+            },
+            [server]() -> QWidget* {
+                auto* entry = server->findChild<QDialog*>(u"frmScoreEntry"_s);
+                return entry && visibleChild<QWidget>(entry, u"fraEntry"_s) ? entry : nullptr;
+            },
+            [server] {
+                server->findChild<QDialog*>(u"frmScoreEntry"_s)->reject();
+            }};
+}
 
-    steps.push_back({u"settings"_s,
-                     [this] {
-                         auto* dialog = new SettingsDialog(mState, mPrompter, &mWindow);
-                         dialog->setAttribute(Qt::WA_DeleteOnClose);
-                         dialog->show();
-                     },
-                     [this] { return visibleChild<QDialog>(&mWindow, u"frmSettings"_s); },
-                     [this] {
-                         mWindow.findChild<QDialog*>(u"frmSettings"_s)->reject();
-                     }});
+// The export's window at its end, when it says it is complete.
+WindowShots::Step WindowShots::exportStep() {
+    const QString complete = QString::fromLatin1(ExportWindow::CompleteMessage);
+    return {u"export"_s,
+            [this] {
+                mExportPrompter = std::make_unique<SaveAsPrompter>(
+                    QDir(mState.dataFolder()).filePath(u"export.rxt"_s));
+                (new ExportWindow(mState, *mExportPrompter, &mWindow))->begin();
+            },
+            [this, complete]() -> QWidget* {
+                return visibleBox(complete) ? visibleChild<QDialog>(&mWindow, u"frmExport"_s)
+                                            : nullptr;
+            },
+            [this, complete] {
+                visibleBox(complete)->accept();
+                mWindow.findChild<QDialog*>(u"frmExport"_s)->close();
+            }};
+}
 
-    steps.push_back({u"meet-info"_s, [this] { mWindow.showMeetInfo(); },
-                     [this] { return visibleChild<QDialog>(&mWindow, u"frmMeetInfo"_s); },
-                     [this] {
-                         mWindow.findChild<QDialog*>(u"frmMeetInfo"_s)->reject();
-                     }});
+// A station trying PINs: five wrong ones and its address is held off.
+WindowShots::Step WindowShots::wrongPinsStep() {
+    ServerWindow* server = mWindow.serverWindow();
+    return {u"troubleshooting-pin"_s,
+            [this, server] {
+                mStation = std::make_unique<QTcpSocket>();
+                connect(mStation.get(), &QTcpSocket::connected, this, [this] {
+                    for (int attempt = 0; attempt < 5; ++attempt)
+                        mStation->write("JUDGEAUTH|Vault|Judge 1|0000|1|1\n");
+                });
+                mStation->connectToHost(u"127.0.0.1"_s, quint16(server->server().port()));
+            },
+            [server]() -> QWidget* {
+                const auto* alerts = server->findChild<QListView*>(u"lstOperatorAlerts"_s);
+                const QAbstractItemModel* lines = alerts ? alerts->model() : nullptr;
+                const int count = lines ? lines->rowCount() : 0;
+                const bool heldOff =
+                    count > 0 &&
+                    lines->index(count - 1, 0).data().toString().contains(u"wrong PINs"_s);
+                return heldOff ? server : nullptr;
+            },
+            [this] {
+                mStation.reset();
+            }};
+}
 
-    // The first gymnast's vault, with the scores stored for it.
-    steps.push_back({u"score-entry"_s,
-                     [server] {
-                         server->findChild<QTabWidget*>(u"SSTab1"_s)->setCurrentIndex(1);
-                         auto* list = server->findChild<QListWidget*>(u"lstGymnasts"_s);
-                         list->setCurrentRow(0);
-                         Q_EMIT list->itemClicked(list->item(0));
-                         server->findChild<QAbstractButton*>(u"scoreVault"_s)->click();
-                     },
-                     [server]() -> QWidget* {
-                         auto* entry = server->findChild<QDialog*>(u"frmScoreEntry"_s);
-                         return entry && visibleChild<QWidget>(entry, u"fraEntry"_s) ? entry
-                                                                                     : nullptr;
-                     },
-                     [server] {
-                         server->findChild<QDialog*>(u"frmScoreEntry"_s)->reject();
-                     }});
+// A second Tallvane on the port the first one holds.
+WindowShots::Step WindowShots::portInUseStep() {
+    ServerWindow* server = mWindow.serverWindow();
+    return {u"troubleshooting-port"_s,
+            [this, server] {
+                const QString copy = QDir(mState.dataFolder()).filePath(u"second.tallvane"_s);
+                QFile::copy(mMeetFile, copy);
+                mSecondState = std::make_unique<AppState>(mState.dataFolder());
+                mSecondState->loadSettings();
+                mSecondState->setPortNumber(QString::number(server->server().port()));
+                mSecondPrompter = std::make_unique<MessageBoxPrompter>();
+                mSecondWindow = std::make_unique<MainWindow>(*mSecondState, *mSecondPrompter);
+                mSecondWindow->openMeetFile(copy);
+            },
+            [] { return visibleBox(u"Error staring server"_s); },
+            [this] {
+                visibleBox(u"Error staring server"_s)->accept();
+                mSecondWindow.reset();
+                mSecondPrompter.reset();
+                mSecondState.reset();
+            }};
+}
 
-    steps.push_back({u"import"_s,
-                     [this] {
-                         auto* window = new ImportWindow(mState, mPrompter, &mWindow);
-                         window->begin(mTransferFile);
-                     },
-                     [this] { return visibleChild<QDialog>(&mWindow, u"frmImport"_s); },
-                     [this] {
-                         mWindow.findChild<QDialog*>(u"frmImport"_s)->close();
-                     }});
-
-    // The export's window at its end, when it says it is complete.
-    steps.push_back({u"export"_s,
-                     [this] {
-                         mExportPrompter = std::make_unique<SaveAsPrompter>(
-                             QDir(mState.dataFolder()).filePath(u"export.rxt"_s));
-                         (new ExportWindow(mState, *mExportPrompter, &mWindow))->begin();
-                     },
-                     [this]() -> QWidget* {
-                         return visibleBox(QString::fromLatin1(ExportWindow::CompleteMessage))
-                                    ? visibleChild<QDialog>(&mWindow, u"frmExport"_s)
-                                    : nullptr;
-                     },
-                     [this] {
-                         visibleBox(QString::fromLatin1(ExportWindow::CompleteMessage))->accept();
-                         mWindow.findChild<QDialog*>(u"frmExport"_s)->close();
-                     }});
-
-    // A station trying PINs: five wrong ones and its address is held off.
-    steps.push_back(
-        {u"troubleshooting-pin"_s,
-         [this, server] {
-             mStation = std::make_unique<QTcpSocket>();
-             connect(mStation.get(), &QTcpSocket::connected, this, [this] {
-                 for (int attempt = 0; attempt < 5; ++attempt)
-                     mStation->write("JUDGEAUTH|Vault|Judge 1|0000|1|1\n");
-             });
-             mStation->connectToHost(u"127.0.0.1"_s, quint16(server->server().port()));
-         },
-         [server]() -> QWidget* {
-             const auto* alerts = server->findChild<QListView*>(u"lstOperatorAlerts"_s);
-             const QAbstractItemModel* lines = alerts ? alerts->model() : nullptr;
-             const int count = lines ? lines->rowCount() : 0;
-             return count > 0 &&
-                            lines->index(count - 1, 0).data().toString().contains(u"wrong PINs"_s)
-                        ? server
-                        : nullptr;
-         },
-         [this] {
-             mStation.reset();
-         }});
-
-    // A second Tallvane on the port the first one holds.
-    steps.push_back({u"troubleshooting-port"_s,
-                     [this, server] {
-                         const QString copy =
-                             QDir(mState.dataFolder()).filePath(u"second.tallvane"_s);
-                         QFile::copy(mMeetFile, copy);
-                         mSecondState = std::make_unique<AppState>(mState.dataFolder());
-                         mSecondState->loadSettings();
-                         mSecondState->setPortNumber(QString::number(server->server().port()));
-                         mSecondPrompter = std::make_unique<MessageBoxPrompter>();
-                         mSecondWindow =
-                             std::make_unique<MainWindow>(*mSecondState, *mSecondPrompter);
-                         mSecondWindow->openMeetFile(copy);
-                     },
-                     [] { return visibleBox(u"Error staring server"_s); },
-                     [this] {
-                         visibleBox(u"Error staring server"_s)->accept();
-                         mSecondWindow.reset();
-                         mSecondPrompter.reset();
-                         mSecondState.reset();
-                     }});
-
-    // The command line's own description of itself, as a terminal shows it.
-    steps.push_back(
-        {u"command-line"_s,
-         [this] {
-             mHelp = std::make_unique<QProcess>();
-             mHelp->start(QString::fromLatin1(TALLVANE_BIN), {u"--help"_s});
-         },
-         [this]() -> QWidget* {
-             if (mHelp->state() != QProcess::NotRunning)
-                 return nullptr;
-             const QString text = u"$ tallvane --help\n"_s +
-                                  QString::fromLocal8Bit(mHelp->readAllStandardOutput()) + u"$ "_s;
-             auto* terminal = new QPlainTextEdit(text);
-             mTerminal.reset(terminal);
-             terminal->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-             terminal->setStyleSheet(u"background: #1e1e1e; color: #e0e0e0;"_s);
-             terminal->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-             terminal->setLineWrapMode(QPlainTextEdit::NoWrap);
-             const QFontMetrics metrics(terminal->font());
-             int width = 0;
-             for (const QString& line : text.split(u'\n'))
-                 width = std::max(width, metrics.horizontalAdvance(line));
-             terminal->resize(width + 40, metrics.lineSpacing() * int(text.count(u'\n') + 2) + 20);
-             terminal->show();
-             return terminal;
-         },
-         [this] {
-             mTerminal.reset();
-             mHelp.reset();
-         }});
-    return steps;
+// The command line's own description of itself, as a terminal shows it.
+WindowShots::Step WindowShots::commandLineStep() {
+    return {u"command-line"_s,
+            [this] {
+                mHelp = std::make_unique<QProcess>();
+                mHelp->start(QString::fromLatin1(TALLVANE_BIN), {u"--help"_s});
+            },
+            [this]() -> QWidget* {
+                if (mHelp->state() != QProcess::NotRunning)
+                    return nullptr;
+                mTerminal = terminalShowing(u"$ tallvane --help\n"_s +
+                                            QString::fromLocal8Bit(mHelp->readAllStandardOutput()) +
+                                            u"$ "_s);
+                return mTerminal.get();
+            },
+            [this] {
+                mTerminal.reset();
+                mHelp.reset();
+            }};
 }

@@ -43,6 +43,12 @@ private:
         std::function<void()> close;
     };
     std::vector<Step> steps();
+    Step dialogStep(const QString& name, const QString& objectName, std::function<void()> open);
+    Step scoreEntryStep();
+    Step exportStep();
+    Step wrongPinsStep();
+    Step portInUseStep();
+    Step commandLineStep();
     void runStep();
     void poll();
     void stop(int status);
