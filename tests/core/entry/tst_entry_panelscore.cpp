@@ -2,6 +2,7 @@
 #include "entry/entrygymnast.h"
 #include "entry/panelscore.h"
 #include "judging/formatscore.h"
+#include "judging/gymnastage.h"
 #include "tempmeet.h"
 
 #include <QFile>
@@ -34,72 +35,72 @@ Attempt row(const QJsonValue& value) {
     return attempt;
 }
 
-} // namespace
+PanelScore::Result compute(const QJsonObject& c) {
+    return PanelScore::compute(c[u"event"_s].toString(), c[u"judges"_s].toInt(), row(c[u"first"_s]),
+                               row(c[u"second"_s]));
+}
 
-Q_DECLARE_METATYPE(Attempt)
+} // namespace
 
 class TestEntryPanelScore : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void formatsTypedScores_data() {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("shown");
-        for (const QJsonValue& pair : panelCases()[u"formatScore"_s].toArray()) {
-            const QString typed = pair[0].toString();
-            QTest::addRow("\"%s\"", qPrintable(typed)) << typed << pair[1].toString();
-        }
-    }
     void formatsTypedScores() {
-        QFETCH(QString, typed);
-        QTEST(formatScore(typed), "shown");
+        for (const QJsonValue& pair : panelCases()[u"formatScore"_s].toArray())
+            QCOMPARE(u'"' + pair[0].toString() + u"\" " + formatScore(pair[0].toString()),
+                     u'"' + pair[0].toString() + u"\" " + pair[1].toString());
     }
 
-    void computesTheFinal_data() {
-        QTest::addColumn<QString>("event");
-        QTest::addColumn<int>("judges");
-        QTest::addColumn<Attempt>("first");
-        QTest::addColumn<Attempt>("second");
-        QTest::addColumn<bool>("complete");
-        QTest::addColumn<QString>("bScore");
-        QTest::addColumn<QString>("secondBScore");
-        QTest::addColumn<QString>("final");
+    void computesTheFinal() {
         for (const QJsonValue& value : panelCases()[u"panel"_s].toArray()) {
             const QJsonObject c = value.toObject();
-            QTest::newRow(qPrintable(c[u"name"_s].toString()))
-                << c[u"event"_s].toString() << c[u"judges"_s].toInt() << row(c[u"first"_s])
-                << row(c[u"second"_s]) << c[u"complete"_s].toBool(true) << c[u"bScore"_s].toString()
-                << c[u"secondBScore"_s].toString() << c[u"final"_s].toString();
+            const PanelScore::Result r = compute(c);
+            const QString name = c[u"name"_s].toString();
+            QCOMPARE(
+                (QStringList{name, r.complete ? u"complete"_s : u"incomplete"_s, r.bScore,
+                             r.secondBScore, r.finalText}),
+                (QStringList{name, c[u"complete"_s].toBool(true) ? u"complete"_s : u"incomplete"_s,
+                             c[u"bScore"_s].toString(), c[u"secondBScore"_s].toString(),
+                             c[u"final"_s].toString()}));
         }
-    }
-    void computesTheFinal() {
-        QFETCH(QString, event);
-        QFETCH(int, judges);
-        QFETCH(Attempt, first);
-        QFETCH(Attempt, second);
-        const PanelScore::Result result = PanelScore::compute(event, judges, first, second);
-        QTEST(result.complete, "complete");
-        QTEST(result.bScore, "bScore");
-        QTEST(result.secondBScore, "secondBScore");
-        QTEST(result.finalText, "final");
-    }
-
-    void submitsWhatAStationWouldSend_data() {
-        QTest::addColumn<QJsonObject>("c");
-        for (const QJsonValue& value : panelCases()[u"messages"_s].toArray())
-            QTest::newRow(qPrintable(value[u"event"_s].toString())) << value.toObject();
     }
 
     // A manual entry is the score a judge station (or a judge pad) would send for the same boxes.
     void submitsWhatAStationWouldSend() {
-        QFETCH(QJsonObject, c);
-        const QString event = c[u"event"_s].toString();
-        const Attempt first = row(c[u"first"_s]);
-        const Attempt second = row(c[u"second"_s]);
-        const auto result = PanelScore::compute(event, c[u"judges"_s].toInt(), first, second);
-        QVERIFY(
-            PanelScore::submittedScore(c[u"number"_s].toString(), event, first, second, result) ==
-            SubmittedScore::fromFields(c[u"message"_s].toString().split(u'|')));
+        for (const QJsonValue& value : panelCases()[u"messages"_s].toArray()) {
+            const QJsonObject c = value.toObject();
+            const QString event = c[u"event"_s].toString();
+            QVERIFY2(PanelScore::submittedScore(c[u"number"_s].toString(), event,
+                                                row(c[u"first"_s]), row(c[u"second"_s]),
+                                                compute(c)) ==
+                         SubmittedScore::fromFields(c[u"message"_s].toString().split(u'|')),
+                     qPrintable(event));
+        }
+    }
+
+    void storedValuesAreShortestText() {
+        QCOMPARE(storedValueText(QVariant(9.35)), u"9.35"_s);
+        QCOMPARE(storedValueText(QVariant(10.0)), u"10"_s);
+        QCOMPARE(storedValueText(QVariant(0.1 + 0.2)), u"0.30000000000000004"_s);
+        QCOMPARE(storedValueText(QVariant()), QString());
+        QCOMPARE(storedValueText(QVariant(u"4"_s)), u"4"_s);
+    }
+
+    // Birthdays as stored (with or without a time, or unreadable) on a meet day.
+    void gymnastAgeOnADay() {
+        const QDate day(2026, 3, 14);
+        const QList<std::tuple<QVariant, QDate, int>> cases{{u"2016-03-14"_s, day, 10},
+                                                            {u"2016-03-15"_s, day, 9},
+                                                            {u"2016-03-13"_s, day, 10},
+                                                            {u"2016-03-14 00:00:00"_s, day, 10},
+                                                            {QVariant(), day, 0},
+                                                            {u"soon"_s, day, 0},
+                                                            {u"2016-02-29"_s, {2025, 2, 28}, 8},
+                                                            {u"2016-02-29"_s, {2025, 3, 1}, 9}};
+        for (const auto& [birthday, on, age] : cases)
+            QCOMPARE(birthday.toString() + u' ' + QString::number(gymnastAge(birthday, on)),
+                     birthday.toString() + u' ' + QString::number(age));
     }
 
     void loadsTheGymnastWithStoredScores() {
@@ -112,15 +113,13 @@ private Q_SLOTS:
         EntryGymnast gymnast;
         QVERIFY(EntryGymnast::load(db, u"101"_s, u"Vault"_s, 2, QDate(2026, 3, 14), &gymnast));
         QVERIFY(gymnast.found);
-        QCOMPARE(gymnast.nameLine, u"101 - Ava Brooks"_s);
-        QCOMPARE(gymnast.gymName, u"Riverside"_s);
-        QCOMPARE(gymnast.ageDivision, u"Junior"_s);
-        QCOMPARE(gymnast.first.judges[0], u"9.100"_s);
-        QCOMPARE(gymnast.first.judges[1], u"9.000"_s);
-        QCOMPARE(gymnast.first.adjustment, u"-1.000"_s);
-        QCOMPARE(gymnast.first.start, u"10.000"_s);
-        QCOMPARE(gymnast.second.judges[0], u"8.950"_s);
-        QCOMPARE(gymnast.second.judges[1], QString()); // Null stays empty
+        QCOMPARE((QStringList{gymnast.nameLine, gymnast.gymName, gymnast.ageDivision}),
+                 (QStringList{u"101 - Ava Brooks"_s, u"Riverside"_s, u"Junior"_s}));
+        // A Null stays empty.
+        QCOMPARE(
+            (QStringList{gymnast.first.judges[0], gymnast.first.judges[1], gymnast.first.adjustment,
+                         gymnast.first.start, gymnast.second.judges[0], gymnast.second.judges[1]}),
+            (QStringList{u"9.100"_s, u"9.000"_s, u"-1.000"_s, u"10.000"_s, u"8.950"_s, {}}));
 
         QVERIFY(EntryGymnast::load(db, u"999"_s, u"Bars"_s, 2, QDate(2026, 3, 14), &gymnast));
         QVERIFY(!gymnast.found);
