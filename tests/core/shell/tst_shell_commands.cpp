@@ -1,0 +1,222 @@
+#include "childprogram.h"
+#include "shell/settingsfile.h"
+#include "tempmeet.h"
+#include "transferfiles.h"
+
+#include <QFile>
+#include <QTest>
+
+#include <signal.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const QString Serve = QStringLiteral(TALLVANE_BIN);
+const QString Station = QStringLiteral(TALLVANE_STATION_BIN);
+
+// A transfer file of one meet and one level.
+QByteArray meetFile(const QString& levelText = u"4"_s) {
+    return TransferFiles::file(
+        {{u"Meets"_s,
+          {TransferFiles::record(u"Meets"_s, 1,
+                                 {{u"MeetID"_s, u"1"_s}, {u"Name"_s, u"Fall/Winter Cup"_s}})}},
+         {u"Levels"_s, {TransferFiles::record(u"Levels"_s, 1, {{u"Level"_s, levelText}})}}});
+}
+
+} // namespace
+
+// The `tallvane` commands (and `tallvane-station`) run as the operator runs them.
+class TestShellCommands : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    // What the `tallvane` command answers, by its exit status: 0 done, 1 failed,
+    // 2 wrong arguments.
+    void commandLine_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("said"); // on stdout for 0, else on stderr
+        QTest::newRow("help") << QStringList{u"--help"_s} << 0 << u"tallvane serve MEETFILE"_s;
+        QTest::newRow("version") << QStringList{u"--version"_s} << 0
+                                 << u"tallvane "_s + QString::fromLatin1(TALLVANE_VERSION);
+        for (const QString& command : {u"serve"_s, u"import"_s, u"export"_s})
+            QTest::addRow("%s help", qPrintable(command))
+                << QStringList{command, u"--help"_s} << 0 << u"Usage: tallvane "_s + command + u' ';
+        QTest::newRow("mistyped command")
+            << QStringList{u"exprot"_s, u"spring.tallvane"_s, u"spring.rxt"_s} << 2
+            << u"serve, import and export"_s;
+        QTest::newRow("unknown option") << QStringList{u"--bogus"_s} << 2 << u"--bogus"_s;
+        QTest::newRow("two meet files")
+            << QStringList{u"@meet"_s, u"b.tallvane"_s} << 2 << u"only one meet file"_s;
+        QTest::newRow("serve without a meet") << QStringList{u"serve"_s} << 2 << u"MEETFILE"_s;
+        QTest::newRow("serve, unknown option")
+            << QStringList{u"serve"_s, u"@meet"_s, u"--pim"_s, u"1"_s} << 2 << u"pim"_s;
+        QTest::newRow("serve, port no number")
+            << QStringList{u"serve"_s, u"@meet"_s, u"--port"_s, u"http"_s} << 2
+            << u"http is not a port number"_s;
+        QTest::newRow("serve, meet missing")
+            << QStringList{u"serve"_s, u"@missing"_s} << 1 << u"does not exist"_s;
+        QTest::newRow("import without a file") << QStringList{u"import"_s} << 2 << u"import"_s;
+        QTest::newRow("import, unknown option")
+            << QStringList{u"import"_s, u"x.rxt"_s, u"--forse"_s} << 2 << u"--forse"_s;
+        QTest::newRow("export, one file")
+            << QStringList{u"export"_s, u"@meet"_s} << 2 << u"export"_s;
+    }
+    void commandLine() {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        QFETCH(QString, said);
+        TempMeet temp;
+        for (QString& argument : arguments) {
+            if (argument == u"@meet"_s)
+                argument = temp.createSampleMeet();
+            else if (argument == u"@missing"_s)
+                argument = temp.path(u"missing.tallvane"_s);
+        }
+        const ChildProgram::Finished run = ChildProgram::runTallvane(arguments, temp.folder());
+        QCOMPARE(run.status, status);
+        QVERIFY2((status == 0 ? run.out : run.err).contains(said), qPrintable(run.out + run.err));
+        QVERIFY(!QFile::exists(temp.path(u"missing.tallvane"_s))); // never created
+    }
+
+    void withoutADisplayTheDesktopProgramSaysSoInOneLine() {
+        const TempMeet temp;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const QString& name : {u"QT_QPA_PLATFORM"_s, u"DISPLAY"_s, u"WAYLAND_DISPLAY"_s})
+            environment.remove(name);
+        environment.insert(u"TALLVANE_DATA_DIR"_s, temp.folder());
+        QProcess program;
+        program.setProcessEnvironment(environment);
+        program.start(QString::fromUtf8(TALLVANE_BIN), {});
+        QVERIFY(program.waitForFinished(30000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit); // not Qt's abort
+        QCOMPARE(program.exitCode(), 1);
+        const QString err = QString::fromLocal8Bit(program.readAllStandardError());
+        QCOMPARE(err.count(u'\n'), 1);
+        QVERIFY2(err.contains(u"tallvane serve MEETFILE"_s), qPrintable(err));
+    }
+
+    // `tallvane MEETFILE` opens the meet as "Open" would: its stale log-ins go.
+    void desktopOpensTheMeetNamedOnTheCommandLine() {
+        TempMeet temp;
+        const QString meet = temp.createSampleMeet();
+        MeetDatabase db;
+        QVERIFY(db.open(meet));
+        QVERIFY(db.execute(u"INSERT INTO Connections(SocketID) VALUES(7)"_s));
+        QVERIFY(SettingsFile::write(temp.path(u"port.txt"_s), u"0"_s)); // any free port
+        ChildProgram desktop(QStringLiteral(TALLVANE_BIN), {meet}, temp.folder());
+        QTRY_COMPARE_WITH_TIMEOUT(db.select(u"SELECT * FROM Connections"_s).count(), 0, 30000);
+        QCOMPARE(desktop.process().state(), QProcess::Running);
+    }
+
+    void servesStationsAndStopsCleanly_data() {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("SIGTERM") << SIGTERM;
+        QTest::newRow("SIGINT") << SIGINT;
+    }
+    void servesStationsAndStopsCleanly() {
+        QFETCH(int, signal);
+        TempMeet temp;
+        const QString meet = temp.createSampleMeet();
+        // --pin wins over the data folder's pin.txt, which it leaves alone.
+        QVERIFY(SettingsFile::write(temp.path(u"pin.txt"_s), u"1111"_s));
+        ChildProgram server(Serve, {u"serve"_s, meet, u"--port"_s, u"0"_s, u"--pin"_s, u"2468"_s},
+                            temp.folder());
+        const QString target = server.waitListening();
+        QVERIFY2(!target.isEmpty(), qPrintable(server.everything()));
+
+        ChildProgram judge(Station,
+                           {target, u"--judge"_s, u"Vault"_s, u"1"_s, u"--pin"_s, u"2468"_s},
+                           temp.folder());
+        QVERIFY2(!judge.waitForLine(u"< AUTHRESP|0|3"_s).isEmpty(), qPrintable(judge.everything()));
+        QVERIFY(
+            !server.waitForLine(u"Judge station logged in: Vault (Judge #1: Judge 1) - 127.0.0.1"_s)
+                 .isEmpty());
+        ChildProgram display(Station,
+                             {target, u"--display"_s, u"Main"_s, u"Floor"_s, u"--pin"_s, u"2468"_s,
+                              u"--line-mode"_s},
+                             temp.folder());
+        QVERIFY(
+            !server.waitForLine(u"Score display logged in: Main(Floor) - 127.0.0.1"_s).isEmpty());
+        ChildProgram refused(Station, {target, u"--display"_s, u"Main"_s, u"--pin"_s, u"1111"_s},
+                             temp.folder());
+        QVERIFY(refused.process().waitForFinished(30000));
+        QCOMPARE(refused.process().exitCode(), 3);
+        QCOMPARE(refused.waitForLine(u"AUTHRESP"_s).mid(15), u"AUTHRESP|1|Invalid PIN"_s);
+
+        QVERIFY2(server.stop(signal), qPrintable(server.everything()));
+        QVERIFY(!judge.waitForLine(u"the server closed the connection"_s).isEmpty());
+        QCOMPARE(SettingsFile::read(temp.path(u"pin.txt"_s)), u"1111"_s);
+        MeetDatabase db;
+        QVERIFY(db.open(meet));
+        QCOMPARE(db.select(u"SELECT SocketID FROM Connections"_s).count(), 0);
+    }
+
+    void importsIntoTheDataFolderAndRefusesToOverwrite() {
+        TempMeet temp;
+        const auto tallvane = [&temp](const QStringList& arguments) {
+            return ChildProgram::runTallvane(arguments, temp.path(u"data"_s));
+        };
+        const QString source = temp.path(u"cup.rxt"_s);
+        TransferFiles::write(source, meetFile());
+        const QString meet = temp.path(u"data/Fall-Winter Cup.tallvane"_s);
+
+        ChildProgram::Finished run = tallvane({u"import"_s, source});
+        QCOMPARE(run.status, 0);
+        QVERIFY2(run.out.contains(u"Imported 2 records"_s), qPrintable(run.out + run.err));
+        QVERIFY(QFile::exists(meet));
+
+        run = tallvane({u"import"_s, source});
+        QCOMPARE(run.status, 1);
+        QVERIFY(run.err.contains(u"--force"_s));
+        run = tallvane({u"import"_s, source, u"--force"_s});
+        QCOMPARE(run.status, 0);
+
+        const QString exported = temp.path(u"back.rxt"_s);
+        run = tallvane({u"export"_s, meet, exported});
+        QCOMPARE(run.status, 0);
+        QCOMPARE(TransferFiles::read(exported), meetFile());
+        run = tallvane({u"export"_s, meet, exported});
+        QCOMPARE(run.status, 1);
+        QCOMPARE(tallvane({u"export"_s, meet, exported, u"--force"_s}).status, 0);
+    }
+
+    void importAndExportFailuresExitNonZeroAndSayWhy() {
+        TempMeet temp;
+        const auto tallvane = [&temp](const QStringList& arguments) {
+            return ChildProgram::runTallvane(arguments, temp.path(u"data"_s));
+        };
+        const QString source = temp.path(u"bad.rxt"_s);
+        TransferFiles::write(source, meetFile(u"toolong"_s));
+        const QString meet = temp.path(u"bad.tallvane"_s);
+        ChildProgram::Finished run = tallvane({u"import"_s, source, meet});
+        QCOMPARE(run.status, 1);
+        QVERIFY2(run.err.contains(u"[Levels-0001] (line "_s) &&
+                     run.err.contains(u"Levels.Level is longer than 5 characters"_s),
+                 qPrintable(run.err));
+        QVERIFY(QFile::exists(meet)); // the records that could be stored are
+
+        QByteArray old = meetFile();
+        old.replace("Version=4.0", "Version=3.5");
+        TransferFiles::write(source, old);
+        run = tallvane({u"import"_s, source, temp.path(u"old.tallvane"_s)});
+        QCOMPARE(run.status, 1);
+        QVERIFY(run.err.contains(u"version number of 4.0 or greater"_s));
+        QVERIFY(!QFile::exists(temp.path(u"old.tallvane"_s)));
+
+        QCOMPARE(
+            tallvane({u"export"_s, temp.path(u"none.tallvane"_s), temp.path(u"x.rxt"_s)}).status,
+            1);
+
+        // A meet file is never the target, not even with --force.
+        const QByteArray stored = TransferFiles::read(meet);
+        run = tallvane({u"export"_s, meet, meet, u"--force"_s});
+        QCOMPARE(run.status, 1);
+        QVERIFY2(run.err.contains(u"meet file"_s), qPrintable(run.err));
+        QCOMPARE(TransferFiles::read(meet), stored);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestShellCommands)
+#include "tst_shell_commands.moc"
