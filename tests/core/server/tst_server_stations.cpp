@@ -7,8 +7,9 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-// Station log-in: PIN, duplicate rules, list lines, refusals of unusable input.
-class TestServerLogin : public QObject {
+// Stations logging in and out: PIN, duplicate rules, list lines, refusals of
+// unusable input, heartbeats.
+class TestServerStations : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -22,7 +23,18 @@ private Q_SLOTS:
                                   "AND JudgeName = 'Ann' AND JudgeNumber = 1 "
                                   "AND IPAddress = '127.0.0.1' AND HeartBeat IS NULL"_s),
                  1);
-        QCOMPARE(f.judgeLines(), QStringList{u"Vault (Judge #1: Ann) - 127.0.0.1"_s});
+        // Without judge numbers the line names the judge alone.
+        QCOMPARE(f.station().loginJudge(u"Bars"_s, u"O'Hara"_s, f.pin(), u"0"_s, u"7"_s),
+                 u"AUTHRESP|0|3"_s);
+        QCOMPARE(f.judgeLines(), (QStringList{u"Vault (Judge #1: Ann) - 127.0.0.1"_s,
+                                              u"Bars (O'Hara) - 127.0.0.1"_s}));
+        QCOMPARE(f.connectionRows(u"WHERE JudgeName = ?"_s, {u"O'Hara"_s}), 1);
+
+        // A new PIN may be any text; it is saved and the old one no longer works.
+        QVERIFY(f.server().setPin(u"abc"_s));
+        QCOMPARE(SettingsFile::read(f.state().pinFilePath()), u"abc"_s);
+        QCOMPARE(f.station().loginJudge(u"Beam"_s, u"Ann"_s, f.pin()), u"AUTHRESP|1|Invalid PIN"_s);
+        QCOMPARE(f.station().loginJudge(u"Beam"_s, u"Ann"_s, u"abc"_s), u"AUTHRESP|0|3"_s);
     }
 
     void duplicateRules_data() {
@@ -113,64 +125,30 @@ private Q_SLOTS:
                  1);
     }
 
-    void judgeLineWithoutNumbers() {
-        SERVER_FIXTURE(f);
-        QCOMPARE(f.station().loginJudge(u"Bars"_s, u"O'Hara"_s, f.pin(), u"0"_s, u"7"_s),
-                 u"AUTHRESP|0|3"_s);
-        QCOMPARE(f.judgeLines(), QStringList{u"Bars (O'Hara) - 127.0.0.1"_s});
-        QCOMPARE(f.connectionRows(u"WHERE JudgeName = ?"_s, {u"O'Hara"_s}), 1);
-    }
-
-    void unusableFieldsAreRefused_data() {
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<QString>("reply");
-        const QString pin = QString::fromLatin1(ServerFixture::Pin);
-        const QString longName(101, u'x');
-        QTest::newRow("mode not a number")
-            << u"JUDGEAUTH|Vault|Ann|%1|one|1"_s.arg(pin)
-            << u"AUTHRESP|1|The judge-number mode must be a whole number."_s;
-        QTest::newRow("number not a number")
-            << u"JUDGEAUTH|Vault|Ann|%1|1|2b"_s.arg(pin)
-            << u"AUTHRESP|1|The judge number must be a whole number."_s;
-        QTest::newRow("number beyond 32 bits")
-            << u"JUDGEAUTH|Vault|Ann|%1|1|4294967296"_s.arg(pin)
-            << u"AUTHRESP|1|The judge number must be a whole number."_s;
-        QTest::newRow("fields missing")
-            << u"JUDGEAUTH|Vault|Ann|%1"_s.arg(pin)
-            << u"AUTHRESP|1|The judge-number mode must be a whole number."_s;
-        QTest::newRow("event name too long")
-            << u"JUDGEAUTH|%1|Ann|%2|1|1"_s.arg(longName, pin)
-            << u"AUTHRESP|1|The event name is longer than 100 characters."_s;
-        QTest::newRow("judge name too long")
-            << u"JUDGEAUTH|Vault|%1|%2|1|1"_s.arg(longName, pin)
-            << u"AUTHRESP|1|The judge name is longer than 100 characters."_s;
-        QTest::newRow("display name too long")
-            << u"DISPLAYAUTH|%1|%2|all"_s.arg(longName, pin)
-            << u"AUTHRESP|1|The display name is longer than 100 characters."_s;
-        QTest::newRow("no fields") << u"JUDGEAUTH"_s << u"AUTHRESP|1|Invalid PIN"_s;
-    }
-
+    // Each refusal leaves no trace, and the station may try again.
     void unusableFieldsAreRefused() {
-        QFETCH(QString, message);
-        QFETCH(QString, reply);
         SERVER_FIXTURE(f);
         TestStation& s = f.station();
-        s.send(message);
-        QCOMPARE(s.next(), reply);
+        const QString mode = u"AUTHRESP|1|The judge-number mode must be a whole number."_s;
+        const QString number = u"AUTHRESP|1|The judge number must be a whole number."_s;
+        const QString tooLong = u"AUTHRESP|1|The %1 name is longer than 100 characters."_s;
+        const QList<std::pair<QString, QString>> cases{
+            {u"JUDGEAUTH|Vault|Ann|PIN|one|1"_s, mode},
+            {u"JUDGEAUTH|Vault|Ann|PIN"_s, mode},
+            {u"JUDGEAUTH|Vault|Ann|PIN|1|2b"_s, number},
+            {u"JUDGEAUTH|Vault|Ann|PIN|1|4294967296"_s, number},
+            {u"JUDGEAUTH|LONG|Ann|PIN|1|1"_s, tooLong.arg(u"event"_s)},
+            {u"JUDGEAUTH|Vault|LONG|PIN|1|1"_s, tooLong.arg(u"judge"_s)},
+            {u"DISPLAYAUTH|LONG|PIN|all"_s, tooLong.arg(u"display"_s)},
+            {u"JUDGEAUTH"_s, u"AUTHRESP|1|Invalid PIN"_s}};
+        for (auto [message, reply] : cases) {
+            s.send(message.replace(u"PIN"_s, f.pin()).replace(u"LONG"_s, QString(101, u'x')));
+            QCOMPARE(s.next(), reply);
+        }
         QCOMPARE(f.connectionRows(), 0);
         QVERIFY(f.judgeLines().isEmpty() && f.displayLines().isEmpty());
-        // The station may try again, and the largest judge number is fine.
         QCOMPARE(s.loginJudge(u"Vault"_s, u"Ann"_s, f.pin(), u"1"_s, u"2147483647"_s),
                  u"AUTHRESP|0|3"_s);
-    }
-
-    void setPinTakesAnyText() {
-        SERVER_FIXTURE(f);
-        QVERIFY(f.server().setPin(u"abc"_s));
-        QCOMPARE(SettingsFile::read(f.state().pinFilePath()), u"abc"_s);
-        TestStation& s = f.station();
-        QCOMPARE(s.loginJudge(u"Vault"_s, u"Ann"_s, f.pin()), u"AUTHRESP|1|Invalid PIN"_s);
-        QCOMPARE(s.loginJudge(u"Vault"_s, u"Ann"_s, u"abc"_s), u"AUTHRESP|0|3"_s);
     }
 
     void wrongPinsBlockTheAddressForAMinute() {
@@ -215,7 +193,94 @@ private Q_SLOTS:
         registry.removeDisplayEntry(u"10.0.0.2"_s, u"Main"_s);
         QCOMPARE(f.server().scoreboards()->rowCount(), 0);
     }
+
+    // Heartbeat rounds log out the stations that fell silent.
+    void answeringStationStaysSilentOnesGoTogether() {
+        SERVER_FIXTURE(f);
+        HeartbeatMonitor& heartbeats = f.server().heartbeats();
+        heartbeats.setIntervals(300, 200);
+        TestStation& live = f.station();
+        live.setAnswerHeartbeats(true);
+        TestStation& quiet = f.station();
+        TestStation& mute = f.station(false);
+        QCOMPARE(live.loginJudge(u"Vault"_s, u"Ann"_s, f.pin()), u"AUTHRESP|0|3"_s);
+        QCOMPARE(quiet.loginJudge(u"Beam"_s, u"Bo"_s, f.pin()), u"AUTHRESP|0|3"_s);
+        QCOMPARE(mute.loginDisplay(u"Main"_s, f.pin()), u"AUTHRESP|0"_s);
+        QSignalSpy removed(&f.server().registry(), &StationRegistry::stationRemoved);
+        heartbeats.start();
+
+        // Both silent stations leave at the same check.
+        QTRY_COMPARE_WITH_TIMEOUT(removed.size(), 2, 10000);
+        QCOMPARE(f.connectionRows(), 1);
+        QCOMPARE(f.judgeLines(), QStringList{u"Vault (Judge #1: Ann) - 127.0.0.1"_s});
+        QVERIFY(f.displayLines().isEmpty());
+        QVERIFY(quiet.pending().contains(u"HEARTBEAT|2"_s));
+
+        // The answering station lives through several more rounds.
+        const int seen = live.heartbeatsSeen();
+        QTRY_VERIFY_WITH_TIMEOUT(live.heartbeatsSeen() >= seen + 3, 10000);
+        QCOMPARE(f.connectionRows(u"WHERE EventName = 'Vault'"_s), 1);
+        QCOMPARE(removed.size(), 2);
+
+        // Logged out, not disconnected: the silent station may log in again.
+        QVERIFY(quiet.isConnected());
+        quiet.clearReceived();
+        QCOMPARE(quiet.loginJudge(u"Beam"_s, u"Bo"_s, f.pin()), u"AUTHRESP|0|3"_s);
+    }
+
+    // A reply marks the connection it came on, whatever id it names.
+    void replyMarksOnlyTheConnectionItCameOn() {
+        SERVER_FIXTURE(f);
+        HeartbeatMonitor& heartbeats = f.server().heartbeats();
+        heartbeats.stop();
+        TestStation& display1 = f.station();
+        TestStation& judge = f.station();
+        TestStation& display2 = f.station();
+        QCOMPARE(display1.loginDisplay(u"Main"_s, f.pin()), u"AUTHRESP|0"_s);
+        QCOMPARE(judge.loginJudge(u"Vault"_s, u"Ann"_s, f.pin()), u"AUTHRESP|0|3"_s);
+        QCOMPARE(display2.loginDisplay(u"Side"_s, f.pin(), u"Beam"_s), u"AUTHRESP|0"_s);
+        QSignalSpy marks(&f.server(), &ScoringServer::activityMark);
+
+        heartbeats.heartbeatRound();
+        QCOMPARE(judge.next(), u"HEARTBEAT|2"_s);
+        QCOMPARE(display2.next(), u"HEARTBEAT|3"_s);
+        QCOMPARE(display1.next(), u"HEARTBEAT|1"_s);
+        // The second display answers in the first display's name.
+        display2.send(u"HEARTBEAT|1"_s);
+        QVERIFY(marks.wait());
+        QCOMPARE(marks.first().at(0).value<StationKind>(), StationKind::Display);
+        QCOMPARE(marks.first().at(1).toInt(), 1);
+        judge.send(u"HEARTBEAT|2"_s);
+        QVERIFY(marks.wait());
+        QCOMPARE(marks.last().at(0).value<StationKind>(), StationKind::Judge);
+        QCOMPARE(marks.last().at(1).toInt(), 0);
+
+        // A station that logs in between the round and the check stays.
+        QCOMPARE(f.station().loginJudge(u"Beam"_s, u"Bo"_s, f.pin()), u"AUTHRESP|0|3"_s);
+
+        heartbeats.removeSilentStations();
+        QCOMPARE(f.displayLines(), QStringList{u"Side(Beam) - 127.0.0.1"_s});
+        QCOMPARE(f.judgeLines(), (QStringList{u"Vault (Judge #1: Ann) - 127.0.0.1"_s,
+                                              u"Beam (Judge #1: Bo) - 127.0.0.1"_s}));
+        QCOMPARE(f.connectionRows(u"WHERE SocketID IN (2, 3) AND HeartBeat = 1"_s), 2);
+        QCOMPARE(f.connectionRows(u"WHERE SocketID = 4 AND HeartBeat IS NULL"_s), 1);
+        QCOMPARE(f.connectionRows(), 3);
+    }
+
+    void missingHeartBeatColumnIsAddedByTheRound() {
+        TempMeet temp;
+        const QString file = temp.createSampleMeet();
+        TempMeet::change(file, u"ALTER TABLE Connections DROP COLUMN HeartBeat"_s);
+        SERVER_FIXTURE(f, file);
+        f.server().heartbeats().stop();
+        TestStation& s = f.station();
+        QCOMPARE(s.loginJudge(u"Vault"_s, u"Ann"_s, f.pin()), u"AUTHRESP|0|3"_s);
+        f.server().heartbeats().heartbeatRound();
+        QCOMPARE(s.next(), u"HEARTBEAT|1"_s);
+        QCOMPARE(f.connectionRows(u"WHERE HeartBeat = 0"_s), 1);
+        QVERIFY(f.alerts().alerts().isEmpty());
+    }
 };
 
-QTEST_GUILESS_MAIN(TestServerLogin)
-#include "tst_server_login.moc"
+QTEST_GUILESS_MAIN(TestServerStations)
+#include "tst_server_stations.moc"
