@@ -1,9 +1,11 @@
 #include "firstrow.h"
 #include "serverfixture.h"
+#include "transferfiles.h"
 #include "web/meetwebpages.h"
 #include "webteststation.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QNetworkAccessManager>
@@ -11,10 +13,12 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <QWebSocket>
 
 using namespace Qt::Literals::StringLiterals;
 
-// Browser stations over real WebSockets, beside TCP stations of the same server.
+// The web side of a meet: its pages, browser stations beside TCP stations of the
+// same server, and the live updates for the stands.
 class TestWebStations : public QObject {
     Q_OBJECT
 
@@ -32,9 +36,12 @@ class TestWebStations : public QObject {
         }
     };
 
-    static QNetworkReply* get(QNetworkAccessManager& net, quint16 port, const QString& path) {
-        QNetworkReply* reply =
-            net.get(QNetworkRequest(QUrl(u"http://127.0.0.1:%1%2"_s.arg(port).arg(path))));
+    static QNetworkReply* get(QNetworkAccessManager& net, quint16 port, const QString& path,
+                              const QByteArray& ifNoneMatch = {}) {
+        QNetworkRequest request(QUrl(u"http://127.0.0.1:%1%2"_s.arg(port).arg(path)));
+        if (!ifNoneMatch.isEmpty())
+            request.setRawHeader("If-None-Match", ifNoneMatch);
+        QNetworkReply* reply = net.get(request);
         QSignalSpy done(reply, &QNetworkReply::finished);
         if (!reply->isFinished())
             done.wait(5000);
@@ -74,13 +81,9 @@ private Q_SLOTS:
         }
         // A results answer names its version; asking with it gets 304 and no body.
         std::unique_ptr<QNetworkReply> results(get(net, m.web.port(), u"/api/sessions"_s));
-        const QByteArray etag = results->rawHeader("ETag");
-        QVERIFY(!etag.isEmpty());
-        QNetworkRequest again(QUrl(u"http://127.0.0.1:%1/api/sessions"_s.arg(m.web.port())));
-        again.setRawHeader("If-None-Match", etag);
-        std::unique_ptr<QNetworkReply> unchanged(net.get(again));
-        QSignalSpy done(unchanged.get(), &QNetworkReply::finished);
-        QVERIFY(unchanged->isFinished() || done.wait(5000));
+        QVERIFY(!results->rawHeader("ETag").isEmpty());
+        std::unique_ptr<QNetworkReply> unchanged(
+            get(net, m.web.port(), u"/api/sessions"_s, results->rawHeader("ETag")));
         QCOMPARE(unchanged->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 304);
 
         std::unique_ptr<QNetworkReply> reply(get(net, m.web.port(), u"/api/meet"_s));
@@ -88,6 +91,50 @@ private Q_SLOTS:
         QVERIFY(!meet[u"name"_s].toString().isEmpty());
         QCOMPARE(meet[u"judgeCount"_s].toInt(), m.f.state().numJudges());
         QCOMPARE(meet[u"events"_s].toArray().size(), 4);
+    }
+
+    // Scores stored close together are told to the stands once, within a
+    // second; test scores and scores for unknown gymnasts are no results.
+    void liveUpdatesTellStoredScoresOnce() {
+        Meet m;
+        QWebSocket viewer;
+        QSignalSpy heard(&viewer, &QWebSocket::textMessageReceived);
+        viewer.open(QUrl(u"ws://127.0.0.1:%1/updates"_s.arg(m.web.port())));
+        QTRY_COMPARE(m.pages.updates().viewerCount(), 1);
+        auto store = [&m](const QString& num, const QString& final, bool testScore = false) {
+            SubmittedScore score;
+            score.num = num;
+            score.event = u"Bars"_s;
+            score.finalText = final;
+            score.testScore = testScore;
+            return m.f.services().enterScore(score, true).stored;
+        };
+        auto told = [&heard] {
+            QStringList texts;
+            for (const QList<QVariant>& message : std::as_const(heard))
+                texts.append(message.value(0).toString());
+            heard.clear();
+            return texts;
+        };
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(store(u"101"_s, u"9.1"_s) && store(u"103"_s, u"8.9"_s));
+        QVERIFY(heard.wait(1000));
+        QVERIFY(clock.elapsed() < 1000);
+        QVERIFY(!heard.wait(LiveUpdates::GatherMs * 3));
+        QCOMPARE(told(), QStringList{u"{\"session\":1,\"type\":\"scores\"}"_s});
+        QVERIFY(store(u"101"_s, u"5"_s, true) && store(u"999"_s, u"9.5"_s));
+        QVERIFY(!heard.wait(LiveUpdates::GatherMs * 4));
+        QVERIFY(store(u"201"_s, u"9.2"_s));
+        QVERIFY(heard.wait(1000));
+        QCOMPARE(told(), QStringList{u"{\"session\":2,\"type\":\"scores\"}"_s});
+
+        m.pages.updates().currentSessionChanged(u"2"_s);
+        QVERIFY(heard.wait(1000));
+        QCOMPARE(told(), QStringList{u"{\"session\":2,\"type\":\"session\"}"_s});
+        viewer.close();
+        QTRY_COMPARE(m.pages.updates().viewerCount(), 0);
+        QVERIFY(store(u"101"_s, u"9.3"_s)); // nobody left to tell: no harm
     }
 
     void aBrowserStationIsAStationLikeAnyOther() {
@@ -116,6 +163,13 @@ private Q_SLOTS:
         QCOMPARE(firstRow(m.f.db(), u"SELECT E2Final FROM Gymnasts WHERE Num = '101'"_s),
                  QStringList{u"9.1"_s});
 
+        // The ad answer is one binary frame.
+        QDir(m.f.state().dataFolder()).mkpath(u"server_ads"_s);
+        const QByteArray bytes("\x89PNG\r\n\x00\xff|", 9);
+        TransferFiles::write(m.f.state().dataFolder() + u"/server_ads/a.png"_s, bytes);
+        board->send(u"AD_FILE_START|server_ads/a.png|0"_s);
+        QCOMPARE(board->nextBinary(), "RECEIVE_AD_FILE|" + bytes + "/\\/\\ENDOFFILE/\\/\\");
+
         const int rows = m.f.db().select(u"SELECT SocketID FROM Connections"_s).count();
         judge->socket().close();
         QTRY_COMPARE(m.f.db().select(u"SELECT SocketID FROM Connections"_s).count(), rows - 1);
@@ -130,19 +184,6 @@ private Q_SLOTS:
         // Five wrong PINs from 127.0.0.1: now the right one is refused over WebSocket too.
         auto web = m.station();
         QCOMPARE(web->loginJudge(u"Floor"_s, 1, u"3917"_s), u"AUTHRESP|1|Invalid PIN"_s);
-    }
-
-    void adAnswerIsOneBinaryFrame() {
-        Meet m;
-        QDir(m.f.state().dataFolder()).mkpath(u"server_ads"_s);
-        QFile file(m.f.state().dataFolder() + u"/server_ads/a.png"_s);
-        const QByteArray bytes("\x89PNG\r\n\x00\xff|", 9);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-        file.close();
-        auto board = m.station();
-        QCOMPARE(board->loginDisplay(u"Hall"_s, u"3917"_s), u"AUTHRESP|0"_s);
-        board->send(u"AD_FILE_START|server_ads/a.png|0"_s);
-        QCOMPARE(board->nextBinary(), "RECEIVE_AD_FILE|" + bytes + "/\\/\\ENDOFFILE/\\/\\");
     }
 
     void aBrowserStationThatDoesNotReadIsLetGo() {
