@@ -6,7 +6,6 @@
 #include "transfer/transferimporter.h"
 #include "transferfiles.h"
 
-#include <QBuffer>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTest>
@@ -75,11 +74,6 @@ private Q_SLOTS:
     void importThenExportGivesTheFileBack() {
         TempMeet temp;
         const QByteArray original = canonicalFile();
-        QVERIFY(original.contains("[Age Dates-0999]\r\n"));
-        QVERIFY(original.contains("[Age Dates-1000]\r\n"));
-        QVERIFY(original.contains("[Age Dates-10000]\r\n"));
-        QVERIFY(original.contains("[Session Age Groups]\r\nNumRecords=0\r\n\r\n[Age Dates-0001]"));
-        QVERIFY(original.contains("Zo\xEB \xC5ngstr\xF6m\r\n"));
         const QString source = temp.path(u"original.rxt"_s);
         const QString meet = temp.path(u"meet.tallvane"_s);
         TransferFiles::write(source, original);
@@ -93,37 +87,6 @@ private Q_SLOTS:
         const QByteArray written = TransferFiles::read(exported);
         QCOMPARE(written.size(), original.size());
         QVERIFY(written == original);
-
-        MeetDatabase db;
-        QVERIFY(db.open(meet));
-        const DbRows coach = db.select(u"SELECT * FROM Coaches"_s);
-        QCOMPARE(coach.text(1, u"proexpire"_s), u"1995-03-15 14:30:00"_s);
-    }
-
-    void storedValuesAreWrittenInTheOtherProgramsForm() {
-        TempMeet temp;
-        MeetDatabase db;
-        QVERIFY(db.open(temp.createMeetFile()));
-        QVERIFY(db.execute(
-            u"INSERT INTO Gymnasts(Num, Last_Name, Team1, E1Final, AA, Birthday) "
-            "VALUES(?, ?, ?, ?, ?, ?)"_s,
-            {u"5"_s, u"D'Angelo"_s, u"Null"_s, 0.1 + 0.2, 38.125, u"2016-05-02 09:15:00"_s}));
-        QBuffer buffer;
-        QVERIFY(buffer.open(QIODevice::WriteOnly));
-        const TransferExport::Result result = TransferExport::writeMeet(db, &buffer);
-        QVERIFY2(result.ok, qPrintable(result.error));
-        QCOMPARE(result.records, 1);
-        const QByteArray text = buffer.data();
-        QVERIFY(text.startsWith("[Rostrel]\r\nVersion=4.0\r\n\r\n[Meets]\r\nNumRecords=0\r\n\r\n"
-                                "[Events]\r\nNumRecords=0\r\n\r\n"));
-        QVERIFY(text.contains("\r\n[Gymnasts-0001]\r\nMeetID=\r\nNum=5\r\nFirst_Name=\r\n"
-                              "Last_Name=D'Angelo\r\nLevel=\r\nBirthday=5/2/2016 9:15:00 AM\r\n"));
-        QVERIFY(text.contains("\r\nTeam1=\r\n"));
-        QVERIFY(text.contains("\r\nE1Final=0.3\r\n"));
-        QVERIFY(text.contains("\r\nAA=38.125\r\n"));
-        QVERIFY(text.contains("\r\nScratched=False\r\n"));
-        QVERIFY(text.endsWith("E7AAFinal=\r\n\r\n[Gymnasts]\r\nNumRecords=1\r\n\r\n"));
-        QVERIFY(!text.contains("Connections"));
     }
 
     void everyTableComesFromTheSameMomentOfTheMeet() {
