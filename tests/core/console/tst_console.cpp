@@ -160,33 +160,25 @@ private Q_SLOTS:
                  QStringList({u"XC"_s, u"Z"_s, u"1"_s}));
     }
 
-    void saveRefusesBadInput_data() {
-        QTest::addColumn<QString>("birthday");
-        QTest::addColumn<QString>("order");
-        QTest::addColumn<QString>("num");
-        QTest::addColumn<QString>("message");
+    // A refused save (birthday, order, or a number no gymnast has) changes nothing.
+    void saveRefusesBadInput() {
         const QString badDate =
             u"Invalid Birthday date.  Enter a valid Birthday date and try again."_s;
-        QTest::newRow("no birthday") << QString() << u"1"_s << u"101"_s << badDate;
-        QTest::newRow("birthday words") << u"soon"_s << u"1"_s << u"101"_s << badDate;
-        QTest::newRow("order not whole")
-            << u"2016-05-02"_s << u"1st"_s << u"101"_s
-            << u"Invalid Order.  Enter a whole number and try again."_s;
-        QTest::newRow("gymnast gone")
-            << u"2016-05-02"_s << u"1"_s << u"555"_s << u"Unable to load/find Gymnast"_s;
-    }
-    void saveRefusesBadInput() {
-        QFETCH(QString, birthday);
-        QFETCH(QString, order);
-        QFETCH(QString, num);
-        QFETCH(QString, message);
-        auto edited = mGymnasts->load(u"101"_s);
-        edited->num = num;
-        edited->firstName = u"Changed"_s;
-        edited->birthday = birthday;
-        edited->order = order;
-        QVERIFY(!mGymnasts->save(*edited));
-        QCOMPARE(mDesk->prompter.lastMessage(), message);
+        const QList<std::tuple<QString, QString, QString, QString>> cases{
+            {{}, u"1"_s, u"101"_s, badDate},
+            {u"soon"_s, u"1"_s, u"101"_s, badDate},
+            {u"2016-05-02"_s, u"1st"_s, u"101"_s,
+             u"Invalid Order.  Enter a whole number and try again."_s},
+            {u"2016-05-02"_s, u"1"_s, u"555"_s, u"Unable to load/find Gymnast"_s}};
+        for (const auto& [birthday, order, num, message] : cases) {
+            auto edited = mGymnasts->load(u"101"_s);
+            edited->num = num;
+            edited->firstName = u"Changed"_s;
+            edited->birthday = birthday;
+            edited->order = order;
+            QVERIFY(!mGymnasts->save(*edited));
+            QCOMPARE(mDesk->prompter.lastMessage(), message);
+        }
         QCOMPARE(stored(u"SELECT First_Name FROM Gymnasts WHERE Num = '101'"_s),
                  QStringList{u"Ava"_s});
     }

@@ -24,6 +24,16 @@ class TestServerHostile : public QObject {
         QCOMPARE(probe.next(), u"BEATRESPONSE"_s);
     }
 
+    // Opens `count` connections that never log in; `closed` counts those the server ends.
+    void connectIdle(ServerFixture& f, std::vector<std::unique_ptr<QTcpSocket>>& sockets,
+                     int& closed, int count) {
+        for (int i = 0; i < count; ++i) {
+            sockets.push_back(std::make_unique<QTcpSocket>());
+            connect(sockets.back().get(), &QTcpSocket::disconnected, this, [&closed] { ++closed; });
+            sockets.back()->connectToHost(QHostAddress::LocalHost, f.port());
+        }
+    }
+
 private Q_SLOTS:
     // Cutting received bytes into messages, without sockets.
     void reads_data() {
@@ -142,12 +152,7 @@ private Q_SLOTS:
         int closed = 0;
         // In batches, so the listen queue of the system never overflows.
         for (int batch = 0; batch < 6; ++batch) {
-            for (int i = 0; i < 50; ++i) {
-                auto socket = std::make_unique<QTcpSocket>();
-                connect(socket.get(), &QTcpSocket::disconnected, this, [&closed] { ++closed; });
-                socket->connectToHost(QHostAddress::LocalHost, f.port());
-                sockets.push_back(std::move(socket));
-            }
+            connectIdle(f, sockets, closed, 50);
             QTRY_COMPARE_WITH_TIMEOUT(f.server().stationServer().connectionCount() + closed,
                                       int(sockets.size()), 20000);
         }
@@ -171,13 +176,7 @@ private Q_SLOTS:
         gate.setMaxWaitingPerAddress(3);
         std::vector<std::unique_ptr<QTcpSocket>> idle;
         int closed = 0;
-        auto connectIdle = [&] {
-            idle.push_back(std::make_unique<QTcpSocket>());
-            connect(idle.back().get(), &QTcpSocket::disconnected, this, [&closed] { ++closed; });
-            idle.back()->connectToHost(QHostAddress::LocalHost, f.port());
-        };
-        for (int i = 0; i < 5; ++i)
-            connectIdle();
+        connectIdle(f, idle, closed, 5);
         QTRY_COMPARE(closed, 2);
         QCOMPARE(f.server().stationServer().connectionCount(), 3);
         QCOMPARE(f.alerts().alerts().size(), 1);
@@ -188,7 +187,7 @@ private Q_SLOTS:
         QCOMPARE(station.loginJudge(u"Vault"_s, u"Ann"_s, f.pin()), u"AUTHRESP|0|3"_s);
         gate.setLoginTimeout(100);
         closed = 0;
-        connectIdle();
+        connectIdle(f, idle, closed, 1);
         QTRY_COMPARE(closed, 1);
         station.send(u"CLIENTBEAT"_s);
         QCOMPARE(station.next(), u"BEATRESPONSE"_s);
