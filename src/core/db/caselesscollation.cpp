@@ -1,9 +1,9 @@
 #include "caselesscollation.h"
 
+#include "sqlitestatement.h"
+
 #include <QSqlDatabase>
-#include <QSqlDriver>
 #include <QString>
-#include <QVariant>
 
 #include <sqlite3.h>
 
@@ -41,10 +41,7 @@ int compare(const char* left, int leftLength, const char* right, int rightLength
 }
 
 bool install(const QSqlDatabase& db) {
-    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        return false;
-    sqlite3* connection = *static_cast<sqlite3* const*>(handle.constData());
+    sqlite3* connection = SqliteStatement::handleOf(db);
     return connection && sqlite3_create_collation_v2(connection, "NOCASE", SQLITE_UTF8, nullptr,
                                                      sqliteCompare, nullptr) == SQLITE_OK;
 }

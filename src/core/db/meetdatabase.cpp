@@ -138,6 +138,7 @@ bool MeetDatabase::applyConnectionSettings() {
 
 bool MeetDatabase::close() {
     mStatements.clear();
+    mSqliteStatements.clear();
     if (!mOpen)
         return true;
     QString failure;
@@ -190,6 +191,27 @@ std::shared_ptr<QSqlQuery> MeetDatabase::statement(const QString& sql) {
             return nullptr;
         }
         found = mStatements.emplace(sql, std::move(fresh)).first;
+    }
+    return found->second;
+}
+
+std::shared_ptr<SqliteStatement> MeetDatabase::sqliteStatement(const QString& sql) {
+    if (!mOpen) {
+        fail(u"No meet file is open."_s);
+        return nullptr;
+    }
+    auto found = mSqliteStatements.find(sql);
+    if (found == mSqliteStatements.end()) {
+        if (mSqliteStatements.size() >= MaxCachedStatements)
+            mSqliteStatements.clear();
+        QString error;
+        std::shared_ptr<SqliteStatement> fresh =
+            SqliteStatement::prepare(SqliteStatement::handleOf(connection()), sql, &error);
+        if (!fresh) {
+            fail(error);
+            return nullptr;
+        }
+        found = mSqliteStatements.emplace(sql, std::move(fresh)).first;
     }
     return found->second;
 }

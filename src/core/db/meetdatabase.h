@@ -2,6 +2,7 @@
 
 #include "dbrows.h"
 #include "meetchanges.h"
+#include "sqlitestatement.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -61,6 +62,10 @@ public:
     // it cannot be prepared. One user at a time; a holder releases it before
     // the connection closes.
     std::shared_ptr<QSqlQuery> statement(const QString& sql);
+    // The same for SQLite's own statement, for the paths that bind or read a
+    // whole meet value by value (the transfer import and export). Null, with
+    // lastError(), when it cannot be prepared.
+    std::shared_ptr<SqliteStatement> sqliteStatement(const QString& sql);
 
     bool beginTransaction();
     bool commit();
@@ -85,5 +90,6 @@ private:
     bool mOpen = false;
     int mRowsAffected = 0;
     std::unordered_map<QString, std::shared_ptr<QSqlQuery>> mStatements;
+    std::unordered_map<QString, std::shared_ptr<SqliteStatement>> mSqliteStatements;
     MeetChanges mChanges;
 };

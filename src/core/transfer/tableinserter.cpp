@@ -33,7 +33,8 @@ TableInserter::TableInserter(MeetDatabase& db, const MeetSchema::Table& table)
     : mTable(table)
     , mLayout(layoutOf(table))
     , mFieldOfColumn(size_t(table.columns.size()), -1)
-    , mInsert(db.statement(mLayout.insertSql)) {
+    , mInsert(db.sqliteStatement(mLayout.insertSql))
+    , mValues(size_t(table.columns.size())) {
     mReady = mInsert != nullptr;
     if (!mReady)
         mError = db.lastError();
@@ -82,15 +83,14 @@ QString TableInserter::store(const TransferRecord& record) {
     for (int c = 0; c < mTable.columns.size(); ++c) {
         const ImportValueCodes::Converted converted = ImportValueCodes::convert(
             mLayout.codes[c], mTable.columns[c], record.value(mFieldOfColumn[size_t(c)]));
-        if (!converted.error.isEmpty())
+        if (!converted.error.isEmpty()) {
             reasons.append(converted.error);
-        else
-            mInsert->bindValue(c, converted.value);
+        } else {
+            mValues[size_t(c)] = converted.value;
+            mInsert->bind(c, mValues[size_t(c)]);
+        }
     }
     if (!reasons.isEmpty())
         return reasons.join(u"; "_s);
-    const bool ok = mInsert->exec();
-    const QString error = ok ? QString() : MeetDatabase::errorText(mInsert->lastError());
-    mInsert->finish();
-    return error;
+    return mInsert->run() ? QString() : mInsert->error();
 }

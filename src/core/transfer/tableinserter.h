@@ -1,12 +1,13 @@
 #pragma once
 
 #include "db/meetschema.h"
+#include "db/sqlitestatement.h"
 #include "importvaluecodes.h"
 
 #include <QHash>
 #include <QList>
-#include <QSqlQuery>
 #include <QString>
+#include <QVariant>
 
 #include <memory>
 #include <vector>
@@ -43,7 +44,8 @@ private:
     const MeetSchema::Table& mTable;
     const Layout& mLayout;
     std::vector<qsizetype> mFieldOfColumn;
-    std::shared_ptr<QSqlQuery> mInsert;
+    std::shared_ptr<SqliteStatement> mInsert;
+    std::vector<QVariant> mValues; // bound by reference: kept until the insert ran
     bool mReady = false;
     QString mError;
 };

@@ -6,8 +6,6 @@
 
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QSqlError>
-#include <QSqlQuery>
 
 #include <memory>
 
@@ -21,11 +19,6 @@ Result failure(const QString& error) {
     Result result;
     result.error = error;
     return result;
-}
-
-QString queryError(const QSqlQuery& query) {
-    const QSqlError error = query.lastError();
-    return error.databaseText().isEmpty() ? error.text() : error.databaseText();
 }
 
 // The SELECT of every column, in schema order, of meet-data table `t`.
@@ -78,17 +71,15 @@ Result writeTables(MeetDatabase& db, QIODevice* device, const Observer& observer
             rows = count.value(0, 0).toLongLong();
         }
 
-        const std::shared_ptr<QSqlQuery> select = db.statement(selectAll(t));
+        const std::shared_ptr<SqliteStatement> select = db.sqliteStatement(selectAll(t));
         if (!select)
             return failure(u"Reading %1 failed: %2"_s.arg(table.name, db.lastError()));
-        QSqlQuery& query = *select;
+        SqliteStatement& query = *select;
         // Stepped here, so left reset for the next user whichever way this ends.
         const struct Finish {
-            QSqlQuery& query;
-            ~Finish() { query.finish(); }
+            SqliteStatement& query;
+            ~Finish() { query.reset(); }
         } finish{query};
-        if (!query.exec())
-            return failure(u"Reading %1 failed: %2"_s.arg(table.name, queryError(query)));
 
         const int columns = int(table.columns.size());
         qint64 written = 0;
@@ -97,17 +88,19 @@ Result writeTables(MeetDatabase& db, QIODevice* device, const Observer& observer
         while (query.next()) {
             if (observer.cancelled && observer.cancelled())
                 return failure(u"The export was stopped."_s);
+            // Texts refer to the engine's row: the writer is done with them
+            // before the next step.
             values.clear();
             for (int c = 0; c < columns; ++c)
-                values.append(query.isNull(c) ? QVariant() : query.value(c));
+                values.append(query.value(c));
             writer.writeRecord(table, ++written, values);
             if (!writer.ok())
                 return failure(writer.errorString());
             if (observer.rowWritten)
                 observer.rowWritten(written, std::max(rows, written));
         }
-        if (query.lastError().isValid())
-            return failure(u"Reading %1 failed: %2"_s.arg(table.name, queryError(query)));
+        if (!query.error().isEmpty())
+            return failure(u"Reading %1 failed: %2"_s.arg(table.name, query.error()));
         writer.writeTrailer(table, written);
         result.records += written;
     }

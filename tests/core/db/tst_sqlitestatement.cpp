@@ -1,0 +1,125 @@
+#include "db/meetdatabase.h"
+#include "db/sqlitestatement.h"
+#include "tempmeet.h"
+
+#include <QDate>
+#include <QSqlQuery>
+#include <QTest>
+
+#include <memory>
+
+using namespace Qt::Literals::StringLiterals;
+
+// The engine's own statements must store and read exactly what Qt Sql's do on
+// the same connection: the transfer import and export rely on it.
+class TestSqliteStatement : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TempMeet> mTemp;
+    std::unique_ptr<MeetDatabase> mDb;
+
+    // typeof() and quote() of the value a statement stored, as one text.
+    QString stored(const QString& table) {
+        QSqlQuery query(mDb->connection());
+        if (!query.exec(u"SELECT typeof(v) || ' ' || quote(v) FROM "_s + table) || !query.next())
+            return u"<nothing>"_s;
+        return query.value(0).toString();
+    }
+
+private Q_SLOTS:
+    void init() {
+        mTemp = std::make_unique<TempMeet>();
+        mDb = std::make_unique<MeetDatabase>();
+        QVERIFY2(mDb->open(mTemp->createMeetFile()), qPrintable(mDb->lastError()));
+    }
+    void cleanup() {
+        mDb.reset();
+        mTemp.reset();
+    }
+
+    void bindsEveryKindOfValueAsQtSqlDoes_data() {
+        QTest::addColumn<QVariant>("value");
+        QTest::newRow("invalid") << QVariant();
+        QTest::newRow("null text") << QVariant(QString());
+        QTest::newRow("empty text") << QVariant(u""_s);
+        QTest::newRow("text") << QVariant(u"Zoë \"Z\" O'Neil"_s);
+        QTest::newRow("int") << QVariant(-7);
+        QTest::newRow("bool") << QVariant(true);
+        QTest::newRow("long long") << QVariant(qlonglong(1) << 40);
+        QTest::newRow("double") << QVariant(9.275);
+        QTest::newRow("bytes") << QVariant(QByteArray("\x01\x00\x02", 3));
+        QTest::newRow("null bytes") << QVariant(QByteArray());
+        QTest::newRow("date (as text)") << QVariant(QDate(2026, 3, 14));
+    }
+    void bindsEveryKindOfValueAsQtSqlDoes() {
+        QFETCH(QVariant, value);
+        // Untyped columns keep whatever storage class the value was bound with.
+        QVERIFY(mDb->execute(u"CREATE TABLE byQt(v)"_s));
+        QVERIFY(mDb->execute(u"CREATE TABLE byEngine(v)"_s));
+        QVERIFY(mDb->execute(u"INSERT INTO byQt(v) VALUES(?)"_s, {value}));
+
+        const std::shared_ptr<SqliteStatement> insert =
+            mDb->sqliteStatement(u"INSERT INTO byEngine(v) VALUES(?)"_s);
+        QVERIFY2(insert, qPrintable(mDb->lastError()));
+        insert->bind(0, value);
+        QVERIFY2(insert->run(), qPrintable(insert->error()));
+        QCOMPARE(stored(u"byEngine"_s), stored(u"byQt"_s));
+    }
+
+    void readsEveryStorageClassAsQtSqlDoes() {
+        QVERIFY(mDb->execute(u"CREATE TABLE kinds(v)"_s));
+        QVERIFY(mDb->execute(u"INSERT INTO kinds(v) VALUES (42), (-0.5), ('Émilie'), (''), "
+                             "(NULL), (x'00ff')"_s));
+        QSqlQuery query(mDb->connection());
+        QVERIFY(query.exec(u"SELECT v FROM kinds ORDER BY rowid"_s));
+        const std::shared_ptr<SqliteStatement> select =
+            mDb->sqliteStatement(u"SELECT v FROM kinds ORDER BY rowid"_s);
+        QVERIFY2(select, qPrintable(mDb->lastError()));
+        int rows = 0;
+        while (query.next()) {
+            QVERIFY(select->next());
+            const QVariant mine = select->value(0);
+            if (query.isNull(0)) {
+                QVERIFY(!mine.isValid());
+            } else {
+                QCOMPARE(mine.typeId(), query.value(0).typeId());
+                QCOMPARE(mine, query.value(0));
+            }
+            ++rows;
+        }
+        QVERIFY(!select->next());
+        QVERIFY(select->error().isEmpty());
+        QCOMPARE(rows, 6);
+        // Stepped to the end, it runs again from the start.
+        QVERIFY(select->next());
+        QCOMPARE(select->value(0), QVariant(qlonglong(42)));
+        select->reset();
+    }
+
+    void refusalsCarryTheEnginesMessageAndLeaveTheStatementReusable() {
+        const QString sql = u"INSERT INTO Gymnasts(Num, Level) VALUES(?, ?)"_s;
+        QVERIFY(!mDb->execute(sql, {u"1"_s, u"123456"_s}));
+        const QString qtMessage = mDb->lastError();
+
+        const std::shared_ptr<SqliteStatement> insert = mDb->sqliteStatement(sql);
+        QVERIFY(insert);
+        const QString num = u"2"_s;
+        const QString tooLong = u"123456"_s;
+        insert->bind(0, num);
+        insert->bind(1, tooLong);
+        QVERIFY(!insert->run());
+        QCOMPARE(insert->error(), qtMessage);
+
+        const QString fits = u"12345"_s;
+        insert->bind(1, fits);
+        QVERIFY2(insert->run(), qPrintable(insert->error()));
+        QVERIFY(insert->error().isEmpty());
+        QCOMPARE(mDb->select(u"SELECT Level FROM Gymnasts"_s).text(0, u"Level"_s), fits);
+
+        QVERIFY(!mDb->sqliteStatement(u"SELECT Num FROM nowhere"_s));
+        QVERIFY2(mDb->lastError().contains(u"nowhere"_s), qPrintable(mDb->lastError()));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSqliteStatement)
+#include "tst_sqlitestatement.moc"
