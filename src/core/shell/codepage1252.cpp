@@ -2,6 +2,8 @@
 
 #include <QHash>
 
+#include <array>
+
 namespace Cp1252 {
 
 namespace {
@@ -11,6 +13,14 @@ constexpr char16_t High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0
                                0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
                                0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
                                0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+// Every byte's character, so decoding takes no decision per byte.
+constexpr std::array<char16_t, 256> Decoded = [] {
+    std::array<char16_t, 256> table{};
+    for (int b = 0; b < 256; ++b)
+        table[size_t(b)] = b >= 0x80 && b < 0xA0 ? High[b - 0x80] : char16_t(b);
+    return table;
+}();
 
 const QHash<char16_t, char>& reverseHigh() {
     static const QHash<char16_t, char> table = [] {
@@ -27,10 +37,9 @@ const QHash<char16_t, char>& reverseHigh() {
 QString decode(QByteArrayView bytes) {
     QString text(bytes.size(), Qt::Uninitialized);
     char16_t* out = reinterpret_cast<char16_t*>(text.data());
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        const auto b = static_cast<unsigned char>(bytes[i]);
-        out[i] = (b >= 0x80 && b < 0xA0) ? High[b - 0x80] : char16_t(b);
-    }
+    const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        out[i] = Decoded[in[i]];
     return text;
 }
 

@@ -4,17 +4,27 @@
 
 #include <QFile>
 
+#include <cstring>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace TransferFileInfo {
 
 namespace {
 
-QString readLine(QIODevice* device) {
-    QByteArray line = device->readLine();
+// The next line without its line end, into `line`, whose room is reused from
+// line to line (QIODevice::readLine() sets aside a large block for every line).
+void readLine(QIODevice* device, QByteArray& line) {
+    line.truncate(0);
+    char chunk[512];
+    qint64 got = 0;
+    while ((got = device->readLine(chunk, sizeof chunk)) > 0) {
+        line.append(chunk, got);
+        if (chunk[got - 1] == '\n')
+            break;
+    }
     while (line.endsWith('\n') || line.endsWith('\r'))
         line.chop(1);
-    return Cp1252::decode(line);
 }
 
 template <typename Result, typename Read>
@@ -28,11 +38,12 @@ Result withFile(const QString& path, Result fallback, Read read) {
 } // namespace
 
 double readTransferVersion(QIODevice* device) {
+    QByteArray line;
     while (device && !device->atEnd()) {
-        const QString line = readLine(device);
+        readLine(device, line);
         if (line.isEmpty())
             break; // the version belongs to the header block
-        if (const auto version = versionIn(line))
+        if (const auto version = versionIn(Cp1252::decode(line)))
             return *version;
     }
     return 0;
@@ -52,12 +63,14 @@ double readTransferVersion(const QString& path) {
 }
 
 QString readTransferMeetName(QIODevice* device) {
+    QByteArray line;
     while (device && !device->atEnd()) {
-        const QString line = readLine(device);
-        if (!line.contains(u"Name"_s))
+        readLine(device, line);
+        // "Name" and "=" are the same bytes in the code page as in Unicode.
+        if (!line.contains("Name"))
             continue;
-        const qsizetype eq = line.indexOf(u'=');
-        return eq < 0 ? QString() : line.mid(eq + 1);
+        const qsizetype eq = line.indexOf('=');
+        return eq < 0 ? QString() : Cp1252::decode(QByteArrayView(line).sliced(eq + 1));
     }
     return {};
 }
@@ -74,8 +87,10 @@ qint64 countTransferLines(QIODevice* device) {
         const qint64 n = device->read(buffer, sizeof buffer);
         if (n <= 0)
             break;
-        for (qint64 i = 0; i < n; ++i)
-            lines += buffer[i] == '\n';
+        const char* const end = buffer + n;
+        for (const char* at = buffer;
+             (at = static_cast<const char*>(std::memchr(at, '\n', size_t(end - at)))); ++at)
+            ++lines;
         last = buffer[n - 1];
     }
     return last == '\n' ? lines : lines + 1;

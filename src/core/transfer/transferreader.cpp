@@ -45,9 +45,14 @@ bool TransferReader::fill() {
         if (mKeepFrom >= 0)
             mKeepFrom = 0;
     }
+    // A device that knows its size is read in blocks no larger than what is
+    // left of it: a small file costs a small buffer.
+    const qint64 block = mDevice->isSequential()
+                             ? BlockSize
+                             : std::clamp<qint64>(mDevice->bytesAvailable(), 1, BlockSize);
     const qsizetype old = mBuffer.size();
-    mBuffer.resize(old + BlockSize);
-    const qint64 got = mDevice->read(mBuffer.data() + old, BlockSize);
+    mBuffer.resize(old + block);
+    const qint64 got = mDevice->read(mBuffer.data() + old, block);
     mBuffer.resize(old + std::max<qint64>(got, 0));
     if (got <= 0)
         mAtEnd = true;

@@ -3,6 +3,8 @@
 #include "shell/codepage1252.h"
 #include "transfervalues.h"
 
+#include <QHash>
+
 #include <charconv>
 #include <cmath>
 
@@ -13,9 +15,7 @@ constexpr qsizetype FlushSize = 256 * 1024;
 } // namespace
 
 TransferWriter::TransferWriter(QIODevice* device)
-    : mDevice(device) {
-    mBuffer.reserve(FlushSize + 4096);
-}
+    : mDevice(device) {}
 
 void TransferWriter::appendLine(const QString& line) {
     mBuffer += Cp1252::encode(line);
@@ -30,14 +30,17 @@ void TransferWriter::writeHeader() {
 }
 
 const QList<QByteArray>& TransferWriter::fieldPrefixes(const MeetSchema::Table& table) {
-    auto found = mFieldPrefixes.find(&table);
-    if (found == mFieldPrefixes.end()) {
-        QList<QByteArray> prefixes;
-        for (const MeetSchema::Column& column : table.columns)
-            prefixes.append(Cp1252::encode(column.name) + '=');
-        found = mFieldPrefixes.insert(&table, prefixes);
-    }
-    return *found;
+    // Built for every table at once, the first time (thread-safe): the schema is fixed.
+    static const QHash<QString, QList<QByteArray>> prefixes = [] {
+        QHash<QString, QList<QByteArray>> all;
+        for (const MeetSchema::Table& each : MeetSchema::tables()) {
+            QList<QByteArray>& names = all[each.name];
+            for (const MeetSchema::Column& column : each.columns)
+                names.append(Cp1252::encode(column.name) + '=');
+        }
+        return all;
+    }();
+    return *prefixes.find(table.name);
 }
 
 bool TransferWriter::appendEncoded(QStringView text) {
@@ -115,6 +118,6 @@ bool TransferWriter::finish() {
         if (mError.isEmpty())
             mError = u"The transfer file could not be written."_s;
     }
-    mBuffer.clear();
+    mBuffer.truncate(0); // its room serves the next block
     return ok();
 }

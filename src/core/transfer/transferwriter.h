@@ -3,7 +3,6 @@
 #include "db/meetschema.h"
 
 #include <QByteArray>
-#include <QHash>
 #include <QIODevice>
 #include <QString>
 #include <QStringList>
@@ -37,12 +36,12 @@ private:
     // Appends the value's text; false when the code page could not hold all of it.
     bool appendValue(MeetSchema::ColumnType type, const QVariant& stored);
     bool appendEncoded(QStringView text);
-    const QList<QByteArray>& fieldPrefixes(const MeetSchema::Table& table);
+    // "name=" per column of the table, in the code page.
+    static const QList<QByteArray>& fieldPrefixes(const MeetSchema::Table& table);
     void flushIfFull();
 
     QIODevice* mDevice;
     QByteArray mBuffer;
-    QHash<const MeetSchema::Table*, QList<QByteArray>> mFieldPrefixes; // "name=" per column
     QString mError;
     QStringList mLossyFields;
 };
