@@ -95,6 +95,8 @@ private:
             std::abort();
         }
         mReceived.remove(0, mReceived.indexOf("\r\n\r\n") + 4);
+        // Frames go out at once, not held back until the last ones are acknowledged.
+        mClient.setSocketOption(QAbstractSocket::LowDelayOption, 1);
     }
 
     // True when a pong with `marker` is among the frames received; frames

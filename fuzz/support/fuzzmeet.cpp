@@ -19,6 +19,13 @@ void check(bool ok, const char* what, MeetDatabase& db) {
     }
 }
 
+// Rows inserted, changed or deleted on the meet's connection since it opened.
+qint64 totalChanges(MeetDatabase& db) {
+    const DbRows rows = db.select(u"SELECT total_changes() AS n"_s);
+    check(rows.ok(), "changes", db);
+    return rows.value(0, u"n"_s).toLongLong();
+}
+
 std::unique_ptr<TempMeet> makeTempMeet() {
     useMemoryTempFolders();
     return std::make_unique<TempMeet>();
@@ -49,13 +56,18 @@ FuzzMeet::FuzzMeet()
 
 void FuzzMeet::restore() {
     MeetDatabase& db = mState.meetDb();
-    check(db.beginTransaction(), "begin", db);
-    for (const QString& table : ChangedTables) {
-        check(db.execute(u"DELETE FROM main.%1"_s.arg(table)), "clear", db);
-        check(db.execute(u"INSERT INTO main.%1 SELECT * FROM pristine.%1"_s.arg(table)), "restore",
-              db);
+    // An input that changed no row (most are refused before they reach the
+    // meet) leaves the tables as the last restore made them.
+    if (totalChanges(db) != mChangesAfterRestore) {
+        check(db.beginTransaction(), "begin", db);
+        for (const QString& table : ChangedTables) {
+            check(db.execute(u"DELETE FROM main.%1"_s.arg(table)), "clear", db);
+            check(db.execute(u"INSERT INTO main.%1 SELECT * FROM pristine.%1"_s.arg(table)),
+                  "restore", db);
+        }
+        check(db.commit(), "commit", db);
+        mChangesAfterRestore = totalChanges(db);
     }
-    check(db.commit(), "commit", db);
     mMeet->server().registry().clearLists();
     QString error;
     if (!mMeet->services().queue().reload(&error)) {
