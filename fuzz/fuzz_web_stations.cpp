@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -24,25 +25,35 @@ namespace {
 
 constexpr int WaitMs = 2000;
 
-// One client frame: masked (as a browser must), with a zero mask so the
-// payload goes as it is.
-QByteArray frame(quint8 head, const QByteArray& payload) {
-    QByteArray bytes;
-    bytes.append(char(head));
-    const qsizetype length = payload.size();
+// Appends one client frame, masked (as a browser must) with a zero mask so the
+// payload goes as it is. The payload is `source` repeated up to `length`
+// bytes (none when `source` is empty), copied in place in doubling runs.
+void appendFrame(QByteArray& out, quint8 head, QByteArrayView source, std::size_t length) {
+    if (source.isEmpty())
+        length = 0;
+    out.append(char(head));
     if (length < 126) {
-        bytes.append(char(0x80 | length));
+        out.append(char(0x80 | length));
     } else if (length <= 0xffff) {
-        bytes.append(char(0x80 | 126));
-        bytes.append(char(length >> 8));
-        bytes.append(char(length & 0xff));
+        out.append(char(0x80 | 126));
+        out.append(char(length >> 8));
+        out.append(char(length & 0xff));
     } else {
-        bytes.append(char(0x80 | 127));
+        out.append(char(0x80 | 127));
         for (int shift = 56; shift >= 0; shift -= 8)
-            bytes.append(char((quint64(length) >> shift) & 0xff));
+            out.append(char((quint64(length) >> shift) & 0xff));
     }
-    bytes.append(4, '\0');
-    return bytes + payload;
+    out.append(4, '\0');
+    const qsizetype start = out.size();
+    out.resize(start + qsizetype(length));
+    char* payload = out.data() + start;
+    std::size_t filled = std::min(length, std::size_t(source.size()));
+    std::memcpy(payload, source.data(), filled);
+    while (filled < length) {
+        const std::size_t run = std::min(filled, length - filled);
+        std::memcpy(payload + filled, payload, run);
+        filled += run;
+    }
 }
 
 // Mostly well-formed heads, so most inputs keep the connection and reach the
@@ -67,11 +78,13 @@ public:
 
     FuzzMeet& meet() { return mMeet; }
 
-    void send(const QByteArray& frames) {
+    // Sends `frames` and a ping after them, and waits for its pong.
+    void send(QByteArray& frames) {
         if (mClient.state() != QAbstractSocket::ConnectedState)
             open();
         const QByteArray marker = "fz" + QByteArray::number(++mPings);
-        mClient.write(frames + frame(0x89, marker));
+        appendFrame(frames, 0x89, marker, std::size_t(marker.size()));
+        mClient.write(frames);
         mClient.flush();
         waitFor([&] {
             return mClient.state() != QAbstractSocket::ConnectedState || pongArrived(marker);
@@ -167,12 +180,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // Lengths above 0x8000 stand for frames past the 64 KiB limit.
         const std::size_t wanted = length > 0x8000 ? 2 * length : length;
         const std::size_t available = std::min(size - at, wanted);
-        QByteArray payload(reinterpret_cast<const char*>(data + at), qsizetype(available));
-        if (!payload.isEmpty())
-            while (std::size_t(payload.size()) < wanted)
-                payload.append(payload.left(qsizetype(wanted) - payload.size()));
+        appendFrame(frames, head,
+                    QByteArrayView(reinterpret_cast<const char*>(data + at), qsizetype(available)),
+                    wanted);
         at += available;
-        frames += frame(head, payload);
     }
     h.send(frames);
     h.meet().restore();

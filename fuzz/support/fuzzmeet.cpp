@@ -56,19 +56,20 @@ FuzzMeet::FuzzMeet()
 
 void FuzzMeet::restore() {
     MeetDatabase& db = mState.meetDb();
-    // An input that changed no row (most are refused before they reach the
-    // meet) leaves the tables as the last restore made them.
-    if (totalChanges(db) != mChangesAfterRestore) {
-        check(db.beginTransaction(), "begin", db);
-        for (const QString& table : ChangedTables) {
-            check(db.execute(u"DELETE FROM main.%1"_s.arg(table)), "clear", db);
-            check(db.execute(u"INSERT INTO main.%1 SELECT * FROM pristine.%1"_s.arg(table)),
-                  "restore", db);
-        }
-        check(db.commit(), "commit", db);
-        mChangesAfterRestore = totalChanges(db);
-    }
     mMeet->server().registry().clearLists();
+    // An input that changed no row (most are refused before they reach the
+    // meet) leaves the tables, and the score queue that stores every change
+    // in them, as the last restore made them.
+    if (totalChanges(db) == mChangesAfterRestore)
+        return;
+    check(db.beginTransaction(), "begin", db);
+    for (const QString& table : ChangedTables) {
+        check(db.execute(u"DELETE FROM main.%1"_s.arg(table)), "clear", db);
+        check(db.execute(u"INSERT INTO main.%1 SELECT * FROM pristine.%1"_s.arg(table)), "restore",
+              db);
+    }
+    check(db.commit(), "commit", db);
+    mChangesAfterRestore = totalChanges(db);
     QString error;
     if (!mMeet->services().queue().reload(&error)) {
         std::fprintf(stderr, "queue: %s\n", qPrintable(error));
