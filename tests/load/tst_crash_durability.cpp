@@ -1,8 +1,7 @@
-// A scoring server killed (SIGKILL) in the middle of a flow of scores must not
-// have lost any score it confirmed: after a restart every score answered with
-// "SCORECONFIRM|0" is in its gymnast's row and waiting in the scoreboard queue,
-// and a score is never stored without its queue row or the other way round.
-// Runs `tallvane serve` and four `tallvane-station` judges as real processes.
+// A scoring server killed (SIGKILL) amid a flow of scores has lost no score it
+// confirmed ("SCORECONFIRM|0"): each is in its gymnast's row and waiting in the
+// scoreboard queue, never one without the other. Runs `tallvane serve` and four
+// `tallvane-station` judges as real processes.
 #include "childprogram.h"
 #include "db/meetdatabase.h"
 #include "scoreload.h"

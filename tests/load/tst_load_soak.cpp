@@ -1,9 +1,7 @@
-// A long meet in a short time: 200 stations (judges and score displays) logged in
-// over real TCP, answering heartbeats, scores flowing from every judge, and
-// stations falling silent, dropping their connection and coming back. At the
-// end the registry must hold exactly the live stations, every score must be
-// stored and queued exactly once, and memory must not have grown with the
-// traffic.
+// A long meet in a short time: 200 stations (judges and score displays) on real
+// TCP answer heartbeats, every judge sends scores, and stations fall silent, drop
+// their connection and come back. At the end the registry holds exactly the live
+// stations, every score is stored and queued once, and memory has not grown.
 #include "firstrow.h"
 #include "scoreload.h"
 #include "serverfixture.h"
@@ -34,9 +32,8 @@ qint64 residentKiB() {
     return fields.size() > 1 ? fields[1].toLongLong() * 4 : -1;
 }
 
-// One simulated station: its connection (replaced when it reconnects) and, for
-// a judge, the scores it still has to send. A judge sends one score at a time
-// and the next one only after "SCORECONFIRM|0", as real stations do.
+// One simulated station; a judge sends one score at a time, the next only after
+// "SCORECONFIRM|0", as real stations do. A reconnection replaces its link.
 struct Station {
     Station(const QString& judged, int n)
         : event(judged)
@@ -80,11 +77,9 @@ class TestLoadSoak : public QObject {
         QList<int> wanted;
         for (const auto& station : mStations)
             wanted << station->link->heartbeatsSeen() + rounds;
-        QTRY_VERIFY_WITH_TIMEOUT(std::equal(mStations.begin(), mStations.end(), wanted.begin(),
-                                            [](const auto& station, int seen) {
-                                                return station->link->heartbeatsSeen() >= seen;
-                                            }),
-                                 DeadlineMs);
+        for (size_t i = 0; i < mStations.size(); ++i)
+            QTRY_VERIFY_WITH_TIMEOUT(mStations[i]->link->heartbeatsSeen() >= wanted[qsizetype(i)],
+                                     DeadlineMs);
     }
 
 private Q_SLOTS:

@@ -25,9 +25,6 @@ ServerFixture::ServerFixture(const QString& meetFile, const DisplayTimings& timi
         mMeet->services().dispatch().pauseAll();
 }
 
-ServerFixture::ServerFixture(const DisplayTimings& timings, bool displaysRunning)
-    : ServerFixture(QString(), timings, displaysRunning) {}
-
 // The stations hang up before the server goes.
 ServerFixture::~ServerFixture() {
     mStations.clear();

@@ -22,11 +22,9 @@ public:
     explicit ServerFixture(const QString& meetFile = {},
                            const DisplayTimings& timings = quickTimings(),
                            bool displaysRunning = false);
-    explicit ServerFixture(const DisplayTimings& timings, bool displaysRunning = false);
     ~ServerFixture();
 
     bool started() const { return mResult.ok(); }
-    const ScoringServer::StartResult& startResult() const { return mResult; }
     QString startMessage() const { return mResult.message + u' ' + mResult.detail; }
 
     TempMeet& temp() { return mTemp; }

@@ -27,7 +27,6 @@ public:
     // empty when none came.
     QString next(int timeoutMs = 5000);
     QStringList pending() const { return mMessages; }
-    void clearReceived() { mMessages.clear(); }
 
     // Answers every "HEARTBEAT|id" with "HEARTBEAT|id" (the live-station habit).
     void setAnswerHeartbeats(bool answer) { mAnswerHeartbeats = answer; }

@@ -13,7 +13,7 @@ class TestServerStations : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void judgeRightAndWrongPin() {
+    void judgeAndDisplayLogins() {
         SERVER_FIXTURE(f);
         TestStation& s = f.station();
         QCOMPARE(s.loginJudge(u"Vault"_s, u"Ann"_s, u"1234"_s), u"AUTHRESP|1|Invalid PIN"_s);
@@ -30,82 +30,7 @@ private Q_SLOTS:
                                               u"Bars (O'Hara) - 127.0.0.1"_s}));
         QCOMPARE(f.connectionRows(u"WHERE JudgeName = ?"_s, {u"O'Hara"_s}), 1);
 
-        // A new PIN may be any text; it is saved and the old one no longer works.
-        QVERIFY(f.server().setPin(u"abc"_s));
-        QCOMPARE(SettingsFile::read(f.state().pinFilePath()), u"abc"_s);
-        QCOMPARE(f.station().loginJudge(u"Beam"_s, u"Ann"_s, f.pin()), u"AUTHRESP|1|Invalid PIN"_s);
-        QCOMPARE(f.station().loginJudge(u"Beam"_s, u"Ann"_s, u"abc"_s), u"AUTHRESP|0|3"_s);
-    }
-
-    void duplicateRules_data() {
-        QTest::addColumn<QString>("first");  // a log-in already in
-        QTest::addColumn<QString>("second"); // the next one
-        QTest::addColumn<QString>("reply");
-        const QString pin = QString::fromLatin1(ServerFixture::Pin);
-        auto judge = [&pin](const char* event, const char* mode, const char* number) {
-            return u"JUDGEAUTH|%1|Judge|%2|%3|%4"_s.arg(QLatin1String(event), pin,
-                                                        QLatin1String(mode), QLatin1String(number));
-        };
-        auto display = [&pin](const char* name) {
-            return u"DISPLAYAUTH|%1|%2|all"_s.arg(QLatin1String(name), pin);
-        };
-        QTest::newRow("same judge number refused")
-            << judge("Beam", "1", "2") << judge("Beam", "1", "2")
-            << u"AUTHRESP|1|Judge 2 for event Beam is already logged into the scoring server."_s;
-        QTest::newRow("other judge number accepted")
-            << judge("Beam", "1", "2") << judge("Beam", "1", "3") << u"AUTHRESP|0|3"_s;
-        QTest::newRow("second judge of event without numbers")
-            << judge("Floor", "0", "1") << judge("Floor", "0", "2")
-            << u"AUTHRESP|1|There is already a Floor judge logged into the scoring server."_s;
-        QTest::newRow("event name in another letter case")
-            << judge("Floor", "0", "1") << judge("floor", "0", "2")
-            << u"AUTHRESP|1|There is already a floor judge logged into the scoring server."_s;
-        QTest::newRow("display holding the event's name")
-            << display("Bars") << judge("Bars", "0", "1")
-            << u"AUTHRESP|1|There is already a Bars judge logged into the scoring server."_s;
-        QTest::newRow("same display name")
-            << display("Main") << display("Main")
-            << u"AUTHRESP|1|Main is already logged into the scoring server."_s;
-        QTest::newRow("display named like a judge's event")
-            << judge("Vault", "1", "1") << display("Vault")
-            << u"AUTHRESP|1|Vault is already logged into the scoring server."_s;
-    }
-
-    void duplicateRules() {
-        QFETCH(QString, first);
-        QFETCH(QString, second);
-        QFETCH(QString, reply);
-        SERVER_FIXTURE(f);
-        TestStation& a = f.station();
-        a.send(first);
-        QVERIFY(a.next().startsWith(u"AUTHRESP|0"_s));
-        TestStation& b = f.station();
-        b.send(second);
-        QCOMPARE(b.next(), reply);
-        const bool accepted = reply.startsWith(u"AUTHRESP|0"_s);
-        QCOMPARE(f.connectionRows(), accepted ? 2 : 1);
-        QCOMPARE(f.judgeLines().size() + f.displayLines().size(), accepted ? 2 : 1);
-    }
-
-    void refusedEvenWhenTwoRowsAlreadyShareTheEvent() {
-        // Rows left by an older program can share an event; a third station
-        // must still be refused.
-        SERVER_FIXTURE(f);
-        for (int id : {9001, 9002})
-            QVERIFY(f.db().execute(u"INSERT INTO Connections(SocketID, ConnectionsType, "
-                                   "IPAddress, EventName, JudgeName, JudgeNumber) "
-                                   "VALUES(?, 'JUDGE', '10.0.0.9', 'Vault', 'X', 1)"_s,
-                                   {id}));
-        TestStation& s = f.station();
-        QCOMPARE(
-            s.loginJudge(u"Vault"_s, u"Ann"_s, f.pin(), u"1"_s, u"1"_s),
-            u"AUTHRESP|1|Judge 1 for event Vault is already logged into the scoring server."_s);
-        QCOMPARE(s.loginJudge(u"Vault"_s, u"Ann"_s, f.pin(), u"0"_s, u"4"_s),
-                 u"AUTHRESP|1|There is already a Vault judge logged into the scoring server."_s);
-    }
-
-    void displayLogins() {
-        SERVER_FIXTURE(f);
+        // Displays: an old one sends no event, a newer one names its event.
         TestStation& old = f.station();
         old.send(u"DISPLAYAUTH|Lobby|0000"_s);
         QCOMPARE(old.next(),
@@ -115,14 +40,67 @@ private Q_SLOTS:
         TestStation& newer = f.station();
         QCOMPARE(newer.loginDisplay(u"Main"_s, u"0000"_s), u"AUTHRESP|1|Invalid PIN"_s);
         QCOMPARE(newer.loginDisplay(u"Main"_s, f.pin(), u"all"_s), u"AUTHRESP|0"_s);
-        TestStation& beam = f.station();
-        QCOMPARE(beam.loginDisplay(u"Side"_s, f.pin(), u"Beam"_s), u"AUTHRESP|0"_s);
+        QCOMPARE(f.station().loginDisplay(u"Side"_s, f.pin(), u"Beam"_s), u"AUTHRESP|0"_s);
         QCOMPARE(f.displayLines(),
                  (QStringList{u"Lobby(NA) - 127.0.0.1"_s, u"Main(All) - 127.0.0.1"_s,
                               u"Side(Beam) - 127.0.0.1"_s}));
         QCOMPARE(f.connectionRows(u"WHERE ConnectionsType = 'DISPLAY' AND EventName = 'Lobby' "
                                   "AND JudgeName = 'NA' AND JudgeNumber IS NULL"_s),
                  1);
+
+        // A new PIN may be any text; it is saved and the old one no longer works.
+        QVERIFY(f.server().setPin(u"abc"_s));
+        QCOMPARE(SettingsFile::read(f.state().pinFilePath()), u"abc"_s);
+        QCOMPARE(f.station().loginJudge(u"Beam"_s, u"Ann"_s, f.pin()), u"AUTHRESP|1|Invalid PIN"_s);
+        QCOMPARE(f.station().loginJudge(u"Beam"_s, u"Ann"_s, u"abc"_s), u"AUTHRESP|0|3"_s);
+    }
+
+    // A log-in already in ("J event mode number" or "D name"), the next one, and
+    // the reply to the next.
+    void duplicateRules() {
+        const QList<std::tuple<QString, QString, QString>> cases{
+            {u"J Beam 1 2"_s, u"J Beam 1 2"_s,
+             u"AUTHRESP|1|Judge 2 for event Beam is already logged into the scoring server."_s},
+            {u"J Beam 1 2"_s, u"J Beam 1 3"_s, u"AUTHRESP|0|3"_s},
+            {u"J Floor 0 1"_s, u"J Floor 0 2"_s,
+             u"AUTHRESP|1|There is already a Floor judge logged into the scoring server."_s},
+            {u"J Floor 0 1"_s, u"J floor 0 2"_s,
+             u"AUTHRESP|1|There is already a floor judge logged into the scoring server."_s},
+            {u"D Bars"_s, u"J Bars 0 1"_s,
+             u"AUTHRESP|1|There is already a Bars judge logged into the scoring server."_s},
+            {u"D Main"_s, u"D Main"_s,
+             u"AUTHRESP|1|Main is already logged into the scoring server."_s},
+            {u"J Vault 1 1"_s, u"D Vault"_s,
+             u"AUTHRESP|1|Vault is already logged into the scoring server."_s}};
+        for (const auto& [first, second, reply] : cases) {
+            SERVER_FIXTURE(f);
+            const auto login = [&f](const QString& who) {
+                const QStringList w = who.split(u' ');
+                return w[0] == u"D"_s
+                           ? f.station().loginDisplay(w[1], f.pin())
+                           : f.station().loginJudge(w[1], u"Judge"_s, f.pin(), w[2], w[3]);
+            };
+            QVERIFY(login(first).startsWith(u"AUTHRESP|0"_s));
+            QCOMPARE(login(second), reply);
+            const int stations = reply.startsWith(u"AUTHRESP|0"_s) ? 2 : 1;
+            QCOMPARE(f.connectionRows(), stations);
+            QCOMPARE(f.judgeLines().size() + f.displayLines().size(), stations);
+        }
+    }
+
+    void refusedEvenWhenTwoRowsAlreadyShareTheEvent() {
+        // Rows left by an older program can share an event; a third station
+        // must still be refused.
+        SERVER_FIXTURE(f);
+        f.run(u"INSERT INTO Connections(SocketID, ConnectionsType, IPAddress, EventName, "
+              "JudgeName, JudgeNumber) VALUES(9001, 'JUDGE', '10.0.0.9', 'Vault', 'X', 1), "
+              "(9002, 'JUDGE', '10.0.0.9', 'Vault', 'X', 1)"_s);
+        TestStation& s = f.station();
+        QCOMPARE(
+            s.loginJudge(u"Vault"_s, u"Ann"_s, f.pin(), u"1"_s, u"1"_s),
+            u"AUTHRESP|1|Judge 1 for event Vault is already logged into the scoring server."_s);
+        QCOMPARE(s.loginJudge(u"Vault"_s, u"Ann"_s, f.pin(), u"0"_s, u"4"_s),
+                 u"AUTHRESP|1|There is already a Vault judge logged into the scoring server."_s);
     }
 
     // Each refusal leaves no trace, and the station may try again.
@@ -192,40 +170,6 @@ private Q_SLOTS:
         f.server().scoreboards()->setStringList({u"Main(All) - 10.0.0.2"_s});
         registry.removeDisplayEntry(u"10.0.0.2"_s, u"Main"_s);
         QCOMPARE(f.server().scoreboards()->rowCount(), 0);
-    }
-
-    // Heartbeat rounds log out the stations that fell silent.
-    void answeringStationStaysSilentOnesGoTogether() {
-        SERVER_FIXTURE(f);
-        HeartbeatMonitor& heartbeats = f.server().heartbeats();
-        heartbeats.setIntervals(300, 200);
-        TestStation& live = f.station();
-        live.setAnswerHeartbeats(true);
-        TestStation& quiet = f.station();
-        TestStation& mute = f.station(false);
-        QCOMPARE(live.loginJudge(u"Vault"_s, u"Ann"_s, f.pin()), u"AUTHRESP|0|3"_s);
-        QCOMPARE(quiet.loginJudge(u"Beam"_s, u"Bo"_s, f.pin()), u"AUTHRESP|0|3"_s);
-        QCOMPARE(mute.loginDisplay(u"Main"_s, f.pin()), u"AUTHRESP|0"_s);
-        QSignalSpy removed(&f.server().registry(), &StationRegistry::stationRemoved);
-        heartbeats.start();
-
-        // Both silent stations leave at the same check.
-        QTRY_COMPARE_WITH_TIMEOUT(removed.size(), 2, 10000);
-        QCOMPARE(f.connectionRows(), 1);
-        QCOMPARE(f.judgeLines(), QStringList{u"Vault (Judge #1: Ann) - 127.0.0.1"_s});
-        QVERIFY(f.displayLines().isEmpty());
-        QVERIFY(quiet.pending().contains(u"HEARTBEAT|2"_s));
-
-        // The answering station lives through several more rounds.
-        const int seen = live.heartbeatsSeen();
-        QTRY_VERIFY_WITH_TIMEOUT(live.heartbeatsSeen() >= seen + 3, 10000);
-        QCOMPARE(f.connectionRows(u"WHERE EventName = 'Vault'"_s), 1);
-        QCOMPARE(removed.size(), 2);
-
-        // Logged out, not disconnected: the silent station may log in again.
-        QVERIFY(quiet.isConnected());
-        quiet.clearReceived();
-        QCOMPARE(quiet.loginJudge(u"Beam"_s, u"Bo"_s, f.pin()), u"AUTHRESP|0|3"_s);
     }
 
     // A reply marks the connection it came on, whatever id it names.
