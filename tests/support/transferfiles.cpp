@@ -28,6 +28,13 @@ QByteArray record(const QString& table, int number, const QHash<QString, QString
     return bytes + "\r\n";
 }
 
+QByteArray record(const QString& table, int number, const QString& values) {
+    QHash<QString, QString> texts;
+    for (const QString& pair : values.split(u'|', Qt::SkipEmptyParts))
+        texts.insert(pair.section(u'=', 0, 0), pair.section(u'=', 1));
+    return record(table, number, texts);
+}
+
 QByteArray file(const QHash<QString, QList<QByteArray>>& records) {
     QByteArray bytes = "[Rostrel]\r\nVersion=4.0\r\n\r\n";
     for (const MeetSchema::Table* table : MeetSchema::meetDataTables()) {

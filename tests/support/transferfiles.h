@@ -12,6 +12,8 @@ namespace TransferFiles {
 // columns named in `values` get those texts, Booleans default to False and all
 // others are empty.
 QByteArray record(const QString& table, int number, const QHash<QString, QString>& values = {});
+// The same with the values given as "Column=text|Column=text" (a later one wins).
+QByteArray record(const QString& table, int number, const QString& values);
 
 // A whole file of version 4.0: the header, then for each of the twelve tables
 // its records (as given, by table name) and its trailer.

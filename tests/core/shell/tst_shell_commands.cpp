@@ -17,11 +17,10 @@ const QString Station = QStringLiteral(TALLVANE_STATION_BIN);
 
 // A transfer file of one meet and one level.
 QByteArray meetFile(const QString& levelText = u"4"_s) {
+    using TransferFiles::record;
     return TransferFiles::file(
-        {{u"Meets"_s,
-          {TransferFiles::record(u"Meets"_s, 1,
-                                 {{u"MeetID"_s, u"1"_s}, {u"Name"_s, u"Fall/Winter Cup"_s}})}},
-         {u"Levels"_s, {TransferFiles::record(u"Levels"_s, 1, {{u"Level"_s, levelText}})}}});
+        {{u"Meets"_s, {record(u"Meets"_s, 1, u"MeetID=1|Name=Fall/Winter Cup"_s)}},
+         {u"Levels"_s, {record(u"Levels"_s, 1, u"Level="_s + levelText)}}});
 }
 
 } // namespace
@@ -31,52 +30,36 @@ class TestShellCommands : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // What the `tallvane` command answers, by its exit status: 0 done, 1 failed,
-    // 2 wrong arguments.
-    void commandLine_data() {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QString>("said"); // on stdout for 0, else on stderr
-        QTest::newRow("help") << QStringList{u"--help"_s} << 0 << u"tallvane serve MEETFILE"_s;
-        QTest::newRow("version") << QStringList{u"--version"_s} << 0
-                                 << u"tallvane "_s + QString::fromLatin1(TALLVANE_VERSION);
-        for (const QString& command : {u"serve"_s, u"import"_s, u"export"_s})
-            QTest::addRow("%s help", qPrintable(command))
-                << QStringList{command, u"--help"_s} << 0 << u"Usage: tallvane "_s + command + u' ';
-        QTest::newRow("mistyped command")
-            << QStringList{u"exprot"_s, u"spring.tallvane"_s, u"spring.rxt"_s} << 2
-            << u"serve, import and export"_s;
-        QTest::newRow("unknown option") << QStringList{u"--bogus"_s} << 2 << u"--bogus"_s;
-        QTest::newRow("two meet files")
-            << QStringList{u"@meet"_s, u"b.tallvane"_s} << 2 << u"only one meet file"_s;
-        QTest::newRow("serve without a meet") << QStringList{u"serve"_s} << 2 << u"MEETFILE"_s;
-        QTest::newRow("serve, unknown option")
-            << QStringList{u"serve"_s, u"@meet"_s, u"--pim"_s, u"1"_s} << 2 << u"pim"_s;
-        QTest::newRow("serve, port no number")
-            << QStringList{u"serve"_s, u"@meet"_s, u"--port"_s, u"http"_s} << 2
-            << u"http is not a port number"_s;
-        QTest::newRow("serve, meet missing")
-            << QStringList{u"serve"_s, u"@missing"_s} << 1 << u"does not exist"_s;
-        QTest::newRow("import without a file") << QStringList{u"import"_s} << 2 << u"import"_s;
-        QTest::newRow("import, unknown option")
-            << QStringList{u"import"_s, u"x.rxt"_s, u"--forse"_s} << 2 << u"--forse"_s;
-        QTest::newRow("export, one file")
-            << QStringList{u"export"_s, u"@meet"_s} << 2 << u"export"_s;
-    }
+    // What the `tallvane` command answers, by its exit status: 0 done (said on
+    // stdout), 1 failed, 2 wrong arguments (said on stderr).
     void commandLine() {
-        QFETCH(QStringList, arguments);
-        QFETCH(int, status);
-        QFETCH(QString, said);
+        const QList<std::tuple<QStringList, int, QString>> cases{
+            {{u"--help"_s}, 0, u"tallvane serve MEETFILE"_s},
+            {{u"--version"_s}, 0, u"tallvane "_s + QString::fromLatin1(TALLVANE_VERSION)},
+            {{u"serve"_s, u"--help"_s}, 0, u"Usage: tallvane serve "_s},
+            {{u"import"_s, u"--help"_s}, 0, u"Usage: tallvane import "_s},
+            {{u"export"_s, u"--help"_s}, 0, u"Usage: tallvane export "_s},
+            {{u"exprot"_s, u"spring.tallvane"_s, u"spring.rxt"_s},
+             2,
+             u"serve, import and export"_s},
+            {{u"--bogus"_s}, 2, u"--bogus"_s},
+            {{u"@meet"_s, u"b.tallvane"_s}, 2, u"only one meet file"_s},
+            {{u"serve"_s}, 2, u"MEETFILE"_s},
+            {{u"serve"_s, u"@meet"_s, u"--pim"_s, u"1"_s}, 2, u"pim"_s},
+            {{u"serve"_s, u"@meet"_s, u"--port"_s, u"http"_s}, 2, u"http is not a port number"_s},
+            {{u"serve"_s, u"@missing"_s}, 1, u"does not exist"_s},
+            {{u"import"_s}, 2, u"import"_s},
+            {{u"import"_s, u"x.rxt"_s, u"--forse"_s}, 2, u"--forse"_s},
+            {{u"export"_s, u"@meet"_s}, 2, u"export"_s}};
         TempMeet temp;
-        for (QString& argument : arguments) {
-            if (argument == u"@meet"_s)
-                argument = temp.createSampleMeet();
-            else if (argument == u"@missing"_s)
-                argument = temp.path(u"missing.tallvane"_s);
+        const QString meet = temp.createSampleMeet();
+        for (auto [arguments, status, said] : cases) {
+            arguments.replaceInStrings(u"@meet"_s, meet);
+            arguments.replaceInStrings(u"@missing"_s, temp.path(u"missing.tallvane"_s));
+            const ChildProgram::Finished run = ChildProgram::runTallvane(arguments, temp.folder());
+            QVERIFY2(run.status == status && (status == 0 ? run.out : run.err).contains(said),
+                     qPrintable(arguments.join(u' ') + u": "_s + run.out + run.err));
         }
-        const ChildProgram::Finished run = ChildProgram::runTallvane(arguments, temp.folder());
-        QCOMPARE(run.status, status);
-        QVERIFY2((status == 0 ? run.out : run.err).contains(said), qPrintable(run.out + run.err));
         QVERIFY(!QFile::exists(temp.path(u"missing.tallvane"_s))); // never created
     }
 
@@ -153,7 +136,8 @@ private Q_SLOTS:
         QCOMPARE(db.select(u"SELECT SocketID FROM Connections"_s).count(), 0);
     }
 
-    void importsIntoTheDataFolderAndRefusesToOverwrite() {
+    // Import into the data folder and export, refusing to overwrite without --force.
+    void importAndExport() {
         TempMeet temp;
         const auto tallvane = [&temp](const QStringList& arguments) {
             return ChildProgram::runTallvane(arguments, temp.path(u"data"_s));
@@ -170,36 +154,25 @@ private Q_SLOTS:
         run = tallvane({u"import"_s, source});
         QCOMPARE(run.status, 1);
         QVERIFY(run.err.contains(u"--force"_s));
-        run = tallvane({u"import"_s, source, u"--force"_s});
-        QCOMPARE(run.status, 0);
+        QCOMPARE(tallvane({u"import"_s, source, u"--force"_s}).status, 0);
 
         const QString exported = temp.path(u"back.rxt"_s);
-        run = tallvane({u"export"_s, meet, exported});
-        QCOMPARE(run.status, 0);
+        QCOMPARE(tallvane({u"export"_s, meet, exported}).status, 0);
         QCOMPARE(TransferFiles::read(exported), meetFile());
-        run = tallvane({u"export"_s, meet, exported});
-        QCOMPARE(run.status, 1);
+        QCOMPARE(tallvane({u"export"_s, meet, exported}).status, 1);
         QCOMPARE(tallvane({u"export"_s, meet, exported, u"--force"_s}).status, 0);
-    }
 
-    void importAndExportFailuresExitNonZeroAndSayWhy() {
-        TempMeet temp;
-        const auto tallvane = [&temp](const QStringList& arguments) {
-            return ChildProgram::runTallvane(arguments, temp.path(u"data"_s));
-        };
-        const QString source = temp.path(u"bad.rxt"_s);
+        // Failures exit 1 and say why.
         TransferFiles::write(source, meetFile(u"toolong"_s));
-        const QString meet = temp.path(u"bad.tallvane"_s);
-        ChildProgram::Finished run = tallvane({u"import"_s, source, meet});
+        const QString bad = temp.path(u"bad.tallvane"_s);
+        run = tallvane({u"import"_s, source, bad});
         QCOMPARE(run.status, 1);
         QVERIFY2(run.err.contains(u"[Levels-0001] (line "_s) &&
                      run.err.contains(u"Levels.Level is longer than 5 characters"_s),
                  qPrintable(run.err));
-        QVERIFY(QFile::exists(meet)); // the records that could be stored are
+        QVERIFY(QFile::exists(bad)); // the records that could be stored are
 
-        QByteArray old = meetFile();
-        old.replace("Version=4.0", "Version=3.5");
-        TransferFiles::write(source, old);
+        TransferFiles::write(source, meetFile().replace("Version=4.0", "Version=3.5"));
         run = tallvane({u"import"_s, source, temp.path(u"old.tallvane"_s)});
         QCOMPARE(run.status, 1);
         QVERIFY(run.err.contains(u"version number of 4.0 or greater"_s));
@@ -210,11 +183,11 @@ private Q_SLOTS:
             1);
 
         // A meet file is never the target, not even with --force.
-        const QByteArray stored = TransferFiles::read(meet);
-        run = tallvane({u"export"_s, meet, meet, u"--force"_s});
+        const QByteArray stored = TransferFiles::read(bad);
+        run = tallvane({u"export"_s, bad, bad, u"--force"_s});
         QCOMPARE(run.status, 1);
         QVERIFY2(run.err.contains(u"meet file"_s), qPrintable(run.err));
-        QCOMPARE(TransferFiles::read(meet), stored);
+        QCOMPARE(TransferFiles::read(bad), stored);
     }
 };
 

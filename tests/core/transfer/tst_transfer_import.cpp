@@ -12,11 +12,8 @@ using TransferFiles::record;
 
 namespace {
 
-QByteArray meetsRecord(const QHash<QString, QString>& values = {}) {
-    QHash<QString, QString> all{
-        {u"MeetID"_s, u"1"_s}, {u"Name"_s, u"Spring Classic"_s}, {u"Num_Judges"_s, u"3"_s}};
-    all.insert(values);
-    return record(u"Meets"_s, 1, all);
+QByteArray meetsRecord(const QString& values = {}) {
+    return record(u"Meets"_s, 1, u"MeetID=1|Name=Spring Classic|Num_Judges=3|"_s + values);
 }
 
 } // namespace
@@ -41,28 +38,19 @@ private Q_SLOTS:
     void valuesAreStoredByColumnType() {
         TempMeet temp;
         MeetDatabase db;
-        const ImportReport report = import(
-            temp,
-            TransferFiles::file(
-                {{u"Meets"_s,
-                  {meetsRecord({{u"Zip"_s, u"02139"_s},
-                                {u"Start_Date"_s, u"3/14/2026"_s},
-                                {u"UseAgeDiv"_s, u"True"_s},
-                                {u"Name"_s, u"O'Malley's \"Best\" Meet a=b"_s}})}},
-                 {u"Events"_s,
-                  {record(u"Events"_s, 1, {{u"EventID"_s, u"1"_s}, {u"Event2"_s, u"Bars"_s}})}},
-                 {u"Gyms"_s, {record(u"Gyms"_s, 1, {{u"official name"_s, u"O'Hare Flyers"_s}})}},
-                 {u"Gymnasts"_s,
-                  {record(u"Gymnasts"_s, 1,
-                          {{u"Num"_s, u"007"_s},
-                           {u"First_Name"_s, u"Zoë"_s},
-                           {u"Last_Name"_s, u"O'Neil"_s},
-                           {u"Birthday"_s, u"5/2/2016"_s},
-                           {u"Session"_s, u"2"_s},
-                           {u"Scratched"_s, QString()},
-                           {u"E1Final"_s, u"9.275"_s},
-                           {u"E1S1"_s, u" 9.3 "_s}})}}}),
-            db);
+        const ImportReport report =
+            import(temp,
+                   TransferFiles::file(
+                       {{u"Meets"_s,
+                         {meetsRecord(u"Zip=02139|Start_Date=3/14/2026|UseAgeDiv=True|"
+                                      "Name=O'Malley's \"Best\" Meet a=b"_s)}},
+                        {u"Events"_s, {record(u"Events"_s, 1, u"EventID=1|Event2=Bars"_s)}},
+                        {u"Gyms"_s, {record(u"Gyms"_s, 1, u"official name=O'Hare Flyers"_s)}},
+                        {u"Gymnasts"_s,
+                         {record(u"Gymnasts"_s, 1,
+                                 u"Num=007|First_Name=Zoë|Last_Name=O'Neil|Birthday=5/2/2016|"
+                                 "Session=2|Scratched=|E1Final=9.275|E1S1= 9.3 "_s)}}}),
+                   db);
         QVERIFY2(report.complete(), qPrintable(report.details()));
         QCOMPARE(report.storedRecords, 4);
 
@@ -89,29 +77,27 @@ private Q_SLOTS:
     void refusedRecordsAreListedAndTheRestIsStored() {
         const QByteArray reordered =
             "[Levels-0001]\r\nTAMethodAA=AA\r\nlevel=4\r\nTAMethod=T\r\nEventID=7\r\n\r\n";
-        QByteArray unknownField = record(u"Levels"_s, 2, {{u"EventID"_s, u"2"_s}});
+        QByteArray unknownField = record(u"Levels"_s, 2, u"EventID=2"_s);
         unknownField.replace("TAMethod=", "TAMethodX=");
-        QByteArray missingField = record(u"Levels"_s, 3, {{u"EventID"_s, u"3"_s}});
+        QByteArray missingField = record(u"Levels"_s, 3, u"EventID=3"_s);
         missingField.replace("TAMethodAA=\r\n", "");
         TempMeet temp;
         MeetDatabase db;
         const ImportReport report = import(
             temp,
             TransferFiles::file(
-                {{u"Meets"_s, {meetsRecord(), meetsRecord({{u"Name"_s, u"Second"_s}})}},
+                {{u"Meets"_s, {meetsRecord(), meetsRecord(u"Name=Second"_s)}},
                  {u"Levels"_s,
-                  {reordered, unknownField, missingField,
-                   record(u"Levels"_s, 4, {{u"Level"_s, u"123456"_s}}),
-                   record(u"Levels"_s, 5, {{u"EventID"_s, u"five"_s}}),
-                   record(u"Levels"_s, 6, {{u"EventID"_s, u"99999999999"_s}})}},
-                 {u"Gyms"_s, {record(u"Gyms"_s, 1, {{u"women"_s, u"Yes"_s}})}},
-                 {u"Coaches"_s, {record(u"Coaches"_s, 1, {{u"proexpire"_s, u"2/30/2020"_s}})}},
+                  {reordered, unknownField, missingField, record(u"Levels"_s, 4, u"Level=123456"_s),
+                   record(u"Levels"_s, 5, u"EventID=five"_s),
+                   record(u"Levels"_s, 6, u"EventID=99999999999"_s)}},
+                 {u"Gyms"_s, {record(u"Gyms"_s, 1, u"women=Yes"_s)}},
+                 {u"Coaches"_s, {record(u"Coaches"_s, 1, u"proexpire=2/30/2020"_s)}},
                  {u"Gymnasts"_s,
-                  {record(u"Gymnasts"_s, 1, {{u"Num"_s, u"1"_s}}),
-                   record(u"Gymnasts"_s, 2, {{u"Num"_s, u"2"_s}, {u"E1S1"_s, u"9,5"_s}})}}}),
+                  {record(u"Gymnasts"_s, 1, u"Num=1"_s),
+                   record(u"Gymnasts"_s, 2, u"Num=2|E1S1=9,5"_s)}}}),
             db);
-        QVERIFY(report.ran());
-        QVERIFY(!report.complete());
+        QVERIFY(report.ran() && !report.complete());
         QCOMPARE(report.storedRecords, 3); // Meets, Levels-0001, Gymnasts-0001
 
         QStringList refused;
@@ -140,8 +126,8 @@ private Q_SLOTS:
     void aFileThatEndsEarlySaysWhichTablesAreMissing() {
         QByteArray whole =
             TransferFiles::file({{u"Meets"_s, {meetsRecord()}},
-                                 {u"Judges"_s, {record(u"Judges"_s, 1, {{u"JudgeID"_s, u"1"_s}})}},
-                                 {u"Attend"_s, {record(u"Attend"_s, 1, {{u"GymID"_s, u"1"_s}})}}});
+                                 {u"Judges"_s, {record(u"Judges"_s, 1, u"JudgeID=1"_s)}},
+                                 {u"Attend"_s, {record(u"Attend"_s, 1, u"GymID=1"_s)}}});
         const QByteArray cut = whole.left(whole.indexOf("[Attend-0001]") + 40); // mid-record
         TempMeet temp;
         MeetDatabase db;
@@ -161,9 +147,8 @@ private Q_SLOTS:
         TempMeet temp;
         const QString source = temp.path(u"old.rxt"_s);
         const QString meet = temp.path(u"meet.tallvane"_s);
-        QByteArray old = TransferFiles::file({{u"Meets"_s, {meetsRecord()}}});
-        old.replace("Version=4.0", "Version=3.5");
-        TransferFiles::write(source, old);
+        TransferFiles::write(source, TransferFiles::file({{u"Meets"_s, {meetsRecord()}}})
+                                         .replace("Version=4.0", "Version=3.5"));
         {
             TransferImporter importer(source, meet);
             QVERIFY(!importer.run());
@@ -174,10 +159,7 @@ private Q_SLOTS:
 
         TransferFiles::write(source, TransferFiles::file({}));
         TransferFiles::write(meet, "keep me");
-        {
-            TransferImporter importer(source, meet);
-            QVERIFY(!importer.run());
-        }
+        QVERIFY(!TransferImporter(source, meet).run());
         QCOMPARE(TransferFiles::read(meet), QByteArray("keep me"));
 
         // Side files of a deleted meet go with it.

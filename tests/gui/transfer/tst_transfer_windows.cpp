@@ -30,18 +30,10 @@ struct Desk : MainWindowDesk {
     QString transferFile(const QString& level = u"4"_s, const QByteArray& version = "4.0") {
         using namespace TransferFiles;
         QByteArray bytes = file(
-            {{u"Meets"_s,
-              {record(u"Meets"_s, 1,
-                      {{u"MeetID"_s, u"1"_s},
-                       {u"Name"_s, u"Autumn Open"_s},
-                       {u"Num_Judges"_s, u"2"_s}})}},
-             {u"Levels"_s, {record(u"Levels"_s, 1, {{u"Level"_s, level}})}},
-             {u"Sessions"_s,
-              {record(
-                  u"Sessions"_s, 1,
-                  {{u"MeetID"_s, u"1"_s}, {u"Session"_s, u"1"_s}, {u"Desc"_s, u"Saturday AM"_s}})}},
-             {u"Gymnasts"_s,
-              {record(u"Gymnasts"_s, 1, {{u"Num"_s, u"12"_s}, {u"Last_Name"_s, u"O'Neil"_s}})}}});
+            {{u"Meets"_s, {record(u"Meets"_s, 1, u"MeetID=1|Name=Autumn Open|Num_Judges=2"_s)}},
+             {u"Levels"_s, {record(u"Levels"_s, 1, u"Level="_s + level)}},
+             {u"Sessions"_s, {record(u"Sessions"_s, 1, u"MeetID=1|Session=1|Desc=Saturday AM"_s)}},
+             {u"Gymnasts"_s, {record(u"Gymnasts"_s, 1, u"Num=12|Last_Name=O'Neil"_s)}}});
         bytes.replace("Version=4.0", QByteArray("Version=" + version));
         const QString path = temp.path(u"in.rxt"_s);
         write(path, bytes);
@@ -93,8 +85,7 @@ private Q_SLOTS:
         QVERIFY(desk.importer("cmdStart")->isEnabled() && name->isEnabled());
 
         desk.prompter.answerYes();
-        QVERIFY(desk.runImport());
-        QVERIFY(!desk.importer("cmdStart")->isEnabled() && !name->isEnabled());
+        QVERIFY(desk.runImport() && !desk.importer("cmdStart")->isEnabled() && !name->isEnabled());
         QCOMPARE(desk.importer<QProgressBar>("pbar")->value(), 100);
         QCOMPARE(desk.prompter.messages(), QStringList()); // nothing to report
         QVERIFY(!desk.state.isMeetOpen());
@@ -119,10 +110,6 @@ private Q_SLOTS:
         QVERIFY(desk.prompter.lastMessage().startsWith(u"1 record was not imported:\r\n"
                                                        "[Levels-0001] (line "_s));
         QCOMPARE(desk.prompter.shown().last().icon, Prompter::Icon::Warning);
-        desk.importer("cmdCancel")->click();
-        QVERIFY2(desk.state.isMeetOpen(), qPrintable(desk.prompter.messages().join(u'|')));
-        desk.prompter.answerYes();
-        desk.trigger("mnuClose");
 
         // Version 3.5: refused, nothing created, the window goes away unshown;
         // so does one whose file dialog was cancelled.
