@@ -25,10 +25,9 @@ void ScriptedPrompter::askYesNo(const QString& text, std::function<void(bool)> a
 }
 
 void ScriptedPrompter::answerFileDialog(const QString& kind, const QString& title,
-                                        const QString& filter, const QString& folderOrProposal,
+                                        const QString& folderOrProposal,
                                         const std::function<void(const QString&)>& chosen) {
     mShown.append({kind, title, Icon::None, {}});
-    lastFilter = filter;
     lastFolderOrProposal = folderOrProposal;
     const QString path = mFiles.isEmpty() ? QString() : mFiles.dequeue();
     if (chosen)

@@ -35,22 +35,21 @@ public:
     void showDetailedMessage(const QString& text, const QString& detail, Icon icon,
                              std::function<void()> closed = {}) override;
     void askYesNo(const QString& text, std::function<void(bool)> answered) override;
-    void chooseOpenFile(const QString& title, const QString& filter, const QString& folder,
+    void chooseOpenFile(const QString& title, const QString&, const QString& folder,
                         std::function<void(const QString&)> chosen) override {
-        answerFileDialog(QStringLiteral("open"), title, filter, folder, chosen);
+        answerFileDialog(QStringLiteral("open"), title, folder, chosen);
     }
-    void chooseSaveFile(const QString& title, const QString& filter, const QString& proposedPath,
+    void chooseSaveFile(const QString& title, const QString&, const QString& proposedPath,
                         std::function<void(const QString&)> chosen) override {
-        answerFileDialog(QStringLiteral("save"), title, filter, proposedPath, chosen);
+        answerFileDialog(QStringLiteral("save"), title, proposedPath, chosen);
     }
 
-    // What the last file dialog was opened with.
-    QString lastFilter;
+    // The folder or proposed path the last file dialog was opened with.
     QString lastFolderOrProposal;
 
 private:
     QStringList texts(const QString& kind) const;
-    void answerFileDialog(const QString& kind, const QString& title, const QString& filter,
+    void answerFileDialog(const QString& kind, const QString& title,
                           const QString& folderOrProposal,
                           const std::function<void(const QString&)>& chosen);
 

@@ -31,34 +31,26 @@ class TestToolsManPage : public QObject {
     }
 
 private Q_SLOTS:
-    void pagesBecomeRoff_data() {
-        QTest::addColumn<QByteArray>("body");
-        QTest::addColumn<QByteArray>("second");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("name line")
-            << QByteArray() << QByteArray() << u".SH NAME\ntallvane \\- scores -- meets\n"_s;
-        QTest::newRow("sections") << QByteArray("<h1>Skipped</h1><h2>Exit status</h2><h3>Sub</h3>")
-                                  << QByteArray("<h1>Trouble</h1><h2>Port</h2>")
-                                  << u".SH EXIT STATUS\n.SS Sub\n.SH TROUBLE\n.SS Port\n"_s;
-        QTest::newRow("request-like lines")
-            << QByteArray("<p>.tallvane files</p><pre>.hidden\n'quoted</pre>") << QByteArray()
-            << u".PP\n\\&.tallvane files\n.PP\n.nf\n\\&.hidden\n\\&'quoted\n.fi\n"_s;
-        QTest::newRow("fonts and dashes")
-            << QByteArray("<p>Use <code>--port</code> <var>N</var>, a well-known\n  port "
-                          "<b>C:\\x</b>.</p>")
-            << QByteArray()
-            << u".PP\nUse \\fB\\-\\-port\\fR \\fIN\\fR, a well-known port \\fBC:\\ex\\fR.\n"_s;
-        QTest::newRow("left out") << QByteArray("<p class=\"nav\"><a href=\"i.html\">Contents</a>"
-                                                "</p><p class=\"html-only\"><img src=\"a.png\"/>"
-                                                "</p><ul><li>one</li></ul>")
-                                  << QByteArray() << u".IP \\(bu 2\none\n"_s;
-    }
+    // Each page's body, a second page's, and how the roff ends.
     void pagesBecomeRoff() {
-        QFETCH(QByteArray, body);
-        QFETCH(QByteArray, second);
-        QFETCH(QString, expected);
-        const QString page = manPage(body, second);
-        QVERIFY2(page.endsWith(expected), qPrintable(page));
+        const QList<std::tuple<QByteArray, QByteArray, QString>> cases{
+            {{}, {}, u".SH NAME\ntallvane \\- scores -- meets\n"_s},
+            {"<h1>Skipped</h1><h2>Exit status</h2><h3>Sub</h3>", "<h1>Trouble</h1><h2>Port</h2>",
+             u".SH EXIT STATUS\n.SS Sub\n.SH TROUBLE\n.SS Port\n"_s},
+            {"<p>.tallvane files</p><pre>.hidden\n'quoted</pre>",
+             {},
+             u".PP\n\\&.tallvane files\n.PP\n.nf\n\\&.hidden\n\\&'quoted\n.fi\n"_s},
+            {"<p>Use <code>--port</code> <var>N</var>, a well-known\n  port <b>C:\\x</b>.</p>",
+             {},
+             u".PP\nUse \\fB\\-\\-port\\fR \\fIN\\fR, a well-known port \\fBC:\\ex\\fR.\n"_s},
+            {"<p class=\"nav\"><a href=\"i.html\">Contents</a></p><p class=\"html-only\">"
+             "<img src=\"a.png\"/></p><ul><li>one</li></ul>",
+             {},
+             u".IP \\(bu 2\none\n"_s}};
+        for (const auto& [body, second, expected] : cases) {
+            const QString page = manPage(body, second);
+            QVERIFY2(page.endsWith(expected), qPrintable(page));
+        }
     }
 
     void unclosedElementIsAnError() { QVERIFY(manPage("<p>open").startsWith(u"first: line 1"_s)); }

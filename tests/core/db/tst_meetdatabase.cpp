@@ -3,6 +3,7 @@
 #include "db/meetschema.h"
 #include "firstrow.h"
 #include "tempmeet.h"
+#include "transferfiles.h"
 
 #include <QFile>
 #include <QSqlDatabase>
@@ -43,11 +44,9 @@ private Q_SLOTS:
             columns << int(all.columnNames().size());
         }
         QCOMPARE(columns, (QList<int>{27, 50, 4, 10, 11, 4, 52, 24, 28, 20, 14, 114, 8, 9, 2}));
-        QCOMPARE(firstRow(db, u"SELECT count(*) FROM sqlite_master WHERE type = 'index'"_s),
-                 QStringList{u"0"_s});
-        QCOMPARE(
-            firstRow(db, u"SELECT sessionid IS NOT NULL, session_desc FROM current_settings"_s),
-            QStringList({u"1"_s, QString()}));
+        QCOMPARE(firstRow(db, u"SELECT (SELECT count(*) FROM sqlite_master WHERE type = 'index'), "
+                              "sessionid IS NOT NULL, session_desc FROM current_settings"_s),
+                 QStringList({u"0"_s, u"1"_s, QString()}));
 
         // A gymnast stored with only a number: Null everywhere but the ten
         // Booleans, which are False and cannot be Null.
@@ -63,26 +62,20 @@ private Q_SLOTS:
     }
 
     void textLengthsAreEnforcedWithAClearError() {
-        MeetDatabase& db = *mDb;
-        QVERIFY(
-            db.execute(u"INSERT INTO Gymnasts(Num, Level) VALUES(?, ?)"_s, {u"1"_s, u"12345"_s}));
-        QVERIFY(
-            !db.execute(u"INSERT INTO Gymnasts(Num, Level) VALUES(?, ?)"_s, {u"2"_s, u"123456"_s}));
-        QVERIFY2(db.lastError().contains(u"Gymnasts.Level is longer than 5 characters"_s),
-                 qPrintable(db.lastError()));
-        // Characters, not bytes, are counted.
-        QVERIFY(
-            db.execute(u"INSERT INTO Gymnasts(Num, Level) VALUES(?, ?)"_s, {u"3"_s, u"ééééé"_s}));
+        const auto insert = [this](const QString& num, const QString& level) {
+            return mDb->execute(u"INSERT INTO Gymnasts(Num, Level) VALUES(?, ?)"_s, {num, level});
+        };
+        QVERIFY(insert(u"1"_s, u"12345"_s) && !insert(u"2"_s, u"123456"_s));
+        QVERIFY2(mDb->lastError().contains(u"Gymnasts.Level is longer than 5 characters"_s),
+                 qPrintable(mDb->lastError()));
+        QVERIFY(insert(u"3"_s, u"ééééé"_s)); // characters, not bytes, are counted
     }
 
     void valuesAreBoundAndNamesAreCaseInsensitive() {
-        MeetDatabase& db = *mDb;
-        QVERIFY(db.execute(u"INSERT INTO scoreboardqueue(num, GymnastName) VALUES(?, ?)"_s,
-                           {u"5"_s, u"Maya O'Neil'; DROP TABLE Gymnasts; --"_s}));
-        const DbRows rows = db.select(u"SELECT GymnastName AS who FROM ScoreBoardQueue"_s);
-        QCOMPARE(rows.text(0, u"WHO"_s), u"Maya O'Neil'; DROP TABLE Gymnasts; --"_s);
-        QVERIFY(db.select(u"SELECT * FROM [age groups]"_s).ok());
-        QVERIFY(db.select(u"SELECT num FROM Gymnasts"_s).ok());
+        QVERIFY(mDb->execute(u"INSERT INTO scoreboardqueue(num, GymnastName) VALUES(?, ?)"_s,
+                             {u"5"_s, u"Maya O'Neil'; DROP TABLE Gymnasts; --"_s}));
+        QCOMPARE(mDb->select(u"SELECT GymnastName AS who FROM ScoreBoardQueue"_s).text(0, u"WHO"_s),
+                 u"Maya O'Neil'; DROP TABLE Gymnasts; --"_s);
     }
 
     // Names sort and match without letter case, in every alphabet: each pair
@@ -109,29 +102,18 @@ private Q_SLOTS:
         QCOMPARE(allRows(*mDb, u"SELECT Num FROM Gymnasts"_s), QStringList{u"1"_s});
     }
 
+    // Neither a missing file nor one of other text becomes a meet.
     void refusesFilesThatAreNoMeet() {
-        TempMeet& temp = *mTemp;
         MeetDatabase db;
-        QVERIFY(!db.open(temp.path(u"missing.tallvane"_s)));
-        QVERIFY(!QFile::exists(temp.path(u"missing.tallvane"_s))); // never created
-
-        const QString text = temp.path(u"notes.tallvane"_s);
-        QFile notes(text);
-        QVERIFY(notes.open(QIODevice::WriteOnly) && notes.write("Not a meet.\n") > 0);
-        notes.close();
-        QVERIFY(!db.open(text));
-        QVERIFY(!db.isOpen() && !db.lastError().isEmpty());
-        QVERIFY(!MeetDatabase::createMeetDatabase(text));
+        QVERIFY(!db.open(mTemp->path(u"missing.tallvane"_s)));
+        QVERIFY(!QFile::exists(mTemp->path(u"missing.tallvane"_s)));
+        TransferFiles::write(mTemp->path(u"notes.tallvane"_s), "Not a meet.\n");
+        QVERIFY(!MeetDatabase::createMeetDatabase(mTemp->path(u"notes.tallvane"_s)));
     }
 
     void refusesAMeetWithoutWriteAheadLogging() {
         const QString file = mTemp->createMeetFile(u"other.tallvane"_s);
-        {
-            MeetDatabase db;
-            QVERIFY(db.open(file));
-            QCOMPARE(db.select(u"PRAGMA journal_mode=DELETE"_s).text(0, u"journal_mode"_s),
-                     u"delete"_s);
-        }
+        TempMeet::change(file, u"PRAGMA journal_mode=DELETE"_s);
         {
             // A reader holding the file keeps it from switching back to WAL.
             QSqlDatabase reader = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"reader"_s);
@@ -141,8 +123,7 @@ private Q_SLOTS:
             QVERIFY(hold.exec(u"BEGIN"_s) && hold.exec(u"SELECT * FROM Meets"_s));
 
             MeetDatabase db;
-            QVERIFY(!db.open(file));
-            QVERIFY(!db.isOpen());
+            QVERIFY(!db.open(file) && !db.isOpen());
             QVERIFY2(db.lastError().contains(u"write-ahead logging"_s), qPrintable(db.lastError()));
         }
         QSqlDatabase::removeDatabase(u"reader"_s);

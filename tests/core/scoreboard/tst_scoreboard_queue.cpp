@@ -68,11 +68,9 @@ private Q_SLOTS:
         const QString tenPast = queueKey(QDateTime(day, QTime(0, 10, 0)));
         const QString noon = queueKey(QDateTime(day, QTime(12, 0, 0)));
         QCOMPARE(noon, QString::number(QDate(1899, 12, 30).daysTo(day)) + u"5000000"_s);
-        QVERIFY(tenPast.endsWith(u"0069444"_s));
-        QVERIFY(tenPast < noon);
-        QVERIFY(noon < queueKey(QDateTime(day, QTime(23, 59, 59))));
-        QVERIFY(queueKey(QDateTime(day, QTime(23, 59, 59))) <
-                queueKey(QDateTime(day.addDays(1), QTime(0, 0, 0))));
+        QVERIFY(tenPast.endsWith(u"0069444"_s) && tenPast < noon);
+        const QString late = queueKey(QDateTime(day, QTime(23, 59, 59)));
+        QVERIFY(noon < late && late < queueKey(QDateTime(day.addDays(1), QTime(0, 0, 0))));
         QCOMPARE(queueTimeFromText(queueTimeText(Noon)), Noon);
     }
 
@@ -93,6 +91,13 @@ private Q_SLOTS:
         queue(62, u"101"_s, u"Bars"_s, u"9.200"_s);
         QCOMPARE(grid(), (QStringList{u"101 Vault 9.400 False"_s, u"101 Bars 9.200 False"_s}));
         QCOMPARE(stored().size(), 2);
+
+        // First and last names of 50 characters each make a display name one
+        // longer than its column: it is cut, and the score is queued.
+        const QString name = QString(50, u'A') + u' ' + QString(50, u'B');
+        queue(63, u"102"_s, u"Vault"_s, u"9.000"_s, name);
+        QCOMPARE(firstRow(mDb, u"SELECT GymnastName FROM ScoreBoardQueue WHERE num = '102'"_s),
+                 QStringList{name.left(100)});
     }
 
     void correctionAfterSentWaitsAgainMarked() {
@@ -113,24 +118,14 @@ private Q_SLOTS:
         queue(180, u"101"_s, u"Vault"_s, u"9.500"_s);
         QCOMPARE(stored(), QStringList{u"101|Vault|9.500|Queued|1|30"_s});
         QCOMPARE(grid(), QStringList{u"101 Vault 9.500 True"_s});
-    }
 
-    void replacedWhileOnDisplayStaysWaitingAsCorrection() {
-        queue(0, u"102"_s, u"Floor"_s, u"9.000"_s);
-        const std::optional<QueueEntry> offered = mQueue->nextWaiting(u"Floor"_s);
-        queue(5, u"102"_s, u"Floor"_s, u"9.100"_s);
-        QVERIFY(mQueue->markShown(*offered));
-        QCOMPARE(stored(), QStringList{u"102|Floor|9.100|Queued|1|30"_s});
-        QCOMPARE(grid(), QStringList{u"102 Floor 9.100 True"_s});
-    }
-
-    // First and last names of 50 characters each make a display name one
-    // longer than its column: it is cut, and the score is queued.
-    void longNamesAreCutToTheirColumn() {
-        const QString name = QString(50, u'A') + u' ' + QString(50, u'B');
-        queue(0, u"101"_s, u"Vault"_s, u"9.350"_s, name);
-        QCOMPARE(firstRow(mDb, u"SELECT GymnastName FROM ScoreBoardQueue"_s),
-                 QStringList{name.left(100)});
+        // Replaced while on display: it waits again, as a correction.
+        queue(200, u"102"_s, u"Floor"_s, u"9.000"_s);
+        const std::optional<QueueEntry> shown = mQueue->nextWaiting(u"Floor"_s);
+        queue(205, u"102"_s, u"Floor"_s, u"9.100"_s);
+        QVERIFY(mQueue->markShown(*shown));
+        QCOMPARE(stored().last(), u"102|Floor|9.100|Queued|1|30"_s);
+        QCOMPARE(grid().last(), u"102 Floor 9.100 True"_s);
     }
 
     void testScoreRules() {
