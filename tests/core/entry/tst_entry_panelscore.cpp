@@ -43,13 +43,12 @@ class TestEntryPanelScore : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void formatsTypedScores() {
+    // Typed scores, the final, and the message a manual entry makes: the score a
+    // judge station (or a judge pad) would send for the same boxes.
+    void panelCasesAgree() {
         for (const QJsonValue& pair : panelCases()[u"formatScore"_s].toArray())
             QCOMPARE(u'"' + pair[0].toString() + u"\" " + formatScore(pair[0].toString()),
                      u'"' + pair[0].toString() + u"\" " + pair[1].toString());
-    }
-
-    void computesTheFinal() {
         for (const QJsonValue& value : panelCases()[u"panel"_s].toArray()) {
             const QJsonObject c = value.toObject();
             const PanelScore::Result r = compute(c);
@@ -61,10 +60,6 @@ private Q_SLOTS:
                              c[u"bScore"_s].toString(), c[u"secondBScore"_s].toString(),
                              c[u"final"_s].toString()}));
         }
-    }
-
-    // A manual entry is the score a judge station (or a judge pad) would send for the same boxes.
-    void submitsWhatAStationWouldSend() {
         for (const QJsonValue& value : panelCases()[u"messages"_s].toArray()) {
             const QJsonObject c = value.toObject();
             const QString event = c[u"event"_s].toString();

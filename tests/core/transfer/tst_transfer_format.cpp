@@ -122,8 +122,9 @@ private Q_SLOTS:
         }
     }
 
-    // The file's version, by the quick look before an import and by the reader.
-    void versionIsReadFromTheHeaderBlockOnly() {
+    // The file's version, by the quick look before an import and by the reader,
+    // from the header block only.
+    void quickLookBeforeAnImport() {
         const QList<std::pair<QByteArray, double>> cases{
             {"[Rostrel]\nVersion=4.0\n\n[Meets-0001]\n", 4.0},
             {"[Rostrel]\nVersion=4.2\n\n", 4.2},
@@ -138,9 +139,8 @@ private Q_SLOTS:
             QVERIFY(buffer.seek(0));
             QCOMPARE(TransferReader(&buffer).readHeader(), version);
         }
-    }
 
-    void meetNameAndLineCount() {
+        // The meet's name and the line count, for the import window.
         Bytes buffer(crlf("[Rostrel]\nVersion=4.0\n\n[Meets-0001]\nMeetID=1\n"
                           "Name=Spring = Fall Classic\n"));
         QCOMPARE(TransferFileInfo::readTransferMeetName(&buffer), u"Spring = Fall Classic"_s);
