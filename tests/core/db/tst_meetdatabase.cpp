@@ -1,8 +1,7 @@
 #include "db/dbtransaction.h"
-#include "db/meetdatabase.h"
 #include "db/meetschema.h"
+#include "emptymeet.h"
 #include "firstrow.h"
-#include "tempmeet.h"
 #include "transferfiles.h"
 
 #include <QFile>
@@ -17,22 +16,14 @@ using namespace Qt::Literals::StringLiterals;
 class TestMeetDatabase : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<TempMeet> mTemp;
-    std::unique_ptr<MeetDatabase> mDb; // open on a new, empty meet file
+    std::unique_ptr<EmptyMeet> mMeet;
 
 private Q_SLOTS:
-    void init() {
-        mTemp = std::make_unique<TempMeet>();
-        mDb = std::make_unique<MeetDatabase>();
-        QVERIFY2(mDb->open(mTemp->createMeetFile()), qPrintable(mDb->lastError()));
-    }
-    void cleanup() {
-        mDb.reset();
-        mTemp.reset();
-    }
+    void init() { mMeet = std::make_unique<EmptyMeet>(); }
+    void cleanup() { mMeet.reset(); }
 
     void newFileHasTheWholeSchema() {
-        MeetDatabase& db = *mDb;
+        MeetDatabase& db = mMeet->db;
         // Every table with its columns in the meet-management program's order,
         // and no index: 15 tables, 377 columns in all.
         QList<int> columns;
@@ -64,10 +55,10 @@ private Q_SLOTS:
     // Text lengths count characters, not bytes.
     void textLengthsAreEnforced() {
         const QString sql = u"INSERT INTO Gymnasts(Num, Level) VALUES(?, ?)"_s;
-        QVERIFY(mDb->execute(sql, {u"1"_s, u"ééééé"_s}) &&
-                !mDb->execute(sql, {u"2"_s, u"123456"_s}));
-        QVERIFY2(mDb->lastError().contains(u"Gymnasts.Level is longer than 5 characters"_s),
-                 qPrintable(mDb->lastError()));
+        QVERIFY(mMeet->db.execute(sql, {u"1"_s, u"ééééé"_s}) &&
+                !mMeet->db.execute(sql, {u"2"_s, u"123456"_s}));
+        QVERIFY2(mMeet->db.lastError().contains(u"Gymnasts.Level is longer than 5 characters"_s),
+                 qPrintable(mMeet->db.lastError()));
     }
 
     // Names sort and match without letter case, in every alphabet: each pair
@@ -79,37 +70,38 @@ private Q_SLOTS:
             {u"ann"_s, u"Anna"_s, u"0 1"_s},       {u"Zoë"_s, u"zoe"_s, u"0 0"_s}};
         for (const auto& [left, right, order] : cases)
             QCOMPARE(left + u' ' + right + u' ' +
-                         firstRow(*mDb, u"SELECT ? = ? COLLATE NOCASE, ? < ? COLLATE NOCASE"_s,
+                         firstRow(mMeet->db, u"SELECT ? = ? COLLATE NOCASE, ? < ? COLLATE NOCASE"_s,
                                   {left, right, left, right})
                              .join(u' '),
                      left + u' ' + right + u' ' + order);
         // Values are bound, never spliced in, and column names match in any case.
-        QVERIFY(mDb->execute(u"INSERT INTO scoreboardqueue(num, GymnastName) VALUES(?, ?)"_s,
-                             {u"5"_s, u"Maya O'Neil'; DROP TABLE Gymnasts; --"_s}));
-        QCOMPARE(mDb->select(u"SELECT GymnastName AS who FROM ScoreBoardQueue"_s).text(0, u"WHO"_s),
-                 u"Maya O'Neil'; DROP TABLE Gymnasts; --"_s);
+        QVERIFY(mMeet->db.execute(u"INSERT INTO scoreboardqueue(num, GymnastName) VALUES(?, ?)"_s,
+                                  {u"5"_s, u"Maya O'Neil'; DROP TABLE Gymnasts; --"_s}));
+        QCOMPARE(
+            mMeet->db.select(u"SELECT GymnastName AS who FROM ScoreBoardQueue"_s).text(0, u"WHO"_s),
+            u"Maya O'Neil'; DROP TABLE Gymnasts; --"_s);
     }
 
     void transactionRollsBackUnlessCommitted() {
         for (const bool commit : {false, true}) {
-            DbTransaction transaction(*mDb);
-            QVERIFY(mDb->execute(u"INSERT INTO Gymnasts(Num) VALUES(?)"_s, {int(commit)}));
+            DbTransaction transaction(mMeet->db);
+            QVERIFY(mMeet->db.execute(u"INSERT INTO Gymnasts(Num) VALUES(?)"_s, {int(commit)}));
             QVERIFY(!commit || transaction.commit());
         }
-        QCOMPARE(allRows(*mDb, u"SELECT Num FROM Gymnasts"_s), QStringList{u"1"_s});
+        QCOMPARE(allRows(mMeet->db, u"SELECT Num FROM Gymnasts"_s), QStringList{u"1"_s});
     }
 
     // Neither a missing file nor one of other text becomes a meet.
     void refusesFilesThatAreNoMeet() {
         MeetDatabase db;
-        QVERIFY(!db.open(mTemp->path(u"missing.tallvane"_s)));
-        QVERIFY(!QFile::exists(mTemp->path(u"missing.tallvane"_s)));
-        TransferFiles::write(mTemp->path(u"notes.tallvane"_s), "Not a meet.\n");
-        QVERIFY(!MeetDatabase::createMeetDatabase(mTemp->path(u"notes.tallvane"_s)));
+        QVERIFY(!db.open(mMeet->temp.path(u"missing.tallvane"_s)));
+        QVERIFY(!QFile::exists(mMeet->temp.path(u"missing.tallvane"_s)));
+        TransferFiles::write(mMeet->temp.path(u"notes.tallvane"_s), "Not a meet.\n");
+        QVERIFY(!MeetDatabase::createMeetDatabase(mMeet->temp.path(u"notes.tallvane"_s)));
     }
 
     void refusesAMeetWithoutWriteAheadLogging() {
-        const QString file = mTemp->createMeetFile(u"other.tallvane"_s);
+        const QString file = mMeet->temp.createMeetFile(u"other.tallvane"_s);
         TempMeet::change(file, u"PRAGMA journal_mode=DELETE"_s);
         {
             // A reader holding the file keeps it from switching back to WAL.

@@ -1,6 +1,5 @@
-#include "db/meetdatabase.h"
 #include "db/sqlitestatement.h"
-#include "tempmeet.h"
+#include "emptymeet.h"
 
 #include <QDate>
 #include <QSqlQuery>
@@ -15,27 +14,19 @@ using namespace Qt::Literals::StringLiterals;
 class TestSqliteStatement : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<TempMeet> mTemp;
-    std::unique_ptr<MeetDatabase> mDb;
+    std::unique_ptr<EmptyMeet> mMeet;
 
     // typeof() and quote() of the value a statement stored, as one text.
     QString stored(const QString& table) {
-        QSqlQuery query(mDb->connection());
+        QSqlQuery query(mMeet->db.connection());
         if (!query.exec(u"SELECT typeof(v) || ' ' || quote(v) FROM "_s + table) || !query.next())
             return u"<nothing>"_s;
         return query.value(0).toString();
     }
 
 private Q_SLOTS:
-    void init() {
-        mTemp = std::make_unique<TempMeet>();
-        mDb = std::make_unique<MeetDatabase>();
-        QVERIFY2(mDb->open(mTemp->createMeetFile()), qPrintable(mDb->lastError()));
-    }
-    void cleanup() {
-        mDb.reset();
-        mTemp.reset();
-    }
+    void init() { mMeet = std::make_unique<EmptyMeet>(); }
+    void cleanup() { mMeet.reset(); }
 
     void bindsEveryKindOfValueAsQtSqlDoes_data() {
         QTest::addColumn<QVariant>("value");
@@ -54,27 +45,27 @@ private Q_SLOTS:
     void bindsEveryKindOfValueAsQtSqlDoes() {
         QFETCH(QVariant, value);
         // Untyped columns keep whatever storage class the value was bound with.
-        QVERIFY(mDb->execute(u"CREATE TABLE byQt(v)"_s));
-        QVERIFY(mDb->execute(u"CREATE TABLE byEngine(v)"_s));
-        QVERIFY(mDb->execute(u"INSERT INTO byQt(v) VALUES(?)"_s, {value}));
+        QVERIFY(mMeet->db.execute(u"CREATE TABLE byQt(v)"_s));
+        QVERIFY(mMeet->db.execute(u"CREATE TABLE byEngine(v)"_s));
+        QVERIFY(mMeet->db.execute(u"INSERT INTO byQt(v) VALUES(?)"_s, {value}));
 
         const std::shared_ptr<SqliteStatement> insert =
-            mDb->sqliteStatement(u"INSERT INTO byEngine(v) VALUES(?)"_s);
-        QVERIFY2(insert, qPrintable(mDb->lastError()));
+            mMeet->db.sqliteStatement(u"INSERT INTO byEngine(v) VALUES(?)"_s);
+        QVERIFY2(insert, qPrintable(mMeet->db.lastError()));
         insert->bind(0, value);
         QVERIFY2(insert->run(), qPrintable(insert->error()));
         QCOMPARE(stored(u"byEngine"_s), stored(u"byQt"_s));
     }
 
     void readsEveryStorageClassAsQtSqlDoes() {
-        QVERIFY(mDb->execute(u"CREATE TABLE kinds(v)"_s));
-        QVERIFY(mDb->execute(u"INSERT INTO kinds(v) VALUES (42), (-0.5), ('Émilie'), (''), "
-                             "(NULL), (x'00ff')"_s));
-        QSqlQuery query(mDb->connection());
+        QVERIFY(mMeet->db.execute(u"CREATE TABLE kinds(v)"_s));
+        QVERIFY(mMeet->db.execute(u"INSERT INTO kinds(v) VALUES (42), (-0.5), ('Émilie'), (''), "
+                                  "(NULL), (x'00ff')"_s));
+        QSqlQuery query(mMeet->db.connection());
         QVERIFY(query.exec(u"SELECT v FROM kinds ORDER BY rowid"_s));
         const std::shared_ptr<SqliteStatement> select =
-            mDb->sqliteStatement(u"SELECT v FROM kinds ORDER BY rowid"_s);
-        QVERIFY2(select, qPrintable(mDb->lastError()));
+            mMeet->db.sqliteStatement(u"SELECT v FROM kinds ORDER BY rowid"_s);
+        QVERIFY2(select, qPrintable(mMeet->db.lastError()));
         int rows = 0;
         while (query.next()) {
             QVERIFY(select->next());
@@ -98,10 +89,10 @@ private Q_SLOTS:
 
     void refusalsCarryTheEnginesMessageAndLeaveTheStatementReusable() {
         const QString sql = u"INSERT INTO Gymnasts(Num, Level) VALUES(?, ?)"_s;
-        QVERIFY(!mDb->execute(sql, {u"1"_s, u"123456"_s}));
-        const QString qtMessage = mDb->lastError();
+        QVERIFY(!mMeet->db.execute(sql, {u"1"_s, u"123456"_s}));
+        const QString qtMessage = mMeet->db.lastError();
 
-        const std::shared_ptr<SqliteStatement> insert = mDb->sqliteStatement(sql);
+        const std::shared_ptr<SqliteStatement> insert = mMeet->db.sqliteStatement(sql);
         QVERIFY(insert);
         const QString num = u"2"_s;
         const QString tooLong = u"123456"_s;
@@ -114,10 +105,10 @@ private Q_SLOTS:
         insert->bind(1, fits);
         QVERIFY2(insert->run(), qPrintable(insert->error()));
         QVERIFY(insert->error().isEmpty());
-        QCOMPARE(mDb->select(u"SELECT Level FROM Gymnasts"_s).text(0, u"Level"_s), fits);
+        QCOMPARE(mMeet->db.select(u"SELECT Level FROM Gymnasts"_s).text(0, u"Level"_s), fits);
 
-        QVERIFY(!mDb->sqliteStatement(u"SELECT Num FROM nowhere"_s));
-        QVERIFY2(mDb->lastError().contains(u"nowhere"_s), qPrintable(mDb->lastError()));
+        QVERIFY(!mMeet->db.sqliteStatement(u"SELECT Num FROM nowhere"_s));
+        QVERIFY2(mMeet->db.lastError().contains(u"nowhere"_s), qPrintable(mMeet->db.lastError()));
     }
 };
 
