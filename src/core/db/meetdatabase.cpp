@@ -174,46 +174,45 @@ bool MeetDatabase::fail(const QString& error) {
     return false;
 }
 
-std::shared_ptr<QSqlQuery> MeetDatabase::statement(const QString& sql) {
+template <typename Statement, typename Prepare>
+std::shared_ptr<Statement> MeetDatabase::cached(StatementCache<Statement>& cache,
+                                                const QString& sql, Prepare prepare) {
     if (!mOpen) {
         fail(u"No meet file is open."_s);
         return nullptr;
     }
-    auto found = mStatements.find(sql);
-    if (found == mStatements.end()) {
-        // Statements still held elsewhere outlive the clearing.
-        if (mStatements.size() >= MaxCachedStatements)
-            mStatements.clear();
+    if (const auto found = cache.find(sql); found != cache.end())
+        return found->second;
+    // Statements still held elsewhere outlive the clearing.
+    if (cache.size() >= MaxCachedStatements)
+        cache.clear();
+    std::shared_ptr<Statement> fresh = prepare();
+    if (fresh)
+        cache.emplace(sql, fresh);
+    return fresh;
+}
+
+std::shared_ptr<QSqlQuery> MeetDatabase::statement(const QString& sql) {
+    return cached(mStatements, sql, [this, &sql]() -> std::shared_ptr<QSqlQuery> {
         auto fresh = std::make_shared<QSqlQuery>(connection());
         fresh->setForwardOnly(true);
         if (!fresh->prepare(sql)) {
             fail(errorText(fresh->lastError()));
             return nullptr;
         }
-        found = mStatements.emplace(sql, std::move(fresh)).first;
-    }
-    return found->second;
+        return fresh;
+    });
 }
 
 std::shared_ptr<SqliteStatement> MeetDatabase::sqliteStatement(const QString& sql) {
-    if (!mOpen) {
-        fail(u"No meet file is open."_s);
-        return nullptr;
-    }
-    auto found = mSqliteStatements.find(sql);
-    if (found == mSqliteStatements.end()) {
-        if (mSqliteStatements.size() >= MaxCachedStatements)
-            mSqliteStatements.clear();
+    return cached(mSqliteStatements, sql, [this, &sql]() -> std::shared_ptr<SqliteStatement> {
         QString error;
         std::shared_ptr<SqliteStatement> fresh =
             SqliteStatement::prepare(SqliteStatement::handleOf(connection()), sql, &error);
-        if (!fresh) {
+        if (!fresh)
             fail(error);
-            return nullptr;
-        }
-        found = mSqliteStatements.emplace(sql, std::move(fresh)).first;
-    }
-    return found->second;
+        return fresh;
+    });
 }
 
 QSqlQuery* MeetDatabase::prepared(const QString& sql, const QVariantList& values) {

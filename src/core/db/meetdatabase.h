@@ -89,7 +89,14 @@ private:
     QString mLastError;
     bool mOpen = false;
     int mRowsAffected = 0;
-    std::unordered_map<QString, std::shared_ptr<QSqlQuery>> mStatements;
-    std::unordered_map<QString, std::shared_ptr<SqliteStatement>> mSqliteStatements;
+    template <typename Statement>
+    using StatementCache = std::unordered_map<QString, std::shared_ptr<Statement>>;
+    // The statement kept for `sql` in `cache`, made by `prepare` on first use.
+    template <typename Statement, typename Prepare>
+    std::shared_ptr<Statement> cached(StatementCache<Statement>& cache, const QString& sql,
+                                      Prepare prepare);
+
+    StatementCache<QSqlQuery> mStatements;
+    StatementCache<SqliteStatement> mSqliteStatements;
     MeetChanges mChanges;
 };
