@@ -8,6 +8,7 @@
 #include "console/resultsquery.h"
 #include "db/meetdatabase.h"
 #include "meetgenerator.h"
+#include "residentmemory.h"
 #include "shell/codepage1252.h"
 #include "shell/currentsession.h"
 #include "shell/stderrprompter.h"
@@ -103,16 +104,6 @@ double timeMs(const std::function<void()>& work) {
         times.push_back(double(timer.nsecsElapsed()) / 1e6);
     }
     return median(times);
-}
-
-qint64 residentKiB(qint64 pid) {
-    QFile status(u"/proc/%1/status"_s.arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
-    return -1;
 }
 
 // Runs the application's event loop until `done` holds or the deadline passes.

@@ -14,10 +14,10 @@
 #include "db/meetdatabase.h"
 #include "goalrow.h"
 #include "liveresults/viewercrowd.h"
+#include "residentmemory.h"
 #include "web/liveupdates.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSocketNotifier>
@@ -77,15 +77,6 @@ double percentile(std::vector<double> values, double p) {
         return 0;
     std::sort(values.begin(), values.end());
     return values[size_t(double(values.size() - 1) * p)];
-}
-
-double residentMiB(qint64 pid) {
-    QFile status(u"/proc/%1/status"_s.arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    static const QRegularExpression rss(u"VmRSS:\\s+(\\d+)"_s);
-    const auto match = rss.match(QString::fromLatin1(status.readAll()));
-    return match.hasMatch() ? match.captured(1).toDouble() / 1024.0 : 0;
 }
 
 // One run of the score flow: when each score was sent and confirmed.
@@ -213,7 +204,7 @@ private:
         mTick.stop();
         if (mFlow == &mFloor) {
             mFlow = nullptr;
-            mRssBeforeMiB = residentMiB(mServer.processId());
+            mRssBeforeMiB = residentKiB(mServer.processId()) / 1024.0;
             openViewers();
         } else {
             mFlow = nullptr;
@@ -257,7 +248,7 @@ private:
     }
 
     void noticesDone() {
-        mRssAfterMiB = residentMiB(mServer.processId());
+        mRssAfterMiB = residentKiB(mServer.processId()) / 1024.0;
         mCrowd.write("report\n");
     }
 
