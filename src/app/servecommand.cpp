@@ -2,6 +2,7 @@
 #include "stopsignals.h"
 
 #include "judging/meetserver.h"
+#include "scoreboard/displayseconds.h"
 #include "shell/appstate.h"
 #include "shell/datafolder.h"
 #include "shell/operatoralerts.h"
@@ -30,11 +31,14 @@ int failWith(const QString& text, int status = 1) {
 }
 
 const char* const Usage =
-    "Usage: tallvane serve MEETFILE [--port N] [--pin PIN]\n"
+    "Usage: tallvane serve MEETFILE [--port N] [--pin PIN] [--display-seconds N]\n"
     "Runs the scoring server for a meet file, without windows.\n"
     "\n"
     "  --port N     the port stations connect to (default: port.txt of the data folder)\n"
     "  --pin PIN    the PIN stations log in with (default: pin.txt of the data folder)\n"
+    "  --display-seconds N\n"
+    "               how long each score stays on the scoreboards: 15, 20, 25, 30, 35, 40,\n"
+    "               45, 55, 60, 65 or 70 (default: 30)\n"
     "  -h, --help   this help\n";
 
 QString kindName(StationKind kind) {
@@ -70,9 +74,20 @@ void printStationChanges(StationRegistry& registry, QObject* context) {
                      });
 }
 
+// The display time asked for on the command line, or what is wrong with it.
+QString displaySecondsProblem(const QCommandLineParser& parser) {
+    const QString text = parser.value(u"display-seconds"_s);
+    if (!parser.isSet(u"display-seconds"_s) || DisplaySeconds::choices().contains(text))
+        return {};
+    return u"%1 is not a display time in seconds (one of %2)."_s.arg(
+        text, DisplaySeconds::choices().join(u", "_s));
+}
+
 // Serves the open meet until a stop signal; the command's exit status.
-int serveMeet(QCoreApplication& app, AppState& state) {
+int serveMeet(QCoreApplication& app, AppState& state, const QString& displaySeconds) {
     MeetServer meet(state);
+    if (!displaySeconds.isEmpty())
+        meet.services().displaySeconds().setCurrentText(displaySeconds);
     QObject::connect(&meet.alerts(), &OperatorAlerts::alertRaised, &app,
                      [](const QString& text) { printLine(stderr, text); });
     printStationChanges(meet.server().registry(), &app);
@@ -124,7 +139,10 @@ int runServeCommand(int argc, char** argv) {
         u"web-port"_s, u"Port of the web pages and browser stations (0: a free one)."_s, u"N"_s);
     parser.addOption(portOption);
     parser.addOption(pinOption);
+    const QCommandLineOption displaySecondsOption(
+        u"display-seconds"_s, u"How long each score stays on the scoreboards."_s, u"N"_s);
     parser.addOption(webPortOption);
+    parser.addOption(displaySecondsOption);
     QStringList arguments = app.arguments();
     arguments.removeAt(1); // the command word
     if (!parser.parse(arguments))
@@ -135,8 +153,10 @@ int runServeCommand(int argc, char** argv) {
     }
     if (parser.positionalArguments().size() != 1)
         return failWith(u"give exactly one meet file (tallvane serve MEETFILE [--port N] "
-                        "[--pin PIN] [--web-port N])."_s,
+                        "[--pin PIN] [--web-port N] [--display-seconds N])."_s,
                         2);
+    if (const QString wrong = displaySecondsProblem(parser); !wrong.isEmpty())
+        return failWith(wrong, 2);
     const QString meetFile = parser.positionalArguments().constFirst();
     if (!QFileInfo(meetFile).isFile())
         return failWith(u"the meet file %1 does not exist."_s.arg(meetFile));
@@ -152,5 +172,5 @@ int runServeCommand(int argc, char** argv) {
     if (!state.openMeetFile(meetFile, &error))
         return failWith(error);
 
-    return serveMeet(app, state);
+    return serveMeet(app, state, parser.value(displaySecondsOption));
 }

@@ -33,7 +33,8 @@ def free_port():
 class Meet:
     """A temporary meet served by `tallvane serve`, which can be stopped and started again."""
 
-    def __init__(self):
+    def __init__(self, options=()):
+        self.options = list(options)
         self.folder = tempfile.TemporaryDirectory()
         self.env = dict(os.environ, TALLVANE_DATA_DIR=self.folder.name, QT_QPA_PLATFORM='offscreen')
         self.file = os.path.join(self.folder.name, 'meet.tallvane')
@@ -45,7 +46,7 @@ class Meet:
     def start(self):
         self.process = subprocess.Popen(
             [TALLVANE, 'serve', self.file, '--port', str(self.port), '--web-port', str(self.web_port),
-             '--pin', PIN], env=self.env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+             '--pin', PIN, *self.options], env=self.env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
         deadline = time.monotonic() + WAIT
         while time.monotonic() < deadline:
             line = self.process.stdout.readline()

@@ -40,3 +40,18 @@ test('a board for one event leaves the other events alone', () => {
     b.clock.advance(1000);
     assert.deepEqual(b.sent, ['CONFIRMSCORE|3|Beam']);
 });
+
+test('the timer functions are called as plain functions, as a browser\'s own must be', () => {
+    const clock = new FakeClock();
+    // Like window.setTimeout: "Illegal invocation" when called as another object's method.
+    function setTimer(fn, ms) {
+        if (this !== undefined)
+            throw new TypeError('Illegal invocation');
+        return clock.set(fn, ms);
+    }
+    const sent = [];
+    const rotation = new ScoreRotation({show: () => {}, confirm: (t) => sent.push(t), setTimer});
+    rotation.take(score('Floor', '7'));
+    clock.advance(1000);
+    assert.deepEqual(sent, ['CONFIRMSCORE|7|Floor']);
+});

@@ -10,8 +10,10 @@ export class ScoreRotation {
         this.shows = shows;
         this.show = show;
         this.confirm = confirm;
-        this.setTimer = setTimer;
-        this.clearTimer = clearTimer;
+        // Kept as plain functions: a browser's own setTimeout throws
+        // ("Illegal invocation") when called as a method of another object.
+        this.setTimer = (fn, ms) => setTimer(fn, ms);
+        this.clearTimer = (id) => clearTimer(id);
         this.waiting = [];
         this.current = null;
         this.timer = null;

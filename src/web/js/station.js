@@ -33,9 +33,13 @@ export class Station extends EventTarget {
         super();
         this.url = url;
         this.loginMessage = loginMessage;
-        this.createSocket = options.createSocket ?? ((address) => new WebSocket(address));
-        this.setTimer = options.setTimer ?? ((fn, ms) => setTimeout(fn, ms));
-        this.clearTimer = options.clearTimer ?? ((id) => clearTimeout(id));
+        // Kept as plain functions, whatever is injected: a browser's own
+        // setTimeout throws when called as a method of another object.
+        const {createSocket = (address) => new WebSocket(address), setTimer = setTimeout,
+               clearTimer = clearTimeout} = options;
+        this.createSocket = (address) => createSocket(address);
+        this.setTimer = (fn, ms) => setTimer(fn, ms);
+        this.clearTimer = (id) => clearTimer(id);
         this.link = Link.Connecting;
         this.socket = null;
         this.attempts = 0;

@@ -48,6 +48,9 @@ private Q_SLOTS:
             {{u"serve"_s, u"@meet"_s, u"--pim"_s, u"1"_s}, 2, u"pim"_s},
             {{u"serve"_s, u"@meet"_s, u"--port"_s, u"http"_s}, 2, u"http is not a port number"_s},
             {{u"serve"_s, u"@missing"_s}, 1, u"does not exist"_s},
+            {{u"serve"_s, u"@meet"_s, u"--display-seconds"_s, u"50"_s},
+             2,
+             u"50 is not a display time"_s},
             {{u"import"_s}, 2, u"import"_s},
             {{u"import"_s, u"x.rxt"_s, u"--forse"_s}, 2, u"--forse"_s},
             {{u"export"_s, u"@meet"_s}, 2, u"export"_s}};

@@ -1,0 +1,92 @@
+"""One scoreboard in a real browser, on the browser's own timers, through five
+scores of two events against `tallvane serve` with the shortest display time:
+each score is shown for its time, confirmed, and marked sent in the meet file,
+so the next one of its event follows.
+
+Run: /usr/bin/python3 test_browser_board.py TALLVANE_BIN SOURCE_DIR
+"""
+import os
+import sys
+import tempfile
+import unittest
+
+from selenium.webdriver.support.ui import WebDriverWait
+
+sys.path.insert(0, os.path.dirname(__file__))
+from test_browser_results import Judge  # noqa: E402
+from test_browser_stations import Meet, board_page, browser  # noqa: E402
+
+DISPLAY_SECONDS = 15
+# The first offer comes 8 s after the start; each score of an event then
+# waits for the last one's display time and 5 s more.
+ALL_SHOWN = 8 + 5 * (DISPLAY_SECONDS + 5) + 30
+
+# Every score the board puts up, in turn, as "event number score".
+RECORD_SHOWN = """
+window.shown = [];
+const view = document.getElementById('score-view');
+new MutationObserver(() => {
+    if (view.hidden)
+        return;
+    const text = ['board-event', 'board-number', 'board-score']
+        .map((id) => document.getElementById(id).textContent).join(' ');
+    if (window.shown.at(-1) !== text)
+        window.shown.push(text);
+}).observe(view, {subtree: true, childList: true, characterData: true, attributes: true});
+"""
+
+
+class BoardThroughScores(unittest.TestCase):
+    def setUp(self):
+        self.meet = Meet(['--display-seconds', str(DISPLAY_SECONDS)])
+        self.meet.start()
+        self.profile = tempfile.TemporaryDirectory()
+        self.driver = browser(self.profile.name)
+        self.judges = []
+
+    def tearDown(self):
+        for judge in self.judges:
+            judge.close()
+        self.driver.quit()
+        self.profile.cleanup()
+        self.meet.close()
+
+    def sent(self):
+        return self.meet.query("SELECT EventName, Num, Status FROM ScoreBoardQueue "
+                               "ORDER BY rowid")
+
+    def test_five_scores_of_two_events_in_turn(self):
+        board = board_page(self.driver, self.meet)
+        board.until(lambda: board.text('board-link') == '' and board.el('idle-view').is_displayed(),
+                    'the board logged in')
+        self.driver.execute_script(RECORD_SHOWN)
+
+        numbers = [row[0] for row in self.meet.query(
+            "SELECT Num FROM Gymnasts WHERE scratched = 0 ORDER BY CAST(Num AS INTEGER) LIMIT 5")]
+        vault, bars = Judge(self.meet, 'Vault'), Judge(self.meet, 'Bars')
+        self.judges += [vault, bars]
+        scores = [(vault, 'Vault', '9.100'), (bars, 'Bars', '9.200'), (vault, 'Vault', '9.300'),
+                  (bars, 'Bars', '9.400'), (vault, 'Vault', '9.500')]
+        for number, (judge, _, score) in zip(numbers, scores):
+            judge.score(number, score)
+
+        # The meet file tells nothing by itself: it is read again until all
+        # five are sent or the time they need has passed.
+        try:
+            WebDriverWait(self.driver, ALL_SHOWN, poll_frequency=0.5).until(
+                lambda d: all(row[2] == 'Sent' for row in self.sent()))
+        except Exception:
+            pass  # the comparison below says what is missing
+        self.assertEqual(self.sent(), [(event, number, 'Sent')
+                                       for number, (_, event, _) in zip(numbers, scores)])
+
+        shown = self.driver.execute_script('return window.shown')
+        self.assertEqual(sorted(shown), sorted(f'{event} {number} {score}'
+                                               for number, (_, event, score) in zip(numbers, scores)))
+        for event in ('Vault', 'Bars'):  # each event's scores in the order they were stored
+            self.assertEqual([s for s in shown if s.startswith(event)],
+                             [f'{e} {n} {s}' for n, (_, e, s) in zip(numbers, scores) if e == event])
+
+
+if __name__ == '__main__':
+    unittest.main(argv=sys.argv[:1], verbosity=2)
