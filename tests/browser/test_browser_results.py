@@ -136,6 +136,20 @@ class ResultsPage(unittest.TestCase):
         self.until(lambda: 'Live' in self.driver.find_element(By.ID, 'updated').text, 'live again')
         self.assertTrue(self.driver.execute_script('return window.notReloaded === true'))
 
+    def test_start_page_leads_to_the_results_of_the_meet(self):
+        self.driver.get(self.meet.url('/'))
+        self.driver.find_element(By.CSS_SELECTOR, 'a[href="/results"]').click()
+        name = self.meet.query('SELECT Name FROM Meets')[0][0]
+        self.until(lambda: self.driver.find_element(By.ID, 'meet-name').text == name, 'the meet named')
+        self.until(lambda: Select(self.driver.find_element(By.ID, 'session')).first_selected_option.text
+                   == 'Session 1 - Saturday (now)', 'the current session listed by its description')
+        # The chosen session's text fits its box on a phone.
+        self.assertTrue(self.driver.execute_script(
+            'const box = document.getElementById("session");'
+            'const pen = document.createElement("canvas").getContext("2d");'
+            'pen.font = getComputedStyle(box).font;'
+            'return pen.measureText(box.selectedOptions[0].text).width + 40 <= box.clientWidth;'))
+
 
 if __name__ == '__main__':
     unittest.main(argv=sys.argv[:1])

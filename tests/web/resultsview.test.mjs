@@ -2,7 +2,8 @@
 import assert from 'node:assert/strict';
 import {test} from 'node:test';
 
-import {ChangeTracker, choices, scoreText, viewGroups} from '../../src/web/js/resultsview.js';
+import {ChangeTracker, choices, scoreText, sessionText, viewGroups}
+    from '../../src/web/js/resultsview.js';
 
 const places = (v, b, be, f, aa) => ({Vault: v, Bars: b, Beam: be, Floor: f, AA: aa});
 const rows = [
@@ -45,4 +46,10 @@ test('a changed score is recent for a minute, and the first answer marks nothing
 test('scores show three decimals', () => {
     assert.equal(scoreText(9.5), '9.500');
     assert.equal(scoreText(null), '');
+});
+
+test('a session is listed by its description, its number only when it has none', () => {
+    assert.equal(sessionText({id: 1, description: 'Session 1 - Saturday', current: true}),
+                 'Session 1 - Saturday (now)');
+    assert.equal(sessionText({id: 4, description: ' ', current: false}), 'Session 4');
 });

@@ -2,7 +2,7 @@
 // results API when a score of the shown session is stored. Keeps showing the
 // last results while the network is gone, says since when, and catches up
 // once it is back.
-import {ChangeTracker, choices, groupTitle, scoreText, statusText, viewGroups}
+import {ChangeTracker, choices, groupTitle, scoreText, sessionText, statusText, viewGroups}
     from './resultsview.js';
 
 const $ = id => document.getElementById(id);
@@ -52,9 +52,7 @@ async function loadSessions() {
     const current = page.sessions.find(s => s.current) ?? page.sessions[0];
     if (page.followCurrent || !page.sessions.some(s => s.id === page.session))
         page.session = current ? current.id : null;
-    fillSelect($('session'),
-               page.sessions.map(s => [String(s.id), `${s.id} - ${s.description}${
-                                                      s.current ? ' (now)' : ''}`]),
+    fillSelect($('session'), page.sessions.map(s => [String(s.id), sessionText(s)]),
                String(page.session));
 }
 
@@ -225,6 +223,19 @@ function connect() {
     };
 }
 
+// The meet's name above the results, and in the tab's title.
+async function showMeet() {
+    try {
+        const meet = await getJson('/api/meet');
+        if (meet.name) {
+            $('meet-name').textContent = meet.name;
+            document.title = `Live results · ${meet.name}`;
+        }
+    } catch {
+        // offline: the results say so; the name comes with the next visit
+    }
+}
+
 function start() {
     $('session').addEventListener('change', () => {
         page.followCurrent = false;
@@ -249,6 +260,7 @@ function start() {
         render();
     }, 10000);
     connect();
+    showMeet();
 }
 
 start();

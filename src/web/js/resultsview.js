@@ -59,6 +59,13 @@ export function viewGroups(rows, view, {level = '', gym = ''} = {}, recent = () 
     return groups;
 }
 
+// A session as the chooser lists it: its description, which usually names
+// the session already ("Session 1 - Saturday"), else "Session 1".
+export function sessionText({id, description, current}) {
+    const text = String(description ?? '').trim() || `Session ${id}`;
+    return current ? `${text} (now)` : text;
+}
+
 // The levels and gyms in the rows, for the filters.
 export function choices(rows) {
     const levels = [...new Set(rows.map(row => row.level))];
