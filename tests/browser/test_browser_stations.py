@@ -195,12 +195,12 @@ class BrowserStations(unittest.TestCase):
         second.until(lambda: second.text('gymnast-name').startswith(number), 'the gymnast pushed to judge 2')
         second.type('score-2', '9.2')
         second.click('send')
-        second.until(lambda: second.text('status') == 'Confirmed', 'judge 2 confirmed')
+        second.until(lambda: second.text('send-status') == 'Confirmed', 'judge 2 confirmed')
         first.until(lambda: first.value('score-2') == '9.200', "judge 2's score on judge 1's pad")
         first.type('score-1', '9.0')
         first.until(lambda: first.value('final') == '9.100', 'the final computed')
         first.click('send')
-        first.until(lambda: first.text('status') == 'Confirmed', 'judge 1 confirmed')
+        first.until(lambda: first.text('send-status') == 'Confirmed', 'judge 1 confirmed')
         self.assertEqual(self.meet.query('SELECT E2S1, E2S2, E2Final FROM Gymnasts WHERE Num = ?', number),
                          [(9.0, 9.2, 9.1)])
         board.until(lambda: board.text('board-score') == '9.100', 'the score on the board')
@@ -217,7 +217,7 @@ class BrowserStations(unittest.TestCase):
         pad.until(lambda: pad.value('final') == '8.950', 'the better vault')
         self.assertEqual((pad.value('b-score'), pad.value('b-score-2')), ('9.100', '8.950'))
         pad.click('send')
-        pad.until(lambda: pad.text('status') == 'Confirmed', 'confirmed')
+        pad.until(lambda: pad.text('send-status') == 'Confirmed', 'confirmed')
         self.assertEqual(self.meet.query('SELECT E1Final, E7S1 FROM Gymnasts WHERE Num = ?', number),
                          [(8.95, 8.9)])
 
@@ -231,9 +231,9 @@ class BrowserStations(unittest.TestCase):
         pad.type('score-1', '8.5')
         pad.type('score-2', '8.7')
         pad.click('send')
-        self.assertEqual(pad.text('status'), 'Waiting')
+        self.assertEqual(pad.text('send-status'), 'Waiting')
         self.meet.start()
-        pad.until(lambda: pad.text('status') == 'Confirmed', 'the waiting score confirmed')
+        pad.until(lambda: pad.text('send-status') == 'Confirmed', 'the waiting score confirmed')
         board.until(lambda: board.text('board-link') == '', 'the board logged in again')
         self.assertEqual(self.meet.query('SELECT E3Final FROM Gymnasts WHERE Num = ?', number), [(8.6,)])
         self.assertEqual(self.meet.query(

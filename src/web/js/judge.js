@@ -5,8 +5,9 @@
 import {fillSelect, loadMeet} from './meet.js';
 import {parseGymnast, parseSquadList} from './messages.js';
 import {Outbox, Sending} from './outbox.js';
-import {MaxJudges, attempt, compute, formatScore, judgeBoxes, numberIn, sendScore2Message,
-        sendScoreMessage} from './panel.js';
+import {MaxJudges, attempt, compute, formatScore, judgeBoxes, maximumScore, numberIn, rangeProblem,
+        sendScore2Message, sendScoreMessage, storedScore} from './panel.js';
+import {showRunningOrder} from './runningorder.js';
 import {Link, Station, stationUrl} from './station.js';
 
 const $ = (id) => document.getElementById(id);
@@ -27,8 +28,9 @@ let outbox = null;
 let login = null;
 let judgeCount = 1;
 let sessionId = '';
-let gymnast = null;
+let gymnast = null;   // the gymnast looked up, with `stored`: the score the meet holds
 let lastScore = null;
+let squadItems = [];  // the running order shown
 
 const isPrimary = () => login?.number === 1;
 const isVault = () => login?.event === 'Vault';
@@ -43,6 +45,11 @@ function readJson(storage, key) {
 
 function setStatus(text) {
     $('status').textContent = text;
+}
+
+// The state of the last score sent, beside Send.
+function setSendStatus(text) {
+    $('send-status').textContent = text;
 }
 
 function fillLoginForm() {
@@ -72,7 +79,7 @@ function logIn(details) {
     outbox.addEventListener('score', (e) => scoreChanged(e.detail));
     const waiting = outbox.entries();
     lastScore = waiting.length ? waiting[waiting.length - 1].id : null;
-    setStatus(waiting.length ? Sending.Waiting : '');
+    setSendStatus(waiting.length ? Sending.Waiting : '');
     showOutbox();
     $('who').textContent = `${login.event} · Judge ${login.number} · ${login.name}`;
     station.start();
@@ -107,7 +114,8 @@ function received(fields) {
         $('squad').options[0].textContent = 'Choose a squad';
         break;
     case 'SQUADLIST':
-        showRunningOrder(parseSquadList(fields));
+        squadItems = parseSquadList(fields);
+        showOrder();
         break;
     case 'GYMNASTQUERYRESP':
         if (outbox.consumed === fields)
@@ -125,24 +133,13 @@ function received(fields) {
     }
 }
 
-function showRunningOrder(items) {
-    const list = $('running-order');
-    list.replaceChildren(...items.map((item) => {
-        const button = document.createElement('button');
-        button.type = 'button';
-        button.className = 'gymnast-choice';
-        button.textContent = `${item.number} ${item.name}`;
-        if (item.score) {
-            const score = document.createElement('span');
-            score.className = 'scored';
-            score.textContent = formatScore(item.score);
-            button.append(score);
-        }
-        button.addEventListener('click', () => lookUp(item.number));
-        const li = document.createElement('li');
-        li.append(button);
-        return li;
-    }));
+function showOrder() {
+    showRunningOrder($('running-order'), squadItems, gymnast?.number ?? null, lookUp);
+}
+
+function askForSquad() {
+    if ($('squad').value)
+        station?.send(`GETSQUADLIST|${sessionId}|${$('squad').value}|${login.event}`);
 }
 
 function lookUp(number) {
@@ -174,12 +171,24 @@ function setBox(id, value) {
         box.value = formatScore(value);
 }
 
+// The score the meet holds for this pad: the panel's final on judge 1's pad,
+// the judge's own score on the others. Empty when there is none.
+function storedScoreOf(found) {
+    if (!isPrimary())
+        return storedScore(found.judges[login.number - 1]);
+    const second = found.second ?? {judges: [], start: '', adjustment: ''};
+    const result = compute(login.event, judgeCount, attempt(found), attempt(second));
+    return result.complete ? result.final : '';
+}
+
 function showGymnast(found) {
     if (!found)
         return;
-    gymnast = found;
+    gymnast = {...found, stored: storedScoreOf(found)};
     $('gymnast-number').value = found.number;
     $('gymnast-name').textContent = `${found.number} ${found.name}`;
+    $('score-for').textContent = `For ${found.number} ${found.name}`;
+    showOrder();
     $('gymnast-details').textContent =
         [found.gym, found.level && `Level ${found.level}`, found.squad && `Squad ${found.squad}`,
          found.ageGroup].filter(Boolean).join(' · ');
@@ -221,18 +230,47 @@ function boxesOf(second) {
     });
 }
 
+// Marks each shown box whose score is below 0 or above the meet's maximum,
+// saying why; true when every one is within them.
+function boxesInRange() {
+    let inRange = true;
+    for (const box of document.querySelectorAll('input.score:not([id^="adjustment"])')) {
+        const shown = !box.closest('[hidden]');
+        const problem = shown ? rangeProblem(formatScore(box.value), maximumScore(meet)) : '';
+        box.setCustomValidity(problem);
+        box.setAttribute('aria-invalid', problem ? 'true' : 'false');
+        problemOf(box).textContent = problem;
+        inRange &&= !problem;
+    }
+    return inRange;
+}
+
+// The note under a box that says what is wrong with it.
+function problemOf(box) {
+    let note = box.parentElement.querySelector(':scope > .problem');
+    if (!note) {
+        note = document.createElement('span');
+        note.className = 'problem';
+        box.after(note);
+    }
+    return note;
+}
+
 function recompute() {
     if (!login)
         return;
+    const inRange = boxesInRange();
     if (isPrimary()) {
         const result = compute(login.event, judgeCount, boxesOf(false), boxesOf(true));
+        const finalProblem = rangeProblem(result.final, maximumScore(meet));
         $('b-score').value = result.bScore;
         $('b-score-2').value = result.secondBScore;
         $('final').value = result.final;
-        $('send').disabled = !result.complete || !gymnast;
+        $('final-problem').textContent = finalProblem;
+        $('send').disabled = !result.complete || !gymnast || !inRange || finalProblem !== '';
     } else {
         $('send').disabled = numberIn(formatScore($(`score-${login.number}`).value)) === null ||
-                             !gymnast;
+                             !gymnast || !inRange;
     }
 }
 
@@ -241,24 +279,42 @@ function send(event) {
     recompute();
     if ($('send').disabled)
         return;
+    if (!gymnast.stored) {
+        sendNow();
+        return;
+    }
+    // One tap must not overwrite a stored score unnoticed.
+    const dialog = $('correction');
+    $('correction-text').textContent = `Already scored (${gymnast.stored}). Send a correction?`;
+    dialog.returnValue = '';
+    dialog.showModal();
+}
+
+function sendNow() {
     let message;
+    let score;
     if (isPrimary()) {
         const first = boxesOf(false);
         const second = boxesOf(true);
         const result = compute(login.event, judgeCount, first, second);
         message = sendScoreMessage(gymnast.number, judgeCount, login.event, first, second, result);
+        score = result.final;
     } else {
-        message = sendScore2Message(gymnast.number, login.number, login.event,
-                                    formatScore($(`score-${login.number}`).value),
+        score = formatScore($(`score-${login.number}`).value);
+        message = sendScore2Message(gymnast.number, login.number, login.event, score,
                                     formatScore($(`score2-${login.number}`).value));
     }
+    gymnast.stored = score;
     lastScore = outbox.add(message);
-    setStatus(Sending.Waiting);
+    setSendStatus(Sending.Waiting);
 }
 
 function scoreChanged({id, state}) {
-    if (id === lastScore)
-        setStatus(state);
+    if (id === lastScore) {
+        setSendStatus(state);
+        if (state === Sending.Confirmed)
+            askForSquad(); // the running order shows the new score
+    }
     showOutbox();
 }
 
@@ -303,11 +359,12 @@ async function start() {
         event.preventDefault();
         lookUp($('gymnast-number').value);
     });
-    $('squad').addEventListener('change', () => {
-        if ($('squad').value)
-            station?.send(`GETSQUADLIST|${sessionId}|${$('squad').value}|${login.event}`);
-    });
+    $('squad').addEventListener('change', askForSquad);
     $('score-form').addEventListener('submit', send);
+    $('correction').addEventListener('close', () => {
+        if ($('correction').returnValue === 'yes' && gymnast)
+            sendNow();
+    });
     meet = await loadMeet();
     if (meet.name)
         $('meet-name').textContent = meet.name;

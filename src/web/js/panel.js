@@ -61,6 +61,35 @@ export function scoreText(value) {
     return threeDecimals(result === 0 ? 0 : result);
 }
 
+// The highest score a meet allows: its own maximum when "/api/meet" gives
+// one, else 10.
+export const DefaultMaximum = 10;
+export function maximumScore(meet) {
+    const value = meet?.maxScore;
+    return typeof value === 'number' && Number.isFinite(value) && value > 0 ? value
+                                                                            : DefaultMaximum;
+}
+
+// Why a score (a judge's, a start value, a final) cannot be sent: below 0 or
+// above the meet's maximum. Empty when it can, or when there is no number.
+export function rangeProblem(score, maximum) {
+    const value = numberIn(score);
+    if (value === null)
+        return '';
+    if (value < 0)
+        return 'Below 0: not a score';
+    if (value > maximum + 1e-9)
+        return `Above the maximum of ${scoreText(maximum)}`;
+    return '';
+}
+
+// A score as the meet stores it (its shortest decimal form) with three
+// decimals; '' for none. Unlike a typed score, "100" is a hundred.
+export function storedScore(text) {
+    const value = numberIn(text);
+    return value === null ? '' : scoreText(value);
+}
+
 // The panel score of 1 to 4 judges' scores: one judge's score; the average of
 // two or three; of four, the middle two averaged. Null for any other count.
 export function panelScore(scores) {
