@@ -61,7 +61,16 @@ bool PrintedResults::gather(MeetDatabase& db, const QString& session, const QStr
 
 QString PrintedResults::sessionTitle(const Session& session) {
     const QString title = u"Session "_s + session.id;
-    return session.description.isEmpty() ? title : title + u" - "_s + session.description;
+    const QString description = session.description.trimmed();
+    if (description.isEmpty())
+        return title;
+    // Meets often describe a session by its number already ("Session 2 -
+    // Saturday PM"); the number is then not said twice.
+    const QString rest = description.mid(title.size());
+    if (description.startsWith(title, Qt::CaseInsensitive) &&
+        (rest.isEmpty() || !rest.front().isDigit()))
+        return description;
+    return title + u" - "_s + description;
 }
 
 QString PrintedResults::groupTitle(const SessionResults::Group& group) {

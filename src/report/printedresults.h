@@ -31,7 +31,9 @@ struct PrintedResults {
     static bool gather(MeetDatabase& db, const QString& session, const QString& level,
                        PrintedResults& printed, QString* error);
 
-    // "Session 2 - Saturday PM".
+    // "Session 2 - Saturday PM"; the description alone when it starts with
+    // the session's number ("Session 2 - Saturday PM" again, not "Session 2 -
+    // Session 2 - Saturday PM").
     static QString sessionTitle(const Session& session);
     // "Level 4 - Junior", or "Level 4" for gymnasts of no age division.
     static QString groupTitle(const SessionResults::Group& group);

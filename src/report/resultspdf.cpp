@@ -20,6 +20,7 @@ constexpr qreal PlaceWidth = 32;
 constexpr qreal NumWidth = 32;
 constexpr qreal GymWidth = 82;
 constexpr qreal RowPoints = 8;
+constexpr int HeaderTitleLines = 2;
 
 QFont font(qreal points, bool bold = false) {
     QFont f(u"Sans Serif"_s);
@@ -76,18 +77,52 @@ private:
         mY = Margin;
         mPainter.setPen(Qt::black);
         mPainter.setFont(font(14, true));
-        mPainter.drawText(QRectF(Margin, mY, mWidth, 20), Qt::AlignLeft, mPrinted.meetName);
+        mPainter.drawText(
+            QRectF(Margin, mY, mWidth, 20), Qt::AlignLeft,
+            mPainter.fontMetrics().elidedText(mPrinted.meetName, Qt::ElideRight, int(mWidth)));
         mY += 20;
+        // The session's title keeps clear of the time and page number on its
+        // right: a long description wraps onto a second line, and what would
+        // not fit there either is cut with an ellipsis.
         mPainter.setFont(font(10));
-        mPainter.drawText(QRectF(Margin, mY, mWidth, 14), Qt::AlignLeft,
-                          PrintedResults::sessionTitle(*mSession));
-        mPainter.drawText(QRectF(Margin, mY, mWidth, 14), Qt::AlignRight,
-                          u"Printed "_s +
+        const QString stamp = u"Printed "_s +
                               QLocale().toString(mPrinted.printedAt, QLocale::ShortFormat) +
-                              u"   Page "_s + QString::number(mPages));
-        mY += 16;
+                              u"   Page "_s + QString::number(mPages);
+        mPainter.drawText(QRectF(Margin, mY, mWidth, 14), Qt::AlignRight, stamp);
+        const qreal titleWidth = mWidth - mPainter.fontMetrics().horizontalAdvance(stamp) - 18;
+        for (const QString& line :
+             wrapped(PrintedResults::sessionTitle(*mSession), titleWidth, HeaderTitleLines)) {
+            mPainter.drawText(QRectF(Margin, mY, titleWidth, 14), Qt::AlignLeft, line);
+            mY += 14;
+        }
+        mY += 2;
         rule(1.0);
         mY += 8;
+    }
+
+    // `text` in at most `maxLines` lines of `width` points in the painter's
+    // font, broken between words; the last line is elided when the rest does
+    // not fit.
+    QStringList wrapped(const QString& text, qreal width, int maxLines) const {
+        const QFontMetrics metrics = mPainter.fontMetrics();
+        QStringList lines;
+        QString line;
+        const QStringList words = text.split(u' ', Qt::SkipEmptyParts);
+        for (qsizetype i = 0; i < words.size(); ++i) {
+            const QString longer = line.isEmpty() ? words[i] : line + u' ' + words[i];
+            if (line.isEmpty() || metrics.horizontalAdvance(longer) <= width) {
+                line = longer;
+                continue;
+            }
+            if (lines.size() == maxLines - 1) {
+                line += u' ' + words.mid(i).join(u' ');
+                break;
+            }
+            lines.append(line);
+            line = words[i];
+        }
+        lines.append(metrics.elidedText(line, Qt::ElideRight, int(width)));
+        return lines;
     }
 
     void rule(qreal width) {

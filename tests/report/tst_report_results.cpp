@@ -3,6 +3,7 @@
 #include "tempmeet.h"
 
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTest>
 
 using namespace Qt::Literals::StringLiterals;
@@ -72,6 +73,33 @@ private Q_SLOTS:
         QCOMPARE(lines[1],
                  u"1,4,Senior,Gymnast,101,Ava Brooks,Riverside,9.500,1,9.250,1,,,,,18.750,1"_s);
         QVERIFY(lines.contains(u"1,5,,Gymnast,103,Zoë Carter,Riverside,8.800,1,,,,,,,8.800,21"_s));
+    }
+
+    // A long session description wraps beside the print time and page number
+    // instead of running under them, and the session is numbered once.
+    void longSessionDescriptionKeepsTheHeaderLegible() {
+        const QString description =
+            u"Session 2 - Sunday afternoon: Level 5 compulsory, Xcel Gold and Platinum, then Level 7 optionals (B)"_s;
+        QCOMPARE(description.size(), 100);
+        MeetDatabase db;
+        QVERIFY(db.open(mMeet));
+        QVERIFY(db.execute(u"UPDATE Sessions SET \"Desc\" = ? WHERE Session = 2"_s, {description}));
+        db.close();
+        const QString pdf = mTemp.path(u"long.pdf"_s);
+        const auto done = run({mMeet, u"--session"_s, u"2"_s, u"--pdf"_s, pdf});
+        QVERIFY2(done.status == 0, qPrintable(done.err));
+
+        const QString page = pdfText(pdf).split(u'\f').constFirst();
+        const QString header = page.left(page.indexOf(u"Place "_s)); // above the captions
+        static const QRegularExpression stamp(u"Printed \\S.*Page 1 *$"_s,
+                                              QRegularExpression::MultilineOption);
+        const QRegularExpressionMatch printed = stamp.match(header);
+        QVERIFY2(printed.hasMatch(), qPrintable(header));
+        QVERIFY2(!printed.captured().contains(u"Sunday"_s), qPrintable(header));
+        QString title = header;
+        title.remove(printed.capturedStart(), printed.capturedLength());
+        QVERIFY2(title.simplified().contains(description), qPrintable(header));
+        QCOMPARE(header.count(u"Session 2"_s), 1);
     }
 
     // Wrong arguments (2) and what cannot be done (1) write nothing.
