@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -25,6 +26,29 @@ QStringList sideFileSuffixes() {
 
 QString lockFilePath(const QString& meetPath) {
     return meetPath + u".lock"_s;
+}
+
+std::unique_ptr<QLockFile> lockMeetFile(const QString& meetPath, QString* error) {
+    auto fail = [error](const QString& text) {
+        if (error)
+            *error = text;
+        return nullptr;
+    };
+    auto lock = std::make_unique<QLockFile>(lockFilePath(meetPath));
+    lock->setStaleLockTime(0);
+    if (lock->tryLock(0))
+        return lock;
+    if (lock->error() != QLockFile::LockFailedError)
+        return fail(u"The lock file beside the meet file %1 could not be created; "
+                    "the meet file's folder must be writable."_s.arg(meetPath));
+    qint64 pid = 0;
+    QString host;
+    QString program;
+    lock->getLockInfo(&pid, &host, &program);
+    return fail(u"The meet file %1 is open in another Tallvane (process %2 on %3).  "
+                "A meet file can be open in one Tallvane at a time."_s.arg(meetPath)
+                    .arg(pid)
+                    .arg(host.isEmpty() ? u"an unknown computer"_s : host));
 }
 
 bool isMeetFile(const QString& path) {

@@ -3,6 +3,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
+class QLockFile;
+
 // The files that make up a meet on disk: the meet file itself (an SQLite
 // database, named *.tallvane) and the files kept beside it while it is open
 // (SQLite's journal, write-ahead log and shared memory, and Tallvane's lock).
@@ -13,6 +17,12 @@ QStringList sideFileSuffixes();
 
 // The lock file that says which Tallvane holds the meet file.
 QString lockFilePath(const QString& meetPath);
+
+// Takes the lock of a meet file, which says that this Tallvane holds it: opened,
+// or being replaced. Null, with the reason (naming the program that holds it),
+// when another Tallvane holds it or the lock cannot be written. The lock of a
+// program that crashed on this computer is taken over.
+std::unique_ptr<QLockFile> lockMeetFile(const QString& meetPath, QString* error);
 
 // True for a meet file: by its name, or by being an SQLite database whatever
 // its name.

@@ -95,28 +95,8 @@ void AppState::setNumJudges(int judges) {
 // without giving it up (a crash) leaves a stale lock, which the next one takes
 // over; a lock is never taken over for its age alone, as a meet runs for hours.
 bool AppState::lockMeetFile(const QString& path, QString* error) {
-    auto fail = [error](const QString& text) {
-        if (error)
-            *error = text;
-        return false;
-    };
-    auto lock = std::make_unique<QLockFile>(MeetFiles::lockFilePath(path));
-    lock->setStaleLockTime(0);
-    if (!lock->tryLock(0)) {
-        if (lock->error() != QLockFile::LockFailedError)
-            return fail(u"The lock file beside the meet file %1 could not be created; "
-                        "the meet file's folder must be writable."_s.arg(path));
-        qint64 pid = 0;
-        QString host;
-        QString program;
-        lock->getLockInfo(&pid, &host, &program);
-        return fail(u"The meet file %1 is open in another Tallvane (process %2 on %3).  "
-                    "A meet file can be open in one Tallvane at a time."_s.arg(path)
-                        .arg(pid)
-                        .arg(host.isEmpty() ? u"an unknown computer"_s : host));
-    }
-    mLock = std::move(lock);
-    return true;
+    mLock = MeetFiles::lockMeetFile(path, error);
+    return mLock != nullptr;
 }
 
 bool AppState::openMeetFile(const QString& path, QString* error) {

@@ -2,8 +2,11 @@
 
 #include "transferfileinfo.h"
 
+#include "db/meetfiles.h"
+
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -17,6 +20,10 @@ TransferImporter::~TransferImporter() {
 }
 
 bool TransferImporter::removeMeetFile(const QString& path, QString* error) {
+    // A meet file that another Tallvane serves is never pulled from under it.
+    const std::unique_ptr<QLockFile> lock = MeetFiles::lockMeetFile(path, error);
+    if (!lock)
+        return false;
     for (const QString& suffix : {u""_s, u"-wal"_s, u"-shm"_s, u"-journal"_s}) {
         QFile file(path + suffix);
         if (file.exists() && !file.remove()) {

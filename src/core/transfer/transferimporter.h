@@ -38,7 +38,8 @@ public:
     qint64 linesRead() const { return mReader.linesRead(); }
 
     // Removes a meet file with SQLite's side files, which would otherwise be
-    // taken for part of a new file of the same name.
+    // taken for part of a new file of the same name. Refused, with the reason,
+    // while another Tallvane holds the meet file open.
     static bool removeMeetFile(const QString& path, QString* error = nullptr);
 
 private:

@@ -1,4 +1,5 @@
 #include "childprogram.h"
+#include "shell/appstate.h"
 #include "shell/settingsfile.h"
 #include "tempmeet.h"
 #include "transferfiles.h"
@@ -159,6 +160,19 @@ private Q_SLOTS:
         QCOMPARE(run.status, 1);
         QVERIFY(run.err.contains(u"--force"_s));
         QCOMPARE(tallvane({u"import"_s, source, u"--force"_s}).status, 0);
+
+        // Not even --force replaces a meet that another Tallvane has open.
+        {
+            AppState holder(temp.path(u"data"_s));
+            QVERIFY(holder.openMeetFile(meet));
+            const QByteArray held = TransferFiles::read(meet);
+            run = tallvane({u"import"_s, source, u"--force"_s});
+            QCOMPARE(run.status, 1);
+            const QString named = u"is open in another Tallvane (process %1 on "_s.arg(
+                QCoreApplication::applicationPid());
+            QVERIFY2(run.err.contains(named), qPrintable(run.err));
+            QCOMPARE(TransferFiles::read(meet), held);
+        }
 
         const QString exported = temp.path(u"back.rxt"_s);
         QCOMPARE(tallvane({u"export"_s, meet, exported}).status, 0);
