@@ -23,6 +23,9 @@ AboutDialog::AboutDialog(const QString& title, QWidget* parent)
     version->setObjectName(u"lblVersion"_s);
     auto* description = new QLabel(u"Gymnastics Scoring System."_s, this);
     description->setObjectName(u"lblDescription"_s);
+    auto* licence = new QLabel(licenceText(), this);
+    licence->setObjectName(u"lblLicense"_s);
+    licence->setWordWrap(true);
     auto* ok = new QPushButton(u"OK"_s, this);
     ok->setObjectName(u"cmdOK"_s);
     ok->setDefault(true);
@@ -31,6 +34,7 @@ AboutDialog::AboutDialog(const QString& title, QWidget* parent)
     layout->addWidget(name);
     layout->addWidget(version);
     layout->addWidget(description);
+    layout->addWidget(licence);
     layout->addWidget(ok, 0, Qt::AlignRight);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 }
@@ -41,4 +45,9 @@ QString AboutDialog::versionText() {
     return u"%1.%2.%3"_s.arg(version.majorVersion())
         .arg(version.minorVersion())
         .arg(version.microVersion());
+}
+
+QString AboutDialog::licenceText() {
+    return u"Tallvane is free software under the GNU General Public License, version 3 or "
+           "later (GPL-3.0-or-later). It comes with no warranty."_s;
 }

@@ -1,3 +1,4 @@
+#include "aboutdialog.h"
 #include "childnamed.h"
 #include "desktopprogram.h"
 #include "firstrow.h"
@@ -12,6 +13,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -212,6 +214,18 @@ private Q_SLOTS:
         desk.toolButton(u"Exit"_s);
         QTRY_VERIFY_WITH_TIMEOUT(!desk.window->isVisible(), 5000);
         QVERIFY(!desk.state.isMeetOpen() && desk.state.numJudges() == 0);
+    }
+
+    // The About box names the licence, and no contact address yet.
+    void aboutNamesTheLicence() {
+        Desk desk;
+        auto* about = desk.dialog<AboutDialog>("mnuAbout");
+        QVERIFY(about);
+        auto* licence = about->findChild<QLabel*>(u"lblLicense"_s);
+        QVERIFY(licence);
+        QVERIFY(licence->text().contains(u"GPL-3.0-or-later"_s));
+        for (const QLabel* label : about->findChildren<QLabel*>())
+            QVERIFY2(!label->text().contains(u'@'), qPrintable(label->text()));
     }
 
     // Each case: the port and PIN typed, and what the operator is told ("" when

@@ -53,6 +53,14 @@ while read -r path; do
     esac
 done < <(cd "$root" && find . -type f -printf '%P\n')
 
+# The licence and the maintainer, as the package states them.
+grep -q '^License: GPL-3+$' "$root/usr/share/doc/tallvane/copyright" ||
+    fail "the copyright file does not name GPL-3.0-or-later"
+case "$(dpkg-deb -f "$deb" Maintainer)" in
+"Tallvane developers <"*) ;;
+*) fail "the maintainer is not Tallvane developers" ;;
+esac
+
 # The manual is whole: every page of docs/, and every picture and page they show.
 for page in "$source"/docs/*.html; do
     name=$(basename "$page")
