@@ -1,5 +1,6 @@
 #include "commands.h"
 #include "filecommandarguments.h"
+#include "usagetexts.h"
 
 #include "transfer/transferexport.h"
 
@@ -13,12 +14,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-const char* const Usage = "Usage: tallvane export MEETFILE TRANSFERFILE [--force]\n"
-                          "Writes the meet, with its scores, to a Rostrel transfer file.\n"
-                          "\n"
-                          "  --force      replace TRANSFERFILE when it exists\n"
-                          "  -h, --help   this help\n";
-
 int fail(const QString& message, int status = 1) {
     return failFileCommand("export", message, status);
 }
@@ -29,7 +24,8 @@ int fail(const QString& message, int status = 1) {
 int runExportCommand(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const FileCommandArguments arguments = FileCommandArguments::parse(app.arguments());
-    if (const std::optional<int> status = arguments.settled("export", Usage, 2, 2))
+    if (const std::optional<int> status =
+            arguments.settled("export", UsageTexts::usageOf("export"), 2, 2))
         return *status;
     const QStringList& positional = arguments.paths;
 

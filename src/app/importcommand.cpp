@@ -1,5 +1,6 @@
 #include "commands.h"
 #include "filecommandarguments.h"
+#include "usagetexts.h"
 
 #include "shell/datafolder.h"
 #include "transfer/transferfileinfo.h"
@@ -15,14 +16,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-const char* const Usage =
-    "Usage: tallvane import TRANSFERFILE [MEETFILE] [--force]\n"
-    "Imports a Rostrel transfer file into a new meet file; without MEETFILE, into\n"
-    "the data folder, named after the meet.\n"
-    "\n"
-    "  --force      replace MEETFILE when it exists\n"
-    "  -h, --help   this help\n";
-
 int fail(const QString& message, int status = 1) {
     return failFileCommand("import", message, status);
 }
@@ -33,7 +26,8 @@ int fail(const QString& message, int status = 1) {
 int runImportCommand(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const FileCommandArguments arguments = FileCommandArguments::parse(app.arguments());
-    if (const std::optional<int> status = arguments.settled("import", Usage, 1, 2))
+    if (const std::optional<int> status =
+            arguments.settled("import", UsageTexts::usageOf("import"), 1, 2))
         return *status;
     const QStringList& positional = arguments.paths;
 

@@ -5,6 +5,7 @@
 #include "reportfile.h"
 #include "resultscsv.h"
 #include "resultspdf.h"
+#include "usagetexts.h"
 
 #include <QCommandLineParser>
 #include <QGuiApplication>
@@ -57,28 +58,22 @@ int runResultsCommand(int argc, char** argv) {
         arguments.append(QString::fromLocal8Bit(argv[i]));
     QGuiApplication app(argc, argv);
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        u"Writes the results of a meet, with places and team standings, as PDF and CSV.\n"
-        "Without --pdf and --csv the CSV goes to standard output."_s);
     parser.addHelpOption();
     parser.addPositionalArgument(u"MEETFILE"_s, u"The meet file."_s);
-    const QCommandLineOption sessionOption(u"session"_s, u"Only session N."_s, u"N"_s);
-    const QCommandLineOption levelOption(u"level"_s, u"Only level L."_s, u"L"_s);
-    const QCommandLineOption pdfOption(u"pdf"_s, u"Write the printable results to FILE."_s,
-                                       u"FILE"_s);
-    const QCommandLineOption csvOption(u"csv"_s, u"Write the results as CSV to FILE."_s, u"FILE"_s);
-    parser.addOptions({sessionOption, levelOption, pdfOption, csvOption});
+    UsageTexts::addOptions(parser, "results");
+    const QString sessionOption = u"session"_s;
+    const QString levelOption = u"level"_s;
+    const QString pdfOption = u"pdf"_s;
+    const QString csvOption = u"csv"_s;
     arguments.removeAt(1); // the command word
     if (!parser.parse(arguments))
         return fail(parser.errorText(), 2);
     if (parser.isSet(u"help"_s)) {
-        std::fputs(qPrintable(parser.helpText()), stdout);
+        std::fputs(UsageTexts::usageOf("results"), stdout);
         return 0;
     }
     if (parser.positionalArguments().size() != 1)
-        return fail(u"usage: tallvane results MEETFILE [--session N] [--level L] [--pdf FILE] "
-                    "[--csv FILE]"_s,
-                    2);
+        return fail(u"usage: "_s + UsageTexts::synopsis("results"), 2);
     bool whole = false;
     if (parser.isSet(sessionOption) && (parser.value(sessionOption).toLongLong(&whole), !whole))
         return fail(u"%1 is not a session number."_s.arg(parser.value(sessionOption)), 2);
@@ -92,7 +87,7 @@ int runResultsCommand(int argc, char** argv) {
                                 &error))
         return fail(error);
 
-    const auto fileOf = [&parser](const QCommandLineOption& option) {
+    const auto fileOf = [&parser](const QString& option) {
         return parser.isSet(option) ? std::optional(parser.value(option)) : std::nullopt;
     };
     if (!writeResults(printed, fileOf(pdfOption), fileOf(csvOption), &error))

@@ -1,5 +1,6 @@
 #include "commands.h"
 #include "stopsignals.h"
+#include "usagetexts.h"
 
 #include "judging/meetserver.h"
 #include "scoreboard/displayseconds.h"
@@ -29,17 +30,6 @@ int failWith(const QString& text, int status = 1) {
     printLine(stderr, u"tallvane serve: "_s + text);
     return status;
 }
-
-const char* const Usage =
-    "Usage: tallvane serve MEETFILE [--port N] [--pin PIN] [--display-seconds N]\n"
-    "Runs the scoring server for a meet file, without windows.\n"
-    "\n"
-    "  --port N     the port stations connect to (default: port.txt of the data folder)\n"
-    "  --pin PIN    the PIN stations log in with (default: pin.txt of the data folder)\n"
-    "  --display-seconds N\n"
-    "               how long each score stays on the scoreboards: 15, 20, 25, 30, 35, 40,\n"
-    "               45, 55, 60, 65 or 70 (default: 30)\n"
-    "  -h, --help   this help\n";
 
 QString kindName(StationKind kind) {
     return kind == StationKind::Judge ? u"Judge station"_s : u"Score display"_s;
@@ -133,27 +123,20 @@ int runServeCommand(int argc, char** argv) {
     QCommandLineParser parser;
     parser.addHelpOption();
     parser.addPositionalArgument(u"MEETFILE"_s, u"The meet file to serve."_s);
-    const QCommandLineOption portOption(u"port"_s, u"Port stations connect to."_s, u"N"_s);
-    const QCommandLineOption pinOption(u"pin"_s, u"PIN stations log in with."_s, u"PIN"_s);
-    const QCommandLineOption webPortOption(
-        u"web-port"_s, u"Port of the web pages and browser stations (0: a free one)."_s, u"N"_s);
-    parser.addOption(portOption);
-    parser.addOption(pinOption);
-    const QCommandLineOption displaySecondsOption(
-        u"display-seconds"_s, u"How long each score stays on the scoreboards."_s, u"N"_s);
-    parser.addOption(webPortOption);
-    parser.addOption(displaySecondsOption);
+    // The options are the ones the manual's command-line page gives `serve`:
+    // a new option is described there (synopsis, the command's entry and
+    // Options) and read here by its name.
+    UsageTexts::addOptions(parser, "serve");
     QStringList arguments = app.arguments();
     arguments.removeAt(1); // the command word
     if (!parser.parse(arguments))
         return failWith(parser.errorText(), 2);
     if (parser.isSet(u"help"_s)) {
-        std::fputs(Usage, stdout);
+        std::fputs(UsageTexts::usageOf("serve"), stdout);
         return 0;
     }
     if (parser.positionalArguments().size() != 1)
-        return failWith(u"give exactly one meet file (tallvane serve MEETFILE [--port N] "
-                        "[--pin PIN] [--web-port N] [--display-seconds N])."_s,
+        return failWith(u"give exactly one meet file ("_s + UsageTexts::synopsis("serve") + u")."_s,
                         2);
     if (const QString wrong = displaySecondsProblem(parser); !wrong.isEmpty())
         return failWith(wrong, 2);
@@ -172,5 +155,5 @@ int runServeCommand(int argc, char** argv) {
     if (!state.openMeetFile(meetFile, &error))
         return failWith(error);
 
-    return serveMeet(app, state, parser.value(displaySecondsOption));
+    return serveMeet(app, state, parser.value(u"display-seconds"_s));
 }

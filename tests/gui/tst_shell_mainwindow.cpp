@@ -228,6 +228,21 @@ private Q_SLOTS:
             QVERIFY2(!label->text().contains(u'@'), qPrintable(label->text()));
     }
 
+    // The manual's Settings page names every value the dialog holds.
+    void manualNamesEverySetting() {
+        QFile page(QStringLiteral(TALLVANE_SOURCE_DIR "/docs/settings.html"));
+        QVERIFY(page.open(QIODevice::ReadOnly));
+        const QString manual = QString::fromUtf8(page.readAll());
+        Desk desk;
+        auto* dialog = desk.dialog<SettingsDialog>("mnuSettings");
+        QVERIFY(dialog);
+        const QList<QLabel*> labels = dialog->findChildren<QLabel*>();
+        QVERIFY(labels.size() >= 3);
+        for (const QLabel* label : labels)
+            QVERIFY2(manual.contains(u"<b>"_s + label->text() + u"</b>"_s),
+                     qPrintable(label->text()));
+    }
+
     // Each case: the port and PIN typed, and what the operator is told ("" when
     // saved, "cancel" when the dialog is cancelled instead).
     void settingsAcceptOrRefuse() {

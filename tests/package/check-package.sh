@@ -106,7 +106,8 @@ grep -q '^ExecStart=/usr/bin/tallvane serve ' "$root/lib/systemd/system/tallvane
 
 # The installed program runs.
 output=$("$root/usr/bin/tallvane" --version) || fail "tallvane --version failed"
-[ "$output" = "tallvane $version" ] || fail "tallvane --version said: $output"
+[ "${output%%$'\n'*}" = "tallvane $version" ] || fail "tallvane --version said: $output"
+grep -q 'GPL-3.0-or-later' <<<"$output" || fail "tallvane --version names no licence: $output"
 
 [ "$failures" -eq 0 ] || exit 1
 echo "$(basename "$deb"): $(cd "$root" && find . -type f | wc -l) files, all checks passed"

@@ -1,4 +1,5 @@
 #include "manpagewriter.h"
+#include "usagewriter.h"
 
 #include <QBuffer>
 #include <QTest>
@@ -51,6 +52,43 @@ private Q_SLOTS:
             const QString page = manPage(body, second);
             QVERIFY2(page.endsWith(expected), qPrintable(page));
         }
+    }
+
+    // A command's usage holds the options its synopsis names and no other,
+    // and the text wraps within 79 columns.
+    void usageTextsComeFromThePage() {
+        QBuffer page;
+        page.setData("<html><body><h2>Synopsis</h2><pre>tallvane serve MEETFILE [--port N]\n"
+                     "tallvane --help</pre><h2>Commands</h2><dl>"
+                     "<dt><code>tallvane serve</code> <var>MEETFILE</var> [<code>--port</code> "
+                     "<var>N</var>]</dt><dd>Serves the meet. It goes on and on and on and on "
+                     "and on and on and on and on and on and on until it is stopped.</dd></dl>"
+                     "<h2>Options</h2><dl><dt><code>--port</code> <var>N</var></dt>"
+                     "<dd>The port.</dd><dt><code>--force</code></dt><dd>Replaces.</dd></dl>"
+                     "</body></html>");
+        page.open(QIODevice::ReadOnly);
+        UsageWriter writer;
+        QVERIFY2(writer.read(page), qPrintable(writer.errorString()));
+        const QList<UsageWriter::Entry> usages = writer.commandUsages();
+        QCOMPARE(usages.size(), 1);
+        QCOMPARE(usages[0].term, u"serve"_s);
+        const QString& usage = usages[0].text;
+        QVERIFY(usage.startsWith(u"Usage: tallvane serve MEETFILE [--port N]\n"_s));
+        QVERIFY(usage.contains(u"  --port N\n      The port.\n"_s));
+        QVERIFY(!usage.contains(u"--force"_s));
+        for (const QString& line : usage.split(u'\n'))
+            QVERIFY2(line.size() <= 79, qPrintable(line));
+        QVERIFY(writer.overview().contains(
+            u"  tallvane serve MEETFILE [--port N]\n      Serves the meet.\n"_s));
+        QVERIFY(writer.source().contains("{\"serve\", \"port\", \"N\", \"The port.\"}"));
+    }
+
+    void pageWithoutCommandsIsRefused() {
+        QBuffer page;
+        page.setData("<html><body><h2>Synopsis</h2><pre>tallvane</pre></body></html>");
+        page.open(QIODevice::ReadOnly);
+        UsageWriter writer;
+        QVERIFY(!writer.read(page));
     }
 
     void unclosedElementIsAnError() { QVERIFY(manPage("<p>open").startsWith(u"first: line 1"_s)); }

@@ -5,6 +5,7 @@
 #include "transferfiles.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QTest>
 
 #include <signal.h>
@@ -37,12 +38,13 @@ private Q_SLOTS:
         const QList<std::tuple<QStringList, int, QString>> cases{
             {{u"--help"_s}, 0, u"tallvane serve MEETFILE"_s},
             {{u"--version"_s}, 0, u"tallvane "_s + QString::fromLatin1(TALLVANE_VERSION)},
+            {{u"--version"_s}, 0, u"(GPL-3.0-or-later)"_s},
             {{u"serve"_s, u"--help"_s}, 0, u"Usage: tallvane serve "_s},
             {{u"import"_s, u"--help"_s}, 0, u"Usage: tallvane import "_s},
             {{u"export"_s, u"--help"_s}, 0, u"Usage: tallvane export "_s},
             {{u"exprot"_s, u"spring.tallvane"_s, u"spring.rxt"_s},
              2,
-             u"serve, import and export"_s},
+             u"serve, import, export and results"_s},
             {{u"--bogus"_s}, 2, u"--bogus"_s},
             {{u"@meet"_s, u"b.tallvane"_s}, 2, u"only one meet file"_s},
             {{u"serve"_s}, 2, u"MEETFILE"_s},
@@ -65,6 +67,36 @@ private Q_SLOTS:
                      qPrintable(arguments.join(u' ') + u": "_s + run.out + run.err));
         }
         QVERIFY(!QFile::exists(temp.path(u"missing.tallvane"_s))); // never created
+    }
+
+    // The help says what the manual's command-line page says: every line of
+    // its synopsis, and for each command every option the page gives it.
+    void helpFollowsTheManual() {
+        QFile page(QStringLiteral(TALLVANE_SOURCE_DIR "/docs/command-line.html"));
+        QVERIFY(page.open(QIODevice::ReadOnly));
+        const QString manual = QString::fromUtf8(page.readAll());
+        const qsizetype start = manual.indexOf(u"<pre>"_s) + 5;
+        const QStringList synopsis =
+            manual.mid(start, manual.indexOf(u"</pre>"_s) - start).split(u'\n');
+        QVERIFY(synopsis.size() >= 6);
+        const TempMeet temp;
+        const ChildProgram::Finished overview =
+            ChildProgram::runTallvane({u"--help"_s}, temp.folder());
+        static const QRegularExpression option(u"--[a-z-]+"_s);
+        for (const QString& line : synopsis) {
+            QVERIFY2(overview.out.contains(line), qPrintable(line));
+            const QString command = line.section(u' ', 1, 1);
+            if (!line.contains(u"--"_s) || command.isEmpty() || !command.front().isLower())
+                continue;
+            const ChildProgram::Finished help =
+                ChildProgram::runTallvane({command, u"--help"_s}, temp.folder());
+            QCOMPARE(help.status, 0);
+            QVERIFY2(help.out.startsWith(u"Usage: "_s + line + u'\n'), qPrintable(help.out));
+            for (const QRegularExpressionMatch& name : option.globalMatch(line))
+                QVERIFY2(help.out.count(name.captured()) >= 2, // the synopsis and its description
+                         qPrintable(command + u' ' + name.captured()));
+        }
+        QVERIFY(overview.out.contains(u"--web-port N"_s));
     }
 
     void withoutADisplayTheDesktopProgramSaysSoInOneLine() {
