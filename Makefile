@@ -30,7 +30,7 @@ endef
 export CCACHE_BASEDIR := $(CURDIR)
 export CCACHE_SLOPPINESS := pch_defines,time_macros,include_file_mtime,include_file_ctime
 
-.PHONY: all deps configure build test run bench deps-bench clean screenshots test-sanitize fuzz \
+.PHONY: all deps configure build test run bench bench-attacks deps-bench clean screenshots test-sanitize fuzz \
 	deps-fuzz package install lint-package deps-lint format format-check deps-format
 
 all: build
@@ -71,6 +71,13 @@ deps-bench: deps
 
 bench: build deps-bench
 	bench/report.sh $(BUILD) bench/performance.md
+
+# The attack probe alone (about three minutes): attacks from the network in turn
+# against one `tallvane serve`, each with the server's memory growth and a
+# judge's log-in time meanwhile. Its figures go to the terminal and to
+# $(BUILD)/attacks.md; `make bench` runs it with the others.
+bench-attacks: build
+	bench/report.sh --only attacks $(BUILD) $(BUILD)/attacks.md
 
 # The test suite once more, built with AddressSanitizer and UndefinedBehaviorSanitizer;
 # the load tests and the browser run only in the plain build (they measure time

@@ -1,12 +1,19 @@
 #!/usr/bin/env bash
 # Runs every benchmark of a build and writes their figures, each beside the
 # baseline it measured in the same run, into a Markdown report.
-#   bench/report.sh BUILD_DIR [REPORT]      (default report: bench/performance.md)
+#   bench/report.sh [--only NAME] BUILD_DIR [REPORT]   (default report: bench/performance.md)
+# With --only, just bench_NAME runs (`make bench-attacks` runs the attack probe
+# so) and the report holds its figures alone.
 set -euo pipefail
-build=${1:?usage: bench/report.sh BUILD_DIR [REPORT]}
+only=
+if [ "${1:-}" = --only ]; then
+    only=${2:?usage: bench/report.sh [--only NAME] BUILD_DIR [REPORT]}
+    shift 2
+fi
+build=${1:?usage: bench/report.sh [--only NAME] BUILD_DIR [REPORT]}
 report=${2:-bench/performance.md}
 benches=()
-for b in "$build"/bench/bench_*; do
+for b in "$build"/bench/bench_${only:-*}; do
     [ -f "$b" ] && [ -x "$b" ] && benches+=("$b")
 done
 [ ${#benches[@]} -gt 0 ] || { echo "no benchmarks in $build/bench" >&2; exit 1; }
