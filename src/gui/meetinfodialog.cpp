@@ -65,6 +65,11 @@ QGridLayout* MeetInfoDialog::buildFields() {
     mJudges->addItems({u"1"_s, u"2"_s, u"3"_s, u"4"_s});
     line(u"Judges Per Event"_s, mJudges);
 
+    mMaxScore = addField(u"txtMaxScore"_s, &H::maxScore);
+    mMaxScore->setReadOnly(false);
+    mMaxScore->setToolTip(u"The highest score a judge, a start value or a final may have"_s);
+    line(u"Maximum Score"_s, mMaxScore);
+
     mAgeDivisions = new QCheckBox(u"Use Age Divisions"_s, this);
     mAgeDivisions->setObjectName(u"chkAgeDivisions"_s);
     mAgeDivisions->setEnabled(false);
@@ -125,15 +130,23 @@ bool MeetInfoDialog::load() {
 
 void MeetInfoDialog::save() {
     const int index = mJudges->currentIndex();
-    const std::optional<int> judges = index >= 0 ? std::optional<int>(index + 1) : std::nullopt;
+    MeetInfo::Edits edits;
+    edits.startDate = mStartDate->text();
+    edits.endDate = mEndDate->text();
+    edits.numJudges = index >= 0 ? std::optional<int>(index + 1) : std::nullopt;
+    edits.maxScore = mMaxScore->text();
     QString error;
-    switch (MeetInfo::save(mState, mStartDate->text(), mEndDate->text(), judges, &error)) {
+    switch (MeetInfo::save(mState, edits, &error)) {
     case MeetInfo::Result::Ok:
         accept();
         return;
     case MeetInfo::Result::InvalidDate:
-        mPrompter.showMessage(QString::fromLatin1(MeetInfo::InvalidDateMessage),
-                              Prompter::Icon::Critical);
+        // The fixed text first; which date, and the forms accepted, below it.
+        mPrompter.showDetailedMessage(QString::fromLatin1(MeetInfo::InvalidDateMessage), error,
+                                      Prompter::Icon::Critical);
+        return;
+    case MeetInfo::Result::InvalidMaxScore:
+        mPrompter.showMessage(error, Prompter::Icon::Critical);
         return;
     case MeetInfo::Result::NotFound:
         mPrompter.showMessage(QString::fromLatin1(MeetInfo::NotFoundMessage),

@@ -14,7 +14,8 @@ class QHBoxLayout;
 class QLineEdit;
 
 // "Meet Information" ("frmMeetInfo"): the meet header, read-only except for
-// the start and end dates and the judges per event.
+// the start and end dates and the judges per event, and the meet's maximum
+// score.
 class MeetInfoDialog : public QDialog {
     Q_OBJECT
 
@@ -41,6 +42,7 @@ private:
     QList<Field> mFields;
     QLineEdit* mStartDate = nullptr;
     QLineEdit* mEndDate = nullptr;
+    QLineEdit* mMaxScore = nullptr;
     QCheckBox* mAgeDivisions = nullptr;
     QComboBox* mJudges = nullptr;
 };

@@ -7,6 +7,8 @@
 #include "server/localaddress.h"
 #include "serverwindow.h"
 #include "settingsdialog.h"
+#include "shell/scorerange.h"
+#include "teststation.h"
 #include "transferfiles.h"
 
 #include <QAction>
@@ -302,6 +304,12 @@ private Q_SLOTS:
         QCOMPARE(desk.prompter.messages(),
                  QStringList{
                      u"Start Date or End Date are invalid.  Please check values and try again."_s});
+        // Below the fixed text: which date, and forms that are accepted.
+        const QString detail = desk.prompter.shown().constLast().detail;
+        for (const QString& part : {u"End Date: \"31/31/2026\" is not a date."_s,
+                                    QDate::currentDate().toString(u"yyyy-MM-dd"_s)})
+            QVERIFY2(detail.contains(part), qPrintable(detail));
+        QVERIFY(!detail.contains(u"Start Date"_s));
         QVERIFY(dialog->isVisible());
         QCOMPARE(edit(dialog, "end_date")->text(), u"31/31/2026"_s);
         judges->setCurrentIndex(0);
@@ -332,6 +340,30 @@ private Q_SLOTS:
         QCOMPARE(desk.prompter.lastMessage(),
                  u"Meet data could not be found!  Close the Data File and reload."_s);
         QTRY_VERIFY(!desk.window->findChild<MeetInfoDialog*>());
+    }
+
+    // The meet's maximum score is 10 until the meet information sets another.
+    void meetInfoSetsTheMaximumScore() {
+        Desk desk;
+        desk.open(desk.temp.createSampleMeet());
+        auto* dialog = desk.dialog<MeetInfoDialog>("tbrMeetInfo");
+        QVERIFY(dialog);
+        QLineEdit* maxScore = edit(dialog, "txtMaxScore");
+        QCOMPARE(maxScore->text(), u"10"_s);
+        for (const QString& refused : {u"0"_s, u"ten"_s, u"101"_s}) {
+            maxScore->setText(refused);
+            childNamed<QPushButton>(dialog, "cmdSave")->click();
+            QCOMPARE(desk.prompter.lastMessage(), ScoreRange::InvalidMaximumMessage);
+            QVERIFY(dialog->isVisible());
+        }
+        QCOMPARE(ScoreRange::ofMeet(desk.state.meetDb()).maximum(), 10.0);
+        maxScore->setText(u"16.5"_s);
+        childNamed<QPushButton>(dialog, "cmdSave")->click();
+        QVERIFY(!dialog->isVisible());
+        QCOMPARE(ScoreRange::ofMeet(desk.state.meetDb()).maximum(), 16.5);
+        QTRY_VERIFY(!desk.window->findChild<MeetInfoDialog*>());
+        QVERIFY((dialog = desk.dialog<MeetInfoDialog>("tbrMeetInfo")));
+        QCOMPARE(edit(dialog, "txtMaxScore")->text(), u"16.5"_s);
     }
 };
 

@@ -192,6 +192,9 @@ ScoreStore::Written ScoreStore::write(const ScoreRequest& request, ScoreOutcome&
         return failed(gymnast.error());
     outcome.unknownGymnast = gymnast.isEmpty();
     outcome.session = gymnast.text(0, u"Session"_s);
+    if (!outcome.unknownGymnast)
+        outcome.gymnastName =
+            gymnast.text(0, u"First_Name"_s) + u' ' + gymnast.text(0, u"Last_Name"_s);
 
     if (!outcome.testScore) {
         const int event = MeetEvents::number(outcome.event);
@@ -203,10 +206,7 @@ ScoreStore::Written ScoreStore::write(const ScoreRequest& request, ScoreOutcome&
             return failed(mDb.lastError());
     }
     if (request.queueForScoreboard) {
-        const QString name = outcome.testScore        ? QueueEntry::TestGymnastName
-                             : outcome.unknownGymnast ? QString()
-                                                      : gymnast.text(0, u"First_Name"_s) + u' ' +
-                                                            gymnast.text(0, u"Last_Name"_s);
+        const QString name = outcome.testScore ? QueueEntry::TestGymnastName : outcome.gymnastName;
         QString error;
         if (!mQueue.storeScore(outcome.num, name, outcome.event, formatScore(outcome.finalText),
                                false, &outcome.toShow, &error))

@@ -16,7 +16,8 @@ struct ScoreOutcome {
     bool stored = false; // committed (a test score: its queue row only)
     QString error;       // why it was refused or not stored
     QString num;
-    QString session; // the gymnast's session; empty for an unknown gymnast
+    QString gymnastName; // first and last name; empty for an unknown gymnast
+    QString session;     // the gymnast's session; empty for an unknown gymnast
     QString event;
     QString finalText; // the final as sent
     bool testScore = false;

@@ -7,11 +7,40 @@
 #include "scoreboard/scorequeue.h"
 #include "server/stationlink.h"
 #include "shell/operatoralerts.h"
+#include "shell/scorerange.h"
 
 #include <algorithm>
 #include <utility>
 
 using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// What of a panel's score lies outside the meet's range, one sentence each:
+// the judges' scores, the start values and the final.
+QStringList outOfRange(const SubmittedScore& score, const ScoreRange& range) {
+    QStringList problems;
+    const auto check = [&](const QString& what, const QString& text) {
+        const QString problem = range.problem(what, text);
+        if (!problem.isEmpty())
+            problems.append(problem);
+    };
+    const bool vault = MeetEvents::number(score.event) == MeetEvents::Vault;
+    const std::pair<QString, const SubmittedScore::Attempt*> attempts[] = {
+        {QString(), &score.first}, {u"Vault 2 "_s, &score.second}};
+    for (const auto& [prefix, attempt] : attempts) {
+        if (!prefix.isEmpty() && !vault)
+            break;
+        for (int judge = 0; judge < SubmittedScore::MaxJudges; ++judge)
+            check(prefix + u"Judge "_s + QString::number(judge + 1),
+                  attempt->judges[size_t(judge)]);
+        check(prefix + u"Start"_s, attempt->start);
+    }
+    check(u"Final"_s, score.finalText);
+    return problems;
+}
+
+} // namespace
 
 ScoreSubmission::ScoreSubmission(MeetDatabase& db, ScoreQueue& queue, StationLink& link,
                                  OperatorAlerts& alerts)
@@ -67,8 +96,15 @@ QList<ScoreOutcome> ScoreSubmission::commit() {
     for (const Waiting& waiting : batch)
         requests.append(waiting.request);
     const QList<ScoreOutcome> outcomes = mStore.store(requests);
-    for (qsizetype i = 0; i < batch.size(); ++i)
+    std::optional<ScoreRange> range;
+    for (qsizetype i = 0; i < batch.size(); ++i) {
         report(batch[i].stationId, outcomes[i]);
+        if (outcomes[i].stored && !outcomes[i].testScore) {
+            if (!range)
+                range = ScoreRange::ofMeet(mDb);
+            reportOutOfRange(batch[i], outcomes[i], *range);
+        }
+    }
     return outcomes;
 }
 
@@ -88,6 +124,19 @@ void ScoreSubmission::report(ConnectionId stationId, const ScoreOutcome& outcome
     if (outcome.unknownGymnast && !outcome.testScore)
         mAlerts.raise(u"Score for unknown competitor number %1: %2 %3 from %4"_s.arg(
             outcome.num, outcome.event, outcome.finalText, stationText(stationId)));
+}
+
+// A score outside the meet's range is stored and confirmed like any other (the
+// panel may know better), but the operator hears of it.
+void ScoreSubmission::reportOutOfRange(const Waiting& waiting, const ScoreOutcome& outcome,
+                                       const ScoreRange& range) {
+    const QStringList problems = outOfRange(waiting.request.score, range);
+    if (problems.isEmpty())
+        return;
+    const QString gymnast =
+        outcome.gymnastName.isEmpty() ? outcome.num : outcome.num + u' ' + outcome.gymnastName;
+    mAlerts.raise(u"Score out of range for %1, %2, from %3 (stored and confirmed): %4"_s.arg(
+        gymnast, outcome.event, stationText(waiting.stationId), problems.join(u' ')));
 }
 
 void ScoreSubmission::forwardSecondaryScore(ConnectionId stationId, const QStringList& fields) {

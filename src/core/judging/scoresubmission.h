@@ -8,13 +8,16 @@
 
 class MeetDatabase;
 class OperatorAlerts;
+class ScoreRange;
 class ScoreQueue;
 class StationLink;
 
 // A panel's score arriving from its primary judge station ("SENDSCORE") or
 // from the operator's manual entry (station 0). The station is told
 // "SCORECONFIRM|0" only once the score is committed; a score that could not
-// be stored gets no confirmation and the operator an alert.
+// be stored gets no confirmation and the operator an alert. A score outside
+// the meet's range (0 to its maximum score) is stored and confirmed, and the
+// operator alerted.
 //
 // Scores are committed in groups: the scores of stations that arrive in the
 // same turn of the event loop, or while the last commit was writing, share one
@@ -53,6 +56,8 @@ private:
     // What follows the commit of one score: the results change, the station's
     // confirmation, the queue grid row, the operator's alerts.
     void report(ConnectionId stationId, const ScoreOutcome& outcome);
+    void reportOutOfRange(const Waiting& waiting, const ScoreOutcome& outcome,
+                          const ScoreRange& range);
     static QString stationText(ConnectionId stationId);
 
     MeetDatabase& mDb;

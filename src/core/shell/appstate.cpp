@@ -4,6 +4,7 @@
 #include "settingsfile.h"
 
 #include "db/connectionstable.h"
+#include "db/tallvanesettings.h"
 
 #include <QFileInfo>
 #include <QLockFile>
@@ -109,6 +110,15 @@ bool AppState::openMeetFile(const QString& path, QString* error) {
     if (!mMeetDb.open(path)) {
         if (error)
             *error = mMeetDb.lastError();
+        mLock.reset();
+        return false;
+    }
+    TallvaneSettings settings(mMeetDb);
+    if (!settings.ensureTables()) {
+        if (error)
+            *error = u"Tallvane's own tables could not be added to %1: %2"_s.arg(
+                path, settings.lastError());
+        mMeetDb.close();
         mLock.reset();
         return false;
     }

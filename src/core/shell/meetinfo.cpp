@@ -1,7 +1,9 @@
 #include "meetinfo.h"
 
 #include "appstate.h"
+#include "db/dbtransaction.h"
 #include "operatordate.h"
+#include "scorerange.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -36,35 +38,62 @@ Result load(MeetDatabase& db, Header* header, QString* error) {
     if (!rows.isNull(0, u"Num_Judges"_s))
         h.numJudges = rows.value(0, u"Num_Judges"_s).toInt();
     h.useAgeDiv = rows.value(0, u"UseAgeDiv"_s).toInt() != 0;
+    h.maxScore = ScoreRange::ofMeet(db).maximumText();
     *header = h;
     return Result::Ok;
 }
 
-Result save(AppState& state, const QString& startText, const QString& endText,
-            std::optional<int> numJudges, QString* error) {
-    const auto start = OperatorDate::parse(startText);
-    const auto end = OperatorDate::parse(endText);
-    if (!start || !end)
-        return Result::InvalidDate;
+Result save(AppState& state, const Edits& edits, QString* error) {
+    const auto report = [error](Result result, const QString& text) {
+        if (error)
+            *error = text;
+        return result;
+    };
+    const auto start = OperatorDate::parse(edits.startDate);
+    const auto end = OperatorDate::parse(edits.endDate);
+    if (!start || !end) {
+        const QDate today = QDate::currentDate();
+        QStringList problems;
+        if (!start)
+            problems.append(dateProblem(u"Start Date"_s, edits.startDate, today));
+        if (!end)
+            problems.append(dateProblem(u"End Date"_s, edits.endDate, today));
+        return report(Result::InvalidDate, problems.join(u'\n'));
+    }
+    const std::optional<double> maxScore = ScoreRange::parseMaximum(edits.maxScore);
+    if (!maxScore)
+        return report(Result::InvalidMaxScore, ScoreRange::InvalidMaximumMessage);
 
     MeetDatabase& db = state.meetDb();
+    DbTransaction transaction(db);
+    if (!transaction.isActive())
+        return report(Result::Failed, db.lastError());
     // Meets holds the one row of the meet, so the statement needs no condition.
     QString sql = u"UPDATE Meets SET Start_Date = ?, End_Date = ?"_s;
     QVariantList values{OperatorDate::toStorage(*start), OperatorDate::toStorage(*end)};
-    if (numJudges) {
+    if (edits.numJudges) {
         sql += u", Num_Judges = ?"_s;
-        values.append(*numJudges);
+        values.append(*edits.numJudges);
     }
-    if (!db.execute(sql, values)) {
-        if (error)
-            *error = db.lastError();
-        return Result::Failed;
-    }
+    if (!db.execute(sql, values))
+        return report(Result::Failed, db.lastError());
     if (db.rowsAffected() == 0)
         return Result::NotFound;
-    if (numJudges)
-        state.setNumJudges(*numJudges);
+    QString failure;
+    if (!ScoreRange::store(db, *maxScore, &failure))
+        return report(Result::Failed, failure);
+    if (!transaction.commit())
+        return report(Result::Failed, db.lastError());
+    if (edits.numJudges)
+        state.setNumJudges(*edits.numJudges);
     return Result::Ok;
+}
+
+QString dateProblem(const QString& caption, const QString& typed, const QDate& example) {
+    QStringList forms = OperatorDate::examples(example);
+    const QString last = forms.takeLast();
+    const QString accepted = forms.isEmpty() ? last : forms.join(u", "_s) + u" or "_s + last;
+    return u"%1: \"%2\" is not a date.  Type it as %3."_s.arg(caption, typed.trimmed(), accepted);
 }
 
 } // namespace MeetInfo

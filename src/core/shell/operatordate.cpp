@@ -76,6 +76,15 @@ std::optional<QDateTime> parse(const QString& raw) {
     return std::nullopt;
 }
 
+QStringList examples(const QDate& date) {
+    const QLocale locale;
+    QStringList forms{locale.toString(date, fullYears(locale.dateFormat(QLocale::ShortFormat))),
+                      locale.toString(date, locale.dateFormat(QLocale::LongFormat)),
+                      date.toString(u"yyyy-MM-dd"_s), date.toString(u"M/d/yyyy"_s)};
+    forms.removeDuplicates();
+    return forms;
+}
+
 QString toStorage(const QDateTime& value) {
     return StoredDate::of(value).text();
 }

@@ -15,6 +15,10 @@ namespace OperatorDate {
 // (each with an optional time of day). std::nullopt when none fits.
 std::optional<QDateTime> parse(const QString& text);
 
+// `date` written in each form parse() accepts, the locale's short form first,
+// each form once: what to tell an operator whose date was refused.
+QStringList examples(const QDate& date);
+
 // The stored ISO text of a date and time.
 QString toStorage(const QDateTime& value);
 

@@ -2,6 +2,7 @@
 
 #include "db/meetdatabase.h"
 #include "db/meetevents.h"
+#include "shell/scorerange.h"
 
 #include <QJsonArray>
 
@@ -12,6 +13,8 @@ QJsonObject meetSummary(MeetDatabase& db, int judgeCount) {
     const DbRows meet = db.select(u"SELECT [Name] FROM Meets LIMIT 1"_s);
     summary.insert(u"name"_s, meet.count() > 0 ? meet.text(0, u"Name"_s) : QString());
     summary.insert(u"judgeCount"_s, judgeCount);
+    // The pads refuse to send a score outside 0 ... maxScore.
+    summary.insert(u"maxScore"_s, ScoreRange::ofMeet(db).maximum());
     summary.insert(u"events"_s, QJsonArray::fromStringList(MeetEvents::names()));
     QJsonObject squads;
     const DbRows rows =

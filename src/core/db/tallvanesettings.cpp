@@ -1,0 +1,57 @@
+#include "tallvanesettings.h"
+
+#include "dbtransaction.h"
+#include "meetdatabase.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+bool createMissingTables(MeetDatabase& db) {
+    return db.execute(u"CREATE TABLE IF NOT EXISTS "_s + TallvaneSettings::TableName +
+                      u" (Name TEXT NOT NULL PRIMARY KEY, Value TEXT NOT NULL)"_s);
+}
+
+} // namespace
+
+bool TallvaneSettings::ensureTables() {
+    DbTransaction transaction(mDb);
+    if (!transaction.isActive() || !createMissingTables(mDb) || !transaction.commit()) {
+        mError = mDb.lastError();
+        return false;
+    }
+    return true;
+}
+
+std::optional<QString> TallvaneSettings::value(const QString& name) {
+    mError.clear();
+    const DbRows exists = mDb.select(
+        u"SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ? LIMIT 1"_s, {TableName});
+    if (!exists.ok()) {
+        mError = exists.error();
+        return std::nullopt;
+    }
+    if (exists.isEmpty())
+        return std::nullopt;
+    const DbRows rows =
+        mDb.select(u"SELECT Value FROM "_s + TableName + u" WHERE Name = ? LIMIT 1"_s, {name});
+    if (!rows.ok()) {
+        mError = rows.error();
+        return std::nullopt;
+    }
+    if (rows.isEmpty())
+        return std::nullopt;
+    return rows.text(0, u"Value"_s);
+}
+
+bool TallvaneSettings::setValue(const QString& name, const QString& value) {
+    // A meet file opened without ensureTables() (a tool's, a test's) gains
+    // the table with its first setting.
+    if (!createMissingTables(mDb) ||
+        !mDb.execute(u"INSERT OR REPLACE INTO "_s + TableName + u" (Name, Value) VALUES (?, ?)"_s,
+                     {name, value})) {
+        mError = mDb.lastError();
+        return false;
+    }
+    return true;
+}
