@@ -49,6 +49,11 @@ ScoreEntryWindow::ScoreEntryWindow(AppState& state, Prompter& prompter, SubmitSc
     setWindowTitle(u"Manual Score Entry"_s);
     setAttribute(Qt::WA_DeleteOnClose);
     mJudgeCount = PanelScore::judgeBoxes(mState.numJudges());
+    QString rangeError;
+    mRange = ScoreRange::ofMeet(mState.meetDb(), &rangeError);
+    if (!rangeError.isEmpty())
+        qWarning("The meet's maximum score could not be read, 10 is used: %s",
+                 qPrintable(rangeError));
     buildLayout();
     mSendToScoreboard->setChecked(true);
 
@@ -151,6 +156,12 @@ QFrame* ScoreEntryWindow::buildEntryGrid() {
     mFinal->setAlignment(Qt::AlignRight);
     fitScoreWidth(mFinal);
     grid->addWidget(mFinal, 1, 7);
+    mRangeProblems = new QLabel(mEntry);
+    mRangeProblems->setObjectName(u"lblScoreRange"_s);
+    mRangeProblems->setStyleSheet(u"QLabel { color: #b00000; }"_s);
+    mRangeProblems->setWordWrap(true);
+    mRangeProblems->hide();
+    grid->addWidget(mRangeProblems, 3, 0, 1, 8);
     return mEntry;
 }
 
@@ -251,7 +262,34 @@ PanelScore::Attempt ScoreEntryWindow::attempt(int row) const {
 void ScoreEntryWindow::recompute() {
     mResult = PanelScore::compute(mEventName->text(), mJudgeCount, attempt(0), attempt(1));
     mFinal->setText(mResult.complete ? mResult.finalText : QString());
-    mSave->setEnabled(mResult.complete);
+    const bool inRange = checkRange();
+    mSave->setEnabled(mResult.complete && inRange);
+}
+
+bool ScoreEntryWindow::checkRange() {
+    const bool vault = PanelScore::hasSecondAttempt(mEventName->text());
+    QStringList problems;
+    const auto check = [this, &problems](QLineEdit* box, const QString& what, bool used) {
+        const QString problem = used ? mRange.problem(what, box->text()) : QString();
+        box->setToolTip(problem);
+        box->setStyleSheet(problem.isEmpty() ? QString()
+                                             : u"QLineEdit { border: 2px solid #b00000; }"_s);
+        if (!problem.isEmpty())
+            problems.append(problem);
+    };
+    for (size_t r = 0; r < mAttempts.size(); ++r) {
+        const AttemptBoxes& boxes = mAttempts[r];
+        const bool used = r == 0 || vault;
+        const QString prefix = r == 0 ? QString() : u"Attempt 2 "_s;
+        check(boxes.start, prefix + u"Start"_s, used);
+        for (size_t judge = 0; judge < boxes.judges.size(); ++judge)
+            check(boxes.judges[judge], prefix + u"Judge "_s + QString::number(judge + 1),
+                  used && int(judge) < mJudgeCount);
+    }
+    check(mFinal, u"Final"_s, true);
+    mRangeProblems->setText(problems.join(u'\n'));
+    mRangeProblems->setVisible(!problems.isEmpty());
+    return problems.isEmpty();
 }
 
 void ScoreEntryWindow::saveScore() {
@@ -261,7 +299,7 @@ void ScoreEntryWindow::saveScore() {
         leaveBox(focused);
     else
         recompute();
-    if (!mResult.complete)
+    if (!mResult.complete || !mSave->isEnabled())
         return;
     const SubmittedScore score = PanelScore::submittedScore(mNumber->text(), mEventName->text(),
                                                             attempt(0), attempt(1), mResult);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "entry/panelscore.h"
+#include "shell/scorerange.h"
 
 #include <QDate>
 #include <QDialog>
@@ -21,7 +22,9 @@ class QTimer;
 
 // "frmScoreEntry": the operator types a panel's scores for one gymnast and
 // one event; the window computes the final and hands the score on as a
-// primary judge station's "SENDSCORE" would.
+// primary judge station's "SENDSCORE" would. A judge's score, start value or
+// final outside the meet's range (0 to its maximum score) is refused: the box
+// says why and the score cannot be saved.
 //
 // The opener sets the gymnast number and the event, supplies how a score is
 // stored (the server's score processing, as station 0), and opens the window.
@@ -57,6 +60,9 @@ private:
     void layOut();
     void leaveBox(QLineEdit* box);
     void recompute();
+    // Marks each box whose score is outside the meet's range and says why;
+    // true when every score is in range.
+    bool checkRange();
     void saveScore();
     // The boxes of attempt 0 (every event) or 1 (Vault's second).
     PanelScore::Attempt attempt(int row) const;
@@ -68,6 +74,7 @@ private:
     std::function<QDate()> mToday;
     int mJudgeCount = 1;
     PanelScore::Result mResult;
+    ScoreRange mRange;
     QTimer* mLoadTimer = nullptr;
     QLineEdit* mNumber = nullptr;
     QLabel* mEventName = nullptr;
@@ -86,6 +93,7 @@ private:
     std::array<QLabel*, PanelScore::MaxJudges> mJudgeHeaders{};
     QLabel* mAttempt2 = nullptr;
     QLineEdit* mFinal = nullptr;
+    QLabel* mRangeProblems = nullptr;
     QCheckBox* mSendToScoreboard = nullptr;
     QPushButton* mSave = nullptr;
 };

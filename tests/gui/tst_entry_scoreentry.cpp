@@ -131,6 +131,43 @@ private Q_SLOTS:
         QVERIFY(entry.sent.isEmpty());
     }
 
+    // A score outside 0 ... the meet's maximum cannot be saved: its box and
+    // the window say why. Each case: what is typed after three judges' 9s, the
+    // box refused and why; "" where the score is in range.
+    void scoresOutOfRangeCannotBeSaved() {
+        const QString highMaximum =
+            u"INSERT INTO TallvaneSettings(Name, Value) VALUES('MaxScore', '16.5')"_s;
+        const QList<std::tuple<QString, QString, QString, QString>> cases{
+            {{},
+             u"1A=86"_s,
+             u"txtJudge1A"_s,
+             u"Judge 1: 86.000 is above the maximum score of 10."_s},
+            {{},
+             u"StartA=10.5"_s,
+             u"txtStartA"_s,
+             u"Start: 10.500 is above the maximum score of 10."_s},
+            {{},
+             u"1A=9.9 2A=9.9 3A=9.9 NDA=0.3"_s,
+             u"txtFinal"_s,
+             u"Final: 10.200 is above the maximum score of 10."_s},
+            {{}, u"1A=0.1 2A=0.1 3A=0.1 NDA=-0.5"_s, u"txtFinal"_s, u"Final: -0.400 is below 0."_s},
+            {highMaximum, u"1A=12.5"_s, u"txtJudge1A"_s, {}}};
+        for (const auto& [stored, typed, refused, why] : cases) {
+            Entry entry(3, u"Floor"_s, u"101"_s, stored);
+            for (const QString& step : QString(u"1A=9 2A=9 3A=9 "_s + typed).split(u' ')) {
+                const QString name = step.section(u'=', 0, 0);
+                entry.type(name.front().isDigit() ? u"txtJudge"_s + name : u"txt"_s + name,
+                           step.section(u'=', 1));
+            }
+            // The refused box's reason first (a judge's 86 takes the final with it).
+            QCOMPARE(entry.box<QLabel>(u"lblScoreRange"_s)->text().section(u'\n', 0, 0), why);
+            QCOMPARE(entry.box(refused)->toolTip(), why);
+            QCOMPARE(entry.canSave(), why.isEmpty());
+            entry.box<QPushButton>(u"cmdSendScore"_s)->click();
+            QCOMPARE(entry.sent.size(), why.isEmpty() ? 1 : 0);
+        }
+    }
+
     // Stored values fill the boxes, both vaults' (a Null stays empty).
     void storedScoresAreShownAndUnknownNumbersLeaveItEmpty() {
         Entry entry(2, u"Vault"_s, u"101"_s,
