@@ -54,11 +54,17 @@ void SettingsDialog::save() {
     const QString webPort = mWebPort->text();
     const QString errors =
         SettingsCheck::errorText(port, pin) + SettingsCheck::webPortError(webPort, port);
-    QString failure;
-    if (!errors.isEmpty())
+    // The dialog stays open with what was typed, so the operator corrects it
+    // (and the message, shown over the dialog, is not closed with it).
+    if (!errors.isEmpty()) {
         mPrompter.showMessage(errors, Prompter::Icon::Critical);
-    else if (!SettingsCheck::apply(mState, port, pin, &failure) ||
-             !SettingsCheck::applyWebPort(mState, webPort, &failure))
+        return;
+    }
+    QString failure;
+    if (!SettingsCheck::apply(mState, port, pin, &failure) ||
+        !SettingsCheck::applyWebPort(mState, webPort, &failure)) {
         mPrompter.showMessage(failure, Prompter::Icon::Critical);
+        return;
+    }
     accept();
 }

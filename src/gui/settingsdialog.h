@@ -8,7 +8,7 @@ class QLineEdit;
 
 // "Settings" ("frmSettings"): the port the scoring server listens on, the
 // station PIN and the port of the web pages. OK checks them and saves them; with an invalid value
-// it says what is wrong, saves nothing and closes, so the operator reopens it.
+// it says what is wrong, saves nothing and stays open for the operator to correct it.
 class SettingsDialog : public QDialog {
     Q_OBJECT
 
