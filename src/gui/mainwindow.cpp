@@ -21,6 +21,7 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QSettings>
+#include <QStringListModel>
 #include <QToolBar>
 
 using namespace Qt::Literals::StringLiterals;
@@ -215,10 +216,31 @@ void MainWindow::askCloseMeetFile() {
     if (!mState.isMeetOpen())
         return;
     QPointer<MainWindow> self(this);
-    mPrompter.askYesNo(QString::fromLatin1(CloseQuestion), [self](bool yes) {
-        if (self && yes)
-            self->closeMeet();
-    });
+    mPrompter.askYesNoDefaultNo(QString::fromLatin1(CloseQuestion), connectedStationsText(),
+                                [self](bool yes) {
+                                    if (self && yes)
+                                        self->closeMeet();
+                                });
+}
+
+// What closing the meet cuts off, said below the question.
+QString MainWindow::connectedStationsText() {
+    if (!mServerWindow)
+        return u"No station is connected."_s;
+    ScoringServer& server = mServerWindow->server();
+    const int judges = server.judgeStations()->rowCount();
+    const int boards = server.scoreboards()->rowCount();
+    const auto count = [](int n, const QString& one, const QString& many) -> QString {
+        return QString::number(n) + u' ' + (n == 1 ? one : many);
+    };
+    QStringList connected;
+    if (judges > 0)
+        connected.append(count(judges, u"judge station"_s, u"judge stations"_s));
+    if (boards > 0)
+        connected.append(count(boards, u"scoreboard"_s, u"scoreboards"_s));
+    if (connected.isEmpty())
+        return u"No station is connected."_s;
+    return u"Connected now: "_s + connected.join(u" and "_s) + u'.';
 }
 
 // The server window goes first: its shutdown still uses the meet database.
@@ -303,16 +325,17 @@ void MainWindow::closeEvent(QCloseEvent* event) {
             return;
         mExitQuestionOpen = true;
         QPointer<MainWindow> self(this);
-        mPrompter.askYesNo(QString::fromLatin1(ExitQuestion), [self](bool yes) {
-            if (!self)
-                return;
-            self->mExitQuestionOpen = false;
-            if (!yes)
-                return; // the meet stays open and the server keeps running
-            self->mExitConfirmed = true;
-            // The answer may come while this close event is still being handled.
-            QMetaObject::invokeMethod(self, &QWidget::close, Qt::QueuedConnection);
-        });
+        mPrompter.askYesNoDefaultNo(
+            QString::fromLatin1(ExitQuestion), connectedStationsText(), [self](bool yes) {
+                if (!self)
+                    return;
+                self->mExitQuestionOpen = false;
+                if (!yes)
+                    return; // the meet stays open and the server keeps running
+                self->mExitConfirmed = true;
+                // The answer may come while this close event is still being handled.
+                QMetaObject::invokeMethod(self, &QWidget::close, Qt::QueuedConnection);
+            });
         return;
     }
     closeMeet();

@@ -63,6 +63,7 @@ private:
     QAction* addAction(QWidget* to, const QString& name, const QString& caption);
     void updateCommands();
     void closeMeet();
+    QString connectedStationsText();
     void startImport(const QString& transferFile);
     void showStartFailure(const ScoringServer::StartResult& failure);
     void restoreWindowGeometry();

@@ -70,9 +70,20 @@ void MessageBoxPrompter::showDetailedMessage(const QString& text, const QString&
 }
 
 void MessageBoxPrompter::askYesNo(const QString& text, std::function<void(bool)> answered) {
+    ask(text, QString(), true, std::move(answered));
+}
+
+void MessageBoxPrompter::askYesNoDefaultNo(const QString& text, const QString& detail,
+                                           std::function<void(bool)> answered) {
+    ask(text, detail, false, std::move(answered));
+}
+
+void MessageBoxPrompter::ask(const QString& text, const QString& detail, bool defaultYes,
+                             std::function<void(bool)> answered) {
     auto* box = new QMessageBox(QMessageBox::Question, QString::fromLatin1(Title), text,
                                 QMessageBox::Yes | QMessageBox::No, parentWidget());
-    box->setDefaultButton(QMessageBox::Yes);
+    box->setInformativeText(detail);
+    box->setDefaultButton(defaultYes ? QMessageBox::Yes : QMessageBox::No);
     box->setEscapeButton(QMessageBox::No);
     QObject::connect(box, &QDialog::finished, box, [box, answered = std::move(answered)](int) {
         const bool yes = box->clickedButton() == box->button(QMessageBox::Yes);

@@ -119,6 +119,9 @@ private Q_SLOTS:
         frame->close();
         QTRY_COMPARE(desk.prompter.questions(),
                      QStringList(2, QString::fromLatin1(MainWindow::CloseQuestion)));
+        // Enter keeps the meet open.
+        QVERIFY(desk.prompter.shown().last().defaultNo);
+        QCOMPARE(desk.prompter.shown().last().detail, u"No station is connected."_s);
         QCOMPARE(desk.window->serverWindow(), server);
         QVERIFY(desk.state.isMeetOpen() && server->server().isRunning());
         desk.prompter.answerYes();
@@ -205,12 +208,22 @@ private Q_SLOTS:
         QVERIFY(!idle.window->isVisible() && idle.prompter.questions().isEmpty());
         QCOMPARE(MainWindow(idle.state, idle.prompter).geometry(), QRect(30, 40, 700, 480));
 
-        Desk desk;
+        Desk desk(Desk::Port::AnyFree);
         desk.open(desk.temp.createSampleMeet());
+        // The question says who loses the server.
+        const quint16 port = quint16(desk.window->serverWindow()->server().port());
+        TestStation vault(port), bars(port), board(port);
+        QVERIFY(vault.waitConnected() && bars.waitConnected() && board.waitConnected());
+        QVERIFY(vault.loginJudge(u"Vault"_s, u"J"_s, desk.state.pin()).startsWith(u"AUTHRESP|0"_s));
+        QVERIFY(bars.loginJudge(u"Bars"_s, u"J"_s, desk.state.pin()).startsWith(u"AUTHRESP|0"_s));
+        QVERIFY(board.loginDisplay(u"Board"_s, desk.state.pin()).startsWith(u"AUTHRESP|0"_s));
         desk.prompter.answerNo();
         desk.trigger("mnuExit");
         QCOMPARE(desk.prompter.questions(),
                  QStringList{u"Are you sure you wish to exit Tallvane?"_s});
+        QVERIFY(desk.prompter.shown().last().defaultNo);
+        QCOMPARE(desk.prompter.shown().last().detail,
+                 u"Connected now: 2 judge stations and 1 scoreboard."_s);
         QVERIFY(desk.window->isVisible() && desk.state.meetDb().isOpen());
         desk.prompter.answerYes();
         desk.toolButton(u"Exit"_s);

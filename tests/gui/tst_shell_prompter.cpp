@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QMainWindow>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
 
 #include <optional>
@@ -57,6 +58,27 @@ private Q_SLOTS:
             QCOMPARE(answer, std::optional<bool>(button == QMessageBox::Yes));
             QTRY_VERIFY(mWindow.findChildren<QMessageBox*>().isEmpty());
         }
+    }
+
+    // Enter answers Yes to an ordinary question, No to one that would stop a
+    // running meet; the latter's detail shows below its text.
+    void questionsThatStopAMeetDefaultToNo() {
+        mPrompter.askYesNo(u"Replace it?"_s, [](bool) {});
+        QMessageBox* box = opened<QMessageBox>();
+        QVERIFY(box);
+        QVERIFY(box->defaultButton() == box->button(QMessageBox::Yes));
+        box->button(QMessageBox::No)->click();
+        QTRY_VERIFY(mWindow.findChildren<QMessageBox*>().isEmpty());
+
+        std::optional<bool> answer;
+        mPrompter.askYesNoDefaultNo(u"Close?"_s, u"2 stations are connected."_s,
+                                    [&answer](bool yes) { answer = yes; });
+        QVERIFY((box = opened<QMessageBox>()));
+        QVERIFY(box->defaultButton() == box->button(QMessageBox::No));
+        QCOMPARE(box->informativeText(), u"2 stations are connected."_s);
+        QTest::keyClick(box, Qt::Key_Return);
+        QCOMPARE(answer, std::optional<bool>(false));
+        QTRY_VERIFY(mWindow.findChildren<QMessageBox*>().isEmpty());
     }
 
     // The export asks its own overwrite question; the save dialog must not ask first.

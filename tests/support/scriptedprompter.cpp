@@ -18,7 +18,17 @@ void ScriptedPrompter::showDetailedMessage(const QString& text, const QString& d
 }
 
 void ScriptedPrompter::askYesNo(const QString& text, std::function<void(bool)> answered) {
-    mShown.append({u"question"_s, text, Icon::None, {}});
+    answerQuestion({u"question"_s, text, Icon::None, {}}, answered);
+}
+
+void ScriptedPrompter::askYesNoDefaultNo(const QString& text, const QString& detail,
+                                         std::function<void(bool)> answered) {
+    answerQuestion({u"question"_s, text, Icon::None, detail, true}, answered);
+}
+
+void ScriptedPrompter::answerQuestion(const Shown& question,
+                                      const std::function<void(bool)>& answered) {
+    mShown.append(question);
     const bool yes = !mAnswers.isEmpty() && mAnswers.dequeue();
     if (answered)
         answered(yes);

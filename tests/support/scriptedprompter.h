@@ -14,7 +14,8 @@ public:
         QString kind; // "message", "question", "open", "save"
         QString text; // a file dialog's title
         Icon icon = Icon::None;
-        QString detail; // the line below a detailed message
+        QString detail;         // the line below a detailed message or question
+        bool defaultNo = false; // a question that Enter answers No
     };
 
     // Answers for the next questions, in order; an unscripted question gets No.
@@ -35,6 +36,8 @@ public:
     void showDetailedMessage(const QString& text, const QString& detail, Icon icon,
                              std::function<void()> closed = {}) override;
     void askYesNo(const QString& text, std::function<void(bool)> answered) override;
+    void askYesNoDefaultNo(const QString& text, const QString& detail,
+                           std::function<void(bool)> answered) override;
     void chooseOpenFile(const QString& title, const QString&, const QString& folder,
                         std::function<void(const QString&)> chosen) override {
         answerFileDialog(QStringLiteral("open"), title, folder, chosen);
@@ -49,6 +52,7 @@ public:
 
 private:
     QStringList texts(const QString& kind) const;
+    void answerQuestion(const Shown& question, const std::function<void(bool)>& answered);
     void answerFileDialog(const QString& kind, const QString& title,
                           const QString& folderOrProposal,
                           const std::function<void(const QString&)>& chosen);

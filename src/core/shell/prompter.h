@@ -24,6 +24,12 @@ public:
     // A question with Yes and No; `answered` gets true for Yes.
     virtual void askYesNo(const QString& text, std::function<void(bool yes)> answered) = 0;
 
+    // A question whose Yes stops something that is running (a meet being
+    // served): No is the default answer, so Enter keeps it running. `detail`
+    // follows on its own line, below the fixed text.
+    virtual void askYesNoDefaultNo(const QString& text, const QString& detail,
+                                   std::function<void(bool yes)> answered) = 0;
+
     // The open-file dialog with one filter entry ("Tallvane Files(*.tallvane)" style
     // display text and pattern are given whole in `filter`). `chosen` gets the full
     // path, or the empty text when the dialog was cancelled.

@@ -45,6 +45,11 @@ void StderrPrompter::askYesNo(const QString& text, std::function<void(bool)> ans
         answered(false);
 }
 
+void StderrPrompter::askYesNoDefaultNo(const QString& text, const QString& detail,
+                                       std::function<void(bool)> answered) {
+    askYesNo(text + u"\n"_s + detail, std::move(answered));
+}
+
 void StderrPrompter::chooseOpenFile(const QString& title, const QString&, const QString&,
                                     std::function<void(const QString&)> chosen) {
     writeLine(title + u": cancelled (no file dialogs without windows)"_s);

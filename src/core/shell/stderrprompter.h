@@ -11,6 +11,8 @@ public:
     void showDetailedMessage(const QString& text, const QString& detail, Icon icon,
                              std::function<void()> closed = {}) override;
     void askYesNo(const QString& text, std::function<void(bool yes)> answered) override;
+    void askYesNoDefaultNo(const QString& text, const QString& detail,
+                           std::function<void(bool yes)> answered) override;
     void chooseOpenFile(const QString& title, const QString& filter, const QString& folder,
                         std::function<void(const QString& path)> chosen) override;
     void chooseSaveFile(const QString& title, const QString& filter, const QString& proposedPath,
