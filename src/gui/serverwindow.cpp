@@ -5,6 +5,7 @@
 #include "console/sessionsconsole.h"
 #include "console/testscore.h"
 #include "db/meetevents.h"
+#include "elidedlabel.h"
 #include "gymnaststab.h"
 #include "judging/meetserver.h"
 #include "queuetab.h"
@@ -118,8 +119,9 @@ void ServerWindow::buildWindow() {
     auto* meet = new QHBoxLayout;
     meet->addStretch();
     meet->addWidget(new QLabel(u"Meet:"_s, this));
-    QLabel* meetName = namedLabel("lblMeetName", this);
-    meetName->setText(server().meetName());
+    auto* meetName = new ElidedLabel(this);
+    meetName->setObjectName(u"lblMeetName"_s);
+    meetName->setFullText(server().meetName());
     QFont large = meetName->font();
     large.setBold(true);
     large.setPointSizeF(large.pointSizeF() * 1.3);
@@ -170,6 +172,7 @@ QWidget* ServerWindow::buildServerStatus() {
     mPin->setObjectName(u"txtPIN"_s);
     mPin->setEchoMode(QLineEdit::Password);
     mPin->setStyleSheet(u"QLineEdit { lineedit-password-character: 42; }"_s);
+    mPin->setMinimumWidth(60);
     mPin->setMaximumWidth(80);
     auto* setPin = new QPushButton(u"Set"_s, box);
     setPin->setObjectName(u"cmdSetPIN"_s);

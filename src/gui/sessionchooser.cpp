@@ -1,6 +1,7 @@
 #include "sessionchooser.h"
 
 #include "console/sessionsconsole.h"
+#include "elidedlabel.h"
 #include "shell/currentsession.h"
 #include "shell/prompter.h"
 
@@ -19,9 +20,12 @@ SessionChooser::SessionChooser(SessionsConsole& sessions, CurrentSession& curren
     , mPrompter(prompter)
     , mChooser(new QComboBox(this))
     , mSet(new QPushButton(u"Set"_s, this))
-    , mCurrentLabel(new QLabel(this)) {
+    , mCurrentLabel(new ElidedLabel(this)) {
     mChooser->setObjectName(u"combo_sessions"_s);
+    // A long description is cut short in the box (whole in its list and
+    // tooltip) rather than widening the window.
     mChooser->setMinimumContentsLength(18);
+    mChooser->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     mSet->setObjectName(u"cmSetSession"_s);
     mCurrentLabel->setObjectName(u"lblSession"_s);
     QFont bold = mCurrentLabel->font();
@@ -38,9 +42,10 @@ SessionChooser::SessionChooser(SessionsConsole& sessions, CurrentSession& curren
 
     connect(&mSessions, &SessionsConsole::sessionsChanged, this, &SessionChooser::refill);
     connect(&mCurrent, &CurrentSession::changed, this,
-            [this] { mCurrentLabel->setText(mCurrent.description()); });
+            [this] { mCurrentLabel->setFullText(mCurrent.description()); });
     connect(mSet, &QPushButton::clicked, this, &SessionChooser::setCurrent);
     connect(mChooser, &QComboBox::currentIndexChanged, this, &SessionChooser::chosenSessionChanged);
+    connect(mChooser, &QComboBox::currentTextChanged, mChooser, &QWidget::setToolTip);
     refill();
 }
 
@@ -54,7 +59,8 @@ void SessionChooser::refill() {
     for (const SessionEntry& entry : mSessions.sessions())
         mChooser->addItem(entry.description, entry.number);
     mChooser->setCurrentIndex(mSessions.chooserIndexOfCurrent());
-    mCurrentLabel->setText(mChooser->currentText());
+    mChooser->setToolTip(mChooser->currentText());
+    mCurrentLabel->setFullText(mChooser->currentText());
     Q_EMIT chosenSessionChanged();
 }
 

@@ -2,8 +2,8 @@
 
 #include <QWidget>
 
+class ElidedLabel;
 class QComboBox;
-class QLabel;
 class QPushButton;
 class SessionsConsole;
 class CurrentSession;
@@ -34,5 +34,5 @@ private:
     Prompter& mPrompter;
     QComboBox* mChooser;
     QPushButton* mSet;
-    QLabel* mCurrentLabel;
+    ElidedLabel* mCurrentLabel;
 };

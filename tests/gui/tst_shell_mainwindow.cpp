@@ -199,6 +199,37 @@ private Q_SLOTS:
         QVERIFY(desk.prompter.questions().isEmpty());
     }
 
+    // A long session description or meet name is cut short, whole in its
+    // tooltip: the server window still fits the client area of a 1366x768
+    // screen, with every control of its top row.
+    void longTextsAreElidedAndTheWindowFits() {
+        Desk desk;
+        desk.window->resize(MainWindow::DefaultClientSize);
+        const QString meet = desk.temp.createSampleMeet();
+        const QString words = u"Level 4 and Level 5 Compulsory with Xcel Silver, Gold and "
+                              "Platinum, March-in at 5:45, awards: "_s;
+        QCOMPARE(words.size(), 94);
+        TempMeet::change(meet, u"UPDATE Sessions SET \"Desc\" = '%1' || \"Session\""_s.arg(words));
+        TempMeet::change(meet, u"UPDATE Meets SET Name = '%1'"_s.arg(words + words));
+        desk.open(meet);
+        ServerWindow* server = desk.window->serverWindow();
+        QVERIFY(server);
+        const QWidget* area = desk.window->findChild<QMdiArea*>()->viewport();
+        QTRY_COMPARE(server->parentWidget()->geometry(), area->rect());
+        QVERIFY(server->minimumSizeHint().width() <= area->width());
+        for (const char* name : {"lblSession", "lblMeetName"}) {
+            auto* label = childNamed<QLabel>(server, name);
+            QVERIFY(label->toolTip().startsWith(words));
+            QVERIFY(label->width() < label->fontMetrics().horizontalAdvance(label->text()));
+        }
+        for (const char* name : {"cmSetSession", "Picture1", "Command6", "txtPIN", "cmdShowPIN"}) {
+            const auto* control = childNamed<QWidget>(server, name);
+            const QRect place(control->mapTo(server, QPoint(0, 0)), control->size());
+            QVERIFY2(server->rect().contains(place), name);
+        }
+        QVERIFY(childNamed<QWidget>(server, "txtPIN")->width() >= 60);
+    }
+
     // Without a meet the window closes at once, and the next run puts it where
     // it was.
     void exitAsksOnlyWithAMeetOpen() {
