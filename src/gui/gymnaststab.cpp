@@ -2,6 +2,8 @@
 
 #include "console/gymnastsconsole.h"
 #include "console/meetchoices.h"
+#include "db/meetchanges.h"
+#include "db/meetdatabase.h"
 #include "db/meetevents.h"
 #include "recordeditorframe.h"
 
@@ -13,6 +15,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+
+#include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -33,6 +37,9 @@ GymnastsTab::GymnastsTab(GymnastsConsole& gymnasts, MeetDatabase& db, QWidget* p
     layout->addLayout(buildScores(), 1);
 
     connect(&mGymnasts, &GymnastsConsole::gymnastsChanged, this, &GymnastsTab::refill);
+    // A score stored for the gymnast shown (by manual entry or a station)
+    // shows at once, without clicking the gymnast again.
+    connect(&db.changes(), &MeetChanges::scoreStoredIn, this, &GymnastsTab::refreshScores);
     connect(mSort, &QComboBox::currentIndexChanged, this, [this](int index) {
         mGymnasts.setSort(index == 0 ? GymnastsConsole::Sort::Name : GymnastsConsole::Sort::Number);
     });
@@ -94,7 +101,10 @@ QGridLayout* GymnastsTab::buildScores() {
         box->setObjectName(QString::fromLatin1(boxNames[i]));
         box->setReadOnly(true);
         box->setAlignment(Qt::AlignRight);
-        box->setMaximumWidth(90);
+        // Wide enough for the widest total ("88.888") in the box's font,
+        // whatever room the layout would otherwise leave it.
+        box->setMinimumWidth(box->fontMetrics().horizontalAdvance(u"88.888"_s) + 14);
+        box->setMaximumWidth(std::max(90, box->minimumWidth()));
         mScoreBoxes.append(box);
         if (i < 4) {
             auto* button = new QPushButton(events[i], this);
@@ -142,9 +152,11 @@ void GymnastsTab::select() {
     setScoreAreaVisible(true);
     const auto record = mGymnasts.load(item->data(Qt::UserRole).toString());
     if (!record) {
+        mShownNum.clear();
         mEditor->hide();
         return;
     }
+    mShownNum = record->num;
     mNum->setText(record->num);
     mFirstName->setText(record->firstName);
     mLastName->setText(record->lastName);
@@ -182,7 +194,17 @@ void GymnastsTab::save() {
     mEditor->hide();
 }
 
+void GymnastsTab::refreshScores() {
+    if (mShownNum.isEmpty())
+        return;
+    if (const auto scores = mGymnasts.scores(mShownNum)) {
+        for (int i = 0; i < mScoreBoxes.size(); ++i)
+            mScoreBoxes[i]->setText(scores->value(i));
+    }
+}
+
 void GymnastsTab::cancel() {
+    mShownNum.clear();
     mEditor->clearLines();
     for (QLineEdit* box : mScoreBoxes)
         box->clear();

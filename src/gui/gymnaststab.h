@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QString>
 #include <QWidget>
 
 class GymnastsConsole;
@@ -36,6 +37,7 @@ private:
     void select();
     void save();
     void cancel();
+    void refreshScores();
     void setScoreAreaVisible(bool visible);
 
     GymnastsConsole& mGymnasts;
@@ -57,4 +59,5 @@ private:
     QLabel* mAllAroundLabel = nullptr;
     QList<QPushButton*> mEventButtons;
     QList<QLineEdit*> mScoreBoxes; // Vault, Bars, Beam, Floor, AA
+    QString mShownNum;             // the gymnast whose scores the boxes show
 };

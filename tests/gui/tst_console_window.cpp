@@ -134,6 +134,29 @@ private Q_SLOTS:
                  QStringList{u"O'Neil-D'Arcy"_s});
     }
 
+    // At the window's first size on a 1366x768 screen the score boxes show a
+    // whole score, and one stored for the gymnast shown appears at once.
+    void gymnastScoresShowWholeAndFollowStoredScores() {
+        mWindow->resize(1320, 640);
+        child<QTabWidget>("SSTab1")->setCurrentIndex(1);
+        clickItem(child<QListWidget>("lstGymnasts"), 0); // 101 - Brooks, Ava
+        auto* floor = child<QLineEdit>("txtFloorScore");
+        QCOMPARE(floor->text(), QString());
+        SubmittedScore score;
+        score.num = u"101"_s;
+        score.event = u"Floor"_s;
+        score.first.judges[0] = u"8.675"_s;
+        score.finalText = u"8.675"_s;
+        QVERIFY(mWindow->services().enterScore(score, true).stored);
+        QCOMPARE(floor->text(), u"8.675"_s);
+        for (const char* name : {"txtVaultScore", "txtFloorScore", "txtAAScore"}) {
+            const auto* box = child<QLineEdit>(name);
+            QVERIFY2(box->contentsRect().width() - 4 >=
+                         box->fontMetrics().horizontalAdvance(u"88.888"_s),
+                     name);
+        }
+    }
+
     void resultsFollowTheChooserLevelAndRefresh() {
         choose("combo_sessions", u"Saturday PM"_s); // chosen, not "Set"
         click("cmdShowResults");

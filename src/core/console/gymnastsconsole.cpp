@@ -74,6 +74,18 @@ std::optional<GymnastRecord> GymnastsConsole::load(const QString& num) {
     return record;
 }
 
+std::optional<QStringList> GymnastsConsole::scores(const QString& num) {
+    const DbRows rows = mDb.select(
+        u"SELECT E1Final, E2Final, E3Final, E4Final, AA FROM Gymnasts WHERE Num = ? LIMIT 1"_s,
+        {num});
+    if (!rows.ok() || rows.isEmpty())
+        return std::nullopt;
+    QStringList texts;
+    for (const QString& column : {u"E1Final"_s, u"E2Final"_s, u"E3Final"_s, u"E4Final"_s, u"AA"_s})
+        texts.append(ConsoleScore::text(rows.value(0, column)));
+    return texts;
+}
+
 bool GymnastsConsole::save(const GymnastRecord& edited) {
     const auto birthday = OperatorDate::parse(edited.birthday);
     if (!birthday) {

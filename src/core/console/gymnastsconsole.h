@@ -33,6 +33,10 @@ public:
 
     // Loads one gymnast by the number as stored; tells the operator when it is gone.
     std::optional<GymnastRecord> load(const QString& num);
+    // The gymnast's event finals and all-around as display texts, read again
+    // (a score may have been stored since load()); std::nullopt, silently,
+    // when the gymnast cannot be read.
+    std::optional<QStringList> scores(const QString& num);
     // Stores an edited gymnast. Refuses (with the operator told) a birthday that
     // is no date, an order that is no whole number, or a gymnast that is gone.
     bool save(const GymnastRecord& edited);
