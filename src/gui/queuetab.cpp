@@ -1,7 +1,9 @@
 #include "queuetab.h"
 
+#include "elidedlabel.h"
 #include "readonlygrid.h"
 #include "rgbbackgroundproxy.h"
+#include "scoreboard/boardtexts.h"
 #include "scoreboard/displaydispatch.h"
 #include "scoreboard/displayseconds.h"
 #include "scoreboard/eventdisplayloop.h"
@@ -43,6 +45,7 @@ QueueTab::QueueTab(ScoreQueue& queue, DisplayDispatch& dispatch, DisplaySeconds&
     auto* controls = buildControls(dispatch, displaySeconds);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(controls);
+    layout->addLayout(buildOnTheBoards(dispatch));
     layout->addWidget(mGrid, 1);
 }
 
@@ -110,6 +113,27 @@ QHBoxLayout* QueueTab::buildControls(DisplayDispatch& dispatch, DisplaySeconds& 
     controls->addWidget(new QLabel(u"Display seconds"_s, this));
     controls->addWidget(seconds);
     return controls;
+}
+
+// A line per event naming the score its boards show now: confirmed scores
+// leave the grid at once.
+QGridLayout* QueueTab::buildOnTheBoards(DisplayDispatch& dispatch) {
+    auto* lines = new QGridLayout;
+    for (int i = 0; i < 4; ++i) {
+        EventDisplayLoop* loop = dispatch.loop(i);
+        auto* caption = new QLabel(loop->eventName(), this);
+        auto* line = new ElidedLabel(this);
+        line->setObjectName(u"lblOnBoards"_s + loop->eventName());
+        line->setFullText(BoardTexts::onTheBoards(loop->shown()));
+        connect(loop, &EventDisplayLoop::scoreShown, line, [line](const QueueEntry& entry) {
+            line->setFullText(BoardTexts::onTheBoards(entry));
+        });
+        lines->addWidget(caption, i / 2, (i % 2) * 2);
+        lines->addWidget(line, i / 2, (i % 2) * 2 + 1);
+    }
+    lines->setColumnStretch(1, 1);
+    lines->setColumnStretch(3, 1);
+    return lines;
 }
 
 void QueueTab::showButton(QPushButton* button, const EventDisplayLoop& loop) {

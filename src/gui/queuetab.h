@@ -8,6 +8,7 @@ class EventDisplayLoop;
 class OperatorAlerts;
 class Prompter;
 class QComboBox;
+class QGridLayout;
 class QHBoxLayout;
 class QMenu;
 class QPushButton;
@@ -16,7 +17,8 @@ class ScoreQueue;
 
 // The "Scoreboard Queue" tab: the waiting scores in queue order, with the
 // operator's expedite and remove, the pause / start of each event's display
-// loop, and how long each score stays on the displays.
+// loop, how long each score stays on the displays, and which score each
+// event's boards show now.
 class QueueTab : public QWidget {
     Q_OBJECT
 
@@ -31,6 +33,7 @@ public:
 private:
     void setUpGrid(ScoreQueue& queue);
     QHBoxLayout* buildControls(DisplayDispatch& dispatch, DisplaySeconds& displaySeconds);
+    QGridLayout* buildOnTheBoards(DisplayDispatch& dispatch);
     void openMenu(const QPoint& at);
     void expediteMenuRow();
     void removeMenuRow();

@@ -10,6 +10,7 @@
 #include "judging/meetserver.h"
 #include "queuetab.h"
 #include "resultstab.h"
+#include "scoreboard/boardtexts.h"
 #include "scoreboard/queueentry.h"
 #include "scoreentrywindow.h"
 #include "server/scoringserver.h"
@@ -220,8 +221,15 @@ QWidget* ServerWindow::buildSessionAndClock() {
         if (!refusal.isEmpty())
             mPrompter.showMessage(refusal, Prompter::Icon::Critical);
     };
-    connect(start, &QPushButton::clicked, this,
-            [this, tell] { tell(services().warmupClock().sendWarmupTime()); });
+    connect(start, &QPushButton::clicked, this, [this, tell] {
+        const QString refusal = services().warmupClock().sendWarmupTime();
+        if (refusal != WarmupClock::QueueNotEmpty)
+            return tell(refusal);
+        // The fixed text, then which scores hold the clock back.
+        mPrompter.showDetailedMessage(
+            refusal, BoardTexts::blockingScores(*services().queue().grid(), services().dispatch()),
+            Prompter::Icon::Critical);
+    });
     connect(stop, &QPushButton::clicked, this,
             [this, tell] { tell(services().warmupClock().sendWarmupStop()); });
     grid->addWidget(start, 1, 0);

@@ -3,6 +3,8 @@
 #include "judging/meetservices.h"
 #include "operatordesk.h"
 #include "resultstab.h"
+#include "scoreboard/eventdisplayloop.h"
+#include "scoreboard/warmupclock.h"
 #include "server/scoringserver.h"
 #include "serverwindow.h"
 #include "teststation.h"
@@ -239,6 +241,52 @@ private Q_SLOTS:
         remove->trigger();
         QCOMPARE(cell("grid1", 0, 1), u"999"_s);
         QCOMPARE(queueRows(), u"1"_s);
+    }
+
+    // Each event's line names the score its boards show until the next one
+    // is shown; the warm-up clock's refusal names the scores that hold it.
+    void queueTabTellsWhatIsOnTheBoards() {
+        TestStation board(quint16(mWindow->server().port()));
+        QVERIFY(board.waitConnected());
+        QVERIFY(board.loginDisplay(u"Board 1"_s, mDesk->state.pin()).startsWith(u"AUTHRESP|0"_s));
+        EventDisplayLoop* floorLoop = mWindow->services().dispatch().loop(u"Floor"_s);
+        auto* floorLine = child<QLabel>("lblOnBoardsFloor");
+        QCOMPARE(floorLine->text(), u"On the boards: nothing yet"_s);
+        const auto store = [this](const QString& num, const QString& final) {
+            SubmittedScore score;
+            score.num = num;
+            score.event = u"Floor"_s;
+            score.first.judges[0] = final;
+            score.finalText = final;
+            return mWindow->services().enterScore(score, false).stored;
+        };
+        QVERIFY(store(u"103"_s, u"9.1"_s) && store(u"101"_s, u"8.9"_s));
+        const auto refusalDetail = [this] {
+            click("Command5");
+            const ScriptedPrompter::Shown& shown = mDesk->prompter.shown().last();
+            return shown.text == WarmupClock::QueueNotEmpty ? shown.detail : u"no refusal"_s;
+        };
+        QCOMPARE(refusalDetail(),
+                 u"Waiting to be shown: 103 Zoë Carter 9.100 (Floor) and 1 more."_s);
+
+        floorLoop->processQueue();
+        QCOMPARE(board.next(), u"SETSCORE|Floor|103|Zoë Carter|9.100|30000|0"_s);
+        QCOMPARE(refusalDetail(), u"On the boards, not yet confirmed by a scoreboard: 103 Zoë "
+                                  "Carter 9.100 (Floor).\nWaiting to be shown: 101 Ava Brooks "
+                                  "8.900 (Floor)."_s);
+        board.send(u"CONFIRMSCORE|103|Floor"_s);
+        QTRY_COMPARE(floorLine->text(), u"On the boards: 103 Zoë Carter 9.100"_s);
+        QCOMPARE(floorLine->toolTip(), floorLine->text());
+        QCOMPARE(child<QLabel>("lblOnBoardsVault")->text(), u"On the boards: nothing yet"_s);
+
+        // Kept while the next score is offered, replaced once it is shown.
+        floorLoop->processQueue();
+        QCOMPARE(board.next(), u"SETSCORE|Floor|101|Ava Brooks|8.900|30000|0"_s);
+        QCOMPARE(floorLine->text(), u"On the boards: 103 Zoë Carter 9.100"_s);
+        board.send(u"CONFIRMSCORE|101|Floor"_s);
+        QTRY_COMPARE(floorLine->text(), u"On the boards: 101 Ava Brooks 8.900"_s);
+        click("Command5");
+        QCOMPARE(board.next(), u"STARTTIMER|TIMEDWARMUP|15:00"_s);
     }
 
     void heartbeatAnswersBlinkTheStationsMark() {

@@ -111,6 +111,8 @@ void EventDisplayLoop::confirmScore(const QString& num) {
         mCollaborators.alerts.raise(
             u"Gymnast %1's %2 score could not be marked as shown: %3"_s.arg(num, mEvent, error));
     mLastConfirmed = num;
+    mShown = shown;
+    Q_EMIT scoreShown(*shown);
     if (wasOffered || !mOffered) {
         mWatchdog.stop();
         armAfterShown(shown->displaySeconds);

@@ -47,6 +47,9 @@ public:
     int buttonRgb() const { return mRunning ? RunningRgb : PausedRgb; }
     // The score on the displays, not yet confirmed.
     const std::optional<QueueEntry>& offered() const { return mOffered; }
+    // The score a display last confirmed it has shown: on the boards until
+    // the next score of the event is.
+    const std::optional<QueueEntry>& shown() const { return mShown; }
 
     void start();
     void pause();
@@ -62,6 +65,7 @@ public:
 Q_SIGNALS:
     void runningChanged(bool running);
     void scoreOffered(const QueueEntry& entry);
+    void scoreShown(const QueueEntry& entry);
 
 private:
     void armAfterShown(int displaySeconds);
@@ -74,5 +78,6 @@ private:
     QTimer mWatchdog;
     bool mRunning = false;
     std::optional<QueueEntry> mOffered;
+    std::optional<QueueEntry> mShown;
     QString mLastConfirmed;
 };
