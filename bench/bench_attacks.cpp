@@ -28,9 +28,7 @@
 
 namespace {
 
-constexpr int AttackMs = 8000;     // each attack's time
-constexpr int LoginAfterMs = 1500; // when the judge logs in, once the attack is under way
-constexpr int LoginWaitMs = 5000;  // a log-in slower than this counts as failed
+constexpr int LoginWaitMs = 5000; // a log-in slower than this counts as failed
 constexpr double GrowthGoalMiB = 64;
 constexpr double LoginGoalMs = 2000;
 
@@ -226,7 +224,7 @@ int main(int argc, char** argv) {
             PeakMemory peak(server.pid());
             const std::int64_t deadline = nowMs() + AttackMs;
             std::thread attacker([&] { outcome = attack.run(now, deadline); });
-            pause(LoginAfterMs);
+            pause(attack.loginAfterMs);
             tcp = judgeOverTcp(now);
             web = judgeOverWeb(now);
             attacker.join();
