@@ -1,4 +1,5 @@
 #include "firstrow.h"
+#include "scoreboard/adfiles.h"
 #include "serverfixture.h"
 #include "shell/codepage1252.h"
 #include "transferfiles.h"
@@ -150,24 +151,35 @@ private Q_SLOTS:
         QCOMPARE(display.next(), u"STARTTIMER|TIMEDWARMUP|05:00"_s);
     }
 
-    // A display gets the files under the data folder that are no files of
-    // the program's own, whole, whatever their bytes.
+    // A display gets the pictures under the data folder (known by their first
+    // bytes, whatever their names), whole, whatever their bytes; no other file.
     void adFileComesBackByteForByte() {
         SERVER_FIXTURE(f);
-        QByteArray every;
+        QByteArray every("GIF89a");
         for (int b = 0; b < 256; ++b)
             every.append(char(b));
         QVERIFY(QDir(f.temp().folder()).mkpath(u"server_ads"_s));
         TransferFiles::write(f.temp().path(u"server_ads/every.bin"_s), every);
         QTemporaryDir elsewhere;
-        TransferFiles::write(elsewhere.filePath(u"secret.bin"_s), "secret");
+        TransferFiles::write(elsewhere.filePath(u"secret.bin"_s), "GIF89a secret");
         // A meet file stays one under an image's name.
         QVERIFY(QFile::copy(f.state().meetFilePath(), f.temp().path(u"server_ads/logo.png"_s)));
+        // A transfer file is no picture; a picture too large is not read.
+        TransferFiles::write(f.temp().path(u"server_ads/meet.png"_s), "[Gymnasts]\nNum=101\n");
+        QFile huge(f.temp().path(u"server_ads/huge.png"_s));
+        QVERIFY(huge.open(QIODevice::WriteOnly) && huge.write("\x89PNG\r\n\x1a\n", 8) == 8 &&
+                huge.resize(AdFiles::MaxImageBytes + 1));
+        huge.close();
 
         TestStation& display = f.display(u"Hall"_s);
-        const QStringList own{
-            u"sample.tallvane"_s, u"sample.tallvane-wal"_s, u"sample.tallvane.lock"_s, u"pin.txt"_s,
-            u"port.txt"_s,        u"server_ads/logo.png"_s};
+        const QStringList own{u"sample.tallvane"_s,
+                              u"sample.tallvane-wal"_s,
+                              u"sample.tallvane.lock"_s,
+                              u"pin.txt"_s,
+                              u"port.txt"_s,
+                              u"server_ads/logo.png"_s,
+                              u"server_ads/meet.png"_s,
+                              u"server_ads/huge.png"_s};
         for (const QString& file : own)
             QVERIFY2(QFile::exists(f.temp().path(file)), qPrintable(file));
         const QString climbing =

@@ -10,6 +10,8 @@
 #include <QFileInfo>
 #include <QTimer>
 
+#include <algorithm>
+
 using namespace Qt::Literals::StringLiterals;
 
 AdFiles::AdFiles(std::function<QString()> dataFolder, QStringList settingsFiles, StationLink& link,
@@ -46,15 +48,24 @@ void AdFiles::receiveAdFileRequest(const QString& fileName, ConnectionId connect
     QTimer::singleShot(0, this, [this, fileName, connection] { answer(fileName, connection); });
 }
 
+bool AdFiles::isImage(QByteArrayView head) {
+    static constexpr QByteArrayView Signatures[] = {QByteArrayView("\x89PNG\r\n\x1a\n", 8),
+                                                    QByteArrayView("\xff\xd8\xff", 3), "GIF87a",
+                                                    "GIF89a", "BM"};
+    return std::any_of(std::begin(Signatures), std::end(Signatures),
+                       [head](QByteArrayView signature) { return head.startsWith(signature); });
+}
+
 void AdFiles::answer(const QString& fileName, ConnectionId connection) {
     const QString path = resolve(mDataFolder(), fileName, mSettingsFiles);
     if (path.isEmpty())
         return;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly) || file.size() > MaxImageBytes)
         return;
-    const QByteArray bytes = file.readAll();
-    if (bytes.isEmpty())
+    // The size is checked again on what was read: the file may grow meanwhile.
+    const QByteArray bytes = file.read(MaxImageBytes + 1);
+    if (bytes.size() > MaxImageBytes || !isImage(bytes))
         return;
     // One character per byte: the code page keeps every byte value.
     mLink.sendData(connection, ScoreboardMessages::adFile(Cp1252::decode(bytes)));

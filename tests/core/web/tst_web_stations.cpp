@@ -162,7 +162,7 @@ private Q_SLOTS:
 
         // The ad answer is one binary frame.
         QDir(m.f.state().dataFolder()).mkpath(u"server_ads"_s);
-        const QByteArray bytes("\x89PNG\r\n\x00\xff|", 9);
+        const QByteArray bytes("\x89PNG\r\n\x1a\n\x00\xff|", 11);
         TransferFiles::write(m.f.state().dataFolder() + u"/server_ads/a.png"_s, bytes);
         board->send(u"AD_FILE_START|server_ads/a.png|0"_s);
         QCOMPARE(board->nextBinary(), "RECEIVE_AD_FILE|" + bytes + "/\\/\\ENDOFFILE/\\/\\");
