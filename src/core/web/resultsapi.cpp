@@ -11,9 +11,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-// Distinct requests kept per change of the meet; past it the kept ones are
-// dropped, so odd queries cannot make the cache grow without end.
-constexpr qsizetype MaxKeptReplies = 512;
 constexpr int MaxCountingScores = 99;
 
 ApiReply json(int status, const QJsonDocument& document) {
@@ -75,6 +72,32 @@ bool matches(const QByteArray& ifNoneMatch, const QByteArray& etag) {
     return false;
 }
 
+// The parameters each path of the API takes, in the order a kept answer's key
+// names them.
+QStringList parametersOf(const QString& path) {
+    if (path == u"/api/results"_s)
+        return {u"session"_s, u"level"_s, u"gym"_s, u"division"_s};
+    if (path == u"/api/teams"_s)
+        return {u"session"_s, u"level"_s, u"counting"_s};
+    return {};
+}
+
+// Why `query` is refused: a parameter the path does not take, or one given
+// twice. Empty when it is fine.
+QString refusedParameter(const QUrlQuery& query, const QStringList& accepted) {
+    QStringList seen;
+    for (const auto& [name, value] : query.queryItems(QUrl::FullyDecoded)) {
+        if (name.isEmpty() && value.isEmpty())
+            continue;
+        if (!accepted.contains(name))
+            return u"Unknown parameter: %1."_s.arg(name.left(40));
+        if (seen.contains(name))
+            return u"Give %1 once."_s.arg(name);
+        seen.append(name);
+    }
+    return {};
+}
+
 } // namespace
 
 ResultsApi::ResultsApi(MeetDatabase& db, std::function<QString()> currentSession)
@@ -86,18 +109,42 @@ std::optional<ApiReply> ResultsApi::answer(const QString& path, const QUrlQuery&
                                            const QByteArray& ifNoneMatch) {
     if (path != u"/api/sessions"_s && path != u"/api/results"_s && path != u"/api/teams"_s)
         return std::nullopt;
-    if (mRepliesChangeCount != mDb.changes().count() || mReplies.size() >= MaxKeptReplies) {
-        mReplies.clear();
+    const QStringList accepted = parametersOf(path);
+    if (const QString refusal = refusedParameter(query, accepted); !refusal.isEmpty())
+        return error(400, refusal);
+    if (mRepliesChangeCount != mDb.changes().count()) {
+        clearKept();
         mRepliesChangeCount = mDb.changes().count();
     }
+    // Only what the answer depends on: the parameters it takes (in one
+    // order, decoded) and, for the sessions, the current one.
+    QUrlQuery used;
+    for (const QString& name : accepted) {
+        if (query.hasQueryItem(name))
+            used.addQueryItem(name, query.queryItemValue(name, QUrl::FullyDecoded));
+    }
     const QString current = mCurrentSession ? mCurrentSession() : QString();
-    const QString key = current + u' ' + path + u'?' + query.query(QUrl::FullyEncoded);
+    const QString key = current + u' ' + path + u'?' + used.query(QUrl::FullyEncoded);
     auto kept = mReplies.constFind(key);
-    if (kept == mReplies.constEnd())
-        kept = mReplies.insert(key, compute(path, query));
-    if (kept->status == 200 && matches(ifNoneMatch, kept->etag))
+    if (kept == mReplies.constEnd()) {
+        const ApiReply reply = compute(path, query);
+        // Refusals are cheap to work out again and not worth keeping.
+        if (reply.status != 200)
+            return reply;
+        const qsizetype bytes = key.size() * 2 + reply.body.size() + reply.etag.size();
+        if (mReplies.size() >= MaxKeptReplies || mKeptBytes + bytes > MaxKeptBytes)
+            clearKept();
+        mKeptBytes += bytes;
+        kept = mReplies.insert(key, reply);
+    }
+    if (matches(ifNoneMatch, kept->etag))
         return ApiReply{304, {}, kept->etag};
     return *kept;
+}
+
+void ResultsApi::clearKept() {
+    mReplies.clear();
+    mKeptBytes = 0;
 }
 
 ApiReply ResultsApi::compute(const QString& path, const QUrlQuery& query) {

@@ -23,13 +23,20 @@ struct ApiReply {
 //   GET /api/sessions                 [{"id": 1, "description": "…", "current": true}, …]
 //   GET /api/results?session=N[&level=L][&gym=ID][&division=D]
 //   GET /api/teams?session=N&level=L[&counting=3]
-// A bad or missing parameter is a 400 and an unknown session a 404, each with
-// {"error": "…"}. Only what a spectator may see leaves: numbers, names, gyms,
-// levels, divisions, scores and places. Answers carry an ETag; a request whose
-// If-None-Match names it gets 304. Answers are worked out once per change of
-// the meet and reused for every request until the next one.
+// A bad or missing parameter, one the path does not take or one given twice
+// is a 400 and an unknown session a 404, each with {"error": "…"}. Only what a spectator may see
+// leaves: numbers, names, gyms, levels, divisions, scores and places. Answers carry an ETag; a
+// request whose If-None-Match names it gets 304. Answers are worked out once per change of the meet
+// and reused for every request that asks the same (kept by the parameters that matter, within a
+// bound of entries and bytes) until the next one.
 class ResultsApi {
 public:
+    // Distinct requests kept per change of the meet, and their bytes; past
+    // either the kept ones are dropped, so odd queries cannot make the cache
+    // grow without end.
+    static constexpr qsizetype MaxKeptReplies = 512;
+    static constexpr qsizetype MaxKeptBytes = 32 * 1024 * 1024;
+
     // `currentSession` gives the session number the meet is on.
     ResultsApi(MeetDatabase& db, std::function<QString()> currentSession);
 
@@ -39,8 +46,12 @@ public:
 
     // How often results were worked out from the meet file.
     int computations() const { return mBook.computations(); }
+    // The answers kept for reuse, and their bytes.
+    qsizetype keptReplies() const { return mReplies.size(); }
+    qsizetype keptBytes() const { return mKeptBytes; }
 
 private:
+    void clearKept();
     ApiReply compute(const QString& path, const QUrlQuery& query);
     ApiReply sessions();
     ApiReply results(const QUrlQuery& query);
@@ -53,4 +64,5 @@ private:
     ResultsBook mBook;
     QHash<QString, ApiReply> mReplies; // by request, for one change count
     quint64 mRepliesChangeCount = 0;
+    qsizetype mKeptBytes = 0;
 };

@@ -139,7 +139,10 @@ private Q_SLOTS:
             {u"/api/teams?session=1"_s, 400, u"error"_s},
             {u"/api/teams?session=1&level=4&counting=0"_s, 400, u"error"_s},
             {u"/api/results?session=7"_s, 404, u"error"_s},
-            {u"/api/teams?session=7&level=4"_s, 404, u"error"_s}};
+            {u"/api/teams?session=7&level=4"_s, 404, u"error"_s},
+            {u"/api/results?session=1&junk=1"_s, 400, u"error"_s},
+            {u"/api/results?session=1&session=2"_s, 400, u"error"_s},
+            {u"/api/sessions?session=1"_s, 400, u"error"_s}};
         for (const auto& [request, status, nums] : cases) {
             const ApiReply reply = get(request);
             const QJsonObject body = json(reply).toObject();
@@ -153,6 +156,23 @@ private Q_SLOTS:
             QCOMPARE(request + u' ' + QString::number(reply.status) + u' ' + found.join(u' '),
                      request + u' ' + QString::number(status) + u' ' + nums);
         }
+    }
+
+    // Answers are kept by what they depend on, not by the request's text;
+    // what is kept stays within its bound whatever is asked.
+    void keptAnswersAreBounded() {
+        get(u"/api/results?session=1&level=4"_s);
+        get(u"/api/results?level=4&session=1"_s);
+        get(u"/api/results?level=%34&session=1"_s);
+        QCOMPARE(mApi->keptReplies(), 1);
+        const QString junk(1024 * 1024, u'x');
+        for (int i = 0; i < 80; ++i) {
+            QCOMPARE(get(u"/api/teams?session=1&level="_s + junk + QString::number(i)).status, 200);
+            QVERIFY(mApi->keptBytes() <= ResultsApi::MaxKeptBytes);
+        }
+        for (int i = 0; i < ResultsApi::MaxKeptReplies * 2; ++i)
+            get(u"/api/results?session=1&gym="_s + QString::number(i + 1));
+        QVERIFY(mApi->keptReplies() <= ResultsApi::MaxKeptReplies);
     }
 
     // Places and team scores, the sample meet's gymnasts replaced by each
