@@ -10,7 +10,7 @@ PACKAGES := cmake ninja-build g++ qt6-base-dev libqt6sql6-sqlite libsqlite3-dev 
 # (desktop-file-validate, update-mime-database, xmllint, man).
 PACKAGES += librsvg2-bin dpkg-dev file desktop-file-utils shared-mime-info libxml2-utils man-db
 # The web pages' server, QR code and tests (Node, headless Chromium driven by Selenium).
-PACKAGES += qt6-httpserver-dev qt6-websockets-dev libqrencode-dev pkg-config \
+PACKAGES += qt6-websockets-dev libqrencode-dev pkg-config \
 	nodejs chromium chromium-driver python3-selenium
 
 # Installs those of the Debian packages $(1) that are missing, as root or

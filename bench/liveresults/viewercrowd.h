@@ -17,7 +17,7 @@ qint64 nowNs();
 class ViewerCrowd : public QObject {
 public:
     static constexpr int Viewers = 1000;
-    static constexpr int Batch = 100; // connections opened at once
+    static constexpr int Batch = 32; // connections opened at once (one address may hold 64)
 
     explicit ViewerCrowd(quint16 port);
 

@@ -1,4 +1,5 @@
 #include "commands.h"
+#include "shell/openfilelimit.h"
 #include "usagetexts.h"
 
 #include <QFileInfo>
@@ -7,6 +8,8 @@
 #include <cstring>
 
 int main(int argc, char** argv) {
+    // Stations, browsers and phones each hold a descriptor while connected.
+    OpenFileLimit::raiseToHardLimit();
     const char* command = argc > 1 ? argv[1] : "";
     if (std::strcmp(command, "--help") == 0 || std::strcmp(command, "-h") == 0) {
         std::fputs(UsageTexts::overview(), stdout);

@@ -8,7 +8,9 @@
 using namespace Qt::Literals::StringLiterals;
 
 ChildProgram::ChildProgram(const QString& program, const QStringList& arguments,
-                           const QString& dataFolder) {
+                           const QString& dataFolder, std::function<void()> inChild) {
+    if (inChild)
+        mProcess.setChildProcessModifier(inChild);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(u"TALLVANE_DATA_DIR"_s, dataFolder);
     env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);

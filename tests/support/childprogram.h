@@ -3,6 +3,8 @@
 #include <QProcess>
 #include <QStringList>
 
+#include <functional>
+
 // A program of this project (`tallvane`, `tallvane-station`) run as a child
 // process on a data folder. Its standard output is collected line by line as
 // it comes, on the event loop; a child still running at the end is killed.
@@ -14,7 +16,10 @@ public:
         QString err;
     };
 
-    ChildProgram(const QString& program, const QStringList& arguments, const QString& dataFolder);
+    // `inChild`, when given, runs in the child process before the program
+    // starts (after fork: only async-signal-safe calls such as setrlimit).
+    ChildProgram(const QString& program, const QStringList& arguments, const QString& dataFolder,
+                 std::function<void()> inChild = {});
     ~ChildProgram();
 
     // Runs `tallvane` with `arguments` to its end (at most a minute).

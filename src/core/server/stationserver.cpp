@@ -17,6 +17,10 @@ QString StationServer::addressText(const QHostAddress& address) {
 StationServer::StationServer(QObject* parent)
     : QObject(parent) {
     connect(&mListener, &QTcpServer::newConnection, this, &StationServer::acceptConnections);
+    connect(&mAcceptGuard, &AcceptGuard::descriptorsRanOut, this, [this] {
+        Q_EMIT problem(u"The station port turned connections away: the server has no file "
+                       "descriptors left."_s);
+    });
 }
 
 StationServer::~StationServer() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "acceptguard.h"
 #include "db/connectionid.h"
 #include "stationchannel.h"
 #include "stationframing.h"
@@ -107,6 +108,8 @@ private:
     Connection* find(ConnectionId id) const;
 
     QTcpServer mListener;
+    // Accepting goes on after the process ran out of file descriptors.
+    AcceptGuard mAcceptGuard{mListener};
     std::unordered_map<ConnectionId, std::unique_ptr<Connection>> mConnections;
     ConnectionId mLastId = 0;
     const int mMaxConnections = DefaultMaxConnections;

@@ -6,8 +6,10 @@
 #include "db/connectionstable.h"
 #include "db/tallvanesettings.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QRegularExpression>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -23,6 +25,7 @@ const QString PinFileName = u"pin.txt"_s;
 const QString PortFileName = u"port.txt"_s;
 const QString WebPortFileName = u"webport.txt"_s;
 const QString WindowSettingsFileName = u"window.ini"_s;
+const QString WebHostsFileName = u"webhosts.txt"_s;
 
 } // namespace
 
@@ -36,7 +39,15 @@ QString AppState::windowSettingsPath() const {
     return mDataFolder + u'/' + WindowSettingsFileName;
 }
 QStringList AppState::settingsFileNames() {
-    return {PinFileName, PortFileName, WebPortFileName, WindowSettingsFileName};
+    return {PinFileName, PortFileName, WebPortFileName, WindowSettingsFileName, WebHostsFileName};
+}
+
+QStringList AppState::webHostNames() const {
+    QFile file(mDataFolder + u'/' + WebHostsFileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    static const QRegularExpression separators(u"[\\s,]+"_s);
+    return QString::fromUtf8(file.read(64 * 1024)).split(separators, Qt::SkipEmptyParts);
 }
 
 QString AppState::webPortFilePath() const {

@@ -40,6 +40,10 @@ public:
     void setPortNumber(const QString& port) { mPortNumber = port; }
     // The port of the web pages and browser stations.
     QString webPortNumber() const { return mWebPortNumber; }
+    // Names the web pages may be reached by besides the machine's own
+    // addresses and name (a local name service's): webhosts.txt of the data
+    // folder, separated by commas, blanks or line ends; none when missing.
+    QStringList webHostNames() const;
     void setWebPortNumber(const QString& port) { mWebPortNumber = port; }
     QString pin() const { return mPin; }
     void setPin(const QString& pin);

@@ -6,7 +6,6 @@
 #include "shell/appstate.h"
 #include "shell/portnumber.h"
 
-#include <QHttpServerRequest>
 #include <QUrlQuery>
 
 using namespace Qt::Literals::StringLiterals;
@@ -19,6 +18,8 @@ MeetWebPages::MeetWebPages(AppState& state, MeetServer& meet)
     , mUpdates(state.meetDb().changes()) {
     mWeb.setMeetInfo([&state] { return meetSummary(state.meetDb(), state.numJudges()); });
     addResultsRoutes();
+    QObject::connect(&mWeb, &WebServer::problem, &mWeb,
+                     [&meet](const QString& text) { meet.alerts().raise(text); });
     mWeb.setUpdatesViewers(
         [this](std::unique_ptr<QWebSocket> viewer) { mUpdates.addViewer(std::move(viewer)); });
     CurrentSession& current = meet.server().currentSession();
@@ -28,12 +29,12 @@ MeetWebPages::MeetWebPages(AppState& state, MeetServer& meet)
 
 void MeetWebPages::addResultsRoutes() {
     for (const QString& path : {u"/api/sessions"_s, u"/api/results"_s, u"/api/teams"_s}) {
-        mWeb.addRoute(path, [this, path](const QHttpServerRequest& request) {
+        mWeb.addRoute(path, [this, path](const HttpRequest& request) {
             const ApiReply reply =
                 *mResults.answer(path, QUrlQuery(request.url()), request.value("if-none-match"));
             WebServer::Reply answer;
             answer.body = reply.body;
-            answer.status = QHttpServerResponder::StatusCode(reply.status);
+            answer.status = reply.status;
             answer.etag = reply.etag;
             return answer;
         });
@@ -43,6 +44,7 @@ void MeetWebPages::addResultsRoutes() {
 bool MeetWebPages::start() {
     const QString port = mState.webPortNumber();
     const std::optional<quint16> number = portNumber(port.trimmed());
+    mWeb.setExtraHostNames(mState.webHostNames());
     if (number && mWeb.listenOn(*number))
         return true;
     mMeet.alerts().raise(u"The web pages cannot be served on port %1: %2"_s.arg(

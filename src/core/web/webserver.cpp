@@ -1,12 +1,11 @@
 #include "webserver.h"
 
+#include "server/stationserver.h"
 #include "webstation.h"
 
 #include <QFile>
-#include <QHttpServerRequest>
 #include <QJsonDocument>
 #include <QRegularExpression>
-#include <QTcpServer>
 #include <QTcpSocket>
 #include <QWebSocket>
 
@@ -14,36 +13,12 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-using Status = QHttpServerResponder::StatusCode;
-
-bool isUpgrade(const QHttpServerRequest& request) {
-    return request.value("upgrade").compare("websocket", Qt::CaseInsensitive) == 0;
-}
-
 // The Host header when it is a plain host[:port] (nothing to smuggle into a
 // header we build from it).
-QString plainHost(const QHttpServerRequest& request) {
-    static const QRegularExpression plain(
-        u"^[A-Za-z0-9.\\-]+(:[0-9]{1,5})?$|^\\[[0-9A-Fa-f:.]+\\](:[0-9]{1,5})?$"_s);
-    const QString host = QString::fromLatin1(request.value("host"));
-    return plain.match(host).hasMatch() ? host.toLower() : QString();
-}
-
-// A page of this server may open a station; a page of any other site may not.
-// Programs that are no browser send no Origin.
-bool originAllowed(const QHttpServerRequest& request) {
-    const QByteArray origin = request.value("origin");
-    if (origin.isEmpty())
-        return true;
-    const QUrl url(QString::fromLatin1(origin));
-    const QString host = plainHost(request);
-    if (!url.isValid() || host.isEmpty() ||
-        (url.scheme() != u"http"_s && url.scheme() != u"https"_s))
-        return false;
-    const QUrl hostUrl(u"http://"_s + host);
-    const int defaultPort = url.scheme() == u"https"_s ? 443 : 80;
-    return url.host().compare(hostUrl.host(), Qt::CaseInsensitive) == 0 &&
-           url.port(defaultPort) == hostUrl.port(defaultPort);
+QByteArray plainHost(const HttpRequest& request) {
+    static const QRegularExpression plain(u"^[A-Za-z0-9.\\-]+(:[0-9]{1,5})?$"_s);
+    const QByteArray host = request.value("host");
+    return plain.match(QString::fromLatin1(host)).hasMatch() ? host.toLower() : QByteArray();
 }
 
 QByteArray contentTypeOf(const QString& path) {
@@ -63,9 +38,15 @@ QByteArray contentTypeOf(const QString& path) {
 } // namespace
 
 WebServer::WebServer(StationServer& stations, QObject* parent)
-    : QAbstractHttpServer(parent)
-    , mStationServer(stations) {
-    connect(this, &QAbstractHttpServer::newWebSocketConnection, this, &WebServer::acceptStations);
+    : QObject(parent)
+    , mStationServer(stations)
+    , mWebSockets(u"Tallvane"_s, QWebSocketServer::NonSecureMode) {
+    connect(&mListener, &QTcpServer::newConnection, this, &WebServer::acceptConnections);
+    connect(&mAcceptGuard, &AcceptGuard::descriptorsRanOut, this, [this] {
+        Q_EMIT problem(u"The web port turned connections away: the server has no file "
+                       "descriptors left."_s);
+    });
+    connect(&mWebSockets, &QWebSocketServer::newConnection, this, &WebServer::acceptStations);
 }
 
 WebServer::~WebServer() {
@@ -74,64 +55,120 @@ WebServer::~WebServer() {
 
 bool WebServer::listenOn(quint16 port) {
     close();
-    mPort = listen(QHostAddress::AnyIPv4, port);
-    if (mPort == 0) {
-        const QList<QTcpServer*> bound = servers();
-        mError = bound.isEmpty() ? u"The web port %1 cannot be opened."_s.arg(port)
-                                 : bound.last()->errorString();
+    if (!mListener.listen(QHostAddress::AnyIPv4, port)) {
+        mError = mListener.errorString();
         return false;
     }
+    mPort = mListener.serverPort();
+    mHosts.setPort(mPort);
     mError.clear();
     return true;
 }
 
 void WebServer::close() {
-    for (QTcpServer* server : servers())
-        server->close();
+    mListener.close();
     mPort = 0;
+    for (HttpConnection* connection : std::exchange(mConnections, {}))
+        delete connection;
+    mPerAddress.clear();
+    mRefusedAddresses.clear();
     // Children of this object, gone now: each detaches from the station server.
     qDeleteAll(std::exchange(mBrowserStations, {}));
+}
+
+qint64 WebServer::pendingOutput() const {
+    qint64 bytes = 0;
+    for (const HttpConnection* connection : mConnections)
+        bytes += connection->pendingOutput();
+    return bytes;
 }
 
 void WebServer::addRoute(const QString& path, Route route) {
     mRoutes.insert(path, std::move(route));
 }
 
-bool WebServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) {
-    const QString path = request.url().path();
-    if (isUpgrade(request))
-        return (path == StationPath || (path == UpdatesPath && mUpdatesViewers)) &&
-               originAllowed(request);
-    if (request.method() != QHttpServerRequest::Method::Get &&
-        request.method() != QHttpServerRequest::Method::Head) {
-        send(request, socket,
-             {"Only GET is served here.\n", "text/plain; charset=utf-8", Status::MethodNotAllowed});
-        return true;
+void WebServer::acceptConnections() {
+    while (QTcpSocket* socket = mListener.nextPendingConnection()) {
+        const QString address = StationServer::addressText(socket->peerAddress());
+        int& held = mPerAddress[address];
+        if (held >= mMaxPerAddress) {
+            socket->abort();
+            socket->deleteLater();
+            if (!mRefusedAddresses.contains(address)) {
+                mRefusedAddresses.insert(address);
+                Q_EMIT problem(u"Web connections from %1 were refused: it holds %2, the most "
+                               "one address may."_s.arg(address)
+                                   .arg(held));
+            }
+            continue;
+        }
+        ++held;
+        auto* connection = new HttpConnection(
+            socket, [this](const HttpRequest& request) { return answer(request); }, mLimits, this);
+        mConnections.insert(connection);
+        connect(connection, &HttpConnection::upgraded, this, &WebServer::upgrade);
+        connect(connection, &HttpConnection::finished, this,
+                [this, connection] { connectionEnded(connection); });
     }
-    if (const auto route = mRoutes.constFind(path); route != mRoutes.cend()) {
-        send(request, socket, (*route)(request));
-        return true;
-    }
-    if (path == u"/api/meet"_s) {
-        const QJsonObject info = mMeetInfo ? mMeetInfo() : QJsonObject();
-        send(request, socket, {QJsonDocument(info).toJson(QJsonDocument::Compact)});
-        return true;
-    }
-    const Reply page = staticFile(path);
-    if (page.status != Status::Ok)
-        return false;
-    send(request, socket, page);
-    return true;
 }
 
-void WebServer::missingHandler(const QHttpServerRequest& request, QTcpSocket* socket) {
-    if (isUpgrade(request) && request.url().path() == StationPath) {
-        send(request, socket,
-             {"A station page must come from this server.\n", "text/plain; charset=utf-8",
-              Status::Forbidden});
+void WebServer::connectionEnded(HttpConnection* connection) {
+    if (!mConnections.remove(connection))
         return;
+    const auto held = mPerAddress.find(connection->address());
+    if (held != mPerAddress.end() && --*held <= 0) {
+        mPerAddress.erase(held);
+        mRefusedAddresses.remove(connection->address());
     }
-    send(request, socket, {"Not found.\n", "text/plain; charset=utf-8", Status::NotFound});
+    connection->deleteLater();
+}
+
+void WebServer::upgrade(QTcpSocket* socket) {
+    // The WebSocket server reads the opening (still waiting in the socket)
+    // and answers it; the socket is then the WebSocket's, or, refused or
+    // closed before, deleted by the WebSocket server.
+    mWebSockets.handleConnection(socket);
+}
+
+WebServer::Reply WebServer::answer(const HttpRequest& request) {
+    const QString path = request.url().path();
+    Reply reply;
+    if (request.hasHeader("host") && !mHosts.allowsHost(request.value("host")))
+        reply = Reply::text(421, "This server is not known by that name.\n");
+    else if (request.isWebSocketUpgrade())
+        reply = webSocketOpening(request, path);
+    else if (request.method != "GET" && request.method != "HEAD") {
+        reply = Reply::text(405, "Only GET is served here.\n");
+        reply.headers.emplaceBack("Allow", "GET, HEAD");
+    } else if (const auto route = mRoutes.constFind(path); route != mRoutes.cend())
+        reply = (*route)(request);
+    else if (path == u"/api/meet"_s) {
+        const QJsonObject info = mMeetInfo ? mMeetInfo() : QJsonObject();
+        reply = Reply(QJsonDocument(info).toJson(QJsonDocument::Compact));
+    } else
+        reply = staticFile(path);
+    if (!reply.upgrade)
+        addHeaders(reply, request);
+    return reply;
+}
+
+WebServer::Reply WebServer::webSocketOpening(const HttpRequest& request,
+                                             const QString& path) const {
+    if (path != StationPath && !(path == UpdatesPath && mUpdatesViewers))
+        return Reply::text(404, "Not found.\n");
+    // Programs that are no browser send no Origin.
+    const QByteArray origin = request.value("origin");
+    if (!origin.isEmpty() && !mHosts.allowsOrigin(origin))
+        return Reply::text(403, "A station page must come from this server.\n");
+    // What the WebSocket server would refuse is refused here, so every
+    // socket handed to it becomes a WebSocket.
+    if (request.method != "GET" || request.minorVersion != 1 ||
+        request.value("sec-websocket-version") != "13" ||
+        request.value("sec-websocket-key").isEmpty())
+        return Reply::text(400, "Not a WebSocket opening.\n");
+    Reply reply;
+    reply.upgrade = true;
+    return reply;
 }
 
 WebServer::Reply WebServer::staticFile(const QString& path) const {
@@ -147,35 +184,24 @@ WebServer::Reply WebServer::staticFile(const QString& path) const {
         resource = u":/web"_s + path;
     QFile file(resource);
     if (resource.isEmpty() || !file.open(QIODevice::ReadOnly))
-        return {{}, {}, Status::NotFound};
+        return Reply::text(404, "Not found.\n");
     return {file.readAll(), contentTypeOf(resource)};
 }
 
-void WebServer::send(const QHttpServerRequest& request, QTcpSocket* socket, const Reply& reply) {
+void WebServer::addHeaders(Reply& reply, const HttpRequest& request) const {
     QByteArray policy = "default-src 'self'; img-src 'self' blob:; frame-ancestors 'none'";
-    if (const QString host = plainHost(request); !host.isEmpty())
-        policy += "; connect-src 'self' ws://" + host.toLatin1() + " wss://" + host.toLatin1();
-    // Without it, a reply larger than one segment waits for the client's
-    // delayed acknowledgement (some 40 ms) on a kept-alive connection.
-    socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-    QHttpServerResponder responder = makeResponder(request, socket);
-    responder.writeStatusLine(reply.status);
-    responder.writeHeader("Content-Type", reply.contentType);
-    responder.writeHeader("Content-Length", QByteArray::number(reply.body.size()));
-    responder.writeHeader("Content-Security-Policy", policy);
-    responder.writeHeader("X-Content-Type-Options", "nosniff");
-    responder.writeHeader("Cache-Control", "no-cache");
-    if (!reply.etag.isEmpty())
-        responder.writeHeader("ETag", reply.etag);
-    if (request.method() != QHttpServerRequest::Method::Head)
-        responder.writeBody(reply.body);
+    if (const QByteArray host = plainHost(request); !host.isEmpty())
+        policy += "; connect-src 'self' ws://" + host + " wss://" + host;
+    reply.headers.emplaceBack("Content-Security-Policy", policy);
+    reply.headers.emplaceBack("X-Content-Type-Options", "nosniff");
+    reply.headers.emplaceBack("Cache-Control", "no-cache");
 }
 
 void WebServer::acceptStations() {
-    while (hasPendingWebSocketConnections()) {
-        std::unique_ptr<QWebSocket> socket = nextPendingWebSocketConnection();
-        if (!socket)
-            continue;
+    while (QWebSocket* pending = mWebSockets.nextPendingConnection()) {
+        // Owned by whoever takes it from here, not by the WebSocket server.
+        pending->setParent(nullptr);
+        std::unique_ptr<QWebSocket> socket(pending);
         if (socket->requestUrl().path() == UpdatesPath) {
             if (mUpdatesViewers)
                 mUpdatesViewers(std::move(socket));

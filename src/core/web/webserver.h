@@ -1,47 +1,48 @@
 #pragma once
 
-#include <QAbstractHttpServer>
+#include "httpconnection.h"
+#include "httpreply.h"
+#include "httprequest.h"
+#include "server/acceptguard.h"
+#include "webhostcheck.h"
+
 #include <QHash>
-#include <QHttpServerResponder>
 #include <QJsonObject>
+#include <QObject>
 #include <QSet>
+#include <QTcpServer>
+#include <QWebSocket>
+#include <QWebSocketServer>
 
 #include <functional>
 #include <memory>
 
-class QHttpServerRequest;
-class QWebSocket;
 class StationServer;
 class WebStation;
 
 // The meet's own web pages and browser stations, on the same event loop as the
-// station server. Plain GET requests get the pages, scripts and styles compiled
-// into the program, "/api/meet", or a route added by another part; anything
-// else is 404. A WebSocket at "/station" becomes a station of the StationServer
-// (same ids, limit, log-in, heartbeats); one whose Origin names another site is
-// refused, so no other page can drive a station from a visitor's browser.
-class WebServer : public QAbstractHttpServer {
+// station server. Plain GET (and HEAD) requests get the pages, scripts and
+// styles compiled into the program, "/api/meet", or a route added by another
+// part; anything else is 404. A WebSocket at "/station" becomes a station of
+// the StationServer (same ids, limit, log-in, heartbeats). Requests must name
+// this server (its addresses, its port, or a name the operator added) and a
+// WebSocket's Origin must be a page of it, so no other site can drive a
+// station from a visitor's browser, not even through a name of its own that
+// leads here. Each client of the port is held to the limits of an
+// HttpConnection, and one address may hold at most maxConnectionsPerAddress
+// of them.
+class WebServer : public QObject {
     Q_OBJECT
 
 public:
     static constexpr quint16 DefaultPort = 10121;
+    static constexpr int DefaultMaxConnectionsPerAddress = 64;
     static inline const QString StationPath = QStringLiteral("/station");
     // Spectators' pages listen here for news of the results.
     static inline const QString UpdatesPath = QStringLiteral("/updates");
 
-    // Answers one GET request: body and its content type.
-    struct Reply {
-        Reply(QByteArray replyBody = {}, QByteArray type = "application/json",
-              QHttpServerResponder::StatusCode replyStatus = QHttpServerResponder::StatusCode::Ok)
-            : body(std::move(replyBody))
-            , contentType(std::move(type))
-            , status(replyStatus) {}
-        QByteArray body;
-        QByteArray contentType;
-        QHttpServerResponder::StatusCode status;
-        QByteArray etag; // sent as the ETag header when not empty
-    };
-    using Route = std::function<Reply(const QHttpServerRequest&)>;
+    using Reply = HttpReply;
+    using Route = std::function<Reply(const HttpRequest&)>;
 
     explicit WebServer(StationServer& stations, QObject* parent = nullptr);
     ~WebServer() override;
@@ -52,7 +53,7 @@ public:
     bool isListening() const { return mPort != 0; }
     quint16 port() const { return mPort; }
     QString errorString() const { return mError; }
-    // Stops listening and closes every browser station.
+    // Stops listening and closes every connection and browser station.
     void close();
 
     // A read-only page or API answered for exactly this path.
@@ -63,21 +64,43 @@ public:
     void setUpdatesViewers(std::function<void(std::unique_ptr<QWebSocket>)> take) {
         mUpdatesViewers = std::move(take);
     }
+    // Names besides the server's own addresses that pages may reach it by.
+    void setExtraHostNames(const QStringList& names) { mHosts.setExtraNames(names); }
+    void setLimits(const HttpConnection::Limits& limits) { mLimits = limits; }
+    void setMaxConnectionsPerAddress(int count) { mMaxPerAddress = count; }
 
     int stationCount() const { return int(mBrowserStations.size()); }
+    // HTTP clients connected now (WebSockets not counted).
+    int connectionCount() const { return int(mConnections.size()); }
+    // Answers waiting to be written to them, in bytes.
+    qint64 pendingOutput() const;
 
-protected:
-    bool handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) override;
-    void missingHandler(const QHttpServerRequest& request, QTcpSocket* socket) override;
+Q_SIGNALS:
+    // Something the operator should know (connections refused).
+    void problem(const QString& text);
 
 private:
-    void acceptStations();
-    void send(const QHttpServerRequest& request, QTcpSocket* socket, const Reply& reply);
+    void acceptConnections();
+    void connectionEnded(HttpConnection* connection);
+    void upgrade(QTcpSocket* socket);
+    Reply answer(const HttpRequest& request);
+    Reply webSocketOpening(const HttpRequest& request, const QString& path) const;
     Reply staticFile(const QString& path) const;
+    void addHeaders(Reply& reply, const HttpRequest& request) const;
+    void acceptStations();
 
     StationServer& mStationServer;
+    QTcpServer mListener;
+    AcceptGuard mAcceptGuard{mListener};
+    QWebSocketServer mWebSockets;
     quint16 mPort = 0;
     QString mError;
+    WebHostCheck mHosts;
+    HttpConnection::Limits mLimits;
+    int mMaxPerAddress = DefaultMaxConnectionsPerAddress;
+    QSet<HttpConnection*> mConnections; // children of this object
+    QHash<QString, int> mPerAddress;
+    QSet<QString> mRefusedAddresses; // told to the operator while at the limit
     QHash<QString, Route> mRoutes;
     std::function<QJsonObject()> mMeetInfo;
     std::function<void(std::unique_ptr<QWebSocket>)> mUpdatesViewers;
