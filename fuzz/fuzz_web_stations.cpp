@@ -5,6 +5,13 @@
 // to the length, so frames over the size limit, text that is not UTF-8, binary, control and
 // continuation frames all reach the server. After the frames a ping goes out; the input ends with
 // its pong or with the server closing the connection, which is opened again for the next input.
+//
+// An input that starts with "HTTP" goes to the web port's HTTP side instead, on a connection of
+// its own: after those four bytes comes a run of pieces, each a kind byte, a two-byte count and
+// the bytes that follow (see appendPiece): bytes as they are, bytes repeated to a large size
+// (request lines, header fields and bodies far past the limits) or whole requests repeated (a
+// pipeline). A last request with "Connection: close" follows; the input ends when the server has
+// closed the connection.
 #include "fuzzapp.h"
 #include "fuzzmeet.h"
 #include "web/webserver.h"
@@ -65,6 +72,38 @@ quint8 frameHead(quint8 byte) {
     return pick == 7 ? byte : quint8((byte & 0x80) | Opcodes[pick]);
 }
 
+// One piece of an HTTP input: `kind` (low two bits) picks bytes as they are,
+// `source` repeated to `count` KiB (at most 1 MiB), or a request for `source`
+// as its target repeated `count` times (at most 256); a Host of this server
+// is given when bit 2 is set.
+void appendPiece(QByteArray& out, quint8 kind, QByteArrayView source, std::size_t count,
+                 quint16 port) {
+    const QByteArray host = "Host: 127.0.0.1:" + QByteArray::number(port) + "\r\n";
+    switch (kind & 0x3) {
+    case 0:
+    case 3:
+        out.append(source);
+        break;
+    case 1: {
+        if (source.isEmpty())
+            return;
+        const qsizetype length = qsizetype(std::min<std::size_t>(count, 1024)) * 1024;
+        const qsizetype start = out.size();
+        out.resize(start + length);
+        for (qsizetype i = 0; i < length; ++i)
+            out[start + i] = source[i % source.size()];
+        break;
+    }
+    case 2: {
+        const QByteArray request = "GET /" + source.toByteArray() + " HTTP/1.1\r\n" +
+                                   ((kind & 0x4) ? host : QByteArray("Host: h\r\n")) + "\r\n";
+        for (std::size_t i = 0; i < std::min<std::size_t>(count, 256); ++i)
+            out.append(request);
+        break;
+    }
+    }
+}
+
 class WebHarness {
 public:
     WebHarness() {
@@ -90,6 +129,27 @@ public:
             return mClient.state() != QAbstractSocket::ConnectedState || pongArrived(marker);
         });
     }
+
+    // Sends `bytes` to the HTTP side, then a request that ends the
+    // connection, and waits until the server has closed it (or let it
+    // through as a WebSocket).
+    void sendHttp(QByteArray& bytes) {
+        QTcpSocket client;
+        QByteArray received;
+        QObject::connect(&client, &QTcpSocket::readyRead, &client,
+                         [&] { received += client.readAll(); });
+        client.connectToHost(u"127.0.0.1"_s, mWeb.port());
+        bytes += "GET /api/meet HTTP/1.1\r\nHost: 127.0.0.1:" + QByteArray::number(mWeb.port()) +
+                 "\r\nConnection: close\r\n\r\n";
+        client.write(bytes);
+        waitFor([&] {
+            return client.state() == QAbstractSocket::UnconnectedState ||
+                   received.contains("HTTP/1.1 101");
+        });
+        client.abort();
+    }
+
+    quint16 webPort() const { return mWeb.port(); }
 
 private:
     // Opens the connection and makes the handshake.
@@ -171,6 +231,25 @@ WebHarness& harness() {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     WebHarness& h = harness();
+    if (size >= 4 && std::memcmp(data, "HTTP", 4) == 0) {
+        QByteArray bytes;
+        std::size_t at = 4;
+        while (at + 3 <= size) {
+            const quint8 kind = data[at];
+            const std::size_t count = std::size_t(data[at + 1]) << 8 | data[at + 2];
+            at += 3;
+            // Bytes as they are take their count from what follows; the others a few bytes.
+            const std::size_t length =
+                std::min(size - at, (kind & 0x3) == 0 ? count : std::size_t(kind >> 3));
+            appendPiece(bytes, kind,
+                        QByteArrayView(reinterpret_cast<const char*>(data + at), qsizetype(length)),
+                        count, h.webPort());
+            at += length;
+        }
+        h.sendHttp(bytes);
+        h.meet().restore();
+        return 0;
+    }
     QByteArray frames;
     std::size_t at = 0;
     while (at + 3 <= size) {
