@@ -124,8 +124,8 @@ struct MemoryFigures {
     qint64 loadedKiB = 0;
 };
 
-// The server's resident memory once started, and with 200 stations (40 judges,
-// 160 displays) logged in that have answered a heartbeat round.
+// The server's resident memory once started, and with 200 stations (28 judges,
+// 172 displays) logged in that have answered a heartbeat round.
 MemoryFigures serverMemory(const QString& meet, const QString& dataFolder) {
     QProcess server;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -154,7 +154,7 @@ MemoryFigures serverMemory(const QString& meet, const QString& dataFolder) {
         auto socket = std::make_unique<QTcpSocket>();
         QTcpSocket* s = socket.get();
         const QString login =
-            i < 40 ? u"JUDGEAUTH|%1|Judge %2|%3|1|%2\n"_s.arg(events[i % 4])
+            i < 28 ? u"JUDGEAUTH|%1|Judge %2|%3|1|%2\n"_s.arg(events[i % 4])
                          .arg(i / 4 + 1)
                          .arg(QString::fromLatin1(Pin))
                    : u"DISPLAYAUTH|Board %1|%2|all\n"_s.arg(i).arg(QString::fromLatin1(Pin));

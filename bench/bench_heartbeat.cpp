@@ -78,7 +78,7 @@ std::optional<Figures> runLoad(int port, int stations, int trips) {
     load.start(QString::fromUtf8(TALLVANE_LOADGEN_BIN),
                {u"--port"_s, QString::number(port), u"--stations"_s, QString::number(stations),
                 u"--trips"_s, QString::number(trips), u"--login"_s,
-                u"JUDGEAUTH|Vault|Bench %n|"_s + QLatin1StringView(Pin) + u"|1|%n"_s});
+                u"DISPLAYAUTH|Bench %n|"_s + QLatin1StringView(Pin) + u"|all"_s});
     if (!load.waitForFinished(120000) || load.exitCode() != 0)
         return std::nullopt;
     const QString line = QString::fromLatin1(load.readAllStandardOutput()).trimmed();

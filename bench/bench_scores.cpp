@@ -1,4 +1,4 @@
-// Scores per second and confirmation latency of the road of a score: 32 judge
+// Scores per second and confirmation latency of the road of a score: 28 judge
 // stations each send "SENDSCORE" for a gymnast of their own as soon as the
 // previous one is confirmed, while 8 score displays confirm every score shown.
 // The floor, measured in the same run on the same disk: one committed SQLite
@@ -25,7 +25,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-constexpr int Judges = 32;
+constexpr int Judges = 28; // seven a panel, the most there is
 constexpr int Displays = 8;
 constexpr int ScoresPerJudge = 40;
 constexpr auto Pin = "3917";
@@ -166,6 +166,7 @@ int main(int argc, char** argv) {
     ScoringServer& server = meet.server();
     // Every station of the benchmark connects from 127.0.0.1 at once.
     server.gate().setMaxWaitingPerAddress(Judges + Displays);
+    server.gate().setMaxWaiting(Judges + Displays);
     if (!meet.start().ok()) {
         std::fprintf(stderr, "the server did not start\n");
         return 1;
@@ -250,10 +251,10 @@ int main(int argc, char** argv) {
                 road.perSecond, road.medianMs, road.p99Ms);
     std::printf("  ratio to floor: throughput %.2f, p99 latency %.2f\n",
                 road.perSecond / floor.perSecond, road.p99Ms / floor.p99Ms);
-    printGoalRow("32 judges: scores confirmed per second", figure(road.perSecond, "%.0f/s"),
+    printGoalRow("28 judges: scores confirmed per second", figure(road.perSecond, "%.0f/s"),
                  figure(floor.perSecond, "one committed update, %.0f/s"),
                  road.perSecond / floor.perSecond, Goal::AtLeast, 3.0);
-    printGoalRow("32 judges: p99 SENDSCORE → SCORECONFIRM", figure(road.p99Ms, "%.2f ms"),
+    printGoalRow("28 judges: p99 SENDSCORE → SCORECONFIRM", figure(road.p99Ms, "%.2f ms"),
                  figure(floor.p99Ms, "one committed update, %.2f ms"), road.p99Ms / floor.p99Ms,
                  Goal::AtMost, 5.0);
     const QStringList alerts = meet.alerts().alerts();

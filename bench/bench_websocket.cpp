@@ -27,6 +27,9 @@ namespace {
 constexpr int BeatTrips = 10'000;
 constexpr int ScoreTrips = 1'000;
 constexpr int Gymnasts = 64;
+constexpr int MostJudges = 28; // four panels of seven
+const QString Events[4] = {QStringLiteral("Vault"), QStringLiteral("Bars"), QStringLiteral("Beam"),
+                           QStringLiteral("Floor")};
 
 struct Figures {
     double p50Us = 0;
@@ -98,7 +101,11 @@ Figures measure(const std::function<std::unique_ptr<Client>()>& connect, int sta
         clients.push_back(connect());
         Client& client = *clients.back();
         client.connected = [&client, i] {
-            client.send(u"JUDGEAUTH|Floor|Bench %1|3917|1|%1"_s.arg(i + 1));
+            // Seven judges a panel; the stations beyond them are displays.
+            client.send(i < MostJudges ? u"JUDGEAUTH|%1|Bench %2|3917|1|%3"_s.arg(Events[i % 4])
+                                             .arg(i + 1)
+                                             .arg(i / 4 + 1)
+                                       : u"DISPLAYAUTH|Bench %1|3917|all"_s.arg(i + 1));
         };
         client.received = [&, i](const QString& text) {
             if (text.startsWith(u"AUTHRESP|"_s)) {
@@ -173,6 +180,7 @@ int main(int argc, char** argv) {
     ScoringServer& server = meet.server();
     // Every station of the benchmark connects from 127.0.0.1 at once.
     server.gate().setMaxWaitingPerAddress(64);
+    server.gate().setMaxWaiting(64);
     WebServer web(meet.stations());
     if (!meet.start().ok() || !web.listenOn(0)) {
         std::fputs("bench_websocket: the server did not start\n", stderr);
@@ -191,8 +199,9 @@ int main(int argc, char** argv) {
         return u"CLIENTBEAT"_s;
     };
     const auto score = [](int station, int n) {
-        return u"SENDSCORE|%1|4|1|Floor|9.1|9.2|9.3|9.0||||10|0|9.15|9.150|0"_s.arg(
-            (station + n) % Gymnasts + 1);
+        return u"SENDSCORE|%1|4|1|%2|9.1|9.2|9.3|9.0||||10|0|9.15|9.150|0"_s
+            .arg((station + n) % Gymnasts + 1)
+            .arg(Events[station % 4]);
     };
 
     std::puts("Round trips over loopback through the scoring server; ratios are WebSocket / TCP");
@@ -208,11 +217,13 @@ int main(int argc, char** argv) {
         const Figures webBeat = measure(ws, stations, BeatTrips, beat, u"BEATRESPONSE"_s);
         again();
         report("CLIENTBEAT -> BEATRESPONSE", stations, webBeat, tcpBeat);
-        const Figures tcpScore = measure(tcp, stations, ScoreTrips, score, u"SCORECONFIRM"_s);
+        // Only judges score.
+        const int judges = std::min(stations, MostJudges);
+        const Figures tcpScore = measure(tcp, judges, ScoreTrips, score, u"SCORECONFIRM"_s);
         again();
-        const Figures webScore = measure(ws, stations, ScoreTrips, score, u"SCORECONFIRM"_s);
+        const Figures webScore = measure(ws, judges, ScoreTrips, score, u"SCORECONFIRM"_s);
         again();
-        report("SENDSCORE -> SCORECONFIRM", stations, webScore, tcpScore);
+        report("SENDSCORE -> SCORECONFIRM", judges, webScore, tcpScore);
     }
     web.close();
     meet.shutdown();

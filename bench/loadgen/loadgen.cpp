@@ -41,7 +41,7 @@ struct Options {
     int port = 0;
     int stations = 1;
     long trips = 10000;
-    std::string login = "JUDGEAUTH|Vault|Load %n|3917|1|%n";
+    std::string login = "DISPLAYAUTH|Load %n|3917|all";
     std::string message = "CLIENTBEAT";
 };
 

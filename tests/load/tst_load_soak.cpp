@@ -18,8 +18,8 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-constexpr int JudgesPerEvent = 10;
-constexpr int Displays = 160; // with 40 judges: 200 stations
+constexpr int JudgesPerEvent = 7; // the most a panel has
+constexpr int Displays = 172;     // with 28 judges: 200 stations
 constexpr int ScoresPerRound = 3;
 constexpr int Rounds = 4; // each round: scores, then stations fall silent and return
 constexpr int DeadlineMs = 60000;
@@ -91,6 +91,7 @@ private Q_SLOTS:
         QVERIFY(ScoreLoad::addGymnasts(mMeet->db(), 1000, (JudgesPerEvent + 1) * 100));
         // Every station of this meet comes from one address, 40 at a time.
         mMeet->server().gate().setMaxWaitingPerAddress(Displays + 4 * JudgesPerEvent);
+        mMeet->server().gate().setMaxWaiting(Displays + 4 * JudgesPerEvent);
         // Rounds far apart enough that 200 replies, each one stored, fit between a
         // round and its check even on a slow disk.
         mMeet->server().heartbeats().setIntervals(2000, 1500);

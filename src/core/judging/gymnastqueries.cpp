@@ -70,7 +70,8 @@ void GymnastQueries::gymnastQuery(ConnectionId connection, const QStringList& fi
     const QString reply = gymnastReply(db(), field(fields, 1), event, mToday(), &error);
     if (reply.isEmpty()) {
         if (!error.isEmpty())
-            mAlerts.raise(u"Gymnast query for number %1 failed: %2"_s.arg(field(fields, 1), error));
+            mAlerts.raise(u"Gymnast query for number %1 failed: %2"_s.arg(
+                OperatorAlerts::stationValue(field(fields, 1)), error));
         return;
     }
     mLink.sendData(connection, reply);
@@ -84,7 +85,8 @@ void GymnastQueries::gymnastQuery(ConnectionId connection, const QStringList& fi
     const auto panel = connections.panelJudges(event);
     if (!panel) {
         mAlerts.raise(u"Gymnast %1 could not be sent to the rest of the %2 panel: %3"_s.arg(
-            field(fields, 1), event, connections.lastError()));
+            OperatorAlerts::stationValue(field(fields, 1)), OperatorAlerts::stationValue(event),
+            connections.lastError()));
         return;
     }
     for (const ConnectionId judge : *panel)
@@ -121,7 +123,8 @@ void GymnastQueries::squadList(ConnectionId connection, const QStringList& field
         squadListReply(db(), field(fields, 1), field(fields, 2), field(fields, 3), &error);
     if (!error.isEmpty())
         mAlerts.raise(u"Squad list for session %1, squad %2 failed: %3"_s.arg(
-            field(fields, 1), field(fields, 2), error));
+            OperatorAlerts::stationValue(field(fields, 1)),
+            OperatorAlerts::stationValue(field(fields, 2)), error));
     if (!reply.isEmpty())
         mLink.sendData(connection, reply);
 }

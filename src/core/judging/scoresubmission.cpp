@@ -111,7 +111,9 @@ QList<ScoreOutcome> ScoreSubmission::commit() {
 void ScoreSubmission::report(ConnectionId stationId, const ScoreOutcome& outcome) {
     if (!outcome.stored) {
         mAlerts.raise(u"Score %1 for gymnast %2 (%3) from %4 was NOT stored: %5"_s.arg(
-            outcome.finalText, outcome.num, outcome.event, stationText(stationId), outcome.error));
+            OperatorAlerts::stationValue(outcome.finalText),
+            OperatorAlerts::stationValue(outcome.num), OperatorAlerts::stationValue(outcome.event),
+            stationText(stationId), outcome.error));
         return;
     }
     // Results change only with a committed score of a known gymnast.
@@ -123,7 +125,8 @@ void ScoreSubmission::report(ConnectionId stationId, const ScoreOutcome& outcome
         mQueue.show(*outcome.toShow);
     if (outcome.unknownGymnast && !outcome.testScore)
         mAlerts.raise(u"Score for unknown competitor number %1: %2 %3 from %4"_s.arg(
-            outcome.num, outcome.event, outcome.finalText, stationText(stationId)));
+            OperatorAlerts::stationValue(outcome.num), OperatorAlerts::stationValue(outcome.event),
+            OperatorAlerts::stationValue(outcome.finalText), stationText(stationId)));
 }
 
 // A score outside the meet's range is stored and confirmed like any other (the
@@ -151,7 +154,7 @@ void ScoreSubmission::forwardSecondaryScore(ConnectionId stationId, const QStrin
     const auto primary = connections.primaryJudge(event);
     if (!primary) {
         mAlerts.raise(u"A secondary score for %1 from %2 could not be passed on: %3"_s.arg(
-            event, stationText(stationId), connections.lastError()));
+            OperatorAlerts::stationValue(event), stationText(stationId), connections.lastError()));
     }
     for (const ConnectionId judge : primary.value_or(QList<ConnectionId>{}))
         mLink.sendData(judge, JudgingMessages::secondaryScore(field(2), field(4), secondVault));

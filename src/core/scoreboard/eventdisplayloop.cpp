@@ -101,15 +101,16 @@ void EventDisplayLoop::confirmScore(const QString& num) {
         shown = mCollaborators.queue.waitingRow(num, mEvent, &error);
         if (!error.isEmpty())
             mCollaborators.alerts.raise(
-                u"Gymnast %1's %2 confirmation could not be matched: %3"_s.arg(num, mEvent, error));
+                u"Gymnast %1's %2 confirmation could not be matched: %3"_s.arg(
+                    OperatorAlerts::stationValue(num), mEvent, error));
         if (!shown)
             return;
         shown->displaySeconds = mCollaborators.displaySeconds.seconds();
     }
     QString error;
     if (!mCollaborators.queue.markShown(*shown, &error))
-        mCollaborators.alerts.raise(
-            u"Gymnast %1's %2 score could not be marked as shown: %3"_s.arg(num, mEvent, error));
+        mCollaborators.alerts.raise(u"Gymnast %1's %2 score could not be marked as shown: %3"_s.arg(
+            OperatorAlerts::stationValue(num), mEvent, error));
     mLastConfirmed = num;
     mShown = shown;
     Q_EMIT scoreShown(*shown);

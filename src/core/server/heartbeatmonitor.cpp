@@ -79,4 +79,6 @@ void HeartbeatMonitor::removeSilentStations() {
         mRegistry.removeEntryOf(station.id, station.type, station.address, station.name);
     if (!mConnections.removeSilent())
         report(u"Silent stations could not be logged out: "_s);
+    for (const ConnectionsTable::Station& station : *silent)
+        Q_EMIT loggedOut(station.id);
 }

@@ -43,6 +43,8 @@ public:
 Q_SIGNALS:
     // A station answered: blink the mark beside its line (row of its list).
     void activityMark(StationKind kind, int row);
+    // A silent station was logged out; its connection stays open.
+    void loggedOut(ConnectionId connection);
 
 private:
     void report(const QString& what);

@@ -5,6 +5,11 @@ namespace {
 // Addresses are few on a gym's network; beyond this many, stale ones are swept.
 constexpr qsizetype SweepAbove = 1024;
 
+void dropOlderThan(QList<qint64>& times, qint64 start) {
+    while (!times.isEmpty() && times.first() <= start)
+        times.removeFirst();
+}
+
 } // namespace
 
 PinThrottle::PinThrottle(Clock clock)
@@ -16,26 +21,55 @@ qint64 PinThrottle::now() const {
     return mClock ? mClock() : mElapsed.elapsed();
 }
 
-bool PinThrottle::isBlocked(const QString& address) {
+bool PinThrottle::mayCheck(const QString& address) {
+    const qint64 time = now();
     const auto found = mAddresses.constFind(address);
-    return found != mAddresses.cend() && now() < found->blockedUntil;
+    if (found != mAddresses.cend() && time < found->blockedUntil)
+        return false;
+    if (time >= mGuessingUntil || mTrusted.contains(address))
+        return true;
+    if (time >= mNextGuessCheck) {
+        mNextGuessCheck = time + GuessCheckMs;
+        return true;
+    }
+    // Each refused guess keeps the guard up.
+    mGuessingUntil = time + WindowMs;
+    return false;
 }
 
-bool PinThrottle::recordWrongPin(const QString& address) {
+PinThrottle::WrongPin PinThrottle::recordWrongPin(const QString& address) {
     const qint64 time = now();
+    WrongPin result;
+    mTrusted.remove(address);
+
+    dropOlderThan(mWrongInAll, time - WindowMs);
+    mWrongInAll.append(time);
+    if (time < mGuessingUntil) {
+        mGuessingUntil = time + WindowMs;
+    } else if (mWrongInAll.size() > MaxWrongPinsInAll) {
+        mGuessingUntil = time + WindowMs;
+        mNextGuessCheck = time + GuessCheckMs;
+        result.guessingStarted = int(mWrongInAll.size());
+    }
+
     if (mAddresses.size() > SweepAbove)
         forgetStale(time);
     Record& record = mAddresses[address];
     if (time < record.blockedUntil)
-        return false;
-    while (!record.wrongPins.isEmpty() && record.wrongPins.first() <= time - WindowMs)
-        record.wrongPins.removeFirst();
+        return result;
+    dropOlderThan(record.wrongPins, time - WindowMs);
     record.wrongPins.append(time);
-    if (record.wrongPins.size() < MaxWrongPins)
-        return false;
-    record.wrongPins.clear();
-    record.blockedUntil = time + BlockMs;
-    return true;
+    if (record.wrongPins.size() >= MaxWrongPins) {
+        record.wrongPins.clear();
+        record.blockedUntil = time + BlockMs;
+        result.addressBlocked = true;
+    }
+    return result;
+}
+
+void PinThrottle::recordSuccess(const QString& address) {
+    mAddresses.remove(address);
+    mTrusted.insert(address);
 }
 
 void PinThrottle::forgetStale(qint64 time) {

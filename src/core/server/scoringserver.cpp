@@ -32,6 +32,17 @@ ScoringServer::ScoringServer(AppState& state, OperatorAlerts& alerts, StationSer
                               "not logged in."_s.arg(address)
                                   .arg(waiting));
             });
+    connect(&mGate, &StationGate::oldestLetGo, &mServer, &StationServer::close);
+    connect(&mGate, &StationGate::shareFull, this, [this](int waiting) {
+        mAlerts.raise(u"%1 connections have not logged in: the oldest of them is closed for each "
+                      "new one."_s.arg(waiting));
+    });
+    // A station logged out for silence must log in again in time, like a new one.
+    connect(&mHeartbeats, &HeartbeatMonitor::loggedOut, this, [this](ConnectionId connection) {
+        if (mServer.isConnected(connection) &&
+            !mGate.admit(connection, mServer.remoteAddress(connection)))
+            mServer.close(connection);
+    });
     connect(&mServer, &StationServer::problem, &mAlerts, &OperatorAlerts::raise);
     connect(&mHeartbeats, &HeartbeatMonitor::activityMark, this, &ScoringServer::activityMark);
 }
@@ -160,10 +171,14 @@ void ScoringServer::connectionClosed(ConnectionId connection) {
 
 // Every command a station may send: its word (field 0, compared exactly, case
 // matters), whether it is served to logged-in connections or to the others
-// only, and what serves it.
+// only, which kind of station may send it, the field naming the event a judge
+// scores (0: none), and what serves it.
 struct ScoringServer::Command {
+    enum class Sender { Any, Judge, Display };
     QStringView word;
     bool loggedIn;
+    Sender sender;
+    int scoredEvent;
     void (*serve)(ScoringServer& server, ConnectionId connection, const QStringList& fields);
 };
 
@@ -173,48 +188,51 @@ const ScoringServer::Command* ScoringServer::findCommand(QStringView word, bool 
     using F = const QStringList&;
     static constexpr bool LoggedIn = true;
     static constexpr bool NotLoggedIn = false;
+    static constexpr Command::Sender Any = Command::Sender::Any;
+    static constexpr Command::Sender Judge = Command::Sender::Judge;
+    static constexpr Command::Sender Display = Command::Sender::Display;
     static constexpr std::array<Command, 11> Commands{{
-        {u"JUDGEAUTH", NotLoggedIn,
+        {u"JUDGEAUTH", NotLoggedIn, Any, 0,
          [](S& s, C c, F f) {
              s.judgeLogin(c, f);
          }},
-        {u"DISPLAYAUTH", NotLoggedIn,
+        {u"DISPLAYAUTH", NotLoggedIn, Any, 0,
          [](S& s, C c, F f) {
              s.displayLogin(c, f);
          }},
-        {u"GYMNASTQUERY", LoggedIn,
+        {u"GYMNASTQUERY", LoggedIn, Judge, 0,
          [](S& s, C c, F f) {
              s.mServices.gymnastQuery(c, f);
          }},
-        {u"GETSESSION", LoggedIn,
+        {u"GETSESSION", LoggedIn, Any, 0,
          [](S& s, C c, F) {
              s.mServer.sendData(c, StationMessages::setSession(s.mCurrentSession));
          }},
-        {u"GETSQUADLIST", LoggedIn,
+        {u"GETSQUADLIST", LoggedIn, Judge, 0,
          [](S& s, C c, F f) {
              s.mServices.squadList(c, f);
          }},
-        {u"SENDSCORE", LoggedIn,
+        {u"SENDSCORE", LoggedIn, Judge, 4,
          [](S& s, C c, F f) {
              s.mServices.processScore(c, f);
          }},
-        {u"SENDSCORE2", LoggedIn,
+        {u"SENDSCORE2", LoggedIn, Judge, 3,
          [](S& s, C c, F f) {
              s.mServices.forwardSecondaryScore(c, f);
          }},
-        {u"CONFIRMSCORE", LoggedIn,
+        {u"CONFIRMSCORE", LoggedIn, Display, 0,
          [](S& s, C, F f) {
              s.mServices.confirmScore(f);
          }},
-        {u"HEARTBEAT", LoggedIn,
+        {u"HEARTBEAT", LoggedIn, Any, 0,
          [](S& s, C c, F) {
              s.mHeartbeats.heartbeatReply(c);
          }},
-        {u"CLIENTBEAT", LoggedIn,
+        {u"CLIENTBEAT", LoggedIn, Any, 0,
          [](S& s, C c, F) {
              s.mServer.sendData(c, StationMessages::beatResponse());
          }},
-        {u"AD_FILE_START", LoggedIn,
+        {u"AD_FILE_START", LoggedIn, Any, 0,
          [](S& s, C c, F f) {
              s.mServices.adFileRequest(c, f);
          }},
@@ -228,9 +246,38 @@ const ScoringServer::Command* ScoringServer::findCommand(QStringView word, bool 
 
 void ScoringServer::handleMessage(ConnectionId connection, const QString& message) {
     const QStringList fields = message.split(u'|');
-    if (const Command* command =
-            findCommand(fields.constFirst(), mRegistry.isRegistered(connection)))
+    const Command* command = findCommand(fields.constFirst(), mRegistry.isRegistered(connection));
+    if (command && allowed(*command, connection, fields))
         command->serve(*this, connection, fields);
+}
+
+// A display may not judge, nor a judge confirm what the boards showed; a
+// judge scores its own event only. Anything else is ignored, and the
+// operator told.
+bool ScoringServer::allowed(const Command& command, ConnectionId connection,
+                            const QStringList& fields) {
+    if (command.sender == Command::Sender::Any)
+        return true;
+    const std::optional<StationRegistry::Login> login = mRegistry.loginOf(connection);
+    if (!login)
+        return true; // a log-in command
+    const QString address = mServer.remoteAddress(connection);
+    const QString word = OperatorAlerts::stationValue(fields.constFirst());
+    const bool judge = login->kind == StationKind::Judge;
+    if (judge != (command.sender == Command::Sender::Judge)) {
+        mAlerts.raise(u"%1 from the %2 at %3 was ignored: only %4 send it."_s.arg(
+            word, judge ? u"judge station"_s : u"score display"_s, address,
+            judge ? u"score displays"_s : u"judge stations"_s));
+        return false;
+    }
+    const QString event = fields.value(command.scoredEvent);
+    if (command.scoredEvent > 0 && event.compare(login->event, Qt::CaseInsensitive) != 0) {
+        mAlerts.raise(
+            u"%1 for %2 from the %3 judge at %4 was ignored: a judge scores its own "
+            "event only."_s.arg(word, OperatorAlerts::stationValue(event), login->event, address));
+        return false;
+    }
+    return true;
 }
 
 void ScoringServer::judgeLogin(ConnectionId connection, const QStringList& fields) {

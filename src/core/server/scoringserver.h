@@ -89,6 +89,7 @@ Q_SIGNALS:
 private:
     struct Command;
     static const Command* findCommand(QStringView word, bool loggedIn);
+    bool allowed(const Command& command, ConnectionId connection, const QStringList& fields);
     void judgeLogin(ConnectionId connection, const QStringList& fields);
     void displayLogin(ConnectionId connection, const QStringList& fields);
     StartResult fail(StartResult::Outcome outcome, const QString& message);

@@ -9,7 +9,8 @@ StationGate::StationGate(QObject* parent)
 }
 
 bool StationGate::admit(ConnectionId connection, const QString& address) {
-    int& waiting = mWaitingPerAddress[address];
+    forget(connection);
+    const int waiting = mWaitingPerAddress.value(address);
     if (waiting >= mMaxPerAddress) {
         if (!mRefusalsReported.contains(address)) {
             mRefusalsReported.insert(address);
@@ -17,26 +18,51 @@ bool StationGate::admit(ConnectionId connection, const QString& address) {
         }
         return false;
     }
-    ++waiting;
-    mWaiting.insert(connection, {address, QDeadlineTimer(mLoginTimeoutMs)});
+    while (mWaiting.size() >= qMax(1, mMaxWaiting))
+        letOldestGo();
+    ++mWaitingPerAddress[address];
+    mWaiting.insert(connection, {address, QDeadlineTimer(mLoginTimeoutMs), ++mAdmitted});
     // Deadlines come in order, unless the time limit was shortened meanwhile.
     if (!mTimer.isActive() || mTimer.remainingTime() > mLoginTimeoutMs)
         armTimer();
     return true;
 }
 
+void StationGate::letOldestGo() {
+    auto oldest = mWaiting.cbegin();
+    for (auto it = mWaiting.cbegin(); it != mWaiting.cend(); ++it) {
+        if (it->order < oldest->order)
+            oldest = it;
+    }
+    const ConnectionId connection = oldest.key();
+    forget(connection);
+    if (!mShareFullReported) {
+        mShareFullReported = true;
+        Q_EMIT shareFull(mMaxWaiting);
+    }
+    Q_EMIT oldestLetGo(connection);
+}
+
+void StationGate::noteLeft() {
+    if (mWaiting.size() <= mMaxWaiting / 2)
+        mShareFullReported = false;
+}
+
 void StationGate::loggedIn(ConnectionId connection) {
     forget(connection);
+    noteLeft();
 }
 
 void StationGate::closed(ConnectionId connection) {
     forget(connection);
+    noteLeft();
 }
 
 void StationGate::clear() {
     mWaiting.clear();
     mWaitingPerAddress.clear();
     mRefusalsReported.clear();
+    mShareFullReported = false;
     mTimer.stop();
 }
 
@@ -62,6 +88,7 @@ void StationGate::closeLateOnes() {
         forget(connection);
         Q_EMIT loginTimedOut(connection);
     }
+    noteLeft();
     armTimer();
 }
 

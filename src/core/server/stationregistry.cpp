@@ -1,5 +1,6 @@
 #include "stationregistry.h"
 
+#include "db/meetevents.h"
 #include "shell/appstate.h"
 #include "shell/operatoralerts.h"
 #include "stationserver.h"
@@ -15,6 +16,8 @@ const QString CouldNotCheck = u"AUTHRESP|1|The scoring server could not check th
 const QString CouldNotStore = u"AUTHRESP|1|The scoring server could not record this log-in."_s;
 
 constexpr int NameLength = ConnectionsTable::NameLength;
+// A panel has at most seven judges: a score carries seven judges' marks.
+constexpr int MaxJudges = 7;
 
 } // namespace
 
@@ -37,22 +40,36 @@ bool StationRegistry::isRegistered(ConnectionId connection) const {
     return mLines.contains(connection);
 }
 
+std::optional<StationRegistry::Login> StationRegistry::loginOf(ConnectionId connection) const {
+    const auto found = mLines.constFind(connection);
+    if (found == mLines.cend())
+        return std::nullopt;
+    return Login{found->kind, found->event};
+}
+
 void StationRegistry::reply(ConnectionId connection, const QString& text) {
     mServer.sendData(connection, text);
 }
 
 bool StationRegistry::pinAccepted(ConnectionId connection, const QString& address,
                                   const QString& pin, const QString& wrongPinReply) {
-    if (mThrottle.isBlocked(address)) {
+    if (!mThrottle.mayCheck(address)) {
         reply(connection, InvalidPin);
         return false;
     }
     if (pin != mState.pin()) {
         reply(connection, wrongPinReply);
-        if (mThrottle.recordWrongPin(address))
+        const PinThrottle::WrongPin wrong = mThrottle.recordWrongPin(address);
+        if (wrong.addressBlocked)
             mAlerts.raise(u"%1 wrong PINs came from %2 within a minute: its log-ins are refused "
                           "for the next minute."_s.arg(PinThrottle::MaxWrongPins)
                               .arg(address));
+        if (wrong.guessingStarted > 0)
+            mAlerts.raise(u"Someone is guessing the station PIN: %1 wrong PINs came within a "
+                          "minute. Until the guessing stops, a PIN from a device that has not "
+                          "logged in before is checked once in %2 seconds; the stations that "
+                          "have logged in before log in as usual."_s.arg(wrong.guessingStarted)
+                              .arg(PinThrottle::GuessCheckMs / 1000));
         return false;
     }
     mThrottle.recordSuccess(address);
@@ -99,6 +116,10 @@ void StationRegistry::judgeLogin(ConnectionId connection, const QString& event,
         problem = u"AUTHRESP|1|The judge-number mode must be a whole number."_s;
     else if (!numberOk)
         problem = u"AUTHRESP|1|The judge number must be a whole number."_s;
+    else if (judgeNumber < 1 || judgeNumber > MaxJudges)
+        problem = u"AUTHRESP|1|The judge number must be from 1 to %1."_s.arg(MaxJudges);
+    else if (!MeetEvents::names().contains(event, Qt::CaseInsensitive))
+        problem = u"AUTHRESP|1|The event must be Vault, Bars, Beam or Floor."_s;
     if (problem.isEmpty())
         problem = fieldProblem(event, NameLength, u"event name"_s);
     if (problem.isEmpty())
@@ -133,7 +154,7 @@ void StationRegistry::judgeLogin(ConnectionId connection, const QString& event,
         byNumber
             ? QString(event + u" (Judge #"_s + number + u": "_s + judgeName + u") - "_s + address)
             : QString(event + u" ("_s + judgeName + u") - "_s + address);
-    mLines.insert(connection, {StationKind::Judge, entry});
+    mLines.insert(connection, {StationKind::Judge, entry, event});
     appendEntry(StationKind::Judge, entry);
     reply(connection, u"AUTHRESP|0|"_s + QString::number(mState.numJudges()));
 }
@@ -168,7 +189,7 @@ void StationRegistry::displayLogin(ConnectionId connection, const QString& displ
     const QString entry = eventShown == u"all"_s
                               ? QString(displayName + u"(All) - "_s + address)
                               : QString(displayName + u"("_s + eventShown + u") - "_s + address);
-    mLines.insert(connection, {StationKind::Display, entry});
+    mLines.insert(connection, {StationKind::Display, entry, {}});
     appendEntry(StationKind::Display, entry);
     reply(connection, u"AUTHRESP|0"_s);
 }

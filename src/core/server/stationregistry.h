@@ -31,6 +31,14 @@ public:
     // writes and removes its Connections row.
     bool isRegistered(ConnectionId connection) const;
 
+    // What a logged-in station said at log-in: its kind and, for a judge, its
+    // event. Nothing for a connection that is not logged in.
+    struct Login {
+        StationKind kind = StationKind::Judge;
+        QString event;
+    };
+    std::optional<Login> loginOf(ConnectionId connection) const;
+
     // Judge station log-in: event, judge name, PIN, judge-number mode (1: the
     // event's judges are told apart by number) and judge number.
     void judgeLogin(ConnectionId connection, const QString& event, const QString& judgeName,
@@ -92,6 +100,7 @@ private:
     struct Line {
         StationKind kind;
         QString text;
+        QString event; // a judge's event
     };
     QHash<ConnectionId, Line> mLines;
 };

@@ -1,12 +1,25 @@
 #include "stationserver.h"
 
 #include "shell/codepage1252.h"
+#include "shell/operatoralerts.h"
 
 #include <QTimer>
 
 #include <limits>
 
 using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// The one message that carries raw bytes (an advertisement image), which its
+// receiver reads up to the file's end marker.
+const QString FileAnswer = u"RECEIVE_AD_FILE|"_s;
+
+bool holdsLineBreak(const QString& text) {
+    return text.contains(u'\n') || text.contains(u'\r');
+}
+
+} // namespace
 
 QString StationServer::addressText(const QHostAddress& address) {
     bool isV4 = false;
@@ -83,12 +96,26 @@ ConnectionId StationServer::attach(StationChannel* channel, const QString& addre
 }
 
 void StationServer::channelMessage(ConnectionId connection, const QString& message) {
-    if (mConnections.contains(connection))
-        Q_EMIT messageReceived(connection, message);
+    const Connection* source = find(connection);
+    if (!source)
+        return;
+    // One frame is one message: a line break inside would become a second
+    // message for a station that reads lines.
+    if (holdsLineBreak(message)) {
+        Q_EMIT problem(u"A message from the station at %1 was refused: it holds a line "
+                       "break."_s.arg(source->address));
+        return;
+    }
+    Q_EMIT messageReceived(connection, message);
 }
 
 void StationServer::channelClosed(ConnectionId connection) {
     drop(connection, true);
+}
+
+void StationServer::channelBreach(ConnectionId connection, const QString& why) {
+    if (const Connection* source = find(connection))
+        Q_EMIT problem(u"The station at %1 was disconnected: %2."_s.arg(source->address, why));
 }
 
 void StationServer::readFrom(ConnectionId id) {
@@ -132,6 +159,13 @@ void StationServer::drop(ConnectionId id, bool report) {
 
 void StationServer::sendData(ConnectionId connection, const QString& text) {
     Connection* target = find(connection);
+    // What one station sent and the server passes on must not reach another
+    // as two messages.
+    if (target && holdsLineBreak(text) && !text.startsWith(FileAnswer)) {
+        Q_EMIT problem(u"%1 was not sent to the station at %2: it holds a line break."_s.arg(
+            OperatorAlerts::stationValue(text.section(u'|', 0, 0)), target->address));
+        return;
+    }
     if (target && target->channel) {
         // Held to the same limit as TCP; the text's length stands for its bytes.
         if (target->channel->pendingOutput() + text.size() > mMaxPendingOutput)

@@ -63,6 +63,9 @@ public:
     ConnectionId attach(StationChannel* channel, const QString& address);
     void channelMessage(ConnectionId connection, const QString& message);
     void channelClosed(ConnectionId connection);
+    // The channel is cutting its connection off for breaking a limit (`why`);
+    // its end is reported as usual.
+    void channelBreach(ConnectionId connection, const QString& why);
 
     // Stops accepting new connections; the open ones stay.
     void stopServer();
@@ -71,6 +74,7 @@ public:
 
     // Tests and benchmarks may lower the limits.
     void setMaxPendingOutput(qint64 bytes) { mMaxPendingOutput = bytes; }
+    qint64 maxPendingOutput() const { return mMaxPendingOutput; }
     void setOutputStallTimeout(int milliseconds) { mOutputStallMs = milliseconds; }
 
 Q_SIGNALS:

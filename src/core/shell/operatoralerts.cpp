@@ -2,6 +2,26 @@
 
 using namespace Qt::Literals::StringLiterals;
 
+namespace {
+
+QString printable(QStringView text, qsizetype maxLength) {
+    QString kept;
+    kept.reserve(qMin(text.size(), maxLength));
+    for (const QChar ch : text) {
+        if (kept.size() >= maxLength)
+            break;
+        if (ch.category() != QChar::Other_Control)
+            kept.append(ch);
+    }
+    return kept;
+}
+
+} // namespace
+
+QString OperatorAlerts::stationValue(const QString& value) {
+    return printable(value, MaxStationValue);
+}
+
 QString OperatorAlerts::lineText(const Line& line) {
     QString text = line.last.toString(u"HH:mm:ss"_s) + u"  "_s + line.text;
     if (line.count > 1)
@@ -9,7 +29,8 @@ QString OperatorAlerts::lineText(const Line& line) {
     return text;
 }
 
-void OperatorAlerts::raise(const QString& text) {
+void OperatorAlerts::raise(const QString& untrimmed) {
+    const QString text = printable(untrimmed, MaxText);
     const QTime now = QTime::currentTime();
     qsizetype row = mLines.size() - 1;
     while (row >= 0 && mLines[row].text != text)

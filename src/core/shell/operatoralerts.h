@@ -17,10 +17,20 @@ class OperatorAlerts : public QObject {
 
 public:
     static constexpr int MaxLines = 1000;
+    // What of one value a station sent an alert shows.
+    static constexpr int MaxStationValue = 80;
+    // No alert line is longer, whatever went into it.
+    static constexpr int MaxText = 500;
 
     using QObject::QObject;
 
-    // Adds one alert, stamped with the time of day.
+    // A value a station sent, fit for an alert: control characters dropped,
+    // at most MaxStationValue characters kept. A station cannot fill the list
+    // with one long field, nor break its line.
+    static QString stationValue(const QString& value);
+
+    // Adds one alert, stamped with the time of day. Control characters are
+    // dropped and the text is cut at MaxText characters.
     void raise(const QString& text);
 
     // The lines, oldest first: "HH:mm:ss  text", or for an alert raised more

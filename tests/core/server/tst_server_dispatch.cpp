@@ -1,3 +1,4 @@
+#include "firstrow.h"
 #include "serverfixture.h"
 
 #include <QSignalSpy>
@@ -56,6 +57,39 @@ private Q_SLOTS:
         s.send(u"GETSESSION|extra"_s);
         QCOMPARE(s.next(), u"SETSESSION|1|Saturday AM"_s);
         QVERIFY(f.connectionRows() == 1 && f.judgeLines().size() == 1 && s.pending().isEmpty());
+    }
+
+    // A display does not judge, a judge does not confirm what the boards
+    // showed, and a judge scores its own event only: each is ignored, with an
+    // alert, and nothing reaches the boards, the pads or the meet.
+    void stationsDoOnlyTheirOwnWork() {
+        SERVER_FIXTURE(f);
+        TestStation& bars = f.judge(u"Bars"_s);
+        TestStation& board = f.display(u"Main"_s);
+        const QString score = u"SENDSCORE|101|3|1|Bars|9.1|9.1|9.1||||||10|0|9.1|9.100|0"_s;
+        const QString Stored = u"SELECT E1Final, E2Final FROM Gymnasts WHERE Num = '101'"_s;
+        const QStringList stored = firstRow(f.db(), Stored);
+        const QList<std::pair<TestStation*, QString>> ignored{
+            {&board, score},
+            {&board, u"SENDSCORE2|101|2|Bars|9.100"_s},
+            {&board, u"GYMNASTQUERY|101|Bars|1"_s},
+            {&bars, u"SENDSCORE|101|3|1|Vault|9.1|9.1|9.1||||||10|0|9.1|9.100|0"_s},
+            {&bars, u"SENDSCORE2|101|2|Floor|9.100"_s},
+            {&bars, u"CONFIRMSCORE|101|Bars"_s}};
+        for (const auto& [station, message] : ignored)
+            station->send(message);
+        board.send(u"CLIENTBEAT"_s);
+        QCOMPARE(board.next(), u"BEATRESPONSE"_s);
+        bars.send(u"CLIENTBEAT"_s);
+        QCOMPARE(bars.next(), u"BEATRESPONSE"_s);
+        QVERIFY(bars.pending().isEmpty() && board.pending().isEmpty());
+        QCOMPARE(f.alerts().alerts().size(), ignored.size());
+        const QString alerts = f.alerts().alerts().join(u'\n');
+        QVERIFY(alerts.contains(u"SENDSCORE from the score display at 127.0.0.1 was ignored"_s));
+        QVERIFY(alerts.contains(u"SENDSCORE for Vault from the Bars judge"_s));
+        QCOMPARE(firstRow(f.db(), Stored), stored);
+        bars.send(score);
+        QCOMPARE(bars.next(), u"SCORECONFIRM|0"_s);
     }
 
     void endsOfConnections() {

@@ -136,6 +136,7 @@ private Q_SLOTS:
         QTRY_COMPARE(server.connectionCount(), 0);
 
         f.server().gate().setMaxWaitingPerAddress(1000); // all come from 127.0.0.1
+        f.server().gate().setMaxWaiting(1000);
         closed = 0;
         // In batches, so the listen queue of the system never overflows.
         for (int batch = 0; batch < 6; ++batch) {
@@ -153,6 +154,70 @@ private Q_SLOTS:
         serverStillServes(f, u"Floor"_s);
         sockets.clear();
         QTRY_COMPARE_WITH_TIMEOUT(server.connectionCount(), 1, 20000);
+    }
+
+    // Connections that have not logged in hold 64 slots at most, from however
+    // many addresses: the oldest goes for each new one, and a judge with the
+    // PIN still gets in.
+    void waitingConnectionsHoldAShareOfTheSlots() {
+        SERVER_FIXTURE(f);
+        StationServer& server = f.server().stationServer();
+        std::vector<std::unique_ptr<QTcpSocket>> sockets;
+        int closed = 0;
+        for (const auto& [host, count] : {std::pair{2, 32}, {3, 32}, {4, 6}}) {
+            for (int i = 0; i < count; ++i) {
+                auto& socket = sockets.emplace_back(std::make_unique<QTcpSocket>());
+                connect(socket.get(), &QTcpSocket::disconnected, this, [&closed] { ++closed; });
+                socket->bind(QHostAddress(u"127.0.0.%1"_s.arg(host)));
+                socket->connectToHost(QHostAddress::LocalHost, f.port());
+            }
+            QTRY_COMPARE(server.connectionCount() + closed, int(sockets.size()));
+        }
+        QTRY_COMPARE(closed, 6);
+        QCOMPARE(server.connectionCount(), StationGate::DefaultMaxWaiting);
+        serverStillServes(f, u"Bars"_s);
+        QCOMPARE(server.connectionCount(), StationGate::DefaultMaxWaiting);
+        QCOMPARE(closed, 7);
+        QCOMPARE(f.alerts().alerts().size(), 1);
+    }
+
+    // A station logged out for silence must log in again within the time
+    // limit, like a new connection.
+    void aSilentStationLoggedOutMustLogInAgainInTime() {
+        SERVER_FIXTURE(f);
+        f.server().heartbeats().setIntervals(100, 50);
+        f.server().gate().setLoginTimeout(300);
+        TestStation& silent = f.station();
+        QCOMPARE(silent.loginJudge(u"Beam"_s, u"Bo"_s, f.pin()), u"AUTHRESP|0|3"_s);
+        QTRY_COMPARE(f.connectionRows(), 0);
+        QVERIFY(silent.waitDisconnected());
+    }
+
+    // What a station sends reaches an alert cut short and without control
+    // characters, and a line break never reaches another station.
+    void stationTextsInAlertsAndRelays() {
+        SERVER_FIXTURE(f);
+        TestStation& floor = f.judge(u"Floor"_s);
+        const QString longValue = u"\x01"_s + QString(100'000, u'x');
+        floor.send(u"SENDSCORE|%1|3|1|Floor|9|9|9||||||10|0|9|9.000|0"_s.arg(longValue));
+        QTRY_VERIFY(!f.alerts().alerts().isEmpty());
+        const QString alert = f.alerts().alerts().constFirst();
+        QVERIFY2(alert.contains(QString(80, u'x')), qPrintable(alert));
+        QVERIFY(!alert.contains(QString(81, u'x')));
+        QVERIFY(!alert.contains(u'\x01'));
+        f.alerts().clear();
+
+        TestStation& judge = f.judge(u"Bars"_s);
+
+        TestStation& secondary = f.station(false);
+        QCOMPARE(secondary.loginJudge(u"Bars"_s, u"Bo"_s, f.pin(), u"1"_s, u"2"_s),
+                 u"AUTHRESP|0|3"_s);
+        secondary.send(u"SENDSCORE2|101|2\rAUTHRESP|Bars|9.100"_s);
+        QCOMPARE(secondary.next(), u"SCORECONFIRM|0"_s);
+        secondary.send(u"SENDSCORE2|101|2|Bars|9.200"_s);
+        QCOMPARE(judge.next(), u"SECONDARYSCORE|2|9.200|"_s);
+        QVERIFY(judge.pending().isEmpty());
+        QVERIFY(f.alerts().alerts().constLast().contains(u"SECONDARYSCORE was not sent"_s));
     }
 
     // A station that asks for more than it reads has no more than the limit

@@ -2,6 +2,7 @@
 
 #include "shell/settingsfile.h"
 
+#include <QDeadlineTimer>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -110,12 +111,18 @@ private Q_SLOTS:
         const QString mode = u"AUTHRESP|1|The judge-number mode must be a whole number."_s;
         const QString number = u"AUTHRESP|1|The judge number must be a whole number."_s;
         const QString tooLong = u"AUTHRESP|1|The %1 name is longer than 100 characters."_s;
+        const QString event = u"AUTHRESP|1|The event must be Vault, Bars, Beam or Floor."_s;
+        const QString range = u"AUTHRESP|1|The judge number must be from 1 to 7."_s;
         const QList<std::pair<QString, QString>> cases{
             {u"JUDGEAUTH|Vault|Ann|PIN|one|1"_s, mode},
             {u"JUDGEAUTH|Vault|Ann|PIN"_s, mode},
             {u"JUDGEAUTH|Vault|Ann|PIN|1|2b"_s, number},
             {u"JUDGEAUTH|Vault|Ann|PIN|1|4294967296"_s, number},
-            {u"JUDGEAUTH|LONG|Ann|PIN|1|1"_s, tooLong.arg(u"event"_s)},
+            {u"JUDGEAUTH|Vault|Ann|PIN|1|-7"_s, range},
+            {u"JUDGEAUTH|Vault|Ann|PIN|0|0"_s, range},
+            {u"JUDGEAUTH|Vault|Ann|PIN|1|8"_s, range},
+            {u"JUDGEAUTH|Pommel|Ann|PIN|1|1"_s, event},
+            {u"JUDGEAUTH|LONG|Ann|PIN|1|1"_s, event},
             {u"JUDGEAUTH|Vault|LONG|PIN|1|1"_s, tooLong.arg(u"judge"_s)},
             {u"DISPLAYAUTH|LONG|PIN|all"_s, tooLong.arg(u"display"_s)},
             {u"JUDGEAUTH"_s, u"AUTHRESP|1|Invalid PIN"_s}};
@@ -125,8 +132,7 @@ private Q_SLOTS:
         }
         QCOMPARE(f.connectionRows(), 0);
         QVERIFY(f.judgeLines().isEmpty() && f.displayLines().isEmpty());
-        QCOMPARE(s.loginJudge(u"Vault"_s, u"Ann"_s, f.pin(), u"1"_s, u"2147483647"_s),
-                 u"AUTHRESP|0|3"_s);
+        QCOMPARE(s.loginJudge(u"Vault"_s, u"Ann"_s, f.pin(), u"1"_s, u"7"_s), u"AUTHRESP|0|3"_s);
     }
 
     void wrongPinsBlockTheAddressForAMinute() {
@@ -153,6 +159,77 @@ private Q_SLOTS:
         QCOMPARE(f.connectionRows(), 0);
         now += 60'000;
         QCOMPARE(s.loginJudge(u"Vault"_s, u"A"_s, f.pin()), u"AUTHRESP|0|3"_s);
+    }
+
+    // Wrong PINs from many addresses, a few each: once more than five a minute
+    // come in all, a device that has not logged in before has its PIN looked
+    // at once in ten seconds, and one that has gets in at once.
+    void guessingFromManyAddressesIsSlowedForAll() {
+        SERVER_FIXTURE(f);
+        qint64 now = 1'000'000;
+        f.server().registry().setPinThrottle(PinThrottle([&now] { return now; }));
+        const QString invalid = u"AUTHRESP|1|Invalid PIN"_s;
+        // A log-in from another machine (any address of 127.0.0.0/8): its answer.
+        auto from = [&f](int host, const QString& pin) {
+            QTcpSocket socket;
+            socket.bind(QHostAddress(u"127.0.0.%1"_s.arg(host)));
+            socket.connectToHost(QHostAddress::LocalHost, f.port());
+            socket.write(u"JUDGEAUTH|Beam|G|%1|1|1\n"_s.arg(pin).toLatin1());
+            QDeadlineTimer deadline(5000);
+            while (!socket.canReadLine() && !deadline.hasExpired())
+                QSignalSpy(&socket, &QTcpSocket::readyRead).wait(100);
+            return QString::fromLatin1(socket.readLine().trimmed());
+        };
+        {
+            TestStation& tablet = f.judge(u"Bars"_s);
+            tablet.socket().abort();
+            QTRY_COMPARE(f.connectionRows(), 0);
+        }
+        for (int host = 2; host <= 7; ++host)
+            QCOMPARE(from(host, u"0000"_s), invalid);
+        QCOMPARE(f.alerts().alerts().size(), 1);
+        QVERIFY(f.alerts().alerts().first().contains(u"guessing the station PIN: 6 wrong PINs"_s));
+
+        // The right PIN from a new device waits for the next turn.
+        QCOMPARE(from(20, f.pin()), invalid);
+        // The judge's tablet that logged in before is back within 2 s.
+        TestStation& tablet = f.station();
+        tablet.send(u"JUDGEAUTH|Bars|Judge 1|%1|1|1"_s.arg(f.pin()));
+        QCOMPARE(tablet.next(2000), u"AUTHRESP|0|3"_s);
+        now += PinThrottle::GuessCheckMs;
+        QCOMPARE(from(20, f.pin()), u"AUTHRESP|0|3"_s);
+        QCOMPARE(from(21, f.pin()), invalid); // the turn is taken
+        QCOMPARE(f.alerts().alerts().size(), 1);
+    }
+
+    // However many addresses guess, and however they pace it, at most six
+    // PINs a minute are looked at: 4,326 in 12 hours, fewer than the 5,000
+    // that find one of 10,000 PINs half the time.
+    void guessingTakesLongerThanAMeetDay_data() {
+        QTest::addColumn<qint64>("pauseMs");
+        QTest::addColumn<int>("burst");
+        QTest::newRow("flat out") << qint64(50) << 10;
+        QTest::newRow("under the alarm, then quiet") << PinThrottle::WindowMs + 1 << 6;
+        QTest::newRow("one a turn") << PinThrottle::GuessCheckMs << 1;
+    }
+    void guessingTakesLongerThanAMeetDay() {
+        QFETCH(qint64, pauseMs);
+        QFETCH(int, burst);
+        qint64 now = 0;
+        PinThrottle throttle([&now] { return now; });
+        int address = 0;
+        int checked = 0;
+        constexpr qint64 Day = 12 * 3600 * 1000;
+        for (; now < Day; now += pauseMs) {
+            for (int i = 0; i < burst; ++i) {
+                const QString device = QString::number(++address);
+                if (throttle.mayCheck(device)) {
+                    ++checked;
+                    throttle.recordWrongPin(device);
+                }
+            }
+        }
+        QVERIFY2(checked <= 12 * 60 * 6 + 6, qPrintable(QString::number(checked)));
     }
 
     void entryRemovalTakesTheFirstLineHoldingBothTexts() {
