@@ -1,6 +1,7 @@
 #include "liveupdates.h"
 
 #include "db/meetchanges.h"
+#include "websocketguard.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -11,6 +12,7 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 constexpr qint64 MaxUnsentBytes = 64 * 1024;
+constexpr qint64 MaxControlBytes = 125; // the most a ping or close frame carries
 
 QString message(const QString& type, const QString& session) {
     bool number = false;
@@ -34,7 +36,7 @@ LiveUpdates::LiveUpdates(MeetChanges& changes, QObject* parent)
     mAlive.start();
 }
 
-void LiveUpdates::addViewer(std::unique_ptr<QWebSocket> viewer) {
+void LiveUpdates::addViewer(std::unique_ptr<QWebSocket> viewer, const QObject* transports) {
     if (mViewers.size() >= MaxViewers) {
         viewer->close(QWebSocketProtocol::CloseCodePolicyViolated, u"Too many viewers"_s);
         viewer.release()->deleteLater();
@@ -47,7 +49,11 @@ void LiveUpdates::addViewer(std::unique_ptr<QWebSocket> viewer) {
         mViewers.removeOne(socket);
         socket->deleteLater();
     });
-    // Viewers only listen; whatever they send is ignored.
+    // Viewers only listen: a message from one ends it, and so do pings
+    // without end or a phone that stops reading.
+    auto* guard = new WebSocketGuard(
+        *socket, {{MaxControlBytes, MaxControlBytes, true}, MaxUnsentBytes}, transports);
+    guard->start();
 }
 
 void LiveUpdates::currentSessionChanged(const QString& session) {

@@ -16,6 +16,7 @@ class QWebSocket;
 // (scores stored close together are told once), {"type":"session",
 // "session":N} when the meet moves on to session N, and {"type":"alive"}
 // every 20 seconds so a page can tell a quiet meet from a dead network.
+// A viewer that sends a message, pings without end or stops reading is let go.
 class LiveUpdates : public QObject {
     Q_OBJECT
 
@@ -28,8 +29,10 @@ public:
 
     explicit LiveUpdates(MeetChanges& changes, QObject* parent = nullptr);
 
-    // Takes a viewer's socket (as its parent) until it closes.
-    void addViewer(std::unique_ptr<QWebSocket> viewer);
+    // Takes a viewer's socket (as its parent) until it closes. Its TCP
+    // connection is found among the children of `transports` (the server
+    // that accepted it).
+    void addViewer(std::unique_ptr<QWebSocket> viewer, const QObject* transports = nullptr);
     int viewerCount() const { return int(mViewers.size()); }
 
     // The meet's current session is now `session`.

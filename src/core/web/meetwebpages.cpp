@@ -20,8 +20,9 @@ MeetWebPages::MeetWebPages(AppState& state, MeetServer& meet)
     addResultsRoutes();
     QObject::connect(&mWeb, &WebServer::problem, &mWeb,
                      [&meet](const QString& text) { meet.alerts().raise(text); });
-    mWeb.setUpdatesViewers(
-        [this](std::unique_ptr<QWebSocket> viewer) { mUpdates.addViewer(std::move(viewer)); });
+    mWeb.setUpdatesViewers([this](std::unique_ptr<QWebSocket> viewer) {
+        mUpdates.addViewer(std::move(viewer), &mWeb);
+    });
     CurrentSession& current = meet.server().currentSession();
     QObject::connect(&current, &CurrentSession::changed, &mUpdates,
                      [this, &current] { mUpdates.currentSessionChanged(current.id()); });

@@ -127,6 +127,11 @@ void WebServer::upgrade(QTcpSocket* socket) {
     // The WebSocket server reads the opening (still waiting in the socket)
     // and answers it; the socket is then the WebSocket's, or, refused or
     // closed before, deleted by the WebSocket server.
+    // It stays a child of this server while it is a WebSocket's, so that
+    // the guards can find the connection a WebSocket reads from, and goes
+    // when it ends: the WebSocket forgets a connection that is deleted.
+    socket->setParent(this);
+    connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
     mWebSockets.handleConnection(socket);
 }
 

@@ -3,19 +3,25 @@
 #include "scoreboard/scoreboardmessages.h"
 #include "server/stationserver.h"
 #include "shell/codepage1252.h"
+#include "websocketguard.h"
 
 WebStation::WebStation(std::unique_ptr<QWebSocket> socket, StationServer& server, QObject* parent)
     : QObject(parent)
     , mSocket(std::move(socket))
     , mServer(server) {
-    mSocket->setMaxAllowedIncomingFrameSize(MaxFrameBytes);
-    mSocket->setMaxAllowedIncomingMessageSize(MaxFrameBytes);
     connect(mSocket.get(), &QWebSocket::disconnected, this, &WebStation::ended);
     mConnection = mServer.attach(this, StationServer::addressText(mSocket->peerAddress()));
     if (mConnection == 0) {
-        mSocket->close(QWebSocketProtocol::CloseCodeGoingAway);
+        mSocket->abort();
         return;
     }
+    mGuard = new WebSocketGuard(
+        *mSocket, {{MaxFrameBytes, MaxMessageBytes, false}, mServer.maxPendingOutput()}, parent);
+    connect(mGuard, &WebSocketGuard::breached, this, [this](const QString& why) {
+        if (mConnection != 0)
+            mServer.channelBreach(mConnection, why);
+    });
+    mGuard->start();
     connect(mSocket.get(), &QWebSocket::textMessageReceived, this, [this](const QString& message) {
         if (mConnection != 0)
             mServer.channelMessage(mConnection, message);
@@ -41,8 +47,10 @@ void WebStation::sendMessage(const QString& text) {
 void WebStation::close() {
     // The server has forgotten this connection already.
     mConnection = 0;
-    if (mSocket)
-        mSocket->close();
+    if (mGuard)
+        mGuard->close();
+    else if (mSocket)
+        mSocket->abort();
 }
 
 void WebStation::ended() {

@@ -9,20 +9,25 @@
 #include <memory>
 
 class StationServer;
+class WebSocketGuard;
 
 // One browser station: a WebSocket that speaks the station protocol, one
 // message per text frame (UTF-8). The ad answer "RECEIVE_AD_FILE|..." goes as
-// one binary frame holding the same bytes as on TCP (Windows-1252). Frames
-// over the size limit end the connection; binary frames from the page carry
-// no message and are ignored.
+// one binary frame holding the same bytes as on TCP (Windows-1252). A
+// WebSocketGuard holds the connection to its limits (frames and messages up
+// to 64 KiB, pings, what waits to be written); binary frames from the page
+// carry no message and are ignored.
 class WebStation : public QObject, public StationChannel {
     Q_OBJECT
 
 public:
     static constexpr qint64 MaxFrameBytes = 64 * 1024;
+    static constexpr qint64 MaxMessageBytes = 64 * 1024;
 
     // Attaches the socket to the server as a station; a server at its limit
     // refuses it and the socket is closed at once (connection() is then 0).
+    // The socket's TCP connection is found among the children of `parent`
+    // (the web server that accepted it).
     WebStation(std::unique_ptr<QWebSocket> socket, StationServer& server,
                QObject* parent = nullptr);
     ~WebStation() override;
@@ -41,6 +46,7 @@ private:
     void ended();
 
     std::unique_ptr<QWebSocket> mSocket;
+    WebSocketGuard* mGuard = nullptr; // a child of mSocket
     StationServer& mServer;
     ConnectionId mConnection = 0;
 };
