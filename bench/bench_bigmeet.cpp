@@ -1,14 +1,14 @@
 // A 10,000-gymnast meet: start-up of `tallvane serve` to its listening line,
-// the results query and the gymnast list refresh of the operator's tabs, and
+// the results table and the gymnast list refresh of the operator's tabs, and
 // the resident memory of the headless server with 200 stations logged in.
 // Baselines from the same run: start-up on a 60-gymnast meet; one plain scan of
 // the gymnasts for the session's numbers; the same server's memory with no
 // station.
 #include "console/gymnastsconsole.h"
-#include "console/resultsquery.h"
 #include "db/meetdatabase.h"
 #include "meetgenerator.h"
 #include "residentmemory.h"
+#include "results/resultstablemodel.h"
 #include "shell/codepage1252.h"
 #include "shell/currentsession.h"
 #include "shell/stderrprompter.h"
@@ -227,9 +227,9 @@ int main(int argc, char** argv) {
     ResultsFilter filter;
     filter.session = session;
     filter.sort = ResultsFilter::Sort::AllAround;
-    ResultsQuery results(db);
+    ResultsTableModel results(db);
     const double resultsMs = timeMs([&] {
-        if (!results.run(filter))
+        if (!results.show(filter))
             fail(results.error());
     });
     CurrentSession current;
@@ -244,8 +244,8 @@ int main(int argc, char** argv) {
     std::printf("  %-48s %10.2f ms\n", "baseline: the session's numbers, one table scan", scan);
     std::printf(
         "  %-48s %10.2f ms  (ratio %.2f; %lld lines)\n",
-        qPrintable(u"results query, session %1 (%2 gymnasts)"_s.arg(session).arg(sessionGymnasts)),
-        resultsMs, resultsMs / scan, qlonglong(results.lines().size()));
+        qPrintable(u"results table, session %1 (%2 gymnasts)"_s.arg(session).arg(sessionGymnasts)),
+        resultsMs, resultsMs / scan, qlonglong(results.rowCount()));
     std::printf("  %-48s %10.2f ms  (ratio %.2f; %lld lines)\n",
                 "gymnast list refresh, same session", listMs, listMs / scan,
                 qlonglong(gymnasts.gymnasts().size()));

@@ -4,7 +4,7 @@
 #include "resultssavebuttons.h"
 
 #include "console/meetchoices.h"
-#include "console/resultstablemodel.h"
+#include "results/resultstablemodel.h"
 #include "shell/prompter.h"
 
 #include <QCheckBox>

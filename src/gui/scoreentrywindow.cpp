@@ -43,8 +43,7 @@ ScoreEntryWindow::ScoreEntryWindow(AppState& state, Prompter& prompter, SubmitSc
     : QDialog(parent)
     , mState(state)
     , mPrompter(prompter)
-    , mSubmit(std::move(submit))
-    , mToday([] { return QDate::currentDate(); }) {
+    , mSubmit(std::move(submit)) {
     setObjectName(u"frmScoreEntry"_s);
     setWindowTitle(u"Manual Score Entry"_s);
     setAttribute(Qt::WA_DeleteOnClose);
@@ -190,7 +189,7 @@ void ScoreEntryWindow::loadGymnast() {
     EntryGymnast gymnast;
     QString error;
     if (!EntryGymnast::load(mState.meetDb(), mNumber->text(), mEventName->text(), mJudgeCount,
-                            mToday(), &gymnast, &error)) {
+                            &gymnast, &error)) {
         mPrompter.showMessage(u"The gymnast could not be read: "_s + error,
                               Prompter::Icon::Critical);
     }

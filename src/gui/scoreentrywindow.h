@@ -3,7 +3,6 @@
 #include "entry/panelscore.h"
 #include "shell/scorerange.h"
 
-#include <QDate>
 #include <QDialog>
 
 #include <array>
@@ -40,8 +39,6 @@ public:
 
     void setGymnastNumber(const QString& number);
     void setEventName(const QString& event);
-    // The day ages are counted on (tests fix it).
-    void setToday(std::function<QDate()> today) { mToday = std::move(today); }
 
 Q_SIGNALS:
     // The gymnast has been read and the entry boxes are shown.
@@ -71,7 +68,6 @@ private:
     AppState& mState;
     Prompter& mPrompter;
     SubmitScore mSubmit;
-    std::function<QDate()> mToday;
     int mJudgeCount = 1;
     PanelScore::Result mResult;
     ScoreRange mRange;

@@ -29,13 +29,13 @@ PanelScore::Attempt attemptOf(const GymnastLookup::Attempt& stored, int judges) 
 } // namespace
 
 bool EntryGymnast::load(MeetDatabase& db, const QString& number, const QString& event,
-                        int judgeCount, const QDate& today, EntryGymnast* gymnast, QString* error) {
+                        int judgeCount, EntryGymnast* gymnast, QString* error) {
     *gymnast = EntryGymnast();
     const int eventNumber = MeetEvents::number(event);
     if (eventNumber == 0)
         return true; // no such event: nothing to show
     std::optional<GymnastLookup::Gymnast> found;
-    if (!GymnastLookup::find(db, number, eventNumber, today, &found, error))
+    if (!GymnastLookup::find(db, number, eventNumber, &found, error))
         return false;
     if (!found)
         return true;

@@ -2,7 +2,6 @@
 
 #include "panelscore.h"
 
-#include <QDate>
 #include <QString>
 
 class MeetDatabase;
@@ -20,8 +19,8 @@ struct EntryGymnast {
     PanelScore::Attempt second; // Vault only
 
     // Reads gymnast `number` for `event` ("Vault", "Bars", "Beam", "Floor"),
-    // with the age division of `today`. Not found: `found` false. False (with
+    // with her age division as the results give it. Not found: `found` false. False (with
     // the engine's reason in `error`) when the database cannot be read.
     static bool load(MeetDatabase& db, const QString& number, const QString& event, int judgeCount,
-                     const QDate& today, EntryGymnast* gymnast, QString* error = nullptr);
+                     EntryGymnast* gymnast, QString* error = nullptr);
 };

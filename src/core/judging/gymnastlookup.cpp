@@ -1,8 +1,8 @@
 #include "gymnastlookup.h"
 
+#include "agedivisions.h"
 #include "db/meetdatabase.h"
 #include "db/meetevents.h"
-#include "gymnastage.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -38,8 +38,8 @@ bool failed(QString* error, const DbRows& rows) {
 
 } // namespace
 
-bool find(MeetDatabase& db, const QString& number, int eventNumber, const QDate& today,
-          std::optional<Gymnast>* found, QString* error) {
+bool find(MeetDatabase& db, const QString& number, int eventNumber, std::optional<Gymnast>* found,
+          QString* error) {
     found->reset();
     const bool vault = eventNumber == 1;
     QStringList columns = attemptColumns(eventNumber);
@@ -66,14 +66,10 @@ bool find(MeetDatabase& db, const QString& number, int eventNumber, const QDate&
     if (vault)
         gymnast.second = attemptOf(rows, MeetEvents::SecondVault);
 
-    const int age = gymnastAge(rows.value(0, u"Birthday"_s), today);
-    const DbRows group =
-        db.select(u"SELECT \"Name\" FROM \"Age Groups\" WHERE Level = ? COLLATE NOCASE "
-                  "AND Low_Age <= ? AND High_Age >= ? LIMIT 1"_s,
-                  {gymnast.level, age, age});
-    if (!group.ok())
-        return failed(error, group);
-    gymnast.ageGroup = group.text(0, u"Name"_s);
+    AgeDivisions divisions;
+    if (!divisions.load(db, error))
+        return false;
+    gymnast.ageGroup = divisions.of(gymnast.level.toString(), rows.value(0, u"Birthday"_s)).name;
     *found = std::move(gymnast);
     return true;
 }

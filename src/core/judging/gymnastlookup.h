@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QDate>
 #include <QList>
 #include <QString>
 #include <QVariant>
@@ -27,15 +26,16 @@ struct Gymnast {
     QString gymName;
     QVariant level; // as stored: a station reads a number as a number
     QString squad;
-    QString ageGroup; // the age group of the gymnast's level and age, or empty
+    QString ageGroup; // her age division (AgeDivisions), or empty
     Attempt first;
     Attempt second; // Vault only
 };
 
-// Looks gymnast `number` up for event `eventNumber` (1 to 4), its age counted
-// on `today`. False, with the engine's reason in `error`, when the meet cannot
-// be read; `found` is empty when there is no such gymnast.
-bool find(MeetDatabase& db, const QString& number, int eventNumber, const QDate& today,
-          std::optional<Gymnast>* found, QString* error = nullptr);
+// Looks gymnast `number` up for event `eventNumber` (1 to 4); her age group
+// is the one the results give her. False, with the engine's reason in
+// `error`, when the meet cannot be read; `found` is empty when there is no
+// such gymnast.
+bool find(MeetDatabase& db, const QString& number, int eventNumber, std::optional<Gymnast>* found,
+          QString* error = nullptr);
 
 } // namespace GymnastLookup

@@ -22,15 +22,14 @@ QString field(const QStringList& fields, int index) {
 GymnastQueries::GymnastQueries(AppState& app, StationLink& link, OperatorAlerts& alerts)
     : mApp(app)
     , mLink(link)
-    , mAlerts(alerts)
-    , mToday([] { return QDate::currentDate(); }) {}
+    , mAlerts(alerts) {}
 
 MeetDatabase& GymnastQueries::db() {
     return mApp.meetDb();
 }
 
 QString GymnastQueries::gymnastReply(MeetDatabase& db, const QString& number, const QString& event,
-                                     const QDate& today, QString* error) {
+                                     QString* error) {
     const int eventNumber = MeetEvents::number(event);
     if (eventNumber == 0)
         return {};
@@ -43,7 +42,7 @@ QString GymnastQueries::gymnastReply(MeetDatabase& db, const QString& number, co
     const QString num = QString::number(asNumber);
 
     std::optional<GymnastLookup::Gymnast> gymnast;
-    if (!GymnastLookup::find(db, num, eventNumber, today, &gymnast, error))
+    if (!GymnastLookup::find(db, num, eventNumber, &gymnast, error))
         return {};
     if (!gymnast)
         return JudgingMessages::gymnastNotFound(num);
@@ -67,7 +66,7 @@ QString GymnastQueries::gymnastReply(MeetDatabase& db, const QString& number, co
 void GymnastQueries::gymnastQuery(ConnectionId connection, const QStringList& fields) {
     const QString event = field(fields, 2);
     QString error;
-    const QString reply = gymnastReply(db(), field(fields, 1), event, mToday(), &error);
+    const QString reply = gymnastReply(db(), field(fields, 1), event, &error);
     if (reply.isEmpty()) {
         if (!error.isEmpty())
             mAlerts.raise(u"Gymnast query for number %1 failed: %2"_s.arg(

@@ -2,10 +2,7 @@
 
 #include "db/connectionid.h"
 
-#include <QDate>
 #include <QStringList>
-
-#include <functional>
 
 class AppState;
 class MeetDatabase;
@@ -19,9 +16,6 @@ class GymnastQueries {
 public:
     GymnastQueries(AppState& app, StationLink& link, OperatorAlerts& alerts);
 
-    // The day ages are counted on (tests fix it).
-    void setToday(std::function<QDate()> today) { mToday = std::move(today); }
-
     // Fields: 1 competitor number, 2 event name, 3 the asking judge's number.
     // Judge 1 of a panel of several judges also sends the answer to the rest
     // of the panel. An unknown event is not answered.
@@ -32,7 +26,7 @@ public:
     // The answers themselves; empty when the request cannot be answered
     // (`error` then tells why when it was a database failure).
     static QString gymnastReply(MeetDatabase& db, const QString& number, const QString& event,
-                                const QDate& today, QString* error = nullptr);
+                                QString* error = nullptr);
     static QString squadListReply(MeetDatabase& db, const QString& session, const QString& squad,
                                   const QString& event, QString* error = nullptr);
 
@@ -42,5 +36,4 @@ private:
     AppState& mApp;
     StationLink& mLink;
     OperatorAlerts& mAlerts;
-    std::function<QDate()> mToday;
 };

@@ -3,6 +3,7 @@
 #include "resultscolumns.h"
 
 #include <QString>
+#include <QVariant>
 
 // One gymnast of a session who is not scratched, with her finals, all-around
 // and places within her level and age division.
@@ -13,7 +14,9 @@ struct GymnastResult {
     qint64 gymId = 0;
     QString gym; // the gym's short name
     QString level;
-    QString division; // empty when she falls in no age division
+    QString squad;
+    QVariant birthday; // as stored
+    QString division;  // empty when she falls in no age division, or the meet awards none
     ResultScores scores;
     ResultPlaces places;
 

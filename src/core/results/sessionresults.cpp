@@ -1,6 +1,5 @@
 #include "sessionresults.h"
 
-#include "agedivisions.h"
 #include "db/meetdatabase.h"
 #include "placing.h"
 
@@ -59,14 +58,13 @@ void sortByAllAround(QList<Result>& results, Less tieBreak) {
 bool SessionResults::read(MeetDatabase& db, const QString& session, QString* error) {
     mSession = session;
     mGroups.clear();
-    AgeDivisions divisions;
-    if (!divisions.load(db, error))
+    if (!mDivisions.load(db, error))
         return false;
     const DbRows gyms = db.select(u"SELECT gymid, \"Short Name\", \"official name\" FROM Gyms"_s);
-    const DbRows rows =
-        db.select(u"SELECT Num, First_Name, Last_Name, Gym, Level, Birthday, E1Final, E2Final, "
-                  "E3Final, E4Final, AA FROM Gymnasts WHERE Scratched = 0 AND Session = ?"_s,
-                  {session});
+    const DbRows rows = db.select(
+        u"SELECT Num, First_Name, Last_Name, Gym, Level, Squad, Birthday, E1Final, E2Final, "
+        "E3Final, E4Final, AA FROM Gymnasts WHERE Scratched = 0 AND Session = ?"_s,
+        {session});
     for (const DbRows* read : {&gyms, &rows}) {
         if (!read->ok()) {
             if (error)
@@ -93,8 +91,12 @@ bool SessionResults::read(MeetDatabase& db, const QString& session, QString* err
         gymnast.gymId = rows.value(i, u"Gym"_s).toLongLong();
         gymnast.gym = gymNames.value(gymnast.gymId);
         gymnast.level = rows.text(i, u"Level"_s).trimmed();
-        const AgeDivisions::Division division =
-            divisions.of(gymnast.level, rows.value(i, u"Birthday"_s));
+        gymnast.squad = rows.text(i, u"Squad"_s);
+        gymnast.birthday = rows.value(i, u"Birthday"_s);
+        // A meet that awards by level alone puts every gymnast of a level together.
+        const AgeDivisions::Division division = mDivisions.used()
+                                                    ? mDivisions.of(gymnast.level, gymnast.birthday)
+                                                    : AgeDivisions::Division();
         gymnast.division = division.name;
         for (int column = 0; column < ResultColumns::Count; ++column)
             gymnast.scores[column] = score(rows.value(i, columns[column]));
@@ -128,6 +130,13 @@ void SessionResults::placeGroups(QList<GymnastResult> gymnasts, const QList<int>
             return natural.compare(a.num, b.num) < 0;
         });
     }
+}
+
+QList<GymnastResult> SessionResults::gymnasts() const {
+    QList<GymnastResult> all;
+    for (const Group& group : mGroups)
+        all += group.gymnasts;
+    return all;
 }
 
 QStringList SessionResults::levels() const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "gymnastresult.h"
+#include "judging/agedivisions.h"
 
 #include <QList>
 #include <QString>
@@ -29,6 +30,10 @@ public:
 
     QString session() const { return mSession; }
     const QList<Group>& groups() const { return mGroups; }
+    // Every gymnast of the session, group by group.
+    QList<GymnastResult> gymnasts() const;
+    // The meet's age groups as the session was read with them.
+    const AgeDivisions& divisions() const { return mDivisions; }
     // The session's levels in the groups' order.
     QStringList levels() const;
 
@@ -43,4 +48,5 @@ private:
 
     QString mSession;
     QList<Group> mGroups;
+    AgeDivisions mDivisions;
 };

@@ -68,6 +68,14 @@ Result save(AppState& state, const Edits& edits, QString* error) {
     DbTransaction transaction(db);
     if (!transaction.isActive())
         return report(Result::Failed, db.lastError());
+    // Ages count from the start date: moving it changes every session's results.
+    const DbRows before = db.select(u"SELECT Start_Date FROM Meets LIMIT 1"_s);
+    const DbRows sessions = db.select(u"SELECT Session FROM Sessions ORDER BY Session"_s);
+    for (const DbRows* rows : {&before, &sessions}) {
+        if (!rows->ok())
+            return report(Result::Failed, rows->error());
+    }
+    const bool startMoved = OperatorDate::fromStorage(before.value(0, u"Start_Date"_s)) != start;
     // Meets holds the one row of the meet, so the statement needs no condition.
     QString sql = u"UPDATE Meets SET Start_Date = ?, End_Date = ?"_s;
     QVariantList values{OperatorDate::toStorage(*start), OperatorDate::toStorage(*end)};
@@ -84,6 +92,12 @@ Result save(AppState& state, const Edits& edits, QString* error) {
         return report(Result::Failed, failure);
     if (!transaction.commit())
         return report(Result::Failed, db.lastError());
+    if (startMoved) {
+        QStringList changed;
+        for (int i = 0; i < sessions.count(); ++i)
+            changed.append(sessions.text(i, u"Session"_s));
+        db.changes().resultsChanged(changed);
+    }
     if (edits.numJudges)
         state.setNumJudges(*edits.numJudges);
     return Result::Ok;

@@ -44,7 +44,8 @@ enum class Result { Ok, NotFound, InvalidDate, InvalidMaxScore, Failed };
 Result load(MeetDatabase& db, Header* header, QString* error = nullptr);
 
 // Stores the typed dates as ISO text, the judge count and the maximum score in
-// one transaction, and makes the count current in `state`. Both dates must
+// one transaction, and makes the count current in `state`. A new start date
+// tells the meet's results that every session changed. Both dates must
 // parse (InvalidDate, with `error` naming the date and the forms accepted;
 // nothing written); an end before the start is accepted. A maximum score that
 // is no number above 0 is InvalidMaxScore. Without a judge count only the

@@ -30,7 +30,7 @@ LiveUpdates::LiveUpdates(MeetChanges& changes, QObject* parent)
     mGather.setSingleShot(true);
     mGather.setInterval(GatherMs);
     mAlive.setInterval(AliveMs);
-    connect(&changes, &MeetChanges::scoreStoredIn, this, &LiveUpdates::scoreStored);
+    connect(&changes, &MeetChanges::resultsChangedIn, this, &LiveUpdates::resultsChanged);
     connect(&mGather, &QTimer::timeout, this, &LiveUpdates::tellScores);
     connect(&mAlive, &QTimer::timeout, this, [this] { tellAll(u"{\"type\":\"alive\"}"_s); });
     mAlive.start();
@@ -60,7 +60,7 @@ void LiveUpdates::currentSessionChanged(const QString& session) {
     tellAll(message(u"session"_s, session));
 }
 
-void LiveUpdates::scoreStored(const QString& session) {
+void LiveUpdates::resultsChanged(const QString& session) {
     mScoredSessions.insert(session);
     if (!mGather.isActive())
         mGather.start();

@@ -12,8 +12,8 @@ class MeetChanges;
 class QWebSocket;
 
 // The viewers of /updates: every phone showing the live results. Each hears
-// {"type":"scores","session":N} soon after a score of session N is stored
-// (scores stored close together are told once), {"type":"session",
+// {"type":"scores","session":N} soon after a score of session N is stored or
+// its results change otherwise (changes close together are told once), {"type":"session",
 // "session":N} when the meet moves on to session N, and {"type":"alive"}
 // every 20 seconds so a page can tell a quiet meet from a dead network.
 // A viewer that sends a message, pings without end or stops reading is let go.
@@ -39,7 +39,7 @@ public:
     void currentSessionChanged(const QString& session);
 
 private:
-    void scoreStored(const QString& session);
+    void resultsChanged(const QString& session);
     void tellScores();
     void tellAll(const QString& message);
 

@@ -1,6 +1,5 @@
 #include "entry/panelscore.h"
 #include "judging/formatscore.h"
-#include "judging/gymnastage.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -74,22 +73,6 @@ private Q_SLOTS:
     // Stored values go to stations as their shortest exact text.
     void storedValuesAreShortestText() {
         QCOMPARE(storedValueText(QVariant(0.1 + 0.2)), u"0.30000000000000004"_s);
-    }
-
-    // Birthdays as stored (with or without a time, or unreadable) on a meet day.
-    void gymnastAgeOnADay() {
-        const QDate day(2026, 3, 14);
-        const QList<std::tuple<QVariant, QDate, int>> cases{{u"2016-03-14"_s, day, 10},
-                                                            {u"2016-03-15"_s, day, 9},
-                                                            {u"2016-03-13"_s, day, 10},
-                                                            {u"2016-03-14 00:00:00"_s, day, 10},
-                                                            {QVariant(), day, 0},
-                                                            {u"soon"_s, day, 0},
-                                                            {u"2016-02-29"_s, {2025, 2, 28}, 8},
-                                                            {u"2016-02-29"_s, {2025, 3, 1}, 9}};
-        for (const auto& [birthday, on, age] : cases)
-            QCOMPARE(birthday.toString() + u' ' + QString::number(gymnastAge(birthday, on)),
-                     birthday.toString() + u' ' + QString::number(age));
     }
 };
 

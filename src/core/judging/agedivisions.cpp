@@ -14,7 +14,7 @@ bool AgeDivisions::load(MeetDatabase& db, QString* error) {
     mGroups.clear();
     const DbRows meet = db.select(u"SELECT Start_Date, UseAgeDiv FROM Meets LIMIT 1"_s);
     const DbRows groups =
-        db.select(u"SELECT Level, Name, Low_Age, High_Age, Start_Date, End_Date "
+        db.select(u"SELECT AgeID, Level, Name, Low_Age, High_Age, Start_Date, End_Date "
                   "FROM \"Age Groups\" ORDER BY Low_Age IS NULL, Low_Age, Start_Date, AgeID"_s);
     for (const DbRows* rows : {&meet, &groups}) {
         if (!rows->ok()) {
@@ -24,10 +24,10 @@ bool AgeDivisions::load(MeetDatabase& db, QString* error) {
         }
     }
     mMeetStart = storedDate(meet.value(0, u"Start_Date"_s));
-    if (!meet.isEmpty() && meet.value(0, u"UseAgeDiv"_s).toInt() == 0)
-        return true;
+    mUsed = meet.isEmpty() || meet.value(0, u"UseAgeDiv"_s).toInt() != 0;
     for (int i = 0; i < groups.count(); ++i) {
-        mGroups.append({groups.text(i, u"Level"_s).trimmed(), groups.text(i, u"Name"_s),
+        mGroups.append({groups.value(i, u"AgeID"_s).toLongLong(),
+                        groups.text(i, u"Level"_s).trimmed(), groups.text(i, u"Name"_s),
                         groups.value(i, u"Low_Age"_s), groups.value(i, u"High_Age"_s),
                         storedDate(groups.value(i, u"Start_Date"_s)),
                         storedDate(groups.value(i, u"End_Date"_s))});
@@ -37,17 +37,31 @@ bool AgeDivisions::load(MeetDatabase& db, QString* error) {
 
 AgeDivisions::Division AgeDivisions::of(const QString& level, const QVariant& birthday) const {
     const QDate born = storedDate(birthday);
-    const QString ownLevel = level.trimmed();
     for (qsizetype i = 0; born.isValid() && i < mGroups.size(); ++i) {
-        const Group& group = mGroups[i];
-        if (group.level.compare(ownLevel, Qt::CaseInsensitive) == 0 && contains(group, born))
-            return {group.name, int(i)};
+        if (fallsIn(mGroups[i], level, born))
+            return {mGroups[i].name, mGroups[i].ageId, int(i)};
     }
-    return {QString(), int(mGroups.size())};
+    return {QString(), 0, int(mGroups.size())};
 }
 
-bool AgeDivisions::contains(const Group& group, const QDate& birthday) const {
-    if (group.from.isValid())
+bool AgeDivisions::contains(const Group& group, const QString& level,
+                            const QVariant& birthday) const {
+    const QDate born = storedDate(birthday);
+    return born.isValid() && fallsIn(group, level, born);
+}
+
+const AgeDivisions::Group* AgeDivisions::group(qint64 ageId) const {
+    for (const Group& group : mGroups) {
+        if (group.ageId == ageId)
+            return &group;
+    }
+    return nullptr;
+}
+
+bool AgeDivisions::fallsIn(const Group& group, const QString& level, const QDate& birthday) const {
+    if (group.level.compare(level.trimmed(), Qt::CaseInsensitive) != 0)
+        return false;
+    if (group.byBirthDates())
         return birthday >= group.from && (!group.to.isValid() || birthday <= group.to);
     if (!mMeetStart.isValid())
         return false;

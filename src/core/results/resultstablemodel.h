@@ -1,15 +1,17 @@
 #pragma once
 
-#include "resultsfilter.h"
-#include "resultsquery.h"
+#include "console/resultsfilter.h"
+#include "gymnastresult.h"
 
 #include <QAbstractTableModel>
 
 class MeetDatabase;
 
 // The results table of one session, read-only: number, name, the four event
-// finals and the all-around. Column 0 and the last two columns are kept empty
-// for the grid's layout and are hidden by the view.
+// finals and the all-around, read from the session's results as the web pages
+// and printed results have them, narrowed and ordered by the filter. Column 0
+// and the last two columns are kept empty for the grid's layout and are hidden
+// by the view.
 class ResultsTableModel : public QAbstractTableModel {
     Q_OBJECT
 
@@ -18,9 +20,11 @@ public:
 
     explicit ResultsTableModel(MeetDatabase& db, QObject* parent = nullptr);
 
-    // Rereads the table. On failure the table is emptied and error() says why.
+    // Rereads the table. On failure (the meet file cannot be read, the age
+    // division is gone or needs a meet start date the meet lacks) the table is
+    // emptied and error() says why.
     bool show(const ResultsFilter& filter);
-    QString error() const { return mQuery.error(); }
+    QString error() const { return mError; }
 
     // Column widths in twips (1/1440 inch); 0 for the hidden columns.
     static int columnWidthTwips(int column);
@@ -33,6 +37,9 @@ public:
                         int role = Qt::DisplayRole) const override;
 
 private:
-    ResultsQuery mQuery;
-    QList<ResultLine> mLines;
+    bool read(const ResultsFilter& filter, QList<GymnastResult>& lines);
+
+    MeetDatabase& mDb;
+    QList<GymnastResult> mLines;
+    QString mError;
 };
