@@ -30,7 +30,7 @@ QString StationServer::addressText(const QHostAddress& address) {
 StationServer::StationServer(QObject* parent)
     : QObject(parent) {
     connect(&mListener, &QTcpServer::newConnection, this, &StationServer::acceptConnections);
-    connect(&mAcceptGuard, &AcceptGuard::descriptorsRanOut, this, [this] {
+    connect(&mListener, &GuardedTcpServer::descriptorsRanOut, this, [this] {
         Q_EMIT problem(u"The station port turned connections away: the server has no file "
                        "descriptors left."_s);
     });
@@ -41,7 +41,7 @@ StationServer::~StationServer() {
 }
 
 bool StationServer::listen(quint16 port, const QHostAddress& address) {
-    return mListener.listen(address, port);
+    return mListener.start(address, port);
 }
 
 void StationServer::acceptConnections() {
@@ -235,11 +235,11 @@ QString StationServer::remoteAddress(ConnectionId connection) const {
 }
 
 void StationServer::stopServer() {
-    mListener.close();
+    mListener.stop();
 }
 
 void StationServer::release() {
-    mListener.close();
+    mListener.stop();
     QList<ConnectionId> ids;
     for (const auto& [id, connection] : mConnections)
         ids.append(id);

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "acceptguard.h"
 #include "db/connectionid.h"
+#include "guardedtcpserver.h"
 #include "stationchannel.h"
 #include "stationframing.h"
 #include "stationlink.h"
@@ -111,9 +111,8 @@ private:
     void drop(ConnectionId id, bool report);
     Connection* find(ConnectionId id) const;
 
-    QTcpServer mListener;
     // Accepting goes on after the process ran out of file descriptors.
-    AcceptGuard mAcceptGuard{mListener};
+    GuardedTcpServer mListener;
     std::unordered_map<ConnectionId, std::unique_ptr<Connection>> mConnections;
     ConnectionId mLastId = 0;
     const int mMaxConnections = DefaultMaxConnections;

@@ -42,7 +42,7 @@ WebServer::WebServer(StationServer& stations, QObject* parent)
     , mStationServer(stations)
     , mWebSockets(u"Tallvane"_s, QWebSocketServer::NonSecureMode) {
     connect(&mListener, &QTcpServer::newConnection, this, &WebServer::acceptConnections);
-    connect(&mAcceptGuard, &AcceptGuard::descriptorsRanOut, this, [this] {
+    connect(&mListener, &GuardedTcpServer::descriptorsRanOut, this, [this] {
         Q_EMIT problem(u"The web port turned connections away: the server has no file "
                        "descriptors left."_s);
     });
@@ -55,7 +55,7 @@ WebServer::~WebServer() {
 
 bool WebServer::listenOn(quint16 port) {
     close();
-    if (!mListener.listen(QHostAddress::AnyIPv4, port)) {
+    if (!mListener.start(QHostAddress::AnyIPv4, port)) {
         mError = mListener.errorString();
         return false;
     }
@@ -66,7 +66,7 @@ bool WebServer::listenOn(quint16 port) {
 }
 
 void WebServer::close() {
-    mListener.close();
+    mListener.stop();
     mPort = 0;
     for (HttpConnection* connection : std::exchange(mConnections, {}))
         delete connection;

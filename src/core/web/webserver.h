@@ -3,7 +3,7 @@
 #include "httpconnection.h"
 #include "httpreply.h"
 #include "httprequest.h"
-#include "server/acceptguard.h"
+#include "server/guardedtcpserver.h"
 #include "webhostcheck.h"
 
 #include <QHash>
@@ -90,8 +90,7 @@ private:
     void acceptStations();
 
     StationServer& mStationServer;
-    QTcpServer mListener;
-    AcceptGuard mAcceptGuard{mListener};
+    GuardedTcpServer mListener;
     QWebSocketServer mWebSockets;
     quint16 mPort = 0;
     QString mError;
