@@ -139,9 +139,11 @@ std::string idleConnections(const AttackTarget& t, std::int64_t deadline) {
     // only overflow the listening queue and connect seconds later.
     std::vector<RawSocket> idle;
     std::size_t open = 0;
+    // Each asks for a page, as a browser does before it keeps the connection.
+    const std::string request = "GET /api/meet HTTP/1.1\r\n" + host(t.webPort) + "\r\n";
     for (int i = 0; i < 1100 && nowMs() < deadline - IdleHeldMs; ++i) {
         idle.push_back(RawSocket::connectTo(t.webPort, {}, 300));
-        open += idle.back().isOpen() ? 1 : 0;
+        open += idle.back().isOpen() && idle.back().send(request, nowMs() + 300) ? 1 : 0;
     }
     while (nowMs() < deadline)
         pause(100);
