@@ -24,8 +24,9 @@ constexpr int DeadlineMs = 10000;
 const QString Pin = u"3917"_s;
 
 int openFiles(qint64 pid) {
-    return int(
-        QDir(u"/proc/%1/fd"_s.arg(pid)).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size());
+    return int(QDir(u"/proc/%1/fd"_s.arg(pid))
+                   .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)
+                   .size());
 }
 
 // The processor time `pid` has used, in milliseconds.
@@ -87,15 +88,15 @@ private Q_SLOTS:
         QCOMPARE(judge.loginJudge(u"Bars"_s, u"Ann"_s, Pin), u"AUTHRESP|0|3"_s);
 
         std::vector<std::unique_ptr<QTcpSocket>> flood;
-        for (const QString& from : {u"127.0.0.2"_s, u"127.0.0.3"_s, u"127.0.0.4"_s, u"127.0.0.7"_s}) {
+        for (const QString& from :
+             {u"127.0.0.2"_s, u"127.0.0.3"_s, u"127.0.0.4"_s, u"127.0.0.7"_s}) {
             for (int i = 0; i < 64; ++i)
                 flood.push_back(connectFrom(from, webPort));
         }
         // More connections than the server has descriptors.
-        QTRY_VERIFY2_WITH_TIMEOUT(openFiles(pid) >= int(ServerFiles) - 1,
-                                  qPrintable(u"%1 files open: "_s.arg(openFiles(pid)) +
-                                             server.everything()),
-                                  DeadlineMs);
+        QTRY_VERIFY2_WITH_TIMEOUT(
+            openFiles(pid) >= int(ServerFiles) - 1,
+            qPrintable(u"%1 files open: "_s.arg(openFiles(pid)) + server.everything()), DeadlineMs);
 
         // Newcomers are turned away at once, for a second, while the server
         // idles and the logged-in judge scores on.
