@@ -1,7 +1,6 @@
 #include "rawwebsocket.h"
-#include "serverfixture.h"
-#include "web/meetwebpages.h"
 #include "web/websocketguard.h"
+#include "webmeetfixture.h"
 #include "webteststation.h"
 
 #include <QFile>
@@ -20,15 +19,8 @@ using R = RawWebSocket;
 class TestWebHostile : public QObject {
     Q_OBJECT
 
-    struct Meet {
-        ServerFixture f{{}, ServerFixture::quickTimings(), true};
-        MeetWebPages pages{f.state(), f.meet()};
-        WebServer& web = pages.web();
+    struct Meet : WebMeetFixture {
         StationServer& stations = f.meet().stations();
-        Meet() {
-            f.state().setWebPortNumber(u"0"_s);
-            pages.start();
-        }
         std::unique_ptr<R> client(const QString& path) {
             return std::make_unique<R>(web.port(), path);
         }

@@ -1,6 +1,5 @@
-#include "serverfixture.h"
 #include "web/httprequest.h"
-#include "web/meetwebpages.h"
+#include "webmeetfixture.h"
 
 #include <QTcpSocket>
 #include <QTest>
@@ -77,14 +76,7 @@ QByteArray get(const QByteArray& path, quint16 port, const QByteArray& extra = {
 class TestWebHttp : public QObject {
     Q_OBJECT
 
-    struct Meet {
-        ServerFixture f{{}, ServerFixture::quickTimings(), true};
-        MeetWebPages pages{f.state(), f.meet()};
-        WebServer& web = pages.web();
-        Meet() {
-            f.state().setWebPortNumber(u"0"_s);
-            pages.start();
-        }
+    struct Meet : WebMeetFixture {
         quint16 port() const { return web.port(); }
     };
 

@@ -1,6 +1,5 @@
-#include "serverfixture.h"
 #include "transferfiles.h"
-#include "web/meetwebpages.h"
+#include "webmeetfixture.h"
 #include "webteststation.h"
 
 #include <QDir>
@@ -21,14 +20,7 @@ using namespace Qt::Literals::StringLiterals;
 class TestWebStations : public QObject {
     Q_OBJECT
 
-    struct Meet {
-        ServerFixture f{{}, ServerFixture::quickTimings(), true};
-        MeetWebPages pages{f.state(), f.meet()};
-        WebServer& web = pages.web();
-        Meet() {
-            f.state().setWebPortNumber(u"0"_s);
-            pages.start();
-        }
+    struct Meet : WebMeetFixture {
         QString origin() const { return u"http://127.0.0.1:%1"_s.arg(web.port()); }
         std::unique_ptr<WebTestStation> station(const QString& origin = {}) {
             return std::make_unique<WebTestStation>(web.port(), origin);
