@@ -22,3 +22,8 @@ MainWindowDesk::MainWindowDesk(Port port) {
 void MainWindowDesk::trigger(const char* name) const {
     childNamed<QAction>(window.get(), name)->trigger();
 }
+
+void MainWindowDesk::open(const QString& path) {
+    prompter.chooseFile(path);
+    trigger("mnuOpen");
+}

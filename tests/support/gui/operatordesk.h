@@ -29,6 +29,15 @@ struct MainWindowDesk : OperatorDesk {
 
     // Triggers the window's action (menu command or toolbar button) of that name.
     void trigger(const char* name) const;
+    // Opens a meet through the menu's file dialog.
+    void open(const QString& path);
+    // The dialog a menu command opened, if it is shown.
+    template <typename T>
+    T* dialog(const char* command) {
+        trigger(command);
+        T* found = window->findChild<T*>();
+        return found && found->isVisible() ? found : nullptr;
+    }
 
     std::unique_ptr<MainWindow> window;
 };
