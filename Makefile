@@ -31,7 +31,8 @@ export CCACHE_BASEDIR := $(CURDIR)
 export CCACHE_SLOPPINESS := pch_defines,time_macros,include_file_mtime,include_file_ctime
 
 .PHONY: all deps configure build test run bench bench-attacks deps-bench clean screenshots test-sanitize fuzz \
-	deps-fuzz package install lint-package deps-lint format format-check deps-format
+	deps-fuzz package install lint-package deps-lint format format-check deps-format \
+	lint-js format-js
 
 all: build
 
@@ -171,3 +172,22 @@ format: deps-format
 
 format-check: deps-format
 	@clang-format --dry-run -Werror $(FORMAT_FILES) && echo "Every C++ file is formatted."
+
+# The pages' JavaScript and its tests: ESLint's recommended rules and the
+# committed Prettier style, with the versions pinned in tools/web-lint's lock
+# file. `make lint-js` (run by CI) fails on a finding or a file that differs;
+# `make format-js` rewrites the files in that style.
+WEB_LINT := tools/web-lint
+JS_FILES = src/web/js tests/web $(WEB_LINT)/eslint.config.mjs
+ESLINT = $(WEB_LINT)/node_modules/.bin/eslint --config $(WEB_LINT)/eslint.config.mjs
+PRETTIER = $(WEB_LINT)/node_modules/.bin/prettier --config $(WEB_LINT)/.prettierrc.json
+$(WEB_LINT)/node_modules/.package-lock.json: $(WEB_LINT)/package-lock.json
+	@command -v npm >/dev/null || { echo "npm is missing: install Node.js with npm"; exit 1; }
+	cd $(WEB_LINT) && npm ci --no-audit --no-fund
+
+lint-js: $(WEB_LINT)/node_modules/.package-lock.json
+	$(ESLINT) --max-warnings 0 $(JS_FILES)
+	$(PRETTIER) --check $(JS_FILES)
+
+format-js: $(WEB_LINT)/node_modules/.package-lock.json
+	$(PRETTIER) --write $(JS_FILES)

@@ -5,16 +5,26 @@ import {test} from 'node:test';
 import {ScoreRotation} from '../../src/web/js/board.js';
 import {FakeClock} from './fakes.mjs';
 
-const score = (event, number, ms = 1000, corrected = false) =>
-    ({event, number, name: 'A B', score: '9.100', ms, corrected});
+const score = (event, number, ms = 1000, corrected = false) => ({
+    event,
+    number,
+    name: 'A B',
+    score: '9.100',
+    ms,
+    corrected,
+});
 
 function board(shows = 'all') {
     const clock = new FakeClock();
     const shown = [];
     const sent = [];
-    const rotation = new ScoreRotation({shows, show: (s) => shown.push(s && `${s.event} ${s.number}`),
-                                        confirm: (t) => sent.push(t), setTimer: (f, ms) => clock.set(f, ms),
-                                        clearTimer: (id) => clock.clear(id)});
+    const rotation = new ScoreRotation({
+        shows,
+        show: (s) => shown.push(s && `${s.event} ${s.number}`),
+        confirm: (t) => sent.push(t),
+        setTimer: (f, ms) => clock.set(f, ms),
+        clearTimer: (id) => clock.clear(id),
+    });
     return {clock, shown, sent, rotation};
 }
 
@@ -41,12 +51,11 @@ test('a board for one event leaves the other events alone', () => {
     assert.deepEqual(b.sent, ['CONFIRMSCORE|3|Beam']);
 });
 
-test('the timer functions are called as plain functions, as a browser\'s own must be', () => {
+test("the timer functions are called as plain functions, as a browser's own must be", () => {
     const clock = new FakeClock();
     // Like window.setTimeout: "Illegal invocation" when called as another object's method.
     function setTimer(fn, ms) {
-        if (this !== undefined)
-            throw new TypeError('Illegal invocation');
+        if (this !== undefined) throw new TypeError('Illegal invocation');
         return clock.set(fn, ms);
     }
     const sent = [];

@@ -40,9 +40,10 @@ export class FakeClock {
     advance(ms) {
         const end = this.now + ms;
         for (;;) {
-            const due = [...this.timers].filter(([, t]) => t.at <= end).sort((a, b) => a[1].at - b[1].at)[0];
-            if (!due)
-                break;
+            const due = [...this.timers]
+                .filter(([, t]) => t.at <= end)
+                .sort((a, b) => a[1].at - b[1].at)[0];
+            if (!due) break;
             this.timers.delete(due[0]);
             this.now = due[1].at;
             due[1].fn();

@@ -2,17 +2,29 @@
 import assert from 'node:assert/strict';
 import {test} from 'node:test';
 
-import {adBytes, clockText, parseGymnast, parseSetScore, parseSquadList, warmupSeconds}
-    from '../../src/web/js/messages.js';
+import {
+    adBytes,
+    clockText,
+    parseGymnast,
+    parseSetScore,
+    parseSquadList,
+    warmupSeconds,
+} from '../../src/web/js/messages.js';
 
 const split = (text) => text.split('|');
 
 test('gymnast replies, Vault with its second attempt', () => {
-    const bars = parseGymnast(split('GYMNASTQUERYRESP|0|Ava|Brooks|Riverside|4|A|Junior|9.1|9||||||10|-0.1|101'));
+    const bars = parseGymnast(
+        split('GYMNASTQUERYRESP|0|Ava|Brooks|Riverside|4|A|Junior|9.1|9||||||10|-0.1|101'),
+    );
     assert.equal(bars.name, 'Ava Brooks');
-    assert.deepEqual([bars.number, bars.judges[0], bars.judges[1], bars.start, bars.adjustment, bars.second],
-                     ['101', '9.1', '9', '10', '-0.1', null]);
-    const vault = parseGymnast(split(`GYMNASTQUERYRESP|0|A|B|G|4|A|J|${'|'.repeat(9)}8.9${'|'.repeat(9)}7`));
+    assert.deepEqual(
+        [bars.number, bars.judges[0], bars.judges[1], bars.start, bars.adjustment, bars.second],
+        ['101', '9.1', '9', '10', '-0.1', null],
+    );
+    const vault = parseGymnast(
+        split(`GYMNASTQUERYRESP|0|A|B|G|4|A|J|${'|'.repeat(9)}8.9${'|'.repeat(9)}7`),
+    );
     assert.equal(vault.second.judges[0], '8.9');
     assert.equal(vault.number, '7');
     assert.equal(parseGymnast(split('GYMNASTQUERYRESP|1|Gymnast 5 not found')), null);
@@ -27,8 +39,14 @@ test('squad lists, names with commas and no scores', () => {
 });
 
 test('scores, warm-ups and ad answers for the board', () => {
-    assert.deepEqual(parseSetScore(split('SETSCORE|Bars|101|Ava Brooks|9.350|30000|1')),
-                     {event: 'Bars', number: '101', name: 'Ava Brooks', score: '9.350', ms: 30000, corrected: true});
+    assert.deepEqual(parseSetScore(split('SETSCORE|Bars|101|Ava Brooks|9.350|30000|1')), {
+        event: 'Bars',
+        number: '101',
+        name: 'Ava Brooks',
+        score: '9.350',
+        ms: 30000,
+        corrected: true,
+    });
     assert.equal(warmupSeconds(split('STARTTIMER|TIMEDWARMUP|05:00')), 300);
     assert.equal(warmupSeconds(split('STARTTIMER|TIMEDWARMUP|soon')), null);
     assert.equal(clockText(299.2), '5:00');

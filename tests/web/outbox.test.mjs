@@ -49,7 +49,12 @@ test('one score in flight; each confirmation settles the oldest', () => {
     p.last().receive('SCORECONFIRM|0');
     assert.deepEqual(p.last().sent.slice(1), [Bars, Bars2]);
     p.last().receive('SCORECONFIRM|0');
-    assert.deepEqual(p.states, [Sending.Waiting, Sending.Waiting, Sending.Confirmed, Sending.Confirmed]);
+    assert.deepEqual(p.states, [
+        Sending.Waiting,
+        Sending.Waiting,
+        Sending.Confirmed,
+        Sending.Confirmed,
+    ]);
     assert.equal(p.outbox.waiting, 0);
 });
 
@@ -70,7 +75,7 @@ test('after a drop a score is checked first and sent again only when not stored'
     p.reconnect();
     assert.deepEqual(p.last().sent.slice(1), ['GYMNASTQUERY|101|Bars|0']);
     p.last().receive(stored('9', '9.2', '10', '-0.3', '77')); // another gymnast: not the answer
-    p.last().receive(stored('9', '9.2', '10', '-0.3'));       // stored: settled without a send
+    p.last().receive(stored('9', '9.2', '10', '-0.3')); // stored: settled without a send
     assert.deepEqual(p.last().sent.slice(1), ['GYMNASTQUERY|101|Bars|0', Bars2]);
     p.reconnect();
     p.last().receive(stored('', '', '', '', '102')); // not stored: sent again

@@ -3,8 +3,15 @@ import assert from 'node:assert/strict';
 import {readFileSync} from 'node:fs';
 import {test} from 'node:test';
 
-import {attempt, compute, formatScore, maximumScore, rangeProblem, sendScore2Message,
-        sendScoreMessage} from '../../src/web/js/panel.js';
+import {
+    attempt,
+    compute,
+    formatScore,
+    maximumScore,
+    rangeProblem,
+    sendScore2Message,
+    sendScoreMessage,
+} from '../../src/web/js/panel.js';
 
 const cases = JSON.parse(readFileSync(new URL('../data/panelcases.json', import.meta.url)));
 
@@ -16,8 +23,16 @@ test('formatScore', () => {
 test('panel results', () => {
     for (const c of cases.panel) {
         const result = compute(c.event, c.judges, attempt(c.first), attempt(c.second));
-        assert.deepEqual(result, {complete: c.complete ?? true, bScore: c.bScore,
-                                  secondBScore: c.secondBScore, final: c.final}, c.name);
+        assert.deepEqual(
+            result,
+            {
+                complete: c.complete ?? true,
+                bScore: c.bScore,
+                secondBScore: c.secondBScore,
+                final: c.final,
+            },
+            c.name,
+        );
     }
 });
 
@@ -34,17 +49,30 @@ test('primary judge message', () => {
 
 test('secondary judge message', () => {
     assert.equal(sendScore2Message('123', 2, 'Bars', '9.100'), 'SENDSCORE2|123|2|Bars|9.100');
-    assert.equal(sendScore2Message('123', 3, 'Vault', '9.1', '8.9'),
-                 'SENDSCORE2|123|3|Vault|9.1|8.9');
+    assert.equal(
+        sendScore2Message('123', 3, 'Vault', '9.1', '8.9'),
+        'SENDSCORE2|123|3|Vault|9.1|8.9',
+    );
 });
 
-test('scores outside 0 and the meet\'s maximum are refused', () => {
-    for (const [meet, maximum] of [[{}, 10], [{maxScore: 16}, 16], [{maxScore: '16'}, 10],
-                                   [{maxScore: 0}, 10], [null, 10]])
+test("scores outside 0 and the meet's maximum are refused", () => {
+    for (const [meet, maximum] of [
+        [{}, 10],
+        [{maxScore: 16}, 16],
+        [{maxScore: '16'}, 10],
+        [{maxScore: 0}, 10],
+        [null, 10],
+    ])
         assert.equal(maximumScore(meet), maximum, JSON.stringify(meet));
     for (const [score, maximum, problem] of [
-        ['10.000', 10, ''], ['0.000', 10, ''], ['', 10, ''], ['95.000', 10, 'Above the maximum of 10.000'],
-        ['10.001', 10, 'Above the maximum of 10.000'], ['-0.100', 10, 'Below 0: not a score'],
-        ['15.500', 16, ''], ['16.100', 16, 'Above the maximum of 16.000']])
+        ['10.000', 10, ''],
+        ['0.000', 10, ''],
+        ['', 10, ''],
+        ['95.000', 10, 'Above the maximum of 10.000'],
+        ['10.001', 10, 'Above the maximum of 10.000'],
+        ['-0.100', 10, 'Below 0: not a score'],
+        ['15.500', 16, ''],
+        ['16.100', 16, 'Above the maximum of 16.000'],
+    ])
         assert.equal(rangeProblem(score, maximum), problem, `${score} of ${maximum}`);
 });

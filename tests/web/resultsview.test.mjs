@@ -2,31 +2,85 @@
 import assert from 'node:assert/strict';
 import {test} from 'node:test';
 
-import {ChangeTracker, choices, scoreText, sessionText, viewGroups}
-    from '../../src/web/js/resultsview.js';
+import {
+    ChangeTracker,
+    choices,
+    scoreText,
+    sessionText,
+    viewGroups,
+} from '../../src/web/js/resultsview.js';
 
 const places = (v, b, be, f, aa) => ({Vault: v, Bars: b, Beam: be, Floor: f, AA: aa});
 const rows = [
-    {num: '12', name: 'A B', gym: 'Kestrel', level: '4', division: 'Junior', Vault: 9.1,
-     Bars: null, Beam: 9, Floor: 9, AA: 27.1, places: places(2, null, 1, 1, 1)},
-    {num: '3', name: 'C D', gym: 'Osprey', level: '4', division: 'Junior', Vault: 9.5,
-     Bars: 8, Beam: null, Floor: null, AA: 17.5, places: places(1, 1, null, null, 2)},
-    {num: '7', name: 'E F', gym: 'Kestrel', level: '5', division: '', Vault: null, Bars: null,
-     Beam: null, Floor: null, AA: null, places: places(null, null, null, null, null)},
+    {
+        num: '12',
+        name: 'A B',
+        gym: 'Kestrel',
+        level: '4',
+        division: 'Junior',
+        Vault: 9.1,
+        Bars: null,
+        Beam: 9,
+        Floor: 9,
+        AA: 27.1,
+        places: places(2, null, 1, 1, 1),
+    },
+    {
+        num: '3',
+        name: 'C D',
+        gym: 'Osprey',
+        level: '4',
+        division: 'Junior',
+        Vault: 9.5,
+        Bars: 8,
+        Beam: null,
+        Floor: null,
+        AA: 17.5,
+        places: places(1, 1, null, null, 2),
+    },
+    {
+        num: '7',
+        name: 'E F',
+        gym: 'Kestrel',
+        level: '5',
+        division: '',
+        Vault: null,
+        Bars: null,
+        Beam: null,
+        Floor: null,
+        AA: null,
+        places: places(null, null, null, null, null),
+    },
 ];
 
 test('groups in server order, rows by place for the view, unplaced last', () => {
     const groups = viewGroups(rows, 'Vault');
-    assert.deepEqual(groups.map(g => g.title), ['Level 4 · Junior', 'Level 5']);
-    assert.deepEqual(groups[0].rows.map(r => [r.num, r.place, r.score]),
-                     [['3', 1, 9.5], ['12', 2, 9.1]]);
-    assert.deepEqual(viewGroups(rows, 'Beam')[0].rows.map(r => r.num), ['12', '3']);
+    assert.deepEqual(
+        groups.map((g) => g.title),
+        ['Level 4 · Junior', 'Level 5'],
+    );
+    assert.deepEqual(
+        groups[0].rows.map((r) => [r.num, r.place, r.score]),
+        [
+            ['3', 1, 9.5],
+            ['12', 2, 9.1],
+        ],
+    );
+    assert.deepEqual(
+        viewGroups(rows, 'Beam')[0].rows.map((r) => r.num),
+        ['12', '3'],
+    );
 });
 
 test('filters by level and gym', () => {
-    assert.deepEqual(viewGroups(rows, 'AA', {gym: 'Kestrel'}).map(g => g.rows.map(r => r.num)),
-                     [['12'], ['7']]);
-    assert.deepEqual(viewGroups(rows, 'AA', {level: '5'}).map(g => g.title), ['Level 5']);
+    assert.deepEqual(
+        viewGroups(rows, 'AA', {gym: 'Kestrel'}).map((g) => g.rows.map((r) => r.num)),
+        [['12'], ['7']],
+    );
+    assert.deepEqual(
+        viewGroups(rows, 'AA', {level: '5'}).map((g) => g.title),
+        ['Level 5'],
+    );
     assert.deepEqual(choices(rows), {levels: ['4', '5'], gyms: ['Kestrel', 'Osprey']});
 });
 
@@ -49,7 +103,9 @@ test('scores show three decimals', () => {
 });
 
 test('a session is listed by its description, its number only when it has none', () => {
-    assert.equal(sessionText({id: 1, description: 'Session 1 - Saturday', current: true}),
-                 'Session 1 - Saturday (now)');
+    assert.equal(
+        sessionText({id: 1, description: 'Session 1 - Saturday', current: true}),
+        'Session 1 - Saturday (now)',
+    );
     assert.equal(sessionText({id: 4, description: ' ', current: false}), 'Session 4');
 });

@@ -18,7 +18,10 @@ function loggedIn() {
 }
 
 test('the station address follows the page', () => {
-    assert.equal(stationUrl({protocol: 'http:', host: '10.0.0.5:10121'}), 'ws://10.0.0.5:10121/station');
+    assert.equal(
+        stationUrl({protocol: 'http:', host: '10.0.0.5:10121'}),
+        'ws://10.0.0.5:10121/station',
+    );
     assert.equal(stationUrl({protocol: 'https:', host: 'gym'}), 'wss://gym/station');
 });
 
@@ -76,7 +79,9 @@ test('a refusal stops; a duplicate refusal after a drop is tried again', () => {
     again.last().drop();
     again.clock.advance(500);
     again.last().open();
-    again.last().receive('AUTHRESP|1|Judge 1 for event Bars is already logged into the scoring server.');
+    again
+        .last()
+        .receive('AUTHRESP|1|Judge 1 for event Bars is already logged into the scoring server.');
     assert.equal(again.station.link, Link.Refused);
     again.clock.advance(4000);
     assert.deepEqual(again.last().sent, [Login, Login]);

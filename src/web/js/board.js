@@ -22,21 +22,21 @@ export class ScoreRotation {
     take(score) {
         if (!score || (this.shows !== 'all' && this.shows !== 'NA' && score.event !== this.shows))
             return;
-        const same = (other) => other && other.event === score.event &&
-                                other.number === score.number && other.score === score.score &&
-                                other.corrected === score.corrected;
-        if (same(this.current) || this.waiting.some(same))
-            return;
+        const same = (other) =>
+            other &&
+            other.event === score.event &&
+            other.number === score.number &&
+            other.score === score.score &&
+            other.corrected === score.corrected;
+        if (same(this.current) || this.waiting.some(same)) return;
         this.waiting.push(score);
-        if (!this.current)
-            this.next();
+        if (!this.current) this.next();
     }
 
     next() {
         this.current = this.waiting.shift() ?? null;
         this.show(this.current);
-        if (!this.current)
-            return;
+        if (!this.current) return;
         const shown = this.current;
         this.timer = this.setTimer(() => {
             this.timer = null;
@@ -47,8 +47,7 @@ export class ScoreRotation {
 
     // The link dropped: what waits is offered again by the server later.
     clear() {
-        if (this.timer !== null)
-            this.clearTimer(this.timer);
+        if (this.timer !== null) this.clearTimer(this.timer);
         this.timer = null;
         this.waiting = [];
         this.current = null;

@@ -8,7 +8,7 @@ import {Link, Station, stationUrl} from './station.js';
 
 const $ = (id) => document.getElementById(id);
 const SetupKey = 'tallvane.display.setup'; // this tab's set-up, so a reload starts again
-const FormKey = 'tallvane.display.form';   // the form's last entries (no PIN)
+const FormKey = 'tallvane.display.form'; // the form's last entries (no PIN)
 const AdSeconds = 10;
 const AdAnswerMs = 5000;
 
@@ -16,7 +16,7 @@ let meet = {name: '', events: Events};
 let station = null;
 let rotation = null;
 let warmupEnd = 0;
-let ads = [];        // {name, url} of the images received
+let ads = []; // {name, url} of the images received
 let adNames = [];
 let adIndex = 0;
 let adRequest = null; // {name, timer} of the answer awaited
@@ -55,8 +55,7 @@ function tick() {
     if (warmupEnd) {
         const left = (warmupEnd - now.getTime()) / 1000;
         $('warmup').textContent = clockText(left);
-        if (left <= 0)
-            warmupEnd = 0;
+        if (left <= 0) warmupEnd = 0;
     }
     showIdle();
 }
@@ -74,59 +73,62 @@ function nextAd() {
 // Ad images are asked for one at a time: the answer names no file, and a
 // missing file gets no answer at all.
 function requestAds() {
-    if (adRequest || !station?.loggedIn)
-        return;
+    if (adRequest || !station?.loggedIn) return;
     const name = adNames.find((n) => !ads.some((ad) => ad.name === n));
-    if (!name)
-        return;
+    if (!name) return;
     station.send(`AD_FILE_START|${name}|0`);
-    adRequest = {name, timer: setTimeout(() => {
-        adNames = adNames.filter((n) => n !== name); // no such file: stop asking
-        adRequest = null;
-        requestAds();
-    }, AdAnswerMs)};
+    adRequest = {
+        name,
+        timer: setTimeout(() => {
+            adNames = adNames.filter((n) => n !== name); // no such file: stop asking
+            adRequest = null;
+            requestAds();
+        }, AdAnswerMs),
+    };
 }
 
 function adReceived(buffer) {
     const bytes = adBytes(buffer);
-    if (!bytes || !adRequest)
-        return;
+    if (!bytes || !adRequest) return;
     clearTimeout(adRequest.timer);
     const url = URL.createObjectURL(new Blob([bytes], {type: imageType(adRequest.name)}));
     ads.push({name: adRequest.name, url});
     adRequest = null;
-    if (ads.length === 1)
-        nextAd();
+    if (ads.length === 1) nextAd();
     requestAds();
 }
 
 function received(fields) {
     switch (fields[0]) {
-    case 'SETSCORE':
-        rotation.take(parseSetScore(fields));
-        break;
-    case 'STARTTIMER': {
-        const seconds = warmupSeconds(fields);
-        if (seconds !== null) {
-            warmupEnd = Date.now() + seconds * 1000;
-            tick();
+        case 'SETSCORE':
+            rotation.take(parseSetScore(fields));
+            break;
+        case 'STARTTIMER': {
+            const seconds = warmupSeconds(fields);
+            if (seconds !== null) {
+                warmupEnd = Date.now() + seconds * 1000;
+                tick();
+            }
+            break;
         }
-        break;
-    }
-    case 'STOPTIMER':
-        warmupEnd = 0;
-        tick();
-        break;
-    default:
-        break;
+        case 'STOPTIMER':
+            warmupEnd = 0;
+            tick();
+            break;
+        default:
+            break;
     }
 }
 
 function linkChanged({link, text}) {
     document.body.dataset.link = link;
-    const texts = {[Link.Connecting]: 'Connecting…', [Link.LoggingIn]: 'Logging in…',
-                   [Link.LoggedIn]: '', [Link.Offline]: 'Offline: trying again…',
-                   [Link.Refused]: text};
+    const texts = {
+        [Link.Connecting]: 'Connecting…',
+        [Link.LoggingIn]: 'Logging in…',
+        [Link.LoggedIn]: '',
+        [Link.Offline]: 'Offline: trying again…',
+        [Link.Refused]: text,
+    };
     $('board-link').textContent = texts[link];
     if (link === Link.LoggedIn) {
         $('status').textContent = '';
@@ -138,20 +140,23 @@ function linkChanged({link, text}) {
         $('setup-page').hidden = false;
     } else if (link === Link.Offline) {
         rotation.clear();
-        if (adRequest)
-            clearTimeout(adRequest.timer);
+        if (adRequest) clearTimeout(adRequest.timer);
         adRequest = null;
     }
 }
 
 function begin(setup) {
-    if (station)
-        station.stop();
+    if (station) station.stop();
     adNames = setup.ads;
-    station = new Station(stationUrl(location),
-                          `DISPLAYAUTH|${setup.name}|${setup.pin}|${setup.shows}`);
-    rotation = new ScoreRotation({shows: setup.shows, show: showScore,
-                                  confirm: (text) => station.send(text)});
+    station = new Station(
+        stationUrl(location),
+        `DISPLAYAUTH|${setup.name}|${setup.pin}|${setup.shows}`,
+    );
+    rotation = new ScoreRotation({
+        shows: setup.shows,
+        show: showScore,
+        confirm: (text) => station.send(text),
+    });
     station.addEventListener('link', (e) => linkChanged(e.detail));
     station.addEventListener('message', (e) => received(e.detail.fields));
     station.addEventListener('binary', (e) => adReceived(e.detail));
@@ -168,7 +173,10 @@ async function start() {
             name: $('display-name').value.trim(),
             shows: $('shows').value,
             pin: $('pin').value,
-            ads: $('ads').value.split(/[\n,]/).map((s) => s.trim()).filter(Boolean),
+            ads: $('ads')
+                .value.split(/[\n,]/)
+                .map((s) => s.trim())
+                .filter(Boolean),
         };
         localStorage.setItem(FormKey, JSON.stringify({...setup, pin: undefined}));
         $('status').textContent = '';
@@ -190,8 +198,7 @@ async function start() {
     setInterval(nextAd, AdSeconds * 1000);
     tick();
     const saved = readJson(sessionStorage, SetupKey);
-    if (saved?.name)
-        begin(saved);
+    if (saved?.name) begin(saved);
 }
 
 start();

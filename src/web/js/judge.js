@@ -5,14 +5,25 @@
 import {fillSelect, loadMeet} from './meet.js';
 import {parseGymnast, parseSquadList} from './messages.js';
 import {Outbox, Sending} from './outbox.js';
-import {MaxJudges, attempt, compute, formatScore, judgeBoxes, maximumScore, numberIn, rangeProblem,
-        sendScore2Message, sendScoreMessage, storedScore} from './panel.js';
+import {
+    MaxJudges,
+    attempt,
+    compute,
+    formatScore,
+    judgeBoxes,
+    maximumScore,
+    numberIn,
+    rangeProblem,
+    sendScore2Message,
+    sendScoreMessage,
+    storedScore,
+} from './panel.js';
 import {showRunningOrder} from './runningorder.js';
 import {Link, Station, stationUrl} from './station.js';
 
 const $ = (id) => document.getElementById(id);
 const LoginKey = 'tallvane.judge.login'; // this tab's log-in, so a reload logs in again
-const FormKey = 'tallvane.judge.form';   // the form's last entries (no PIN)
+const FormKey = 'tallvane.judge.form'; // the form's last entries (no PIN)
 
 const LinkTexts = {
     [Link.Connecting]: 'Connecting…',
@@ -28,9 +39,9 @@ let outbox = null;
 let login = null;
 let judgeCount = 1;
 let sessionId = '';
-let gymnast = null;   // the gymnast looked up, with `stored`: the score the meet holds
+let gymnast = null; // the gymnast looked up, with `stored`: the score the meet holds
 let lastScore = null;
-let squadItems = [];  // the running order shown
+let squadItems = []; // the running order shown
 
 const isPrimary = () => login?.number === 1;
 const isVault = () => login?.event === 'Vault';
@@ -67,12 +78,13 @@ function fillLoginForm() {
 }
 
 function logIn(details) {
-    if (station)
-        station.stop();
+    if (station) station.stop();
     login = details;
     judgeCount = judgeBoxes(meet.judgeCount);
-    station = new Station(stationUrl(location),
-                          `JUDGEAUTH|${login.event}|${login.name}|${login.pin}|1|${login.number}`);
+    station = new Station(
+        stationUrl(location),
+        `JUDGEAUTH|${login.event}|${login.name}|${login.pin}|1|${login.number}`,
+    );
     outbox = new Outbox(station, localStorage, `tallvane.outbox.${login.event}.${login.number}`);
     station.addEventListener('link', (e) => linkChanged(e.detail));
     station.addEventListener('message', (e) => received(e.detail.fields));
@@ -107,29 +119,26 @@ function linkChanged({link, text, fields}) {
 
 function received(fields) {
     switch (fields[0]) {
-    case 'SETSESSION':
-        sessionId = fields[1] ?? '';
-        $('session').textContent = fields.slice(2).join('|');
-        fillSelect($('squad'), ['', ...(meet.squads?.[sessionId] ?? [])]);
-        $('squad').options[0].textContent = 'Choose a squad';
-        break;
-    case 'SQUADLIST':
-        squadItems = parseSquadList(fields);
-        showOrder();
-        break;
-    case 'GYMNASTQUERYRESP':
-        if (outbox.consumed === fields)
-            break; // a check of a waiting score, not a look-up
-        if (fields[1] === '0')
-            showGymnast(parseGymnast(fields));
-        else
-            $('gymnast-name').textContent = fields.slice(2).join('|');
-        break;
-    case 'SECONDARYSCORE':
-        takeSecondaryScore(fields);
-        break;
-    default:
-        break;
+        case 'SETSESSION':
+            sessionId = fields[1] ?? '';
+            $('session').textContent = fields.slice(2).join('|');
+            fillSelect($('squad'), ['', ...(meet.squads?.[sessionId] ?? [])]);
+            $('squad').options[0].textContent = 'Choose a squad';
+            break;
+        case 'SQUADLIST':
+            squadItems = parseSquadList(fields);
+            showOrder();
+            break;
+        case 'GYMNASTQUERYRESP':
+            if (outbox.consumed === fields) break; // a check of a waiting score, not a look-up
+            if (fields[1] === '0') showGymnast(parseGymnast(fields));
+            else $('gymnast-name').textContent = fields.slice(2).join('|');
+            break;
+        case 'SECONDARYSCORE':
+            takeSecondaryScore(fields);
+            break;
+        default:
+            break;
     }
 }
 
@@ -144,8 +153,7 @@ function askForSquad() {
 
 function lookUp(number) {
     const text = String(number).trim();
-    if (!text)
-        return;
+    if (!text) return;
     $('gymnast-number').value = text;
     station?.send(`GYMNASTQUERY|${text}|${login.event}|${login.number}`);
 }
@@ -158,8 +166,7 @@ function layOut() {
     const own = ownBoxes();
     for (const label of document.querySelectorAll('.judge-box'))
         label.hidden = !own.includes(Number(label.dataset.judge));
-    for (const element of document.querySelectorAll('.panel-only'))
-        element.hidden = !isPrimary();
+    for (const element of document.querySelectorAll('.panel-only')) element.hidden = !isPrimary();
     $('attempt-2').hidden = !isVault();
     $('attempt-1-title').textContent = isVault() ? 'Vault 1' : login.event;
     recompute();
@@ -167,34 +174,37 @@ function layOut() {
 
 function setBox(id, value) {
     const box = $(id);
-    if (box)
-        box.value = formatScore(value);
+    if (box) box.value = formatScore(value);
 }
 
 // The score the meet holds for this pad: the panel's final on judge 1's pad,
 // the judge's own score on the others. Empty when there is none.
 function storedScoreOf(found) {
-    if (!isPrimary())
-        return storedScore(found.judges[login.number - 1]);
+    if (!isPrimary()) return storedScore(found.judges[login.number - 1]);
     const second = found.second ?? {judges: [], start: '', adjustment: ''};
     const result = compute(login.event, judgeCount, attempt(found), attempt(second));
     return result.complete ? result.final : '';
 }
 
 function showGymnast(found) {
-    if (!found)
-        return;
+    if (!found) return;
     gymnast = {...found, stored: storedScoreOf(found)};
     $('gymnast-number').value = found.number;
     $('gymnast-name').textContent = `${found.number} ${found.name}`;
     $('score-for').textContent = `For ${found.number} ${found.name}`;
     showOrder();
-    $('gymnast-details').textContent =
-        [found.gym, found.level && `Level ${found.level}`, found.squad && `Squad ${found.squad}`,
-         found.ageGroup].filter(Boolean).join(' · ');
+    $('gymnast-details').textContent = [
+        found.gym,
+        found.level && `Level ${found.level}`,
+        found.squad && `Squad ${found.squad}`,
+        found.ageGroup,
+    ]
+        .filter(Boolean)
+        .join(' · ');
     const stored = found.judges.slice(0, judgeCount).map(formatScore);
-    $('stored-scores').textContent =
-        stored.some(Boolean) ? `Stored: ${stored.map((s) => s || '–').join('  ')}` : '';
+    $('stored-scores').textContent = stored.some(Boolean)
+        ? `Stored: ${stored.map((s) => s || '–').join('  ')}`
+        : '';
     for (const n of ownBoxes()) {
         setBox(`score-${n}`, found.judges[n - 1]);
         setBox(`score2-${n}`, found.second?.judges[n - 1] ?? '');
@@ -210,11 +220,9 @@ function showGymnast(found) {
 
 function takeSecondaryScore(fields) {
     const judge = Number.parseInt(fields[1], 10);
-    if (!isPrimary() || !(judge >= 1 && judge <= judgeCount))
-        return;
+    if (!isPrimary() || !(judge >= 1 && judge <= judgeCount)) return;
     setBox(`score-${judge}`, fields[2] ?? '');
-    if (isVault() && (fields[3] ?? '') !== '')
-        setBox(`score2-${judge}`, fields[3]);
+    if (isVault() && (fields[3] ?? '') !== '') setBox(`score2-${judge}`, fields[3]);
     recompute();
 }
 
@@ -257,8 +265,7 @@ function problemOf(box) {
 }
 
 function recompute() {
-    if (!login)
-        return;
+    if (!login) return;
     const inRange = boxesInRange();
     if (isPrimary()) {
         const result = compute(login.event, judgeCount, boxesOf(false), boxesOf(true));
@@ -269,16 +276,17 @@ function recompute() {
         $('final-problem').textContent = finalProblem;
         $('send').disabled = !result.complete || !gymnast || !inRange || finalProblem !== '';
     } else {
-        $('send').disabled = numberIn(formatScore($(`score-${login.number}`).value)) === null ||
-                             !gymnast || !inRange;
+        $('send').disabled =
+            numberIn(formatScore($(`score-${login.number}`).value)) === null ||
+            !gymnast ||
+            !inRange;
     }
 }
 
 function send(event) {
     event.preventDefault();
     recompute();
-    if ($('send').disabled)
-        return;
+    if ($('send').disabled) return;
     if (!gymnast.stored) {
         sendNow();
         return;
@@ -301,8 +309,13 @@ function sendNow() {
         score = result.final;
     } else {
         score = formatScore($(`score-${login.number}`).value);
-        message = sendScore2Message(gymnast.number, login.number, login.event, score,
-                                    formatScore($(`score2-${login.number}`).value));
+        message = sendScore2Message(
+            gymnast.number,
+            login.number,
+            login.event,
+            score,
+            formatScore($(`score2-${login.number}`).value),
+        );
     }
     gymnast.stored = score;
     lastScore = outbox.add(message);
@@ -312,8 +325,7 @@ function sendNow() {
 function scoreChanged({id, state}) {
     if (id === lastScore) {
         setSendStatus(state);
-        if (state === Sending.Confirmed)
-            askForSquad(); // the running order shows the new score
+        if (state === Sending.Confirmed) askForSquad(); // the running order shows the new score
     }
     showOutbox();
 }
@@ -328,8 +340,7 @@ function wireBoxes() {
         box.addEventListener('focus', () => box.select());
         box.addEventListener('input', recompute);
         box.addEventListener('change', () => {
-            if (!box.id.startsWith('adjustment'))
-                box.value = formatScore(box.value);
+            if (!box.id.startsWith('adjustment')) box.value = formatScore(box.value);
             recompute();
         });
     }
@@ -347,11 +358,16 @@ async function start() {
     wireBoxes();
     $('login-form').addEventListener('submit', (event) => {
         event.preventDefault();
-        const details = {event: $('event').value, number: Number($('judge-number').value),
-                         name: $('judge-name').value.trim(), pin: $('pin').value};
-        localStorage.setItem(FormKey, JSON.stringify({event: details.event,
-                                                      number: details.number,
-                                                      name: details.name}));
+        const details = {
+            event: $('event').value,
+            number: Number($('judge-number').value),
+            name: $('judge-name').value.trim(),
+            pin: $('pin').value,
+        };
+        localStorage.setItem(
+            FormKey,
+            JSON.stringify({event: details.event, number: details.number, name: details.name}),
+        );
         setStatus('');
         logIn(details);
     });
@@ -362,16 +378,13 @@ async function start() {
     $('squad').addEventListener('change', askForSquad);
     $('score-form').addEventListener('submit', send);
     $('correction').addEventListener('close', () => {
-        if ($('correction').returnValue === 'yes' && gymnast)
-            sendNow();
+        if ($('correction').returnValue === 'yes' && gymnast) sendNow();
     });
     meet = await loadMeet();
-    if (meet.name)
-        $('meet-name').textContent = meet.name;
+    if (meet.name) $('meet-name').textContent = meet.name;
     fillLoginForm();
     const saved = readJson(sessionStorage, LoginKey);
-    if (saved?.event && saved?.pin !== undefined)
-        logIn(saved);
+    if (saved?.event && saved?.pin !== undefined) logIn(saved);
 }
 
 start();

@@ -4,8 +4,7 @@ export const Events = ['Vault', 'Bars', 'Beam', 'Floor'];
 export async function loadMeet() {
     try {
         const response = await fetch('/api/meet', {cache: 'no-store'});
-        if (response.ok)
-            return await response.json();
+        if (response.ok) return await response.json();
     } catch {
         // offline: the page still works with what it knows
     }
@@ -15,6 +14,5 @@ export async function loadMeet() {
 // Fills a <select> with texts, keeping the choice when it is still there.
 export function fillSelect(select, values, chosen = select.value) {
     select.replaceChildren(...values.map((value) => new Option(value, value)));
-    if (values.includes(chosen))
-        select.value = chosen;
+    if (values.includes(chosen)) select.value = chosen;
 }

@@ -3,8 +3,7 @@
 // "GYMNASTQUERYRESP|0|first|last|gym|level|squad|age group|S1..S7|start|adj|
 // [Vault: E7S1..E7S7|E7Start|E7Adj|]number", split at "|". Null for a refusal.
 export function parseGymnast(fields) {
-    if (fields[0] !== 'GYMNASTQUERYRESP' || fields[1] !== '0' || fields.length < 18)
-        return null;
+    if (fields[0] !== 'GYMNASTQUERYRESP' || fields[1] !== '0' || fields.length < 18) return null;
     const value = (n) => fields[n + 1] ?? '';
     const gymnast = {
         number: fields[fields.length - 1],
@@ -30,8 +29,7 @@ export function parseGymnast(fields) {
 
 // "SQUADLIST|count|num - first last,score|...|0": the running order.
 export function parseSquadList(fields) {
-    if (fields[0] !== 'SQUADLIST')
-        return [];
+    if (fields[0] !== 'SQUADLIST') return [];
     const count = Number.parseInt(fields[1], 10) || 0;
     return fields.slice(2, 2 + count).map((item) => {
         const comma = item.lastIndexOf(',');
@@ -47,8 +45,7 @@ export function parseSquadList(fields) {
 
 // "SETSCORE|event|number|name|score|milliseconds|corrected".
 export function parseSetScore(fields) {
-    if (fields[0] !== 'SETSCORE' || fields.length < 5)
-        return null;
+    if (fields[0] !== 'SETSCORE' || fields.length < 5) return null;
     const ms = Number.parseInt(fields[5], 10);
     return {
         event: fields[1],
@@ -62,8 +59,7 @@ export function parseSetScore(fields) {
 
 // "STARTTIMER|TIMEDWARMUP|mm:ss": the warm-up's length in seconds, or null.
 export function warmupSeconds(fields) {
-    if (fields[0] !== 'STARTTIMER' || fields[1] !== 'TIMEDWARMUP')
-        return null;
+    if (fields[0] !== 'STARTTIMER' || fields[1] !== 'TIMEDWARMUP') return null;
     const match = /^(\d+):(\d\d)$/.exec(String(fields[2] ?? '').trim());
     return match ? Number(match[1]) * 60 + Number(match[2]) : null;
 }
@@ -82,14 +78,22 @@ export function adBytes(buffer) {
     const bytes = new Uint8Array(buffer);
     const startsWith = (text, at) => [...text].every((c, i) => bytes[at + i] === c.charCodeAt(0));
     const end = bytes.length - AdEnd.length;
-    if (end < AdPrefix.length || !startsWith(AdPrefix, 0) || !startsWith(AdEnd, end))
-        return null;
+    if (end < AdPrefix.length || !startsWith(AdPrefix, 0) || !startsWith(AdEnd, end)) return null;
     return bytes.slice(AdPrefix.length, end);
 }
 
 // The picture type of an ad file by its name, for the browser.
 export function imageType(name) {
     const ext = String(name).toLowerCase().split('.').pop();
-    return {png: 'image/png', jpg: 'image/jpeg', jpeg: 'image/jpeg', gif: 'image/gif',
-            webp: 'image/webp', bmp: 'image/bmp', svg: 'image/svg+xml'}[ext] ?? 'image/png';
+    return (
+        {
+            png: 'image/png',
+            jpg: 'image/jpeg',
+            jpeg: 'image/jpeg',
+            gif: 'image/gif',
+            webp: 'image/webp',
+            bmp: 'image/bmp',
+            svg: 'image/svg+xml',
+        }[ext] ?? 'image/png'
+    );
 }

@@ -9,7 +9,7 @@
 import {numberIn} from './panel.js';
 
 export const Sending = Object.freeze({
-    Waiting: 'Waiting',     // not yet confirmed by the server
+    Waiting: 'Waiting', // not yet confirmed by the server
     Confirmed: 'Confirmed', // the server has it
 });
 
@@ -22,8 +22,7 @@ function plainNumber(number) {
 function sameValue(stored, sent) {
     const a = numberIn(stored);
     const b = numberIn(sent);
-    if (a !== null || b !== null)
-        return a !== null && b !== null && Math.abs(a - b) < 1e-9;
+    if (a !== null || b !== null) return a !== null && b !== null && Math.abs(a - b) < 1e-9;
     return String(stored ?? '').trim() === String(sent ?? '').trim();
 }
 
@@ -32,18 +31,28 @@ function sameValue(stored, sent) {
 function checks(fields) {
     if (fields[0] === 'SENDSCORE2') {
         const judge = Number.parseInt(fields[2], 10);
-        if (!(judge >= 1 && judge <= 7))
-            return [];
+        if (!(judge >= 1 && judge <= 7)) return [];
         const pairs = [[7 + judge, fields[4]]];
-        if (fields[3] === 'Vault')
-            pairs.push([16 + judge, fields[5]]);
+        if (fields[3] === 'Vault') pairs.push([16 + judge, fields[5]]);
         return pairs;
     }
-    const pairs = [[8, fields[5]], [9, fields[6]], [10, fields[7]], [11, fields[8]],
-                   [15, fields[12]], [16, fields[13]]];
+    const pairs = [
+        [8, fields[5]],
+        [9, fields[6]],
+        [10, fields[7]],
+        [11, fields[8]],
+        [15, fields[12]],
+        [16, fields[13]],
+    ];
     if (fields[4] === 'Vault') {
-        pairs.push([17, fields[16]], [18, fields[17]], [19, fields[18]], [20, fields[19]],
-                   [24, fields[23]], [25, fields[24]]);
+        pairs.push(
+            [17, fields[16]],
+            [18, fields[17]],
+            [19, fields[18]],
+            [20, fields[19]],
+            [24, fields[23]],
+            [25, fields[24]],
+        );
     }
     return pairs;
 }
@@ -107,19 +116,16 @@ export class Outbox extends EventTarget {
     }
 
     pump() {
-        if (!this.station.loggedIn || this.inFlight || this.checking)
-            return;
+        if (!this.station.loggedIn || this.inFlight || this.checking) return;
         const items = this.entries();
         const head = items[0];
-        if (!head)
-            return;
+        if (!head) return;
         if (head.sent) {
             const fields = head.message.split('|');
             const event = fields[0] === 'SENDSCORE2' ? fields[3] : fields[4];
             // Judge number 0: a check is no look-up, so the panel's other pads
             // are not moved to this gymnast.
-            if (this.station.send(`GYMNASTQUERY|${fields[1]}|${event}|0`))
-                this.checking = head.id;
+            if (this.station.send(`GYMNASTQUERY|${fields[1]}|${event}|0`)) this.checking = head.id;
             return;
         }
         this.sendHead(items);
@@ -129,8 +135,7 @@ export class Outbox extends EventTarget {
         const head = items[0];
         head.sent = true;
         this.save(items);
-        if (this.station.send(head.message))
-            this.inFlight = head.id;
+        if (this.station.send(head.message)) this.inFlight = head.id;
     }
 
     received(fields) {
@@ -138,8 +143,7 @@ export class Outbox extends EventTarget {
             this.settle(this.inFlight);
             return;
         }
-        if (fields[0] !== 'GYMNASTQUERYRESP' || !this.checking)
-            return;
+        if (fields[0] !== 'GYMNASTQUERYRESP' || !this.checking) return;
         const items = this.entries();
         const head = items[0];
         if (!head || head.id !== this.checking) {
@@ -149,8 +153,7 @@ export class Outbox extends EventTarget {
         }
         const asked = head.message.split('|')[1];
         if (fields[1] === '0') {
-            if (plainNumber(fields[fields.length - 1]) !== plainNumber(asked))
-                return; // another gymnast's reply (a look-up pushed by the panel's judge 1)
+            if (plainNumber(fields[fields.length - 1]) !== plainNumber(asked)) return; // another gymnast's reply (a look-up pushed by the panel's judge 1)
             this.checking = null;
             this.consumed = fields;
             if (isStored(head.message, fields)) {
@@ -159,8 +162,10 @@ export class Outbox extends EventTarget {
             }
         } else {
             const text = fields.slice(2).join('|');
-            if (text !== `Gymnast ${asked} not found` &&
-                text !== `Gymnast ${plainNumber(asked)} not found`)
+            if (
+                text !== `Gymnast ${asked} not found` &&
+                text !== `Gymnast ${plainNumber(asked)} not found`
+            )
                 return;
             this.checking = null; // unknown number: the server still confirms and queues it
             this.consumed = fields;
@@ -173,10 +178,8 @@ export class Outbox extends EventTarget {
         const index = items.findIndex((item) => item.id === id);
         const [item] = index >= 0 ? items.splice(index, 1) : [null];
         this.save(items);
-        if (this.inFlight === id)
-            this.inFlight = null;
-        if (item)
-            this.report(id, item.message, Sending.Confirmed);
+        if (this.inFlight === id) this.inFlight = null;
+        if (item) this.report(id, item.message, Sending.Confirmed);
         this.pump();
     }
 

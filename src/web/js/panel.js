@@ -11,8 +11,7 @@ const DECIMAL = /^[+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?$/;
 // is no number: null.
 export function numberIn(text) {
     const trimmed = String(text ?? '').trim();
-    if (!DECIMAL.test(trimmed))
-        return null;
+    if (!DECIMAL.test(trimmed)) return null;
     const value = Number(trimmed);
     return Number.isFinite(value) ? value : null;
 }
@@ -28,23 +27,21 @@ function threeDecimals(value) {
 export function formatScore(score) {
     const text = String(score ?? '');
     const value = numberIn(text);
-    if (text === '' || value === null)
-        return '';
-    if (value === 10)
-        return '10.000';
+    if (text === '' || value === null) return '';
+    if (value === 10) return '10.000';
     const digitsOnly = /^[0-9]+$/.test(text);
     if (digitsOnly && (value < 10 || text.length >= 3)) {
         switch (text.length) {
-        case 1:
-            return threeDecimals(value);
-        case 2:
-            return `${text[0]}.${text[1]}00`;
-        case 3:
-            return `${text[0]}.${text.slice(1)}0`;
-        case 4:
-            return `${text[0]}.${text.slice(1)}`;
-        default:
-            return '';
+            case 1:
+                return threeDecimals(value);
+            case 2:
+                return `${text[0]}.${text[1]}00`;
+            case 3:
+                return `${text[0]}.${text.slice(1)}0`;
+            case 4:
+                return `${text[0]}.${text.slice(1)}`;
+            default:
+                return '';
         }
     }
     return threeDecimals(value);
@@ -66,20 +63,18 @@ export function scoreText(value) {
 export const DefaultMaximum = 10;
 export function maximumScore(meet) {
     const value = meet?.maxScore;
-    return typeof value === 'number' && Number.isFinite(value) && value > 0 ? value
-                                                                            : DefaultMaximum;
+    return typeof value === 'number' && Number.isFinite(value) && value > 0
+        ? value
+        : DefaultMaximum;
 }
 
 // Why a score (a judge's, a start value, a final) cannot be sent: below 0 or
 // above the meet's maximum. Empty when it can, or when there is no number.
 export function rangeProblem(score, maximum) {
     const value = numberIn(score);
-    if (value === null)
-        return '';
-    if (value < 0)
-        return 'Below 0: not a score';
-    if (value > maximum + 1e-9)
-        return `Above the maximum of ${scoreText(maximum)}`;
+    if (value === null) return '';
+    if (value < 0) return 'Below 0: not a score';
+    if (value > maximum + 1e-9) return `Above the maximum of ${scoreText(maximum)}`;
     return '';
 }
 
@@ -94,18 +89,18 @@ export function storedScore(text) {
 // two or three; of four, the middle two averaged. Null for any other count.
 export function panelScore(scores) {
     switch (scores.length) {
-    case 1:
-        return scores[0];
-    case 2:
-        return (scores[0] + scores[1]) / 2;
-    case 3:
-        return (scores[0] + scores[1] + scores[2]) / 3;
-    case 4: {
-        const sum = scores[0] + scores[1] + scores[2] + scores[3];
-        return (sum - Math.max(...scores) - Math.min(...scores)) / 2;
-    }
-    default:
-        return null;
+        case 1:
+            return scores[0];
+        case 2:
+            return (scores[0] + scores[1]) / 2;
+        case 3:
+            return (scores[0] + scores[1] + scores[2]) / 3;
+        case 4: {
+            const sum = scores[0] + scores[1] + scores[2] + scores[3];
+            return (sum - Math.max(...scores) - Math.min(...scores)) / 2;
+        }
+        default:
+            return null;
     }
 }
 
@@ -118,8 +113,7 @@ export function judgeBoxes(judgeCount) {
 // One row of boxes: a vault attempt, or the event's only row.
 export function attempt({judges = [], start = '', adjustment = ''} = {}) {
     const boxes = [];
-    for (let i = 0; i < MaxJudges; ++i)
-        boxes.push(String(judges[i] ?? ''));
+    for (let i = 0; i < MaxJudges; ++i) boxes.push(String(judges[i] ?? ''));
     return {judges: boxes, start: String(start ?? ''), adjustment: String(adjustment ?? '')};
 }
 
@@ -127,8 +121,7 @@ export function attempt({judges = [], start = '', adjustment = ''} = {}) {
 // empty boxes before anything is computed.
 function rowScore(row, judges) {
     const scores = [];
-    for (let i = 0; i < judges; ++i)
-        scores.push(numberIn(row.judges[i]) ?? 0);
+    for (let i = 0; i < judges; ++i) scores.push(numberIn(row.judges[i]) ?? 0);
     const panel = panelScore(scores) ?? 0;
     return {panel, result: panel + (numberIn(row.adjustment) ?? 0), firstJudge: scores[0]};
 }
@@ -141,8 +134,7 @@ export function compute(event, judgeCount, first, second = attempt()) {
     const judges = judgeBoxes(judgeCount);
     const result = {complete: false, bScore: '', secondBScore: '', final: ''};
     for (let i = 0; i < judges; ++i) {
-        if (numberIn(first.judges[i]) === null)
-            return result;
+        if (numberIn(first.judges[i]) === null) return result;
     }
     const a = rowScore(first, judges);
     result.bScore = scoreText(a.panel);
@@ -167,10 +159,16 @@ function rowFields(row, bScore) {
 // Vault the second attempt's ten fields; then the test flag "0". 27 fields
 // for Vault, 17 otherwise.
 export function sendScoreMessage(number, judgeCount, event, first, second, result) {
-    const fields = ['SENDSCORE', number, String(judgeBoxes(judgeCount)), '1', event,
-                    ...rowFields(first, result.bScore), result.final];
-    if (event === 'Vault')
-        fields.push(...rowFields(second, result.secondBScore));
+    const fields = [
+        'SENDSCORE',
+        number,
+        String(judgeBoxes(judgeCount)),
+        '1',
+        event,
+        ...rowFields(first, result.bScore),
+        result.final,
+    ];
+    if (event === 'Vault') fields.push(...rowFields(second, result.secondBScore));
     fields.push('0');
     return fields.join('|');
 }
@@ -179,7 +177,6 @@ export function sendScoreMessage(number, judgeCount, event, first, second, resul
 // pad: "SENDSCORE2|number|judge|event|score", and the second vault's score.
 export function sendScore2Message(number, judgeNumber, event, score, secondScore = '') {
     const fields = ['SENDSCORE2', number, String(judgeNumber), event, score];
-    if (event === 'Vault')
-        fields.push(secondScore);
+    if (event === 'Vault') fields.push(secondScore);
     return fields.join('|');
 }

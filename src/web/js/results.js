@@ -2,13 +2,20 @@
 // results API when a score of the shown session is stored. Keeps showing the
 // last results while the network is gone, says since when, and catches up
 // once it is back.
-import {ChangeTracker, choices, groupTitle, scoreText, sessionText, statusText, viewGroups}
-    from './resultsview.js';
+import {
+    ChangeTracker,
+    choices,
+    groupTitle,
+    scoreText,
+    sessionText,
+    statusText,
+    viewGroups,
+} from './resultsview.js';
 
-const $ = id => document.getElementById(id);
+const $ = (id) => document.getElementById(id);
 const page = {
     sessions: [],
-    session: null,       // the session shown
+    session: null, // the session shown
     followCurrent: true, // until a session is chosen by hand
     rows: [],
     teams: [],
@@ -24,8 +31,7 @@ async function getJson(path) {
     // no-cache: the browser asks again with the ETag it has and gets 304 when
     // nothing changed.
     const response = await fetch(path, {cache: 'no-cache'});
-    if (!response.ok)
-        throw new Error(`${path}: ${response.status}`);
+    if (!response.ok) throw new Error(`${path}: ${response.status}`);
     return response.json();
 }
 
@@ -43,17 +49,19 @@ function showStatus() {
 function fillSelect(select, entries, chosen) {
     select.replaceChildren(...entries.map(([value, text]) => new Option(text, value)));
     select.value = chosen;
-    if (select.value !== chosen)
-        select.selectedIndex = 0;
+    if (select.value !== chosen) select.selectedIndex = 0;
 }
 
 async function loadSessions() {
     page.sessions = await getJson('/api/sessions');
-    const current = page.sessions.find(s => s.current) ?? page.sessions[0];
-    if (page.followCurrent || !page.sessions.some(s => s.id === page.session))
+    const current = page.sessions.find((s) => s.current) ?? page.sessions[0];
+    if (page.followCurrent || !page.sessions.some((s) => s.id === page.session))
         page.session = current ? current.id : null;
-    fillSelect($('session'), page.sessions.map(s => [String(s.id), sessionText(s)]),
-               String(page.session));
+    fillSelect(
+        $('session'),
+        page.sessions.map((s) => [String(s.id), sessionText(s)]),
+        String(page.session),
+    );
 }
 
 let loading = null;
@@ -67,16 +75,13 @@ async function loadResults() {
     loading = (async () => {
         do {
             loadAgain = false;
-            if (page.session === null)
-                break;
+            if (page.session === null) break;
             const session = page.session;
             const answer = await getJson(`/api/results?session=${session}`);
-            if (session !== page.session)
-                continue;
+            if (session !== page.session) continue;
             page.rows = answer.rows;
             tracker.update(session, page.rows, Date.now());
-            if ($('view').value === 'Teams')
-                await loadTeams();
+            if ($('view').value === 'Teams') await loadTeams();
             heard();
             render();
         } while (loadAgain);
@@ -90,11 +95,16 @@ async function loadResults() {
 
 async function loadTeams() {
     const levels = $('level').value ? [$('level').value] : choices(page.rows).levels;
-    page.teams = await Promise.all(levels.map(async level => ({
-        level,
-        teams: (await getJson(`/api/teams?session=${page.session}&level=${
-                                  encodeURIComponent(level)}`)).teams,
-    })));
+    page.teams = await Promise.all(
+        levels.map(async (level) => ({
+            level,
+            teams: (
+                await getJson(
+                    `/api/teams?session=${page.session}&level=${encodeURIComponent(level)}`,
+                )
+            ).teams,
+        })),
+    );
 }
 
 function cell(className, ...content) {
@@ -127,11 +137,9 @@ function gymnastRow(row, view) {
     tr.dataset.num = row.num;
     tr.classList.toggle('recent', row.recent);
     const who = cell('who', span('name', row.name));
-    if (row.recent)
-        who.append(span('new', 'NEW'));
-    const events = view === 'AA'
-        ? ' · ' + row.events.map(s => scoreText(s) || '–').join(' ')
-        : '';
+    if (row.recent) who.append(span('new', 'NEW'));
+    const events =
+        view === 'AA' ? ' · ' + row.events.map((s) => scoreText(s) || '–').join(' ') : '';
     who.append(span('detail', `#${row.num} · ${row.gym}${events}`));
     tr.append(cell('place', row.place ?? ''), who, cell('score', scoreText(row.score)));
     return tr;
@@ -141,8 +149,14 @@ function teamRow(team) {
     const tr = document.createElement('tr');
     tr.dataset.gym = team.gym;
     const who = cell('who', span('name', team.gym));
-    who.append(span('detail', ['Vault', 'Bars', 'Beam', 'Floor']
-                                  .map(e => `${e} ${scoreText(team[e]) || '–'}`).join(' · ')));
+    who.append(
+        span(
+            'detail',
+            ['Vault', 'Bars', 'Beam', 'Floor']
+                .map((e) => `${e} ${scoreText(team[e]) || '–'}`)
+                .join(' · '),
+        ),
+    );
     tr.append(cell('place', team.place ?? ''), who, cell('score', scoreText(team.AA)));
     return tr;
 }
@@ -151,8 +165,12 @@ function render() {
     const view = $('view').value;
     const filters = {level: $('level').value, gym: $('gym').value};
     const {levels, gyms} = choices(page.rows);
-    fillSelect($('level'), [['', 'All'], ...levels.map(l => [l, groupTitle(l, '')])], filters.level);
-    fillSelect($('gym'), [['', 'All'], ...gyms.map(g => [g, g])], filters.gym);
+    fillSelect(
+        $('level'),
+        [['', 'All'], ...levels.map((l) => [l, groupTitle(l, '')])],
+        filters.level,
+    );
+    fillSelect($('gym'), [['', 'All'], ...gyms.map((g) => [g, g])], filters.gym);
     $('gym').disabled = view === 'Teams';
     $('scorehead').textContent = view === 'Teams' ? 'Team AA' : view;
 
@@ -169,11 +187,11 @@ function render() {
         const recent = (num, event) => tracker.isRecent(num, event, now);
         for (const group of viewGroups(page.rows, view, filters, recent)) {
             const body = document.createElement('tbody');
-            body.append(groupRow(group.title), ...group.rows.map(row => gymnastRow(row, view)));
+            body.append(groupRow(group.title), ...group.rows.map((row) => gymnastRow(row, view)));
             bodies.push(body);
         }
     }
-    table.querySelectorAll('tbody').forEach(body => body.remove());
+    table.querySelectorAll('tbody').forEach((body) => body.remove());
     table.append(...bodies);
     $('empty').hidden = bodies.length > 0;
 }
@@ -197,7 +215,7 @@ function connect() {
         page.lastMessage = Date.now();
         loadSessions().then(refresh, showStatus); // catch up on what was missed
     };
-    socket.onmessage = event => {
+    socket.onmessage = (event) => {
         page.lastMessage = Date.now();
         let message;
         try {
@@ -205,16 +223,12 @@ function connect() {
         } catch {
             return;
         }
-        if (message.type === 'scores' && message.session === page.session)
-            refresh();
-        else if (message.type === 'session')
-            loadSessions().then(refresh, showStatus);
-        else
-            heard();
+        if (message.type === 'scores' && message.session === page.session) refresh();
+        else if (message.type === 'session') loadSessions().then(refresh, showStatus);
+        else heard();
     };
     socket.onclose = () => {
-        if (page.socket !== socket)
-            return;
+        if (page.socket !== socket) return;
         page.online = false;
         page.socket = null;
         showStatus();
@@ -242,20 +256,22 @@ function start() {
         page.session = Number($('session').value);
         refresh();
     });
-    $('view').addEventListener('change', () => ($('view').value === 'Teams' ? refresh() : render()));
-    $('level').addEventListener('change', () => ($('view').value === 'Teams' ? refresh() : render()));
+    $('view').addEventListener('change', () =>
+        $('view').value === 'Teams' ? refresh() : render(),
+    );
+    $('level').addEventListener('change', () =>
+        $('view').value === 'Teams' ? refresh() : render(),
+    );
     $('gym').addEventListener('change', render);
-    $('choices').addEventListener('submit', event => event.preventDefault());
+    $('choices').addEventListener('submit', (event) => event.preventDefault());
 
     // Every few seconds: the status and the marks of new scores age, a silent
     // connection is dropped and made again, and while offline the results
     // are tried directly in case the network is back before the socket.
     setInterval(() => {
         const silentMs = Date.now() - page.lastMessage;
-        if (page.socket && page.online && silentMs > 45000)
-            page.socket.close();
-        if (!page.online)
-            refresh();
+        if (page.socket && page.online && silentMs > 45000) page.socket.close();
+        if (!page.online) refresh();
         showStatus();
         render();
     }, 10000);

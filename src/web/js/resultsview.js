@@ -15,10 +15,8 @@ function byPlaceThenNumber(column) {
     return (a, b) => {
         const pa = a.places?.[column] ?? null;
         const pb = b.places?.[column] ?? null;
-        if ((pa === null) !== (pb === null))
-            return pa === null ? 1 : -1;
-        if (pa !== pb)
-            return pa - pb;
+        if ((pa === null) !== (pb === null)) return pa === null ? 1 : -1;
+        if (pa !== pb) return pa - pb;
         return String(a.num).localeCompare(String(b.num), undefined, {numeric: true});
     };
 }
@@ -36,8 +34,7 @@ export function viewGroups(rows, view, {level = '', gym = ''} = {}, recent = () 
     const groups = [];
     const byKey = new Map();
     for (const row of rows) {
-        if ((level && row.level !== level) || (gym && row.gym !== gym))
-            continue;
+        if ((level && row.level !== level) || (gym && row.gym !== gym)) continue;
         const key = `${row.level}\u0000${row.division}`;
         let group = byKey.get(key);
         if (!group) {
@@ -49,10 +46,13 @@ export function viewGroups(rows, view, {level = '', gym = ''} = {}, recent = () 
     }
     for (const group of groups) {
         group.rows.sort(byPlaceThenNumber(view));
-        group.rows = group.rows.map(row => ({
-            num: row.num, name: row.name, gym: row.gym, score: row[view] ?? null,
+        group.rows = group.rows.map((row) => ({
+            num: row.num,
+            name: row.name,
+            gym: row.gym,
+            score: row[view] ?? null,
             place: row.places?.[view] ?? null,
-            events: Events.map(event => row[event] ?? null),
+            events: Events.map((event) => row[event] ?? null),
             recent: recent(row.num, view === 'AA' ? null : view),
         }));
     }
@@ -68,8 +68,8 @@ export function sessionText({id, description, current}) {
 
 // The levels and gyms in the rows, for the filters.
 export function choices(rows) {
-    const levels = [...new Set(rows.map(row => row.level))];
-    const gyms = [...new Set(rows.map(row => row.gym))].filter(Boolean);
+    const levels = [...new Set(rows.map((row) => row.level))];
+    const gyms = [...new Set(rows.map((row) => row.gym))].filter(Boolean);
     gyms.sort((a, b) => a.localeCompare(b));
     return {levels, gyms};
 }
@@ -79,7 +79,7 @@ export function choices(rows) {
 export class ChangeTracker {
     constructor() {
         this.session = null;
-        this.scores = new Map();  // num -> {Vault: …, …}
+        this.scores = new Map(); // num -> {Vault: …, …}
         this.changed = new Map(); // "num|event" -> time of the change
     }
 
@@ -96,7 +96,7 @@ export class ChangeTracker {
                 if (!first && (before?.[event] ?? null) !== (row[event] ?? null))
                     this.changed.set(`${row.num}|${event}`, now);
             }
-            this.scores.set(row.num, Object.fromEntries(Events.map(e => [e, row[e] ?? null])));
+            this.scores.set(row.num, Object.fromEntries(Events.map((e) => [e, row[e] ?? null])));
         }
     }
 
@@ -104,16 +104,19 @@ export class ChangeTracker {
     // on any event when `event` is null.
     isRecent(num, event, now) {
         const events = event ? [event] : Events;
-        return events.some(e => now - (this.changed.get(`${num}|${e}`) ?? -Infinity) < RecentMs);
+        return events.some((e) => now - (this.changed.get(`${num}|${e}`) ?? -Infinity) < RecentMs);
     }
 }
 
 // How the page says when it last heard from the server.
 export function statusText(lastHeard, online, now) {
-    if (lastHeard === null)
-        return online ? 'Connecting…' : 'Offline: waiting for the network…';
-    const time = new Date(lastHeard).toLocaleTimeString([], {hour: '2-digit', minute: '2-digit',
-                                                               second: '2-digit'});
-    return online ? `Live · updated ${time}`
-                  : `Offline · last update ${time} (${Math.round((now - lastHeard) / 1000)} s ago)`;
+    if (lastHeard === null) return online ? 'Connecting…' : 'Offline: waiting for the network…';
+    const time = new Date(lastHeard).toLocaleTimeString([], {
+        hour: '2-digit',
+        minute: '2-digit',
+        second: '2-digit',
+    });
+    return online
+        ? `Live · updated ${time}`
+        : `Offline · last update ${time} (${Math.round((now - lastHeard) / 1000)} s ago)`;
 }

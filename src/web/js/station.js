@@ -6,10 +6,10 @@
 
 export const Link = Object.freeze({
     Connecting: 'connecting', // no connection yet, or trying again
-    LoggingIn: 'logging-in',  // connected, log-in sent
+    LoggingIn: 'logging-in', // connected, log-in sent
     LoggedIn: 'logged-in',
-    Refused: 'refused',       // the server refused the log-in (detail.text says why)
-    Offline: 'offline',       // the connection dropped; trying again soon
+    Refused: 'refused', // the server refused the log-in (detail.text says why)
+    Offline: 'offline', // the connection dropped; trying again soon
 });
 
 // The server removes a station that misses a heartbeat round (every 5 s); a
@@ -35,8 +35,11 @@ export class Station extends EventTarget {
         this.loginMessage = loginMessage;
         // Kept as plain functions, whatever is injected: a browser's own
         // setTimeout throws when called as a method of another object.
-        const {createSocket = (address) => new WebSocket(address), setTimer = setTimeout,
-               clearTimer = clearTimeout} = options;
+        const {
+            createSocket = (address) => new WebSocket(address),
+            setTimer = setTimeout,
+            clearTimer = clearTimeout,
+        } = options;
         this.createSocket = (address) => createSocket(address);
         this.setTimer = (fn, ms) => setTimer(fn, ms);
         this.clearTimer = (id) => clearTimer(id);
@@ -57,8 +60,7 @@ export class Station extends EventTarget {
     stop() {
         this.stopped = true;
         this.clearTimers();
-        if (this.socket)
-            this.socket.close();
+        if (this.socket) this.socket.close();
         this.socket = null;
     }
 
@@ -68,8 +70,7 @@ export class Station extends EventTarget {
 
     // Sends one message while logged in; false when it could not go out now.
     send(text) {
-        if (!this.loggedIn || !this.socket)
-            return false;
+        if (!this.loggedIn || !this.socket) return false;
         this.socket.send(text);
         return true;
     }
@@ -81,8 +82,7 @@ export class Station extends EventTarget {
         socket.binaryType = 'arraybuffer';
         this.socket = socket;
         socket.onopen = () => {
-            if (socket !== this.socket)
-                return;
+            if (socket !== this.socket) return;
             this.setLink(Link.LoggingIn);
             socket.send(this.loginMessage);
             this.watchSilence();
@@ -91,12 +91,10 @@ export class Station extends EventTarget {
         // like a silent server.
         this.watchSilence();
         socket.onmessage = (event) => {
-            if (socket === this.socket)
-                this.received(event.data);
+            if (socket === this.socket) this.received(event.data);
         };
         socket.onclose = () => {
-            if (socket === this.socket)
-                this.dropped();
+            if (socket === this.socket) this.dropped();
         };
         socket.onerror = () => {}; // a close follows
     }
@@ -148,8 +146,7 @@ export class Station extends EventTarget {
         this.socket = null;
         this.clearTimers();
         if (this.stopped) {
-            if (this.link !== Link.Refused)
-                this.setLink(Link.Offline);
+            if (this.link !== Link.Refused) this.setLink(Link.Offline);
             return;
         }
         const wait = RetryMs[Math.min(this.attempts, RetryMs.length - 1)];
@@ -159,21 +156,17 @@ export class Station extends EventTarget {
     }
 
     watchSilence() {
-        if (this.silenceTimer !== null)
-            this.clearTimer(this.silenceTimer);
+        if (this.silenceTimer !== null) this.clearTimer(this.silenceTimer);
         this.silenceTimer = this.setTimer(() => {
             this.silenceTimer = null;
-            if (this.socket)
-                this.socket.close();
+            if (this.socket) this.socket.close();
             this.dropped();
         }, SilenceMs);
     }
 
     clearTimers() {
-        if (this.retryTimer !== null)
-            this.clearTimer(this.retryTimer);
-        if (this.silenceTimer !== null)
-            this.clearTimer(this.silenceTimer);
+        if (this.retryTimer !== null) this.clearTimer(this.retryTimer);
+        if (this.silenceTimer !== null) this.clearTimer(this.silenceTimer);
         this.retryTimer = null;
         this.silenceTimer = null;
     }
