@@ -6,12 +6,12 @@ import {test} from 'node:test';
 import {
     attempt,
     compute,
-    formatScore,
     maximumScore,
     rangeProblem,
     sendScore2Message,
     sendScoreMessage,
 } from '../../src/web/js/panel.js';
+import {formatScore} from '../../src/web/js/score.js';
 
 const cases = JSON.parse(readFileSync(new URL('../data/panelcases.json', import.meta.url)));
 

@@ -2,13 +2,7 @@
 import assert from 'node:assert/strict';
 import {test} from 'node:test';
 
-import {
-    ChangeTracker,
-    choices,
-    scoreText,
-    sessionText,
-    viewGroups,
-} from '../../src/web/js/resultsview.js';
+import {ChangeTracker, choices, sessionText, viewGroups} from '../../src/web/js/resultsview.js';
 
 const places = (v, b, be, f, aa) => ({Vault: v, Bars: b, Beam: be, Floor: f, AA: aa});
 const rows = [
@@ -95,11 +89,6 @@ test('a changed score is recent for a minute, and the first answer marks nothing
     assert.equal(tracker.isRecent('12', 'Bars', 61000), false);
     tracker.update(2, rows, 62000); // another session starts afresh
     assert.equal(tracker.isRecent('12', null, 62001), false);
-});
-
-test('scores show three decimals', () => {
-    assert.equal(scoreText(9.5), '9.500');
-    assert.equal(scoreText(null), '');
 });
 
 test('a session is listed by its description, its number only when it has none', () => {

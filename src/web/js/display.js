@@ -2,7 +2,8 @@
 // score for its time, a warm-up countdown, and while idle the meet's name, the
 // time and the ad images in turn. It logs in again by itself after a drop.
 import {ScoreRotation} from './board.js';
-import {Events, fillSelect, loadMeet} from './meet.js';
+import {fillSelect, loadMeet} from './meet.js';
+import {Events} from './protocol.js';
 import {adBytes, clockText, imageType, parseSetScore, warmupSeconds} from './messages.js';
 import {Link, Station, stationUrl} from './station.js';
 

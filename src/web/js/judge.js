@@ -9,15 +9,13 @@ import {
     MaxJudges,
     attempt,
     compute,
-    formatScore,
     judgeBoxes,
     maximumScore,
-    numberIn,
     rangeProblem,
     sendScore2Message,
     sendScoreMessage,
-    storedScore,
 } from './panel.js';
+import {formatScore, numberIn, storedScore} from './score.js';
 import {showRunningOrder} from './runningorder.js';
 import {Link, Station, stationUrl} from './station.js';
 

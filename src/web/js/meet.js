@@ -1,5 +1,5 @@
 // What the pages know of the meet before any log-in: "/api/meet".
-export const Events = ['Vault', 'Bars', 'Beam', 'Floor'];
+import {Events} from './protocol.js';
 
 export async function loadMeet() {
     try {

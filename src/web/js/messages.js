@@ -1,37 +1,41 @@
 // The server's answers as the pages use them. No DOM here.
+import {BoardScore, GymnastReply, SquadList, VaultGymnastReply, WarmupStart} from './protocol.js';
 
-// "GYMNASTQUERYRESP|0|first|last|gym|level|squad|age group|S1..S7|start|adj|
-// [Vault: E7S1..E7S7|E7Start|E7Adj|]number", split at "|". Null for a refusal.
+const judgesOf = (values, name) => [1, 2, 3, 4, 5, 6, 7].map((n) => values[`${name}${n}`]);
+
+// A found gymnast with the values stored for the event (Vault: both vaults'),
+// from "GYMNASTQUERYRESP|0|…" split at "|". Null for a refusal.
 export function parseGymnast(fields) {
-    if (fields[0] !== 'GYMNASTQUERYRESP' || fields[1] !== '0' || fields.length < 18) return null;
-    const value = (n) => fields[n + 1] ?? '';
-    const gymnast = {
-        number: fields[fields.length - 1],
-        name: `${value(1)} ${value(2)}`.trim(),
-        gym: value(3),
-        level: value(4),
-        squad: value(5),
-        ageGroup: value(6),
-        judges: [7, 8, 9, 10, 11, 12, 13].map(value),
-        start: value(14),
-        adjustment: value(15),
-        second: null,
+    if (fields[0] !== GymnastReply.command || fields.length < GymnastReply.length) return null;
+    const vault = fields.length >= VaultGymnastReply.length;
+    const g = (vault ? VaultGymnastReply : GymnastReply).read(fields);
+    if (g.status !== '0') return null;
+    return {
+        number: g.number,
+        name: `${g.first} ${g.last}`.trim(),
+        gym: g.gym,
+        level: g.level,
+        squad: g.squad,
+        ageGroup: g.ageGroup,
+        judges: judgesOf(g, 'judge'),
+        start: g.start,
+        adjustment: g.adjustment,
+        second: vault
+            ? {
+                  judges: judgesOf(g, 'secondJudge'),
+                  start: g.secondStart,
+                  adjustment: g.secondAdjustment,
+              }
+            : null,
     };
-    if (fields.length >= 27) {
-        gymnast.second = {
-            judges: [16, 17, 18, 19, 20, 21, 22].map(value),
-            start: value(23),
-            adjustment: value(24),
-        };
-    }
-    return gymnast;
 }
 
-// "SQUADLIST|count|num - first last,score|...|0": the running order.
+// The running order: each item "number - first last,score".
 export function parseSquadList(fields) {
-    if (fields[0] !== 'SQUADLIST') return [];
-    const count = Number.parseInt(fields[1], 10) || 0;
-    return fields.slice(2, 2 + count).map((item) => {
+    if (fields[0] !== SquadList.command) return [];
+    const count = Number.parseInt(SquadList.read(fields).count, 10) || 0;
+    const first = SquadList.index('count') + 1;
+    return fields.slice(first, first + count).map((item) => {
         const comma = item.lastIndexOf(',');
         const who = comma >= 0 ? item.slice(0, comma) : item;
         const dash = who.indexOf(' - ');
@@ -43,24 +47,27 @@ export function parseSquadList(fields) {
     });
 }
 
-// "SETSCORE|event|number|name|score|milliseconds|corrected".
+// A score for the board, shown for its milliseconds (30 s when it names none).
 export function parseSetScore(fields) {
-    if (fields[0] !== 'SETSCORE' || fields.length < 5) return null;
-    const ms = Number.parseInt(fields[5], 10);
+    if (fields[0] !== BoardScore.command || fields.length < BoardScore.index('score') + 1)
+        return null;
+    const s = BoardScore.read(fields);
+    const ms = Number.parseInt(s.ms, 10);
     return {
-        event: fields[1],
-        number: fields[2],
-        name: fields[3],
-        score: fields[4],
+        event: s.event,
+        number: s.number,
+        name: s.name,
+        score: s.score,
         ms: Number.isFinite(ms) && ms > 0 ? ms : 30000,
-        corrected: fields[6] === '1',
+        corrected: s.corrected === '1',
     };
 }
 
 // "STARTTIMER|TIMEDWARMUP|mm:ss": the warm-up's length in seconds, or null.
 export function warmupSeconds(fields) {
-    if (fields[0] !== 'STARTTIMER' || fields[1] !== 'TIMEDWARMUP') return null;
-    const match = /^(\d+):(\d\d)$/.exec(String(fields[2] ?? '').trim());
+    const timer = WarmupStart.read(fields);
+    if (fields[0] !== WarmupStart.command || timer.kind !== 'TIMEDWARMUP') return null;
+    const match = /^(\d+):(\d\d)$/.exec(timer.time.trim());
     return match ? Number(match[1]) * 60 + Number(match[2]) : null;
 }
 

@@ -6,7 +6,16 @@
 // holds ("GYMNASTQUERY") and sent again only when it is not there, so a score
 // is never stored twice. No DOM here.
 
-import {numberIn} from './panel.js';
+import {numberIn} from './score.js';
+import {
+    GymnastQuery,
+    GymnastRefusal,
+    GymnastReply,
+    JudgeScore,
+    ScoreConfirm,
+    VaultGymnastReply,
+    scoreLayout,
+} from './protocol.js';
 
 export const Sending = Object.freeze({
     Waiting: 'Waiting', // not yet confirmed by the server
@@ -26,42 +35,37 @@ function sameValue(stored, sent) {
     return String(stored ?? '').trim() === String(sent ?? '').trim();
 }
 
-// The stored values a score message writes, as [reply field, sent value]
-// pairs of a "GYMNASTQUERYRESP|0|..." split at "|" (index 8 is judge 1's score).
-function checks(fields) {
-    if (fields[0] === 'SENDSCORE2') {
-        const judge = Number.parseInt(fields[2], 10);
+// A score message's fields by name.
+function scoreOf(message) {
+    const fields = message.split('|');
+    return scoreLayout(fields).read(fields);
+}
+
+// The values a score message writes beside those a gymnast reply holds, as
+// [stored, sent] pairs: the judges' scores, start values and adjustments.
+function checks(message, reply) {
+    const fields = message.split('|');
+    const sent = scoreOf(message);
+    const layout = reply.length >= VaultGymnastReply.length ? VaultGymnastReply : GymnastReply;
+    const stored = layout.read(reply);
+    const vault = sent.event === 'Vault';
+    if (fields[0] === JudgeScore.command) {
+        const judge = Number.parseInt(sent.judge, 10);
         if (!(judge >= 1 && judge <= 7)) return [];
-        const pairs = [[7 + judge, fields[4]]];
-        if (fields[3] === 'Vault') pairs.push([16 + judge, fields[5]]);
+        const pairs = [[stored[`judge${judge}`], sent.score]];
+        if (vault) pairs.push([stored[`secondJudge${judge}`], sent.secondScore]);
         return pairs;
     }
-    const pairs = [
-        [8, fields[5]],
-        [9, fields[6]],
-        [10, fields[7]],
-        [11, fields[8]],
-        [15, fields[12]],
-        [16, fields[13]],
-    ];
-    if (fields[4] === 'Vault') {
-        pairs.push(
-            [17, fields[16]],
-            [18, fields[17]],
-            [19, fields[18]],
-            [20, fields[19]],
-            [24, fields[23]],
-            [25, fields[24]],
-        );
-    }
-    return pairs;
+    const names = ['judge1', 'judge2', 'judge3', 'judge4', 'start', 'adjustment'];
+    if (vault) names.push(...names.map((name) => `second${name[0].toUpperCase()}${name.slice(1)}`));
+    return names.map((name) => [stored[name], sent[name]]);
 }
 
 // True when the stored values of a gymnast reply are those the score message
 // writes: it has been stored already.
 export function isStored(scoreMessage, replyFields) {
-    const pairs = checks(scoreMessage.split('|'));
-    return pairs.length > 0 && pairs.every(([index, sent]) => sameValue(replyFields[index], sent));
+    const pairs = checks(scoreMessage, replyFields);
+    return pairs.length > 0 && pairs.every(([stored, sent]) => sameValue(stored, sent));
 }
 
 export class Outbox extends EventTarget {
@@ -121,11 +125,11 @@ export class Outbox extends EventTarget {
         const head = items[0];
         if (!head) return;
         if (head.sent) {
-            const fields = head.message.split('|');
-            const event = fields[0] === 'SENDSCORE2' ? fields[3] : fields[4];
+            const {number, event} = scoreOf(head.message);
             // Judge number 0: a check is no look-up, so the panel's other pads
             // are not moved to this gymnast.
-            if (this.station.send(`GYMNASTQUERY|${fields[1]}|${event}|0`)) this.checking = head.id;
+            if (this.station.send(GymnastQuery.text({number, event, judge: 0})))
+                this.checking = head.id;
             return;
         }
         this.sendHead(items);
@@ -139,11 +143,11 @@ export class Outbox extends EventTarget {
     }
 
     received(fields) {
-        if (fields[0] === 'SCORECONFIRM' && this.inFlight) {
+        if (fields[0] === ScoreConfirm.command && this.inFlight) {
             this.settle(this.inFlight);
             return;
         }
-        if (fields[0] !== 'GYMNASTQUERYRESP' || !this.checking) return;
+        if (fields[0] !== GymnastReply.command || !this.checking) return;
         const items = this.entries();
         const head = items[0];
         if (!head || head.id !== this.checking) {
@@ -151,9 +155,10 @@ export class Outbox extends EventTarget {
             this.pump();
             return;
         }
-        const asked = head.message.split('|')[1];
-        if (fields[1] === '0') {
-            if (plainNumber(fields[fields.length - 1]) !== plainNumber(asked)) return; // another gymnast's reply (a look-up pushed by the panel's judge 1)
+        const asked = scoreOf(head.message).number;
+        if (GymnastRefusal.read(fields).status === '0') {
+            // Another gymnast's reply is a look-up pushed by the panel's judge 1.
+            if (plainNumber(GymnastReply.read(fields).number) !== plainNumber(asked)) return;
             this.checking = null;
             this.consumed = fields;
             if (isStored(head.message, fields)) {
@@ -161,7 +166,7 @@ export class Outbox extends EventTarget {
                 return;
             }
         } else {
-            const text = fields.slice(2).join('|');
+            const {text} = GymnastRefusal.read(fields);
             if (
                 text !== `Gymnast ${asked} not found` &&
                 text !== `Gymnast ${plainNumber(asked)} not found`

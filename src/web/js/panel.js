@@ -1,62 +1,10 @@
 // The panel maths of a judge pad: the same rules as the operator's manual
 // entry, so a score typed on a pad and one typed at the scorers' table come out
 // the same. No DOM here.
+import {JudgeScore, PanelScore, VaultJudgeScore, VaultPanelScore} from './protocol.js';
+import {numberIn, scoreText} from './score.js';
 
 export const MaxJudges = 4;
-
-const DECIMAL = /^[+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?$/;
-
-// A number as the server reads one: decimal text with "." and an optional
-// exponent, blanks around it ignored. Anything else (hex, commas, "Infinity")
-// is no number: null.
-export function numberIn(text) {
-    const trimmed = String(text ?? '').trim();
-    if (!DECIMAL.test(trimmed)) return null;
-    const value = Number(trimmed);
-    return Number.isFinite(value) ? value : null;
-}
-
-function threeDecimals(value) {
-    return value.toFixed(3);
-}
-
-// A typed score as the boxes show it: three decimals. Up to four digits typed
-// without their point carry one after the first digit ("05" is 0.500, "953"
-// is 9.530, "8125" is 8.125); five or more such digits are no score. Two
-// digits of 10 or more stay a number ("95" is 95.000). No number: empty.
-export function formatScore(score) {
-    const text = String(score ?? '');
-    const value = numberIn(text);
-    if (text === '' || value === null) return '';
-    if (value === 10) return '10.000';
-    const digitsOnly = /^[0-9]+$/.test(text);
-    if (digitsOnly && (value < 10 || text.length >= 3)) {
-        switch (text.length) {
-            case 1:
-                return threeDecimals(value);
-            case 2:
-                return `${text[0]}.${text[1]}00`;
-            case 3:
-                return `${text[0]}.${text.slice(1)}0`;
-            case 4:
-                return `${text[0]}.${text.slice(1)}`;
-            default:
-                return '';
-        }
-    }
-    return threeDecimals(value);
-}
-
-// A computed score as three decimals; halfway between two thousandths rounds
-// away from zero. Sums carry binary noise (9.1025 is 9.10249999...): a nudge
-// far below a thousandth settles which side of the half it is on.
-export function scoreText(value) {
-    const thousandths = value * 1000;
-    const nudged = thousandths + (thousandths >= 0 ? 1e-6 : -1e-6);
-    const rounded = nudged < 0 ? -Math.round(-nudged) : Math.round(nudged);
-    const result = rounded / 1000;
-    return threeDecimals(result === 0 ? 0 : result);
-}
 
 // The highest score a meet allows: its own maximum when "/api/meet" gives
 // one, else 10.
@@ -76,13 +24,6 @@ export function rangeProblem(score, maximum) {
     if (value < 0) return 'Below 0: not a score';
     if (value > maximum + 1e-9) return `Above the maximum of ${scoreText(maximum)}`;
     return '';
-}
-
-// A score as the meet stores it (its shortest decimal form) with three
-// decimals; '' for none. Unlike a typed score, "100" is a hundred.
-export function storedScore(text) {
-    const value = numberIn(text);
-    return value === null ? '' : scoreText(value);
 }
 
 // The panel score of 1 to 4 judges' scores: one judge's score; the average of
@@ -150,33 +91,36 @@ export function compute(event, judgeCount, first, second = attempt()) {
     return result;
 }
 
-function rowFields(row, bScore) {
-    return [...row.judges, '', '', '', row.start, row.adjustment, bScore];
+// One row of boxes as the score message names its fields: `prefix` is ''
+// for the first row, 'second' for the second vault.
+function rowValues(row, bScore, prefix) {
+    const name = (field) =>
+        prefix ? `${prefix}${field[0].toUpperCase()}${field.slice(1)}` : field;
+    const values = {[name('start')]: row.start, [name('adjustment')]: row.adjustment};
+    values[name('bScore')] = bScore;
+    row.judges.forEach((score, i) => (values[name(`judge${i + 1}`)] = score));
+    return values;
 }
 
-// The primary judge's "SENDSCORE": number, judge count, panel mark 1, event,
-// judges 1-4, three empty judges, start, adjustment, B score, final; for
-// Vault the second attempt's ten fields; then the test flag "0". 27 fields
-// for Vault, 17 otherwise.
+// The primary judge's score message: the panel's boxes, B score and final,
+// for Vault both vaults'; judges 5 to 7 empty, panel mark 1, test flag "0".
 export function sendScoreMessage(number, judgeCount, event, first, second, result) {
-    const fields = [
-        'SENDSCORE',
+    const vault = event === 'Vault';
+    return (vault ? VaultPanelScore : PanelScore).text({
         number,
-        String(judgeBoxes(judgeCount)),
-        '1',
+        judgeCount: judgeBoxes(judgeCount),
+        panel: 1,
         event,
-        ...rowFields(first, result.bScore),
-        result.final,
-    ];
-    if (event === 'Vault') fields.push(...rowFields(second, result.secondBScore));
-    fields.push('0');
-    return fields.join('|');
+        ...rowValues(first, result.bScore, ''),
+        ...(vault ? rowValues(second, result.secondBScore, 'second') : {}),
+        final: result.final,
+        test: 0,
+    });
 }
 
 // A secondary judge's own score, passed by the server to the panel's primary
-// pad: "SENDSCORE2|number|judge|event|score", and the second vault's score.
+// pad, and for Vault the second vault's score.
 export function sendScore2Message(number, judgeNumber, event, score, secondScore = '') {
-    const fields = ['SENDSCORE2', number, String(judgeNumber), event, score];
-    if (event === 'Vault') fields.push(secondScore);
-    return fields.join('|');
+    const layout = event === 'Vault' ? VaultJudgeScore : JudgeScore;
+    return layout.text({number, judge: judgeNumber, event, score, secondScore});
 }

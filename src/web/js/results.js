@@ -6,11 +6,12 @@ import {
     ChangeTracker,
     choices,
     groupTitle,
-    scoreText,
     sessionText,
     statusText,
     viewGroups,
 } from './resultsview.js';
+import {Events} from './protocol.js';
+import {scoreText} from './score.js';
 
 const $ = (id) => document.getElementById(id);
 const page = {
@@ -149,14 +150,7 @@ function teamRow(team) {
     const tr = document.createElement('tr');
     tr.dataset.gym = team.gym;
     const who = cell('who', span('name', team.gym));
-    who.append(
-        span(
-            'detail',
-            ['Vault', 'Bars', 'Beam', 'Floor']
-                .map((e) => `${e} ${scoreText(team[e]) || '–'}`)
-                .join(' · '),
-        ),
-    );
+    who.append(span('detail', Events.map((e) => `${e} ${scoreText(team[e]) || '–'}`).join(' · ')));
     tr.append(cell('place', team.place ?? ''), who, cell('score', scoreText(team.AA)));
     return tr;
 }

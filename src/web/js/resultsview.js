@@ -1,15 +1,10 @@
 // What the results page shows, worked out from the results API's answers:
 // groups by level and age division, rows in place order for the chosen view,
 // and which scores changed in the last minute. No DOM here.
+import {Events} from './protocol.js';
 
-export const Events = ['Vault', 'Bars', 'Beam', 'Floor'];
 export const Views = [...Events, 'AA', 'Teams'];
 export const RecentMs = 60 * 1000;
-
-// A score with its three decimals, or '' for none.
-export function scoreText(score) {
-    return typeof score === 'number' && Number.isFinite(score) ? score.toFixed(3) : '';
-}
 
 function byPlaceThenNumber(column) {
     return (a, b) => {

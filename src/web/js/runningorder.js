@@ -1,7 +1,7 @@
 // The squad's running order on the judge pad: a button per gymnast. The one
 // being judged is marked "▶" (and is the list's current item), those with a
 // stored score "✓" and the score, so that neither depends on colour alone.
-import {storedScore} from './panel.js';
+import {storedScore} from './score.js';
 
 function mark(className, text) {
     const span = document.createElement('span');
