@@ -4,6 +4,8 @@
 // score the server offers again while it waits or shows is not taken twice; a
 // board for one event leaves the others' scores to the boards that show them.
 // No DOM here.
+import {BoardConfirm} from './protocol.js';
+
 export class ScoreRotation {
     // `show(score or null)` draws the board; `confirm(text)` sends a message.
     constructor({shows = 'all', show, confirm, setTimer = setTimeout, clearTimer = clearTimeout}) {
@@ -40,7 +42,7 @@ export class ScoreRotation {
         const shown = this.current;
         this.timer = this.setTimer(() => {
             this.timer = null;
-            this.confirm(`CONFIRMSCORE|${shown.number}|${shown.event}`);
+            this.confirm(BoardConfirm.text(shown));
             this.next();
         }, shown.ms);
     }

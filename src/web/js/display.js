@@ -3,7 +3,8 @@
 // time and the ad images in turn. It logs in again by itself after a drop.
 import {ScoreRotation} from './board.js';
 import {fillSelect, loadMeet} from './meet.js';
-import {Events} from './protocol.js';
+import {AdRequest, BoardScore, DisplayLogin, Events, WarmupStart} from './protocol.js';
+import {LinkTexts, nameThePage, readJson} from './shell.js';
 import {adBytes, clockText, imageType, parseSetScore, warmupSeconds} from './messages.js';
 import {Link, Station, stationUrl} from './station.js';
 
@@ -21,14 +22,6 @@ let ads = []; // {name, url} of the images received
 let adNames = [];
 let adIndex = 0;
 let adRequest = null; // {name, timer} of the answer awaited
-
-function readJson(storage, key) {
-    try {
-        return JSON.parse(storage.getItem(key) ?? 'null');
-    } catch {
-        return null;
-    }
-}
 
 function showScore(score) {
     $('score-view').hidden = !score;
@@ -77,7 +70,7 @@ function requestAds() {
     if (adRequest || !station?.loggedIn) return;
     const name = adNames.find((n) => !ads.some((ad) => ad.name === n));
     if (!name) return;
-    station.send(`AD_FILE_START|${name}|0`);
+    station.send(AdRequest.text({name, number: 0}));
     adRequest = {
         name,
         timer: setTimeout(() => {
@@ -101,10 +94,10 @@ function adReceived(buffer) {
 
 function received(fields) {
     switch (fields[0]) {
-        case 'SETSCORE':
+        case BoardScore.command:
             rotation.take(parseSetScore(fields));
             break;
-        case 'STARTTIMER': {
+        case WarmupStart.command: {
             const seconds = warmupSeconds(fields);
             if (seconds !== null) {
                 warmupEnd = Date.now() + seconds * 1000;
@@ -123,13 +116,8 @@ function received(fields) {
 
 function linkChanged({link, text}) {
     document.body.dataset.link = link;
-    const texts = {
-        [Link.Connecting]: 'Connecting…',
-        [Link.LoggingIn]: 'Logging in…',
-        [Link.LoggedIn]: '',
-        [Link.Offline]: 'Offline: trying again…',
-        [Link.Refused]: text,
-    };
+    // The board says nothing of a good link, and why it was refused.
+    const texts = {...LinkTexts, [Link.LoggedIn]: '', [Link.Refused]: text};
     $('board-link').textContent = texts[link];
     if (link === Link.LoggedIn) {
         $('status').textContent = '';
@@ -149,10 +137,7 @@ function linkChanged({link, text}) {
 function begin(setup) {
     if (station) station.stop();
     adNames = setup.ads;
-    station = new Station(
-        stationUrl(location),
-        `DISPLAYAUTH|${setup.name}|${setup.pin}|${setup.shows}`,
-    );
+    station = new Station(stationUrl(location), DisplayLogin.text(setup));
     rotation = new ScoreRotation({
         shows: setup.shows,
         show: showScore,
@@ -186,13 +171,11 @@ async function start() {
     });
     meet = await loadMeet();
     $('board-meet').textContent = meet.name || 'Tallvane';
-    fillSelect($('shows'), ['all', ...meet.events]);
-    $('shows').options[0].textContent = 'All events';
+    nameThePage(document, meet.name, 'Scoreboard');
     const form = readJson(localStorage, FormKey);
+    fillSelect($('shows'), [['all', 'All events'], ...meet.events], form?.shows);
     if (form) {
         $('display-name').value = form.name ?? '';
-        fillSelect($('shows'), ['all', ...meet.events], form.shows);
-        $('shows').options[0].textContent = 'All events';
         $('ads').value = (form.ads ?? []).join('\n');
     }
     setInterval(tick, 250);

@@ -1,9 +1,5 @@
 // The start page: the meet's name above the links to the pages.
 import {loadMeet} from './meet.js';
+import {nameThePage} from './shell.js';
 
-loadMeet().then((meet) => {
-    if (meet.name) {
-        document.getElementById('meet-name').textContent = meet.name;
-        document.title = `${meet.name} · Tallvane`;
-    }
-});
+loadMeet().then((meet) => nameThePage(document, meet.name));

@@ -17,19 +17,22 @@ import {
 } from './panel.js';
 import {formatScore, numberIn, storedScore} from './score.js';
 import {showRunningOrder} from './runningorder.js';
+import {
+    GymnastQuery,
+    GymnastRefusal,
+    GymnastReply,
+    JudgeLogin,
+    SecondaryScore,
+    Session,
+    SquadList,
+    SquadListQuery,
+} from './protocol.js';
+import {LinkTexts, nameThePage, readJson} from './shell.js';
 import {Link, Station, stationUrl} from './station.js';
 
 const $ = (id) => document.getElementById(id);
 const LoginKey = 'tallvane.judge.login'; // this tab's log-in, so a reload logs in again
 const FormKey = 'tallvane.judge.form'; // the form's last entries (no PIN)
-
-const LinkTexts = {
-    [Link.Connecting]: 'Connecting…',
-    [Link.LoggingIn]: 'Logging in…',
-    [Link.LoggedIn]: 'Logged in',
-    [Link.Refused]: 'Not logged in',
-    [Link.Offline]: 'Offline: trying again…',
-};
 
 let meet = {name: '', judgeCount: 4, events: [], squads: {}};
 let station = null;
@@ -43,14 +46,6 @@ let squadItems = []; // the running order shown
 
 const isPrimary = () => login?.number === 1;
 const isVault = () => login?.event === 'Vault';
-
-function readJson(storage, key) {
-    try {
-        return JSON.parse(storage.getItem(key) ?? 'null');
-    } catch {
-        return null;
-    }
-}
 
 function setStatus(text) {
     $('status').textContent = text;
@@ -79,10 +74,7 @@ function logIn(details) {
     if (station) station.stop();
     login = details;
     judgeCount = judgeBoxes(meet.judgeCount);
-    station = new Station(
-        stationUrl(location),
-        `JUDGEAUTH|${login.event}|${login.name}|${login.pin}|1|${login.number}`,
-    );
+    station = new Station(stationUrl(location), JudgeLogin.text({...login, byNumber: 1}));
     outbox = new Outbox(station, localStorage, `tallvane.outbox.${login.event}.${login.number}`);
     station.addEventListener('link', (e) => linkChanged(e.detail));
     station.addEventListener('message', (e) => received(e.detail.fields));
@@ -95,11 +87,11 @@ function logIn(details) {
     station.start();
 }
 
-function linkChanged({link, text, fields}) {
+function linkChanged({link, text, reply}) {
     $('link').textContent = LinkTexts[link];
     document.body.dataset.link = link;
     if (link === Link.LoggedIn) {
-        judgeCount = judgeBoxes(Number.parseInt(fields[2], 10) || meet.judgeCount);
+        judgeCount = judgeBoxes(Number.parseInt(reply.detail, 10) || meet.judgeCount);
         sessionStorage.setItem(LoginKey, JSON.stringify(login));
         $('login-form').hidden = true;
         $('judging').hidden = false;
@@ -117,22 +109,26 @@ function linkChanged({link, text, fields}) {
 
 function received(fields) {
     switch (fields[0]) {
-        case 'SETSESSION':
-            sessionId = fields[1] ?? '';
-            $('session').textContent = fields.slice(2).join('|');
-            fillSelect($('squad'), ['', ...(meet.squads?.[sessionId] ?? [])]);
-            $('squad').options[0].textContent = 'Choose a squad';
+        case Session.command: {
+            const session = Session.read(fields);
+            sessionId = session.id;
+            $('session').textContent = session.description;
+            fillSelect($('squad'), [['', 'Choose a squad'], ...(meet.squads?.[sessionId] ?? [])]);
             break;
-        case 'SQUADLIST':
+        }
+        case SquadList.command:
             squadItems = parseSquadList(fields);
             showOrder();
             break;
-        case 'GYMNASTQUERYRESP':
-            if (outbox.consumed === fields) break; // a check of a waiting score, not a look-up
-            if (fields[1] === '0') showGymnast(parseGymnast(fields));
-            else $('gymnast-name').textContent = fields.slice(2).join('|');
+        case GymnastReply.command: {
+            // A check of a waiting score is no look-up.
+            if (outbox.consumed === fields) break;
+            const reply = GymnastRefusal.read(fields);
+            if (reply.status === '0') showGymnast(parseGymnast(fields));
+            else $('gymnast-name').textContent = reply.text;
             break;
-        case 'SECONDARYSCORE':
+        }
+        case SecondaryScore.command:
             takeSecondaryScore(fields);
             break;
         default:
@@ -146,14 +142,38 @@ function showOrder() {
 
 function askForSquad() {
     if ($('squad').value)
-        station?.send(`GETSQUADLIST|${sessionId}|${$('squad').value}|${login.event}`);
+        station?.send(
+            SquadListQuery.text({session: sessionId, squad: $('squad').value, event: login.event}),
+        );
 }
 
 function lookUp(number) {
     const text = String(number).trim();
     if (!text) return;
     $('gymnast-number').value = text;
-    station?.send(`GYMNASTQUERY|${text}|${login.event}|${login.number}`);
+    station?.send(GymnastQuery.text({number: text, event: login.event, judge: login.number}));
+}
+
+// The rows of score boxes, made from one template: the first row, and the
+// second vault's with its own ids ("score2-1", "start-value-2", …).
+function makeAttempts() {
+    const template = $('attempt-template');
+    const make = (n) => {
+        const row = template.content.firstElementChild.cloneNode(true);
+        row.id = `attempt-${n}`;
+        row.querySelector('legend').id = `attempt-${n}-title`;
+        row.querySelector('legend').textContent = 'Score';
+        if (n === 1) return row;
+        const secondId = (id) => (id.startsWith('score-') ? `score2-${id.slice(6)}` : `${id}-2`);
+        for (const element of row.querySelectorAll('[id]:not(legend)'))
+            element.id = secondId(element.id);
+        for (const button of row.querySelectorAll('[data-for]'))
+            button.dataset.for = secondId(button.dataset.for);
+        row.querySelector('legend').textContent = 'Vault 2';
+        row.hidden = true;
+        return row;
+    };
+    template.before(make(1), make(2));
 }
 
 function ownBoxes() {
@@ -217,10 +237,11 @@ function showGymnast(found) {
 }
 
 function takeSecondaryScore(fields) {
-    const judge = Number.parseInt(fields[1], 10);
+    const secondary = SecondaryScore.read(fields);
+    const judge = Number.parseInt(secondary.judge, 10);
     if (!isPrimary() || !(judge >= 1 && judge <= judgeCount)) return;
-    setBox(`score-${judge}`, fields[2] ?? '');
-    if (isVault() && (fields[3] ?? '') !== '') setBox(`score2-${judge}`, fields[3]);
+    setBox(`score-${judge}`, secondary.score);
+    if (isVault() && secondary.secondScore !== '') setBox(`score2-${judge}`, secondary.secondScore);
     recompute();
 }
 
@@ -353,6 +374,7 @@ function wireBoxes() {
 }
 
 async function start() {
+    makeAttempts();
     wireBoxes();
     $('login-form').addEventListener('submit', (event) => {
         event.preventDefault();
@@ -379,7 +401,7 @@ async function start() {
         if ($('correction').returnValue === 'yes' && gymnast) sendNow();
     });
     meet = await loadMeet();
-    if (meet.name) $('meet-name').textContent = meet.name;
+    nameThePage(document, meet.name, 'Judge pad');
     fillLoginForm();
     const saved = readJson(sessionStorage, LoginKey);
     if (saved?.event && saved?.pin !== undefined) logIn(saved);

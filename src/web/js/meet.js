@@ -11,8 +11,10 @@ export async function loadMeet() {
     return {name: '', judgeCount: 4, events: Events, squads: {}};
 }
 
-// Fills a <select> with texts, keeping the choice when it is still there.
-export function fillSelect(select, values, chosen = select.value) {
-    select.replaceChildren(...values.map((value) => new Option(value, value)));
-    if (values.includes(chosen)) select.value = chosen;
+// Fills a <select> with choices, each a text or a [value, text] pair,
+// keeping the choice when it is still there (else the first is chosen).
+export function fillSelect(select, choices, chosen = select.value) {
+    const pairs = choices.map((c) => (Array.isArray(c) ? c : [c, c]));
+    select.replaceChildren(...pairs.map(([value, text]) => new Option(text, value)));
+    if (pairs.some(([value]) => value === chosen)) select.value = chosen;
 }

@@ -9,7 +9,11 @@ import {
     sessionText,
     statusText,
     viewGroups,
+    ViewChoices,
 } from './resultsview.js';
+import {fillSelect, loadMeet} from './meet.js';
+import {ReconnectingSocket, socketUrl} from './reconnect.js';
+import {nameThePage} from './shell.js';
 import {Events} from './protocol.js';
 import {scoreText} from './score.js';
 
@@ -22,9 +26,6 @@ const page = {
     teams: [],
     lastHeard: null,
     online: false,
-    socket: null,
-    retryMs: 1000,
-    lastMessage: 0,
 };
 const tracker = new ChangeTracker();
 
@@ -45,12 +46,6 @@ function showStatus() {
     const updated = $('updated');
     updated.textContent = statusText(page.lastHeard, page.online, Date.now());
     updated.classList.toggle('offline', !page.online);
-}
-
-function fillSelect(select, entries, chosen) {
-    select.replaceChildren(...entries.map(([value, text]) => new Option(text, value)));
-    select.value = chosen;
-    if (select.value !== chosen) select.selectedIndex = 0;
 }
 
 async function loadSessions() {
@@ -199,52 +194,37 @@ async function refresh() {
     }
 }
 
-function connect() {
-    const scheme = location.protocol === 'https:' ? 'wss' : 'ws';
-    const socket = new WebSocket(`${scheme}://${location.host}/updates`);
-    page.socket = socket;
-    socket.onopen = () => {
-        page.online = true;
-        page.retryMs = 1000;
-        page.lastMessage = Date.now();
-        loadSessions().then(refresh, showStatus); // catch up on what was missed
-    };
-    socket.onmessage = (event) => {
-        page.lastMessage = Date.now();
-        let message;
-        try {
-            message = JSON.parse(event.data);
-        } catch {
-            return;
-        }
-        if (message.type === 'scores' && message.session === page.session) refresh();
-        else if (message.type === 'session') loadSessions().then(refresh, showStatus);
-        else heard();
-    };
-    socket.onclose = () => {
-        if (page.socket !== socket) return;
-        page.online = false;
-        page.socket = null;
-        showStatus();
-        setTimeout(connect, page.retryMs);
-        page.retryMs = Math.min(page.retryMs * 2, 15000);
-    };
-}
-
-// The meet's name above the results, and in the tab's title.
-async function showMeet() {
+// The server's word that results changed, over a socket that comes back by
+// itself; once back, the page catches up on what it missed.
+const UpdatesSilenceMs = 45000;
+const UpdatesRetryMs = [1000, 2000, 4000, 8000, 15000];
+const updates = new ReconnectingSocket(socketUrl(location, '/updates'), {
+    silenceMs: UpdatesSilenceMs,
+    retryMs: UpdatesRetryMs,
+});
+updates.addEventListener('open', () => {
+    updates.connected();
+    page.online = true;
+    loadSessions().then(refresh, showStatus);
+});
+updates.addEventListener('data', (event) => {
+    let message;
     try {
-        const meet = await getJson('/api/meet');
-        if (meet.name) {
-            $('meet-name').textContent = meet.name;
-            document.title = `Live results · ${meet.name}`;
-        }
+        message = JSON.parse(event.detail);
     } catch {
-        // offline: the results say so; the name comes with the next visit
+        return;
     }
-}
+    if (message.type === 'scores' && message.session === page.session) refresh();
+    else if (message.type === 'session') loadSessions().then(refresh, showStatus);
+    else heard();
+});
+updates.addEventListener('drop', () => {
+    page.online = false;
+    showStatus();
+});
 
 function start() {
+    fillSelect($('view'), ViewChoices, 'AA');
     $('session').addEventListener('change', () => {
         page.followCurrent = false;
         page.session = Number($('session').value);
@@ -259,18 +239,16 @@ function start() {
     $('gym').addEventListener('change', render);
     $('choices').addEventListener('submit', (event) => event.preventDefault());
 
-    // Every few seconds: the status and the marks of new scores age, a silent
-    // connection is dropped and made again, and while offline the results
-    // are tried directly in case the network is back before the socket.
+    // Every few seconds: the status and the marks of new scores age, and
+    // while offline the results are tried directly in case the network is
+    // back before the socket.
     setInterval(() => {
-        const silentMs = Date.now() - page.lastMessage;
-        if (page.socket && page.online && silentMs > 45000) page.socket.close();
         if (!page.online) refresh();
         showStatus();
         render();
     }, 10000);
-    connect();
-    showMeet();
+    updates.start();
+    loadMeet().then((meet) => nameThePage(document, meet.name, 'Live results'));
 }
 
 start();

@@ -3,7 +3,9 @@
 // and which scores changed in the last minute. No DOM here.
 import {Events} from './protocol.js';
 
-export const Views = [...Events, 'AA', 'Teams'];
+// What the page can show, as [value, text] for the chooser: the all-around
+// first, each event, then the teams.
+export const ViewChoices = [['AA', 'All-around'], ...Events.map((e) => [e, e]), ['Teams', 'Teams']];
 export const RecentMs = 60 * 1000;
 
 function byPlaceThenNumber(column) {

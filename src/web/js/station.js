@@ -3,6 +3,8 @@
 // heartbeats, notices a silent server and connects again by itself, so a pad or
 // a board survives a dropped network or a server restart with nobody touching
 // it. No DOM here: pages listen to its events.
+import {LoginReply} from './protocol.js';
+import {ReconnectingSocket, socketUrl} from './reconnect.js';
 
 export const Link = Object.freeze({
     Connecting: 'connecting', // no connection yet, or trying again
@@ -15,15 +17,14 @@ export const Link = Object.freeze({
 // The server removes a station that misses a heartbeat round (every 5 s); a
 // logged-in station that hears nothing for this long has lost the server.
 export const SilenceMs = 12000;
-const RetryMs = [500, 1000, 2000, 3000, 5000];
+export const RetryMs = Object.freeze([500, 1000, 2000, 3000, 5000]);
 // A duplicate log-in refusal after a drop usually means the server has not yet
 // noticed that the old connection is gone: try again once it has.
 const DuplicateRetryMs = 4000;
 
 // The WebSocket address of the station path, on the server that sent the page.
 export function stationUrl(location) {
-    const scheme = location.protocol === 'https:' ? 'wss:' : 'ws:';
-    return `${scheme}//${location.host}/station`;
+    return socketUrl(location, '/station');
 }
 
 export class Station extends EventTarget {
@@ -31,37 +32,36 @@ export class Station extends EventTarget {
     // every connection. `options` lets tests replace the socket and the clock.
     constructor(url, loginMessage, options = {}) {
         super();
-        this.url = url;
         this.loginMessage = loginMessage;
-        // Kept as plain functions, whatever is injected: a browser's own
-        // setTimeout throws when called as a method of another object.
-        const {
-            createSocket = (address) => new WebSocket(address),
-            setTimer = setTimeout,
-            clearTimer = clearTimeout,
-        } = options;
-        this.createSocket = (address) => createSocket(address);
+        this.link = Link.Connecting;
+        this.everLoggedIn = false;
+        this.transport = new ReconnectingSocket(url, {
+            ...options,
+            silenceMs: SilenceMs,
+            retryMs: RetryMs,
+        });
+        const {setTimer = setTimeout, clearTimer = clearTimeout} = options;
         this.setTimer = (fn, ms) => setTimer(fn, ms);
         this.clearTimer = (id) => clearTimer(id);
-        this.link = Link.Connecting;
-        this.socket = null;
-        this.attempts = 0;
-        this.everLoggedIn = false;
-        this.stopped = true;
-        this.retryTimer = null;
-        this.silenceTimer = null;
+        this.loginTimer = null;
+        const on = (name, handle) => this.transport.addEventListener(name, handle);
+        on('connecting', (e) => this.setLink(e.detail.attempt ? Link.Offline : Link.Connecting));
+        on('open', () => this.logIn());
+        on('data', (e) => this.received(e.detail));
+        on('drop', () => this.dropped());
+    }
+
+    get stopped() {
+        return this.transport.stopped;
     }
 
     start() {
-        this.stopped = false;
-        this.connect();
+        this.transport.start();
     }
 
     stop() {
-        this.stopped = true;
-        this.clearTimers();
-        if (this.socket) this.socket.close();
-        this.socket = null;
+        this.stopLoginRetry();
+        this.transport.stop();
     }
 
     get loggedIn() {
@@ -70,47 +70,26 @@ export class Station extends EventTarget {
 
     // Sends one message while logged in; false when it could not go out now.
     send(text) {
-        if (!this.loggedIn || !this.socket) return false;
-        this.socket.send(text);
-        return true;
+        return this.loggedIn && this.transport.send(text);
     }
 
-    connect() {
-        this.clearTimers();
-        this.setLink(this.attempts === 0 ? Link.Connecting : Link.Offline);
-        const socket = this.createSocket(this.url);
-        socket.binaryType = 'arraybuffer';
-        this.socket = socket;
-        socket.onopen = () => {
-            if (socket !== this.socket) return;
-            this.setLink(Link.LoggingIn);
-            socket.send(this.loginMessage);
-            this.watchSilence();
-        };
-        // An attempt that hangs (a machine gone from the network) is given up
-        // like a silent server.
-        this.watchSilence();
-        socket.onmessage = (event) => {
-            if (socket === this.socket) this.received(event.data);
-        };
-        socket.onclose = () => {
-            if (socket === this.socket) this.dropped();
-        };
-        socket.onerror = () => {}; // a close follows
+    logIn() {
+        this.setLink(Link.LoggingIn);
+        this.transport.send(this.loginMessage);
+        this.transport.watchSilence();
     }
 
     received(data) {
-        this.watchSilence();
         if (typeof data !== 'string') {
             this.dispatchEvent(new CustomEvent('binary', {detail: data}));
             return;
         }
         const fields = data.split('|');
         if (fields[0] === 'HEARTBEAT') {
-            this.socket.send(data);
+            this.transport.send(data);
             return;
         }
-        if (fields[0] === 'AUTHRESP' && this.link === Link.LoggingIn) {
+        if (fields[0] === LoginReply.command && this.link === Link.LoggingIn) {
             this.loginAnswered(fields);
             return;
         }
@@ -118,61 +97,43 @@ export class Station extends EventTarget {
     }
 
     loginAnswered(fields) {
-        if (fields[1] === '0') {
-            this.attempts = 0;
+        const reply = LoginReply.read(fields);
+        if (reply.status === '0') {
+            this.transport.connected();
             this.everLoggedIn = true;
-            this.setLink(Link.LoggedIn, '', fields);
+            this.setLink(Link.LoggedIn, '', reply);
             return;
         }
-        const text = fields.slice(2).join('|');
-        this.clearTimers();
-        const retry = this.everLoggedIn && text.includes('already logged into the scoring server');
+        const retry =
+            this.everLoggedIn && reply.detail.includes('already logged into the scoring server');
         // Any other refusal (a wrong PIN, a taken name) needs a person: trying
-        // again by itself would only trip the server's PIN throttle.
-        this.stopped = !retry;
-        this.setLink(Link.Refused, text, fields);
+        // again by itself would only trip the server's PIN throttle. The
+        // connection stays until the server closes it.
+        if (retry) this.transport.stopSilenceWatch();
+        else this.transport.stopRetrying();
+        this.setLink(Link.Refused, reply.detail, reply);
         if (retry) {
-            this.retryTimer = this.setTimer(() => {
-                if (this.link === Link.Refused && this.socket) {
-                    this.setLink(Link.LoggingIn);
-                    this.socket.send(this.loginMessage);
-                    this.watchSilence();
-                }
+            this.loginTimer = this.setTimer(() => {
+                this.loginTimer = null;
+                if (this.link === Link.Refused && this.transport.isOpen) this.logIn();
             }, DuplicateRetryMs);
         }
     }
 
     dropped() {
-        this.socket = null;
-        this.clearTimers();
-        if (this.stopped) {
-            if (this.link !== Link.Refused) this.setLink(Link.Offline);
-            return;
-        }
-        const wait = RetryMs[Math.min(this.attempts, RetryMs.length - 1)];
-        this.attempts += 1;
+        this.stopLoginRetry();
+        if (this.stopped && this.link === Link.Refused) return;
         this.setLink(Link.Offline);
-        this.retryTimer = this.setTimer(() => this.connect(), wait);
     }
 
-    watchSilence() {
-        if (this.silenceTimer !== null) this.clearTimer(this.silenceTimer);
-        this.silenceTimer = this.setTimer(() => {
-            this.silenceTimer = null;
-            if (this.socket) this.socket.close();
-            this.dropped();
-        }, SilenceMs);
+    stopLoginRetry() {
+        if (this.loginTimer !== null) this.clearTimer(this.loginTimer);
+        this.loginTimer = null;
     }
 
-    clearTimers() {
-        if (this.retryTimer !== null) this.clearTimer(this.retryTimer);
-        if (this.silenceTimer !== null) this.clearTimer(this.silenceTimer);
-        this.retryTimer = null;
-        this.silenceTimer = null;
-    }
-
-    setLink(link, text = '', fields = []) {
+    // `reply` is the log-in reply's fields by name, once it has come.
+    setLink(link, text = '', reply = null) {
         this.link = link;
-        this.dispatchEvent(new CustomEvent('link', {detail: {link, text, fields}}));
+        this.dispatchEvent(new CustomEvent('link', {detail: {link, text, reply}}));
     }
 }
