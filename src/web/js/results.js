@@ -1,107 +1,41 @@
-// The live results page: follows the server's /updates and re-reads the
-// results API when a score of the shown session is stored. Keeps showing the
-// last results while the network is gone, says since when, and catches up
-// once it is back.
-import {
-    ChangeTracker,
-    choices,
-    groupTitle,
-    sessionText,
-    statusText,
-    viewGroups,
-    ViewChoices,
-} from './resultsview.js';
+// The live results page: the choices of session, view, level and gym, and
+// the table of places that LiveResults keeps up to date.
+import {LiveResults} from './liveresults.js';
 import {fillSelect, loadMeet} from './meet.js';
-import {ReconnectingSocket, socketUrl} from './reconnect.js';
-import {nameThePage} from './shell.js';
 import {Events} from './protocol.js';
+import {socketUrl} from './reconnect.js';
+import {choices, groupTitle, viewGroups, ViewChoices} from './resultsview.js';
 import {scoreText} from './score.js';
+import {nameThePage} from './shell.js';
 
 const $ = (id) => document.getElementById(id);
-const page = {
-    sessions: [],
-    session: null, // the session shown
-    followCurrent: true, // until a session is chosen by hand
-    rows: [],
-    teams: [],
-    lastHeard: null,
-    online: false,
+
+// The results as the page draws them.
+const view = {
+    showSessions(list, chosen) {
+        fillSelect($('session'), list, chosen);
+    },
+    showStatus(text, online) {
+        $('updated').textContent = text;
+        $('updated').classList.toggle('offline', !online);
+    },
+    render: () => render(),
+    choice: () => ({view: $('view').value, level: $('level').value}),
 };
-const tracker = new ChangeTracker();
 
-async function getJson(path) {
-    // no-cache: the browser asks again with the ETag it has and gets 304 when
-    // nothing changed.
-    const response = await fetch(path, {cache: 'no-cache'});
-    if (!response.ok) throw new Error(`${path}: ${response.status}`);
-    return response.json();
-}
-
-function heard() {
-    page.lastHeard = Date.now();
-    showStatus();
-}
-
-function showStatus() {
-    const updated = $('updated');
-    updated.textContent = statusText(page.lastHeard, page.online, Date.now());
-    updated.classList.toggle('offline', !page.online);
-}
-
-async function loadSessions() {
-    page.sessions = await getJson('/api/sessions');
-    const current = page.sessions.find((s) => s.current) ?? page.sessions[0];
-    if (page.followCurrent || !page.sessions.some((s) => s.id === page.session))
-        page.session = current ? current.id : null;
-    fillSelect(
-        $('session'),
-        page.sessions.map((s) => [String(s.id), sessionText(s)]),
-        String(page.session),
-    );
-}
-
-let loading = null;
-let loadAgain = false;
-// Re-reads the shown session; a request made while one runs is done after it.
-async function loadResults() {
-    if (loading) {
-        loadAgain = true;
-        return loading;
-    }
-    loading = (async () => {
-        do {
-            loadAgain = false;
-            if (page.session === null) break;
-            const session = page.session;
-            const answer = await getJson(`/api/results?session=${session}`);
-            if (session !== page.session) continue;
-            page.rows = answer.rows;
-            tracker.update(session, page.rows, Date.now());
-            if ($('view').value === 'Teams') await loadTeams();
-            heard();
-            render();
-        } while (loadAgain);
-    })();
-    try {
-        await loading;
-    } finally {
-        loading = null;
-    }
-}
-
-async function loadTeams() {
-    const levels = $('level').value ? [$('level').value] : choices(page.rows).levels;
-    page.teams = await Promise.all(
-        levels.map(async (level) => ({
-            level,
-            teams: (
-                await getJson(
-                    `/api/teams?session=${page.session}&level=${encodeURIComponent(level)}`,
-                )
-            ).teams,
-        })),
-    );
-}
+const results = new LiveResults(view, {
+    url: socketUrl(location, '/updates'),
+    // no-cache: the browser asks again with the ETag it has and gets 304
+    // when nothing changed.
+    getJson: async (path) => {
+        const response = await fetch(path, {cache: 'no-cache'});
+        if (!response.ok) throw new Error(`${path}: ${response.status}`);
+        return response.json();
+    },
+    now: () => Date.now(),
+    setTimer: (fn, ms) => setTimeout(fn, ms),
+    clearTimer: (id) => clearTimeout(id),
+});
 
 function cell(className, ...content) {
     const td = document.createElement('td');
@@ -153,7 +87,7 @@ function teamRow(team) {
 function render() {
     const view = $('view').value;
     const filters = {level: $('level').value, gym: $('gym').value};
-    const {levels, gyms} = choices(page.rows);
+    const {levels, gyms} = choices(results.rows);
     fillSelect(
         $('level'),
         [['', 'All'], ...levels.map((l) => [l, groupTitle(l, '')])],
@@ -166,15 +100,14 @@ function render() {
     const table = $('results');
     const bodies = [];
     if (view === 'Teams') {
-        for (const {level, teams} of page.teams) {
+        for (const {level, teams} of results.teams) {
             const body = document.createElement('tbody');
             body.append(groupRow(`Teams · ${groupTitle(level, '')}`), ...teams.map(teamRow));
             bodies.push(body);
         }
     } else {
-        const now = Date.now();
-        const recent = (num, event) => tracker.isRecent(num, event, now);
-        for (const group of viewGroups(page.rows, view, filters, recent)) {
+        const recent = (num, event) => results.isRecent(num, event);
+        for (const group of viewGroups(results.rows, view, filters, recent)) {
             const body = document.createElement('tbody');
             body.append(groupRow(group.title), ...group.rows.map((row) => gymnastRow(row, view)));
             bodies.push(body);
@@ -185,69 +118,18 @@ function render() {
     $('empty').hidden = bodies.length > 0;
 }
 
-async function refresh() {
-    try {
-        await loadResults();
-    } catch {
-        // Offline or the server busy: the last results stay, the status says so.
-        showStatus();
-    }
-}
-
-// The server's word that results changed, over a socket that comes back by
-// itself; once back, the page catches up on what it missed.
-const UpdatesSilenceMs = 45000;
-const UpdatesRetryMs = [1000, 2000, 4000, 8000, 15000];
-const updates = new ReconnectingSocket(socketUrl(location, '/updates'), {
-    silenceMs: UpdatesSilenceMs,
-    retryMs: UpdatesRetryMs,
-});
-updates.addEventListener('open', () => {
-    updates.connected();
-    page.online = true;
-    loadSessions().then(refresh, showStatus);
-});
-updates.addEventListener('data', (event) => {
-    let message;
-    try {
-        message = JSON.parse(event.detail);
-    } catch {
-        return;
-    }
-    if (message.type === 'scores' && message.session === page.session) refresh();
-    else if (message.type === 'session') loadSessions().then(refresh, showStatus);
-    else heard();
-});
-updates.addEventListener('drop', () => {
-    page.online = false;
-    showStatus();
-});
-
 function start() {
     fillSelect($('view'), ViewChoices, 'AA');
-    $('session').addEventListener('change', () => {
-        page.followCurrent = false;
-        page.session = Number($('session').value);
-        refresh();
-    });
-    $('view').addEventListener('change', () =>
-        $('view').value === 'Teams' ? refresh() : render(),
+    const teamsOrRender = () => ($('view').value === 'Teams' ? results.refresh() : render());
+    $('session').addEventListener('change', () =>
+        results.chooseSession(Number($('session').value)),
     );
-    $('level').addEventListener('change', () =>
-        $('view').value === 'Teams' ? refresh() : render(),
-    );
+    $('view').addEventListener('change', teamsOrRender);
+    $('level').addEventListener('change', teamsOrRender);
     $('gym').addEventListener('change', render);
     $('choices').addEventListener('submit', (event) => event.preventDefault());
-
-    // Every few seconds: the status and the marks of new scores age, and
-    // while offline the results are tried directly in case the network is
-    // back before the socket.
-    setInterval(() => {
-        if (!page.online) refresh();
-        showStatus();
-        render();
-    }, 10000);
-    updates.start();
+    setInterval(() => results.tick(), 10000);
+    results.start();
     loadMeet().then((meet) => nameThePage(document, meet.name, 'Live results'));
 }
 

@@ -1,0 +1,142 @@
+// What a scoreboard does, apart from drawing: its log-in, kept for a reload of
+// the tab; the scores in turn; the warm-up's end; the ad images, asked for one
+// at a time. No DOM here: a view draws (see display.js), and the socket, the
+// timers, the storages and the clock come from outside, so tests can drive it.
+import {ScoreRotation} from './board.js';
+import {adBytes, imageType, parseSetScore, warmupSeconds} from './messages.js';
+import {AdRequest, BoardScore, DisplayLogin, WarmupStart} from './protocol.js';
+import {readJson} from './shell.js';
+import {Link, Station} from './station.js';
+
+const SetupKey = 'tallvane.display.setup'; // this tab's set-up, so a reload starts again
+const FormKey = 'tallvane.display.form'; // the form's last entries (no PIN)
+export const AdAnswerMs = 5000;
+
+export class Scoreboard {
+    // `view`: showBoard(), showSetup(why), showLink(link, text),
+    // showScore(score or null), showAd(image or null), warmupChanged().
+    // `env`: url, local and session (Web Storages), now(), setTimer,
+    // clearTimer, createSocket (optional), image(bytes, type) (an ad's URL).
+    constructor(view, env) {
+        this.view = view;
+        this.env = env;
+        const {setTimer, clearTimer} = env;
+        this.setTimer = (fn, ms) => setTimer(fn, ms);
+        this.clearTimer = (id) => clearTimer(id);
+        this.station = null;
+        this.rotation = null;
+        this.warmupEnd = 0; // when the warm-up ends, 0 for none
+        this.ads = []; // {name, url} of the images received
+        this.adNames = [];
+        this.adIndex = 0;
+        this.adRequest = null; // {name, timer} of the answer awaited
+    }
+
+    // The form's last entries; a tab reloaded while showing a board shows it again.
+    start() {
+        const saved = readJson(this.env.session, SetupKey);
+        if (saved?.name) this.begin(saved);
+        return readJson(this.env.local, FormKey);
+    }
+
+    // The set-up form sent: {name, shows, pin, ads}.
+    submit(setup) {
+        this.env.local.setItem(FormKey, JSON.stringify({...setup, pin: undefined}));
+        this.begin(setup);
+    }
+
+    begin(setup) {
+        this.station?.stop();
+        this.adNames = setup.ads ?? [];
+        const {url, createSocket, setTimer, clearTimer} = this.env;
+        const station = new Station(url, DisplayLogin.text(setup), {
+            createSocket,
+            setTimer,
+            clearTimer,
+        });
+        this.station = station;
+        this.rotation = new ScoreRotation({
+            shows: setup.shows,
+            show: (score) => this.view.showScore(score),
+            confirm: (text) => station.send(text),
+            setTimer,
+            clearTimer,
+        });
+        station.addEventListener('link', (e) => this.linkChanged(e.detail));
+        station.addEventListener('message', (e) => this.received(e.detail.fields));
+        station.addEventListener('binary', (e) => this.adReceived(e.detail));
+        this.env.session.setItem(SetupKey, JSON.stringify(setup));
+        this.view.showBoard();
+        station.start();
+    }
+
+    // The seconds of warm-up left, or null when none runs.
+    warmupLeft() {
+        if (!this.warmupEnd) return null;
+        const left = (this.warmupEnd - this.env.now()) / 1000;
+        if (left > 0) return left;
+        this.warmupEnd = 0;
+        return null;
+    }
+
+    received(fields) {
+        if (fields[0] === BoardScore.command) {
+            this.rotation.take(parseSetScore(fields));
+        } else if (fields[0] === WarmupStart.command) {
+            const seconds = warmupSeconds(fields);
+            if (seconds === null) return;
+            this.warmupEnd = this.env.now() + seconds * 1000;
+            this.view.warmupChanged();
+        } else if (fields[0] === 'STOPTIMER') {
+            this.warmupEnd = 0;
+            this.view.warmupChanged();
+        }
+    }
+
+    linkChanged({link, text}) {
+        this.view.showLink(link, text);
+        if (link === Link.LoggedIn) {
+            this.requestAds();
+        } else if (link === Link.Refused && this.station.stopped) {
+            this.env.session.removeItem(SetupKey);
+            this.view.showSetup(text);
+        } else if (link === Link.Offline) {
+            this.rotation.clear();
+            if (this.adRequest) this.clearTimer(this.adRequest.timer);
+            this.adRequest = null;
+        }
+    }
+
+    // The next ad image in turn, or null when there is none.
+    nextAd() {
+        if (!this.ads.length) return this.view.showAd(null);
+        this.adIndex = (this.adIndex + 1) % this.ads.length;
+        this.view.showAd(this.ads[this.adIndex].url);
+    }
+
+    // Ad images are asked for one at a time: the answer names no file, and a
+    // missing file gets no answer at all.
+    requestAds() {
+        if (this.adRequest || !this.station?.loggedIn) return;
+        const name = this.adNames.find((n) => !this.ads.some((ad) => ad.name === n));
+        if (!name) return;
+        this.station.send(AdRequest.text({name, number: 0}));
+        const timer = this.setTimer(() => {
+            this.adNames = this.adNames.filter((n) => n !== name); // no such file: stop asking
+            this.adRequest = null;
+            this.requestAds();
+        }, AdAnswerMs);
+        this.adRequest = {name, timer};
+    }
+
+    adReceived(buffer) {
+        const bytes = adBytes(buffer);
+        if (!bytes || !this.adRequest) return;
+        this.clearTimer(this.adRequest.timer);
+        const {name} = this.adRequest;
+        this.ads.push({name, url: this.env.image(bytes, imageType(name))});
+        this.adRequest = null;
+        if (this.ads.length === 1) this.nextAd();
+        this.requestAds();
+    }
+}
