@@ -53,7 +53,7 @@ def main():
             driver.execute_script("document.getElementById('send').scrollIntoView({block: 'end'})")
             driver.save_screenshot(os.path.join(OUTPUT, name + '.png'))
         pad.click('send')
-        pad.until(lambda: pad.text('status') == 'Confirmed', 'confirmed')
+        pad.until(lambda: pad.text('send-status') == 'Confirmed', 'confirmed')
         board.focus()
         viewport(driver, 1920, 1080)
         board.until(lambda: board.text('board-score') != '', 'the score on the board')
