@@ -13,6 +13,7 @@ import {
     JudgeLogin,
     SecondaryScore,
     Session,
+    SessionQuery,
     SquadList,
     SquadListQuery,
 } from './protocol.js';
@@ -101,7 +102,7 @@ export class JudgePad {
             this.judgeCount = judgeBoxes(count || this.meet.judgeCount);
             this.env.session.setItem(LoginKey, JSON.stringify(this.login));
             this.view.loggedIn();
-            this.station.send('GETSESSION');
+            this.station.send(SessionQuery.text({}));
         } else if (link === Link.Refused && this.station.stopped) {
             this.env.session.removeItem(LoginKey);
             this.view.loggedOut(text);

@@ -52,6 +52,9 @@ export const JudgeLogin = new Layout('JUDGEAUTH', ['event', 'name', 'pin', 'byNu
 export const DisplayLogin = new Layout('DISPLAYAUTH', ['name', 'pin', 'shows']);
 // "AUTHRESP|0|judge count" or "AUTHRESP|1|why".
 export const LoginReply = new Layout('AUTHRESP', ['status', 'detail'], {rest: true});
+// The server's heartbeat, answered with the same text.
+export const Heartbeat = new Layout('HEARTBEAT', ['beat']);
+export const SessionQuery = new Layout('GETSESSION', []);
 export const Session = new Layout('SETSESSION', ['id', 'description'], {rest: true});
 
 export const GymnastQuery = new Layout('GYMNASTQUERY', ['number', 'event', 'judge']);
@@ -110,6 +113,7 @@ export const BoardScore = new Layout('SETSCORE', [
 ]);
 export const BoardConfirm = new Layout('CONFIRMSCORE', ['number', 'event']);
 export const WarmupStart = new Layout('STARTTIMER', ['kind', 'time']);
+export const WarmupStop = new Layout('STOPTIMER', []);
 export const AdRequest = new Layout('AD_FILE_START', ['name', 'number']);
 
 // The layout of a score message by its command word and event.

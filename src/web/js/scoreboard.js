@@ -4,7 +4,7 @@
 // timers, the storages and the clock come from outside, so tests can drive it.
 import {ScoreRotation} from './board.js';
 import {adBytes, imageType, parseSetScore, warmupSeconds} from './messages.js';
-import {AdRequest, BoardScore, DisplayLogin, WarmupStart} from './protocol.js';
+import {AdRequest, BoardScore, DisplayLogin, WarmupStart, WarmupStop} from './protocol.js';
 import {readJson} from './shell.js';
 import {Link, Station} from './station.js';
 
@@ -87,7 +87,7 @@ export class Scoreboard {
             if (seconds === null) return;
             this.warmupEnd = this.env.now() + seconds * 1000;
             this.view.warmupChanged();
-        } else if (fields[0] === 'STOPTIMER') {
+        } else if (fields[0] === WarmupStop.command) {
             this.warmupEnd = 0;
             this.view.warmupChanged();
         }

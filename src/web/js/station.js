@@ -3,7 +3,7 @@
 // heartbeats, notices a silent server and connects again by itself, so a pad or
 // a board survives a dropped network or a server restart with nobody touching
 // it. No DOM here: pages listen to its events.
-import {LoginReply} from './protocol.js';
+import {Heartbeat, LoginReply} from './protocol.js';
 import {ReconnectingSocket, socketUrl} from './reconnect.js';
 
 export const Link = Object.freeze({
@@ -85,7 +85,7 @@ export class Station extends EventTarget {
             return;
         }
         const fields = data.split('|');
-        if (fields[0] === 'HEARTBEAT') {
+        if (fields[0] === Heartbeat.command) {
             this.transport.send(data);
             return;
         }
