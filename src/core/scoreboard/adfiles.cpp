@@ -3,7 +3,6 @@
 #include "db/meetfiles.h"
 #include "scoreboardmessages.h"
 #include "server/stationlink.h"
-#include "shell/codepage1252.h"
 
 #include <QDir>
 #include <QFile>
@@ -67,6 +66,5 @@ void AdFiles::answer(const QString& fileName, ConnectionId connection) {
     const QByteArray bytes = file.read(MaxImageBytes + 1);
     if (bytes.size() > MaxImageBytes || !isImage(bytes))
         return;
-    // One character per byte: the code page keeps every byte value.
-    mLink.sendData(connection, ScoreboardMessages::adFile(Cp1252::decode(bytes)));
+    mLink.sendBytes(connection, ScoreboardMessages::adFile(bytes));
 }

@@ -6,10 +6,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace ScoreboardMessages {
 
-namespace {
-const QString AdFilePrefix = u"RECEIVE_AD_FILE|"_s;
-}
-
 QString setScore(const QString& event, const QueueEntry& entry) {
     return u"SETSCORE|"_s + event + u'|' + entry.num + u'|' + entry.name + u'|' + entry.score +
            u'|' + QString::number(entry.displaySeconds * 1000) +
@@ -24,12 +20,8 @@ QString stopWarmup() {
     return u"STOPTIMER|0"_s;
 }
 
-QString adFile(const QString& bytes) {
-    return AdFilePrefix + bytes + u"/\\/\\ENDOFFILE/\\/\\"_s;
-}
-
-bool isAdFile(const QString& text) {
-    return text.startsWith(AdFilePrefix);
+QByteArray adFile(QByteArrayView bytes) {
+    return "RECEIVE_AD_FILE|" + bytes.toByteArray() + "/\\/\\ENDOFFILE/\\/\\";
 }
 
 } // namespace ScoreboardMessages

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 struct QueueEntry;
@@ -15,10 +16,7 @@ QString startWarmup(const QString& duration);
 // "STOPTIMER|0".
 QString stopWarmup();
 
-// "RECEIVE_AD_FILE|" + the file's bytes (as Windows-1252 characters) +
-// "/\/\ENDOFFILE/\/\".
-QString adFile(const QString& bytes);
-// Whether `text` is an adFile() text (whose bytes go to a browser as binary).
-bool isAdFile(const QString& text);
+// "RECEIVE_AD_FILE|" + the file's bytes as they are + "/\/\ENDOFFILE/\/\".
+QByteArray adFile(QByteArrayView bytes);
 
 } // namespace ScoreboardMessages

@@ -1,16 +1,23 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
-// A station connection that reaches the server another way than its TCP
-// listener (a browser's WebSocket). The StationServer names it from the same
-// id sequence, counts it against the same limit and sends to it through this.
+// One station's connection, whatever carries it: a TCP socket (TcpStation) or
+// a browser's WebSocket (WebStation). The StationServer names every channel
+// from one id sequence, counts them against one limit and sends through this;
+// the channel reports its messages and its end back to the server.
 class StationChannel {
 public:
     virtual ~StationChannel() = default;
 
-    // One whole protocol message to the station.
-    virtual void sendMessage(const QString& text) = 0;
+    // One whole protocol message to the station, unless what waits to be
+    // written would then pass `maxPending` bytes: false, and nothing is sent.
+    // A channel whose connection has gone sends nothing and returns true.
+    virtual bool sendMessage(const QString& text, qint64 maxPending) = 0;
+    // One message of raw bytes (an advertisement image's answer), carried as
+    // they are, byte for byte; the same rules as sendMessage().
+    virtual bool sendBytes(const QByteArray& message, qint64 maxPending) = 0;
     // Bytes waiting to be written to the station.
     virtual qint64 pendingOutput() const = 0;
     // The server ends the connection; the channel reports nothing back.

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QStringView>
 
 // Cuts one connection's received bytes into messages, without any socket.
 //
@@ -30,6 +31,12 @@ public:
 
     // The bytes to write for one outgoing message.
     QByteArray frame(QByteArrayView message) const;
+
+    // Whether a text would reach a station that reads lines as more than one
+    // message.
+    static bool holdsLineBreak(QStringView text) {
+        return text.contains(u'\n') || text.contains(u'\r');
+    }
 
     Mode mode() const { return mMode; }
     qsizetype pendingBytes() const { return mPending.size(); }

@@ -8,18 +8,16 @@
 
 #include <QHostAddress>
 #include <QObject>
-#include <QPointer>
 #include <QTcpServer>
-#include <QTcpSocket>
 
-#include <memory>
 #include <unordered_map>
 
-// The TCP side of the scoring server: listens, accepts every station by itself,
-// names each connection by an id that is never reused while the server runs,
-// cuts received bytes into messages (StationFraming) and sends texts. Texts and
-// bytes are converted with Windows-1252 in both directions. Everything runs on
-// the thread that owns the object; no call blocks.
+// Where the scoring server meets its stations: listens on the TCP port and
+// accepts every station by itself (a TcpStation each), takes in the stations
+// of other transports (a browser's WebSocket), names each connection by an id
+// that is never reused while the server runs, and sends to each through its
+// StationChannel, held to one limit of waiting output. Everything runs on the
+// thread that owns the object; no call blocks.
 class StationServer : public QObject, public StationLink {
     Q_OBJECT
 
@@ -46,6 +44,7 @@ public:
     QString errorString() const { return mListener.errorString(); }
 
     void sendData(ConnectionId connection, const QString& text) override;
+    void sendBytes(ConnectionId connection, const QByteArray& message) override;
 
     // The peer's IPv4 address as text; empty for an unknown connection.
     QString remoteAddress(ConnectionId connection) const;
@@ -56,15 +55,21 @@ public:
     void close(ConnectionId connection);
     // Bytes waiting to be written to the connection.
     qint64 pendingOutput(ConnectionId connection) const;
-    // Takes a connection of another transport as a station: it gets the next
-    // id and counts against the limit like a TCP one. Returns 0 (and reports
-    // the refusal) when the server is at its limit: the caller closes it. The
-    // channel then reports its messages and its end with the two calls below.
+    // Takes a channel (not owned) as a station: it gets the next id and counts
+    // against the limit. Returns 0 (and reports the refusal) when the server
+    // is at its limit, or when the opening was turned away: the caller closes
+    // it. The channel then reports with the calls below.
     ConnectionId attach(StationChannel* channel, const QString& address);
+    // One whole message from the station.
     void channelMessage(ConnectionId connection, const QString& message);
+    // Something the station sent was refused (`why`); the connection stays.
+    void channelRefused(ConnectionId connection, const QString& why);
+    // Some of what waited for the station has been written.
+    void channelWritten(ConnectionId connection);
+    // The connection has ended.
     void channelClosed(ConnectionId connection);
-    // The channel is cutting its connection off for breaking a limit (`why`);
-    // its end is reported as usual.
+    // The station is cut off for breaking a limit (`why`); its end is
+    // reported as usual.
     void channelBreach(ConnectionId connection, const QString& why);
 
     // Stops accepting new connections; the open ones stay.
@@ -90,30 +95,23 @@ Q_SIGNALS:
 
 private:
     struct Connection {
-        Connection(QTcpSocket* peer, const QString& peerAddress, StationFraming input)
-            : socket(peer)
-            , address(peerAddress)
-            , framing(std::move(input)) {}
-        QPointer<QTcpSocket> socket;
+        StationChannel* channel; // not owned
         QString address;
-        StationFraming framing;
-        bool outputStalled = false;        // a send was refused; waiting for the station to read
-        int stalls = 0;                    // which stall a pending check belongs to
-        StationChannel* channel = nullptr; // not owned
+        bool outputStalled = false; // a send was refused; waiting for the station to read
+        int stalls = 0;             // which stall a pending check belongs to
     };
 
     void acceptConnections();
     bool atLimit(const QString& address);
-    void readFrom(ConnectionId id);
     void refuseOutput(ConnectionId id, Connection& connection);
-    void outputWritten(ConnectionId id);
     void closeIfStillStalled(ConnectionId id, int stall);
     void drop(ConnectionId id, bool report);
-    Connection* find(ConnectionId id) const;
+    const Connection* find(ConnectionId id) const;
+    Connection* find(ConnectionId id);
 
     // Accepting goes on after the process ran out of file descriptors.
     GuardedTcpServer mListener;
-    std::unordered_map<ConnectionId, std::unique_ptr<Connection>> mConnections;
+    std::unordered_map<ConnectionId, Connection> mConnections;
     ConnectionId mLastId = 0;
     const int mMaxConnections = DefaultMaxConnections;
     const qsizetype mMaxPending = StationFraming::DefaultMaxPending;

@@ -1,9 +1,10 @@
 #include "webstation.h"
 
-#include "scoreboard/scoreboardmessages.h"
+#include "server/stationframing.h"
 #include "server/stationserver.h"
-#include "shell/codepage1252.h"
 #include "websocketguard.h"
+
+using namespace Qt::Literals::StringLiterals;
 
 WebStation::WebStation(std::unique_ptr<QWebSocket> socket, StationServer& server, QObject* parent)
     : QObject(parent)
@@ -23,7 +24,11 @@ WebStation::WebStation(std::unique_ptr<QWebSocket> socket, StationServer& server
     });
     mGuard->start();
     connect(mSocket.get(), &QWebSocket::textMessageReceived, this, [this](const QString& message) {
-        if (mConnection != 0)
+        if (mConnection == 0)
+            return;
+        if (StationFraming::holdsLineBreak(message))
+            mServer.channelRefused(mConnection, u"it holds a line break"_s);
+        else
             mServer.channelMessage(mConnection, message);
     });
 }
@@ -35,13 +40,21 @@ WebStation::~WebStation() {
         mServer.channelClosed(std::exchange(mConnection, 0));
 }
 
-void WebStation::sendMessage(const QString& text) {
-    if (!mSocket || mSocket->state() != QAbstractSocket::ConnectedState)
-        return;
-    if (ScoreboardMessages::isAdFile(text))
-        mSocket->sendBinaryMessage(Cp1252::encode(text));
-    else
+// Held to the same limit as TCP; a text's length stands for its bytes.
+bool WebStation::sendMessage(const QString& text, qint64 maxPending) {
+    if (pendingOutput() + text.size() > maxPending)
+        return false;
+    if (mSocket && mSocket->state() == QAbstractSocket::ConnectedState)
         mSocket->sendTextMessage(text);
+    return true;
+}
+
+bool WebStation::sendBytes(const QByteArray& message, qint64 maxPending) {
+    if (pendingOutput() + message.size() > maxPending)
+        return false;
+    if (mSocket && mSocket->state() == QAbstractSocket::ConnectedState)
+        mSocket->sendBinaryMessage(message);
+    return true;
 }
 
 void WebStation::close() {

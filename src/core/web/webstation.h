@@ -12,11 +12,13 @@ class StationServer;
 class WebSocketGuard;
 
 // One browser station: a WebSocket that speaks the station protocol, one
-// message per text frame (UTF-8). The ad answer "RECEIVE_AD_FILE|..." goes as
-// one binary frame holding the same bytes as on TCP (Windows-1252). A
-// WebSocketGuard holds the connection to its limits (frames and messages up
-// to 64 KiB, pings, what waits to be written); binary frames from the page
-// carry no message and are ignored.
+// message per text frame (UTF-8). A raw message (the ad answer
+// "RECEIVE_AD_FILE|...") goes as one binary frame holding the same bytes as
+// on TCP. A text frame holding a line break is refused: passed on, it would
+// be two messages to a station that reads lines. A WebSocketGuard holds the
+// connection to its limits (frames and messages up to 64 KiB, pings, what
+// waits to be written); binary frames from the page carry no message and are
+// ignored.
 class WebStation : public QObject, public StationChannel {
     Q_OBJECT
 
@@ -34,7 +36,8 @@ public:
 
     ConnectionId connection() const { return mConnection; }
 
-    void sendMessage(const QString& text) override;
+    bool sendMessage(const QString& text, qint64 maxPending) override;
+    bool sendBytes(const QByteArray& message, qint64 maxPending) override;
     qint64 pendingOutput() const override { return mSocket ? mSocket->bytesToWrite() : 0; }
     void close() override;
 

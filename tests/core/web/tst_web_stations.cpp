@@ -9,6 +9,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QSignalSpy>
+#include <QTcpSocket>
 #include <QTest>
 #include <QTimer>
 #include <QWebSocket>
@@ -169,6 +170,36 @@ private Q_SLOTS:
             QCOMPARE(guesser.loginJudge(u"Floor"_s, u"Ann"_s, u"0000"_s),
                      u"AUTHRESP|1|Invalid PIN"_s);
         QCOMPARE(m.station()->loginJudge(u"Floor"_s, 1, u"3917"_s), u"AUTHRESP|1|Invalid PIN"_s);
+    }
+
+    // An advertisement image reaches a display byte for byte over either
+    // transport, also bytes that are no text: NUL, line ends, bytes that
+    // cannot start a UTF-8 character.
+    void anAdImageArrivesByteForByteOverEitherTransport() {
+        Meet m;
+        QByteArray image("\x89PNG\r\n\x1a\n", 8);
+        for (int b = 0; b < 256; ++b)
+            image.append(char(b));
+        QVERIFY(QDir(m.f.state().dataFolder()).mkpath(u"server_ads"_s));
+        TransferFiles::write(m.f.state().dataFolder() + u"/server_ads/every.png"_s, image);
+        const QByteArray answer = "RECEIVE_AD_FILE|" + image + "/\\/\\ENDOFFILE/\\/\\";
+
+        auto board = m.station(m.origin());
+        QCOMPARE(board->loginDisplay(u"Hall"_s, u"3917"_s), u"AUTHRESP|0"_s);
+        board->send(u"AD_FILE_START|server_ads/every.png|0"_s);
+        QCOMPARE(board->nextBinary(), answer);
+
+        // A display that sends no line ends gets every message as it is.
+        QTcpSocket display;
+        QByteArray received;
+        connect(&display, &QTcpSocket::readyRead, this, [&] { received += display.readAll(); });
+        display.connectToHost(QHostAddress::LocalHost, m.f.port());
+        QTRY_COMPARE(display.state(), QAbstractSocket::ConnectedState);
+        display.write("DISPLAYAUTH|Lobby|3917|all");
+        QTRY_COMPARE(received, QByteArray("AUTHRESP|0"));
+        received.clear();
+        display.write("AD_FILE_START|server_ads/every.png|0");
+        QTRY_COMPARE(received, answer);
     }
 
     void aBrowserStationThatDoesNotReadIsLetGo() {
