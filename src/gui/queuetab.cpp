@@ -1,8 +1,8 @@
 #include "queuetab.h"
 
+#include "correctedrowproxy.h"
 #include "elidedlabel.h"
 #include "readonlygrid.h"
-#include "rgbbackgroundproxy.h"
 #include "scoreboard/boardtexts.h"
 #include "scoreboard/displaydispatch.h"
 #include "scoreboard/displayseconds.h"
@@ -26,9 +26,12 @@ namespace {
 
 constexpr int TwipsPerPixel = 15;
 
-QString buttonStyle(int rgb) {
-    return u"QPushButton { background-color: #%1; font-weight: bold; }"_s.arg(rgb, 6, 16,
-                                                                              QLatin1Char('0'));
+// A running event's pause button (and Start All) is green, a paused one pink.
+const QColor RunningColour(147, 230, 151);
+const QColor PausedColour(235, 174, 174);
+
+QString buttonStyle(const QColor& colour) {
+    return u"QPushButton { background-color: %1; font-weight: bold; }"_s.arg(colour.name());
 }
 
 } // namespace
@@ -52,7 +55,7 @@ QueueTab::QueueTab(ScoreQueue& queue, DisplayDispatch& dispatch, DisplaySeconds&
 // The queue's rows with their colours, and the menu of a score's row.
 void QueueTab::setUpGrid(ScoreQueue& queue) {
     mGrid->setObjectName(u"grid1"_s);
-    auto* proxy = new RgbBackgroundProxy(QueueGridModel::BackgroundRgbRole, this);
+    auto* proxy = new CorrectedRowProxy(this);
     proxy->setSourceModel(queue.grid());
     mGrid->setModel(proxy);
     setUpReadOnlyGrid(mGrid);
@@ -95,7 +98,7 @@ QHBoxLayout* QueueTab::buildControls(DisplayDispatch& dispatch, DisplaySeconds& 
     pauseAll->setObjectName(u"btnPauseAll"_s);
     auto* startAll = new QPushButton(u"Start All"_s, this);
     startAll->setObjectName(u"btnStartAll"_s);
-    startAll->setStyleSheet(buttonStyle(DisplayDispatch::StartAllRgb));
+    startAll->setStyleSheet(buttonStyle(RunningColour));
     connect(pauseAll, &QPushButton::clicked, &dispatch, &DisplayDispatch::pauseAll);
     connect(startAll, &QPushButton::clicked, &dispatch, &DisplayDispatch::startAll);
     controls->addSpacing(12);
@@ -137,8 +140,8 @@ QGridLayout* QueueTab::buildOnTheBoards(DisplayDispatch& dispatch) {
 }
 
 void QueueTab::showButton(QPushButton* button, const EventDisplayLoop& loop) {
-    button->setText(loop.buttonCaption());
-    button->setStyleSheet(buttonStyle(loop.buttonRgb()));
+    button->setText(loop.isRunning() ? u"| |"_s : u">"_s);
+    button->setStyleSheet(buttonStyle(loop.isRunning() ? RunningColour : PausedColour));
 }
 
 // The menu belongs to the score under the pointer: none on the empty grid's

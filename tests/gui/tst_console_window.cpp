@@ -221,6 +221,14 @@ private Q_SLOTS:
                  QStringList({u"999"_s, u"Beam"_s}));
         QCOMPARE(grid->model()->index(0, 1).data(Qt::BackgroundRole).value<QColor>(),
                  QColor(235, 174, 174));
+        // A pause button says and shows whether its event's boards are fed.
+        auto* pauseBars = child<QPushButton>("btnPauseBars");
+        QCOMPARE(pauseBars->text(), u"| |"_s);
+        QVERIFY(pauseBars->styleSheet().contains(u"#93e697"_s));
+        click("btnPauseBars");
+        QCOMPARE(pauseBars->text(), u">"_s);
+        QVERIFY(pauseBars->styleSheet().contains(u"#ebaeae"_s));
+        click("btnPauseBars");
         QVERIFY(mWindow->services().queue().queueScore(u"101"_s, u"Ava Brooks"_s, u"Vault"_s,
                                                        u"9.100"_s, false));
         QVERIFY(!openMenuOn(1, 2));

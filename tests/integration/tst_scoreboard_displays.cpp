@@ -109,18 +109,15 @@ private Q_SLOTS:
         SERVER_FIXTURE(f);
         TestStation& display = f.display(u"Hall"_s);
         EventDisplayLoop* bars = f.services().dispatch().loop(u"Bars"_s);
-        const auto button = [bars]() -> QString {
-            return bars->buttonCaption() + u' ' + QString::number(bars->buttonRgb(), 16);
-        };
         QSignalSpy running(bars, &EventDisplayLoop::runningChanged);
         bars->togglePause();
-        QCOMPARE(button(), u"| | 93e697"_s);
+        QVERIFY(bars->isRunning());
         queue(f, u"101"_s, u"Ava Brooks"_s, u"Bars"_s, u"9.100"_s);
         queue(f, u"102"_s, u"Maya O'Neil"_s, u"Bars"_s, u"9.200"_s);
         QVERIFY(display.next().startsWith(u"SETSCORE|Bars|101|"_s));
 
         bars->togglePause();
-        QCOMPARE(button(), u"> ebaeae"_s);
+        QVERIFY(!bars->isRunning());
         QCOMPARE(running.count(), 2);
         display.send(u"CONFIRMSCORE|101|Bars"_s);
         QTRY_COMPARE(status(f, u"101"_s, u"Bars"_s), u"Sent"_s);
@@ -146,7 +143,8 @@ private Q_SLOTS:
         QVERIFY(clock.sendWarmupStop().startsWith(u"The warm-up clock could not be stopped: "_s));
         f.run(u"ALTER TABLE Unreadable RENAME TO Connections"_s);
 
-        QVERIFY(f.services().queue().removeQueueRow(0) && clock.setDuration(u"05:00"_s));
+        QVERIFY(f.services().queue().removeQueueRow(0));
+        QVERIFY(clock.setDuration(u"05:00"_s));
         QCOMPARE(clock.sendWarmupTime(), QString());
         QCOMPARE(display.next(), u"STARTTIMER|TIMEDWARMUP|05:00"_s);
     }
@@ -167,8 +165,9 @@ private Q_SLOTS:
         // A transfer file is no picture; a picture too large is not read.
         TransferFiles::write(f.temp().path(u"server_ads/meet.png"_s), "[Gymnasts]\nNum=101\n");
         QFile huge(f.temp().path(u"server_ads/huge.png"_s));
-        QVERIFY(huge.open(QIODevice::WriteOnly) && huge.write("\x89PNG\r\n\x1a\n", 8) == 8 &&
-                huge.resize(AdFiles::MaxImageBytes + 1));
+        QVERIFY(huge.open(QIODevice::WriteOnly));
+        QCOMPARE(huge.write("\x89PNG\r\n\x1a\n", 8), 8);
+        QVERIFY(huge.resize(AdFiles::MaxImageBytes + 1));
         huge.close();
 
         TestStation& display = f.display(u"Hall"_s);

@@ -29,8 +29,6 @@ public:
     // Server stop: every timer stops.
     void stopAll();
 
-    static constexpr int StartAllRgb = EventDisplayLoop::RunningRgb;
-
 private:
     std::array<std::unique_ptr<EventDisplayLoop>, 4> mLoops;
 };

@@ -23,11 +23,6 @@ class EventDisplayLoop : public QObject {
     Q_OBJECT
 
 public:
-    static inline const QString RunningCaption = QStringLiteral("| |");
-    static inline const QString PausedCaption = QStringLiteral(">");
-    static constexpr int RunningRgb = 0x93E697; // RGB(147, 230, 151)
-    static constexpr int PausedRgb = 0xEBAEAE;  // RGB(235, 174, 174)
-
     // What the loop reads and writes: the meet, its queue, the display time,
     // the stations and the operator alerts.
     struct Collaborators {
@@ -43,8 +38,6 @@ public:
 
     QString eventName() const { return mEvent; }
     bool isRunning() const { return mRunning; }
-    QString buttonCaption() const { return mRunning ? RunningCaption : PausedCaption; }
-    int buttonRgb() const { return mRunning ? RunningRgb : PausedRgb; }
     // The score on the displays, not yet confirmed.
     const std::optional<QueueEntry>& offered() const { return mOffered; }
     // The score a display last confirmed it has shown: on the boards until

@@ -61,8 +61,6 @@ QVariant QueueGridModel::data(const QModelIndex& index, int role) const {
         return int(Qt::AlignLeft | Qt::AlignVCenter);
     case CorrectedRole:
         return entry && entry->corrected;
-    case BackgroundRgbRole:
-        return entry && entry->corrected ? CorrectedRgb : PlainRgb;
     case RowIdRole:
         return entry ? entry->rowId : 0;
     default:

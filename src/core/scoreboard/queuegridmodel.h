@@ -6,9 +6,8 @@
 #include <QList>
 
 // The queue grid: the waiting scores in queue-key order (ties keep their
-// arrival order). An empty queue shows one row of empty cells. A corrected
-// score's row is pink across all its cells; BackgroundRgbRole gives the colour
-// as 0xRRGGBB so the core needs no GUI types.
+// arrival order). An empty queue shows one row of empty cells. CorrectedRole
+// tells a corrected score's row (the window paints it).
 class QueueGridModel : public QAbstractTableModel {
     Q_OBJECT
 
@@ -26,10 +25,7 @@ public:
         SpareColumn,
         ColumnCount
     };
-    enum Role { CorrectedRole = Qt::UserRole + 1, BackgroundRgbRole, RowIdRole };
-
-    static constexpr int CorrectedRgb = 0xEBAEAE; // RGB(235, 174, 174)
-    static constexpr int PlainRgb = 0xFFFFFF;
+    enum Role { CorrectedRole = Qt::UserRole + 1, RowIdRole };
 
     using QAbstractTableModel::QAbstractTableModel;
 
