@@ -149,7 +149,8 @@ int runServeCommand(int argc, char** argv) {
     if (!DataFolder::ensure(folder, &error))
         return failWith(error);
     AppState state(folder);
-    state.loadSettings();
+    if (!state.loadSettings(&error))
+        printLine(stderr, u"tallvane serve: "_s + error);
     if (const QString wrong = applyOptions(parser, state); !wrong.isEmpty())
         return failWith(wrong, 2);
     if (!state.openMeetFile(meetFile, &error))

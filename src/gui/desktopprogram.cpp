@@ -29,9 +29,13 @@ bool DesktopProgram::start(const QString& dataFolder, const QString& file,
         return false;
     }
     mState = std::make_unique<AppState>(dataFolder);
-    mState->loadSettings();
+    QString unwritten;
+    const bool settingsWritten = mState->loadSettings(&unwritten);
     mWindow = std::make_unique<MainWindow>(*mState, mPrompter);
     mWindow->show();
+    // The defaults serve this run; the operator learns they were not kept.
+    if (!settingsWritten)
+        mPrompter.showMessage(unwritten, Prompter::Icon::Warning);
     if (!file.isEmpty()) {
         // Once the window is on screen, so that a refusal or the import shows over it.
         MainWindow* window = mWindow.get();

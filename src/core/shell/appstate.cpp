@@ -6,6 +6,7 @@
 #include "db/connectionstable.h"
 #include "db/tallvanesettings.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
@@ -54,16 +55,24 @@ QString AppState::webPortFilePath() const {
     return mDataFolder + u'/' + WebPortFileName;
 }
 
-void AppState::loadSettings() {
-    if (!QFileInfo::exists(pinFilePath()))
-        SettingsFile::write(pinFilePath(), QString::fromLatin1(DefaultPin));
-    if (!QFileInfo::exists(portFilePath()))
-        SettingsFile::write(portFilePath(), QString::fromLatin1(DefaultPort));
-    if (!QFileInfo::exists(webPortFilePath()))
-        SettingsFile::write(webPortFilePath(), QString::fromLatin1(DefaultWebPort));
-    mPortNumber = readPortFile();
-    mWebPortNumber = readWebPortFile();
-    mPin = readPinFile();
+bool AppState::loadSettings(QString* error) {
+    QStringList unwritten;
+    const auto load = [&unwritten](const QString& path, const char* fallback) {
+        if (QFileInfo::exists(path))
+            return SettingsFile::read(path);
+        const QString value = QString::fromLatin1(fallback);
+        QString why;
+        if (!SettingsFile::write(path, value, &why))
+            unwritten.append(u"%1 could not be written (%2); %3 is used."_s.arg(
+                QDir::toNativeSeparators(path), why, value));
+        return value;
+    };
+    mPin = load(pinFilePath(), DefaultPin);
+    mPortNumber = load(portFilePath(), DefaultPort);
+    mWebPortNumber = load(webPortFilePath(), DefaultWebPort);
+    if (error)
+        *error = unwritten.join(u'\n');
+    return unwritten.isEmpty();
 }
 
 void AppState::setPin(const QString& pin) {

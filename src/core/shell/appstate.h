@@ -33,8 +33,9 @@ public:
     static QStringList settingsFileNames();
 
     // Writes the default pin.txt / port.txt / webport.txt when missing, then
-    // reads them.
-    void loadSettings();
+    // reads them. A default that cannot be written is used all the same:
+    // false, and `error` names the files and why.
+    bool loadSettings(QString* error = nullptr);
 
     QString portNumber() const { return mPortNumber; }
     void setPortNumber(const QString& port) { mPortNumber = port; }

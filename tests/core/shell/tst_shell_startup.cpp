@@ -20,7 +20,10 @@ class TestShellStartup : public QObject {
 private Q_SLOTS:
     // Two-digit years of the locale's short form mean the nearest century; what
     // the editors show of a stored date reads back as the same date.
-    void operatorDates() {
+    void operatorDates_data() {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("stored");
         const QList<std::tuple<QString, QString, QString>> cases{
             {u"en_US"_s, u"3/14/26"_s, u"2026-03-14"_s},
             {u"en_US"_s, u"5/2/87"_s, u"1987-05-02"_s},
@@ -28,17 +31,23 @@ private Q_SLOTS:
             {u"de_DE"_s, u"14.03.29"_s, u"2029-03-14"_s},
             {u"de_DE"_s, u"14.03.2030"_s, u"2030-03-14"_s},
             {u"de_DE"_s, u"2099-12-31"_s, u"2099-12-31"_s}};
+        for (const auto& [locale, typed, stored] : cases)
+            QTest::addRow("%s %s", qPrintable(locale), qPrintable(typed))
+                << locale << typed << stored;
+    }
+
+    void operatorDates() {
+        QFETCH(QString, locale);
+        QFETCH(QString, typed);
+        QFETCH(QString, stored);
         const QLocale previous;
-        for (const auto& [locale, typed, stored] : cases) {
-            QLocale::setDefault(QLocale(locale));
-            const auto parsed = OperatorDate::parse(typed);
-            const QString shown = OperatorDate::toDisplay(stored);
-            const auto readBack = OperatorDate::parse(shown);
-            QLocale::setDefault(previous);
-            QCOMPARE(typed + u' ' + (parsed ? OperatorDate::toStorage(*parsed) : QString()) + u' ' +
-                         shown + u' ' + (readBack ? OperatorDate::toStorage(*readBack) : QString()),
-                     typed + u' ' + stored + u' ' + shown + u' ' + stored);
-        }
+        QLocale::setDefault(QLocale(locale));
+        const auto parsed = OperatorDate::parse(typed);
+        const QString shown = OperatorDate::toDisplay(stored);
+        const auto readBack = OperatorDate::parse(shown);
+        QLocale::setDefault(previous);
+        QCOMPARE(parsed ? OperatorDate::toStorage(*parsed) : QString(), stored);
+        QCOMPARE(readBack ? OperatorDate::toStorage(*readBack) : QString(), stored);
     }
 
     void headlessPrompterNeverWaits() {
@@ -48,11 +57,15 @@ private Q_SLOTS:
         prompter.showMessage(u"note"_s, Prompter::Icon::Information, [&] { closed = true; });
         prompter.askYesNo(u"Sure?"_s, [&](bool yes) { answer = yes; });
         prompter.chooseOpenFile(u"Select File"_s, {}, {}, [&](const QString& p) { path = p; });
-        QVERIFY(closed && !answer && path.isEmpty());
+        QVERIFY(closed);
+        QVERIFY(!answer);
+        QVERIFY(path.isEmpty());
     }
 
     // pin.txt and port.txt are read as the last field of the last line.
-    void settingsFiles() {
+    void settingsFiles_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("value");
         const QList<std::pair<QByteArray, QString>> cases{{"3917\r\n", u"3917"_s},
                                                           {"10120,9000\r\n", u"9000"_s},
                                                           {"", {}},
@@ -62,16 +75,39 @@ private Q_SLOTS:
                                                           {"1\r\n2\r\n", u"2"_s},
                                                           {"77\n", u"77"_s}};
         for (const auto& [content, value] : cases)
-            QCOMPARE(SettingsFile::parse(content), value);
+            QTest::newRow(content.isEmpty() ? "empty" : content.trimmed().constData())
+                << content << value;
+    }
 
-        // An existing empty PIN file is not replaced by the default.
+    void settingsFiles() {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, value);
+        QCOMPARE(SettingsFile::parse(content), value);
+    }
+
+    // An existing empty PIN file is not replaced by the default.
+    void anEmptyPinFileStays() {
         TempMeet temp;
         AppState state(temp.folder());
         TransferFiles::write(state.pinFilePath(), QByteArray());
         state.loadSettings();
         QCOMPARE(state.pin(), QString());
-        QVERIFY(QFile::exists(state.pinFilePath()) &&
-                TransferFiles::read(state.pinFilePath()).isEmpty());
+        QVERIFY(QFile::exists(state.pinFilePath()));
+        QVERIFY(TransferFiles::read(state.pinFilePath()).isEmpty());
+    }
+
+    // Settings files that cannot be written are reported; their defaults
+    // serve all the same.
+    void unwritableSettingsAreReported() {
+        TempMeet temp;
+        TransferFiles::write(temp.path(u"plain"_s), "a file, not a folder");
+        AppState state(temp.path(u"plain/data"_s));
+        QString error;
+        QVERIFY(!state.loadSettings(&error));
+        QVERIFY(error.contains(u"pin.txt could not be written"_s));
+        QVERIFY(error.contains(u"webport.txt could not be written"_s));
+        QCOMPARE(state.pin(), u"3917"_s);
+        QCOMPARE(state.portNumber(), u"10120"_s);
     }
 
     // One meet file, one Tallvane: a second is refused, naming the holder, and
@@ -85,9 +121,9 @@ private Q_SLOTS:
         AppState second(temp.folder());
         QString refusal;
         QVERIFY(!second.openMeetFile(file, &refusal));
-        QVERIFY2(refusal.contains(QString::number(QCoreApplication::applicationPid())) &&
-                     refusal.contains(QSysInfo::machineHostName()),
+        QVERIFY2(refusal.contains(QString::number(QCoreApplication::applicationPid())),
                  qPrintable(refusal));
+        QVERIFY2(refusal.contains(QSysInfo::machineHostName()), qPrintable(refusal));
         QVERIFY(!second.isMeetOpen());
         QCOMPARE(state.meetDb().select(u"SELECT * FROM Connections"_s).count(), 1);
         state.closeMeetFile();
