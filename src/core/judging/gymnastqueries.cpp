@@ -1,12 +1,12 @@
 #include "gymnastqueries.h"
 
 #include "db/connectionstable.h"
+#include "db/meetdatabase.h"
 #include "db/meetevents.h"
 #include "formatscore.h"
 #include "gymnastlookup.h"
 #include "judgingmessages.h"
 #include "server/stationlink.h"
-#include "shell/appstate.h"
 #include "shell/operatoralerts.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -19,13 +19,15 @@ QString field(const QStringList& fields, int index) {
 
 } // namespace
 
-GymnastQueries::GymnastQueries(AppState& app, StationLink& link, OperatorAlerts& alerts)
-    : mApp(app)
+GymnastQueries::GymnastQueries(MeetDatabase& db, std::function<int()> judgesPerEvent,
+                               StationLink& link, OperatorAlerts& alerts)
+    : mDb(db)
+    , mJudgesPerEvent(std::move(judgesPerEvent))
     , mLink(link)
     , mAlerts(alerts) {}
 
 MeetDatabase& GymnastQueries::db() {
-    return mApp.meetDb();
+    return mDb;
 }
 
 QString GymnastQueries::gymnastReply(MeetDatabase& db, const QString& number, const QString& event,
@@ -78,7 +80,7 @@ void GymnastQueries::gymnastQuery(ConnectionId connection, const QStringList& fi
     // Judge 1 looks the gymnast up for the whole panel.
     bool numeric = false;
     const int judge = field(fields, 3).toInt(&numeric);
-    if (!numeric || judge != 1 || mApp.numJudges() <= 1 || !JudgingMessages::isGymnastFound(reply))
+    if (!numeric || judge != 1 || mJudgesPerEvent() <= 1 || !JudgingMessages::isGymnastFound(reply))
         return;
     ConnectionsTable connections(db());
     const auto panel = connections.panelJudges(event);

@@ -4,7 +4,8 @@
 
 #include <QStringList>
 
-class AppState;
+#include <functional>
+
 class MeetDatabase;
 class OperatorAlerts;
 class StationLink;
@@ -14,7 +15,9 @@ class StationLink;
 // the event scores so far ("GETSQUADLIST").
 class GymnastQueries {
 public:
-    GymnastQueries(AppState& app, StationLink& link, OperatorAlerts& alerts);
+    // `judgesPerEvent`: the open meet's panel size, read at each query.
+    GymnastQueries(MeetDatabase& db, std::function<int()> judgesPerEvent, StationLink& link,
+                   OperatorAlerts& alerts);
 
     // Fields: 1 competitor number, 2 event name, 3 the asking judge's number.
     // Judge 1 of a panel of several judges also sends the answer to the rest
@@ -33,7 +36,8 @@ public:
 private:
     MeetDatabase& db();
 
-    AppState& mApp;
+    MeetDatabase& mDb;
+    std::function<int()> mJudgesPerEvent;
     StationLink& mLink;
     OperatorAlerts& mAlerts;
 };

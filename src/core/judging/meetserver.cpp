@@ -1,7 +1,13 @@
 #include "meetserver.h"
 
+#include "shell/appstate.h"
+
 MeetServer::MeetServer(AppState& state, const DisplayTimings& timings)
-    : mServices(state, mStations, mAlerts, timings)
+    : mServices({state.meetDb(), state.dataFolder(), AppState::settingsFileNames(),
+                 [&state] {
+                     return state.numJudges();
+                 }},
+                mStations, mAlerts, timings)
     , mServer(state, mAlerts, mStations, mServices) {}
 
 MeetServer::~MeetServer() {

@@ -1,21 +1,20 @@
 #include "meetservices.h"
 
-#include "shell/appstate.h"
+#include "db/meetdatabase.h"
 #include "shell/operatoralerts.h"
 
 using namespace Qt::Literals::StringLiterals;
 
-MeetServices::MeetServices(AppState& app, StationLink& link, OperatorAlerts& alerts,
+MeetServices::MeetServices(const Meet& meet, StationLink& link, OperatorAlerts& alerts,
                            const DisplayTimings& timings, QObject* parent)
     : QObject(parent)
-    , mApp(app)
     , mAlerts(alerts)
-    , mQueue(app.meetDb(), mDisplaySeconds)
-    , mQueries(app, link, alerts)
-    , mSubmission(app.meetDb(), mQueue, link, alerts)
-    , mDispatch({app.meetDb(), mQueue, mDisplaySeconds, link, alerts}, timings)
-    , mWarmup(app.meetDb(), link, *mQueue.grid())
-    , mAdFiles([&app] { return app.dataFolder(); }, AppState::settingsFileNames(), link) {}
+    , mQueue(meet.db, mDisplaySeconds)
+    , mQueries(meet.db, meet.judgesPerEvent, link, alerts)
+    , mSubmission(meet.db, mQueue, link, alerts)
+    , mDispatch({meet.db, mQueue, mDisplaySeconds, link, alerts}, timings)
+    , mWarmup(meet.db, link, *mQueue.grid())
+    , mAdFiles([folder = meet.dataFolder] { return folder; }, meet.settingsFiles, link) {}
 
 void MeetServices::answerAfterScores(ConnectionId connection) {
     if (mSubmission.isWaiting(connection))

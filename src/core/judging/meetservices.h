@@ -11,7 +11,7 @@
 
 #include <QObject>
 
-class AppState;
+class MeetDatabase;
 class OperatorAlerts;
 class StationLink;
 
@@ -23,7 +23,17 @@ class MeetServices : public QObject, public StationServices {
     Q_OBJECT
 
 public:
-    MeetServices(AppState& app, StationLink& link, OperatorAlerts& alerts,
+    // The open meet as the services see it: its database, the data folder
+    // that holds the advertisement images (and the program's settings files,
+    // `settingsFiles`, never served), and its panel size, read when needed.
+    struct Meet {
+        MeetDatabase& db;
+        QString dataFolder;
+        QStringList settingsFiles;
+        std::function<int()> judgesPerEvent;
+    };
+
+    MeetServices(const Meet& meet, StationLink& link, OperatorAlerts& alerts,
                  const DisplayTimings& timings = {}, QObject* parent = nullptr);
 
     void gymnastQuery(ConnectionId connection, const QStringList& fields) override;
@@ -50,7 +60,6 @@ private:
     // sending a score waits until that score is committed (and confirmed).
     void answerAfterScores(ConnectionId connection);
 
-    AppState& mApp;
     OperatorAlerts& mAlerts;
     DisplaySeconds mDisplaySeconds;
     ScoreQueue mQueue;

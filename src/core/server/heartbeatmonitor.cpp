@@ -1,19 +1,19 @@
 #include "heartbeatmonitor.h"
 
-#include "shell/appstate.h"
+#include "db/meetdatabase.h"
 #include "shell/operatoralerts.h"
 #include "stationlink.h"
 #include "stationregistry.h"
 
 using namespace Qt::Literals::StringLiterals;
 
-HeartbeatMonitor::HeartbeatMonitor(AppState& state, StationLink& link, StationRegistry& registry,
+HeartbeatMonitor::HeartbeatMonitor(MeetDatabase& db, StationLink& link, StationRegistry& registry,
                                    OperatorAlerts& alerts, QObject* parent)
     : QObject(parent)
     , mLink(link)
     , mRegistry(registry)
     , mAlerts(alerts)
-    , mConnections(state.meetDb()) {
+    , mConnections(db) {
     mRoundTimer.setInterval(DefaultRoundIntervalMs);
     mCheckTimer.setInterval(DefaultCheckDelayMs);
     mCheckTimer.setSingleShot(true);

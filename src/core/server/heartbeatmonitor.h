@@ -8,7 +8,7 @@
 #include <QSet>
 #include <QTimer>
 
-class AppState;
+class MeetDatabase;
 class OperatorAlerts;
 class StationRegistry;
 class StationLink;
@@ -24,7 +24,7 @@ public:
     static constexpr int DefaultRoundIntervalMs = 5000;
     static constexpr int DefaultCheckDelayMs = 3000;
 
-    HeartbeatMonitor(AppState& state, StationLink& link, StationRegistry& registry,
+    HeartbeatMonitor(MeetDatabase& db, StationLink& link, StationRegistry& registry,
                      OperatorAlerts& alerts, QObject* parent = nullptr);
 
     // Tests shorten the round and the check.

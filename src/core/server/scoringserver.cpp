@@ -20,8 +20,13 @@ ScoringServer::ScoringServer(AppState& state, OperatorAlerts& alerts, StationSer
     , mAlerts(alerts)
     , mServer(stations)
     , mServices(services)
-    , mRegistry(state, mServer, alerts)
-    , mHeartbeats(state, mServer, mRegistry, alerts) {
+    , mRegistry(state.meetDb(),
+                {[&state] { return state.pin(); },
+                 [&state] {
+                     return state.numJudges();
+                 }},
+                mServer, alerts)
+    , mHeartbeats(state.meetDb(), mServer, mRegistry, alerts) {
     connect(&mServer, &StationServer::messageReceived, this, &ScoringServer::handleMessage);
     connect(&mServer, &StationServer::connectionOpened, this, &ScoringServer::connectionOpened);
     connect(&mServer, &StationServer::connectionClosed, this, &ScoringServer::connectionClosed);

@@ -1,7 +1,7 @@
 #include "stationregistry.h"
 
+#include "db/meetdatabase.h"
 #include "db/meetevents.h"
-#include "shell/appstate.h"
 #include "shell/operatoralerts.h"
 #include "stationserver.h"
 
@@ -21,13 +21,14 @@ constexpr int MaxJudges = 7;
 
 } // namespace
 
-StationRegistry::StationRegistry(AppState& state, StationServer& server, OperatorAlerts& alerts,
-                                 QObject* parent)
+StationRegistry::StationRegistry(MeetDatabase& db, Settings settings, StationServer& server,
+                                 OperatorAlerts& alerts, QObject* parent)
     : QObject(parent)
-    , mState(state)
+    , mDb(db)
+    , mSettings(std::move(settings))
     , mServer(server)
     , mAlerts(alerts)
-    , mConnections(state.meetDb()) {
+    , mConnections(db) {
     mJudgeStations.setObjectName(u"lstJudgeStations"_s);
     mScoreboards.setObjectName(u"lstScoreboards"_s);
 }
@@ -57,7 +58,7 @@ bool StationRegistry::pinAccepted(ConnectionId connection, const QString& addres
         reply(connection, InvalidPin);
         return false;
     }
-    if (pin != mState.pin()) {
+    if (pin != mSettings.pin()) {
         reply(connection, wrongPinReply);
         const PinThrottle::WrongPin wrong = mThrottle.recordWrongPin(address);
         if (wrong.addressBlocked)
@@ -156,7 +157,7 @@ void StationRegistry::judgeLogin(ConnectionId connection, const QString& event,
             : QString(event + u" ("_s + judgeName + u") - "_s + address);
     mLines.insert(connection, {StationKind::Judge, entry, event});
     appendEntry(StationKind::Judge, entry);
-    reply(connection, u"AUTHRESP|0|"_s + QString::number(mState.numJudges()));
+    reply(connection, u"AUTHRESP|0|"_s + QString::number(mSettings.judgesPerEvent()));
 }
 
 void StationRegistry::displayLogin(ConnectionId connection, const QString& displayName,
@@ -256,7 +257,7 @@ void StationRegistry::removeEntryOf(ConnectionId connection, const QString& type
 }
 
 void StationRegistry::connectionClosed(ConnectionId connection) {
-    if (!mState.meetDb().isOpen()) {
+    if (!mDb.isOpen()) {
         clearLists();
         return;
     }

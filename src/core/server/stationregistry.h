@@ -8,7 +8,9 @@
 #include <QObject>
 #include <QStringListModel>
 
-class AppState;
+#include <functional>
+
+class MeetDatabase;
 class OperatorAlerts;
 class StationServer;
 
@@ -19,8 +21,15 @@ class StationRegistry : public QObject {
     Q_OBJECT
 
 public:
-    StationRegistry(AppState& state, StationServer& server, OperatorAlerts& alerts,
-                    QObject* parent = nullptr);
+    // What log-ins are checked against, read at each log-in: the station
+    // PIN and the judges per event of the open meet.
+    struct Settings {
+        std::function<QString()> pin;
+        std::function<int()> judgesPerEvent;
+    };
+
+    StationRegistry(MeetDatabase& db, Settings settings, StationServer& server,
+                    OperatorAlerts& alerts, QObject* parent = nullptr);
 
     QStringListModel* judgeStations() { return &mJudgeStations; }
     QStringListModel* scoreboards() { return &mScoreboards; }
@@ -90,7 +99,8 @@ private:
     void removeRow(StationKind kind, int row);
     void reply(ConnectionId connection, const QString& text);
 
-    AppState& mState;
+    MeetDatabase& mDb;
+    Settings mSettings;
     StationServer& mServer;
     OperatorAlerts& mAlerts;
     ConnectionsTable mConnections;
