@@ -165,8 +165,7 @@ int main(int argc, char** argv) {
     MeetServer meet(state, timings);
     ScoringServer& server = meet.server();
     // Every station of the benchmark connects from 127.0.0.1 at once.
-    server.gate().setMaxWaitingPerAddress(Judges + Displays);
-    server.gate().setMaxWaiting(Judges + Displays);
+    server.setLoginLimits(Judges + Displays, Judges + Displays);
     if (!meet.start().ok()) {
         std::fprintf(stderr, "the server did not start\n");
         return 1;

@@ -179,14 +179,13 @@ int main(int argc, char** argv) {
     MeetServer meet(state);
     ScoringServer& server = meet.server();
     // Every station of the benchmark connects from 127.0.0.1 at once.
-    server.gate().setMaxWaitingPerAddress(64);
-    server.gate().setMaxWaiting(64);
+    server.setLoginLimits(64, 64);
     WebServer web(meet.stations());
     if (!meet.start().ok() || !web.listenOn(0)) {
         std::fputs("bench_websocket: the server did not start\n", stderr);
         return 1;
     }
-    server.heartbeats().stop(); // only the measured traffic
+    server.stopHeartbeats(); // only the measured traffic
     const quint16 webPort = web.port();
     // A restart listens on another free port.
     const auto tcp = [&server] {
@@ -210,7 +209,7 @@ int main(int argc, char** argv) {
         const auto again = [&] {
             meet.shutdown();
             meet.start();
-            server.heartbeats().stop();
+            server.stopHeartbeats();
         };
         const Figures tcpBeat = measure(tcp, stations, BeatTrips, beat, u"BEATRESPONSE"_s);
         again();

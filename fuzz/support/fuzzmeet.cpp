@@ -56,7 +56,7 @@ FuzzMeet::FuzzMeet()
 
 void FuzzMeet::restore() {
     MeetDatabase& db = mState.meetDb();
-    mMeet->server().registry().clearLists();
+    mMeet->server().clearStationLists();
     // An input that changed no row (most are refused before they reach the
     // meet) leaves the tables, and the score queue that stores every change
     // in them, as the last restore made them. Copying them back anyway would

@@ -53,12 +53,12 @@ QString applyOptions(const QCommandLineParser& parser, AppState& state) {
 }
 
 // Each log-in and log-out as a line on standard output.
-void printStationChanges(StationRegistry& registry, QObject* context) {
-    QObject::connect(&registry, &StationRegistry::stationAdded, context,
+void printStationChanges(ScoringServer& server, QObject* context) {
+    QObject::connect(&server, &ScoringServer::stationLoggedIn, context,
                      [](StationKind kind, const QString& entry) {
                          printLine(stdout, kindName(kind) + u" logged in: "_s + entry);
                      });
-    QObject::connect(&registry, &StationRegistry::stationRemoved, context,
+    QObject::connect(&server, &ScoringServer::stationLoggedOut, context,
                      [](StationKind kind, const QString& entry) {
                          printLine(stdout, kindName(kind) + u" logged out: "_s + entry);
                      });
@@ -80,7 +80,7 @@ int serveMeet(QCoreApplication& app, AppState& state, const QString& displaySeco
         meet.services().displaySeconds().setCurrentText(displaySeconds);
     QObject::connect(&meet.alerts(), &OperatorAlerts::alertRaised, &app,
                      [](const QString& text) { printLine(stderr, text); });
-    printStationChanges(meet.server().registry(), &app);
+    printStationChanges(meet.server(), &app);
 
     MeetWebPages web(state, meet);
 

@@ -64,7 +64,7 @@ ServerWindow::ServerWindow(AppState& state, Prompter& prompter, QWidget* parent)
     setObjectName(u"frmConnections"_s);
     mSessions =
         std::make_unique<SessionsConsole>(state.meetDb(), server().currentSession(), prompter);
-    mSessions->setStationLink(&server().link());
+    mSessions->setStationLink(&mMeet->stations());
     mGymnasts =
         std::make_unique<GymnastsConsole>(state.meetDb(), server().currentSession(), prompter);
     mWeb = std::make_unique<MeetWebPages>(state, *mMeet);

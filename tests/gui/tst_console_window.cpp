@@ -68,7 +68,9 @@ private Q_SLOTS:
     void setAnnouncesTheSessionToEveryLoggedInStation() {
         const quint16 port = quint16(mWindow->server().port());
         TestStation judge(port), display(port), stranger(port);
-        QVERIFY(judge.waitConnected() && display.waitConnected() && stranger.waitConnected());
+        QVERIFY(judge.waitConnected());
+        QVERIFY(display.waitConnected());
+        QVERIFY(stranger.waitConnected());
         QVERIFY(judge.loginJudge(u"Vault"_s, u"Judge A"_s, mDesk->state.pin())
                     .startsWith(u"AUTHRESP|0"_s));
         QVERIFY(display.loginDisplay(u"Board 1"_s, mDesk->state.pin()).startsWith(u"AUTHRESP|0"_s));
@@ -125,7 +127,8 @@ private Q_SLOTS:
         QCOMPARE(child<QComboBox>("combo_gym")->currentText(), u"O'Malley Tumbling"_s);
         click("scoreBeam");
         auto* entry = mWindow->findChild<QDialog*>(u"frmScoreEntry"_s);
-        QVERIFY(entry && entry->isVisible());
+        QVERIFY(entry);
+        QVERIFY(entry->isVisible());
         QCOMPARE(entry->findChild<QLineEdit*>(u"txtGymnastNumber"_s)->text(), u"102"_s);
         entry->close();
 
@@ -268,7 +271,8 @@ private Q_SLOTS:
             score.finalText = final;
             return mWindow->services().enterScore(score, false).stored;
         };
-        QVERIFY(store(u"103"_s, u"9.1"_s) && store(u"101"_s, u"8.9"_s));
+        QVERIFY(store(u"103"_s, u"9.1"_s));
+        QVERIFY(store(u"101"_s, u"8.9"_s));
         const auto refusalDetail = [this] {
             click("Command5");
             const ScriptedPrompter::Shown& shown = mDesk->prompter.shown().last();
@@ -298,10 +302,10 @@ private Q_SLOTS:
     }
 
     void heartbeatAnswersBlinkTheStationsMark() {
-        auto& heartbeats = mWindow->server().heartbeats();
-        heartbeats.stop();
-        heartbeats.setIntervals(50, 2000);
-        heartbeats.start();
+        ScoringServer& server = mWindow->server();
+        server.stopHeartbeats();
+        server.setHeartbeatIntervals(50, 2000);
+        server.startHeartbeats();
         TestStation judge(quint16(mWindow->server().port()));
         QVERIFY(judge.waitConnected());
         judge.setAnswerHeartbeats(true);
@@ -309,7 +313,7 @@ private Q_SLOTS:
                     .startsWith(u"AUTHRESP|0"_s));
         QTRY_VERIFY_WITH_TIMEOUT(child<QLabel>("hb_event_00")->isVisible(), 5000);
         QVERIFY(!child<QLabel>("hb_event_01")->isVisible());
-        heartbeats.stop();
+        server.stopHeartbeats();
         QTRY_VERIFY_WITH_TIMEOUT(!child<QLabel>("hb_event_00")->isVisible(), 5000);
     }
 };

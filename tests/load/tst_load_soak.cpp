@@ -90,12 +90,12 @@ private Q_SLOTS:
         QVERIFY2(mMeet->started(), qPrintable(mMeet->startMessage()));
         QVERIFY(ScoreLoad::addGymnasts(mMeet->db(), 1000, (JudgesPerEvent + 1) * 100));
         // Every station of this meet comes from one address, 40 at a time.
-        mMeet->server().gate().setMaxWaitingPerAddress(Displays + 4 * JudgesPerEvent);
-        mMeet->server().gate().setMaxWaiting(Displays + 4 * JudgesPerEvent);
+        mMeet->server().setLoginLimits(Displays + 4 * JudgesPerEvent,
+                                       Displays + 4 * JudgesPerEvent);
         // Rounds far apart enough that 200 replies, each one stored, fit between a
         // round and its check even on a slow disk.
-        mMeet->server().heartbeats().setIntervals(2000, 1500);
-        mMeet->server().heartbeats().start();
+        mMeet->server().setHeartbeatIntervals(2000, 1500);
+        mMeet->server().startHeartbeats();
     }
     void cleanupTestCase() {
         mStations.clear();

@@ -50,6 +50,17 @@ ScoringServer::ScoringServer(AppState& state, OperatorAlerts& alerts, StationSer
     });
     connect(&mServer, &StationServer::problem, &mAlerts, &OperatorAlerts::raise);
     connect(&mHeartbeats, &HeartbeatMonitor::activityMark, this, &ScoringServer::activityMark);
+    connect(&mRegistry, &StationRegistry::stationAdded, this, &ScoringServer::stationLoggedIn);
+    connect(&mRegistry, &StationRegistry::stationRemoved, this, &ScoringServer::stationLoggedOut);
+}
+
+void ScoringServer::setLoginLimits(int maxWaiting, int maxWaitingPerAddress) {
+    mGate.setMaxWaiting(maxWaiting);
+    mGate.setMaxWaitingPerAddress(maxWaitingPerAddress);
+}
+
+void ScoringServer::setLoginTimeout(int milliseconds) {
+    mGate.setLoginTimeout(milliseconds);
 }
 
 ScoringServer::~ScoringServer() {

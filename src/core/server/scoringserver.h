@@ -62,14 +62,30 @@ public:
     QString meetName() const { return mMeetName; }
 
     CurrentSession& currentSession() { return mCurrentSession; }
-    StationServer& stationServer() { return mServer; }
-    StationLink& link() { return mServer; }
-    StationRegistry& registry() { return mRegistry; }
-    HeartbeatMonitor& heartbeats() { return mHeartbeats; }
-    // Connections that have not logged in yet: their time limit and number.
-    StationGate& gate() { return mGate; }
+    // The two station lists, one line per logged-in station.
     QStringListModel* judgeStations() { return mRegistry.judgeStations(); }
     QStringListModel* scoreboards() { return mRegistry.scoreboards(); }
+    // Empties both lists (the meet's rows were put back as they were).
+    void clearStationLists() { mRegistry.clearLists(); }
+
+    // Connections that have not logged in yet: how many may wait, in all and
+    // per address, and for how long (StationGate holds the defaults).
+    void setLoginLimits(int maxWaiting, int maxWaitingPerAddress);
+    void setLoginTimeout(int milliseconds);
+    // Which clock PIN guessing is timed by.
+    void setPinThrottle(PinThrottle throttle) { mRegistry.setPinThrottle(std::move(throttle)); }
+
+    // The heartbeats: a round every `roundMs`, the stations that did not
+    // answer it logged out `checkMs` later. They run from start() to shutdown().
+    void setHeartbeatIntervals(int roundMs, int checkMs) {
+        mHeartbeats.setIntervals(roundMs, checkMs);
+    }
+    void startHeartbeats() { mHeartbeats.start(); }
+    void stopHeartbeats() { mHeartbeats.stop(); }
+    bool heartbeatsRunning() const { return mHeartbeats.isActive(); }
+    // One round, or its check, at once.
+    void heartbeatRound() { mHeartbeats.heartbeatRound(); }
+    void removeSilentStations() { mHeartbeats.removeSilentStations(); }
 
     // The operator's "Set" of the PIN box: later log-ins must match `text`,
     // which is also written to pin.txt. No length or digit check. False, with
@@ -85,6 +101,9 @@ Q_SIGNALS:
     void statusChanged();
     // A station answered a heartbeat: its line is `row` of the list of `kind`.
     void activityMark(StationKind kind, int row);
+    // A station logged in, or was logged out; `entry` is its list line.
+    void stationLoggedIn(StationKind kind, const QString& entry);
+    void stationLoggedOut(StationKind kind, const QString& entry);
 
 private:
     struct Command;

@@ -13,8 +13,9 @@ class TestServerDispatch : public QObject {
 private Q_SLOTS:
     void startShowsTheMeetAndPicksTheSession() {
         SERVER_FIXTURE(f);
-        QVERIFY(f.server().isRunning() && !f.server().address().isEmpty());
-        QVERIFY(f.server().heartbeats().isActive());
+        QVERIFY(f.server().isRunning());
+        QVERIFY(!f.server().address().isEmpty());
+        QVERIFY(f.server().heartbeatsRunning());
         // No current session stored: the first session by description.
         QCOMPARE((QStringList{f.server().meetName(), QString::number(f.state().numJudges()),
                               f.server().currentSession().id(),
@@ -56,7 +57,9 @@ private Q_SLOTS:
         QCOMPARE(s.next(), u"BEATRESPONSE"_s);
         s.send(u"GETSESSION|extra"_s);
         QCOMPARE(s.next(), u"SETSESSION|1|Saturday AM"_s);
-        QVERIFY(f.connectionRows() == 1 && f.judgeLines().size() == 1 && s.pending().isEmpty());
+        QCOMPARE(f.connectionRows(), 1);
+        QCOMPARE(f.judgeLines().size(), 1);
+        QVERIFY(s.pending().isEmpty());
     }
 
     // A display does not judge, a judge does not confirm what the boards
@@ -82,7 +85,8 @@ private Q_SLOTS:
         QCOMPARE(board.next(), u"BEATRESPONSE"_s);
         bars.send(u"CLIENTBEAT"_s);
         QCOMPARE(bars.next(), u"BEATRESPONSE"_s);
-        QVERIFY(bars.pending().isEmpty() && board.pending().isEmpty());
+        QVERIFY(bars.pending().isEmpty());
+        QVERIFY(board.pending().isEmpty());
         QCOMPARE(f.alerts().alerts().size(), ignored.size());
         const QString alerts = f.alerts().alerts().join(u'\n');
         QVERIFY(alerts.contains(u"SENDSCORE from the score display at 127.0.0.1 was ignored"_s));
@@ -94,7 +98,7 @@ private Q_SLOTS:
 
     void endsOfConnections() {
         SERVER_FIXTURE(f);
-        QSignalSpy removed(&f.server().registry(), &StationRegistry::stationRemoved);
+        QSignalSpy removed(&f.server(), &ScoringServer::stationLoggedOut);
 
         // A station that leaves before logging in leaves no trace.
         TestStation& early = f.station();
@@ -107,7 +111,8 @@ private Q_SLOTS:
         TestStation& two = f.station();
         QCOMPARE(one.loginJudge(u"Vault"_s, u"Ann"_s, f.pin(), u"1"_s, u"1"_s), u"AUTHRESP|0|3"_s);
         QCOMPARE(two.loginJudge(u"Vault"_s, u"Bo"_s, f.pin(), u"1"_s, u"2"_s), u"AUTHRESP|0|3"_s);
-        QVERIFY(f.connectionRows() == 2 && removed.isEmpty());
+        QCOMPARE(f.connectionRows(), 2);
+        QVERIFY(removed.isEmpty());
 
         two.socket().disconnectFromHost();
         QTRY_COMPARE(f.connectionRows(), 1);
@@ -117,7 +122,8 @@ private Q_SLOTS:
         // The shutdown forgets everyone.
         f.server().shutdown();
         QCOMPARE(f.connectionRows(), 0);
-        QVERIFY(f.judgeLines().isEmpty() && !f.server().isRunning());
+        QVERIFY(f.judgeLines().isEmpty());
+        QVERIFY(!f.server().isRunning());
         QVERIFY(one.waitDisconnected());
     }
 

@@ -58,7 +58,10 @@ private Q_SLOTS:
 
     // A log-in already in ("J event mode number" or "D name"), the next one, and
     // the reply to the next.
-    void duplicateRules() {
+    void duplicateRules_data() {
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("second");
+        QTest::addColumn<QString>("reply");
         const QList<std::tuple<QString, QString, QString>> cases{
             {u"J Beam 1 2"_s, u"J Beam 1 2"_s,
              u"AUTHRESP|1|Judge 2 for event Beam is already logged into the scoring server."_s},
@@ -73,20 +76,26 @@ private Q_SLOTS:
              u"AUTHRESP|1|Main is already logged into the scoring server."_s},
             {u"J Vault 1 1"_s, u"D Vault"_s,
              u"AUTHRESP|1|Vault is already logged into the scoring server."_s}};
-        for (const auto& [first, second, reply] : cases) {
-            SERVER_FIXTURE(f);
-            const auto login = [&f](const QString& who) {
-                const QStringList w = who.split(u' ');
-                return w[0] == u"D"_s
-                           ? f.station().loginDisplay(w[1], f.pin())
-                           : f.station().loginJudge(w[1], u"Judge"_s, f.pin(), w[2], w[3]);
-            };
-            QVERIFY(login(first).startsWith(u"AUTHRESP|0"_s));
-            QCOMPARE(login(second), reply);
-            const int stations = reply.startsWith(u"AUTHRESP|0"_s) ? 2 : 1;
-            QCOMPARE(f.connectionRows(), stations);
-            QCOMPARE(f.judgeLines().size() + f.displayLines().size(), stations);
-        }
+        for (const auto& [first, second, reply] : cases)
+            QTest::addRow("%s, %s", qPrintable(first), qPrintable(second))
+                << first << second << reply;
+    }
+
+    void duplicateRules() {
+        QFETCH(QString, first);
+        QFETCH(QString, second);
+        QFETCH(QString, reply);
+        SERVER_FIXTURE(f);
+        const auto login = [&f](const QString& who) {
+            const QStringList w = who.split(u' ');
+            return w[0] == u"D"_s ? f.station().loginDisplay(w[1], f.pin())
+                                  : f.station().loginJudge(w[1], u"Judge"_s, f.pin(), w[2], w[3]);
+        };
+        QVERIFY(login(first).startsWith(u"AUTHRESP|0"_s));
+        QCOMPARE(login(second), reply);
+        const int stations = reply.startsWith(u"AUTHRESP|0"_s) ? 2 : 1;
+        QCOMPARE(f.connectionRows(), stations);
+        QCOMPARE(f.judgeLines().size() + f.displayLines().size(), stations);
     }
 
     void refusedEvenWhenTwoRowsAlreadyShareTheEvent() {
@@ -131,14 +140,15 @@ private Q_SLOTS:
             QCOMPARE(s.next(), reply);
         }
         QCOMPARE(f.connectionRows(), 0);
-        QVERIFY(f.judgeLines().isEmpty() && f.displayLines().isEmpty());
+        QVERIFY(f.judgeLines().isEmpty());
+        QVERIFY(f.displayLines().isEmpty());
         QCOMPARE(s.loginJudge(u"Vault"_s, u"Ann"_s, f.pin(), u"1"_s, u"7"_s), u"AUTHRESP|0|3"_s);
     }
 
     void wrongPinsBlockTheAddressForAMinute() {
         SERVER_FIXTURE(f);
         qint64 now = 1'000'000;
-        f.server().registry().setPinThrottle(PinThrottle([&now] { return now; }));
+        f.server().setPinThrottle(PinThrottle([&now] { return now; }));
         TestStation& s = f.station();
         // A mistake older than a minute no longer counts: five in all, but
         // only four within the minute, do not block.
@@ -167,7 +177,7 @@ private Q_SLOTS:
     void guessingFromManyAddressesIsSlowedForAll() {
         SERVER_FIXTURE(f);
         qint64 now = 1'000'000;
-        f.server().registry().setPinThrottle(PinThrottle([&now] { return now; }));
+        f.server().setPinThrottle(PinThrottle([&now] { return now; }));
         const QString invalid = u"AUTHRESP|1|Invalid PIN"_s;
         // A log-in from another machine (any address of 127.0.0.0/8): its answer.
         auto from = [&f](int host, const QString& pin) {
@@ -234,26 +244,26 @@ private Q_SLOTS:
 
     void entryRemovalTakesTheFirstLineHoldingBothTexts() {
         SERVER_FIXTURE(f);
-        QStringListModel* judges = f.server().judgeStations();
+        StationRegistry registry(f.state().meetDb(), {}, f.meet().stations(), f.alerts());
+        QStringListModel* judges = registry.judgeStations();
         judges->setStringList({u"Vault (Ann) - 10.0.0.12"_s, u"Beam (Bo) - 10.0.0.1"_s,
                                u"Vault (Cy) - 10.0.0.1"_s, u"Vault (Di) - 10.0.0.1"_s});
-        StationRegistry& registry = f.server().registry();
         registry.removeJudgeEntry(u"10.0.0.1"_s, u"Vault"_s);
         QCOMPARE(judges->stringList(),
                  (QStringList{u"Beam (Bo) - 10.0.0.1"_s, u"Vault (Cy) - 10.0.0.1"_s,
                               u"Vault (Di) - 10.0.0.1"_s}));
         registry.removeJudgeEntry(u"10.0.0.7"_s, u"Vault"_s);
         QCOMPARE(judges->rowCount(), 3);
-        f.server().scoreboards()->setStringList({u"Main(All) - 10.0.0.2"_s});
+        registry.scoreboards()->setStringList({u"Main(All) - 10.0.0.2"_s});
         registry.removeDisplayEntry(u"10.0.0.2"_s, u"Main"_s);
-        QCOMPARE(f.server().scoreboards()->rowCount(), 0);
+        QCOMPARE(registry.scoreboards()->rowCount(), 0);
     }
 
     // A reply marks the connection it came on, whatever id it names.
     void replyMarksOnlyTheConnectionItCameOn() {
         SERVER_FIXTURE(f);
-        HeartbeatMonitor& heartbeats = f.server().heartbeats();
-        heartbeats.stop();
+        ScoringServer& server = f.server();
+        server.stopHeartbeats();
         TestStation& display1 = f.station();
         TestStation& judge = f.station();
         TestStation& display2 = f.station();
@@ -262,7 +272,7 @@ private Q_SLOTS:
         QCOMPARE(display2.loginDisplay(u"Side"_s, f.pin(), u"Beam"_s), u"AUTHRESP|0"_s);
         QSignalSpy marks(&f.server(), &ScoringServer::activityMark);
 
-        heartbeats.heartbeatRound();
+        server.heartbeatRound();
         QCOMPARE(judge.next(), u"HEARTBEAT|2"_s);
         QCOMPARE(display2.next(), u"HEARTBEAT|3"_s);
         QCOMPARE(display1.next(), u"HEARTBEAT|1"_s);
@@ -279,7 +289,7 @@ private Q_SLOTS:
         // A station that logs in between the round and the check stays.
         QCOMPARE(f.station().loginJudge(u"Beam"_s, u"Bo"_s, f.pin()), u"AUTHRESP|0|3"_s);
 
-        heartbeats.removeSilentStations();
+        server.removeSilentStations();
         QCOMPARE(f.displayLines(), QStringList{u"Side(Beam) - 127.0.0.1"_s});
         QCOMPARE(f.judgeLines(), (QStringList{u"Vault (Judge #1: Ann) - 127.0.0.1"_s,
                                               u"Beam (Judge #1: Bo) - 127.0.0.1"_s}));
@@ -293,10 +303,10 @@ private Q_SLOTS:
         const QString file = temp.createSampleMeet();
         TempMeet::change(file, u"ALTER TABLE Connections DROP COLUMN HeartBeat"_s);
         SERVER_FIXTURE(f, file);
-        f.server().heartbeats().stop();
+        f.server().stopHeartbeats();
         TestStation& s = f.station();
         QCOMPARE(s.loginJudge(u"Vault"_s, u"Ann"_s, f.pin()), u"AUTHRESP|0|3"_s);
-        f.server().heartbeats().heartbeatRound();
+        f.server().heartbeatRound();
         QCOMPARE(s.next(), u"HEARTBEAT|1"_s);
         QCOMPARE(f.connectionRows(u"WHERE HeartBeat = 0"_s), 1);
         QVERIFY(f.alerts().alerts().isEmpty());
