@@ -69,50 +69,63 @@ private Q_SLOTS:
     // Each case: the panel, the event, what is typed (box=text, in order, the
     // first vault's first), whether it goes to the scoreboard, and what is
     // handed on (judges|adjustment|B score|the second vault's judges|its B score|final).
-    void entersAndSavesThePanel() {
+    void entersAndSavesThePanel_data() {
+        QTest::addColumn<int>("panel");
+        QTest::addColumn<QString>("event");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("toScoreboard");
+        QTest::addColumn<QString>("sent");
         const QList<std::tuple<int, QString, QString, bool, QString>> cases{
             {4, u"Bars"_s, u"NDA=-0.1 1A=9 2A=9.2 3A=9.4 4A=8.8"_s, true,
              u"9.000,9.200,9.400,8.800|-0.1|9.100|,,,||9.000"_s},
             {2, u"Vault"_s, u"NDA=-0.3 1A=9.0 2A=9.2 1B=8.9 2B=9"_s, false,
              u"9.000,9.200,,|-0.3|9.100|8.900,9.000,,|8.950|8.950"_s},
             {1, u"Floor"_s, u"1A=875"_s, true, u"8.750,,,||8.750|,,,||8.750"_s}}; // implied point
-        for (const auto& [panel, event, typed, toScoreboard, sent] : cases) {
-            Entry entry(panel, event);
-            for (int judge = 1; judge <= 4; ++judge) {
-                const QString n = QString::number(judge);
-                QCOMPARE(entry.box(u"txtJudge"_s + n + u"A"_s)->isVisible(), judge <= panel);
-                QCOMPARE(entry.box(u"txtJudge"_s + n + u"B"_s)->isVisible(),
-                         event == u"Vault"_s && judge <= panel);
-            }
-            QCOMPARE(entry.box<QLabel>(u"lblAttempt2"_s)->isVisible(), event == u"Vault"_s);
-            // The widest score shows whole in every box.
-            for (QLineEdit* box : entry.window->findChildren<QLineEdit*>()) {
-                if (box->isVisible() && box->objectName() != u"txtGymnastNumber"_s)
-                    QVERIFY2(box->contentsRect().width() >=
-                                 box->fontMetrics().horizontalAdvance(u"10.000"_s),
-                             qPrintable(box->objectName()));
-            }
+        for (const auto& [panel, event, typed, toScoreboard, sent] : cases)
+            QTest::newRow(qPrintable(event)) << panel << event << typed << toScoreboard << sent;
+    }
 
-            for (const QString& step : typed.split(u' ')) {
-                const QString name = step.section(u'=', 0, 0);
-                QVERIFY(name.endsWith(u'B') || !entry.canSave()); // a second vault is optional
-                entry.type(name.startsWith(u'N') ? u"txt"_s + name : u"txtJudge"_s + name,
-                           step.section(u'=', 1));
-            }
-            QCOMPARE(entry.box(u"txtFinal"_s)->text(), sent.section(u'|', -1));
-            QVERIFY(entry.box<QCheckBox>(u"chkSendScore"_s)->isChecked());
-            entry.box<QCheckBox>(u"chkSendScore"_s)->setChecked(toScoreboard);
-            entry.box<QPushButton>(u"cmdSendScore"_s)->click();
-            QCOMPARE(entry.sent.size(), 1);
-            const SubmittedScore& score = entry.sent.first();
-            QCOMPARE((QStringList{judges(score.first), score.first.adjustment, score.first.bScore,
-                                  judges(score.second), score.second.bScore, score.finalText})
-                         .join(u'|'),
-                     sent);
-            QCOMPARE((QStringList{score.num, score.event}), (QStringList{u"101"_s, event}));
-            QCOMPARE(entry.noScoreboard, QList<bool>{!toScoreboard});
-            QTRY_VERIFY(!entry.window);
+    void entersAndSavesThePanel() {
+        QFETCH(int, panel);
+        QFETCH(QString, event);
+        QFETCH(QString, typed);
+        QFETCH(bool, toScoreboard);
+        QFETCH(QString, sent);
+        Entry entry(panel, event);
+        for (int judge = 1; judge <= 4; ++judge) {
+            const QString n = QString::number(judge);
+            QCOMPARE(entry.box(u"txtJudge"_s + n + u"A"_s)->isVisible(), judge <= panel);
+            QCOMPARE(entry.box(u"txtJudge"_s + n + u"B"_s)->isVisible(),
+                     event == u"Vault"_s && judge <= panel);
         }
+        QCOMPARE(entry.box<QLabel>(u"lblAttempt2"_s)->isVisible(), event == u"Vault"_s);
+        // The widest score shows whole in every box.
+        for (QLineEdit* box : entry.window->findChildren<QLineEdit*>()) {
+            if (box->isVisible() && box->objectName() != u"txtGymnastNumber"_s)
+                QVERIFY2(box->contentsRect().width() >=
+                             box->fontMetrics().horizontalAdvance(u"10.000"_s),
+                         qPrintable(box->objectName()));
+        }
+
+        for (const QString& step : typed.split(u' ')) {
+            const QString name = step.section(u'=', 0, 0);
+            QVERIFY(name.endsWith(u'B') || !entry.canSave()); // a second vault is optional
+            entry.type(name.startsWith(u'N') ? u"txt"_s + name : u"txtJudge"_s + name,
+                       step.section(u'=', 1));
+        }
+        QCOMPARE(entry.box(u"txtFinal"_s)->text(), sent.section(u'|', -1));
+        QVERIFY(entry.box<QCheckBox>(u"chkSendScore"_s)->isChecked());
+        entry.box<QCheckBox>(u"chkSendScore"_s)->setChecked(toScoreboard);
+        entry.box<QPushButton>(u"cmdSendScore"_s)->click();
+        QCOMPARE(entry.sent.size(), 1);
+        const SubmittedScore& score = entry.sent.first();
+        QCOMPARE((QStringList{judges(score.first), score.first.adjustment, score.first.bScore,
+                              judges(score.second), score.second.bScore, score.finalText})
+                     .join(u'|'),
+                 sent);
+        QCOMPARE((QStringList{score.num, score.event}), (QStringList{u"101"_s, event}));
+        QCOMPARE(entry.noScoreboard, QList<bool>{!toScoreboard});
+        QTRY_VERIFY(!entry.window);
     }
 
     void incompletePanelCannotBeSaved() {
@@ -125,7 +138,8 @@ private Q_SLOTS:
         QCOMPARE(entry.box(u"txtFinal"_s)->text(), u"9.200"_s);
         QVERIFY(entry.canSave());
         entry.type(u"txtJudge2A"_s, QString());
-        QVERIFY(entry.box(u"txtFinal"_s)->text().isEmpty() && !entry.canSave());
+        QVERIFY(entry.box(u"txtFinal"_s)->text().isEmpty());
+        QVERIFY(!entry.canSave());
         entry.box<QPushButton>(u"cmdSendScore"_s)->click();
         QVERIFY(entry.sent.isEmpty());
     }
@@ -133,7 +147,11 @@ private Q_SLOTS:
     // A score outside 0 ... the meet's maximum cannot be saved: its box and
     // the window say why. Each case: what is typed after three judges' 9s, the
     // box refused and why; "" where the score is in range.
-    void scoresOutOfRangeCannotBeSaved() {
+    void scoresOutOfRangeCannotBeSaved_data() {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("refused");
+        QTest::addColumn<QString>("why");
         const QString highMaximum =
             u"INSERT INTO TallvaneSettings(Name, Value) VALUES('MaxScore', '16.5')"_s;
         const QList<std::tuple<QString, QString, QString, QString>> cases{
@@ -151,20 +169,27 @@ private Q_SLOTS:
              u"Final: 10.200 is above the maximum score of 10."_s},
             {{}, u"1A=0.1 2A=0.1 3A=0.1 NDA=-0.5"_s, u"txtFinal"_s, u"Final: -0.400 is below 0."_s},
             {highMaximum, u"1A=12.5"_s, u"txtJudge1A"_s, {}}};
-        for (const auto& [stored, typed, refused, why] : cases) {
-            Entry entry(3, u"Floor"_s, u"101"_s, stored);
-            for (const QString& step : QString(u"1A=9 2A=9 3A=9 "_s + typed).split(u' ')) {
-                const QString name = step.section(u'=', 0, 0);
-                entry.type(name.front().isDigit() ? u"txtJudge"_s + name : u"txt"_s + name,
-                           step.section(u'=', 1));
-            }
-            // The refused box's reason first (a judge's 86 takes the final with it).
-            QCOMPARE(entry.box<QLabel>(u"lblScoreRange"_s)->text().section(u'\n', 0, 0), why);
-            QCOMPARE(entry.box(refused)->toolTip(), why);
-            QCOMPARE(entry.canSave(), why.isEmpty());
-            entry.box<QPushButton>(u"cmdSendScore"_s)->click();
-            QCOMPARE(entry.sent.size(), why.isEmpty() ? 1 : 0);
+        for (const auto& [stored, typed, refused, why] : cases)
+            QTest::newRow(qPrintable(typed)) << stored << typed << refused << why;
+    }
+
+    void scoresOutOfRangeCannotBeSaved() {
+        QFETCH(QString, stored);
+        QFETCH(QString, typed);
+        QFETCH(QString, refused);
+        QFETCH(QString, why);
+        Entry entry(3, u"Floor"_s, u"101"_s, stored);
+        for (const QString& step : QString(u"1A=9 2A=9 3A=9 "_s + typed).split(u' ')) {
+            const QString name = step.section(u'=', 0, 0);
+            entry.type(name.front().isDigit() ? u"txtJudge"_s + name : u"txt"_s + name,
+                       step.section(u'=', 1));
         }
+        // The refused box's reason first (a judge's 86 takes the final with it).
+        QCOMPARE(entry.box<QLabel>(u"lblScoreRange"_s)->text().section(u'\n', 0, 0), why);
+        QCOMPARE(entry.box(refused)->toolTip(), why);
+        QCOMPARE(entry.canSave(), why.isEmpty());
+        entry.box<QPushButton>(u"cmdSendScore"_s)->click();
+        QCOMPARE(entry.sent.size(), why.isEmpty() ? 1 : 0);
     }
 
     // Stored values fill the boxes, both vaults' (a Null stays empty).
@@ -189,7 +214,8 @@ private Q_SLOTS:
 
         Entry unknown(2, u"Floor"_s, u"4242"_s);
         QVERIFY(unknown.box<QLabel>(u"lblGymnastName"_s)->text().isEmpty());
-        QVERIFY(!unknown.canSave() && unknown.prompter.messages().isEmpty());
+        QVERIFY(!unknown.canSave());
+        QVERIFY(unknown.prompter.messages().isEmpty());
     }
 };
 

@@ -66,7 +66,8 @@ private Q_SLOTS:
              {u"Close Meet File"_s, u"      Meet Info      "_s, u"Export"_s})
             desk.toolButton(button); // the toolbar acts only in its state
         QCOMPARE(desk.prompter.shown().size(), 1);
-        QVERIFY(!desk.window->findChild<MeetInfoDialog*>() && desk.noMeetOpen());
+        QVERIFY(!desk.window->findChild<MeetInfoDialog*>());
+        QVERIFY(desk.noMeetOpen());
 
         desk.window->resize(MainWindow::DefaultClientSize);
         desk.prompter.chooseFile(desk.temp.createSampleMeet(u"spring.2026.tallvane"_s));
@@ -74,9 +75,11 @@ private Q_SLOTS:
         QCOMPARE(desk.prompter.lastFolderOrProposal, desk.state.dataFolder());
         QCOMPARE(desk.state.meetBaseName() + QString::number(desk.state.numJudges()), u"spring3"_s);
         QCOMPARE(desk.window->windowTitle(), u"Tallvane - "_s + desk.state.meetFilePath());
-        QVERIFY(!desk.enabled("mnuOpen") && !desk.enabled("mnuImport") &&
-                !desk.enabled("mnuSettings") && desk.enabled("mnuClose") &&
-                desk.enabled("mnuExport"));
+        QVERIFY(!desk.enabled("mnuOpen"));
+        QVERIFY(!desk.enabled("mnuImport"));
+        QVERIFY(!desk.enabled("mnuSettings"));
+        QVERIFY(desk.enabled("mnuClose"));
+        QVERIFY(desk.enabled("mnuExport"));
         desk.prompter.clear();
         desk.prompter.chooseFile(desk.temp.createSampleMeet(u"other.tallvane"_s));
         desk.toolButton(u"Open Meet File"_s);
@@ -88,7 +91,9 @@ private Q_SLOTS:
         const QWidget* area = desk.window->findChild<QMdiArea*>()->viewport();
         QTRY_COMPARE(frame->geometry(), area->rect());
         const QSize needed = server->minimumSizeHint();
-        QVERIFY2(needed.width() <= area->width() && needed.height() <= area->height(),
+        QVERIFY2(needed.width() <= area->width(),
+                 qPrintable(u"%1x%2"_s.arg(needed.width()).arg(needed.height())));
+        QVERIFY2(needed.height() <= area->height(),
                  qPrintable(u"%1x%2"_s.arg(needed.width()).arg(needed.height())));
 
         desk.prompter.answerNo();
@@ -101,7 +106,8 @@ private Q_SLOTS:
         QVERIFY(desk.prompter.shown().last().defaultNo);
         QCOMPARE(desk.prompter.shown().last().detail, u"No station is connected."_s);
         QCOMPARE(desk.window->serverWindow(), server);
-        QVERIFY(desk.state.isMeetOpen() && server->server().isRunning());
+        QVERIFY(desk.state.isMeetOpen());
+        QVERIFY(server->server().isRunning());
         desk.prompter.answerYes();
         frame->close();
         QTRY_VERIFY(desk.noMeetOpen());
@@ -130,7 +136,8 @@ private Q_SLOTS:
         bool stopped = false;
         QVERIFY(!program.start(temp.path(u"plain-file/Tallvane"_s), QString(),
                                [&stopped] { stopped = true; }));
-        QVERIFY(stopped && !program.window());
+        QVERIFY(stopped);
+        QVERIFY(!program.window());
         QVERIFY2(prompter.lastMessage().contains(u"could not be created"_s),
                  qPrintable(prompter.lastMessage()));
         QCOMPARE(prompter.shown().last().icon, Prompter::Icon::Critical);
@@ -139,29 +146,37 @@ private Q_SLOTS:
     // A file that cannot become the open meet leaves none open, and says why
     // in one box: a text file, an empty one, a meet file without its meet row,
     // one that another Tallvane holds.
-    void refusedMeetLeavesNoneOpen() {
+    void refusedMeetLeavesNoneOpen_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("said");
         const QList<std::pair<QByteArray, QString>> cases{
             {"Name=Spring Classic\r\n", u"not a Tallvane meet file"_s},
             {"", u"not a Tallvane meet file"_s},
             {"blank", {}},
             {"held", u"open in another Tallvane"_s}};
-        for (const auto& [content, said] : cases) {
-            Desk desk;
-            QString path = desk.temp.path(u"notes.tallvane"_s);
-            AppState other(desk.temp.folder()); // the Tallvane that holds the meet
-            if (content == "blank")
-                path = desk.temp.createMeetFile();
-            else if (content == "held")
-                path = desk.temp.createSampleMeet();
-            else
-                TransferFiles::write(path, content);
-            QVERIFY(content != "held" || other.openMeetFile(path));
-            desk.open(path);
-            QCOMPARE(desk.prompter.messages().size(), 1);
-            QVERIFY2(desk.prompter.lastMessage().contains(said),
-                     qPrintable(desk.prompter.lastMessage()));
-            QVERIFY(desk.noMeetOpen());
-        }
+        for (const auto& [content, said] : cases)
+            QTest::newRow(content.isEmpty() ? "empty" : content.trimmed().constData())
+                << content << said;
+    }
+
+    void refusedMeetLeavesNoneOpen() {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, said);
+        Desk desk;
+        QString path = desk.temp.path(u"notes.tallvane"_s);
+        AppState other(desk.temp.folder()); // the Tallvane that holds the meet
+        if (content == "blank")
+            path = desk.temp.createMeetFile();
+        else if (content == "held")
+            path = desk.temp.createSampleMeet();
+        else
+            TransferFiles::write(path, content);
+        QVERIFY(content != "held" || other.openMeetFile(path));
+        desk.open(path);
+        QCOMPARE(desk.prompter.messages().size(), 1);
+        QVERIFY2(desk.prompter.lastMessage().contains(said),
+                 qPrintable(desk.prompter.lastMessage()));
+        QVERIFY(desk.noMeetOpen());
     }
 
     void meetWithoutSessionsClosesTheProgramCleanly() {
@@ -173,7 +188,8 @@ private Q_SLOTS:
                  QStringList{u"No Sessions exist!  Meet must have at least one session.  "
                              "Closing Application."_s});
         // Closed without an exit question.
-        QVERIFY(!desk.state.isMeetOpen() && !desk.window->isVisible());
+        QVERIFY(!desk.state.isMeetOpen());
+        QVERIFY(!desk.window->isVisible());
         QVERIFY(desk.prompter.questions().isEmpty());
     }
 
@@ -214,7 +230,8 @@ private Q_SLOTS:
         Desk idle;
         idle.window->setGeometry(30, 40, 700, 480);
         idle.window->close();
-        QVERIFY(!idle.window->isVisible() && idle.prompter.questions().isEmpty());
+        QVERIFY(!idle.window->isVisible());
+        QVERIFY(idle.prompter.questions().isEmpty());
         QCOMPARE(MainWindow(idle.state, idle.prompter).geometry(), QRect(30, 40, 700, 480));
 
         Desk desk(Desk::Port::AnyFree);
@@ -222,7 +239,9 @@ private Q_SLOTS:
         // The question says who loses the server.
         const quint16 port = quint16(desk.window->serverWindow()->server().port());
         TestStation vault(port), bars(port), board(port);
-        QVERIFY(vault.waitConnected() && bars.waitConnected() && board.waitConnected());
+        QVERIFY(vault.waitConnected());
+        QVERIFY(bars.waitConnected());
+        QVERIFY(board.waitConnected());
         QVERIFY(vault.loginJudge(u"Vault"_s, u"J"_s, desk.state.pin()).startsWith(u"AUTHRESP|0"_s));
         QVERIFY(bars.loginJudge(u"Bars"_s, u"J"_s, desk.state.pin()).startsWith(u"AUTHRESP|0"_s));
         QVERIFY(board.loginDisplay(u"Board"_s, desk.state.pin()).startsWith(u"AUTHRESP|0"_s));
@@ -233,11 +252,13 @@ private Q_SLOTS:
         QVERIFY(desk.prompter.shown().last().defaultNo);
         QCOMPARE(desk.prompter.shown().last().detail,
                  u"Connected now: 2 judge stations and 1 scoreboard."_s);
-        QVERIFY(desk.window->isVisible() && desk.state.meetDb().isOpen());
+        QVERIFY(desk.window->isVisible());
+        QVERIFY(desk.state.meetDb().isOpen());
         desk.prompter.answerYes();
         desk.toolButton(u"Exit"_s);
         QTRY_VERIFY_WITH_TIMEOUT(!desk.window->isVisible(), 5000);
-        QVERIFY(!desk.state.isMeetOpen() && desk.state.numJudges() == 0);
+        QVERIFY(!desk.state.isMeetOpen());
+        QCOMPARE(desk.state.numJudges(), 0);
     }
 
     // The About box names the licence, and no contact address yet.
@@ -269,7 +290,10 @@ private Q_SLOTS:
 
     // Each case: the port and PIN typed, and what the operator is told ("" when
     // saved, "cancel" when the dialog is cancelled instead).
-    void settingsAcceptOrRefuse() {
+    void settingsAcceptOrRefuse_data() {
+        QTest::addColumn<QString>("port");
+        QTest::addColumn<QString>("pin");
+        QTest::addColumn<QString>("message");
         const QString portLine = u"Port number must be a value between 0 and 30000.\r\n"_s;
         const QString pinLine = u"PIN must a 4-digit numeric value.\r\n"_s;
         const QList<std::tuple<QString, QString, QString>> cases{
@@ -280,33 +304,38 @@ private Q_SLOTS:
             {u"10120"_s, u"123"_s, pinLine},    {u"10120"_s, u"12345"_s, pinLine},
             {u"10120"_s, u"abcd"_s, pinLine},   {u"0"_s, u"12"_s, portLine + pinLine},
             {u"2000"_s, u"1234"_s, u"cancel"_s}};
-        for (const auto& [port, pin, message] : cases) {
-            Desk desk(Desk::Port::FromSettings);
-            auto* dialog = desk.dialog<SettingsDialog>("mnuSettings");
-            QVERIFY(dialog);
-            QCOMPARE(edit(dialog, "txtPort")->text() + edit(dialog, "txtPIN")->text(),
-                     u"101203917"_s);
-            edit(dialog, "txtPort")->setText(port);
-            edit(dialog, "txtPIN")->setText(pin);
-            childNamed<QPushButton>(dialog, message == u"cancel"_s ? "CancelButton" : "OKButton")
-                ->click();
-            // A refused value keeps the dialog open, with what was typed.
-            const bool refused = !message.isEmpty() && message != u"cancel"_s;
-            QCOMPARE(dialog->isVisible(), refused);
-            if (refused)
-                QCOMPARE(edit(dialog, "txtPort")->text(), port);
+        for (const auto& [port, pin, message] : cases)
+            QTest::newRow(qPrintable(port + u" "_s + pin)) << port << pin << message;
+    }
 
-            const bool saved = message.isEmpty();
-            if (!saved && message != u"cancel"_s) {
-                QCOMPARE(desk.prompter.messages(), QStringList{message});
-                QCOMPARE(desk.prompter.shown().last().icon, Prompter::Icon::Critical);
-            }
-            const QString kept = saved ? port : u"10120"_s;
-            const QString keptPin = saved ? pin : u"3917"_s;
-            QCOMPARE(TransferFiles::read(desk.state.portFilePath()), kept.toLatin1() + "\r\n");
-            QCOMPARE(TransferFiles::read(desk.state.pinFilePath()), keptPin.toLatin1() + "\r\n");
-            QCOMPARE(desk.state.portNumber() + u'/' + desk.state.pin(), kept + u'/' + keptPin);
+    void settingsAcceptOrRefuse() {
+        QFETCH(QString, port);
+        QFETCH(QString, pin);
+        QFETCH(QString, message);
+        Desk desk(Desk::Port::FromSettings);
+        auto* dialog = desk.dialog<SettingsDialog>("mnuSettings");
+        QVERIFY(dialog);
+        QCOMPARE(edit(dialog, "txtPort")->text() + edit(dialog, "txtPIN")->text(), u"101203917"_s);
+        edit(dialog, "txtPort")->setText(port);
+        edit(dialog, "txtPIN")->setText(pin);
+        childNamed<QPushButton>(dialog, message == u"cancel"_s ? "CancelButton" : "OKButton")
+            ->click();
+        // A refused value keeps the dialog open, with what was typed.
+        const bool refused = !message.isEmpty() && message != u"cancel"_s;
+        QCOMPARE(dialog->isVisible(), refused);
+        if (refused)
+            QCOMPARE(edit(dialog, "txtPort")->text(), port);
+
+        const bool saved = message.isEmpty();
+        if (!saved && message != u"cancel"_s) {
+            QCOMPARE(desk.prompter.messages(), QStringList{message});
+            QCOMPARE(desk.prompter.shown().last().icon, Prompter::Icon::Critical);
         }
+        const QString kept = saved ? port : u"10120"_s;
+        const QString keptPin = saved ? pin : u"3917"_s;
+        QCOMPARE(TransferFiles::read(desk.state.portFilePath()), kept.toLatin1() + "\r\n");
+        QCOMPARE(TransferFiles::read(desk.state.pinFilePath()), keptPin.toLatin1() + "\r\n");
+        QCOMPARE(desk.state.portNumber() + u'/' + desk.state.pin(), kept + u'/' + keptPin);
     }
 };
 

@@ -66,7 +66,7 @@ private Q_SLOTS:
         mPrompter.askYesNo(u"Replace it?"_s, [](bool) {});
         QMessageBox* box = opened<QMessageBox>();
         QVERIFY(box);
-        QVERIFY(box->defaultButton() == box->button(QMessageBox::Yes));
+        QCOMPARE(box->defaultButton(), box->button(QMessageBox::Yes));
         box->button(QMessageBox::No)->click();
         QTRY_VERIFY(mWindow.findChildren<QMessageBox*>().isEmpty());
 
@@ -74,7 +74,7 @@ private Q_SLOTS:
         mPrompter.askYesNoDefaultNo(u"Close?"_s, u"2 stations are connected."_s,
                                     [&answer](bool yes) { answer = yes; });
         QVERIFY((box = opened<QMessageBox>()));
-        QVERIFY(box->defaultButton() == box->button(QMessageBox::No));
+        QCOMPARE(box->defaultButton(), box->button(QMessageBox::No));
         QCOMPARE(box->informativeText(), u"2 stations are connected."_s);
         QTest::keyClick(box, Qt::Key_Return);
         QCOMPARE(answer, std::optional<bool>(false));

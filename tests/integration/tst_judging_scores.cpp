@@ -143,7 +143,9 @@ private Q_SLOTS:
             }
             QCOMPARE(second.next(), u"SCORECONFIRM|0"_s);
         }
-        QVERIFY(bars.pending().isEmpty() && vault.pending().isEmpty() && beam.pending().isEmpty());
+        QVERIFY(bars.pending().isEmpty());
+        QVERIFY(vault.pending().isEmpty());
+        QVERIFY(beam.pending().isEmpty());
     }
 };
 

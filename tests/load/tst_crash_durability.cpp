@@ -64,7 +64,8 @@ private Q_SLOTS:
         const QString base = mTemp.createSampleMeet(u"base.tallvane"_s);
         {
             MeetDatabase db;
-            QVERIFY(db.open(base) && ScoreLoad::addGymnasts(db, 1000, ScoresPerJudge));
+            QVERIFY(db.open(base));
+            QVERIFY(ScoreLoad::addGymnasts(db, 1000, ScoresPerJudge));
         }
         // Each judge's script: its scores, all sent at once.
         QStringList scripts;

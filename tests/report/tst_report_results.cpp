@@ -51,15 +51,18 @@ private Q_SLOTS:
 
         const QStringList pages = pdfText(pdf).split(u'\f', Qt::SkipEmptyParts);
         QVERIFY2(pages.size() >= 2, "the session runs over several pages");
-        for (const QString& page : pages)
-            QVERIFY(page.contains(u"Spring Classic"_s) &&
-                    page.contains(u"Session 1 - Saturday AM"_s) && page.contains(u"Printed "_s));
+        for (const QString& page : pages) {
+            QVERIFY(page.contains(u"Spring Classic"_s));
+            QVERIFY(page.contains(u"Session 1 - Saturday AM"_s));
+            QVERIFY(page.contains(u"Printed "_s));
+        }
         const QString first = pages.first().simplified();
         QVERIFY(first.contains(u"Level 4 - Senior"_s)); // both born before 2017
         QVERIFY(first.contains(u"1 101 Ava Brooks Riverside 9.500 (1) 9.250 (1) 18.750 (1)"_s));
         QVERIFY(first.contains(u"1 102 Maya O'Neil O'Malley 9.500 (1) 9.250 (1) 18.750 (1)"_s));
         const QString all = pages.join(u' ').simplified();
-        QVERIFY(all.contains(u"Team standings - Level 5"_s) && all.contains(u"Extra Gymnast89"_s));
+        QVERIFY(all.contains(u"Team standings - Level 5"_s));
+        QVERIFY(all.contains(u"Extra Gymnast89"_s));
         QVERIFY(!all.contains(u"Lena Park"_s)); // session 2
 
         QFile file(csv);
@@ -67,8 +70,8 @@ private Q_SLOTS:
         const QStringList lines =
             QString::fromUtf8(file.readAll()).split(u"\r\n"_s, Qt::SkipEmptyParts);
         QVERIFY(lines.first().startsWith(
-                    u"Session,Level,Division,Kind,Num,Name,Gym,Vault,Vault Place,"_s) &&
-                lines.first().endsWith(u",AA Place"_s));
+            u"Session,Level,Division,Kind,Num,Name,Gym,Vault,Vault Place,"_s));
+        QVERIFY(lines.first().endsWith(u",AA Place"_s));
         QCOMPARE(lines.size(), 1 + 93 + 3); // gymnasts, then a team row per gym and level
         QCOMPARE(lines[1],
                  u"1,4,Senior,Gymnast,101,Ava Brooks,Riverside,9.500,1,9.250,1,,,,,18.750,1"_s);
@@ -103,7 +106,9 @@ private Q_SLOTS:
     }
 
     // Wrong arguments (2) and what cannot be done (1) write nothing.
-    void refusals() {
+    void refusals_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("status");
         const QString meet = mMeet;
         const QList<std::pair<QStringList, int>> cases{
             {{}, 2},
@@ -113,13 +118,21 @@ private Q_SLOTS:
             {{meet, u"--session"_s, u"9"_s}, 1},
             {{meet, u"--session"_s, u"2"_s, u"--level"_s, u"4"_s}, 1},
             {{meet, u"--csv"_s, u"/nonexistent/folder/r.csv"_s}, 1}};
+        for (const auto& [arguments, status] : cases)
+            QTest::addRow(
+                "(%s)",
+                qPrintable(QStringList(arguments).replaceInStrings(meet, u"MEET"_s).join(u' ')))
+                << arguments << status;
+    }
+
+    void refusals() {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
         const QString pdf = mTemp.path(u"refused.pdf"_s);
-        for (const auto& [arguments, status] : cases) {
-            const auto done = run(arguments + QStringList{u"--pdf"_s, pdf});
-            QVERIFY2(done.status == status && !done.err.isEmpty(),
-                     qPrintable(arguments.join(u' ')));
-            QVERIFY2(!QFile::exists(pdf), "nothing is written on a refusal");
-        }
+        const auto done = run(arguments + QStringList{u"--pdf"_s, pdf});
+        QCOMPARE(done.status, status);
+        QVERIFY2(!done.err.isEmpty(), qPrintable(arguments.join(u' ')));
+        QVERIFY2(!QFile::exists(pdf), "nothing is written on a refusal");
     }
 
     void helpAndStandardOutput() {

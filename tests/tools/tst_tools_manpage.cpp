@@ -33,7 +33,10 @@ class TestToolsManPage : public QObject {
 
 private Q_SLOTS:
     // Each page's body, a second page's, and how the roff ends.
-    void pagesBecomeRoff() {
+    void pagesBecomeRoff_data() {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QByteArray>("second");
+        QTest::addColumn<QString>("expected");
         const QList<std::tuple<QByteArray, QByteArray, QString>> cases{
             {{}, {}, u".SH NAME\ntallvane \\- scores -- meets\n"_s},
             {"<h1>Skipped</h1><h2>Exit status</h2><h3>Sub</h3>", "<h1>Trouble</h1><h2>Port</h2>",
@@ -48,10 +51,17 @@ private Q_SLOTS:
              "<img src=\"a.png\"/></p><ul><li>one</li></ul>",
              {},
              u".IP \\(bu 2\none\n"_s}};
-        for (const auto& [body, second, expected] : cases) {
-            const QString page = manPage(body, second);
-            QVERIFY2(page.endsWith(expected), qPrintable(page));
-        }
+        for (const auto& [body, second, expected] : cases)
+            QTest::newRow(body.isEmpty() ? "no body" : body.left(40).constData())
+                << body << second << expected;
+    }
+
+    void pagesBecomeRoff() {
+        QFETCH(QByteArray, body);
+        QFETCH(QByteArray, second);
+        QFETCH(QString, expected);
+        const QString page = manPage(body, second);
+        QVERIFY2(page.endsWith(expected), qPrintable(page));
     }
 
     // A command's usage holds the options its synopsis names and no other,

@@ -317,7 +317,8 @@ private Q_SLOTS:
         run(u"UPDATE Meets SET Start_Date = NULL"_s);
         ResultsFilter byYears = session1();
         byYears.ageId = 3;
-        QVERIFY(!mModel->show(byYears) && !mModel->error().isEmpty());
+        QVERIFY(!mModel->show(byYears));
+        QVERIFY(!mModel->error().isEmpty());
         QCOMPARE(mModel->rowCount(), 0);
     }
 };

@@ -105,7 +105,8 @@ private Q_SLOTS:
         const ApiReply first = get(u"/api/results?session=1"_s);
         QVERIFY(first.etag.startsWith('"'));
         const ApiReply again = get(u"/api/results?session=1"_s, first.etag);
-        QVERIFY(again.status == 304 && again.body.isEmpty());
+        QCOMPARE(again.status, 304);
+        QVERIFY(again.body.isEmpty());
         QCOMPARE(get(u"/api/results?session=1"_s, "\"other\"").status, 200);
         get(u"/api/results?session=1&level=4"_s);
         get(u"/api/teams?session=1&level=4"_s);
@@ -114,7 +115,8 @@ private Q_SLOTS:
         QVERIFY(mDb->execute(u"UPDATE Gymnasts SET E2Final = 9.9 WHERE Num = '101'"_s));
         mDb->changes().scoreStored(u"1"_s);
         const ApiReply changed = get(u"/api/results?session=1"_s, first.etag);
-        QVERIFY(changed.status == 200 && changed.etag != first.etag);
+        QCOMPARE(changed.status, 200);
+        QVERIFY(changed.etag != first.etag);
         QCOMPARE(mApi->computations(), 2);
 
         // The current session is part of the sessions' answer.
@@ -125,7 +127,10 @@ private Q_SLOTS:
 
     // Each request, its status and the rows' numbers or the teams' gyms it
     // answers; a refusal says why.
-    void filtersAndRefusals() {
+    void filtersAndRefusals_data() {
+        QTest::addColumn<QString>("request");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("nums");
         const QList<std::tuple<QString, int, QString>> cases{
             {u"/api/results?session=1&level=5"_s, 200, u"103"_s},
             {u"/api/results?session=1&gym=2"_s, 200, u"102"_s},
@@ -143,19 +148,25 @@ private Q_SLOTS:
             {u"/api/results?session=1&junk=1"_s, 400, u"error"_s},
             {u"/api/results?session=1&session=2"_s, 400, u"error"_s},
             {u"/api/sessions?session=1"_s, 400, u"error"_s}};
-        for (const auto& [request, status, nums] : cases) {
-            const ApiReply reply = get(request);
-            const QJsonObject body = json(reply).toObject();
-            QStringList found;
-            for (const QJsonValue row : body[u"rows"_s].toArray())
-                found.append(row[u"num"_s].toString());
-            for (const QJsonValue team : body[u"teams"_s].toArray())
-                found.append(team[u"gym"_s].toString());
-            if (!body[u"error"_s].toString().isEmpty())
-                found.append(u"error"_s);
-            QCOMPARE(request + u' ' + QString::number(reply.status) + u' ' + found.join(u' '),
-                     request + u' ' + QString::number(status) + u' ' + nums);
-        }
+        for (const auto& [request, status, nums] : cases)
+            QTest::newRow(qPrintable(request)) << request << status << nums;
+    }
+
+    void filtersAndRefusals() {
+        QFETCH(QString, request);
+        QFETCH(int, status);
+        QFETCH(QString, nums);
+        const ApiReply reply = get(request);
+        const QJsonObject body = json(reply).toObject();
+        QStringList found;
+        for (const QJsonValue row : body[u"rows"_s].toArray())
+            found.append(row[u"num"_s].toString());
+        for (const QJsonValue team : body[u"teams"_s].toArray())
+            found.append(team[u"gym"_s].toString());
+        if (!body[u"error"_s].toString().isEmpty())
+            found.append(u"error"_s);
+        QCOMPARE(reply.status, status);
+        QCOMPARE(found.join(u' '), nums);
     }
 
     // Answers are kept by what they depend on, not by the request's text;

@@ -63,7 +63,9 @@ private Q_SLOTS:
             arguments.replaceInStrings(u"@meet"_s, meet);
             arguments.replaceInStrings(u"@missing"_s, temp.path(u"missing.tallvane"_s));
             const ChildProgram::Finished run = ChildProgram::runTallvane(arguments, temp.folder());
-            QVERIFY2(run.status == status && (status == 0 ? run.out : run.err).contains(said),
+            QVERIFY2(run.status == status,
+                     qPrintable(arguments.join(u' ') + u": "_s + run.out + run.err));
+            QVERIFY2((status == 0 ? run.out : run.err).contains(said),
                      qPrintable(arguments.join(u' ') + u": "_s + run.out + run.err));
         }
         QVERIFY(!QFile::exists(temp.path(u"missing.tallvane"_s))); // never created
@@ -217,8 +219,8 @@ private Q_SLOTS:
         const QString bad = temp.path(u"bad.tallvane"_s);
         run = tallvane({u"import"_s, source, bad});
         QCOMPARE(run.status, 1);
-        QVERIFY2(run.err.contains(u"[Levels-0001] (line "_s) &&
-                     run.err.contains(u"Levels.Level is longer than 5 characters"_s),
+        QVERIFY2(run.err.contains(u"[Levels-0001] (line "_s), qPrintable(run.err));
+        QVERIFY2(run.err.contains(u"Levels.Level is longer than 5 characters"_s),
                  qPrintable(run.err));
         QVERIFY(QFile::exists(bad)); // the records that could be stored are
 

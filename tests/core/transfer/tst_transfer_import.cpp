@@ -97,7 +97,8 @@ private Q_SLOTS:
                   {record(u"Gymnasts"_s, 1, u"Num=1"_s),
                    record(u"Gymnasts"_s, 2, u"Num=2|E1S1=9,5"_s)}}}),
             db);
-        QVERIFY(report.ran() && !report.complete());
+        QVERIFY(report.ran());
+        QVERIFY(!report.complete());
         QCOMPARE(report.storedRecords, 3); // Meets, Levels-0001, Gymnasts-0001
 
         QStringList refused;
@@ -165,7 +166,8 @@ private Q_SLOTS:
         // Side files of a deleted meet go with it.
         TransferFiles::write(meet + u"-wal"_s, "stale");
         QVERIFY(TransferImporter::removeMeetFile(meet));
-        QVERIFY(!QFile::exists(meet) && !QFile::exists(meet + u"-wal"_s));
+        QVERIFY(!QFile::exists(meet));
+        QVERIFY(!QFile::exists(meet + u"-wal"_s));
 
         // An import given up half-way leaves no meet file.
         {

@@ -82,10 +82,13 @@ private Q_SLOTS:
                  QStringList{u"The data file Autumn Open.tallvane already exists.  Do you want "
                              "to overwrite the file?"_s});
         QCOMPARE(TransferFiles::read(meet), QByteArray("an older meet"));
-        QVERIFY(desk.importer("cmdStart")->isEnabled() && name->isEnabled());
+        QVERIFY(desk.importer("cmdStart")->isEnabled());
+        QVERIFY(name->isEnabled());
 
         desk.prompter.answerYes();
-        QVERIFY(desk.runImport() && !desk.importer("cmdStart")->isEnabled() && !name->isEnabled());
+        QVERIFY(desk.runImport());
+        QVERIFY(!desk.importer("cmdStart")->isEnabled());
+        QVERIFY(!name->isEnabled());
         QCOMPARE(desk.importer<QProgressBar>("pbar")->value(), 100);
         QCOMPARE(desk.prompter.messages(), QStringList()); // nothing to report
         QVERIFY(!desk.state.isMeetOpen());
@@ -153,7 +156,8 @@ private Q_SLOTS:
         desk.prompter.answerYes();
         desk.trigger("mnuExportRostrel");
         auto* window = desk.window->findChild<ExportWindow*>(u"frmExport"_s);
-        QVERIFY(window && window->isVisible());
+        QVERIFY(window);
+        QVERIFY(window->isVisible());
         QSignalSpy destroyed(window, &QObject::destroyed);
         QVERIFY2(destroyed.wait(10000), qPrintable(desk.prompter.messages().join(u'|')));
         QCOMPARE(desk.prompter.messages(), QStringList{u"Export complete!"_s});
