@@ -41,37 +41,45 @@ class TestWebStations : public QObject {
     }
 
 private Q_SLOTS:
-    void servesThePagesAndTheMeet() {
+    void servesThePages_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("type");
+        const QList<std::tuple<QString, int, QString>> cases{
+            {u"/"_s, 200, u"text/html"_s},
+            {u"/judge"_s, 200, u"text/html"_s},
+            {u"/display"_s, 200, u"text/html"_s},
+            {u"/js/panel.js"_s, 200, u"text/javascript"_s},
+            {u"/css/tallvane.css"_s, 200, u"text/css"_s},
+            {u"/judge.html"_s, 404, u"text/plain"_s},
+            {u"/js/../judge.html"_s, 404, u"text/plain"_s},
+            {u"/results"_s, 200, u"text/html"_s},
+            {u"/api/results?session=1"_s, 200, u"application/json"_s},
+            {u"/api/results?session=x"_s, 400, u"application/json"_s},
+            {u"/station"_s, 404, u"text/plain"_s}};
+        for (const auto& [path, status, type] : cases)
+            QTest::newRow(qPrintable(path)) << path << status << type;
+    }
+
+    void servesThePages() {
+        QFETCH(QString, path);
+        QFETCH(int, status);
+        QFETCH(QString, type);
         Meet m;
         QVERIFY(m.f.started());
         QVERIFY(m.web.isListening());
         QNetworkAccessManager net;
-        const struct {
-            const char* path;
-            int status;
-            const char* type;
-        } cases[] = {{"/", 200, "text/html"},
-                     {"/judge", 200, "text/html"},
-                     {"/display", 200, "text/html"},
-                     {"/js/panel.js", 200, "text/javascript"},
-                     {"/css/tallvane.css", 200, "text/css"},
-                     {"/judge.html", 404, "text/plain"},
-                     {"/js/../judge.html", 404, "text/plain"},
-                     {"/results", 200, "text/html"},
-                     {"/api/results?session=1", 200, "application/json"},
-                     {"/api/results?session=x", 400, "application/json"},
-                     {"/station", 404, "text/plain"}};
-        for (const auto& c : cases) {
-            std::unique_ptr<QNetworkReply> reply(
-                get(net, m.web.port(), QString::fromLatin1(c.path)));
-            QCOMPARE(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), c.status);
-            QVERIFY2(reply->header(QNetworkRequest::ContentTypeHeader)
-                         .toString()
-                         .startsWith(QString::fromLatin1(c.type)),
-                     c.path);
-            QCOMPARE(reply->rawHeader("X-Content-Type-Options"), QByteArray("nosniff"));
-            QVERIFY(reply->rawHeader("Content-Security-Policy").startsWith("default-src 'self'"));
-        }
+        std::unique_ptr<QNetworkReply> reply(get(net, m.web.port(), path));
+        QCOMPARE(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), status);
+        QVERIFY2(reply->header(QNetworkRequest::ContentTypeHeader).toString().startsWith(type),
+                 qPrintable(reply->header(QNetworkRequest::ContentTypeHeader).toString()));
+        QCOMPARE(reply->rawHeader("X-Content-Type-Options"), QByteArray("nosniff"));
+        QVERIFY(reply->rawHeader("Content-Security-Policy").startsWith("default-src 'self'"));
+    }
+
+    void servesTheMeet() {
+        Meet m;
+        QNetworkAccessManager net;
         // A results answer names its version; asking with it gets 304 and no body.
         std::unique_ptr<QNetworkReply> results(get(net, m.web.port(), u"/api/sessions"_s));
         QVERIFY(!results->rawHeader("ETag").isEmpty());
