@@ -1,8 +1,8 @@
 #include "scoreentrywindow.h"
 
+#include "db/meetdatabase.h"
 #include "entry/entrygymnast.h"
 #include "judging/formatscore.h"
-#include "shell/appstate.h"
 #include "shell/prompter.h"
 
 #include <QApplication>
@@ -38,18 +38,18 @@ void fitScoreWidth(QLineEdit* box) {
 
 } // namespace
 
-ScoreEntryWindow::ScoreEntryWindow(AppState& state, Prompter& prompter, SubmitScore submit,
-                                   QWidget* parent)
+ScoreEntryWindow::ScoreEntryWindow(MeetDatabase& db, int judgesPerEvent, Prompter& prompter,
+                                   SubmitScore submit, QWidget* parent)
     : QDialog(parent)
-    , mState(state)
+    , mDb(db)
     , mPrompter(prompter)
     , mSubmit(std::move(submit)) {
     setObjectName(u"frmScoreEntry"_s);
     setWindowTitle(u"Manual Score Entry"_s);
     setAttribute(Qt::WA_DeleteOnClose);
-    mJudgeCount = PanelScore::judgeBoxes(mState.numJudges());
+    mJudgeCount = PanelScore::judgeBoxes(judgesPerEvent);
     QString rangeError;
-    mRange = ScoreRange::ofMeet(mState.meetDb(), &rangeError);
+    mRange = ScoreRange::ofMeet(mDb, &rangeError);
     if (!rangeError.isEmpty())
         qWarning("The meet's maximum score could not be read, 10 is used: %s",
                  qPrintable(rangeError));
@@ -188,8 +188,8 @@ QHBoxLayout* ScoreEntryWindow::buildButtons() {
 void ScoreEntryWindow::loadGymnast() {
     EntryGymnast gymnast;
     QString error;
-    if (!EntryGymnast::load(mState.meetDb(), mNumber->text(), mEventName->text(), mJudgeCount,
-                            &gymnast, &error)) {
+    if (!EntryGymnast::load(mDb, mNumber->text(), mEventName->text(), mJudgeCount, &gymnast,
+                            &error)) {
         mPrompter.showMessage(u"The gymnast could not be read: "_s + error,
                               Prompter::Icon::Critical);
     }

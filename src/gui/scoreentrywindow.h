@@ -8,7 +8,7 @@
 #include <array>
 #include <functional>
 
-class AppState;
+class MeetDatabase;
 class Prompter;
 class QCheckBox;
 class QFrame;
@@ -34,7 +34,8 @@ class ScoreEntryWindow : public QDialog {
 public:
     using SubmitScore = std::function<void(const SubmittedScore& score, bool noScoreboard)>;
 
-    ScoreEntryWindow(AppState& state, Prompter& prompter, SubmitScore submit,
+    // `judgesPerEvent`: the open meet's panel size, which sets the boxes shown.
+    ScoreEntryWindow(MeetDatabase& db, int judgesPerEvent, Prompter& prompter, SubmitScore submit,
                      QWidget* parent = nullptr);
 
     void setGymnastNumber(const QString& number);
@@ -65,7 +66,7 @@ private:
     PanelScore::Attempt attempt(int row) const;
     bool isJudgeBox(const QObject* object) const;
 
-    AppState& mState;
+    MeetDatabase& mDb;
     Prompter& mPrompter;
     SubmitScore mSubmit;
     int mJudgeCount = 1;

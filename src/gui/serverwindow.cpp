@@ -358,7 +358,8 @@ void ServerWindow::openScoreEntry(const QString& num, const QString& event) {
         if (!outcome.stored && !outcome.error.isEmpty())
             prompter->showMessage(outcome.error, Prompter::Icon::Critical);
     };
-    auto* entry = new ScoreEntryWindow(mState, mPrompter, submit, this);
+    auto* entry =
+        new ScoreEntryWindow(mState.meetDb(), mState.numJudges(), mPrompter, submit, this);
     entry->setAttribute(Qt::WA_DeleteOnClose);
     entry->setGymnastNumber(num);
     entry->setEventName(event);

@@ -26,12 +26,11 @@ struct Entry : OperatorDesk {
         if (!state.openMeetFile(temp.createSampleMeet()) ||
             (!stored.isEmpty() && !state.meetDb().execute(stored)))
             qFatal("no meet");
-        state.setNumJudges(judges);
-        window =
-            new ScoreEntryWindow(state, prompter, [this](const SubmittedScore& score, bool noSb) {
-                sent.append(score);
-                noScoreboard.append(noSb);
-            });
+        window = new ScoreEntryWindow(state.meetDb(), judges, prompter,
+                                      [this](const SubmittedScore& score, bool noSb) {
+                                          sent.append(score);
+                                          noScoreboard.append(noSb);
+                                      });
         window->setGymnastNumber(number);
         window->setEventName(event);
         window->show();
