@@ -39,7 +39,10 @@ GymnastsTab::GymnastsTab(GymnastsConsole& gymnasts, MeetDatabase& db, QWidget* p
     connect(&mGymnasts, &GymnastsConsole::gymnastsChanged, this, &GymnastsTab::refill);
     // A score stored for the gymnast shown (by manual entry or a station)
     // shows at once, without clicking the gymnast again.
-    connect(&db.changes(), &MeetChanges::scoreStoredIn, this, &GymnastsTab::refreshScores);
+    connect(&db.changes(), &MeetChanges::committed, this, [this](const MeetChange& change) {
+        if (change.isScore())
+            refreshScores();
+    });
     connect(mSort, &QComboBox::currentIndexChanged, this, [this](int index) {
         mGymnasts.setSort(index == 0 ? GymnastsConsole::Sort::Name : GymnastsConsole::Sort::Number);
     });

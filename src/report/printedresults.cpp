@@ -1,6 +1,7 @@
 #include "printedresults.h"
 
 #include "db/meetdatabase.h"
+#include "db/tables/meetstable.h"
 #include "judging/formatscore.h"
 #include "results/resultsbook.h"
 
@@ -18,10 +19,11 @@ bool failWith(QString* error, const QString& text) {
 
 bool PrintedResults::gather(MeetDatabase& db, const QString& session, const QString& level,
                             PrintedResults& printed, QString* error) {
-    const DbRows meet = db.select(u"SELECT Name FROM Meets LIMIT 1"_s);
-    if (!meet.ok())
-        return failWith(error, meet.error());
-    printed.meetName = meet.text(0, u"Name"_s);
+    MeetsTable meets(db);
+    const auto name = meets.meetName();
+    if (!name)
+        return failWith(error, meets.lastError());
+    printed.meetName = *name;
     printed.printedAt = QDateTime::currentDateTime();
     printed.sessions.clear();
 

@@ -1,7 +1,7 @@
 #include "gymnastsconsole.h"
 
 #include "consolescore.h"
-#include "db/meetdatabase.h"
+#include "db/tables/gymnaststable.h"
 #include "shell/currentsession.h"
 #include "shell/operatordate.h"
 #include "shell/prompter.h"
@@ -25,64 +25,58 @@ void GymnastsConsole::setSort(Sort sort) {
 }
 
 bool GymnastsConsole::refresh(QString* error) {
-    const QString order = mSort == Sort::Name
-                              ? u" ORDER BY Last_Name COLLATE NOCASE, First_Name COLLATE NOCASE"_s
-                              : u" ORDER BY Num"_s;
-    const DbRows rows =
-        mDb.select(u"SELECT Num, First_Name, Last_Name FROM Gymnasts WHERE Session = ?"_s + order,
-                   {mCurrent.id()});
-    if (!rows.ok()) {
+    GymnastsTable table(mDb);
+    const auto listed =
+        table.inSession(mCurrent.id(), mSort == Sort::Name ? GymnastsTable::Order::Name
+                                                           : GymnastsTable::Order::Number);
+    if (!listed) {
         if (error)
-            *error = rows.error();
+            *error = table.lastError();
         return false;
     }
     mGymnasts.clear();
-    for (int i = 0; i < rows.count(); ++i) {
-        const QString num = rows.text(i, u"Num"_s);
-        const QString name = rows.text(i, u"Last_Name"_s) + u", "_s + rows.text(i, u"First_Name"_s);
-        mGymnasts.append(
-            {num, mSort == Sort::Name ? name + u" - "_s + num : num + u" - "_s + name});
+    for (const GymnastsTable::Listed& gymnast : *listed) {
+        const QString name = gymnast.lastName + u", "_s + gymnast.firstName;
+        mGymnasts.append({gymnast.num, mSort == Sort::Name ? name + u" - "_s + gymnast.num
+                                                           : gymnast.num + u" - "_s + name});
     }
     Q_EMIT gymnastsChanged();
     return true;
 }
 
 std::optional<GymnastRecord> GymnastsConsole::load(const QString& num) {
-    const DbRows rows =
-        mDb.select(u"SELECT First_Name, Last_Name, E1Final, E2Final, E3Final, E4Final, AA, Level, "
-                   "Birthday, USAG, Session, Gym, Scratched, Squad, \"Order\" FROM Gymnasts "
-                   "WHERE Num = ? LIMIT 1"_s,
-                   {num});
-    if (!rows.ok() || rows.isEmpty()) {
-        tell(rows.ok() ? u"Unable to load/find Gymnast"_s : rows.error());
+    GymnastsTable table(mDb);
+    const auto found = table.details(num);
+    if (!found || !found->has_value()) {
+        tell(found ? u"Unable to load/find Gymnast"_s : table.lastError());
         return std::nullopt;
     }
+    const GymnastsTable::Details& row = **found;
     GymnastRecord record;
     record.num = num;
-    record.firstName = rows.text(0, u"First_Name"_s);
-    record.lastName = rows.text(0, u"Last_Name"_s);
-    record.usag = rows.text(0, u"USAG"_s);
-    record.birthday = OperatorDate::toDisplay(rows.value(0, u"Birthday"_s));
-    record.level = rows.text(0, u"Level"_s);
-    record.session = rows.text(0, u"Session"_s);
-    record.squad = rows.text(0, u"Squad"_s);
-    record.order = rows.text(0, u"Order"_s);
-    record.gymId = rows.value(0, u"Gym"_s);
-    record.scratched = rows.value(0, u"Scratched"_s).toInt() != 0;
-    for (const QString& column : {u"E1Final"_s, u"E2Final"_s, u"E3Final"_s, u"E4Final"_s, u"AA"_s})
-        record.scores.append(ConsoleScore::text(rows.value(0, column)));
+    record.firstName = row.firstName;
+    record.lastName = row.lastName;
+    record.usag = row.usag;
+    record.birthday = OperatorDate::toDisplay(row.birthday);
+    record.level = row.level.toString();
+    record.session = row.session.toString();
+    record.squad = row.squad.toString();
+    record.order = row.order.toString();
+    record.gymId = row.gymId;
+    record.scratched = row.scratched;
+    for (const QVariant& score : row.finals)
+        record.scores.append(ConsoleScore::text(score));
     return record;
 }
 
 std::optional<QStringList> GymnastsConsole::scores(const QString& num) {
-    const DbRows rows = mDb.select(
-        u"SELECT E1Final, E2Final, E3Final, E4Final, AA FROM Gymnasts WHERE Num = ? LIMIT 1"_s,
-        {num});
-    if (!rows.ok() || rows.isEmpty())
+    GymnastsTable table(mDb);
+    const auto found = table.details(num);
+    if (!found || !found->has_value())
         return std::nullopt;
     QStringList texts;
-    for (const QString& column : {u"E1Final"_s, u"E2Final"_s, u"E3Final"_s, u"E4Final"_s, u"AA"_s})
-        texts.append(ConsoleScore::text(rows.value(0, column)));
+    for (const QVariant& score : (*found)->finals)
+        texts.append(ConsoleScore::text(score));
     return texts;
 }
 
@@ -101,27 +95,29 @@ bool GymnastsConsole::save(const GymnastRecord& edited) {
             return false;
         }
     }
-    // A Null binding keeps the stored value (COALESCE): the editor had nothing to offer.
+    // Null keeps the stored value: the editor had nothing to offer.
     auto keepWhenEmpty = [](const QString& text) -> QVariant {
         return text.isEmpty() ? QVariant() : QVariant(text);
     };
-    const bool stored = mDb.execute(
-        u"UPDATE Gymnasts SET First_Name = ?, Last_Name = ?, USAG = ?, Birthday = ?, "
-        "\"Order\" = ?, Level = COALESCE(?, Level), Session = COALESCE(?, Session), "
-        "Squad = COALESCE(?, Squad), Gym = COALESCE(?, Gym), Scratched = ? WHERE Num = ?"_s,
-        {edited.firstName, edited.lastName, edited.usag, OperatorDate::toStorage(*birthday), order,
-         keepWhenEmpty(edited.level), keepWhenEmpty(edited.session), keepWhenEmpty(edited.squad),
-         edited.gymId.isValid() ? QVariant(edited.gymId.toLongLong()) : QVariant(),
-         edited.scratched ? 1 : 0, edited.num});
-    if (!stored) {
-        tell(u"The gymnast could not be saved: "_s + mDb.lastError());
+    GymnastsTable::Details details;
+    details.num = edited.num;
+    details.firstName = edited.firstName;
+    details.lastName = edited.lastName;
+    details.usag = edited.usag;
+    details.birthday = OperatorDate::toStorage(*birthday);
+    details.order = order;
+    details.level = keepWhenEmpty(edited.level);
+    details.session = keepWhenEmpty(edited.session);
+    details.squad = keepWhenEmpty(edited.squad);
+    details.gymId = edited.gymId.isValid() ? QVariant(edited.gymId.toLongLong()) : QVariant();
+    details.scratched = edited.scratched;
+    GymnastsTable table(mDb);
+    if (!table.saveDetails(details)) {
+        tell(table.lastError().isEmpty()
+                 ? u"Unable to load/find Gymnast"_s
+                 : u"The gymnast could not be saved: "_s + table.lastError());
         return false;
     }
-    if (mDb.rowsAffected() == 0) {
-        tell(u"Unable to load/find Gymnast"_s);
-        return false;
-    }
-    mDb.changes().meetEdited();
     return true;
 }
 

@@ -1,8 +1,8 @@
 #include "sessionsconsole.h"
 
 #include "db/connectionstable.h"
-#include "db/dbtransaction.h"
-#include "db/meetdatabase.h"
+#include "db/tables/currentsettingstable.h"
+#include "db/tables/sessionstable.h"
 #include "server/stationlink.h"
 #include "server/stationmessages.h"
 #include "shell/currentsession.h"
@@ -19,15 +19,16 @@ SessionsConsole::SessionsConsole(MeetDatabase& db, CurrentSession& current, Prom
     , mPrompter(prompter) {}
 
 bool SessionsConsole::refresh(QString* error) {
-    const DbRows rows = mDb.select(u"SELECT Session, \"Desc\" FROM Sessions ORDER BY Session"_s);
-    if (!rows.ok()) {
+    SessionsTable table(mDb);
+    const auto sessions = table.all();
+    if (!sessions) {
         if (error)
-            *error = rows.error();
+            *error = table.lastError();
         return false;
     }
     mSessions.clear();
-    for (int i = 0; i < rows.count(); ++i)
-        mSessions.append({rows.text(i, u"Session"_s), rows.text(i, u"Desc"_s)});
+    for (const SessionsTable::Entry& session : *sessions)
+        mSessions.append({session.number, session.description});
     Q_EMIT sessionsChanged();
     return true;
 }
@@ -45,21 +46,21 @@ int SessionsConsole::chooserIndexOfCurrent() const {
 }
 
 std::optional<SessionRecord> SessionsConsole::load(const QString& number) {
-    const DbRows rows = mDb.select(u"SELECT \"Desc\", SDate, Open_Warmup, Timed_Warmup, "
-                                   "March_In, Awards FROM Sessions WHERE Session = ?"_s,
-                                   {number.toLongLong()});
-    if (!rows.ok() || rows.isEmpty()) {
-        tell(rows.ok() ? u"Unable to load/find Session"_s : rows.error());
+    SessionsTable table(mDb);
+    const auto found = table.details(number);
+    if (!found || !found->has_value()) {
+        tell(found ? u"Unable to load/find Session"_s : table.lastError());
         return std::nullopt;
     }
+    const SessionsTable::Details& row = **found;
     SessionRecord record;
     record.number = number;
-    record.description = rows.text(0, u"Desc"_s);
-    record.date = OperatorDate::toDisplay(rows.value(0, u"SDate"_s));
-    record.openWarmup = rows.text(0, u"Open_Warmup"_s);
-    record.timedWarmup = rows.text(0, u"Timed_Warmup"_s);
-    record.marchIn = rows.text(0, u"March_In"_s);
-    record.awards = rows.text(0, u"Awards"_s);
+    record.description = row.description;
+    record.date = OperatorDate::toDisplay(row.date);
+    record.openWarmup = row.openWarmup;
+    record.timedWarmup = row.timedWarmup;
+    record.marchIn = row.marchIn;
+    record.awards = row.awards;
     return record;
 }
 
@@ -69,47 +70,35 @@ bool SessionsConsole::save(const SessionRecord& edited) {
         tell(u"Invalid Session date.  Enter a valid Session date and try again."_s);
         return false;
     }
-    const bool stored = mDb.execute(
-        u"UPDATE Sessions SET \"Desc\" = ?, SDate = ?, Open_Warmup = ?, Timed_Warmup = ?, "
-        "March_In = ?, Awards = ? WHERE Session = ?"_s,
-        {edited.description, OperatorDate::toStorage(*date), edited.openWarmup, edited.timedWarmup,
-         edited.marchIn, edited.awards, edited.number.toLongLong()});
-    if (!stored) {
-        tell(u"The session could not be saved: "_s + mDb.lastError());
+    SessionsTable table(mDb);
+    if (!table.save({edited.number, edited.description, OperatorDate::toStorage(*date),
+                     edited.openWarmup, edited.timedWarmup, edited.marchIn, edited.awards})) {
+        tell(u"The session could not be saved: "_s + table.lastError());
         return false;
     }
     // Renaming the current session keeps it current under its new description;
     // current_settings keeps the old text until the next "Set".
     if (edited.number == mCurrent.id())
         mCurrent.set(mCurrent.id(), edited.description);
-    mDb.changes().meetEdited();
     refresh();
     return true;
 }
 
 bool SessionsConsole::setCurrentSession(const QString& number, QString* error) {
-    const DbRows rows = mDb.select(u"SELECT Session, \"Desc\" FROM Sessions WHERE Session = ?"_s,
-                                   {number.toLongLong()});
-    if (!rows.ok() || rows.isEmpty()) {
+    SessionsTable sessions(mDb);
+    const auto found = sessions.entry(number);
+    if (!found || !found->has_value()) {
         if (error)
-            *error = rows.ok() ? u"Unable to load/find Session"_s : rows.error();
+            *error = found ? u"Unable to load/find Session"_s : sessions.lastError();
         return false;
     }
-    const QString id = rows.text(0, u"Session"_s);
-    const QString description = rows.text(0, u"Desc"_s);
+    const QString id = (*found)->number;
+    const QString description = (*found)->description;
 
-    DbTransaction transaction(mDb);
-    bool stored = transaction.isActive() &&
-                  mDb.execute(u"UPDATE current_settings SET sessionid = ?, session_desc = ?"_s,
-                              {id, description});
-    // A meet file that lost its settings row gets it back rather than losing the choice.
-    if (stored && mDb.rowsAffected() == 0)
-        stored =
-            mDb.execute(u"INSERT INTO current_settings(sessionid, session_desc) VALUES(?, ?)"_s,
-                        {id, description});
-    if (!stored || !transaction.commit()) {
+    CurrentSettingsTable settings(mDb);
+    if (!settings.setCurrentSession({id, description})) {
         if (error)
-            *error = mDb.lastError();
+            *error = settings.lastError();
         return false;
     }
     mCurrent.set(id, description);

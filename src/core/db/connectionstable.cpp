@@ -14,6 +14,14 @@ QString selectFrom(const QString& columns, const QString& condition = {}) {
     return u"SELECT "_s + columns + u" FROM Connections "_s + condition;
 }
 
+// Records a change of the table that succeeded; `keys` names its rows (all
+// or some unknown ones when empty).
+bool recorded(MeetDatabase& db, bool ok, const QStringList& keys = {}) {
+    if (ok)
+        db.changes().record({u"Connections"_s, keys, {}, {}, {}, false});
+    return ok;
+}
+
 QString stationColumns() {
     return QStringList{C::SocketId, C::Type, C::Address, C::EventName}.join(u", "_s);
 }
@@ -43,7 +51,7 @@ bool ConnectionsTable::ensureHeartBeatColumn() {
 }
 
 bool ConnectionsTable::clear() {
-    return mDb.execute(u"DELETE FROM Connections"_s);
+    return recorded(mDb, mDb.execute(u"DELETE FROM Connections"_s));
 }
 
 bool ConnectionsTable::addJudge(ConnectionId id, const QString& address, const QString& event,
@@ -51,7 +59,8 @@ bool ConnectionsTable::addJudge(ConnectionId id, const QString& address, const Q
     static const QString sql = u"INSERT INTO Connections(%1, %2, %3, %4, %5, %6) "
                                "VALUES(?, ?, ?, ?, ?, ?)"_s.arg(SocketId, Type, Address, EventName,
                                                                 JudgeName, JudgeNumber);
-    return mDb.execute(sql, {id, Judge, address, event, judgeName, judgeNumber});
+    return recorded(mDb, mDb.execute(sql, {id, Judge, address, event, judgeName, judgeNumber}),
+                    {QString::number(id)});
 }
 
 bool ConnectionsTable::addDisplay(ConnectionId id, const QString& address,
@@ -61,12 +70,13 @@ bool ConnectionsTable::addDisplay(ConnectionId id, const QString& address,
     static const QString sql =
         u"INSERT INTO Connections(%1, %2, %3, %4, %5) VALUES(?, ?, ?, ?, ?)"_s.arg(
             SocketId, Type, Address, EventName, JudgeName);
-    return mDb.execute(sql, {id, Display, address, displayName, eventShown});
+    return recorded(mDb, mDb.execute(sql, {id, Display, address, displayName, eventShown}),
+                    {QString::number(id)});
 }
 
 bool ConnectionsTable::remove(ConnectionId id) {
     static const QString sql = u"DELETE FROM Connections WHERE %1 = ?"_s.arg(SocketId);
-    return mDb.execute(sql, {id});
+    return recorded(mDb, mDb.execute(sql, {id}), {QString::number(id)});
 }
 
 std::optional<int> ConnectionsTable::countNamed(const QString& name,
@@ -111,7 +121,7 @@ std::optional<QList<ConnectionId>> ConnectionsTable::panelJudges(const QString& 
 
 bool ConnectionsTable::startHeartbeatRound() {
     static const QString sql = u"UPDATE Connections SET %1 = 0"_s.arg(HeartBeat);
-    return mDb.execute(sql);
+    return recorded(mDb, mDb.execute(sql));
 }
 
 bool ConnectionsTable::markAnswered(const QSet<ConnectionId>& answered) {
@@ -121,9 +131,12 @@ bool ConnectionsTable::markAnswered(const QSet<ConnectionId>& answered) {
         u"UPDATE Connections SET %1 = 1 WHERE %2 = ?"_s.arg(HeartBeat, SocketId);
     DbTransaction transaction(mDb);
     bool ok = transaction.isActive();
-    for (const ConnectionId id : answered)
+    QStringList keys;
+    for (const ConnectionId id : answered) {
         ok = ok && mDb.execute(sql, {id});
-    return ok && transaction.commit();
+        keys.append(QString::number(id));
+    }
+    return recorded(mDb, ok, keys) && transaction.commit();
 }
 
 std::optional<QList<ConnectionsTable::Station>> ConnectionsTable::silentStations() {
@@ -133,7 +146,7 @@ std::optional<QList<ConnectionsTable::Station>> ConnectionsTable::silentStations
 
 bool ConnectionsTable::removeSilent() {
     static const QString sql = u"DELETE FROM Connections WHERE %1 = 0"_s.arg(HeartBeat);
-    return mDb.execute(sql);
+    return recorded(mDb, mDb.execute(sql));
 }
 
 std::optional<QList<ConnectionId>> ConnectionsTable::ids(const QString& sql,

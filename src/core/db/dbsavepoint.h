@@ -9,7 +9,7 @@ class DbSavepoint {
 public:
     explicit DbSavepoint(MeetDatabase& db)
         : mDb(db)
-        , mActive(db.execute(QStringLiteral("SAVEPOINT change"))) {}
+        , mActive(db.takeSavepoint()) {}
     ~DbSavepoint() { undo(); }
     DbSavepoint(const DbSavepoint&) = delete;
     DbSavepoint& operator=(const DbSavepoint&) = delete;
@@ -18,7 +18,7 @@ public:
     bool release() {
         if (!mActive)
             return false;
-        mActive = !mDb.execute(QStringLiteral("RELEASE change"));
+        mActive = !mDb.releaseSavepoint();
         return !mActive;
     }
     // Undoes the change; false when the engine could not, which leaves the
@@ -27,8 +27,7 @@ public:
         if (!mActive)
             return true;
         mActive = false;
-        return mDb.execute(QStringLiteral("ROLLBACK TO change")) &&
-               mDb.execute(QStringLiteral("RELEASE change"));
+        return mDb.rollBackToSavepoint();
     }
 
 private:

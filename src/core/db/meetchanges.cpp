@@ -1,20 +1,62 @@
 #include "meetchanges.h"
 
-void MeetChanges::scoreStored(const QString& session) {
-    ++mCount;
-    Q_EMIT changed();
-    Q_EMIT scoreStoredIn(session);
-    Q_EMIT resultsChangedIn(session);
+#include <utility>
+
+void MeetChanges::record(MeetChange change) {
+    if (pending())
+        mPending.append(std::move(change));
+    else
+        announce(change);
 }
 
-void MeetChanges::resultsChanged(const QStringList& sessions) {
-    ++mCount;
-    Q_EMIT changed();
-    for (const QString& session : sessions)
-        Q_EMIT resultsChangedIn(session);
+void MeetChanges::transactionBegun() {
+    mInTransaction = true;
+    mPending.clear();
+    mSavepoints.clear();
 }
 
-void MeetChanges::meetEdited() {
-    ++mCount;
-    Q_EMIT changed();
+void MeetChanges::transactionCommitted() {
+    mInTransaction = false;
+    mSavepoints.clear();
+    // Taken out first: a listener may change the meet again.
+    const QList<MeetChange> changes = std::exchange(mPending, {});
+    for (const MeetChange& change : changes)
+        announce(change);
+}
+
+void MeetChanges::transactionRolledBack() {
+    mInTransaction = false;
+    mSavepoints.clear();
+    mPending.clear();
+}
+
+void MeetChanges::savepointTaken() {
+    mSavepoints.append(mPending.size());
+}
+
+void MeetChanges::savepointReleased() {
+    if (mSavepoints.isEmpty())
+        return;
+    mSavepoints.removeLast();
+    // A savepoint outside a transaction commits as it is released.
+    if (!pending())
+        transactionCommitted();
+}
+
+void MeetChanges::savepointRolledBack() {
+    if (mSavepoints.isEmpty())
+        return;
+    mPending.resize(mSavepoints.takeLast());
+    if (!pending())
+        mPending.clear();
+}
+
+void MeetChanges::announce(const MeetChange& change) {
+    if (change.altersResults)
+        ++mCount;
+    Q_EMIT committed(change);
+    if (change.altersResults) {
+        for (const QString& session : change.sessions)
+            Q_EMIT resultsChangedIn(session);
+    }
 }

@@ -1,14 +1,18 @@
 #pragma once
 
+#include "meetchange.h"
+
+#include <QList>
 #include <QObject>
 #include <QString>
-#include <QStringList>
 
-// Counts the committed changes of an open meet that alter its results: a
-// stored score, an edited gymnast or session, a new start date (ages count
-// from it). Whatever keeps computed results keys them by count(); live views
-// listen to the signals. Opening or closing the meet file counts as a change
-// too.
+// The one place that says what changed in the open meet file. The tables
+// record every change they make; a change is announced once it is
+// committed: at once outside a transaction, when the outer transaction
+// commits inside one, and never when it (or the savepoint it was made under)
+// rolls back. Whatever keeps computed results keys them by count(), which
+// counts the committed changes that alter results; live views listen to the
+// signals.
 class MeetChanges : public QObject {
     Q_OBJECT
 
@@ -17,20 +21,29 @@ public:
 
     quint64 count() const { return mCount; }
 
-    // A panel's score was committed for a gymnast of `session`.
-    void scoreStored(const QString& session);
-    // The results of `sessions` changed other than by a score (the meet's
-    // start date moved the gymnasts' ages).
-    void resultsChanged(const QStringList& sessions);
-    // Gymnasts or sessions were changed other than by a score.
-    void meetEdited();
+    // Called by the tables after a statement changed rows.
+    void record(MeetChange change);
+
+    // Called by MeetDatabase as transactions and savepoints open and close.
+    void transactionBegun();
+    void transactionCommitted();
+    void transactionRolledBack();
+    void savepointTaken();
+    void savepointReleased();
+    void savepointRolledBack();
 
 Q_SIGNALS:
-    void changed();
-    void scoreStoredIn(const QString& session);
+    // Every committed change, in the order it was made.
+    void committed(const MeetChange& change);
     // The results of `session` changed: by a score or otherwise.
     void resultsChangedIn(const QString& session);
 
 private:
+    void announce(const MeetChange& change);
+    bool pending() const { return mInTransaction || !mSavepoints.isEmpty(); }
+
     quint64 mCount = 0;
+    bool mInTransaction = false;
+    QList<MeetChange> mPending;
+    QList<qsizetype> mSavepoints; // the size of mPending as each savepoint was taken
 };

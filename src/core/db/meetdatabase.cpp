@@ -115,7 +115,7 @@ bool MeetDatabase::open(const QString& path) {
                     "switched on (%2)."_s.arg(path, reason));
     }
     mLastError.clear();
-    mChanges.meetEdited();
+    mChanges.record(wholeMeet());
     return true;
 }
 
@@ -154,7 +154,8 @@ bool MeetDatabase::close() {
     mOpen = false;
     const QString path = mPath;
     mPath.clear();
-    mChanges.meetEdited();
+    mChanges.transactionRolledBack();
+    mChanges.record(wholeMeet());
     if (failure.isEmpty())
         return true;
     return fail(u"%1 did not close cleanly: %2"_s.arg(path, failure));
@@ -163,6 +164,12 @@ bool MeetDatabase::close() {
 QString MeetDatabase::errorText(const QSqlError& error) {
     const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
     return text.isEmpty() ? u"unknown database error"_s : text;
+}
+
+MeetChange MeetDatabase::wholeMeet() {
+    MeetChange change;
+    change.altersResults = true;
+    return change;
 }
 
 QSqlDatabase MeetDatabase::connection() const {
@@ -272,19 +279,46 @@ bool MeetDatabase::beginTransaction() {
     if (!mOpen)
         return fail(u"No meet file is open."_s);
     QSqlDatabase db = connection();
-    return db.transaction() ? true : fail(errorText(db.lastError()));
+    if (!db.transaction())
+        return fail(errorText(db.lastError()));
+    mChanges.transactionBegun();
+    return true;
 }
 
 bool MeetDatabase::commit() {
     QSqlDatabase db = connection();
-    if (db.commit())
+    if (db.commit()) {
+        mChanges.transactionCommitted();
         return true;
+    }
     fail(errorText(db.lastError()));
     db.rollback();
+    mChanges.transactionRolledBack();
     return false;
 }
 
 bool MeetDatabase::rollback() {
     QSqlDatabase db = connection();
+    // Whatever the engine says, nothing of the transaction is announced.
+    mChanges.transactionRolledBack();
     return db.rollback() ? true : fail(errorText(db.lastError()));
+}
+
+bool MeetDatabase::takeSavepoint() {
+    if (!execute(u"SAVEPOINT change"_s))
+        return false;
+    mChanges.savepointTaken();
+    return true;
+}
+
+bool MeetDatabase::releaseSavepoint() {
+    if (!execute(u"RELEASE change"_s))
+        return false;
+    mChanges.savepointReleased();
+    return true;
+}
+
+bool MeetDatabase::rollBackToSavepoint() {
+    mChanges.savepointRolledBack();
+    return execute(u"ROLLBACK TO change"_s) && execute(u"RELEASE change"_s);
 }

@@ -70,8 +70,14 @@ public:
     bool beginTransaction();
     bool commit();
     bool rollback();
+    // One savepoint named "change" inside a transaction (see DbSavepoint).
+    bool takeSavepoint();
+    bool releaseSavepoint();
+    // Undoes the changes since the savepoint and drops it.
+    bool rollBackToSavepoint();
 
-    // The committed changes that alter the meet's results, counted.
+    // Where the tables record their changes and listeners hear of them once
+    // they are committed.
     MeetChanges& changes() { return mChanges; }
 
     // The underlying connection, for code that needs Qt Sql directly.
@@ -83,6 +89,7 @@ private:
     QSqlQuery* prepared(const QString& sql, const QVariantList& values);
     bool fail(const QString& error);
     bool applyConnectionSettings();
+    static MeetChange wholeMeet();
 
     QString mConnectionName;
     QString mPath;

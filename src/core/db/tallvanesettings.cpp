@@ -53,5 +53,6 @@ bool TallvaneSettings::setValue(const QString& name, const QString& value) {
         mError = mDb.lastError();
         return false;
     }
+    mDb.changes().record({TableName, {name}, {}, {}, {}, false});
     return true;
 }

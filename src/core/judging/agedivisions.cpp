@@ -1,7 +1,8 @@
 #include "agedivisions.h"
 
-#include "db/meetdatabase.h"
 #include "db/storeddate.h"
+#include "db/tables/divisiontables.h"
+#include "db/tables/meetstable.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -12,25 +13,20 @@ QDate AgeDivisions::storedDate(const QVariant& value) {
 
 bool AgeDivisions::load(MeetDatabase& db, QString* error) {
     mGroups.clear();
-    const DbRows meet = db.select(u"SELECT Start_Date, UseAgeDiv FROM Meets LIMIT 1"_s);
-    const DbRows groups =
-        db.select(u"SELECT AgeID, Level, Name, Low_Age, High_Age, Start_Date, End_Date "
-                  "FROM \"Age Groups\" ORDER BY Low_Age IS NULL, Low_Age, Start_Date, AgeID"_s);
-    for (const DbRows* rows : {&meet, &groups}) {
-        if (!rows->ok()) {
-            if (error)
-                *error = rows->error();
-            return false;
-        }
+    MeetsTable meets(db);
+    DivisionTables divisions(db);
+    const auto meet = meets.header();
+    const auto groups = meet ? divisions.ageGroups() : std::nullopt;
+    if (!meet || !groups) {
+        if (error)
+            *error = meet ? divisions.lastError() : meets.lastError();
+        return false;
     }
-    mMeetStart = storedDate(meet.value(0, u"Start_Date"_s));
-    mUsed = meet.isEmpty() || meet.value(0, u"UseAgeDiv"_s).toInt() != 0;
-    for (int i = 0; i < groups.count(); ++i) {
-        mGroups.append({groups.value(i, u"AgeID"_s).toLongLong(),
-                        groups.text(i, u"Level"_s).trimmed(), groups.text(i, u"Name"_s),
-                        groups.value(i, u"Low_Age"_s), groups.value(i, u"High_Age"_s),
-                        storedDate(groups.value(i, u"Start_Date"_s)),
-                        storedDate(groups.value(i, u"End_Date"_s))});
+    mMeetStart = *meet ? storedDate((*meet)->startDate) : QDate();
+    mUsed = !*meet || (*meet)->useAgeDivisions;
+    for (const DivisionTables::AgeGroup& group : *groups) {
+        mGroups.append({group.ageId, group.level.trimmed(), group.name, group.lowAge, group.highAge,
+                        storedDate(group.startDate), storedDate(group.endDate)});
     }
     return true;
 }

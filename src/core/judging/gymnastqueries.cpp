@@ -3,6 +3,7 @@
 #include "db/connectionstable.h"
 #include "db/meetdatabase.h"
 #include "db/meetevents.h"
+#include "db/tables/gymnaststable.h"
 #include "formatscore.h"
 #include "gymnastlookup.h"
 #include "judgingmessages.h"
@@ -99,21 +100,17 @@ QString GymnastQueries::squadListReply(MeetDatabase& db, const QString& session,
     const int eventNumber = MeetEvents::number(event);
     if (eventNumber == 0)
         return {};
-    const DbRows rows = db.select(
-        u"SELECT Num, First_Name, Last_Name, "_s + MeetEvents::column(eventNumber, u"Final") +
-            u" AS EventScore FROM Gymnasts WHERE Scratched = 0 AND "
-            "\"Session\" = ? AND Squad = ? COLLATE NOCASE ORDER BY \"Order\""_s,
-        {session, squad});
-    if (!rows.ok()) {
+    GymnastsTable table(db);
+    const auto squadList = table.squad(session, squad, eventNumber);
+    if (!squadList) {
         if (error)
-            *error = rows.error();
+            *error = table.lastError();
         return {};
     }
     QStringList items;
-    for (int row = 0; row < rows.count(); ++row) {
-        items << rows.text(row, u"Num"_s) + u" - "_s + rows.text(row, u"First_Name"_s) + u' ' +
-                     rows.text(row, u"Last_Name"_s) + u',' +
-                     storedValueText(rows.value(row, u"EventScore"_s));
+    for (const GymnastsTable::InSquad& gymnast : *squadList) {
+        items << gymnast.num + u" - "_s + gymnast.firstName + u' ' + gymnast.lastName + u',' +
+                     storedValueText(gymnast.eventFinal);
     }
     return JudgingMessages::squadList(items);
 }

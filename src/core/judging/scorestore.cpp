@@ -3,6 +3,7 @@
 #include "db/dbsavepoint.h"
 #include "db/dbtransaction.h"
 #include "db/meetevents.h"
+#include "db/tables/gymnaststable.h"
 #include "formatscore.h"
 #include "scoreboard/scorequeue.h"
 
@@ -24,8 +25,8 @@ double asNumber(const QVariant& value) {
     return nullToZero(value).toDouble();
 }
 
-// Builds the UPDATE of one gymnast's row from column = value pairs, refusing
-// a non-empty value that is no number.
+// Gathers the columns a score writes into a gymnast's row, refusing a
+// non-empty value that is no number.
 class RowUpdate {
 public:
     // An empty text stores Null.
@@ -41,21 +42,12 @@ public:
         }
         set(column, *value);
     }
-    void set(const QString& column, const QVariant& value) {
-        mAssignments.append(column + u" = ?"_s);
-        mValues.append(value);
-    }
+    void set(const QString& column, const QVariant& value) { mColumns.append({column, value}); }
     QString error() const { return mError; }
-    bool execute(MeetDatabase& db, const QString& num) {
-        QVariantList values = mValues;
-        values.append(num);
-        return db.execute(
-            u"UPDATE Gymnasts SET "_s + mAssignments.join(u", "_s) + u" WHERE Num = ?"_s, values);
-    }
+    const QList<std::pair<QString, QVariant>>& columns() const { return mColumns; }
 
 private:
-    QStringList mAssignments;
-    QVariantList mValues;
+    QList<std::pair<QString, QVariant>> mColumns;
     QString mError;
 };
 
@@ -109,15 +101,14 @@ std::optional<double> eventColumns(const SubmittedScore& score, RowUpdate& updat
 
 // The all-around adds the other events' stored finals to the new one, and the
 // all-around adjustment when it is a number.
-double allAround(const DbRows& gymnast, int event, double final) {
+double allAround(const GymnastsTable::BeforeScore& gymnast, int event, double final) {
     double total = final;
     for (int other = 1; other <= 4; ++other) {
         if (other != event)
-            total += asNumber(gymnast.value(0, MeetEvents::column(other, u"Final")));
+            total += asNumber(gymnast.finals[size_t(other - 1)]);
     }
     bool adjustmentIsNumber = false;
-    const double adjustment =
-        nullToZero(gymnast.value(0, u"AAAdj"_s)).toDouble(&adjustmentIsNumber);
+    const double adjustment = nullToZero(gymnast.allAroundAdjustment).toDouble(&adjustmentIsNumber);
     return adjustmentIsNumber ? total + adjustment : total;
 }
 
@@ -184,26 +175,23 @@ ScoreStore::Written ScoreStore::write(const ScoreRequest& request, ScoreOutcome&
     };
     if (!savepoint.isActive())
         return failed(mDb.lastError());
-    const DbRows gymnast = mDb.select(
-        u"SELECT First_Name, Last_Name, Session, AAAdj, E1Final, E2Final, E3Final, E4Final "
-        "FROM Gymnasts WHERE Num = ? LIMIT 1"_s,
-        {outcome.num});
-    if (!gymnast.ok())
-        return failed(gymnast.error());
-    outcome.unknownGymnast = gymnast.isEmpty();
-    outcome.session = gymnast.text(0, u"Session"_s);
+    GymnastsTable gymnasts(mDb);
+    const auto found = gymnasts.beforeScore(outcome.num);
+    if (!found)
+        return failed(gymnasts.lastError());
+    const GymnastsTable::BeforeScore gymnast = found->value_or(GymnastsTable::BeforeScore());
+    outcome.unknownGymnast = !found->has_value();
+    outcome.session = gymnast.session;
     if (!outcome.unknownGymnast)
-        outcome.gymnastName =
-            gymnast.text(0, u"First_Name"_s) + u' ' + gymnast.text(0, u"Last_Name"_s);
+        outcome.gymnastName = gymnast.firstName + u' ' + gymnast.lastName;
 
     if (!outcome.testScore) {
         const int event = MeetEvents::number(outcome.event);
-        update.set(u"AA"_s, allAround(gymnast, event, *final));
-        // The vault that counts for the all-around.
+        update.set(GymnastsTable::AA, allAround(gymnast, event, *final));
         if (event == MeetEvents::Vault)
-            update.set(u"E7AAFinal"_s, *final);
-        if (!update.execute(mDb, outcome.num))
-            return failed(mDb.lastError());
+            update.set(GymnastsTable::VaultForAllAround, *final);
+        if (!gymnasts.storeScore(outcome.num, outcome.event, outcome.session, update.columns()))
+            return failed(gymnasts.lastError());
     }
     if (request.queueForScoreboard) {
         const QString name = outcome.testScore ? QueueEntry::TestGymnastName : outcome.gymnastName;

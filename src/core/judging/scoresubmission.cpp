@@ -116,9 +116,6 @@ void ScoreSubmission::report(ConnectionId stationId, const ScoreOutcome& outcome
             stationText(stationId), outcome.error));
         return;
     }
-    // Results change only with a committed score of a known gymnast.
-    if (!outcome.testScore && !outcome.unknownGymnast)
-        mDb.changes().scoreStored(outcome.session);
     if (stationId != 0)
         mLink.sendData(stationId, JudgingMessages::scoreConfirmed());
     if (outcome.toShow)

@@ -1,6 +1,7 @@
 #include "resultsbook.h"
 
 #include "db/meetdatabase.h"
+#include "db/tables/sessionstable.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -18,14 +19,15 @@ QList<SessionEntry> ResultsBook::sessions(QString* error) {
     forgetWhenChanged();
     if (mHaveSessions)
         return mSessions;
-    const DbRows rows = mDb.select(u"SELECT Session, \"Desc\" FROM Sessions ORDER BY Session"_s);
-    if (!rows.ok()) {
+    SessionsTable table(mDb);
+    const auto rows = table.all();
+    if (!rows) {
         if (error)
-            *error = rows.error();
+            *error = table.lastError();
         return {};
     }
-    for (int i = 0; i < rows.count(); ++i)
-        mSessions.append({rows.text(i, u"Session"_s), rows.text(i, u"Desc"_s)});
+    for (const SessionsTable::Entry& session : *rows)
+        mSessions.append({session.number, session.description});
     mHaveSessions = true;
     return mSessions;
 }

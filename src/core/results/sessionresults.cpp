@@ -1,6 +1,8 @@
 #include "sessionresults.h"
 
 #include "db/meetdatabase.h"
+#include "db/tables/gymnaststable.h"
+#include "db/tables/gymstable.h"
 #include "placing.h"
 
 #include <QCollator>
@@ -60,46 +62,40 @@ bool SessionResults::read(MeetDatabase& db, const QString& session, QString* err
     mGroups.clear();
     if (!mDivisions.load(db, error))
         return false;
-    const DbRows gyms = db.select(u"SELECT gymid, \"Short Name\", \"official name\" FROM Gyms"_s);
-    const DbRows rows = db.select(
-        u"SELECT Num, First_Name, Last_Name, Gym, Level, Squad, Birthday, E1Final, E2Final, "
-        "E3Final, E4Final, AA FROM Gymnasts WHERE Scratched = 0 AND Session = ?"_s,
-        {session});
-    for (const DbRows* read : {&gyms, &rows}) {
-        if (!read->ok()) {
-            if (error)
-                *error = read->error();
-            return false;
-        }
+    GymsTable gymsTable(db);
+    GymnastsTable gymnastsTable(db);
+    const auto gyms = gymsTable.all();
+    const auto rows = gyms ? gymnastsTable.competingIn(session) : std::nullopt;
+    if (!gyms || !rows) {
+        if (error)
+            *error = gyms ? gymnastsTable.lastError() : gymsTable.lastError();
+        return false;
     }
     QHash<qint64, QString> gymNames;
-    for (int i = 0; i < gyms.count(); ++i) {
-        const QString shortName = gyms.text(i, u"Short Name"_s).trimmed();
-        gymNames.insert(gyms.value(i, u"gymid"_s).toLongLong(),
-                        shortName.isEmpty() ? gyms.text(i, u"official name"_s) : shortName);
+    for (const GymsTable::Gym& gym : *gyms) {
+        const QString shortName = gym.shortName.trimmed();
+        gymNames.insert(gym.id, shortName.isEmpty() ? gym.officialName : shortName);
     }
 
     QList<GymnastResult> gymnasts;
     QList<int> divisionOrder;
-    static const QStringList columns{u"E1Final"_s, u"E2Final"_s, u"E3Final"_s, u"E4Final"_s,
-                                     u"AA"_s};
-    for (int i = 0; i < rows.count(); ++i) {
+    for (const GymnastsTable::Competing& row : *rows) {
         GymnastResult gymnast;
-        gymnast.num = rows.text(i, u"Num"_s);
-        gymnast.firstName = rows.text(i, u"First_Name"_s);
-        gymnast.lastName = rows.text(i, u"Last_Name"_s);
-        gymnast.gymId = rows.value(i, u"Gym"_s).toLongLong();
+        gymnast.num = row.num;
+        gymnast.firstName = row.firstName;
+        gymnast.lastName = row.lastName;
+        gymnast.gymId = row.gymId;
         gymnast.gym = gymNames.value(gymnast.gymId);
-        gymnast.level = rows.text(i, u"Level"_s).trimmed();
-        gymnast.squad = rows.text(i, u"Squad"_s);
-        gymnast.birthday = rows.value(i, u"Birthday"_s);
+        gymnast.level = row.level.trimmed();
+        gymnast.squad = row.squad;
+        gymnast.birthday = row.birthday;
         // A meet that awards by level alone puts every gymnast of a level together.
         const AgeDivisions::Division division = mDivisions.used()
                                                     ? mDivisions.of(gymnast.level, gymnast.birthday)
                                                     : AgeDivisions::Division();
         gymnast.division = division.name;
         for (int column = 0; column < ResultColumns::Count; ++column)
-            gymnast.scores[column] = score(rows.value(i, columns[column]));
+            gymnast.scores[column] = score(row.finals[size_t(column)]);
         gymnasts.append(gymnast);
         divisionOrder.append(division.order);
     }

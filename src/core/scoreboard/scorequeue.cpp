@@ -8,10 +8,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-const QString SelectColumns =
-    u"SELECT rowid AS rid, num, GymnastName, EventName, Score, DisplaySeconds, QueueTime, "
-    "QueueTimeNum, corrected, Status FROM ScoreBoardQueue "_s;
-
 bool failed(QString* error, const QString& text) {
     if (error)
         *error = text;
@@ -21,8 +17,7 @@ bool failed(QString* error, const QString& text) {
 // The display name as its column holds it: first and last names together can
 // be longer than the column, and a name must never keep a score off the queue.
 QString queuedName(const QString& name) {
-    constexpr int NameLength = 100; // ScoreBoardQueue.GymnastName
-    QString cut = name.left(NameLength);
+    QString cut = name.left(ScoreBoardQueueTable::NameLength);
     if (!cut.isEmpty() && cut.back().isHighSurrogate())
         cut.chop(1);
     return cut;
@@ -41,59 +36,59 @@ ScoreQueue::ScoreQueue(MeetDatabase& db, const DisplaySeconds& displaySeconds, Q
     , mDisplaySeconds(displaySeconds)
     , mClock([] { return QDateTime::currentDateTime(); }) {}
 
-QueueEntry ScoreQueue::entryFromRow(const DbRows& rows, int row) {
+QueueEntry ScoreQueue::entryOf(const ScoreBoardQueueTable::Row& row) {
     QueueEntry entry;
-    entry.rowId = rows.value(row, u"rid"_s).toLongLong();
-    entry.num = rows.text(row, u"num"_s);
-    entry.name = rows.text(row, u"GymnastName"_s);
-    entry.event = rows.text(row, u"EventName"_s);
-    entry.score = rows.text(row, u"Score"_s);
-    entry.displaySeconds = rows.value(row, u"DisplaySeconds"_s).toInt();
-    entry.queueTime = queueTimeFromText(rows.text(row, u"QueueTime"_s));
-    entry.key =
-        entry.queueTime.isValid() ? queueKey(entry.queueTime) : rows.text(row, u"QueueTimeNum"_s);
-    entry.status = rows.text(row, u"Status"_s);
-    entry.corrected = rows.value(row, u"corrected"_s).toInt() != 0;
+    entry.rowId = row.rowId;
+    entry.num = row.num;
+    entry.name = row.gymnastName;
+    entry.event = row.event;
+    entry.score = row.score;
+    entry.displaySeconds = row.displaySeconds;
+    entry.queueTime = queueTimeFromText(row.queueTime);
+    entry.key = entry.queueTime.isValid() ? queueKey(entry.queueTime) : row.queueTimeNum;
+    entry.status = row.status;
+    entry.corrected = row.corrected;
     return entry;
 }
 
+ScoreBoardQueueTable::Row ScoreQueue::rowOf(const QueueEntry& entry) {
+    return {entry.rowId,
+            entry.num,
+            entry.name,
+            entry.event,
+            entry.score,
+            entry.displaySeconds,
+            queueTimeText(entry.queueTime),
+            entry.key,
+            entry.status,
+            entry.corrected};
+}
+
 bool ScoreQueue::insertQueueRow(QueueEntry* entry, QString* error) {
-    const bool ok = mDb.execute(
-        u"INSERT INTO ScoreBoardQueue(num, GymnastName, EventName, Score, DisplaySeconds, "
-        "QueueTime, QueueTimeNum, Status, corrected) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?)"_s,
-        {entry->num, entry->name, entry->event, entry->score, entry->displaySeconds,
-         queueTimeText(entry->queueTime), entry->key, entry->status, entry->corrected ? 1 : 0});
-    if (!ok)
-        return failed(error, mDb.lastError());
-    const DbRows id = mDb.select(u"SELECT last_insert_rowid() AS rid"_s);
-    if (!id.ok() || id.isEmpty())
-        return failed(error, id.error());
-    entry->rowId = id.value(0, u"rid"_s).toLongLong();
+    ScoreBoardQueueTable table(mDb);
+    ScoreBoardQueueTable::Row row = rowOf(*entry);
+    if (!table.insert(row))
+        return failed(error, table.lastError());
+    entry->rowId = row.rowId;
     return true;
 }
 
 bool ScoreQueue::updateQueueRow(const QueueEntry& entry, QString* error) {
-    const bool ok =
-        mDb.execute(u"UPDATE ScoreBoardQueue SET GymnastName = ?, Score = ?, DisplaySeconds = ?, "
-                    "QueueTime = ?, QueueTimeNum = ?, Status = ?, corrected = ? WHERE rowid = ?"_s,
-                    {entry.name, entry.score, entry.displaySeconds, queueTimeText(entry.queueTime),
-                     entry.key, entry.status, entry.corrected ? 1 : 0, entry.rowId});
-    return ok ? true : failed(error, mDb.lastError());
+    ScoreBoardQueueTable table(mDb);
+    return table.update(rowOf(entry)) ? true : failed(error, table.lastError());
 }
 
 bool ScoreQueue::storeScore(const QString& num, const QString& name, const QString& event,
                             const QString& score, bool corrected, std::optional<QueueEntry>* toShow,
                             QString* error) {
     toShow->reset();
-    const DbRows existing =
-        mDb.select(u"SELECT rowid AS rid, Status, corrected FROM ScoreBoardQueue WHERE num = ? "
-                   "AND EventName = ? AND IFNULL(GymnastName, '') <> ? ORDER BY rowid LIMIT 1"_s,
-                   {num, event, QueueEntry::TestGymnastName});
-    if (!existing.ok())
-        return failed(error, existing.error());
-    const QString status = existing.isEmpty() ? QString() : existing.text(0, u"Status"_s);
-    const bool waitingCorrection =
-        status == QueueEntry::Queued && existing.value(0, u"corrected"_s).toInt() != 0;
+    ScoreBoardQueueTable table(mDb);
+    const auto found = table.scoreOf(num, event, QueueEntry::TestGymnastName);
+    if (!found)
+        return failed(error, table.lastError());
+    const std::optional<ScoreBoardQueueTable::Row>& existing = *found;
+    const QString status = existing ? existing->status : QString();
+    const bool waitingCorrection = status == QueueEntry::Queued && existing->corrected;
 
     QueueEntry entry;
     entry.num = num;
@@ -115,7 +110,7 @@ bool ScoreQueue::storeScore(const QString& num, const QString& name, const QStri
     if (reuseRow) {
         // The waiting score is replaced, or the shown one waits again as a
         // correction; either way it now queues behind everything before it.
-        entry.rowId = existing.value(0, u"rid"_s).toLongLong();
+        entry.rowId = existing->rowId;
         if (!updateQueueRow(entry, error))
             return false;
     } else if (!insertQueueRow(&entry, error)) {
@@ -141,12 +136,13 @@ bool ScoreQueue::queueScore(const QString& num, const QString& name, const QStri
 }
 
 bool ScoreQueue::reload(QString* error) {
-    const DbRows rows = mDb.select(SelectColumns + u"WHERE Status = ?"_s, {QueueEntry::Queued});
-    if (!rows.ok())
-        return failed(error, rows.error());
+    ScoreBoardQueueTable table(mDb);
+    const auto rows = table.withStatus(QueueEntry::Queued);
+    if (!rows)
+        return failed(error, table.lastError());
     QList<QueueEntry> entries;
-    for (int row = 0; row < rows.count(); ++row)
-        entries.append(entryFromRow(rows, row));
+    for (const ScoreBoardQueueTable::Row& row : *rows)
+        entries.append(entryOf(row));
     mGrid.setEntries(std::move(entries));
     Q_EMIT changed();
     return true;
@@ -177,66 +173,61 @@ bool ScoreQueue::removeQueueRow(int row, QString* error) {
     const QueueEntry* entry = mGrid.entryAt(row);
     if (!entry)
         return failed(error, u"There is no score in that row of the queue."_s);
-    if (!mDb.execute(u"DELETE FROM ScoreBoardQueue WHERE rowid = ?"_s, {entry->rowId}))
-        return failed(error, mDb.lastError());
+    ScoreBoardQueueTable table(mDb);
+    if (!table.remove(rowOf(*entry)))
+        return failed(error, table.lastError());
     mGrid.removeAt(row);
     Q_EMIT changed();
     return true;
 }
 
 std::optional<QueueEntry> ScoreQueue::nextWaiting(const QString& event, QString* error) {
-    const DbRows rows = mDb.select(SelectColumns + u"WHERE Status = ? AND EventName = ? "
-                                                   "ORDER BY QueueTimeNum ASC, rowid ASC LIMIT 1"_s,
-                                   {QueueEntry::Queued, event});
-    if (!rows.ok())
-        failed(error, rows.error());
-    if (rows.isEmpty())
+    ScoreBoardQueueTable table(mDb);
+    const auto row = table.firstWith(QueueEntry::Queued, event);
+    if (!row)
+        failed(error, table.lastError());
+    if (!row || !*row)
         return std::nullopt;
-    return entryFromRow(rows, 0);
+    return entryOf(**row);
 }
 
 std::optional<QueueEntry> ScoreQueue::waitingRow(const QString& num, const QString& event,
                                                  QString* error) {
-    const DbRows rows =
-        mDb.select(SelectColumns + u"WHERE Status = ? AND num = ? AND EventName = ? "
-                                   "ORDER BY QueueTimeNum ASC, rowid ASC LIMIT 1"_s,
-                   {QueueEntry::Queued, num, event});
-    if (!rows.ok())
-        failed(error, rows.error());
-    if (rows.isEmpty())
+    ScoreBoardQueueTable table(mDb);
+    const auto row = table.firstWith(QueueEntry::Queued, event, num);
+    if (!row)
+        failed(error, table.lastError());
+    if (!row || !*row)
         return std::nullopt;
-    return entryFromRow(rows, 0);
+    return entryOf(**row);
 }
 
 bool ScoreQueue::markShown(const QueueEntry& offered, QString* error) {
-    const DbRows rows = mDb.select(SelectColumns + u"WHERE rowid = ?"_s, {offered.rowId});
-    if (!rows.ok())
-        return failed(error, rows.error());
-    if (rows.isEmpty()) {
+    ScoreBoardQueueTable table(mDb);
+    const auto row = table.byId(offered.rowId);
+    if (!row)
+        return failed(error, table.lastError());
+    if (!*row) {
         // Taken out by the operator while it was on the displays.
         mGrid.removeRowId(offered.rowId);
         return true;
     }
-    QueueEntry current = entryFromRow(rows, 0);
+    QueueEntry current = entryOf(**row);
     if (current.status != QueueEntry::Queued)
         return true;
     if (current.score != offered.score) {
         // A new score arrived while the old one was on the displays: the new
         // one waits and goes out as a correction.
         current.corrected = true;
-        if (!mDb.execute(u"UPDATE ScoreBoardQueue SET corrected = 1 WHERE rowid = ?"_s,
-                         {current.rowId}))
-            return failed(error, mDb.lastError());
+        if (!table.markCorrected(**row))
+            return failed(error, table.lastError());
         show(current);
         return true;
     }
     const bool ok =
-        isTestNumber(current.num)
-            ? mDb.execute(u"DELETE FROM ScoreBoardQueue WHERE rowid = ?"_s, {current.rowId})
-            : mDb.execute(u"UPDATE ScoreBoardQueue SET Status = ? WHERE rowid = ?"_s,
-                          {QueueEntry::Sent, current.rowId});
+        isTestNumber(current.num) ? table.remove(**row) : table.setStatus(**row, QueueEntry::Sent);
     if (!ok)
-        return failed(error, mDb.lastError());
+        return failed(error, table.lastError());
     mGrid.removeRowId(current.rowId);
     Q_EMIT changed();
     return true;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "db/dbrows.h"
+#include "db/tables/scoreboardqueuetable.h"
 #include "queueentry.h"
 #include "queuegridmodel.h"
 
@@ -74,7 +74,8 @@ Q_SIGNALS:
     void changed();
 
 private:
-    static QueueEntry entryFromRow(const DbRows& rows, int row);
+    static QueueEntry entryOf(const ScoreBoardQueueTable::Row& row);
+    static ScoreBoardQueueTable::Row rowOf(const QueueEntry& entry);
 
     MeetDatabase& mDb;
     const DisplaySeconds& mDisplaySeconds;

@@ -1,6 +1,9 @@
 #include "scoringserver.h"
 
 #include "db/connectionstable.h"
+#include "db/tables/currentsettingstable.h"
+#include "db/tables/meetstable.h"
+#include "db/tables/sessionstable.h"
 #include "localaddress.h"
 #include "shell/appstate.h"
 #include "shell/operatoralerts.h"
@@ -118,31 +121,33 @@ ScoringServer::StartResult ScoringServer::readMeet() {
                     u"The meet file could not be read: "_s + error);
     };
 
-    const DbRows meets = db.select(u"SELECT \"Name\", Num_Judges FROM Meets"_s);
-    if (!meets.ok())
-        return unreadable(meets.error());
-    if (meets.isEmpty())
+    MeetsTable meets(db);
+    const auto header = meets.header();
+    if (!header)
+        return unreadable(meets.lastError());
+    if (!header->has_value())
         return fail(StartResult::Outcome::NoMeet,
                     u"The meet file holds no meet information: the meet header is missing."_s);
-    mMeetName = meets.text(0, u"Name"_s);
-    mState.setNumJudges(meets.value(0, u"Num_Judges"_s).toInt());
+    mMeetName = (*header)->name;
+    mState.setNumJudges((*header)->numJudges.toInt());
 
     // Sessions sort by description as the operator reads them, without regard
     // to letter case.
-    const DbRows sessions =
-        db.select(u"SELECT \"Session\", \"Desc\" FROM Sessions ORDER BY \"Desc\" COLLATE NOCASE"_s);
-    if (!sessions.ok())
-        return unreadable(sessions.error());
-    if (sessions.isEmpty())
+    SessionsTable sessionsTable(db);
+    const auto sessions = sessionsTable.all(SessionsTable::Order::Description);
+    if (!sessions)
+        return unreadable(sessionsTable.lastError());
+    if (sessions->isEmpty())
         return fail(StartResult::Outcome::NoSessions, NoSessionsMessage);
 
-    const DbRows settings = db.select(u"SELECT sessionid, session_desc FROM current_settings"_s);
-    if (!settings.ok())
-        return unreadable(settings.error());
-    if (!settings.isEmpty() && !settings.text(0, u"sessionid"_s).isEmpty())
-        mCurrentSession.set(settings.text(0, u"sessionid"_s), settings.text(0, u"session_desc"_s));
+    CurrentSettingsTable settings(db);
+    const auto current = settings.currentSession();
+    if (!current)
+        return unreadable(settings.lastError());
+    if (*current)
+        mCurrentSession.set((*current)->id, (*current)->description);
     else
-        mCurrentSession.set(sessions.text(0, u"Session"_s), sessions.text(0, u"Desc"_s));
+        mCurrentSession.set(sessions->constFirst().number, sessions->constFirst().description);
     return {};
 }
 

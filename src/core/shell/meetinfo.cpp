@@ -2,6 +2,7 @@
 
 #include "appstate.h"
 #include "db/dbtransaction.h"
+#include "db/tables/meetstable.h"
 #include "operatordate.h"
 #include "scorerange.h"
 
@@ -10,34 +11,34 @@ using namespace Qt::Literals::StringLiterals;
 namespace MeetInfo {
 
 Result load(MeetDatabase& db, Header* header, QString* error) {
-    const DbRows rows = db.select(
-        u"SELECT Name, Facility, Address1, Address2, City, State, Zip, Phone, Fax, Start_Date, "
-        "End_Date, Num_Judges, Director, UseAgeDiv, ProNumber, Sanction FROM Meets LIMIT 1"_s);
-    if (!rows.ok()) {
+    MeetsTable meets(db);
+    const auto found = meets.header();
+    if (!found) {
         if (error)
-            *error = rows.error();
+            *error = meets.lastError();
         return Result::Failed;
     }
-    if (rows.isEmpty())
+    if (!found->has_value())
         return Result::NotFound;
+    const MeetsTable::Header& row = **found;
     Header h;
-    h.name = rows.text(0, u"Name"_s);
-    h.facility = rows.text(0, u"Facility"_s);
-    h.address1 = rows.text(0, u"Address1"_s);
-    h.address2 = rows.text(0, u"Address2"_s);
-    h.city = rows.text(0, u"City"_s);
-    h.state = rows.text(0, u"State"_s);
-    h.zip = rows.text(0, u"Zip"_s);
-    h.phone = rows.text(0, u"Phone"_s);
-    h.fax = rows.text(0, u"Fax"_s);
-    h.startDate = OperatorDate::toDisplay(rows.value(0, u"Start_Date"_s));
-    h.endDate = OperatorDate::toDisplay(rows.value(0, u"End_Date"_s));
-    h.director = rows.text(0, u"Director"_s);
-    h.proNumber = rows.text(0, u"ProNumber"_s);
-    h.sanction = rows.text(0, u"Sanction"_s);
-    if (!rows.isNull(0, u"Num_Judges"_s))
-        h.numJudges = rows.value(0, u"Num_Judges"_s).toInt();
-    h.useAgeDiv = rows.value(0, u"UseAgeDiv"_s).toInt() != 0;
+    h.name = row.name;
+    h.facility = row.facility;
+    h.address1 = row.address1;
+    h.address2 = row.address2;
+    h.city = row.city;
+    h.state = row.state;
+    h.zip = row.zip;
+    h.phone = row.phone;
+    h.fax = row.fax;
+    h.startDate = OperatorDate::toDisplay(row.startDate);
+    h.endDate = OperatorDate::toDisplay(row.endDate);
+    h.director = row.director;
+    h.proNumber = row.proNumber;
+    h.sanction = row.sanction;
+    if (!row.numJudges.isNull())
+        h.numJudges = row.numJudges.toInt();
+    h.useAgeDiv = row.useAgeDivisions;
     h.maxScore = ScoreRange::ofMeet(db).maximumText();
     *header = h;
     return Result::Ok;
@@ -68,36 +69,21 @@ Result save(AppState& state, const Edits& edits, QString* error) {
     DbTransaction transaction(db);
     if (!transaction.isActive())
         return report(Result::Failed, db.lastError());
-    // Ages count from the start date: moving it changes every session's results.
-    const DbRows before = db.select(u"SELECT Start_Date FROM Meets LIMIT 1"_s);
-    const DbRows sessions = db.select(u"SELECT Session FROM Sessions ORDER BY Session"_s);
-    for (const DbRows* rows : {&before, &sessions}) {
-        if (!rows->ok())
-            return report(Result::Failed, rows->error());
-    }
-    const bool startMoved = OperatorDate::fromStorage(before.value(0, u"Start_Date"_s)) != start;
-    // Meets holds the one row of the meet, so the statement needs no condition.
-    QString sql = u"UPDATE Meets SET Start_Date = ?, End_Date = ?"_s;
-    QVariantList values{OperatorDate::toStorage(*start), OperatorDate::toStorage(*end)};
-    if (edits.numJudges) {
-        sql += u", Num_Judges = ?"_s;
-        values.append(*edits.numJudges);
-    }
-    if (!db.execute(sql, values))
-        return report(Result::Failed, db.lastError());
-    if (db.rowsAffected() == 0)
+    MeetsTable meets(db);
+    switch (meets.save(
+        {OperatorDate::toStorage(*start), OperatorDate::toStorage(*end), edits.numJudges})) {
+    case MeetsTable::Saved::Yes:
+        break;
+    case MeetsTable::Saved::NoMeet:
         return Result::NotFound;
+    case MeetsTable::Saved::Failed:
+        return report(Result::Failed, meets.lastError());
+    }
     QString failure;
     if (!ScoreRange::store(db, *maxScore, &failure))
         return report(Result::Failed, failure);
     if (!transaction.commit())
         return report(Result::Failed, db.lastError());
-    if (startMoved) {
-        QStringList changed;
-        for (int i = 0; i < sessions.count(); ++i)
-            changed.append(sessions.text(i, u"Session"_s));
-        db.changes().resultsChanged(changed);
-    }
     if (edits.numJudges)
         state.setNumJudges(*edits.numJudges);
     return Result::Ok;

@@ -13,16 +13,10 @@ const TableInserter::Layout& TableInserter::layoutOf(const MeetSchema::Table& ta
         QHash<QString, Layout> all;
         for (const MeetSchema::Table& each : MeetSchema::tables()) {
             Layout& layout = all[each.name];
-            QStringList names;
-            QStringList marks;
             for (int c = 0; c < each.columns.size(); ++c) {
                 layout.codes.append(ImportValueCodes::codeOf(each, c));
                 layout.columnsByName.insert(each.columns[c].name.toLower(), c);
-                names.append(MeetSchema::quotedName(each.columns[c].name));
-                marks.append(u"?"_s);
             }
-            layout.insertSql = u"INSERT INTO "_s + MeetSchema::quotedName(each.name) + u"("_s +
-                               names.join(u", "_s) + u") VALUES("_s + marks.join(u", "_s) + u")"_s;
         }
         return all;
     }();
@@ -33,11 +27,12 @@ TableInserter::TableInserter(MeetDatabase& db, const MeetSchema::Table& table)
     : mTable(table)
     , mLayout(layoutOf(table))
     , mFieldOfColumn(size_t(table.columns.size()), -1)
-    , mInsert(db.sqliteStatement(mLayout.insertSql))
+    , mWhole(db, table)
+    , mInsert(mWhole.inserter())
     , mValues(size_t(table.columns.size())) {
     mReady = mInsert != nullptr;
     if (!mReady)
-        mError = db.lastError();
+        mError = mWhole.lastError();
 }
 
 int TableInserter::columnOf(qsizetype position, QStringView name) {
@@ -92,5 +87,11 @@ QString TableInserter::store(const TransferRecord& record) {
     }
     if (!reasons.isEmpty())
         return reasons.join(u"; "_s);
-    return mInsert->run() ? QString() : mInsert->error();
+    if (!mInsert->run())
+        return mInsert->error();
+    if (!mInserted) {
+        mInserted = true;
+        mWhole.rowsInserted();
+    }
+    return {};
 }

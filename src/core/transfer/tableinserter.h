@@ -2,6 +2,7 @@
 
 #include "db/meetschema.h"
 #include "db/sqlitestatement.h"
+#include "db/tables/wholetable.h"
 #include "importvaluecodes.h"
 
 #include <QHash>
@@ -37,15 +38,16 @@ private:
     struct Layout {
         QList<ImportValueCodes::Code> codes;
         QHash<QString, int> columnsByName; // lower-case names
-        QString insertSql;
     };
     static const Layout& layoutOf(const MeetSchema::Table& table);
 
     const MeetSchema::Table& mTable;
     const Layout& mLayout;
     std::vector<qsizetype> mFieldOfColumn;
+    WholeTable mWhole;
     std::shared_ptr<SqliteStatement> mInsert;
     std::vector<QVariant> mValues; // bound by reference: kept until the insert ran
     bool mReady = false;
+    bool mInserted = false;
     QString mError;
 };

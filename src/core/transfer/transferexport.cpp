@@ -2,6 +2,7 @@
 
 #include "db/meetfiles.h"
 #include "db/meetschema.h"
+#include "db/tables/wholetable.h"
 #include "transferwriter.h"
 
 #include <QFileInfo>
@@ -21,28 +22,12 @@ Result failure(const QString& error) {
     return result;
 }
 
-// The SELECT of every column, in schema order, of meet-data table `t`.
-const QString& selectAll(int t) {
-    static const QStringList statements = [] {
-        QStringList all;
-        for (const MeetSchema::Table* table : MeetSchema::meetDataTables()) {
-            QStringList names;
-            for (const MeetSchema::Column& column : table->columns)
-                names.append(MeetSchema::quotedName(column.name));
-            all.append(u"SELECT "_s + names.join(u", "_s) + u" FROM "_s +
-                       MeetSchema::quotedName(table->name));
-        }
-        return all;
-    }();
-    return statements[t];
-}
-
 } // namespace
 
 Result writeMeet(MeetDatabase& db, QIODevice* device, const Observer& observer) {
     if (!db.isOpen())
         return failure(u"No meet file is open."_s);
-    // A read transaction: every SELECT below sees the meet as it stood at the first.
+    // A read transaction: every table below is read as the meet stood at the first.
     if (!db.beginTransaction())
         return failure(db.lastError());
     struct EndRead {
@@ -62,18 +47,18 @@ Result writeTables(MeetDatabase& db, QIODevice* device, const Observer& observer
         if (observer.tableStarted)
             observer.tableStarted(t + 1, table.name);
         // The number of rows only matters to a progress display.
+        WholeTable whole(db, table);
         qint64 rows = 0;
         if (observer.rowWritten) {
-            const DbRows count =
-                db.select(u"SELECT count(*) AS n FROM "_s + MeetSchema::quotedName(table.name));
-            if (!count.ok())
-                return failure(u"Reading %1 failed: %2"_s.arg(table.name, count.error()));
-            rows = count.value(0, 0).toLongLong();
+            const std::optional<qint64> count = whole.rowCount();
+            if (!count)
+                return failure(u"Reading %1 failed: %2"_s.arg(table.name, whole.lastError()));
+            rows = *count;
         }
 
-        const std::shared_ptr<SqliteStatement> select = db.sqliteStatement(selectAll(t));
+        const std::shared_ptr<SqliteStatement> select = whole.reader();
         if (!select)
-            return failure(u"Reading %1 failed: %2"_s.arg(table.name, db.lastError()));
+            return failure(u"Reading %1 failed: %2"_s.arg(table.name, whole.lastError()));
         SqliteStatement& query = *select;
         // Stepped here, so left reset for the next user whichever way this ends.
         const struct Finish {

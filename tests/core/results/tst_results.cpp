@@ -1,4 +1,5 @@
 #include "db/meetdatabase.h"
+#include "db/tables/gymnaststable.h"
 #include "results/resultsbook.h"
 #include "tempmeet.h"
 #include "web/resultsapi.h"
@@ -112,8 +113,7 @@ private Q_SLOTS:
         get(u"/api/teams?session=1&level=4"_s);
         QCOMPARE(mApi->computations(), 1);
 
-        QVERIFY(mDb->execute(u"UPDATE Gymnasts SET E2Final = 9.9 WHERE Num = '101'"_s));
-        mDb->changes().scoreStored(u"1"_s);
+        QVERIFY(GymnastsTable(*mDb).storeScore(u"101"_s, u"Bars"_s, u"1"_s, {{u"E2Final"_s, 9.9}}));
         const ApiReply changed = get(u"/api/results?session=1"_s, first.etag);
         QCOMPARE(changed.status, 200);
         QVERIFY(changed.etag != first.etag);

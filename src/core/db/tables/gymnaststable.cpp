@@ -1,0 +1,252 @@
+#include "gymnaststable.h"
+
+#include "db/meetchanges.h"
+#include "db/meetdatabase.h"
+#include "db/meetevents.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const QStringList& finalColumns() {
+    static const QStringList columns{u"E1Final"_s, u"E2Final"_s, u"E3Final"_s, u"E4Final"_s};
+    return columns;
+}
+
+// An attempt's columns in the order GymnastsTable::Attempt holds them.
+QStringList attemptColumns(int eventNumber) {
+    QStringList columns;
+    for (int judge = 1; judge <= 7; ++judge)
+        columns.append(MeetEvents::column(eventNumber, QString(u"S"_s + QString::number(judge))));
+    columns.append(MeetEvents::column(eventNumber, u"Start"));
+    columns.append(MeetEvents::column(eventNumber, u"Adj"));
+    return columns;
+}
+
+GymnastsTable::Attempt attemptOf(const DbRows& rows, int eventNumber) {
+    const QStringList columns = attemptColumns(eventNumber);
+    GymnastsTable::Attempt attempt;
+    for (size_t i = 0; i < attempt.size(); ++i)
+        attempt[i] = rows.value(0, columns[qsizetype(i)]);
+    return attempt;
+}
+
+template <size_t N>
+void readFinals(const DbRows& rows, int row, std::array<QVariant, N>& finals) {
+    for (size_t i = 0; i < N; ++i)
+        finals[i] = rows.value(row, i < 4 ? finalColumns()[qsizetype(i)] : GymnastsTable::AA);
+}
+
+} // namespace
+
+GymnastsTable::GymnastsTable(MeetDatabase& db)
+    : mDb(db) {}
+
+bool GymnastsTable::failed(const QString& error) {
+    mError = error;
+    return false;
+}
+
+std::optional<QList<GymnastsTable::Listed>> GymnastsTable::inSession(const QString& session,
+                                                                     Order order) {
+    const QString orderBy = order == Order::Name
+                                ? u" ORDER BY Last_Name COLLATE NOCASE, First_Name COLLATE NOCASE"_s
+                                : u" ORDER BY Num"_s;
+    const DbRows rows =
+        mDb.select(u"SELECT Num, First_Name, Last_Name FROM Gymnasts WHERE Session = ?"_s + orderBy,
+                   {session});
+    if (!rows.ok()) {
+        mError = rows.error();
+        return std::nullopt;
+    }
+    QList<Listed> listed;
+    for (int i = 0; i < rows.count(); ++i)
+        listed.append(
+            {rows.text(i, Num), rows.text(i, u"First_Name"_s), rows.text(i, u"Last_Name"_s)});
+    return listed;
+}
+
+std::optional<std::optional<GymnastsTable::Details>> GymnastsTable::details(const QString& num) {
+    const DbRows rows =
+        mDb.select(u"SELECT First_Name, Last_Name, E1Final, E2Final, E3Final, E4Final, AA, Level, "
+                   "Birthday, USAG, Session, Gym, Scratched, Squad, \"Order\" FROM Gymnasts "
+                   "WHERE Num = ? LIMIT 1"_s,
+                   {num});
+    if (!rows.ok()) {
+        mError = rows.error();
+        return std::nullopt;
+    }
+    if (rows.isEmpty())
+        return std::optional<Details>();
+    Details d;
+    d.num = num;
+    d.firstName = rows.text(0, u"First_Name"_s);
+    d.lastName = rows.text(0, u"Last_Name"_s);
+    d.usag = rows.text(0, u"USAG"_s);
+    d.birthday = rows.value(0, u"Birthday"_s);
+    d.level = rows.value(0, u"Level"_s);
+    d.session = rows.value(0, Session);
+    d.squad = rows.value(0, u"Squad"_s);
+    d.order = rows.value(0, u"Order"_s);
+    d.gymId = rows.value(0, u"Gym"_s);
+    d.scratched = rows.value(0, u"Scratched"_s).toInt() != 0;
+    readFinals(rows, 0, d.finals);
+    return std::optional<Details>(d);
+}
+
+std::optional<std::optional<GymnastsTable::BeforeScore>>
+GymnastsTable::beforeScore(const QString& num) {
+    const DbRows rows = mDb.select(
+        u"SELECT First_Name, Last_Name, Session, AAAdj, E1Final, E2Final, E3Final, E4Final "
+        "FROM Gymnasts WHERE Num = ? LIMIT 1"_s,
+        {num});
+    if (!rows.ok()) {
+        mError = rows.error();
+        return std::nullopt;
+    }
+    if (rows.isEmpty())
+        return std::optional<BeforeScore>();
+    BeforeScore b;
+    b.firstName = rows.text(0, u"First_Name"_s);
+    b.lastName = rows.text(0, u"Last_Name"_s);
+    b.session = rows.text(0, Session);
+    b.allAroundAdjustment = rows.value(0, AAAdj);
+    readFinals(rows, 0, b.finals);
+    return std::optional<BeforeScore>(b);
+}
+
+std::optional<std::optional<GymnastsTable::AtEvent>> GymnastsTable::atEvent(const QString& num,
+                                                                            int eventNumber) {
+    const bool vault = eventNumber == MeetEvents::Vault;
+    QStringList columns = attemptColumns(eventNumber);
+    if (vault)
+        columns += attemptColumns(MeetEvents::SecondVault);
+    const DbRows rows = mDb.select(
+        u"SELECT g.First_Name, g.Last_Name, c.\"Short Name\" AS GymName, g.Level, g.Squad, "
+        "g.Birthday, g."_s +
+            columns.join(u", g."_s) +
+            u" FROM Gymnasts g LEFT OUTER JOIN Gyms c ON g.Gym = c.gymid WHERE g.Num = ? LIMIT 1"_s,
+        {num});
+    if (!rows.ok()) {
+        mError = rows.error();
+        return std::nullopt;
+    }
+    if (rows.isEmpty())
+        return std::optional<AtEvent>();
+    AtEvent a;
+    a.firstName = rows.text(0, u"First_Name"_s);
+    a.lastName = rows.text(0, u"Last_Name"_s);
+    a.gymShortName = rows.text(0, u"GymName"_s);
+    a.level = rows.value(0, u"Level"_s);
+    a.squad = rows.text(0, u"Squad"_s);
+    a.birthday = rows.value(0, u"Birthday"_s);
+    a.first = attemptOf(rows, eventNumber);
+    if (vault)
+        a.second = attemptOf(rows, MeetEvents::SecondVault);
+    return std::optional<AtEvent>(a);
+}
+
+std::optional<QList<GymnastsTable::InSquad>>
+GymnastsTable::squad(const QString& session, const QString& squad, int eventNumber) {
+    const DbRows rows = mDb.select(
+        u"SELECT Num, First_Name, Last_Name, "_s + MeetEvents::column(eventNumber, u"Final") +
+            u" AS EventScore FROM Gymnasts WHERE Scratched = 0 AND "
+            "\"Session\" = ? AND Squad = ? COLLATE NOCASE ORDER BY \"Order\""_s,
+        {session, squad});
+    if (!rows.ok()) {
+        mError = rows.error();
+        return std::nullopt;
+    }
+    QList<InSquad> list;
+    for (int i = 0; i < rows.count(); ++i)
+        list.append({rows.text(i, Num), rows.text(i, u"First_Name"_s), rows.text(i, u"Last_Name"_s),
+                     rows.value(i, u"EventScore"_s)});
+    return list;
+}
+
+std::optional<QList<std::pair<QString, QString>>> GymnastsTable::sessionSquads() {
+    const DbRows rows =
+        mDb.select(u"SELECT DISTINCT [Session], Squad FROM Gymnasts "
+                   "WHERE scratched = 0 AND Squad <> '' ORDER BY [Session], Squad"_s);
+    if (!rows.ok()) {
+        mError = rows.error();
+        return std::nullopt;
+    }
+    QList<std::pair<QString, QString>> squads;
+    for (int i = 0; i < rows.count(); ++i)
+        squads.append({rows.text(i, Session), rows.text(i, u"Squad"_s)});
+    return squads;
+}
+
+std::optional<QList<GymnastsTable::Competing>> GymnastsTable::competingIn(const QString& session) {
+    const DbRows rows = mDb.select(
+        u"SELECT Num, First_Name, Last_Name, Gym, Level, Squad, Birthday, E1Final, E2Final, "
+        "E3Final, E4Final, AA FROM Gymnasts WHERE Scratched = 0 AND Session = ?"_s,
+        {session});
+    if (!rows.ok()) {
+        mError = rows.error();
+        return std::nullopt;
+    }
+    QList<Competing> list;
+    list.reserve(rows.count());
+    for (int i = 0; i < rows.count(); ++i) {
+        Competing c;
+        c.num = rows.text(i, Num);
+        c.firstName = rows.text(i, u"First_Name"_s);
+        c.lastName = rows.text(i, u"Last_Name"_s);
+        c.gymId = rows.value(i, u"Gym"_s).toLongLong();
+        c.level = rows.text(i, u"Level"_s);
+        c.squad = rows.text(i, u"Squad"_s);
+        c.birthday = rows.value(i, u"Birthday"_s);
+        readFinals(rows, i, c.finals);
+        list.append(std::move(c));
+    }
+    return list;
+}
+
+bool GymnastsTable::saveDetails(const Details& edited) {
+    mError.clear();
+    // Her results move with her when her session changes: both sessions change.
+    const DbRows before =
+        mDb.select(u"SELECT Session FROM Gymnasts WHERE Num = ? LIMIT 1"_s, {edited.num});
+    if (!before.ok())
+        return failed(before.error());
+    // A Null binding keeps the stored value (COALESCE): the editor had nothing to offer.
+    if (!mDb.execute(
+            u"UPDATE Gymnasts SET First_Name = ?, Last_Name = ?, USAG = ?, Birthday = ?, "
+            "\"Order\" = ?, Level = COALESCE(?, Level), Session = COALESCE(?, Session), "
+            "Squad = COALESCE(?, Squad), Gym = COALESCE(?, Gym), Scratched = ? WHERE Num = ?"_s,
+            {edited.firstName, edited.lastName, edited.usag, edited.birthday, edited.order,
+             edited.level, edited.session, edited.squad, edited.gymId, edited.scratched ? 1 : 0,
+             edited.num}))
+        return failed(mDb.lastError());
+    if (mDb.rowsAffected() == 0)
+        return false;
+    MeetChange change{Name, {edited.num}, edited.num, {}, {}, true};
+    if (!before.isEmpty())
+        change.sessions.append(before.text(0, Session));
+    const QString session = edited.session.isNull() ? QString() : edited.session.toString();
+    if (!session.isEmpty() && !change.sessions.contains(session))
+        change.sessions.append(session);
+    mDb.changes().record(std::move(change));
+    return true;
+}
+
+bool GymnastsTable::storeScore(const QString& num, const QString& event, const QString& session,
+                               const QList<std::pair<QString, QVariant>>& columns) {
+    QStringList assignments;
+    QVariantList values;
+    assignments.reserve(columns.size());
+    values.reserve(columns.size() + 1);
+    for (const auto& [column, value] : columns) {
+        assignments.append(column + u" = ?"_s);
+        values.append(value);
+    }
+    values.append(num);
+    if (!mDb.execute(u"UPDATE Gymnasts SET "_s + assignments.join(u", "_s) + u" WHERE Num = ?"_s,
+                     values))
+        return failed(mDb.lastError());
+    if (mDb.rowsAffected() > 0)
+        mDb.changes().record({Name, {num}, num, event, {session}, true});
+    return true;
+}

@@ -1,0 +1,131 @@
+#include "scoreboardqueuetable.h"
+
+#include "db/meetchanges.h"
+#include "db/meetdatabase.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const QString SelectColumns =
+    u"SELECT rowid AS rid, num, GymnastName, EventName, Score, DisplaySeconds, QueueTime, "
+    "QueueTimeNum, corrected, Status FROM ScoreBoardQueue "_s;
+
+ScoreBoardQueueTable::Row rowOf(const DbRows& rows, int i) {
+    ScoreBoardQueueTable::Row row;
+    row.rowId = rows.value(i, u"rid"_s).toLongLong();
+    row.num = rows.text(i, u"num"_s);
+    row.gymnastName = rows.text(i, u"GymnastName"_s);
+    row.event = rows.text(i, u"EventName"_s);
+    row.score = rows.text(i, u"Score"_s);
+    row.displaySeconds = rows.value(i, u"DisplaySeconds"_s).toInt();
+    row.queueTime = rows.text(i, u"QueueTime"_s);
+    row.queueTimeNum = rows.text(i, u"QueueTimeNum"_s);
+    row.status = rows.text(i, u"Status"_s);
+    row.corrected = rows.value(i, u"corrected"_s).toInt() != 0;
+    return row;
+}
+
+} // namespace
+
+ScoreBoardQueueTable::ScoreBoardQueueTable(MeetDatabase& db)
+    : mDb(db) {}
+
+bool ScoreBoardQueueTable::failed(const QString& error) {
+    mError = error;
+    return false;
+}
+
+bool ScoreBoardQueueTable::changed(const QString& sql, const QVariantList& values, const Row& row) {
+    if (!mDb.execute(sql, values))
+        return failed(mDb.lastError());
+    mDb.changes().record({Name, {QString::number(row.rowId)}, row.num, row.event, {}, false});
+    return true;
+}
+
+bool ScoreBoardQueueTable::insert(Row& row) {
+    if (!mDb.execute(
+            u"INSERT INTO ScoreBoardQueue(num, GymnastName, EventName, Score, DisplaySeconds, "
+            "QueueTime, QueueTimeNum, Status, corrected) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?)"_s,
+            {row.num, row.gymnastName, row.event, row.score, row.displaySeconds, row.queueTime,
+             row.queueTimeNum, row.status, row.corrected ? 1 : 0}))
+        return failed(mDb.lastError());
+    const DbRows id = mDb.select(u"SELECT last_insert_rowid() AS rid"_s);
+    if (!id.ok() || id.isEmpty())
+        return failed(id.error());
+    row.rowId = id.value(0, u"rid"_s).toLongLong();
+    mDb.changes().record({Name, {QString::number(row.rowId)}, row.num, row.event, {}, false});
+    return true;
+}
+
+bool ScoreBoardQueueTable::update(const Row& row) {
+    return changed(u"UPDATE ScoreBoardQueue SET GymnastName = ?, Score = ?, DisplaySeconds = ?, "
+                   "QueueTime = ?, QueueTimeNum = ?, Status = ?, corrected = ? WHERE rowid = ?"_s,
+                   {row.gymnastName, row.score, row.displaySeconds, row.queueTime, row.queueTimeNum,
+                    row.status, row.corrected ? 1 : 0, row.rowId},
+                   row);
+}
+
+bool ScoreBoardQueueTable::markCorrected(const Row& row) {
+    return changed(u"UPDATE ScoreBoardQueue SET corrected = 1 WHERE rowid = ?"_s, {row.rowId}, row);
+}
+
+bool ScoreBoardQueueTable::setStatus(const Row& row, const QString& status) {
+    return changed(u"UPDATE ScoreBoardQueue SET Status = ? WHERE rowid = ?"_s, {status, row.rowId},
+                   row);
+}
+
+bool ScoreBoardQueueTable::remove(const Row& row) {
+    return changed(u"DELETE FROM ScoreBoardQueue WHERE rowid = ?"_s, {row.rowId}, row);
+}
+
+std::optional<QList<ScoreBoardQueueTable::Row>>
+ScoreBoardQueueTable::rows(const QString& condition, const QVariantList& values) {
+    const DbRows rows = mDb.select(SelectColumns + condition, values);
+    if (!rows.ok()) {
+        mError = rows.error();
+        return std::nullopt;
+    }
+    QList<Row> list;
+    list.reserve(rows.count());
+    for (int i = 0; i < rows.count(); ++i)
+        list.append(rowOf(rows, i));
+    return list;
+}
+
+std::optional<std::optional<ScoreBoardQueueTable::Row>>
+ScoreBoardQueueTable::first(const QString& condition, const QVariantList& values) {
+    const auto found = rows(condition, values);
+    if (!found)
+        return std::nullopt;
+    return found->isEmpty() ? std::optional<Row>() : std::optional<Row>(found->constFirst());
+}
+
+std::optional<std::optional<ScoreBoardQueueTable::Row>>
+ScoreBoardQueueTable::scoreOf(const QString& num, const QString& event,
+                              const QString& testGymnastName) {
+    return first(u"WHERE num = ? AND EventName = ? AND IFNULL(GymnastName, '') <> ? "
+                 "ORDER BY rowid LIMIT 1"_s,
+                 {num, event, testGymnastName});
+}
+
+std::optional<QList<ScoreBoardQueueTable::Row>>
+ScoreBoardQueueTable::withStatus(const QString& status) {
+    return rows(u"WHERE Status = ?"_s, {status});
+}
+
+std::optional<std::optional<ScoreBoardQueueTable::Row>>
+ScoreBoardQueueTable::firstWith(const QString& status, const QString& event,
+                                const std::optional<QString>& num) {
+    if (num)
+        return first(u"WHERE Status = ? AND num = ? AND EventName = ? "
+                     "ORDER BY QueueTimeNum ASC, rowid ASC LIMIT 1"_s,
+                     {status, *num, event});
+    return first(
+        u"WHERE Status = ? AND EventName = ? ORDER BY QueueTimeNum ASC, rowid ASC LIMIT 1"_s,
+        {status, event});
+}
+
+std::optional<std::optional<ScoreBoardQueueTable::Row>> ScoreBoardQueueTable::byId(qint64 rowId) {
+    return first(u"WHERE rowid = ?"_s, {rowId});
+}

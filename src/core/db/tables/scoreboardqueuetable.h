@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+class MeetDatabase;
+
+// The ScoreBoardQueue table: one row per score waiting for or sent to the
+// score displays, named by its rowid. Every statement on the table is here;
+// each change is recorded with the meet's changes. Failures come back as
+// false or std::nullopt with the reason in lastError().
+class ScoreBoardQueueTable {
+public:
+    static inline const QString Name = QStringLiteral("ScoreBoardQueue");
+    // The longest gymnast name a row holds.
+    static constexpr int NameLength = 100;
+
+    // A row as stored; times are the stored texts.
+    struct Row {
+        qint64 rowId = 0;
+        QString num;
+        QString gymnastName;
+        QString event;
+        QString score;
+        int displaySeconds = 0;
+        QString queueTime;
+        QString queueTimeNum; // the ordering key
+        QString status;
+        bool corrected = false;
+    };
+
+    explicit ScoreBoardQueueTable(MeetDatabase& db);
+
+    // Inserts `row` and sets its rowId.
+    bool insert(Row& row);
+    // Rewrites every column of the row named by its rowId but the number and event.
+    bool update(const Row& row);
+    bool markCorrected(const Row& row);
+    bool setStatus(const Row& row, const QString& status);
+    bool remove(const Row& row);
+
+    // The first row of a number and event that is no test score's.
+    std::optional<std::optional<Row>> scoreOf(const QString& num, const QString& event,
+                                              const QString& testGymnastName);
+    std::optional<QList<Row>> withStatus(const QString& status);
+    // The first row in queue order with that status and event (and number).
+    std::optional<std::optional<Row>> firstWith(const QString& status, const QString& event,
+                                                const std::optional<QString>& num = {});
+    std::optional<std::optional<Row>> byId(qint64 rowId);
+
+    QString lastError() const { return mError; }
+
+private:
+    std::optional<QList<Row>> rows(const QString& condition, const QVariantList& values);
+    std::optional<std::optional<Row>> first(const QString& condition, const QVariantList& values);
+    bool changed(const QString& sql, const QVariantList& values, const Row& row);
+    bool failed(const QString& error);
+
+    MeetDatabase& mDb;
+    QString mError;
+};

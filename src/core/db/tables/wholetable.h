@@ -1,0 +1,38 @@
+#pragma once
+
+#include "db/meetschema.h"
+#include "db/sqlitestatement.h"
+
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+class MeetDatabase;
+
+// Any table of the meet file taken whole, by its schema: every column in
+// schema order, row after row. The transfer import and export copy all the
+// tables alike through it. Failures come back as null or std::nullopt with
+// the reason in lastError().
+class WholeTable {
+public:
+    WholeTable(MeetDatabase& db, const MeetSchema::Table& table);
+
+    // The connection's prepared INSERT of one row, every column bound in
+    // schema order; kept by the connection for the next inserter.
+    std::shared_ptr<SqliteStatement> inserter();
+    // Records that rows were inserted through inserter(), once for all of them.
+    void rowsInserted();
+    // The connection's prepared SELECT of every row.
+    std::shared_ptr<SqliteStatement> reader();
+    std::optional<qint64> rowCount();
+
+    QString lastError() const { return mError; }
+
+private:
+    std::shared_ptr<SqliteStatement> prepared(const QString& sql);
+
+    MeetDatabase& mDb;
+    const MeetSchema::Table& mTable;
+    QString mError;
+};
