@@ -1,6 +1,5 @@
 # Compile settings shared by every target of the project, set once here.
 add_library(tallvane_settings INTERFACE)
-target_compile_features(tallvane_settings INTERFACE cxx_std_20)
 target_compile_definitions(tallvane_settings INTERFACE
     QT_NO_CAST_FROM_ASCII
     QT_NO_CAST_TO_ASCII

@@ -1,0 +1,2 @@
+int lowValue();
+int highValue() { return lowValue() + 1; }

@@ -1,0 +1,1 @@
+int lowValue() { return 1; }
