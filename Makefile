@@ -32,7 +32,7 @@ export CCACHE_SLOPPINESS := pch_defines,time_macros,include_file_mtime,include_f
 
 .PHONY: all deps configure build test run bench bench-attacks deps-bench clean screenshots test-sanitize fuzz \
 	deps-fuzz package install lint-package deps-lint format format-check deps-format \
-	lint-js format-js
+	lint-js format-js deps-npm
 
 all: build
 
@@ -182,8 +182,12 @@ JS_FILES = src/web/js tests/web $(WEB_LINT)/eslint.config.mjs
 ESLINT = $(WEB_LINT)/node_modules/.bin/eslint --config $(WEB_LINT)/eslint.config.mjs
 PRETTIER = $(WEB_LINT)/node_modules/.bin/prettier --config $(WEB_LINT)/.prettierrc.json
 $(WEB_LINT)/node_modules/.package-lock.json: $(WEB_LINT)/package-lock.json
-	@command -v npm >/dev/null || { echo "npm is missing: install Node.js with npm"; exit 1; }
+	@command -v npm >/dev/null || $(MAKE) --no-print-directory deps-npm
 	cd $(WEB_LINT) && npm ci --no-audit --no-fund
+
+# Debian's npm, on a machine whose Node.js came without it.
+deps-npm:
+	$(call install-missing,npm)
 
 lint-js: $(WEB_LINT)/node_modules/.package-lock.json
 	$(ESLINT) --max-warnings 0 $(JS_FILES)
