@@ -1,2 +1,4 @@
 int lowValue();
-int highValue() { return lowValue() + 1; }
+int highValue() {
+    return lowValue() + 1;
+}

@@ -1,1 +1,3 @@
-int lowValue() { return 1; }
+int lowValue() {
+    return 1;
+}
