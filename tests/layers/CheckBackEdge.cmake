@@ -17,7 +17,7 @@ if(NOT upper EQUAL 0)
 endif()
 execute_process(COMMAND ${CMAKE_COMMAND} --build ${WORK_DIR} --target tallvane_low_link_check
     RESULT_VARIABLE lower OUTPUT_VARIABLE lower_log ERROR_VARIABLE lower_log)
-if(lower EQUAL 0 OR NOT lower_log MATCHES "undefined reference to `highValue")
+if(lower EQUAL 0 OR NOT lower_log MATCHES "undefined (reference to `|symbol: )highValue")
     message(FATAL_ERROR "a lower layer calling an upper one linked:\n${lower_log}")
 endif()
 message(STATUS "the back edge fails the link; the allowed edge links")
