@@ -10,6 +10,7 @@ import os
 import socket
 import sys
 import tempfile
+import time
 import unittest
 
 from selenium.common.exceptions import StaleElementReferenceException
@@ -36,12 +37,18 @@ class Judge:
         self.sock.sendall((message + '\n').encode('cp1252'))
 
     def wait_for(self, prefix):
-        while True:
+        # Heartbeats keep the line busy: the deadline, not the socket's
+        # timeout, ends a wait for an answer that never comes.
+        deadline = time.monotonic() + WAIT
+        seen = []
+        while time.monotonic() < deadline:
             line = self.reader.readline().rstrip('\r\n')
             if not line:
-                raise AssertionError(f'no {prefix} from the server')
+                break
             if line.startswith(prefix):
                 return line
+            seen.append(line)
+        raise AssertionError(f'no {prefix} from the server; it sent {seen[-5:]}')
 
     def score(self, num, final):
         fields = ['SENDSCORE', num, '2', '1', self.event, final, final, '', '', '', '', '',

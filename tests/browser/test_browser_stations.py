@@ -42,11 +42,13 @@ class Meet:
                        env=self.env, check=True, capture_output=True)
         self.port, self.web_port = free_port(), free_port()
         self.process = None
+        # What the server says on stderr (alerts), shown when a test fails.
+        self.log = tempfile.TemporaryFile('w+')
 
     def start(self):
         self.process = subprocess.Popen(
             [TALLVANE, 'serve', self.file, '--port', str(self.port), '--web-port', str(self.web_port),
-             '--pin', PIN, *self.options], env=self.env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+             '--pin', PIN, *self.options], env=self.env, stdout=subprocess.PIPE, stderr=self.log, text=True)
         deadline = time.monotonic() + WAIT
         while time.monotonic() < deadline:
             line = self.process.stdout.readline()
@@ -71,6 +73,9 @@ class Meet:
     def close(self):
         if self.process and self.process.poll() is None:
             self.stop()
+        self.log.seek(0)
+        sys.stderr.write(self.log.read())
+        self.log.close()
         self.folder.cleanup()
 
 
