@@ -7,6 +7,10 @@
 #include "db/meetdatabase.h"
 #include "goalrow.h"
 #include "judging/meetserver.h"
+#include "judging/scorestore.h"
+#include "judging/submittedscore.h"
+#include "scoreboard/displayseconds.h"
+#include "scoreboard/scorequeue.h"
 #include "shell/appstate.h"
 #include "shell/codepage1252.h"
 
@@ -137,6 +141,51 @@ QString scoreMessage(int judge, int score) {
     return message + u"|0"_s;
 }
 
+// The work of the database per score, with the disk's sync left out: each
+// score stored in its own transaction as the server stores it (gymnast, queue
+// row, announcement), against its floor, one update per score.
+struct WorkPerScore {
+    double storeUs = 0;
+    double floorUs = 0;
+};
+
+WorkPerScore measureWork(const QString& storePath, const QString& floorPath) {
+    WorkPerScore work;
+    const double scores = double(Judges * ScoresPerJudge);
+    {
+        MeetDatabase db;
+        db.open(floorPath);
+        db.execute(u"PRAGMA synchronous=OFF"_s);
+        QElapsedTimer timer;
+        timer.start();
+        for (int judge = 0; judge < Judges; ++judge) {
+            for (int score = 0; score < ScoresPerJudge; ++score)
+                db.execute(u"UPDATE Gymnasts SET E2Final = ? WHERE Num = ?"_s,
+                           {9.5, gymnastNumber(judge, score)});
+        }
+        work.floorUs = double(timer.nsecsElapsed()) / 1e3 / scores;
+    }
+    MeetDatabase db;
+    db.open(storePath);
+    db.execute(u"PRAGMA synchronous=OFF"_s);
+    DisplaySeconds seconds;
+    ScoreQueue queue(db, seconds);
+    ScoreStore store(db, queue);
+    QList<SubmittedScore> submitted;
+    for (int judge = 0; judge < Judges; ++judge) {
+        for (int score = 0; score < ScoresPerJudge; ++score)
+            submitted.append(SubmittedScore::fromFields(scoreMessage(judge, score).split(u'|')));
+    }
+    QElapsedTimer timer;
+    timer.start();
+    for (const SubmittedScore& score : std::as_const(submitted)) {
+        if (!store.store(score, true).stored)
+            std::fprintf(stderr, "score %s not stored\n", qPrintable(score.num));
+    }
+    work.storeUs = double(timer.nsecsElapsed()) / 1e3 / scores;
+    return work;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -144,9 +193,13 @@ int main(int argc, char** argv) {
     QTemporaryDir dir;
     const QString floorMeet = dir.filePath(u"floor.tallvane"_s);
     const QString serverMeet = dir.filePath(u"server.tallvane"_s);
-    if (!createMeet(floorMeet) || !createMeet(serverMeet))
+    const QString workMeet = dir.filePath(u"work.tallvane"_s);
+    const QString workFloorMeet = dir.filePath(u"workfloor.tallvane"_s);
+    if (!createMeet(floorMeet) || !createMeet(serverMeet) || !createMeet(workMeet) ||
+        !createMeet(workFloorMeet))
         return 1;
     const Figures floor = measureFloor(floorMeet);
+    const WorkPerScore work = measureWork(workMeet, workFloorMeet);
 
     AppState state(dir.path());
     state.loadSettings();
@@ -250,6 +303,9 @@ int main(int argc, char** argv) {
                 road.perSecond, road.medianMs, road.p99Ms);
     std::printf("  ratio to floor: throughput %.2f, p99 latency %.2f\n",
                 road.perSecond / floor.perSecond, road.p99Ms / floor.p99Ms);
+    std::printf("  database work per score without the disk's sync: %.1f us stored as the server "
+                "does, %.1f us for one update (floor), ratio %.2f\n",
+                work.storeUs, work.floorUs, work.storeUs / work.floorUs);
     printGoalRow("28 judges: scores confirmed per second", figure(road.perSecond, "%.0f/s"),
                  figure(floor.perSecond, "one committed update, %.0f/s"),
                  road.perSecond / floor.perSecond, Goal::AtLeast, 3.0);

@@ -7,7 +7,6 @@
 #include <QFileInfo>
 #include <QSet>
 #include <QSqlError>
-#include <QSqlRecord>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -114,9 +113,25 @@ bool MeetDatabase::open(const QString& path) {
         return fail(u"%1 cannot be used safely: write-ahead logging with full sync could not be "
                     "switched on (%2)."_s.arg(path, reason));
     }
+    addIndexes();
     mLastError.clear();
     mChanges.record(wholeMeet());
     return true;
+}
+
+void MeetDatabase::addIndexes() {
+    // A meet runs without them, only slower: a file that refuses them is
+    // still opened.
+    const bool begun = beginTransaction();
+    bool ok = begun;
+    for (const QString& statement : MeetSchema::indexStatements())
+        ok = ok && execute(statement);
+    if (ok && commit())
+        return;
+    qWarning("The lookup indexes of %s could not be added: %s", qPrintable(mPath),
+             qPrintable(mLastError));
+    if (begun)
+        rollback();
 }
 
 bool MeetDatabase::applyConnectionSettings() {
@@ -137,7 +152,6 @@ bool MeetDatabase::applyConnectionSettings() {
 }
 
 bool MeetDatabase::close() {
-    mStatements.clear();
     mSqliteStatements.clear();
     if (!mOpen)
         return true;
@@ -199,18 +213,6 @@ std::shared_ptr<Statement> MeetDatabase::cached(StatementCache<Statement>& cache
     return fresh;
 }
 
-std::shared_ptr<QSqlQuery> MeetDatabase::statement(const QString& sql) {
-    return cached(mStatements, sql, [this, &sql]() -> std::shared_ptr<QSqlQuery> {
-        auto fresh = std::make_shared<QSqlQuery>(connection());
-        fresh->setForwardOnly(true);
-        if (!fresh->prepare(sql)) {
-            fail(errorText(fresh->lastError()));
-            return nullptr;
-        }
-        return fresh;
-    });
-}
-
 std::shared_ptr<SqliteStatement> MeetDatabase::sqliteStatement(const QString& sql) {
     return cached(mSqliteStatements, sql, [this, &sql]() -> std::shared_ptr<SqliteStatement> {
         QString error;
@@ -222,54 +224,46 @@ std::shared_ptr<SqliteStatement> MeetDatabase::sqliteStatement(const QString& sq
     });
 }
 
-QSqlQuery* MeetDatabase::prepared(const QString& sql, const QVariantList& values) {
-    QSqlQuery* query = statement(sql).get();
-    if (!query)
-        return nullptr;
-    for (int i = 0; i < values.size(); ++i)
-        query->bindValue(i, values[i]);
-    return query;
+SqliteStatement* MeetDatabase::prepared(const QString& sql, const QVariantList& values) {
+    SqliteStatement* statement = sqliteStatement(sql).get();
+    if (statement)
+        statement->bindAll(values);
+    return statement;
 }
 
 bool MeetDatabase::execute(const QString& sql, const QVariantList& values) {
-    QSqlQuery* query = prepared(sql, values);
-    if (!query)
+    SqliteStatement* statement = prepared(sql, values);
+    if (!statement)
         return false;
-    const bool ok = query->exec();
-    mRowsAffected = ok ? query->numRowsAffected() : 0;
-    const QString error = ok ? QString() : errorText(query->lastError());
-    query->finish();
-    return ok ? true : fail(error);
+    if (!statement->run()) {
+        mRowsAffected = 0;
+        return fail(statement->error());
+    }
+    mRowsAffected = statement->changes();
+    mLastInsertRowId = statement->lastInsertRowId();
+    return true;
 }
 
 DbRows MeetDatabase::select(const QString& sql, const QVariantList& values) {
-    QSqlQuery* query = prepared(sql, values);
-    if (!query)
+    SqliteStatement* statement = prepared(sql, values);
+    if (!statement)
         return DbRows::failure(mLastError);
-    if (!query->exec()) {
-        fail(errorText(query->lastError()));
-        query->finish();
-        return DbRows::failure(mLastError);
-    }
     DbRows rows;
-    const QSqlRecord record = query->record();
-    const int columns = record.count();
+    const int columns = statement->columnCount();
     QStringList names;
     names.reserve(columns);
     for (int i = 0; i < columns; ++i)
-        names.append(record.fieldName(i));
+        names.append(statement->columnName(i));
     rows.setColumns(names);
-    while (query->next()) {
-        QVariantList values;
-        values.reserve(columns);
+    while (statement->next()) {
+        QVariantList row;
+        row.reserve(columns);
         for (int i = 0; i < columns; ++i)
-            values.append(query->isNull(i) ? QVariant() : query->value(i));
-        rows.appendRow(std::move(values));
+            row.append(statement->ownedValue(i));
+        rows.appendRow(std::move(row));
     }
-    const QSqlError error = query->lastError();
-    query->finish();
-    if (error.isValid()) {
-        fail(errorText(error));
+    if (!statement->error().isEmpty()) {
+        fail(statement->error());
         return DbRows::failure(mLastError);
     }
     return rows;

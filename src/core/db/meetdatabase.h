@@ -51,20 +51,17 @@ public:
     bool execute(const QString& sql, const QVariantList& values = {});
     // Rows changed by the last successful execute().
     int rowsAffected() const { return mRowsAffected; }
+    // The rowid of the last row an execute() inserted.
+    qint64 lastInsertRowId() const { return mLastInsertRowId; }
 
     // Runs one SELECT and reads all its rows.
     DbRows select(const QString& sql, const QVariantList& values = {});
 
-    // The connection's prepared statement for `sql` (forward only), prepared on
-    // first use and kept while the connection is open, for code that runs the
-    // same statement again and again, binding and stepping it itself (wide
-    // INSERTs and SELECTs are costly to prepare). Null, with lastError(), when
-    // it cannot be prepared. One user at a time; a holder releases it before
-    // the connection closes.
-    std::shared_ptr<QSqlQuery> statement(const QString& sql);
-    // The same for SQLite's own statement, for the paths that bind or read a
-    // whole meet value by value (the transfer import and export). Null, with
-    // lastError(), when it cannot be prepared.
+    // The connection's prepared statement for `sql`, prepared on first use and
+    // kept while the connection is open, for code that runs the same statement
+    // again and again, binding and stepping it itself. Null, with lastError(),
+    // when it cannot be prepared. One user at a time; a holder releases it
+    // before the connection closes.
     std::shared_ptr<SqliteStatement> sqliteStatement(const QString& sql);
 
     bool beginTransaction();
@@ -86,9 +83,10 @@ public:
     static QString errorText(const QSqlError& error);
 
 private:
-    QSqlQuery* prepared(const QString& sql, const QVariantList& values);
+    SqliteStatement* prepared(const QString& sql, const QVariantList& values);
     bool fail(const QString& error);
     bool applyConnectionSettings();
+    void addIndexes();
     static MeetChange wholeMeet();
 
     QString mConnectionName;
@@ -96,6 +94,7 @@ private:
     QString mLastError;
     bool mOpen = false;
     int mRowsAffected = 0;
+    qint64 mLastInsertRowId = 0;
     template <typename Statement>
     using StatementCache = std::unordered_map<QString, std::shared_ptr<Statement>>;
     // The statement kept for `sql` in `cache`, made by `prepare` on first use.
@@ -103,7 +102,6 @@ private:
     std::shared_ptr<Statement> cached(StatementCache<Statement>& cache, const QString& sql,
                                       Prepare prepare);
 
-    StatementCache<QSqlQuery> mStatements;
     StatementCache<SqliteStatement> mSqliteStatements;
     MeetChanges mChanges;
 };

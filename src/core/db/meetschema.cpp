@@ -272,4 +272,10 @@ QString createStatement(const Table& table) {
            u")"_s;
 }
 
+QStringList indexStatements() {
+    return {
+        u"CREATE INDEX IF NOT EXISTS TallvaneGymnastsNum ON Gymnasts(Num)"_s,
+        u"CREATE INDEX IF NOT EXISTS TallvaneQueueNumEvent ON ScoreBoardQueue(num, EventName)"_s};
+}
+
 } // namespace MeetSchema

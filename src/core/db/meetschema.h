@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 // The fixed layout of a meet file: fifteen tables whose names, column order and
 // types mirror the meet-management program's data. The transfer file and the
@@ -35,6 +36,12 @@ const Table* table(const QString& name);
 
 // The CREATE TABLE statement of one table for SQLite.
 QString createStatement(const Table& table);
+
+// The indexes kept beside the tables for the lookups every score makes (a
+// gymnast by number, a queue row by number and event). They change no stored
+// value and the transfer file never holds them. Each statement creates its
+// index only where it is missing.
+QStringList indexStatements();
 
 // The name as written in SQL: double-quoted, so names with spaces work.
 QString quotedName(const QString& name);

@@ -1,6 +1,7 @@
 #include "sqlitestatement.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QSqlDatabase>
 #include <QSqlDriver>
 
@@ -80,6 +81,12 @@ void SqliteStatement::bind(int index, const QVariant& value) {
     case QMetaType::Double:
         sqlite3_bind_double(mStatement, at, value.toDouble());
         return;
+    case QMetaType::QDateTime: {
+        const QString text = value.toDateTime().toString(Qt::ISODateWithMs);
+        sqlite3_bind_text16(mStatement, at, text.constData(), int(text.size() * sizeof(QChar)),
+                            SQLITE_TRANSIENT);
+        return;
+    }
     case QMetaType::UInt:
     case QMetaType::LongLong:
         sqlite3_bind_int64(mStatement, at, value.toLongLong());
@@ -91,6 +98,12 @@ void SqliteStatement::bind(int index, const QVariant& value) {
         return;
     }
     }
+}
+
+void SqliteStatement::bindAll(const QVariantList& values) {
+    sqlite3_clear_bindings(mStatement);
+    for (int i = 0; i < values.size(); ++i)
+        bind(i, values[i]);
 }
 
 void SqliteStatement::fail() {
@@ -142,4 +155,29 @@ QVariant SqliteStatement::value(int column) const {
                                               qsizetype(sizeof(QChar)));
     }
     }
+}
+
+QVariant SqliteStatement::ownedValue(int column) const {
+    if (sqlite3_column_type(mStatement, column) != SQLITE_TEXT)
+        return value(column);
+    const auto* text = static_cast<const QChar*>(sqlite3_column_text16(mStatement, column));
+    return QString(text, sqlite3_column_bytes16(mStatement, column) / qsizetype(sizeof(QChar)));
+}
+
+int SqliteStatement::changes() const {
+    return sqlite3_changes(mConnection);
+}
+
+qint64 SqliteStatement::lastInsertRowId() const {
+    return sqlite3_last_insert_rowid(mConnection);
+}
+
+int SqliteStatement::columnCount() const {
+    return sqlite3_column_count(mStatement);
+}
+
+QString SqliteStatement::columnName(int column) const {
+    QString name(static_cast<const QChar*>(sqlite3_column_name16(mStatement, column)));
+    name.remove(u'"');
+    return name.mid(name.lastIndexOf(u'.') + 1);
 }

@@ -9,11 +9,11 @@ class QSqlDatabase;
 struct sqlite3;
 struct sqlite3_stmt;
 
-// A statement prepared by SQLite itself on a meet's connection, for the bulk
-// paths (the transfer import's inserts, the export's reads) where Qt Sql's work
-// per value (a placeholder name and a copy per bound value, the column
-// descriptions of every run) costs more than the engine's. Values go in and
-// come out as QSqlQuery binds and reads them on the same connection.
+// A statement prepared by SQLite itself on a meet's connection. Every statement
+// of a meet runs so: Qt Sql's work per value (a placeholder name and a copy per
+// bound value, the column descriptions of every run) costs more than the
+// engine's on the score path and the bulk paths alike. Values go in and come
+// out as QSqlQuery binds and reads them on the same connection.
 class SqliteStatement {
 public:
     // The SQLite connection under a Qt Sql connection; null when it is none.
@@ -31,6 +31,8 @@ public:
     // as text. A QString or QByteArray is not copied: it must stay unchanged
     // until the statement has run.
     void bind(int index, const QVariant& value);
+    // Binds `values` from parameter 0 on, and Null to any parameter after them.
+    void bindAll(const QVariantList& values);
 
     // Runs a statement that returns no rows; false, with error(), when the
     // engine refuses it. The statement is reset either way.
@@ -41,11 +43,22 @@ public:
     void reset();
     // Why the last run or step failed; empty when it did not.
     const QString& error() const { return mError; }
+    // Rows changed by the last run of any statement on the connection.
+    int changes() const;
+    // The rowid of the connection's last successful INSERT.
+    qint64 lastInsertRowId() const;
+
+    int columnCount() const;
+    // A result column's name as QSqlRecord gives it: its alias, or its name
+    // without quotes or table prefix.
+    QString columnName(int column) const;
 
     // Column `column` of the current row as QSqlQuery::value() reads it, with
     // Null as an invalid QVariant. A text refers to the engine's copy: it is
     // valid until the next step or reset.
     QVariant value(int column) const;
+    // The same value holding its own copy of a text, valid after the step.
+    QVariant ownedValue(int column) const;
 
 private:
     SqliteStatement(sqlite3* connection, sqlite3_stmt* statement);

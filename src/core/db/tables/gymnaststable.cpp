@@ -96,22 +96,35 @@ std::optional<std::optional<GymnastsTable::Details>> GymnastsTable::details(cons
 
 std::optional<std::optional<GymnastsTable::BeforeScore>>
 GymnastsTable::beforeScore(const QString& num) {
-    const DbRows rows = mDb.select(
+    // Every score asks this: the statement is read column by column.
+    const std::shared_ptr<SqliteStatement> statement = mDb.sqliteStatement(
         u"SELECT First_Name, Last_Name, Session, AAAdj, E1Final, E2Final, E3Final, E4Final "
-        "FROM Gymnasts WHERE Num = ? LIMIT 1"_s,
-        {num});
-    if (!rows.ok()) {
-        mError = rows.error();
+        "FROM Gymnasts WHERE Num = ? LIMIT 1"_s);
+    if (!statement) {
+        mError = mDb.lastError();
         return std::nullopt;
     }
-    if (rows.isEmpty())
+    const QVariantList values{num}; // bound without a copy: kept until the step
+    statement->bindAll(values);
+    if (!statement->next()) {
+        if (!statement->error().isEmpty()) {
+            mError = statement->error();
+            return std::nullopt;
+        }
         return std::optional<BeforeScore>();
+    }
+    const auto text = [&statement](int column) {
+        const QVariant value = statement->ownedValue(column);
+        return value.isValid() ? value.toString() : QString();
+    };
     BeforeScore b;
-    b.firstName = rows.text(0, u"First_Name"_s);
-    b.lastName = rows.text(0, u"Last_Name"_s);
-    b.session = rows.text(0, Session);
-    b.allAroundAdjustment = rows.value(0, AAAdj);
-    readFinals(rows, 0, b.finals);
+    b.firstName = text(0);
+    b.lastName = text(1);
+    b.session = text(2);
+    b.allAroundAdjustment = statement->ownedValue(3);
+    for (int i = 0; i < 4; ++i)
+        b.finals[size_t(i)] = statement->ownedValue(4 + i);
+    statement->reset();
     return std::optional<BeforeScore>(b);
 }
 

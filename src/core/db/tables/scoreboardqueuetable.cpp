@@ -50,10 +50,7 @@ bool ScoreBoardQueueTable::insert(Row& row) {
             {row.num, row.gymnastName, row.event, row.score, row.displaySeconds, row.queueTime,
              row.queueTimeNum, row.status, row.corrected ? 1 : 0}))
         return failed(mDb.lastError());
-    const DbRows id = mDb.select(u"SELECT last_insert_rowid() AS rid"_s);
-    if (!id.ok() || id.isEmpty())
-        return failed(id.error());
-    row.rowId = id.value(0, u"rid"_s).toLongLong();
+    row.rowId = mDb.lastInsertRowId();
     mDb.changes().record({Name, {QString::number(row.rowId)}, row.num, row.event, {}, false});
     return true;
 }
