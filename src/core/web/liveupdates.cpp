@@ -30,6 +30,9 @@ LiveUpdates::LiveUpdates(MeetChanges& changes, QObject* parent)
     mGather.setSingleShot(true);
     mGather.setInterval(GatherMs);
     mAlive.setInterval(AliveMs);
+    mTellMore.setSingleShot(true);
+    mTellMore.setInterval(0);
+    connect(&mTellMore, &QTimer::timeout, this, &LiveUpdates::tellSome);
     connect(&changes, &MeetChanges::resultsChangedIn, this, &LiveUpdates::resultsChanged);
     connect(&mGather, &QTimer::timeout, this, &LiveUpdates::tellScores);
     connect(&mAlive, &QTimer::timeout, this, [this] { tellAll(u"{\"type\":\"alive\"}"_s); });
@@ -73,13 +76,34 @@ void LiveUpdates::tellScores() {
 }
 
 void LiveUpdates::tellAll(const QString& text) {
-    const QList<QWebSocket*> viewers = mViewers; // a viewer let go leaves mViewers
-    for (QWebSocket* viewer : viewers) {
-        // A phone that stopped reading long ago is let go rather than
-        // buffered for without end; its page connects again when it wakes.
-        if (viewer->bytesToWrite() > MaxUnsentBytes)
-            viewer->abort();
-        else
-            viewer->sendTextMessage(text);
+    Telling telling{text, {}, 0};
+    telling.viewers.reserve(mViewers.size());
+    for (QWebSocket* viewer : std::as_const(mViewers))
+        telling.viewers.append(viewer);
+    mTellings.push_back(std::move(telling));
+    if (!mTellMore.isActive())
+        mTellMore.start();
+}
+
+void LiveUpdates::tellSome() {
+    int budget = ViewersPerTurn;
+    while (budget > 0 && !mTellings.empty()) {
+        Telling& telling = mTellings.front();
+        while (budget > 0 && telling.next < telling.viewers.size()) {
+            QWebSocket* viewer = telling.viewers[telling.next++];
+            if (!viewer) // let go since the notice was given
+                continue;
+            --budget;
+            // A phone that stopped reading long ago is let go rather than
+            // buffered for without end; its page connects again when it wakes.
+            if (viewer->bytesToWrite() > MaxUnsentBytes)
+                viewer->abort();
+            else
+                viewer->sendTextMessage(telling.text);
+        }
+        if (telling.next == telling.viewers.size())
+            mTellings.pop_front();
     }
+    if (!mTellings.empty())
+        mTellMore.start();
 }

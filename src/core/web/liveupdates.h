@@ -2,10 +2,12 @@
 
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QSet>
 #include <QString>
 #include <QTimer>
 
+#include <deque>
 #include <memory>
 
 class MeetChanges;
@@ -17,6 +19,8 @@ class QWebSocket;
 // "session":N} when the meet moves on to session N, and {"type":"alive"}
 // every 20 seconds so a page can tell a quiet meet from a dead network.
 // A viewer that sends a message, pings without end or stops reading is let go.
+// A notice goes out to a few dozen viewers per turn of the event loop, so the
+// judges' stations on the same loop never wait for a thousand phones at once.
 class LiveUpdates : public QObject {
     Q_OBJECT
 
@@ -26,6 +30,8 @@ public:
     static constexpr int AliveMs = 20000;
     // Viewers beyond this many are turned away (a gym's phones fit easily).
     static constexpr int MaxViewers = 5000;
+    // Viewers told in one turn of the event loop.
+    static constexpr int ViewersPerTurn = 64;
 
     explicit LiveUpdates(MeetChanges& changes, QObject* parent = nullptr);
 
@@ -42,8 +48,18 @@ private:
     void resultsChanged(const QString& session);
     void tellScores();
     void tellAll(const QString& message);
+    void tellSome();
+
+    // A notice on its way to the viewers there were when it was given.
+    struct Telling {
+        QString text;
+        QList<QPointer<QWebSocket>> viewers;
+        qsizetype next = 0;
+    };
 
     QList<QWebSocket*> mViewers;
+    std::deque<Telling> mTellings; // in the order given: a viewer hears them so
+    QTimer mTellMore;
     QSet<QString> mScoredSessions;
     QTimer mGather;
     QTimer mAlive;

@@ -14,6 +14,10 @@
 #include <QTimer>
 #include <QWebSocket>
 
+#include <algorithm>
+#include <memory>
+#include <vector>
+
 using namespace Qt::Literals::StringLiterals;
 
 // The web side of a meet: its pages, browser stations beside TCP stations of the
@@ -138,6 +142,31 @@ private Q_SLOTS:
         viewer.close();
         QTRY_COMPARE(m.pages.updates().viewerCount(), 0);
         QVERIFY(store(u"101"_s, u"9.3"_s)); // nobody left to tell: no harm
+    }
+
+    // A notice goes out a few dozen viewers at a time: with more viewers than
+    // one turn tells, every one still hears every notice, in order.
+    void everyViewerHearsEveryNoticeInOrder() {
+        Meet m;
+        constexpr int Viewers = LiveUpdates::ViewersPerTurn * 2 + 1;
+        m.web.setMaxConnectionsPerAddress(Viewers);
+        std::vector<std::unique_ptr<QWebSocket>> viewers;
+        std::vector<QStringList> heard(Viewers);
+        for (int i = 0; i < Viewers; ++i) {
+            viewers.push_back(std::make_unique<QWebSocket>());
+            connect(viewers.back().get(), &QWebSocket::textMessageReceived, this,
+                    [&heard, i](const QString& text) { heard[size_t(i)] << text; });
+            viewers.back()->open(QUrl(u"ws://127.0.0.1:%1/updates"_s.arg(m.web.port())));
+        }
+        QTRY_COMPARE(m.pages.updates().viewerCount(), Viewers);
+        m.pages.updates().currentSessionChanged(u"1"_s);
+        m.pages.updates().currentSessionChanged(u"2"_s);
+        const QStringList expected{u"{\"session\":1,\"type\":\"session\"}"_s,
+                                   u"{\"session\":2,\"type\":\"session\"}"_s};
+        QTRY_VERIFY(std::all_of(heard.begin(), heard.end(),
+                                [](const QStringList& texts) { return texts.size() == 2; }));
+        QVERIFY(std::all_of(heard.begin(), heard.end(),
+                            [&expected](const QStringList& texts) { return texts == expected; }));
     }
 
     void aBrowserStationIsAStationLikeAnyOther() {
