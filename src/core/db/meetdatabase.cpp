@@ -270,32 +270,28 @@ DbRows MeetDatabase::select(const QString& sql, const QVariantList& values) {
 }
 
 bool MeetDatabase::beginTransaction() {
-    if (!mOpen)
-        return fail(u"No meet file is open."_s);
-    QSqlDatabase db = connection();
-    if (!db.transaction())
-        return fail(errorText(db.lastError()));
+    // Prepared once like any statement: every score begins and commits one.
+    if (!execute(u"BEGIN"_s))
+        return false;
     mChanges.transactionBegun();
     return true;
 }
 
 bool MeetDatabase::commit() {
-    QSqlDatabase db = connection();
-    if (db.commit()) {
+    if (execute(u"COMMIT"_s)) {
         mChanges.transactionCommitted();
         return true;
     }
-    fail(errorText(db.lastError()));
-    db.rollback();
+    const QString error = mLastError;
+    execute(u"ROLLBACK"_s);
     mChanges.transactionRolledBack();
-    return false;
+    return fail(error);
 }
 
 bool MeetDatabase::rollback() {
-    QSqlDatabase db = connection();
     // Whatever the engine says, nothing of the transaction is announced.
     mChanges.transactionRolledBack();
-    return db.rollback() ? true : fail(errorText(db.lastError()));
+    return execute(u"ROLLBACK"_s);
 }
 
 bool MeetDatabase::takeSavepoint() {

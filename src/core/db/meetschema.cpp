@@ -275,7 +275,9 @@ QString createStatement(const Table& table) {
 QStringList indexStatements() {
     return {
         u"CREATE INDEX IF NOT EXISTS TallvaneGymnastsNum ON Gymnasts(Num)"_s,
-        u"CREATE INDEX IF NOT EXISTS TallvaneQueueNumEvent ON ScoreBoardQueue(num, EventName)"_s};
+        u"CREATE INDEX IF NOT EXISTS TallvaneQueueNumEvent ON ScoreBoardQueue(num, EventName)"_s,
+        u"CREATE INDEX IF NOT EXISTS TallvaneQueueWaiting "
+        "ON ScoreBoardQueue(Status, EventName, QueueTimeNum)"_s};
 }
 
 } // namespace MeetSchema

@@ -38,7 +38,8 @@ const Table* table(const QString& name);
 QString createStatement(const Table& table);
 
 // The indexes kept beside the tables for the lookups every score makes (a
-// gymnast by number, a queue row by number and event). They change no stored
+// gymnast by number, a queue row by number and event, the next score waiting
+// for an event's displays). They change no stored
 // value and the transfer file never holds them. Each statement creates its
 // index only where it is missing.
 QStringList indexStatements();
