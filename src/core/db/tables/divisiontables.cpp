@@ -9,14 +9,7 @@ DivisionTables::DivisionTables(MeetDatabase& db)
 
 std::optional<QStringList> DivisionTables::levels() {
     const DbRows rows = mDb.select(u"SELECT Level FROM Levels ORDER BY Level COLLATE NOCASE"_s);
-    if (!rows.ok()) {
-        mError = rows.error();
-        return std::nullopt;
-    }
-    QStringList names;
-    for (int i = 0; i < rows.count(); ++i)
-        names.append(rows.text(i, u"Level"_s));
-    return names;
+    return allRows(rows, mError, [](const DbRows& r, int i) { return r.text(i, u"Level"_s); });
 }
 
 std::optional<QList<DivisionTables::AgeGroup>>
@@ -27,16 +20,13 @@ DivisionTables::ageGroups(const std::optional<QString>& level) {
     const DbRows rows =
         level ? mDb.select(select + u"WHERE Level = ? COLLATE NOCASE "_s + order, {*level})
               : mDb.select(select + order);
-    if (!rows.ok()) {
-        mError = rows.error();
-        return std::nullopt;
-    }
-    QList<AgeGroup> groups;
-    for (int i = 0; i < rows.count(); ++i) {
-        groups.append({rows.value(i, u"AgeID"_s).toLongLong(), rows.text(i, u"Level"_s),
-                       rows.text(i, u"Name"_s), rows.value(i, u"Low_Age"_s),
-                       rows.value(i, u"High_Age"_s), rows.value(i, u"Start_Date"_s),
-                       rows.value(i, u"End_Date"_s)});
-    }
-    return groups;
+    return allRows(rows, mError, [](const DbRows& r, int i) {
+        return AgeGroup{r.value(i, u"AgeID"_s).toLongLong(),
+                        r.text(i, u"Level"_s),
+                        r.text(i, u"Name"_s),
+                        r.value(i, u"Low_Age"_s),
+                        r.value(i, u"High_Age"_s),
+                        r.value(i, u"Start_Date"_s),
+                        r.value(i, u"End_Date"_s)};
+    });
 }

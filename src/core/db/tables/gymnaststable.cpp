@@ -55,15 +55,9 @@ std::optional<QList<GymnastsTable::Listed>> GymnastsTable::inSession(const QStri
     const DbRows rows =
         mDb.select(u"SELECT Num, First_Name, Last_Name FROM Gymnasts WHERE Session = ?"_s + orderBy,
                    {session});
-    if (!rows.ok()) {
-        mError = rows.error();
-        return std::nullopt;
-    }
-    QList<Listed> listed;
-    for (int i = 0; i < rows.count(); ++i)
-        listed.append(
-            {rows.text(i, Num), rows.text(i, u"First_Name"_s), rows.text(i, u"Last_Name"_s)});
-    return listed;
+    return allRows(rows, mError, [](const DbRows& r, int i) {
+        return Listed{r.text(i, Num), r.text(i, u"First_Name"_s), r.text(i, u"Last_Name"_s)};
+    });
 }
 
 std::optional<std::optional<GymnastsTable::Details>> GymnastsTable::details(const QString& num) {
@@ -72,26 +66,22 @@ std::optional<std::optional<GymnastsTable::Details>> GymnastsTable::details(cons
                    "Birthday, USAG, Session, Gym, Scratched, Squad, \"Order\" FROM Gymnasts "
                    "WHERE Num = ? LIMIT 1"_s,
                    {num});
-    if (!rows.ok()) {
-        mError = rows.error();
-        return std::nullopt;
-    }
-    if (rows.isEmpty())
-        return std::optional<Details>();
-    Details d;
-    d.num = num;
-    d.firstName = rows.text(0, u"First_Name"_s);
-    d.lastName = rows.text(0, u"Last_Name"_s);
-    d.usag = rows.text(0, u"USAG"_s);
-    d.birthday = rows.value(0, u"Birthday"_s);
-    d.level = rows.value(0, u"Level"_s);
-    d.session = rows.value(0, Session);
-    d.squad = rows.value(0, u"Squad"_s);
-    d.order = rows.value(0, u"Order"_s);
-    d.gymId = rows.value(0, u"Gym"_s);
-    d.scratched = rows.value(0, u"Scratched"_s).toInt() != 0;
-    readFinals(rows, 0, d.finals);
-    return std::optional<Details>(d);
+    return oneRow(rows, mError, [&num](const DbRows& r) {
+        Details d;
+        d.num = num;
+        d.firstName = r.text(0, u"First_Name"_s);
+        d.lastName = r.text(0, u"Last_Name"_s);
+        d.usag = r.text(0, u"USAG"_s);
+        d.birthday = r.value(0, u"Birthday"_s);
+        d.level = r.value(0, u"Level"_s);
+        d.session = r.value(0, Session);
+        d.squad = r.value(0, u"Squad"_s);
+        d.order = r.value(0, u"Order"_s);
+        d.gymId = r.value(0, u"Gym"_s);
+        d.scratched = r.value(0, u"Scratched"_s).toInt() != 0;
+        readFinals(r, 0, d.finals);
+        return d;
+    });
 }
 
 std::optional<std::optional<GymnastsTable::BeforeScore>>
@@ -140,23 +130,19 @@ std::optional<std::optional<GymnastsTable::AtEvent>> GymnastsTable::atEvent(cons
             columns.join(u", g."_s) +
             u" FROM Gymnasts g LEFT OUTER JOIN Gyms c ON g.Gym = c.gymid WHERE g.Num = ? LIMIT 1"_s,
         {num});
-    if (!rows.ok()) {
-        mError = rows.error();
-        return std::nullopt;
-    }
-    if (rows.isEmpty())
-        return std::optional<AtEvent>();
-    AtEvent a;
-    a.firstName = rows.text(0, u"First_Name"_s);
-    a.lastName = rows.text(0, u"Last_Name"_s);
-    a.gymShortName = rows.text(0, u"GymName"_s);
-    a.level = rows.value(0, u"Level"_s);
-    a.squad = rows.text(0, u"Squad"_s);
-    a.birthday = rows.value(0, u"Birthday"_s);
-    a.first = attemptOf(rows, eventNumber);
-    if (vault)
-        a.second = attemptOf(rows, MeetEvents::SecondVault);
-    return std::optional<AtEvent>(a);
+    return oneRow(rows, mError, [&](const DbRows& r) {
+        AtEvent a;
+        a.firstName = r.text(0, u"First_Name"_s);
+        a.lastName = r.text(0, u"Last_Name"_s);
+        a.gymShortName = r.text(0, u"GymName"_s);
+        a.level = r.value(0, u"Level"_s);
+        a.squad = r.text(0, u"Squad"_s);
+        a.birthday = r.value(0, u"Birthday"_s);
+        a.first = attemptOf(r, eventNumber);
+        if (vault)
+            a.second = attemptOf(r, MeetEvents::SecondVault);
+        return a;
+    });
 }
 
 std::optional<QList<GymnastsTable::InSquad>>
@@ -166,29 +152,19 @@ GymnastsTable::squad(const QString& session, const QString& squad, int eventNumb
             u" AS EventScore FROM Gymnasts WHERE Scratched = 0 AND "
             "\"Session\" = ? AND Squad = ? COLLATE NOCASE ORDER BY \"Order\""_s,
         {session, squad});
-    if (!rows.ok()) {
-        mError = rows.error();
-        return std::nullopt;
-    }
-    QList<InSquad> list;
-    for (int i = 0; i < rows.count(); ++i)
-        list.append({rows.text(i, Num), rows.text(i, u"First_Name"_s), rows.text(i, u"Last_Name"_s),
-                     rows.value(i, u"EventScore"_s)});
-    return list;
+    return allRows(rows, mError, [](const DbRows& r, int i) {
+        return InSquad{r.text(i, Num), r.text(i, u"First_Name"_s), r.text(i, u"Last_Name"_s),
+                       r.value(i, u"EventScore"_s)};
+    });
 }
 
 std::optional<QList<std::pair<QString, QString>>> GymnastsTable::sessionSquads() {
     const DbRows rows =
         mDb.select(u"SELECT DISTINCT [Session], Squad FROM Gymnasts "
                    "WHERE scratched = 0 AND Squad <> '' ORDER BY [Session], Squad"_s);
-    if (!rows.ok()) {
-        mError = rows.error();
-        return std::nullopt;
-    }
-    QList<std::pair<QString, QString>> squads;
-    for (int i = 0; i < rows.count(); ++i)
-        squads.append({rows.text(i, Session), rows.text(i, u"Squad"_s)});
-    return squads;
+    return allRows(rows, mError, [](const DbRows& r, int i) {
+        return std::pair<QString, QString>(r.text(i, Session), r.text(i, u"Squad"_s));
+    });
 }
 
 std::optional<QList<GymnastsTable::Competing>> GymnastsTable::competingIn(const QString& session) {
@@ -196,25 +172,18 @@ std::optional<QList<GymnastsTable::Competing>> GymnastsTable::competingIn(const 
         u"SELECT Num, First_Name, Last_Name, Gym, Level, Squad, Birthday, E1Final, E2Final, "
         "E3Final, E4Final, AA FROM Gymnasts WHERE Scratched = 0 AND Session = ?"_s,
         {session});
-    if (!rows.ok()) {
-        mError = rows.error();
-        return std::nullopt;
-    }
-    QList<Competing> list;
-    list.reserve(rows.count());
-    for (int i = 0; i < rows.count(); ++i) {
+    return allRows(rows, mError, [](const DbRows& r, int i) {
         Competing c;
-        c.num = rows.text(i, Num);
-        c.firstName = rows.text(i, u"First_Name"_s);
-        c.lastName = rows.text(i, u"Last_Name"_s);
-        c.gymId = rows.value(i, u"Gym"_s).toLongLong();
-        c.level = rows.text(i, u"Level"_s);
-        c.squad = rows.text(i, u"Squad"_s);
-        c.birthday = rows.value(i, u"Birthday"_s);
-        readFinals(rows, i, c.finals);
-        list.append(std::move(c));
-    }
-    return list;
+        c.num = r.text(i, Num);
+        c.firstName = r.text(i, u"First_Name"_s);
+        c.lastName = r.text(i, u"Last_Name"_s);
+        c.gymId = r.value(i, u"Gym"_s).toLongLong();
+        c.level = r.text(i, u"Level"_s);
+        c.squad = r.text(i, u"Squad"_s);
+        c.birthday = r.value(i, u"Birthday"_s);
+        readFinals(r, i, c.finals);
+        return c;
+    });
 }
 
 bool GymnastsTable::saveDetails(const Details& edited) {

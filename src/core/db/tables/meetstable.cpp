@@ -23,30 +23,26 @@ std::optional<std::optional<MeetsTable::Header>> MeetsTable::header() {
     const DbRows rows = mDb.select(
         u"SELECT Name, Facility, Address1, Address2, City, State, Zip, Phone, Fax, Start_Date, "
         "End_Date, Num_Judges, Director, UseAgeDiv, ProNumber, Sanction FROM Meets LIMIT 1"_s);
-    if (!rows.ok()) {
-        mError = rows.error();
-        return std::nullopt;
-    }
-    if (rows.isEmpty())
-        return std::optional<Header>();
-    Header h;
-    h.name = rows.text(0, u"Name"_s);
-    h.facility = rows.text(0, u"Facility"_s);
-    h.address1 = rows.text(0, u"Address1"_s);
-    h.address2 = rows.text(0, u"Address2"_s);
-    h.city = rows.text(0, u"City"_s);
-    h.state = rows.text(0, u"State"_s);
-    h.zip = rows.text(0, u"Zip"_s);
-    h.phone = rows.text(0, u"Phone"_s);
-    h.fax = rows.text(0, u"Fax"_s);
-    h.startDate = rows.value(0, u"Start_Date"_s);
-    h.endDate = rows.value(0, u"End_Date"_s);
-    h.numJudges = rows.value(0, u"Num_Judges"_s);
-    h.director = rows.text(0, u"Director"_s);
-    h.useAgeDivisions = rows.value(0, u"UseAgeDiv"_s).toInt() != 0;
-    h.proNumber = rows.text(0, u"ProNumber"_s);
-    h.sanction = rows.text(0, u"Sanction"_s);
-    return std::optional<Header>(h);
+    return oneRow(rows, mError, [](const DbRows& r) {
+        Header h;
+        h.name = r.text(0, u"Name"_s);
+        h.facility = r.text(0, u"Facility"_s);
+        h.address1 = r.text(0, u"Address1"_s);
+        h.address2 = r.text(0, u"Address2"_s);
+        h.city = r.text(0, u"City"_s);
+        h.state = r.text(0, u"State"_s);
+        h.zip = r.text(0, u"Zip"_s);
+        h.phone = r.text(0, u"Phone"_s);
+        h.fax = r.text(0, u"Fax"_s);
+        h.startDate = r.value(0, u"Start_Date"_s);
+        h.endDate = r.value(0, u"End_Date"_s);
+        h.numJudges = r.value(0, u"Num_Judges"_s);
+        h.director = r.text(0, u"Director"_s);
+        h.useAgeDivisions = r.value(0, u"UseAgeDiv"_s).toInt() != 0;
+        h.proNumber = r.text(0, u"ProNumber"_s);
+        h.sanction = r.text(0, u"Sanction"_s);
+        return h;
+    });
 }
 
 std::optional<QString> MeetsTable::meetName() {

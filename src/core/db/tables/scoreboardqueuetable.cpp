@@ -78,16 +78,7 @@ bool ScoreBoardQueueTable::remove(const Row& row) {
 
 std::optional<QList<ScoreBoardQueueTable::Row>>
 ScoreBoardQueueTable::rows(const QString& condition, const QVariantList& values) {
-    const DbRows rows = mDb.select(SelectColumns + condition, values);
-    if (!rows.ok()) {
-        mError = rows.error();
-        return std::nullopt;
-    }
-    QList<Row> list;
-    list.reserve(rows.count());
-    for (int i = 0; i < rows.count(); ++i)
-        list.append(rowOf(rows, i));
-    return list;
+    return allRows(mDb.select(SelectColumns + condition, values), mError, rowOf);
 }
 
 std::optional<std::optional<ScoreBoardQueueTable::Row>>
