@@ -53,10 +53,10 @@ QGridLayout* MeetInfoDialog::buildFields() {
          addField(u"txtZip"_s, &H::zip));
     line(u"Phone"_s, addField(u"txtPhone"_s, &H::phone));
     line(u"FAX"_s, addField(u"txtFAX"_s, &H::fax));
-    mStartDate = addField(u"start_date"_s, &H::startDate);
+    mStartDate = addField(u"start_date"_s, &H::startDateText);
     mStartDate->setReadOnly(false);
     line(u"Start Date"_s, mStartDate);
-    mEndDate = addField(u"end_date"_s, &H::endDate);
+    mEndDate = addField(u"end_date"_s, &H::endDateText);
     mEndDate->setReadOnly(false);
     line(u"End Date"_s, mEndDate);
 
@@ -122,9 +122,9 @@ bool MeetInfoDialog::load() {
         field.edit->setCursorPosition(0);
     }
     // A count outside 1 to 4 selects nothing, and is then kept as it is.
-    const int judges = meet.numJudges.value_or(0);
+    const int judges = meet.numJudges.toInt();
     mJudges->setCurrentIndex(judges >= 1 && judges <= 4 ? judges - 1 : -1);
-    mAgeDivisions->setChecked(meet.useAgeDiv);
+    mAgeDivisions->setChecked(meet.useAgeDivisions);
     return true;
 }
 

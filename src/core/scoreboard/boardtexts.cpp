@@ -12,7 +12,7 @@ namespace {
 
 // "103 Grace D'Angelo 9.100" (a score of an unknown number has no name).
 QString scoreLine(const QueueEntry& entry) {
-    QStringList parts{entry.num, entry.name, entry.score};
+    QStringList parts{entry.num, entry.gymnastName, entry.score};
     parts.removeAll(QString());
     return parts.join(u' ');
 }

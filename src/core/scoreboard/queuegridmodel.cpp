@@ -25,17 +25,17 @@ const QueueEntry* QueueGridModel::entryAt(int row) const {
 QString QueueGridModel::cellText(const QueueEntry& entry, int column) const {
     switch (column) {
     case KeyColumn:
-        return entry.key;
+        return entry.queueTimeNum;
     case NumColumn:
         return entry.num;
     case NameColumn:
-        return entry.name;
+        return entry.gymnastName;
     case EventColumn:
         return entry.event;
     case ScoreColumn:
         return entry.score;
     case RecvTimeColumn:
-        return queueTimeText(entry.queueTime);
+        return entry.queueTime;
     case SecondsColumn:
         return QString::number(entry.displaySeconds);
     case StatusColumn:
@@ -130,9 +130,9 @@ int QueueGridModel::rowOf(qint64 rowId) const {
 }
 
 int QueueGridModel::insertionRow(const QString& key) const {
-    const auto at =
-        std::upper_bound(mEntries.cbegin(), mEntries.cend(), key,
-                         [](const QString& k, const QueueEntry& entry) { return k < entry.key; });
+    const auto at = std::upper_bound(
+        mEntries.cbegin(), mEntries.cend(), key,
+        [](const QString& k, const QueueEntry& entry) { return k < entry.queueTimeNum; });
     return int(at - mEntries.cbegin());
 }
 
@@ -154,9 +154,9 @@ void QueueGridModel::showEntry(const QueueEntry& entry) {
         // Replaced in place when its queue position does not change.
         QList<QueueEntry> others = mEntries;
         others.removeAt(existing);
-        const auto at =
-            std::upper_bound(others.cbegin(), others.cend(), entry.key,
-                             [](const QString& k, const QueueEntry& e) { return k < e.key; });
+        const auto at = std::upper_bound(
+            others.cbegin(), others.cend(), entry.queueTimeNum,
+            [](const QString& k, const QueueEntry& e) { return k < e.queueTimeNum; });
         if (int(at - others.cbegin()) == existing) {
             mEntries[existing] = entry;
             Q_EMIT dataChanged(index(existing, 0), index(existing, ColumnCount - 1));
@@ -164,7 +164,7 @@ void QueueGridModel::showEntry(const QueueEntry& entry) {
         }
         removeAt(existing);
     }
-    insertAt(insertionRow(entry.key), entry);
+    insertAt(insertionRow(entry.queueTimeNum), entry);
 }
 
 void QueueGridModel::removeAt(int row) {
@@ -186,8 +186,9 @@ void QueueGridModel::removeRowId(qint64 rowId) {
 }
 
 void QueueGridModel::setEntries(QList<QueueEntry> entries) {
-    std::stable_sort(entries.begin(), entries.end(),
-                     [](const QueueEntry& a, const QueueEntry& b) { return a.key < b.key; });
+    std::stable_sort(entries.begin(), entries.end(), [](const QueueEntry& a, const QueueEntry& b) {
+        return a.queueTimeNum < b.queueTimeNum;
+    });
     beginResetModel();
     mEntries = std::move(entries);
     endResetModel();

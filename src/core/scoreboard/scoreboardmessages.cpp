@@ -7,8 +7,8 @@ using namespace Qt::Literals::StringLiterals;
 namespace ScoreboardMessages {
 
 QString setScore(const QString& event, const QueueEntry& entry) {
-    return u"SETSCORE|"_s + event + u'|' + entry.num + u'|' + entry.name + u'|' + entry.score +
-           u'|' + QString::number(entry.displaySeconds * 1000) +
+    return u"SETSCORE|"_s + event + u'|' + entry.num + u'|' + entry.gymnastName + u'|' +
+           entry.score + u'|' + QString::number(entry.displaySeconds * 1000) +
            (entry.corrected ? u"|1"_s : u"|0"_s);
 }
 

@@ -37,45 +37,24 @@ ScoreQueue::ScoreQueue(MeetDatabase& db, const DisplaySeconds& displaySeconds, Q
     , mClock([] { return QDateTime::currentDateTime(); }) {}
 
 QueueEntry ScoreQueue::entryOf(const ScoreBoardQueueTable::Row& row) {
-    QueueEntry entry;
-    entry.rowId = row.rowId;
-    entry.num = row.num;
-    entry.name = row.gymnastName;
-    entry.event = row.event;
-    entry.score = row.score;
-    entry.displaySeconds = row.displaySeconds;
-    entry.queueTime = queueTimeFromText(row.queueTime);
-    entry.key = entry.queueTime.isValid() ? queueKey(entry.queueTime) : row.queueTimeNum;
-    entry.status = row.status;
-    entry.corrected = row.corrected;
+    // Rows stored with another time form or an unpadded key read as this
+    // program writes them, so they sort in time order.
+    QueueEntry entry(row);
+    const QDateTime time = queueTimeFromText(row.queueTime);
+    entry.queueTime = queueTimeText(time);
+    if (time.isValid())
+        entry.queueTimeNum = queueKey(time);
     return entry;
-}
-
-ScoreBoardQueueTable::Row ScoreQueue::rowOf(const QueueEntry& entry) {
-    return {entry.rowId,
-            entry.num,
-            entry.name,
-            entry.event,
-            entry.score,
-            entry.displaySeconds,
-            queueTimeText(entry.queueTime),
-            entry.key,
-            entry.status,
-            entry.corrected};
 }
 
 bool ScoreQueue::insertQueueRow(QueueEntry* entry, QString* error) {
     ScoreBoardQueueTable table(mDb);
-    ScoreBoardQueueTable::Row row = rowOf(*entry);
-    if (!table.insert(row))
-        return failed(error, table.lastError());
-    entry->rowId = row.rowId;
-    return true;
+    return table.insert(*entry) ? true : failed(error, table.lastError());
 }
 
 bool ScoreQueue::updateQueueRow(const QueueEntry& entry, QString* error) {
     ScoreBoardQueueTable table(mDb);
-    return table.update(rowOf(entry)) ? true : failed(error, table.lastError());
+    return table.update(entry) ? true : failed(error, table.lastError());
 }
 
 bool ScoreQueue::storeScore(const QString& num, const QString& name, const QString& event,
@@ -92,12 +71,13 @@ bool ScoreQueue::storeScore(const QString& num, const QString& name, const QStri
 
     QueueEntry entry;
     entry.num = num;
-    entry.name = queuedName(name);
+    entry.gymnastName = queuedName(name);
     entry.event = event;
     entry.score = score;
     entry.displaySeconds = mDisplaySeconds.seconds();
-    entry.queueTime = mClock();
-    entry.key = queueKey(entry.queueTime);
+    const QDateTime now = mClock();
+    entry.queueTime = queueTimeText(now);
+    entry.queueTimeNum = queueKey(now);
     // A score for a shown one is a correction: the displays flag it. It stays
     // one when it is replaced again before it is shown, as the displays still
     // show the score it corrects.
@@ -154,8 +134,9 @@ bool ScoreQueue::expediteQueueRow(int row, QString* error) {
     if (!chosen || !earliest)
         return failed(error, u"There is no score in that row of the queue."_s);
     QueueEntry entry = *chosen;
-    entry.queueTime = earliest->queueTime.addSecs(-10);
-    entry.key = queueKey(entry.queueTime);
+    const QDateTime time = queueTimeFromText(earliest->queueTime).addSecs(-10);
+    entry.queueTime = queueTimeText(time);
+    entry.queueTimeNum = queueKey(time);
     if (!updateQueueRow(entry, error))
         return false;
     show(entry);
@@ -174,7 +155,7 @@ bool ScoreQueue::removeQueueRow(int row, QString* error) {
     if (!entry)
         return failed(error, u"There is no score in that row of the queue."_s);
     ScoreBoardQueueTable table(mDb);
-    if (!table.remove(rowOf(*entry)))
+    if (!table.remove(*entry))
         return failed(error, table.lastError());
     mGrid.removeAt(row);
     Q_EMIT changed();

@@ -75,7 +75,6 @@ Q_SIGNALS:
 
 private:
     static QueueEntry entryOf(const ScoreBoardQueueTable::Row& row);
-    static ScoreBoardQueueTable::Row rowOf(const QueueEntry& entry);
 
     MeetDatabase& mDb;
     const DisplaySeconds& mDisplaySeconds;

@@ -20,25 +20,9 @@ Result load(MeetDatabase& db, Header* header, QString* error) {
     }
     if (!found->has_value())
         return Result::NotFound;
-    const MeetsTable::Header& row = **found;
-    Header h;
-    h.name = row.name;
-    h.facility = row.facility;
-    h.address1 = row.address1;
-    h.address2 = row.address2;
-    h.city = row.city;
-    h.state = row.state;
-    h.zip = row.zip;
-    h.phone = row.phone;
-    h.fax = row.fax;
-    h.startDate = OperatorDate::toDisplay(row.startDate);
-    h.endDate = OperatorDate::toDisplay(row.endDate);
-    h.director = row.director;
-    h.proNumber = row.proNumber;
-    h.sanction = row.sanction;
-    if (!row.numJudges.isNull())
-        h.numJudges = row.numJudges.toInt();
-    h.useAgeDiv = row.useAgeDivisions;
+    Header h{**found, {}, {}, {}};
+    h.startDateText = OperatorDate::toDisplay(h.startDate);
+    h.endDateText = OperatorDate::toDisplay(h.endDate);
     h.maxScore = ScoreRange::ofMeet(db).maximumText();
     *header = h;
     return Result::Ok;

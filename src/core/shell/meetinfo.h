@@ -1,5 +1,7 @@
 #pragma once
 
+#include "db/tables/meetstable.h"
+
 #include <QDate>
 #include <QString>
 #include <QVariant>
@@ -20,13 +22,10 @@ inline constexpr auto NotFoundMessage =
 inline constexpr auto InvalidDateMessage =
     "Start Date or End Date are invalid.  Please check values and try again.";
 
-struct Header {
-    QString name, director, proNumber, sanction, facility;
-    QString address1, address2, city, state, zip, phone, fax;
-    QString startDate, endDate;   // the locale's short form; empty for Null
-    std::optional<int> numJudges; // Null stays unknown
-    bool useAgeDiv = false;
-    QString maxScore; // "10" unless the meet sets another
+// The stored row, with its dates as the operator reads them.
+struct Header : MeetsTable::Header {
+    QString startDateText, endDateText; // the locale's short form; empty for Null
+    QString maxScore;                   // "10" unless the meet sets another
 };
 
 // What the operator typed or chose.
