@@ -127,30 +127,24 @@ bool AppState::openMeetFile(const QString& path, QString* error) {
     const QFileInfo info(path);
     if (info.isFile() && !lockMeetFile(info.absoluteFilePath(), error))
         return false;
-    if (!mMeetDb.open(path)) {
+    // A meet file that cannot be made ready is let go again, and says why.
+    const auto refuse = [this, error](const QString& why) {
         if (error)
-            *error = mMeetDb.lastError();
+            *error = why;
+        mMeetDb.close();
         mLock.reset();
         return false;
-    }
+    };
+    if (!mMeetDb.open(path))
+        return refuse(mMeetDb.lastError());
     TallvaneSettings settings(mMeetDb);
-    if (!settings.ensureTables()) {
-        if (error)
-            *error = u"Tallvane's own tables could not be added to %1: %2"_s.arg(
-                path, settings.lastError());
-        mMeetDb.close();
-        mLock.reset();
-        return false;
-    }
+    if (!settings.ensureTables())
+        return refuse(u"Tallvane's own tables could not be added to %1: %2"_s.arg(
+            path, settings.lastError()));
     ConnectionsTable connections(mMeetDb);
-    if (!connections.prepare()) {
-        if (error)
-            *error = u"The station log-ins of %1 could not be reset: %2"_s.arg(
-                path, connections.lastError());
-        mMeetDb.close();
-        mLock.reset();
-        return false;
-    }
+    if (!connections.prepare())
+        return refuse(u"The station log-ins of %1 could not be reset: %2"_s.arg(
+            path, connections.lastError()));
     mMeetFilePath = mMeetDb.filePath();
     mMeetBaseName = meetBaseNameOf(path);
     Q_EMIT meetOpened();
