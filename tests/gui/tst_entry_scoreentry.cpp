@@ -1,4 +1,5 @@
 #include "childnamed.h"
+#include "datarows.h"
 #include "operatordesk.h"
 #include "scoreentrywindow.h"
 
@@ -69,19 +70,13 @@ private Q_SLOTS:
     // first vault's first), whether it goes to the scoreboard, and what is
     // handed on (judges|adjustment|B score|the second vault's judges|its B score|final).
     void entersAndSavesThePanel_data() {
-        QTest::addColumn<int>("panel");
-        QTest::addColumn<QString>("event");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<bool>("toScoreboard");
-        QTest::addColumn<QString>("sent");
-        const QList<std::tuple<int, QString, QString, bool, QString>> cases{
-            {4, u"Bars"_s, u"NDA=-0.1 1A=9 2A=9.2 3A=9.4 4A=8.8"_s, true,
-             u"9.000,9.200,9.400,8.800|-0.1|9.100|,,,||9.000"_s},
-            {2, u"Vault"_s, u"NDA=-0.3 1A=9.0 2A=9.2 1B=8.9 2B=9"_s, false,
-             u"9.000,9.200,,|-0.3|9.100|8.900,9.000,,|8.950|8.950"_s},
-            {1, u"Floor"_s, u"1A=875"_s, true, u"8.750,,,||8.750|,,,||8.750"_s}}; // implied point
-        for (const auto& [panel, event, typed, toScoreboard, sent] : cases)
-            QTest::newRow(qPrintable(event)) << panel << event << typed << toScoreboard << sent;
+        addDataRows<int, QString, QString, bool, QString>(
+            {"panel", "event", "typed", "toScoreboard", "sent"},
+            {{4, u"Bars"_s, u"NDA=-0.1 1A=9 2A=9.2 3A=9.4 4A=8.8"_s, true,
+              u"9.000,9.200,9.400,8.800|-0.1|9.100|,,,||9.000"_s},
+             {2, u"Vault"_s, u"NDA=-0.3 1A=9.0 2A=9.2 1B=8.9 2B=9"_s, false,
+              u"9.000,9.200,,|-0.3|9.100|8.900,9.000,,|8.950|8.950"_s},
+             {1, u"Floor"_s, u"1A=875"_s, true, u"8.750,,,||8.750|,,,||8.750"_s}}); // implied point
     }
 
     void entersAndSavesThePanel() {
@@ -147,29 +142,27 @@ private Q_SLOTS:
     // the window say why. Each case: what is typed after three judges' 9s, the
     // box refused and why; "" where the score is in range.
     void scoresOutOfRangeCannotBeSaved_data() {
-        QTest::addColumn<QString>("stored");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("refused");
-        QTest::addColumn<QString>("why");
         const QString highMaximum =
             u"INSERT INTO TallvaneSettings(Name, Value) VALUES('MaxScore', '16.5')"_s;
-        const QList<std::tuple<QString, QString, QString, QString>> cases{
-            {{},
-             u"1A=86"_s,
-             u"txtJudge1A"_s,
-             u"Judge 1: 86.000 is above the maximum score of 10."_s},
-            {{},
-             u"StartA=10.5"_s,
-             u"txtStartA"_s,
-             u"Start: 10.500 is above the maximum score of 10."_s},
-            {{},
-             u"1A=9.9 2A=9.9 3A=9.9 NDA=0.3"_s,
-             u"txtFinal"_s,
-             u"Final: 10.200 is above the maximum score of 10."_s},
-            {{}, u"1A=0.1 2A=0.1 3A=0.1 NDA=-0.5"_s, u"txtFinal"_s, u"Final: -0.400 is below 0."_s},
-            {highMaximum, u"1A=12.5"_s, u"txtJudge1A"_s, {}}};
-        for (const auto& [stored, typed, refused, why] : cases)
-            QTest::newRow(qPrintable(typed)) << stored << typed << refused << why;
+        addDataRows<QString, QString, QString, QString>(
+            {"stored", "typed", "refused", "why"},
+            {{{},
+              u"1A=86"_s,
+              u"txtJudge1A"_s,
+              u"Judge 1: 86.000 is above the maximum score of 10."_s},
+             {{},
+              u"StartA=10.5"_s,
+              u"txtStartA"_s,
+              u"Start: 10.500 is above the maximum score of 10."_s},
+             {{},
+              u"1A=9.9 2A=9.9 3A=9.9 NDA=0.3"_s,
+              u"txtFinal"_s,
+              u"Final: 10.200 is above the maximum score of 10."_s},
+             {{},
+              u"1A=0.1 2A=0.1 3A=0.1 NDA=-0.5"_s,
+              u"txtFinal"_s,
+              u"Final: -0.400 is below 0."_s},
+             {highMaximum, u"1A=12.5"_s, u"txtJudge1A"_s, {}}});
     }
 
     void scoresOutOfRangeCannotBeSaved() {

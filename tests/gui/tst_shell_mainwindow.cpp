@@ -1,5 +1,6 @@
 #include "aboutdialog.h"
 #include "childnamed.h"
+#include "datarows.h"
 #include "desktopprogram.h"
 #include "meetinfodialog.h"
 #include "operatordesk.h"
@@ -147,16 +148,11 @@ private Q_SLOTS:
     // in one box: a text file, an empty one, a meet file without its meet row,
     // one that another Tallvane holds.
     void refusedMeetLeavesNoneOpen_data() {
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QString>("said");
-        const QList<std::pair<QByteArray, QString>> cases{
-            {"Name=Spring Classic\r\n", u"not a Tallvane meet file"_s},
-            {"", u"not a Tallvane meet file"_s},
-            {"blank", {}},
-            {"held", u"open in another Tallvane"_s}};
-        for (const auto& [content, said] : cases)
-            QTest::newRow(content.isEmpty() ? "empty" : content.trimmed().constData())
-                << content << said;
+        addDataRows<QByteArray, QString>(
+            {"content", "said"}, {{"Name=Spring Classic\r\n", u"not a Tallvane meet file"_s},
+                                  {"", u"not a Tallvane meet file"_s},
+                                  {"blank", {}},
+                                  {"held", u"open in another Tallvane"_s}});
     }
 
     void refusedMeetLeavesNoneOpen() {
@@ -291,21 +287,21 @@ private Q_SLOTS:
     // Each case: the port and PIN typed, and what the operator is told ("" when
     // saved, "cancel" when the dialog is cancelled instead).
     void settingsAcceptOrRefuse_data() {
-        QTest::addColumn<QString>("port");
-        QTest::addColumn<QString>("pin");
-        QTest::addColumn<QString>("message");
         const QString portLine = u"Port number must be a value between 0 and 30000.\r\n"_s;
         const QString pinLine = u"PIN must a 4-digit numeric value.\r\n"_s;
-        const QList<std::tuple<QString, QString, QString>> cases{
-            {u"30000"_s, u"1234"_s, {}},        {u"1"_s, u"1234"_s, {}},
-            {u"10120"_s, u"12.5"_s, {}}, // numeric, with a point
-            {u"30001"_s, u"1234"_s, portLine},  {u"0"_s, u"1234"_s, portLine},
-            {{}, u"1234"_s, portLine},          {u"99999999999"_s, u"1234"_s, portLine},
-            {u"10120"_s, u"123"_s, pinLine},    {u"10120"_s, u"12345"_s, pinLine},
-            {u"10120"_s, u"abcd"_s, pinLine},   {u"0"_s, u"12"_s, portLine + pinLine},
-            {u"2000"_s, u"1234"_s, u"cancel"_s}};
-        for (const auto& [port, pin, message] : cases)
-            QTest::newRow(qPrintable(port + u" "_s + pin)) << port << pin << message;
+        addDataRows<QString, QString, QString>(
+            {"port", "pin", "message"}, {{u"30000"_s, u"1234"_s, {}},
+                                         {u"1"_s, u"1234"_s, {}},
+                                         {u"10120"_s, u"12.5"_s, {}}, // numeric, with a point
+                                         {u"30001"_s, u"1234"_s, portLine},
+                                         {u"0"_s, u"1234"_s, portLine},
+                                         {{}, u"1234"_s, portLine},
+                                         {u"99999999999"_s, u"1234"_s, portLine},
+                                         {u"10120"_s, u"123"_s, pinLine},
+                                         {u"10120"_s, u"12345"_s, pinLine},
+                                         {u"10120"_s, u"abcd"_s, pinLine},
+                                         {u"0"_s, u"12"_s, portLine + pinLine},
+                                         {u"2000"_s, u"1234"_s, u"cancel"_s}});
     }
 
     void settingsAcceptOrRefuse() {

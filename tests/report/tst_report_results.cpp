@@ -1,4 +1,5 @@
 #include "childprogram.h"
+#include "datarows.h"
 #include "db/meetdatabase.h"
 #include "tempmeet.h"
 
@@ -107,22 +108,15 @@ private Q_SLOTS:
 
     // Wrong arguments (2) and what cannot be done (1) write nothing.
     void refusals_data() {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<int>("status");
         const QString meet = mMeet;
-        const QList<std::pair<QStringList, int>> cases{
-            {{}, 2},
-            {{meet, u"--colour"_s}, 2},
-            {{meet, u"--session"_s, u"x"_s}, 2},
-            {{u"nowhere.tallvane"_s}, 1},
-            {{meet, u"--session"_s, u"9"_s}, 1},
-            {{meet, u"--session"_s, u"2"_s, u"--level"_s, u"4"_s}, 1},
-            {{meet, u"--csv"_s, u"/nonexistent/folder/r.csv"_s}, 1}};
-        for (const auto& [arguments, status] : cases)
-            QTest::addRow(
-                "(%s)",
-                qPrintable(QStringList(arguments).replaceInStrings(meet, u"MEET"_s).join(u' ')))
-                << arguments << status;
+        addDataRows<QStringList, int>({"arguments", "status"},
+                                      {{QStringList(), 2},
+                                       {{meet, u"--colour"_s}, 2},
+                                       {{meet, u"--session"_s, u"x"_s}, 2},
+                                       {{u"nowhere.tallvane"_s}, 1},
+                                       {{meet, u"--session"_s, u"9"_s}, 1},
+                                       {{meet, u"--session"_s, u"2"_s, u"--level"_s, u"4"_s}, 1},
+                                       {{meet, u"--csv"_s, u"/nonexistent/folder/r.csv"_s}, 1}});
     }
 
     void refusals() {

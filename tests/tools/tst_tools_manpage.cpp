@@ -1,3 +1,4 @@
+#include "datarows.h"
 #include "manpagewriter.h"
 #include "usagewriter.h"
 
@@ -34,26 +35,21 @@ class TestToolsManPage : public QObject {
 private Q_SLOTS:
     // Each page's body, a second page's, and how the roff ends.
     void pagesBecomeRoff_data() {
-        QTest::addColumn<QByteArray>("body");
-        QTest::addColumn<QByteArray>("second");
-        QTest::addColumn<QString>("expected");
-        const QList<std::tuple<QByteArray, QByteArray, QString>> cases{
-            {{}, {}, u".SH NAME\ntallvane \\- scores -- meets\n"_s},
-            {"<h1>Skipped</h1><h2>Exit status</h2><h3>Sub</h3>", "<h1>Trouble</h1><h2>Port</h2>",
-             u".SH EXIT STATUS\n.SS Sub\n.SH TROUBLE\n.SS Port\n"_s},
-            {"<p>.tallvane files</p><pre>.hidden\n'quoted</pre>",
-             {},
-             u".PP\n\\&.tallvane files\n.PP\n.nf\n\\&.hidden\n\\&'quoted\n.fi\n"_s},
-            {"<p>Use <code>--port</code> <var>N</var>, a well-known\n  port <b>C:\\x</b>.</p>",
-             {},
-             u".PP\nUse \\fB\\-\\-port\\fR \\fIN\\fR, a well-known port \\fBC:\\ex\\fR.\n"_s},
-            {"<p class=\"nav\"><a href=\"i.html\">Contents</a></p><p class=\"html-only\">"
-             "<img src=\"a.png\"/></p><ul><li>one</li></ul>",
-             {},
-             u".IP \\(bu 2\none\n"_s}};
-        for (const auto& [body, second, expected] : cases)
-            QTest::newRow(body.isEmpty() ? "no body" : body.left(40).constData())
-                << body << second << expected;
+        addDataRows<QByteArray, QByteArray, QString>(
+            {"body", "second", "expected"},
+            {{{}, {}, u".SH NAME\ntallvane \\- scores -- meets\n"_s},
+             {"<h1>Skipped</h1><h2>Exit status</h2><h3>Sub</h3>", "<h1>Trouble</h1><h2>Port</h2>",
+              u".SH EXIT STATUS\n.SS Sub\n.SH TROUBLE\n.SS Port\n"_s},
+             {"<p>.tallvane files</p><pre>.hidden\n'quoted</pre>",
+              {},
+              u".PP\n\\&.tallvane files\n.PP\n.nf\n\\&.hidden\n\\&'quoted\n.fi\n"_s},
+             {"<p>Use <code>--port</code> <var>N</var>, a well-known\n  port <b>C:\\x</b>.</p>",
+              {},
+              u".PP\nUse \\fB\\-\\-port\\fR \\fIN\\fR, a well-known port \\fBC:\\ex\\fR.\n"_s},
+             {"<p class=\"nav\"><a href=\"i.html\">Contents</a></p><p class=\"html-only\">"
+              "<img src=\"a.png\"/></p><ul><li>one</li></ul>",
+              {},
+              u".IP \\(bu 2\none\n"_s}});
     }
 
     void pagesBecomeRoff() {

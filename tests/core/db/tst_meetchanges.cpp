@@ -99,15 +99,10 @@ private Q_SLOTS:
     void undoneSavepointDropsOnlyItsChange() {
         QSignalSpy committed(&mDb->changes(), &MeetChanges::committed);
         DbTransaction transaction(*mDb);
-        {
-            DbSavepoint kept(*mDb);
-            QVERIFY(storeBeam(u"101"_s, 9.2));
-            QVERIFY(kept.release());
-        }
-        {
-            DbSavepoint undone(*mDb);
-            QVERIFY(storeBeam(u"102"_s, 9.3));
-            QVERIFY(undone.undo());
+        for (const auto& [num, kept] : {std::pair{u"101"_s, true}, std::pair{u"102"_s, false}}) {
+            DbSavepoint savepoint(*mDb);
+            QVERIFY(storeBeam(num, 9.2));
+            QVERIFY(kept ? savepoint.release() : savepoint.undo());
         }
         QVERIFY(storeBeam(u"103"_s, 9.4));
         QVERIFY(committed.isEmpty());

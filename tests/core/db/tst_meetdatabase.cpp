@@ -1,3 +1,4 @@
+#include "datarows.h"
 #include "db/dbtransaction.h"
 #include "db/meetschema.h"
 #include "emptymeet.h"
@@ -67,15 +68,13 @@ private Q_SLOTS:
     // Names sort and match without letter case, in every alphabet: each pair
     // as "same less" (1 or 0).
     void textComparesWithoutLetterCase_data() {
-        QTest::addColumn<QString>("left");
-        QTest::addColumn<QString>("right");
-        QTest::addColumn<QString>("order");
-        const QList<std::tuple<QString, QString, QString>> cases{
-            {u"de Silva"_s, u"Young"_s, u"0 1"_s}, {u"vault"_s, u"Vault"_s, u"1 0"_s},
-            {u"ÉMILIE"_s, u"émilie"_s, u"1 0"_s},  {u"ΣΟΦΙΑ"_s, u"σοφια"_s, u"1 0"_s},
-            {u"ann"_s, u"Anna"_s, u"0 1"_s},       {u"Zoë"_s, u"zoe"_s, u"0 0"_s}};
-        for (const auto& [left, right, order] : cases)
-            QTest::addRow("%s %s", qPrintable(left), qPrintable(right)) << left << right << order;
+        addDataRows<QString, QString, QString>({"left", "right", "order"},
+                                               {{u"de Silva"_s, u"Young"_s, u"0 1"_s},
+                                                {u"vault"_s, u"Vault"_s, u"1 0"_s},
+                                                {u"ÉMILIE"_s, u"émilie"_s, u"1 0"_s},
+                                                {u"ΣΟΦΙΑ"_s, u"σοφια"_s, u"1 0"_s},
+                                                {u"ann"_s, u"Anna"_s, u"0 1"_s},
+                                                {u"Zoë"_s, u"zoe"_s, u"0 0"_s}});
     }
 
     void textComparesWithoutLetterCase() {

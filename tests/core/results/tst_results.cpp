@@ -1,3 +1,4 @@
+#include "datarows.h"
 #include "db/meetdatabase.h"
 #include "db/tables/gymnaststable.h"
 #include "results/resultsbook.h"
@@ -128,28 +129,24 @@ private Q_SLOTS:
     // Each request, its status and the rows' numbers or the teams' gyms it
     // answers; a refusal says why.
     void filtersAndRefusals_data() {
-        QTest::addColumn<QString>("request");
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QString>("nums");
-        const QList<std::tuple<QString, int, QString>> cases{
-            {u"/api/results?session=1&level=5"_s, 200, u"103"_s},
-            {u"/api/results?session=1&gym=2"_s, 200, u"102"_s},
-            {u"/api/results?session=1&division=senior"_s, 200, u"102 101"_s}, // any case
-            {u"/api/results?session=2"_s, 200, u"201"_s},
-            {u"/api/teams?session=1&level=4&counting=1"_s, 200, u"O'Malley Riverside"_s},
-            {u"/api/results"_s, 400, u"error"_s},
-            {u"/api/results?session=one"_s, 400, u"error"_s},
-            {u"/api/results?session=-1"_s, 400, u"error"_s},
-            {u"/api/results?session=1&gym=x"_s, 400, u"error"_s},
-            {u"/api/teams?session=1"_s, 400, u"error"_s},
-            {u"/api/teams?session=1&level=4&counting=0"_s, 400, u"error"_s},
-            {u"/api/results?session=7"_s, 404, u"error"_s},
-            {u"/api/teams?session=7&level=4"_s, 404, u"error"_s},
-            {u"/api/results?session=1&junk=1"_s, 400, u"error"_s},
-            {u"/api/results?session=1&session=2"_s, 400, u"error"_s},
-            {u"/api/sessions?session=1"_s, 400, u"error"_s}};
-        for (const auto& [request, status, nums] : cases)
-            QTest::newRow(qPrintable(request)) << request << status << nums;
+        addDataRows<QString, int, QString>(
+            {"request", "status", "nums"},
+            {{u"/api/results?session=1&level=5"_s, 200, u"103"_s},
+             {u"/api/results?session=1&gym=2"_s, 200, u"102"_s},
+             {u"/api/results?session=1&division=senior"_s, 200, u"102 101"_s}, // any case
+             {u"/api/results?session=2"_s, 200, u"201"_s},
+             {u"/api/teams?session=1&level=4&counting=1"_s, 200, u"O'Malley Riverside"_s},
+             {u"/api/results"_s, 400, u"error"_s},
+             {u"/api/results?session=one"_s, 400, u"error"_s},
+             {u"/api/results?session=-1"_s, 400, u"error"_s},
+             {u"/api/results?session=1&gym=x"_s, 400, u"error"_s},
+             {u"/api/teams?session=1"_s, 400, u"error"_s},
+             {u"/api/teams?session=1&level=4&counting=0"_s, 400, u"error"_s},
+             {u"/api/results?session=7"_s, 404, u"error"_s},
+             {u"/api/teams?session=7&level=4"_s, 404, u"error"_s},
+             {u"/api/results?session=1&junk=1"_s, 400, u"error"_s},
+             {u"/api/results?session=1&session=2"_s, 400, u"error"_s},
+             {u"/api/sessions?session=1"_s, 400, u"error"_s}});
     }
 
     void filtersAndRefusals() {

@@ -1,3 +1,4 @@
+#include "datarows.h"
 #include "firstrow.h"
 #include "server/stationframing.h"
 #include "serverfixture.h"
@@ -40,28 +41,22 @@ private Q_SLOTS:
     // the messages they make, the mode it ends in and the bytes still pending.
     void reads_data() {
         using L = QList<QByteArray>;
-        QTest::addColumn<L>("reads");
-        QTest::addColumn<L>("messages");
-        QTest::addColumn<Mode>("mode");
-        QTest::addColumn<qsizetype>("pending");
-        const QList<std::tuple<L, L, Mode, qsizetype>> cases{
-            {{"CLIENTBEAT", "GETSESSION|x|y"}, {"CLIENTBEAT", "GETSESSION|x|y"}, Mode::Legacy, 0},
-            {{"CLIENTBEAT\r"}, {"CLIENTBEAT\r"}, Mode::Legacy, 0}, // a CR is kept
-            {{"CLIENTBEAT\nGETSESSION\n"}, {"CLIENTBEAT", "GETSESSION"}, Mode::Line, 0},
-            {{"A|1\r\n\r\n\nB\r\n"}, {"A|1", "B"}, Mode::Line, 0}, // CR LF, empty lines
-            {{"CLIENTBEAT\nJUDGEAUTH|Va", "ult|Ann|3917|1", "|1\nCLIENT"},
-             {"CLIENTBEAT", "JUDGEAUTH|Vault|Ann|3917|1|1"},
-             Mode::Line,
-             6},
-            {{"A", "B\n", "C", "D\n"}, {"A", "B", "CD"}, Mode::Line, 0}, // line mode for good
-            {{"A\nB\r", "\n"}, {"A", "B"}, Mode::Line, 0}, // a CR ending a read stays pending
-            {{QByteArray("\x00\x81\xff|\x7f\n", 6)},
-             {QByteArray("\x00\x81\xff|\x7f", 5)},
-             Mode::Line,
-             0}};
-        for (const auto& [reads, messages, mode, pending] : cases)
-            QTest::newRow(reads.join('+').toPercentEncoding().constData())
-                << reads << messages << mode << pending;
+        addDataRows<L, L, Mode, qsizetype>(
+            {"reads", "messages", "mode", "pending"},
+            {{{"CLIENTBEAT", "GETSESSION|x|y"}, {"CLIENTBEAT", "GETSESSION|x|y"}, Mode::Legacy, 0},
+             {{"CLIENTBEAT\r"}, {"CLIENTBEAT\r"}, Mode::Legacy, 0}, // a CR is kept
+             {{"CLIENTBEAT\nGETSESSION\n"}, {"CLIENTBEAT", "GETSESSION"}, Mode::Line, 0},
+             {{"A|1\r\n\r\n\nB\r\n"}, {"A|1", "B"}, Mode::Line, 0}, // CR LF, empty lines
+             {{"CLIENTBEAT\nJUDGEAUTH|Va", "ult|Ann|3917|1", "|1\nCLIENT"},
+              {"CLIENTBEAT", "JUDGEAUTH|Vault|Ann|3917|1|1"},
+              Mode::Line,
+              6},
+             {{"A", "B\n", "C", "D\n"}, {"A", "B", "CD"}, Mode::Line, 0}, // line mode for good
+             {{"A\nB\r", "\n"}, {"A", "B"}, Mode::Line, 0}, // a CR ending a read stays pending
+             {{QByteArray("\x00\x81\xff|\x7f\n", 6)},
+              {QByteArray("\x00\x81\xff|\x7f", 5)},
+              Mode::Line,
+              0}});
     }
 
     void reads() {

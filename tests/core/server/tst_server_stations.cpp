@@ -1,3 +1,4 @@
+#include "datarows.h"
 #include "serverfixture.h"
 
 #include "shell/settingsfile.h"
@@ -59,26 +60,21 @@ private Q_SLOTS:
     // A log-in already in ("J event mode number" or "D name"), the next one, and
     // the reply to the next.
     void duplicateRules_data() {
-        QTest::addColumn<QString>("first");
-        QTest::addColumn<QString>("second");
-        QTest::addColumn<QString>("reply");
-        const QList<std::tuple<QString, QString, QString>> cases{
-            {u"J Beam 1 2"_s, u"J Beam 1 2"_s,
-             u"AUTHRESP|1|Judge 2 for event Beam is already logged into the scoring server."_s},
-            {u"J Beam 1 2"_s, u"J Beam 1 3"_s, u"AUTHRESP|0|3"_s},
-            {u"J Floor 0 1"_s, u"J Floor 0 2"_s,
-             u"AUTHRESP|1|There is already a Floor judge logged into the scoring server."_s},
-            {u"J Floor 0 1"_s, u"J floor 0 2"_s,
-             u"AUTHRESP|1|There is already a floor judge logged into the scoring server."_s},
-            {u"D Bars"_s, u"J Bars 0 1"_s,
-             u"AUTHRESP|1|There is already a Bars judge logged into the scoring server."_s},
-            {u"D Main"_s, u"D Main"_s,
-             u"AUTHRESP|1|Main is already logged into the scoring server."_s},
-            {u"J Vault 1 1"_s, u"D Vault"_s,
-             u"AUTHRESP|1|Vault is already logged into the scoring server."_s}};
-        for (const auto& [first, second, reply] : cases)
-            QTest::addRow("%s, %s", qPrintable(first), qPrintable(second))
-                << first << second << reply;
+        addDataRows<QString, QString, QString>(
+            {"first", "second", "reply"},
+            {{u"J Beam 1 2"_s, u"J Beam 1 2"_s,
+              u"AUTHRESP|1|Judge 2 for event Beam is already logged into the scoring server."_s},
+             {u"J Beam 1 2"_s, u"J Beam 1 3"_s, u"AUTHRESP|0|3"_s},
+             {u"J Floor 0 1"_s, u"J Floor 0 2"_s,
+              u"AUTHRESP|1|There is already a Floor judge logged into the scoring server."_s},
+             {u"J Floor 0 1"_s, u"J floor 0 2"_s,
+              u"AUTHRESP|1|There is already a floor judge logged into the scoring server."_s},
+             {u"D Bars"_s, u"J Bars 0 1"_s,
+              u"AUTHRESP|1|There is already a Bars judge logged into the scoring server."_s},
+             {u"D Main"_s, u"D Main"_s,
+              u"AUTHRESP|1|Main is already logged into the scoring server."_s},
+             {u"J Vault 1 1"_s, u"D Vault"_s,
+              u"AUTHRESP|1|Vault is already logged into the scoring server."_s}});
     }
 
     void duplicateRules() {

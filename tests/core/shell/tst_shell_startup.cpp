@@ -1,3 +1,4 @@
+#include "datarows.h"
 #include "shell/appstate.h"
 #include "shell/codepage1252.h"
 #include "shell/operatordate.h"
@@ -21,19 +22,13 @@ private Q_SLOTS:
     // Two-digit years of the locale's short form mean the nearest century; what
     // the editors show of a stored date reads back as the same date.
     void operatorDates_data() {
-        QTest::addColumn<QString>("locale");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("stored");
-        const QList<std::tuple<QString, QString, QString>> cases{
-            {u"en_US"_s, u"3/14/26"_s, u"2026-03-14"_s},
-            {u"en_US"_s, u"5/2/87"_s, u"1987-05-02"_s},
-            {u"en_US"_s, u"3/14/29"_s, u"2029-03-14"_s},
-            {u"de_DE"_s, u"14.03.29"_s, u"2029-03-14"_s},
-            {u"de_DE"_s, u"14.03.2030"_s, u"2030-03-14"_s},
-            {u"de_DE"_s, u"2099-12-31"_s, u"2099-12-31"_s}};
-        for (const auto& [locale, typed, stored] : cases)
-            QTest::addRow("%s %s", qPrintable(locale), qPrintable(typed))
-                << locale << typed << stored;
+        addDataRows<QString, QString, QString>({"locale", "typed", "stored"},
+                                               {{u"en_US"_s, u"3/14/26"_s, u"2026-03-14"_s},
+                                                {u"en_US"_s, u"5/2/87"_s, u"1987-05-02"_s},
+                                                {u"en_US"_s, u"3/14/29"_s, u"2029-03-14"_s},
+                                                {u"de_DE"_s, u"14.03.29"_s, u"2029-03-14"_s},
+                                                {u"de_DE"_s, u"14.03.2030"_s, u"2030-03-14"_s},
+                                                {u"de_DE"_s, u"2099-12-31"_s, u"2099-12-31"_s}});
     }
 
     void operatorDates() {
@@ -64,19 +59,14 @@ private Q_SLOTS:
 
     // pin.txt and port.txt are read as the last field of the last line.
     void settingsFiles_data() {
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QString>("value");
-        const QList<std::pair<QByteArray, QString>> cases{{"3917\r\n", u"3917"_s},
-                                                          {"10120,9000\r\n", u"9000"_s},
-                                                          {"", {}},
-                                                          {"4242", u"4242"_s},
-                                                          {"   12\r\n", u"12"_s},
-                                                          {"\"1, 2\"\r\n", u"1, 2"_s},
-                                                          {"1\r\n2\r\n", u"2"_s},
-                                                          {"77\n", u"77"_s}};
-        for (const auto& [content, value] : cases)
-            QTest::newRow(content.isEmpty() ? "empty" : content.trimmed().constData())
-                << content << value;
+        addDataRows<QByteArray, QString>({"content", "value"}, {{"3917\r\n", u"3917"_s},
+                                                                {"10120,9000\r\n", u"9000"_s},
+                                                                {"", {}},
+                                                                {"4242", u"4242"_s},
+                                                                {"   12\r\n", u"12"_s},
+                                                                {"\"1, 2\"\r\n", u"1, 2"_s},
+                                                                {"1\r\n2\r\n", u"2"_s},
+                                                                {"77\n", u"77"_s}});
     }
 
     void settingsFiles() {

@@ -1,3 +1,4 @@
+#include "datarows.h"
 #include "db/meetschema.h"
 #include "transfer/importvaluecodes.h"
 #include "transfer/transferfileinfo.h"
@@ -43,26 +44,21 @@ class TestTransferFormat : public QObject {
 private Q_SLOTS:
     // Stored values as the other program writes them; an undatable text is kept.
     void writesValuesAsTheOtherProgramReadsThem_data() {
-        QTest::addColumn<T>("type");
-        QTest::addColumn<QVariant>("stored");
-        QTest::addColumn<QString>("text");
-        const QList<std::tuple<T, QVariant, QString>> cases{
-            {T::Double, 0.1 + 0.2, u"0.3"_s},
-            {T::Double, -0.5, u"-0.5"_s},
-            {T::Double, -0.0, u"0"_s},
-            {T::Double, 123456789.123456789, u"123456789.123457"_s},
-            {T::Long, qlonglong(-42), u"-42"_s},
-            {T::Boolean, qlonglong(1), u"True"_s},
-            {T::Boolean, qlonglong(0), u"False"_s},
-            {T::Date, u"1995-03-15"_s, u"3/15/1995"_s},
-            {T::Date, u"2026-07-04 12:00:00"_s, u"7/4/2026 12:00:00 PM"_s},
-            {T::Date, u"soon"_s, u"soon"_s},
-            {T::Text, QVariant(), QString()},
-            {T::Text, u"Null"_s, QString()},
-            {T::Text, u"null"_s, u"null"_s}};
-        for (const auto& [type, stored, text] : cases)
-            QTest::addRow("%d %s", int(type), qPrintable(stored.toString()))
-                << type << stored << text;
+        addDataRows<T, QVariant, QString>(
+            {"type", "stored", "text"},
+            {{T::Double, 0.1 + 0.2, u"0.3"_s},
+             {T::Double, -0.5, u"-0.5"_s},
+             {T::Double, -0.0, u"0"_s},
+             {T::Double, 123456789.123456789, u"123456789.123457"_s},
+             {T::Long, qlonglong(-42), u"-42"_s},
+             {T::Boolean, qlonglong(1), u"True"_s},
+             {T::Boolean, qlonglong(0), u"False"_s},
+             {T::Date, u"1995-03-15"_s, u"3/15/1995"_s},
+             {T::Date, u"2026-07-04 12:00:00"_s, u"7/4/2026 12:00:00 PM"_s},
+             {T::Date, u"soon"_s, u"soon"_s},
+             {T::Text, QVariant(), QString()},
+             {T::Text, u"Null"_s, QString()},
+             {T::Text, u"null"_s, u"null"_s}});
     }
 
     void writesValuesAsTheOtherProgramReadsThem() {
@@ -75,28 +71,24 @@ private Q_SLOTS:
     // Dates as the other program writes them (and ISO) are stored as ISO text,
     // midnight as a date; an empty result means the text is refused.
     void readsDatesIntoStorageText_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("stored");
-        const QList<std::pair<QString, QString>> cases{
-            {u"3/15/1995"_s, u"1995-03-15"_s},
-            {u"1/2/2003 4:05:06 pm"_s, u"2003-01-02 16:05:06"_s},
-            {u"1995-03-15"_s, u"1995-03-15"_s},
-            {u"1995-03-15 14:30:00"_s, u"1995-03-15 14:30:00"_s},
-            {u"5/6/2007 12:00:00 AM"_s, u"2007-05-06"_s},
-            {u"10/31/2025"_s, u"2025-10-31"_s},
-            {u"03/05/1995"_s, u"1995-03-05"_s},
-            {u" 3/5/1995 "_s, u"1995-03-05"_s},
-            {u"2/30/2001"_s, {}},
-            {u"13/1/2001"_s, {}},
-            {u"3/5/95"_s, {}},
-            {u"3/5/19950"_s, {}},
-            {u"12/31/-2125 "_s, {}},
-            {u"3//1995"_s, {}},
-            {u"15/3/1995"_s, {}},
-            {u"3/15/1995 25:00:00"_s, {}},
-            {u"next Tuesday"_s, {}}};
-        for (const auto& [text, stored] : cases)
-            QTest::newRow(qPrintable(text)) << text << stored;
+        addDataRows<QString, QString>({"text", "stored"},
+                                      {{u"3/15/1995"_s, u"1995-03-15"_s},
+                                       {u"1/2/2003 4:05:06 pm"_s, u"2003-01-02 16:05:06"_s},
+                                       {u"1995-03-15"_s, u"1995-03-15"_s},
+                                       {u"1995-03-15 14:30:00"_s, u"1995-03-15 14:30:00"_s},
+                                       {u"5/6/2007 12:00:00 AM"_s, u"2007-05-06"_s},
+                                       {u"10/31/2025"_s, u"2025-10-31"_s},
+                                       {u"03/05/1995"_s, u"1995-03-05"_s},
+                                       {u" 3/5/1995 "_s, u"1995-03-05"_s},
+                                       {u"2/30/2001"_s, {}},
+                                       {u"13/1/2001"_s, {}},
+                                       {u"3/5/95"_s, {}},
+                                       {u"3/5/19950"_s, {}},
+                                       {u"12/31/-2125 "_s, {}},
+                                       {u"3//1995"_s, {}},
+                                       {u"15/3/1995"_s, {}},
+                                       {u"3/15/1995 25:00:00"_s, {}},
+                                       {u"next Tuesday"_s, {}}});
     }
 
     void readsDatesIntoStorageText() {
@@ -107,34 +99,28 @@ private Q_SLOTS:
 
     // Numbers and flags as stored, or refused with the reason's end.
     void readsNumbersAndFlags_data() {
-        QTest::addColumn<T>("type");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QVariant>("stored");
-        QTest::addColumn<QString>("refusal");
         const QVariant null;
-        const QList<std::tuple<T, QString, QVariant, QString>> cases{
-            {T::Double, u"-0.5"_s, -0.5, {}},
-            {T::Double, u"+2"_s, 2.0, {}},
-            {T::Double, u".5"_s, 0.5, {}},
-            {T::Double, u""_s, null, {}},
-            {T::Double, u"9,5"_s, null, u"is not a number"_s},
-            {T::Double, u"1.2.3"_s, null, u"is not a number"_s},
-            {T::Double, u"--5"_s, null, u"is not a number"_s},
-            {T::Double, u"1e999"_s, null, u"is not a number"_s},
-            {T::Long, u"007"_s, 7LL, {}},
-            {T::Long, u"12.0"_s, 12LL, {}},
-            {T::Long, u"1.5"_s, null, u"is not a whole number"_s},
-            {T::Long, u"-2147483648"_s, -2147483648LL, {}},
-            {T::Long, u"2147483648"_s, null, u"is out of range"_s},
-            {T::Long, u"99999999999999999999"_s, null, u"is out of range"_s},
-            {T::Long, u"-"_s, null, u"is not a number"_s},
-            {T::Boolean, u"True"_s, 1, {}},
-            {T::Boolean, u"-1"_s, 1, {}},
-            {T::Boolean, u""_s, 0, {}},
-            {T::Boolean, u"Yes"_s, null, u"is neither True nor False"_s}};
-        for (const auto& [type, text, stored, refusal] : cases)
-            QTest::addRow("%d %s", int(type), qPrintable(text))
-                << type << text << stored << refusal;
+        addDataRows<T, QString, QVariant, QString>(
+            {"type", "text", "stored", "refusal"},
+            {{T::Double, u"-0.5"_s, -0.5, {}},
+             {T::Double, u"+2"_s, 2.0, {}},
+             {T::Double, u".5"_s, 0.5, {}},
+             {T::Double, u""_s, null, {}},
+             {T::Double, u"9,5"_s, null, u"is not a number"_s},
+             {T::Double, u"1.2.3"_s, null, u"is not a number"_s},
+             {T::Double, u"--5"_s, null, u"is not a number"_s},
+             {T::Double, u"1e999"_s, null, u"is not a number"_s},
+             {T::Long, u"007"_s, 7LL, {}},
+             {T::Long, u"12.0"_s, 12LL, {}},
+             {T::Long, u"1.5"_s, null, u"is not a whole number"_s},
+             {T::Long, u"-2147483648"_s, -2147483648LL, {}},
+             {T::Long, u"2147483648"_s, null, u"is out of range"_s},
+             {T::Long, u"99999999999999999999"_s, null, u"is out of range"_s},
+             {T::Long, u"-"_s, null, u"is not a number"_s},
+             {T::Boolean, u"True"_s, 1, {}},
+             {T::Boolean, u"-1"_s, 1, {}},
+             {T::Boolean, u""_s, 0, {}},
+             {T::Boolean, u"Yes"_s, null, u"is neither True nor False"_s}});
     }
 
     void readsNumbersAndFlags() {
@@ -154,20 +140,14 @@ private Q_SLOTS:
     // The file's version, by the quick look before an import and by the reader,
     // from the header block only.
     void quickLookBeforeAnImport_data() {
-        QTest::addColumn<QByteArray>("lines");
-        QTest::addColumn<double>("version");
-        const QList<std::pair<QByteArray, double>> cases{
-            {"[Rostrel]\nVersion=4.0\n\n[Meets-0001]\n", 4.0},
-            {"[Rostrel]\nVersion=4.2\n\n", 4.2},
-            {"[Rostrel]\nVersion=3.5\n\n", 3.5},
-            {"[Rostrel]\n\nVersion=4.0\n", 0.0},
-            {"[Rostrel]\nVersion=four\n", 0.0},
-            {"[Rostrel]\n", 0.0},
-            {"", 0.0}};
-        for (const auto& [lines, version] : cases)
-            QTest::newRow(lines.isEmpty() ? "nothing"
-                                          : QByteArray(lines).replace('\n', '/').constData())
-                << lines << version;
+        addDataRows<QByteArray, double>({"lines", "version"},
+                                        {{"[Rostrel]\nVersion=4.0\n\n[Meets-0001]\n", 4.0},
+                                         {"[Rostrel]\nVersion=4.2\n\n", 4.2},
+                                         {"[Rostrel]\nVersion=3.5\n\n", 3.5},
+                                         {"[Rostrel]\n\nVersion=4.0\n", 0.0},
+                                         {"[Rostrel]\nVersion=four\n", 0.0},
+                                         {"[Rostrel]\n", 0.0},
+                                         {"", 0.0}});
     }
 
     void quickLookBeforeAnImport() {
