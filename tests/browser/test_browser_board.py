@@ -7,14 +7,13 @@ Run: /usr/bin/python3 test_browser_board.py TALLVANE_BIN SOURCE_DIR
 """
 import os
 import sys
-import tempfile
 import unittest
 
 from selenium.webdriver.support.ui import WebDriverWait
 
 sys.path.insert(0, os.path.dirname(__file__))
 from test_browser_results import Judge  # noqa: E402
-from test_browser_stations import Meet, board_page, browser  # noqa: E402
+from test_browser_stations import MeetInBrowser, board_page  # noqa: E402
 
 DISPLAY_SECONDS = 15
 # The first offer comes 8 s after the start; each score of an event then
@@ -36,20 +35,8 @@ new MutationObserver(() => {
 """
 
 
-class BoardThroughScores(unittest.TestCase):
-    def setUp(self):
-        self.meet = Meet(['--display-seconds', str(DISPLAY_SECONDS)])
-        self.meet.start()
-        self.profile = tempfile.TemporaryDirectory()
-        self.driver = browser(self.profile.name)
-        self.judges = []
-
-    def tearDown(self):
-        for judge in self.judges:
-            judge.close()
-        self.driver.quit()
-        self.profile.cleanup()
-        self.meet.close()
+class BoardThroughScores(MeetInBrowser):
+    OPTIONS = ('--display-seconds', str(DISPLAY_SECONDS))
 
     def sent(self):
         return self.meet.query("SELECT EventName, Num, Status FROM ScoreBoardQueue "

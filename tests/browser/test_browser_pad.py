@@ -8,13 +8,12 @@ Run: /usr/bin/python3 test_browser_pad.py TALLVANE_BIN SOURCE_DIR
 """
 import os
 import sys
-import tempfile
 import unittest
 
 from selenium.webdriver.common.by import By
 
 sys.path.insert(0, os.path.dirname(__file__))
-from test_browser_stations import Meet, browser, judge_pad  # noqa: E402
+from test_browser_stations import MeetInBrowser, judge_pad  # noqa: E402
 
 IN_SIGHT = """
 const box = document.getElementById(arguments[0]).getBoundingClientRect();
@@ -22,17 +21,7 @@ return box.height > 0 && box.top >= 0 && box.bottom <= window.innerHeight;
 """
 
 
-class JudgePadOnAPhone(unittest.TestCase):
-    def setUp(self):
-        self.meet = Meet()
-        self.meet.start()
-        self.profile = tempfile.TemporaryDirectory()
-        self.driver = browser(self.profile.name)
-
-    def tearDown(self):
-        self.driver.quit()
-        self.profile.cleanup()
-        self.meet.close()
+class JudgePadOnAPhone(MeetInBrowser):
 
     def order(self):
         """The running order as shown: (text, is it the current one) per gymnast."""

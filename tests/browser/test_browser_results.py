@@ -9,7 +9,6 @@ Run: /usr/bin/python3 test_browser_results.py TALLVANE_BIN SOURCE_DIR [SCREENSHO
 import os
 import socket
 import sys
-import tempfile
 import time
 import unittest
 
@@ -18,7 +17,7 @@ from selenium.webdriver.common.by import By
 from selenium.webdriver.support.ui import Select, WebDriverWait
 
 sys.path.insert(0, os.path.dirname(__file__))
-from test_browser_stations import PIN, WAIT, Meet, browser  # noqa: E402
+from test_browser_stations import PIN, WAIT, MeetInBrowser, browser  # noqa: E402
 
 SCREENSHOT = sys.argv[3] if len(sys.argv) > 3 else None
 
@@ -71,20 +70,8 @@ def phone(profile):
     return driver
 
 
-class ResultsPage(unittest.TestCase):
-    def setUp(self):
-        self.meet = Meet()
-        self.meet.start()
-        self.profile = tempfile.TemporaryDirectory()
-        self.driver = phone(self.profile.name)
-        self.judges = []
-
-    def tearDown(self):
-        for judge in self.judges:
-            judge.close()
-        self.driver.quit()
-        self.profile.cleanup()
-        self.meet.close()
+class ResultsPage(MeetInBrowser):
+    make_browser = staticmethod(phone)
 
     def until(self, check, what):
         try:

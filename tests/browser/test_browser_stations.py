@@ -167,6 +167,30 @@ def look_up(pad, number, what='the gymnast'):
     pad.until(lambda: pad.text('gymnast-name').startswith(number), what)
 
 
+class MeetInBrowser(unittest.TestCase):
+    """A test with its own served meet (started with OPTIONS) and its own browser
+    (made by make_browser); judges added to self.judges are closed after it."""
+    OPTIONS = ()
+
+    @staticmethod
+    def make_browser(profile):
+        return browser(profile)
+
+    def setUp(self):
+        self.meet = Meet(self.OPTIONS)
+        self.meet.start()
+        self.profile = tempfile.TemporaryDirectory()
+        self.driver = self.make_browser(self.profile.name)
+        self.judges = []
+
+    def tearDown(self):
+        for judge in self.judges:
+            judge.close()
+        self.driver.quit()
+        self.profile.cleanup()
+        self.meet.close()
+
+
 class BrowserStations(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
