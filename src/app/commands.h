@@ -7,3 +7,4 @@ int runServeCommand(int argc, char** argv);
 int runImportCommand(int argc, char** argv);
 int runExportCommand(int argc, char** argv);
 int runResultsCommand(int argc, char** argv);
+int runHistoryCommand(int argc, char** argv);

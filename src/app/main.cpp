@@ -30,6 +30,8 @@ int main(int argc, char** argv) {
         return runExportCommand(argc, argv);
     if (std::strcmp(command, "results") == 0)
         return runResultsCommand(argc, argv);
+    if (std::strcmp(command, "history") == 0)
+        return runHistoryCommand(argc, argv);
     if (command[0] == '-') {
         std::fprintf(stderr, "tallvane: unknown option %s\n\n%s", command, UsageTexts::overview());
         return 2;
@@ -38,7 +40,7 @@ int main(int argc, char** argv) {
     if (command[0] != '\0' && !QFileInfo(QString::fromLocal8Bit(command)).isFile()) {
         std::fprintf(stderr,
                      "tallvane: %s is neither a command nor a meet file.\n"
-                     "The commands are serve, import, export and results.\n\n%s",
+                     "The commands are serve, import, export, results and history.\n\n%s",
                      command, UsageTexts::overview());
         return 2;
     }

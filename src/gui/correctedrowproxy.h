@@ -4,7 +4,8 @@
 #include <QIdentityProxyModel>
 
 // Paints the rows of the queue grid: a corrected score's row pink across all
-// its cells, every other row white.
+// its cells, every other row white; a held score's row in bold italics, so it
+// stands out whatever its colour.
 class CorrectedRowProxy : public QIdentityProxyModel {
     Q_OBJECT
 

@@ -11,6 +11,7 @@
 #include "shell/operatoralerts.h"
 #include "shell/prompter.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHeaderView>
@@ -71,6 +72,12 @@ void QueueTab::setUpGrid(ScoreQueue& queue) {
     expedite->setObjectName(u"mnuExpedite"_s);
     QAction* remove = mMenu->addAction(u"Remove score from queue"_s);
     remove->setObjectName(u"mnuRemoveFromQueue"_s);
+    mHold = mMenu->addAction(u"Hold"_s);
+    mHold->setObjectName(u"mnuHold"_s);
+    mRelease = mMenu->addAction(u"Release"_s);
+    mRelease->setObjectName(u"mnuRelease"_s);
+    connect(mHold, &QAction::triggered, this, [this] { holdMenuRow(true); });
+    connect(mRelease, &QAction::triggered, this, [this] { holdMenuRow(false); });
     connect(expedite, &QAction::triggered, this, &QueueTab::expediteMenuRow);
     connect(remove, &QAction::triggered, this, &QueueTab::removeMenuRow);
     connect(mGrid, &QWidget::customContextMenuRequested, this, &QueueTab::openMenu);
@@ -131,11 +138,17 @@ QGridLayout* QueueTab::buildOnTheBoards(DisplayDispatch& dispatch) {
         connect(loop, &EventDisplayLoop::scoreShown, line, [line](const QueueEntry& entry) {
             line->setFullText(BoardTexts::onTheBoards(entry));
         });
-        lines->addWidget(caption, i / 2, (i % 2) * 2);
-        lines->addWidget(line, i / 2, (i % 2) * 2 + 1);
+        auto* hold = new QCheckBox(u"Hold new scores for review"_s, this);
+        hold->setObjectName(u"chkHold"_s + loop->eventName());
+        hold->setChecked(mQueue.holdsNewScores(loop->eventName()));
+        connect(hold, &QCheckBox::toggled, this,
+                [this, event = loop->eventName()](bool on) { mQueue.setHoldNewScores(event, on); });
+        lines->addWidget(caption, i / 2, (i % 2) * 3);
+        lines->addWidget(line, i / 2, (i % 2) * 3 + 1);
+        lines->addWidget(hold, i / 2, (i % 2) * 3 + 2);
     }
     lines->setColumnStretch(1, 1);
-    lines->setColumnStretch(3, 1);
+    lines->setColumnStretch(4, 1);
     return lines;
 }
 
@@ -153,6 +166,8 @@ void QueueTab::openMenu(const QPoint& at) {
         return;
     mGrid->setCurrentIndex(index);
     mMenuRowId = entry->rowId;
+    mHold->setVisible(!entry->held && !entry->isTestScore());
+    mRelease->setVisible(entry->held);
     mMenu->popup(mGrid->viewport()->mapToGlobal(at));
 }
 
@@ -183,6 +198,15 @@ void QueueTab::removeMenuRow() {
         if (now >= 0 && !self->mQueue.removeQueueRow(now, &error))
             self->report(error);
     });
+}
+
+void QueueTab::holdMenuRow(bool hold) {
+    const int row = mQueue.grid()->rowOf(mMenuRowId);
+    if (row < 0)
+        return;
+    QString error;
+    if (!(hold ? mQueue.holdQueueRow(row, &error) : mQueue.releaseQueueRow(row, &error)))
+        report(error);
 }
 
 void QueueTab::report(const QString& error) {

@@ -7,6 +7,7 @@ class DisplaySeconds;
 class EventDisplayLoop;
 class OperatorAlerts;
 class Prompter;
+class QAction;
 class QComboBox;
 class QGridLayout;
 class QHBoxLayout;
@@ -27,7 +28,8 @@ public:
              Prompter& prompter, OperatorAlerts& alerts, QWidget* parent = nullptr);
 
     // The grid's context menu ("Move to Top (Expedite)", "Remove score from
-    // queue"): it opens only on a row holding a score, and acts on that score.
+    // queue", "Hold", "Release"): it opens only on a row holding a score, and
+    // acts on that score.
     QMenu* contextMenu() const { return mMenu; }
 
 private:
@@ -37,6 +39,7 @@ private:
     void openMenu(const QPoint& at);
     void expediteMenuRow();
     void removeMenuRow();
+    void holdMenuRow(bool hold);
     void showButton(QPushButton* button, const EventDisplayLoop& loop);
     void report(const QString& error);
 
@@ -45,5 +48,7 @@ private:
     OperatorAlerts& mAlerts;
     QTableView* mGrid;
     QMenu* mMenu;
+    QAction* mHold;
+    QAction* mRelease;
     qint64 mMenuRowId = 0; // the queue row the menu was opened on
 };

@@ -1,7 +1,7 @@
 // A scoring server killed (SIGKILL) amid a flow of scores has lost no score it
 // confirmed ("SCORECONFIRM|0"): each is in its gymnast's row and waiting in the
-// scoreboard queue, never one without the other. Runs `tallvane serve` and four
-// `tallvane-station` judges as real processes.
+// scoreboard queue with its score history entry, never one without the others. Runs `tallvane
+// serve` and four `tallvane-station` judges as real processes.
 #include "childprogram.h"
 #include "db/meetdatabase.h"
 #include "scoreload.h"
@@ -133,6 +133,9 @@ private Q_SLOTS:
             const QHash<QString, QString> finals = ScoreLoad::storedFinals(db);
             QCOMPARE(db.select(u"SELECT * FROM ScoreBoardQueue"_s).count(), finals.size());
             QCOMPARE(ScoreLoad::queuedScores(db), finals);
+            // ... and with its history entry, one per score.
+            QCOMPARE(db.select(u"SELECT * FROM ScoreHistory"_s).count(), finals.size());
+            QCOMPARE(ScoreLoad::recordedFinals(db), finals);
             for (auto it = confirmed.begin(); it != confirmed.end(); ++it)
                 QVERIFY2(finals.value(it.key()) == it.value(),
                          qPrintable(u"run %1 lost %2"_s.arg(run).arg(it.key())));

@@ -56,4 +56,9 @@ QHash<QString, QString> queuedScores(MeetDatabase& db) {
                      "WHERE Status = 'Queued'"_s);
 }
 
+QHash<QString, QString> recordedFinals(MeetDatabase& db) {
+    return byKey(db, u"SELECT Num || '/' || EventName, printf('%.3f', FinalAfter) "
+                     "FROM ScoreHistory WHERE Num >= '1000' ORDER BY Seq"_s);
+}
+
 } // namespace ScoreLoad

@@ -29,5 +29,8 @@ bool addGymnasts(MeetDatabase& db, int first, int count);
 // waiting scores, by "num/event", each as a three-decimal text.
 QHash<QString, QString> storedFinals(MeetDatabase& db);
 QHash<QString, QString> queuedScores(MeetDatabase& db);
+// The final each score history entry of the load's gymnasts recorded, by
+// "num/event" (the last entry of each).
+QHash<QString, QString> recordedFinals(MeetDatabase& db);
 
 } // namespace ScoreLoad

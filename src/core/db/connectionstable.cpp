@@ -97,6 +97,20 @@ std::optional<QList<ConnectionsTable::Station>> ConnectionsTable::station(Connec
     return stations(sql, {id});
 }
 
+std::optional<std::optional<ConnectionsTable::JudgeLogin>>
+ConnectionsTable::judge(ConnectionId id) {
+    static const QString sql =
+        selectFrom(QStringList{EventName, JudgeNumber, JudgeName}.join(u", "_s),
+                   u"WHERE %1 = ? AND %2 = ? LIMIT 1"_s.arg(SocketId, Type));
+    const DbRows rows = mDb.select(sql, {id, Judge});
+    if (!rows.ok())
+        return std::nullopt;
+    if (rows.isEmpty())
+        return std::optional<JudgeLogin>();
+    return std::optional<JudgeLogin>(JudgeLogin{
+        rows.text(0, EventName), rows.value(0, JudgeNumber).toInt(), rows.text(0, JudgeName)});
+}
+
 std::optional<QList<ConnectionId>> ConnectionsTable::all() {
     static const QString sql = selectFrom(SocketId);
     return ids(sql);

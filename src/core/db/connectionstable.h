@@ -62,6 +62,15 @@ public:
     // The row of one connection: an empty list when it is not logged in.
     std::optional<QList<Station>> station(ConnectionId id);
 
+    // A logged-in judge: her event, judge number and name.
+    struct JudgeLogin {
+        QString event;
+        qint32 number = 0;
+        QString name;
+    };
+    // Empty inside when the connection is no logged-in judge.
+    std::optional<std::optional<JudgeLogin>> judge(ConnectionId id);
+
     // Connection ids in table order.
     std::optional<QList<ConnectionId>> all();
     std::optional<QList<ConnectionId>> displays();

@@ -2,6 +2,8 @@
 
 #include "dbtransaction.h"
 #include "meetdatabase.h"
+#include "tables/scorehistorytable.h"
+#include "tables/scoreholdstable.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -16,7 +18,21 @@ bool createMissingTables(MeetDatabase& db) {
 
 bool TallvaneSettings::ensureTables() {
     DbTransaction transaction(mDb);
-    if (!transaction.isActive() || !createMissingTables(mDb) || !transaction.commit()) {
+    if (!transaction.isActive() || !createMissingTables(mDb)) {
+        mError = mDb.lastError();
+        return false;
+    }
+    ScoreHistoryTable history(mDb);
+    if (!history.ensure()) {
+        mError = history.lastError();
+        return false;
+    }
+    ScoreHoldsTable holds(mDb);
+    if (!holds.ensure()) {
+        mError = holds.lastError();
+        return false;
+    }
+    if (!transaction.commit()) {
         mError = mDb.lastError();
         return false;
     }

@@ -32,7 +32,7 @@ void MeetServices::squadList(ConnectionId connection, const QStringList& fields)
 }
 
 void MeetServices::processScore(ConnectionId connection, const QStringList& fields) {
-    mSubmission.submit(connection, SubmittedScore::fromFields(fields));
+    mSubmission.submit(connection, SubmittedScore::fromFields(fields), fields.join(u'|'));
 }
 
 ScoreOutcome MeetServices::enterScore(const SubmittedScore& score, bool noScoreboard) {
@@ -40,7 +40,6 @@ ScoreOutcome MeetServices::enterScore(const SubmittedScore& score, bool noScoreb
 }
 
 void MeetServices::forwardSecondaryScore(ConnectionId connection, const QStringList& fields) {
-    answerAfterScores(connection);
     mSubmission.forwardSecondaryScore(connection, fields);
 }
 

@@ -4,9 +4,13 @@
 #include "db/dbtransaction.h"
 #include "db/meetevents.h"
 #include "db/tables/gymnaststable.h"
+#include "db/tables/scorehistorytable.h"
 #include "formatscore.h"
 #include "scoreboard/scorequeue.h"
 
+#include <QDateTime>
+
+#include <algorithm>
 #include <cmath>
 
 using namespace Qt::Literals::StringLiterals;
@@ -112,6 +116,40 @@ double allAround(const GymnastsTable::BeforeScore& gymnast, int event, double fi
     return adjustmentIsNumber ? total + adjustment : total;
 }
 
+ScoreHistoryTable::Attempt attemptValues(const SubmittedScore::Attempt& attempt) {
+    ScoreHistoryTable::Attempt values;
+    std::copy(attempt.judges.cbegin(), attempt.judges.cend(), values.begin());
+    values[SubmittedScore::MaxJudges] = attempt.start;
+    values[SubmittedScore::MaxJudges + 1] = attempt.adjustment;
+    values[SubmittedScore::MaxJudges + 2] = attempt.bScore;
+    return values;
+}
+
+// The history's entry for a score, with the event's final before it.
+ScoreHistoryTable::Entry historyEntry(const ScoreRequest& request, const QVariant& before,
+                                      std::optional<double> after, const QString& time) {
+    const SubmittedScore& score = request.score;
+    ScoreHistoryTable::Entry entry;
+    entry.time = time;
+    entry.kind = request.secondary ? ScoreHistoryTable::Secondary
+                 : score.testScore ? ScoreHistoryTable::Test
+                 : before.isNull() ? ScoreHistoryTable::Score
+                                   : ScoreHistoryTable::Correction;
+    entry.num = score.num;
+    entry.event = score.event;
+    entry.before = before;
+    if (after)
+        entry.after = *after;
+    entry.source = request.source;
+    entry.note = request.note;
+    if (!request.secondary) {
+        entry.first = attemptValues(score.first);
+        entry.second = attemptValues(score.second);
+    }
+    entry.message = request.message;
+    return entry;
+}
+
 // A batch whose transaction is gone stores nothing: every score that was
 // written in it is reported unstored.
 void unstoreAll(QList<ScoreOutcome>& outcomes, const QString& error) {
@@ -131,7 +169,11 @@ ScoreStore::ScoreStore(MeetDatabase& db, ScoreQueue& queue)
     , mQueue(queue) {}
 
 ScoreOutcome ScoreStore::store(const SubmittedScore& score, bool queueForScoreboard) {
-    return store(QList<ScoreRequest>{{score, queueForScoreboard}}).constFirst();
+    ScoreRequest request;
+    request.score = score;
+    request.queueForScoreboard = queueForScoreboard;
+    request.source = ScoreHistoryTable::Operator;
+    return store(QList<ScoreRequest>{request}).constFirst();
 }
 
 QList<ScoreOutcome> ScoreStore::store(const QList<ScoreRequest>& scores) {
@@ -148,8 +190,11 @@ QList<ScoreOutcome> ScoreStore::store(const QList<ScoreRequest>& scores) {
         unstoreAll(outcomes, mDb.lastError());
         return outcomes;
     }
+    // One statement and one time for the batch: its scores are committed together.
+    ScoreHistoryTable history(mDb);
+    const QString time = ScoreHistoryTable::timeText(QDateTime::currentDateTime());
     for (qsizetype i = 0; i < scores.size(); ++i) {
-        if (write(scores[i], outcomes[i]) == Written::TransactionLost) {
+        if (write(scores[i], outcomes[i], history, time) == Written::TransactionLost) {
             const QString error =
                 u"the database undid the whole transaction: "_s + outcomes[i].error;
             outcomes[i].error.clear();
@@ -162,10 +207,12 @@ QList<ScoreOutcome> ScoreStore::store(const QList<ScoreRequest>& scores) {
     return outcomes;
 }
 
-ScoreStore::Written ScoreStore::write(const ScoreRequest& request, ScoreOutcome& outcome) {
+ScoreStore::Written ScoreStore::write(const ScoreRequest& request, ScoreOutcome& outcome,
+                                      ScoreHistoryTable& history, const QString& time) {
     RowUpdate update;
-    const std::optional<double> final = eventColumns(request.score, update, outcome);
-    if (!final)
+    const std::optional<double> final =
+        request.secondary ? std::optional<double>() : eventColumns(request.score, update, outcome);
+    if (!final && !request.secondary)
         return Written::No;
 
     DbSavepoint savepoint(mDb);
@@ -175,6 +222,18 @@ ScoreStore::Written ScoreStore::write(const ScoreRequest& request, ScoreOutcome&
     };
     if (!savepoint.isActive())
         return failed(mDb.lastError());
+    const auto recorded = [&](const QVariant& before, std::optional<double> after) {
+        ScoreHistoryTable::Entry entry = historyEntry(request, before, after, time);
+        return history.append(entry);
+    };
+    if (request.secondary) {
+        if (!recorded({}, {}))
+            return failed(u"the score history could not be written: "_s + history.lastError());
+        if (!savepoint.release())
+            return failed(mDb.lastError());
+        outcome.stored = true;
+        return Written::Yes;
+    }
     GymnastsTable gymnasts(mDb);
     const auto found = gymnasts.beforeScore(outcome.num);
     if (!found)
@@ -193,11 +252,21 @@ ScoreStore::Written ScoreStore::write(const ScoreRequest& request, ScoreOutcome&
         if (!gymnasts.storeScore(outcome.num, outcome.event, outcome.session, update.columns()))
             return failed(gymnasts.lastError());
     }
+    const QVariant before = outcome.testScore || outcome.unknownGymnast
+                                ? QVariant()
+                                : gymnast.finals[size_t(MeetEvents::number(outcome.event) - 1)];
+    if (!recorded(before, outcome.testScore ? number(outcome.finalText.trimmed()) : final))
+        return failed(u"the score history could not be written: "_s + history.lastError());
     if (request.queueForScoreboard) {
         const QString name = outcome.testScore ? QueueEntry::TestGymnastName : outcome.gymnastName;
         QString error;
         if (!mQueue.storeScore(outcome.num, name, outcome.event, formatScore(outcome.finalText),
                                false, &outcome.toShow, &error))
+            return failed(error);
+        // The operator holds the event's new scores for review.
+        if (outcome.toShow && !outcome.testScore && mQueue.holdsNewScores(outcome.event) &&
+            !mQueue.isHeld(outcome.num, outcome.event) &&
+            !mQueue.holdStoredScore(*outcome.toShow, &error))
             return failed(error);
     }
     if (!savepoint.release())

@@ -9,6 +9,7 @@
 #include <optional>
 
 class MeetDatabase;
+class ScoreHistoryTable;
 class ScoreQueue;
 
 // What became of one submitted score.
@@ -25,16 +26,24 @@ struct ScoreOutcome {
     std::optional<QueueEntry> toShow; // the queue grid row, once confirmed
 };
 
-// One score to store, and whether it goes into the scoreboard queue.
+// One score to store, whether it goes into the scoreboard queue, and what the
+// score history says of where it came from.
 struct ScoreRequest {
     SubmittedScore score;
     bool queueForScoreboard = true;
+    QString source;  // the station (event, judge, address, transport) or "operator"
+    QString message; // the station's message as it was sent
+    QString note;
+    // A secondary judge's score on its way to judge 1: only the history
+    // records it; `score` holds its number and event.
+    bool secondary = false;
 };
 
 // Stores panels' scores: the event columns of the gymnast's row, the
-// recomputed all-around and, when asked, the scoreboard queue row. Values that
-// are no numbers are refused, never written. A test score (flag "1") changes
-// no gymnast.
+// recomputed all-around, the score history's entry and, when asked, the
+// scoreboard queue row. A score whose history entry cannot be written is not
+// stored at all. Values that are no numbers are refused, never written. A test
+// score (flag "1") changes no gymnast.
 //
 // Scores stored together share one transaction, so one disk sync makes them
 // all durable; each is written under its own savepoint, so one whose write
@@ -52,7 +61,8 @@ private:
     enum class Written { Yes, No, TransactionLost };
     // Writes one score under its own savepoint; a score that cannot be written
     // is undone alone, unless the engine lost the whole transaction.
-    Written write(const ScoreRequest& request, ScoreOutcome& outcome);
+    Written write(const ScoreRequest& request, ScoreOutcome& outcome, ScoreHistoryTable& history,
+                  const QString& time);
 
     MeetDatabase& mDb;
     ScoreQueue& mQueue;

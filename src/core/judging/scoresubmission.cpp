@@ -3,6 +3,7 @@
 #include "db/connectionstable.h"
 #include "db/meetdatabase.h"
 #include "db/meetevents.h"
+#include "db/tables/scorehistorytable.h"
 #include "judgingmessages.h"
 #include "scoreboard/scorequeue.h"
 #include "server/stationlink.h"
@@ -64,14 +65,36 @@ QString ScoreSubmission::stationText(ConnectionId stationId) {
     return stationId == 0 ? u"manual entry"_s : u"station "_s + QString::number(stationId);
 }
 
-void ScoreSubmission::submit(ConnectionId stationId, const SubmittedScore& score) {
-    mWaiting.append({stationId, {score, true}});
+QString ScoreSubmission::sourceOf(ConnectionId stationId) {
+    if (const auto known = mSources.constFind(stationId); known != mSources.cend())
+        return *known;
+    // Connection ids are never reused while the server runs, so what a
+    // station said at log-in holds for all its scores.
+    ConnectionsTable connections(mDb);
+    const auto judge = connections.judge(stationId);
+    QString source = stationText(stationId);
+    if (judge && *judge) {
+        const ConnectionsTable::JudgeLogin& login = **judge;
+        source = u"%1 judge %2 %3"_s.arg(login.event).arg(login.number).arg(login.name).trimmed();
+    }
+    const QString where = mLink.describe(stationId);
+    if (!where.isEmpty())
+        source += u", "_s + where;
+    if (judge && *judge && !where.isEmpty())
+        mSources.insert(stationId, source);
+    return source;
+}
+
+void ScoreSubmission::submit(ConnectionId stationId, const SubmittedScore& score,
+                             const QString& message) {
+    mWaiting.append({stationId, {score, true, sourceOf(stationId), message, {}, false}, {}});
     if (!mCommitTimer.isActive())
         mCommitTimer.start();
 }
 
 ScoreOutcome ScoreSubmission::enterScore(const SubmittedScore& score, bool noScoreboard) {
-    mWaiting.append({0, {score, !noScoreboard}});
+    mWaiting.append(
+        {0, {score, !noScoreboard, ScoreHistoryTable::Operator, {}, u"manual entry"_s, false}, {}});
     return commit().constLast();
 }
 
@@ -98,6 +121,13 @@ QList<ScoreOutcome> ScoreSubmission::commit() {
     const QList<ScoreOutcome> outcomes = mStore.store(requests);
     std::optional<ScoreRange> range;
     for (qsizetype i = 0; i < batch.size(); ++i) {
+        if (batch[i].request.secondary) {
+            if (outcomes[i].stored)
+                passOnSecondaryScore(batch[i].stationId, batch[i].secondaryFields);
+            else
+                report(batch[i].stationId, outcomes[i]);
+            continue;
+        }
         report(batch[i].stationId, outcomes[i]);
         if (outcomes[i].stored && !outcomes[i].testScore) {
             if (!range)
@@ -140,6 +170,19 @@ void ScoreSubmission::reportOutOfRange(const Waiting& waiting, const ScoreOutcom
 }
 
 void ScoreSubmission::forwardSecondaryScore(ConnectionId stationId, const QStringList& fields) {
+    ScoreRequest request;
+    request.score.num = fields.value(1);
+    request.score.event = fields.value(3);
+    request.score.finalText = fields.value(4); // the judge's score, for an alert
+    request.source = sourceOf(stationId);
+    request.message = fields.join(u'|');
+    request.secondary = true;
+    mWaiting.append({stationId, request, fields});
+    if (!mCommitTimer.isActive())
+        mCommitTimer.start();
+}
+
+void ScoreSubmission::passOnSecondaryScore(ConnectionId stationId, const QStringList& fields) {
     const auto field = [&fields](int index) {
         return fields.value(index);
     };

@@ -3,6 +3,7 @@
 #include "db/connectionid.h"
 #include "scorestore.h"
 
+#include <QHash>
 #include <QList>
 #include <QTimer>
 
@@ -31,8 +32,9 @@ public:
     ScoreSubmission(const ScoreSubmission&) = delete;
     ScoreSubmission& operator=(const ScoreSubmission&) = delete;
 
-    // A station's score: it joins the scores waiting for the next commit.
-    void submit(ConnectionId stationId, const SubmittedScore& score);
+    // A station's score (`message` as it was sent): it joins the scores
+    // waiting for the next commit.
+    void submit(ConnectionId stationId, const SubmittedScore& score, const QString& message);
     // The operator's score, committed at once with the scores waiting before
     // it. With `noScoreboard` the score is stored only: not queued.
     ScoreOutcome enterScore(const SubmittedScore& score, bool noScoreboard);
@@ -41,14 +43,17 @@ public:
     void commitWaiting();
     bool isWaiting(ConnectionId stationId) const;
 
-    // "SENDSCORE2" (its fields): a secondary judge's score goes to the event's
-    // judge 1 station as "SECONDARYSCORE|", then the sender is confirmed.
+    // "SENDSCORE2" (its fields): a secondary judge's score joins the scores
+    // waiting for the next commit, which records it in the score history;
+    // then it goes to the event's judge 1 station as "SECONDARYSCORE|", and
+    // the sender is confirmed.
     void forwardSecondaryScore(ConnectionId stationId, const QStringList& fields);
 
 private:
     struct Waiting {
         ConnectionId stationId;
         ScoreRequest request;
+        QStringList secondaryFields; // a secondary judge's message
     };
 
     // Commits the waiting scores; their outcomes in arrival order.
@@ -58,7 +63,10 @@ private:
     void report(ConnectionId stationId, const ScoreOutcome& outcome);
     void reportOutOfRange(const Waiting& waiting, const ScoreOutcome& outcome,
                           const ScoreRange& range);
+    void passOnSecondaryScore(ConnectionId stationId, const QStringList& fields);
     static QString stationText(ConnectionId stationId);
+    // The station as the score history names it, looked up once per connection.
+    QString sourceOf(ConnectionId stationId);
 
     MeetDatabase& mDb;
     ScoreQueue& mQueue;
@@ -66,5 +74,6 @@ private:
     OperatorAlerts& mAlerts;
     ScoreStore mStore;
     QList<Waiting> mWaiting;
+    QHash<ConnectionId, QString> mSources;
     QTimer mCommitTimer;
 };

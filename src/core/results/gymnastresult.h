@@ -3,6 +3,7 @@
 #include "resultscolumns.h"
 
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 // One gymnast of a session who is not scratched, with her finals, all-around
@@ -19,6 +20,9 @@ struct GymnastResult {
     QString division;  // empty when she falls in no age division, or the meet awards none
     ResultScores scores;
     ResultPlaces places;
+    // The events whose score is held for review: it counts in no place, and
+    // neither does the all-around it is part of.
+    QStringList review;
 
     QString name() const { return firstName + u' ' + lastName; }
 };

@@ -131,7 +131,13 @@ QVariant ResultsTableModel::data(const QModelIndex& index, int role) const {
     case 5:
     case 6:
     case 7: {
-        const std::optional<double>& score = line.scores[column - 3];
+        const int scoreColumn = column - 3;
+        const bool held = scoreColumn == ResultColumns::AllAround
+                              ? !line.review.isEmpty()
+                              : line.review.contains(ResultColumns::name(scoreColumn));
+        if (held)
+            return u"Under review"_s;
+        const std::optional<double>& score = line.scores[scoreColumn];
         return score ? scoreText(*score) : QString();
     }
     default:

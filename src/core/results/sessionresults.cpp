@@ -3,6 +3,7 @@
 #include "db/meetdatabase.h"
 #include "db/tables/gymnaststable.h"
 #include "db/tables/gymstable.h"
+#include "db/tables/scoreholdstable.h"
 #include "placing.h"
 
 #include <QCollator>
@@ -71,6 +72,16 @@ bool SessionResults::read(MeetDatabase& db, const QString& session, QString* err
             *error = gyms ? gymnastsTable.lastError() : gymsTable.lastError();
         return false;
     }
+    ScoreHoldsTable holdsTable(db);
+    const auto holds = holdsTable.all();
+    if (!holds) {
+        if (error)
+            *error = holdsTable.lastError();
+        return false;
+    }
+    QHash<QString, QStringList> underReview; // by gymnast number
+    for (const ScoreHoldsTable::Held& held : *holds)
+        underReview[held.num].append(held.event);
     QHash<qint64, QString> gymNames;
     for (const GymsTable::Gym& gym : *gyms) {
         const QString shortName = gym.shortName.trimmed();
@@ -96,6 +107,16 @@ bool SessionResults::read(MeetDatabase& db, const QString& session, QString* err
         gymnast.division = division.name;
         for (int column = 0; column < ResultColumns::Count; ++column)
             gymnast.scores[column] = score(row.finals[size_t(column)]);
+        for (int column = 0; column < ResultColumns::AllAround; ++column) {
+            const QString event = ResultColumns::name(column);
+            for (const QString& held : underReview.value(gymnast.num)) {
+                if (held.compare(event, Qt::CaseInsensitive) == 0) {
+                    gymnast.review.append(event);
+                    gymnast.scores[column].reset();
+                    gymnast.scores[ResultColumns::AllAround].reset();
+                }
+            }
+        }
         gymnasts.append(gymnast);
         divisionOrder.append(division.order);
     }

@@ -11,12 +11,16 @@
 struct QueueEntry : ScoreBoardQueueTable::Row {
     static inline const QString Queued = QStringLiteral("Queued");
     static inline const QString Sent = QStringLiteral("Sent");
+    // What the grid shows as the status of a held score.
+    static inline const QString Held = QStringLiteral("Held");
     static inline const QString TestGymnastName = QStringLiteral("Test Gymnast");
     static inline const QString TestGymnastNumber = QStringLiteral("999");
 
     QueueEntry() { status = Queued; }
     explicit QueueEntry(const ScoreBoardQueueTable::Row& row)
         : ScoreBoardQueueTable::Row(row) {}
+
+    bool held = false; // kept off the displays for the meet referee's review
 
     bool isTestScore() const { return gymnastName == TestGymnastName; }
 };

@@ -39,7 +39,7 @@ QString QueueGridModel::cellText(const QueueEntry& entry, int column) const {
     case SecondsColumn:
         return QString::number(entry.displaySeconds);
     case StatusColumn:
-        return entry.status;
+        return entry.held ? QueueEntry::Held : entry.status;
     case CorrectedColumn:
         return entry.corrected ? u"True"_s : u"False"_s;
     default:
@@ -61,6 +61,8 @@ QVariant QueueGridModel::data(const QModelIndex& index, int role) const {
         return int(Qt::AlignLeft | Qt::AlignVCenter);
     case CorrectedRole:
         return entry && entry->corrected;
+    case HeldRole:
+        return entry && entry->held;
     case RowIdRole:
         return entry ? entry->rowId : 0;
     default:

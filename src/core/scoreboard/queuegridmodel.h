@@ -7,7 +7,8 @@
 
 // The queue grid: the waiting scores in queue-key order (ties keep their
 // arrival order). An empty queue shows one row of empty cells. CorrectedRole
-// tells a corrected score's row (the window paints it).
+// and HeldRole tell a corrected and a held score's row (the window paints
+// them); a held score's status reads "Held".
 class QueueGridModel : public QAbstractTableModel {
     Q_OBJECT
 
@@ -25,7 +26,7 @@ public:
         SpareColumn,
         ColumnCount
     };
-    enum Role { CorrectedRole = Qt::UserRole + 1, RowIdRole };
+    enum Role { CorrectedRole = Qt::UserRole + 1, RowIdRole, HeldRole };
 
     using QAbstractTableModel::QAbstractTableModel;
 

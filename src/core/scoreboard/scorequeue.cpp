@@ -1,6 +1,9 @@
 #include "scorequeue.h"
 
+#include "db/dbtransaction.h"
 #include "db/meetdatabase.h"
+#include "db/tables/scorehistorytable.h"
+#include "db/tables/scoreholdstable.h"
 #include "displayseconds.h"
 #include "queuekey.h"
 
@@ -100,7 +103,12 @@ bool ScoreQueue::storeScore(const QString& num, const QString& name, const QStri
     return true;
 }
 
-void ScoreQueue::show(const QueueEntry& entry) {
+void ScoreQueue::show(const QueueEntry& shown) {
+    QueueEntry entry = shown;
+    if (entry.held)
+        mHeld.insert(heldKey(entry.num, entry.event));
+    else
+        entry.held = !entry.isTestScore() && isHeld(entry.num, entry.event);
     mGrid.showEntry(entry);
     Q_EMIT changed();
 }
@@ -120,9 +128,18 @@ bool ScoreQueue::reload(QString* error) {
     const auto rows = table.withStatus(QueueEntry::Queued);
     if (!rows)
         return failed(error, table.lastError());
+    ScoreHoldsTable holds(mDb);
+    const auto held = holds.all();
+    if (!held)
+        return failed(error, holds.lastError());
+    mHeld.clear();
+    for (const ScoreHoldsTable::Held& score : *held)
+        mHeld.insert(heldKey(score.num, score.event));
     QList<QueueEntry> entries;
-    for (const ScoreBoardQueueTable::Row& row : *rows)
+    for (const ScoreBoardQueueTable::Row& row : *rows) {
         entries.append(entryOf(row));
+        entries.last().held = !entries.last().isTestScore() && isHeld(row.num, row.event);
+    }
     mGrid.setEntries(std::move(entries));
     Q_EMIT changed();
     return true;
@@ -150,21 +167,127 @@ QString ScoreQueue::removeQuestion(int row) const {
     return u"Remove score for gymnast "_s + entry->num + u" from scoreboard queue?"_s;
 }
 
+bool ScoreQueue::recordOperatorChange(const QString& kind, const QueueEntry& entry,
+                                      const QString& note, QString* error) {
+    ScoreHistoryTable history(mDb);
+    ScoreHistoryTable::Entry change;
+    change.time = ScoreHistoryTable::timeText(QDateTime::currentDateTime());
+    change.kind = kind;
+    change.num = entry.num;
+    change.event = entry.event;
+    bool isNumber = false;
+    const double shown = entry.score.toDouble(&isNumber);
+    if (isNumber)
+        change.before = change.after = shown;
+    change.source = ScoreHistoryTable::Operator;
+    change.note = note;
+    if (!history.append(change))
+        return failed(error, u"the score history could not be written: "_s + history.lastError());
+    return true;
+}
+
 bool ScoreQueue::removeQueueRow(int row, QString* error) {
     const QueueEntry* entry = mGrid.entryAt(row);
     if (!entry)
         return failed(error, u"There is no score in that row of the queue."_s);
+    if (entry->held)
+        return failed(error, u"The score is held for review: release it before taking it out "
+                             "of the queue."_s);
+    // Taken out together with the history's word of it, or not at all.
+    DbTransaction transaction(mDb);
+    if (!transaction.isActive())
+        return failed(error, mDb.lastError());
     ScoreBoardQueueTable table(mDb);
     if (!table.remove(*entry))
         return failed(error, table.lastError());
+    if (!recordOperatorChange(ScoreHistoryTable::Removal, *entry,
+                              u"taken out of the scoreboard queue"_s, error))
+        return false;
+    if (!transaction.commit())
+        return failed(error, mDb.lastError());
     mGrid.removeAt(row);
+    Q_EMIT changed();
+    return true;
+}
+
+QString ScoreQueue::heldKey(const QString& num, const QString& event) {
+    return num + u'\n' + event.toLower();
+}
+
+bool ScoreQueue::isHeld(const QString& num, const QString& event) const {
+    return !mHeld.isEmpty() && mHeld.contains(heldKey(num, event));
+}
+
+void ScoreQueue::setHoldNewScores(const QString& event, bool hold) {
+    if (hold)
+        mHoldNew.insert(event.toLower());
+    else
+        mHoldNew.remove(event.toLower());
+}
+
+bool ScoreQueue::holdsNewScores(const QString& event) const {
+    return !mHoldNew.isEmpty() && mHoldNew.contains(event.toLower());
+}
+
+bool ScoreQueue::holdStoredScore(QueueEntry& toShow, QString* error) {
+    const QString time = ScoreHistoryTable::timeText(QDateTime::currentDateTime());
+    ScoreHoldsTable holds(mDb);
+    if (!holds.hold({toShow.num, toShow.event, time}))
+        return failed(error, holds.lastError());
+    if (!recordOperatorChange(ScoreHistoryTable::Hold, toShow,
+                              u"held as it arrived: new scores of the event are held"_s, error))
+        return false;
+    toShow.held = true;
+    return true;
+}
+
+bool ScoreQueue::holdQueueRow(int row, QString* error) {
+    return changeHold(row, true, error);
+}
+
+bool ScoreQueue::releaseQueueRow(int row, QString* error) {
+    return changeHold(row, false, error);
+}
+
+bool ScoreQueue::changeHold(int row, bool hold, QString* error) {
+    const QueueEntry* chosen = mGrid.entryAt(row);
+    if (!chosen)
+        return failed(error, u"There is no score in that row of the queue."_s);
+    if (chosen->isTestScore())
+        return failed(error, u"A test score is never held."_s);
+    if (chosen->held == hold)
+        return true;
+    QueueEntry entry = *chosen;
+    DbTransaction transaction(mDb);
+    if (!transaction.isActive())
+        return failed(error, mDb.lastError());
+    ScoreHoldsTable holds(mDb);
+    const bool done = hold ? holds.hold({entry.num, entry.event,
+                                         ScoreHistoryTable::timeText(QDateTime::currentDateTime())})
+                           : holds.release(entry.num, entry.event) || holds.lastError().isEmpty();
+    if (!done)
+        return failed(error, holds.lastError());
+    const QString note = hold ? u"held for review"_s : u"released to the displays"_s;
+    if (!recordOperatorChange(hold ? ScoreHistoryTable::Hold : ScoreHistoryTable::Release, entry,
+                              note, error))
+        return false;
+    if (!transaction.commit())
+        return failed(error, mDb.lastError());
+    if (hold)
+        mHeld.insert(heldKey(entry.num, entry.event));
+    else
+        mHeld.remove(heldKey(entry.num, entry.event));
+    entry.held = hold;
+    mGrid.showEntry(entry);
     Q_EMIT changed();
     return true;
 }
 
 std::optional<QueueEntry> ScoreQueue::nextWaiting(const QString& event, QString* error) {
     ScoreBoardQueueTable table(mDb);
-    const auto row = table.firstWith(QueueEntry::Queued, event);
+    // Held scores wait without blocking the others of their event.
+    const auto row = mHeld.isEmpty() ? table.firstWith(QueueEntry::Queued, event)
+                                     : table.firstNotHeld(QueueEntry::Queued, event);
     if (!row)
         failed(error, table.lastError());
     if (!row || !*row)
@@ -174,6 +297,9 @@ std::optional<QueueEntry> ScoreQueue::nextWaiting(const QString& event, QString*
 
 std::optional<QueueEntry> ScoreQueue::waitingRow(const QString& num, const QString& event,
                                                  QString* error) {
+    if (isHeld(num, event))
+        return std::nullopt; // a held score is never on the displays
+
     ScoreBoardQueueTable table(mDb);
     const auto row = table.firstWith(QueueEntry::Queued, event, num);
     if (!row)
@@ -194,7 +320,8 @@ bool ScoreQueue::markShown(const QueueEntry& offered, QString* error) {
         return true;
     }
     QueueEntry current = entryOf(**row);
-    if (current.status != QueueEntry::Queued)
+    // A score held while it was on the displays waits for its release.
+    if (current.status != QueueEntry::Queued || isHeld(current.num, current.event))
         return true;
     if (current.score != offered.score) {
         // A new score arrived while the old one was on the displays: the new

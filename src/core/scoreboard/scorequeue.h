@@ -5,6 +5,7 @@
 #include "queuegridmodel.h"
 
 #include <QObject>
+#include <QSet>
 
 #include <functional>
 #include <optional>
@@ -49,9 +50,25 @@ public:
     bool expediteQueueRow(int row, QString* error = nullptr);
 
     // The operator's question before removing grid row `row` (empty for the
-    // empty row), and the removal itself.
+    // empty row), and the removal itself. A held score is released first.
     QString removeQuestion(int row) const;
     bool removeQueueRow(int row, QString* error = nullptr);
+
+    // Holds the score of grid row `row` for the meet referee's review: it
+    // stays stored and waiting, but goes to no display and counts in no place
+    // until it is released; released, it goes out as any waiting score (as a
+    // correction when the displays had shown an earlier one). Each is recorded
+    // in the score history.
+    bool holdQueueRow(int row, QString* error = nullptr);
+    bool releaseQueueRow(int row, QString* error = nullptr);
+    bool isHeld(const QString& num, const QString& event) const;
+
+    // Whether scores new to the queue for `event` are held as they arrive.
+    void setHoldNewScores(const QString& event, bool hold);
+    bool holdsNewScores(const QString& event) const;
+    // Holds a score as it is stored, inside the caller's transaction, and
+    // marks `toShow` held; the score counts as held once it is shown.
+    bool holdStoredScore(QueueEntry& toShow, QString* error);
 
     // The oldest waiting score of an event, as the display loop offers it.
     // Empty also when the queue cannot be read (`error` then tells why).
@@ -74,10 +91,19 @@ Q_SIGNALS:
     void changed();
 
 private:
+    // Appends the operator's change of a queued score to the score history,
+    // inside the caller's transaction.
+    bool recordOperatorChange(const QString& kind, const QueueEntry& entry, const QString& note,
+                              QString* error);
     static QueueEntry entryOf(const ScoreBoardQueueTable::Row& row);
+    static QString heldKey(const QString& num, const QString& event);
+    // Holds or releases grid row `row` in one transaction with its history entry.
+    bool changeHold(int row, bool hold, QString* error);
 
     MeetDatabase& mDb;
     const DisplaySeconds& mDisplaySeconds;
     QueueGridModel mGrid;
     std::function<QDateTime()> mClock;
+    QSet<QString> mHeld;    // the held scores, by heldKey()
+    QSet<QString> mHoldNew; // events whose new scores are held, in lower case
 };

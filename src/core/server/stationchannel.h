@@ -22,4 +22,6 @@ public:
     virtual qint64 pendingOutput() const = 0;
     // The server ends the connection; the channel reports nothing back.
     virtual void close() = 0;
+    // What carries it, as the score history names it: "TCP" or "browser".
+    virtual QString transport() const = 0;
 };

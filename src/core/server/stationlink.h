@@ -16,4 +16,7 @@ public:
     // Sends one message of raw bytes (an advertisement image's answer) byte
     // for byte, with no text conversion on the way; fails quietly the same way.
     virtual void sendBytes(ConnectionId connection, const QByteArray& message) = 0;
+    // The station as the score history names its source: its address and
+    // what carries it ("TCP" or "browser"); empty for a connection that has gone.
+    virtual QString describe(ConnectionId connection) const = 0;
 };

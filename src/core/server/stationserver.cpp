@@ -170,6 +170,11 @@ QString StationServer::remoteAddress(ConnectionId connection) const {
     return target ? target->address : QString();
 }
 
+QString StationServer::describe(ConnectionId connection) const {
+    const Connection* target = find(connection);
+    return target ? target->address + u", "_s + target->channel->transport() : QString();
+}
+
 void StationServer::stopServer() {
     mListener.stop();
 }

@@ -46,6 +46,7 @@ public:
     void sendData(ConnectionId connection, const QString& text) override;
     void sendBytes(ConnectionId connection, const QByteArray& message) override;
 
+    QString describe(ConnectionId connection) const override;
     // The peer's IPv4 address as text; empty for an unknown connection.
     QString remoteAddress(ConnectionId connection) const;
     bool isConnected(ConnectionId connection) const { return mConnections.contains(connection); }

@@ -29,6 +29,7 @@ public:
     qint64 pendingOutput() const override { return mSocket->bytesToWrite(); }
     // Aborts the socket; the object deletes itself from the event loop.
     void close() override;
+    QString transport() const override { return QStringLiteral("TCP"); }
 
 private:
     void read();

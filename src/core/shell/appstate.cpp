@@ -139,8 +139,8 @@ bool AppState::openMeetFile(const QString& path, QString* error) {
         return refuse(mMeetDb.lastError());
     TallvaneSettings settings(mMeetDb);
     if (!settings.ensureTables())
-        return refuse(u"Tallvane's own tables could not be added to %1: %2"_s.arg(
-            path, settings.lastError()));
+        return refuse(
+            u"Tallvane's own tables in %1 are not ready: %2"_s.arg(path, settings.lastError()));
     ConnectionsTable connections(mMeetDb);
     if (!connections.prepare())
         return refuse(u"The station log-ins of %1 could not be reset: %2"_s.arg(

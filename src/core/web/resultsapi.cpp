@@ -219,6 +219,8 @@ ApiReply ResultsApi::results(const QUrlQuery& query) {
                 {u"gym"_s, gymnast.gym},           {u"level"_s, gymnast.level},
                 {u"division"_s, gymnast.division}, {u"places"_s, placesObject(gymnast.places)}};
             addScores(row, gymnast.scores);
+            if (!gymnast.review.isEmpty())
+                row.insert(u"review"_s, QJsonArray::fromStringList(gymnast.review));
             rows.append(row);
         }
     }

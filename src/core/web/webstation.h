@@ -40,6 +40,7 @@ public:
     bool sendBytes(const QByteArray& message, qint64 maxPending) override;
     qint64 pendingOutput() const override { return mSocket ? mSocket->bytesToWrite() : 0; }
     void close() override;
+    QString transport() const override { return QStringLiteral("browser"); }
 
 Q_SIGNALS:
     // The socket has ended; the owner may delete this object.

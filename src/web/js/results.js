@@ -69,9 +69,16 @@ function gymnastRow(row, view) {
     const who = cell('who', span('name', row.name));
     if (row.recent) who.append(span('new', 'NEW'));
     const events =
-        view === 'AA' ? ' · ' + row.events.map((s) => scoreText(s) || '–').join(' ') : '';
+        view === 'AA'
+            ? ' · ' +
+              row.events
+                  .map((s, i) => (row.heldEvents.includes(Events[i]) ? 'Under review' : scoreText(s) || '–'))
+                  .join(' ')
+            : '';
     who.append(span('detail', `#${row.num} · ${row.gym}${events}`));
-    tr.append(cell('place', row.place ?? ''), who, cell('score', scoreText(row.score)));
+    tr.classList.toggle('review', row.review);
+    const score = row.review ? 'Under review' : scoreText(row.score);
+    tr.append(cell('place', row.place ?? ''), who, cell('score', score));
     return tr;
 }
 

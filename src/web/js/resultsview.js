@@ -26,7 +26,10 @@ export function groupTitle(level, division) {
 
 // The rows of one view ('Vault' ... 'AA'), filtered by level and gym ('' for
 // all), in groups of level and division as the server ordered them, each group
-// in place order for the view. Each row: {num, name, gym, score, place, recent}.
+// in place order for the view. Each row: {num, name, gym, score, place, recent,
+// review}; `review` is true when the view's score is held for the meet
+// referee's review (for the all-around: any of the gymnast's scores), and
+// `events` holds null for a held event's score.
 export function viewGroups(rows, view, {level = '', gym = ''} = {}, recent = () => false) {
     const groups = [];
     const byKey = new Map();
@@ -43,15 +46,20 @@ export function viewGroups(rows, view, {level = '', gym = ''} = {}, recent = () 
     }
     for (const group of groups) {
         group.rows.sort(byPlaceThenNumber(view));
-        group.rows = group.rows.map((row) => ({
-            num: row.num,
-            name: row.name,
-            gym: row.gym,
-            score: row[view] ?? null,
-            place: row.places?.[view] ?? null,
-            events: Events.map((event) => row[event] ?? null),
-            recent: recent(row.num, view === 'AA' ? null : view),
-        }));
+        group.rows = group.rows.map((row) => {
+            const held = row.review ?? [];
+            return {
+                num: row.num,
+                name: row.name,
+                gym: row.gym,
+                score: row[view] ?? null,
+                place: row.places?.[view] ?? null,
+                events: Events.map((event) => row[event] ?? null),
+                recent: recent(row.num, view === 'AA' ? null : view),
+                review: view === 'AA' ? held.length > 0 : held.includes(view),
+                heldEvents: held,
+            };
+        });
     }
     return groups;
 }

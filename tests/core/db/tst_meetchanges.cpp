@@ -2,6 +2,7 @@
 #include "db/dbtransaction.h"
 #include "db/meetchanges.h"
 #include "db/tables/gymnaststable.h"
+#include "db/tallvanesettings.h"
 #include "judging/scorestore.h"
 #include "scoreboard/displayseconds.h"
 #include "scoreboard/scorequeue.h"
@@ -55,6 +56,7 @@ private Q_SLOTS:
         mTemp = std::make_unique<TempMeet>();
         mDb = std::make_unique<MeetDatabase>();
         QVERIFY2(mDb->open(mTemp->createSampleMeet()), qPrintable(mDb->lastError()));
+        QVERIFY(TallvaneSettings(*mDb).ensureTables());
     }
     void cleanup() {
         mDb.reset();
@@ -132,21 +134,23 @@ private Q_SLOTS:
                                                 u"Gymnasts 103 Beam"_s}));
     }
 
-    // The score path as stations use it: the gymnast's row and the queue row
-    // are told after the batch commits; an unknown number changes no gymnast
-    // and no results, only the queue.
+    // The score path as stations use it: the gymnast's row, the history entry
+    // and the queue row are told after the batch commits; an unknown number
+    // changes no gymnast and no results, only the history and the queue.
     void storedScoresTellTheirRows() {
         DisplaySeconds seconds;
         ScoreQueue queue(*mDb, seconds);
         ScoreStore store(*mDb, queue);
         QSignalSpy committed(&mDb->changes(), &MeetChanges::committed);
         QSignalSpy results(&mDb->changes(), &MeetChanges::resultsChangedIn);
-        const QList<ScoreOutcome> outcomes =
-            store.store({{score(u"201"_s, u"Floor"_s, u"9.65"_s), true},
-                         {score(u"555"_s, u"Bars"_s, u"8"_s), true}});
+        QList<ScoreRequest> requests(2);
+        requests[0].score = score(u"201"_s, u"Floor"_s, u"9.65"_s);
+        requests[1].score = score(u"555"_s, u"Bars"_s, u"8"_s);
+        const QList<ScoreOutcome> outcomes = store.store(requests);
         QVERIFY(outcomes.at(0).stored && outcomes.at(1).stored);
         QCOMPARE(heard(committed),
-                 (QStringList{u"Gymnasts 201 Floor"_s, u"ScoreBoardQueue 201 Floor"_s,
+                 (QStringList{u"Gymnasts 201 Floor"_s, u"ScoreHistory 201 Floor"_s,
+                              u"ScoreBoardQueue 201 Floor"_s, u"ScoreHistory 555 Bars"_s,
                               u"ScoreBoardQueue 555 Bars"_s}));
         QCOMPARE(results.size(), 1);
         QCOMPARE(results.at(0).at(0).toString(), u"2"_s);

@@ -1,4 +1,5 @@
 #include "db/meetdatabase.h"
+#include "db/tallvanesettings.h"
 #include "firstrow.h"
 #include "scoreboard/displayseconds.h"
 #include "scoreboard/queuekey.h"
@@ -54,6 +55,7 @@ class TestScoreboardQueue : public QObject {
 private Q_SLOTS:
     void init() {
         QVERIFY(mDb.open(mTemp.createSampleMeet(QUuid::createUuid().toString(QUuid::Id128))));
+        QVERIFY(TallvaneSettings(mDb).ensureTables());
         mQueue = std::make_unique<ScoreQueue>(mDb, mSeconds);
         mNow = Noon;
         mQueue->setClock([this] { return mNow; });

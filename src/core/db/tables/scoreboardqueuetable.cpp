@@ -114,6 +114,14 @@ ScoreBoardQueueTable::firstWith(const QString& status, const QString& event,
         {status, event});
 }
 
+std::optional<std::optional<ScoreBoardQueueTable::Row>>
+ScoreBoardQueueTable::firstNotHeld(const QString& status, const QString& event) {
+    return first(u"WHERE Status = ? AND EventName = ? AND NOT EXISTS (SELECT 1 FROM ScoreHolds h "
+                 "WHERE h.Num = ScoreBoardQueue.num AND h.EventName = ScoreBoardQueue.EventName "
+                 "COLLATE NOCASE) ORDER BY QueueTimeNum ASC, rowid ASC LIMIT 1"_s,
+                 {status, event});
+}
+
 std::optional<std::optional<ScoreBoardQueueTable::Row>> ScoreBoardQueueTable::byId(qint64 rowId) {
     return first(u"WHERE rowid = ?"_s, {rowId});
 }

@@ -48,6 +48,8 @@ public:
     // The first row in queue order with that status and event (and number).
     std::optional<std::optional<Row>> firstWith(const QString& status, const QString& event,
                                                 const std::optional<QString>& num = {});
+    // The same, passing over the scores held for review (ScoreHolds).
+    std::optional<std::optional<Row>> firstNotHeld(const QString& status, const QString& event);
     std::optional<std::optional<Row>> byId(qint64 rowId);
 
     QString lastError() const { return mError; }

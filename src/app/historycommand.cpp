@@ -1,0 +1,82 @@
+#include "commands.h"
+
+#include "db/meetdatabase.h"
+#include "db/tables/scorehistorytable.h"
+#include "historycsv.h"
+#include "usagetexts.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QSaveFile>
+
+#include <cstdio>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+int fail(const QString& message, int status = 1) {
+    std::fprintf(stderr, "tallvane history: %s\n", qPrintable(message));
+    return status;
+}
+
+bool save(const QString& path, const QByteArray& contents, QString* error) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(contents) != contents.size() ||
+        !file.commit()) {
+        *error = u"%1 could not be written: %2"_s.arg(path, file.errorString());
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+// tallvane history MEETFILE [--num N] [--event E] [--session S] [--csv FILE]
+int runHistoryCommand(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    parser.addPositionalArgument(u"MEETFILE"_s, u"The meet file."_s);
+    UsageTexts::addOptions(parser, "history");
+    QStringList arguments = app.arguments();
+    arguments.removeAt(1); // the command word
+    if (!parser.parse(arguments))
+        return fail(parser.errorText(), 2);
+    if (parser.isSet(u"help"_s)) {
+        std::fputs(UsageTexts::usageOf("history"), stdout);
+        return 0;
+    }
+    if (parser.positionalArguments().size() != 1)
+        return fail(u"usage: "_s + UsageTexts::synopsis("history"), 2);
+
+    // Read only: a meet file from before the history has none to print, and
+    // gains it when it is next opened for a meet.
+    MeetDatabase db;
+    if (!db.open(parser.positionalArguments().constFirst()))
+        return fail(db.lastError());
+    ScoreHistoryTable history(db);
+    const std::optional<bool> exists = history.exists();
+    if (!exists)
+        return fail(history.lastError());
+    QList<ScoreHistoryTable::Entry> entries;
+    if (*exists) {
+        ScoreHistoryTable::Filter filter;
+        filter.num = parser.value(u"num"_s);
+        filter.event = parser.value(u"event"_s);
+        filter.session = parser.value(u"session"_s);
+        const auto found = history.entries(filter);
+        if (!found)
+            return fail(history.lastError());
+        entries = *found;
+    }
+    const QByteArray csv = HistoryCsv::render(entries);
+    if (!parser.isSet(u"csv"_s)) {
+        std::fwrite(csv.constData(), 1, size_t(csv.size()), stdout);
+        return 0;
+    }
+    QString error;
+    if (!save(parser.value(u"csv"_s), csv, &error))
+        return fail(error);
+    return 0;
+}

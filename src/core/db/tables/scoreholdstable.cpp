@@ -1,0 +1,75 @@
+#include "scoreholdstable.h"
+
+#include "db/meetchanges.h"
+#include "db/meetdatabase.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+ScoreHoldsTable::ScoreHoldsTable(MeetDatabase& db)
+    : mDb(db) {}
+
+bool ScoreHoldsTable::failed(const QString& error) {
+    mError = error;
+    return false;
+}
+
+bool ScoreHoldsTable::ensure() {
+    return mDb.execute(u"CREATE TABLE IF NOT EXISTS ScoreHolds (Num TEXT NOT NULL, "
+                       "EventName TEXT NOT NULL, HeldSince TEXT NOT NULL, "
+                       "PRIMARY KEY (Num, EventName))"_s)
+               ? true
+               : failed(mDb.lastError());
+}
+
+// A hold changes the results of the gymnast's session: the held score counts
+// in no place until it is released.
+void ScoreHoldsTable::recordChange(const QString& num, const QString& event) {
+    const DbRows session =
+        mDb.select(u"SELECT Session FROM Gymnasts WHERE Num = ? LIMIT 1"_s, {num});
+    QStringList sessions;
+    if (session.ok() && !session.isEmpty())
+        sessions.append(session.text(0, u"Session"_s));
+    mDb.changes().record({Name, {num + u'/' + event}, num, {}, sessions, true});
+}
+
+bool ScoreHoldsTable::hold(const Held& held) {
+    if (!mDb.execute(
+            u"INSERT OR IGNORE INTO ScoreHolds(Num, EventName, HeldSince) VALUES(?, ?, ?)"_s,
+            {held.num, held.event, held.since}))
+        return failed(mDb.lastError());
+    if (mDb.rowsAffected() > 0)
+        recordChange(held.num, held.event);
+    return true;
+}
+
+bool ScoreHoldsTable::release(const QString& num, const QString& event) {
+    mError.clear();
+    if (!mDb.execute(u"DELETE FROM ScoreHolds WHERE Num = ? AND EventName = ?"_s, {num, event}))
+        return failed(mDb.lastError());
+    if (mDb.rowsAffected() == 0)
+        return false;
+    recordChange(num, event);
+    return true;
+}
+
+std::optional<QList<ScoreHoldsTable::Held>> ScoreHoldsTable::all() {
+    const DbRows exists = mDb.select(
+        u"SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ? COLLATE NOCASE"_s, {Name});
+    if (!exists.ok()) {
+        failed(exists.error());
+        return std::nullopt;
+    }
+    if (exists.isEmpty())
+        return QList<Held>();
+    const DbRows rows =
+        mDb.select(u"SELECT Num, EventName, HeldSince FROM ScoreHolds ORDER BY HeldSince, rowid"_s);
+    if (!rows.ok()) {
+        failed(rows.error());
+        return std::nullopt;
+    }
+    QList<Held> held;
+    for (int i = 0; i < rows.count(); ++i)
+        held.append(
+            {rows.text(i, u"Num"_s), rows.text(i, u"EventName"_s), rows.text(i, u"HeldSince"_s)});
+    return held;
+}

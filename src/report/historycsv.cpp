@@ -1,0 +1,62 @@
+#include "historycsv.h"
+
+#include <QStringList>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// A field in quotes when it holds a separator, a quote or a line break.
+QString field(const QString& text) {
+    static const QString special = u",\"\r\n"_s;
+    for (const QChar c : text) {
+        if (special.contains(c))
+            return u'"' + QString(text).replace(u"\""_s, u"\"\""_s) + u'"';
+    }
+    return text;
+}
+
+// A final as the meet shows it: three decimals; nothing for none.
+QString finalText(const QVariant& value) {
+    return value.isNull() ? QString() : QString::number(value.toDouble(), 'f', 3);
+}
+
+} // namespace
+
+namespace HistoryCsv {
+
+QStringList header() {
+    QStringList names{u"seq"_s,    u"time"_s,  u"kind"_s,   u"num"_s, u"event"_s,
+                      u"before"_s, u"after"_s, u"source"_s, u"note"_s};
+    const QStringList attempt{u"j1"_s,    u"j2"_s,         u"j3"_s,    u"j4"_s,
+                              u"start"_s, u"adjustment"_s, u"bscore"_s};
+    names += attempt;
+    for (const QString& name : attempt)
+        names.append(u"vault2_"_s + name);
+    names.append(u"message"_s);
+    return names;
+}
+
+QByteArray render(const QList<ScoreHistoryTable::Entry>& entries) {
+    QStringList lines{header().join(u',')};
+    for (const ScoreHistoryTable::Entry& entry : entries) {
+        QStringList row{QString::number(entry.seq),
+                        entry.time,
+                        entry.kind,
+                        entry.num,
+                        entry.event,
+                        finalText(entry.before),
+                        finalText(entry.after),
+                        entry.source,
+                        entry.note};
+        for (const ScoreHistoryTable::Attempt* attempt : {&entry.first, &entry.second})
+            row += QStringList(attempt->cbegin(), attempt->cend());
+        row.append(entry.message);
+        for (QString& value : row)
+            value = field(value);
+        lines.append(row.join(u','));
+    }
+    return (lines.join(u"\r\n"_s) + u"\r\n"_s).toUtf8();
+}
+
+} // namespace HistoryCsv
