@@ -5,6 +5,7 @@
 // update per score, no network, no queue.
 
 #include "db/meetdatabase.h"
+#include "db/tallvanesettings.h"
 #include "goalrow.h"
 #include "judging/meetserver.h"
 #include "judging/scorestore.h"
@@ -174,6 +175,7 @@ WorkPerScore measureWork(const QString& storePath, const QString& floorPath) {
     }
     MeetDatabase db;
     db.open(storePath);
+    TallvaneSettings(db).ensureTables(); // the score history, as the server opens a meet
     db.execute(u"PRAGMA synchronous=OFF"_s);
     DisplaySeconds seconds;
     ScoreQueue queue(db, seconds);
