@@ -69,9 +69,18 @@ test('groups in server order, rows by place for the view, unplaced last', () => 
 test('a score held for review is marked in its event and in the all-around', () => {
     const held = [{...rows[0], Bars: null, review: ['Bars']}, rows[1]];
     const review = (view) => viewGroups(held, view)[0].rows.map((r) => [r.num, r.review]);
-    assert.deepEqual(review('Bars'), [['3', false], ['12', true]]);
-    assert.deepEqual(review('Vault'), [['3', false], ['12', false]]);
-    assert.deepEqual(review('AA'), [['12', true], ['3', false]]);
+    assert.deepEqual(review('Bars'), [
+        ['3', false],
+        ['12', true],
+    ]);
+    assert.deepEqual(review('Vault'), [
+        ['3', false],
+        ['12', false],
+    ]);
+    assert.deepEqual(review('AA'), [
+        ['12', true],
+        ['3', false],
+    ]);
 });
 
 test('filters by level and gym', () => {

@@ -72,7 +72,9 @@ function gymnastRow(row, view) {
         view === 'AA'
             ? ' · ' +
               row.events
-                  .map((s, i) => (row.heldEvents.includes(Events[i]) ? 'Under review' : scoreText(s) || '–'))
+                  .map((s, i) =>
+                      row.heldEvents.includes(Events[i]) ? 'Under review' : scoreText(s) || '–',
+                  )
                   .join(' ')
             : '';
     who.append(span('detail', `#${row.num} · ${row.gym}${events}`));
