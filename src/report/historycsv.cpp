@@ -1,20 +1,12 @@
 #include "historycsv.h"
 
+#include "csvtext.h"
+
 #include <QStringList>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-// A field in quotes when it holds a separator, a quote or a line break.
-QString field(const QString& text) {
-    static const QString special = u",\"\r\n"_s;
-    for (const QChar c : text) {
-        if (special.contains(c))
-            return u'"' + QString(text).replace(u"\""_s, u"\"\""_s) + u'"';
-    }
-    return text;
-}
 
 // A final as the meet shows it: three decimals; nothing for none.
 QString finalText(const QVariant& value) {
@@ -38,7 +30,8 @@ QStringList header() {
 }
 
 QByteArray render(const QList<ScoreHistoryTable::Entry>& entries) {
-    QStringList lines{header().join(u',')};
+    CsvText csv;
+    csv.addRow(header());
     for (const ScoreHistoryTable::Entry& entry : entries) {
         QStringList row{QString::number(entry.seq),
                         entry.time,
@@ -52,11 +45,9 @@ QByteArray render(const QList<ScoreHistoryTable::Entry>& entries) {
         for (const ScoreHistoryTable::Attempt* attempt : {&entry.first, &entry.second})
             row += QStringList(attempt->cbegin(), attempt->cend());
         row.append(entry.message);
-        for (QString& value : row)
-            value = field(value);
-        lines.append(row.join(u','));
+        csv.addRow(row);
     }
-    return (lines.join(u"\r\n"_s) + u"\r\n"_s).toUtf8();
+    return csv.toUtf8();
 }
 
 } // namespace HistoryCsv

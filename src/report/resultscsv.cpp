@@ -1,5 +1,7 @@
 #include "resultscsv.h"
 
+#include "csvtext.h"
+
 #include "printedresults.h"
 
 #include <QStringList>
@@ -7,16 +9,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-// A field in quotes when it holds a separator, a quote or a line break.
-QString field(const QString& text) {
-    static const QString special = u",\"\r\n"_s;
-    for (const QChar c : text) {
-        if (special.contains(c))
-            return u'"' + QString(text).replace(u"\""_s, u"\"\""_s) + u'"';
-    }
-    return text;
-}
 
 QString place(const std::optional<int>& place) {
     return place ? QString::number(*place) : QString();
@@ -36,13 +28,8 @@ QByteArray ResultsCsv::render(const PrintedResults& printed) {
                        u"Num"_s,     u"Name"_s,  u"Gym"_s};
     for (int column = 0; column < ResultColumns::Count; ++column)
         header << ResultColumns::name(column) << ResultColumns::name(column) + u" Place"_s;
-    QStringList lines{header.join(u',')};
-    auto addRow = [&lines](const QStringList& row) {
-        QStringList fields;
-        for (const QString& text : row)
-            fields.append(field(text));
-        lines.append(fields.join(u','));
-    };
+    CsvText csv;
+    csv.addRow(header);
 
     for (const PrintedResults::Session& session : printed.sessions) {
         for (const QString& level : session.levels) {
@@ -53,16 +40,16 @@ QByteArray ResultsCsv::render(const PrintedResults& printed) {
                     QStringList row{session.id,  level,          group.division, u"Gymnast"_s,
                                     gymnast.num, gymnast.name(), gymnast.gym};
                     appendScores(row, gymnast.scores, gymnast.places);
-                    addRow(row);
+                    csv.addRow(row);
                 }
             }
             for (const TeamResult& team : session.results->teams(level, printed.countingScores)) {
                 QStringList row{session.id, level,    QString(), u"Team"_s,
                                 QString(),  team.gym, team.gym};
                 appendScores(row, team.scores, team.places);
-                addRow(row);
+                csv.addRow(row);
             }
         }
     }
-    return (lines.join(u"\r\n"_s) + u"\r\n"_s).toUtf8();
+    return csv.toUtf8();
 }
