@@ -192,7 +192,9 @@ QList<ScoreOutcome> ScoreStore::store(const QList<ScoreRequest>& scores) {
     }
     // One statement and one time for the batch: its scores are committed together.
     ScoreHistoryTable history(mDb);
-    const QString time = ScoreHistoryTable::timeText(QDateTime::currentDateTime());
+    BatchTime time;
+    time.at = mQueue.now();
+    time.historyText = ScoreHistoryTable::timeText(time.at);
     for (qsizetype i = 0; i < scores.size(); ++i) {
         if (write(scores[i], outcomes[i], history, time) == Written::TransactionLost) {
             const QString error =
@@ -208,7 +210,7 @@ QList<ScoreOutcome> ScoreStore::store(const QList<ScoreRequest>& scores) {
 }
 
 ScoreStore::Written ScoreStore::write(const ScoreRequest& request, ScoreOutcome& outcome,
-                                      ScoreHistoryTable& history, const QString& time) {
+                                      ScoreHistoryTable& history, const BatchTime& time) {
     RowUpdate update;
     const std::optional<double> final =
         request.secondary ? std::optional<double>() : eventColumns(request.score, update, outcome);
@@ -223,7 +225,7 @@ ScoreStore::Written ScoreStore::write(const ScoreRequest& request, ScoreOutcome&
     if (!savepoint.isActive())
         return failed(mDb.lastError());
     const auto recorded = [&](const QVariant& before, std::optional<double> after) {
-        ScoreHistoryTable::Entry entry = historyEntry(request, before, after, time);
+        ScoreHistoryTable::Entry entry = historyEntry(request, before, after, time.historyText);
         return history.append(entry);
     };
     if (request.secondary) {
@@ -261,7 +263,7 @@ ScoreStore::Written ScoreStore::write(const ScoreRequest& request, ScoreOutcome&
         const QString name = outcome.testScore ? QueueEntry::TestGymnastName : outcome.gymnastName;
         QString error;
         if (!mQueue.storeScore(outcome.num, name, outcome.event, formatScore(outcome.finalText),
-                               false, &outcome.toShow, &error))
+                               false, time.at, &outcome.toShow, &error))
             return failed(error);
         // The operator holds the event's new scores for review.
         if (outcome.toShow && !outcome.testScore && mQueue.holdsNewScores(outcome.event) &&

@@ -3,6 +3,7 @@
 #include "scoreboard/queueentry.h"
 #include "submittedscore.h"
 
+#include <QDateTime>
 #include <QList>
 #include <QString>
 
@@ -59,10 +60,15 @@ public:
 
 private:
     enum class Written { Yes, No, TransactionLost };
+    // The time of a batch, read once: its scores are committed together.
+    struct BatchTime {
+        QDateTime at;        // the queue rows' stamp
+        QString historyText; // the history entries' time
+    };
     // Writes one score under its own savepoint; a score that cannot be written
     // is undone alone, unless the engine lost the whole transaction.
     Written write(const ScoreRequest& request, ScoreOutcome& outcome, ScoreHistoryTable& history,
-                  const QString& time);
+                  const BatchTime& time);
 
     MeetDatabase& mDb;
     ScoreQueue& mQueue;

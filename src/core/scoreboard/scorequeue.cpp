@@ -61,8 +61,8 @@ bool ScoreQueue::updateQueueRow(const QueueEntry& entry, QString* error) {
 }
 
 bool ScoreQueue::storeScore(const QString& num, const QString& name, const QString& event,
-                            const QString& score, bool corrected, std::optional<QueueEntry>* toShow,
-                            QString* error) {
+                            const QString& score, bool corrected, const QDateTime& queuedAt,
+                            std::optional<QueueEntry>* toShow, QString* error) {
     toShow->reset();
     ScoreBoardQueueTable table(mDb);
     const auto found = table.scoreOf(num, event, QueueEntry::TestGymnastName);
@@ -78,9 +78,8 @@ bool ScoreQueue::storeScore(const QString& num, const QString& name, const QStri
     entry.event = event;
     entry.score = score;
     entry.displaySeconds = mDisplaySeconds.seconds();
-    const QDateTime now = mClock();
-    entry.queueTime = queueTimeText(now);
-    entry.queueTimeNum = queueKey(now);
+    entry.queueTime = queueTimeText(queuedAt);
+    entry.queueTimeNum = queueKey(queuedAt);
     // A score for a shown one is a correction: the displays flag it. It stays
     // one when it is replaced again before it is shown, as the displays still
     // show the score it corrects.
@@ -116,7 +115,7 @@ void ScoreQueue::show(const QueueEntry& shown) {
 bool ScoreQueue::queueScore(const QString& num, const QString& name, const QString& event,
                             const QString& score, bool corrected, QString* error) {
     std::optional<QueueEntry> toShow;
-    if (!storeScore(num, name, event, score, corrected, &toShow, error))
+    if (!storeScore(num, name, event, score, corrected, mClock(), &toShow, error))
         return false;
     if (toShow)
         show(*toShow);

@@ -4,6 +4,7 @@
 #include "queueentry.h"
 #include "queuegridmodel.h"
 
+#include <QDateTime>
 #include <QObject>
 #include <QSet>
 
@@ -27,15 +28,17 @@ public:
 
     // The clock that stamps queued scores (tests move it).
     void setClock(std::function<QDateTime()> clock) { mClock = std::move(clock); }
+    QDateTime now() const { return mClock(); }
 
     // Writes one score's queue row without a transaction of its own, so a
-    // caller can store it together with the gymnast's score. Returns false
+    // caller can store it together with the gymnast's score, stamped
+    // `queuedAt` (a batch of scores read the clock once). Returns false
     // with `error` set when the write failed. `toShow` gets the grid row to
     // show after the commit; it stays empty for a test score that is dropped
     // because the number's real score for the event is still waiting.
     bool storeScore(const QString& num, const QString& name, const QString& event,
-                    const QString& score, bool corrected, std::optional<QueueEntry>* toShow,
-                    QString* error);
+                    const QString& score, bool corrected, const QDateTime& queuedAt,
+                    std::optional<QueueEntry>* toShow, QString* error);
     void show(const QueueEntry& entry);
 
     // Stores and shows one score (the operator's test score).

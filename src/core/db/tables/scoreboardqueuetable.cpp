@@ -11,18 +11,24 @@ const QString SelectColumns =
     u"SELECT rowid AS rid, num, GymnastName, EventName, Score, DisplaySeconds, QueueTime, "
     "QueueTimeNum, corrected, Status FROM ScoreBoardQueue "_s;
 
-ScoreBoardQueueTable::Row rowOf(const DbRows& rows, int i) {
+// Reads a row of SelectColumns by column place: the queue is read for every
+// score and every display's turn.
+ScoreBoardQueueTable::Row rowOf(const SqliteStatement& statement) {
+    const auto text = [&statement](int column) {
+        const QVariant value = statement.ownedValue(column);
+        return value.isValid() ? value.toString() : QString();
+    };
     ScoreBoardQueueTable::Row row;
-    row.rowId = rows.value(i, u"rid"_s).toLongLong();
-    row.num = rows.text(i, u"num"_s);
-    row.gymnastName = rows.text(i, u"GymnastName"_s);
-    row.event = rows.text(i, u"EventName"_s);
-    row.score = rows.text(i, u"Score"_s);
-    row.displaySeconds = rows.value(i, u"DisplaySeconds"_s).toInt();
-    row.queueTime = rows.text(i, u"QueueTime"_s);
-    row.queueTimeNum = rows.text(i, u"QueueTimeNum"_s);
-    row.status = rows.text(i, u"Status"_s);
-    row.corrected = rows.value(i, u"corrected"_s).toInt() != 0;
+    row.rowId = statement.value(0).toLongLong();
+    row.num = text(1);
+    row.gymnastName = text(2);
+    row.event = text(3);
+    row.score = text(4);
+    row.displaySeconds = statement.value(5).toInt();
+    row.queueTime = text(6);
+    row.queueTimeNum = text(7);
+    row.corrected = statement.value(8).toInt() != 0;
+    row.status = text(9);
     return row;
 }
 
@@ -78,7 +84,21 @@ bool ScoreBoardQueueTable::remove(const Row& row) {
 
 std::optional<QList<ScoreBoardQueueTable::Row>>
 ScoreBoardQueueTable::rows(const QString& condition, const QVariantList& values) {
-    return allRows(mDb.select(SelectColumns + condition, values), mError, rowOf);
+    const std::shared_ptr<SqliteStatement> statement =
+        mDb.sqliteStatement(SelectColumns + condition);
+    if (!statement) {
+        mError = mDb.lastError();
+        return std::nullopt;
+    }
+    statement->bindAll(values); // kept by the caller until the last step
+    QList<Row> found;
+    while (statement->next())
+        found.append(rowOf(*statement));
+    if (!statement->error().isEmpty()) {
+        mError = statement->error();
+        return std::nullopt;
+    }
+    return found;
 }
 
 std::optional<std::optional<ScoreBoardQueueTable::Row>>

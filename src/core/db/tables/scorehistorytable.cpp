@@ -131,7 +131,8 @@ bool ScoreHistoryTable::ensure() {
 
 bool ScoreHistoryTable::append(Entry& entry) {
     if (!mInsert) {
-        mInsert = mDb.sqliteStatement(insertStatement());
+        static const QString sql = insertStatement();
+        mInsert = mDb.sqliteStatement(sql);
         if (!mInsert)
             return failed(mDb.lastError());
     }
