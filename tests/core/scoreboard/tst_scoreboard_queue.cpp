@@ -109,6 +109,8 @@ private Q_SLOTS:
         QVERIFY(offered);
         QVERIFY(mQueue->markShown(*offered));
         QCOMPARE(stored(), QStringList{u"101|Vault|9.350|Sent|0|30"_s});
+        // The shown mark commits without a sync; every score after it syncs.
+        QCOMPARE(firstRow(mDb, u"PRAGMA synchronous"_s), QStringList{u"2"_s});
         QVERIFY(!mQueue->grid()->hasScores());
 
         queue(120, u"101"_s, u"Vault"_s, u"9.450"_s);

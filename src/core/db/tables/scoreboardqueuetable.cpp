@@ -74,8 +74,14 @@ bool ScoreBoardQueueTable::markCorrected(const Row& row) {
 }
 
 bool ScoreBoardQueueTable::setStatus(const Row& row, const QString& status) {
-    return changed(u"UPDATE ScoreBoardQueue SET Status = ? WHERE rowid = ?"_s, {status, row.rowId},
-                   row);
+    // Inside a transaction the setting is back before its commit, which syncs.
+    if (!mDb.execute(u"PRAGMA synchronous=NORMAL"_s))
+        return failed(mDb.lastError());
+    const bool set = changed(u"UPDATE ScoreBoardQueue SET Status = ? WHERE rowid = ?"_s,
+                             {status, row.rowId}, row);
+    if (!mDb.execute(u"PRAGMA synchronous=FULL"_s))
+        return failed(mDb.lastError());
+    return set;
 }
 
 bool ScoreBoardQueueTable::remove(const Row& row) {

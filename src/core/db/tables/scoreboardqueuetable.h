@@ -38,6 +38,12 @@ public:
     // Rewrites every column of the row named by its rowId but the number and event.
     bool update(const Row& row);
     bool markCorrected(const Row& row);
+    // Sets the status a display's confirmation gives a row. Outside a
+    // transaction it commits without a disk sync of its own: in WAL mode the
+    // next synced commit (the next score) makes it durable with everything
+    // before it, and a status lost to a power cut only shows that score once
+    // more after the restart. A sync per shown score would cost the judges'
+    // confirmations as much as their scores' own syncs.
     bool setStatus(const Row& row, const QString& status);
     bool remove(const Row& row);
 
