@@ -26,6 +26,10 @@ SettingsDialog::SettingsDialog(AppState& state, Prompter& prompter, QWidget* par
     mPin->setObjectName(u"txtPIN"_s);
     mWebPort = new QLineEdit(mState.readWebPortFile(), this);
     mWebPort->setObjectName(u"txtWebPort"_s);
+    mOperatorPin = new QLineEdit(mState.operatorPin(), this);
+    mOperatorPin->setObjectName(u"txtOperatorPIN"_s);
+    mOperatorPin->setToolTip(u"For the operator's pages (the seats' health); never give it to "
+                             "the judges."_s);
     auto* ok = new QPushButton(u"OK"_s, this);
     ok->setObjectName(u"OKButton"_s);
     ok->setDefault(true);
@@ -36,6 +40,7 @@ SettingsDialog::SettingsDialog(AppState& state, Prompter& prompter, QWidget* par
     form->addRow(new QLabel(u"IP Port Number"_s, this), mPort);
     form->addRow(new QLabel(u"Auth PIN"_s, this), mPin);
     form->addRow(new QLabel(u"Web Port"_s, this), mWebPort);
+    form->addRow(new QLabel(u"Operator PIN"_s, this), mOperatorPin);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(ok);
@@ -52,8 +57,11 @@ void SettingsDialog::save() {
     const QString port = mPort->text();
     const QString pin = mPin->text();
     const QString webPort = mWebPort->text();
-    const QString errors =
+    const QString operatorPin = mOperatorPin->text().trimmed();
+    QString errors =
         SettingsCheck::errorText(port, pin) + SettingsCheck::webPortError(webPort, port);
+    if (!SettingsCheck::isValidOperatorPin(operatorPin))
+        errors += QString::fromLatin1(SettingsCheck::OperatorPinMessage);
     // The dialog stays open with what was typed, so the operator corrects it
     // (and the message, shown over the dialog, is not closed with it).
     if (!errors.isEmpty()) {
@@ -62,7 +70,9 @@ void SettingsDialog::save() {
     }
     QString failure;
     if (!SettingsCheck::apply(mState, port, pin, &failure) ||
-        !SettingsCheck::applyWebPort(mState, webPort, &failure)) {
+        !SettingsCheck::applyWebPort(mState, webPort, &failure) ||
+        (operatorPin != mState.operatorPin() &&
+         !SettingsCheck::applyOperatorPin(mState, operatorPin, &failure))) {
         mPrompter.showMessage(failure, Prompter::Icon::Critical);
         return;
     }

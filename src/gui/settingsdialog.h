@@ -7,8 +7,9 @@ class Prompter;
 class QLineEdit;
 
 // "Settings" ("frmSettings"): the port the scoring server listens on, the
-// station PIN and the port of the web pages. OK checks them and saves them; with an invalid value
-// it says what is wrong, saves nothing and stays open for the operator to correct it.
+// station PIN, the port of the web pages and the operator PIN of the operator's pages. OK checks
+// them and saves them; with an invalid value it says what is wrong, saves nothing and stays open
+// for the operator to correct it.
 class SettingsDialog : public QDialog {
     Q_OBJECT
 
@@ -23,4 +24,5 @@ private:
     QLineEdit* mPort = nullptr;
     QLineEdit* mPin = nullptr;
     QLineEdit* mWebPort = nullptr;
+    QLineEdit* mOperatorPin = nullptr;
 };

@@ -7,6 +7,7 @@
 #include "server/localaddress.h"
 #include "serverwindow.h"
 #include "settingsdialog.h"
+#include "shell/settingscheck.h"
 #include "teststation.h"
 #include "transferfiles.h"
 
@@ -332,6 +333,34 @@ private Q_SLOTS:
         QCOMPARE(TransferFiles::read(desk.state.portFilePath()), kept.toLatin1() + "\r\n");
         QCOMPARE(TransferFiles::read(desk.state.pinFilePath()), keptPin.toLatin1() + "\r\n");
         QCOMPARE(desk.state.portNumber() + u'/' + desk.state.pin(), kept + u'/' + keptPin);
+    }
+
+    // A new data folder gets an operator PIN of its own; the dialog shows it
+    // and takes a new one of six or more digits only.
+    void operatorPinInTheSettings_data() {
+        addDataRows<QString, bool>(
+            {"typed", "saved"},
+            {{u"24681357"_s, true}, {u"12345"_s, false}, {u"12345a"_s, false}, {QString(), false}});
+    }
+
+    void operatorPinInTheSettings() {
+        QFETCH(QString, typed);
+        QFETCH(bool, saved);
+        Desk desk(Desk::Port::FromSettings);
+        const QString made = desk.state.operatorPin();
+        QVERIFY(SettingsCheck::isValidOperatorPin(made));
+        QCOMPARE(TransferFiles::read(desk.state.operatorPinFilePath()), made.toLatin1() + "\r\n");
+        auto* dialog = desk.dialog<SettingsDialog>("mnuSettings");
+        QVERIFY(dialog);
+        QCOMPARE(edit(dialog, "txtOperatorPIN")->text(), made);
+        edit(dialog, "txtOperatorPIN")->setText(typed);
+        childNamed<QPushButton>(dialog, "OKButton")->click();
+        const QString kept = saved ? typed : made;
+        QCOMPARE(desk.state.operatorPin(), kept);
+        QCOMPARE(TransferFiles::read(desk.state.operatorPinFilePath()), kept.toLatin1() + "\r\n");
+        if (!saved)
+            QCOMPARE(desk.prompter.messages(),
+                     QStringList{QString::fromLatin1(SettingsCheck::OperatorPinMessage)});
     }
 };
 

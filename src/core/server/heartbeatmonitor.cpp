@@ -51,8 +51,10 @@ void HeartbeatMonitor::heartbeatRound() {
         report(u"The heartbeat round could not read the logged-in stations: "_s);
         return;
     }
-    for (const ConnectionId station : *stations)
+    for (const ConnectionId station : *stations) {
         mLink.sendData(station, u"HEARTBEAT|"_s + QString::number(station));
+        Q_EMIT heartbeatSent(station);
+    }
     mCheckTimer.start();
 }
 
@@ -63,6 +65,7 @@ void HeartbeatMonitor::heartbeatReply(ConnectionId connection) {
     if (entry.row >= 0)
         Q_EMIT activityMark(entry.kind, entry.row);
     mAnswered.insert(connection);
+    Q_EMIT heartbeatAnswered(connection);
 }
 
 void HeartbeatMonitor::removeSilentStations() {

@@ -45,6 +45,9 @@ Q_SIGNALS:
     void activityMark(StationKind kind, int row);
     // A silent station was logged out; its connection stays open.
     void loggedOut(ConnectionId connection);
+    // A round asked the station for a heartbeat; the station answered.
+    void heartbeatSent(ConnectionId connection);
+    void heartbeatAnswered(ConnectionId connection);
 
 private:
     void report(const QString& what);

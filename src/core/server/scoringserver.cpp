@@ -9,6 +9,7 @@
 #include "shell/operatoralerts.h"
 #include "shell/portnumber.h"
 #include "shell/prompter.h"
+#include "shell/settingscheck.h"
 #include "stationmessages.h"
 #include "stationservices.h"
 
@@ -169,6 +170,17 @@ void ScoringServer::shutdown() {
 bool ScoringServer::setPin(const QString& text, QString* error) {
     mState.setPin(text);
     return mState.savePinFile(text, error);
+}
+
+StationRegistry::PinCheck ScoringServer::checkOperatorPin(const QString& address,
+                                                          const QString& pin) {
+    const QString expected = mState.operatorPin();
+    const StationRegistry::PinCheck check = SettingsCheck::isValidOperatorPin(expected)
+                                                ? mRegistry.checkPin(address, pin, expected)
+                                                : StationRegistry::PinCheck::Wrong;
+    if (check != StationRegistry::PinCheck::Right)
+        Q_EMIT operatorLoginRefused(address);
+    return check;
 }
 
 void ScoringServer::showPin(Prompter& prompter, const QString& pinBoxText) {

@@ -91,8 +91,16 @@ public:
     // which is also written to pin.txt. No length or digit check. False, with
     // the reason, when pin.txt could not be written (the PIN is changed anyway).
     bool setPin(const QString& text, QString* error = nullptr);
+    // An operator page's log-in from `address`: checked against the operator
+    // PIN under the station PIN's throttle. An operator PIN that is not six or
+    // more digits lets nobody in.
+    StationRegistry::PinCheck checkOperatorPin(const QString& address, const QString& pin);
     // "Show PIN": the text of the PIN box in a message.
     static void showPin(Prompter& prompter, const QString& pinBoxText);
+
+    // Who is logged in where, and the heartbeats: what the seats' health is read from.
+    StationRegistry& registry() { return mRegistry; }
+    HeartbeatMonitor& heartbeats() { return mHeartbeats; }
 
     // Handles one message of a station (the dispatcher).
     void handleMessage(ConnectionId connection, const QString& message);
@@ -104,6 +112,8 @@ Q_SIGNALS:
     // A station logged in, or was logged out; `entry` is its list line.
     void stationLoggedIn(StationKind kind, const QString& entry);
     void stationLoggedOut(StationKind kind, const QString& entry);
+    // An operator page's log-in from `address` was refused.
+    void operatorLoginRefused(const QString& address);
 
 private:
     struct Command;

@@ -50,16 +50,15 @@ std::optional<StationRegistry::Login> StationRegistry::loginOf(ConnectionId conn
 
 void StationRegistry::reply(ConnectionId connection, const QString& text) {
     mServer.sendData(connection, text);
+    if (text.startsWith(u"AUTHRESP|1|"_s))
+        Q_EMIT loginRefused(mServer.remoteAddress(connection));
 }
 
-bool StationRegistry::pinAccepted(ConnectionId connection, const QString& address,
-                                  const QString& pin, const QString& wrongPinReply) {
-    if (!mThrottle.mayCheck(address)) {
-        reply(connection, InvalidPin);
-        return false;
-    }
-    if (pin != mSettings.pin()) {
-        reply(connection, wrongPinReply);
+StationRegistry::PinCheck StationRegistry::checkPin(const QString& address, const QString& given,
+                                                    const QString& expected) {
+    if (!mThrottle.mayCheck(address))
+        return PinCheck::Refused;
+    if (given != expected) {
         const PinThrottle::WrongPin wrong = mThrottle.recordWrongPin(address);
         if (wrong.addressBlocked)
             mAlerts.raise(u"%1 wrong PINs came from %2 within a minute: its log-ins are refused "
@@ -71,10 +70,25 @@ bool StationRegistry::pinAccepted(ConnectionId connection, const QString& addres
                           "logged in before is checked once in %2 seconds; the stations that "
                           "have logged in before log in as usual."_s.arg(wrong.guessingStarted)
                               .arg(PinThrottle::GuessCheckMs / 1000));
-        return false;
+        return PinCheck::Wrong;
     }
     mThrottle.recordSuccess(address);
-    return true;
+    return PinCheck::Right;
+}
+
+bool StationRegistry::pinAccepted(ConnectionId connection, const QString& address,
+                                  const QString& pin, const QString& wrongPinReply) {
+    switch (checkPin(address, pin, mSettings.pin())) {
+    case PinCheck::Right:
+        return true;
+    case PinCheck::Wrong:
+        reply(connection, wrongPinReply);
+        return false;
+    case PinCheck::Refused:
+        reply(connection, InvalidPin);
+        return false;
+    }
+    return false;
 }
 
 QString StationRegistry::fieldProblem(const QString& value, int maxLength,
@@ -157,6 +171,7 @@ void StationRegistry::judgeLogin(ConnectionId connection, const QString& event,
             : QString(event + u" ("_s + judgeName + u") - "_s + address);
     mLines.insert(connection, {StationKind::Judge, entry, event});
     appendEntry(StationKind::Judge, entry);
+    Q_EMIT seatTaken(connection, {StationKind::Judge, event, judgeNumber, {}, address});
     reply(connection, u"AUTHRESP|0|"_s + QString::number(mSettings.judgesPerEvent()));
 }
 
@@ -192,6 +207,7 @@ void StationRegistry::displayLogin(ConnectionId connection, const QString& displ
                               : QString(displayName + u"("_s + eventShown + u") - "_s + address);
     mLines.insert(connection, {StationKind::Display, entry, {}});
     appendEntry(StationKind::Display, entry);
+    Q_EMIT seatTaken(connection, {StationKind::Display, displayName, 0, eventShown, address});
     reply(connection, u"AUTHRESP|0"_s);
 }
 
@@ -249,6 +265,7 @@ void StationRegistry::removeEntryOf(ConnectionId connection, const QString& type
         const Entry entry = entryOf(connection);
         mLines.remove(connection);
         removeRow(entry.kind, entry.row);
+        Q_EMIT seatLeft(connection);
     } else if (type == ConnectionsTable::Judge) {
         removeJudgeEntry(address, name);
     } else if (type == ConnectionsTable::Display) {
@@ -266,7 +283,8 @@ void StationRegistry::connectionClosed(ConnectionId connection) {
         mAlerts.raise(u"A closed station's log-in could not be read: "_s +
                       mConnections.lastError());
     if (!row || row->isEmpty()) {
-        mLines.remove(connection);
+        if (mLines.remove(connection))
+            Q_EMIT seatLeft(connection);
         return;
     }
     const ConnectionsTable::Station& station = row->constFirst();
@@ -277,7 +295,8 @@ void StationRegistry::connectionClosed(ConnectionId connection) {
 }
 
 void StationRegistry::clearLists() {
-    mLines.clear();
+    for (const ConnectionId connection : std::exchange(mLines, {}).keys())
+        Q_EMIT seatLeft(connection);
     for (StationKind kind : {StationKind::Judge, StationKind::Display}) {
         QStringListModel* model = list(kind);
         const QStringList lines = model->stringList();

@@ -82,9 +82,29 @@ public:
 
     void setPinThrottle(PinThrottle throttle) { mThrottle = std::move(throttle); }
 
+    // A PIN given from `address` against the one expected, held to the same
+    // throttle as station log-ins: a wrong operator PIN counts as a wrong
+    // station PIN, so guessing either costs the same.
+    enum class PinCheck { Right, Wrong, Refused };
+    PinCheck checkPin(const QString& address, const QString& given, const QString& expected);
+
+    // Who a logged-in station is, as its seat shows it.
+    struct Seat {
+        StationKind kind = StationKind::Judge;
+        QString name;        // a judge's event, a display's name
+        int judgeNumber = 0; // judges only
+        QString eventShown;  // displays only
+        QString address;
+    };
+
 Q_SIGNALS:
     void stationAdded(StationKind kind, const QString& entry);
     void stationRemoved(StationKind kind, const QString& entry);
+    // A connection logged in on a seat, or is logged in no more.
+    void seatTaken(ConnectionId connection, const StationRegistry::Seat& seat);
+    void seatLeft(ConnectionId connection);
+    // A log-in from `address` was refused (a wrong PIN among other reasons).
+    void loginRefused(const QString& address);
 
 private:
     bool pinAccepted(ConnectionId connection, const QString& address, const QString& pin,

@@ -165,6 +165,11 @@ qint64 StationServer::pendingOutput(ConnectionId connection) const {
     return target ? target->channel->pendingOutput() : 0;
 }
 
+QString StationServer::transport(ConnectionId connection) const {
+    const Connection* target = find(connection);
+    return target ? target->channel->transport() : QString();
+}
+
 QString StationServer::remoteAddress(ConnectionId connection) const {
     const Connection* target = find(connection);
     return target ? target->address : QString();

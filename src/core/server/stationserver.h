@@ -49,6 +49,8 @@ public:
     QString describe(ConnectionId connection) const override;
     // The peer's IPv4 address as text; empty for an unknown connection.
     QString remoteAddress(ConnectionId connection) const;
+    // "TCP" or "browser"; empty for an unknown connection.
+    QString transport(ConnectionId connection) const;
     bool isConnected(ConnectionId connection) const { return mConnections.contains(connection); }
     int connectionCount() const { return int(mConnections.size()); }
 

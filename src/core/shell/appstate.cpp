@@ -1,6 +1,7 @@
 #include "appstate.h"
 
 #include "db/meetfiles.h"
+#include "settingscheck.h"
 #include "settingsfile.h"
 
 #include "db/connectionstable.h"
@@ -10,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 
 using namespace Qt::Literals::StringLiterals;
@@ -23,6 +25,7 @@ AppState::~AppState() = default;
 namespace {
 
 const QString PinFileName = u"pin.txt"_s;
+const QString OperatorPinFileName = u"operatorpin.txt"_s;
 const QString PortFileName = u"port.txt"_s;
 const QString WebPortFileName = u"webport.txt"_s;
 const QString WindowSettingsFileName = u"window.ini"_s;
@@ -33,6 +36,9 @@ const QString WebHostsFileName = u"webhosts.txt"_s;
 QString AppState::pinFilePath() const {
     return mDataFolder + u'/' + PinFileName;
 }
+QString AppState::operatorPinFilePath() const {
+    return mDataFolder + u'/' + OperatorPinFileName;
+}
 QString AppState::portFilePath() const {
     return mDataFolder + u'/' + PortFileName;
 }
@@ -40,7 +46,8 @@ QString AppState::windowSettingsPath() const {
     return mDataFolder + u'/' + WindowSettingsFileName;
 }
 QStringList AppState::settingsFileNames() {
-    return {PinFileName, PortFileName, WebPortFileName, WindowSettingsFileName, WebHostsFileName};
+    return {PinFileName,      PortFileName,       WebPortFileName, WindowSettingsFileName,
+            WebHostsFileName, OperatorPinFileName};
 }
 
 QStringList AppState::webHostNames() const {
@@ -57,19 +64,30 @@ QString AppState::webPortFilePath() const {
 
 bool AppState::loadSettings(QString* error) {
     QStringList unwritten;
-    const auto load = [&unwritten](const QString& path, const char* fallback) {
+    const auto load = [&unwritten](const QString& path, const QString& fallback) {
         if (QFileInfo::exists(path))
             return SettingsFile::read(path);
-        const QString value = QString::fromLatin1(fallback);
+        const QString value = fallback;
         QString why;
         if (!SettingsFile::write(path, value, &why))
             unwritten.append(u"%1 could not be written (%2); %3 is used."_s.arg(
                 QDir::toNativeSeparators(path), why, value));
         return value;
     };
-    mPin = load(pinFilePath(), DefaultPin);
-    mPortNumber = load(portFilePath(), DefaultPort);
-    mWebPortNumber = load(webPortFilePath(), DefaultWebPort);
+    mPin = load(pinFilePath(), QString::fromLatin1(DefaultPin));
+    mPortNumber = load(portFilePath(), QString::fromLatin1(DefaultPort));
+    mWebPortNumber = load(webPortFilePath(), QString::fromLatin1(DefaultWebPort));
+    // Every data folder gets its own, so no two meets share one and no
+    // manual prints it.
+    mOperatorPin = load(operatorPinFilePath(), randomOperatorPin());
+    // An empty or short one would let anybody in: it is made anew.
+    if (!SettingsCheck::isValidOperatorPin(mOperatorPin)) {
+        mOperatorPin = randomOperatorPin();
+        QString why;
+        if (!saveOperatorPinFile(mOperatorPin, &why))
+            unwritten.append(u"%1 could not be written (%2)."_s.arg(
+                QDir::toNativeSeparators(operatorPinFilePath()), why));
+    }
     if (error)
         *error = unwritten.join(u'\n');
     return unwritten.isEmpty();
@@ -80,6 +98,24 @@ void AppState::setPin(const QString& pin) {
         return;
     mPin = pin;
     Q_EMIT pinChanged(pin);
+}
+
+void AppState::setOperatorPin(const QString& pin) {
+    if (pin == mOperatorPin)
+        return;
+    mOperatorPin = pin;
+    Q_EMIT operatorPinChanged();
+}
+
+bool AppState::saveOperatorPinFile(const QString& value, QString* error) {
+    return SettingsFile::write(operatorPinFilePath(), value, error);
+}
+
+QString AppState::randomOperatorPin() {
+    QString pin;
+    for (int digit = 0; digit < 6; ++digit)
+        pin += QChar(u'0' + QRandomGenerator::system()->bounded(10));
+    return pin;
 }
 
 QString AppState::readPortFile() const {

@@ -25,6 +25,8 @@ public:
 
     QString dataFolder() const { return mDataFolder; }
     QString pinFilePath() const;
+    // operatorpin.txt: the PIN of the operator's own pages, never the judges'.
+    QString operatorPinFilePath() const;
     QString portFilePath() const;
     QString webPortFilePath() const;
     // Where the desktop program keeps its window's size and position.
@@ -32,9 +34,9 @@ public:
     // The names of the settings files above, at the top of the data folder.
     static QStringList settingsFileNames();
 
-    // Writes the default pin.txt / port.txt / webport.txt when missing, then
-    // reads them. A default that cannot be written is used all the same:
-    // false, and `error` names the files and why.
+    // Writes the default pin.txt / port.txt / webport.txt when missing, and an
+    // operator PIN made at random, then reads them. A default that cannot be written is used all
+    // the same: false, and `error` names the files and why.
     bool loadSettings(QString* error = nullptr);
 
     QString portNumber() const { return mPortNumber; }
@@ -48,6 +50,13 @@ public:
     void setWebPortNumber(const QString& port) { mWebPortNumber = port; }
     QString pin() const { return mPin; }
     void setPin(const QString& pin);
+    // Operator pages (the seats' health, and any later page that acts or shows
+    // more than a spectator may see) need this PIN; judges never learn it.
+    QString operatorPin() const { return mOperatorPin; }
+    void setOperatorPin(const QString& pin);
+    bool saveOperatorPinFile(const QString& value, QString* error = nullptr);
+    // Six digits from the system's cryptographic source.
+    static QString randomOperatorPin();
 
     QString readPortFile() const;
     QString readPinFile() const;
@@ -83,6 +92,7 @@ Q_SIGNALS:
     void meetClosed();
     void numJudgesChanged(int judges);
     void pinChanged(const QString& pin);
+    void operatorPinChanged();
 
 private:
     bool lockMeetFile(const QString& path, QString* error);
@@ -91,6 +101,7 @@ private:
     QString mPortNumber;
     QString mWebPortNumber;
     QString mPin;
+    QString mOperatorPin;
     int mNumJudges = 0;
     QString mMeetFilePath;
     QString mMeetBaseName;

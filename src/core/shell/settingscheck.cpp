@@ -3,6 +3,7 @@
 #include "appstate.h"
 
 #include <QLocale>
+#include <QRegularExpression>
 
 #include <cmath>
 #include <optional>
@@ -44,6 +45,23 @@ bool isValidPort(const QString& text) {
 
 bool isValidPin(const QString& text) {
     return text.size() == 4 && isNumeric(text);
+}
+
+bool isValidOperatorPin(const QString& text) {
+    static const QRegularExpression digits(u"^[0-9]{6,20}$"_s);
+    return digits.match(text).hasMatch();
+}
+
+bool applyOperatorPin(AppState& state, const QString& pin, QString* error) {
+    QString reason;
+    if (!state.saveOperatorPinFile(pin, &reason)) {
+        if (error)
+            *error = u"The operator PIN could not be saved to %1: %2"_s.arg(
+                state.operatorPinFilePath(), reason);
+        return false;
+    }
+    state.setOperatorPin(pin);
+    return true;
 }
 
 QString errorText(const QString& port, const QString& pin) {

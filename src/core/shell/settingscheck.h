@@ -21,6 +21,13 @@ bool isValidPort(const QString& text);
 // A PIN is exactly four characters that read as a number ("12.5" passes).
 bool isValidPin(const QString& text);
 
+inline constexpr auto OperatorPinMessage = "The operator PIN must be six or more digits.\r\n";
+// The operator PIN: six to twenty digits, nothing else.
+bool isValidOperatorPin(const QString& text);
+// Writes operatorpin.txt and makes the value current; operators logged in
+// with the old one must log in again.
+bool applyOperatorPin(AppState& state, const QString& pin, QString* error);
+
 // One text naming every failed check, port line first; empty when both pass.
 QString errorText(const QString& port, const QString& pin);
 

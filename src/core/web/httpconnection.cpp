@@ -73,7 +73,8 @@ void HttpConnection::readRequests() {
         }
         mScanned = 0;
         mHeadStarted = false;
-        const HttpRequest& request = head.request;
+        HttpRequest request = head.request;
+        request.address = mAddress;
         if (request.hasBody()) {
             refuse(413, "No request here takes a body.\n");
             return;

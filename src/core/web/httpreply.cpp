@@ -10,6 +10,8 @@ QByteArray reasonOf(int status) {
         return "Not Modified";
     case 400:
         return "Bad Request";
+    case 401:
+        return "Unauthorized";
     case 403:
         return "Forbidden";
     case 404:
@@ -24,6 +26,8 @@ QByteArray reasonOf(int status) {
         return "URI Too Long";
     case 421:
         return "Misdirected Request";
+    case 429:
+        return "Too Many Requests";
     case 431:
         return "Request Header Fields Too Large";
     case 500:

@@ -4,6 +4,7 @@
 #include <QByteArrayView>
 #include <QList>
 #include <QPair>
+#include <QString>
 #include <QUrl>
 
 // One HTTP/1.x request head as a client sent it: method, target, version and
@@ -14,6 +15,7 @@ public:
     QByteArray target;
     int minorVersion = 1; // HTTP/1.0 or HTTP/1.1
     QList<QPair<QByteArray, QByteArray>> headers;
+    QString address; // the client's, as the connection has it
 
     // The target as a URL (path and query).
     QUrl url() const { return QUrl(QString::fromLatin1(target)); }

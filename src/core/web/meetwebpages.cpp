@@ -14,10 +14,23 @@ MeetWebPages::MeetWebPages(AppState& state, MeetServer& meet)
     : mState(state)
     , mMeet(meet)
     , mWeb(meet.stations())
+    , mOperators([&meet](const QString& address, const QString& pin) {
+        switch (meet.server().checkOperatorPin(address, pin)) {
+        case StationRegistry::PinCheck::Right:
+            return OperatorSessions::Verdict::Right;
+        case StationRegistry::PinCheck::Wrong:
+            return OperatorSessions::Verdict::Wrong;
+        case StationRegistry::PinCheck::Refused:
+            break;
+        }
+        return OperatorSessions::Verdict::Refused;
+    })
     , mResults(state.meetDb(), [&meet] { return meet.server().currentSession().id(); })
     , mUpdates(state.meetDb().changes()) {
     mWeb.setMeetInfo([&state] { return meetSummary(state.meetDb(), state.numJudges()); });
     addResultsRoutes();
+    addOperatorLogin();
+    QObject::connect(&state, &AppState::operatorPinChanged, &mWeb, [this] { mOperators.clear(); });
     QObject::connect(&mWeb, &WebServer::problem, &mWeb,
                      [&meet](const QString& text) { meet.alerts().raise(text); });
     mWeb.setUpdatesViewers([this](std::unique_ptr<QWebSocket> viewer) {
@@ -40,6 +53,20 @@ void MeetWebPages::addResultsRoutes() {
             return answer;
         });
     }
+}
+
+void MeetWebPages::addOperatorLogin() {
+    mWeb.addPostRoute(u"/api/operator/login"_s, [this](const HttpRequest& request) {
+        return mOperators.logIn(request, request.address);
+    });
+    mWeb.addPostRoute(u"/api/operator/logout"_s,
+                      [this](const HttpRequest& request) { return mOperators.logOut(request); });
+}
+
+void MeetWebPages::addOperatorRoute(const QString& path, WebServer::Route route) {
+    mWeb.addRoute(path, [this, route = std::move(route)](const HttpRequest& request) {
+        return mOperators.isLoggedIn(request) ? route(request) : OperatorSessions::unauthorized();
+    });
 }
 
 bool MeetWebPages::start() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "liveupdates.h"
+#include "operatorsessions.h"
 #include "resultsapi.h"
 #include "webserver.h"
 
@@ -31,14 +32,20 @@ public:
     QString resultsAddress() const;
 
     WebServer& web() { return mWeb; }
+    OperatorSessions& operators() { return mOperators; }
+    // An API of the operator's pages: answered only to a browser logged in
+    // with the operator PIN, else 401.
+    void addOperatorRoute(const QString& path, WebServer::Route route);
     LiveUpdates& updates() { return mUpdates; }
 
 private:
     void addResultsRoutes();
+    void addOperatorLogin();
 
     AppState& mState;
     MeetServer& mMeet;
     WebServer mWeb;
+    OperatorSessions mOperators;
     ResultsApi mResults;
     LiveUpdates mUpdates;
 };

@@ -87,6 +87,10 @@ void WebServer::addRoute(const QString& path, Route route) {
     mRoutes.insert(path, std::move(route));
 }
 
+void WebServer::addPostRoute(const QString& path, Route route) {
+    mPostRoutes.insert(path, std::move(route));
+}
+
 void WebServer::acceptConnections() {
     while (QTcpSocket* socket = mListener.nextPendingConnection()) {
         const QString address = StationServer::addressText(socket->peerAddress());
@@ -142,7 +146,13 @@ WebServer::Reply WebServer::answer(const HttpRequest& request) {
         reply = Reply::text(421, "This server is not known by that name.\n");
     else if (request.isWebSocketUpgrade())
         reply = webSocketOpening(request, path);
-    else if (request.method != "GET" && request.method != "HEAD") {
+    else if (const auto post = mPostRoutes.constFind(path);
+             request.method == "POST" && post != mPostRoutes.cend()) {
+        const QByteArray origin = request.value("origin");
+        reply = !origin.isEmpty() && !mHosts.allowsOrigin(origin)
+                    ? Reply::text(403, "Only this server's pages may send this.\n")
+                    : (*post)(request);
+    } else if (request.method != "GET" && request.method != "HEAD") {
         reply = Reply::text(405, "Only GET is served here.\n");
         reply.headers.emplaceBack("Allow", "GET, HEAD");
     } else if (const auto route = mRoutes.constFind(path); route != mRoutes.cend())
@@ -180,7 +190,8 @@ WebServer::Reply WebServer::staticFile(const QString& path) const {
     static const QHash<QString, QString> pages{{u"/"_s, u"index.html"_s},
                                                {u"/judge"_s, u"judge.html"_s},
                                                {u"/display"_s, u"display.html"_s},
-                                               {u"/results"_s, u"results.html"_s}};
+                                               {u"/results"_s, u"results.html"_s},
+                                               {u"/health"_s, u"health.html"_s}};
     static const QRegularExpression asset(u"^/(css|js|images)/[a-z0-9][a-z0-9-]*\\.[a-z]+$"_s);
     QString resource;
     if (const auto page = pages.constFind(path); page != pages.cend())

@@ -23,7 +23,8 @@ class WebStation;
 // The meet's own web pages and browser stations, on the same event loop as the
 // station server. Plain GET (and HEAD) requests get the pages, scripts and
 // styles compiled into the program, "/api/meet", or a route added by another
-// part; anything else is 404. A WebSocket at "/station" becomes a station of
+// part; a POST without a body only what was added for it; anything else is
+// 404. A WebSocket at "/station" becomes a station of
 // the StationServer (same ids, limit, log-in, heartbeats). Requests must name
 // this server (its addresses, its port, or a name the operator added) and a
 // WebSocket's Origin must be a page of it, so no other site can drive a
@@ -58,6 +59,9 @@ public:
 
     // A read-only page or API answered for exactly this path.
     void addRoute(const QString& path, Route route);
+    // A POST without a body answered for exactly this path; it must come from
+    // a page of this server when it names its origin.
+    void addPostRoute(const QString& path, Route route);
     // What "/api/meet" says: the meet's name, judge count and events.
     void setMeetInfo(std::function<QJsonObject()> info) { mMeetInfo = std::move(info); }
     // Who takes the WebSockets of UpdatesPath (the socket, to own); none: refused.
@@ -101,6 +105,7 @@ private:
     QHash<QString, int> mPerAddress;
     QSet<QString> mRefusedAddresses; // told to the operator while at the limit
     QHash<QString, Route> mRoutes;
+    QHash<QString, Route> mPostRoutes;
     std::function<QJsonObject()> mMeetInfo;
     std::function<void(std::unique_ptr<QWebSocket>)> mUpdatesViewers;
     QSet<WebStation*> mBrowserStations; // children of this object
