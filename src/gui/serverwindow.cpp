@@ -19,6 +19,7 @@
 #include "shell/appstate.h"
 #include "shell/operatoralerts.h"
 #include "shell/prompter.h"
+#include "stationstab.h"
 #include "web/meetwebpages.h"
 #include "webaddresspanel.h"
 
@@ -301,6 +302,7 @@ QWidget* ServerWindow::buildTabs() {
     auto* ads = new QLabel(u"This feature is coming very soon!"_s, tabs);
     ads->setAlignment(Qt::AlignCenter);
     tabs->addTab(ads, u"  Ads"_s);
+    tabs->addTab(new StationsTab(mWeb->seats(), tabs), u"Stations"_s);
     return tabs;
 }
 

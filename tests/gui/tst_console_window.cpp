@@ -14,6 +14,7 @@
 #include <QtWidgets>
 
 #include <memory>
+#include <vector>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -315,6 +316,53 @@ private Q_SLOTS:
         QVERIFY(!child<QLabel>("hb_event_01")->isVisible());
         server.stopHeartbeats();
         QTRY_VERIFY_WITH_TIMEOUT(!child<QLabel>("hb_event_00")->isVisible(), 5000);
+    }
+
+    // Four events of four judges and eight boards: every seat in sight on a
+    // laptop's 1366x768 screen (the window below the menu and toolbar), the
+    // logged-in ones said so, the empty ones marked in words.
+    void theStationsTabShowsEverySeat() {
+        mDesk->state.setNumJudges(4);
+        const quint16 port = quint16(mWindow->server().port());
+        std::vector<std::unique_ptr<TestStation>> stations;
+        for (int board = 1; board <= 8; ++board) {
+            stations.push_back(std::make_unique<TestStation>(port));
+            QVERIFY(stations.back()->waitConnected());
+            QVERIFY(stations.back()
+                        ->loginDisplay(u"Board %1"_s.arg(board), mDesk->state.pin())
+                        .startsWith(u"AUTHRESP|0"_s));
+        }
+        stations.push_back(std::make_unique<TestStation>(port));
+        QVERIFY(stations.back()->waitConnected());
+        QVERIFY(stations.back()
+                    ->loginJudge(u"Beam"_s, u"Judge C"_s, mDesk->state.pin(), u"1"_s, u"3"_s)
+                    .startsWith(u"AUTHRESP|0"_s));
+        auto* tabs = child<QTabWidget>("SSTab1");
+        auto* view = child<QTableView>("stationsView");
+        tabs->setCurrentWidget(view->parentWidget());
+        mWindow->resize(1366, 690);
+        QTRY_COMPARE(view->model()->rowCount(), 16 + 8);
+        QTRY_VERIFY(view->isVisible());
+        QCOMPARE(view->verticalScrollBar()->maximum(), 0);
+        QCOMPARE(view->horizontalScrollBar()->maximum(), 0);
+        const auto row = [view](const QString& seat) {
+            for (int r = 0; r < view->model()->rowCount(); ++r) {
+                if (view->model()->index(r, 0).data().toString() == seat)
+                    return r;
+            }
+            return -1;
+        };
+        const int beam = row(u"Beam judge 3"_s);
+        QVERIFY(beam >= 0);
+        QCOMPARE(view->model()->index(beam, 2).data().toString(), u"logged in"_s);
+        QVERIFY(view->model()->index(beam, 1).data().toString().endsWith(u"(TCP)"_s));
+        QCOMPARE(view->model()->index(row(u"Beam judge 4"_s), 8).data().toString(),
+                 u"Empty seat"_s);
+        QCOMPARE(view->model()->index(row(u"Scoreboard Board 8"_s), 2).data().toString(),
+                 u"logged in"_s);
+        if (qEnvironmentVariableIsSet("TALLVANE_SCREENSHOTS"))
+            mWindow->grab().save(qEnvironmentVariable("TALLVANE_SCREENSHOTS") +
+                                 u"/stations-tab.png"_s);
     }
 };
 

@@ -147,6 +147,10 @@ void StationClient::handle(const QString& message) {
             Q_EMIT finished(3);
             return;
         }
+        if (mOptions.reportsPadState())
+            send(u"PADSTATE|%1||%2|tallvane-station"_s.arg(
+                mOptions.battery < 0 ? QString() : QString::number(mOptions.battery),
+                QString::number(qMax(0, mOptions.outbox))));
         startInput();
     } else if (command == u"SETSCORE"_s && mOptions.role == StationOptions::Role::Display) {
         // SETSCORE|event|number|name|score|ms|corrected -> CONFIRMSCORE|number|event

@@ -24,6 +24,12 @@ struct Syntax {
                   "(PORT is then the web port)."_s};
     const QCommandLineOption silent{u"no-heartbeat"_s, u"Do not answer heartbeats."_s};
     const QCommandLineOption script{u"script"_s, u"Send the lines of FILE."_s, u"FILE"_s};
+    const QCommandLineOption battery{
+        u"battery"_s,
+        u"With --web: report a battery of N percent after the log-in, as a pad does."_s, u"N"_s};
+    const QCommandLineOption outbox{
+        u"outbox"_s, u"With --web: report N scores waiting in the outbox after the log-in."_s,
+        u"N"_s};
     const QCommandLineOption quit{u"quit-after"_s,
                                   u"Quit MS milliseconds after the last line was sent."_s, u"MS"_s};
 
@@ -41,7 +47,8 @@ struct Syntax {
                                      u"With --judge the judge number; with --display the event "
                                      "shown (default all)."_s,
                                      u"[NUMBER|EVENT]"_s);
-        parser.addOptions({judge, display, name, pin, delay, line, web, silent, script, quit});
+        parser.addOptions(
+            {judge, display, name, pin, delay, line, web, silent, script, quit, battery, outbox});
     }
 };
 
@@ -99,6 +106,29 @@ bool readRole(StationOptions& options, const Syntax& syntax, const QStringList& 
     return true;
 }
 
+// What a browser pad reports: only a browser station reports it.
+bool readPadState(StationOptions& options, const Syntax& syntax, QString* error) {
+    const QCommandLineParser& parser = syntax.parser;
+    const auto read = [&parser](const QCommandLineOption& option, int most, int* value) {
+        bool ok = false;
+        *value = parser.value(option).toInt(&ok);
+        return ok && *value >= 0 && *value <= most;
+    };
+    if (parser.isSet(syntax.battery) && !read(syntax.battery, 100, &options.battery)) {
+        *error = u"--battery needs a percentage from 0 to 100."_s;
+        return false;
+    }
+    if (parser.isSet(syntax.outbox) && !read(syntax.outbox, 100000, &options.outbox)) {
+        *error = u"--outbox needs a count of scores."_s;
+        return false;
+    }
+    if (options.reportsPadState() && !parser.isSet(syntax.web)) {
+        *error = u"--battery and --outbox need --web: only browser stations report them."_s;
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 bool StationOptions::parse(const QStringList& arguments, QString* error, QString* helpText) {
@@ -129,6 +159,8 @@ bool StationOptions::parse(const QStringList& arguments, QString* error, QString
     }
     lineMode = parser.isSet(syntax.line);
     web = parser.isSet(syntax.web);
+    if (!readPadState(*this, syntax, error))
+        return false;
     answerHeartbeats = !parser.isSet(syntax.silent);
     scriptFile = parser.value(syntax.script);
     return true;

@@ -21,6 +21,11 @@ struct StationOptions {
     bool answerHeartbeats = true;
     QString scriptFile;   // lines to send instead of standard input
     int quitAfterMs = -1; // quit this long after the last line was sent
+    // With --web: the battery (percent, -1 for none) and the outbox a
+    // browser pad reports after its log-in.
+    int battery = -1;
+    int outbox = -1;
+    bool reportsPadState() const { return battery >= 0 || outbox >= 0; }
 
     // Parses the arguments (program name first). False, with `error`, when
     // they make no sense; `helpText` is set for --help.

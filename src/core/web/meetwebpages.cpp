@@ -6,6 +6,7 @@
 #include "shell/appstate.h"
 #include "shell/portnumber.h"
 
+#include <QJsonDocument>
 #include <QUrlQuery>
 
 using namespace Qt::Literals::StringLiterals;
@@ -25,11 +26,20 @@ MeetWebPages::MeetWebPages(AppState& state, MeetServer& meet)
         }
         return OperatorSessions::Verdict::Refused;
     })
+    , mSeats(
+          meet.server(), meet.stations(), [&state] { return state.numJudges(); }, meet.alerts())
     , mResults(state.meetDb(), [&meet] { return meet.server().currentSession().id(); })
     , mUpdates(state.meetDb().changes()) {
     mWeb.setMeetInfo([&state] { return meetSummary(state.meetDb(), state.numJudges()); });
     addResultsRoutes();
     addOperatorLogin();
+    QObject::connect(&mWeb, &WebServer::padState, &mSeats,
+                     [this](ConnectionId connection, const QStringList& fields) {
+                         mSeats.padStateReported(connection, PadState::fromFields(fields));
+                     });
+    addOperatorRoute(u"/api/health"_s, [this](const HttpRequest&) {
+        return WebServer::Reply(QJsonDocument(mSeats.toJson()).toJson(QJsonDocument::Compact));
+    });
     QObject::connect(&state, &AppState::operatorPinChanged, &mWeb, [this] { mOperators.clear(); });
     QObject::connect(&mWeb, &WebServer::problem, &mWeb,
                      [&meet](const QString& text) { meet.alerts().raise(text); });

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "console/stationseats.h"
 #include "liveupdates.h"
 #include "operatorsessions.h"
 #include "resultsapi.h"
@@ -33,6 +34,8 @@ public:
 
     WebServer& web() { return mWeb; }
     OperatorSessions& operators() { return mOperators; }
+    // Every seat of the meet and the device on it ("/api/health").
+    StationSeats& seats() { return mSeats; }
     // An API of the operator's pages: answered only to a browser logged in
     // with the operator PIN, else 401.
     void addOperatorRoute(const QString& path, WebServer::Route route);
@@ -46,6 +49,7 @@ private:
     MeetServer& mMeet;
     WebServer mWeb;
     OperatorSessions mOperators;
+    StationSeats mSeats;
     ResultsApi mResults;
     LiveUpdates mUpdates;
 };

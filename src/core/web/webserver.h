@@ -1,5 +1,6 @@
 #pragma once
 
+#include "db/connectionid.h"
 #include "httpconnection.h"
 #include "httpreply.h"
 #include "httprequest.h"
@@ -82,6 +83,8 @@ public:
 Q_SIGNALS:
     // Something the operator should know (connections refused).
     void problem(const QString& text);
+    // A browser station said how its device is doing (fields of "PADSTATE|...").
+    void padState(ConnectionId connection, const QStringList& fields);
 
 private:
     void acceptConnections();

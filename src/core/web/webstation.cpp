@@ -28,6 +28,8 @@ WebStation::WebStation(std::unique_ptr<QWebSocket> socket, StationServer& server
             return;
         if (StationFraming::holdsLineBreak(message))
             mServer.channelRefused(mConnection, u"it holds a line break"_s);
+        else if (message.startsWith(u"PADSTATE|"_s))
+            Q_EMIT padState(mConnection, message.split(u'|'));
         else
             mServer.channelMessage(mConnection, message);
     });

@@ -18,7 +18,8 @@ class WebSocketGuard;
 // be two messages to a station that reads lines. A WebSocketGuard holds the
 // connection to its limits (frames and messages up to 64 KiB, pings, what
 // waits to be written); binary frames from the page carry no message and are
-// ignored.
+// ignored. "PADSTATE" is a browser's own message (its battery and outbox):
+// it is passed on as padState() and never reaches the station protocol.
 class WebStation : public QObject, public StationChannel {
     Q_OBJECT
 
@@ -45,6 +46,8 @@ public:
 Q_SIGNALS:
     // The socket has ended; the owner may delete this object.
     void finished();
+    // The page said how its device is doing ("PADSTATE|..."), split at "|".
+    void padState(ConnectionId connection, const QStringList& fields);
 
 private:
     void ended();

@@ -56,6 +56,8 @@ const board = new Scoreboard(view, {
     setTimer: (fn, ms) => setTimeout(fn, ms),
     clearTimer: (id) => clearTimeout(id),
     image: (bytes, type) => URL.createObjectURL(new Blob([bytes], {type})),
+    battery: navigator.getBattery ? () => navigator.getBattery() : null,
+    agent: navigator.userAgent,
 });
 
 // The clock, the warm-up's countdown, and which of score, warm-up and idle

@@ -105,6 +105,9 @@ const pad = new JudgePad(view, {
     session: sessionStorage,
     setTimer: (fn, ms) => setTimeout(fn, ms),
     clearTimer: (id) => clearTimeout(id),
+    now: () => Date.now(),
+    battery: navigator.getBattery ? () => navigator.getBattery() : null,
+    agent: navigator.userAgent,
 });
 
 function lookUp(number) {

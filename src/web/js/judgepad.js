@@ -19,6 +19,7 @@ import {
 } from './protocol.js';
 import {storedScore} from './score.js';
 import {readJson} from './shell.js';
+import {PadReport} from './padreport.js';
 import {Link, Station} from './station.js';
 
 const LoginKey = 'tallvane.judge.login'; // this tab's log-in, so a reload logs in again
@@ -30,13 +31,14 @@ export class JudgePad {
     // showGymnast(gymnast), notFound(text), secondaryScore(judge, score,
     // second), sendState(state), waiting(count).
     // `env`: url, local and session (Web Storages), setTimer, clearTimer,
-    // createSocket (optional).
+    // createSocket, now, battery and agent (optional; see PadReport).
     constructor(view, env) {
         this.view = view;
         this.env = env;
         this.meet = {name: '', judgeCount: 4, events: [], squads: {}};
         this.station = null;
         this.outbox = null;
+        this.report = null; // tells the server the battery and the outbox
         this.login = null; // {event, number, name, pin}
         this.judgeCount = 1;
         this.sessionId = '';
@@ -77,6 +79,7 @@ export class JudgePad {
 
     logIn(details) {
         this.station?.stop();
+        this.report?.stop();
         this.login = details;
         this.judgeCount = judgeBoxes(this.meet.judgeCount);
         const {url, local, createSocket, setTimer, clearTimer} = this.env;
@@ -87,6 +90,14 @@ export class JudgePad {
         this.station.addEventListener('link', (e) => this.linkChanged(e.detail));
         this.station.addEventListener('message', (e) => this.received(e.detail.fields));
         this.outbox.addEventListener('score', (e) => this.scoreChanged(e.detail));
+        this.report = new PadReport(this.station, {
+            outbox: () => this.outbox.waiting,
+            battery: this.env.battery,
+            agent: this.env.agent,
+            now: this.env.now ?? (() => Date.now()),
+            setTimer,
+            clearTimer,
+        });
         const waiting = this.outbox.entries();
         this.lastScore = waiting.length ? waiting[waiting.length - 1].id : null;
         this.view.sendState(waiting.length ? Sending.Waiting : '');
@@ -193,5 +204,6 @@ export class JudgePad {
             if (state === Sending.Confirmed) this.askForSquad();
         }
         this.view.waiting(this.outbox.waiting);
+        this.report.changed();
     }
 }

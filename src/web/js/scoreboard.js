@@ -6,6 +6,7 @@ import {ScoreRotation} from './board.js';
 import {adBytes, imageType, parseSetScore, warmupSeconds} from './messages.js';
 import {AdRequest, BoardScore, DisplayLogin, WarmupStart, WarmupStop} from './protocol.js';
 import {readJson} from './shell.js';
+import {PadReport} from './padreport.js';
 import {Link, Station} from './station.js';
 
 const SetupKey = 'tallvane.display.setup'; // this tab's set-up, so a reload starts again
@@ -47,6 +48,7 @@ export class Scoreboard {
 
     begin(setup) {
         this.station?.stop();
+        this.report?.stop();
         this.adNames = setup.ads ?? [];
         const {url, createSocket, setTimer, clearTimer} = this.env;
         const station = new Station(url, DisplayLogin.text(setup), {
@@ -55,6 +57,14 @@ export class Scoreboard {
             clearTimer,
         });
         this.station = station;
+        // A board keeps no outbox: it tells its battery (a TV's is none).
+        this.report = new PadReport(station, {
+            battery: this.env.battery,
+            agent: this.env.agent,
+            now: this.env.now ?? (() => Date.now()),
+            setTimer,
+            clearTimer,
+        });
         this.rotation = new ScoreRotation({
             shows: setup.shows,
             show: (score) => this.view.showScore(score),

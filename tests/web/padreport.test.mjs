@@ -1,0 +1,77 @@
+// What a pad tells the server of its battery and outbox.
+import assert from 'node:assert/strict';
+import {test} from 'node:test';
+
+import {MinGapMs, PadReport, padStateText} from '../../src/web/js/padreport.js';
+import {Station} from '../../src/web/js/station.js';
+import {fakeStation} from './fakes.mjs';
+
+function battery(level, charging) {
+    const manager = new EventTarget();
+    manager.level = level;
+    manager.charging = charging;
+    manager.set = (values) => {
+        Object.assign(manager, values);
+        manager.dispatchEvent(new Event('levelchange'));
+    };
+    return manager;
+}
+
+async function pad(manager) {
+    const p = fakeStation(Station, 'JUDGEAUTH|Bars|Ann|3917|1|1');
+    p.waiting = 0;
+    p.report = new PadReport(p.station, {
+        outbox: () => p.waiting,
+        battery: manager ? () => Promise.resolve(manager) : null,
+        agent: 'Tablet|One\nBrowser',
+        now: () => p.clock.now,
+        setTimer: (fn, ms) => p.clock.set(fn, ms),
+        clearTimer: (id) => p.clock.clear(id),
+    });
+    await new Promise((resolve) => setImmediate(resolve)); // the battery's promise
+    p.station.start();
+    p.last().open();
+    p.last().receive('AUTHRESP|0|4');
+    p.states = () => p.last().sent.filter((t) => t.startsWith('PADSTATE|'));
+    return p;
+}
+
+test('the message says what the browser tells, and nothing of what it does not', () => {
+    assert.equal(
+        padStateText({level: 0.153, charging: false, outbox: 2, agent: 'a|b'}),
+        'PADSTATE|15|0|2|a/b',
+    );
+    assert.equal(
+        padStateText({level: null, charging: null, outbox: 0, agent: ''}),
+        'PADSTATE|||0|',
+    );
+});
+
+test('told on log-in, then on changes, no more than once in the gap', async () => {
+    const p = await pad(battery(0.5, true));
+    assert.deepEqual(p.states(), ['PADSTATE|50|1|0|Tablet/One Browser']);
+    p.waiting = 1;
+    p.report.changed();
+    p.waiting = 2;
+    p.report.changed();
+    assert.equal(p.states().length, 1); // held until the gap has passed
+    p.clock.advance(MinGapMs);
+    assert.deepEqual(p.states().slice(1), ['PADSTATE|50|1|2|Tablet/One Browser']);
+    p.report.changed(); // nothing new: nothing sent
+    p.clock.advance(MinGapMs);
+    assert.equal(p.states().length, 2);
+    p.report.battery.set({level: 0.19, charging: false});
+    p.clock.advance(MinGapMs);
+    assert.deepEqual(p.states().slice(2), ['PADSTATE|19|0|2|Tablet/One Browser']);
+});
+
+test('a browser without a battery reports the outbox alone, again after a new log-in', async () => {
+    const p = await pad(null);
+    assert.deepEqual(p.states(), ['PADSTATE|||0|Tablet/One Browser']);
+    p.last().drop();
+    p.clock.advance(1000);
+    p.last().open();
+    p.last().receive('AUTHRESP|0|4');
+    p.clock.advance(MinGapMs);
+    assert.deepEqual(p.states(), ['PADSTATE|||0|Tablet/One Browser']);
+});
