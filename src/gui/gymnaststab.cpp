@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 
 #include <algorithm>
@@ -35,6 +36,7 @@ GymnastsTab::GymnastsTab(GymnastsConsole& gymnasts, MeetDatabase& db, QWidget* p
     layout->addWidget(buildList(), 3);
     layout->addWidget(buildEditor(db), 3);
     layout->addLayout(buildScores(), 1);
+    buildHistoryMenu();
 
     connect(&mGymnasts, &GymnastsConsole::gymnastsChanged, this, &GymnastsTab::refill);
     // A score stored for the gymnast shown (by manual entry or a station)
@@ -126,9 +128,41 @@ QGridLayout* GymnastsTab::buildScores() {
         }
         scores->addWidget(box, i + 1, 1);
     }
-    scores->setRowStretch(6, 1);
+    auto* history = new QPushButton(u"History"_s, this);
+    history->setObjectName(u"cmdGymnastHistory"_s);
+    mEventButtons.append(history);
+    scores->addWidget(history, 6, 0);
+    connect(history, &QPushButton::clicked, this, [this] {
+        if (const QListWidgetItem* item = mList->currentItem())
+            Q_EMIT historyRequested(item->data(Qt::UserRole).toString(), QString());
+    });
+    scores->setRowStretch(7, 1);
     setScoreAreaVisible(false);
     return scores;
+}
+
+// The History menu: of every event on the gymnast list, of one event on its score box.
+void GymnastsTab::buildHistoryMenu() {
+    mHistoryMenu = new QMenu(this);
+    QAction* history = mHistoryMenu->addAction(u"History"_s);
+    history->setObjectName(u"mnuGymnastHistory"_s);
+    connect(history, &QAction::triggered, this, [this] {
+        if (const QListWidgetItem* item = mList->currentItem())
+            Q_EMIT historyRequested(item->data(Qt::UserRole).toString(), mHistoryEvent);
+    });
+    const auto offer = [this](QWidget* widget, const QString& event) {
+        widget->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(widget, &QWidget::customContextMenuRequested, this,
+                [this, widget, event](const QPoint& at) {
+                    if (!mList->currentItem())
+                        return;
+                    mHistoryEvent = event;
+                    mHistoryMenu->popup(widget->mapToGlobal(at));
+                });
+    };
+    offer(mList, QString());
+    for (int i = 0; i < 4; ++i)
+        offer(mScoreBoxes[i], MeetEvents::names()[i]);
 }
 
 void GymnastsTab::refill() {

@@ -14,6 +14,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QMenu;
 class QPushButton;
 
 // The "Gymnasts" tab: the gymnasts of the current session, the editor of one
@@ -28,11 +29,14 @@ public:
 Q_SIGNALS:
     // "Vault", "Bars", "Beam" or "Floor" for the selected gymnast.
     void scoreEntryRequested(const QString& num, const QString& event);
+    // "History" of the selected gymnast: every event's.
+    void historyRequested(const QString& num, const QString& event);
 
 private:
     QGroupBox* buildList();
     RecordEditorFrame* buildEditor(MeetDatabase& db);
     QGridLayout* buildScores();
+    void buildHistoryMenu();
     void refill();
     void select();
     void save();
@@ -60,4 +64,6 @@ private:
     QList<QPushButton*> mEventButtons;
     QList<QLineEdit*> mScoreBoxes; // Vault, Bars, Beam, Floor, AA
     QString mShownNum;             // the gymnast whose scores the boxes show
+    QMenu* mHistoryMenu = nullptr;
+    QString mHistoryEvent; // the event whose history the menu offers; "" for every event
 };

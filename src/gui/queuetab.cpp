@@ -78,6 +78,10 @@ void QueueTab::setUpGrid(ScoreQueue& queue) {
     mRelease->setObjectName(u"mnuRelease"_s);
     connect(mHold, &QAction::triggered, this, [this] { holdMenuRow(true); });
     connect(mRelease, &QAction::triggered, this, [this] { holdMenuRow(false); });
+    QAction* history = mMenu->addAction(u"History"_s);
+    history->setObjectName(u"mnuHistory"_s);
+    connect(history, &QAction::triggered, this,
+            [this] { historyOfRow(mQueue.grid()->rowOf(mMenuRowId)); });
     connect(expedite, &QAction::triggered, this, &QueueTab::expediteMenuRow);
     connect(remove, &QAction::triggered, this, &QueueTab::removeMenuRow);
     connect(mGrid, &QWidget::customContextMenuRequested, this, &QueueTab::openMenu);
@@ -120,6 +124,11 @@ QHBoxLayout* QueueTab::buildControls(DisplayDispatch& dispatch, DisplaySeconds& 
     connect(seconds, &QComboBox::currentTextChanged, &displaySeconds,
             &DisplaySeconds::setCurrentText);
     connect(&displaySeconds, &DisplaySeconds::changed, seconds, &QComboBox::setCurrentText);
+    auto* history = new QPushButton(u"History"_s, this);
+    history->setObjectName(u"cmdQueueHistory"_s);
+    connect(history, &QPushButton::clicked, this,
+            [this] { historyOfRow(mGrid->currentIndex().row()); });
+    controls->addWidget(history);
     controls->addWidget(new QLabel(u"Display seconds"_s, this));
     controls->addWidget(seconds);
     return controls;
@@ -207,6 +216,11 @@ void QueueTab::holdMenuRow(bool hold) {
     QString error;
     if (!(hold ? mQueue.holdQueueRow(row, &error) : mQueue.releaseQueueRow(row, &error)))
         report(error);
+}
+
+void QueueTab::historyOfRow(int row) {
+    if (const QueueEntry* entry = mQueue.grid()->entryAt(row))
+        Q_EMIT historyRequested(entry->num, entry->event);
 }
 
 void QueueTab::report(const QString& error) {

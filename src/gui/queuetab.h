@@ -32,6 +32,10 @@ public:
     // acts on that score.
     QMenu* contextMenu() const { return mMenu; }
 
+Q_SIGNALS:
+    // "History" of a score's row: the history of its gymnast and event.
+    void historyRequested(const QString& num, const QString& event);
+
 private:
     void setUpGrid(ScoreQueue& queue);
     QHBoxLayout* buildControls(DisplayDispatch& dispatch, DisplaySeconds& displaySeconds);
@@ -40,6 +44,7 @@ private:
     void expediteMenuRow();
     void removeMenuRow();
     void holdMenuRow(bool hold);
+    void historyOfRow(int row);
     void showButton(QPushButton* button, const EventDisplayLoop& loop);
     void report(const QString& error);
 

@@ -4,6 +4,7 @@
 #include "resultssavebuttons.h"
 
 #include "console/meetchoices.h"
+#include "db/meetevents.h"
 #include "results/resultstablemodel.h"
 #include "shell/prompter.h"
 
@@ -12,6 +13,7 @@
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QTableView>
 #include <QTimer>
@@ -64,6 +66,22 @@ ResultsTab::ResultsTab(MeetDatabase& db, Prompter& prompter, std::function<QStri
     layout->addLayout(filters);
     layout->addWidget(mGrid, 1);
 
+    auto* history = new QPushButton(u"History"_s, this);
+    history->setObjectName(u"cmdResultsHistory"_s);
+    filters->addWidget(history, 1, filters->columnCount());
+    connect(history, &QPushButton::clicked, this, [this] { historyOf(mGrid->currentIndex()); });
+    auto* menu = new QMenu(this);
+    QAction* historyAction = menu->addAction(u"History"_s);
+    historyAction->setObjectName(u"mnuResultsHistory"_s);
+    mGrid->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(mGrid, &QWidget::customContextMenuRequested, this, [this, menu](const QPoint& at) {
+        const QModelIndex index = mGrid->indexAt(at);
+        if (!index.isValid())
+            return;
+        mGrid->setCurrentIndex(index);
+        menu->popup(mGrid->viewport()->mapToGlobal(at));
+    });
+    connect(historyAction, &QAction::triggered, this, [this] { historyOf(mGrid->currentIndex()); });
     connect(show, &QPushButton::clicked, this, &ResultsTab::showResults);
     connect(mLevel, &QComboBox::activated, this, &ResultsTab::levelChosen);
     connect(mAutoRefresh, &QCheckBox::toggled, this, &ResultsTab::autoRefreshToggled);
@@ -157,4 +175,16 @@ void ResultsTab::autoRefreshToggled(bool on) {
     showResults();
     if (mAutoRefresh->isChecked())
         mTimer->start();
+}
+
+void ResultsTab::historyOf(const QModelIndex& index) {
+    if (!index.isValid())
+        return;
+    const QString num = mModel->index(index.row(), 1).data().toString();
+    if (num.isEmpty())
+        return;
+    // The columns of the four events follow the number and the name.
+    const int event = index.column() - 3;
+    Q_EMIT historyRequested(num,
+                            event >= 0 && event < 4 ? MeetEvents::names().value(event) : QString());
 }

@@ -30,12 +30,18 @@ public:
 
     void showResults();
 
+Q_SIGNALS:
+    // "History" of a gymnast's row: of the event whose score was chosen, or
+    // ("") of every event.
+    void historyRequested(const QString& num, const QString& event);
+
 private:
     void fillChoices(MeetDatabase& db);
     QGridLayout* buildFilters(MeetDatabase& db, QPushButton* show);
     void levelChosen();
     void fillAgeDivisions();
     void autoRefreshToggled(bool on);
+    void historyOf(const QModelIndex& index);
 
     MeetDatabase& mDb;
     Prompter& mPrompter;

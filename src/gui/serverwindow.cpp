@@ -7,6 +7,7 @@
 #include "db/meetevents.h"
 #include "elidedlabel.h"
 #include "gymnaststab.h"
+#include "historyview.h"
 #include "judging/meetserver.h"
 #include "queuetab.h"
 #include "resultstab.h"
@@ -290,15 +291,28 @@ QWidget* ServerWindow::buildTabs() {
     tabs->addTab(new SessionsTab(*mSessions, tabs), u"Sessions"_s);
     auto* gymnasts = new GymnastsTab(*mGymnasts, mState.meetDb(), tabs);
     connect(gymnasts, &GymnastsTab::scoreEntryRequested, this, &ServerWindow::scoreEntryRequested);
-    connect(gymnasts, &GymnastsTab::scoreEntryRequested, this, &ServerWindow::openScoreEntry);
+    connect(gymnasts, &GymnastsTab::scoreEntryRequested, this,
+            [this](const QString& num, const QString& event) { openScoreEntry(num, event); });
+    connect(gymnasts, &GymnastsTab::historyRequested, this, &ServerWindow::openHistory);
     tabs->addTab(gymnasts, u"Gymnasts"_s);
-    tabs->addTab(new QueueTab(services().queue(), services().dispatch(),
-                              services().displaySeconds(), mPrompter, alerts(), tabs),
-                 u"Scoreboard Queue"_s);
-    tabs->addTab(
-        new ResultsTab(
-            mState.meetDb(), mPrompter, [this] { return mChooser->chosenSession(); }, tabs),
-        u"Results"_s);
+    auto* queue = new QueueTab(services().queue(), services().dispatch(),
+                               services().displaySeconds(), mPrompter, alerts(), tabs);
+    connect(queue, &QueueTab::historyRequested, this, &ServerWindow::openHistory);
+    tabs->addTab(queue, u"Scoreboard Queue"_s);
+    auto* results = new ResultsTab(
+        mState.meetDb(), mPrompter, [this] { return mChooser->chosenSession(); }, tabs);
+    connect(results, &ResultsTab::historyRequested, this, &ServerWindow::openHistory);
+    tabs->addTab(results, u"Results"_s);
+    auto* history = new HistoryView(
+        mState.meetDb(), mPrompter, [this] { return mChooser->chosenSession(); }, tabs);
+    history->setObjectName(u"historyTab"_s);
+    connect(history, &HistoryView::newScoreRequested, this, &ServerWindow::openScoreEntry);
+    tabs->addTab(history, u"History"_s);
+    // The session's history is read when the tab is looked at, then follows the meet.
+    connect(tabs, &QTabWidget::currentChanged, history, [tabs, history] {
+        if (tabs->currentWidget() == history)
+            history->refresh();
+    });
     auto* ads = new QLabel(u"This feature is coming very soon!"_s, tabs);
     ads->setAlignment(Qt::AlignCenter);
     tabs->addTab(ads, u"  Ads"_s);
@@ -352,11 +366,11 @@ void ServerWindow::showActivityMark(StationKind kind, int row) {
 }
 
 // The operator's own entry of a panel's score, stored as station 0's would be.
-void ServerWindow::openScoreEntry(const QString& num, const QString& event) {
+void ServerWindow::openScoreEntry(const QString& num, const QString& event, const QString& reason) {
     MeetServices* services = &this->services();
     Prompter* prompter = &mPrompter;
-    auto submit = [services, prompter](const SubmittedScore& score, bool noScoreboard) {
-        const ScoreOutcome outcome = services->enterScore(score, noScoreboard);
+    auto submit = [services, prompter, reason](const SubmittedScore& score, bool noScoreboard) {
+        const ScoreOutcome outcome = services->enterScore(score, noScoreboard, reason);
         if (!outcome.stored && !outcome.error.isEmpty())
             prompter->showMessage(outcome.error, Prompter::Icon::Critical);
     };
@@ -366,6 +380,21 @@ void ServerWindow::openScoreEntry(const QString& num, const QString& event) {
     entry->setGymnastNumber(num);
     entry->setEventName(event);
     entry->open();
+}
+
+// The history of one gymnast's event (or every event), newest first, in a
+// window of its own with the History tab's filters and Print.
+void ServerWindow::openHistory(const QString& num, const QString& event) {
+    auto* window = new HistoryView(mState.meetDb(), mPrompter, {}, this);
+    window->setWindowFlag(Qt::Window);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setObjectName(u"frmHistory"_s);
+    window->setWindowTitle(event.isEmpty() ? u"History of gymnast %1"_s.arg(num)
+                                           : u"History of gymnast %1, %2"_s.arg(num, event));
+    window->resize(900, 400);
+    connect(window, &HistoryView::newScoreRequested, this, &ServerWindow::openScoreEntry);
+    window->showGymnast(num, event);
+    window->show();
 }
 
 void ServerWindow::sendTestScore() {

@@ -70,7 +70,10 @@ private:
     void startWebPages();
     void showActivityMark(StationKind kind, int row);
     void sendTestScore();
-    void openScoreEntry(const QString& num, const QString& event);
+    // The manual entry of a gymnast's event; `reason` is the meet referee's
+    // when the new score decides an inquiry.
+    void openScoreEntry(const QString& num, const QString& event, const QString& reason = {});
+    void openHistory(const QString& num, const QString& event);
 
     AppState& mState;
     Prompter& mPrompter;

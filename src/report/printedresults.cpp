@@ -5,6 +5,8 @@
 #include "judging/formatscore.h"
 #include "results/resultsbook.h"
 
+#include <QSet>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -36,12 +38,27 @@ bool PrintedResults::gather(MeetDatabase& db, const QString& session, const QStr
         if (!session.isEmpty() && entry.number != session.trimmed())
             continue;
         Session printedSession{
-            entry.number, entry.description, book.session(entry.number, &readError), {}};
+            entry.number, entry.description, book.session(entry.number, &readError), {}, {}};
         if (!printedSession.results)
             return failWith(error, readError);
         for (const QString& sessionLevel : printedSession.results->levels()) {
             if (level.isEmpty() || sessionLevel.compare(level.trimmed(), Qt::CaseInsensitive) == 0)
                 printedSession.levels.append(sessionLevel);
+        }
+        ScoreInquiriesTable inquiries(db);
+        const auto asked = inquiries.all(entry.number);
+        if (!asked)
+            return failWith(error, inquiries.lastError());
+        QSet<QString> printedNums;
+        for (const SessionResults::Group& group : printedSession.results->groups()) {
+            if (printedSession.levels.contains(group.level)) {
+                for (const GymnastResult& gymnast : group.gymnasts)
+                    printedNums.insert(gymnast.num);
+            }
+        }
+        for (const ScoreInquiriesTable::Inquiry& inquiry : *asked) {
+            if (printedNums.contains(inquiry.num))
+                printedSession.inquiries.append(inquiry);
         }
         if (!printedSession.levels.isEmpty() || (session.isEmpty() && level.isEmpty()))
             printed.sessions.append(printedSession);

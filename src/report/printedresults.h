@@ -1,5 +1,6 @@
 #pragma once
 
+#include "db/tables/scoreinquiriestable.h"
 #include "results/sessionresults.h"
 
 #include <QDateTime>
@@ -18,6 +19,8 @@ struct PrintedResults {
         QString description;
         std::shared_ptr<const SessionResults> results;
         QStringList levels; // the levels printed, in order
+        // The inquiries against printed gymnasts' scores, open and decided.
+        QList<ScoreInquiriesTable::Inquiry> inquiries;
     };
 
     QString meetName;

@@ -63,6 +63,7 @@ public:
             }
             printTeams(level, session.results->teams(level, mPrinted.countingScores));
         }
+        printInquiries(session.inquiries);
     }
 
 private:
@@ -148,7 +149,8 @@ private:
         mPainter.setFont(font(RowPoints, bold));
         qreal x = Margin;
         for (qsizetype i = 0; i < cells.size(); ++i) {
-            const bool text = i == 2 || i == 3; // the name and the gym; numbers go right
+            // The name and the gym (every cell of a table of texts); numbers go right.
+            const bool text = mAllText || i == 2 || i == 3;
             const QRectF cell(x + 2, mY, widths[i] - 4, RowHeight);
             const QString shown =
                 mPainter.fontMetrics().elidedText(cells[i], Qt::ElideRight, int(cell.width()));
@@ -218,6 +220,28 @@ private:
         mY += 10;
     }
 
+    // The session's appendix: every inquiry against its scores, open or decided.
+    void printInquiries(const QList<ScoreInquiriesTable::Inquiry>& inquiries) {
+        if (inquiries.isEmpty())
+            return;
+        mAllText = true;
+        const QString title = u"Appendix: inquiries"_s;
+        const QStringList heads{u"Num"_s,      u"Event"_s,   u"Filed by"_s, u"Filed"_s,
+                                u"Decision"_s, u"Decided"_s, u"Reason"_s};
+        const qreal time = 100;
+        const QList<qreal> columns{
+            NumWidth + 8, 40, 80, time, 64, time, mWidth - NumWidth - 8 - 40 - 80 - 64 - 2 * time};
+        heading(title, heads, columns);
+        for (const ScoreInquiriesTable::Inquiry& inquiry : inquiries) {
+            tableRow(title, heads, columns,
+                     {inquiry.num, inquiry.event, inquiry.filedBy, inquiry.filedAt.left(19),
+                      inquiry.isOpen() ? u"Open"_s : inquiry.decision, inquiry.decidedAt.left(19),
+                      inquiry.reason});
+        }
+        mY += 10;
+        mAllText = false;
+    }
+
     QPdfWriter& mWriter;
     QPainter& mPainter;
     const PrintedResults& mPrinted;
@@ -226,6 +250,7 @@ private:
     qreal mBottom = 0;
     qreal mY = 0;
     int mPages = 0;
+    bool mAllText = false; // a table of texts: every cell goes left
 };
 
 } // namespace

@@ -130,6 +130,66 @@ class ResultsPage(MeetInBrowser):
         self.until(lambda: 'Live' in self.driver.find_element(By.ID, 'updated').text, 'live again')
         self.assertTrue(self.driver.execute_script('return window.notReloaded === true'))
 
+    def test_a_score_held_for_review_counts_nowhere_until_released(self):
+        # The meet referee holds gymnast 102's vault (the operator's queue tab
+        # writes this row; `tallvane serve` has no window, so the file gets it).
+        self.meet.stop()
+        self.meet.query("INSERT INTO ScoreHolds(Num, EventName, HeldSince) "
+                        "VALUES('102', 'Vault', '2026-05-02 10:00:00.000')")
+        self.meet.start()
+        self.driver.get(self.meet.url('/results'))
+        self.until(lambda: 'Live' in self.driver.find_element(By.ID, 'updated').text, 'live')
+        Select(self.driver.find_element(By.ID, 'view')).select_by_value('Vault')
+
+        vault = Judge(self.meet, 'Vault')
+        self.judges.append(vault)
+        vault.score('101', '9.3')
+        vault.score('102', '9.5')
+        self.until(lambda: '9.300' in self.row_text('101'), 'the score that counts')
+        self.until(lambda: 'Under review' in self.row_text('102'), 'the held score under review')
+        self.assertNotIn('9.500', self.row_text('102'))
+        self.assertEqual(self.row('102').find_element(By.CSS_SELECTOR, '.place').text, '')
+
+        # Released: the page catches up with the score and its place by itself.
+        vault.close()
+        self.judges.remove(vault)
+        self.meet.stop()
+        self.meet.query("DELETE FROM ScoreHolds")
+        self.meet.start()
+        self.until(lambda: '9.500' in self.row_text('102'), 'the released score')
+        self.assertNotIn('Under review', self.row_text('102'))
+        self.assertNotEqual(self.row('102').find_element(By.CSS_SELECTOR, '.place').text, '')
+
+    def test_a_score_under_inquiry_is_marked_until_decided(self):
+        self.driver.get(self.meet.url('/results'))
+        self.until(lambda: 'Live' in self.driver.find_element(By.ID, 'updated').text, 'live')
+        Select(self.driver.find_element(By.ID, 'view')).select_by_value('Vault')
+        vault = Judge(self.meet, 'Vault')
+        self.judges.append(vault)
+        vault.score('102', '9.5')
+        self.until(lambda: '9.500' in self.row_text('102'), 'the score')
+        vault.close()
+        self.judges.remove(vault)
+
+        # A coach's inquiry (the operator's History tab writes this row).
+        self.meet.stop()
+        self.meet.query("INSERT INTO ScoreInquiries(Num, EventName, FiledBy, FiledAt) "
+                        "VALUES('102', 'Vault', 'Coach Lee', '2026-05-02 10:00:00.000')")
+        self.meet.start()
+        self.until(lambda: 'Under inquiry' in self.row_text('102'), 'the score under inquiry')
+        self.assertIn('9.500', self.row_text('102'))
+        self.assertNotEqual(self.row('102').find_element(By.CSS_SELECTOR, '.place').text, '')
+        Select(self.driver.find_element(By.ID, 'view')).select_by_value('AA')
+        self.until(lambda: 'Under inquiry' in self.row_text('102'), 'marked in the all-around')
+
+        # Decided: the mark goes, the score stays.
+        self.meet.stop()
+        self.meet.query("UPDATE ScoreInquiries SET Decision = 'Score stands', "
+                        "DecidedAt = '2026-05-02 10:04:00.000', Reason = 'seen on video'")
+        self.meet.start()
+        self.until(lambda: 'Under inquiry' not in self.row_text('102'), 'the mark gone')
+        self.assertIn('9.500', self.row_text('102'))
+
     def test_start_page_leads_to_the_results_of_the_meet(self):
         self.driver.get(self.meet.url('/'))
         self.driver.find_element(By.CSS_SELECTOR, 'a[href="/results"]').click()

@@ -1,5 +1,6 @@
 #include "childprogram.h"
 #include "firstrow.h"
+#include "judging/scoreinquiries.h"
 #include "judging/submittedscore.h"
 #include "serverfixture.h"
 #include "transferfiles.h"
@@ -24,19 +25,35 @@ class TestJudgingHistory : public QObject {
     }
 
     // One step of a case: "Event:message" from the event's judge 1 (or
-    // "Event/2:" from judge 2), "manual:num|event|final", "remove:num|event",
-    // "hold:num|event", "release:num|event".
+    // "Event/2:" from judge 2), "manual:num|event|final[|reason]",
+    // "remove:num|event", "hold:num|event", "release:num|event",
+    // "inquiry:num|event|filed by", "stands:num|event|reason", "desk:num|event|score"
+    // (the desk's test score).
     static void runStep(ServerFixture& f, QHash<QString, TestStation*>& stations,
                         const QString& step) {
         const QString how = step.section(u':', 0, 0);
         const QString what = step.section(u':', 1);
         const QStringList fields = what.split(u'|');
+        ScoreInquiries inquiries(f.db());
         if (how == u"manual"_s) {
             SubmittedScore score;
             score.num = fields[0];
             score.event = fields[1];
             score.finalText = fields[2];
-            QVERIFY(f.services().enterScore(score, false).stored);
+            QVERIFY(f.services().enterScore(score, false, fields.value(3)).stored);
+        } else if (how == u"inquiry"_s) {
+            QVERIFY2(inquiries.file(fields[0], fields[1], fields[2], false,
+                                    QDateTime::currentDateTime()),
+                     qPrintable(inquiries.lastError()));
+        } else if (how == u"stands"_s) {
+            QVERIFY2(inquiries.decideScoreStands(fields[0], fields[1], fields[2],
+                                                 QDateTime::currentDateTime()),
+                     qPrintable(inquiries.lastError()));
+        } else if (how == u"desk"_s) {
+            QString error;
+            QVERIFY2(f.services().queue().queueScore(fields[0], u"Test"_s, fields[1], fields[2],
+                                                     false, &error),
+                     qPrintable(error));
         } else if (how == u"remove"_s || how == u"hold"_s || how == u"release"_s) {
             ScoreQueue& queue = f.services().queue();
             const int row = gridRow(f, fields[0], fields[1]);
@@ -122,6 +139,30 @@ private Q_SLOTS:
             << QStringList{u"score|102|Bars|<null>|9.1|"_s + bars + u'|',
                            u"hold|102|Bars|9.1|9.1|operator|held for review"_s,
                            u"release|102|Bars|9.1|9.1|operator|released to the displays"_s};
+        QTest::newRow("the desk's test score")
+            << QStringList{u"desk:999|Vault|8.885"_s}
+            << QStringList{u"test|999|Vault|<null>|8.885|operator|the desk's test score"_s};
+        const QString bars91 = u"Bars:SENDSCORE|102|3|1|Bars|9|||||||||9|9.1|0"_s;
+        QTest::newRow("inquiry, the score stands")
+            << QStringList{bars91, u"inquiry:102|Bars|Coach Lee"_s,
+                           u"stands:102|Bars|the panel saw the fall"_s}
+            << QStringList{u"score|102|Bars|<null>|9.1|"_s + bars + u'|',
+                           u"inquiry|102|Bars|9.1|9.1|operator|filed by Coach Lee"_s,
+                           u"decision|102|Bars|9.1|9.1|operator|Score stands: the panel saw the "
+                           "fall"_s};
+        QTest::newRow("inquiry, a new score")
+            << QStringList{bars91, u"inquiry:102|Bars|Coach Lee"_s,
+                           u"manual:102|Bars|9.3|start value 10.0"_s}
+            << QStringList{u"score|102|Bars|<null>|9.1|"_s + bars + u'|',
+                           u"inquiry|102|Bars|9.1|9.1|operator|filed by Coach Lee"_s,
+                           u"correction|102|Bars|9.1|9.3|operator|manual entry"_s,
+                           u"decision|102|Bars|9.1|9.3|operator|New score: start value 10.0"_s};
+        QTest::newRow("a station's correction leaves the inquiry open")
+            << QStringList{bars91, u"inquiry:102|Bars|Coach Lee"_s,
+                           u"Bars:SENDSCORE|102|3|1|Bars|9|||||||||9|9.2|0"_s}
+            << QStringList{u"score|102|Bars|<null>|9.1|"_s + bars + u'|',
+                           u"inquiry|102|Bars|9.1|9.1|operator|filed by Coach Lee"_s,
+                           u"correction|102|Bars|9.1|9.2|"_s + bars + u'|'};
     }
 
     void everyChangeIsRecorded() {
@@ -216,10 +257,14 @@ private Q_SLOTS:
         QCOMPARE(tallvane({u"history"_s, meet, u"--nmu"_s, u"1"_s}).status, 2);
         QCOMPARE(tallvane({u"history"_s, f.temp().path(u"none.tallvane"_s)}).status, 1);
 
-        // The same meet without its history exports the same bytes.
+        // The same meet without its history and inquiries exports the same bytes.
+        ScoreInquiries inquiries(f.db());
+        QVERIFY(inquiries.file(u"101"_s, u"Floor"_s, u"Coach Lee"_s, false,
+                               QDateTime::currentDateTime()));
         const QString bare = f.temp().path(u"bare.tallvane"_s);
         f.run(u"VACUUM INTO ?"_s, {bare});
         TempMeet::change(bare, u"DROP TABLE ScoreHistory"_s);
+        TempMeet::change(bare, u"DROP TABLE ScoreInquiries"_s);
         const QString withHistory = f.temp().path(u"with.rxt"_s);
         const QString without = f.temp().path(u"without.rxt"_s);
         QCOMPARE(tallvane({u"export"_s, meet, withHistory}).status, 0);
@@ -290,6 +335,69 @@ private Q_SLOTS:
         QVERIFY(floorOf102()[u"review"_s].toArray().isEmpty());
         QCOMPARE(allRows(f.db(), u"SELECT Kind FROM ScoreHistory ORDER BY Seq"_s),
                  QStringList({u"score"_s, u"correction"_s, u"hold"_s, u"release"_s}));
+    }
+
+    // An open inquiry marks the score on the results and in the queue; the
+    // score keeps its place until the decision. One inquiry per score, and
+    // only against a score; the time limit counts from when it was shown.
+    void anInquiryMarksTheScoreUntilDecided() {
+        SERVER_FIXTURE(f);
+        f.run(u"UPDATE Gymnasts SET E4Final = NULL"_s);
+        const QString session =
+            firstRow(f.db(), u"SELECT Session FROM Gymnasts WHERE Num = '102'"_s).value(0);
+        ResultsApi api(f.db(), {});
+        const auto floorOf102 = [&api, &session] {
+            const auto reply =
+                api.answer(u"/api/results"_s, QUrlQuery(u"session="_s + session), {});
+            for (const QJsonValue row : QJsonDocument::fromJson(reply->body)[u"rows"_s].toArray()) {
+                if (row[u"num"_s] == u"102"_s)
+                    return QJsonObject{{u"Floor"_s, row[u"Floor"_s]},
+                                       {u"place"_s, row[u"places"_s][u"Floor"_s]},
+                                       {u"inquiry"_s, row[u"inquiry"_s]}};
+            }
+            return QJsonObject();
+        };
+        TestStation& display = f.display(u"Hall"_s);
+        TestStation& floor = f.judge(u"Floor"_s);
+        f.services().dispatch().loop(u"Floor"_s)->start();
+        floor.send(u"SENDSCORE|102|3|1|Floor|9|||||||||9|9.0|0"_s);
+        QCOMPARE(floor.next(), u"SCORECONFIRM|0"_s);
+        QVERIFY(display.next().startsWith(u"SETSCORE|Floor|102|"_s));
+        display.send(u"CONFIRMSCORE|102|Floor"_s);
+        QTRY_COMPARE(firstRow(f.db(), u"SELECT Status FROM ScoreBoardQueue"_s).value(0), u"Sent"_s);
+
+        ScoreInquiries inquiries(f.db());
+        const QDateTime now = QDateTime::currentDateTime();
+        QCOMPARE(inquiries.timeLimitMinutes(), ScoreInquiries::DefaultMinutes);
+        QCOMPARE(inquiries.minutesSinceShown(u"102"_s, u"Floor"_s, now.addSecs(15 * 60)),
+                 std::optional<qint64>(15));
+        QCOMPARE(inquiries.minutesSinceShown(u"101"_s, u"Floor"_s, now), std::nullopt);
+        QVERIFY(!inquiries.file(u"101"_s, u"Floor"_s, u"Coach Lee"_s, false, now));
+        QVERIFY2(inquiries.lastError().contains(u"no Floor score"_s),
+                 qPrintable(inquiries.lastError()));
+        QVERIFY2(inquiries.file(u"102"_s, u"Floor"_s, u"Coach Lee"_s, true, now),
+                 qPrintable(inquiries.lastError()));
+        QVERIFY(!inquiries.file(u"102"_s, u"Floor"_s, u"Coach Kim"_s, false, now));
+        QVERIFY2(inquiries.lastError().contains(u"under inquiry already (filed by Coach Lee)"_s),
+                 qPrintable(inquiries.lastError()));
+        QCOMPARE(floorOf102(),
+                 QJsonObject(
+                     {{u"Floor"_s, 9.0}, {u"place"_s, 1}, {u"inquiry"_s, QJsonArray{u"Floor"_s}}}));
+
+        // A corrected score waiting for the displays carries the mark.
+        floor.send(u"SENDSCORE|102|3|1|Floor|9|||||||||9|9.2|0"_s);
+        QCOMPARE(floor.next(), u"SCORECONFIRM|0"_s);
+        const QueueGridModel& grid = *f.services().queue().grid();
+        const QModelIndex status = grid.index(0, QueueGridModel::StatusColumn);
+        QCOMPARE(grid.data(status).toString(), u"Under inquiry"_s);
+
+        QVERIFY2(inquiries.decideScoreStands(u"102"_s, u"Floor"_s, u"seen on video"_s, now),
+                 qPrintable(inquiries.lastError()));
+        QCOMPARE(grid.data(status).toString(), u"Queued"_s);
+        QVERIFY(floorOf102()[u"inquiry"_s].toArray().isEmpty());
+        QVERIFY(!inquiries.decideScoreStands(u"102"_s, u"Floor"_s, u"again"_s, now));
+        QCOMPARE(firstRow(f.db(), u"SELECT Note FROM ScoreHistory WHERE Kind = 'inquiry'"_s),
+                 QStringList{u"filed by Coach Lee, past the time limit for inquiries"_s});
     }
 };
 

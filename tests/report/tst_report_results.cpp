@@ -1,6 +1,7 @@
 #include "childprogram.h"
 #include "datarows.h"
 #include "db/meetdatabase.h"
+#include "db/tables/scoreinquiriestable.h"
 #include "tempmeet.h"
 
 #include <QProcess>
@@ -42,6 +43,14 @@ private Q_SLOTS:
                            "Last_Name, Level, Birthday, Session, Gym, E3Final, AA) SELECT 1, "
                            "300 + i, 'Extra', 'Gymnast' || i, '5', '2014-01-01', '1', 1, "
                            "9.0 - i / 100.0, 9.0 - i / 100.0 FROM n"_s));
+        ScoreInquiriesTable inquiries(db);
+        QVERIFY(inquiries.ensure());
+        QVERIFY(inquiries.file(
+            {u"101"_s, u"Vault"_s, u"Coach Lee"_s, u"2026-05-02 10:00:00.000"_s, {}, {}, {}}));
+        QVERIFY(inquiries.file(
+            {u"102"_s, u"Bars"_s, u"Coach Kim"_s, u"2026-05-02 10:05:00.000"_s, {}, {}, {}}));
+        QVERIFY(inquiries.decide(u"102"_s, u"Bars"_s, u"Score stands"_s,
+                                 u"2026-05-02 10:09:00.000"_s, u"seen on video"_s));
     }
 
     void pdfAndCsvOfOneSession() {
@@ -65,6 +74,13 @@ private Q_SLOTS:
         QVERIFY(all.contains(u"Team standings - Level 5"_s));
         QVERIFY(all.contains(u"Extra Gymnast89"_s));
         QVERIFY(!all.contains(u"Lena Park"_s)); // session 2
+        // The session's inquiries, open and decided, close its pages.
+        const QString appendix = all.mid(all.indexOf(u"Appendix: inquiries"_s));
+        QVERIFY2(appendix.contains(u"101 Vault Coach Lee 2026-05-02 10:00:00 Open"_s),
+                 qPrintable(appendix));
+        QVERIFY2(appendix.contains(u"102 Bars Coach Kim 2026-05-02 10:05:00 Score stands "
+                                   "2026-05-02 10:09:00 seen on video"_s),
+                 qPrintable(appendix));
 
         QFile file(csv);
         QVERIFY(file.open(QIODevice::ReadOnly));

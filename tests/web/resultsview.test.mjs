@@ -83,6 +83,17 @@ test('a score held for review is marked in its event and in the all-around', () 
     ]);
 });
 
+test('a score under inquiry keeps its score and is marked in its event and the all-around', () => {
+    const asked = [{...rows[0], Bars: 8.9, inquiry: ['Bars']}, rows[1]];
+    const marks = (view) =>
+        Object.fromEntries(
+            viewGroups(asked, view)[0].rows.map((r) => [r.num, [r.inquiry, r.score]]),
+        );
+    assert.deepEqual(marks('Bars'), {12: [true, 8.9], 3: [false, 8]});
+    assert.deepEqual(marks('Vault'), {12: [false, 9.1], 3: [false, 9.5]});
+    assert.deepEqual(marks('AA'), {12: [true, 27.1], 3: [false, 17.5]});
+});
+
 test('filters by level and gym', () => {
     assert.deepEqual(
         viewGroups(rows, 'AA', {gym: 'Kestrel'}).map((g) => g.rows.map((r) => r.num)),

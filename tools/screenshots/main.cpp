@@ -4,7 +4,9 @@
 //
 //   tallvane-screenshots TRANSFERFILE OUTPUTFOLDER
 
+#include "db/meetdatabase.h"
 #include "judging/meetservices.h"
+#include "judging/scoreinquiries.h"
 #include "mainwindow.h"
 #include "messageboxprompter.h"
 #include "serverwindow.h"
@@ -63,8 +65,9 @@ bool importMeet(const QString& transferFile, const QString& meet) {
 }
 
 // Something to look at: the first gymnasts' scores on every event, as a
-// two-judge panel would send them, and two test scores, one a correction.
-void enterSampleScores(MeetServices& services) {
+// two-judge panel would send them, two test scores, one a correction, a held
+// score and two inquiries.
+void enterSampleScores(MeetServices& services, MeetDatabase& db) {
     const QStringList events{u"Vault"_s, u"Bars"_s, u"Beam"_s, u"Floor"_s};
     for (int gymnast = 0; gymnast < 6; ++gymnast) {
         for (int e = 0; e < events.size(); ++e) {
@@ -82,6 +85,14 @@ void enterSampleScores(MeetServices& services) {
     }
     services.queue().queueScore(u"999"_s, u"Test Gymnast"_s, u"Vault"_s, u"9.350"_s, false);
     services.queue().queueScore(u"999"_s, u"Test Gymnast"_s, u"Beam"_s, u"8.885"_s, true);
+    // The meet referee looks at one score held off the boards, and at two
+    // inquiries: one decided, one open.
+    services.queue().holdQueueRow(1);
+    ScoreInquiries inquiries(db);
+    const QDateTime now = QDateTime::currentDateTime();
+    inquiries.file(u"102"_s, u"Bars"_s, u"Coach Rivera"_s, false, now);
+    inquiries.decideScoreStands(u"102"_s, u"Bars"_s, u"the panel saw the fall"_s, now);
+    inquiries.file(u"104"_s, u"Beam"_s, u"Coach Okafor"_s, false, now);
 }
 
 void clickFirst(QListWidget* list) {
@@ -95,8 +106,8 @@ bool saveMainWindowAndTabs(QWidget* window, ServerWindow* server, const QString&
         return false;
     auto* tabs = server->findChild<QTabWidget*>(u"SSTab1"_s);
     const QStringList names{u"server-sessions"_s, u"server-gymnasts"_s, u"server-queue"_s,
-                            u"server-results"_s, u"server-ads"_s};
-    for (int i = 0; i < tabs->count(); ++i) {
+                            u"server-results"_s,  u"server-history"_s,  u"server-ads"_s};
+    for (int i = 0; i < tabs->count() && i < names.size(); ++i) {
         tabs->setCurrentIndex(i);
         if (i == 0)
             clickFirst(server->findChild<QListWidget*>(u"lstSessions"_s));
@@ -138,7 +149,7 @@ int main(int argc, char** argv) {
     if (!window.openMeetFile(meet))
         return fail(u"the demo meet could not be opened"_s);
     ServerWindow* server = window.serverWindow();
-    enterSampleScores(server->services());
+    enterSampleScores(server->services(), state.meetDb());
 
     WindowShots shots(window, state, prompter, meet, arguments[0], output);
     QObject::connect(&shots, &WindowShots::finished, &app, &QCoreApplication::exit);

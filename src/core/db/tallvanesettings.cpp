@@ -4,6 +4,7 @@
 #include "meetdatabase.h"
 #include "tables/scorehistorytable.h"
 #include "tables/scoreholdstable.h"
+#include "tables/scoreinquiriestable.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -30,6 +31,11 @@ bool TallvaneSettings::ensureTables() {
     ScoreHoldsTable holds(mDb);
     if (!holds.ensure()) {
         mError = holds.lastError();
+        return false;
+    }
+    ScoreInquiriesTable inquiries(mDb);
+    if (!inquiries.ensure()) {
+        mError = inquiries.lastError();
         return false;
     }
     if (!transaction.commit()) {

@@ -17,8 +17,8 @@ public:
     explicit TallvaneSettings(MeetDatabase& db)
         : mDb(db) {}
 
-    // Creates Tallvane's own tables that the meet file lacks (these settings
-    // and the score history), all in one transaction (a meet file made by an
+    // Creates Tallvane's own tables that the meet file lacks (these settings,
+    // the score history, held scores and inquiries), all in one transaction (a meet file made by an
     // older Tallvane gains them when it is opened). False, with lastError(),
     // when they could not be created or the history there is damaged.
     bool ensureTables();

@@ -35,8 +35,9 @@ void MeetServices::processScore(ConnectionId connection, const QStringList& fiel
     mSubmission.submit(connection, SubmittedScore::fromFields(fields), fields.join(u'|'));
 }
 
-ScoreOutcome MeetServices::enterScore(const SubmittedScore& score, bool noScoreboard) {
-    return mSubmission.enterScore(score, noScoreboard);
+ScoreOutcome MeetServices::enterScore(const SubmittedScore& score, bool noScoreboard,
+                                      const QString& reason) {
+    return mSubmission.enterScore(score, noScoreboard, reason);
 }
 
 void MeetServices::forwardSecondaryScore(ConnectionId connection, const QStringList& fields) {

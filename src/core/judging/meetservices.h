@@ -46,8 +46,10 @@ public:
     void stopServices() override;
 
     // The operator's manual entry (station 0), stored as a primary judge
-    // station's score would be; with `noScoreboard` it is not queued.
-    ScoreOutcome enterScore(const SubmittedScore& score, bool noScoreboard);
+    // station's score would be; with `noScoreboard` it is not queued. It
+    // decides an open inquiry against the event's score, for `reason`.
+    ScoreOutcome enterScore(const SubmittedScore& score, bool noScoreboard,
+                            const QString& reason = {});
 
     GymnastQueries& queries() { return mQueries; }
     DisplaySeconds& displaySeconds() { return mDisplaySeconds; }

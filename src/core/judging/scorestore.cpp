@@ -1,5 +1,7 @@
 #include "scorestore.h"
 
+#include "scoreinquiries.h"
+
 #include "db/dbsavepoint.h"
 #include "db/dbtransaction.h"
 #include "db/meetevents.h"
@@ -259,6 +261,14 @@ ScoreStore::Written ScoreStore::write(const ScoreRequest& request, ScoreOutcome&
                                 : gymnast.finals[size_t(MeetEvents::number(outcome.event) - 1)];
     if (!recorded(before, outcome.testScore ? number(outcome.finalText.trimmed()) : final))
         return failed(u"the score history could not be written: "_s + history.lastError());
+    // The operator's new score decides the inquiry open against the old one.
+    if (request.source == ScoreHistoryTable::Operator && !outcome.testScore &&
+        !outcome.unknownGymnast) {
+        QString error;
+        if (!ScoreInquiries::decideByNewScore(mDb, history, outcome.num, outcome.event, before,
+                                              *final, request.reason, time.historyText, &error))
+            return failed(error);
+    }
     if (request.queueForScoreboard) {
         const QString name = outcome.testScore ? QueueEntry::TestGymnastName : outcome.gymnastName;
         QString error;

@@ -38,6 +38,8 @@ struct ScoreRequest {
     // A secondary judge's score on its way to judge 1: only the history
     // records it; `score` holds its number and event.
     bool secondary = false;
+    // The operator's reason for a new score that decides an inquiry.
+    QString reason;
 };
 
 // Stores panels' scores: the event columns of the gymnast's row, the

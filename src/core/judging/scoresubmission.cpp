@@ -87,14 +87,17 @@ QString ScoreSubmission::sourceOf(ConnectionId stationId) {
 
 void ScoreSubmission::submit(ConnectionId stationId, const SubmittedScore& score,
                              const QString& message) {
-    mWaiting.append({stationId, {score, true, sourceOf(stationId), message, {}, false}, {}});
+    mWaiting.append({stationId, {score, true, sourceOf(stationId), message, {}, false, {}}, {}});
     if (!mCommitTimer.isActive())
         mCommitTimer.start();
 }
 
-ScoreOutcome ScoreSubmission::enterScore(const SubmittedScore& score, bool noScoreboard) {
+ScoreOutcome ScoreSubmission::enterScore(const SubmittedScore& score, bool noScoreboard,
+                                         const QString& reason) {
     mWaiting.append(
-        {0, {score, !noScoreboard, ScoreHistoryTable::Operator, {}, u"manual entry"_s, false}, {}});
+        {0,
+         {score, !noScoreboard, ScoreHistoryTable::Operator, {}, u"manual entry"_s, false, reason},
+         {}});
     return commit().constLast();
 }
 

@@ -36,8 +36,10 @@ public:
     // waiting for the next commit.
     void submit(ConnectionId stationId, const SubmittedScore& score, const QString& message);
     // The operator's score, committed at once with the scores waiting before
-    // it. With `noScoreboard` the score is stored only: not queued.
-    ScoreOutcome enterScore(const SubmittedScore& score, bool noScoreboard);
+    // it. With `noScoreboard` the score is stored only: not queued. It
+    // decides an open inquiry against the event's score, for `reason`.
+    ScoreOutcome enterScore(const SubmittedScore& score, bool noScoreboard,
+                            const QString& reason = {});
 
     // Commits the waiting scores now, for what must see them first.
     void commitWaiting();

@@ -23,6 +23,9 @@ struct GymnastResult {
     // The events whose score is held for review: it counts in no place, and
     // neither does the all-around it is part of.
     QStringList review;
+    // The events whose score is under inquiry: it counts as it stands until
+    // the meet referee decides.
+    QStringList inquiry;
 
     QString name() const { return firstName + u' ' + lastName; }
 };

@@ -4,6 +4,7 @@
 #include "db/tables/gymnaststable.h"
 #include "db/tables/gymstable.h"
 #include "db/tables/scoreholdstable.h"
+#include "db/tables/scoreinquiriestable.h"
 #include "placing.h"
 
 #include <QCollator>
@@ -82,6 +83,18 @@ bool SessionResults::read(MeetDatabase& db, const QString& session, QString* err
     QHash<QString, QStringList> underReview; // by gymnast number
     for (const ScoreHoldsTable::Held& held : *holds)
         underReview[held.num].append(held.event);
+    ScoreInquiriesTable inquiriesTable(db);
+    const auto inquiries = inquiriesTable.all(session);
+    if (!inquiries) {
+        if (error)
+            *error = inquiriesTable.lastError();
+        return false;
+    }
+    QHash<QString, QStringList> underInquiry; // by gymnast number
+    for (const ScoreInquiriesTable::Inquiry& inquiry : *inquiries) {
+        if (inquiry.isOpen())
+            underInquiry[inquiry.num].append(inquiry.event);
+    }
     QHash<qint64, QString> gymNames;
     for (const GymsTable::Gym& gym : *gyms) {
         const QString shortName = gym.shortName.trimmed();
@@ -109,6 +122,10 @@ bool SessionResults::read(MeetDatabase& db, const QString& session, QString* err
             gymnast.scores[column] = score(row.finals[size_t(column)]);
         for (int column = 0; column < ResultColumns::AllAround; ++column) {
             const QString event = ResultColumns::name(column);
+            for (const QString& asked : underInquiry.value(gymnast.num)) {
+                if (asked.compare(event, Qt::CaseInsensitive) == 0)
+                    gymnast.inquiry.append(event);
+            }
             for (const QString& held : underReview.value(gymnast.num)) {
                 if (held.compare(event, Qt::CaseInsensitive) == 0) {
                     gymnast.review.append(event);

@@ -13,6 +13,8 @@ struct QueueEntry : ScoreBoardQueueTable::Row {
     static inline const QString Sent = QStringLiteral("Sent");
     // What the grid shows as the status of a held score.
     static inline const QString Held = QStringLiteral("Held");
+    // And of a score under inquiry.
+    static inline const QString UnderInquiry = QStringLiteral("Under inquiry");
     static inline const QString TestGymnastName = QStringLiteral("Test Gymnast");
     static inline const QString TestGymnastNumber = QStringLiteral("999");
 
@@ -20,7 +22,8 @@ struct QueueEntry : ScoreBoardQueueTable::Row {
     explicit QueueEntry(const ScoreBoardQueueTable::Row& row)
         : ScoreBoardQueueTable::Row(row) {}
 
-    bool held = false; // kept off the displays for the meet referee's review
+    bool held = false;         // kept off the displays for the meet referee's review
+    bool underInquiry = false; // an inquiry against the gymnast's event is open
 
     bool isTestScore() const { return gymnastName == TestGymnastName; }
 };

@@ -39,7 +39,9 @@ QString QueueGridModel::cellText(const QueueEntry& entry, int column) const {
     case SecondsColumn:
         return QString::number(entry.displaySeconds);
     case StatusColumn:
-        return entry.held ? QueueEntry::Held : entry.status;
+        return entry.held           ? QueueEntry::Held
+               : entry.underInquiry ? QueueEntry::UnderInquiry
+                                    : entry.status;
     case CorrectedColumn:
         return entry.corrected ? u"True"_s : u"False"_s;
     default:

@@ -8,7 +8,7 @@
 // The queue grid: the waiting scores in queue-key order (ties keep their
 // arrival order). An empty queue shows one row of empty cells. CorrectedRole
 // and HeldRole tell a corrected and a held score's row (the window paints
-// them); a held score's status reads "Held".
+// them); a held score's status reads "Held", one under inquiry "Under inquiry".
 class QueueGridModel : public QAbstractTableModel {
     Q_OBJECT
 

@@ -4,6 +4,7 @@
 #include "db/meetdatabase.h"
 #include "db/tables/scorehistorytable.h"
 #include "db/tables/scoreholdstable.h"
+#include "db/tables/scoreinquiriestable.h"
 #include "displayseconds.h"
 #include "queuekey.h"
 
@@ -37,7 +38,13 @@ ScoreQueue::ScoreQueue(MeetDatabase& db, const DisplaySeconds& displaySeconds, Q
     : QObject(parent)
     , mDb(db)
     , mDisplaySeconds(displaySeconds)
-    , mClock([] { return QDateTime::currentDateTime(); }) {}
+    , mClock([] { return QDateTime::currentDateTime(); }) {
+    // An inquiry filed or decided marks or unmarks the gymnast's waiting score.
+    connect(&db.changes(), &MeetChanges::committed, this, [this](const MeetChange& change) {
+        if (change.table == ScoreInquiriesTable::Name)
+            reload();
+    });
+}
 
 QueueEntry ScoreQueue::entryOf(const ScoreBoardQueueTable::Row& row) {
     // Rows stored with another time form or an unpadded key read as this
@@ -108,15 +115,39 @@ void ScoreQueue::show(const QueueEntry& shown) {
         mHeld.insert(heldKey(entry.num, entry.event));
     else
         entry.held = !entry.isTestScore() && isHeld(entry.num, entry.event);
+    entry.underInquiry =
+        !entry.isTestScore() && mUnderInquiry.contains(heldKey(entry.num, entry.event));
     mGrid.showEntry(entry);
     Q_EMIT changed();
 }
 
 bool ScoreQueue::queueScore(const QString& num, const QString& name, const QString& event,
                             const QString& score, bool corrected, QString* error) {
+    // The desk's test score is recorded as a station's test score is: it
+    // changes no gymnast, but the history says the displays were tried.
+    DbTransaction transaction(mDb);
+    if (!transaction.isActive())
+        return failed(error, mDb.lastError());
     std::optional<QueueEntry> toShow;
     if (!storeScore(num, name, event, score, corrected, mClock(), &toShow, error))
         return false;
+    ScoreHistoryTable history(mDb);
+    ScoreHistoryTable::Entry test;
+    test.time = ScoreHistoryTable::timeText(QDateTime::currentDateTime());
+    test.kind = ScoreHistoryTable::Test;
+    test.num = num;
+    test.event = event;
+    bool isNumber = false;
+    const double value = score.trimmed().toDouble(&isNumber);
+    if (isNumber)
+        test.after = value;
+    test.source = ScoreHistoryTable::Operator;
+    test.note =
+        corrected ? u"the desk's test score, as a correction"_s : u"the desk's test score"_s;
+    if (!history.append(test))
+        return failed(error, u"the score history could not be written: "_s + history.lastError());
+    if (!transaction.commit())
+        return failed(error, mDb.lastError());
     if (toShow)
         show(*toShow);
     return true;
@@ -134,10 +165,22 @@ bool ScoreQueue::reload(QString* error) {
     mHeld.clear();
     for (const ScoreHoldsTable::Held& score : *held)
         mHeld.insert(heldKey(score.num, score.event));
+    ScoreInquiriesTable inquiries(mDb);
+    const auto asked = inquiries.all();
+    if (!asked)
+        return failed(error, inquiries.lastError());
+    mUnderInquiry.clear();
+    for (const ScoreInquiriesTable::Inquiry& inquiry : *asked) {
+        if (inquiry.isOpen())
+            mUnderInquiry.insert(heldKey(inquiry.num, inquiry.event));
+    }
     QList<QueueEntry> entries;
     for (const ScoreBoardQueueTable::Row& row : *rows) {
         entries.append(entryOf(row));
-        entries.last().held = !entries.last().isTestScore() && isHeld(row.num, row.event);
+        QueueEntry& entry = entries.last();
+        entry.held = !entry.isTestScore() && isHeld(row.num, row.event);
+        entry.underInquiry =
+            !entry.isTestScore() && mUnderInquiry.contains(heldKey(row.num, row.event));
     }
     mGrid.setEntries(std::move(entries));
     Q_EMIT changed();

@@ -41,7 +41,8 @@ public:
                     std::optional<QueueEntry>* toShow, QString* error);
     void show(const QueueEntry& entry);
 
-    // Stores and shows one score (the operator's test score).
+    // Stores and shows the operator's test score, with its entry in the score
+    // history, in one transaction.
     bool queueScore(const QString& num, const QString& name, const QString& event,
                     const QString& score, bool corrected, QString* error = nullptr);
 
@@ -107,6 +108,7 @@ private:
     const DisplaySeconds& mDisplaySeconds;
     QueueGridModel mGrid;
     std::function<QDateTime()> mClock;
-    QSet<QString> mHeld;    // the held scores, by heldKey()
-    QSet<QString> mHoldNew; // events whose new scores are held, in lower case
+    QSet<QString> mHeld;         // the held scores, by heldKey()
+    QSet<QString> mHoldNew;      // events whose new scores are held, in lower case
+    QSet<QString> mUnderInquiry; // the scores with an open inquiry, by heldKey()
 };

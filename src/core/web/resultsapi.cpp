@@ -221,6 +221,8 @@ ApiReply ResultsApi::results(const QUrlQuery& query) {
             addScores(row, gymnast.scores);
             if (!gymnast.review.isEmpty())
                 row.insert(u"review"_s, QJsonArray::fromStringList(gymnast.review));
+            if (!gymnast.inquiry.isEmpty())
+                row.insert(u"inquiry"_s, QJsonArray::fromStringList(gymnast.inquiry));
             rows.append(row);
         }
     }

@@ -78,6 +78,8 @@ function gymnastRow(row, view) {
                   .join(' ')
             : '';
     who.append(span('detail', `#${row.num} · ${row.gym}${events}`));
+    if (row.inquiry && !row.review) who.append(span('inquiry', 'Under inquiry'));
+    tr.classList.toggle('inquiry', row.inquiry);
     tr.classList.toggle('review', row.review);
     const score = row.review ? 'Under review' : scoreText(row.score);
     tr.append(cell('place', row.place ?? ''), who, cell('score', score));

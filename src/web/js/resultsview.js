@@ -27,9 +27,10 @@ export function groupTitle(level, division) {
 // The rows of one view ('Vault' ... 'AA'), filtered by level and gym ('' for
 // all), in groups of level and division as the server ordered them, each group
 // in place order for the view. Each row: {num, name, gym, score, place, recent,
-// review}; `review` is true when the view's score is held for the meet
-// referee's review (for the all-around: any of the gymnast's scores), and
-// `events` holds null for a held event's score.
+// review, inquiry}; `review` is true when the view's score is held for the
+// meet referee's review (for the all-around: any of the gymnast's scores), and
+// `events` holds null for a held event's score; `inquiry` is true when the
+// view's score (for the all-around: any) is under inquiry.
 export function viewGroups(rows, view, {level = '', gym = ''} = {}, recent = () => false) {
     const groups = [];
     const byKey = new Map();
@@ -48,6 +49,7 @@ export function viewGroups(rows, view, {level = '', gym = ''} = {}, recent = () 
         group.rows.sort(byPlaceThenNumber(view));
         group.rows = group.rows.map((row) => {
             const held = row.review ?? [];
+            const asked = row.inquiry ?? [];
             return {
                 num: row.num,
                 name: row.name,
@@ -58,6 +60,7 @@ export function viewGroups(rows, view, {level = '', gym = ''} = {}, recent = () 
                 recent: recent(row.num, view === 'AA' ? null : view),
                 review: view === 'AA' ? held.length > 0 : held.includes(view),
                 heldEvents: held,
+                inquiry: view === 'AA' ? asked.length > 0 : asked.includes(view),
             };
         });
     }

@@ -30,6 +30,8 @@ public:
     static inline const QString Removal = QStringLiteral("removal"); // out of the scoreboard queue
     static inline const QString Hold = QStringLiteral("hold");       // kept off the displays
     static inline const QString Release = QStringLiteral("release"); // let go to the displays
+    static inline const QString Inquiry = QStringLiteral("inquiry"); // an inquiry filed
+    static inline const QString Decision = QStringLiteral("decision"); // an inquiry decided
     // Who made a change that came from no station.
     static inline const QString Operator = QStringLiteral("operator");
 
