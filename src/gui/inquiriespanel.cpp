@@ -23,8 +23,16 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-enum Column { NumColumn, EventColumn, FiledByColumn, FiledColumn, DecisionColumn, DecidedColumn,
-              ReasonColumn, ColumnCount };
+enum Column {
+    NumColumn,
+    EventColumn,
+    FiledByColumn,
+    FiledColumn,
+    DecisionColumn,
+    DecidedColumn,
+    ReasonColumn,
+    ColumnCount
+};
 
 } // namespace
 
@@ -45,7 +53,6 @@ InquiriesPanel::InquiriesPanel(MeetDatabase& db, Prompter& prompter,
             column, mList->fontMetrics().horizontalAdvance(u"8888-88-88 88:88:88"_s) + 16);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(new QLabel(u"Inquiries"_s, this));
     layout->addWidget(buildFiling());
     layout->addWidget(mList, 1);
     layout->addWidget(buildDeciding());
@@ -75,11 +82,12 @@ QWidget* InquiriesPanel::buildFiling() {
     mMinutes->setSuffix(u" min"_s);
     mMinutes->setValue(ScoreInquiries(mDb).timeLimitMinutes());
     for (QWidget* widget : std::initializer_list<QWidget*>{
-             new QLabel(u"Gymnast"_s, row), mNum, new QLabel(u"Event"_s, row), mEvent,
+             new QLabel(u"Inquiry: gymnast"_s, row), mNum, new QLabel(u"Event"_s, row), mEvent,
              new QLabel(u"Filed by"_s, row), mFiledBy, file})
         layout->addWidget(widget);
     layout->addStretch();
-    layout->addWidget(new QLabel(u"Time limit after the score was shown"_s, row));
+    mMinutes->setToolTip(u"The time limit for an inquiry after the score was shown"_s);
+    layout->addWidget(new QLabel(u"Time limit"_s, row));
     layout->addWidget(mMinutes);
     connect(file, &QPushButton::clicked, this, &InquiriesPanel::file);
     connect(mMinutes, &QSpinBox::valueChanged, this, [this](int minutes) {
@@ -100,7 +108,8 @@ QWidget* InquiriesPanel::buildDeciding() {
     stands->setObjectName(u"cmdScoreStands"_s);
     auto* newScore = new QPushButton(u"New score…"_s, row);
     newScore->setObjectName(u"cmdInquiryNewScore"_s);
-    layout->addWidget(new QLabel(u"Decision on the chosen inquiry, reason"_s, row));
+    mReason->setPlaceholderText(u"the meet referee's reason"_s);
+    layout->addWidget(new QLabel(u"Decision on the chosen inquiry"_s, row));
     layout->addWidget(mReason, 1);
     layout->addWidget(stands);
     layout->addWidget(newScore);

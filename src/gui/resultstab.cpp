@@ -68,7 +68,10 @@ ResultsTab::ResultsTab(MeetDatabase& db, Prompter& prompter, std::function<QStri
 
     auto* history = new QPushButton(u"History"_s, this);
     history->setObjectName(u"cmdResultsHistory"_s);
-    filters->addWidget(history, 1, filters->columnCount());
+    // Above Show, where no caption is: the tab grows no wider.
+    int row = 0, column = 0, rows = 0, columns = 0;
+    filters->getItemPosition(filters->indexOf(show), &row, &column, &rows, &columns);
+    filters->addWidget(history, 0, column);
     connect(history, &QPushButton::clicked, this, [this] { historyOf(mGrid->currentIndex()); });
     auto* menu = new QMenu(this);
     QAction* historyAction = menu->addAction(u"History"_s);

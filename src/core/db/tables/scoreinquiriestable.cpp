@@ -48,9 +48,8 @@ bool ScoreInquiriesTable::file(const Inquiry& inquiry) {
     return true;
 }
 
-bool ScoreInquiriesTable::decide(const QString& num, const QString& event,
-                                 const QString& decision, const QString& decidedAt,
-                                 const QString& reason) {
+bool ScoreInquiriesTable::decide(const QString& num, const QString& event, const QString& decision,
+                                 const QString& decidedAt, const QString& reason) {
     mError.clear();
     if (!mDb.execute(u"UPDATE ScoreInquiries SET Decision = ?, DecidedAt = ?, Reason = ? "
                      "WHERE Num = ? AND EventName = ? COLLATE NOCASE AND Decision IS NULL"_s,
@@ -79,9 +78,10 @@ ScoreInquiriesTable::openOf(const QString& num, const QString& event) {
         return std::nullopt;
     if (!*present)
         return std::optional<Inquiry>();
-    const DbRows rows = mDb.select(u"SELECT FiledBy, FiledAt FROM ScoreInquiries WHERE Num = ? "
-                                   "AND EventName = ? COLLATE NOCASE AND Decision IS NULL LIMIT 1"_s,
-                                   {num, event});
+    const DbRows rows =
+        mDb.select(u"SELECT FiledBy, FiledAt FROM ScoreInquiries WHERE Num = ? "
+                   "AND EventName = ? COLLATE NOCASE AND Decision IS NULL LIMIT 1"_s,
+                   {num, event});
     if (!rows.ok()) {
         failed(rows.error());
         return std::nullopt;
@@ -98,11 +98,11 @@ ScoreInquiriesTable::all(const QString& session) {
         return std::nullopt;
     if (!*present)
         return QList<Inquiry>();
-    const DbRows rows = mDb.select(
-        u"SELECT Num, EventName, FiledBy, FiledAt, Decision, DecidedAt, Reason "
-        "FROM ScoreInquiries WHERE COALESCE(?, '') = '' OR Num IN "
-        "(SELECT Num FROM Gymnasts WHERE Session = ?) ORDER BY FiledAt, rowid"_s,
-        {session, session});
+    const DbRows rows =
+        mDb.select(u"SELECT Num, EventName, FiledBy, FiledAt, Decision, DecidedAt, Reason "
+                   "FROM ScoreInquiries WHERE COALESCE(?, '') = '' OR Num IN "
+                   "(SELECT Num FROM Gymnasts WHERE Session = ?) ORDER BY FiledAt, rowid"_s,
+                   {session, session});
     if (!rows.ok()) {
         failed(rows.error());
         return std::nullopt;

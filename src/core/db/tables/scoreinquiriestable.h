@@ -21,7 +21,7 @@ public:
         QString num;
         QString event;
         QString filedBy;
-        QString filedAt; // as the score history writes times
+        QString filedAt;  // as the score history writes times
         QString decision; // empty while the inquiry is open
         QString decidedAt;
         QString reason;
