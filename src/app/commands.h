@@ -8,3 +8,6 @@ int runImportCommand(int argc, char** argv);
 int runExportCommand(int argc, char** argv);
 int runResultsCommand(int argc, char** argv);
 int runHistoryCommand(int argc, char** argv);
+int runStartListCommand(int argc, char** argv);
+int runAwardsCommand(int argc, char** argv);
+int runJudgeSheetsCommand(int argc, char** argv);

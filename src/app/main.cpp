@@ -32,6 +32,12 @@ int main(int argc, char** argv) {
         return runResultsCommand(argc, argv);
     if (std::strcmp(command, "history") == 0)
         return runHistoryCommand(argc, argv);
+    if (std::strcmp(command, "startlist") == 0)
+        return runStartListCommand(argc, argv);
+    if (std::strcmp(command, "awards") == 0)
+        return runAwardsCommand(argc, argv);
+    if (std::strcmp(command, "judgesheets") == 0)
+        return runJudgeSheetsCommand(argc, argv);
     if (command[0] == '-') {
         std::fprintf(stderr, "tallvane: unknown option %s\n\n%s", command, UsageTexts::overview());
         return 2;
@@ -40,7 +46,8 @@ int main(int argc, char** argv) {
     if (command[0] != '\0' && !QFileInfo(QString::fromLocal8Bit(command)).isFile()) {
         std::fprintf(stderr,
                      "tallvane: %s is neither a command nor a meet file.\n"
-                     "The commands are serve, import, export, results and history.\n\n%s",
+                     "The commands are serve, import, export, results, history, startlist, awards\n"
+                     "and judgesheets.\n\n%s",
                      command, UsageTexts::overview());
         return 2;
     }

@@ -288,7 +288,7 @@ QWidget* ServerWindow::buildStationLists() {
 QWidget* ServerWindow::buildTabs() {
     auto* tabs = new QTabWidget(this);
     tabs->setObjectName(u"SSTab1"_s);
-    tabs->addTab(new SessionsTab(*mSessions, tabs), u"Sessions"_s);
+    tabs->addTab(new SessionsTab(*mSessions, mState.meetDb(), mPrompter, tabs), u"Sessions"_s);
     auto* gymnasts = new GymnastsTab(*mGymnasts, mState.meetDb(), tabs);
     connect(gymnasts, &GymnastsTab::scoreEntryRequested, this, &ServerWindow::scoreEntryRequested);
     connect(gymnasts, &GymnastsTab::scoreEntryRequested, this,

@@ -1,7 +1,12 @@
 #include "sessionstab.h"
 
 #include "console/sessionsconsole.h"
+#include "judgesheets.h"
+#include "paperworkbutton.h"
 #include "recordeditorframe.h"
+#include "startlist.h"
+
+#include "db/meetevents.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -11,7 +16,8 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-SessionsTab::SessionsTab(SessionsConsole& sessions, QWidget* parent)
+SessionsTab::SessionsTab(SessionsConsole& sessions, MeetDatabase& db, Prompter& prompter,
+                         QWidget* parent)
     : QWidget(parent)
     , mSessions(sessions)
     , mList(new QListWidget(this))
@@ -20,6 +26,30 @@ SessionsTab::SessionsTab(SessionsConsole& sessions, QWidget* parent)
     auto* listBox = new QGroupBox(u"Sessions"_s, this);
     auto* listLayout = new QVBoxLayout(listBox);
     listLayout->addWidget(mList);
+    const auto chosen = [this] {
+        return chosenSession();
+    };
+    auto* startList = new PaperworkButton(
+        u"Print Start List…"_s, u"start list"_s, db, prompter, chosen,
+        [](MeetDatabase&, const PrintedResults& printed, QString* error) {
+            return StartList::pdf(printed, error);
+        },
+        listBox);
+    startList->setObjectName(u"cmdPrintStartList"_s);
+    auto* judgeSheets = new PaperworkButton(
+        u"Print Judge Sheets…"_s, u"judge sheets"_s, db, prompter, chosen,
+        [](MeetDatabase& meet, const PrintedResults& printed, QString* error) {
+            const std::optional<int> judges = JudgeSheets::panelSize(meet, error);
+            return judges ? JudgeSheets::pdf(printed, MeetEvents::names(), *judges, error)
+                          : QByteArray();
+        },
+        listBox);
+    judgeSheets->setObjectName(u"cmdPrintJudgeSheets"_s);
+    auto* printing = new QHBoxLayout;
+    printing->addWidget(startList);
+    printing->addWidget(judgeSheets);
+    printing->addStretch();
+    listLayout->addLayout(printing);
 
     mNumber = mEditor->addLine("txtSession", u"Session"_s);
     mNumber->setReadOnly(true);
@@ -49,6 +79,11 @@ void SessionsTab::refill() {
         auto* item = new QListWidgetItem(SessionsConsole::listText(entry), mList);
         item->setData(Qt::UserRole, entry.number);
     }
+}
+
+QString SessionsTab::chosenSession() const {
+    const QListWidgetItem* item = mList->currentItem();
+    return item ? item->data(Qt::UserRole).toString() : QString();
 }
 
 void SessionsTab::select() {

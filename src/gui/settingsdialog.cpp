@@ -1,9 +1,11 @@
 #include "settingsdialog.h"
 
 #include "shell/appstate.h"
+#include "shell/papersize.h"
 #include "shell/prompter.h"
 #include "shell/settingscheck.h"
 
+#include <QComboBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -30,6 +32,11 @@ SettingsDialog::SettingsDialog(AppState& state, Prompter& prompter, QWidget* par
     mOperatorPin->setObjectName(u"txtOperatorPIN"_s);
     mOperatorPin->setToolTip(u"For the operator's pages (the seats' health); never give it to "
                              "the judges."_s);
+    mPaperSize = new QComboBox(this);
+    mPaperSize->setObjectName(u"comboPaperSize"_s);
+    for (const PaperSize::Size size : {PaperSize::Size::Letter, PaperSize::Size::A4})
+        mPaperSize->addItem(PaperSize::name(size), int(size));
+    mPaperSize->setCurrentIndex(mPaperSize->findData(int(PaperSize::read(mState.dataFolder()))));
     auto* ok = new QPushButton(u"OK"_s, this);
     ok->setObjectName(u"OKButton"_s);
     ok->setDefault(true);
@@ -41,6 +48,7 @@ SettingsDialog::SettingsDialog(AppState& state, Prompter& prompter, QWidget* par
     form->addRow(new QLabel(u"Auth PIN"_s, this), mPin);
     form->addRow(new QLabel(u"Web Port"_s, this), mWebPort);
     form->addRow(new QLabel(u"Operator PIN"_s, this), mOperatorPin);
+    form->addRow(new QLabel(u"Paper Size"_s, this), mPaperSize);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(ok);
@@ -51,6 +59,19 @@ SettingsDialog::SettingsDialog(AppState& state, Prompter& prompter, QWidget* par
 
     connect(ok, &QPushButton::clicked, this, &SettingsDialog::save);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+// Written only when changed: until the operator picks one, the paper follows
+// the system's locale.
+bool SettingsDialog::savePaperSize(QString* error) {
+    const auto chosen = PaperSize::Size(mPaperSize->currentData().toInt());
+    if (chosen == PaperSize::read(mState.dataFolder()))
+        return true;
+    QString reason;
+    if (PaperSize::write(mState.dataFolder(), chosen, &reason))
+        return true;
+    *error = u"The paper size could not be saved: "_s + reason;
+    return false;
 }
 
 void SettingsDialog::save() {
@@ -72,7 +93,8 @@ void SettingsDialog::save() {
     if (!SettingsCheck::apply(mState, port, pin, &failure) ||
         !SettingsCheck::applyWebPort(mState, webPort, &failure) ||
         (operatorPin != mState.operatorPin() &&
-         !SettingsCheck::applyOperatorPin(mState, operatorPin, &failure))) {
+         !SettingsCheck::applyOperatorPin(mState, operatorPin, &failure)) ||
+        !savePaperSize(&failure)) {
         mPrompter.showMessage(failure, Prompter::Icon::Critical);
         return;
     }

@@ -27,6 +27,7 @@ bool PrintedResults::gather(MeetDatabase& db, const QString& session, const QStr
         return failWith(error, meets.lastError());
     printed.meetName = *name;
     printed.printedAt = QDateTime::currentDateTime();
+    printed.paper = PaperSize::current();
     printed.sessions.clear();
 
     ResultsBook book(db);

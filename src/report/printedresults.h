@@ -2,6 +2,7 @@
 
 #include "db/tables/scoreinquiriestable.h"
 #include "results/sessionresults.h"
+#include "shell/papersize.h"
 
 #include <QDateTime>
 #include <QList>
@@ -25,12 +26,14 @@ struct PrintedResults {
 
     QString meetName;
     QDateTime printedAt;
+    PaperSize::Size paper = PaperSize::Size::A4;
     int countingScores = SessionResults::DefaultCountingScores;
     QList<Session> sessions;
 
     // Gathers the results of one session (every session for an empty `session`),
-    // of one level when `level` is given. False, with the reason, when the meet
-    // file cannot be read, the session is not in the meet or nothing is left to print.
+    // of one level when `level` is given, for the paper chosen in the settings. False, with the
+    // reason, when the meet file cannot be read, the session is not in the meet or nothing is left
+    // to print.
     static bool gather(MeetDatabase& db, const QString& session, const QString& level,
                        PrintedResults& printed, QString* error);
 

@@ -209,6 +209,41 @@ private Q_SLOTS:
         QVERIFY(text.contains("\n1,5,,Gymnast,103,"));
     }
 
+    // The Sessions tab prints the session chosen in its list, the Results
+    // tab the awards of the chosen session; each asks for the file first.
+    void paperworkIsPrintedForTheChosenSession() {
+        click("cmdPrintStartList");
+        QCOMPARE(mDesk->prompter.lastMessage(), u"Choose a session first."_s);
+        clickItem(child<QListWidget>("lstSessions"), 1);
+        const struct {
+            const char* button;
+            QString file;
+        } documents[] = {{"cmdPrintStartList", u"start.pdf"_s},
+                         {"cmdPrintJudgeSheets", u"sheets.pdf"_s}};
+        for (const auto& document : documents) {
+            const QString pdf = mDesk->temp.path(document.file);
+            mDesk->prompter.chooseFile(pdf);
+            click(document.button);
+            QVERIFY2(mDesk->prompter.lastMessage().startsWith(u"Saved the "_s),
+                     qPrintable(mDesk->prompter.lastMessage()));
+            QVERIFY(mDesk->prompter.lastFolderOrProposal.endsWith(
+                u" session 2 "_s +
+                (document.file == u"start.pdf"_s ? u"start list.pdf"_s : u"judge sheets.pdf"_s)));
+            QVERIFY(TransferFiles::read(pdf).startsWith("%PDF"));
+        }
+        choose("combo_sessions", u"Saturday AM"_s);
+        const QString awards = mDesk->temp.path(u"awards.pdf"_s);
+        mDesk->prompter.chooseFile(awards);
+        click("cmdPrintAwards");
+        QVERIFY(mDesk->prompter.lastFolderOrProposal.endsWith(u" session 1 awards list.pdf"_s));
+        QVERIFY(TransferFiles::read(awards).startsWith("%PDF"));
+        // A file that cannot be written is said so.
+        mDesk->prompter.chooseFile(u"/nonexistent/folder/awards.pdf"_s);
+        click("cmdPrintAwards");
+        QVERIFY2(mDesk->prompter.lastMessage().startsWith(u"Could not save the awards list: "_s),
+                 qPrintable(mDesk->prompter.lastMessage()));
+    }
+
     // A test score is queued only with every field filled. The menu opens
     // only on a score's row, and acts on that score.
     void queueTakesTestScoresAndActsOnThePointedRow() {

@@ -16,6 +16,7 @@ struct GymnastResult {
     QString gym; // the gym's short name
     QString level;
     QString squad;
+    QVariant order;    // her place in her squad's running order, as stored
     QVariant birthday; // as stored
     QString division;  // empty when she falls in no age division, or the meet awards none
     ResultScores scores;

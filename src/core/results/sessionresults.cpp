@@ -112,6 +112,7 @@ bool SessionResults::read(MeetDatabase& db, const QString& session, QString* err
         gymnast.gym = gymNames.value(gymnast.gymId);
         gymnast.level = row.level.trimmed();
         gymnast.squad = row.squad;
+        gymnast.order = row.order;
         gymnast.birthday = row.birthday;
         // A meet that awards by level alone puts every gymnast of a level together.
         const AgeDivisions::Division division = mDivisions.used()

@@ -1,6 +1,7 @@
 #include "appstate.h"
 
 #include "db/meetfiles.h"
+#include "papersize.h"
 #include "settingscheck.h"
 #include "settingsfile.h"
 
@@ -46,8 +47,13 @@ QString AppState::windowSettingsPath() const {
     return mDataFolder + u'/' + WindowSettingsFileName;
 }
 QStringList AppState::settingsFileNames() {
-    return {PinFileName,      PortFileName,       WebPortFileName, WindowSettingsFileName,
-            WebHostsFileName, OperatorPinFileName};
+    return {PinFileName,
+            PortFileName,
+            WebPortFileName,
+            WindowSettingsFileName,
+            WebHostsFileName,
+            OperatorPinFileName,
+            QString::fromLatin1(PaperSize::FileName)};
 }
 
 QStringList AppState::webHostNames() const {

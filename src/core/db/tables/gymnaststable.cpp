@@ -169,8 +169,8 @@ std::optional<QList<std::pair<QString, QString>>> GymnastsTable::sessionSquads()
 
 std::optional<QList<GymnastsTable::Competing>> GymnastsTable::competingIn(const QString& session) {
     const DbRows rows = mDb.select(
-        u"SELECT Num, First_Name, Last_Name, Gym, Level, Squad, Birthday, E1Final, E2Final, "
-        "E3Final, E4Final, AA FROM Gymnasts WHERE Scratched = 0 AND Session = ?"_s,
+        u"SELECT Num, First_Name, Last_Name, Gym, Level, Squad, \"Order\", Birthday, E1Final, "
+        "E2Final, E3Final, E4Final, AA FROM Gymnasts WHERE Scratched = 0 AND Session = ?"_s,
         {session});
     return allRows(rows, mError, [](const DbRows& r, int i) {
         Competing c;
@@ -180,6 +180,7 @@ std::optional<QList<GymnastsTable::Competing>> GymnastsTable::competingIn(const 
         c.gymId = r.value(i, u"Gym"_s).toLongLong();
         c.level = r.text(i, u"Level"_s);
         c.squad = r.text(i, u"Squad"_s);
+        c.order = r.value(i, u"Order"_s);
         c.birthday = r.value(i, u"Birthday"_s);
         readFinals(r, i, c.finals);
         return c;

@@ -88,6 +88,7 @@ public:
         qint64 gymId = 0;
         QString level;
         QString squad;
+        QVariant order; // her place in her squad's running order
         QVariant birthday;
         std::array<QVariant, 5> finals; // E1Final ... E4Final, AA
     };

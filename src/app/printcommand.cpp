@@ -1,0 +1,86 @@
+#include "printcommand.h"
+
+#include "db/meetdatabase.h"
+#include "printedresults.h"
+#include "usagetexts.h"
+
+#include <QCommandLineParser>
+#include <QGuiApplication>
+
+#include <cstdio>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace PrintCommand {
+
+std::optional<QString> Request::file(const QString& option) const {
+    return parser.isSet(option) ? std::optional(parser.value(option)) : std::nullopt;
+}
+
+int run(int argc, char** argv, const Command& command) {
+    const auto fail = [&command](const QString& message, int status) {
+        std::fprintf(stderr, "tallvane %s: %s\n", command.name, qPrintable(message));
+        return status;
+    };
+    // The PDF needs fonts, not a screen: without a display platform chosen,
+    // draw off screen so the command also runs where there is none.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Read before QGuiApplication takes its own options out of argv ("-session").
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    QGuiApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    parser.addPositionalArgument(u"MEETFILE"_s, u"The meet file."_s);
+    UsageTexts::addOptions(parser, command.name);
+    arguments.removeAt(1); // the command word
+    if (!parser.parse(arguments))
+        return fail(parser.errorText(), 2);
+    if (parser.isSet(u"help"_s)) {
+        std::fputs(UsageTexts::usageOf(command.name), stdout);
+        return 0;
+    }
+    const QString usage = u"usage: "_s + UsageTexts::synopsis(command.name);
+    if (parser.positionalArguments().size() != 1)
+        return fail(usage, 2);
+    for (const QString& option : command.required) {
+        if (!parser.isSet(option))
+            return fail(u"--%1 is missing.\n"_s.arg(option) + usage, 2);
+    }
+    const QString session = u"session"_s;
+    bool whole = false;
+    if (parser.isSet(session) && (parser.value(session).toLongLong(&whole), !whole))
+        return fail(u"%1 is not a session number."_s.arg(parser.value(session)), 2);
+    if (command.check) {
+        int status = 2;
+        if (const QString error = command.check(parser, status); !error.isEmpty())
+            return fail(error, status);
+    }
+
+    MeetDatabase db;
+    if (!db.open(parser.positionalArguments().constFirst()))
+        return fail(db.lastError(), 1);
+    PrintedResults printed;
+    QString error;
+    const QString level = command.hasLevel ? parser.value(u"level"_s) : QString();
+    if (!PrintedResults::gather(db, parser.value(session), level, printed, &error))
+        return fail(error, 1);
+
+    // Every document is made before any file is written, and the files are
+    // replaced together or not at all.
+    Output output;
+    if (!command.make({parser, db, printed}, output, &error))
+        return fail(error, 1);
+    if (output.files.isEmpty()) {
+        std::fwrite(output.standardOutput.constData(), 1, size_t(output.standardOutput.size()),
+                    stdout);
+        return 0;
+    }
+    if (!ReportFile::save(output.files, &error))
+        return fail(error, 1);
+    return 0;
+}
+
+} // namespace PrintCommand

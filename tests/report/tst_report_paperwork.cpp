@@ -1,0 +1,244 @@
+#include "childprogram.h"
+#include "datarows.h"
+#include "db/meetdatabase.h"
+#include "shell/papersize.h"
+#include "tempmeet.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
+
+// The start list, awards list and judge sheets of the sample meet, through
+// the real `tallvane` on a meet file, read back with pdftotext. Session 1 has
+// a 100-character description and squad C enough gymnasts to run over pages,
+// numbered against their running order.
+class TestReportPaperwork : public QObject {
+    Q_OBJECT
+
+    TempMeet mTemp;
+    QString mMeet;
+    const QString mDescription =
+        u"Saturday morning: Level 4 compulsory, Level 5 compulsory, Xcel Silver and Gold rotations (Pods B, C)"_s;
+
+    ChildProgram::Finished run(const QStringList& arguments) {
+        return ChildProgram::runTallvane(arguments, mTemp.folder());
+    }
+    static QString poppler(const QString& program, const QStringList& arguments) {
+        QProcess process;
+        process.start(program, arguments);
+        if (!process.waitForFinished(60000) || process.exitCode() != 0)
+            qFatal("%s failed: %s", qPrintable(program),
+                   process.readAllStandardError().constData());
+        return QString::fromUtf8(process.readAllStandardOutput());
+    }
+    static QStringList pages(const QString& pdf) {
+        return poppler(u"pdftotext"_s, {u"-layout"_s, pdf, u"-"_s})
+            .split(u'\f', Qt::SkipEmptyParts);
+    }
+    static QStringList csvLines(const QString& path) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        return QString::fromUtf8(file.readAll()).split(u"\r\n"_s, Qt::SkipEmptyParts);
+    }
+    // Each page carries the meet, the document, the whole session title, the
+    // time of printing and its page number.
+    void verifyHeaders(const QStringList& texts, const QString& document) {
+        static const QRegularExpression stamp(u"Printed \\S.*Page (\\d+) *$"_s,
+                                              QRegularExpression::MultilineOption);
+        for (qsizetype i = 0; i < texts.size(); ++i) {
+            QString page = texts[i];
+            QVERIFY2(page.contains(u"Spring Classic"_s), qPrintable(page));
+            QVERIFY2(page.contains(document), qPrintable(page));
+            const QRegularExpressionMatch printed = stamp.match(page);
+            QVERIFY2(printed.hasMatch(), qPrintable(page));
+            QCOMPARE(printed.captured(1).toInt(), i + 1);
+            page.remove(printed.capturedStart(), printed.capturedLength());
+            QVERIFY2(page.simplified().contains(u"Session 1 - "_s + mDescription),
+                     qPrintable(page));
+        }
+    }
+
+private Q_SLOTS:
+    void initTestCase() {
+        QCOMPARE(mDescription.size(), 100);
+        mMeet = mTemp.createSampleMeet();
+        MeetDatabase db;
+        QVERIFY(db.open(mMeet));
+        QVERIFY(
+            db.execute(u"UPDATE Sessions SET \"Desc\" = ? WHERE Session = 1"_s, {mDescription}));
+        // Ava and Maya tie on vault; Noor is third of level 4 Senior.
+        QVERIFY(db.execute(u"UPDATE Gymnasts SET E1Final = 9.5, AA = 9.5 WHERE Num IN ('101', "
+                           "'102')"_s));
+        QVERIFY(db.execute(u"INSERT INTO Gymnasts(MeetID, Num, First_Name, Last_Name, Level, "
+                           "Birthday, Session, Gym, Squad, \"Order\", E1Final, AA) VALUES(1, "
+                           "'104', 'Noor', 'Haddad', '4', '2012-02-02', '1', 1, 'A', 3, 9.1, "
+                           "9.1)"_s));
+        // Squad C: numbers 300 ... 359 run in reverse, 359 first.
+        QVERIFY(db.execute(u"WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n "
+                           "WHERE i < 59) INSERT INTO Gymnasts(MeetID, Num, First_Name, "
+                           "Last_Name, Level, Birthday, Session, Gym, Squad, \"Order\") SELECT 1, "
+                           "300 + i, 'Extra', 'Gymnast' || i, '5', '2014-01-01', '1', 1, 'C', "
+                           "60 - i FROM n"_s));
+        // A scratched gymnast is on no list.
+        QVERIFY(db.execute(u"INSERT INTO Gymnasts(MeetID, Num, First_Name, Last_Name, Level, "
+                           "Session, Squad, \"Order\", Scratched) VALUES(1, '105', 'Gone', "
+                           "'Away', '4', '1', 'A', 4, 1)"_s));
+    }
+
+    void startListRunsSquadBySquadInRunningOrder() {
+        const QString pdf = mTemp.path(u"start.pdf"_s);
+        const QString csv = mTemp.path(u"start.csv"_s);
+        const auto done =
+            run({u"startlist"_s, mMeet, u"--session"_s, u"1"_s, u"--pdf"_s, pdf, u"--csv"_s, csv});
+        QVERIFY2(done.status == 0, qPrintable(done.err));
+
+        const QStringList texts = pages(pdf);
+        QVERIFY2(texts.size() >= 2, "squad C runs onto a second page");
+        verifyHeaders(texts, u"Start List"_s);
+        const QString all = texts.join(u' ').simplified();
+        QVERIFY(all.contains(u"1 101 Ava Brooks Riverside 4 Senior"_s));
+        const QStringList order{u"Squad A"_s,   u"Ava Brooks"_s, u"Maya O'Neil"_s, u"Noor Haddad"_s,
+                                u"Squad B"_s,   u"Zoë Carter"_s, u"Squad C"_s,     u"Gymnast59"_s,
+                                u"Gymnast58"_s, u"Gymnast0"_s};
+        qsizetype at = 0;
+        for (const QString& text : order) {
+            const qsizetype found = all.indexOf(text, at);
+            QVERIFY2(found >= 0, qPrintable(text + u" after position "_s + QString::number(at)));
+            at = found + text.size();
+        }
+        QVERIFY(!all.contains(u"Gone Away"_s));
+        QVERIFY(!all.contains(u"Lena Park"_s)); // session 2
+
+        const QStringList lines = csvLines(csv);
+        QCOMPARE(lines.size(), 1 + 4 + 60);
+        QCOMPARE(lines[0], u"Session,Squad,Order,Num,Name,Gym,Level,Division"_s);
+        QCOMPARE(lines[1], u"1,A,1,101,Ava Brooks,Riverside,4,Senior"_s);
+        QCOMPARE(lines[2], u"1,A,2,102,Maya O'Neil,O'Malley,4,Senior"_s);
+        QCOMPARE(lines[5], u"1,C,1,359,Extra Gymnast59,Riverside,5,"_s);
+    }
+
+    // Places 1 to K of each event and the all-around, the last place called
+    // first; the two tied on vault share first place.
+    void awardsListAnnouncesTheLastPlaceFirst() {
+        const QString pdf = mTemp.path(u"awards.pdf"_s);
+        const QString csv = mTemp.path(u"awards.csv"_s);
+        const auto done = run({u"awards"_s, mMeet, u"--session"_s, u"1"_s, u"--places"_s, u"3"_s,
+                               u"--pdf"_s, pdf, u"--csv"_s, csv});
+        QVERIFY2(done.status == 0, qPrintable(done.err));
+
+        const QStringList texts = pages(pdf);
+        verifyHeaders(texts, u"Awards"_s);
+        const QString all = texts.join(u' ').simplified();
+        const qsizetype vault = all.indexOf(u"Level 4 - Senior - Vault"_s);
+        QVERIFY(vault >= 0);
+        const qsizetype third = all.indexOf(u"3 104 Noor Haddad Riverside 9.100"_s, vault);
+        QVERIFY(third > vault);
+        QVERIFY(all.indexOf(u"1 101 Ava Brooks Riverside 9.500"_s, vault) > third);
+        QVERIFY(all.indexOf(u"1 102 Maya O'Neil O'Malley 9.500"_s, vault) > third);
+
+        const QStringList lines = csvLines(csv);
+        QCOMPARE(lines[0], u"Session,Level,Division,Event,Place,Num,Name,Gym,Score"_s);
+        const QStringList seniorVault = lines.filter(u"1,4,Senior,Vault,"_s);
+        QCOMPARE(seniorVault.size(), 3);
+        QCOMPARE(seniorVault[0], u"1,4,Senior,Vault,3,104,Noor Haddad,Riverside,9.100"_s);
+        QVERIFY(seniorVault.contains(u"1,4,Senior,Vault,1,101,Ava Brooks,Riverside,9.500"_s));
+        QVERIFY(seniorVault.contains(u"1,4,Senior,Vault,1,102,Maya O'Neil,O'Malley,9.500"_s));
+
+        const auto winners =
+            run({u"awards"_s, mMeet, u"--session"_s, u"1"_s, u"--places"_s, u"1"_s});
+        QCOMPARE(winners.status, 0);
+        QVERIFY(!winners.out.contains(u",Noor Haddad,"_s));
+        QVERIFY(winners.out.contains(u"1,4,Senior,Vault,1,102,"_s));
+    }
+
+    // One sheet per squad of the event, a box per judge of the meet's panel
+    // of three, and a signature line for each.
+    void judgeSheetsOfOneEvent() {
+        const QString pdf = mTemp.path(u"sheets.pdf"_s);
+        const auto done = run({u"judgesheets"_s, mMeet, u"--session"_s, u"1"_s, u"--event"_s,
+                               u"beam"_s, u"--pdf"_s, pdf});
+        QVERIFY2(done.status == 0, qPrintable(done.err));
+
+        const QStringList texts = pages(pdf);
+        verifyHeaders(texts, u"Judge Sheet"_s);
+        const QString first = texts.first().simplified();
+        QVERIFY(first.contains(u"Beam - Squad A"_s));
+        QVERIFY(first.contains(u"Judge 1 Judge 2 Judge 3 Start Value Adjustment Final"_s));
+        QVERIFY(!first.contains(u"Judge 4"_s));
+        QVERIFY(first.indexOf(u"1 101 Ava Brooks"_s) < first.indexOf(u"3 104 Noor Haddad"_s));
+        QVERIFY(first.contains(u"Judge 3 signature"_s));
+        QVERIFY(texts[1].contains(u"Beam - Squad B"_s));
+        QVERIFY(texts.join(u' ').contains(u"Beam - Squad C (continued)"_s));
+        QVERIFY(!texts.join(u' ').contains(u"Vault"_s));
+    }
+
+    // Wrong arguments (2) and what cannot be done (1) write nothing.
+    void refusals_data() {
+        const QString meet = u"MEET"_s; // the meet file, put in by the test
+        const QString session = u"--session"_s;
+        addDataRows<QStringList, int>(
+            {"arguments", "status"},
+            {{{u"startlist"_s}, 2},
+             {{u"startlist"_s, meet, u"--level"_s, u"4"_s}, 2},
+             {{u"startlist"_s, meet, session, u"9"_s}, 1},
+             {{u"startlist"_s, u"nowhere.tallvane"_s}, 1},
+             {{u"startlist"_s, meet, u"--csv"_s, u"/nonexistent/folder/s.csv"_s}, 1},
+             {{u"awards"_s, meet, u"--places"_s, u"three"_s}, 2},
+             {{u"awards"_s, meet, u"--places"_s, u"0"_s}, 1},
+             {{u"awards"_s, meet, session, u"9"_s}, 1},
+             {{u"judgesheets"_s, meet}, 2},
+             {{u"judgesheets"_s, meet, session, u"x"_s}, 2},
+             {{u"judgesheets"_s, meet, session, u"9"_s}, 1},
+             {{u"judgesheets"_s, meet, session, u"1"_s, u"--event"_s, u"Rings"_s}, 1}});
+    }
+
+    void refusals() {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        arguments.replaceInStrings(u"MEET"_s, mMeet);
+        const QString pdf = mTemp.path(u"refused.pdf"_s);
+        const auto done = run(arguments + QStringList{u"--pdf"_s, pdf});
+        QCOMPARE(done.status, status);
+        QVERIFY2(!done.err.isEmpty(), qPrintable(arguments.join(u' ')));
+        QVERIFY2(!QFile::exists(pdf), "nothing is written on a refusal");
+    }
+
+    // papersize.txt of the data folder chooses the paper of every document;
+    // without it the locale decides, Canada's included.
+    void paperSizeFromTheSettings_data() {
+        addDataRows<QString, QString>({"saved", "size"},
+                                      {{u"Letter"_s, u"Page size: 612 x 792 pts"_s},
+                                       {u"A4"_s, u"Page size: 595 x 842 pts"_s}});
+    }
+
+    void paperSizeFromTheSettings() {
+        QFETCH(QString, saved);
+        QFETCH(QString, size);
+        QVERIFY(PaperSize::write(mTemp.folder(), *PaperSize::parse(saved)));
+        const QString pdf = mTemp.path(u"paper.pdf"_s);
+        for (const QString& command : {u"results"_s, u"startlist"_s}) {
+            QCOMPARE(run({command, mMeet, u"--session"_s, u"2"_s, u"--pdf"_s, pdf}).status, 0);
+            QVERIFY2(poppler(u"pdfinfo"_s, {pdf}).simplified().contains(size), qPrintable(command));
+        }
+        QFile::remove(mTemp.folder() + u"/papersize.txt"_s);
+    }
+
+    void paperSizeOfTheLocale_data() {
+        addDataRows<QString, bool>(
+            {"locale", "letter"},
+            {{u"en_US"_s, true}, {u"fr_CA"_s, true}, {u"en_GB"_s, false}, {u"de_DE"_s, false}});
+    }
+
+    void paperSizeOfTheLocale() {
+        QFETCH(QString, locale);
+        QFETCH(bool, letter);
+        QCOMPARE(PaperSize::localeDefault(QLocale(locale)) == PaperSize::Size::Letter, letter);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestReportPaperwork)
+#include "tst_report_paperwork.moc"
