@@ -30,7 +30,7 @@ endef
 export CCACHE_BASEDIR := $(CURDIR)
 export CCACHE_SLOPPINESS := pch_defines,time_macros,include_file_mtime,include_file_ctime
 
-.PHONY: all deps configure build test run bench bench-attacks deps-bench clean screenshots test-sanitize fuzz \
+.PHONY: all deps configure build test run bench bench-attacks deps-bench clean screenshots paperwork-pictures test-sanitize fuzz \
 	deps-fuzz package install lint-package deps-lint format format-check deps-format \
 	lint-js format-js deps-npm
 
@@ -139,6 +139,11 @@ screenshots: build
 	./$(BUILD)/tools/screenshots/tallvane-screenshots data/demo-meet.rxt docs/images
 	/usr/bin/python3 tools/screenshots/web_screenshots.py $(TALLVANE) . docs/images
 	/usr/bin/python3 tests/browser/test_browser_results.py $(TALLVANE) . docs/images/results-phone.png
+	$(MAKE) paperwork-pictures
+
+# The first page of each printed document (start list, awards, judge sheet).
+paperwork-pictures: build
+	tools/screenshots/paperwork_pictures.sh $(BUILD) docs/images
 
 # The Debian package tallvane_VERSION_ARCH.deb, here, from the build's install
 # rules; make install puts the same files under PREFIX (DESTDIR honoured).
