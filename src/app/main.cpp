@@ -44,11 +44,12 @@ int main(int argc, char** argv) {
     }
     // A mistyped command must not start the desktop program as if it were a file.
     if (command[0] != '\0' && !QFileInfo(QString::fromLocal8Bit(command)).isFile()) {
-        std::fprintf(stderr,
-                     "tallvane: %s is neither a command nor a meet file.\n"
-                     "The commands are serve, import, export, results, history, startlist, awards\n"
-                     "and judgesheets.\n\n%s",
-                     command, UsageTexts::overview());
+        std::fprintf(
+            stderr,
+            "tallvane: %s is neither a command nor a meet file.\n"
+            "The commands are serve, import, export, results, history, startlist, awards and "
+            "judgesheets.\n\n%s",
+            command, UsageTexts::overview());
         return 2;
     }
     return runDesktop(argc, argv);

@@ -1,8 +1,6 @@
 #include "resultssavebuttons.h"
 
-#include "awardslist.h"
 #include "db/meetdatabase.h"
-#include "paperworkbutton.h"
 #include "printedresults.h"
 #include "reportfile.h"
 #include "resultscsv.h"
@@ -29,18 +27,10 @@ ResultsSaveButtons::ResultsSaveButtons(MeetDatabase& db, Prompter& prompter,
     pdf->setObjectName(u"cmdSaveResultsPdf"_s);
     auto* csv = new QPushButton(u"Save CSV…"_s, this);
     csv->setObjectName(u"cmdSaveResultsCsv"_s);
-    auto* awards = new PaperworkButton(
-        u"Print Awards…"_s, u"awards list"_s, db, prompter, mSession,
-        [](MeetDatabase&, const PrintedResults& printed, QString* error) {
-            return AwardsList(printed, AwardsList::DefaultPlaces).pdf(error);
-        },
-        this);
-    awards->setObjectName(u"cmdPrintAwards"_s);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(pdf);
     layout->addWidget(csv);
-    layout->addWidget(awards);
     connect(pdf, &QPushButton::clicked, this, [this] { save(Format::Pdf); });
     connect(csv, &QPushButton::clicked, this, [this] { save(Format::Csv); });
 }

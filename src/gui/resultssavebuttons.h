@@ -9,7 +9,7 @@ class Prompter;
 
 // "Save PDF…" and "Save CSV…" of the Results tab: the printable results of
 // the chosen session, of the chosen level or all of them, written to a file
-// the operator picks; and "Print Awards…", the session's awards list.
+// the operator picks.
 class ResultsSaveButtons : public QWidget {
     Q_OBJECT
 

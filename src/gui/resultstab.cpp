@@ -1,5 +1,7 @@
 #include "resultstab.h"
 
+#include "awardslist.h"
+#include "paperworkbutton.h"
 #include "readonlygrid.h"
 #include "resultssavebuttons.h"
 
@@ -119,12 +121,24 @@ QGridLayout* ResultsTab::buildFilters(MeetDatabase& db, QPushButton* show) {
     mGym->setMinimumContentsLength(16);
     filters->addWidget(show, 1, column++);
     filters->addWidget(mAutoRefresh, 1, column++);
+    const auto session = [this] {
+        return mChosenSession ? mChosenSession() : QString();
+    };
     filters->addWidget(
         new ResultsSaveButtons(
-            db, mPrompter, [this] { return mChosenSession ? mChosenSession() : QString(); },
+            db, mPrompter, session,
             [this] { return mLevel->currentIndex() > 0 ? mLevel->currentText() : QString(); },
             this),
-        1, column++);
+        1, column);
+    // Above the save buttons, in the captions' row: the tab keeps its width.
+    auto* awards = new PaperworkButton(
+        u"Print Awards…"_s, u"awards list"_s, db, mPrompter, session,
+        [](MeetDatabase&, const PrintedResults& printed, QString* error) {
+            return AwardsList(printed, AwardsList::DefaultPlaces).pdf(error);
+        },
+        this);
+    awards->setObjectName(u"cmdPrintAwards"_s);
+    filters->addWidget(awards, 0, column++, Qt::AlignLeft);
     filters->setColumnStretch(column, 1);
     return filters;
 }
