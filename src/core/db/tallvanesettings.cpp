@@ -2,6 +2,7 @@
 
 #include "dbtransaction.h"
 #include "meetdatabase.h"
+#include "tableexists.h"
 #include "tables/scorehistorytable.h"
 #include "tables/scoreholdstable.h"
 #include "tables/scoreinquiriestable.h"
@@ -47,13 +48,8 @@ bool TallvaneSettings::ensureTables() {
 
 std::optional<QString> TallvaneSettings::value(const QString& name) {
     mError.clear();
-    const DbRows exists = mDb.select(
-        u"SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ? LIMIT 1"_s, {TableName});
-    if (!exists.ok()) {
-        mError = exists.error();
-        return std::nullopt;
-    }
-    if (exists.isEmpty())
+    const std::optional<bool> exists = tableExists(mDb, TableName, mError);
+    if (!exists || !*exists)
         return std::nullopt;
     const DbRows rows =
         mDb.select(u"SELECT Value FROM "_s + TableName + u" WHERE Name = ? LIMIT 1"_s, {name});

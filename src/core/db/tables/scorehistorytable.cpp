@@ -3,6 +3,7 @@
 #include "db/meetchanges.h"
 #include "db/meetdatabase.h"
 #include "db/sqlitestatement.h"
+#include "db/tableexists.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -75,13 +76,7 @@ bool ScoreHistoryTable::failed(const QString& error) {
 }
 
 std::optional<bool> ScoreHistoryTable::exists() {
-    const DbRows found = mDb.select(
-        u"SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ? COLLATE NOCASE"_s, {Name});
-    if (!found.ok()) {
-        failed(found.error());
-        return std::nullopt;
-    }
-    return !found.isEmpty();
+    return tableExists(mDb, Name, mError);
 }
 
 bool ScoreHistoryTable::ensure() {

@@ -2,6 +2,7 @@
 
 #include "db/meetchanges.h"
 #include "db/meetdatabase.h"
+#include "db/tableexists.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -53,13 +54,10 @@ bool ScoreHoldsTable::release(const QString& num, const QString& event) {
 }
 
 std::optional<QList<ScoreHoldsTable::Held>> ScoreHoldsTable::all() {
-    const DbRows exists = mDb.select(
-        u"SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ? COLLATE NOCASE"_s, {Name});
-    if (!exists.ok()) {
-        failed(exists.error());
+    const std::optional<bool> exists = tableExists(mDb, Name, mError);
+    if (!exists)
         return std::nullopt;
-    }
-    if (exists.isEmpty())
+    if (!*exists)
         return QList<Held>();
     const DbRows rows =
         mDb.select(u"SELECT Num, EventName, HeldSince FROM ScoreHolds ORDER BY HeldSince, rowid"_s);

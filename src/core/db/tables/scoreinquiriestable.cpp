@@ -2,6 +2,7 @@
 
 #include "db/meetchanges.h"
 #include "db/meetdatabase.h"
+#include "db/tableexists.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -62,13 +63,7 @@ bool ScoreInquiriesTable::decide(const QString& num, const QString& event, const
 }
 
 std::optional<bool> ScoreInquiriesTable::exists() {
-    const DbRows found = mDb.select(
-        u"SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ? COLLATE NOCASE"_s, {Name});
-    if (!found.ok()) {
-        failed(found.error());
-        return std::nullopt;
-    }
-    return !found.isEmpty();
+    return tableExists(mDb, Name, mError);
 }
 
 std::optional<std::optional<ScoreInquiriesTable::Inquiry>>
