@@ -118,9 +118,13 @@ QVariant ResultsTableModel::data(const QModelIndex& index, int role) const {
             return int(Qt::AlignRight | Qt::AlignVCenter);
         return int(Qt::AlignLeft | Qt::AlignVCenter);
     }
-    if (role != Qt::DisplayRole)
+    if (role != Qt::DisplayRole && role != Qt::ToolTipRole)
         return {};
     const GymnastResult& line = mLines[index.row()];
+    if (role == Qt::ToolTipRole)
+        return column >= 3 && column <= 6 && line.inquiry.contains(ResultColumns::name(column - 3))
+                   ? u"Under inquiry: the score counts as it stands until the decision"_s
+                   : QVariant();
     switch (column) {
     case 1:
         return line.num;
@@ -138,7 +142,14 @@ QVariant ResultsTableModel::data(const QModelIndex& index, int role) const {
         if (held)
             return u"Under review"_s;
         const std::optional<double>& score = line.scores[scoreColumn];
-        return score ? scoreText(*score) : QString();
+        if (!score)
+            return QString();
+        // Said in words, not by colour alone: the grid may be printed or read
+        // in black and white.
+        if (scoreColumn != ResultColumns::AllAround &&
+            line.inquiry.contains(ResultColumns::name(scoreColumn)))
+            return QString(scoreText(*score) + u" (Under inquiry)"_s);
+        return scoreText(*score);
     }
     default:
         return QString();
