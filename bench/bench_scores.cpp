@@ -160,6 +160,7 @@ double threadCpuUs() {
 struct WorkPerScore {
     double storeUs = 0;
     double floorUs = 0;
+    double withoutHistoryUs = 0; // the same store with the score history left out
 };
 
 double floorWorkUs(const QString& path, int perTransaction) {
@@ -180,14 +181,15 @@ double floorWorkUs(const QString& path, int perTransaction) {
     return (threadCpuUs() - started) / double(Judges * ScoresPerJudge);
 }
 
-double storeWorkUs(const QString& path, int perTransaction) {
+double storeWorkUs(const QString& path, int perTransaction,
+                   ScoreStore::History history = ScoreStore::History::Written) {
     MeetDatabase db;
     db.open(path);
     TallvaneSettings(db).ensureTables(); // the score history, as the server opens a meet
     db.execute(u"PRAGMA synchronous=OFF"_s);
     DisplaySeconds seconds;
     ScoreQueue queue(db, seconds);
-    ScoreStore store(db, queue);
+    ScoreStore store(db, queue, history);
     QList<QList<ScoreRequest>> batches;
     for (int score = 0; score < ScoresPerJudge; ++score) {
         for (int judge = 0; judge < Judges; ++judge) {
@@ -210,10 +212,13 @@ double storeWorkUs(const QString& path, int perTransaction) {
     return (threadCpuUs() - started) / double(Judges * ScoresPerJudge);
 }
 
-WorkPerScore measureWork(const QString& storePath, const QString& floorPath, int perTransaction) {
+WorkPerScore measureWork(const QString& storePath, const QString& floorPath,
+                         const QString& noHistoryPath, int perTransaction) {
     WorkPerScore work;
     work.floorUs = floorWorkUs(floorPath, perTransaction);
     work.storeUs = storeWorkUs(storePath, perTransaction);
+    work.withoutHistoryUs =
+        storeWorkUs(noHistoryPath, perTransaction, ScoreStore::History::LeftOut);
     return work;
 }
 
@@ -228,14 +233,16 @@ int main(int argc, char** argv) {
     const QString workFloorMeet = dir.filePath(u"workfloor.tallvane"_s);
     const QString roundMeet = dir.filePath(u"round.tallvane"_s);
     const QString roundFloorMeet = dir.filePath(u"roundfloor.tallvane"_s);
-    for (const QString& path :
-         {floorMeet, serverMeet, workMeet, workFloorMeet, roundMeet, roundFloorMeet}) {
+    const QString workBareMeet = dir.filePath(u"workbare.tallvane"_s);
+    const QString roundBareMeet = dir.filePath(u"roundbare.tallvane"_s);
+    for (const QString& path : {floorMeet, serverMeet, workMeet, workFloorMeet, roundMeet,
+                                roundFloorMeet, workBareMeet, roundBareMeet}) {
         if (!createMeet(path))
             return 1;
     }
     const Figures floor = measureFloor(floorMeet);
-    const WorkPerScore work = measureWork(workMeet, workFloorMeet, 1);
-    const WorkPerScore round = measureWork(roundMeet, roundFloorMeet, Judges);
+    const WorkPerScore work = measureWork(workMeet, workFloorMeet, workBareMeet, 1);
+    const WorkPerScore round = measureWork(roundMeet, roundFloorMeet, roundBareMeet, Judges);
 
     AppState state(dir.path());
     state.loadSettings();
@@ -346,12 +353,22 @@ int main(int argc, char** argv) {
     std::printf("    %2d in one transaction        %6.1f us, floor %2d updates     %6.1f us, "
                 "ratio %.2f\n",
                 Judges, round.storeUs, Judges, round.floorUs, round.storeUs / round.floorUs);
+    std::printf("  the same without the score history: alone %6.1f us (ratio %.2f), %2d in one "
+                "transaction %6.1f us (ratio %.2f)\n",
+                work.withoutHistoryUs, work.storeUs / work.withoutHistoryUs, Judges,
+                round.withoutHistoryUs, round.storeUs / round.withoutHistoryUs);
     printGoalRow("28 judges: scores confirmed per second", figure(road.perSecond, "%.0f/s"),
                  figure(floor.perSecond, "one committed update, %.0f/s"),
                  road.perSecond / floor.perSecond, Goal::AtLeast, 3.0);
     printGoalRow("28 judges: p99 SENDSCORE → SCORECONFIRM", figure(road.p99Ms, "%.2f ms"),
                  figure(floor.p99Ms, "one committed update, %.2f ms"), road.p99Ms / floor.p99Ms,
                  Goal::AtMost, 5.0);
+    printGoalRow("score history: work per score, alone", figure(work.storeUs, "%.1f us"),
+                 figure(work.withoutHistoryUs, "without the history, %.1f us"),
+                 work.storeUs / work.withoutHistoryUs, Goal::AtMost, 1.1);
+    printGoalRow("score history: work per score, 28 together", figure(round.storeUs, "%.1f us"),
+                 figure(round.withoutHistoryUs, "without the history, %.1f us"),
+                 round.storeUs / round.withoutHistoryUs, Goal::AtMost, 1.1);
     const QStringList alerts = meet.alerts().alerts();
     if (!alerts.isEmpty())
         std::printf("  operator alerts: %lld (first: %s)\n", qlonglong(alerts.size()),

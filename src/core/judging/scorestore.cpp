@@ -166,9 +166,10 @@ void unstoreAll(QList<ScoreOutcome>& outcomes, const QString& error) {
 
 } // namespace
 
-ScoreStore::ScoreStore(MeetDatabase& db, ScoreQueue& queue)
+ScoreStore::ScoreStore(MeetDatabase& db, ScoreQueue& queue, History history)
     : mDb(db)
-    , mQueue(queue) {}
+    , mQueue(queue)
+    , mHistory(history) {}
 
 ScoreOutcome ScoreStore::store(const SubmittedScore& score, bool queueForScoreboard) {
     ScoreRequest request;
@@ -227,6 +228,8 @@ ScoreStore::Written ScoreStore::write(const ScoreRequest& request, ScoreOutcome&
     if (!savepoint.isActive())
         return failed(mDb.lastError());
     const auto recorded = [&](const QVariant& before, std::optional<double> after) {
+        if (mHistory == History::LeftOut)
+            return true;
         ScoreHistoryTable::Entry entry = historyEntry(request, before, after, time.historyText);
         return history.append(entry);
     };

@@ -53,7 +53,11 @@ struct ScoreRequest {
 // fails is undone alone and the others stand.
 class ScoreStore {
 public:
-    ScoreStore(MeetDatabase& db, ScoreQueue& queue);
+    // Whether the score history is written. Every meet writes it; leaving it
+    // out is only for measuring what it costs against the same path without it.
+    enum class History { Written, LeftOut };
+
+    ScoreStore(MeetDatabase& db, ScoreQueue& queue, History history = History::Written);
 
     // The outcomes in the order of `scores`, which is the order they are
     // written in: a later score of the same gymnast sees the earlier one.
@@ -74,4 +78,5 @@ private:
 
     MeetDatabase& mDb;
     ScoreQueue& mQueue;
+    History mHistory;
 };
