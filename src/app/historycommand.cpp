@@ -36,17 +36,9 @@ bool save(const QString& path, const QByteArray& contents, QString* error) {
 int runHistoryCommand(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCommandLineParser parser;
-    parser.addHelpOption();
-    parser.addPositionalArgument(u"MEETFILE"_s, u"The meet file."_s);
-    UsageTexts::addOptions(parser, "history");
-    QStringList arguments = app.arguments();
-    arguments.removeAt(1); // the command word
-    if (!parser.parse(arguments))
-        return fail(parser.errorText(), 2);
-    if (parser.isSet(u"help"_s)) {
-        std::fputs(UsageTexts::usageOf("history"), stdout);
-        return 0;
-    }
+    if (const auto settled =
+            UsageTexts::parse(parser, app.arguments(), "history", u"The meet file."_s))
+        return *settled;
     if (parser.positionalArguments().size() != 1)
         return fail(u"usage: "_s + UsageTexts::synopsis("history"), 2);
 

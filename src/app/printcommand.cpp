@@ -32,16 +32,9 @@ int run(int argc, char** argv, const Command& command) {
         arguments.append(QString::fromLocal8Bit(argv[i]));
     QGuiApplication app(argc, argv);
     QCommandLineParser parser;
-    parser.addHelpOption();
-    parser.addPositionalArgument(u"MEETFILE"_s, u"The meet file."_s);
-    UsageTexts::addOptions(parser, command.name);
-    arguments.removeAt(1); // the command word
-    if (!parser.parse(arguments))
-        return fail(parser.errorText(), 2);
-    if (parser.isSet(u"help"_s)) {
-        std::fputs(UsageTexts::usageOf(command.name), stdout);
-        return 0;
-    }
+    if (const auto settled =
+            UsageTexts::parse(parser, arguments, command.name, u"The meet file."_s))
+        return *settled;
     const QString usage = u"usage: "_s + UsageTexts::synopsis(command.name);
     if (parser.positionalArguments().size() != 1)
         return fail(usage, 2);

@@ -120,21 +120,13 @@ int serveMeet(QCoreApplication& app, AppState& state, const QString& displaySeco
 // the desktop program's server window.
 int runServeCommand(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    QCommandLineParser parser;
-    parser.addHelpOption();
-    parser.addPositionalArgument(u"MEETFILE"_s, u"The meet file to serve."_s);
     // The options are the ones the manual's command-line page gives `serve`:
     // a new option is described there (synopsis, the command's entry and
     // Options) and read here by its name.
-    UsageTexts::addOptions(parser, "serve");
-    QStringList arguments = app.arguments();
-    arguments.removeAt(1); // the command word
-    if (!parser.parse(arguments))
-        return failWith(parser.errorText(), 2);
-    if (parser.isSet(u"help"_s)) {
-        std::fputs(UsageTexts::usageOf("serve"), stdout);
-        return 0;
-    }
+    QCommandLineParser parser;
+    if (const auto settled =
+            UsageTexts::parse(parser, app.arguments(), "serve", u"The meet file to serve."_s))
+        return *settled;
     if (parser.positionalArguments().size() != 1)
         return failWith(u"give exactly one meet file ("_s + UsageTexts::synopsis("serve") + u")."_s,
                         2);

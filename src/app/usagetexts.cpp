@@ -4,6 +4,7 @@
 
 #include <QCommandLineParser>
 
+#include <cstdio>
 #include <cstring>
 
 namespace UsageTexts {
@@ -31,6 +32,23 @@ void addOptions(QCommandLineParser& parser, const char* command) {
                                                 QString::fromUtf8(option.description),
                                                 QString::fromUtf8(option.valueName)));
     }
+}
+
+std::optional<int> parse(QCommandLineParser& parser, QStringList arguments, const char* command,
+                         const QString& meetFileText) {
+    parser.addHelpOption();
+    parser.addPositionalArgument(QStringLiteral("MEETFILE"), meetFileText);
+    addOptions(parser, command);
+    arguments.removeAt(1); // the command word
+    if (!parser.parse(arguments)) {
+        std::fprintf(stderr, "tallvane %s: %s\n", command, qPrintable(parser.errorText()));
+        return 2;
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        std::fputs(usageOf(command), stdout);
+        return 0;
+    }
+    return std::nullopt;
 }
 
 } // namespace UsageTexts

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+
+#include <optional>
 
 class QCommandLineParser;
 
@@ -32,5 +35,13 @@ const char* usageOf(const char* command);
 QString synopsis(const char* command);
 // Adds the options of `command` to `parser`.
 void addOptions(QCommandLineParser& parser, const char* command);
+
+// Reads the words of `command` (argument 0 is the program, 1 the command word)
+// into `parser`, with --help, the options of `command` and one positional
+// MEETFILE described by `meetFileText`. The exit status when the words alone
+// settle the command: 0 after printing the usage for --help, 2 after saying
+// what is wrong on stderr ("tallvane COMMAND: ..."); none when it goes on.
+std::optional<int> parse(QCommandLineParser& parser, QStringList arguments, const char* command,
+                         const QString& meetFileText);
 
 } // namespace UsageTexts

@@ -123,7 +123,7 @@ void HistoryView::print() {
                 return;
             QString error;
             const QByteArray pdf =
-                HistoryPdf::render(self->title(), self->mModel->entries(), &error);
+                HistoryPdf::render(self->mDb, self->title(), self->mModel->entries(), &error);
             if (pdf.isEmpty() || !ReportFile::save({{path, pdf}}, &error))
                 self->mPrompter.showMessage(u"The history could not be printed: "_s + error,
                                             Prompter::Icon::Critical);

@@ -1,8 +1,8 @@
 #include "scoreholdstable.h"
 
-#include "db/meetchanges.h"
 #include "db/meetdatabase.h"
 #include "db/tableexists.h"
+#include "scoremarkchange.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -22,24 +22,13 @@ bool ScoreHoldsTable::ensure() {
                : failed(mDb.lastError());
 }
 
-// A hold changes the results of the gymnast's session: the held score counts
-// in no place until it is released.
-void ScoreHoldsTable::recordChange(const QString& num, const QString& event) {
-    const DbRows session =
-        mDb.select(u"SELECT Session FROM Gymnasts WHERE Num = ? LIMIT 1"_s, {num});
-    QStringList sessions;
-    if (session.ok() && !session.isEmpty())
-        sessions.append(session.text(0, u"Session"_s));
-    mDb.changes().record({Name, {num + u'/' + event}, num, {}, sessions, true});
-}
-
 bool ScoreHoldsTable::hold(const Held& held) {
     if (!mDb.execute(
             u"INSERT OR IGNORE INTO ScoreHolds(Num, EventName, HeldSince) VALUES(?, ?, ?)"_s,
             {held.num, held.event, held.since}))
         return failed(mDb.lastError());
     if (mDb.rowsAffected() > 0)
-        recordChange(held.num, held.event);
+        recordScoreMarkChange(mDb, Name, held.num, held.event);
     return true;
 }
 
@@ -49,7 +38,7 @@ bool ScoreHoldsTable::release(const QString& num, const QString& event) {
         return failed(mDb.lastError());
     if (mDb.rowsAffected() == 0)
         return false;
-    recordChange(num, event);
+    recordScoreMarkChange(mDb, Name, num, event);
     return true;
 }
 

@@ -41,7 +41,6 @@ public:
 
 private:
     bool failed(const QString& error);
-    void recordChange(const QString& num, const QString& event);
 
     MeetDatabase& mDb;
     QString mError;

@@ -1,8 +1,8 @@
 #include "scoreinquiriestable.h"
 
-#include "db/meetchanges.h"
 #include "db/meetdatabase.h"
 #include "db/tableexists.h"
+#include "scoremarkchange.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -29,23 +29,12 @@ bool ScoreInquiriesTable::ensure() {
     return true;
 }
 
-// An inquiry changes the results pages of the gymnast's session: they mark
-// the score until it is decided.
-void ScoreInquiriesTable::recordChange(const QString& num, const QString& event) {
-    const DbRows session =
-        mDb.select(u"SELECT Session FROM Gymnasts WHERE Num = ? LIMIT 1"_s, {num});
-    QStringList sessions;
-    if (session.ok() && !session.isEmpty())
-        sessions.append(session.text(0, u"Session"_s));
-    mDb.changes().record({Name, {num + u'/' + event}, num, {}, sessions, true});
-}
-
 bool ScoreInquiriesTable::file(const Inquiry& inquiry) {
     if (!mDb.execute(u"INSERT INTO ScoreInquiries(Num, EventName, FiledBy, FiledAt) "
                      "VALUES(?, ?, ?, ?)"_s,
                      {inquiry.num, inquiry.event, inquiry.filedBy, inquiry.filedAt}))
         return failed(mDb.lastError());
-    recordChange(inquiry.num, inquiry.event);
+    recordScoreMarkChange(mDb, Name, inquiry.num, inquiry.event);
     return true;
 }
 
@@ -58,7 +47,7 @@ bool ScoreInquiriesTable::decide(const QString& num, const QString& event, const
         return failed(mDb.lastError());
     if (mDb.rowsAffected() == 0)
         return false;
-    recordChange(num, event);
+    recordScoreMarkChange(mDb, Name, num, event);
     return true;
 }
 

@@ -52,7 +52,6 @@ public:
 
 private:
     bool failed(const QString& error);
-    void recordChange(const QString& num, const QString& event);
     std::optional<bool> exists();
 
     MeetDatabase& mDb;
