@@ -13,7 +13,7 @@ from selenium.webdriver.support.ui import WebDriverWait
 
 sys.path.insert(0, os.path.dirname(__file__))
 from test_browser_results import Judge  # noqa: E402
-from test_browser_stations import MeetInBrowser, board_page  # noqa: E402
+from test_browser_stations import MeetInBrowser, board_page, main  # noqa: E402
 
 DISPLAY_SECONDS = 15
 # The first offer comes 8 s after the start; each score of an event then
@@ -76,4 +76,4 @@ class BoardThroughScores(MeetInBrowser):
 
 
 if __name__ == '__main__':
-    unittest.main(argv=sys.argv[:1], verbosity=2)
+    main()

@@ -13,7 +13,7 @@ import tempfile
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
-from test_browser_stations import PIN, Meet, Page, browser, judge_pad  # noqa: E402
+from test_browser_stations import Meet, PIN, Page, browser, judge_pad, main  # noqa: E402
 
 OPERATOR_PIN = '24681357'
 SHOTS = sys.argv[3] if len(sys.argv) > 3 else ''
@@ -83,4 +83,4 @@ class HealthOnATablet(unittest.TestCase):
 
 
 if __name__ == '__main__':
-    unittest.main(argv=sys.argv[:1])
+    main()

@@ -13,7 +13,7 @@ import unittest
 from selenium.webdriver.common.by import By
 
 sys.path.insert(0, os.path.dirname(__file__))
-from test_browser_stations import MeetInBrowser, judge_pad  # noqa: E402
+from test_browser_stations import MeetInBrowser, judge_pad, main  # noqa: E402
 
 IN_SIGHT = """
 const box = document.getElementById(arguments[0]).getBoundingClientRect();
@@ -89,4 +89,4 @@ class JudgePadOnAPhone(MeetInBrowser):
 
 
 if __name__ == '__main__':
-    unittest.main(argv=sys.argv[:1], verbosity=2)
+    main()

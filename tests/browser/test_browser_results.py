@@ -17,7 +17,7 @@ from selenium.webdriver.common.by import By
 from selenium.webdriver.support.ui import Select, WebDriverWait
 
 sys.path.insert(0, os.path.dirname(__file__))
-from test_browser_stations import PIN, WAIT, MeetInBrowser, browser  # noqa: E402
+from test_browser_stations import MeetInBrowser, PIN, WAIT, browser, main  # noqa: E402
 
 SCREENSHOT = sys.argv[3] if len(sys.argv) > 3 else None
 
@@ -206,4 +206,4 @@ class ResultsPage(MeetInBrowser):
 
 
 if __name__ == '__main__':
-    unittest.main(argv=sys.argv[:1])
+    main()

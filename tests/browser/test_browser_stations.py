@@ -3,12 +3,16 @@ Selenium) against `tallvane serve` on a temporary copy of the demo meet.
 
 Run: /usr/bin/python3 test_browser_stations.py TALLVANE_BIN SOURCE_DIR
 """
+import faulthandler
 import os
+import random
+import queue
 import socket
 import sqlite3
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 import unittest
 
@@ -25,9 +29,27 @@ WAIT = 25
 
 
 def free_port():
-    with socket.socket() as s:
-        s.bind(('127.0.0.1', 0))
-        return s.getsockname()[1]
+    """A port no one listens on, below the range the system hands out to the
+    connections it opens: a server stopped and started again finds its port
+    still free, however many connections other programs open meanwhile."""
+    with open('/proc/sys/net/ipv4/ip_local_port_range') as ports:
+        low = int(ports.read().split()[0])
+    while True:
+        port = random.randrange(max(1024, low - 12000), low)
+        with socket.socket() as s:
+            try:
+                s.bind(('127.0.0.1', port))
+            except OSError:
+                continue
+            return port
+
+
+def read_lines(stream, lines):
+    """Puts every line of `stream` into the queue `lines`, then '' at its end."""
+    with stream:
+        for line in stream:
+            lines.put(line)
+    lines.put('')
 
 
 class Meet:
@@ -49,19 +71,30 @@ class Meet:
         self.process = subprocess.Popen(
             [TALLVANE, 'serve', self.file, '--port', str(self.port), '--web-port', str(self.web_port),
              '--pin', PIN, *self.options], env=self.env, stdout=subprocess.PIPE, stderr=self.log, text=True)
+        # Its lines are read by a thread of their own, so the pipe never fills
+        # and the wait has a deadline: a server that runs without its pages
+        # (its web port taken) prints no more lines and does not end.
+        lines = queue.Queue()
+        threading.Thread(target=read_lines, args=(self.process.stdout, lines), daemon=True).start()
         deadline = time.monotonic() + WAIT
+        printed = []
         while time.monotonic() < deadline:
-            line = self.process.stdout.readline()
+            try:
+                line = lines.get(timeout=deadline - time.monotonic())
+            except queue.Empty:
+                break
             if line.startswith('Web pages at '):
                 return
-            if not line and self.process.poll() is not None:
+            if not line:
                 break
-        raise RuntimeError('tallvane serve did not serve its pages')
+            printed.append(line.strip())
+        self.log.seek(0)
+        raise RuntimeError(f'tallvane serve did not serve its pages; it printed {printed} '
+                           f'and on stderr {self.log.read()!r}')
 
     def stop(self):
         self.process.terminate()
         self.process.wait(10)
-        self.process.stdout.close()
 
     def url(self, path):
         return f'http://127.0.0.1:{self.web_port}{path}'
@@ -88,7 +121,11 @@ def browser(profile):
                  f'--user-data-dir={profile}'):
         options.add_argument(flag)
     options.binary_location = '/usr/bin/chromium'
-    return webdriver.Chrome(service=Service('/usr/bin/chromedriver'), options=options)
+    driver = webdriver.Chrome(service=Service('/usr/bin/chromedriver'), options=options)
+    # A page that never finishes loading fails its test instead of holding the
+    # whole run until it is killed.
+    driver.set_page_load_timeout(WAIT * 2)
+    return driver
 
 
 class Page:
@@ -270,5 +307,12 @@ class BrowserStations(unittest.TestCase):
         board.until(lambda: board.text('board-score') == '8.600', 'the score on the board')
 
 
-if __name__ == '__main__':
+def main():
+    """Runs the tests of the calling script. Where every thread stands is
+    printed before the test runner's own time limit ends a run that hangs."""
+    faulthandler.dump_traceback_later(270, exit=True)
     unittest.main(argv=sys.argv[:1], verbosity=2)
+
+
+if __name__ == '__main__':
+    main()
