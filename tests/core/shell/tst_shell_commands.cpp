@@ -44,7 +44,7 @@ private Q_SLOTS:
             {{u"export"_s, u"--help"_s}, 0, u"Usage: tallvane export "_s},
             {{u"exprot"_s, u"spring.tallvane"_s, u"spring.rxt"_s},
              2,
-             u"serve, import, export, results, history, startlist, awards and judgesheets"_s},
+             u"serve, import, export, results, history, startlist, awards, judgesheets and publish"_s},
             {{u"--bogus"_s}, 2, u"--bogus"_s},
             {{u"@meet"_s, u"b.tallvane"_s}, 2, u"only one meet file"_s},
             {{u"serve"_s}, 2, u"MEETFILE"_s},
