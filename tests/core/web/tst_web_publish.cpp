@@ -1,5 +1,7 @@
 #include "childprogram.h"
+#include "scoreload.h"
 #include "tempmeet.h"
+#include "teststation.h"
 #include "web/resultsapi.h"
 #include "web/sitefolder.h"
 
@@ -7,13 +9,20 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTest>
+
+#include <csignal>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
 const QString Pin = u"86420"_s;
+constexpr int DeadlineMs = 30000;
 
 QByteArray contents(const QString& path) {
     QFile file(path);
@@ -31,10 +40,19 @@ QHash<QString, QByteArray> filesIn(const QString& folder) {
     return files;
 }
 
+QByteArray httpGet(QNetworkAccessManager& network, const QString& url) {
+    std::unique_ptr<QNetworkReply> reply(network.get(QNetworkRequest(QUrl(url))));
+    QSignalSpy finished(reply.get(), &QNetworkReply::finished);
+    return finished.wait(5000) && reply->error() == QNetworkReply::NoError ? reply->readAll()
+                                                                           : QByteArray();
+}
+
 } // namespace
 
-// `tallvane publish` on a real meet file: the site holds the API's own
-// answers and nothing private, and it is replaced whole or not at all.
+// `tallvane publish` and `serve --publish` on a real meet file: the site holds
+// the API's own answers and nothing private, it is replaced whole or not at
+// all, and the command after each write (rclone here) runs without stopping
+// the server when it fails.
 class TestWebPublish : public QObject {
     Q_OBJECT
 
@@ -44,11 +62,42 @@ class TestWebPublish : public QObject {
     ChildProgram::Finished run(const QStringList& arguments) {
         return ChildProgram::runTallvane(arguments, mTemp.folder());
     }
+    // What a server said on stderr so far (read once, so kept here), and its lines.
+    QString mStderr;
+    QString said(ChildProgram& server) {
+        mStderr += QString::fromLocal8Bit(server.process().readAllStandardError());
+        return server.lines().join(u'\n') + u'\n' + mStderr;
+    }
     // Folders a write left beside its target.
     QStringList leftovers() const {
         return QDir(mTemp.folder())
             .entryList({u".*.new-*"_s, u".*.old-*"_s}, QDir::AllEntries | QDir::Hidden);
     }
+    std::unique_ptr<ChildProgram> serve(const QStringList& options) {
+        mStderr.clear();
+        auto server =
+            std::make_unique<ChildProgram>(QStringLiteral(TALLVANE_BIN),
+                                           QStringList{u"serve"_s, mMeet, u"--port"_s, u"0"_s,
+                                                       u"--web-port"_s, u"0"_s, u"--pin"_s, Pin} +
+                                               options,
+                                           mTemp.folder());
+        server->waitForLine(u"Publishing results to"_s, DeadlineMs);
+        return server;
+    }
+    // A vault judge of `server` stores gymnast `num`'s score; its final.
+    static QString storeVault(ChildProgram& server, int num) {
+        TestStation judge(quint16(server.waitListening().section(u':', 1).toUInt()));
+        if (!judge.waitConnected() ||
+            !judge.loginJudge(u"Vault"_s, u"Judge 1"_s, Pin).startsWith(u"AUTHRESP|0"_s))
+            return {};
+        judge.send(ScoreLoad::sendScore(num, u"Vault"_s));
+        for (QString message = judge.next(); !message.isEmpty(); message = judge.next()) {
+            if (message == u"SCORECONFIRM|0"_s)
+                return ScoreLoad::finalFor(num, u"Vault"_s);
+        }
+        return {};
+    }
+
 private Q_SLOTS:
     void initTestCase() {
         mMeet = mTemp.createSampleMeet();
@@ -58,6 +107,8 @@ private Q_SLOTS:
         QVERIFY(pin.open(QIODevice::WriteOnly));
         pin.write(Pin.toLatin1());
         pin.close();
+        // rclone without the user's own configuration.
+        qputenv("RCLONE_CONFIG", QFile::encodeName(mTemp.path(u"rclone.conf"_s)));
     }
 
     void publishWritesTheApiAnswersAndNothingPrivate() {
@@ -147,6 +198,96 @@ private Q_SLOTS:
         QVERIFY(!error.isEmpty());
         QCOMPARE(contents(site + u"/index.html"_s), "old");
         QVERIFY2(leftovers().isEmpty(), qPrintable(leftovers().join(u' ')));
+    }
+
+    void serveKeepsTheSiteCurrentAndSendsIt() {
+        const QString site = mTemp.path(u"live"_s);
+        const QString copy = mTemp.path(u"copy"_s);
+        const QString dav = mTemp.path(u"dav"_s);
+        QVERIFY(QDir().mkpath(dav));
+        QProcess webdav;
+        webdav.setProcessChannelMode(QProcess::MergedChannels);
+        webdav.start(u"rclone"_s, {u"serve"_s, u"webdav"_s, dav, u"--addr"_s, u"127.0.0.1:0"_s});
+        static const QRegularExpression started(u"started on (http://127\\.0\\.0\\.1:\\d+/)"_s);
+        QByteArray davLog;
+        QRegularExpressionMatch address;
+        QTRY_VERIFY_WITH_TIMEOUT((davLog += webdav.readAll(),
+                                  address = started.match(QString::fromUtf8(davLog)),
+                                  address.hasMatch()),
+                                 DeadlineMs);
+        const QString davUrl = address.captured(1);
+
+        auto server =
+            serve({u"--publish"_s, site, u"--publish-every"_s, u"1"_s, u"--publish-command"_s,
+                   u"rclone sync '%1' '%2' && rclone sync '%1' :webdav: --webdav-url %3"_s.arg(
+                       site, copy, davUrl)});
+        QNetworkAccessManager network;
+        const auto sent = [&](const QString& needle) {
+            const QByteArray published = contents(site + u"/data/results-1.json"_s);
+            return published.contains(needle.toUtf8()) &&
+                   contents(copy + u"/data/results-1.json"_s) == published &&
+                   httpGet(network, davUrl + u"data/results-1.json"_s) == published;
+        };
+        QTRY_VERIFY2_WITH_TIMEOUT(sent(u"Ava Brooks"_s), qPrintable(said(*server)), DeadlineMs);
+        QVERIFY(httpGet(network, davUrl + u"index.html"_s).contains("data-published"));
+
+        const QString final = storeVault(*server, 101);
+        QVERIFY(!final.isEmpty());
+        QTRY_VERIFY2_WITH_TIMEOUT(sent(final), qPrintable(said(*server)), DeadlineMs);
+        QVERIFY(server->stop(SIGTERM));
+        QVERIFY2(!said(*server).contains(u"failed"_s), qPrintable(mStderr));
+        webdav.terminate();
+        QVERIFY(webdav.waitForFinished(DeadlineMs));
+        QVERIFY2(leftovers().isEmpty(), qPrintable(leftovers().join(u' ')));
+    }
+
+    void aSlowFailingCommandRunsOnceAtATimeAndIsOneAlert() {
+        const QString site = mTemp.path(u"failing"_s);
+        const QString runs = mTemp.path(u"runs.txt"_s);
+        const QString lock = mTemp.path(u"running"_s);
+        // An upload slower than the period, that fails: a second run while
+        // one is under way would find the lock taken.
+        auto server =
+            serve({u"--publish"_s, site, u"--publish-every"_s, u"1"_s, u"--publish-command"_s,
+                   u"mkdir '%1' || echo twice >> '%2'; echo run >> '%2'; sleep 2; rmdir '%1'; "
+                   "echo no route to host >&2; exit 3"_s.arg(lock, runs)});
+        const auto commandRuns = [&runs] {
+            return contents(runs).count("run");
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(commandRuns(), 1, DeadlineMs);
+        const QString final = storeVault(*server, 102);
+        QVERIFY(!final.isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(
+            contents(site + u"/data/results-1.json"_s).contains(final.toLatin1()), DeadlineMs);
+        // That write came while the first run went on; its run follows.
+        QTRY_VERIFY_WITH_TIMEOUT(commandRuns() >= 2, DeadlineMs);
+        QVERIFY(!storeVault(*server, 103).isEmpty());
+        // Each run starts after the one before has ended, so once the third
+        // runs the second has been told.
+        QTRY_VERIFY_WITH_TIMEOUT(commandRuns() >= 3, DeadlineMs);
+        QVERIFY2(!contents(runs).contains("twice"), contents(runs).constData());
+        QCOMPARE(
+            said(*server).count(u"The command after publishing the results failed (exit status "
+                                "3): no route to host"_s),
+            1);
+        QVERIFY(server->stop(SIGTERM));
+    }
+
+    void serveRefusesBadPublishing_data() {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<int>("status");
+        const QString site = mTemp.path(u"refused"_s);
+        QTest::newRow("every 0") << QStringList{u"--publish"_s, site, u"--publish-every"_s, u"0"_s}
+                                 << 2;
+        QTest::newRow("every without folder") << QStringList{u"--publish-every"_s, u"5"_s} << 2;
+        QTest::newRow("folder of other files") << QStringList{u"--publish"_s, mTemp.folder()} << 1;
+    }
+    void serveRefusesBadPublishing() {
+        QFETCH(QStringList, options);
+        QFETCH(int, status);
+        const auto done = run(QStringList{u"serve"_s, mMeet, u"--port"_s, u"0"_s} + options);
+        QCOMPARE(done.status, status);
+        QVERIFY(!done.out.contains(u"Listening"_s));
     }
 };
 
