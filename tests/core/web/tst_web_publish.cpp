@@ -160,33 +160,6 @@ private Q_SLOTS:
         QVERIFY2(leftovers().isEmpty(), qPrintable(leftovers().join(u' ')));
     }
 
-    void badInputLeavesNothingBehind_data() {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QString>("message");
-        const QString site = mTemp.path(u"bad-site"_s);
-        QTest::newRow("unknown session")
-            << QStringList{site, u"--session"_s, u"9"_s} << 1 << u"no session 9"_s;
-        QTest::newRow("session no number")
-            << QStringList{site, u"--session"_s, u"x"_s} << 2 << u"not a session number"_s;
-        QTest::newRow("no folder") << QStringList{} << 2 << u"usage:"_s;
-        QTest::newRow("unknown option") << QStringList{site, u"--sessions"_s} << 2 << u"sessions"_s;
-        QTest::newRow("folder in a file")
-            << QStringList{mTemp.path(u"pin.txt/site"_s)} << 1 << u"does not exist"_s;
-        QTest::newRow("folder of other files")
-            << QStringList{mTemp.folder()} << 1 << u"not published results"_s;
-    }
-    void badInputLeavesNothingBehind() {
-        QFETCH(QStringList, arguments);
-        QFETCH(int, status);
-        QFETCH(QString, message);
-        const auto done = run(QStringList{u"publish"_s, mMeet} + arguments);
-        QCOMPARE(done.status, status);
-        QVERIFY2(done.err.contains(message), qPrintable(done.err));
-        QVERIFY(!QFile::exists(mTemp.path(u"bad-site"_s)));
-        QVERIFY2(leftovers().isEmpty(), qPrintable(leftovers().join(u' ')));
-    }
-
     void aWriteThatFailsLeavesTheSiteAsItWas() {
         const QString site = mTemp.path(u"kept"_s);
         QString error;
@@ -271,23 +244,6 @@ private Q_SLOTS:
                                 "3): no route to host"_s),
             1);
         QVERIFY(server->stop(SIGTERM));
-    }
-
-    void serveRefusesBadPublishing_data() {
-        QTest::addColumn<QStringList>("options");
-        QTest::addColumn<int>("status");
-        const QString site = mTemp.path(u"refused"_s);
-        QTest::newRow("every 0") << QStringList{u"--publish"_s, site, u"--publish-every"_s, u"0"_s}
-                                 << 2;
-        QTest::newRow("every without folder") << QStringList{u"--publish-every"_s, u"5"_s} << 2;
-        QTest::newRow("folder of other files") << QStringList{u"--publish"_s, mTemp.folder()} << 1;
-    }
-    void serveRefusesBadPublishing() {
-        QFETCH(QStringList, options);
-        QFETCH(int, status);
-        const auto done = run(QStringList{u"serve"_s, mMeet, u"--port"_s, u"0"_s} + options);
-        QCOMPARE(done.status, status);
-        QVERIFY(!done.out.contains(u"Listening"_s));
     }
 };
 
