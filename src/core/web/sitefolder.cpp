@@ -30,7 +30,8 @@ QString systemError() {
 // The folder itself when `folder` is a symbolic link to one: the link stays,
 // the folder it names is replaced.
 QFileInfo targetOf(const QString& folder) {
-    QFileInfo info(folder);
+    // "site/" and "." name their folder as "site" and the working folder do.
+    QFileInfo info(QDir(folder).absolutePath());
     if (info.isSymLink() && info.exists())
         info = QFileInfo(info.canonicalFilePath());
     return info;
@@ -123,6 +124,9 @@ bool write(const QString& folder, const QList<SiteFile>& files, QString* error) 
     if (!old.isValid())
         return fail(error,
                     u"A folder cannot be made beside %1: %2"_s.arg(folder, old.errorString()));
+    // Its name is taken; the folder itself makes way, as not every system
+    // renames onto an empty folder.
+    QDir().rmdir(old.path());
     if (!renamePath(path, old.path()))
         return fail(error, u"%1 cannot be replaced: %2"_s.arg(folder, systemError()));
     if (!renamePath(fresh.path(), path)) {

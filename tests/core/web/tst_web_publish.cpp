@@ -152,7 +152,7 @@ private Q_SLOTS:
         }
 
         // Published again, one session only: the folder is replaced whole.
-        const auto again = run({u"publish"_s, mMeet, site, u"--session"_s, u"2"_s});
+        const auto again = run({u"publish"_s, mMeet, site + u"/"_s, u"--session"_s, u"2"_s});
         QVERIFY2(again.status == 0, qPrintable(again.err));
         QVERIFY(!QFile::exists(site + u"/data/results-1.json"_s));
         QCOMPARE(QJsonDocument::fromJson(contents(site + u"/data/sessions.json"_s)).array().size(),
