@@ -85,6 +85,8 @@ QString readPublishOptions(const QCommandLineParser& parser, ResultsPublisher::O
         return every || command ? u"--publish-every and --publish-command need --publish DIR."_s
                                 : QString();
     options.folder = parser.value(u"publish"_s);
+    if (options.folder.isEmpty())
+        return u"--publish needs the folder of the results site."_s;
     if (every) {
         bool ok = false;
         const int seconds = parser.value(u"publish-every"_s).toInt(&ok);

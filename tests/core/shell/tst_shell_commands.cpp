@@ -68,6 +68,7 @@ private Q_SLOTS:
              2,
              u"0 is not a number of seconds"_s},
             {{u"serve"_s, u"@meet"_s, u"--publish-every"_s, u"5"_s}, 2, u"need --publish"_s},
+            {{u"serve"_s, u"@meet"_s, u"--publish"_s, u""_s}, 2, u"needs the folder"_s},
             {{u"serve"_s, u"@meet"_s, u"--publish"_s, u"@folder"_s},
              1,
              u"not published results"_s}};
