@@ -12,6 +12,8 @@ PACKAGES += librsvg2-bin dpkg-dev file desktop-file-utils shared-mime-info libxm
 # The web pages' server, QR code and tests (Node, headless Chromium driven by Selenium).
 PACKAGES += qt6-websockets-dev libqrencode-dev pkg-config \
 	nodejs chromium chromium-driver python3-selenium
+# Sending a published results site in its tests.
+PACKAGES += rclone
 
 # Installs those of the Debian packages $(1) that are missing, as root or
 # through sudo. Every package list of this file goes through it.

@@ -11,3 +11,4 @@ int runHistoryCommand(int argc, char** argv);
 int runStartListCommand(int argc, char** argv);
 int runAwardsCommand(int argc, char** argv);
 int runJudgeSheetsCommand(int argc, char** argv);
+int runPublishCommand(int argc, char** argv);

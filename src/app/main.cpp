@@ -38,18 +38,19 @@ int main(int argc, char** argv) {
         return runAwardsCommand(argc, argv);
     if (std::strcmp(command, "judgesheets") == 0)
         return runJudgeSheetsCommand(argc, argv);
+    if (std::strcmp(command, "publish") == 0)
+        return runPublishCommand(argc, argv);
     if (command[0] == '-') {
         std::fprintf(stderr, "tallvane: unknown option %s\n\n%s", command, UsageTexts::overview());
         return 2;
     }
     // A mistyped command must not start the desktop program as if it were a file.
     if (command[0] != '\0' && !QFileInfo(QString::fromLocal8Bit(command)).isFile()) {
-        std::fprintf(
-            stderr,
-            "tallvane: %s is neither a command nor a meet file.\n"
-            "The commands are serve, import, export, results, history, startlist, awards and "
-            "judgesheets.\n\n%s",
-            command, UsageTexts::overview());
+        std::fprintf(stderr,
+                     "tallvane: %s is neither a command nor a meet file.\n"
+                     "The commands are serve, import, export, results, history, startlist, awards, "
+                     "judgesheets and publish.\n\n%s",
+                     command, UsageTexts::overview());
         return 2;
     }
     return runDesktop(argc, argv);

@@ -9,12 +9,15 @@
 #include "shell/operatoralerts.h"
 #include "shell/portnumber.h"
 #include "web/meetwebpages.h"
+#include "web/resultspublisher.h"
+#include "web/sitefolder.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFileInfo>
 
 #include <cstdio>
+#include <optional>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -73,8 +76,32 @@ QString displaySecondsProblem(const QCommandLineParser& parser) {
         text, DisplaySeconds::choices().join(u", "_s));
 }
 
+// --publish, --publish-every and --publish-command into `options`; what is
+// wrong with them, or empty.
+QString readPublishOptions(const QCommandLineParser& parser, ResultsPublisher::Options& options) {
+    const bool every = parser.isSet(u"publish-every"_s);
+    const bool command = parser.isSet(u"publish-command"_s);
+    if (!parser.isSet(u"publish"_s))
+        return every || command ? u"--publish-every and --publish-command need --publish DIR."_s
+                                : QString();
+    options.folder = parser.value(u"publish"_s);
+    if (options.folder.isEmpty())
+        return u"--publish needs the folder of the results site."_s;
+    if (every) {
+        bool ok = false;
+        const int seconds = parser.value(u"publish-every"_s).toInt(&ok);
+        if (!ok || seconds < 1)
+            return u"%1 is not a number of seconds of 1 or more."_s.arg(
+                parser.value(u"publish-every"_s));
+        options.everySeconds = seconds;
+    }
+    options.command = parser.value(u"publish-command"_s);
+    return {};
+}
+
 // Serves the open meet until a stop signal; the command's exit status.
-int serveMeet(QCoreApplication& app, AppState& state, const QString& displaySeconds) {
+int serveMeet(QCoreApplication& app, AppState& state, const QString& displaySeconds,
+              const ResultsPublisher::Options& publishing) {
     MeetServer meet(state);
     if (!displaySeconds.isEmpty())
         meet.services().displaySeconds().setCurrentText(displaySeconds);
@@ -83,6 +110,10 @@ int serveMeet(QCoreApplication& app, AppState& state, const QString& displaySeco
     printStationChanges(meet.server(), &app);
 
     MeetWebPages web(state, meet);
+    std::optional<ResultsPublisher> publisher;
+    if (!publishing.folder.isEmpty())
+        publisher.emplace(state.meetDb(), web.results(), meet.server().currentSession(),
+                          meet.alerts(), publishing);
 
     StopSignals stopSignals;
     QObject::connect(&stopSignals, &StopSignals::stopRequested, &app, [&] {
@@ -104,6 +135,10 @@ int serveMeet(QCoreApplication& app, AppState& state, const QString& displaySeco
     if (web.start()) {
         printLine(stdout, u"Web pages at "_s + web.address());
         printLine(stdout, u"Live results at "_s + web.resultsAddress());
+    }
+    if (publisher) {
+        publisher->start();
+        printLine(stdout, u"Publishing results to "_s + publishing.folder);
     }
     const int exitCode = app.exec();
     if (meet.isRunning()) {
@@ -132,9 +167,16 @@ int runServeCommand(int argc, char** argv) {
                         2);
     if (const QString wrong = displaySecondsProblem(parser); !wrong.isEmpty())
         return failWith(wrong, 2);
+    ResultsPublisher::Options publishing;
+    if (const QString wrong = readPublishOptions(parser, publishing); !wrong.isEmpty())
+        return failWith(wrong, 2);
     const QString meetFile = parser.positionalArguments().constFirst();
     if (!QFileInfo(meetFile).isFile())
         return failWith(u"the meet file %1 does not exist."_s.arg(meetFile));
+    if (!publishing.folder.isEmpty()) {
+        if (const QString problem = SiteFolder::problem(publishing.folder); !problem.isEmpty())
+            return failWith(problem);
+    }
 
     const QString folder = DataFolder::location();
     QString error;
@@ -148,5 +190,5 @@ int runServeCommand(int argc, char** argv) {
     if (!state.openMeetFile(meetFile, &error))
         return failWith(error);
 
-    return serveMeet(app, state, parser.value(u"display-seconds"_s));
+    return serveMeet(app, state, parser.value(u"display-seconds"_s), publishing);
 }

@@ -40,6 +40,8 @@ public:
     // with the operator PIN, else 401.
     void addOperatorRoute(const QString& path, WebServer::Route route);
     LiveUpdates& updates() { return mUpdates; }
+    // The results API the live page reads, which a published site reads too.
+    ResultsApi& results() { return mResults; }
 
 private:
     void addResultsRoutes();

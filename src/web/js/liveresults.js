@@ -1,19 +1,41 @@
 // What the live results page does, apart from drawing: follows the server's
 // word that results changed and reads the results API again for the session
 // shown; keeps the last results while the network is gone, says since when,
-// and catches up once it is back. No DOM here: a view draws (see results.js),
-// and the requests, the socket, the timers and the clock come from outside.
+// and catches up once it is back. A published copy of the page reads the
+// site's files instead (see PublishedPaths) and looks again every 30 seconds,
+// rereading the results only when the site says they changed. No DOM here: a
+// view draws (see results.js), and the requests, the socket, the timers and
+// the clock come from outside.
 import {ReconnectingSocket} from './reconnect.js';
 import {ChangeTracker, choices, sessionText, statusText} from './resultsview.js';
 
 export const UpdatesSilenceMs = 45000;
 export const UpdatesRetryMs = Object.freeze([1000, 2000, 4000, 8000, 15000]);
+export const PollMs = 30000;
+
+// The files of a published site, beside its page: the API's answers for
+// the sessions and each session's results, each session's teams of every
+// level in one list, and when the results last changed.
+export const PublishedPaths = Object.freeze({
+    meet: 'data/meet.json',
+    sessions: 'data/sessions.json',
+    results: (session) => `data/results-${session}.json`,
+    teams: (session) => `data/teams-${session}.json`,
+});
+
+// How often a published page looks for new results: every 30 seconds, or
+// every `poll` seconds (1 or more) when the address asks for it.
+export function pollInterval(search) {
+    const seconds = Number(new URLSearchParams(search).get('poll'));
+    return Number.isFinite(seconds) && seconds >= 1 ? seconds * 1000 : PollMs;
+}
 
 export class LiveResults {
     // `view`: showSessions([value, text] pairs, chosen), showStatus(text,
     // online), render(), choice() ({view, level} as chosen on the page).
     // `env`: url (of the updates), getJson(path), now(), setTimer,
-    // clearTimer, createSocket (optional).
+    // clearTimer, createSocket (optional); pollMs instead of url for a
+    // published page.
     constructor(view, env) {
         this.view = view;
         this.env = env;
@@ -27,31 +49,60 @@ export class LiveResults {
         this.tracker = new ChangeTracker();
         this.loading = null;
         this.loadAgain = false;
-        const {url, createSocket, setTimer, clearTimer} = env;
-        this.updates = new ReconnectingSocket(url, {
+        this.published = Boolean(env.pollMs);
+        this.updated = null; // a published site's time of its last change, as it says it
+        const set = env.setTimer;
+        this.setTimer = (fn, ms) => set(fn, ms);
+        this.updates = this.published ? null : this.followUpdates(env);
+    }
+
+    // The server's word that results changed, over /updates.
+    followUpdates({url, createSocket, setTimer, clearTimer}) {
+        const updates = new ReconnectingSocket(url, {
             createSocket,
             setTimer,
             clearTimer,
             silenceMs: UpdatesSilenceMs,
             retryMs: UpdatesRetryMs,
         });
-        this.updates.addEventListener('open', () => this.back());
-        this.updates.addEventListener('data', (e) => this.told(e.detail));
-        this.updates.addEventListener('drop', () => {
+        updates.addEventListener('open', () => this.back());
+        updates.addEventListener('data', (e) => this.told(e.detail));
+        updates.addEventListener('drop', () => {
             this.online = false;
             this.showStatus();
         });
+        return updates;
     }
 
     start() {
-        this.updates.start();
+        if (this.published) this.poll();
+        else this.updates.start();
+    }
+
+    // A published site: when its results last changed, and the results
+    // again when that is news; then the next look.
+    async poll() {
+        try {
+            const {updated} = await this.env.getJson(PublishedPaths.meet);
+            if (updated !== this.updated) {
+                await this.loadSessions();
+                await this.loadResults();
+                this.updated = updated;
+            }
+            this.online = true;
+            this.lastHeard = Date.parse(updated);
+        } catch {
+            this.online = false;
+        }
+        this.showStatus();
+        this.setTimer(() => this.poll(), this.env.pollMs);
     }
 
     // Every few seconds: the status and the marks of new scores age, and
     // while offline the results are tried directly in case the network is
     // back before the socket.
     tick() {
-        if (!this.online) this.refresh();
+        if (!this.online && !this.published) this.refresh();
         this.showStatus();
         this.view.render();
     }
@@ -93,6 +144,7 @@ export class LiveResults {
     }
 
     heard() {
+        if (this.published) return; // the site's own time of change counts
         this.lastHeard = this.env.now();
         this.showStatus();
     }
@@ -102,7 +154,9 @@ export class LiveResults {
     }
 
     async loadSessions() {
-        this.sessions = await this.env.getJson('/api/sessions');
+        this.sessions = await this.env.getJson(
+            this.published ? PublishedPaths.sessions : '/api/sessions',
+        );
         const current = this.sessions.find((s) => s.current) ?? this.sessions[0];
         if (this.followCurrent || !this.sessions.some((s) => s.id === this.session))
             this.session = current ? current.id : null;
@@ -131,7 +185,11 @@ export class LiveResults {
                 this.loadAgain = false;
                 if (this.session === null) break;
                 const session = this.session;
-                const answer = await this.env.getJson(`/api/results?session=${session}`);
+                const answer = await this.env.getJson(
+                    this.published
+                        ? PublishedPaths.results(session)
+                        : `/api/results?session=${session}`,
+                );
                 if (session !== this.session) continue;
                 this.rows = answer.rows;
                 this.tracker.update(session, this.rows, this.env.now());
@@ -150,6 +208,12 @@ export class LiveResults {
     async loadTeams() {
         const chosen = this.view.choice().level;
         const levels = chosen ? [chosen] : choices(this.rows).levels;
+        if (this.published) {
+            const all = await this.env.getJson(PublishedPaths.teams(this.session));
+            const teamsOf = (level) => all.find((answer) => answer.level === level)?.teams ?? [];
+            this.teams = levels.map((level) => ({level, teams: teamsOf(level)}));
+            return;
+        }
         const teamsOf = async (level) => {
             const query = `session=${this.session}&level=${encodeURIComponent(level)}`;
             return {level, teams: (await this.env.getJson(`/api/teams?${query}`)).teams};

@@ -1,9 +1,10 @@
-// What the pages know of the meet before any log-in: "/api/meet".
+// What the pages know of the meet before any log-in: "/api/meet" (or, on a
+// published results site, its meet file).
 import {Events} from './protocol.js';
 
-export async function loadMeet() {
+export async function loadMeet(path = '/api/meet') {
     try {
-        const response = await fetch('/api/meet', {cache: 'no-store'});
+        const response = await fetch(path, {cache: 'no-store'});
         if (response.ok) return await response.json();
     } catch {
         // offline: the page still works with what it knows

@@ -1,6 +1,8 @@
 // The live results page: the choices of session, view, level and gym, and
-// the table of places that LiveResults keeps up to date.
-import {LiveResults} from './liveresults.js';
+// the table of places that LiveResults keeps up to date. The same page,
+// marked data-published, is the page of a published results site: it reads
+// the site's files beside it instead of the server's API.
+import {LiveResults, pollInterval, PublishedPaths} from './liveresults.js';
 import {fillSelect, loadMeet} from './meet.js';
 import {Events} from './protocol.js';
 import {socketUrl} from './reconnect.js';
@@ -9,6 +11,7 @@ import {scoreText} from './score.js';
 import {nameThePage} from './shell.js';
 
 const $ = (id) => document.getElementById(id);
+const published = 'published' in document.body.dataset;
 
 // The results as the page draws them.
 const view = {
@@ -24,7 +27,9 @@ const view = {
 };
 
 const results = new LiveResults(view, {
-    url: socketUrl(location, '/updates'),
+    ...(published
+        ? {pollMs: pollInterval(location.search)}
+        : {url: socketUrl(location, '/updates')}),
     // no-cache: the browser asks again with the ETag it has and gets 304
     // when nothing changed.
     getJson: async (path) => {
@@ -141,7 +146,9 @@ function start() {
     $('choices').addEventListener('submit', (event) => event.preventDefault());
     setInterval(() => results.tick(), 10000);
     results.start();
-    loadMeet().then((meet) => nameThePage(document, meet.name, 'Live results'));
+    loadMeet(published ? PublishedPaths.meet : '/api/meet').then((meet) =>
+        nameThePage(document, meet.name, 'Live results'),
+    );
 }
 
 start();

@@ -44,7 +44,7 @@ private Q_SLOTS:
             {{u"export"_s, u"--help"_s}, 0, u"Usage: tallvane export "_s},
             {{u"exprot"_s, u"spring.tallvane"_s, u"spring.rxt"_s},
              2,
-             u"serve, import, export, results, history, startlist, awards and judgesheets"_s},
+             u"serve, import, export, results, history, startlist, awards, judgesheets and publish"_s},
             {{u"--bogus"_s}, 2, u"--bogus"_s},
             {{u"@meet"_s, u"b.tallvane"_s}, 2, u"only one meet file"_s},
             {{u"serve"_s}, 2, u"MEETFILE"_s},
@@ -56,12 +56,29 @@ private Q_SLOTS:
              u"50 is not a display time"_s},
             {{u"import"_s}, 2, u"import"_s},
             {{u"import"_s, u"x.rxt"_s, u"--forse"_s}, 2, u"--forse"_s},
-            {{u"export"_s, u"@meet"_s}, 2, u"export"_s}};
+            {{u"export"_s, u"@meet"_s}, 2, u"export"_s},
+            {{u"publish"_s, u"@meet"_s, u"@site"_s, u"--session"_s, u"9"_s}, 1, u"no session 9"_s},
+            {{u"publish"_s, u"@meet"_s, u"@site"_s, u"--session"_s, u"x"_s},
+             2,
+             u"not a session number"_s},
+            {{u"publish"_s, u"@meet"_s}, 2, u"usage:"_s},
+            {{u"publish"_s, u"@meet"_s, u"@meet/site"_s}, 1, u"does not exist"_s},
+            {{u"publish"_s, u"@meet"_s, u"@folder"_s}, 1, u"not published results"_s},
+            {{u"serve"_s, u"@meet"_s, u"--publish"_s, u"@site"_s, u"--publish-every"_s, u"0"_s},
+             2,
+             u"0 is not a number of seconds"_s},
+            {{u"serve"_s, u"@meet"_s, u"--publish-every"_s, u"5"_s}, 2, u"need --publish"_s},
+            {{u"serve"_s, u"@meet"_s, u"--publish"_s, u""_s}, 2, u"needs the folder"_s},
+            {{u"serve"_s, u"@meet"_s, u"--publish"_s, u"@folder"_s},
+             1,
+             u"not published results"_s}};
         TempMeet temp;
         const QString meet = temp.createSampleMeet();
         for (auto [arguments, status, said] : cases) {
             arguments.replaceInStrings(u"@meet"_s, meet);
             arguments.replaceInStrings(u"@missing"_s, temp.path(u"missing.tallvane"_s));
+            arguments.replaceInStrings(u"@site"_s, temp.path(u"site"_s));
+            arguments.replaceInStrings(u"@folder"_s, temp.folder());
             const ChildProgram::Finished run = ChildProgram::runTallvane(arguments, temp.folder());
             QVERIFY2(run.status == status,
                      qPrintable(arguments.join(u' ') + u": "_s + run.out + run.err));
@@ -69,6 +86,7 @@ private Q_SLOTS:
                      qPrintable(arguments.join(u' ') + u": "_s + run.out + run.err));
         }
         QVERIFY(!QFile::exists(temp.path(u"missing.tallvane"_s))); // never created
+        QVERIFY(!QFile::exists(temp.path(u"site"_s))); // a refused site leaves no folder
     }
 
     // The help says what the manual's command-line page says: every line of
