@@ -17,7 +17,7 @@ from selenium.webdriver.support.ui import Select
 
 sys.path.insert(0, os.path.dirname(__file__))
 import test_browser_results as live  # noqa: E402  (its test class is not run here)
-from test_browser_stations import TALLVANE, Meet, free_port  # noqa: E402
+from test_browser_stations import TALLVANE, Meet, free_port, main  # noqa: E402
 
 
 class PublishedSite(unittest.TestCase):
@@ -74,4 +74,4 @@ class PublishedSite(unittest.TestCase):
 
 
 if __name__ == '__main__':
-    unittest.main(argv=sys.argv[:1])
+    main()
