@@ -10,6 +10,7 @@
 #include "historyview.h"
 #include "judging/meetserver.h"
 #include "queuetab.h"
+#include "rehearsalwindow.h"
 #include "resultstab.h"
 #include "scoreboard/boardtexts.h"
 #include "scoreboard/queueentry.h"
@@ -316,7 +317,9 @@ QWidget* ServerWindow::buildTabs() {
     auto* ads = new QLabel(u"This feature is coming very soon!"_s, tabs);
     ads->setAlignment(Qt::AlignCenter);
     tabs->addTab(ads, u"  Ads"_s);
-    tabs->addTab(new StationsTab(mWeb->seats(), tabs), u"Stations"_s);
+    auto* stations = new StationsTab(mWeb->seats(), tabs);
+    connect(stations, &StationsTab::rehearsalRequested, this, &ServerWindow::openRehearsal);
+    tabs->addTab(stations, u"Stations"_s);
     return tabs;
 }
 
@@ -395,6 +398,16 @@ void ServerWindow::openHistory(const QString& num, const QString& event) {
     connect(window, &HistoryView::newScoreRequested, this, &ServerWindow::openScoreEntry);
     window->showGymnast(num, event);
     window->show();
+}
+
+// One window for the rehearsal, kept while the meet is open: it shows the
+// running one or the last result.
+void ServerWindow::openRehearsal() {
+    if (!mRehearsal)
+        mRehearsal = new RehearsalWindow(mWeb->rehearsal(), mPrompter, server().meetName(), this);
+    mRehearsal->show();
+    mRehearsal->raise();
+    mRehearsal->activateWindow();
 }
 
 void ServerWindow::sendTestScore() {
