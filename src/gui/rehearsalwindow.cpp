@@ -18,11 +18,12 @@
 using namespace Qt::Literals::StringLiterals;
 
 RehearsalWindow::RehearsalWindow(Rehearsal& rehearsal, Prompter& prompter, QString meetName,
-                                 QWidget* parent)
+                                 QString folder, QWidget* parent)
     : QWidget(parent, Qt::Window)
     , mRehearsal(rehearsal)
     , mPrompter(prompter)
-    , mMeetName(std::move(meetName)) {
+    , mMeetName(std::move(meetName))
+    , mFolder(std::move(folder)) {
     setObjectName(u"frmRehearsal"_s);
     setWindowTitle(u"Rehearsal"_s);
     auto* hint = new QLabel(
@@ -99,7 +100,7 @@ void RehearsalWindow::savePdf() {
     const QString name =
         u"Rehearsal %1.pdf"_s.arg(mRehearsal.startedAt().toString(u"yyyy-MM-dd HH-mm"_s));
     QPointer<RehearsalWindow> self(this);
-    mPrompter.chooseSaveFile(u"Save PDF"_s, u"PDF Files(*.pdf)"_s, QDir::home().filePath(name),
+    mPrompter.chooseSaveFile(u"Save PDF"_s, u"PDF Files(*.pdf)"_s, QDir(mFolder).filePath(name),
                              [self](const QString& path) {
                                  if (self && !path.isEmpty())
                                      self->write(path);

@@ -16,7 +16,8 @@ class RehearsalWindow : public QWidget {
     Q_OBJECT
 
 public:
-    RehearsalWindow(Rehearsal& rehearsal, Prompter& prompter, QString meetName,
+    // `folder`: where Save PDF… proposes the file (the meet file's).
+    RehearsalWindow(Rehearsal& rehearsal, Prompter& prompter, QString meetName, QString folder,
                     QWidget* parent = nullptr);
 
 private:
@@ -28,6 +29,7 @@ private:
     Rehearsal& mRehearsal;
     Prompter& mPrompter;
     QString mMeetName;
+    QString mFolder;
     QLabel* mStatus = nullptr;
     QTableWidget* mTable = nullptr;
     QPushButton* mStart = nullptr;

@@ -4,6 +4,7 @@
 #include "console/gymnastsconsole.h"
 #include "console/sessionsconsole.h"
 #include "console/testscore.h"
+#include "db/meetdatabase.h"
 #include "db/meetevents.h"
 #include "elidedlabel.h"
 #include "gymnaststab.h"
@@ -28,6 +29,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QLCDNumber>
 #include <QLabel>
@@ -404,7 +406,8 @@ void ServerWindow::openHistory(const QString& num, const QString& event) {
 // running one or the last result.
 void ServerWindow::openRehearsal() {
     if (!mRehearsal)
-        mRehearsal = new RehearsalWindow(mWeb->rehearsal(), mPrompter, server().meetName(), this);
+        mRehearsal = new RehearsalWindow(mWeb->rehearsal(), mPrompter, server().meetName(),
+                                         QFileInfo(mState.meetDb().filePath()).path(), this);
     mRehearsal->show();
     mRehearsal->raise();
     mRehearsal->activateWindow();

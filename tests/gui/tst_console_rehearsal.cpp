@@ -54,6 +54,7 @@ private Q_SLOTS:
         QTest::mouseClick(save, Qt::LeftButton);
         QVERIFY2(desk.prompter.lastMessage().startsWith(u"Saved the rehearsal"_s),
                  qPrintable(desk.prompter.lastMessage()));
+        QCOMPARE(QFileInfo(desk.prompter.lastFolderOrProposal).path(), QFileInfo(meet).path());
         QProcess text;
         text.start(u"pdftotext"_s, {u"-layout"_s, pdf, u"-"_s});
         QVERIFY(text.waitForFinished(60000));

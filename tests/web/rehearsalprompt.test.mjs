@@ -3,7 +3,6 @@ import assert from 'node:assert/strict';
 import {test} from 'node:test';
 
 import {RehearsalPrompt} from '../../src/web/js/rehearsalprompt.js';
-import {rehearsalCells, rehearsalClass} from '../../src/web/js/seatsview.js';
 import {Station} from '../../src/web/js/station.js';
 import {fakeStation} from './fakes.mjs';
 
@@ -43,39 +42,10 @@ test('a pad shows its seat until the judge taps OK; offline, the prompt stays', 
     assert.equal(pad.prompt.ok(), false);
 });
 
-test('an unanswered prompt goes when its time is up; a bad time shows nothing', () => {
-    const pad = station(false);
-    pad.last().receive('REHEARSAL|4|x|Bars|2');
-    assert.deepEqual(pad.shown, []);
-    pad.last().receive('REHEARSAL|4|5|Bars|2');
-    pad.clock.advance(4999);
-    assert.equal(pad.shown.length, 1);
-    pad.clock.advance(1);
-    assert.deepEqual(pad.shown, [{number: '4', name: 'Bars', detail: '2'}, null]);
-});
-
 test('a board answers as it shows itself, and shows for the time asked', () => {
     const board = station(true);
     board.last().receive('REHEARSAL|5|20|Hall|all');
     assert.deepEqual(board.answers(), ['REHEARSALOK|5']);
     board.clock.advance(20000);
     assert.deepEqual(board.shown, [{number: '5', name: 'Hall', detail: 'all'}, null]);
-});
-
-test('a seat without an answer stands out in the list', () => {
-    const line = {seat: 'Beam judge 1', address: '10.0.0.7', transport: 'browser'};
-    const silent = {
-        ...line,
-        checkText: 'tap on the pad',
-        result: 'no answer',
-        resultText: 'no answer',
-    };
-    assert.deepEqual(rehearsalCells(silent), [
-        'Beam judge 1',
-        '10.0.0.7 (browser)',
-        'tap on the pad',
-        'no answer',
-    ]);
-    assert.equal(rehearsalClass(silent), 'trouble no-answer');
-    assert.equal(rehearsalClass({...line, result: 'answered'}), 'answered');
 });

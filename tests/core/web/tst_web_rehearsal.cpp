@@ -1,7 +1,6 @@
 #include "webmeetfixture.h"
 #include "webteststation.h"
 
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QNetworkAccessManager>
@@ -139,38 +138,6 @@ private Q_SLOTS:
         // The TCP judge was asked for a heartbeat, never with a browser's message.
         QCOMPARE(tcp.heartbeatsSeen(), 1);
         QVERIFY(tcp.pending().filter(u"REHEARSAL"_s).isEmpty());
-
-        // The operator's page reads the same list.
-        QNetworkRequest request(QUrl(u"http://127.0.0.1:%1/api/health"_s.arg(m.web.port())));
-        request.setAttribute(QNetworkRequest::CookieLoadControlAttribute, QNetworkRequest::Manual);
-        request.setRawHeader("Cookie", cookie);
-        std::unique_ptr<QNetworkReply> health(m.net.get(request));
-        QSignalSpy done(health.get(), &QNetworkReply::finished);
-        QVERIFY(done.wait(5000));
-        const QJsonObject rehearsal =
-            QJsonDocument::fromJson(health->readAll()).object()[u"rehearsal"_s].toObject();
-        QCOMPARE(rehearsal[u"running"_s].toBool(), false);
-        QVERIFY(rehearsal[u"status"_s].toString().contains(u"4 answered, 1 no answer"_s));
-        QCOMPARE(rehearsal[u"seats"_s].toArray().size(), lines.size());
-    }
-
-    // With every seat answered, the rehearsal ends at once; nobody to ask, at start.
-    void endsOnceNothingWaits() {
-        Meet m;
-        QVERIFY(m.f.started());
-        m.rehearsal.setTimeLimit(60000);
-        QVERIFY(m.rehearsal.start());
-        QVERIFY(!m.rehearsal.isRunning());
-        QVERIFY(m.rehearsal.statusText().endsWith(u" empty"_s));
-
-        TestStation& tcp = m.f.judge(u"Floor"_s, 1);
-        tcp.setAnswerHeartbeats(true);
-        QSignalSpy finished(&m.rehearsal, &Rehearsal::finished);
-        QVERIFY(m.rehearsal.start());
-        QVERIFY(m.rehearsal.isRunning());
-        QVERIFY(finished.wait(5000));
-        QCOMPARE(int(lineOf(m.rehearsal.lines(), u"Floor judge 1"_s)->result),
-                 int(Rehearsal::Result::Answered));
     }
 };
 
