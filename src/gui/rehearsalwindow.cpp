@@ -28,8 +28,8 @@ RehearsalWindow::RehearsalWindow(Rehearsal& rehearsal, Prompter& prompter, QStri
     setWindowTitle(u"Rehearsal"_s);
     auto* hint = new QLabel(
         u"Every browser pad shows \"Rehearsal: tap OK\" until its judge taps it, every browser "
-        "board shows its name for %1 s, and every TCP station answers a heartbeat."_s.arg(
-            Rehearsal::BoardSeconds),
+        "board shows its name for %1 s, every TCP station answers a heartbeat, and judge 1's "
+        "pad sends the test score to its event's boards."_s.arg(Rehearsal::BoardSeconds),
         this);
     hint->setWordWrap(true);
     mStatus = new QLabel(this);

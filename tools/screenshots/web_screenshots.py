@@ -8,6 +8,8 @@ Run: /usr/bin/python3 tools/screenshots/web_screenshots.py TALLVANE_BIN SOURCE_D
 import os
 import sys
 
+from selenium.webdriver.support.ui import WebDriverWait
+
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), '..', '..', 'tests', 'browser'))
 import test_browser_stations as web  # noqa: E402
 
@@ -35,7 +37,9 @@ def rehearse(driver, meet, board, pads):
     for pad in pads:
         pad.until(lambda: pad.el('rehearsal').is_displayed(), 'the prompt')
         pad.click('rehearsal-ok')
-    health.until(lambda: health.text('rehearsal-status').startswith('Rehearsal of '), 'the result')
+    # Judge 1's test score comes back once a board has shown it for its time.
+    WebDriverWait(driver, 90, poll_frequency=0.5).until(
+        lambda d: health.focus().text('rehearsal-status').startswith('Rehearsal of '))
     viewport(driver, 1024, 768)
     driver.execute_script("document.getElementById('rehearsal-view').scrollIntoView()")
     driver.save_screenshot(os.path.join(OUTPUT, 'rehearsal.png'))
@@ -45,7 +49,8 @@ def main():
     import tempfile
     profile = tempfile.TemporaryDirectory()
     driver = web.browser(profile.name)
-    meet = web.Meet()
+    # Short display times: the rehearsal's test score waits behind the score shown.
+    meet = web.Meet(('--display-seconds', '15'))
     with open(os.path.join(meet.folder.name, 'operatorpin.txt'), 'w') as pin:
         pin.write(OPERATOR_PIN + '\r\n')
     meet.start()

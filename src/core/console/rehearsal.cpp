@@ -1,5 +1,6 @@
 #include "rehearsal.h"
 
+#include "scoreboard/queueentry.h"
 #include "server/heartbeatmonitor.h"
 #include "server/stationserver.h"
 #include "shell/operatoralerts.h"
@@ -32,6 +33,8 @@ QString checkWord(Rehearsal::Check check) {
         return u"tap"_s;
     case Rehearsal::Check::Shown:
         return u"shown"_s;
+    case Rehearsal::Check::TestScore:
+        return u"test score"_s;
     case Rehearsal::Check::Heartbeat:
         break;
     }
@@ -56,6 +59,8 @@ QString Rehearsal::Line::checkText() const {
         return u"tap on the pad"_s;
     case Check::Shown:
         return u"shown on the board"_s;
+    case Check::TestScore:
+        return u"test score to the boards"_s;
     case Check::Heartbeat:
         break;
     }
@@ -81,6 +86,7 @@ Rehearsal::Rehearsal(StationSeats& seats, StationServer& stations, HeartbeatMoni
                 });
             });
     connect(&heartbeats, &HeartbeatMonitor::heartbeatAnswered, this, &Rehearsal::heartbeatAnswered);
+    connect(&stations, &StationServer::messageReceived, this, &Rehearsal::messageReceived);
 }
 
 bool Rehearsal::start(QString* refusal) {
@@ -95,6 +101,7 @@ bool Rehearsal::start(QString* refusal) {
     mLines.clear();
     mAskedAt.clear();
     mAsked.clear();
+    mTestScores.clear();
     mTimer.start(mTimeLimitMs);
     mCountdown.start();
     const QList<StationSeats::Seat> seats = mSeats.seats();
@@ -114,6 +121,8 @@ void Rehearsal::addLine(const StationSeats::Seat& seat) {
     Line line;
     line.seat = seat.label();
     line.kind = seat.kind;
+    line.event = seat.event;
+    line.judge = seat.judge;
     mLines.append(line);
     mAskedAt.append(-1);
 }
@@ -186,12 +195,50 @@ void Rehearsal::answer(ConnectionId connection, bool heartbeat) {
     const auto found = mAsked.constFind(connection);
     if (!isRunning() || found == mAsked.cend())
         return;
-    Line& line = mLines[*found];
-    if ((line.check == Check::Heartbeat) != heartbeat || line.result != Result::Waiting)
+    const qsizetype line = *found;
+    if ((mLines[line].check == Check::Heartbeat) != heartbeat ||
+        mLines[line].result != Result::Waiting)
         return;
-    line.result = Result::Answered;
-    line.answerMs = int(mClock.elapsed() - mAskedAt[*found]);
     mAsked.erase(found);
+    if (mLines[line].check == Check::Tap && mLines[line].judge == 1)
+        expectTestScore(mLines[line]);
+    markAnswered(line);
+}
+
+// The test score goes from judge 1's pad to the event's boards; the first
+// board to confirm it brings it back.
+void Rehearsal::expectTestScore(const Line& judgeOne) {
+    if (mTestScores.contains(judgeOne.event))
+        return;
+    Line line = judgeOne;
+    line.seat = judgeOne.event + u" test score"_s;
+    line.check = Check::TestScore;
+    line.result = Result::Waiting;
+    mTestScores.insert(line.event, mLines.size());
+    mLines.append(line);
+    mAskedAt.append(mClock.elapsed());
+}
+
+void Rehearsal::messageReceived(ConnectionId connection, const QString& message) {
+    if (!isRunning() || !message.startsWith(u"CONFIRMSCORE|"_s))
+        return;
+    const QStringList fields = message.split(u'|');
+    const qsizetype line = mTestScores.value(fields.value(2), -1);
+    if (line < 0 || fields[1] != QueueEntry::TestGymnastNumber ||
+        mLines[line].result != Result::Waiting)
+        return;
+    const QList<StationSeats::Seat> seats = mSeats.seats();
+    const bool fromBoard =
+        std::any_of(seats.cbegin(), seats.cend(), [connection](const auto& seat) {
+            return seat.connection == connection && seat.kind == StationKind::Display;
+        });
+    if (fromBoard)
+        markAnswered(line);
+}
+
+void Rehearsal::markAnswered(qsizetype line) {
+    mLines[line].result = Result::Answered;
+    mLines[line].answerMs = int(mClock.elapsed() - mAskedAt[line]);
     Q_EMIT changed();
     const bool waiting = std::any_of(mLines.cbegin(), mLines.cend(), [](const Line& other) {
         return other.result == Result::Waiting;

@@ -23,9 +23,11 @@ class StationServer;
 // a heartbeat. The browser's message ("REHEARSAL|number|seconds|name|detail",
 // answered "REHEARSALOK|number") goes to browser stations only. The result is
 // a list of the seats of StationSeats, each answered (with the time it took),
-// not answered, or empty. One rehearsal runs at a time, for a fixed time; a
-// station that logs in on a seat while it runs is asked as well, and the last
-// result stays until the next rehearsal starts.
+// not answered, or empty. Judge 1's pad, once tapped, sends the meet's test
+// score (gymnast 999): a line per event follows it until one of the event's
+// boards has shown it and said so. One rehearsal runs at a time, for a fixed
+// time; a station that logs in on a seat while it runs is asked as well, and
+// the last result stays until the next rehearsal starts.
 class Rehearsal : public QObject {
     Q_OBJECT
 
@@ -36,12 +38,14 @@ public:
     static constexpr int BoardSeconds = 20;
 
     // How a seat proves itself.
-    enum class Check { Tap, Shown, Heartbeat };
+    enum class Check { Tap, Shown, Heartbeat, TestScore };
     enum class Result { Empty, Waiting, Answered, NoAnswer };
 
     struct Line {
         QString seat; // "Vault judge 2", "Scoreboard Hall"
         StationKind kind = StationKind::Judge;
+        QString event; // a judge's
+        int judge = 0; // a judge's number
         QString address;
         QString transport; // "TCP" or "browser"; empty for an empty seat
         Check check = Check::Heartbeat;
@@ -50,7 +54,8 @@ public:
 
         // "answered in 840 ms", "answered in 3.2 s", "no answer", "empty", "waiting"
         QString resultText() const;
-        // "tap on the pad", "shown on the board", "heartbeat"; empty for an empty seat
+        // "tap on the pad", "shown on the board", "heartbeat", "test score to the
+        // boards"; empty for an empty seat
         QString checkText() const;
     };
 
@@ -91,6 +96,9 @@ private:
     void seatTaken(ConnectionId connection, const StationSeats::Seat& seat);
     void heartbeatAnswered(ConnectionId connection);
     void answer(ConnectionId connection, bool heartbeat);
+    void expectTestScore(const Line& judgeOne);
+    void messageReceived(ConnectionId connection, const QString& message);
+    void markAnswered(qsizetype line);
     void finish();
 
     StationSeats& mSeats;
@@ -105,4 +113,5 @@ private:
     QList<Line> mLines;
     QList<qint64> mAskedAt;                // per line, -1 until asked
     QHash<ConnectionId, qsizetype> mAsked; // the line each asked station answers for
+    QHash<QString, qsizetype> mTestScores; // the test score's line, by event
 };

@@ -5,7 +5,7 @@
 // timers and the storages come from outside, so tests can drive it.
 import {parseGymnast, parseSquadList} from './messages.js';
 import {Outbox, Sending} from './outbox.js';
-import {attempt, compute, judgeBoxes} from './panel.js';
+import {attempt, compute, judgeBoxes, testScoreMessage} from './panel.js';
 import {
     GymnastQuery,
     GymnastRefusal,
@@ -163,9 +163,12 @@ export class JudgePad {
         }
     }
 
-    // The judge tapped OK on the rehearsal's prompt.
+    // The judge tapped OK on the rehearsal's prompt; judge 1 then sends the
+    // test score, to prove the way to the event's boards and back.
     rehearsalOk() {
-        return this.rehearsal?.ok() ?? false;
+        if (!this.rehearsal?.ok()) return false;
+        if (this.isPrimary) this.outbox.add(testScoreMessage(this.login.event, this.judgeCount));
+        return true;
     }
 
     showOrder() {

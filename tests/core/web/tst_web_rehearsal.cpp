@@ -62,9 +62,9 @@ class TestWebRehearsal : public QObject {
     }
 
 private Q_SLOTS:
-    // Started from the operator's page: a pad that taps OK, one that logs in
-    // again first, one that never answers, a board and a TCP judge, and an
-    // empty seat.
+    // Started from the operator's page: a pad that taps OK (judge 1, whose
+    // test score then goes to the board and back), one that logs in again
+    // first, one that never answers, a board and a TCP judge, and an empty seat.
     void everySeatAnswersOrIsListed() {
         Meet m;
         QVERIFY(m.f.started());
@@ -100,6 +100,13 @@ private Q_SLOTS:
         tapping.send(u"REHEARSALOK|%1"_s.arg(m.rehearsal.number() + 1)); // another rehearsal's
         board.send(u"REHEARSALOK|"_s + number);
         tapping.send(u"REHEARSALOK|"_s + number);
+        // Judge 1's test score to the board and back.
+        QStringList test{u"SENDSCORE"_s, u"999"_s, u"2"_s, u"1"_s, u"Bars"_s, u"8.885"_s};
+        test << QStringList(8) << u"8.885"_s << u"8.885"_s << u"1"_s;
+        tapping.send(test.join(u'|'));
+        QCOMPARE(tapping.next(), u"SCORECONFIRM|0"_s);
+        QVERIFY(board.next().startsWith(u"SETSCORE|Bars|999|"_s));
+        board.send(u"CONFIRMSCORE|999|Bars"_s);
 
         // The pad that drops is asked again once it is back.
         QCOMPARE(leaving->next(), u"REHEARSAL|%1|2|Bars|2"_s.arg(number));
@@ -121,6 +128,7 @@ private Q_SLOTS:
         } expected[] = {
             {u"Vault judge 1"_s, Rehearsal::Result::Answered, u"heartbeat"_s},
             {u"Bars judge 1"_s, Rehearsal::Result::Answered, u"tap on the pad"_s},
+            {u"Bars test score"_s, Rehearsal::Result::Answered, u"test score to the boards"_s},
             {u"Bars judge 2"_s, Rehearsal::Result::Answered, u"tap on the pad"_s},
             {u"Beam judge 1"_s, Rehearsal::Result::NoAnswer, u"tap on the pad"_s},
             {u"Scoreboard Hall"_s, Rehearsal::Result::Answered, u"shown on the board"_s},
