@@ -4,12 +4,14 @@
 #include "console/gymnastsconsole.h"
 #include "console/sessionsconsole.h"
 #include "console/testscore.h"
+#include "db/meetdatabase.h"
 #include "db/meetevents.h"
 #include "elidedlabel.h"
 #include "gymnaststab.h"
 #include "historyview.h"
 #include "judging/meetserver.h"
 #include "queuetab.h"
+#include "rehearsalwindow.h"
 #include "resultstab.h"
 #include "scoreboard/boardtexts.h"
 #include "scoreboard/queueentry.h"
@@ -27,6 +29,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QLCDNumber>
 #include <QLabel>
@@ -316,7 +319,9 @@ QWidget* ServerWindow::buildTabs() {
     auto* ads = new QLabel(u"This feature is coming very soon!"_s, tabs);
     ads->setAlignment(Qt::AlignCenter);
     tabs->addTab(ads, u"  Ads"_s);
-    tabs->addTab(new StationsTab(mWeb->seats(), tabs), u"Stations"_s);
+    auto* stations = new StationsTab(mWeb->seats(), tabs);
+    connect(stations, &StationsTab::rehearsalRequested, this, &ServerWindow::openRehearsal);
+    tabs->addTab(stations, u"Stations"_s);
     return tabs;
 }
 
@@ -395,6 +400,17 @@ void ServerWindow::openHistory(const QString& num, const QString& event) {
     connect(window, &HistoryView::newScoreRequested, this, &ServerWindow::openScoreEntry);
     window->showGymnast(num, event);
     window->show();
+}
+
+// One window for the rehearsal, kept while the meet is open: it shows the
+// running one or the last result.
+void ServerWindow::openRehearsal() {
+    if (!mRehearsal)
+        mRehearsal = new RehearsalWindow(mWeb->rehearsal(), mPrompter, server().meetName(),
+                                         QFileInfo(mState.meetDb().filePath()).path(), this);
+    mRehearsal->show();
+    mRehearsal->raise();
+    mRehearsal->activateWindow();
 }
 
 void ServerWindow::sendTestScore() {

@@ -74,6 +74,7 @@ private:
     // when the new score decides an inquiry.
     void openScoreEntry(const QString& num, const QString& event, const QString& reason = {});
     void openHistory(const QString& num, const QString& event);
+    void openRehearsal();
 
     AppState& mState;
     Prompter& mPrompter;
@@ -95,4 +96,5 @@ private:
     class SessionChooser* mChooser = nullptr;
     class WebAddressPanel* mWebAddress = nullptr;
     class WebAddressPanel* mResultsAddress = nullptr;
+    class RehearsalWindow* mRehearsal = nullptr; // a child, once opened
 };

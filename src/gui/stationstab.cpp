@@ -3,7 +3,9 @@
 #include "readonlygrid.h"
 #include "seatstablemodel.h"
 
+#include <QHBoxLayout>
 #include <QHeaderView>
+#include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -25,7 +27,14 @@ StationsTab::StationsTab(StationSeats& seats, QWidget* parent)
     view->horizontalHeader()->setStretchLastSection(true);
     view->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     view->horizontalHeader()->setSectionResizeMode(SeatsTableModel::Marks, QHeaderView::Stretch);
+    auto* rehearsal = new QPushButton(u"Rehearsal…"_s, this);
+    rehearsal->setObjectName(u"cmdRehearsal"_s);
+    connect(rehearsal, &QPushButton::clicked, this, &StationsTab::rehearsalRequested);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(rehearsal);
+    buttons->addStretch();
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 2);
     layout->addWidget(view);
+    layout->addLayout(buttons);
 }

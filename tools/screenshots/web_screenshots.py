@@ -1,16 +1,20 @@
-"""Pictures of the judge pad (phone- and tablet-sized) and of the scoreboard
-(1920x1080) for the user manual, taken in headless Chromium against
-`tallvane serve` on a copy of the demo meet.
+"""Pictures of the judge pad (phone- and tablet-sized), of the scoreboard
+(1920x1080) and of a rehearsal (the board, and the result on /health at tablet
+size) for the user manual, taken in headless Chromium against `tallvane serve`
+on a copy of the demo meet.
 
 Run: /usr/bin/python3 tools/screenshots/web_screenshots.py TALLVANE_BIN SOURCE_DIR OUTPUT_DIR
 """
 import os
 import sys
 
+from selenium.webdriver.support.ui import WebDriverWait
+
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), '..', '..', 'tests', 'browser'))
 import test_browser_stations as web  # noqa: E402
 
 OUTPUT = sys.argv[3] if len(sys.argv) > 3 else 'docs/images'
+OPERATOR_PIN = '24681357'
 
 
 def viewport(driver, width, height):
@@ -20,11 +24,35 @@ def viewport(driver, width, height):
     driver.execute_async_script('requestAnimationFrame(() => requestAnimationFrame(arguments[0]))')
 
 
+def rehearse(driver, meet, board, pads):
+    """A rehearsal started on /health: the board showing its name, then the result."""
+    health = web.Page(driver, meet.url('/health'))
+    health.type('operator-pin', OPERATOR_PIN)
+    health.click('login-button')
+    health.until(lambda: health.text('rehearsal-status') == 'No rehearsal yet.', 'the log-in')
+    health.click('rehearsal-start')
+    board.focus()
+    board.until(lambda: board.el('rehearsal-view').is_displayed(), 'the board rehearsing')
+    driver.save_screenshot(os.path.join(OUTPUT, 'web-board-rehearsal.png'))
+    for pad in pads:
+        pad.until(lambda: pad.el('rehearsal').is_displayed(), 'the prompt')
+        pad.click('rehearsal-ok')
+    # Judge 1's test score comes back once a board has shown it for its time.
+    WebDriverWait(driver, 90, poll_frequency=0.5).until(
+        lambda d: health.focus().text('rehearsal-status').startswith('Rehearsal of '))
+    viewport(driver, 1024, 768)
+    driver.execute_script("document.getElementById('rehearsal-view').scrollIntoView()")
+    driver.save_screenshot(os.path.join(OUTPUT, 'rehearsal.png'))
+
+
 def main():
     import tempfile
     profile = tempfile.TemporaryDirectory()
     driver = web.browser(profile.name)
-    meet = web.Meet()
+    # Short display times: the rehearsal's test score waits behind the score shown.
+    meet = web.Meet(('--display-seconds', '15'))
+    with open(os.path.join(meet.folder.name, 'operatorpin.txt'), 'w') as pin:
+        pin.write(OPERATOR_PIN + '\r\n')
     meet.start()
     try:
         number = meet.query("SELECT Num FROM Gymnasts WHERE scratched = 0 "
@@ -58,6 +86,7 @@ def main():
         viewport(driver, 1920, 1080)
         board.until(lambda: board.text('board-score') != '', 'the score on the board')
         driver.save_screenshot(os.path.join(OUTPUT, 'web-board.png'))
+        rehearse(driver, meet, board, [pad, second])
     finally:
         driver.quit()
         meet.close()

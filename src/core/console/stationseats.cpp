@@ -112,6 +112,7 @@ void StationSeats::take(ConnectionId connection, const StationRegistry::Seat& se
     record.lastHeard = mClock.elapsed();
     mKeys.insert(connection, key);
     mTimer.start();
+    Q_EMIT seatTaken(connection, seatOf(record));
     Q_EMIT changed();
 }
 
@@ -190,6 +191,7 @@ void StationSeats::padStateReported(ConnectionId connection, const PadState& sta
 
 StationSeats::Seat StationSeats::seatOf(const Record& record) const {
     Seat seat = record.seat;
+    seat.connection = record.connection;
     const qint64 now = mClock.elapsed();
     seat.refusedLogins = mRefused.value(seat.address);
     if (record.connection == 0) {

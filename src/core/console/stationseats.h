@@ -48,9 +48,10 @@ public:
         QString display;    // a display's name
         QString eventShown; // what a display shows
         State state = State::Empty;
-        QString address;   // of the device on it now, or last
-        QString transport; // "TCP" or "browser"
-        QDateTime since;   // logged in at, or gone at
+        ConnectionId connection = 0; // of the device on it now, 0 when none
+        QString address;             // of the device on it now, or last
+        QString transport;           // "TCP" or "browser"
+        QDateTime since;             // logged in at, or gone at
         qint64 silentSeconds = 0;
         int roundTripMs = -1;      // the last heartbeat's; -1 before one
         int worstRoundTripMs = -1; // the slowest of the last minute
@@ -84,6 +85,8 @@ public:
     void padStateReported(ConnectionId connection, const PadState& state);
 
 Q_SIGNALS:
+    // A station logged in on a seat.
+    void seatTaken(ConnectionId connection, const StationSeats::Seat& seat);
     // Something shown may have changed (also once a second while stations
     // are logged in, for the times shown).
     void changed();

@@ -28,18 +28,17 @@ MeetWebPages::MeetWebPages(AppState& state, MeetServer& meet)
     })
     , mSeats(
           meet.server(), meet.stations(), [&state] { return state.numJudges(); }, meet.alerts())
+    , mRehearsal(mSeats, meet.stations(), meet.server().heartbeats(), meet.alerts())
     , mResults(state.meetDb(), [&meet] { return meet.server().currentSession().id(); })
     , mUpdates(state.meetDb().changes()) {
     mWeb.setMeetInfo([&state] { return meetSummary(state.meetDb(), state.numJudges()); });
     addResultsRoutes();
     addOperatorLogin();
-    QObject::connect(&mWeb, &WebServer::padState, &mSeats,
+    QObject::connect(&mWeb, &WebServer::browserReport, &mSeats,
                      [this](ConnectionId connection, const QStringList& fields) {
-                         mSeats.padStateReported(connection, PadState::fromFields(fields));
+                         browserReport(connection, fields);
                      });
-    addOperatorRoute(u"/api/health"_s, [this](const HttpRequest&) {
-        return WebServer::Reply(QJsonDocument(mSeats.toJson()).toJson(QJsonDocument::Compact));
-    });
+    addHealthRoutes();
     QObject::connect(&state, &AppState::operatorPinChanged, &mWeb, [this] { mOperators.clear(); });
     QObject::connect(&mWeb, &WebServer::problem, &mWeb,
                      [&meet](const QString& text) { meet.alerts().raise(text); });
@@ -73,8 +72,38 @@ void MeetWebPages::addOperatorLogin() {
                       [this](const HttpRequest& request) { return mOperators.logOut(request); });
 }
 
+void MeetWebPages::addHealthRoutes() {
+    const auto health = [this] {
+        QJsonObject answer = mSeats.toJson();
+        answer.insert(u"rehearsal"_s, mRehearsal.toJson());
+        return WebServer::Reply(QJsonDocument(answer).toJson(QJsonDocument::Compact));
+    };
+    addOperatorRoute(u"/api/health"_s, [health](const HttpRequest&) { return health(); });
+    addOperatorPostRoute(u"/api/rehearsal/start"_s, [this, health](const HttpRequest&) {
+        QString refusal;
+        if (mRehearsal.start(&refusal))
+            return health();
+        return WebServer::Reply(
+            QJsonDocument(QJsonObject{{u"error"_s, refusal}}).toJson(QJsonDocument::Compact),
+            "application/json", 409);
+    });
+}
+
+void MeetWebPages::browserReport(ConnectionId connection, const QStringList& fields) {
+    if (fields.first() == QLatin1StringView(PadState::Command))
+        mSeats.padStateReported(connection, PadState::fromFields(fields));
+    else if (fields.first() == QLatin1StringView(Rehearsal::AnswerCommand))
+        mRehearsal.answered(connection, fields);
+}
+
 void MeetWebPages::addOperatorRoute(const QString& path, WebServer::Route route) {
     mWeb.addRoute(path, [this, route = std::move(route)](const HttpRequest& request) {
+        return mOperators.isLoggedIn(request) ? route(request) : OperatorSessions::unauthorized();
+    });
+}
+
+void MeetWebPages::addOperatorPostRoute(const QString& path, WebServer::Route route) {
+    mWeb.addPostRoute(path, [this, route = std::move(route)](const HttpRequest& request) {
         return mOperators.isLoggedIn(request) ? route(request) : OperatorSessions::unauthorized();
     });
 }

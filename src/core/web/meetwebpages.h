@@ -1,5 +1,6 @@
 #pragma once
 
+#include "console/rehearsal.h"
 #include "console/stationseats.h"
 #include "liveupdates.h"
 #include "operatorsessions.h"
@@ -36,9 +37,14 @@ public:
     OperatorSessions& operators() { return mOperators; }
     // Every seat of the meet and the device on it ("/api/health").
     StationSeats& seats() { return mSeats; }
+    // The dress rehearsal of every seat ("/api/health" tells it,
+    // "/api/rehearsal/start" starts it).
+    Rehearsal& rehearsal() { return mRehearsal; }
     // An API of the operator's pages: answered only to a browser logged in
     // with the operator PIN, else 401.
     void addOperatorRoute(const QString& path, WebServer::Route route);
+    // The same for a POST without a body.
+    void addOperatorPostRoute(const QString& path, WebServer::Route route);
     LiveUpdates& updates() { return mUpdates; }
     // The results API the live page reads, which a published site reads too.
     ResultsApi& results() { return mResults; }
@@ -46,12 +52,15 @@ public:
 private:
     void addResultsRoutes();
     void addOperatorLogin();
+    void addHealthRoutes();
+    void browserReport(ConnectionId connection, const QStringList& fields);
 
     AppState& mState;
     MeetServer& mMeet;
     WebServer mWeb;
     OperatorSessions mOperators;
     StationSeats mSeats;
+    Rehearsal mRehearsal;
     ResultsApi mResults;
     LiveUpdates mUpdates;
 };

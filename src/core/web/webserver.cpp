@@ -229,7 +229,7 @@ void WebServer::acceptStations() {
             continue;
         }
         mBrowserStations.insert(station);
-        connect(station, &WebStation::padState, this, &WebServer::padState);
+        connect(station, &WebStation::browserReport, this, &WebServer::browserReport);
         connect(station, &WebStation::finished, this, [this, station] {
             if (mBrowserStations.remove(station))
                 station->deleteLater();

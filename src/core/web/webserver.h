@@ -83,8 +83,8 @@ public:
 Q_SIGNALS:
     // Something the operator should know (connections refused).
     void problem(const QString& text);
-    // A browser station said how its device is doing (fields of "PADSTATE|...").
-    void padState(ConnectionId connection, const QStringList& fields);
+    // A browser station's own message (fields of "PADSTATE|...", "REHEARSALOK|...").
+    void browserReport(ConnectionId connection, const QStringList& fields);
 
 private:
     void acceptConnections();

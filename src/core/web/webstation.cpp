@@ -28,11 +28,15 @@ WebStation::WebStation(std::unique_ptr<QWebSocket> socket, StationServer& server
             return;
         if (StationFraming::holdsLineBreak(message))
             mServer.channelRefused(mConnection, u"it holds a line break"_s);
-        else if (message.startsWith(u"PADSTATE|"_s))
-            Q_EMIT padState(mConnection, message.split(u'|'));
+        else if (isBrowserReport(message))
+            Q_EMIT browserReport(mConnection, message.split(u'|'));
         else
             mServer.channelMessage(mConnection, message);
     });
+}
+
+bool WebStation::isBrowserReport(const QString& message) {
+    return message.startsWith(u"PADSTATE|"_s) || message.startsWith(u"REHEARSALOK|"_s);
 }
 
 WebStation::~WebStation() {

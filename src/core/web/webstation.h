@@ -18,8 +18,9 @@ class WebSocketGuard;
 // be two messages to a station that reads lines. A WebSocketGuard holds the
 // connection to its limits (frames and messages up to 64 KiB, pings, what
 // waits to be written); binary frames from the page carry no message and are
-// ignored. "PADSTATE" is a browser's own message (its battery and outbox):
-// it is passed on as padState() and never reaches the station protocol.
+// ignored. A browser's own messages ("PADSTATE", its battery and outbox;
+// "REHEARSALOK", its answer in a rehearsal) are passed on as browserReport()
+// and never reach the station protocol.
 class WebStation : public QObject, public StationChannel {
     Q_OBJECT
 
@@ -36,6 +37,8 @@ public:
     ~WebStation() override;
 
     ConnectionId connection() const { return mConnection; }
+    // Whether a message is one that only browsers send.
+    static bool isBrowserReport(const QString& message);
 
     bool sendMessage(const QString& text, qint64 maxPending) override;
     bool sendBytes(const QByteArray& message, qint64 maxPending) override;
@@ -46,8 +49,8 @@ public:
 Q_SIGNALS:
     // The socket has ended; the owner may delete this object.
     void finished();
-    // The page said how its device is doing ("PADSTATE|..."), split at "|".
-    void padState(ConnectionId connection, const QStringList& fields);
+    // A browser's own message ("PADSTATE|...", "REHEARSALOK|..."), split at "|".
+    void browserReport(ConnectionId connection, const QStringList& fields);
 
 private:
     void ended();

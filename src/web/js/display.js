@@ -46,6 +46,16 @@ const view = {
         if (url) $('ad').src = url;
     },
     warmupChanged: () => tick(),
+    // The board's name and the event it shows, over everything else.
+    showRehearsal(seat) {
+        $('rehearsal-view').hidden = !seat;
+        if (!seat) return;
+        $('rehearsal-name').textContent = seat.name;
+        const events = {all: 'All events', NA: ''};
+        $('rehearsal-event').textContent = Object.hasOwn(events, seat.detail)
+            ? events[seat.detail]
+            : seat.detail;
+    },
 };
 
 const board = new Scoreboard(view, {

@@ -1,10 +1,12 @@
 // The seats' health for the meet director's tablet: an operator log-in, then
 // the table of /api/health, asked for again every few seconds.
 import {loadMeet} from './meet.js';
-import {seatCells, seatClass, summaryText} from './seatsview.js';
+import {rehearsalCells, rehearsalClass, seatCells, seatClass, summaryText} from './seatsview.js';
 import {nameThePage} from './shell.js';
 
 const RefreshMs = 3000;
+// While a rehearsal runs, each answer shows at once.
+const RehearsalRefreshMs = 1000;
 const $ = (id) => document.getElementById(id);
 
 let timer = null;
@@ -17,31 +19,45 @@ function showLogin(message = '') {
     $('operator-pin').focus();
 }
 
+// A table row: the first cell heads it.
+function tableRow(className, cells) {
+    const row = document.createElement('tr');
+    row.className = className;
+    row.append(
+        ...cells.map((text, column) => {
+            const cell = document.createElement(column === 0 ? 'th' : 'td');
+            if (column === 0) cell.scope = 'row';
+            cell.textContent = text;
+            return cell;
+        }),
+    );
+    return row;
+}
+
+function showRehearsal(rehearsal) {
+    $('rehearsal-status').textContent = rehearsal?.status ?? '';
+    $('rehearsal-start').disabled = rehearsal?.running ?? false;
+    const lines = rehearsal?.seats ?? [];
+    $('rehearsal-rows').replaceChildren(
+        ...lines.map((line) => tableRow(rehearsalClass(line), rehearsalCells(line))),
+    );
+}
+
 function showSeats(health) {
     $('login').hidden = true;
     $('seats-view').hidden = false;
     $('summary').textContent = summaryText(health.seats);
     $('seat-rows').replaceChildren(
-        ...health.seats.map((seat) => {
-            const row = document.createElement('tr');
-            row.className = seatClass(seat);
-            row.append(
-                ...seatCells(seat).map((text, column) => {
-                    const cell = document.createElement(column === 0 ? 'th' : 'td');
-                    if (column === 0) cell.scope = 'row';
-                    cell.textContent = text;
-                    return cell;
-                }),
-            );
-            return row;
-        }),
+        ...health.seats.map((seat) => tableRow(seatClass(seat), seatCells(seat))),
     );
+    showRehearsal(health.rehearsal);
     $('updated').textContent = `Updated ${health.time}`;
     $('updated').classList.remove('offline');
 }
 
 async function refresh() {
     clearTimeout(timer);
+    let wait = RefreshMs;
     try {
         const response = await fetch('/api/health', {cache: 'no-store'});
         if (response.status === 401) {
@@ -49,12 +65,35 @@ async function refresh() {
             return;
         }
         if (!response.ok) throw new Error(String(response.status));
-        showSeats(await response.json());
+        const health = await response.json();
+        showSeats(health);
+        if (health.rehearsal?.running) wait = RehearsalRefreshMs;
     } catch {
         $('updated').textContent = 'Offline: trying again…';
         $('updated').classList.add('offline');
     }
-    timer = setTimeout(refresh, RefreshMs);
+    timer = setTimeout(refresh, wait);
+}
+
+async function startRehearsal() {
+    $('rehearsal-start').disabled = true;
+    try {
+        const response = await fetch('/api/rehearsal/start', {method: 'POST'});
+        if (response.status === 401) {
+            showLogin();
+            return;
+        }
+        if (!response.ok) {
+            const answer = await response.json().catch(() => ({}));
+            $('rehearsal-status').textContent = answer.error ?? 'The rehearsal did not start.';
+            $('rehearsal-start').disabled = false;
+            return;
+        }
+        await refresh();
+    } catch {
+        $('rehearsal-status').textContent = 'The server cannot be reached.';
+        $('rehearsal-start').disabled = false;
+    }
 }
 
 async function logIn(event) {
@@ -78,5 +117,7 @@ async function logIn(event) {
 }
 
 $('login').addEventListener('submit', logIn);
+$('rehearsal-start').addEventListener('click', startRehearsal);
+$('rehearsal-print').addEventListener('click', () => window.print());
 loadMeet().then((meet) => nameThePage(document, meet.name, 'Seats'));
 refresh();

@@ -97,6 +97,16 @@ const view = {
     waiting(count) {
         $('outbox').textContent = count > 1 ? `${count} scores waiting to be confirmed` : '';
     },
+    // The rehearsal's prompt with the pad's seat, until the judge taps OK.
+    rehearsal(seat) {
+        const dialog = $('rehearsal');
+        if (!seat) {
+            if (dialog.open) dialog.close();
+            return;
+        }
+        $('rehearsal-seat').textContent = `${seat.name} · Judge ${seat.detail}`;
+        if (!dialog.open) dialog.showModal();
+    },
 };
 
 const pad = new JudgePad(view, {
@@ -290,6 +300,9 @@ async function start() {
     });
     $('squad').addEventListener('change', () => pad.askForSquad($('squad').value));
     $('score-form').addEventListener('submit', send);
+    $('rehearsal-ok').addEventListener('click', () => pad.rehearsalOk());
+    // Only OK takes the rehearsal's prompt away.
+    $('rehearsal').addEventListener('cancel', (event) => event.preventDefault());
     $('correction').addEventListener('close', () => {
         if ($('correction').returnValue === 'yes' && pad.gymnast) sendNow();
     });

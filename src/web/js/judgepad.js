@@ -5,7 +5,7 @@
 // timers and the storages come from outside, so tests can drive it.
 import {parseGymnast, parseSquadList} from './messages.js';
 import {Outbox, Sending} from './outbox.js';
-import {attempt, compute, judgeBoxes} from './panel.js';
+import {attempt, compute, judgeBoxes, testScoreMessage} from './panel.js';
 import {
     GymnastQuery,
     GymnastRefusal,
@@ -20,6 +20,7 @@ import {
 import {storedScore} from './score.js';
 import {readJson} from './shell.js';
 import {PadReport} from './padreport.js';
+import {RehearsalPrompt} from './rehearsalprompt.js';
 import {Link, Station} from './station.js';
 
 const LoginKey = 'tallvane.judge.login'; // this tab's log-in, so a reload logs in again
@@ -29,7 +30,7 @@ export class JudgePad {
     // `view`: showLink(link, text), loggedIn(), loggedOut(why), showWho(text),
     // showSession(description, squads), showOrder(items, chosen),
     // showGymnast(gymnast), notFound(text), secondaryScore(judge, score,
-    // second), sendState(state), waiting(count).
+    // second), sendState(state), waiting(count), rehearsal(seat or null).
     // `env`: url, local and session (Web Storages), setTimer, clearTimer,
     // createSocket, now, battery and agent (optional; see PadReport).
     constructor(view, env) {
@@ -39,6 +40,7 @@ export class JudgePad {
         this.station = null;
         this.outbox = null;
         this.report = null; // tells the server the battery and the outbox
+        this.rehearsal = null; // "Rehearsal: tap OK" while the server asks
         this.login = null; // {event, number, name, pin}
         this.judgeCount = 1;
         this.sessionId = '';
@@ -80,6 +82,7 @@ export class JudgePad {
     logIn(details) {
         this.station?.stop();
         this.report?.stop();
+        this.rehearsal?.stop();
         this.login = details;
         this.judgeCount = judgeBoxes(this.meet.judgeCount);
         const {url, local, createSocket, setTimer, clearTimer} = this.env;
@@ -95,6 +98,12 @@ export class JudgePad {
             battery: this.env.battery,
             agent: this.env.agent,
             now: this.env.now ?? (() => Date.now()),
+            setTimer,
+            clearTimer,
+        });
+        this.rehearsal = new RehearsalPrompt(this.station, {
+            show: (seat) => this.view.rehearsal(seat),
+            hide: () => this.view.rehearsal(null),
             setTimer,
             clearTimer,
         });
@@ -152,6 +161,14 @@ export class JudgePad {
             default:
                 break;
         }
+    }
+
+    // The judge tapped OK on the rehearsal's prompt; judge 1 then sends the
+    // test score, to prove the way to the event's boards and back.
+    rehearsalOk() {
+        if (!this.rehearsal?.ok()) return false;
+        if (this.isPrimary) this.outbox.add(testScoreMessage(this.login.event, this.judgeCount));
+        return true;
     }
 
     showOrder() {

@@ -118,6 +118,24 @@ export function sendScoreMessage(number, judgeCount, event, first, second, resul
     });
 }
 
+// The meet's test score from the panel's primary pad (gymnast 999, 8.885, test
+// flag "1"): the server confirms it without storing it and puts it on the
+// event's boards, changing no gymnast.
+export const TestScore = Object.freeze({number: '999', score: '8.885'});
+export function testScoreMessage(event, judgeCount) {
+    const {number, score} = TestScore;
+    return (event === 'Vault' ? VaultPanelScore : PanelScore).text({
+        number,
+        judgeCount: judgeBoxes(judgeCount),
+        panel: 1,
+        event,
+        judge1: score,
+        bScore: score,
+        final: score,
+        test: 1,
+    });
+}
+
 // A secondary judge's own score, passed by the server to the panel's primary
 // pad, and for Vault the second vault's score.
 export function sendScore2Message(number, judgeNumber, event, score, secondScore = '') {

@@ -116,6 +116,12 @@ export const WarmupStart = new Layout('STARTTIMER', ['kind', 'time']);
 export const WarmupStop = new Layout('STOPTIMER', []);
 export const AdRequest = new Layout('AD_FILE_START', ['name', 'number']);
 
+// A browser station's rehearsal: the seat shown for `seconds` (a pad: the
+// event and judge number; a board: its name and the event it shows), and the
+// answer once the judge taps OK or the board has shown it.
+export const Rehearsal = new Layout('REHEARSAL', ['number', 'seconds', 'name', 'detail']);
+export const RehearsalAnswer = new Layout('REHEARSALOK', ['number']);
+
 // The layout of a score message by its command word and event.
 export function scoreLayout(fields) {
     if (fields[0] === JudgeScore.command)

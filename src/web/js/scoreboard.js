@@ -7,6 +7,7 @@ import {adBytes, imageType, parseSetScore, warmupSeconds} from './messages.js';
 import {AdRequest, BoardScore, DisplayLogin, WarmupStart, WarmupStop} from './protocol.js';
 import {readJson} from './shell.js';
 import {PadReport} from './padreport.js';
+import {RehearsalPrompt} from './rehearsalprompt.js';
 import {Link, Station} from './station.js';
 
 const SetupKey = 'tallvane.display.setup'; // this tab's set-up, so a reload starts again
@@ -15,7 +16,8 @@ export const AdAnswerMs = 5000;
 
 export class Scoreboard {
     // `view`: showBoard(), showSetup(why), showLink(link, text),
-    // showScore(score or null), showAd(image or null), warmupChanged().
+    // showScore(score or null), showAd(image or null), warmupChanged(),
+    // showRehearsal(seat or null).
     // `env`: url, local and session (Web Storages), now(), setTimer,
     // clearTimer, createSocket (optional), image(bytes, type) (an ad's URL).
     constructor(view, env) {
@@ -25,6 +27,7 @@ export class Scoreboard {
         this.setTimer = (fn, ms) => setTimer(fn, ms);
         this.clearTimer = (id) => clearTimer(id);
         this.station = null;
+        this.rehearsal = null;
         this.rotation = null;
         this.warmupEnd = 0; // when the warm-up ends, 0 for none
         this.ads = []; // {name, url} of the images received
@@ -49,6 +52,7 @@ export class Scoreboard {
     begin(setup) {
         this.station?.stop();
         this.report?.stop();
+        this.rehearsal?.stop();
         this.adNames = setup.ads ?? [];
         const {url, createSocket, setTimer, clearTimer} = this.env;
         const station = new Station(url, DisplayLogin.text(setup), {
@@ -62,6 +66,14 @@ export class Scoreboard {
             battery: this.env.battery,
             agent: this.env.agent,
             now: this.env.now ?? (() => Date.now()),
+            setTimer,
+            clearTimer,
+        });
+        // A rehearsal puts the board's name up for a while; showing it is the answer.
+        this.rehearsal = new RehearsalPrompt(station, {
+            show: (seat) => this.view.showRehearsal(seat),
+            hide: () => this.view.showRehearsal(null),
+            answerAtOnce: true,
             setTimer,
             clearTimer,
         });

@@ -55,3 +55,14 @@ export function summaryText(seats) {
     const troubled = seats.filter((seat) => seat.marks.length > 0).length;
     return `${seats.length} seats: ${loggedIn} logged in, ${troubled} with trouble`;
 }
+
+// One seat of the rehearsal as the cells of its row.
+export function rehearsalCells(line) {
+    return [line.seat, device(line), line.checkText, line.resultText];
+}
+
+// "no-answer" and the like: a seat that did not answer stands out.
+export function rehearsalClass(line) {
+    const name = line.result.replace(' ', '-');
+    return line.result === 'no answer' ? `trouble ${name}` : name;
+}

@@ -1,0 +1,51 @@
+// The rehearsal's prompt on a pad and a board.
+import assert from 'node:assert/strict';
+import {test} from 'node:test';
+
+import {RehearsalPrompt} from '../../src/web/js/rehearsalprompt.js';
+import {Station} from '../../src/web/js/station.js';
+import {fakeStation} from './fakes.mjs';
+
+function station(answerAtOnce) {
+    const s = fakeStation(Station, 'JUDGEAUTH|Bars|Ann|3917|1|2');
+    s.shown = [];
+    s.prompt = new RehearsalPrompt(s.station, {
+        show: (seat) => s.shown.push(seat),
+        hide: () => s.shown.push(null),
+        answerAtOnce,
+        setTimer: (fn, ms) => s.clock.set(fn, ms),
+        clearTimer: (id) => s.clock.clear(id),
+    });
+    s.station.start();
+    s.last().open();
+    s.last().receive('AUTHRESP|0|4');
+    s.answers = () => s.last().sent.filter((t) => t.startsWith('REHEARSALOK'));
+    return s;
+}
+
+test('a pad shows its seat until the judge taps OK; offline, the prompt stays', () => {
+    const pad = station(false);
+    pad.last().receive('REHEARSAL|3|60|Bars|2');
+    assert.deepEqual(pad.shown, [{number: '3', name: 'Bars', detail: '2'}]);
+    assert.deepEqual(pad.answers(), []);
+    pad.last().drop();
+    assert.equal(pad.prompt.ok(), false);
+    assert.equal(pad.shown.length, 1);
+    pad.clock.advance(1000);
+    pad.last().open();
+    pad.last().receive('AUTHRESP|0|4');
+    assert.equal(pad.prompt.ok(), true);
+    assert.deepEqual(pad.answers(), ['REHEARSALOK|3']);
+    assert.deepEqual(pad.shown.at(-1), null);
+    pad.clock.advance(60000); // its time passes: nothing more
+    assert.equal(pad.shown.length, 2);
+    assert.equal(pad.prompt.ok(), false);
+});
+
+test('a board answers as it shows itself, and shows for the time asked', () => {
+    const board = station(true);
+    board.last().receive('REHEARSAL|5|20|Hall|all');
+    assert.deepEqual(board.answers(), ['REHEARSALOK|5']);
+    board.clock.advance(20000);
+    assert.deepEqual(board.shown, [{number: '5', name: 'Hall', detail: 'all'}, null]);
+});
