@@ -29,9 +29,15 @@ MeetWebPages::MeetWebPages(AppState& state, MeetServer& meet)
     , mSeats(
           meet.server(), meet.stations(), [&state] { return state.numJudges(); }, meet.alerts())
     , mResults(state.meetDb(), [&meet] { return meet.server().currentSession().id(); })
-    , mUpdates(state.meetDb().changes()) {
+    , mUpdates(state.meetDb().changes())
+    , mUnderway(state.meetDb().changes())
+    , mAnnouncer(state.meetDb(), mUnderway) {
     mWeb.setMeetInfo([&state] { return meetSummary(state.meetDb(), state.numJudges()); });
     addResultsRoutes();
+    QObject::connect(&meet.services(), &MeetServices::gymnastAsked, &mUnderway,
+                     &EventsUnderway::lookedUp);
+    QObject::connect(&mUnderway, &EventsUnderway::changed, &mUpdates,
+                     &LiveUpdates::underwayChanged);
     addOperatorLogin();
     QObject::connect(&mWeb, &WebServer::padState, &mSeats,
                      [this](ConnectionId connection, const QStringList& fields) {
@@ -63,6 +69,15 @@ void MeetWebPages::addResultsRoutes() {
             return answer;
         });
     }
+    mWeb.addRoute(u"/api/announcer"_s, [this](const HttpRequest& request) {
+        const ApiReply reply =
+            mAnnouncer.answer(QUrlQuery(request.url()), request.value("if-none-match"));
+        WebServer::Reply answer;
+        answer.body = reply.body;
+        answer.status = reply.status;
+        answer.etag = reply.etag;
+        return answer;
+    });
 }
 
 void MeetWebPages::addOperatorLogin() {
