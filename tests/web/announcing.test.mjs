@@ -1,203 +1,124 @@
-// The announcer's page model: who is on and up next, where each score goes,
-// leaders with ties, the awards' calling order, and the live page's follow-up.
+// The announcer's page model: who is up next, where each score goes, leaders
+// with ties, the awards' calling order, and the live page's follow-up.
 import assert from 'node:assert/strict';
 import {test} from 'node:test';
 
-import {
-    awards,
-    eventsNow,
-    leaders,
-    ordinal,
-    ScoreFeed,
-    sessionDone,
-    upNext,
-} from '../../src/web/js/announcing.js';
+import * as announcing from '../../src/web/js/announcing.js';
 import {LiveAnnouncer} from '../../src/web/js/liveannouncer.js';
 import {FakeClock, FakeSocket} from './fakes.mjs';
 
-const gymnast = (num, squad, order, scores = {}, places = {}, more = {}) => ({
+const {awards, eventsNow, leaders, ordinal, ScoreFeed, sessionDone, upNext} = announcing;
+const nums = (list) => list.map((item) => item.num);
+
+// Gymnast `num` of squad A, level 4 Junior, with `more` (scores, places …).
+const gymnast = (num, order, more = {}) => ({
     num,
-    name: `Gymnast ${num}`,
+    name: `G ${num}`,
     gym: 'Kestrel',
     level: '4',
     division: 'Junior',
-    squad,
+    squad: 'A',
     order,
-    Vault: null,
-    Bars: null,
-    Beam: null,
-    Floor: null,
-    AA: null,
-    ...scores,
-    places: {Vault: null, Bars: null, Beam: null, Floor: null, AA: null, ...places},
     ...more,
+    places: {...more.places},
 });
 
-test('up next follows the squad running order from the one on, round to its start, past those done', () => {
+test('up next follows the running order round the squad, past those who competed', () => {
     const rows = [
-        gymnast('5', 'A', 3),
-        gymnast('1', 'A', 1, {Vault: 9.1}),
-        gymnast('9', 'A', null),
-        gymnast('2', 'A', 2),
-        gymnast('4', 'A', 4, {}, {}, {review: ['Vault']}),
-        gymnast('7', 'B', 1),
+        gymnast('5', 3),
+        gymnast('1', 1, {Vault: 9.1}),
+        gymnast('9', null),
+        gymnast('2', 2),
+        gymnast('4', 4, {review: ['Vault']}),
+        gymnast('7', 1, {squad: 'B'}),
     ];
+    assert.deepEqual(nums(upNext(rows, 'Vault', '2', 5)), ['5', '9']);
+    assert.deepEqual(nums(upNext(rows, 'Bars', '9')), ['1', '2']);
     assert.deepEqual(
-        upNext(rows, 'Vault', '2', 5).map((r) => r.num),
-        ['5', '9'],
-        'held 4 has competed; unordered 9 comes last; scored 1 is skipped; squad B is not there',
+        upNext([gymnast('3', 1, {squad: ''}), gymnast('8', 2, {squad: ''})], 'Vault', '3'),
+        [],
     );
-    assert.deepEqual(
-        upNext(rows, 'Bars', '9', 2).map((r) => r.num),
-        ['1', '2'],
-    );
-    assert.deepEqual(upNext([gymnast('3', '', 1), gymnast('8', '', 2)], 'Vault', '3'), []);
-    assert.deepEqual(upNext(rows, 'Vault', '404'), []);
-});
 
-test('each event shows the gymnast its judges are on, her score and place once in', () => {
-    const rows = [
-        gymnast('1', 'A', 1, {Vault: 9.45}, {Vault: 2}),
-        gymnast('2', 'A', 2),
-        gymnast('3', 'A', 3),
-        gymnast('6', 'B', 1, {Beam: 9.0}, {}, {review: ['Beam']}),
-    ];
-    const events = eventsNow({underway: {Vault: '1', Bars: '2', Beam: '6', Floor: null}, rows});
+    const [vault, bars, beam, floor] = eventsNow({
+        underway: {Vault: '1', Bars: '2', Beam: '4', Floor: '404'},
+        rows: [
+            gymnast('1', 1, {Vault: 9.1, places: {Vault: 2}}),
+            gymnast('2', 2),
+            gymnast('5', 3),
+            gymnast('4', 4, {review: ['Beam']}),
+        ],
+    });
     assert.deepEqual(
-        events.map((e) => e.event),
-        ['Vault', 'Bars', 'Beam', 'Floor'],
+        [vault.current.score, vault.current.place, vault.current.group],
+        [9.1, 2, 'Level 4 · Junior'],
     );
-    const [vault, bars, beam, floor] = events;
-    assert.equal(vault.current.score, 9.45);
-    assert.equal(vault.current.place, 2);
-    assert.equal(vault.current.group, 'Level 4 · Junior');
-    assert.deepEqual(
-        vault.next.map((n) => n.num),
-        ['2', '3'],
-    );
-    assert.equal(bars.current.score, null);
-    assert.deepEqual(
-        bars.next.map((n) => n.num),
-        ['3', '1'],
-    );
-    assert.equal(beam.current.review, true);
-    assert.equal(beam.current.score, null, 'a held score is not announced');
+    assert.deepEqual(nums(vault.next), ['2', '5']);
+    assert.deepEqual([bars.current.score, nums(bars.next)], [null, ['5', '4']]);
+    assert.deepEqual([beam.current.review, beam.current.score], [true, null]);
     assert.equal(floor.current, null);
 });
 
-test('leaders share a place on a tie and stop at the third place', () => {
-    const rows = [
-        gymnast('4', 'A', 1, {AA: 36}, {AA: 3}),
-        gymnast('2', 'A', 2, {AA: 37}, {AA: 1}),
-        gymnast('12', 'A', 3, {AA: 37}, {AA: 1}),
-        gymnast('3', 'A', 4, {AA: 35}, {AA: 4}),
-        gymnast('8', 'A', 5),
-        gymnast('9', 'B', 1, {AA: 30}, {AA: 1}, {level: '5', division: ''}),
-    ];
-    const groups = leaders(rows);
+test('leaders share a place on a tie; awards wait for the last score and call the last place first', () => {
+    const placed = (num, aa, vault) => gymnast(num, 1, {AA: 36, places: {AA: aa, Vault: vault}});
+    const rows = [placed('4', 3, 1), placed('2', 1, 2), placed('12', 1, 2), placed('3', 4, 4)];
+    rows.push(gymnast('9', 1, {level: '5', division: '', places: {AA: 1}}));
+    const [junior, five] = leaders(rows);
     assert.deepEqual(
-        groups.map((g) => g.title),
-        ['Level 4 · Junior', 'Level 5'],
+        junior.leaders.map((l) => `${l.num}:${l.place}`),
+        ['2:1', '12:1', '4:3'],
     );
-    assert.deepEqual(
-        groups[0].leaders.map((l) => [l.num, l.place]),
-        [
-            ['2', 1],
-            ['12', 1],
-            ['4', 3],
-        ],
-    );
-    assert.deepEqual(
-        groups[1].leaders.map((l) => l.num),
-        ['9'],
-    );
-});
+    assert.deepEqual([five.title, nums(five.leaders)], ['Level 5', ['9']]);
 
-test('awards wait for the last score and are called last place first, ties together by number', () => {
-    const all = {Vault: 9, Bars: 9, Beam: 9, Floor: 9};
-    const rows = [
-        gymnast('1', 'A', 1, {...all, AA: 36}, {Vault: 1, Bars: 2, Beam: 1, Floor: 1, AA: 1}),
-        gymnast('11', 'A', 2, {...all, AA: 35}, {Vault: 2, Bars: 1, Beam: 2, Floor: 2, AA: 2}),
-        gymnast('3', 'A', 3, {...all, AA: 35}, {Vault: 2, Bars: 3, Beam: 3, Floor: 3, AA: 2}),
-        gymnast('4', 'A', 4, {...all, AA: 30}, {Vault: 4, Bars: 4, Beam: 4, Floor: 4, AA: 4}),
-    ];
-    assert.equal(sessionDone(rows), true);
     const [group] = awards(rows);
     assert.deepEqual(
         group.events.map((e) => e.event),
         ['Vault', 'Bars', 'Beam', 'Floor', 'AA'],
     );
-    assert.deepEqual(
-        group.events[0].awards.map((a) => [a.place, a.num]),
-        [
-            [2, '3'],
-            [2, '11'],
-            [1, '1'],
-        ],
-    );
-    assert.deepEqual(
-        group.events[4].awards.map((a) => a.num),
-        ['3', '11', '1'],
-    );
-    assert.equal(sessionDone([...rows, gymnast('5', 'A', 5, {...all, Floor: null})]), false);
-    assert.equal(sessionDone([{...rows[0], review: ['Bars']}]), false);
+    assert.deepEqual(nums(group.events[0].awards), ['2', '12', '4']);
+    assert.deepEqual(nums(group.events[4].awards), ['4', '2', '12']);
+
+    const all = {Vault: 9, Bars: 9, Beam: 9, Floor: 9};
+    assert.equal(sessionDone([gymnast('1', 1, all)]), true);
+    assert.equal(sessionDone([gymnast('1', 1, {...all, Floor: null})]), false);
+    assert.equal(sessionDone([gymnast('1', 1, {...all, review: ['Bars']})]), false);
     assert.equal(sessionDone([]), false);
+    assert.deepEqual(
+        [1, 2, 3, 4, 11, 12, 13, 21, 112].map(ordinal).join(' '),
+        '1st 2nd 3rd 4th 11th 12th 13th 21st 112th',
+    );
 });
 
 test('the feed lists each new score once with the places it earned, newest first', () => {
     const feed = new ScoreFeed(3);
-    const before = [gymnast('1', 'A', 1, {Vault: 9}, {Vault: 1, AA: 1}), gymnast('2', 'A', 2)];
+    const before = [gymnast('1', 1, {Vault: 9, places: {Vault: 1, AA: 1}}), gymnast('2', 2)];
     assert.deepEqual(feed.update(1, before, 0), [], 'what was there on opening is not news');
     const after = [
-        gymnast('1', 'A', 1, {Vault: 9}, {Vault: 2, AA: 2}),
-        gymnast('2', 'A', 2, {Vault: 9.5}, {Vault: 1, AA: 1}),
+        gymnast('1', 1, {Vault: 9, places: {Vault: 2, AA: 2}}),
+        gymnast('2', 2, {Vault: 9.5, places: {Vault: 1, AA: 1}}),
     ];
     const came = feed.update(1, after, 10);
     assert.deepEqual(
         came.map((c) => [c.num, c.event, c.score, c.place, c.aaPlace, c.at]),
         [['2', 'Vault', 9.5, 1, 1, 10]],
     );
-    feed.update(1, after, 20);
-    assert.equal(feed.items.length, 1, 'an unchanged answer adds nothing');
-    const held = [after[0], {...after[1], review: ['Vault'], Vault: null}];
-    assert.equal(feed.update(1, held, 30)[0].review, true, 'held for review is news too');
-    for (let i = 0; i < 3; i++)
-        feed.update(1, [gymnast('1', 'A', 1, {Bars: 8 + i}), after[1]], 40 + i);
+    assert.deepEqual(feed.update(1, after, 20), [], 'an unchanged answer adds nothing');
+    const held = {...after[1], review: ['Vault'], Vault: null};
+    assert.equal(feed.update(1, [after[0], held], 30)[0].review, true, 'a held score is news');
+    for (const bars of [8, 9, 10]) feed.update(1, [gymnast('1', 1, {Bars: bars}), held], bars);
     assert.deepEqual(
         feed.items.map((c) => c.score),
         [10, 9, 8],
-        'the newest kept, the oldest dropped',
     );
     feed.update(2, before, 50);
     assert.deepEqual(feed.items, [], 'another session starts afresh');
-});
-
-test('places read as ordinals', () => {
-    assert.deepEqual([1, 2, 3, 4, 11, 12, 13, 21, 22, 101, 111].map(ordinal), [
-        '1st',
-        '2nd',
-        '3rd',
-        '4th',
-        '11th',
-        '12th',
-        '13th',
-        '21st',
-        '22nd',
-        '101st',
-        '111th',
-    ]);
 });
 
 test('the live page reads again on each word from the server and keeps every score', async () => {
     const clock = new FakeClock();
     const sockets = [];
     const drawn = [];
-    let answer = {
-        session: 1,
-        underway: {Vault: null},
-        rows: [gymnast('1', 'A', 1), gymnast('2', 'A', 2)],
-    };
     const asked = [];
+    const answer = {underway: {Vault: null}, rows: [gymnast('1', 1), gymnast('2', 2)]};
     const announcer = new LiveAnnouncer(
         {showSessions() {}, showStatus() {}, render: (state) => drawn.push(state)},
         {
@@ -211,36 +132,29 @@ test('the live page reads again on each word from the server and keeps every sco
             now: () => clock.now,
             setTimer: (fn, ms) => clock.set(fn, ms),
             clearTimer: (id) => clock.clear(id),
-            createSocket: (url) => {
-                const socket = new FakeSocket(url);
-                sockets.push(socket);
-                return socket;
-            },
+            createSocket: (url) => sockets[sockets.push(new FakeSocket(url)) - 1],
         },
     );
-    const settle = () => new Promise((resolve) => setImmediate(resolve));
+    const told = async (text) => {
+        sockets[0].receive(text);
+        await new Promise((resolve) => setImmediate(resolve));
+    };
     announcer.start();
     sockets[0].open();
-    await settle();
+    await told('{"type":"alive"}');
     assert.deepEqual(asked, ['/api/sessions', '/api/announcer?session=1']);
-
-    answer.underway = {Vault: '1'};
-    sockets[0].receive('{"type":"underway"}');
-    await settle();
+    answer.underway.Vault = '1';
+    await told('{"type":"underway"}');
     assert.equal(drawn.at(-1).events[0].current.num, '1');
-
-    for (const [i, num] of ['1', '2'].entries()) {
-        answer.rows.find((r) => r.num === num).Vault = 9 + i;
-        answer.rows.find((r) => r.num === num).places = {Vault: 1, AA: 1};
-        sockets[0].receive('{"type":"scores","session":1}');
-        await settle();
+    for (const [i, row] of answer.rows.entries()) {
+        Object.assign(row, {Vault: 9 + i, AA: 9 + i, places: {Vault: 1, AA: 1}});
+        await told('{"type":"scores","session":1}');
     }
-    sockets[0].receive('{"type":"scores","session":2}');
-    await settle();
+    await told('{"type":"scores","session":2}');
     assert.equal(asked.length, 5, 'scores of another session are not read');
-    assert.deepEqual(
-        drawn.at(-1).feed.map((f) => f.num),
-        ['2', '1'],
-    );
+    assert.deepEqual(nums(drawn.at(-1).feed), ['2', '1']);
     assert.equal(drawn.at(-1).awards, null);
+    announcer.chooseSession(2);
+    await told('{"type":"alive"}');
+    assert.equal(drawn.at(-1).awards.length, 1, 'a session the meet has left is done');
 });

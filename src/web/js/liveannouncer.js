@@ -19,6 +19,7 @@ export class LiveAnnouncer {
         this.view = view;
         this.env = env;
         this.session = null;
+        this.currentSession = null; // the meet's, as /api/sessions says
         this.followCurrent = true;
         this.answer = null;
         this.feed = new ScoreFeed();
@@ -59,13 +60,20 @@ export class LiveAnnouncer {
         this.refresh();
     }
 
+    // The session is done when every score is in, or when the meet has
+    // moved on from it after scoring some (gymnasts who do not compete every
+    // event leave scores missing for good).
     state() {
         const rows = this.answer?.rows ?? [];
+        const left =
+            this.currentSession !== null &&
+            this.session !== this.currentSession &&
+            rows.some((row) => (row.AA ?? null) !== null);
         return {
             events: eventsNow(this.answer),
             feed: this.feed.items,
             leaders: leaders(rows),
-            awards: sessionDone(rows) ? awards(rows) : null,
+            awards: sessionDone(rows) || left ? awards(rows) : null,
         };
     }
 
@@ -107,6 +115,7 @@ export class LiveAnnouncer {
     async loadSessions() {
         const sessions = await this.env.getJson('/api/sessions');
         const current = sessions.find((s) => s.current) ?? sessions[0];
+        this.currentSession = current ? current.id : null;
         if (this.followCurrent || !sessions.some((s) => s.id === this.session))
             this.session = current ? current.id : null;
         const list = sessions.map((s) => [String(s.id), sessionText(s)]);

