@@ -30,9 +30,10 @@ test('up next follows the running order round the squad, past those who competed
         gymnast('9', null),
         gymnast('2', 2),
         gymnast('4', 4, {review: ['Vault']}),
+        gymnast('6', 5, {squad: 'a'}),
         gymnast('7', 1, {squad: 'B'}),
     ];
-    assert.deepEqual(nums(upNext(rows, 'Vault', '2', 5)), ['5', '9']);
+    assert.deepEqual(nums(upNext(rows, 'Vault', '2', 5)), ['5', '6', '9']);
     assert.deepEqual(nums(upNext(rows, 'Bars', '9')), ['1', '2']);
     assert.deepEqual(
         upNext([gymnast('3', 1, {squad: ''}), gymnast('8', 2, {squad: ''})], 'Vault', '3'),

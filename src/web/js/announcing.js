@@ -31,7 +31,9 @@ function runningOrder(a, b) {
 export function upNext(rows, event, num, count = 2) {
     const current = rows.find((row) => row.num === num);
     if (!current || !current.squad) return [];
-    const squad = rows.filter((row) => row.squad === current.squad).sort(runningOrder);
+    // Squad names match whatever their case, as the judges' squad lists do.
+    const name = current.squad.toLowerCase();
+    const squad = rows.filter((row) => row.squad?.toLowerCase() === name).sort(runningOrder);
     const at = squad.indexOf(current);
     const after = [...squad.slice(at + 1), ...squad.slice(0, at)];
     return after.filter((row) => !hasCompeted(row, event)).slice(0, count);
