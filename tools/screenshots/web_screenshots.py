@@ -1,7 +1,7 @@
 """Pictures of the judge pad (phone- and tablet-sized), of the scoreboard
-(1920x1080) and of a rehearsal (the board, and the result on /health at tablet
-size) for the user manual, taken in headless Chromium against `tallvane serve`
-on a copy of the demo meet.
+(1920x1080), of a rehearsal (the board, and the result on /health at tablet
+size) and of the announcer's page (tablet-sized) for the user manual, taken in
+headless Chromium against `tallvane serve` on a copy of the demo meet.
 
 Run: /usr/bin/python3 tools/screenshots/web_screenshots.py TALLVANE_BIN SOURCE_DIR OUTPUT_DIR
 """
@@ -12,6 +12,7 @@ from selenium.webdriver.support.ui import WebDriverWait
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), '..', '..', 'tests', 'browser'))
 import test_browser_stations as web  # noqa: E402
+from test_browser_results import Judge  # noqa: E402
 
 OUTPUT = sys.argv[3] if len(sys.argv) > 3 else 'docs/images'
 OPERATOR_PIN = '24681357'
@@ -43,6 +44,35 @@ def rehearse(driver, meet, board, pads):
     viewport(driver, 1024, 768)
     driver.execute_script("document.getElementById('rehearsal-view').scrollIntoView()")
     driver.save_screenshot(os.path.join(OUTPUT, 'rehearsal.png'))
+
+
+def announcer(driver, meet):
+    """The announcer's page while all four events score: each event's judge
+    looks gymnasts up and sends scores as they compete."""
+    page = web.Page(driver, meet.url('/announcer'))
+    viewport(driver, 1024, 768)
+    page.until(lambda: 'Live' in page.text('updated'), 'the page live')
+    turns = {'Vault': (['101', '102', '103'], ['9.425', '9.6', '8.95'], '104'),
+             'Bars': (['106', '107'], ['9.15', '9.35'], '108'),
+             'Beam': (['111'], ['9.05'], '112'),
+             'Floor': (['116', '117'], ['9.5', '9.275'], '118')}
+    judges = []
+    try:
+        for event, (numbers, finals, up) in turns.items():
+            judge = Judge(meet, event)
+            judges.append(judge)
+            for num, final in zip(numbers, finals):
+                judge.send(f'GYMNASTQUERY|{num}|{event}|1')
+                judge.wait_for('GYMNASTQUERYRESP|0|')
+                judge.score(num, final)
+            judge.send(f'GYMNASTQUERY|{up}|{event}|1')
+            judge.wait_for('GYMNASTQUERYRESP|0|')
+        page.until(lambda: '118' in page.text('events') and len(
+            driver.find_elements('css selector', '#feed li')) == 8, 'every score shown')
+        driver.save_screenshot(os.path.join(OUTPUT, 'announcer-tablet.png'))
+    finally:
+        for judge in judges:
+            judge.close()
 
 
 def main():
@@ -87,6 +117,7 @@ def main():
         board.until(lambda: board.text('board-score') != '', 'the score on the board')
         driver.save_screenshot(os.path.join(OUTPUT, 'web-board.png'))
         rehearse(driver, meet, board, [pad, second])
+        announcer(driver, meet)
     finally:
         driver.quit()
         meet.close()

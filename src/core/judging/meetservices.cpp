@@ -24,6 +24,8 @@ void MeetServices::answerAfterScores(ConnectionId connection) {
 void MeetServices::gymnastQuery(ConnectionId connection, const QStringList& fields) {
     answerAfterScores(connection);
     mQueries.gymnastQuery(connection, fields);
+    if (fields.size() > 2)
+        Q_EMIT gymnastAsked(fields[1], fields[2]);
 }
 
 void MeetServices::squadList(ConnectionId connection, const QStringList& fields) {

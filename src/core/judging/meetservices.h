@@ -57,6 +57,10 @@ public:
     DisplayDispatch& dispatch() { return mDispatch; }
     WarmupClock& warmupClock() { return mWarmup; }
 
+Q_SIGNALS:
+    // A judge of `event` asked for gymnast `number` (as typed), found or not.
+    void gymnastAsked(const QString& number, const QString& event);
+
 private:
     // A station's answers keep the order of its messages: what it asks after
     // sending a score waits until that score is committed (and confirmed).

@@ -63,6 +63,10 @@ void LiveUpdates::currentSessionChanged(const QString& session) {
     tellAll(message(u"session"_s, session));
 }
 
+void LiveUpdates::underwayChanged() {
+    tellAll(u"{\"type\":\"underway\"}"_s);
+}
+
 void LiveUpdates::resultsChanged(const QString& session) {
     mScoredSessions.insert(session);
     if (!mGather.isActive())

@@ -43,6 +43,8 @@ public:
 
     // The meet's current session is now `session`.
     void currentSessionChanged(const QString& session);
+    // An event's judges moved on to another gymnast: {"type":"underway"}.
+    void underwayChanged();
 
 private:
     void resultsChanged(const QString& session);

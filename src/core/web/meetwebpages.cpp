@@ -30,9 +30,15 @@ MeetWebPages::MeetWebPages(AppState& state, MeetServer& meet)
           meet.server(), meet.stations(), [&state] { return state.numJudges(); }, meet.alerts())
     , mRehearsal(mSeats, meet.stations(), meet.server().heartbeats(), meet.alerts())
     , mResults(state.meetDb(), [&meet] { return meet.server().currentSession().id(); })
-    , mUpdates(state.meetDb().changes()) {
+    , mUpdates(state.meetDb().changes())
+    , mUnderway(state.meetDb().changes())
+    , mAnnouncer(state.meetDb(), mUnderway) {
     mWeb.setMeetInfo([&state] { return meetSummary(state.meetDb(), state.numJudges()); });
     addResultsRoutes();
+    QObject::connect(&meet.services(), &MeetServices::gymnastAsked, &mUnderway,
+                     &EventsUnderway::lookedUp);
+    QObject::connect(&mUnderway, &EventsUnderway::changed, &mUpdates,
+                     &LiveUpdates::underwayChanged);
     addOperatorLogin();
     QObject::connect(&mWeb, &WebServer::browserReport, &mSeats,
                      [this](ConnectionId connection, const QStringList& fields) {
@@ -62,6 +68,15 @@ void MeetWebPages::addResultsRoutes() {
             return answer;
         });
     }
+    mWeb.addRoute(u"/api/announcer"_s, [this](const HttpRequest& request) {
+        const ApiReply reply =
+            mAnnouncer.answer(QUrlQuery(request.url()), request.value("if-none-match"));
+        WebServer::Reply answer;
+        answer.body = reply.body;
+        answer.status = reply.status;
+        answer.etag = reply.etag;
+        return answer;
+    });
 }
 
 void MeetWebPages::addOperatorLogin() {

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "announcerapi.h"
 #include "console/rehearsal.h"
 #include "console/stationseats.h"
+#include "eventsunderway.h"
 #include "liveupdates.h"
 #include "operatorsessions.h"
 #include "resultsapi.h"
@@ -13,7 +15,8 @@ class MeetServer;
 // The open meet's web side, put together in one place for the desktop
 // program and `serve`: the pages and browser stations (WebServer), what the
 // pages ask before logging in ("/api/meet"), and the live results for the
-// stands (the results API, "/updates" and the "/results" page). Built after
+// stands (the results API, "/updates" and the "/results" page) and the
+// announcer ("/api/announcer", "/announcer"). Built after
 // and destroyed before the MeetServer it serves.
 class MeetWebPages {
 public:
@@ -63,4 +66,6 @@ private:
     Rehearsal mRehearsal;
     ResultsApi mResults;
     LiveUpdates mUpdates;
+    EventsUnderway mUnderway;
+    AnnouncerApi mAnnouncer;
 };

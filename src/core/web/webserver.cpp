@@ -187,11 +187,10 @@ WebServer::Reply WebServer::webSocketOpening(const HttpRequest& request,
 }
 
 WebServer::Reply WebServer::staticFile(const QString& path) const {
-    static const QHash<QString, QString> pages{{u"/"_s, u"index.html"_s},
-                                               {u"/judge"_s, u"judge.html"_s},
-                                               {u"/display"_s, u"display.html"_s},
-                                               {u"/results"_s, u"results.html"_s},
-                                               {u"/health"_s, u"health.html"_s}};
+    static const QHash<QString, QString> pages{
+        {u"/"_s, u"index.html"_s},          {u"/judge"_s, u"judge.html"_s},
+        {u"/display"_s, u"display.html"_s}, {u"/results"_s, u"results.html"_s},
+        {u"/health"_s, u"health.html"_s},   {u"/announcer"_s, u"announcer.html"_s}};
     static const QRegularExpression asset(u"^/(css|js|images)/[a-z0-9][a-z0-9-]*\\.[a-z]+$"_s);
     QString resource;
     if (const auto page = pages.constFind(path); page != pages.cend())

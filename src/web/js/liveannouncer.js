@@ -1,0 +1,160 @@
+// What the announcer's page does, apart from drawing: follows the server's
+// word on /updates (a score stored, an event's judges on to another gymnast,
+// the meet on to another session) and reads /api/announcer again for the
+// session shown; keeps what it had while the network is gone and catches up
+// once it is back. No DOM here: a view draws (see announcer.js), and the
+// requests, the socket, the timers and the clock come from outside.
+import {eventsNow, leaders, ScoreFeed, awards, sessionDone} from './announcing.js';
+import {UpdatesRetryMs, UpdatesSilenceMs} from './liveresults.js';
+import {ReconnectingSocket} from './reconnect.js';
+import {sessionText, statusText} from './resultsview.js';
+
+export class LiveAnnouncer {
+    // `view`: showSessions([value, text] pairs, chosen), showStatus(text,
+    // online), render(state) with state {events, feed, leaders, awards}
+    // (awards null until the session is done).
+    // `env`: url (of the updates), getJson(path), now(), setTimer,
+    // clearTimer, createSocket (optional).
+    constructor(view, env) {
+        this.view = view;
+        this.env = env;
+        this.session = null;
+        this.currentSession = null; // the meet's, as /api/sessions says
+        this.followCurrent = true;
+        this.answer = null;
+        this.feed = new ScoreFeed();
+        this.lastHeard = null;
+        this.online = false;
+        this.loading = null;
+        this.loadAgain = false;
+        const {url, createSocket, setTimer, clearTimer} = env;
+        this.updates = new ReconnectingSocket(url, {
+            createSocket,
+            setTimer,
+            clearTimer,
+            silenceMs: UpdatesSilenceMs,
+            retryMs: UpdatesRetryMs,
+        });
+        this.updates.addEventListener('open', () => this.back());
+        this.updates.addEventListener('data', (e) => this.told(e.detail));
+        this.updates.addEventListener('drop', () => {
+            this.online = false;
+            this.showStatus();
+        });
+    }
+
+    start() {
+        this.updates.start();
+    }
+
+    // Every few seconds: the status ages, and while offline the server is
+    // tried directly in case the network is back before the socket.
+    tick() {
+        if (!this.online) this.refresh();
+        this.showStatus();
+    }
+
+    chooseSession(id) {
+        this.followCurrent = false;
+        this.session = id;
+        this.refresh();
+    }
+
+    // The session is done when every score is in, or when the meet has
+    // moved on from it after scoring some (gymnasts who do not compete every
+    // event leave scores missing for good).
+    state() {
+        const rows = this.answer?.rows ?? [];
+        const left =
+            this.currentSession !== null &&
+            this.session !== this.currentSession &&
+            rows.some((row) => (row.AA ?? null) !== null);
+        return {
+            events: eventsNow(this.answer),
+            feed: this.feed.items,
+            leaders: leaders(rows),
+            awards: sessionDone(rows) || left ? awards(rows) : null,
+        };
+    }
+
+    back() {
+        this.updates.connected();
+        this.online = true;
+        this.loadSessions().then(
+            () => this.refresh(),
+            () => this.showStatus(),
+        );
+    }
+
+    told(text) {
+        let message;
+        try {
+            message = JSON.parse(text);
+        } catch {
+            return;
+        }
+        if (message.type === 'scores' && message.session === this.session) this.refresh();
+        else if (message.type === 'underway') this.refresh();
+        else if (message.type === 'session')
+            this.loadSessions().then(
+                () => this.refresh(),
+                () => this.showStatus(),
+            );
+        else this.heard();
+    }
+
+    heard() {
+        this.lastHeard = this.env.now();
+        this.showStatus();
+    }
+
+    showStatus() {
+        this.view.showStatus(statusText(this.lastHeard, this.online, this.env.now()), this.online);
+    }
+
+    async loadSessions() {
+        const sessions = await this.env.getJson('/api/sessions');
+        const current = sessions.find((s) => s.current) ?? sessions[0];
+        this.currentSession = current ? current.id : null;
+        if (this.followCurrent || !sessions.some((s) => s.id === this.session))
+            this.session = current ? current.id : null;
+        const list = sessions.map((s) => [String(s.id), sessionText(s)]);
+        this.view.showSessions(list, String(this.session));
+    }
+
+    async refresh() {
+        try {
+            await this.load();
+        } catch {
+            // Offline or the server busy: what was shown stays, the status says so.
+            this.showStatus();
+        }
+    }
+
+    // Reads the shown session again; a request made while one runs is done
+    // after it, so no word from the server is missed.
+    async load() {
+        if (this.loading) {
+            this.loadAgain = true;
+            return this.loading;
+        }
+        this.loading = (async () => {
+            do {
+                this.loadAgain = false;
+                if (this.session === null) break;
+                const session = this.session;
+                const answer = await this.env.getJson(`/api/announcer?session=${session}`);
+                if (session !== this.session) continue;
+                this.answer = answer;
+                this.feed.update(session, answer.rows, this.env.now());
+                this.heard();
+                this.view.render(this.state());
+            } while (this.loadAgain);
+        })();
+        try {
+            await this.loading;
+        } finally {
+            this.loading = null;
+        }
+    }
+}
