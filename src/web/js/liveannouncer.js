@@ -5,8 +5,7 @@
 // once it is back. No DOM here: a view draws (see announcer.js), and the
 // requests, the socket, the timers and the clock come from outside.
 import {eventsNow, leaders, ScoreFeed, awards, sessionDone} from './announcing.js';
-import {UpdatesRetryMs, UpdatesSilenceMs} from './liveresults.js';
-import {ReconnectingSocket} from './reconnect.js';
+import {coalesced, followUpdates} from './liveresults.js';
 import {sessionText, statusText} from './resultsview.js';
 
 export class LiveAnnouncer {
@@ -25,22 +24,8 @@ export class LiveAnnouncer {
         this.feed = new ScoreFeed();
         this.lastHeard = null;
         this.online = false;
-        this.loading = null;
-        this.loadAgain = false;
-        const {url, createSocket, setTimer, clearTimer} = env;
-        this.updates = new ReconnectingSocket(url, {
-            createSocket,
-            setTimer,
-            clearTimer,
-            silenceMs: UpdatesSilenceMs,
-            retryMs: UpdatesRetryMs,
-        });
-        this.updates.addEventListener('open', () => this.back());
-        this.updates.addEventListener('data', (e) => this.told(e.detail));
-        this.updates.addEventListener('drop', () => {
-            this.online = false;
-            this.showStatus();
-        });
+        this.load = coalesced(() => this.read());
+        this.updates = followUpdates(this, env);
     }
 
     start() {
@@ -131,30 +116,15 @@ export class LiveAnnouncer {
         }
     }
 
-    // Reads the shown session again; a request made while one runs is done
-    // after it, so no word from the server is missed.
-    async load() {
-        if (this.loading) {
-            this.loadAgain = true;
-            return this.loading;
-        }
-        this.loading = (async () => {
-            do {
-                this.loadAgain = false;
-                if (this.session === null) break;
-                const session = this.session;
-                const answer = await this.env.getJson(`/api/announcer?session=${session}`);
-                if (session !== this.session) continue;
-                this.answer = answer;
-                this.feed.update(session, answer.rows, this.env.now());
-                this.heard();
-                this.view.render(this.state());
-            } while (this.loadAgain);
-        })();
-        try {
-            await this.loading;
-        } finally {
-            this.loading = null;
-        }
+    // Reads the shown session again (through load, one read at a time).
+    async read() {
+        if (this.session === null) return;
+        const session = this.session;
+        const answer = await this.env.getJson(`/api/announcer?session=${session}`);
+        if (session !== this.session) return;
+        this.answer = answer;
+        this.feed.update(session, answer.rows, this.env.now());
+        this.heard();
+        this.view.render(this.state());
     }
 }

@@ -30,6 +30,52 @@ export function pollInterval(search) {
     return Number.isFinite(seconds) && seconds >= 1 ? seconds * 1000 : PollMs;
 }
 
+// The server's word over /updates for `owner` (a live page's model): its
+// back() when the socket opens, told(text) for each message, and on a drop
+// its `online` false and its status shown.
+export function followUpdates(owner, {url, createSocket, setTimer, clearTimer}) {
+    const updates = new ReconnectingSocket(url, {
+        createSocket,
+        setTimer,
+        clearTimer,
+        silenceMs: UpdatesSilenceMs,
+        retryMs: UpdatesRetryMs,
+    });
+    updates.addEventListener('open', () => owner.back());
+    updates.addEventListener('data', (e) => owner.told(e.detail));
+    updates.addEventListener('drop', () => {
+        owner.online = false;
+        owner.showStatus();
+    });
+    return updates;
+}
+
+// `read` (async) made safe to call at any time: it runs at once, or once
+// more after the run under way, so a word that comes while the last one is
+// being read is never missed and reads never overlap. The returned function
+// gives the promise of the runs.
+export function coalesced(read) {
+    let running = null;
+    let again = false;
+    return () => {
+        if (running) {
+            again = true;
+            return running;
+        }
+        running = (async () => {
+            try {
+                do {
+                    again = false;
+                    await read();
+                } while (again);
+            } finally {
+                running = null;
+            }
+        })();
+        return running;
+    };
+}
+
 export class LiveResults {
     // `view`: showSessions([value, text] pairs, chosen), showStatus(text,
     // online), render(), choice() ({view, level} as chosen on the page).
@@ -47,31 +93,12 @@ export class LiveResults {
         this.lastHeard = null;
         this.online = false;
         this.tracker = new ChangeTracker();
-        this.loading = null;
-        this.loadAgain = false;
+        this.loadResults = coalesced(() => this.readResults());
         this.published = Boolean(env.pollMs);
         this.updated = null; // a published site's time of its last change, as it says it
         const set = env.setTimer;
         this.setTimer = (fn, ms) => set(fn, ms);
-        this.updates = this.published ? null : this.followUpdates(env);
-    }
-
-    // The server's word that results changed, over /updates.
-    followUpdates({url, createSocket, setTimer, clearTimer}) {
-        const updates = new ReconnectingSocket(url, {
-            createSocket,
-            setTimer,
-            clearTimer,
-            silenceMs: UpdatesSilenceMs,
-            retryMs: UpdatesRetryMs,
-        });
-        updates.addEventListener('open', () => this.back());
-        updates.addEventListener('data', (e) => this.told(e.detail));
-        updates.addEventListener('drop', () => {
-            this.online = false;
-            this.showStatus();
-        });
-        return updates;
+        this.updates = this.published ? null : followUpdates(this, env);
     }
 
     start() {
@@ -173,36 +200,19 @@ export class LiveResults {
         }
     }
 
-    // Reads the shown session again; a request made while one runs is done
-    // after it.
-    async loadResults() {
-        if (this.loading) {
-            this.loadAgain = true;
-            return this.loading;
-        }
-        this.loading = (async () => {
-            do {
-                this.loadAgain = false;
-                if (this.session === null) break;
-                const session = this.session;
-                const answer = await this.env.getJson(
-                    this.published
-                        ? PublishedPaths.results(session)
-                        : `/api/results?session=${session}`,
-                );
-                if (session !== this.session) continue;
-                this.rows = answer.rows;
-                this.tracker.update(session, this.rows, this.env.now());
-                if (this.view.choice().view === 'Teams') await this.loadTeams();
-                this.heard();
-                this.view.render();
-            } while (this.loadAgain);
-        })();
-        try {
-            await this.loading;
-        } finally {
-            this.loading = null;
-        }
+    // Reads the shown session again (through loadResults, one read at a time).
+    async readResults() {
+        if (this.session === null) return;
+        const session = this.session;
+        const answer = await this.env.getJson(
+            this.published ? PublishedPaths.results(session) : `/api/results?session=${session}`,
+        );
+        if (session !== this.session) return;
+        this.rows = answer.rows;
+        this.tracker.update(session, this.rows, this.env.now());
+        if (this.view.choice().view === 'Teams') await this.loadTeams();
+        this.heard();
+        this.view.render();
     }
 
     async loadTeams() {
