@@ -1,37 +1,26 @@
-#include "childnamed.h"
-#include "operatordesk.h"
-#include "serverwindow.h"
+#include "serverwindowfixture.h"
 #include "teststation.h"
-
-#include <QtTest>
-#include <QtWidgets>
-
-#include <memory>
 
 using namespace Qt::Literals::StringLiterals;
 
 // The rehearsal from the server window: "Rehearsal…" on the Stations tab,
 // Start, the list as the seats answer, and the result saved as a PDF.
-class TestConsoleRehearsal : public QObject {
+class TestConsoleRehearsal : public ServerWindowFixture {
     Q_OBJECT
 
 private Q_SLOTS:
+    void init() { openWindow(); }
+    void cleanup() { closeWindow(); }
+
     void aRehearsalFromTheStationsTabIsSavedAsPdf() {
-        OperatorDesk desk;
-        const QString meet = desk.temp.createSampleMeet();
-        desk.loadSettings(OperatorDesk::Port::AnyFree);
-        QVERIFY(desk.state.openMeetFile(meet));
-        auto window = std::make_unique<ServerWindow>(desk.state, desk.prompter);
-        QVERIFY(window->load().ok());
-        window->show();
-        TestStation judge(quint16(window->server().port()));
+        TestStation judge(quint16(mWindow->server().port()));
         QVERIFY(judge.waitConnected());
         judge.setAnswerHeartbeats(true);
-        QVERIFY(judge.loginJudge(u"Vault"_s, u"Judge A"_s, desk.state.pin())
+        QVERIFY(judge.loginJudge(u"Vault"_s, u"Judge A"_s, mDesk->state.pin())
                     .startsWith(u"AUTHRESP|0"_s));
 
-        QTest::mouseClick(childNamed<QPushButton>(window.get(), "cmdRehearsal"), Qt::LeftButton);
-        auto* rehearsal = childNamed<QWidget>(window.get(), "frmRehearsal");
+        QTest::mouseClick(child<QPushButton>("cmdRehearsal"), Qt::LeftButton);
+        auto* rehearsal = child<QWidget>("frmRehearsal");
         QVERIFY(rehearsal->isVisible());
         auto* status = childNamed<QLabel>(rehearsal, "lblRehearsalStatus");
         QCOMPARE(status->text(), u"No rehearsal yet."_s);
@@ -48,24 +37,19 @@ private Q_SLOTS:
         QVERIFY(table->item(0, 3)->text().startsWith(u"answered in "_s));
         QCOMPARE(table->item(table->rowCount() - 1, 3)->text(), u"empty"_s);
 
-        const QString pdf = desk.temp.folder() + u"/rehearsal.pdf"_s;
-        desk.prompter.chooseFile(pdf);
+        const QString pdf = mDesk->temp.folder() + u"/rehearsal.pdf"_s;
+        mDesk->prompter.chooseFile(pdf);
         QVERIFY(save->isEnabled());
         QTest::mouseClick(save, Qt::LeftButton);
-        QVERIFY2(desk.prompter.lastMessage().startsWith(u"Saved the rehearsal"_s),
-                 qPrintable(desk.prompter.lastMessage()));
-        QCOMPARE(QFileInfo(desk.prompter.lastFolderOrProposal).path(), QFileInfo(meet).path());
-        QProcess text;
-        text.start(u"pdftotext"_s, {u"-layout"_s, pdf, u"-"_s});
-        QVERIFY(text.waitForFinished(60000));
-        const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+        QVERIFY2(mDesk->prompter.lastMessage().startsWith(u"Saved the rehearsal"_s),
+                 qPrintable(mDesk->prompter.lastMessage()));
+        QCOMPARE(QFileInfo(mDesk->prompter.lastFolderOrProposal).path(),
+                 QFileInfo(db().filePath()).path());
+        const QString printed = pdfText(pdf);
         QVERIFY(printed.contains(u"Rehearsal"_s));
         QVERIFY(printed.contains(u"1 answered"_s));
         QVERIFY(printed.contains(u"Vault judge 1"_s));
         QVERIFY(printed.contains(table->item(0, 3)->text()));
-
-        window.reset();
-        desk.state.closeMeetFile();
     }
 };
 
