@@ -162,9 +162,10 @@ private Q_SLOTS:
         auto login = m.logIn(m.operatorPin());
         const QByteArray cookie = m.cookieOf(*login);
         QVERIFY(!login->readAll().contains(pin));
-        for (const QString& path : {u"/operatorpin.txt"_s, u"/api/meet"_s, u"/api/sessions"_s,
-                                    u"/api/results?session=1"_s, u"/api/teams?session=1"_s,
-                                    u"/api/probe"_s, u"/api/health"_s}) {
+        for (const QString& path :
+             {u"/operatorpin.txt"_s, u"/api/meet"_s, u"/api/sessions"_s,
+              u"/api/results?session=1"_s, u"/api/teams?session=1"_s, u"/api/announcer?session=1"_s,
+              u"/api/probe"_s, u"/api/health"_s}) {
             auto reply = m.request("GET", path, {{"Cookie", cookie}});
             QVERIFY2(status(*reply) != 0, qPrintable(path));
             QVERIFY2(!reply->readAll().contains(pin), qPrintable(path));
