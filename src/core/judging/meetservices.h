@@ -51,6 +51,9 @@ public:
     ScoreOutcome enterScore(const SubmittedScore& score, bool noScoreboard,
                             const QString& reason = {});
 
+    // What the confirmations of scores wait for (see ScoreSubmission).
+    void setConfirmationHold(ConfirmationHold* hold) { mSubmission.setConfirmationHold(hold); }
+
     GymnastQueries& queries() { return mQueries; }
     DisplaySeconds& displaySeconds() { return mDisplaySeconds; }
     ScoreQueue& queue() { return mQueue; }
