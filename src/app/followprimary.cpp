@@ -102,6 +102,7 @@ FollowOutcome followPrimary(QCoreApplication& app, const FollowRequest& request)
                                           portOf(request.webPort, meet, u"webPort"_s));
         if (!problem.isEmpty())
             printLine(stderr, u"The standby's ports are not all open: "_s + problem);
+        follower.setOwnWebPort(gate.webPort());
     });
     QObject::connect(&follower, &ReplicaFollower::inStep, &app, [&] {
         everInStep = true;

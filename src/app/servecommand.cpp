@@ -1,8 +1,10 @@
 #include "commands.h"
 #include "followprimary.h"
+#include "newerprimary.h"
 #include "stopsignals.h"
 #include "usagetexts.h"
 
+#include "db/tallvanesettings.h"
 #include "judging/meetserver.h"
 #include "scoreboard/displayseconds.h"
 #include "shell/appstate.h"
@@ -167,6 +169,18 @@ void takeSettingsOf(const QJsonObject& meet, const QCommandLineParser& parser, A
         state.setWebPortNumber(meet.value(u"webPort"_s).toString());
 }
 
+// A take-over: the meet's epoch goes up, so that the primary it replaces
+// knows it is out of date, and this server has no standby yet. What failed, or empty.
+QString raiseEpoch(AppState& state) {
+    TallvaneSettings settings(state.meetDb());
+    const qint64 epoch =
+        settings.value(ReplicaSource::EpochSetting).value_or(QString()).toLongLong() + 1;
+    if (!settings.setValue(ReplicaSource::EpochSetting, QString::number(epoch)) ||
+        !settings.setValue(ReplicaSource::StandbySetting, QString()))
+        return u"the take-over could not be recorded in the meet file: "_s + settings.lastError();
+    return {};
+}
+
 } // namespace
 
 // The scoring server without windows: the same core, timers and database as
@@ -224,6 +238,15 @@ int runServeCommand(int argc, char** argv) {
     }
     if (!state.openMeetFile(meetFile, &error))
         return failWith(error);
+    if (follow) {
+        if (const QString wrong = raiseEpoch(state); !wrong.isEmpty())
+            printLine(stderr, u"tallvane serve: "_s + wrong);
+    } else if (const QString newer = newerPrimaryOf(app, state); !newer.isEmpty()) {
+        state.closeMeetFile();
+        return failWith(
+            u"%1 took this meet over and serves it now; this copy is out of date. To "
+            "follow it: tallvane serve %2 --follow %1 --operator-pin PIN"_s.arg(newer, meetFile));
+    }
 
     return serveMeet(app, state, parser.value(u"display-seconds"_s));
 }

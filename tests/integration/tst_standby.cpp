@@ -1,8 +1,10 @@
 // A standby follows a primary `tallvane serve`: its copy holds every table of
 // the meet, every score the primary confirmed survives a SIGKILL of the
 // primary once the standby takes over, a wrong operator PIN gets nothing,
-// and a standby cut off is let go after two seconds and catches up from what
-// it holds when it is back. Real processes, real TCP on 127.0.0.1.
+// a standby turns judges away until it takes over, the old primary restarted
+// after a take-over refuses to serve, and a standby cut off is let go after
+// two seconds and catches up from what it holds when it is back. Real processes, real TCP on
+// 127.0.0.1.
 #include "childprogram.h"
 #include "db/meetdatabase.h"
 #include "db/replicafile.h"
@@ -10,6 +12,7 @@
 #include "tempmeet.h"
 #include "teststation.h"
 #include "web/replicafollower.h"
+#include "web/standbygate.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -57,6 +60,13 @@ QStringList everyRow(const QString& path) {
         }
     }
     return rows;
+}
+
+// A port free now, for a server that must keep its port over a restart.
+quint16 freePort() {
+    QTcpServer probe;
+    probe.listen(QHostAddress::AnyIPv4);
+    return probe.serverPort();
 }
 
 // Passes bytes between the follower and the primary's web port, rewriting
@@ -182,14 +192,25 @@ private Q_SLOTS:
             std::unique_ptr<ChildProgram> primary = startPrimary(meet, &web);
             QVERIFY2(!web.isEmpty(), qPrintable(primary->everything()));
             const QString target = primary->waitListening();
-            std::unique_ptr<ChildProgram> standby =
-                startStandby(copy, web, {u"--take-over-after"_s, u"3"_s});
+            // Ports of its own that stay the same when it takes over, as on a
+            // laptop of its own.
+            const quint16 standbyPort = freePort();
+            std::unique_ptr<ChildProgram> standby = startStandby(
+                copy, web,
+                {u"--take-over-after"_s, u"3"_s, u"--port"_s, QString::number(standbyPort),
+                 u"--web-port"_s, QString::number(freePort())});
             QVERIFY2(!standby->waitForLine(u"Following "_s + web + u" ("_s).isEmpty(),
                      qPrintable(standby->everything()));
             QVERIFY(!standby->waitForLine(u"In step with "_s + web).isEmpty());
             QVERIFY(!primary->waitForLine(u"is in step"_s).isEmpty());
-            // Before it takes over the standby prints no "Listening on".
+            // Before it takes over the standby prints no "Listening on" and
+            // turns judges away.
             QVERIFY(!standby->everything().contains(u"Listening on"_s));
+            {
+                TestStation early(standbyPort);
+                QVERIFY(early.waitConnected());
+                QCOMPARE(early.loginJudge(u"Vault"_s, u"Early"_s, Pin), StandbyGate::Refusal);
+            }
 
             // A quiet moment after a first round: the copy equals the primary.
             auto judges = startJudges(target, 1000, 10);
@@ -230,7 +251,13 @@ private Q_SLOTS:
 
             QVERIFY2(!standby->waitForLine(u"Taking over from "_s + web).isEmpty(),
                      qPrintable(standby->everything()));
-            QVERIFY(!standby->waitListening().isEmpty());
+            QCOMPARE(standby->waitListening(), u"127.0.0.1:%1"_s.arg(standbyPort));
+            // The old primary, restarted on its file, finds the newer one and refuses.
+            const ChildProgram::Finished again = ChildProgram::runTallvane(
+                {u"serve"_s, meet, u"--port"_s, u"0"_s, u"--web-port"_s, u"0"_s}, mTemp.folder());
+            QCOMPARE(again.status, 1);
+            QVERIFY2(again.err.contains(u"took this meet over"_s), qPrintable(again.err));
+            QVERIFY(again.err.contains(u"--follow http://"_s));
             QVERIFY2(standby->stop(SIGTERM), qPrintable(standby->everything()));
             MeetDatabase db;
             QVERIFY2(db.open(copy), qPrintable(db.lastError()));

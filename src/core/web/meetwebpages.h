@@ -42,6 +42,8 @@ public:
     LiveUpdates& updates() { return mUpdates; }
 
 private:
+    // "/api/meet" also lists the meet's servers and says its epoch and identity.
+    void addServers(QJsonObject& summary);
     void addResultsRoutes();
     void addOperatorLogin();
 

@@ -62,6 +62,12 @@ void ReplicaFollower::stop() {
     mSocket.abort();
 }
 
+void ReplicaFollower::setOwnWebPort(quint16 port) {
+    mOwnWebPort = port;
+    if (port != 0 && mSocket.state() == QAbstractSocket::ConnectedState)
+        mSocket.sendTextMessage(ReplicaProtocol::Ports + u'|' + QString::number(port));
+}
+
 void ReplicaFollower::connectNow() {
     if (!mRunning)
         return;
@@ -90,6 +96,8 @@ void ReplicaFollower::textReceived(const QString& message) {
         if (!mRunning)
             return;
         mSocket.sendBinaryMessage(ReplicaProtocol::encodeHave(mFile.image().pageDigests()));
+        if (mOwnWebPort != 0)
+            mSocket.sendTextMessage(ReplicaProtocol::Ports + u'|' + QString::number(mOwnWebPort));
     }
 }
 

@@ -34,6 +34,9 @@ public:
 
     void start();
     void stop();
+    // The standby's own web port, told to the primary (now and after each
+    // new connection) so that a restarted primary can find it.
+    void setOwnWebPort(quint16 port);
     // Milliseconds since the primary was last heard from (since start() when never).
     qint64 sinceHeard() const { return mHeard.elapsed(); }
     bool isInStep() const { return mInStep; }
@@ -68,6 +71,7 @@ private:
     QElapsedTimer mHeard;    // the primary's last word
     QElapsedTimer mLastWord; // the last word on this connection, or its opening
     QJsonObject mMeet;
+    quint16 mOwnWebPort = 0;
     bool mRunning = false;
     bool mInStep = false;
 };

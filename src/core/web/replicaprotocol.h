@@ -15,8 +15,8 @@
 // its station PIN and ports. The standby then sends the digests of the pages
 // it holds (Have), and the primary the pages that differ (Pages), then the
 // pages each of its commits changed. The standby answers each Pages with
-// "ACK|generation" once they are on its disk. "PING" keeps a quiet primary
-// heard.
+// "ACK|generation" once they are on its disk, and says where its own pages
+// are ("PORTS|web port"). "PING" keeps a quiet primary heard.
 namespace ReplicaProtocol {
 
 inline const QString Path = QStringLiteral("/replica");
@@ -25,6 +25,7 @@ inline const QString Refused = QStringLiteral("REFUSED");
 inline const QString Meet = QStringLiteral("MEET");
 inline const QString Ack = QStringLiteral("ACK");
 inline const QString Ping = QStringLiteral("PING");
+inline const QString Ports = QStringLiteral("PORTS");
 // The most a standby's message may be; the digests of a meet are far smaller.
 inline constexpr quint64 MaxIncomingBytes = 64ULL * 1024 * 1024;
 

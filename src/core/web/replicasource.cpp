@@ -145,8 +145,17 @@ void ReplicaSource::textFrom(const QString& message) {
     const QStringList fields = message.split(u'|');
     bool ok = false;
     const quint64 generation = fields.value(1).toULongLong(&ok);
-    if (fields.size() == 2 && fields[0] == ReplicaProtocol::Ack && ok)
+    if (fields.size() == 2 && fields[0] == ReplicaProtocol::Ack && ok) {
         acknowledged(generation);
+    } else if (fields.size() == 2 && fields[0] == ReplicaProtocol::Ports && mStandby) {
+        const QString address = u"http://%1:%2/"_s.arg(mStandby->address).arg(generation);
+        TallvaneSettings settings(mState.meetDb());
+        if (ok && generation > 0 && generation <= 65535 &&
+            settings.value(StandbySetting).value_or(QString()) != address &&
+            !settings.setValue(StandbySetting, address))
+            mMeet.alerts().raise(u"The standby's address could not be stored: "_s +
+                                 settings.lastError());
+    }
 }
 
 void ReplicaSource::binaryFrom(const QByteArray& message) {

@@ -34,6 +34,11 @@ public:
     // The meet's identity in its own settings: a standby's copy is the same
     // meet when it holds the same one.
     static inline const QString IdentitySetting = QStringLiteral("MeetIdentity");
+    // The web address of the last standby that followed, for a restarted
+    // primary to ask whether it has taken over.
+    static inline const QString StandbySetting = QStringLiteral("StandbyAddress");
+    // Raised by each take-over: the newer primary of a meet has the higher one.
+    static inline const QString EpochSetting = QStringLiteral("Epoch");
 
     ReplicaSource(AppState& state, MeetServer& meet, WebServer& web, QObject* parent = nullptr);
     ~ReplicaSource() override;
