@@ -273,6 +273,42 @@ private Q_SLOTS:
         }
     }
 
+    void aKilledStandbyLeavesAFileThatOpensAndFollowsOn() {
+        const QString meet = sampleMeet(u"again.tallvane"_s);
+        const QString copy = mStandbyFolder.filePath(u"again.tallvane"_s);
+        QString web;
+        std::unique_ptr<ChildProgram> primary = startPrimary(meet, &web);
+        QVERIFY(!web.isEmpty());
+        const QString target = primary->waitListening();
+        std::unique_ptr<ChildProgram> standby = startStandby(copy, web);
+        QVERIFY(!standby->waitForLine(u"In step with "_s).isEmpty());
+        auto judges = startJudges(target, 1000, 30);
+        QVERIFY(QTest::qWaitFor(
+            [&] { return messages(*judges[0], u'<').count(u"SCORECONFIRM|0"_s) >= 10; },
+            DeadlineMs));
+        standby->process().kill();
+        QVERIFY(standby->process().waitForFinished(DeadlineMs));
+        {
+            MeetDatabase db;
+            QVERIFY2(db.open(copy), qPrintable(db.lastError()));
+            QCOMPARE(db.select(u"PRAGMA integrity_check"_s).text(0, u"integrity_check"_s), u"ok"_s);
+        }
+        // The same meet follows on without --force; another meet file is refused.
+        standby = startStandby(copy, web);
+        QVERIFY2(!standby->waitForLine(u"In step with "_s).isEmpty(),
+                 qPrintable(standby->everything()));
+        QVERIFY(standby->stop(SIGTERM));
+        const QString other = mTemp.createSampleMeet(u"other.tallvane"_s);
+        const ChildProgram::Finished refused = ChildProgram::runTallvane(
+            {u"serve"_s, other, u"--follow"_s, web, u"--operator-pin"_s, OperatorPin},
+            mStandbyFolder.path());
+        QCOMPARE(refused.status, 1);
+        QVERIFY2(refused.err.contains(u"--force"_s), qPrintable(refused.err));
+        for (auto& judge : judges)
+            judge->process().terminate();
+        QVERIFY(primary->stop(SIGTERM));
+    }
+
     void aWrongOperatorPinGetsNothing() {
         const QString meet = sampleMeet(u"pins.tallvane"_s);
         QString web;

@@ -71,6 +71,12 @@ void ReplicaSource::take(std::unique_ptr<QWebSocket> socket) {
         }
     });
     mKnocking.push_back(std::move(socket));
+    // A connection that does not say its PIN soon is not kept waiting.
+    QTimer::singleShot(HelloMs, this, [this, raw] {
+        if (std::any_of(mKnocking.cbegin(), mKnocking.cend(),
+                        [raw](const auto& knocking) { return knocking.get() == raw; }))
+            raw->abort();
+    });
 }
 
 void ReplicaSource::helloFrom(QWebSocket* socket, const QString& message) {

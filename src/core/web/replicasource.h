@@ -31,6 +31,7 @@ class ReplicaSource : public QObject, public ConfirmationHold {
 public:
     static constexpr int AnswerMs = 2000;
     static constexpr int PingMs = 500;
+    static constexpr int HelloMs = 10000;
     // The meet's identity in its own settings: a standby's copy is the same
     // meet when it holds the same one.
     static inline const QString IdentitySetting = QStringLiteral("MeetIdentity");
