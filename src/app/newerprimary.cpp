@@ -2,6 +2,7 @@
 
 #include "db/tallvanesettings.h"
 #include "shell/appstate.h"
+#include "web/newerprimarywatch.h"
 #include "web/replicasource.h"
 
 #include <QCoreApplication>
@@ -44,8 +45,5 @@ QString newerPrimaryOf(QCoreApplication& app, AppState& state) {
     QObject::disconnect(reply, nullptr, &app, nullptr);
     reply->abort();
     reply->deleteLater();
-    if (meet.value(u"identity"_s).toString() != identity ||
-        meet.value(u"epoch"_s).toInteger() <= epoch)
-        return {};
-    return standby;
+    return NewerPrimaryWatch::isNewer(meet, identity, epoch) ? standby : QString();
 }

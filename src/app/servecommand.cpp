@@ -12,6 +12,7 @@
 #include "shell/operatoralerts.h"
 #include "shell/portnumber.h"
 #include "web/meetwebpages.h"
+#include "web/newerprimarywatch.h"
 #include "web/replicafollower.h"
 #include "web/replicasource.h"
 
@@ -94,6 +95,20 @@ int serveMeet(QCoreApplication& app, AppState& state, const QString& displaySeco
     QObject::connect(&replicas, &ReplicaSource::standbyInStep, &app, [](const QString& address) {
         printLine(stdout, u"Standby at %1 is in step"_s.arg(address));
     });
+    // A standby that went on alone while this server was out of its sight
+    // serves the meet now: this one stops.
+    NewerPrimaryWatch newerPrimary(state.meetDb(), replicas);
+    QObject::connect(
+        &newerPrimary, &NewerPrimaryWatch::newerPrimaryFound, &app, [&](const QString& address) {
+            printLine(stderr, u"tallvane serve: %1 took this meet over and serves it "
+                              "now; this server stops. To follow it: tallvane "
+                              "serve MEETFILE --follow %1 --operator-pin PIN"_s.arg(address));
+            web.close();
+            meet.shutdown();
+            state.closeMeetFile();
+            app.exit(1);
+        });
+    newerPrimary.start();
 
     StopSignals stopSignals;
     QObject::connect(&stopSignals, &StopSignals::stopRequested, &app, [&] {

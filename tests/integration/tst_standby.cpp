@@ -309,6 +309,28 @@ private Q_SLOTS:
         QVERIFY(primary->stop(SIGTERM));
     }
 
+    void losingSightOfEachOtherLeavesOnePrimaryOnceTheySeeAgain() {
+        const QString meet = sampleMeet(u"sight.tallvane"_s);
+        QString web;
+        std::unique_ptr<ChildProgram> primary = startPrimary(meet, &web);
+        QVERIFY(!web.isEmpty());
+        Relay relay(QUrl(web).port());
+        std::unique_ptr<ChildProgram> standby = startStandby(
+            mStandbyFolder.filePath(u"sight.tallvane"_s),
+            u"http://127.0.0.1:%1/"_s.arg(relay.port()),
+            {u"--take-over-after"_s, u"3"_s, u"--web-port"_s, QString::number(freePort())});
+        QVERIFY2(!standby->waitForLine(u"In step with "_s).isEmpty(),
+                 qPrintable(standby->everything()));
+        // Only the stream between them breaks: the standby goes on alone, and
+        // the primary, seeing it serve the meet under a newer epoch, stops.
+        relay.cut();
+        QVERIFY(!standby->waitForLine(u"Taking over from "_s).isEmpty());
+        QVERIFY(primary->process().waitForFinished(DeadlineMs));
+        QCOMPARE(primary->process().exitCode(), 1);
+        QVERIFY(primary->everything().contains(u"took this meet over"_s));
+        QVERIFY(standby->stop(SIGTERM));
+    }
+
     void aWrongOperatorPinGetsNothing() {
         const QString meet = sampleMeet(u"pins.tallvane"_s);
         QString web;

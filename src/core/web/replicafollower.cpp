@@ -72,6 +72,7 @@ void ReplicaFollower::connectNow() {
     if (!mRunning)
         return;
     mInStep = false;
+    mLastGeneration = 0;
     mLastWord.restart();
     mSocket.open(streamUrl(mPrimary));
 }
@@ -90,6 +91,10 @@ void ReplicaFollower::textReceived(const QString& message) {
     if (word == ReplicaProtocol::Refused) {
         stop();
         Q_EMIT refused(rest);
+    } else if (word == ReplicaProtocol::Ping) {
+        // Tells the primary this standby is still there.
+        if (mLastGeneration != 0)
+            mSocket.sendTextMessage(ReplicaProtocol::Ack + u'|' + QString::number(mLastGeneration));
     } else if (word == ReplicaProtocol::Meet) {
         mMeet = QJsonDocument::fromJson(rest.toUtf8()).object();
         Q_EMIT meetReceived(mMeet);
@@ -121,6 +126,7 @@ void ReplicaFollower::binaryReceived(const QByteArray& message) {
         Q_EMIT failed(error);
         return;
     }
+    mLastGeneration = pages->generation;
     mSocket.sendTextMessage(ReplicaProtocol::Ack + u'|' + QString::number(pages->generation));
     if (!mInStep) {
         mInStep = true;

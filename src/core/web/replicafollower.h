@@ -72,6 +72,7 @@ private:
     QElapsedTimer mLastWord; // the last word on this connection, or its opening
     QJsonObject mMeet;
     quint16 mOwnWebPort = 0;
+    quint64 mLastGeneration = 0; // the last one written, on this connection
     bool mRunning = false;
     bool mInStep = false;
 };

@@ -16,7 +16,8 @@
 // it holds (Have), and the primary the pages that differ (Pages), then the
 // pages each of its commits changed. The standby answers each Pages with
 // "ACK|generation" once they are on its disk, and says where its own pages
-// are ("PORTS|web port"). "PING" keeps a quiet primary heard.
+// are ("PORTS|web port"). A quiet primary sends "PING" now and then, which
+// the standby answers with its last "ACK": each knows the other is there.
 namespace ReplicaProtocol {
 
 inline const QString Path = QStringLiteral("/replica");

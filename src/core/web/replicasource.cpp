@@ -36,6 +36,12 @@ ReplicaSource::ReplicaSource(AppState& state, MeetServer& meet, WebServer& web, 
     connect(&mPingTimer, &QTimer::timeout, this, [this] {
         if (!mStandby)
             return;
+        // A standby that answers nothing, not even the pings, is gone even
+        // when no score waits for it.
+        if (mStandby->heard.hasExpired(AnswerMs)) {
+            letGo(mStandby->inStep ? mStandby->address : QString());
+            return;
+        }
         // Whatever changed without being announced (the engine's own upkeep)
         // goes too.
         publish();
@@ -114,6 +120,7 @@ void ReplicaSource::helloFrom(QWebSocket* socket, const QString& message) {
     mStandby = std::make_unique<Standby>();
     mStandby->socket = std::move(taken);
     mStandby->address = address;
+    mStandby->heard.start();
     connect(socket, &QWebSocket::textMessageReceived, this, &ReplicaSource::textFrom);
     connect(socket, &QWebSocket::binaryMessageReceived, this, &ReplicaSource::binaryFrom);
     connect(socket, &QWebSocket::disconnected, this, [this, socket] {
@@ -148,6 +155,8 @@ QString ReplicaSource::meetMessage() {
 }
 
 void ReplicaSource::textFrom(const QString& message) {
+    if (mStandby)
+        mStandby->heard.restart();
     const QStringList fields = message.split(u'|');
     bool ok = false;
     const quint64 generation = fields.value(1).toULongLong(&ok);
@@ -167,6 +176,7 @@ void ReplicaSource::textFrom(const QString& message) {
 void ReplicaSource::binaryFrom(const QByteArray& message) {
     if (!mStandby || mStandby->catchingUp)
         return;
+    mStandby->heard.restart();
     const std::optional<QList<QByteArray>> digests = ReplicaProtocol::decodeHave(message);
     if (!digests) {
         letGo({});
@@ -221,7 +231,8 @@ void ReplicaSource::afterCommit(std::function<void()> release) {
 }
 
 void ReplicaSource::acknowledged(quint64 generation) {
-    if (!mStandby || generation > mStandby->sentGeneration)
+    if (!mStandby || !mStandby->catchingUp || generation == 0 ||
+        generation > mStandby->sentGeneration)
         return;
     mStandby->acknowledged = std::max(mStandby->acknowledged, generation);
     if (!mStandby->inStep && mStandby->acknowledged == mStandby->sentGeneration) {

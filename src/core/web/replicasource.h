@@ -63,7 +63,8 @@ private:
         bool inStep = false;
         quint64 sentGeneration = 0;
         quint64 acknowledged = 0;
-        PageImage sent; // what it holds once it has acknowledged everything sent
+        PageImage sent;      // what it holds once it has acknowledged everything sent
+        QElapsedTimer heard; // its last word
     };
     struct Held {
         quint64 generation;
