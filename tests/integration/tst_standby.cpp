@@ -383,8 +383,11 @@ private Q_SLOTS:
         TestStation judge(quint16(target.section(u':', 1).toUInt()));
         QVERIFY(judge.waitConnected());
         QCOMPARE(judge.loginJudge(u"Vault"_s, u"Cut"_s, Pin), u"AUTHRESP|0|3"_s);
+        // A question asked right after a score is answered after its confirmation.
         judge.send(ScoreLoad::sendScore(1000, u"Vault"_s));
+        judge.send(u"GYMNASTQUERY|1000|Vault|2"_s);
         QCOMPARE(judge.next(), u"SCORECONFIRM|0"_s);
+        QVERIFY(!judge.next().isEmpty());
 
         // Cut off: the primary waits its two seconds, then confirms alone.
         relay.cut();

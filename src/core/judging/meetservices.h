@@ -62,8 +62,8 @@ public:
 
 private:
     // A station's answers keep the order of its messages: what it asks after
-    // sending a score waits until that score is committed (and confirmed).
-    void answerAfterScores(ConnectionId connection);
+    // sending a score waits until that score is committed and confirmed.
+    void answerAfterScores(ConnectionId connection, std::function<void()> answer);
 
     OperatorAlerts& mAlerts;
     DisplaySeconds mDisplaySeconds;

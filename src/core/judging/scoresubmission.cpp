@@ -124,23 +124,23 @@ QList<ScoreOutcome> ScoreSubmission::commit() {
     for (const Waiting& waiting : batch)
         requests.append(waiting.request);
     const QList<ScoreOutcome> outcomes = mStore.store(requests);
-    QList<std::function<void()>> replies;
+    QList<std::pair<ConnectionId, std::function<void()>>> replies;
     std::optional<ScoreRange> range;
     for (qsizetype i = 0; i < batch.size(); ++i) {
         const ConnectionId stationId = batch[i].stationId;
         if (batch[i].request.secondary) {
             if (outcomes[i].stored)
-                replies.append([this, stationId, fields = batch[i].secondaryFields] {
-                    passOnSecondaryScore(stationId, fields);
-                });
+                replies.append({stationId, [this, stationId, fields = batch[i].secondaryFields] {
+                                    passOnSecondaryScore(stationId, fields);
+                                }});
             else
                 report(stationId, outcomes[i]);
             continue;
         }
         if (outcomes[i].stored && stationId != 0)
-            replies.append([this, stationId] {
-                mLink.sendData(stationId, JudgingMessages::scoreConfirmed());
-            });
+            replies.append({stationId, [this, stationId] {
+                                mLink.sendData(stationId, JudgingMessages::scoreConfirmed());
+                            }});
         report(stationId, outcomes[i]);
         if (outcomes[i].stored && !outcomes[i].testScore) {
             if (!range)
@@ -152,17 +152,32 @@ QList<ScoreOutcome> ScoreSubmission::commit() {
     return outcomes;
 }
 
-void ScoreSubmission::release(QList<std::function<void()>> replies) {
+void ScoreSubmission::release(QList<std::pair<ConnectionId, std::function<void()>>> replies) {
     if (replies.isEmpty())
         return;
-    const auto send = [replies = std::move(replies)] {
-        for (const std::function<void()>& reply : replies)
+    if (!mHold) {
+        for (const auto& [stationId, reply] : replies)
             reply();
-    };
-    if (mHold)
-        mHold->afterCommit(send);
+        return;
+    }
+    for (const auto& [stationId, reply] : replies)
+        ++mHeld[stationId];
+    mHold->afterCommit([this, replies = std::move(replies)] {
+        for (const auto& [stationId, reply] : replies) {
+            if (--mHeld[stationId] <= 0)
+                mHeld.remove(stationId);
+            reply();
+        }
+    });
+}
+
+void ScoreSubmission::afterConfirmations(ConnectionId stationId, std::function<void()> answer) {
+    // The hold releases in commit order: an answer held after the station's
+    // confirmations goes after them.
+    if (mHold && mHeld.contains(stationId))
+        mHold->afterCommit(std::move(answer));
     else
-        send();
+        answer();
 }
 
 void ScoreSubmission::report(ConnectionId stationId, const ScoreOutcome& outcome) {

@@ -46,11 +46,17 @@ public:
 
     // What the confirmations of each commit wait for, if anything (not owned;
     // null: they go at once).
-    void setConfirmationHold(ConfirmationHold* hold) { mHold = hold; }
+    void setConfirmationHold(ConfirmationHold* hold) {
+        mHold = hold;
+        mHeld.clear();
+    }
 
     // Commits the waiting scores now, for what must see them first.
     void commitWaiting();
     bool isWaiting(ConnectionId stationId) const;
+    // Runs `answer` once the station's committed scores are confirmed, so
+    // that it hears of them in the order it sent them.
+    void afterConfirmations(ConnectionId stationId, std::function<void()> answer);
 
     // "SENDSCORE2" (its fields): a secondary judge's score joins the scores
     // waiting for the next commit, which records it in the score history;
@@ -74,7 +80,7 @@ private:
                           const ScoreRange& range);
     void passOnSecondaryScore(ConnectionId stationId, const QStringList& fields);
     // Sends what the stations are told once the commit may be confirmed.
-    void release(QList<std::function<void()>> replies);
+    void release(QList<std::pair<ConnectionId, std::function<void()>>> replies);
     static QString stationText(ConnectionId stationId);
     // The station as the score history names it, looked up once per connection.
     QString sourceOf(ConnectionId stationId);
@@ -88,4 +94,5 @@ private:
     QHash<ConnectionId, QString> mSources;
     QTimer mCommitTimer;
     ConfirmationHold* mHold = nullptr;
+    QHash<ConnectionId, int> mHeld; // confirmations held per station
 };
