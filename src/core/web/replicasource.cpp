@@ -57,8 +57,13 @@ ReplicaSource::~ReplicaSource() {
     mMeet.services().setConfirmationHold(nullptr);
     // The confirmations still held are not sent: the stations ask again.
     mHeld.clear();
-    if (mStandby)
+    // Their ends are no news any more.
+    for (const auto& knocking : mKnocking)
+        disconnect(knocking.get(), nullptr, this, nullptr);
+    if (mStandby) {
+        disconnect(mStandby->socket.get(), nullptr, this, nullptr);
         mStandby->socket->abort();
+    }
 }
 
 void ReplicaSource::take(std::unique_ptr<QWebSocket> socket) {
