@@ -1,7 +1,10 @@
 #include "commands.h"
+#include "followprimary.h"
+#include "newerprimary.h"
 #include "stopsignals.h"
 #include "usagetexts.h"
 
+#include "db/tallvanesettings.h"
 #include "judging/meetserver.h"
 #include "scoreboard/displayseconds.h"
 #include "shell/appstate.h"
@@ -11,10 +14,14 @@
 #include "web/meetwebpages.h"
 #include "web/resultspublisher.h"
 #include "web/sitefolder.h"
+#include "web/newerprimarywatch.h"
+#include "web/replicafollower.h"
+#include "web/replicasource.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QJsonObject>
 
 #include <cstdio>
 #include <optional>
@@ -114,6 +121,25 @@ int serveMeet(QCoreApplication& app, AppState& state, const QString& displaySeco
     if (!publishing.folder.isEmpty())
         publisher.emplace(state.meetDb(), web.results(), meet.server().currentSession(),
                           meet.alerts(), publishing);
+    // A standby may follow this meet over the web port.
+    ReplicaSource replicas(state, meet, web.web());
+    QObject::connect(&replicas, &ReplicaSource::standbyInStep, &app, [](const QString& address) {
+        printLine(stdout, u"Standby at %1 is in step"_s.arg(address));
+    });
+    // A standby that went on alone while this server was out of its sight
+    // serves the meet now: this one stops.
+    NewerPrimaryWatch newerPrimary(state.meetDb(), replicas);
+    QObject::connect(
+        &newerPrimary, &NewerPrimaryWatch::newerPrimaryFound, &app, [&](const QString& address) {
+            printLine(stderr, u"tallvane serve: %1 took this meet over and serves it "
+                              "now; this server stops. To follow it: tallvane "
+                              "serve MEETFILE --follow %1 --operator-pin PIN"_s.arg(address));
+            web.close();
+            meet.shutdown();
+            state.closeMeetFile();
+            app.exit(1);
+        });
+    newerPrimary.start();
 
     StopSignals stopSignals;
     QObject::connect(&stopSignals, &StopSignals::stopRequested, &app, [&] {
@@ -149,6 +175,62 @@ int serveMeet(QCoreApplication& app, AppState& state, const QString& displaySeco
     return exitCode;
 }
 
+// What the command line asks of a standby, or what is wrong with it.
+std::optional<FollowRequest> followRequest(const QCommandLineParser& parser,
+                                           const QString& meetFile, QString* wrong) {
+    FollowRequest request;
+    request.meetFile = meetFile;
+    request.primary = QUrl(parser.value(u"follow"_s));
+    request.operatorPin = parser.value(u"operator-pin"_s);
+    request.force = parser.isSet(u"force"_s);
+    if (!ReplicaFollower::streamUrl(request.primary).isValid()) {
+        *wrong = u"%1 is not the address of a Tallvane's web pages (http://HOST:PORT/)."_s.arg(
+            parser.value(u"follow"_s));
+        return std::nullopt;
+    }
+    if (request.operatorPin.isEmpty()) {
+        *wrong = u"--follow needs the primary's operator PIN (--operator-pin PIN)."_s;
+        return std::nullopt;
+    }
+    if (parser.isSet(u"take-over-after"_s)) {
+        bool ok = false;
+        request.takeOverAfterSeconds = parser.value(u"take-over-after"_s).toInt(&ok);
+        if (!ok || request.takeOverAfterSeconds < 1) {
+            *wrong = u"%1 is not a number of seconds."_s.arg(parser.value(u"take-over-after"_s));
+            return std::nullopt;
+        }
+    }
+    const std::pair<QString, std::optional<quint16>*> ports[] = {{u"port"_s, &request.stationPort},
+                                                                 {u"web-port"_s, &request.webPort}};
+    for (const auto& [name, port] : ports) {
+        if (parser.isSet(name))
+            *port = portNumber(parser.value(name));
+    }
+    return request;
+}
+
+// The primary's station PIN and ports, where the command line gave none.
+void takeSettingsOf(const QJsonObject& meet, const QCommandLineParser& parser, AppState& state) {
+    if (!parser.isSet(u"pin"_s) && !meet.value(u"pin"_s).toString().isEmpty())
+        state.setPin(meet.value(u"pin"_s).toString());
+    if (!parser.isSet(u"port"_s) && portNumber(meet.value(u"port"_s).toString()))
+        state.setPortNumber(meet.value(u"port"_s).toString());
+    if (!parser.isSet(u"web-port"_s) && portNumber(meet.value(u"webPort"_s).toString()))
+        state.setWebPortNumber(meet.value(u"webPort"_s).toString());
+}
+
+// A take-over: the meet's epoch goes up, so that the primary it replaces
+// knows it is out of date, and this server has no standby yet. What failed, or empty.
+QString raiseEpoch(AppState& state) {
+    TallvaneSettings settings(state.meetDb());
+    const qint64 epoch =
+        settings.value(ReplicaSource::EpochSetting).value_or(QString()).toLongLong() + 1;
+    if (!settings.setValue(ReplicaSource::EpochSetting, QString::number(epoch)) ||
+        !settings.setValue(ReplicaSource::StandbySetting, QString()))
+        return u"the take-over could not be recorded in the meet file: "_s + settings.lastError();
+    return {};
+}
+
 } // namespace
 
 // The scoring server without windows: the same core, timers and database as
@@ -171,8 +253,17 @@ int runServeCommand(int argc, char** argv) {
     if (const QString wrong = readPublishOptions(parser, publishing); !wrong.isEmpty())
         return failWith(wrong, 2);
     const QString meetFile = parser.positionalArguments().constFirst();
-    if (!QFileInfo(meetFile).isFile())
+    std::optional<FollowRequest> follow;
+    if (parser.isSet(u"follow"_s)) {
+        QString wrong;
+        follow = followRequest(parser, meetFile, &wrong);
+        if (!follow)
+            return failWith(wrong, 2);
+    } else if (parser.isSet(u"take-over-after"_s) || parser.isSet(u"force"_s)) {
+        return failWith(u"--take-over-after and --force are for a standby (--follow)."_s, 2);
+    } else if (!QFileInfo(meetFile).isFile()) {
         return failWith(u"the meet file %1 does not exist."_s.arg(meetFile));
+    }
     if (!publishing.folder.isEmpty()) {
         if (const QString problem = SiteFolder::problem(publishing.folder); !problem.isEmpty())
             return failWith(problem);
@@ -187,8 +278,24 @@ int runServeCommand(int argc, char** argv) {
         printLine(stderr, u"tallvane serve: "_s + error);
     if (const QString wrong = applyOptions(parser, state); !wrong.isEmpty())
         return failWith(wrong, 2);
+    if (follow) {
+        const FollowOutcome outcome = followPrimary(app, *follow);
+        if (!outcome.takeOver)
+            return outcome.exitCode;
+        printLine(stdout, u"Taking over from "_s + ReplicaFollower::primaryText(follow->primary));
+        takeSettingsOf(outcome.meet, parser, state);
+    }
     if (!state.openMeetFile(meetFile, &error))
         return failWith(error);
+    if (follow) {
+        if (const QString wrong = raiseEpoch(state); !wrong.isEmpty())
+            printLine(stderr, u"tallvane serve: "_s + wrong);
+    } else if (const QString newer = newerPrimaryOf(app, state); !newer.isEmpty()) {
+        state.closeMeetFile();
+        return failWith(
+            u"%1 took this meet over and serves it now; this copy is out of date. To "
+            "follow it: tallvane serve %2 --follow %1 --operator-pin PIN"_s.arg(newer, meetFile));
+    }
 
     return serveMeet(app, state, parser.value(u"display-seconds"_s), publishing);
 }

@@ -34,6 +34,7 @@ StopSignals::StopSignals(QObject* parent)
     action.sa_flags = SA_RESTART;
     ::sigaction(SIGINT, &action, nullptr);
     ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGUSR1, &action, nullptr);
 }
 
 StopSignals::~StopSignals() {
@@ -41,6 +42,8 @@ StopSignals::~StopSignals() {
         return;
     ::signal(SIGINT, SIG_DFL);
     ::signal(SIGTERM, SIG_DFL);
+    // Not the default (which ends the process): a late take-over is ignored.
+    ::signal(SIGUSR1, SIG_IGN);
     ::close(signalPipe[0]);
     ::close(signalPipe[1]);
     signalPipe[0] = signalPipe[1] = -1;
@@ -48,7 +51,11 @@ StopSignals::~StopSignals() {
 
 void StopSignals::readSignal() {
     char byte = 0;
-    if (::read(signalPipe[1], &byte, 1) == 1)
+    if (::read(signalPipe[1], &byte, 1) != 1)
+        return;
+    if (int(byte) == SIGUSR1)
+        Q_EMIT takeOverRequested();
+    else
         Q_EMIT stopRequested(int(byte));
 }
 

@@ -4,8 +4,9 @@
 
 class QSocketNotifier;
 
-// Turns SIGINT and SIGTERM into a Qt signal on the event-loop thread: the
-// handler only writes one byte to a pipe, which a socket notifier reads.
+// Turns SIGINT and SIGTERM (and SIGUSR1, a standby's "take over") into Qt
+// signals on the event-loop thread: the handler only writes one byte to a
+// pipe, which a socket notifier reads.
 class StopSignals : public QObject {
     Q_OBJECT
 
@@ -15,6 +16,7 @@ public:
 
 Q_SIGNALS:
     void stopRequested(int signalNumber);
+    void takeOverRequested();
 
 private:
     void readSignal();

@@ -24,6 +24,7 @@
 #include "shell/prompter.h"
 #include "stationstab.h"
 #include "web/meetwebpages.h"
+#include "web/replicasource.h"
 #include "webaddresspanel.h"
 
 #include <QCheckBox>
@@ -73,6 +74,7 @@ ServerWindow::ServerWindow(AppState& state, Prompter& prompter, QWidget* parent)
     mGymnasts =
         std::make_unique<GymnastsConsole>(state.meetDb(), server().currentSession(), prompter);
     mWeb = std::make_unique<MeetWebPages>(state, *mMeet);
+    mReplicas = std::make_unique<ReplicaSource>(state, *mMeet, mWeb->web());
 }
 
 ServerWindow::~ServerWindow() = default;

@@ -21,6 +21,7 @@ class QLCDNumber;
 class QLineEdit;
 class ScoringServer;
 class MeetWebPages;
+class ReplicaSource;
 class SessionsConsole;
 
 // The server window ("frmConnections"): the meet's working window inside the
@@ -79,7 +80,8 @@ private:
     AppState& mState;
     Prompter& mPrompter;
     std::unique_ptr<MeetServer> mMeet;
-    std::unique_ptr<MeetWebPages> mWeb; // pages, browser stations, live results
+    std::unique_ptr<MeetWebPages> mWeb;       // pages, browser stations, live results
+    std::unique_ptr<ReplicaSource> mReplicas; // a standby following this meet
     std::unique_ptr<SessionsConsole> mSessions;
     std::unique_ptr<GymnastsConsole> mGymnasts;
     ActivityMarks* mJudgeMarks = nullptr;

@@ -16,21 +16,23 @@ MeetServices::MeetServices(const Meet& meet, StationLink& link, OperatorAlerts& 
     , mWarmup(meet.db, link, *mQueue.grid())
     , mAdFiles([folder = meet.dataFolder] { return folder; }, meet.settingsFiles, link) {}
 
-void MeetServices::answerAfterScores(ConnectionId connection) {
+void MeetServices::answerAfterScores(ConnectionId connection, std::function<void()> answer) {
     if (mSubmission.isWaiting(connection))
         mSubmission.commitWaiting();
+    mSubmission.afterConfirmations(connection, std::move(answer));
 }
 
 void MeetServices::gymnastQuery(ConnectionId connection, const QStringList& fields) {
-    answerAfterScores(connection);
-    mQueries.gymnastQuery(connection, fields);
-    if (fields.size() > 2)
-        Q_EMIT gymnastAsked(fields[1], fields[2]);
+    answerAfterScores(connection, [this, connection, fields] {
+        mQueries.gymnastQuery(connection, fields);
+        if (fields.size() > 2)
+            Q_EMIT gymnastAsked(fields[1], fields[2]);
+    });
 }
 
 void MeetServices::squadList(ConnectionId connection, const QStringList& fields) {
-    answerAfterScores(connection);
-    mQueries.squadList(connection, fields);
+    answerAfterScores(connection,
+                      [this, connection, fields] { mQueries.squadList(connection, fields); });
 }
 
 void MeetServices::processScore(ConnectionId connection, const QStringList& fields) {

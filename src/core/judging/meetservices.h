@@ -51,6 +51,9 @@ public:
     ScoreOutcome enterScore(const SubmittedScore& score, bool noScoreboard,
                             const QString& reason = {});
 
+    // What the confirmations of scores wait for (see ScoreSubmission).
+    void setConfirmationHold(ConfirmationHold* hold) { mSubmission.setConfirmationHold(hold); }
+
     GymnastQueries& queries() { return mQueries; }
     DisplaySeconds& displaySeconds() { return mDisplaySeconds; }
     ScoreQueue& queue() { return mQueue; }
@@ -63,8 +66,8 @@ Q_SIGNALS:
 
 private:
     // A station's answers keep the order of its messages: what it asks after
-    // sending a score waits until that score is committed (and confirmed).
-    void answerAfterScores(ConnectionId connection);
+    // sending a score waits until that score is committed and confirmed.
+    void answerAfterScores(ConnectionId connection, std::function<void()> answer);
 
     OperatorAlerts& mAlerts;
     DisplaySeconds mDisplaySeconds;

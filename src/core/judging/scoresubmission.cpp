@@ -1,5 +1,7 @@
 #include "scoresubmission.h"
 
+#include "confirmationhold.h"
+
 #include "db/connectionstable.h"
 #include "db/meetdatabase.h"
 #include "db/meetevents.h"
@@ -122,23 +124,60 @@ QList<ScoreOutcome> ScoreSubmission::commit() {
     for (const Waiting& waiting : batch)
         requests.append(waiting.request);
     const QList<ScoreOutcome> outcomes = mStore.store(requests);
+    QList<std::pair<ConnectionId, std::function<void()>>> replies;
     std::optional<ScoreRange> range;
     for (qsizetype i = 0; i < batch.size(); ++i) {
+        const ConnectionId stationId = batch[i].stationId;
         if (batch[i].request.secondary) {
             if (outcomes[i].stored)
-                passOnSecondaryScore(batch[i].stationId, batch[i].secondaryFields);
+                replies.append({stationId, [this, stationId, fields = batch[i].secondaryFields] {
+                                    passOnSecondaryScore(stationId, fields);
+                                }});
             else
-                report(batch[i].stationId, outcomes[i]);
+                report(stationId, outcomes[i]);
             continue;
         }
-        report(batch[i].stationId, outcomes[i]);
+        if (outcomes[i].stored && stationId != 0)
+            replies.append({stationId, [this, stationId] {
+                                mLink.sendData(stationId, JudgingMessages::scoreConfirmed());
+                            }});
+        report(stationId, outcomes[i]);
         if (outcomes[i].stored && !outcomes[i].testScore) {
             if (!range)
                 range = ScoreRange::ofMeet(mDb);
             reportOutOfRange(batch[i], outcomes[i], *range);
         }
     }
+    release(std::move(replies));
     return outcomes;
+}
+
+void ScoreSubmission::release(QList<std::pair<ConnectionId, std::function<void()>>> replies) {
+    if (replies.isEmpty())
+        return;
+    if (!mHold) {
+        for (const auto& [stationId, reply] : replies)
+            reply();
+        return;
+    }
+    for (const auto& [stationId, reply] : replies)
+        ++mHeld[stationId];
+    mHold->afterCommit([this, replies = std::move(replies)] {
+        for (const auto& [stationId, reply] : replies) {
+            if (--mHeld[stationId] <= 0)
+                mHeld.remove(stationId);
+            reply();
+        }
+    });
+}
+
+void ScoreSubmission::afterConfirmations(ConnectionId stationId, std::function<void()> answer) {
+    // The hold releases in commit order: an answer held after the station's
+    // confirmations goes after them.
+    if (mHold && mHeld.contains(stationId))
+        mHold->afterCommit(std::move(answer));
+    else
+        answer();
 }
 
 void ScoreSubmission::report(ConnectionId stationId, const ScoreOutcome& outcome) {
@@ -149,8 +188,6 @@ void ScoreSubmission::report(ConnectionId stationId, const ScoreOutcome& outcome
             stationText(stationId), outcome.error));
         return;
     }
-    if (stationId != 0)
-        mLink.sendData(stationId, JudgingMessages::scoreConfirmed());
     if (outcome.toShow)
         mQueue.show(*outcome.toShow);
     if (outcome.unknownGymnast && !outcome.testScore)

@@ -7,6 +7,9 @@
 #include <QList>
 #include <QTimer>
 
+#include <functional>
+
+class ConfirmationHold;
 class MeetDatabase;
 class OperatorAlerts;
 class ScoreRange;
@@ -41,9 +44,19 @@ public:
     ScoreOutcome enterScore(const SubmittedScore& score, bool noScoreboard,
                             const QString& reason = {});
 
+    // What the confirmations of each commit wait for, if anything (not owned;
+    // null: they go at once).
+    void setConfirmationHold(ConfirmationHold* hold) {
+        mHold = hold;
+        mHeld.clear();
+    }
+
     // Commits the waiting scores now, for what must see them first.
     void commitWaiting();
     bool isWaiting(ConnectionId stationId) const;
+    // Runs `answer` once the station's committed scores are confirmed, so
+    // that it hears of them in the order it sent them.
+    void afterConfirmations(ConnectionId stationId, std::function<void()> answer);
 
     // "SENDSCORE2" (its fields): a secondary judge's score joins the scores
     // waiting for the next commit, which records it in the score history;
@@ -66,6 +79,8 @@ private:
     void reportOutOfRange(const Waiting& waiting, const ScoreOutcome& outcome,
                           const ScoreRange& range);
     void passOnSecondaryScore(ConnectionId stationId, const QStringList& fields);
+    // Sends what the stations are told once the commit may be confirmed.
+    void release(QList<std::pair<ConnectionId, std::function<void()>>> replies);
     static QString stationText(ConnectionId stationId);
     // The station as the score history names it, looked up once per connection.
     QString sourceOf(ConnectionId stationId);
@@ -78,4 +93,6 @@ private:
     QList<Waiting> mWaiting;
     QHash<ConnectionId, QString> mSources;
     QTimer mCommitTimer;
+    ConfirmationHold* mHold = nullptr;
+    QHash<ConnectionId, int> mHeld; // confirmations held per station
 };

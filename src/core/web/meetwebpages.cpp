@@ -1,11 +1,14 @@
 #include "meetwebpages.h"
 
 #include "db/meetdatabase.h"
+#include "db/tallvanesettings.h"
 #include "judging/meetserver.h"
 #include "meetsummary.h"
+#include "replicasource.h"
 #include "shell/appstate.h"
 #include "shell/portnumber.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QUrlQuery>
 
@@ -33,7 +36,11 @@ MeetWebPages::MeetWebPages(AppState& state, MeetServer& meet)
     , mUpdates(state.meetDb().changes())
     , mUnderway(state.meetDb().changes())
     , mAnnouncer(state.meetDb(), mUnderway) {
-    mWeb.setMeetInfo([&state] { return meetSummary(state.meetDb(), state.numJudges()); });
+    mWeb.setMeetInfo([this, &state] {
+        QJsonObject summary = meetSummary(state.meetDb(), state.numJudges());
+        addServers(summary);
+        return summary;
+    });
     addResultsRoutes();
     QObject::connect(&meet.services(), &MeetServices::gymnastAsked, &mUnderway,
                      &EventsUnderway::lookedUp);
@@ -54,6 +61,23 @@ MeetWebPages::MeetWebPages(AppState& state, MeetServer& meet)
     CurrentSession& current = meet.server().currentSession();
     QObject::connect(&current, &CurrentSession::changed, &mUpdates,
                      [this, &current] { mUpdates.currentSessionChanged(current.id()); });
+}
+
+void MeetWebPages::addServers(QJsonObject& summary) {
+    // The pages learn where the meet goes on should this server stop: this
+    // one first, then its standby.
+    TallvaneSettings settings(mState.meetDb());
+    QJsonArray servers;
+    if (!address().isEmpty())
+        servers.append(address());
+    if (const QString standby = settings.value(ReplicaSource::StandbySetting).value_or(QString());
+        !standby.isEmpty())
+        servers.append(standby);
+    summary.insert(u"servers"_s, servers);
+    summary.insert(u"epoch"_s,
+                   settings.value(ReplicaSource::EpochSetting).value_or(QString()).toLongLong());
+    summary.insert(u"identity"_s,
+                   settings.value(ReplicaSource::IdentitySetting).value_or(QString()));
 }
 
 void MeetWebPages::addResultsRoutes() {

@@ -53,6 +53,8 @@ public:
     ResultsApi& results() { return mResults; }
 
 private:
+    // "/api/meet" also lists the meet's servers and says its epoch and identity.
+    void addServers(QJsonObject& summary);
     void addResultsRoutes();
     void addOperatorLogin();
     void addHealthRoutes();

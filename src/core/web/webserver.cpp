@@ -169,7 +169,8 @@ WebServer::Reply WebServer::answer(const HttpRequest& request) {
 
 WebServer::Reply WebServer::webSocketOpening(const HttpRequest& request,
                                              const QString& path) const {
-    if (path != StationPath && !(path == UpdatesPath && mUpdatesViewers))
+    if (path != StationPath && !(path == UpdatesPath && mUpdatesViewers) &&
+        !mSocketRoutes.contains(path))
         return Reply::text(404, "Not found.\n");
     // Programs that are no browser send no Origin.
     const QByteArray origin = request.value("origin");
@@ -220,6 +221,11 @@ void WebServer::acceptStations() {
         if (socket->requestUrl().path() == UpdatesPath) {
             if (mUpdatesViewers)
                 mUpdatesViewers(std::move(socket));
+            continue;
+        }
+        if (const auto route = mSocketRoutes.constFind(socket->requestUrl().path());
+            route != mSocketRoutes.cend()) {
+            (*route)(std::move(socket));
             continue;
         }
         auto* station = new WebStation(std::move(socket), mStationServer, this);

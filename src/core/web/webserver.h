@@ -69,6 +69,12 @@ public:
     void setUpdatesViewers(std::function<void(std::unique_ptr<QWebSocket>)> take) {
         mUpdatesViewers = std::move(take);
     }
+    // Who takes the WebSockets of `path` (the socket, to own), for a program
+    // of its own (one that sends no Origin, or a page of this server).
+    void addWebSocketRoute(const QString& path,
+                           std::function<void(std::unique_ptr<QWebSocket>)> take) {
+        mSocketRoutes.insert(path, std::move(take));
+    }
     // Names besides the server's own addresses that pages may reach it by.
     void setExtraHostNames(const QStringList& names) { mHosts.setExtraNames(names); }
     void setLimits(const HttpConnection::Limits& limits) { mLimits = limits; }
@@ -111,5 +117,6 @@ private:
     QHash<QString, Route> mPostRoutes;
     std::function<QJsonObject()> mMeetInfo;
     std::function<void(std::unique_ptr<QWebSocket>)> mUpdatesViewers;
+    QHash<QString, std::function<void(std::unique_ptr<QWebSocket>)>> mSocketRoutes;
     QSet<WebStation*> mBrowserStations; // children of this object
 };

@@ -1,0 +1,425 @@
+// A standby follows a primary `tallvane serve`: its copy holds every table of
+// the meet, every score the primary confirmed survives a SIGKILL of the
+// primary once the standby takes over, a wrong operator PIN gets nothing,
+// a standby turns judges away until it takes over, the old primary restarted
+// after a take-over refuses to serve, and a standby cut off is let go after
+// two seconds and catches up from what it holds when it is back. Real processes, real TCP on
+// 127.0.0.1.
+#include "childprogram.h"
+#include "db/meetdatabase.h"
+#include "db/replicafile.h"
+#include "scoreload.h"
+#include "tempmeet.h"
+#include "teststation.h"
+#include "web/replicafollower.h"
+#include "web/standbygate.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+#include <QWebSocket>
+
+#include <memory>
+#include <signal.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const QString Pin = u"5081"_s;
+const QString OperatorPin = u"246810"_s;
+constexpr int DeadlineMs = 60000;
+
+QStringList messages(const ChildProgram& station, QChar direction) {
+    QStringList found;
+    for (const QString& line : station.lines())
+        if (line.size() > 15 && line[13] == direction)
+            found << line.mid(15);
+    return found;
+}
+
+// Every row of every table, as text, for comparing two meet files.
+QStringList everyRow(const QString& path) {
+    MeetDatabase db;
+    if (!db.open(path))
+        return {u"cannot open: "_s + db.lastError()};
+    QStringList rows;
+    const DbRows tables =
+        db.select(u"SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name"_s);
+    for (int t = 0; t < tables.count(); ++t) {
+        const QString table = tables.text(t, u"name"_s);
+        const DbRows all = db.select(u"SELECT * FROM \"%1\" ORDER BY rowid"_s.arg(table));
+        for (int r = 0; r < all.count(); ++r) {
+            QStringList values;
+            for (int c = 0; c < all.columnNames().size(); ++c)
+                values << all.value(r, c).toString();
+            rows << table + u": "_s + values.join(u'|');
+        }
+    }
+    return rows;
+}
+
+// A port free now, for a server that must keep its port over a restart.
+quint16 freePort() {
+    QTcpServer probe;
+    probe.listen(QHostAddress::AnyIPv4);
+    return probe.serverPort();
+}
+
+// Passes bytes between the follower and the primary's web port, rewriting
+// the name the follower asked for into the primary's, until cut: then
+// nothing passes either way and the connections stay open, as with a pulled
+// cable. Mended, it drops what it held and lets new connections through.
+class Relay : public QObject {
+public:
+    explicit Relay(quint16 target)
+        : mTarget(target) {
+        mServer.listen(QHostAddress::LocalHost);
+        connect(&mServer, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket* client = mServer.nextPendingConnection())
+                pass(client);
+        });
+    }
+    quint16 port() const { return mServer.serverPort(); }
+    void cut() { mCut = true; }
+    void mend() {
+        qDeleteAll(std::exchange(mSockets, {}));
+        mCut = false;
+    }
+
+private:
+    void pass(QTcpSocket* client) {
+        if (mCut) {
+            client->abort();
+            client->deleteLater();
+            return;
+        }
+        auto* server = new QTcpSocket(this);
+        client->setParent(this);
+        mSockets << client << server;
+        server->connectToHost(QHostAddress::LocalHost, mTarget);
+        const QByteArray from = "127.0.0.1:" + QByteArray::number(port());
+        const QByteArray to = "127.0.0.1:" + QByteArray::number(mTarget);
+        connect(client, &QTcpSocket::readyRead, this, [this, client, server, from, to] {
+            if (mCut)
+                return;
+            server->write(client->readAll().replace(from, to));
+        });
+        connect(server, &QTcpSocket::readyRead, this, [this, client, server] {
+            if (!mCut)
+                client->write(server->readAll());
+        });
+    }
+
+    QTcpServer mServer;
+    quint16 mTarget;
+    bool mCut = false;
+    QList<QTcpSocket*> mSockets;
+};
+
+} // namespace
+
+class TestStandby : public QObject {
+    Q_OBJECT
+
+    TempMeet mTemp;
+    QTemporaryDir mStandbyFolder;
+
+    QString sampleMeet(const QString& name) {
+        const QString meet = mTemp.createSampleMeet(name);
+        MeetDatabase db;
+        if (!db.open(meet) || !ScoreLoad::addGymnasts(db, 1000, 60))
+            return {};
+        QFile pin(mTemp.path(u"operatorpin.txt"_s));
+        if (!pin.open(QIODevice::WriteOnly) || pin.write(OperatorPin.toLatin1()) < 0)
+            return {};
+        return meet;
+    }
+
+    // The primary on `meet`; its web pages' address in `web` once it serves.
+    std::unique_ptr<ChildProgram> startPrimary(const QString& meet, QString* web) {
+        auto server =
+            std::make_unique<ChildProgram>(QStringLiteral(TALLVANE_BIN),
+                                           QStringList{u"serve"_s, meet, u"--port"_s, u"0"_s,
+                                                       u"--web-port"_s, u"0"_s, u"--pin"_s, Pin},
+                                           mTemp.folder());
+        const QString line = server->waitForLine(u"Web pages at "_s, DeadlineMs);
+        *web = line.mid(line.indexOf(u"http://"_s));
+        return server;
+    }
+
+    std::unique_ptr<ChildProgram> startStandby(const QString& meet, const QString& web,
+                                               const QStringList& more = {}) {
+        return std::make_unique<ChildProgram>(
+            QStringLiteral(TALLVANE_BIN),
+            QStringList{u"serve"_s, meet, u"--follow"_s, web, u"--operator-pin"_s, OperatorPin,
+                        u"--port"_s, u"0"_s, u"--web-port"_s, u"0"_s} +
+                more,
+            mStandbyFolder.path());
+    }
+
+    std::vector<std::unique_ptr<ChildProgram>> startJudges(const QString& target, int first,
+                                                           int count) {
+        std::vector<std::unique_ptr<ChildProgram>> judges;
+        for (const QString& event : ScoreLoad::Events) {
+            QFile script(mTemp.path(event + QString::number(first) + u".txt"_s));
+            if (!script.open(QIODevice::WriteOnly))
+                return {};
+            for (int num = first; num < first + count; ++num)
+                script.write(ScoreLoad::sendScore(num, event).toLatin1() + '\n');
+            script.close();
+            judges.push_back(std::make_unique<ChildProgram>(
+                QStringLiteral(TALLVANE_STATION_BIN),
+                QStringList{target, u"--judge"_s, event, u"1"_s, u"--pin"_s, Pin, u"--line-mode"_s,
+                            u"--script"_s, script.fileName()},
+                mTemp.folder()));
+        }
+        return judges;
+    }
+
+private Q_SLOTS:
+    void theCopyFollowsAndConfirmedScoresSurviveTheKill() {
+        const int runs = std::max(1, qEnvironmentVariableIntValue("TALLVANE_STANDBY_RUNS"));
+        QRandomGenerator random(QRandomGenerator::global()->generate());
+        for (int run = 0; run < runs; ++run) {
+            const QString meet = sampleMeet(u"primary%1.tallvane"_s.arg(run));
+            QVERIFY(!meet.isEmpty());
+            const QString copy = mStandbyFolder.filePath(u"standby%1.tallvane"_s.arg(run));
+            QString web;
+            std::unique_ptr<ChildProgram> primary = startPrimary(meet, &web);
+            QVERIFY2(!web.isEmpty(), qPrintable(primary->everything()));
+            const QString target = primary->waitListening();
+            // Ports of its own that stay the same when it takes over, as on a
+            // laptop of its own.
+            const quint16 standbyPort = freePort();
+            std::unique_ptr<ChildProgram> standby = startStandby(
+                copy, web,
+                {u"--take-over-after"_s, u"3"_s, u"--port"_s, QString::number(standbyPort),
+                 u"--web-port"_s, QString::number(freePort())});
+            QVERIFY2(!standby->waitForLine(u"Following "_s + web + u" ("_s).isEmpty(),
+                     qPrintable(standby->everything()));
+            QVERIFY(!standby->waitForLine(u"In step with "_s + web).isEmpty());
+            QVERIFY(!primary->waitForLine(u"is in step"_s).isEmpty());
+            // Before it takes over the standby prints no "Listening on" and
+            // turns judges away.
+            QVERIFY(!standby->everything().contains(u"Listening on"_s));
+            {
+                TestStation early(standbyPort);
+                QVERIFY(early.waitConnected());
+                QCOMPARE(early.loginJudge(u"Vault"_s, u"Early"_s, Pin), StandbyGate::Refusal);
+            }
+
+            // A quiet moment after a first round: the copy equals the primary.
+            auto judges = startJudges(target, 1000, 10);
+            const auto confirmations = [&judges] {
+                qsizetype n = 0;
+                for (const auto& judge : judges)
+                    n += messages(*judge, u'<').count(u"SCORECONFIRM|0"_s);
+                return n;
+            };
+            QVERIFY(QTest::qWaitFor([&] { return confirmations() == 40; }, DeadlineMs));
+            for (auto& judge : judges) {
+                judge->process().terminate();
+                QVERIFY(judge->process().waitForFinished(DeadlineMs));
+            }
+            // Both read at once per try: the primary's display loop goes on changing the queue.
+            QVERIFY2(QTest::qWaitFor([&] { return everyRow(copy) == everyRow(meet); }, DeadlineMs),
+                     qPrintable(standby->everything()));
+            QVERIFY(everyRow(copy).size() > 100);
+
+            // A second round, and the primary dies amid it.
+            judges = startJudges(target, 1010, 50);
+            const int killAfter = 20 + int(random.bounded(100));
+            qInfo("run %d: kill after %d confirmations", run, killAfter);
+            QVERIFY(QTest::qWaitFor([&] { return confirmations() >= killAfter; }, DeadlineMs));
+            primary->process().kill();
+            QVERIFY(primary->process().waitForFinished(DeadlineMs));
+            for (auto& judge : judges)
+                QVERIFY(judge->process().waitForFinished(DeadlineMs));
+            QHash<QString, QString> confirmed;
+            for (const auto& judge : judges) {
+                const QStringList sent = messages(*judge, u'>').filter(u"SENDSCORE|"_s);
+                const qsizetype confirms = messages(*judge, u'<').count(u"SCORECONFIRM|0"_s);
+                for (const QString& score : sent.first(confirms)) {
+                    const QStringList fields = score.split(u'|');
+                    confirmed.insert(fields[1] + u'/' + fields[4], fields[15]);
+                }
+            }
+
+            QVERIFY2(!standby->waitForLine(u"Taking over from "_s + web).isEmpty(),
+                     qPrintable(standby->everything()));
+            QCOMPARE(standby->waitListening(), u"127.0.0.1:%1"_s.arg(standbyPort));
+            // The old primary, restarted on its file, finds the newer one and refuses.
+            const ChildProgram::Finished again = ChildProgram::runTallvane(
+                {u"serve"_s, meet, u"--port"_s, u"0"_s, u"--web-port"_s, u"0"_s}, mTemp.folder());
+            QCOMPARE(again.status, 1);
+            QVERIFY2(again.err.contains(u"took this meet over"_s), qPrintable(again.err));
+            QVERIFY(again.err.contains(u"--follow http://"_s));
+            QVERIFY2(standby->stop(SIGTERM), qPrintable(standby->everything()));
+            MeetDatabase db;
+            QVERIFY2(db.open(copy), qPrintable(db.lastError()));
+            QCOMPARE(db.select(u"PRAGMA integrity_check"_s).text(0, u"integrity_check"_s), u"ok"_s);
+            const QHash<QString, QString> finals = ScoreLoad::storedFinals(db);
+            const QHash<QString, QString> queued = ScoreLoad::queuedScores(db);
+            for (auto it = confirmed.cbegin(); it != confirmed.cend(); ++it) {
+                QVERIFY2(finals.value(it.key()) == it.value(),
+                         qPrintable(u"run %1 lost %2"_s.arg(run).arg(it.key())));
+                QVERIFY2(queued.value(it.key()) == it.value(),
+                         qPrintable(u"run %1 lost the queue row of %2"_s.arg(run).arg(it.key())));
+            }
+        }
+    }
+
+    void aKilledStandbyLeavesAFileThatOpensAndFollowsOn() {
+        const QString meet = sampleMeet(u"again.tallvane"_s);
+        const QString copy = mStandbyFolder.filePath(u"again.tallvane"_s);
+        QString web;
+        std::unique_ptr<ChildProgram> primary = startPrimary(meet, &web);
+        QVERIFY(!web.isEmpty());
+        const QString target = primary->waitListening();
+        std::unique_ptr<ChildProgram> standby = startStandby(copy, web);
+        QVERIFY(!standby->waitForLine(u"In step with "_s).isEmpty());
+        auto judges = startJudges(target, 1000, 30);
+        QVERIFY(QTest::qWaitFor(
+            [&] { return messages(*judges[0], u'<').count(u"SCORECONFIRM|0"_s) >= 10; },
+            DeadlineMs));
+        standby->process().kill();
+        QVERIFY(standby->process().waitForFinished(DeadlineMs));
+        {
+            MeetDatabase db;
+            QVERIFY2(db.open(copy), qPrintable(db.lastError()));
+            QCOMPARE(db.select(u"PRAGMA integrity_check"_s).text(0, u"integrity_check"_s), u"ok"_s);
+        }
+        // The same meet follows on without --force; another meet file is refused.
+        standby = startStandby(copy, web);
+        QVERIFY2(!standby->waitForLine(u"In step with "_s).isEmpty(),
+                 qPrintable(standby->everything()));
+        QVERIFY(standby->stop(SIGTERM));
+        const QString other = mTemp.createSampleMeet(u"other.tallvane"_s);
+        const ChildProgram::Finished refused = ChildProgram::runTallvane(
+            {u"serve"_s, other, u"--follow"_s, web, u"--operator-pin"_s, OperatorPin},
+            mStandbyFolder.path());
+        QCOMPARE(refused.status, 1);
+        QVERIFY2(refused.err.contains(u"--force"_s), qPrintable(refused.err));
+        for (auto& judge : judges)
+            judge->process().terminate();
+        QVERIFY(primary->stop(SIGTERM));
+    }
+
+    void losingSightOfEachOtherLeavesOnePrimaryOnceTheySeeAgain() {
+        const QString meet = sampleMeet(u"sight.tallvane"_s);
+        QString web;
+        std::unique_ptr<ChildProgram> primary = startPrimary(meet, &web);
+        QVERIFY(!web.isEmpty());
+        Relay relay(QUrl(web).port());
+        std::unique_ptr<ChildProgram> standby = startStandby(
+            mStandbyFolder.filePath(u"sight.tallvane"_s),
+            u"http://127.0.0.1:%1/"_s.arg(relay.port()),
+            {u"--take-over-after"_s, u"3"_s, u"--web-port"_s, QString::number(freePort())});
+        QVERIFY2(!standby->waitForLine(u"In step with "_s).isEmpty(),
+                 qPrintable(standby->everything()));
+        // Only the stream between them breaks: the standby goes on alone, and
+        // the primary, seeing it serve the meet under a newer epoch, stops.
+        relay.cut();
+        QVERIFY(!standby->waitForLine(u"Taking over from "_s).isEmpty());
+        QVERIFY(primary->process().waitForFinished(DeadlineMs));
+        QCOMPARE(primary->process().exitCode(), 1);
+        QVERIFY(primary->everything().contains(u"took this meet over"_s));
+        QVERIFY(standby->stop(SIGTERM));
+    }
+
+    void aWrongOperatorPinGetsNothing() {
+        const QString meet = sampleMeet(u"pins.tallvane"_s);
+        QString web;
+        std::unique_ptr<ChildProgram> primary = startPrimary(meet, &web);
+        QVERIFY(!web.isEmpty());
+        const auto ask = [&web](const QString& pin) {
+            QWebSocket socket;
+            QStringList heard;
+            QObject::connect(&socket, &QWebSocket::textMessageReceived,
+                             [&heard](const QString& text) { heard << text; });
+            QObject::connect(&socket, &QWebSocket::binaryMessageReceived,
+                             [&heard](const QByteArray&) { heard << u"pages"_s; });
+            QSignalSpy opened(&socket, &QWebSocket::connected);
+            socket.open(ReplicaFollower::streamUrl(QUrl(web)));
+            if (!opened.wait(10000))
+                return QStringList{u"not opened"_s};
+            QSignalSpy closed(&socket, &QWebSocket::disconnected);
+            socket.sendTextMessage(u"HELLO|"_s + pin);
+            closed.wait(10000);
+            return heard;
+        };
+        // Five wrong ones, then even the right PIN is turned away for a while.
+        for (int i = 0; i < 5; ++i)
+            QCOMPARE(ask(u"111111"_s), QStringList{u"REFUSED|Wrong operator PIN"_s});
+        const QStringList after = ask(OperatorPin);
+        QCOMPARE(after.size(), 1);
+        QVERIFY2(after[0].startsWith(u"REFUSED|Too many"_s), qPrintable(after[0]));
+        QVERIFY(primary->stop(SIGTERM));
+    }
+
+    void aStandbyCutOffIsLetGoAndCatchesUp() {
+        const QString meet = sampleMeet(u"cut.tallvane"_s);
+        QString web;
+        std::unique_ptr<ChildProgram> primary = startPrimary(meet, &web);
+        QVERIFY(!web.isEmpty());
+        const QString target = primary->waitListening();
+        Relay relay(QUrl(web).port());
+        ReplicaFile file;
+        QString error;
+        QVERIFY2(file.open(mStandbyFolder.filePath(u"cut.tallvane"_s), &error), qPrintable(error));
+        ReplicaFollower follower(QUrl(u"http://127.0.0.1:%1/"_s.arg(relay.port())), OperatorPin,
+                                 file);
+        QSignalSpy inStep(&follower, &ReplicaFollower::inStep);
+        follower.start();
+        QVERIFY(inStep.wait(DeadlineMs));
+        const int pageCount = inStep.first().at(1).toInt();
+        QCOMPARE(inStep.first().at(0).toInt(), pageCount); // the first copy is whole
+        QVERIFY(!primary->waitForLine(u"is in step"_s).isEmpty());
+
+        TestStation judge(quint16(target.section(u':', 1).toUInt()));
+        QVERIFY(judge.waitConnected());
+        QCOMPARE(judge.loginJudge(u"Vault"_s, u"Cut"_s, Pin), u"AUTHRESP|0|3"_s);
+        // A question asked right after a score is answered after its confirmation.
+        judge.send(ScoreLoad::sendScore(1000, u"Vault"_s));
+        judge.send(u"GYMNASTQUERY|1000|Vault|2"_s);
+        QCOMPARE(judge.next(), u"SCORECONFIRM|0"_s);
+        QVERIFY(!judge.next().isEmpty());
+
+        // Cut off: the primary waits its two seconds, then confirms alone.
+        relay.cut();
+        judge.send(ScoreLoad::sendScore(1001, u"Vault"_s));
+        QVERIFY(judge.next(500).isEmpty());
+        QCOMPARE(judge.next(10000), u"SCORECONFIRM|0"_s);
+        QString alerts;
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                alerts += QString::fromLocal8Bit(primary->process().readAllStandardError());
+                return alerts.contains(u"Standby at 127.0.0.1 stopped answering; scores are "
+                                       "confirmed without it"_s);
+            },
+            DeadlineMs));
+        judge.send(ScoreLoad::sendScore(1002, u"Vault"_s));
+        QCOMPARE(judge.next(), u"SCORECONFIRM|0"_s);
+
+        // Back: only what changed meanwhile is copied.
+        inStep.clear();
+        relay.mend();
+        QVERIFY(inStep.wait(DeadlineMs));
+        QVERIFY2(inStep.first().at(0).toInt() < pageCount / 2,
+                 qPrintable(
+                     u"%1 of %2 pages copied"_s.arg(inStep.first().at(0).toInt()).arg(pageCount)));
+        follower.stop();
+        file.close();
+        MeetDatabase copy;
+        QVERIFY(copy.open(mStandbyFolder.filePath(u"cut.tallvane"_s)));
+        QCOMPARE(ScoreLoad::storedFinals(copy).size(), 3);
+        QVERIFY(primary->stop(SIGTERM));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestStandby)
+#include "tst_standby.moc"
