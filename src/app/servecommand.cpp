@@ -12,11 +12,11 @@
 #include "shell/operatoralerts.h"
 #include "shell/portnumber.h"
 #include "web/meetwebpages.h"
-#include "web/resultspublisher.h"
-#include "web/sitefolder.h"
 #include "web/newerprimarywatch.h"
 #include "web/replicafollower.h"
 #include "web/replicasource.h"
+#include "web/resultspublisher.h"
+#include "web/sitefolder.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
