@@ -1,23 +1,10 @@
 #pragma once
 
-#include <QJsonObject>
-#include <QString>
-#include <QUrl>
+#include "web/standbyfollow.h"
 
-#include <optional>
+#include <QJsonObject>
 
 class QCoreApplication;
-
-// What `serve --follow` is asked to do.
-struct FollowRequest {
-    QString meetFile;
-    QUrl primary;
-    QString operatorPin;
-    bool force = false;
-    int takeOverAfterSeconds = 0;       // 0: only when told (SIGUSR1)
-    std::optional<quint16> stationPort; // the command line's; else the primary's
-    std::optional<quint16> webPort;
-};
 
 // How following ended.
 struct FollowOutcome {
@@ -27,6 +14,7 @@ struct FollowOutcome {
 };
 
 // Keeps MEETFILE in step with the primary until a stop signal (exit status
-// 0), a failure (1, said on standard error) or a take-over; the meet file is
-// closed and unlocked again when it returns.
+// 0), a failure (1, said on standard error) or a take-over (SIGUSR1, or the
+// primary silent too long); the meet file is closed and unlocked again when
+// it returns.
 FollowOutcome followPrimary(QCoreApplication& app, const FollowRequest& request);

@@ -4,7 +4,6 @@
 #include "stopsignals.h"
 #include "usagetexts.h"
 
-#include "db/tallvanesettings.h"
 #include "judging/meetserver.h"
 #include "scoreboard/displayseconds.h"
 #include "shell/appstate.h"
@@ -209,28 +208,6 @@ std::optional<FollowRequest> followRequest(const QCommandLineParser& parser,
     return request;
 }
 
-// The primary's station PIN and ports, where the command line gave none.
-void takeSettingsOf(const QJsonObject& meet, const QCommandLineParser& parser, AppState& state) {
-    if (!parser.isSet(u"pin"_s) && !meet.value(u"pin"_s).toString().isEmpty())
-        state.setPin(meet.value(u"pin"_s).toString());
-    if (!parser.isSet(u"port"_s) && portNumber(meet.value(u"port"_s).toString()))
-        state.setPortNumber(meet.value(u"port"_s).toString());
-    if (!parser.isSet(u"web-port"_s) && portNumber(meet.value(u"webPort"_s).toString()))
-        state.setWebPortNumber(meet.value(u"webPort"_s).toString());
-}
-
-// A take-over: the meet's epoch goes up, so that the primary it replaces
-// knows it is out of date, and this server has no standby yet. What failed, or empty.
-QString raiseEpoch(AppState& state) {
-    TallvaneSettings settings(state.meetDb());
-    const qint64 epoch =
-        settings.value(ReplicaSource::EpochSetting).value_or(QString()).toLongLong() + 1;
-    if (!settings.setValue(ReplicaSource::EpochSetting, QString::number(epoch)) ||
-        !settings.setValue(ReplicaSource::StandbySetting, QString()))
-        return u"the take-over could not be recorded in the meet file: "_s + settings.lastError();
-    return {};
-}
-
 } // namespace
 
 // The scoring server without windows: the same core, timers and database as
@@ -283,12 +260,13 @@ int runServeCommand(int argc, char** argv) {
         if (!outcome.takeOver)
             return outcome.exitCode;
         printLine(stdout, u"Taking over from "_s + ReplicaFollower::primaryText(follow->primary));
-        takeSettingsOf(outcome.meet, parser, state);
+        StandbyFollow::adoptSettings(outcome.meet, state, parser.isSet(u"pin"_s),
+                                     parser.isSet(u"port"_s), parser.isSet(u"web-port"_s));
     }
     if (!state.openMeetFile(meetFile, &error))
         return failWith(error);
     if (follow) {
-        if (const QString wrong = raiseEpoch(state); !wrong.isEmpty())
+        if (const QString wrong = StandbyFollow::raiseEpoch(state); !wrong.isEmpty())
             printLine(stderr, u"tallvane serve: "_s + wrong);
     } else if (const QString newer = newerPrimaryOf(app, state); !newer.isEmpty()) {
         state.closeMeetFile();

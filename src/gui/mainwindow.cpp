@@ -1,15 +1,18 @@
 #include "mainwindow.h"
 
 #include "aboutdialog.h"
+#include "followdialog.h"
 #include "meetinfodialog.h"
 #include "serverwindow.h"
 #include "settingsdialog.h"
+#include "standbywindow.h"
 #include "transfer/exportwindow.h"
 #include "transfer/importwindow.h"
 #include "usermanual.h"
 
 #include "server/scoringserver.h"
 #include "shell/appstate.h"
+#include "shell/operatoralerts.h"
 #include "shell/prompter.h"
 #include "shell/selectfile.h"
 
@@ -67,6 +70,10 @@ ServerWindow* MainWindow::serverWindow() const {
     return mServerWindow;
 }
 
+StandbyWindow* MainWindow::standbyWindow() const {
+    return mStandbyWindow;
+}
+
 QAction* MainWindow::addAction(QWidget* to, const QString& name, const QString& caption) {
     auto* action = new QAction(caption, this);
     action->setObjectName(name);
@@ -80,6 +87,8 @@ void MainWindow::buildMenus() {
     file->menuAction()->setObjectName(u"mnuFile"_s);
     QAction* open = addAction(file, u"mnuOpen"_s, u"&Open"_s);
     connect(open, &QAction::triggered, this, &MainWindow::chooseMeetFile);
+    QAction* follow = addAction(file, u"mnuFollow"_s, u"Follow Another Tallvane…"_s);
+    connect(follow, &QAction::triggered, this, &MainWindow::showFollow);
     QAction* close = addAction(file, u"mnuClose"_s, u"&Close Data File"_s);
     connect(close, &QAction::triggered, this, &MainWindow::askCloseMeetFile);
 
@@ -97,7 +106,7 @@ void MainWindow::buildMenus() {
 
     QAction* settings = addAction(file, u"mnuSettings"_s, u"&Settings"_s);
     connect(settings, &QAction::triggered, this, &MainWindow::showSettings);
-    mWithoutMeet = {open, import->menuAction(), settings};
+    mWithoutMeet = {open, follow, import->menuAction(), settings};
     mWithMeet = {close, exportMenu->menuAction()};
     file->addSeparator();
     QAction* exit = addAction(file, u"mnuExit"_s, u"E&xit"_s);
@@ -144,7 +153,8 @@ void MainWindow::updateCommands() {
         for (QAction* action : actions)
             action->setEnabled(enabled);
     };
-    enable(mWithoutMeet, !open);
+    // A standby holds its copy of a meet: no other meet opens meanwhile.
+    enable(mWithoutMeet, !open && !mStandbyWindow);
     enable(mWithMeet, open);
     enable(mWhileJudging, judging);
     enable(mWithoutJudging, !judging && !open);
@@ -161,7 +171,7 @@ void MainWindow::chooseMeetFile() {
                      });
 }
 
-bool MainWindow::openMeetFile(const QString& path) {
+bool MainWindow::openMeetFile(const QString& path, const QString& takingOverFrom) {
     if (mState.isMeetOpen())
         closeMeet();
     QString error;
@@ -170,6 +180,8 @@ bool MainWindow::openMeetFile(const QString& path) {
                               Prompter::Icon::Critical);
         return false;
     }
+    const QString epochProblem =
+        takingOverFrom.isEmpty() ? QString() : StandbyFollow::raiseEpoch(mState);
 
     auto* server = new ServerWindow(mState, mPrompter);
     mServerWindow = server;
@@ -187,6 +199,11 @@ bool MainWindow::openMeetFile(const QString& path) {
         closeMeet();
         showStartFailure(started);
         return false;
+    }
+    if (!takingOverFrom.isEmpty()) {
+        server->alerts().raise(u"Taking over from "_s + takingOverFrom);
+        if (!epochProblem.isEmpty())
+            server->alerts().raise(epochProblem);
     }
     // The server window is the meet's working window: it fills the client area.
     mServerSubWindow->showMaximized();
@@ -308,6 +325,54 @@ void MainWindow::showSettings() {
     (new SettingsDialog(mState, mPrompter, this))->open();
 }
 
+void MainWindow::showFollow() {
+    if (mState.isMeetOpen() || mStandbyWindow || isShowing<FollowDialog>(this))
+        return;
+    auto* dialog = new FollowDialog(mState.dataFolder(), mPrompter, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &FollowDialog::followRequested, this, &MainWindow::startFollowing);
+    dialog->open();
+}
+
+void MainWindow::startFollowing(const FollowRequest& request) {
+    if (mState.isMeetOpen() || mStandbyWindow)
+        return;
+    auto* standby = new StandbyWindow(request, mPrompter);
+    if (const QString error = standby->start(); !error.isEmpty()) {
+        delete standby;
+        mPrompter.showMessage(error, Prompter::Icon::Critical);
+        return;
+    }
+    mStandbyWindow = standby;
+    mStandbySubWindow =
+        mMdiArea->addSubWindow(standby, Qt::SubWindow | Qt::CustomizeWindowHint |
+                                            Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    // Queued: both come from inside the standby window, which goes.
+    connect(standby, &StandbyWindow::tookOver, this, &MainWindow::takeOver, Qt::QueuedConnection);
+    connect(standby, &StandbyWindow::ended, this, &MainWindow::stopFollowing, Qt::QueuedConnection);
+    mStandbySubWindow->showMaximized();
+    setWindowTitle(QString::fromLatin1(Title) + u" - Standby of "_s +
+                   standby->standby().primaryText());
+    updateCommands();
+}
+
+void MainWindow::stopFollowing() {
+    delete mStandbySubWindow; // with the standby window, which closes the copy
+    setWindowTitle(QString::fromLatin1(Title));
+    updateCommands();
+}
+
+// The copy becomes this program's meet, served with the primary's station
+// PIN and ports: the stations log in as they did.
+void MainWindow::takeOver(const QString& meetFile, const QJsonObject& meet) {
+    if (!mStandbyWindow)
+        return;
+    const QString primary = mStandbyWindow->standby().primaryText();
+    stopFollowing();
+    StandbyFollow::adoptSettings(meet, mState, false, false, false);
+    openMeetFile(meetFile, primary);
+}
+
 void MainWindow::showAbout() {
     if (isShowing<AboutDialog>(this))
         return;
@@ -319,7 +384,7 @@ void MainWindow::openHelp() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (mState.isMeetOpen() && !mExitConfirmed) {
+    if ((mState.isMeetOpen() || mStandbyWindow) && !mExitConfirmed) {
         event->ignore();
         if (mExitQuestionOpen)
             return;

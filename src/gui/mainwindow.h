@@ -2,6 +2,7 @@
 
 #include "server/scoringserver.h"
 
+#include <QJsonObject>
 #include <QMainWindow>
 #include <QPointer>
 
@@ -14,6 +15,8 @@ class QAction;
 class QMdiArea;
 class QMdiSubWindow;
 class ServerWindow;
+class StandbyWindow;
+struct FollowRequest;
 
 // The application's frame ("frmMain"): the menus and toolbar, the meet file
 // commands, and the area in which the server window and its children open.
@@ -37,12 +40,16 @@ public:
 
     // Opens the meet file at `path` as "Open" does after its file dialog: on
     // failure the operator is told and no meet is left open.
-    bool openMeetFile(const QString& path);
+    // After a take-over (`takingOverFrom`: the old primary's address) the
+    // meet's epoch is raised before it is served.
+    bool openMeetFile(const QString& path, const QString& takingOverFrom = {});
     // Opens a file handed over by the file manager or the command line: a
     // transfer file (.rxt) starts its import, any other file opens as a meet.
     void openFile(const QString& path);
 
     ServerWindow* serverWindow() const;
+    // The standby's window while this program follows another Tallvane.
+    StandbyWindow* standbyWindow() const;
 
 public Q_SLOTS:
     void chooseMeetFile();   // "Open": the file dialog, then openMeetFile()
@@ -52,6 +59,7 @@ public Q_SLOTS:
     void showExport();
     void showSettings();
     void showAbout();
+    void showFollow(); // "Follow Another Tallvane…"
     void openHelp();
 
 protected:
@@ -66,6 +74,9 @@ private:
     QString connectedStationsText();
     void startImport(const QString& transferFile);
     void showStartFailure(const ScoringServer::StartResult& failure);
+    void startFollowing(const FollowRequest& request);
+    void takeOver(const QString& meetFile, const QJsonObject& meet);
+    void stopFollowing();
     void restoreWindowGeometry();
     void saveWindowGeometry() const;
 
@@ -74,6 +85,8 @@ private:
     QMdiArea* mMdiArea = nullptr;
     QPointer<ServerWindow> mServerWindow;
     QPointer<QMdiSubWindow> mServerSubWindow;
+    QPointer<StandbyWindow> mStandbyWindow;
+    QPointer<QMdiSubWindow> mStandbySubWindow;
     QPointer<MeetInfoDialog> mMeetInfo;
     QPointer<ImportWindow> mImport;
     QPointer<ExportWindow> mExport;

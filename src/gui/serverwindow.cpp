@@ -22,6 +22,7 @@
 #include "shell/appstate.h"
 #include "shell/operatoralerts.h"
 #include "shell/prompter.h"
+#include "standbypanel.h"
 #include "stationstab.h"
 #include "web/meetwebpages.h"
 #include "web/replicasource.h"
@@ -353,6 +354,8 @@ QWidget* ServerWindow::buildTestRow() {
                                                            mTest.score, send, mTest.correction})
         row->addWidget(widget);
     row->addStretch();
+    // The standby that follows this meet, on a line that has room for it.
+    row->addWidget(new StandbyPanel(*mReplicas, box));
     return box;
 }
 

@@ -50,6 +50,12 @@ public:
     bool hasStandby() const { return mStandby != nullptr; }
     bool isInStep() const { return mStandby && mStandby->inStep; }
     QString standbyAddress() const { return mStandby ? mStandby->address : QString(); }
+    // The changes sent that the standby has not acknowledged yet.
+    quint64 standbyBehind() const {
+        return mStandby ? mStandby->sentGeneration - mStandby->acknowledged : 0;
+    }
+    // Milliseconds since the standby's last word; -1 without a standby.
+    qint64 sinceStandbyHeard() const { return mStandby ? mStandby->heard.elapsed() : -1; }
 
 Q_SIGNALS:
     // The standby holds every commit so far: confirmations wait for it now.

@@ -1,0 +1,158 @@
+// The desktop program as a standby and as a primary: File > "Follow Another
+// Tallvane…" keeps a copy of a `tallvane serve` meet in step and says so in
+// its window, a refused PIN is told and the window closes, Take Over serves
+// the copy (a judge logs in with the primary's PIN), and the server window
+// shows the standby that follows it. Real processes, real TCP on 127.0.0.1.
+#include "childnamed.h"
+#include "childprogram.h"
+#include "db/meetdatabase.h"
+#include "db/tables/meetstable.h"
+#include "db/tallvanesettings.h"
+#include "followdialog.h"
+#include "operatordesk.h"
+#include "serverwindow.h"
+#include "shell/operatoralerts.h"
+#include "standbywindow.h"
+#include "teststation.h"
+#include "web/replicasource.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QStringListModel>
+#include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const QString Pin = u"5081"_s;
+const QString OperatorPin = u"246810"_s;
+constexpr int DeadlineMs = 30000;
+
+QString labelText(QWidget* parent, const char* name) {
+    return childNamed<QLabel>(parent, name)->text();
+}
+
+} // namespace
+
+class TestStandbyDesk : public QObject {
+    Q_OBJECT
+
+    // A `tallvane serve` primary on a meet of its own; its web address in `web`.
+    std::unique_ptr<ChildProgram> startPrimary(TempMeet& folder, QString* web, QString* name) {
+        const QString meet = folder.createSampleMeet(u"primary.tallvane"_s);
+        {
+            MeetDatabase db;
+            if (!db.open(meet))
+                return {};
+            *name = MeetsTable(db).meetName().value_or(QString());
+        }
+        QFile pin(folder.path(u"operatorpin.txt"_s));
+        if (!pin.open(QIODevice::WriteOnly) || pin.write(OperatorPin.toLatin1()) < 0)
+            return {};
+        pin.close();
+        auto primary =
+            std::make_unique<ChildProgram>(QStringLiteral(TALLVANE_BIN),
+                                           QStringList{u"serve"_s, meet, u"--port"_s, u"0"_s,
+                                                       u"--web-port"_s, u"0"_s, u"--pin"_s, Pin},
+                                           folder.folder());
+        const QString line = primary->waitForLine(u"Web pages at "_s, DeadlineMs);
+        *web = line.mid(line.indexOf(u"http://"_s));
+        return primary;
+    }
+
+    static StandbyWindow* follow(MainWindowDesk& desk, const QString& web, const QString& pin) {
+        auto* dialog = desk.dialog<FollowDialog>("mnuFollow");
+        if (!dialog)
+            return nullptr;
+        childNamed<QLineEdit>(dialog, "txtPrimaryAddress")->setText(web);
+        childNamed<QLineEdit>(dialog, "txtOperatorPIN")->setText(pin);
+        childNamed<QPushButton>(dialog, "cmdFollow")->click();
+        return desk.window->standbyWindow();
+    }
+
+private Q_SLOTS:
+    void followsThenTakesOver() {
+        TempMeet primaryFolder;
+        QString web;
+        QString meetName;
+        std::unique_ptr<ChildProgram> primary = startPrimary(primaryFolder, &web, &meetName);
+        QVERIFY2(primary && !web.isEmpty(), primary ? qPrintable(primary->everything()) : "");
+        MainWindowDesk desk(OperatorDesk::Port::AnyFree);
+
+        // A wrong operator PIN: the operator is told, and the window closes
+        // without a question.
+        StandbyWindow* refused = follow(desk, web, u"111111"_s);
+        QVERIFY(refused);
+        QTRY_VERIFY_WITH_TIMEOUT(!desk.prompter.messages().isEmpty(), DeadlineMs);
+        QCOMPARE(desk.prompter.messages().constLast(),
+                 web + u" refused to be followed: Wrong operator PIN"_s);
+        QCOMPARE(labelText(refused, "lblStatus"), u"Not following"_s);
+        refused->parentWidget()->close();
+        QTRY_VERIFY_WITH_TIMEOUT(!desk.window->standbyWindow(), DeadlineMs);
+        QVERIFY(desk.prompter.questions().isEmpty());
+
+        StandbyWindow* standby = follow(desk, web, OperatorPin);
+        QVERIFY(standby);
+        QVERIFY(!childNamed<QAction>(desk.window.get(), "mnuOpen")->isEnabled());
+        QTRY_COMPARE_WITH_TIMEOUT(labelText(standby, "lblStatus"), u"In step with "_s + web,
+                                  DeadlineMs);
+        const auto* model = qobject_cast<QStringListModel*>(
+            childNamed<QListView>(standby, "lstStandbyLog")->model());
+        QVERIFY(
+            model->stringList().join(u'\n').contains(u"  Following %1 (%2)"_s.arg(web, meetName)));
+        QTRY_VERIFY_WITH_TIMEOUT(labelText(standby, "lblPrimary")
+                                     .startsWith(u"Primary: %1, in step, last heard"_s.arg(web)),
+                                 DeadlineMs);
+
+        // The primary dies; the operator takes over.
+        primary->process().kill();
+        QVERIFY(primary->process().waitForFinished(DeadlineMs));
+        childNamed<QPushButton>(standby, "cmdTakeOver")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(desk.window->serverWindow(), DeadlineMs);
+        QVERIFY(!desk.window->standbyWindow());
+        ServerWindow* server = desk.window->serverWindow();
+        QCOMPARE(desk.state.meetFilePath(),
+                 desk.temp.path(QString::fromLatin1(FollowDialog::CopyFileName)));
+        QVERIFY(server->alerts().model()->stringList().join(u'\n').contains(u"Taking over from "_s +
+                                                                            web));
+        QCOMPARE(TallvaneSettings(desk.state.meetDb()).value(ReplicaSource::EpochSetting), u"1"_s);
+        TestStation judge(server->server().port());
+        QVERIFY(judge.waitConnected());
+        QVERIFY(judge.loginJudge(u"Vault"_s, u"Judge A"_s, Pin).startsWith(u"AUTHRESP|0"_s));
+    }
+
+    void thePrimaryWindowShowsItsStandby() {
+        MainWindowDesk desk(OperatorDesk::Port::AnyFree);
+        desk.state.setOperatorPin(OperatorPin);
+        desk.open(desk.temp.createSampleMeet(u"meet.tallvane"_s));
+        ServerWindow* server = desk.window->serverWindow();
+        QVERIFY(server);
+        QCOMPARE(labelText(server, "lblStandby"), u"Standby: none"_s);
+        const QString web = labelText(server, "lblWebAddress");
+        QVERIFY(web.startsWith(u"http://"_s));
+
+        TempMeet standbyFolder;
+        ChildProgram standby(QStringLiteral(TALLVANE_BIN),
+                             QStringList{u"serve"_s, standbyFolder.path(u"copy.tallvane"_s),
+                                         u"--follow"_s, web, u"--operator-pin"_s, OperatorPin,
+                                         u"--port"_s, u"0"_s, u"--web-port"_s, u"0"_s},
+                             standbyFolder.folder());
+        QVERIFY2(!standby.waitForLine(u"In step with"_s, DeadlineMs).isEmpty(),
+                 qPrintable(standby.everything()));
+        // The standby's address as the primary sees it, in step.
+        QTRY_VERIFY_WITH_TIMEOUT(labelText(server, "lblStandby")
+                                     .section(u", last heard"_s, 0, 0)
+                                     .endsWith(u", in step"_s),
+                                 DeadlineMs);
+        standby.process().kill();
+        QTRY_COMPARE_WITH_TIMEOUT(labelText(server, "lblStandby"), u"Standby: none"_s, DeadlineMs);
+    }
+};
+
+QTEST_MAIN(TestStandbyDesk)
+#include "tst_standby_desk.moc"
