@@ -193,6 +193,8 @@ bool MainWindow::openMeetFile(const QString& path, const QString& takingOverFrom
     // close event is still being handled.
     connect(server, &ServerWindow::closeRequested, this, &MainWindow::askCloseMeetFile,
             Qt::QueuedConnection);
+    connect(server, &ServerWindow::newerPrimaryFound, this, &MainWindow::giveWayTo,
+            Qt::QueuedConnection);
     const ScoringServer::StartResult started = server->load();
     if (!started.ok()) {
         // A meet without a working server window is no open meet.
@@ -371,6 +373,18 @@ void MainWindow::takeOver(const QString& meetFile, const QJsonObject& meet) {
     stopFollowing();
     StandbyFollow::adoptSettings(meet, mState, false, false, false);
     openMeetFile(meetFile, primary);
+}
+
+// Another Tallvane took this meet over: one of the two must stop, and it is
+// this one, whose meet file is out of date.
+void MainWindow::giveWayTo(const QString& address) {
+    if (!mState.isMeetOpen())
+        return;
+    closeMeet();
+    mPrompter.showMessage(
+        u"%1 took this meet over and serves it now; this Tallvane stopped serving it. To keep "
+        "a copy here, choose File > Follow Another Tallvane… with that address."_s.arg(address),
+        Prompter::Icon::Warning);
 }
 
 void MainWindow::showAbout() {

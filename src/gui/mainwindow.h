@@ -77,6 +77,7 @@ private:
     void startFollowing(const FollowRequest& request);
     void takeOver(const QString& meetFile, const QJsonObject& meet);
     void stopFollowing();
+    void giveWayTo(const QString& address);
     void restoreWindowGeometry();
     void saveWindowGeometry() const;
 

@@ -25,6 +25,7 @@
 #include "standbypanel.h"
 #include "stationstab.h"
 #include "web/meetwebpages.h"
+#include "web/newerprimarywatch.h"
 #include "web/replicasource.h"
 #include "webaddresspanel.h"
 
@@ -76,6 +77,11 @@ ServerWindow::ServerWindow(AppState& state, Prompter& prompter, QWidget* parent)
         std::make_unique<GymnastsConsole>(state.meetDb(), server().currentSession(), prompter);
     mWeb = std::make_unique<MeetWebPages>(state, *mMeet);
     mReplicas = std::make_unique<ReplicaSource>(state, *mMeet, mWeb->web());
+    // A standby that went on alone while this laptop was out of its sight
+    // serves the meet now.
+    mNewerPrimary = std::make_unique<NewerPrimaryWatch>(state.meetDb(), *mReplicas);
+    connect(mNewerPrimary.get(), &NewerPrimaryWatch::newerPrimaryFound, this,
+            &ServerWindow::newerPrimaryFound);
 }
 
 ServerWindow::~ServerWindow() = default;
@@ -105,6 +111,7 @@ ScoringServer::StartResult ServerWindow::load() {
     }
     buildWindow();
     startWebPages();
+    mNewerPrimary->start();
     return started;
 }
 

@@ -21,6 +21,7 @@ class QLCDNumber;
 class QLineEdit;
 class ScoringServer;
 class MeetWebPages;
+class NewerPrimaryWatch;
 class ReplicaSource;
 class SessionsConsole;
 
@@ -56,6 +57,9 @@ Q_SIGNALS:
     void scoreEntryRequested(const QString& num, const QString& event);
     // The operator closed the window: the meet is to be closed ("Close Data File").
     void closeRequested();
+    // The standby at `address` took this meet over and serves it now: this
+    // window's meet is out of date and is to be closed.
+    void newerPrimaryFound(const QString& address);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -82,6 +86,7 @@ private:
     std::unique_ptr<MeetServer> mMeet;
     std::unique_ptr<MeetWebPages> mWeb;       // pages, browser stations, live results
     std::unique_ptr<ReplicaSource> mReplicas; // a standby following this meet
+    std::unique_ptr<NewerPrimaryWatch> mNewerPrimary;
     std::unique_ptr<SessionsConsole> mSessions;
     std::unique_ptr<GymnastsConsole> mGymnasts;
     ActivityMarks* mJudgeMarks = nullptr;

@@ -2,7 +2,8 @@
 // Tallvane…" keeps a copy of a `tallvane serve` meet in step and says so in
 // its window, a refused PIN is told and the window closes, Take Over serves
 // the copy (a judge logs in with the primary's PIN), and the server window
-// shows the standby that follows it. Real processes, real TCP on 127.0.0.1.
+// shows the standby that follows it and closes its meet once that standby
+// has taken over. Real processes, real TCP on 127.0.0.1.
 #include "childnamed.h"
 #include "childprogram.h"
 #include "db/meetdatabase.h"
@@ -23,7 +24,10 @@
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QStringListModel>
+#include <QTcpServer>
 #include <QTest>
+
+#include <signal.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -35,6 +39,14 @@ constexpr int DeadlineMs = 30000;
 
 QString labelText(QWidget* parent, const char* name) {
     return childNamed<QLabel>(parent, name)->text();
+}
+
+// A port free now, for a standby whose web port must stay the same when it
+// takes over, as on a laptop of its own.
+quint16 freePort() {
+    QTcpServer probe;
+    probe.listen(QHostAddress::AnyIPv4);
+    return probe.serverPort();
 }
 
 } // namespace
@@ -135,12 +147,14 @@ private Q_SLOTS:
         QCOMPARE(labelText(server, "lblStandby"), u"Standby: none"_s);
         const QString web = labelText(server, "lblWebAddress");
         QVERIFY(web.startsWith(u"http://"_s));
+        // The standby follows, then takes over while this window still serves.
 
         TempMeet standbyFolder;
         ChildProgram standby(QStringLiteral(TALLVANE_BIN),
                              QStringList{u"serve"_s, standbyFolder.path(u"copy.tallvane"_s),
                                          u"--follow"_s, web, u"--operator-pin"_s, OperatorPin,
-                                         u"--port"_s, u"0"_s, u"--web-port"_s, u"0"_s},
+                                         u"--port"_s, u"0"_s, u"--web-port"_s,
+                                         QString::number(freePort())},
                              standbyFolder.folder());
         QVERIFY2(!standby.waitForLine(u"In step with"_s, DeadlineMs).isEmpty(),
                  qPrintable(standby.everything()));
@@ -149,8 +163,13 @@ private Q_SLOTS:
                                      .section(u", last heard"_s, 0, 0)
                                      .endsWith(u", in step"_s),
                                  DeadlineMs);
-        standby.process().kill();
-        QTRY_COMPARE_WITH_TIMEOUT(labelText(server, "lblStandby"), u"Standby: none"_s, DeadlineMs);
+        // Told to take over while this primary still serves: the two see
+        // each other, and this one gives way.
+        ::kill(pid_t(standby.process().processId()), SIGUSR1);
+        QVERIFY(!standby.waitListening(DeadlineMs).isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(!desk.state.isMeetOpen(), DeadlineMs);
+        QVERIFY(!desk.window->serverWindow());
+        QVERIFY(desk.prompter.messages().constLast().contains(u"took this meet over"_s));
     }
 };
 
