@@ -6,6 +6,7 @@
 #include "serverwindow.h"
 #include "settingsdialog.h"
 #include "shell/appstate.h"
+#include "standbywindow.h"
 #include "transfer/exportwindow.h"
 #include "transfer/importwindow.h"
 
@@ -14,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFontDatabase>
+#include <QLabel>
 #include <QListView>
 #include <QListWidget>
 #include <QMessageBox>
@@ -152,7 +154,9 @@ std::vector<WindowShots::Step> WindowShots::steps() {
             exportStep(),
             wrongPinsStep(),
             portInUseStep(),
-            commandLineStep()};
+            commandLineStep(),
+            standbyStep(),
+            standbyOnPrimaryStep()};
 }
 
 // A dialog of the main window, saved once it shows and closed as the operator would.
@@ -271,5 +275,51 @@ WindowShots::Step WindowShots::commandLineStep() {
             [this] {
                 mTerminal.reset();
                 mHelp.reset();
+            }};
+}
+
+// A standby following the open meet, on free ports of its own (a second
+// laptop would use the primary's), once it is in step.
+WindowShots::Step WindowShots::standbyStep() {
+    ServerWindow* server = mWindow.serverWindow();
+    return {u"standby-window"_s,
+            [this, server] {
+                FollowRequest request;
+                request.meetFile = QDir(mState.dataFolder()).filePath(u"standby.tallvane"_s);
+                QFile::remove(request.meetFile);
+                request.primary = QUrl(server->findChild<QLabel*>(u"lblWebAddress"_s)->text());
+                request.operatorPin = mState.operatorPin();
+                request.stationPort = 0;
+                request.webPort = 0;
+                request.takeOverAfterSeconds = 10;
+                mStandby = std::make_unique<StandbyWindow>(request, mPrompter);
+                mStandby->setWindowTitle(u"Tallvane - Standby of "_s + request.primary.toString());
+                mStandby->resize(900, 360);
+                mStandby->show();
+                mStandby->start();
+            },
+            [this]() -> QWidget* {
+                const auto* status = mStandby->findChild<QLabel*>(u"lblStatus"_s);
+                const auto* primary = mStandby->findChild<QLabel*>(u"lblPrimary"_s);
+                return status->text().startsWith(u"In step with"_s) &&
+                               primary->text().contains(u"in step"_s)
+                           ? mStandby.get()
+                           : nullptr;
+            },
+            [] {
+            }};
+}
+
+// The primary's window with its standby in step; the standby goes after it.
+WindowShots::Step WindowShots::standbyOnPrimaryStep() {
+    ServerWindow* server = mWindow.serverWindow();
+    return {u"standby-primary"_s, [] {},
+            [this, server]() -> QWidget* {
+                const auto* line = server->findChild<QLabel*>(u"lblStandby"_s);
+                return line->text().contains(u", in step,"_s) ? &mWindow : nullptr;
+            },
+            [this] {
+                mStandby.reset();
+                QFile::remove(QDir(mState.dataFolder()).filePath(u"standby.tallvane"_s));
             }};
 }

@@ -19,7 +19,8 @@ class QWidget;
 // The pictures of the manual beyond the main window: each dialog and window an
 // operator opens (Settings, Meet Information, manual score entry, import,
 // export), the two troubles of the troubleshooting page (a port in use, the
-// alert after wrong PINs) and the command line. Each step opens its window as
+// alert after wrong PINs), the command line, and a standby laptop's window
+// with the primary's window showing it. Each step opens its window as
 // the operator would, waits until it shows what it should, saves it and closes
 // it again; finished() says whether every picture was written.
 class WindowShots : public QObject {
@@ -49,6 +50,8 @@ private:
     Step wrongPinsStep();
     Step portInUseStep();
     Step commandLineStep();
+    Step standbyStep();
+    Step standbyOnPrimaryStep();
     void runStep();
     void poll();
     void stop(int status);
@@ -71,4 +74,5 @@ private:
     std::unique_ptr<QTcpSocket> mStation;
     std::unique_ptr<QProcess> mHelp;
     std::unique_ptr<QWidget> mTerminal;
+    std::unique_ptr<class StandbyWindow> mStandby;
 };
