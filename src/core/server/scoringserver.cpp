@@ -153,6 +153,7 @@ ScoringServer::StartResult ScoringServer::readMeet() {
 }
 
 void ScoringServer::shutdown() {
+    Q_EMIT stopping();
     if (mRunning)
         mServices.stopServices();
     mHeartbeats.stop();
