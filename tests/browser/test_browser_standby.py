@@ -45,18 +45,16 @@ class Standby:
 
     def wait_for(self, start):
         deadline = time.monotonic() + WAIT
-        while time.monotonic() < deadline:
+        line = None
+        while line != '' and not (line or '').startswith(start) and time.monotonic() < deadline:
             try:
                 line = self.lines.get(timeout=deadline - time.monotonic())
             except queue.Empty:
                 break
             self.printed.append(line.strip())
-            if line.startswith(start):
-                return line
-            if not line:
-                break
         self.log.seek(0)
-        raise AssertionError(f'the standby never printed {start!r}: {self.printed} {self.log.read()!r}')
+        if not (line or '').startswith(start):
+            raise AssertionError(f'no {start!r}: {self.printed} {self.log.read()!r}')
 
     def query(self, sql, *values):
         with sqlite3.connect(self.file) as db:
