@@ -6,7 +6,7 @@
 // station.
 #include "console/gymnastsconsole.h"
 #include "db/meetdatabase.h"
-#include "meetgenerator.h"
+#include "generatedmeet.h"
 #include "residentmemory.h"
 #include "results/resultstablemodel.h"
 #include "shell/codepage1252.h"
@@ -46,18 +46,11 @@ constexpr int Repeats = 5;
 QString makeMeet(const QTemporaryDir& dir, int gymnasts) {
     const QString transfer = dir.filePath(u"meet%1.rxt"_s.arg(gymnasts));
     const QString meet = dir.filePath(u"meet%1.tallvane"_s.arg(gymnasts));
-    QFile file(transfer);
     MeetGenerator::Options options;
     options.gymnasts = gymnasts;
     options.scores = true;
-    QString error;
-    if (!file.open(QIODevice::WriteOnly) ||
-        !MeetGenerator::write(MeetGenerator::build(options), &file, &error))
-        fail(u"writing %1: %2"_s.arg(transfer, error + file.errorString()));
-    file.close();
-    TransferImporter importer(transfer, meet);
-    if (!importer.run())
-        fail(u"importing %1: %2"_s.arg(transfer, importer.report().error));
+    if (QString error; !generateMeet(options, transfer, meet, &error))
+        fail(error);
     return meet;
 }
 

@@ -4,6 +4,7 @@
 // generated meet, in the same run; and how long a standby that missed scores
 // takes to be in step again. Both servers sync every commit to disk.
 #include "db/meetdatabase.h"
+#include "generatedmeet.h"
 #include "goalrow.h"
 #include "meetgenerator.h"
 #include "transfer/transferimporter.h"
@@ -41,17 +42,10 @@ constexpr int Gymnasts = 1000;
 QString makeMeet(const QTemporaryDir& dir) {
     const QString transfer = dir.filePath(u"meet.rxt"_s);
     const QString meet = dir.filePath(u"meet.tallvane"_s);
-    QFile file(transfer);
     MeetGenerator::Options options;
     options.gymnasts = Gymnasts;
-    QString error;
-    if (!file.open(QIODevice::WriteOnly) ||
-        !MeetGenerator::write(MeetGenerator::build(options), &file, &error))
-        fail(u"writing %1: %2"_s.arg(transfer, error + file.errorString()));
-    file.close();
-    TransferImporter importer(transfer, meet);
-    if (!importer.run())
-        fail(u"importing %1: %2"_s.arg(transfer, importer.report().error));
+    if (QString error; !generateMeet(options, transfer, meet, &error))
+        fail(error);
     return meet;
 }
 

@@ -19,10 +19,13 @@ OPERATOR_PIN = '24681357'
 SHOTS = sys.argv[3] if len(sys.argv) > 3 else ''
 
 
-class HealthOnATablet(unittest.TestCase):
+class OperatorMeetInBrowser(unittest.TestCase):
+    """A test with its own meet of four judges an event, served with the
+    operator PIN OPERATOR_PIN and the options OPTIONS, and its own browser."""
+    OPTIONS = ()
 
     def setUp(self):
-        self.meet = Meet()
+        self.meet = Meet(self.OPTIONS)
         with open(os.path.join(self.meet.folder.name, 'operatorpin.txt'), 'w') as pin:
             pin.write(OPERATOR_PIN + '\r\n')
         with sqlite3.connect(self.meet.file) as db:
@@ -36,13 +39,20 @@ class HealthOnATablet(unittest.TestCase):
         self.profile.cleanup()
         self.meet.close()
 
-    def rows(self, page):
-        """The seats as shown: seat name -> the row's cells (read at once: the page redraws)."""
+    def table(self, page, body):
+        """The rows of the table body `body` as shown: first cell -> the row's
+        cells (read at once: the page redraws)."""
         page.focus()
         cells = self.driver.execute_script(
-            "return [...document.querySelectorAll('#seat-rows tr')].map("
-            "(row) => [...row.cells].map((cell) => cell.textContent))")
+            "return [...document.querySelectorAll(arguments[0])].map("
+            "(row) => [...row.cells].map((cell) => cell.textContent))", f'#{body} tr')
         return {row[0]: row for row in cells}
+
+
+class HealthOnATablet(OperatorMeetInBrowser):
+
+    def rows(self, page):
+        return self.table(page, 'seat-rows')
 
     def test_the_director_sees_every_seat_and_follows_the_pads(self):
         pad = judge_pad(self.driver, self.meet, 'Bars', 1)

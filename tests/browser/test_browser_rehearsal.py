@@ -8,18 +8,15 @@ seats are empty.
 Run: /usr/bin/python3 test_browser_rehearsal.py TALLVANE_BIN SOURCE_DIR
 """
 import os
-import sqlite3
 import sys
-import tempfile
 import time
-import unittest
 
 from selenium.webdriver.support.ui import WebDriverWait
 
 sys.path.insert(0, os.path.dirname(__file__))
-from test_browser_stations import Meet, Page, board_page, browser, judge_pad, main  # noqa: E402
+from test_browser_health import OPERATOR_PIN, OperatorMeetInBrowser  # noqa: E402
+from test_browser_stations import Page, board_page, judge_pad, main  # noqa: E402
 
-OPERATOR_PIN = '24681357'
 BOARD_SECONDS = 20
 DISPLAY_SECONDS = 15
 # The test score waits for the board's next offer (up to 8 s), then shows for
@@ -27,30 +24,12 @@ DISPLAY_SECONDS = 15
 TEST_SCORE_BACK = 8 + DISPLAY_SECONDS + 20
 
 
-class RehearsalInABrowser(unittest.TestCase):
-
-    def setUp(self):
-        self.meet = Meet(('--display-seconds', str(DISPLAY_SECONDS)))
-        with open(os.path.join(self.meet.folder.name, 'operatorpin.txt'), 'w') as pin:
-            pin.write(OPERATOR_PIN + '\r\n')
-        with sqlite3.connect(self.meet.file) as db:
-            db.execute('UPDATE Meets SET Num_Judges = 4')
-        self.meet.start()
-        self.profile = tempfile.TemporaryDirectory()
-        self.driver = browser(self.profile.name)
-
-    def tearDown(self):
-        self.driver.quit()
-        self.profile.cleanup()
-        self.meet.close()
+class RehearsalInABrowser(OperatorMeetInBrowser):
+    OPTIONS = ('--display-seconds', str(DISPLAY_SECONDS))
 
     def results(self, page):
         """The rehearsal's list as shown: seat -> the row's cells."""
-        page.focus()
-        cells = self.driver.execute_script(
-            "return [...document.querySelectorAll('#rehearsal-rows tr')].map("
-            "(row) => [...row.cells].map((cell) => cell.textContent))")
-        return {row[0]: row for row in cells}
+        return self.table(page, 'rehearsal-rows')
 
     def test_a_pad_taps_ok_and_the_board_shows_its_name(self):
         board = board_page(self.driver, self.meet)

@@ -33,14 +33,6 @@ const QString Pin = u"5081"_s;
 const QString OperatorPin = u"246810"_s;
 constexpr int DeadlineMs = 60000;
 
-QStringList messages(const ChildProgram& station, QChar direction) {
-    QStringList found;
-    for (const QString& line : station.lines())
-        if (line.size() > 15 && line[13] == direction)
-            found << line.mid(15);
-    return found;
-}
-
 // Every row of every table, as text, for comparing two meet files.
 QStringList everyRow(const QString& path) {
     MeetDatabase db;
@@ -217,7 +209,7 @@ private Q_SLOTS:
             const auto confirmations = [&judges] {
                 qsizetype n = 0;
                 for (const auto& judge : judges)
-                    n += messages(*judge, u'<').count(u"SCORECONFIRM|0"_s);
+                    n += judge->messages(u'<').count(u"SCORECONFIRM|0"_s);
                 return n;
             };
             QVERIFY(QTest::qWaitFor([&] { return confirmations() == 40; }, DeadlineMs));
@@ -241,8 +233,8 @@ private Q_SLOTS:
                 QVERIFY(judge->process().waitForFinished(DeadlineMs));
             QHash<QString, QString> confirmed;
             for (const auto& judge : judges) {
-                const QStringList sent = messages(*judge, u'>').filter(u"SENDSCORE|"_s);
-                const qsizetype confirms = messages(*judge, u'<').count(u"SCORECONFIRM|0"_s);
+                const QStringList sent = judge->messages(u'>').filter(u"SENDSCORE|"_s);
+                const qsizetype confirms = judge->messages(u'<').count(u"SCORECONFIRM|0"_s);
                 for (const QString& score : sent.first(confirms)) {
                     const QStringList fields = score.split(u'|');
                     confirmed.insert(fields[1] + u'/' + fields[4], fields[15]);
@@ -284,7 +276,7 @@ private Q_SLOTS:
         QVERIFY(!standby->waitForLine(u"In step with "_s).isEmpty());
         auto judges = startJudges(target, 1000, 30);
         QVERIFY(QTest::qWaitFor(
-            [&] { return messages(*judges[0], u'<').count(u"SCORECONFIRM|0"_s) >= 10; },
+            [&] { return judges[0]->messages(u'<').count(u"SCORECONFIRM|0"_s) >= 10; },
             DeadlineMs));
         standby->process().kill();
         QVERIFY(standby->process().waitForFinished(DeadlineMs));

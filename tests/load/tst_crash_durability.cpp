@@ -22,16 +22,6 @@ const QString Pin = u"5081"_s;
 constexpr int ScoresPerJudge = 30;
 constexpr int DeadlineMs = 60000;
 
-// The station simulator prints "HH:mm:ss.zzz > text" for what it sent and
-// "HH:mm:ss.zzz < text" for what it received.
-QStringList messages(const ChildProgram& station, QChar direction) {
-    QStringList found;
-    for (const QString& line : station.lines())
-        if (line.size() > 15 && line[13] == direction)
-            found << line.mid(15);
-    return found;
-}
-
 } // namespace
 
 class TestCrashDurability : public QObject {
@@ -97,7 +87,7 @@ private Q_SLOTS:
             const auto confirmations = [&judges] {
                 qsizetype n = 0;
                 for (const auto& judge : judges)
-                    n += messages(*judge, u'<').count(u"SCORECONFIRM|0"_s);
+                    n += judge->messages(u'<').count(u"SCORECONFIRM|0"_s);
                 return n;
             };
             QTRY_VERIFY_WITH_TIMEOUT(confirmations() >= killAfter, DeadlineMs);
@@ -110,8 +100,8 @@ private Q_SLOTS:
             // server answers one connection's messages in order.
             QHash<QString, QString> confirmed; // "num/event" -> final
             for (const auto& judge : judges) {
-                const QStringList sent = messages(*judge, u'>').filter(u"SENDSCORE|"_s);
-                const qsizetype confirms = messages(*judge, u'<').count(u"SCORECONFIRM|0"_s);
+                const QStringList sent = judge->messages(u'>').filter(u"SENDSCORE|"_s);
+                const qsizetype confirms = judge->messages(u'<').count(u"SCORECONFIRM|0"_s);
                 QVERIFY2(confirms <= sent.size(), qPrintable(judge->everything()));
                 for (const QString& score : sent.first(confirms)) {
                     const QStringList fields = score.split(u'|');

@@ -72,6 +72,14 @@ bool ChildProgram::stop(int signal, int timeoutMs) {
            mProcess.exitCode() == 0;
 }
 
+QStringList ChildProgram::messages(QChar direction) const {
+    QStringList found;
+    for (const QString& line : mLines)
+        if (line.size() > 15 && line[13] == direction)
+            found << line.mid(15);
+    return found;
+}
+
 QString ChildProgram::everything() {
     return mLines.join(u'\n') + u'\n' + QString::fromLocal8Bit(mPartial) +
            QString::fromLocal8Bit(mProcess.readAllStandardError());

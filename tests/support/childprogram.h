@@ -27,6 +27,10 @@ public:
 
     QProcess& process() { return mProcess; }
     const QStringList& lines() const { return mLines; }
+    // What the station simulator, which prints "HH:mm:ss.zzz > text" for what
+    // it sent and "HH:mm:ss.zzz < text" for what it received, printed in
+    // `direction` ('>' or '<'): the texts alone.
+    QStringList messages(QChar direction) const;
     // The first line holding `text`, waiting up to `timeoutMs` for it; empty
     // when none came or the program ended first.
     QString waitForLine(const QString& text, int timeoutMs = 30000);

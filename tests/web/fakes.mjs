@@ -62,6 +62,15 @@ export class MemoryStorage {
     setItem(key, value) {
         this.items.set(key, String(value));
     }
+    removeItem(key) {
+        this.items.delete(key);
+    }
+    key(index) {
+        return [...this.items.keys()][index] ?? null;
+    }
+    get length() {
+        return this.items.size;
+    }
 }
 
 // A station on fake sockets: `sockets` lists every socket it opened.

@@ -34,10 +34,21 @@ StationClient::StationClient(const StationOptions& options, QObject* parent)
 }
 
 void StationClient::start() {
+    mServer = 0;
+    connectToServer();
+}
+
+void StationClient::connectToServer() {
+    const StationOptions::Server& server = mOptions.servers.at(mServer);
     if (mOptions.web)
-        mWebSocket.open(QUrl(u"ws://%1:%2/station"_s.arg(mOptions.host).arg(mOptions.port)));
+        mWebSocket.open(QUrl(u"ws://%1:%2/station"_s.arg(server.host).arg(server.port)));
     else
-        mSocket.connectToHost(mOptions.host, mOptions.port);
+        mSocket.connectToHost(server.host, server.port);
+}
+
+QString StationClient::serverText() const {
+    const StationOptions::Server& server = mOptions.servers.at(mServer);
+    return u"%1:%2"_s.arg(server.host).arg(server.port);
 }
 
 void StationClient::ended() {
@@ -51,7 +62,17 @@ void StationClient::ended() {
 void StationClient::failed(const QString& error) {
     if (mEnded)
         return;
-    print('!', u"cannot connect to %1:%2: %3"_s.arg(mOptions.host).arg(mOptions.port).arg(error));
+    print('!', u"cannot connect to %1: %2"_s.arg(serverText(), error));
+    if (mServer + 1 < mOptions.servers.size()) {
+        ++mServer;
+        print('!', u"trying %1"_s.arg(serverText()));
+        // After the socket's own error handling is done with the failed attempt.
+        QTimer::singleShot(0, this, [this] {
+            if (!mEnded)
+                connectToServer();
+        });
+        return;
+    }
     mEnded = true;
     Q_EMIT finished(1);
 }
@@ -74,7 +95,7 @@ void StationClient::connected() {
     mConnected = true;
     if (!mOptions.web)
         mSocket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
-    print('!', u"connected to %1:%2"_s.arg(mOptions.host).arg(mOptions.port));
+    print('!', u"connected to %1"_s.arg(serverText()));
     switch (mOptions.role) {
     case StationOptions::Role::Judge:
         mAwaitingLogin = true;

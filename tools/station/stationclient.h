@@ -25,6 +25,8 @@ Q_SIGNALS:
     void finished(int exitCode);
 
 private:
+    void connectToServer();
+    QString serverText() const;
     void connected();
     void ended();
     void failed(const QString& error);
@@ -44,4 +46,5 @@ private:
     bool mAwaitingLogin = false;
     bool mEnded = false;
     bool mConnected = false;
+    qsizetype mServer = 0; // the one of mOptions.servers tried or connected
 };

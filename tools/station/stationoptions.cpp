@@ -42,7 +42,11 @@ struct Syntax {
             "comments. Typed lines, script files and printed messages use the terminal's "
             "character set; on the wire they travel in Windows-1252."_s);
         parser.addHelpOption();
-        parser.addPositionalArgument(u"HOST:PORT"_s, u"The scoring server."_s);
+        parser.addPositionalArgument(
+            u"HOST:PORT"_s,
+            u"The scoring server; several separated by commas (the primary, then its "
+            "standby) are tried in turn until one answers."_s,
+            u"HOST:PORT[,HOST:PORT...]"_s);
         parser.addPositionalArgument(u"NUMBER|EVENT"_s,
                                      u"With --judge the judge number; with --display the event "
                                      "shown (default all)."_s,
@@ -59,16 +63,18 @@ bool readMilliseconds(const QString& text, int* ms) {
     return ok && *ms >= 0;
 }
 
-bool readServer(StationOptions& options, const QString& hostPort, QString* error) {
-    const qsizetype colon = hostPort.lastIndexOf(u':');
-    const std::optional<quint16> number =
-        colon > 0 ? portNumber(hostPort.mid(colon + 1)) : std::nullopt;
-    if (!number || *number == 0) {
-        *error = u"%1 is not HOST:PORT."_s.arg(hostPort);
-        return false;
+// One HOST:PORT or several, separated by commas.
+bool readServers(StationOptions& options, const QString& list, QString* error) {
+    for (const QString& hostPort : list.split(u',')) {
+        const qsizetype colon = hostPort.lastIndexOf(u':');
+        const std::optional<quint16> number =
+            colon > 0 ? portNumber(hostPort.mid(colon + 1)) : std::nullopt;
+        if (!number || *number == 0) {
+            *error = u"%1 is not HOST:PORT."_s.arg(hostPort);
+            return false;
+        }
+        options.servers.append({hostPort.left(colon), *number});
     }
-    options.host = hostPort.left(colon);
-    options.port = *number;
     return true;
 }
 
@@ -147,7 +153,7 @@ bool StationOptions::parse(const QStringList& arguments, QString* error, QString
         *error = u"Give the server as HOST:PORT."_s;
         return false;
     }
-    if (!readServer(*this, positional[0], error) || !readRole(*this, syntax, positional, error))
+    if (!readServers(*this, positional[0], error) || !readRole(*this, syntax, positional, error))
         return false;
     if (!readMilliseconds(parser.value(syntax.delay), &confirmDelayMs)) {
         *error = u"--confirm-delay needs milliseconds."_s;

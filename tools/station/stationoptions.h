@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -7,8 +8,13 @@
 struct StationOptions {
     enum class Role { Plain, Judge, Display };
 
-    QString host;
-    quint16 port = 0;
+    struct Server {
+        QString host;
+        quint16 port = 0;
+    };
+
+    // The servers to try in turn: the primary, then its standby.
+    QList<Server> servers;
     Role role = Role::Plain;
     QString event;       // judge: the event judged; display: the event shown ("all")
     QString judgeNumber; // judge only

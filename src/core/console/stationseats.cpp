@@ -66,6 +66,8 @@ StationSeats::StationSeats(ScoringServer& server, StationServer& stations,
     connect(&registry, &StationRegistry::seatLeft, this, &StationSeats::leave);
     connect(&registry, &StationRegistry::loginRefused, this, &StationSeats::loginRefused);
     connect(&server, &ScoringServer::operatorLoginRefused, this, &StationSeats::loginRefused);
+    // Stations logged out by the server's own stop are not empty seats to tell of.
+    connect(&server, &ScoringServer::stopping, this, [this] { mStopping = true; });
     connect(&server.heartbeats(), &HeartbeatMonitor::heartbeatSent, this,
             &StationSeats::heartbeatSent);
     connect(&server.heartbeats(), &HeartbeatMonitor::heartbeatAnswered, this,
@@ -111,6 +113,7 @@ void StationSeats::take(ConnectionId connection, const StationRegistry::Seat& se
     record.connection = connection;
     record.lastHeard = mClock.elapsed();
     mKeys.insert(connection, key);
+    mStopping = false; // serving again
     mTimer.start();
     Q_EMIT seatTaken(connection, seatOf(record));
     Q_EMIT changed();
@@ -126,8 +129,10 @@ void StationSeats::leave(ConnectionId connection) {
     record->seat.since = QDateTime::currentDateTime();
     record->alerted.clear();
     // A seat the meet counts on: its judge, or a board that was showing.
-    mAlerts.raise(u"%1 (%2) is gone: the seat is empty since %3."_s.arg(
-        record->seat.label(), record->seat.address, record->seat.since.toString(u"HH:mm:ss"_s)));
+    if (!mStopping)
+        mAlerts.raise(u"%1 (%2) is gone: the seat is empty since %3."_s.arg(
+            record->seat.label(), record->seat.address,
+            record->seat.since.toString(u"HH:mm:ss"_s)));
     Q_EMIT changed();
 }
 

@@ -115,6 +115,7 @@ private:
     void alertOnce(Record& record, const QString& trouble, bool present, const QString& text);
 
     StationServer& mStations;
+    bool mStopping = false; // the server is stopping: leaving seats raise no alert
     std::function<int()> mJudgesPerEvent;
     OperatorAlerts& mAlerts;
     int mSilentAfterMs = DefaultSilentAfterMs;

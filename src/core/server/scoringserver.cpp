@@ -153,6 +153,7 @@ ScoringServer::StartResult ScoringServer::readMeet() {
 }
 
 void ScoringServer::shutdown() {
+    Q_EMIT stopping();
     if (mRunning)
         mServices.stopServices();
     mHeartbeats.stop();
@@ -175,9 +176,10 @@ bool ScoringServer::setPin(const QString& text, QString* error) {
 StationRegistry::PinCheck ScoringServer::checkOperatorPin(const QString& address,
                                                           const QString& pin) {
     const QString expected = mState.operatorPin();
-    const StationRegistry::PinCheck check = SettingsCheck::isValidOperatorPin(expected)
-                                                ? mRegistry.checkPin(address, pin, expected)
-                                                : StationRegistry::PinCheck::Wrong;
+    const StationRegistry::PinCheck check =
+        SettingsCheck::isValidOperatorPin(expected)
+            ? mRegistry.checkPin(address, pin, expected, u"operator PIN"_s)
+            : StationRegistry::PinCheck::Wrong;
     if (check != StationRegistry::PinCheck::Right)
         Q_EMIT operatorLoginRefused(address);
     return check;

@@ -114,6 +114,8 @@ Q_SIGNALS:
     void stationLoggedOut(StationKind kind, const QString& entry);
     // An operator page's log-in from `address` was refused.
     void operatorLoginRefused(const QString& address);
+    // The server is about to stop: the stations it logs out now leave on purpose.
+    void stopping();
 
 private:
     struct Command;

@@ -55,7 +55,8 @@ void StationRegistry::reply(ConnectionId connection, const QString& text) {
 }
 
 StationRegistry::PinCheck StationRegistry::checkPin(const QString& address, const QString& given,
-                                                    const QString& expected) {
+                                                    const QString& expected,
+                                                    const QString& pinName) {
     if (!mThrottle.mayCheck(address))
         return PinCheck::Refused;
     if (given != expected) {
@@ -65,10 +66,11 @@ StationRegistry::PinCheck StationRegistry::checkPin(const QString& address, cons
                           "for the next minute."_s.arg(PinThrottle::MaxWrongPins)
                               .arg(address));
         if (wrong.guessingStarted > 0)
-            mAlerts.raise(u"Someone is guessing the station PIN: %1 wrong PINs came within a "
+            mAlerts.raise(u"Someone is guessing the %1: %2 wrong PINs came within a "
                           "minute. Until the guessing stops, a PIN from a device that has not "
-                          "logged in before is checked once in %2 seconds; the stations that "
-                          "have logged in before log in as usual."_s.arg(wrong.guessingStarted)
+                          "logged in before is checked once in %3 seconds; the stations that "
+                          "have logged in before log in as usual."_s.arg(pinName)
+                              .arg(wrong.guessingStarted)
                               .arg(PinThrottle::GuessCheckMs / 1000));
         return PinCheck::Wrong;
     }

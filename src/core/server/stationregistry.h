@@ -84,9 +84,11 @@ public:
 
     // A PIN given from `address` against the one expected, held to the same
     // throttle as station log-ins: a wrong operator PIN counts as a wrong
-    // station PIN, so guessing either costs the same.
+    // station PIN, so guessing either costs the same. `pinName` names the PIN
+    // in the operator's alert when guessing starts.
     enum class PinCheck { Right, Wrong, Refused };
-    PinCheck checkPin(const QString& address, const QString& given, const QString& expected);
+    PinCheck checkPin(const QString& address, const QString& given, const QString& expected,
+                      const QString& pinName = QStringLiteral("station PIN"));
 
     // Who a logged-in station is, as its seat shows it.
     struct Seat {

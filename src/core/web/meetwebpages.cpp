@@ -41,6 +41,7 @@ MeetWebPages::MeetWebPages(AppState& state, MeetServer& meet)
         addServers(summary);
         return summary;
     });
+    mWeb.setOtherServers([this] { return servers(); });
     addResultsRoutes();
     QObject::connect(&meet.services(), &MeetServices::gymnastAsked, &mUnderway,
                      &EventsUnderway::lookedUp);
@@ -63,17 +64,23 @@ MeetWebPages::MeetWebPages(AppState& state, MeetServer& meet)
                      [this, &current] { mUpdates.currentSessionChanged(current.id()); });
 }
 
+QStringList MeetWebPages::servers() const {
+    QStringList servers;
+    if (!address().isEmpty())
+        servers.append(address());
+    if (const QString standby = TallvaneSettings(mState.meetDb())
+                                    .value(ReplicaSource::StandbySetting)
+                                    .value_or(QString());
+        !standby.isEmpty())
+        servers.append(standby);
+    return servers;
+}
+
 void MeetWebPages::addServers(QJsonObject& summary) {
     // The pages learn where the meet goes on should this server stop: this
     // one first, then its standby.
     TallvaneSettings settings(mState.meetDb());
-    QJsonArray servers;
-    if (!address().isEmpty())
-        servers.append(address());
-    if (const QString standby = settings.value(ReplicaSource::StandbySetting).value_or(QString());
-        !standby.isEmpty())
-        servers.append(standby);
-    summary.insert(u"servers"_s, servers);
+    summary.insert(u"servers"_s, QJsonArray::fromStringList(servers()));
     summary.insert(u"epoch"_s,
                    settings.value(ReplicaSource::EpochSetting).value_or(QString()).toLongLong());
     summary.insert(u"identity"_s,

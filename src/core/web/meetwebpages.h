@@ -53,6 +53,8 @@ public:
     ResultsApi& results() { return mResults; }
 
 private:
+    // Where the meet is served: this server first, then its standby.
+    QStringList servers() const;
     // "/api/meet" also lists the meet's servers and says its epoch and identity.
     void addServers(QJsonObject& summary);
     void addResultsRoutes();

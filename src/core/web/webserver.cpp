@@ -21,6 +21,18 @@ QByteArray plainHost(const HttpRequest& request) {
     return plain.match(QString::fromLatin1(host)).hasMatch() ? host.toLower() : QByteArray();
 }
 
+// The origins of `servers` ("http://HOST:PORT/") as sources of a policy,
+// each after a blank; addresses that are no plain origin are left out.
+QByteArray otherServerSources(const QStringList& servers) {
+    static const QRegularExpression origin(u"^(https?://[A-Za-z0-9.\\-]+(:[0-9]{1,5})?)/?$"_s);
+    QByteArray sources;
+    for (const QString& server : servers) {
+        if (const QRegularExpressionMatch match = origin.match(server); match.hasMatch())
+            sources += ' ' + match.captured(1).toLatin1();
+    }
+    return sources;
+}
+
 QByteArray contentTypeOf(const QString& path) {
     if (path.endsWith(u".html"_s))
         return "text/html; charset=utf-8";
@@ -160,6 +172,9 @@ WebServer::Reply WebServer::answer(const HttpRequest& request) {
     else if (path == u"/api/meet"_s) {
         const QJsonObject info = mMeetInfo ? mMeetInfo() : QJsonObject();
         reply = Reply(QJsonDocument(info).toJson(QJsonDocument::Compact));
+        // The meet's summary is public; the pages of the meet's other server
+        // read it to learn whether this one has taken the meet over.
+        reply.headers.emplaceBack("Access-Control-Allow-Origin", "*");
     } else
         reply = staticFile(path);
     if (!reply.upgrade)
@@ -206,8 +221,11 @@ WebServer::Reply WebServer::staticFile(const QString& path) const {
 
 void WebServer::addHeaders(Reply& reply, const HttpRequest& request) const {
     QByteArray policy = "default-src 'self'; img-src 'self' blob:; frame-ancestors 'none'";
-    if (const QByteArray host = plainHost(request); !host.isEmpty())
+    if (const QByteArray host = plainHost(request); !host.isEmpty()) {
         policy += "; connect-src 'self' ws://" + host + " wss://" + host;
+        if (mOtherServers && reply.contentType.startsWith("text/html"))
+            policy += otherServerSources(mOtherServers());
+    }
     reply.headers.emplaceBack("Content-Security-Policy", policy);
     reply.headers.emplaceBack("X-Content-Type-Options", "nosniff");
     reply.headers.emplaceBack("Cache-Control", "no-cache");

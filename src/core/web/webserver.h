@@ -11,6 +11,7 @@
 #include <QJsonObject>
 #include <QObject>
 #include <QSet>
+#include <QStringList>
 #include <QTcpServer>
 #include <QWebSocket>
 #include <QWebSocketServer>
@@ -65,6 +66,11 @@ public:
     void addPostRoute(const QString& path, Route route);
     // What "/api/meet" says: the meet's name, judge count and events.
     void setMeetInfo(std::function<QJsonObject()> info) { mMeetInfo = std::move(info); }
+    // The addresses ("http://HOST:PORT/") of the meet's other servers, whose
+    // "/api/meet" this server's pages may read to find where the meet goes on.
+    void setOtherServers(std::function<QStringList()> servers) {
+        mOtherServers = std::move(servers);
+    }
     // Who takes the WebSockets of UpdatesPath (the socket, to own); none: refused.
     void setUpdatesViewers(std::function<void(std::unique_ptr<QWebSocket>)> take) {
         mUpdatesViewers = std::move(take);
@@ -116,6 +122,7 @@ private:
     QHash<QString, Route> mRoutes;
     QHash<QString, Route> mPostRoutes;
     std::function<QJsonObject()> mMeetInfo;
+    std::function<QStringList()> mOtherServers;
     std::function<void(std::unique_ptr<QWebSocket>)> mUpdatesViewers;
     QHash<QString, std::function<void(std::unique_ptr<QWebSocket>)>> mSocketRoutes;
     QSet<WebStation*> mBrowserStations; // children of this object

@@ -1,6 +1,7 @@
 // The scoreboard page: a set-up form, then a full-screen board that shows each
 // score for its time, a warm-up countdown, and while idle the meet's name, the
 // time and the ad images in turn. It logs in again by itself after a drop.
+import {failoverFor} from './failover.js';
 import {fillSelect, loadMeet} from './meet.js';
 import {clockText} from './messages.js';
 import {Scoreboard} from './scoreboard.js';
@@ -9,6 +10,7 @@ import {Link, stationUrl} from './station.js';
 
 const $ = (id) => document.getElementById(id);
 const AdSeconds = 10;
+let failover = null; // goes on with the meet's next server when this one is gone
 
 // The board as the page draws it.
 const view = {
@@ -24,6 +26,7 @@ const view = {
     },
     showLink(link, text) {
         document.body.dataset.link = link;
+        failover?.linkChanged(link);
         // The board says nothing of a good link, and why it was refused.
         const texts = {...LinkTexts, [Link.LoggedIn]: '', [Link.Refused]: text};
         $('board-link').textContent = texts[link];
@@ -99,6 +102,7 @@ async function start() {
         });
     });
     const meet = await loadMeet();
+    failover = failoverFor(meet);
     $('board-meet').textContent = meet.name || 'Tallvane';
     nameThePage(document, meet.name, 'Scoreboard');
     setInterval(tick, 250);

@@ -3,6 +3,7 @@
 // their pads through the server), the panel maths and the panel's score. Any
 // other judge types and sends only their own score. The pad's dealings with
 // the server are JudgePad's; this page draws them and holds the boxes.
+import {failoverFor} from './failover.js';
 import {JudgePad} from './judgepad.js';
 import {fillSelect, loadMeet} from './meet.js';
 import {
@@ -23,6 +24,7 @@ import {Link, stationUrl} from './station.js';
 const $ = (id) => document.getElementById(id);
 
 let meet = {name: '', judgeCount: 4, events: [], squads: {}};
+let failover = null; // goes on with the meet's next server when this one is gone
 
 function setBox(id, value) {
     const box = $(id);
@@ -33,6 +35,7 @@ const view = {
     showLink(link, text) {
         $('link').textContent = LinkTexts[link];
         document.body.dataset.link = link;
+        failover?.linkChanged(link);
         if (link === Link.Refused) $('status').textContent = text;
     },
     loggedIn() {
@@ -307,6 +310,7 @@ async function start() {
         if ($('correction').returnValue === 'yes' && pad.gymnast) sendNow();
     });
     meet = await loadMeet();
+    failover = failoverFor(meet);
     nameThePage(document, meet.name, 'Judge pad');
     fillLoginForm(pad.start(meet));
 }

@@ -2,6 +2,7 @@
 // the table of places that LiveResults keeps up to date. The same page,
 // marked data-published, is the page of a published results site: it reads
 // the site's files beside it instead of the server's API.
+import {failoverFor} from './failover.js';
 import {LiveResults, pollInterval, PublishedPaths} from './liveresults.js';
 import {fillSelect, loadMeet} from './meet.js';
 import {Events} from './protocol.js';
@@ -12,6 +13,7 @@ import {nameThePage} from './shell.js';
 
 const $ = (id) => document.getElementById(id);
 const published = 'published' in document.body.dataset;
+let failover = null; // goes on with the meet's next server when this one is gone
 
 // The results as the page draws them.
 const view = {
@@ -21,6 +23,7 @@ const view = {
     showStatus(text, online) {
         $('updated').textContent = text;
         $('updated').classList.toggle('offline', !online);
+        failover?.answering(online);
     },
     render: () => render(),
     choice: () => ({view: $('view').value, level: $('level').value}),
@@ -145,10 +148,13 @@ function start() {
     $('gym').addEventListener('change', render);
     $('choices').addEventListener('submit', (event) => event.preventDefault());
     setInterval(() => results.tick(), 10000);
+    // A page moved here from another server keeps its address's query.
+    if (!published) failover = failoverFor({});
     results.start();
-    loadMeet(published ? PublishedPaths.meet : '/api/meet').then((meet) =>
-        nameThePage(document, meet.name, 'Live results'),
-    );
+    loadMeet(published ? PublishedPaths.meet : '/api/meet').then((meet) => {
+        nameThePage(document, meet.name, 'Live results');
+        failover?.know(meet);
+    });
 }
 
 start();

@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QRegularExpression>
+#include <QTcpServer>
 #include <QTest>
 
 #include <signal.h>
@@ -166,9 +167,18 @@ private Q_SLOTS:
         const QString target = server.waitListening();
         QVERIFY2(!target.isEmpty(), qPrintable(server.everything()));
 
-        ChildProgram judge(Station,
-                           {target, u"--judge"_s, u"Vault"_s, u"1"_s, u"--pin"_s, u"2468"_s},
-                           temp.folder());
+        // A first address where nothing listens: the judge goes on with the second.
+        QTcpServer gone;
+        QVERIFY(gone.listen(QHostAddress::LocalHost));
+        const QString dead = u"127.0.0.1:%1"_s.arg(gone.serverPort());
+        gone.close();
+        ChildProgram judge(
+            Station,
+            {dead + u',' + target, u"--judge"_s, u"Vault"_s, u"1"_s, u"--pin"_s, u"2468"_s},
+            temp.folder());
+        QVERIFY2(!judge.waitForLine(u"! cannot connect to "_s + dead).isEmpty(),
+                 qPrintable(judge.everything()));
+        QVERIFY(!judge.waitForLine(u"! trying "_s + target).isEmpty());
         QVERIFY2(!judge.waitForLine(u"< AUTHRESP|0|3"_s).isEmpty(), qPrintable(judge.everything()));
         QVERIFY(
             !server.waitForLine(u"Judge station logged in: Vault (Judge #1: Judge 1) - 127.0.0.1"_s)

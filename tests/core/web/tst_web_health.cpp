@@ -172,6 +172,11 @@ private Q_SLOTS:
         QCOMPARE(gone[u"address"_s].toString(), u"127.0.0.1"_s);
         QCOMPARE(gone[u"marks"_s].toArray(), QJsonArray{u"Empty seat"_s});
         QCOMPARE(m.alertsContaining(u"Vault judge 2 (127.0.0.1) is gone"_s), 1);
+
+        // Stopping the server logs judge 1 out on purpose: no alert of it.
+        m.f.server().shutdown();
+        QCOMPARE(m.seat(u"Vault judge 1"_s)[u"state"_s].toString(), u"gone"_s);
+        QCOMPARE(m.alertsContaining(u"is gone"_s), 1);
     }
 
     // The simulator, as a browser station, fills a seat with a pad's report.

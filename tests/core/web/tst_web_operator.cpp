@@ -135,6 +135,11 @@ private Q_SLOTS:
         auto blocked = m.logIn(m.operatorPin());
         QCOMPARE(status(*blocked), 429);
         QCOMPARE(judge.loginJudge(u"Vault"_s, u"Ann"_s, m.f.pin()), u"AUTHRESP|1|Invalid PIN"_s);
+
+        // Wrong operator PINs from many devices: the alert names the PIN guessed.
+        for (int host = 2; host <= 7; ++host)
+            m.f.server().checkOperatorPin(u"127.0.0.%1"_s.arg(host), u"000000"_s);
+        QCOMPARE(m.f.alerts().alerts().filter(u"guessing the operator PIN"_s).size(), 1);
     }
 
     // operatorpin.txt is never an advertisement image, nor a page, nor part
