@@ -1,16 +1,10 @@
 #include "childprogram.h"
-#include "db/meetevents.h"
 #include "firstrow.h"
 #include "judging/scoreinquiries.h"
 #include "judging/submittedscore.h"
-#include "results/resultstablemodel.h"
 #include "serverfixture.h"
 #include "transferfiles.h"
-#include "web/resultsapi.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -289,127 +283,6 @@ private Q_SLOTS:
         MeetDatabase db;
         QVERIFY(db.open(meet));
         QCOMPARE(db.select(u"SELECT name FROM pragma_table_info('ScoreHistory')"_s).count(), 2);
-    }
-
-    // Gymnast 102's Floor on /api/results: the score, its place and the field
-    // `mark` ("review" or "inquiry").
-    static QJsonObject floorOf102(ServerFixture& f, const QString& mark) {
-        const QString session =
-            firstRow(f.db(), u"SELECT Session FROM Gymnasts WHERE Num = '102'"_s).value(0);
-        const auto reply = ResultsApi(f.db(), {})
-                               .answer(u"/api/results"_s, QUrlQuery(u"session="_s + session), {});
-        for (const QJsonValue row : QJsonDocument::fromJson(reply->body)[u"rows"_s].toArray()) {
-            if (row[u"num"_s] == u"102"_s)
-                return QJsonObject{{u"Floor"_s, row[u"Floor"_s]},
-                                   {u"place"_s, row[u"places"_s][u"Floor"_s]},
-                                   {mark, row[mark]}};
-        }
-        return QJsonObject();
-    }
-
-    // Gymnast 102's Floor score of 9 sent by Floor's judge 1 and shown by the
-    // display "Hall", which is returned with the judge.
-    static std::pair<TestStation*, TestStation*> floorScoreShown(ServerFixture& f) {
-        f.run(u"UPDATE Gymnasts SET E4Final = NULL"_s);
-        TestStation& display = f.display(u"Hall"_s);
-        TestStation& floor = f.judge(u"Floor"_s);
-        f.services().dispatch().loop(u"Floor"_s)->start();
-        floor.send(u"SENDSCORE|102|3|1|Floor|9|||||||||9|9.0|0"_s);
-        if (floor.next() != u"SCORECONFIRM|0"_s ||
-            !display.next().startsWith(u"SETSCORE|Floor|102|"_s))
-            return {nullptr, nullptr};
-        display.send(u"CONFIRMSCORE|102|Floor"_s);
-        return {&display, &floor};
-    }
-
-    // A score held as it arrives is stored and confirmed, but reaches no
-    // display and no place; released, the displays get it as a correction of
-    // the score they had shown.
-    void aHeldScoreWaitsForItsRelease() {
-        SERVER_FIXTURE(f);
-        const auto [display, floor] = floorScoreShown(f);
-        QVERIFY(display);
-        QTRY_COMPARE(firstRow(f.db(), u"SELECT Status FROM ScoreBoardQueue"_s).value(0), u"Sent"_s);
-
-        f.services().queue().setHoldNewScores(u"Floor"_s, true);
-        floor->send(u"SENDSCORE|102|3|1|Floor|9.5|||||||||9.5|9.5|0"_s);
-        QCOMPARE(floor->next(), u"SCORECONFIRM|0"_s);
-        const QueueGridModel& grid = *f.services().queue().grid();
-        QCOMPARE(grid.data(grid.index(0, QueueGridModel::StatusColumn)).toString(), u"Held"_s);
-        QCOMPARE(floorOf102(f, u"review"_s), QJsonObject({{u"Floor"_s, QJsonValue::Null},
-                                                          {u"place"_s, QJsonValue::Null},
-                                                          {u"review"_s, QJsonArray{u"Floor"_s}}}));
-        QCOMPARE(display->next(300), QString()); // held: never offered
-
-        QString error;
-        QVERIFY2(f.services().queue().releaseQueueRow(0, &error), qPrintable(error));
-        QCOMPARE(display->next(), u"SETSCORE|Floor|102|Maya O'Neil|9.500|30000|1"_s);
-        QCOMPARE(floorOf102(f, u"review"_s)[u"Floor"_s], QJsonValue(9.5));
-        QVERIFY(floorOf102(f, u"review"_s)[u"review"_s].toArray().isEmpty());
-        QCOMPARE(allRows(f.db(), u"SELECT Kind FROM ScoreHistory ORDER BY Seq"_s),
-                 QStringList({u"score"_s, u"correction"_s, u"hold"_s, u"release"_s}));
-    }
-
-    // An open inquiry marks the score on the results (the API and the desk's
-    // grid) and in the queue; the score keeps its place until the decision.
-    // One inquiry per score, and only against a score; the time limit counts
-    // from when it was shown.
-    void anInquiryMarksTheScoreUntilDecided() {
-        SERVER_FIXTURE(f);
-        const auto [display, floor] = floorScoreShown(f);
-        QVERIFY(display);
-        QTRY_COMPARE(firstRow(f.db(), u"SELECT Status FROM ScoreBoardQueue"_s).value(0), u"Sent"_s);
-
-        ScoreInquiries inquiries(f.db());
-        const QDateTime now = QDateTime::currentDateTime();
-        QCOMPARE(inquiries.timeLimitMinutes(), ScoreInquiries::DefaultMinutes);
-        QCOMPARE(inquiries.minutesSinceShown(u"102"_s, u"Floor"_s, now.addSecs(15 * 60)),
-                 std::optional<qint64>(15));
-        QCOMPARE(inquiries.minutesSinceShown(u"101"_s, u"Floor"_s, now), std::nullopt);
-        QVERIFY(!inquiries.file(u"101"_s, u"Floor"_s, u"Coach Lee"_s, false, now));
-        QVERIFY2(inquiries.lastError().contains(u"no Floor score"_s),
-                 qPrintable(inquiries.lastError()));
-        QVERIFY2(inquiries.file(u"102"_s, u"Floor"_s, u"Coach Lee"_s, true, now),
-                 qPrintable(inquiries.lastError()));
-        QVERIFY(!inquiries.file(u"102"_s, u"Floor"_s, u"Coach Kim"_s, false, now));
-        QVERIFY2(inquiries.lastError().contains(u"under inquiry already (filed by Coach Lee)"_s),
-                 qPrintable(inquiries.lastError()));
-        QCOMPARE(floorOf102(f, u"inquiry"_s),
-                 QJsonObject(
-                     {{u"Floor"_s, 9.0}, {u"place"_s, 1}, {u"inquiry"_s, QJsonArray{u"Floor"_s}}}));
-        QCOMPARE(floorOnTheGrid(f), u"9.000 (Under inquiry)"_s);
-
-        // A corrected score waiting for the displays carries the mark.
-        floor->send(u"SENDSCORE|102|3|1|Floor|9|||||||||9|9.2|0"_s);
-        QCOMPARE(floor->next(), u"SCORECONFIRM|0"_s);
-        const QueueGridModel& grid = *f.services().queue().grid();
-        const QModelIndex status = grid.index(0, QueueGridModel::StatusColumn);
-        QCOMPARE(grid.data(status).toString(), u"Under inquiry"_s);
-
-        QVERIFY2(inquiries.decideScoreStands(u"102"_s, u"Floor"_s, u"seen on video"_s, now),
-                 qPrintable(inquiries.lastError()));
-        QCOMPARE(grid.data(status).toString(), u"Queued"_s);
-        QVERIFY(floorOf102(f, u"inquiry"_s)[u"inquiry"_s].toArray().isEmpty());
-        QCOMPARE(floorOnTheGrid(f), u"9.200"_s);
-        QVERIFY(!inquiries.decideScoreStands(u"102"_s, u"Floor"_s, u"again"_s, now));
-        QCOMPARE(firstRow(f.db(), u"SELECT Note FROM ScoreHistory WHERE Kind = 'inquiry'"_s),
-                 QStringList{u"filed by Coach Lee, past the time limit for inquiries"_s});
-    }
-
-    // Gymnast 102's Floor cell in the desk's Results grid.
-    static QString floorOnTheGrid(ServerFixture& f) {
-        ResultsFilter filter;
-        filter.session =
-            firstRow(f.db(), u"SELECT Session FROM Gymnasts WHERE Num = '102'"_s).value(0);
-        ResultsTableModel grid(f.db());
-        if (!grid.show(filter))
-            return grid.error();
-        const int floorColumn = 3 + int(MeetEvents::names().indexOf(u"Floor"_s));
-        for (int row = 0; row < grid.rowCount(); ++row) {
-            if (grid.data(grid.index(row, 1)) == u"102"_s)
-                return grid.data(grid.index(row, floorColumn)).toString();
-        }
-        return QString();
     }
 };
 
