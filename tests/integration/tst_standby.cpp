@@ -8,6 +8,7 @@
 #include "childprogram.h"
 #include "db/meetdatabase.h"
 #include "db/replicafile.h"
+#include "relay.h"
 #include "scoreload.h"
 #include "tempmeet.h"
 #include "teststation.h"
@@ -60,57 +61,6 @@ quint16 freePort() {
     probe.listen(QHostAddress::AnyIPv4);
     return probe.serverPort();
 }
-
-// Passes bytes between the follower and the primary's web port, rewriting
-// the name the follower asked for into the primary's, until cut: then
-// nothing passes either way and the connections stay open, as with a pulled
-// cable. Mended, it drops what it held and lets new connections through.
-class Relay : public QObject {
-public:
-    explicit Relay(quint16 target)
-        : mTarget(target) {
-        mServer.listen(QHostAddress::LocalHost);
-        connect(&mServer, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket* client = mServer.nextPendingConnection())
-                pass(client);
-        });
-    }
-    quint16 port() const { return mServer.serverPort(); }
-    void cut() { mCut = true; }
-    void mend() {
-        qDeleteAll(std::exchange(mSockets, {}));
-        mCut = false;
-    }
-
-private:
-    void pass(QTcpSocket* client) {
-        if (mCut) {
-            client->abort();
-            client->deleteLater();
-            return;
-        }
-        auto* server = new QTcpSocket(this);
-        client->setParent(this);
-        mSockets << client << server;
-        server->connectToHost(QHostAddress::LocalHost, mTarget);
-        const QByteArray from = "127.0.0.1:" + QByteArray::number(port());
-        const QByteArray to = "127.0.0.1:" + QByteArray::number(mTarget);
-        connect(client, &QTcpSocket::readyRead, this, [this, client, server, from, to] {
-            if (mCut)
-                return;
-            server->write(client->readAll().replace(from, to));
-        });
-        connect(server, &QTcpSocket::readyRead, this, [this, client, server] {
-            if (!mCut)
-                client->write(server->readAll());
-        });
-    }
-
-    QTcpServer mServer;
-    quint16 mTarget;
-    bool mCut = false;
-    QList<QTcpSocket*> mSockets;
-};
 
 } // namespace
 
