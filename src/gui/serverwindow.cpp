@@ -3,7 +3,6 @@
 #include "activitymarks.h"
 #include "console/gymnastsconsole.h"
 #include "console/sessionsconsole.h"
-#include "console/testscore.h"
 #include "db/meetdatabase.h"
 #include "db/meetevents.h"
 #include "elidedlabel.h"
@@ -24,6 +23,7 @@
 #include "shell/prompter.h"
 #include "standbypanel.h"
 #include "stationstab.h"
+#include "testscorerow.h"
 #include "web/meetwebpages.h"
 #include "web/newerprimarywatch.h"
 #include "web/replicasource.h"
@@ -336,34 +336,10 @@ QWidget* ServerWindow::buildTabs() {
 }
 
 QWidget* ServerWindow::buildTestRow() {
-    auto* box = new QWidget(this);
-    auto* row = new QHBoxLayout(box);
-    row->setContentsMargins(0, 0, 0, 0);
-    mTest.event = new QComboBox(box);
-    mTest.event->setObjectName(u"combo_test_events"_s);
-    mTest.event->addItems(MeetEvents::names());
-    mTest.number = new QLineEdit(QueueEntry::TestGymnastNumber, box);
-    mTest.number->setObjectName(u"txtTestGymnastNumber"_s);
-    mTest.number->setReadOnly(true);
-    mTest.number->setMaximumWidth(50);
-    mTest.name = new QLineEdit(QueueEntry::TestGymnastName, box);
-    mTest.name->setObjectName(u"txtTestGymnast"_s);
-    mTest.name->setMaximumWidth(220);
-    mTest.score = new QLineEdit(QString::fromLatin1(TestScore::SampleScore), box);
-    mTest.score->setObjectName(u"txtTestScore"_s);
-    mTest.score->setMaximumWidth(70);
-    auto* send = new QPushButton(u"Send Test"_s, box);
-    send->setObjectName(u"Command1"_s);
-    mTest.correction = new QCheckBox(u"Send As correction"_s, box);
-    mTest.correction->setObjectName(u"chkCorrection"_s);
-    connect(send, &QPushButton::clicked, this, &ServerWindow::sendTestScore);
-    for (QWidget* widget : std::initializer_list<QWidget*>{mTest.event, mTest.number, mTest.name,
-                                                           mTest.score, send, mTest.correction})
-        row->addWidget(widget);
-    row->addStretch();
+    auto* row = new TestScoreRow(services().queue(), alerts(), mPrompter, this);
     // The standby that follows this meet, on a line that has room for it.
-    row->addWidget(new StandbyPanel(*mReplicas, box));
-    return box;
+    row->layout()->addWidget(new StandbyPanel(*mReplicas, row));
+    return row;
 }
 
 QWidget* ServerWindow::buildAlerts() {
@@ -423,19 +399,4 @@ void ServerWindow::openRehearsal() {
     mRehearsal->show();
     mRehearsal->raise();
     mRehearsal->activateWindow();
-}
-
-void ServerWindow::sendTestScore() {
-    ScoreQueue& queue = services().queue();
-    OperatorAlerts& alerts = this->alerts();
-    TestScore::send(
-        mPrompter,
-        [&queue, &alerts](const QString& num, const QString& name, const QString& eventName,
-                          const QString& score, bool isCorrection) {
-            QString error;
-            if (!queue.queueScore(num, name, eventName, score, isCorrection, &error))
-                alerts.raise(u"The test score could not be queued: "_s + error);
-        },
-        mTest.number->text(), mTest.name->text(), mTest.event->currentText(), mTest.score->text(),
-        mTest.correction->isChecked());
 }

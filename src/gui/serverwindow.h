@@ -74,7 +74,6 @@ private:
     QWidget* buildAlerts();
     void startWebPages();
     void showActivityMark(StationKind kind, int row);
-    void sendTestScore();
     // The manual entry of a gymnast's event; `reason` is the meet referee's
     // when the new score decides an inquiry.
     void openScoreEntry(const QString& num, const QString& event, const QString& reason = {});
@@ -92,13 +91,6 @@ private:
     ActivityMarks* mJudgeMarks = nullptr;
     ActivityMarks* mDisplayMarks = nullptr;
     QLineEdit* mPin = nullptr;
-    struct TestRow {
-        QComboBox* event = nullptr;
-        QLineEdit* number = nullptr;
-        QLineEdit* name = nullptr;
-        QLineEdit* score = nullptr;
-        QCheckBox* correction = nullptr;
-    } mTest;
     QLCDNumber* mClock = nullptr;
     class SessionChooser* mChooser = nullptr;
     class WebAddressPanel* mWebAddress = nullptr;
