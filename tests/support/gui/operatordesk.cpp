@@ -8,9 +8,12 @@ using namespace Qt::Literals::StringLiterals;
 
 void OperatorDesk::loadSettings(Port port) {
     state.loadSettings();
-    // Tests run side by side, so each server takes whatever port is free.
-    if (port == Port::AnyFree)
+    // Tests run side by side, so each server takes whatever ports are free:
+    // the stations' and the web pages'.
+    if (port == Port::AnyFree) {
         state.setPortNumber(u"0"_s);
+        state.setWebPortNumber(u"0"_s);
+    }
 }
 
 MainWindowDesk::MainWindowDesk(Port port) {
