@@ -9,6 +9,7 @@
 #include "transfer/exportwindow.h"
 #include "transfer/importwindow.h"
 #include "usermanual.h"
+#include "windowgeometry.h"
 
 #include "server/scoringserver.h"
 #include "shell/appstate.h"
@@ -22,8 +23,6 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <QScreen>
-#include <QSettings>
 #include <QStringListModel>
 #include <QToolBar>
 
@@ -54,7 +53,7 @@ MainWindow::MainWindow(AppState& state, Prompter& prompter, QWidget* parent)
     mMdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     buildMenus();
     buildToolBar();
-    restoreWindowGeometry();
+    WindowGeometry::restore(*this, mState.windowSettingsPath(), GeometryKey, DefaultClientSize);
 
     connect(&mState, &AppState::meetOpened, this, &MainWindow::updateCommands);
     connect(&mState, &AppState::meetClosed, this, &MainWindow::updateCommands);
@@ -418,22 +417,6 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         return;
     }
     closeMeet();
-    saveWindowGeometry();
+    WindowGeometry::save(*this, mState.windowSettingsPath(), GeometryKey);
     event->accept();
-}
-
-void MainWindow::restoreWindowGeometry() {
-    const QSettings settings(mState.windowSettingsPath(), QSettings::IniFormat);
-    if (restoreGeometry(settings.value(u"MainWindow/geometry"_s).toByteArray()))
-        return;
-    QSize size = DefaultClientSize;
-    // Room for the window's frame and a task bar on a smaller screen.
-    if (const QScreen* shown = screen())
-        size = size.boundedTo(shown->availableSize() - QSize(20, 60));
-    resize(size);
-}
-
-void MainWindow::saveWindowGeometry() const {
-    QSettings settings(mState.windowSettingsPath(), QSettings::IniFormat);
-    settings.setValue(u"MainWindow/geometry"_s, saveGeometry());
 }

@@ -34,6 +34,7 @@ public:
     // saved: every control of the server window shows, and the window fits a
     // 1366×768 screen.
     static constexpr QSize DefaultClientSize{1320, 660};
+    static inline const QString GeometryKey = QStringLiteral("MainWindow/geometry");
 
     MainWindow(AppState& state, Prompter& prompter, QWidget* parent = nullptr);
     ~MainWindow() override;
@@ -78,8 +79,6 @@ private:
     void takeOver(const QString& meetFile, const QJsonObject& meet);
     void stopFollowing();
     void giveWayTo(const QString& address);
-    void restoreWindowGeometry();
-    void saveWindowGeometry() const;
 
     AppState& mState;
     Prompter& mPrompter;
