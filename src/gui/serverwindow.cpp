@@ -274,8 +274,8 @@ QWidget* ServerWindow::buildStationLists() {
     auto* column = new QVBoxLayout(box);
     // Room on the left for the activity marks.
     column->setContentsMargins(16, 0, 0, 0);
-    auto addList = [this, box, column](const char* name, const QString& title,
-                                       QAbstractItemModel* model) {
+    auto addList = [box, column](const char* name, const QString& title,
+                                 QAbstractItemModel* model) {
         column->addWidget(boldLabel(title, box));
         auto* list = new QListView(box);
         list->setObjectName(QString::fromLatin1(name));

@@ -91,8 +91,9 @@ bool apply(AppState& state, const QString& port, const QString& pin, QString* er
 }
 
 QString webPortError(const QString& webPort, const QString& port) {
-    if (!isValidPort(webPort) || (isNumeric(port) && qRound(webPort.trimmed().toDouble()) ==
-                                                         qRound(port.trimmed().toDouble())))
+    // Rounded as doubles: the station port may be any number, far past an int.
+    if (!isValidPort(webPort) || (isNumeric(port) && std::round(webPort.trimmed().toDouble()) ==
+                                                         std::round(port.trimmed().toDouble())))
         return QString::fromLatin1(WebPortMessage);
     return {};
 }
