@@ -51,8 +51,11 @@ build: configure
 	cmake --build $(BUILD)
 
 CTEST_FLAGS ?=
+# Three tests at a time on two cores: the browser tests spend most of their time
+# waiting on the page's own timers.
+CTEST_JOBS ?= 3
 test: build
-	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 600 -j2 $(CTEST_FLAGS)
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 600 -j$(CTEST_JOBS) $(CTEST_FLAGS)
 
 # The data folder as the program finds it, and the program wherever CMake put it.
 DATA_DIR = $${TALLVANE_DATA_DIR:-$${XDG_DATA_HOME:-$$HOME/.local/share}/Tallvane}
@@ -82,58 +85,49 @@ bench: build deps-bench
 bench-attacks: build
 	bench/report.sh --only attacks $(BUILD) $(BUILD)/attacks.md
 
-# The test suite once more, built with AddressSanitizer and UndefinedBehaviorSanitizer;
-# the load tests and the browser run only in the plain build (they measure time
-# and a browser, not the code the sanitizers watch). Debug information is line
-# tables only: the sanitizers' stacks keep their files and lines, and the build
-# is spared most of the compiling and linking that full information costs.
-test-sanitize:
-	$(MAKE) test BUILD=build-asan BUILD_TYPE=Debug \
-		CMAKE_FLAGS="-DTALLVANE_SANITIZE=ON -DCMAKE_CXX_FLAGS_DEBUG=-g1 $(CMAKE_FLAGS)" \
-		CTEST_FLAGS="-LE 'load|browser'"
+# The test suite once more, built by clang with AddressSanitizer and
+# UndefinedBehaviorSanitizer; the load tests and the browser run only in the
+# plain build (they measure time and a browser, not the code the sanitizers
+# watch). The same build holds the libFuzzer targets, so `make fuzz` after it
+# compiles nothing again. Optimized a little, as the sanitizers advise, and
+# with line tables only for debug information: their stacks keep files and
+# lines, and the build is spared most of what full information costs.
+SANITIZE_BUILD := build-asan
+SANITIZE_FLAGS := -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+	-DTALLVANE_SANITIZE=ON -DTALLVANE_FUZZ=ON '-DCMAKE_CXX_FLAGS_DEBUG=-O1 -g1'
+FUZZ_PACKAGES := clang libclang-rt-14-dev
+deps-fuzz: deps
+	$(call install-missing,$(FUZZ_PACKAGES))
 
-# libFuzzer runs (clang), each target for FUZZ_SECONDS on its committed seed
-# corpus; the rate of each (executions per second) is printed at the end.
-# Transfer files are cut at 2 KiB: that holds a whole record of the widest
-# table (a gymnast, about 1.2 KiB) and several of the others, so a longer file
-# only repeats records, at a cost per run that grows with its length. The
-# seeds hold every table within that length (longer seeds are read cut).
+test-sanitize: deps-fuzz
+	$(MAKE) test BUILD=$(SANITIZE_BUILD) BUILD_TYPE=Debug \
+		CMAKE_FLAGS="$(SANITIZE_FLAGS) $(CMAKE_FLAGS)" \
+		CTEST_FLAGS="-LE 'load|browser'" CTEST_JOBS=2
+
+# libFuzzer runs, each target for FUZZ_SECONDS on its committed seed corpus
+# (fuzz/run-targets.sh); the rate of each (executions per second) is printed
+# at the end. Transfer files are cut at 2 KiB: that holds a whole record of the
+# widest table (a gymnast, about 1.2 KiB) and several of the others, so a
+# longer file only repeats records, at a cost per run that grows with its
+# length. The seeds hold every table within that length (longer seeds are read
+# cut).
 FUZZ_SECONDS ?= 20
 FUZZ_TRANSFER_MAX_LEN ?= 2048
+# Two targets at a time: each one runs on one core.
+FUZZ_JOBS ?= 2
 # AddressSanitizer records two frames where memory was taken and given back,
 # not thirty: walking the stack on every allocation was a tenth of the web
 # station target's time. What it finds is the same; to see the whole stacks
 # of a finding, run its target again on the saved input with ASAN_OPTIONS unset.
 FUZZ_ASAN_OPTIONS ?= malloc_context_size=2
-FUZZ_PACKAGES := clang libclang-rt-14-dev
-deps-fuzz: deps
-	$(call install-missing,$(FUZZ_PACKAGES))
-
 fuzz: deps-fuzz
-	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-		-DTALLVANE_FUZZ=ON
-	cmake --build build-fuzz
-	@set -e; rates=""; for f in build-fuzz/fuzz/fuzz_*; do \
-		[ -f "$$f" ] && [ -x "$$f" ] || continue; name=$$(basename $$f); \
-		mkdir -p build-fuzz/corpus/$$name fuzz/corpus/$$name; \
-		case $$name in \
-			fuzz_transfer_records|fuzz_transfer_import|fuzz_transfer_roundtrip) \
-				maxlen=-max_len=$(FUZZ_TRANSFER_MAX_LEN);; \
-			*) maxlen=;; \
-		esac; \
-		echo "== $$name for $(FUZZ_SECONDS) s"; \
-		{ ASAN_OPTIONS=$(FUZZ_ASAN_OPTIONS) $$f -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=4096 $$maxlen \
-			-print_final_stats=1 -artifact_prefix=build-fuzz/$$name- \
-			build-fuzz/corpus/$$name fuzz/corpus/$$name 2>&1; \
-			echo $$? > build-fuzz/$$name.status; } | tee build-fuzz/$$name.log; \
-		[ "$$(cat build-fuzz/$$name.status)" = 0 ] || { echo "== $$name failed"; exit 1; }; \
-		rates="$$rates$$name: $$(sed -n 's/^stat::average_exec_per_sec: *//p' \
-			build-fuzz/$$name.log) execs/s, $$(sed -n \
-			's/^stat::number_of_executed_units: *//p' build-fuzz/$$name.log) inputs\n"; \
-	done; printf "== fuzz rates\n$$rates"
+	cmake -S . -B $(SANITIZE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug $(SANITIZE_FLAGS) $(CMAKE_FLAGS)
+	cmake --build $(SANITIZE_BUILD) --target fuzzers
+	FUZZ_ASAN_OPTIONS=$(FUZZ_ASAN_OPTIONS) fuzz/run-targets.sh $(SANITIZE_BUILD) $(FUZZ_SECONDS) \
+		$(FUZZ_TRANSFER_MAX_LEN) $(FUZZ_JOBS)
 
 clean:
-	rm -rf $(BUILD) build-asan build-fuzz
+	rm -rf $(BUILD) $(SANITIZE_BUILD) build-fuzz
 
 # The user manual's pictures: the main window, each tab of the server window and
 # every other window on the demo meet, rendered off screen into docs/images/.

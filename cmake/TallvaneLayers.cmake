@@ -33,6 +33,11 @@ function(tallvane_check_layer_links)
         add_library(${check} SHARED EXCLUDE_FROM_ALL ${empty})
         target_link_libraries(${check} PRIVATE "$<LINK_LIBRARY:WHOLE_ARCHIVE,tallvane_${name}>")
         target_link_options(${check} PRIVATE LINKER:--no-undefined)
+        # clang links its sanitizers' runtime into executables only: a shared
+        # library finds it in the runtime's own shared library.
+        if(TALLVANE_SANITIZE AND CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+            target_link_options(${check} PRIVATE -shared-libsan)
+        endif()
         add_dependencies(tallvane_layer_links ${check})
     endforeach()
 endfunction()
