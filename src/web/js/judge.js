@@ -110,7 +110,7 @@ const view = {
             if (dialog.open) dialog.close();
             return;
         }
-        $('rehearsal-seat').textContent = `${seat.name} · Judge ${seat.detail}`;
+        $('rehearsal-seat').textContent = t('judge.seat', {event: seat.name, number: seat.detail});
         if (!dialog.open) dialog.showModal();
     },
 };
@@ -302,7 +302,10 @@ async function start() {
             $('gymnast-name').textContent = t('judge.no-gymnast');
             $('score-for').textContent = t('judge.no-gymnast');
         }
-        if (pad.login) layOut();
+        if (pad.login) {
+            $('who').textContent = t('judge.who', pad.login);
+            layOut();
+        }
         $('attempt-2-title').textContent = t('judge.vault-2');
     });
     wireBoxes();
