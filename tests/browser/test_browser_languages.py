@@ -142,6 +142,18 @@ class ChooserKeepsItsChoice(PageTests):
                        'the start page in German')
             self.driver.get(self.meet.url('/health'))
 
+        # A live page changes language in place: its own texts and what it wrote.
+        self.driver.get(self.meet.url('/results'))
+        self.until(lambda: 'Live · aktualisiert' in self.text('updated'), 'the results in German')
+        self.driver.execute_script('window.notReloaded = true')
+        Select(self.driver.find_element(By.ID, 'language-choice')).select_by_value('fr')
+        self.until(lambda: 'En direct' in self.text('updated'), 'the status in French')
+        self.until(lambda: Select(self.driver.find_element(By.ID, 'session')).first_selected_option.text
+                   .endswith('(en cours)'), 'the session list in French')
+        self.assertEqual(self.text('scorehead'), 'CG')
+        self.assertEqual(self.driver.find_element(By.TAG_NAME, 'html').get_attribute('lang'), 'fr')
+        self.assertTrue(self.driver.execute_script('return window.notReloaded === true'))
+
 
 if __name__ == '__main__':
     main()

@@ -9,7 +9,7 @@ import {LiveResults, pollInterval, PublishedPaths} from './liveresults.js';
 import {fillSelect, loadMeet} from './meet.js';
 import {Events} from './protocol.js';
 import {socketUrl} from './reconnect.js';
-import {choices, groupTitle, viewChoices, viewGroups} from './resultsview.js';
+import {choices, groupTitle, sessionText, viewChoices, viewGroups} from './resultsview.js';
 import {nameThePage} from './shell.js';
 
 const $ = (id) => document.getElementById(id);
@@ -225,6 +225,11 @@ async function start() {
     fillViews();
     onLanguageChange(() => {
         fillViews();
+        const sessions = results.sessions ?? [];
+        view.showSessions(
+            sessions.map((s) => [String(s.id), sessionText(s)]),
+            String(results.session),
+        );
         results.showStatus();
         render();
     });
