@@ -66,8 +66,8 @@ class SpanishResults(PageTests):
         self.assertIn('NUEVO', self.row_text('102'))
         Select(self.driver.find_element(By.ID, 'view')).select_by_value('Vault')
         self.until(lambda: self.row('102') is not None and
-                   self.row('102').find_element(By.CSS_SELECTOR, '.score').text == '9,425',
-                   'the event view in Spanish')
+                   self.row('102').find_element(By.CSS_SELECTOR, '.score').text.split() == ['Vault', '9,425'],
+                   'the event view in Spanish, the score labelled')
         self.assertTrue(self.driver.execute_script('return window.notReloaded === true'))
 
 

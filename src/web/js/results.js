@@ -79,6 +79,13 @@ function eventScore(event, score, held) {
     return span('event-score', `${event} ${text}`);
 }
 
+// The score column's caption, also written over each score: a phone held
+// upright scrolls the table's head away.
+function viewName(view) {
+    if (view === 'Teams') return t('results.team-aa');
+    return view === 'AA' ? t('results.aa') : view;
+}
+
 function followButton(row) {
     const button = document.createElement('button');
     button.type = 'button';
@@ -101,6 +108,7 @@ function gymnastRow(row, view) {
     const followed = following.has(row);
     tr.classList.toggle('followed', followed);
     tr.classList.toggle('found', found === String(row.num));
+    if (found === String(row.num)) tr.setAttribute('aria-current', 'true');
     const who = cell('who', span('name', followed ? `★ ${row.name}` : row.name));
     if (row.recent) who.append(span('new', t('results.new')));
     const detail = span('detail', `#${row.num} · ${row.gym}`);
@@ -116,7 +124,8 @@ function gymnastRow(row, view) {
     tr.classList.toggle('inquiry', row.inquiry);
     tr.classList.toggle('review', row.review);
     const score = row.review ? t('results.under-review') : localScore(row.score);
-    tr.append(cell('place', row.place ?? ''), who, cell('score', score));
+    const scoreCell = cell('score', span('score-event', viewName(view)), score);
+    tr.append(cell('place', row.place ?? ''), who, scoreCell);
     return tr;
 }
 
@@ -153,7 +162,8 @@ function teamRow(team) {
     const detail = span('detail', '');
     detail.append(...Events.map((e) => eventScore(e, team[e], false)));
     who.append(detail);
-    tr.append(cell('place', team.place ?? ''), who, cell('score', localScore(team.AA)));
+    const scoreCell = cell('score', span('score-event', viewName('Teams')), localScore(team.AA));
+    tr.append(cell('place', team.place ?? ''), who, scoreCell);
     return tr;
 }
 
@@ -168,8 +178,7 @@ function render() {
     );
     fillSelect($('gym'), [['', t('results.all')], ...gyms.map((g) => [g, g])], filters.gym);
     $('gym').disabled = view === 'Teams';
-    $('scorehead').textContent =
-        view === 'Teams' ? t('results.team-aa') : view === 'AA' ? t('results.aa') : view;
+    $('scorehead').textContent = viewName(view);
 
     const table = $('results');
     const bodies = [];
