@@ -130,11 +130,15 @@ async function loadTexts(code) {
     return {};
 }
 
+let switches = 0; // a later choice wins over one whose texts come in after it
+
 async function switchLanguage(doc, code) {
+    const ticket = ++switches;
     const [texts, englishTexts] = await Promise.all([
         loadTexts(code),
         code === 'en' ? null : loadTexts('en'),
     ]);
+    if (ticket !== switches) return;
     useStrings(code, texts, englishTexts ?? texts);
     doc.documentElement.lang = code;
     applyTexts(doc);
