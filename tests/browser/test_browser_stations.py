@@ -112,7 +112,8 @@ class Meet:
         self.folder.cleanup()
 
 
-def browser(profile):
+def browser(profile, language=None):
+    """Headless Chromium; with `language` ("es") its languages start with that one."""
     options = webdriver.ChromeOptions()
     for flag in ('--headless', '--no-sandbox', '--disable-gpu', '--disable-background-networking',
                  '--disable-component-update', '--disable-sync', '--no-first-run',
@@ -120,6 +121,9 @@ def browser(profile):
                  '--disable-backgrounding-occluded-windows', '--window-size=1024,900',
                  f'--user-data-dir={profile}'):
         options.add_argument(flag)
+    if language:
+        options.add_argument(f'--lang={language}')
+        options.add_experimental_option('prefs', {'intl.accept_languages': f'{language},en'})
     options.binary_location = '/usr/bin/chromium'
     driver = webdriver.Chrome(service=Service('/usr/bin/chromedriver'), options=options)
     # A page that never finishes loading fails its test instead of holding the

@@ -6,6 +6,7 @@ import {test} from 'node:test';
 import * as announcing from '../../src/web/js/announcing.js';
 import {LiveAnnouncer} from '../../src/web/js/liveannouncer.js';
 import {FakeClock, FakeSocket} from './fakes.mjs';
+import './english.mjs';
 
 const {awards, eventsNow, leaders, ordinal, ScoreFeed, sessionDone, upNext} = announcing;
 const nums = (list) => list.map((item) => item.num);

@@ -12,6 +12,7 @@ import {
     sendScoreMessage,
 } from '../../src/web/js/panel.js';
 import {formatScore} from '../../src/web/js/score.js';
+import './english.mjs';
 
 const cases = JSON.parse(readFileSync(new URL('../data/panelcases.json', import.meta.url)));
 

@@ -6,6 +6,7 @@ import {test} from 'node:test';
 
 import {LiveResults, pollInterval, PollMs} from '../../src/web/js/liveresults.js';
 import {FakeClock} from './fakes.mjs';
+import './english.mjs';
 
 // Lets the page's awaited reads finish.
 const settle = () => new Promise((resolve) => setImmediate(resolve));

@@ -3,6 +3,7 @@ import assert from 'node:assert/strict';
 import {test} from 'node:test';
 
 import {ChangeTracker, choices, sessionText, viewGroups} from '../../src/web/js/resultsview.js';
+import './english.mjs';
 
 const places = (v, b, be, f, aa) => ({Vault: v, Bars: b, Beam: be, Floor: f, AA: aa});
 const rows = [

@@ -1,7 +1,8 @@
 """Pictures of the judge pad (phone- and tablet-sized), of the scoreboard
 (1920x1080), of a rehearsal (the board, and the result on /health at tablet
-size) and of the announcer's page (tablet-sized) for the user manual, taken in
-headless Chromium against `tallvane serve` on a copy of the demo meet.
+size), of the announcer's page (tablet-sized) and of the results page in Spanish
+(phone-sized) for the user manual, taken in headless Chromium against
+`tallvane serve` on a copy of the demo meet.
 
 Run: /usr/bin/python3 tools/screenshots/web_screenshots.py TALLVANE_BIN SOURCE_DIR OUTPUT_DIR
 """
@@ -75,6 +76,36 @@ def announcer(driver, meet):
             judge.close()
 
 
+def spanish_results(meet):
+    """The results page on a phone whose browser speaks Spanish, with a few
+    scores in and one gymnast followed."""
+    import tempfile
+    profile = tempfile.TemporaryDirectory()
+    driver = web.browser(profile.name, 'es')
+    judges = []
+    try:
+        for event, scores in (('Vault', (('101', '9.35'), ('102', '9.425'), ('103', '8.95'))),
+                              ('Bars', (('101', '9.1'), ('102', '8.875')))):
+            judge = Judge(meet, event)
+            judges.append(judge)
+            for num, final in scores:
+                judge.score(num, final)
+        page = web.Page(driver, meet.url('/results'))
+        viewport(driver, 390, 844)
+        page.until(lambda: 'En directo' in page.text('updated'), 'the page live')
+        page.until(lambda: driver.find_elements('css selector', 'tr[data-num="102"] .follow'),
+                   'the rows')
+        driver.find_element('css selector', 'tr[data-num="102"] .follow').click()
+        page.until(lambda: '9,425' in page.text('followed-list'), 'the followed gymnast on top')
+        driver.execute_script('window.scrollTo(0, 0)')
+        driver.save_screenshot(os.path.join(OUTPUT, 'results-phone-es.png'))
+    finally:
+        for judge in judges:
+            judge.close()
+        driver.quit()
+        profile.cleanup()
+
+
 def main():
     import tempfile
     profile = tempfile.TemporaryDirectory()
@@ -118,6 +149,7 @@ def main():
         driver.save_screenshot(os.path.join(OUTPUT, 'web-board.png'))
         rehearse(driver, meet, board, [pad, second])
         announcer(driver, meet)
+        spanish_results(meet)
     finally:
         driver.quit()
         meet.close()

@@ -78,7 +78,9 @@ bool pageFiles(QList<SiteFile>& files, QString* error) {
     if (page.count(LiveBody) != 1)
         return fail(error, u"The results page of this build cannot be published."_s);
     files.append({u"index.html"_s, page.replace(LiveBody, PublishedBody)});
-    for (const QString& path : {u"css/tallvane.css"_s, u"images/icon.svg"_s}) {
+    // The page's texts in each language travel with it.
+    for (const QString& path : {u"css/tallvane.css"_s, u"images/icon.svg"_s, u"lang/en.json"_s,
+                                u"lang/es.json"_s, u"lang/fr.json"_s, u"lang/de.json"_s}) {
         QByteArray bytes;
         if (!readPage(path, bytes, error))
             return false;

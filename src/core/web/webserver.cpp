@@ -40,6 +40,8 @@ QByteArray contentTypeOf(const QString& path) {
         return "text/css; charset=utf-8";
     if (path.endsWith(u".js"_s))
         return "text/javascript; charset=utf-8";
+    if (path.endsWith(u".json"_s))
+        return "application/json; charset=utf-8";
     if (path.endsWith(u".png"_s))
         return "image/png";
     if (path.endsWith(u".svg"_s))
@@ -207,7 +209,7 @@ WebServer::Reply WebServer::staticFile(const QString& path) const {
         {u"/"_s, u"index.html"_s},          {u"/judge"_s, u"judge.html"_s},
         {u"/display"_s, u"display.html"_s}, {u"/results"_s, u"results.html"_s},
         {u"/health"_s, u"health.html"_s},   {u"/announcer"_s, u"announcer.html"_s}};
-    static const QRegularExpression asset(u"^/(css|js|images)/[a-z0-9][a-z0-9-]*\\.[a-z]+$"_s);
+    static const QRegularExpression asset(u"^/(css|js|images|lang)/[a-z0-9][a-z0-9-]*\\.[a-z]+$"_s);
     QString resource;
     if (const auto page = pages.constFind(path); page != pages.cend())
         resource = u":/web/"_s + *page;

@@ -2,11 +2,16 @@
 // they come with their places, the all-around leaders and, once the session
 // is done, the awards in the order to call them. LiveAnnouncer keeps it up
 // to date; this draws it.
-import {ordinal} from './announcing.js';
+import {
+    localOrdinal as ordinal,
+    localScore as scoreText,
+    onLanguageChange,
+    startPage,
+    t,
+} from './i18n.js';
 import {LiveAnnouncer} from './liveannouncer.js';
 import {fillSelect, loadMeet} from './meet.js';
 import {socketUrl} from './reconnect.js';
-import {scoreText} from './score.js';
 import {nameThePage} from './shell.js';
 
 const $ = (id) => document.getElementById(id);
@@ -22,9 +27,11 @@ const placeText = (place) => (place ? ordinal(place) : '');
 
 // "9.450 · 2nd in Level 4 · Junior", or "Under review".
 function resultText(entry) {
-    if (entry.review) return 'Under review';
+    if (entry.review) return t('results.under-review');
     if (entry.score === null) return '';
-    const place = entry.place ? ` · ${ordinal(entry.place)} in ${entry.group}` : '';
+    const place = entry.place
+        ? ` · ${t('announcer.place-in', {place: ordinal(entry.place), group: entry.group})}`
+        : '';
     return `${scoreText(entry.score)}${place}`;
 }
 
@@ -33,7 +40,7 @@ function eventCard({event, current, next}) {
     card.dataset.event = event;
     card.append(element('h2', '', event));
     if (!current) {
-        card.append(element('p', 'idle', 'Waiting for the judges'));
+        card.append(element('p', 'idle', t('announcer.waiting')));
         return card;
     }
     card.append(
@@ -41,11 +48,11 @@ function eventCard({event, current, next}) {
         element('p', 'about', `${current.gym} · ${current.group}`),
     );
     const result = resultText(current);
-    card.append(element('p', 'result', result || 'Competing now'));
+    card.append(element('p', 'result', result || t('announcer.competing')));
     if (next.length > 0) {
         const list = element('ol', 'next');
         list.append(...next.map((n) => element('li', '', `${n.num} ${n.name}, ${n.gym}`)));
-        card.append(element('h3', 'up', 'Up next'), list);
+        card.append(element('h3', 'up', t('announcer.up-next')), list);
     }
     return card;
 }
@@ -55,12 +62,12 @@ function feedItem(item, index) {
     li.dataset.num = item.num;
     li.dataset.event = item.event;
     const where = [
-        item.place ? `${ordinal(item.place)} on ${item.event}` : '',
-        item.aaPlace ? `${ordinal(item.aaPlace)} all-around` : '',
+        item.place ? t('announcer.place-on', {place: ordinal(item.place), event: item.event}) : '',
+        item.aaPlace ? t('announcer.place-aa', {place: ordinal(item.aaPlace)}) : '',
     ].filter(Boolean);
     li.append(
         element('span', 'who', `${item.event}: ${item.num} ${item.name}, ${item.gym} `),
-        element('span', 'score', item.review ? 'Under review' : scoreText(item.score)),
+        element('span', 'score', item.review ? t('results.under-review') : scoreText(item.score)),
         element('div', 'where', [item.group, ...where].join(' · ')),
     );
     return li;
@@ -84,7 +91,11 @@ function placedList(entries) {
     return list;
 }
 
-function render({events, feed, leaders, awards}) {
+let shown = null; // the last state drawn, drawn again in a new language
+
+function render(state) {
+    shown = state;
+    const {events, feed, leaders, awards} = state;
     $('events').replaceChildren(...events.map(eventCard));
     $('feed').replaceChildren(...feed.map(feedItem));
     $('feed-empty').hidden = feed.length > 0;
@@ -136,7 +147,13 @@ const announcer = new LiveAnnouncer(
     },
 );
 
+await startPage();
+$('updated').textContent = t('link.connecting');
+onLanguageChange(() => {
+    announcer.showStatus?.();
+    if (shown) render(shown);
+});
 $('session').addEventListener('change', () => announcer.chooseSession(Number($('session').value)));
 setInterval(() => announcer.tick(), 10000);
 announcer.start();
-loadMeet().then((meet) => nameThePage(document, meet.name, 'Announcer'));
+loadMeet().then((meet) => nameThePage(document, meet.name, '', 'announcer.title'));

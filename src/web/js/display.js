@@ -2,6 +2,7 @@
 // score for its time, a warm-up countdown, and while idle the meet's name, the
 // time and the ad images in turn. It logs in again by itself after a drop.
 import {failoverFor} from './failover.js';
+import {startPage} from './i18n.js';
 import {fillSelect, loadMeet} from './meet.js';
 import {clockText} from './messages.js';
 import {Scoreboard} from './scoreboard.js';
@@ -101,6 +102,7 @@ async function start() {
                 .filter(Boolean),
         });
     });
+    startPage();
     const meet = await loadMeet();
     failover = failoverFor(meet);
     $('board-meet').textContent = meet.name || 'Tallvane';

@@ -1,5 +1,6 @@
 // The seats' health for the meet director's tablet: an operator log-in, then
 // the table of /api/health, asked for again every few seconds.
+import {startPage, t} from './i18n.js';
 import {loadMeet} from './meet.js';
 import {rehearsalCells, rehearsalClass, seatCells, seatClass, summaryText} from './seatsview.js';
 import {nameThePage} from './shell.js';
@@ -15,7 +16,7 @@ function showLogin(message = '') {
     $('seats-view').hidden = true;
     $('login').hidden = false;
     $('login-error').textContent = message;
-    $('updated').textContent = 'Operator log-in needed';
+    $('updated').textContent = t('health.login-needed');
     $('operator-pin').focus();
 }
 
@@ -51,7 +52,7 @@ function showSeats(health) {
         ...health.seats.map((seat) => tableRow(seatClass(seat), seatCells(seat))),
     );
     showRehearsal(health.rehearsal);
-    $('updated').textContent = `Updated ${health.time}`;
+    $('updated').textContent = t('health.updated', {time: health.time});
     $('updated').classList.remove('offline');
 }
 
@@ -69,7 +70,7 @@ async function refresh() {
         showSeats(health);
         if (health.rehearsal?.running) wait = RehearsalRefreshMs;
     } catch {
-        $('updated').textContent = 'Offline: trying again…';
+        $('updated').textContent = t('link.offline');
         $('updated').classList.add('offline');
     }
     timer = setTimeout(refresh, wait);
@@ -85,20 +86,20 @@ async function startRehearsal() {
         }
         if (!response.ok) {
             const answer = await response.json().catch(() => ({}));
-            $('rehearsal-status').textContent = answer.error ?? 'The rehearsal did not start.';
+            $('rehearsal-status').textContent = answer.error ?? t('health.rehearsal-failed');
             $('rehearsal-start').disabled = false;
             return;
         }
         await refresh();
     } catch {
-        $('rehearsal-status').textContent = 'The server cannot be reached.';
+        $('rehearsal-status').textContent = t('health.unreachable');
         $('rehearsal-start').disabled = false;
     }
 }
 
 async function logIn(event) {
     event.preventDefault();
-    $('login-error').textContent = 'Logging in…';
+    $('login-error').textContent = t('link.logging-in');
     try {
         const response = await fetch('/api/operator/login', {
             method: 'POST',
@@ -106,18 +107,20 @@ async function logIn(event) {
         });
         if (!response.ok) {
             const answer = await response.json().catch(() => ({}));
-            showLogin(answer.error ?? 'The log-in failed.');
+            showLogin(answer.error ?? t('health.login-failed'));
             return;
         }
         $('operator-pin').value = '';
         await refresh();
     } catch {
-        showLogin('The server cannot be reached.');
+        showLogin(t('health.unreachable'));
     }
 }
 
 $('login').addEventListener('submit', logIn);
 $('rehearsal-start').addEventListener('click', startRehearsal);
 $('rehearsal-print').addEventListener('click', () => window.print());
-loadMeet().then((meet) => nameThePage(document, meet.name, 'Seats'));
+await startPage();
+$('updated').textContent = t('link.connecting');
+loadMeet().then((meet) => nameThePage(document, meet.name, '', 'health.title'));
 refresh();

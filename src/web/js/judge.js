@@ -5,6 +5,7 @@
 // the server are JudgePad's; this page draws them and holds the boxes.
 import {failoverFor} from './failover.js';
 import {JudgePad} from './judgepad.js';
+import {applyTexts, onLanguageChange, startPage, t} from './i18n.js';
 import {fillSelect, loadMeet} from './meet.js';
 import {
     MaxJudges,
@@ -18,7 +19,8 @@ import {
 } from './panel.js';
 import {showRunningOrder} from './runningorder.js';
 import {formatScore, numberIn} from './score.js';
-import {LinkTexts, nameThePage} from './shell.js';
+import {Sending} from './outbox.js';
+import {linkText, nameThePage} from './shell.js';
 import {Link, stationUrl} from './station.js';
 
 const $ = (id) => document.getElementById(id);
@@ -33,7 +35,7 @@ function setBox(id, value) {
 
 const view = {
     showLink(link, text) {
-        $('link').textContent = LinkTexts[link];
+        $('link').textContent = linkText(link);
         document.body.dataset.link = link;
         failover?.linkChanged(link);
         if (link === Link.Refused) $('status').textContent = text;
@@ -52,7 +54,7 @@ const view = {
     },
     showSession(description, squads) {
         $('session').textContent = description;
-        fillSelect($('squad'), [['', 'Choose a squad'], ...squads]);
+        fillSelect($('squad'), [['', t('judge.choose-squad')], ...squads]);
     },
     showOrder(items, chosen) {
         showRunningOrder($('running-order'), items, chosen, lookUp);
@@ -60,18 +62,18 @@ const view = {
     showGymnast(found) {
         $('gymnast-number').value = found.number;
         $('gymnast-name').textContent = `${found.number} ${found.name}`;
-        $('score-for').textContent = `For ${found.number} ${found.name}`;
+        $('score-for').textContent = t('judge.score-for', {who: `${found.number} ${found.name}`});
         $('gymnast-details').textContent = [
             found.gym,
-            found.level && `Level ${found.level}`,
-            found.squad && `Squad ${found.squad}`,
+            found.level && t('judge.level', {level: found.level}),
+            found.squad && t('judge.squad-name', {squad: found.squad}),
             found.ageGroup,
         ]
             .filter(Boolean)
             .join(' · ');
         const stored = found.judges.slice(0, pad.judgeCount).map(formatScore);
         $('stored-scores').textContent = stored.some(Boolean)
-            ? `Stored: ${stored.map((s) => s || '–').join('  ')}`
+            ? t('judge.stored', {scores: stored.map((s) => s || '–').join('  ')})
             : '';
         for (const n of pad.ownBoxes) {
             setBox(`score-${n}`, found.judges[n - 1]);
@@ -95,10 +97,11 @@ const view = {
     },
     // The state of the last score sent, beside Send.
     sendState(state) {
-        $('send-status').textContent = state;
+        const keys = {[Sending.Waiting]: 'judge.waiting', [Sending.Confirmed]: 'judge.confirmed'};
+        $('send-status').textContent = keys[state] ? t(keys[state]) : state;
     },
     waiting(count) {
-        $('outbox').textContent = count > 1 ? `${count} scores waiting to be confirmed` : '';
+        $('outbox').textContent = count > 1 ? t('judge.outbox', {count}) : '';
     },
     // The rehearsal's prompt with the pad's seat, until the judge taps OK.
     rehearsal(seat) {
@@ -107,7 +110,7 @@ const view = {
             if (dialog.open) dialog.close();
             return;
         }
-        $('rehearsal-seat').textContent = `${seat.name} · Judge ${seat.detail}`;
+        $('rehearsal-seat').textContent = t('judge.seat', {event: seat.name, number: seat.detail});
         if (!dialog.open) dialog.showModal();
     },
 };
@@ -145,14 +148,15 @@ function makeAttempts() {
         const row = template.content.firstElementChild.cloneNode(true);
         row.id = `attempt-${n}`;
         row.querySelector('legend').id = `attempt-${n}-title`;
-        row.querySelector('legend').textContent = 'Score';
+        row.querySelector('legend').textContent = t('judge.score');
+        applyTexts(row);
         if (n === 1) return row;
         const secondId = (id) => (id.startsWith('score-') ? `score2-${id.slice(6)}` : `${id}-2`);
         for (const element of row.querySelectorAll('[id]:not(legend)'))
             element.id = secondId(element.id);
         for (const button of row.querySelectorAll('[data-for]'))
             button.dataset.for = secondId(button.dataset.for);
-        row.querySelector('legend').textContent = 'Vault 2';
+        row.querySelector('legend').textContent = t('judge.vault-2');
         row.hidden = true;
         return row;
     };
@@ -165,7 +169,7 @@ function layOut() {
         label.hidden = !own.includes(Number(label.dataset.judge));
     for (const element of document.querySelectorAll('.panel-only')) element.hidden = !pad.isPrimary;
     $('attempt-2').hidden = !pad.isVault;
-    $('attempt-1-title').textContent = pad.isVault ? 'Vault 1' : pad.login.event;
+    $('attempt-1-title').textContent = pad.isVault ? t('judge.vault-1') : pad.login.event;
     recompute();
 }
 
@@ -235,7 +239,7 @@ function send(event) {
     }
     // One tap must not overwrite a stored score unnoticed.
     const dialog = $('correction');
-    $('correction-text').textContent = `Already scored (${pad.gymnast.stored}). Send a correction?`;
+    $('correction-text').textContent = t('judge.correction', {score: pad.gymnast.stored});
     dialog.returnValue = '';
     dialog.showModal();
 }
@@ -285,7 +289,25 @@ function wireBoxes() {
 }
 
 async function start() {
+    await startPage();
+    $('link').textContent = linkText(Link.Refused);
+    $('gymnast-name').textContent = t('judge.no-gymnast');
+    $('score-for').textContent = t('judge.no-gymnast');
     makeAttempts();
+    // The boxes made from the template and the texts written here follow a
+    // new language at once; the gymnast's lines on the next look-up.
+    onLanguageChange(() => {
+        $('link').textContent = linkText(pad.station?.link ?? Link.Refused);
+        if (!pad.gymnast) {
+            $('gymnast-name').textContent = t('judge.no-gymnast');
+            $('score-for').textContent = t('judge.no-gymnast');
+        }
+        if (pad.login) {
+            $('who').textContent = t('judge.who', pad.login);
+            layOut();
+        }
+        $('attempt-2-title').textContent = t('judge.vault-2');
+    });
     wireBoxes();
     $('login-form').addEventListener('submit', (event) => {
         event.preventDefault();
@@ -311,7 +333,7 @@ async function start() {
     });
     meet = await loadMeet();
     failover = failoverFor(meet);
-    nameThePage(document, meet.name, 'Judge pad');
+    nameThePage(document, meet.name, '', 'judge.title');
     fillLoginForm(pad.start(meet));
 }
 

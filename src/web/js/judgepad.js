@@ -3,6 +3,7 @@
 // up; the other judges' scores on judge 1's pad; the scores sent through the
 // outbox. No DOM here: a view draws (see judge.js), and the socket, the
 // timers and the storages come from outside, so tests can drive it.
+import {t} from './i18n.js';
 import {parseGymnast, parseSquadList} from './messages.js';
 import {Outbox, Sending} from './outbox.js';
 import {attempt, compute, judgeBoxes, testScoreMessage} from './panel.js';
@@ -111,7 +112,7 @@ export class JudgePad {
         this.lastScore = waiting.length ? waiting[waiting.length - 1].id : null;
         this.view.sendState(waiting.length ? Sending.Waiting : '');
         this.view.waiting(waiting.length);
-        this.view.showWho(`${details.event} · Judge ${details.number} · ${details.name}`);
+        this.view.showWho(t('judge.who', details));
         this.station.start();
     }
 

@@ -1,6 +1,7 @@
 // The panel maths of a judge pad: the same rules as the operator's manual
 // entry, so a score typed on a pad and one typed at the scorers' table come out
 // the same. No DOM here.
+import {localScore, t} from './i18n.js';
 import {JudgeScore, PanelScore, VaultJudgeScore, VaultPanelScore} from './protocol.js';
 import {numberIn, scoreText} from './score.js';
 
@@ -21,8 +22,8 @@ export function maximumScore(meet) {
 export function rangeProblem(score, maximum) {
     const value = numberIn(score);
     if (value === null) return '';
-    if (value < 0) return 'Below 0: not a score';
-    if (value > maximum + 1e-9) return `Above the maximum of ${scoreText(maximum)}`;
+    if (value < 0) return t('judge.below-zero');
+    if (value > maximum + 1e-9) return t('judge.above-maximum', {maximum: localScore(maximum)});
     return '';
 }
 

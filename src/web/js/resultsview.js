@@ -1,11 +1,16 @@
 // What the results page shows, worked out from the results API's answers:
 // groups by level and age division, rows in place order for the chosen view,
 // and which scores changed in the last minute. No DOM here.
+import {localTime, t} from './i18n.js';
 import {Events} from './protocol.js';
 
 // What the page can show, as [value, text] for the chooser: the all-around
 // first, each event, then the teams.
-export const ViewChoices = [['AA', 'All-around'], ...Events.map((e) => [e, e]), ['Teams', 'Teams']];
+export const viewChoices = () => [
+    ['AA', t('results.all-around')],
+    ...Events.map((e) => [e, e]),
+    ['Teams', t('results.teams')],
+];
 export const RecentMs = 60 * 1000;
 
 function byPlaceThenNumber(column) {
@@ -20,7 +25,7 @@ function byPlaceThenNumber(column) {
 
 // "Level 4 · Junior", or "Level 4" without an age division.
 export function groupTitle(level, division) {
-    const name = /^level/i.test(level) ? level : `Level ${level}`;
+    const name = /^level/i.test(level) ? level : t('results.level-name', {level});
     return division ? `${name} · ${division}` : name;
 }
 
@@ -70,8 +75,8 @@ export function viewGroups(rows, view, {level = '', gym = ''} = {}, recent = () 
 // A session as the chooser lists it: its description, which usually names
 // the session already ("Session 1 - Saturday"), else "Session 1".
 export function sessionText({id, description, current}) {
-    const text = String(description ?? '').trim() || `Session ${id}`;
-    return current ? `${text} (now)` : text;
+    const text = String(description ?? '').trim() || t('results.session-name', {id});
+    return current ? t('results.session-now', {session: text}) : text;
 }
 
 // The levels and gyms in the rows, for the filters.
@@ -118,13 +123,9 @@ export class ChangeTracker {
 
 // How the page says when it last heard from the server.
 export function statusText(lastHeard, online, now) {
-    if (lastHeard === null) return online ? 'Connecting…' : 'Offline: waiting for the network…';
-    const time = new Date(lastHeard).toLocaleTimeString([], {
-        hour: '2-digit',
-        minute: '2-digit',
-        second: '2-digit',
-    });
+    if (lastHeard === null) return online ? t('link.connecting') : t('results.offline-waiting');
+    const time = localTime(lastHeard);
     return online
-        ? `Live · updated ${time}`
-        : `Offline · last update ${time} (${Math.round((now - lastHeard) / 1000)} s ago)`;
+        ? t('results.live', {time})
+        : t('results.offline-since', {time, seconds: Math.round((now - lastHeard) / 1000)});
 }

@@ -43,14 +43,22 @@ export function formatScore(score) {
 
 // A score as three decimals, '' for none; halfway between two thousandths
 // rounds away from zero. Sums carry binary noise (9.1025 is 9.10249999...): a
-// nudge far below a thousandth settles which side of the half it is on.
-export function scoreText(value) {
+// nudge far below a thousandth settles which side of the half it is on. With a
+// language ("es"), the decimal separator is that language's ("9,350"); without
+// one it is the point the server reads.
+export function scoreText(value, language = '') {
     if (typeof value !== 'number' || !Number.isFinite(value)) return '';
     const thousandths = value * 1000;
     const nudged = thousandths + (thousandths >= 0 ? 1e-6 : -1e-6);
     const rounded = nudged < 0 ? -Math.round(-nudged) : Math.round(nudged);
     const result = rounded / 1000;
-    return (result === 0 ? 0 : result).toFixed(3);
+    const score = result === 0 ? 0 : result;
+    if (!language) return score.toFixed(3);
+    return new Intl.NumberFormat(language, {
+        minimumFractionDigits: 3,
+        maximumFractionDigits: 3,
+        useGrouping: false,
+    }).format(score);
 }
 
 // A score as the meet stores it (its shortest decimal form) with three

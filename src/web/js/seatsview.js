@@ -1,21 +1,24 @@
 // The seats of /api/health as the words of a table: one row per seat, each
-// trouble written out (a colour only repeats what the words say).
+// trouble written out (a colour only repeats what the words say). The seat's
+// state, marks and the rehearsal's words are the server's own, shown as they come.
+import {t} from './i18n.js';
 
 function roundTrip(seat) {
     if (seat.roundTripMs === null) return '';
-    return `${seat.roundTripMs} ms (worst ${seat.worstRoundTripMs} ms)`;
+    return t('health.round-trip', {ms: seat.roundTripMs, worst: seat.worstRoundTripMs});
 }
 
 function battery(seat) {
     if (seat.battery === null) return '';
-    const charging = seat.charging === true ? ', charging' : '';
-    return `${seat.battery} %${charging}`;
+    return t(seat.charging === true ? 'health.battery-charging' : 'health.battery-level', {
+        level: seat.battery,
+    });
 }
 
 function outbox(seat) {
     if (seat.outbox === null) return '';
-    if (seat.outbox === 0) return 'empty';
-    return `${seat.outbox} waiting ${seat.outboxWaitingSeconds} s`;
+    if (seat.outbox === 0) return t('health.outbox-empty');
+    return t('health.outbox-waiting', {count: seat.outbox, seconds: seat.outboxWaitingSeconds});
 }
 
 function device(seat) {
@@ -24,7 +27,9 @@ function device(seat) {
 }
 
 function lastScore(seat) {
-    return seat.lastScore ? `${seat.lastScore} at ${seat.lastScoreAt}` : '';
+    return seat.lastScore
+        ? t('health.last-score-at', {score: seat.lastScore, time: seat.lastScoreAt})
+        : '';
 }
 
 // The cells of one seat's row, in the table's order.
@@ -53,7 +58,7 @@ export function seatClass(seat) {
 export function summaryText(seats) {
     const loggedIn = seats.filter((seat) => seat.state === 'logged in').length;
     const troubled = seats.filter((seat) => seat.marks.length > 0).length;
-    return `${seats.length} seats: ${loggedIn} logged in, ${troubled} with trouble`;
+    return t('health.summary', {seats: seats.length, loggedIn, troubled});
 }
 
 // One seat of the rehearsal as the cells of its row.

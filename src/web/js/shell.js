@@ -1,6 +1,7 @@
 // What the pages share around their own content: the meet's name in the
 // header bar and the tab's title, the words for a station's link, and the
 // choices a page keeps in the browser's storage.
+import {onLanguageChange, t} from './i18n.js';
 import {Link} from './station.js';
 
 export const LinkTexts = Object.freeze({
@@ -10,6 +11,17 @@ export const LinkTexts = Object.freeze({
     [Link.Refused]: 'Not logged in',
     [Link.Offline]: 'Offline: trying again…',
 });
+
+const LinkKeys = Object.freeze({
+    [Link.Connecting]: 'link.connecting',
+    [Link.LoggingIn]: 'link.logging-in',
+    [Link.LoggedIn]: 'link.logged-in',
+    [Link.Refused]: 'link.refused',
+    [Link.Offline]: 'link.offline',
+});
+
+// A station's link in the page's language.
+export const linkText = (link) => (LinkKeys[link] ? t(LinkKeys[link]) : '');
 
 // A value kept as JSON in a Web Storage; null when missing or unreadable.
 export function readJson(storage, key) {
@@ -21,10 +33,17 @@ export function readJson(storage, key) {
 }
 
 // The meet's name in the header bar and in the tab's title, after the page's
-// own name; the start page is the meet's own.
-export function nameThePage(doc, meetName, pageName = '') {
+// own name (a text, or the key of one in the page's language, written again
+// when the language changes); the start page is the meet's own.
+export function nameThePage(doc, meetName, pageName = '', pageKey = '') {
     if (!meetName) return;
     const heading = doc.getElementById('meet-name');
-    if (heading) heading.textContent = meetName;
-    doc.title = pageName ? `${pageName} · ${meetName}` : `${meetName} · Tallvane`;
+    heading?.removeAttribute('data-text');
+    const write = () => {
+        if (heading) heading.textContent = meetName;
+        const page = pageKey ? t(pageKey) : pageName;
+        doc.title = page ? `${page} · ${meetName}` : `${meetName} · Tallvane`;
+    };
+    write();
+    onLanguageChange(write);
 }
