@@ -3,7 +3,8 @@ as a parent uses it, in a real browser (headless Chromium driven by Selenium)
 against `tallvane serve` on a temporary copy of the demo meet: a Spanish
 browser reads Spanish results with decimal commas, live scores included; a
 phone finds a gymnast by name and follows them across a reload and a live
-score; the chooser turns a page German and high-contrast, kept after a reload.
+score; a Spanish pad takes a score typed with a decimal comma; the chooser
+turns a page German and high-contrast, kept after a reload.
 
 Run: /usr/bin/python3 test_browser_languages.py TALLVANE_BIN SOURCE_DIR
 """
@@ -15,7 +16,7 @@ from selenium.webdriver.support.ui import Select
 
 sys.path.insert(0, os.path.dirname(__file__))
 import test_browser_results as results_page  # noqa: E402
-from test_browser_stations import MeetInBrowser, browser, main  # noqa: E402
+from test_browser_stations import PIN, MeetInBrowser, Page, browser, look_up, main  # noqa: E402
 
 
 def phone_in(language):
@@ -69,6 +70,28 @@ class SpanishResults(PageTests):
                    self.row('102').find_element(By.CSS_SELECTOR, '.score').text.split() == ['Vault', '9,425'],
                    'the event view in Spanish, the score labelled')
         self.assertTrue(self.driver.execute_script('return window.notReloaded === true'))
+
+
+class SpanishPad(PageTests):
+    make_browser = phone_in('es')
+
+    def test_a_decimal_comma_typed_on_a_spanish_pad_is_a_score(self):
+        pad = Page(self.driver, self.meet.url('/judge'))
+        pad.choose('event', 'Bars')
+        pad.choose('judge-number', '1')
+        pad.type('judge-name', 'Juez 1')
+        pad.type('pin', PIN)
+        pad.click('log-in')
+        pad.until(lambda: self.driver.execute_script('return document.body.dataset.link') == 'logged-in',
+                  'the pad logged in')
+        look_up(pad, '101')
+        for box, typed in (('score-1', '9,3'), ('score-2', '9,4')):
+            pad.type(box, typed)
+            self.assertEqual(pad.value(box), typed.replace(',', '.'))
+        pad.until(lambda: pad.value('final') == '9.350', 'the final from the typed commas')
+        pad.click('send')
+        pad.until(lambda: self.meet.query('SELECT E2Final FROM Gymnasts WHERE Num = ?', '101')[0][0] == 9.35,
+                  'the score stored')
 
 
 class ParentOnAPhone(PageTests):

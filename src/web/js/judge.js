@@ -272,7 +272,12 @@ function sendNow() {
 function wireBoxes() {
     for (const box of document.querySelectorAll('input.score')) {
         box.addEventListener('focus', () => box.select());
-        box.addEventListener('input', recompute);
+        // A phone set to Spanish, French or German may offer only a decimal
+        // comma: the score the server reads has a point.
+        box.addEventListener('input', () => {
+            if (box.value.includes(',')) box.value = box.value.replaceAll(',', '.');
+            recompute();
+        });
         box.addEventListener('change', () => {
             if (!box.id.startsWith('adjustment')) box.value = formatScore(box.value);
             recompute();
