@@ -1,6 +1,10 @@
 // The scoreboard page: a set-up form, then a full-screen board that shows each
-// score for its time, a warm-up countdown, and while idle the meet's name, the
-// time and the ad images in turn. It logs in again by itself after a drop.
+// score for its time (or, in another layout, each event in its quarter, who is
+// up next, the leaders, the teams), a warm-up countdown, and while idle the
+// meet's name, the time and the ad images in turn. It logs in again by itself
+// after a drop. A link with the board's name and the PIN starts it with no form.
+import {GroupLayouts, LayoutTexts, linkSetup, withoutPin} from './boardlayout.js';
+import {makeQuarters, showQuarter} from './boardviews.js';
 import {failoverFor} from './failover.js';
 import {fillSelect, loadMeet} from './meet.js';
 import {clockText} from './messages.js';
@@ -49,6 +53,11 @@ const view = {
         if (url) $('ad').src = url;
     },
     warmupChanged: () => tick(),
+    showLayout({layout}) {
+        document.body.dataset.layout = layout;
+        tick();
+    },
+    showEventScore: (event, score) => showQuarter($('four-view'), event, score),
     // The board's name and the event it shows, over everything else.
     showRehearsal(seat) {
         $('rehearsal-view').hidden = !seat;
@@ -82,9 +91,28 @@ function tick() {
     });
     const left = board.warmupLeft();
     if (left !== null) $('warmup').textContent = clockText(left);
+    const single = (document.body.dataset.layout ?? 'single') === 'single';
     const scoring = !$('score-view').hidden;
-    $('warmup-view').hidden = scoring || left === null;
-    $('idle-view').hidden = scoring || left !== null;
+    $('warmup-view').hidden = !single || scoring || left === null;
+    $('idle-view').hidden = !single || scoring || left !== null;
+    $('four-view').hidden = document.body.dataset.layout !== 'four';
+}
+
+// The set-up form's layout chooser, and the group where the layout needs one.
+function showGroupFields() {
+    $('group-fields').hidden = !GroupLayouts.includes($('layout').value);
+}
+
+function fullScreenButton() {
+    const button = $('fullscreen');
+    const update = () => {
+        button.hidden = Boolean(document.fullscreenElement) || !document.fullscreenEnabled;
+    };
+    button.addEventListener('click', () =>
+        document.documentElement.requestFullscreen?.().catch(() => {}),
+    );
+    document.addEventListener('fullscreenchange', update);
+    update();
 }
 
 async function start() {
@@ -95,12 +123,19 @@ async function start() {
             name: $('display-name').value.trim(),
             shows: $('shows').value,
             pin: $('pin').value,
+            layout: $('layout').value,
+            level: $('level').value,
+            division: $('division').value,
             ads: $('ads')
                 .value.split(/[\n,]/)
                 .map((s) => s.trim())
                 .filter(Boolean),
         });
     });
+    fillSelect($('layout'), Object.entries(LayoutTexts));
+    $('layout').addEventListener('change', showGroupFields);
+    makeQuarters($('four-view'));
+    fullScreenButton();
     const meet = await loadMeet();
     failover = failoverFor(meet);
     $('board-meet').textContent = meet.name || 'Tallvane';
@@ -108,12 +143,20 @@ async function start() {
     setInterval(tick, 250);
     setInterval(() => board.nextAd(), AdSeconds * 1000);
     tick();
-    const form = board.start();
+    // A board's link starts it; its PIN leaves the address bar at once, so
+    // it does not stay on the screen.
+    const linked = linkSetup(location.search);
+    if (linked) history.replaceState(null, '', location.pathname + withoutPin(location.search));
+    const form = linked ? board.submit(linked) : board.start();
     fillSelect($('shows'), [['all', 'All events'], ...meet.events], form?.shows);
     if (form) {
         $('display-name').value = form.name ?? '';
         $('ads').value = (form.ads ?? []).join('\n');
+        $('layout').value = form.layout ?? 'single';
+        $('level').value = form.level ?? '';
+        $('division').value = form.division ?? '';
     }
+    showGroupFields();
 }
 
 start();
