@@ -4,11 +4,13 @@
 // meet's name, the time and the ad images in turn. It logs in again by itself
 // after a drop. A link with the board's name and the PIN starts it with no form.
 import {GroupLayouts, LayoutTexts, linkSetup, withoutPin} from './boardlayout.js';
-import {makeQuarters, showQuarter} from './boardviews.js';
+import {BoardContent} from './boardcontent.js';
+import {drawLeaders, drawTeams, drawUpNext, makeQuarters, showQuarter} from './boardviews.js';
 import {failoverFor} from './failover.js';
 import {fillSelect, loadMeet} from './meet.js';
 import {clockText} from './messages.js';
 import {Scoreboard} from './scoreboard.js';
+import {socketUrl} from './reconnect.js';
 import {LinkTexts, nameThePage} from './shell.js';
 import {Link, stationUrl} from './station.js';
 
@@ -53,11 +55,14 @@ const view = {
         if (url) $('ad').src = url;
     },
     warmupChanged: () => tick(),
-    showLayout({layout}) {
-        document.body.dataset.layout = layout;
-        tick();
+    showLayout(setup) {
+        document.body.dataset.layout = setup.layout;
+        content.show(setup);
     },
-    showEventScore: (event, score) => showQuarter($('four-view'), event, score),
+    showEventScore(event, score) {
+        showQuarter($('four-view'), event, score);
+        if (score) drawUpNext($('upnext-view'), content.upNext, lastScore);
+    },
     // The board's name and the event it shows, over everything else.
     showRehearsal(seat) {
         $('rehearsal-view').hidden = !seat;
@@ -69,6 +74,34 @@ const view = {
             : seat.detail;
     },
 };
+
+// The last score of an event on a board that gives each event its place.
+const lastScore = (event) => board.rotation?.lastScore?.(event) ?? null;
+
+// Up next, the leaders, the teams and the loop's turn, as BoardContent has them.
+const contentView = {
+    showPage(page) {
+        document.body.dataset.page = page;
+        tick();
+    },
+    showUpNext: (events) => drawUpNext($('upnext-view'), events, lastScore),
+    showLeaders: (group) => drawLeaders($('leaders-view'), group),
+    showTeams: (table) => drawTeams($('teams-view'), table),
+    showStatus() {}, // the board shows data, not its freshness
+};
+
+const content = new BoardContent(contentView, {
+    updatesUrl: socketUrl(location, '/updates'),
+    getJson: async (path) => {
+        const response = await fetch(path, {cache: 'no-cache'});
+        if (!response.ok) throw new Error(`${path}: ${response.status}`);
+        return response.json();
+    },
+    now: () => Date.now(),
+    setTimer: (fn, ms) => setTimeout(fn, ms),
+    clearTimer: (id) => clearTimeout(id),
+    hasAds: () => board.ads.length > 0,
+});
 
 const board = new Scoreboard(view, {
     url: stationUrl(location),
@@ -91,11 +124,13 @@ function tick() {
     });
     const left = board.warmupLeft();
     if (left !== null) $('warmup').textContent = clockText(left);
-    const single = (document.body.dataset.layout ?? 'single') === 'single';
-    const scoring = !$('score-view').hidden;
+    const page = document.body.dataset.page ?? 'single';
+    const single = page === 'single';
+    const scoring = single && !$('score-view').hidden;
     $('warmup-view').hidden = !single || scoring || left === null;
-    $('idle-view').hidden = !single || scoring || left !== null;
-    $('four-view').hidden = document.body.dataset.layout !== 'four';
+    $('idle-view').hidden = !(page === 'ads' || (single && !scoring && left === null));
+    for (const layout of ['four', 'upnext', 'leaders', 'teams'])
+        $(`${layout}-view`).hidden = page !== layout;
 }
 
 // The set-up form's layout chooser, and the group where the layout needs one.
