@@ -1,7 +1,10 @@
 #include "serverwindow.h"
 
 #include "activitymarks.h"
+#include "boardlinkspanel.h"
+#include "boardstab.h"
 #include "console/gymnastsconsole.h"
+#include "console/meetchoices.h"
 #include "console/sessionsconsole.h"
 #include "db/meetdatabase.h"
 #include "db/meetevents.h"
@@ -127,6 +130,7 @@ void ServerWindow::startWebPages() {
     mWeb->start();
     mWebAddress->setAddress(mWeb->address());
     mResultsAddress->setAddress(mWeb->resultsAddress());
+    mBoardLinks->setAddress(mWeb->address());
 }
 
 void ServerWindow::buildWindow() {
@@ -332,6 +336,25 @@ QWidget* ServerWindow::buildTabs() {
     auto* stations = new StationsTab(mWeb->seats(), tabs);
     connect(stations, &StationsTab::rehearsalRequested, this, &ServerWindow::openRehearsal);
     tabs->addTab(stations, u"Stations"_s);
+    MeetDatabase& db = mState.meetDb();
+    const auto distinct = [](QStringList list) {
+        list.removeDuplicates();
+        return list;
+    };
+    auto* boards = new BoardsTab(
+        mWeb->boards(), [&db, distinct] { return distinct(MeetChoices::levels(db)); },
+        [&db, distinct] {
+            QStringList names;
+            for (const IdChoice& division : MeetChoices::ageDivisions(db, {}))
+                names.append(division.text);
+            return distinct(names);
+        },
+        tabs);
+    boards->setObjectName(u"boardsTab"_s);
+    mBoardLinks = boards->links();
+    mBoardLinks->setPin(mState.pin());
+    connect(&mState, &AppState::pinChanged, mBoardLinks, &BoardLinksPanel::setPin);
+    tabs->addTab(boards, u"Boards"_s);
     return tabs;
 }
 

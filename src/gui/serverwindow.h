@@ -96,4 +96,5 @@ private:
     class WebAddressPanel* mWebAddress = nullptr;
     class WebAddressPanel* mResultsAddress = nullptr;
     class RehearsalWindow* mRehearsal = nullptr; // a child, once opened
+    class BoardLinksPanel* mBoardLinks = nullptr;
 };

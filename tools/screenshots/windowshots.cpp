@@ -16,13 +16,16 @@
 #include <QFile>
 #include <QFontDatabase>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTcpSocket>
+#include <QWebSocket>
 
 #include <cstdio>
 
@@ -152,10 +155,8 @@ std::vector<WindowShots::Step> WindowShots::steps() {
                            window->begin(mTransferFile);
                        }),
             exportStep(),
-            wrongPinsStep(),
-            portInUseStep(),
-            commandLineStep(),
-            standbyStep(),
+            // Before the wrong PINs hold this machine's address off.
+            boardsStep(), wrongPinsStep(), portInUseStep(), commandLineStep(), standbyStep(),
             standbyOnPrimaryStep()};
 }
 
@@ -230,6 +231,44 @@ WindowShots::Step WindowShots::wrongPinsStep() {
                 return heldOff ? server : nullptr;
             },
             [this] {
+                mStation.reset();
+            }};
+}
+
+// The Boards tab with a browser board that shows four events and a TCP
+// display beside it, and the codes for the board named "Door".
+WindowShots::Step WindowShots::boardsStep() {
+    ServerWindow* server = mWindow.serverWindow();
+    return {u"server-boards"_s,
+            [this, server] {
+                auto* tabs = server->findChild<QTabWidget*>(u"SSTab1"_s);
+                tabs->setCurrentWidget(server->findChild<QWidget*>(u"boardsTab"_s));
+                server->findChild<QLineEdit*>(u"txtBoardName"_s)->setText(u"Door"_s);
+                const QString pin = mState.pin();
+                mBoard = std::make_unique<QWebSocket>();
+                connect(mBoard.get(), &QWebSocket::connected, this, [this, pin] {
+                    mBoard->sendTextMessage(u"DISPLAYAUTH|Door|%1|all"_s.arg(pin));
+                    mBoard->sendTextMessage(u"BOARDLAYOUT|four|all||"_s);
+                });
+                QUrl pages(server->findChild<QLabel*>(u"lblWebAddress"_s)->text());
+                pages.setScheme(u"ws"_s);
+                pages.setPath(u"/station"_s);
+                mBoard->open(pages);
+                mStation = std::make_unique<QTcpSocket>();
+                connect(mStation.get(), &QTcpSocket::connected, this, [this, pin] {
+                    mStation->write(u"DISPLAYAUTH|Lobby|%1|all\n"_s.arg(pin).toUtf8());
+                });
+                mStation->connectToHost(u"127.0.0.1"_s, quint16(server->server().port()));
+            },
+            [server]() -> QWidget* {
+                const auto* boards = server->findChild<QTableView*>(u"lstBoards"_s);
+                const QAbstractItemModel* rows = boards->model();
+                const bool both = rows->rowCount() == 2 &&
+                                  rows->index(0, 7).data().toString() == u"Four events"_s;
+                return both ? server : nullptr;
+            },
+            [this] {
+                mBoard.reset();
                 mStation.reset();
             }};
 }

@@ -14,15 +14,16 @@ class MainWindow;
 class Prompter;
 class QProcess;
 class QTcpSocket;
+class QWebSocket;
 class QWidget;
 
 // The pictures of the manual beyond the main window: each dialog and window an
 // operator opens (Settings, Meet Information, manual score entry, import,
 // export), the two troubles of the troubleshooting page (a port in use, the
-// alert after wrong PINs), the command line, and a standby laptop's window
-// with the primary's window showing it. Each step opens its window as
-// the operator would, waits until it shows what it should, saves it and closes
-// it again; finished() says whether every picture was written.
+// alert after wrong PINs), the Boards tab with two boards, the command line, and a standby laptop's
+// window with the primary's window showing it. Each step opens its window as the operator would,
+// waits until it shows what it should, saves it and closes it again; finished() says whether every
+// picture was written.
 class WindowShots : public QObject {
     Q_OBJECT
 
@@ -48,6 +49,7 @@ private:
     Step scoreEntryStep();
     Step exportStep();
     Step wrongPinsStep();
+    Step boardsStep();
     Step portInUseStep();
     Step commandLineStep();
     Step standbyStep();
@@ -72,6 +74,7 @@ private:
     std::unique_ptr<Prompter> mSecondPrompter;
     std::unique_ptr<MainWindow> mSecondWindow;
     std::unique_ptr<QTcpSocket> mStation;
+    std::unique_ptr<QWebSocket> mBoard;
     std::unique_ptr<QProcess> mHelp;
     std::unique_ptr<QWidget> mTerminal;
     std::unique_ptr<class StandbyWindow> mStandby;

@@ -32,6 +32,7 @@ MeetWebPages::MeetWebPages(AppState& state, MeetServer& meet)
     , mSeats(
           meet.server(), meet.stations(), [&state] { return state.numJudges(); }, meet.alerts())
     , mRehearsal(mSeats, meet.stations(), meet.server().heartbeats(), meet.alerts())
+    , mBoards(meet.server().registry(), meet.stations())
     , mResults(state.meetDb(), [&meet] { return meet.server().currentSession().id(); })
     , mUpdates(state.meetDb().changes())
     , mUnderway(state.meetDb().changes())
@@ -53,6 +54,7 @@ MeetWebPages::MeetWebPages(AppState& state, MeetServer& meet)
                          browserReport(connection, fields);
                      });
     addHealthRoutes();
+    addBoardRoutes();
     QObject::connect(&state, &AppState::operatorPinChanged, &mWeb, [this] { mOperators.clear(); });
     QObject::connect(&mWeb, &WebServer::problem, &mWeb,
                      [&meet](const QString& text) { meet.alerts().raise(text); });
@@ -135,11 +137,59 @@ void MeetWebPages::addHealthRoutes() {
     });
 }
 
+void MeetWebPages::addBoardRoutes() {
+    const auto list = [this] {
+        QJsonArray boards;
+        for (const BoardLayouts::Board& board : mBoards.boards()) {
+            const auto layoutJson = [](const std::optional<BoardLayout>& layout) {
+                if (!layout)
+                    return QJsonValue();
+                return QJsonValue(QJsonObject{{u"layout"_s, layout->layout},
+                                              {u"shows"_s, layout->shows},
+                                              {u"level"_s, layout->level},
+                                              {u"division"_s, layout->division}});
+            };
+            boards.append(QJsonObject{{u"name"_s, board.name},
+                                      {u"connected"_s, board.connection != 0},
+                                      {u"address"_s, board.address},
+                                      {u"transport"_s, board.browser ? u"browser"_s : u"TCP"_s},
+                                      {u"showing"_s, layoutJson(board.showing)},
+                                      {u"chosen"_s, layoutJson(board.chosen)}});
+        }
+        return WebServer::Reply(
+            QJsonDocument(QJsonObject{{u"boards"_s, boards}}).toJson(QJsonDocument::Compact));
+    };
+    addOperatorRoute(u"/api/boards"_s, [list](const HttpRequest&) { return list(); });
+    // The query names the board and the layout's fields (missing: as now).
+    addOperatorPostRoute(u"/api/boards/layout"_s, [this, list](const HttpRequest& request) {
+        const QUrlQuery query(request.url());
+        const QString name = query.queryItemValue(u"name"_s, QUrl::FullyDecoded);
+        const std::optional<BoardLayouts::Board> board = mBoards.board(name);
+        BoardLayout layout = board ? board->current() : BoardLayout();
+        const std::pair<QString, QString*> fields[] = {{u"layout"_s, &layout.layout},
+                                                       {u"shows"_s, &layout.shows},
+                                                       {u"level"_s, &layout.level},
+                                                       {u"division"_s, &layout.division}};
+        for (const auto& [key, field] : fields) {
+            if (query.hasQueryItem(key))
+                *field = query.queryItemValue(key, QUrl::FullyDecoded);
+        }
+        QString refusal;
+        if (mBoards.choose(name, layout, &refusal))
+            return list();
+        return WebServer::Reply(
+            QJsonDocument(QJsonObject{{u"error"_s, refusal}}).toJson(QJsonDocument::Compact),
+            "application/json", 409);
+    });
+}
+
 void MeetWebPages::browserReport(ConnectionId connection, const QStringList& fields) {
     if (fields.first() == QLatin1StringView(PadState::Command))
         mSeats.padStateReported(connection, PadState::fromFields(fields));
     else if (fields.first() == QLatin1StringView(Rehearsal::AnswerCommand))
         mRehearsal.answered(connection, fields);
+    else if (fields.first() == QLatin1StringView(BoardLayout::Command))
+        mBoards.reported(connection, fields);
 }
 
 void MeetWebPages::addOperatorRoute(const QString& path, WebServer::Route route) {

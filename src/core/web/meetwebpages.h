@@ -1,6 +1,7 @@
 #pragma once
 
 #include "announcerapi.h"
+#include "console/boardlayouts.h"
 #include "console/rehearsal.h"
 #include "console/stationseats.h"
 #include "eventsunderway.h"
@@ -43,6 +44,9 @@ public:
     // The dress rehearsal of every seat ("/api/health" tells it,
     // "/api/rehearsal/start" starts it).
     Rehearsal& rehearsal() { return mRehearsal; }
+    // The score displays and the layouts the desk chose for them
+    // ("/api/boards" lists them, "/api/boards/layout" chooses one).
+    BoardLayouts& boards() { return mBoards; }
     // An API of the operator's pages: answered only to a browser logged in
     // with the operator PIN, else 401.
     void addOperatorRoute(const QString& path, WebServer::Route route);
@@ -60,6 +64,7 @@ private:
     void addResultsRoutes();
     void addOperatorLogin();
     void addHealthRoutes();
+    void addBoardRoutes();
     void browserReport(ConnectionId connection, const QStringList& fields);
 
     AppState& mState;
@@ -68,6 +73,7 @@ private:
     OperatorSessions mOperators;
     StationSeats mSeats;
     Rehearsal mRehearsal;
+    BoardLayouts mBoards;
     ResultsApi mResults;
     LiveUpdates mUpdates;
     EventsUnderway mUnderway;

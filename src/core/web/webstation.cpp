@@ -36,7 +36,8 @@ WebStation::WebStation(std::unique_ptr<QWebSocket> socket, StationServer& server
 }
 
 bool WebStation::isBrowserReport(const QString& message) {
-    return message.startsWith(u"PADSTATE|"_s) || message.startsWith(u"REHEARSALOK|"_s);
+    return message.startsWith(u"PADSTATE|"_s) || message.startsWith(u"REHEARSALOK|"_s) ||
+           message.startsWith(u"BOARDLAYOUT|"_s);
 }
 
 WebStation::~WebStation() {

@@ -19,7 +19,8 @@ class WebSocketGuard;
 // connection to its limits (frames and messages up to 64 KiB, pings, what
 // waits to be written); binary frames from the page carry no message and are
 // ignored. A browser's own messages ("PADSTATE", its battery and outbox;
-// "REHEARSALOK", its answer in a rehearsal) are passed on as browserReport()
+// "REHEARSALOK", its answer in a rehearsal; "BOARDLAYOUT", what a board
+// shows) are passed on as browserReport()
 // and never reach the station protocol.
 class WebStation : public QObject, public StationChannel {
     Q_OBJECT

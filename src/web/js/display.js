@@ -1,11 +1,17 @@
 // The scoreboard page: a set-up form, then a full-screen board that shows each
-// score for its time, a warm-up countdown, and while idle the meet's name, the
-// time and the ad images in turn. It logs in again by itself after a drop.
+// score for its time (or, in another layout, each event in its quarter, who is
+// up next, the leaders, the teams), a warm-up countdown, and while idle the
+// meet's name, the time and the ad images in turn. It logs in again by itself
+// after a drop. A link with the board's name and the PIN starts it with no form.
+import {GroupLayouts, LayoutTexts, linkSetup, withoutPin} from './boardlayout.js';
+import {BoardContent} from './boardcontent.js';
+import {drawLeaders, drawTeams, drawUpNext, makeQuarters, showQuarter} from './boardviews.js';
 import {failoverFor} from './failover.js';
 import {startPage} from './i18n.js';
 import {fillSelect, loadMeet} from './meet.js';
 import {clockText} from './messages.js';
 import {Scoreboard} from './scoreboard.js';
+import {socketUrl} from './reconnect.js';
 import {LinkTexts, nameThePage} from './shell.js';
 import {Link, stationUrl} from './station.js';
 
@@ -50,6 +56,14 @@ const view = {
         if (url) $('ad').src = url;
     },
     warmupChanged: () => tick(),
+    showLayout(setup) {
+        document.body.dataset.layout = setup.layout;
+        content.show(setup);
+    },
+    showEventScore(event, score) {
+        showQuarter($('four-view'), event, score ?? lastScore(event), Boolean(score));
+        if (score) drawUpNext($('upnext-view'), content.upNext, lastScore);
+    },
     // The board's name and the event it shows, over everything else.
     showRehearsal(seat) {
         $('rehearsal-view').hidden = !seat;
@@ -61,6 +75,34 @@ const view = {
             : seat.detail;
     },
 };
+
+// The last score of an event on a board that gives each event its place.
+const lastScore = (event) => board.rotation?.lastScore?.(event) ?? null;
+
+// Up next, the leaders, the teams and the loop's turn, as BoardContent has them.
+const contentView = {
+    showPage(page) {
+        document.body.dataset.page = page;
+        tick();
+    },
+    showUpNext: (events) => drawUpNext($('upnext-view'), events, lastScore),
+    showLeaders: (group) => drawLeaders($('leaders-view'), group),
+    showTeams: (table) => drawTeams($('teams-view'), table),
+    showStatus() {}, // the board shows data, not its freshness
+};
+
+const content = new BoardContent(contentView, {
+    updatesUrl: socketUrl(location, '/updates'),
+    getJson: async (path) => {
+        const response = await fetch(path, {cache: 'no-cache'});
+        if (!response.ok) throw new Error(`${path}: ${response.status}`);
+        return response.json();
+    },
+    now: () => Date.now(),
+    setTimer: (fn, ms) => setTimeout(fn, ms),
+    clearTimer: (id) => clearTimeout(id),
+    hasAds: () => board.ads.length > 0,
+});
 
 const board = new Scoreboard(view, {
     url: stationUrl(location),
@@ -83,9 +125,30 @@ function tick() {
     });
     const left = board.warmupLeft();
     if (left !== null) $('warmup').textContent = clockText(left);
-    const scoring = !$('score-view').hidden;
-    $('warmup-view').hidden = scoring || left === null;
-    $('idle-view').hidden = scoring || left !== null;
+    const page = document.body.dataset.page ?? 'single';
+    const single = page === 'single';
+    const scoring = single && !$('score-view').hidden;
+    $('warmup-view').hidden = !single || scoring || left === null;
+    $('idle-view').hidden = !(page === 'ads' || (single && !scoring && left === null));
+    for (const layout of ['four', 'upnext', 'leaders', 'teams'])
+        $(`${layout}-view`).hidden = page !== layout;
+}
+
+// The set-up form's layout chooser, and the group where the layout needs one.
+function showGroupFields() {
+    $('group-fields').hidden = !GroupLayouts.includes($('layout').value);
+}
+
+function fullScreenButton() {
+    const button = $('fullscreen');
+    const update = () => {
+        button.hidden = Boolean(document.fullscreenElement) || !document.fullscreenEnabled;
+    };
+    button.addEventListener('click', () =>
+        document.documentElement.requestFullscreen?.().catch(() => {}),
+    );
+    document.addEventListener('fullscreenchange', update);
+    update();
 }
 
 async function start() {
@@ -96,6 +159,9 @@ async function start() {
             name: $('display-name').value.trim(),
             shows: $('shows').value,
             pin: $('pin').value,
+            layout: $('layout').value,
+            level: $('level').value,
+            division: $('division').value,
             ads: $('ads')
                 .value.split(/[\n,]/)
                 .map((s) => s.trim())
@@ -103,6 +169,10 @@ async function start() {
         });
     });
     startPage();
+    fillSelect($('layout'), Object.entries(LayoutTexts));
+    $('layout').addEventListener('change', showGroupFields);
+    makeQuarters($('four-view'));
+    fullScreenButton();
     const meet = await loadMeet();
     failover = failoverFor(meet);
     $('board-meet').textContent = meet.name || 'Tallvane';
@@ -110,12 +180,20 @@ async function start() {
     setInterval(tick, 250);
     setInterval(() => board.nextAd(), AdSeconds * 1000);
     tick();
-    const form = board.start();
+    // A board's link starts it; its PIN leaves the address bar at once, so
+    // it does not stay on the screen.
+    const linked = linkSetup(location.search);
+    if (linked) history.replaceState(null, '', location.pathname + withoutPin(location.search));
+    const form = linked ? board.submit(linked) : board.start();
     fillSelect($('shows'), [['all', 'All events'], ...meet.events], form?.shows);
     if (form) {
         $('display-name').value = form.name ?? '';
         $('ads').value = (form.ads ?? []).join('\n');
+        $('layout').value = form.layout ?? 'single';
+        $('level').value = form.level ?? '';
+        $('division').value = form.division ?? '';
     }
+    showGroupFields();
 }
 
 start();

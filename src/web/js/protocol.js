@@ -115,6 +115,10 @@ export const BoardConfirm = new Layout('CONFIRMSCORE', ['number', 'event']);
 export const WarmupStart = new Layout('STARTTIMER', ['kind', 'time']);
 export const WarmupStop = new Layout('STOPTIMER', []);
 export const AdRequest = new Layout('AD_FILE_START', ['name', 'number']);
+// What a browser board shows: the desk sets it, the board tells it back after
+// each log-in and each change. Level and division may be empty (the board
+// chooses).
+export const BoardLayout = new Layout('BOARDLAYOUT', ['layout', 'shows', 'level', 'division']);
 
 // A browser station's rehearsal: the seat shown for `seconds` (a pad: the
 // event and judge number; a board: its name and the event it shows), and the

@@ -3,8 +3,17 @@
 // at a time. No DOM here: a view draws (see display.js), and the socket, the
 // timers, the storages and the clock come from outside, so tests can drive it.
 import {ScoreRotation} from './board.js';
+import {layoutOf, sameLayout} from './boardlayout.js';
+import {EventScores} from './eventscores.js';
 import {adBytes, imageType, parseSetScore, warmupSeconds} from './messages.js';
-import {AdRequest, BoardScore, DisplayLogin, WarmupStart, WarmupStop} from './protocol.js';
+import {
+    AdRequest,
+    BoardLayout,
+    BoardScore,
+    DisplayLogin,
+    WarmupStart,
+    WarmupStop,
+} from './protocol.js';
 import {readJson} from './shell.js';
 import {PadReport} from './padreport.js';
 import {RehearsalPrompt} from './rehearsalprompt.js';
@@ -17,7 +26,9 @@ export const AdAnswerMs = 5000;
 export class Scoreboard {
     // `view`: showBoard(), showSetup(why), showLink(link, text),
     // showScore(score or null), showAd(image or null), warmupChanged(),
-    // showRehearsal(seat or null).
+    // showRehearsal(seat or null), showLayout(setup) (its layout, shows,
+    // level, division), showEventScore(event, score or null) (the layouts
+    // that give each event its place).
     // `env`: url, local and session (Web Storages), now(), setTimer,
     // clearTimer, createSocket (optional), image(bytes, type) (an ad's URL).
     constructor(view, env) {
@@ -43,13 +54,19 @@ export class Scoreboard {
         return readJson(this.env.local, FormKey);
     }
 
-    // The set-up form sent: {name, shows, pin, ads}.
+    // The set-up form sent, or the board's link: {name, shows, pin, ads,
+    // layout, level, division}.
+    // Returns the form's entries.
     submit(setup) {
-        this.env.local.setItem(FormKey, JSON.stringify({...setup, pin: undefined}));
+        const form = {...setup, pin: undefined};
+        this.env.local.setItem(FormKey, JSON.stringify(form));
         this.begin(setup);
+        return form;
     }
 
-    begin(setup) {
+    begin(given) {
+        const setup = {...given, ...layoutOf(given)};
+        this.setup = setup;
         this.station?.stop();
         this.report?.stop();
         this.rehearsal?.stop();
@@ -77,19 +94,50 @@ export class Scoreboard {
             setTimer,
             clearTimer,
         });
-        this.rotation = new ScoreRotation({
-            shows: setup.shows,
-            show: (score) => this.view.showScore(score),
-            confirm: (text) => station.send(text),
-            setTimer,
-            clearTimer,
-        });
+        this.rotation = this.scoresFor(setup);
         station.addEventListener('link', (e) => this.linkChanged(e.detail));
         station.addEventListener('message', (e) => this.received(e.detail.fields));
         station.addEventListener('binary', (e) => this.adReceived(e.detail));
         this.env.session.setItem(SetupKey, JSON.stringify(setup));
         this.view.showBoard();
+        this.view.showLayout(setup);
         station.start();
+    }
+
+    // Who takes the scores of a layout: one running order for the single
+    // score, one per event where each event has its place; the results
+    // layouts show no single score and leave them to the boards that do.
+    scoresFor({layout, shows}) {
+        const {setTimer, clearTimer} = this.env;
+        const confirm = (text) => this.station.send(text);
+        if (layout === 'leaders' || layout === 'teams') return null;
+        if (layout === 'single') {
+            const show = (score) => this.view.showScore(score);
+            return new ScoreRotation({shows, show, confirm, setTimer, clearTimer});
+        }
+        const show = (event, score) => this.view.showEventScore(event, score);
+        return new EventScores({shows, show, confirm, setTimer, clearTimer});
+    }
+
+    // The desk chose what the board shows: shown at once, kept for a reload
+    // and the next log-in, and told back so the desk sees what it shows.
+    changeLayout(values) {
+        const next = layoutOf(values);
+        const changed = !sameLayout(next, this.setup);
+        if (changed) {
+            this.rotation?.clear();
+            this.setup = {...this.setup, ...next};
+            this.rotation = this.scoresFor(this.setup);
+            this.station.loginMessage = DisplayLogin.text(this.setup);
+            this.env.session.setItem(SetupKey, JSON.stringify(this.setup));
+            this.view.showLayout(this.setup);
+        }
+        // Also when the desk's word was not one the board knows: it says what it shows.
+        if (changed || BoardLayout.text(next) !== BoardLayout.text(values)) this.tellLayout();
+    }
+
+    tellLayout() {
+        this.station.send(BoardLayout.text(this.setup));
     }
 
     // The seconds of warm-up left, or null when none runs.
@@ -103,7 +151,9 @@ export class Scoreboard {
 
     received(fields) {
         if (fields[0] === BoardScore.command) {
-            this.rotation.take(parseSetScore(fields));
+            this.rotation?.take(parseSetScore(fields));
+        } else if (fields[0] === BoardLayout.command) {
+            this.changeLayout(BoardLayout.read(fields));
         } else if (fields[0] === WarmupStart.command) {
             const seconds = warmupSeconds(fields);
             if (seconds === null) return;
@@ -118,12 +168,13 @@ export class Scoreboard {
     linkChanged({link, text}) {
         this.view.showLink(link, text);
         if (link === Link.LoggedIn) {
+            this.tellLayout();
             this.requestAds();
         } else if (link === Link.Refused && this.station.stopped) {
             this.env.session.removeItem(SetupKey);
             this.view.showSetup(text);
         } else if (link === Link.Offline) {
-            this.rotation.clear();
+            this.rotation?.clear();
             if (this.adRequest) this.clearTimer(this.adRequest.timer);
             this.adRequest = null;
         }

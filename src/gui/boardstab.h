@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QWidget>
+
+class BoardLayouts;
+class BoardLinksPanel;
+class QTableView;
+
+// The "Boards" tab: every score display of this run with a box for its
+// layout, and for its event or group where the layout uses one, so the desk
+// sets what each TV shows without anyone touching it; beside the list, the
+// links (and QR codes) that open a board by itself.
+class BoardsTab : public QWidget {
+    Q_OBJECT
+
+public:
+    // `levels` and `divisions` list the meet's, for the group's boxes.
+    BoardsTab(BoardLayouts& boards, std::function<QStringList()> levels,
+              std::function<QStringList()> divisions, QWidget* parent = nullptr);
+
+    BoardLinksPanel* links() const { return mLinks; }
+
+private:
+    // A box on every cell that can be changed now, and none elsewhere.
+    void showBoxes();
+
+    QTableView* mView = nullptr;
+    BoardLinksPanel* mLinks = nullptr;
+};

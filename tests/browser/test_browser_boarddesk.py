@@ -1,0 +1,91 @@
+"""A board's layout chosen at the desk, in a real browser on its own timers,
+against `tallvane serve`: a board opened by its link (no form, no keyboard)
+says what it shows, the operator chooses another layout through the
+operator's API, the page takes it and tells it back, and a board that drops
+and logs in again under the same name (a TV switched off and on: a fresh
+browser, whose link asks for another layout) is given the desk's choice
+again.
+
+Run: /usr/bin/python3 test_browser_boarddesk.py TALLVANE_BIN SOURCE_DIR
+"""
+import json
+import os
+import sys
+import tempfile
+import time
+import urllib.request
+
+sys.path.insert(0, os.path.dirname(__file__))
+from test_browser_health import OPERATOR_PIN, OperatorMeetInBrowser  # noqa: E402
+from test_browser_stations import PIN, WAIT, Page, browser, main  # noqa: E402
+
+
+class BoardLayoutFromTheDesk(OperatorMeetInBrowser):
+
+    def setUp(self):
+        super().setUp()
+        self.cookie = self.post('/api/operator/login', pin=OPERATOR_PIN)[0]
+        self.assertTrue(self.cookie)
+
+    def post(self, path, pin=None):
+        request = urllib.request.Request(self.meet.url(path), data=b'', method='POST')
+        if pin:
+            request.add_header('X-Operator-Pin', pin)
+        else:
+            request.add_header('Cookie', self.cookie)
+        with urllib.request.urlopen(request, timeout=10) as reply:
+            return reply.headers.get('Set-Cookie', '').split(';')[0], json.load(reply)
+
+    def boards(self):
+        request = urllib.request.Request(self.meet.url('/api/boards'))
+        request.add_header('Cookie', self.cookie)
+        with urllib.request.urlopen(request, timeout=10) as reply:
+            return {board['name']: board for board in json.load(reply)['boards']}
+
+    def desk_until(self, check, what):
+        """Waits, with a deadline, until the desk's list passes `check`."""
+        deadline = time.monotonic() + WAIT
+        while time.monotonic() < deadline:
+            boards = self.boards()
+            if check(boards):
+                return boards
+            time.sleep(0.2)  # polling the server's list, as the operator's page does
+        self.fail(f'timed out waiting for {what}: {self.boards()}')
+
+    def layout_of(self, page):
+        page.focus()
+        return self.driver.execute_script('return document.body.dataset.layout ?? null')
+
+    def open_link(self, layout):
+        return Page(self.driver, self.meet.url(f'/display?name=Door&layout={layout}&pin={PIN}'))
+
+    def test_the_desks_layout_reaches_the_board_and_outlives_its_drop(self):
+        board = self.open_link('single')
+        board.until(lambda: board.text('board-link') == '', 'the board logged in by its link')
+        self.assertEqual(self.layout_of(board), 'single')
+        self.desk_until(lambda b: (b.get('Door', {}).get('showing') or {}).get('layout') == 'single',
+                        'the board saying what it shows')
+
+        self.post('/api/boards/layout?name=Door&layout=four')
+        board.until(lambda: self.layout_of(board) == 'four', "the desk's layout on the board")
+        self.assertTrue(board.el('four-view').is_displayed())
+        self.desk_until(lambda b: b['Door']['showing']['layout'] == 'four', 'the board telling it back')
+
+        # The TV goes off: its browser ends, the server sees the board gone.
+        self.driver.quit()
+        self.desk_until(lambda b: not b['Door']['connected'], 'the board gone')
+        # ... and on again, a fresh browser whose link asks for one score.
+        self.profile.cleanup()
+        self.profile = tempfile.TemporaryDirectory()
+        self.driver = browser(self.profile.name)
+        board = self.open_link('single')
+        board.until(lambda: board.text('board-link') == '', 'the board logged in again')
+        board.until(lambda: self.layout_of(board) == 'four', "the desk's layout again")
+        boards = self.desk_until(lambda b: b['Door']['connected'] and
+                                 (b['Door']['showing'] or {}).get('layout') == 'four',
+                                 'the board back with the layout')
+        self.assertEqual(boards['Door']['chosen']['layout'], 'four')
+
+
+if __name__ == '__main__':
+    main()
