@@ -1,12 +1,16 @@
 """Pictures of the judge pad (phone- and tablet-sized), of the scoreboard
 (1920x1080), of a rehearsal (the board, and the result on /health at tablet
-size) and of the announcer's page (tablet-sized) for the user manual, taken in
-headless Chromium against `tallvane serve` on a copy of the demo meet.
+size), of the announcer's page (tablet-sized) and of the board's layouts
+(1920x1080) for the user manual, taken in headless Chromium against
+`tallvane serve` on a copy of the demo meet.
 
 Run: /usr/bin/python3 tools/screenshots/web_screenshots.py TALLVANE_BIN SOURCE_DIR OUTPUT_DIR
 """
+import json
 import os
 import sys
+import urllib.parse
+import urllib.request
 
 from selenium.webdriver.support.ui import WebDriverWait
 
@@ -75,6 +79,44 @@ def announcer(driver, meet):
             judge.close()
 
 
+def board_layouts(driver, meet):
+    """A board of each layout, opened by its link, with a score on each event
+    at once."""
+    with urllib.request.urlopen(meet.url('/api/results?session=1')) as answer:
+        first = next(r for r in json.load(answer)['rows'] if r['num'] == '105')
+    group = urllib.parse.urlencode({'level': first['level'], 'division': first['division']})
+    boards = {}
+    for name, layout, more in (('Door', 'four', ''), ('Wall', 'upnext', ''),
+                               ('Lobby', 'leaders', '&' + group), ('Stand', 'teams', '&' + group)):
+        boards[layout] = web.Page(driver, meet.url(
+            f'/display?name={name}&layout={layout}&shows=all{more}&pin={web.PIN}'))
+        viewport(driver, 1920, 1080)
+    judges = []
+    try:
+        for event, number, final in (('Vault', '105', '9.325'), ('Bars', '110', '9.05'),
+                                     ('Beam', '113', '8.875'), ('Floor', '119', '9.4')):
+            judge = Judge(meet, event)
+            judges.append(judge)
+            judge.score(number, final)
+        # The announcer's scores go first, one every display time and 5 s on each event.
+        boards['four'].focus()
+        WebDriverWait(driver, 150, poll_frequency=0.2).until(lambda d: [
+            q.get_attribute('data-number') for q in d.find_elements('css selector', '.quarter')]
+            == ['105', '110', '113', '119'])
+        driver.save_screenshot(os.path.join(OUTPUT, 'web-board-four.png'))
+        board = boards['upnext'].focus()
+        board.until(lambda: len(driver.find_elements('css selector', '.upnext-card .last')) == 4,
+                    'the last score of each event')
+        driver.save_screenshot(os.path.join(OUTPUT, 'web-board-upnext.png'))
+        for layout in ('leaders', 'teams'):
+            board = boards[layout].focus()
+            board.until(lambda: '9.' in board.text(f'{layout}-view'), f'the {layout}')
+            driver.save_screenshot(os.path.join(OUTPUT, f'web-board-{layout}.png'))
+    finally:
+        for judge in judges:
+            judge.close()
+
+
 def main():
     import tempfile
     profile = tempfile.TemporaryDirectory()
@@ -117,7 +159,13 @@ def main():
         board.until(lambda: board.text('board-score') != '', 'the score on the board')
         driver.save_screenshot(os.path.join(OUTPUT, 'web-board.png'))
         rehearse(driver, meet, board, [pad, second])
+        # The pads leave: the TCP judges below log in under the same names.
+        for page in (pad, second):
+            page.focus()
+            driver.close()
+        board.focus()
         announcer(driver, meet)
+        board_layouts(driver, meet)
     finally:
         driver.quit()
         meet.close()

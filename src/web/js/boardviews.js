@@ -42,8 +42,9 @@ export function makeQuarters(section) {
     for (const event of Events) showQuarter(section, event, null);
 }
 
-// One event's quarter: the score shown now, or its event name alone.
-export function showQuarter(section, event, score) {
+// One event's quarter: the score shown now (`live`), else the event's last
+// score until its next one comes, or its event name alone.
+export function showQuarter(section, event, score, live = Boolean(score)) {
     const quarter = section.querySelector(`.quarter[data-event="${event}"]`);
     if (!quarter) return;
     quarter.querySelector('.quarter-gymnast').textContent = score
@@ -53,7 +54,7 @@ export function showQuarter(section, event, score) {
     quarter.querySelector('.quarter-corrected').hidden = !score?.corrected;
     quarter.dataset.number = score ? score.number : '';
     quarter.dataset.score = score ? score.score : '';
-    quarter.classList.toggle('scoring', Boolean(score));
+    quarter.classList.toggle('scoring', live);
 }
 
 // Per event: the gymnast up, the next two, and the event's last score.
@@ -100,7 +101,7 @@ function placedList(entries) {
                 'li',
                 '',
                 element('span', 'place', String(e.place)),
-                element('span', 'who', `${e.num} ${e.name}`),
+                element('span', 'who', e.name),
                 element('span', 'score', scoreText(e.score)),
             );
             li.dataset.num = e.num;

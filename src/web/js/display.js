@@ -60,7 +60,7 @@ const view = {
         content.show(setup);
     },
     showEventScore(event, score) {
-        showQuarter($('four-view'), event, score);
+        showQuarter($('four-view'), event, score ?? lastScore(event), Boolean(score));
         if (score) drawUpNext($('upnext-view'), content.upNext, lastScore);
     },
     // The board's name and the event it shows, over everything else.

@@ -1,0 +1,157 @@
+"""Boards opened by their links in a real browser, on the browser's own timers,
+against `tallvane serve` with the shortest display time: a four-event board
+puts each event's scores up in that event's quarter as soon as the server
+offers them and confirms every one over several rounds, while a leaders board
+follows the results with no reload.
+
+Run: /usr/bin/python3 test_browser_boards.py TALLVANE_BIN SOURCE_DIR
+"""
+import json
+import os
+import socket
+import sys
+import threading
+import time
+import urllib.request
+
+from selenium.webdriver.support.ui import WebDriverWait
+
+sys.path.insert(0, os.path.dirname(__file__))
+from test_browser_results import Judge  # noqa: E402
+from test_browser_stations import PIN, WAIT, MeetInBrowser, Page, main  # noqa: E402
+
+DISPLAY_SECONDS = 15
+EVENTS = ('Vault', 'Bars', 'Beam', 'Floor')
+ROUNDS = 3
+# The first offer comes 8 s after the start; each score of an event then
+# waits for the last one's display time and 5 s more.
+ALL_SHOWN = 8 + ROUNDS * (DISPLAY_SECONDS + 5) + 30
+SHOWN_WITHIN = 2.0
+
+# Every score a quarter puts up, as [event, number, score, time in seconds].
+RECORD_QUARTERS = """
+window.quarters = [];
+for (const quarter of document.querySelectorAll('#four-view .quarter')) {
+    new MutationObserver(() => {
+        const {event, number, score} = quarter.dataset;
+        const last = window.quarters.filter((q) => q[0] === event).at(-1);
+        if (number && (!last || last[1] !== number))
+            window.quarters.push([event, number, score, Date.now() / 1000]);
+    }).observe(quarter, {attributes: true});
+}
+"""
+
+
+class Watcher:
+    """A TCP display that only listens: when the server offers each score."""
+
+    def __init__(self, meet):
+        self.sock = socket.create_connection(('127.0.0.1', meet.port), timeout=WAIT)
+        self.offers = []  # (event, number, time) of each first offer
+        self.sock.sendall(f'DISPLAYAUTH|Watcher|{PIN}|all\n'.encode('cp1252'))
+        self.reader = self.sock.makefile('r', encoding='cp1252', newline='\n')
+        self.thread = threading.Thread(target=self.listen, daemon=True)
+        self.thread.start()
+
+    def listen(self):
+        try:
+            for line in self.reader:
+                fields = line.rstrip('\r\n').split('|')
+                if fields[0] == 'HEARTBEAT':
+                    self.sock.sendall((line.rstrip('\r\n') + '\n').encode('cp1252'))
+                elif fields[0] == 'SETSCORE':
+                    offer = (fields[1], fields[2])
+                    if offer not in [o[:2] for o in self.offers]:
+                        self.offers.append((*offer, time.time()))
+        except (OSError, ValueError):
+            pass  # closed at the end of the test
+
+    def close(self):
+        self.sock.close()
+
+
+def api(meet, path):
+    with urllib.request.urlopen(meet.url(path), timeout=WAIT) as answer:
+        return json.load(answer)
+
+
+def board_link(driver, meet, query):
+    board = Page(driver, meet.url(f'/display?{query}&pin={PIN}'))
+    board.until(lambda: driver.execute_script('return document.body.dataset.link') == 'logged-in',
+                'the board logged in from its link')
+    return board
+
+
+class BoardsByLink(MeetInBrowser):
+    OPTIONS = ('--display-seconds', str(DISPLAY_SECONDS))
+
+    def queue(self):
+        return self.meet.query("SELECT EventName, Num, Status FROM ScoreBoardQueue ORDER BY rowid")
+
+    def test_four_events_at_once_and_the_leaders(self):
+        session = next(s for s in api(self.meet, '/api/sessions') if s['current'])['id']
+        rows = api(self.meet, f'/api/results?session={session}')['rows'][:ROUNDS * len(EVENTS)]
+        self.assertEqual(len(rows), ROUNDS * len(EVENTS), 'the demo meet has gymnasts enough')
+        group = rows[0]['level'], rows[0]['division']
+
+        leaders = board_link(self.driver, self.meet,
+                             f'name=Wall&layout=leaders&level={group[0]}&division={group[1]}')
+        self.assertNotIn('pin=', self.driver.current_url, 'the PIN left the address bar')
+        self.assertEqual(self.driver.execute_script('return document.body.dataset.layout'), 'leaders')
+
+        board = board_link(self.driver, self.meet, 'name=Door&layout=four&shows=all')
+        self.assertEqual(self.driver.execute_script('return document.body.dataset.layout'), 'four')
+        self.assertTrue(board.el('four-view').is_displayed())
+        self.assertNotIn('pin=', self.driver.current_url)
+        self.driver.execute_script(RECORD_QUARTERS)
+        watcher = Watcher(self.meet)
+        self.judges.append(watcher)
+
+        judges = {event: Judge(self.meet, event) for event in EVENTS}
+        self.judges += judges.values()
+        scores = {}  # (event, number) -> score, in the order sent
+        for round_ in range(ROUNDS):
+            for i, event in enumerate(EVENTS):
+                number = rows[round_ * len(EVENTS) + i]['num']
+                score = f'9.{round_}{i}0'
+                judges[event].score(number, score)
+                scores[(event, number)] = score
+
+        try:
+            WebDriverWait(self.driver, ALL_SHOWN, poll_frequency=0.5).until(
+                lambda d: len(self.queue()) == len(scores)
+                and all(row[2] == 'Sent' for row in self.queue()))
+        except Exception:
+            pass  # the comparisons below say what is missing
+        board.focus()
+        shown = self.driver.execute_script('return window.quarters')
+        # Every score confirmed, each event's in the order it was stored.
+        self.assertEqual(sorted(self.queue()), sorted((e, n, 'Sent') for e, n in scores))
+        for event in EVENTS:
+            self.assertEqual([(s[1], s[2]) for s in shown if s[0] == event],
+                             [(n, s) for (e, n), s in scores.items() if e == event])
+        # Each up in its quarter at once when offered: no event waits for another.
+        self.assertEqual(sorted(o[:2] for o in watcher.offers), sorted(scores))
+        at = {(s[0], s[1]): s[3] for s in shown}
+        for event, number, offered in watcher.offers:
+            self.assertLess(at[(event, number)] - offered, SHOWN_WITHIN,
+                            f'{event} {number} waited on the board')
+
+        # The leaders board followed the results by itself.
+        leaders.focus()
+        title = f'Level {group[0]}' if not group[0].lower().startswith('level') else group[0]
+        answer = api(self.meet, f'/api/results?session={session}')['rows']
+        placed = {r['num']: r['places'].get('Vault') for r in answer
+                  if (r['level'], r['division']) == group and r['places'].get('Vault')}
+        expected = sorted((p, n) for n, p in placed.items() if p <= 8)
+        read_places = """
+            const column = document.querySelector('#leaders-view [data-column="Vault"]');
+            return column ? [...column.querySelectorAll('li')]
+                .map((li) => [Number(li.dataset.place), li.dataset.num]) : [];"""
+        leaders.until(lambda: sorted(map(tuple, self.driver.execute_script(read_places))) == expected,
+                      f'the Vault leaders {expected} of {title}')
+        self.assertIn(title, leaders.text('leaders-view'))
+
+
+if __name__ == '__main__':
+    main()
