@@ -10,15 +10,15 @@ import {FakeClock, FakeSocket, MemoryStorage} from './fakes.mjs';
 function board(session = new MemoryStorage()) {
     const clock = new FakeClock();
     const sockets = [];
-    const drawn = {layouts: [], quarters: [], single: []};
+    const drawn = {layouts: [], quarters: []};
+    const ignore = () => {};
     const view = {
-        showBoard() {},
-        showSetup() {},
-        showLink() {},
-        showScore: (s) => drawn.single.push(s && `${s.event} ${s.number}`),
-        showAd() {},
-        warmupChanged() {},
-        showRehearsal() {},
+        ...Object.fromEntries(
+            ['showBoard', 'showSetup', 'showLink', 'showAd', 'warmupChanged', 'showRehearsal'].map(
+                (name) => [name, ignore],
+            ),
+        ),
+        showScore: (s) => assert.equal(s, null, 'no single score on this board'),
         showLayout: (setup) => drawn.layouts.push(setup.layout),
         showEventScore: (event, s) => drawn.quarters.push(`${event} ${s ? s.number : '-'}`),
     };
@@ -29,84 +29,58 @@ function board(session = new MemoryStorage()) {
         now: () => clock.now,
         setTimer: (fn, ms) => clock.set(fn, ms),
         clearTimer: (id) => clock.clear(id),
-        createSocket: (url) => {
-            const socket = new FakeSocket(url);
-            sockets.push(socket);
-            return socket;
-        },
-        image: () => 'blob:',
+        createSocket: (url) => sockets[sockets.push(new FakeSocket(url)) - 1],
     });
     const last = () => sockets.at(-1);
     const logIn = () => {
         last().open();
         last().receive('AUTHRESP|0|');
     };
-    const told = () => last().sent.filter((t) => t.startsWith('BOARDLAYOUT|'));
-    return {scoreboard, clock, drawn, last, logIn, told, session};
+    const sent = (word) => last().sent.filter((t) => t.startsWith(word));
+    return {scoreboard, clock, drawn, last, logIn, sent, session};
 }
 
-const setScore = (event, number, ms = 2000) =>
-    `SETSCORE|${event}|${number}|A B|9.${number}00|${ms}|0`;
-
-test('a link with a name and a PIN sets the board up; the PIN leaves the address', () => {
-    const setup = linkSetup('?name=Door&layout=four&shows=all&pin=1234&level=4&division=Junior');
-    assert.deepEqual(setup, {
-        name: 'Door',
-        pin: '1234',
-        ads: [],
-        layout: 'four',
-        shows: 'all',
-        level: '4',
-        division: 'Junior',
-    });
-    assert.equal(linkSetup('?name=Door&layout=four')?.layout, undefined); // no PIN: the form asks
-    assert.equal(linkSetup('?name=Door&pin=1&layout=tv').layout, 'single');
+test("a board from its link tells its layout, takes the desk's and keeps it across a reload", () => {
+    assert.equal(linkSetup('?name=Door&layout=four'), null, 'no PIN: the form asks');
     assert.equal(withoutPin('?name=Door&pin=1234&layout=four'), '?name=Door&layout=four');
-});
-
-test("the board tells its layout at log-in, takes the desk's and keeps it across a reload", () => {
     const b = board();
-    b.scoreboard.submit({name: 'Door', pin: '1', shows: 'all', layout: 'four'});
+    b.scoreboard.submit(linkSetup('?name=Door&layout=four&pin=1&level=4'));
     b.logIn();
     assert.equal(b.last().sent[0], 'DISPLAYAUTH|Door|1|all');
-    assert.deepEqual(b.told(), ['BOARDLAYOUT|four|all||']);
-    b.last().receive('BOARDLAYOUT|leaders|all|Level 4|');
-    assert.deepEqual(b.drawn.layouts, ['four', 'leaders']);
-    assert.deepEqual(b.told().at(-1), 'BOARDLAYOUT|leaders|all|Level 4|');
-    b.last().receive('BOARDLAYOUT|leaders|all|Level 4|'); // the same again: nothing to tell
-    assert.equal(b.told().length, 2);
+    assert.deepEqual(b.sent('BOARDLAYOUT'), ['BOARDLAYOUT|four|all|4|']);
+    b.last().receive('BOARDLAYOUT|leaders|all|Level 4|Junior');
+    b.last().receive('BOARDLAYOUT|leaders|all|Level 4|Junior'); // the same again: nothing to tell
     b.last().receive('BOARDLAYOUT|poster|Vault||'); // unknown: the board says what it shows
-    assert.deepEqual(b.told().slice(2), ['BOARDLAYOUT|single|Vault||']);
+    assert.deepEqual(b.drawn.layouts, ['four', 'leaders', 'single']);
+    assert.deepEqual(b.sent('BOARDLAYOUT').slice(1), [
+        'BOARDLAYOUT|leaders|all|Level 4|Junior',
+        'BOARDLAYOUT|single|Vault||',
+    ]);
 
     const reloaded = board(b.session);
     reloaded.scoreboard.start();
     reloaded.logIn();
     assert.equal(reloaded.last().sent[0], 'DISPLAYAUTH|Door|1|Vault');
-    assert.deepEqual(reloaded.drawn.layouts, ['single']);
-    assert.deepEqual(reloaded.told(), ['BOARDLAYOUT|single|Vault||']);
+    assert.deepEqual(reloaded.sent('BOARDLAYOUT'), ['BOARDLAYOUT|single|Vault||']);
 });
 
 test('four events score at once: each in its quarter at once, each confirmed after its time', () => {
     const b = board();
-    b.scoreboard.submit({name: 'Door', pin: '1', shows: 'all', layout: 'four'});
+    b.scoreboard.submit({name: 'Door', pin: '1', layout: 'four'});
     b.logIn();
-    for (const [i, event] of ['Vault', 'Bars', 'Beam', 'Floor'].entries())
-        b.last().receive(setScore(event, String(i + 1)));
-    b.last().receive(setScore('Vault', '5')); // waits for Vault's first only
+    const events = ['Vault', 'Bars', 'Beam', 'Floor'];
+    for (const [i, event] of [...events, 'Vault'].entries())
+        b.last().receive(`SETSCORE|${event}|${i + 1}|A B|9.100|2000|0`);
     assert.deepEqual(b.drawn.quarters, ['Vault 1', 'Bars 2', 'Beam 3', 'Floor 4']);
     b.clock.advance(2000);
-    const confirms = b.last().sent.filter((t) => t.startsWith('CONFIRMSCORE|'));
-    assert.deepEqual(confirms, [
-        'CONFIRMSCORE|1|Vault',
-        'CONFIRMSCORE|2|Bars',
-        'CONFIRMSCORE|3|Beam',
-        'CONFIRMSCORE|4|Floor',
-    ]);
-    assert.ok(b.drawn.quarters.includes('Vault 5'));
-    assert.deepEqual(b.drawn.single, []);
-    // A board that shows leaders takes no scores: it confirms nothing.
+    assert.deepEqual(
+        b.sent('CONFIRMSCORE'),
+        events.map((event, i) => `CONFIRMSCORE|${i + 1}|${event}`),
+    );
+    assert.deepEqual(b.drawn.quarters.slice(4), ['Vault 5', 'Bars -', 'Beam -', 'Floor -']);
+    // A board that shows the leaders takes no scores: it confirms none.
     b.last().receive('BOARDLAYOUT|leaders|all||');
-    b.last().receive(setScore('Beam', '9'));
+    b.last().receive('SETSCORE|Beam|9|A B|9.100|2000|0');
     b.clock.advance(5000);
-    assert.ok(!b.last().sent.includes('CONFIRMSCORE|9|Beam'));
+    assert.equal(b.sent('CONFIRMSCORE|9|').length, 0);
 });
