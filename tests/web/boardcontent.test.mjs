@@ -5,6 +5,7 @@ import {test} from 'node:test';
 
 import {BoardContent, TurnMs} from '../../src/web/js/boardcontent.js';
 import {leaderGroups} from '../../src/web/js/boardresults.js';
+import './english.mjs';
 import {FakeClock, FakeSocket} from './fakes.mjs';
 
 const row = (num, division, places, more = {}) => ({
