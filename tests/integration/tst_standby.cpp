@@ -242,7 +242,7 @@ private Q_SLOTS:
         // The same meet follows on without --force; another meet file is refused.
         standby = startStandby(copy, web);
         QVERIFY2(!standby->waitForLine(u"In step with "_s).isEmpty(),
-                 qPrintable(standby->everything()));
+                 qPrintable(standby->everything() + u" PRIMARY: "_s + primary->everything()));
         QVERIFY(standby->stop(SIGTERM));
         const QString other = mTemp.createSampleMeet(u"other.tallvane"_s);
         const ChildProgram::Finished refused = ChildProgram::runTallvane(

@@ -224,15 +224,17 @@ quint64 ReplicaSource::publish() {
     if (changed.isEmpty() && image->pageCount() == mStandby->sent.pageCount())
         return mStandby->sentGeneration;
     sendImage(*image, changed);
+    const quint64 generation = mStandby->sentGeneration;
     if (mSync.isDeferred()) {
-        // The pages on their way first: the standby writes while this disk does.
+        // The pages on their way first: the standby writes while this disk
+        // does. A standby found gone here is let go at once.
         mStandby->socket->flush();
         if (!mSync.syncNow(&error)) {
             mMeet.alerts().raise(error);
             syncCommitsAgain();
         }
     }
-    return mStandby->sentGeneration;
+    return generation;
 }
 
 void ReplicaSource::afterCommit(std::function<void()> release) {
