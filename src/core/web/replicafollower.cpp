@@ -62,6 +62,8 @@ void ReplicaFollower::stop() {
     mRunning = false;
     mRetry.stop();
     mSilence.stop();
+    // Whoever closes the copy writes what its journal holds.
+    mApply.stop();
     mSocket.abort();
 }
 
