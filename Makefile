@@ -5,7 +5,7 @@
 BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 CMAKE_FLAGS ?=
-PACKAGES := cmake ninja-build g++ lld qt6-base-dev libqt6sql6-sqlite libsqlite3-dev libgl-dev poppler-utils
+PACKAGES := cmake ninja-build g++ lld qt6-base-dev libqt6sql6-sqlite libsqlite3-dev zlib1g-dev libgl-dev poppler-utils
 # The icon (rsvg-convert), the Debian package (dpkg-shlibdeps, file) and its checks
 # (desktop-file-validate, update-mime-database, xmllint, man).
 PACKAGES += librsvg2-bin dpkg-dev file desktop-file-utils shared-mime-info libxml2-utils man-db

@@ -8,6 +8,7 @@
 #include "childprogram.h"
 #include "db/meetdatabase.h"
 #include "db/replicafile.h"
+#include "db/replicajournal.h"
 #include "relay.h"
 #include "scoreload.h"
 #include "tempmeet.h"
@@ -16,8 +17,11 @@
 #include "web/standbygate.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QSignalSpy>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
@@ -238,7 +242,7 @@ private Q_SLOTS:
         // The same meet follows on without --force; another meet file is refused.
         standby = startStandby(copy, web);
         QVERIFY2(!standby->waitForLine(u"In step with "_s).isEmpty(),
-                 qPrintable(standby->everything()));
+                 qPrintable(standby->everything() + u" PRIMARY: "_s + primary->everything()));
         QVERIFY(standby->stop(SIGTERM));
         const QString other = mTemp.createSampleMeet(u"other.tallvane"_s);
         const ChildProgram::Finished refused = ChildProgram::runTallvane(
@@ -249,6 +253,50 @@ private Q_SLOTS:
         for (auto& judge : judges)
             judge->process().terminate();
         QVERIFY(primary->stop(SIGTERM));
+    }
+
+    void aStandbyKilledRightAfterItsAnswerLosesNothing() {
+        const QString meet = sampleMeet(u"answer.tallvane"_s);
+        const QString copy = mStandbyFolder.filePath(u"answer.tallvane"_s);
+        QString web;
+        std::unique_ptr<ChildProgram> primary = startPrimary(meet, &web);
+        QVERIFY(!web.isEmpty());
+        const QString target = primary->waitListening();
+        std::unique_ptr<ChildProgram> standby = startStandby(copy, web);
+        QVERIFY(!standby->waitForLine(u"In step with "_s).isEmpty());
+        QVERIFY(!primary->waitForLine(u"is in step"_s).isEmpty());
+        TestStation judge(quint16(target.section(u':', 1).toUInt()));
+        QVERIFY(judge.waitConnected());
+        QCOMPARE(judge.loginJudge(u"Vault"_s, u"Answer"_s, Pin), u"AUTHRESP|0|3"_s);
+        for (int num = 1000; num < 1005; ++num) {
+            judge.send(ScoreLoad::sendScore(num, u"Vault"_s));
+            QCOMPARE(judge.next(), u"SCORECONFIRM|0"_s);
+        }
+        // Both die at once, the standby first, most likely before its copy
+        // took what it last acknowledged.
+        standby->process().kill();
+        primary->process().kill();
+        QVERIFY(standby->process().waitForFinished(DeadlineMs));
+        QVERIFY(primary->process().waitForFinished(DeadlineMs));
+        qInfo("journal left: %lld bytes",
+              static_cast<long long>(QFileInfo(ReplicaJournal::pathFor(copy)).size()));
+        {
+            QSqlDatabase bare = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"bare"_s);
+            bare.setDatabaseName(copy);
+            QVERIFY(bare.open());
+            QSqlQuery check(u"PRAGMA integrity_check"_s, bare);
+            QVERIFY(check.next());
+            QCOMPARE(check.value(0).toString(), u"ok"_s);
+        }
+        QSqlDatabase::removeDatabase(u"bare"_s);
+        // Opened again, the copy holds every score confirmed.
+        MeetDatabase db;
+        QVERIFY2(db.open(copy), qPrintable(db.lastError()));
+        QCOMPARE(db.select(u"PRAGMA integrity_check"_s).text(0, u"integrity_check"_s), u"ok"_s);
+        const QHash<QString, QString> finals = ScoreLoad::storedFinals(db);
+        for (int num = 1000; num < 1005; ++num)
+            QVERIFY2(finals.contains(u"%1/Vault"_s.arg(num)), qPrintable(QString::number(num)));
+        QVERIFY(!QFile::exists(ReplicaJournal::pathFor(copy)));
     }
 
     void losingSightOfEachOtherLeavesOnePrimaryOnceTheySeeAgain() {

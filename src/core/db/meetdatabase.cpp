@@ -1,10 +1,14 @@
 #include "meetdatabase.h"
 
 #include "caselesscollation.h"
+#include "meetfiles.h"
 #include "meetschema.h"
+#include "replicafile.h"
 
 #include <QAtomicInteger>
+#include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QSet>
 #include <QSqlError>
 
@@ -80,6 +84,16 @@ bool MeetDatabase::open(const QString& path) {
         return fail(u"The file %1 does not exist."_s.arg(path));
     if (!info.isFile())
         return fail(u"%1 is not a file."_s.arg(path));
+    // A standby that stopped leaves beside its copy what it acknowledged
+    // last; the copy takes it before anyone reads it, unless a Tallvane holds
+    // the copy now (a standby still running takes it by itself).
+    if (QFile::exists(ReplicaJournal::pathFor(info.absoluteFilePath()))) {
+        QString error;
+        const std::unique_ptr<QLockFile> lock =
+            MeetFiles::lockMeetFile(info.absoluteFilePath(), nullptr);
+        if (lock && !ReplicaFile::applyLeftJournal(info.absoluteFilePath(), &error))
+            return fail(u"%1 could not take what its standby received last: %2"_s.arg(path, error));
+    }
 
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, mConnectionName);

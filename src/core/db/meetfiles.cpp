@@ -21,7 +21,7 @@ bool startsAsSqliteDatabase(const QString& path) {
 } // namespace
 
 QStringList sideFileSuffixes() {
-    return {u"-wal"_s, u"-shm"_s, u"-journal"_s, u".lock"_s};
+    return {u"-wal"_s, u"-shm"_s, u"-journal"_s, u"-standby"_s, u".lock"_s};
 }
 
 QString lockFilePath(const QString& meetPath) {

@@ -9,7 +9,8 @@ class QLockFile;
 
 // The files that make up a meet on disk: the meet file itself (an SQLite
 // database, named *.tallvane) and the files kept beside it while it is open
-// (SQLite's journal, write-ahead log and shared memory, and Tallvane's lock).
+// (SQLite's journal, write-ahead log and shared memory, a standby's journal,
+// and Tallvane's lock).
 namespace MeetFiles {
 
 // The endings of the files kept beside a meet file, appended to its path.

@@ -60,27 +60,50 @@ ReplicaFile::~ReplicaFile() {
 bool ReplicaFile::open(const QString& path, QString* error) {
     close();
     const bool existed = QFile::exists(path);
+    // Whatever the journal holds stays for the next try.
+    const auto fail = [this] {
+        mJournal.close();
+        sqlite3_close(mConnection);
+        mConnection = nullptr;
+        mJournalReady = false;
+        mImage = PageImage();
+        return false;
+    };
     if (sqlite3_open_v2(QFile::encodeName(path).constData(), &mConnection,
                         SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
         *error = mConnection ? messageOf(mConnection) : u"out of memory"_s;
-        close();
-        return false;
+        return fail();
     }
     sqlite3_busy_timeout(mConnection, 5000);
-    if (!run(mConnection, "PRAGMA synchronous=FULL", error)) {
-        close();
-        return false;
-    }
-    if (existed && !useWriteAheadLog(error)) {
-        close();
-        return false;
-    }
+    if (!run(mConnection, "PRAGMA synchronous=FULL", error))
+        return fail();
+    if (existed && !useWriteAheadLog(error))
+        return fail();
     std::optional<PageImage> image = PageImage::read(mConnection, error);
-    if (!image) {
-        close();
-        return false;
-    }
+    if (!image || !mJournal.open(path, error))
+        return fail();
     mImage = std::move(*image);
+    if (mImage.isEmpty())
+        return true;
+    // What was acknowledged before the standby stopped goes into the file now.
+    const QList<ReplicaJournal::Batch> batches =
+        mJournal.batchesFor(ReplicaJournal::digestOf(mImage.bytes()));
+    if (!batches.isEmpty()) {
+        PageImage held = mImage;
+        for (const ReplicaJournal::Batch& batch : batches) {
+            std::optional<PageImage> next =
+                PageImage::patched(held, batch.pageSize, batch.pageCount, batch.pages);
+            if (!next) {
+                *error = u"The standby's journal beside %1 is damaged."_s.arg(path);
+                return fail();
+            }
+            held = std::move(*next);
+        }
+        if (!writeWhole(held, error))
+            return fail();
+    }
+    if (!restartJournal(error))
+        return fail();
     return true;
 }
 
@@ -91,18 +114,79 @@ bool ReplicaFile::useWriteAheadLog(QString* error) {
     return run(mConnection, "PRAGMA synchronous=FULL", error);
 }
 
-void ReplicaFile::close() {
-    if (mConnection)
-        sqlite3_close(mConnection);
+bool ReplicaFile::close(QString* error) {
+    if (!mConnection) {
+        mJournal.close();
+        return true;
+    }
+    QString why;
+    const bool applied = applyPending(&why);
+    sqlite3_close(mConnection);
     mConnection = nullptr;
+    mJournalReady = false;
     mImage = PageImage();
+    // A journal whose batches the file lacks stays for the next open.
+    if (applied)
+        mJournal.remove();
+    else
+        mJournal.close();
+    if (!applied && error)
+        *error = why;
+    return applied;
 }
 
-bool ReplicaFile::write(const PageImage& image, QString* error) {
+bool ReplicaFile::applyLeftJournal(const QString& path, QString* error) {
+    if (!QFile::exists(ReplicaJournal::pathFor(path)) || !QFile::exists(path))
+        return true;
+    ReplicaFile file;
+    return file.open(path, error) && file.close(error);
+}
+
+bool ReplicaFile::write(int pageSize, int pageCount, const QList<std::pair<int, QByteArray>>& pages,
+                        QString* error) {
     if (!mConnection) {
         *error = u"The standby's meet file is not open."_s;
         return false;
     }
+    std::optional<PageImage> image = PageImage::patched(mImage, pageSize, pageCount, pages);
+    if (!image) {
+        *error = u"The pages received do not fit together."_s;
+        return false;
+    }
+    if (mJournalReady && image->pageSize() == mImage.pageSize()) {
+        if (!mJournal.append(pageSize, pageCount, pages, error)) {
+            // What follows a batch cut short would never be read: the next
+            // batch goes into the file itself.
+            mJournalReady = false;
+            return false;
+        }
+        mImage = std::move(*image);
+        return true;
+    }
+    if (!writeWhole(*image, error))
+        return false;
+    QString why;
+    // Without a journal the next batch goes into the file again.
+    restartJournal(&why);
+    return true;
+}
+
+bool ReplicaFile::applyPending(QString* error) {
+    if (!mConnection || mJournal.batchCount() == 0)
+        return true;
+    return writeWhole(mImage, error) && restartJournal(error);
+}
+
+bool ReplicaFile::restartJournal(QString* error) {
+    mJournalReady = false;
+    std::optional<PageImage> held = PageImage::read(mConnection, error);
+    if (!held || !mJournal.restart(ReplicaJournal::digestOf(held->bytes()), error))
+        return false;
+    mJournalReady = true;
+    return true;
+}
+
+bool ReplicaFile::writeWhole(const PageImage& image, QString* error) {
     if (image.isEmpty()) {
         *error = u"An empty image cannot be written."_s;
         return false;

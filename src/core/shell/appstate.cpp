@@ -6,6 +6,7 @@
 #include "settingsfile.h"
 
 #include "db/connectionstable.h"
+#include "db/replicafile.h"
 #include "db/tallvanesettings.h"
 
 #include <QDir>
@@ -177,6 +178,9 @@ bool AppState::openMeetFile(const QString& path, QString* error) {
         mLock.reset();
         return false;
     };
+    // A standby's copy holds, beside it, what it acknowledged last.
+    if (QString why; !ReplicaFile::applyLeftJournal(path, &why))
+        return refuse(u"%1 cannot take what its standby received last: %2"_s.arg(path, why));
     if (!mMeetDb.open(path))
         return refuse(mMeetDb.lastError());
     TallvaneSettings settings(mMeetDb);

@@ -17,6 +17,9 @@ ReplicaFollower::ReplicaFollower(const QUrl& primary, const QString& operatorPin
     mRetry.setSingleShot(true);
     mRetry.setInterval(RetryMs);
     connect(&mRetry, &QTimer::timeout, this, &ReplicaFollower::connectNow);
+    mApply.setSingleShot(true);
+    mApply.setInterval(ApplyIdleMs);
+    connect(&mApply, &QTimer::timeout, this, &ReplicaFollower::applyPending);
     mSilence.setInterval(SilenceMs / 4);
     connect(&mSilence, &QTimer::timeout, this, &ReplicaFollower::checkSilence);
     connect(&mSocket, &QWebSocket::connected, this, &ReplicaFollower::opened);
@@ -59,6 +62,8 @@ void ReplicaFollower::stop() {
     mRunning = false;
     mRetry.stop();
     mSilence.stop();
+    // Whoever closes the copy writes what its journal holds.
+    mApply.stop();
     mSocket.abort();
 }
 
@@ -110,16 +115,13 @@ void ReplicaFollower::binaryReceived(const QByteArray& message) {
     mHeard.restart();
     mLastWord.restart();
     const std::optional<ReplicaProtocol::Pages> pages = ReplicaProtocol::decodePages(message);
-    const std::optional<PageImage> image =
-        pages ? PageImage::patched(mFile.image(), pages->pageSize, pages->pageCount, pages->pages)
-              : std::nullopt;
-    if (!image) {
+    if (!pages) {
         // A damaged message: start again from what the file holds.
         mSocket.abort();
         return;
     }
     QString error;
-    if (!mFile.write(*image, &error)) {
+    if (!mFile.write(pages->pageSize, pages->pageCount, pages->pages, &error)) {
         // The file may be busy for a moment (another program reading it);
         // the copy goes on from what it holds over a new connection.
         mSocket.abort();
@@ -128,9 +130,24 @@ void ReplicaFollower::binaryReceived(const QByteArray& message) {
     }
     mLastGeneration = pages->generation;
     mSocket.sendTextMessage(ReplicaProtocol::Ack + u'|' + QString::number(pages->generation));
+    // The file takes the journal's batches once the primary is quiet for a
+    // moment, or at once when they have grown large.
+    if (mFile.pendingBytes() >= ApplyBytes)
+        applyPending();
+    else if (mFile.pendingBatches() > 0)
+        mApply.start();
     if (!mInStep) {
         mInStep = true;
         Q_EMIT inStep(int(pages->pages.size()), pages->pageCount);
+    }
+}
+
+void ReplicaFollower::applyPending() {
+    mApply.stop();
+    QString error;
+    if (!mFile.applyPending(&error)) {
+        // The journal keeps them; they are tried again with the next batch.
+        Q_EMIT failed(error);
     }
 }
 

@@ -11,8 +11,8 @@ class ReplicaFile;
 
 // The standby's side: keeps a ReplicaFile in step with a primary Tallvane
 // over the primary's web port. It logs in with the primary's operator PIN,
-// says which pages it holds, writes what the primary sends (each batch in
-// one synced transaction) and acknowledges it. A broken or silent connection
+// says which pages it holds, writes what the primary sends (each batch
+// synced into the copy's journal) and acknowledges it. A broken or silent connection
 // is opened again; the pages that differ then are all that is copied.
 class ReplicaFollower : public QObject {
     Q_OBJECT
@@ -21,6 +21,10 @@ public:
     // The primary is silent after this long without a word.
     static constexpr int SilenceMs = 2000;
     static constexpr int RetryMs = 500;
+    // The copy takes what its journal holds after this long without a batch,
+    // or once the journal holds this much.
+    static constexpr int ApplyIdleMs = 200;
+    static constexpr qint64 ApplyBytes = 8 * 1024 * 1024;
 
     // `primary`: the primary's web address, http://HOST:PORT/.
     ReplicaFollower(const QUrl& primary, const QString& operatorPin, ReplicaFile& file,
@@ -61,6 +65,7 @@ private:
     void binaryReceived(const QByteArray& message);
     void ended();
     void checkSilence();
+    void applyPending();
 
     QUrl mPrimary;
     QString mPin;
@@ -68,6 +73,7 @@ private:
     QWebSocket mSocket;
     QTimer mRetry;
     QTimer mSilence;
+    QTimer mApply;
     QElapsedTimer mHeard;    // the primary's last word
     QElapsedTimer mLastWord; // the last word on this connection, or its opening
     QJsonObject mMeet;

@@ -19,7 +19,8 @@ using namespace Qt::Literals::StringLiterals;
 ReplicaSource::ReplicaSource(AppState& state, MeetServer& meet, WebServer& web, QObject* parent)
     : QObject(parent)
     , mState(state)
-    , mMeet(meet) {
+    , mMeet(meet)
+    , mSync(state.meetDb()) {
     mClock.start();
     web.addWebSocketRoute(ReplicaProtocol::Path,
                           [this](std::unique_ptr<QWebSocket> socket) { take(std::move(socket)); });
@@ -57,6 +58,7 @@ ReplicaSource::~ReplicaSource() {
     mMeet.services().setConfirmationHold(nullptr);
     // The confirmations still held are not sent: the stations ask again.
     mHeld.clear();
+    syncCommitsAgain();
     // Their ends are no news any more.
     for (const auto& knocking : mKnocking)
         disconnect(knocking.get(), nullptr, this, nullptr);
@@ -219,9 +221,20 @@ quint64 ReplicaSource::publish() {
         return mStandby->sentGeneration;
     }
     const QList<int> changed = image->pagesDifferentFrom(mStandby->sent);
-    if (!changed.isEmpty() || image->pageCount() != mStandby->sent.pageCount())
-        sendImage(*image, changed);
-    return mStandby->sentGeneration;
+    if (changed.isEmpty() && image->pageCount() == mStandby->sent.pageCount())
+        return mStandby->sentGeneration;
+    sendImage(*image, changed);
+    const quint64 generation = mStandby->sentGeneration;
+    if (mSync.isDeferred()) {
+        // The pages on their way first: the standby writes while this disk
+        // does. A standby found gone here is let go at once.
+        mStandby->socket->flush();
+        if (!mSync.syncNow(&error)) {
+            mMeet.alerts().raise(error);
+            syncCommitsAgain();
+        }
+    }
+    return generation;
 }
 
 void ReplicaSource::afterCommit(std::function<void()> release) {
@@ -242,6 +255,9 @@ void ReplicaSource::acknowledged(quint64 generation) {
     mStandby->acknowledged = std::max(mStandby->acknowledged, generation);
     if (!mStandby->inStep && mStandby->acknowledged == mStandby->sentGeneration) {
         mStandby->inStep = true;
+        // From now on no confirmation goes before the standby has the commit.
+        if (QString error; !mSync.defer(&error))
+            qInfo("Commits go on syncing one by one: %s", qPrintable(error));
         Q_EMIT standbyInStep(mStandby->address);
     }
     releaseHeld();
@@ -283,5 +299,12 @@ void ReplicaSource::letGo(const QString& silentAddress) {
         gone->socket.release()->deleteLater();
     }
     mPingTimer.stop();
+    // Alone again: what is confirmed from now on waits for this disk only.
+    syncCommitsAgain();
     releaseHeld();
+}
+
+void ReplicaSource::syncCommitsAgain() {
+    if (QString error; !mSync.restore(&error))
+        mMeet.alerts().raise(u"The meet file could not be synced to the disk: "_s + error);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "db/deferredsync.h"
 #include "db/pageimage.h"
 #include "judging/confirmationhold.h"
 
@@ -22,7 +23,8 @@ class WebServer;
 // wrong one counts toward the PIN throttle like any log-in, and gets nothing
 // of the meet), and after each commit sends it the pages of the meet file
 // that changed. While the standby is in step, a confirmation waits until the
-// standby has the commit on its disk; a standby that does not answer within
+// standby has the commit on its disk, and the primary syncs its own commit
+// while the standby writes it (DeferredSync); a standby that does not answer within
 // AnswerMs is let go with an operator alert, and the primary confirms alone
 // until it is back and in step again.
 class ReplicaSource : public QObject, public ConfirmationHold {
@@ -92,6 +94,8 @@ private:
     // operator hears that the standby there stopped answering.
     void letGo(const QString& silentAddress);
     void releaseHeld();
+    // Each commit syncs by itself again, what is committed now included.
+    void syncCommitsAgain();
     QString meetMessage();
     QString ensureIdentity();
 
@@ -99,6 +103,7 @@ private:
     MeetServer& mMeet;
     std::vector<std::unique_ptr<QWebSocket>> mKnocking; // waiting for their PIN
     std::unique_ptr<Standby> mStandby;
+    DeferredSync mSync;
     QList<Held> mHeld; // oldest first
     QElapsedTimer mClock;
     QTimer mPublishTimer;

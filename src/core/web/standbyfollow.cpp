@@ -60,9 +60,15 @@ QString StandbyFollow::start() {
     mHeldIdentity.clear();
     mCreated = !QFileInfo::exists(mPath);
     if (QFileInfo::exists(mPath) && mRequest.force) {
-        for (const QString& file : QStringList{mPath, mPath + u"-wal"_s, mPath + u"-shm"_s})
+        for (const QString& file : QStringList{mPath, mPath + u"-wal"_s, mPath + u"-shm"_s,
+                                               ReplicaJournal::pathFor(mPath)})
             QFile::remove(file);
     } else if (QFileInfo::exists(mPath)) {
+        // What an earlier run acknowledged is in the file before it is read.
+        if (!ReplicaFile::applyLeftJournal(mPath, &error)) {
+            mLock.reset();
+            return u"%1 cannot be written: %2"_s.arg(mRequest.meetFile, error);
+        }
         const std::optional<QString> identity = identityOf(mPath);
         if (!identity || identity->isEmpty()) {
             mLock.reset();
@@ -145,7 +151,8 @@ void StandbyFollow::end() {
     // A file made here for a primary that never let this standby in holds
     // nothing: it would only stand in the way of the next try.
     if (mCreated && !mAnnounced) {
-        for (const QString& file : QStringList{mPath, mPath + u"-wal"_s, mPath + u"-shm"_s})
+        for (const QString& file : QStringList{mPath, mPath + u"-wal"_s, mPath + u"-shm"_s,
+                                               ReplicaJournal::pathFor(mPath)})
             QFile::remove(file);
     }
     mCreated = false;

@@ -1,0 +1,59 @@
+#include "deferredsync.h"
+
+#include "meetdatabase.h"
+
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+using namespace Qt::Literals::StringLiterals;
+
+DeferredSync::~DeferredSync() {
+    QString error;
+    restore(&error);
+}
+
+bool DeferredSync::defer(QString* error) {
+    if (isDeferred())
+        return true;
+    // The log of an open meet file lives as long as the file is open.
+    mLog.setFileName(mDb.filePath() + u"-wal"_s);
+    if (!mLog.open(QIODevice::ReadOnly)) {
+        *error = mLog.errorString();
+        return false;
+    }
+    if (!mDb.execute(u"PRAGMA synchronous=NORMAL"_s)) {
+        *error = mDb.lastError();
+        mLog.close();
+        return false;
+    }
+    return true;
+}
+
+bool DeferredSync::syncNow(QString* error) {
+    if (!isDeferred())
+        return true;
+#ifdef Q_OS_WIN
+    const bool synced = ::_commit(mLog.handle()) == 0;
+#else
+    const bool synced = ::fdatasync(mLog.handle()) == 0;
+#endif
+    if (!synced)
+        *error = u"The meet file's log could not be written to the disk."_s;
+    return synced;
+}
+
+bool DeferredSync::restore(QString* error) {
+    if (!isDeferred())
+        return true;
+    bool ok = true;
+    if (mDb.isOpen() && !mDb.execute(u"PRAGMA synchronous=FULL"_s)) {
+        *error = mDb.lastError();
+        ok = false;
+    }
+    ok = syncNow(error) && ok;
+    mLog.close();
+    return ok;
+}

@@ -1,0 +1,189 @@
+#include "replicajournal.h"
+
+#include <QCryptographicHash>
+#include <QFileInfo>
+#include <QtEndian>
+
+#include <zlib.h>
+
+#include <cstring>
+#include <optional>
+
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const QByteArray Magic = QByteArrayLiteral("Tallvane standby pages 1\n");
+constexpr qsizetype DigestBytes = 32;
+// Length and checksum before each batch.
+constexpr qsizetype BatchHead = 8;
+constexpr qsizetype MaxBatchBytes = qsizetype(1) << 30;
+
+void putInt(QByteArray& bytes, quint32 value) {
+    const quint32 little = qToLittleEndian(value);
+    bytes.append(reinterpret_cast<const char*>(&little), sizeof little);
+}
+
+quint32 intAt(const char* data) {
+    return qFromLittleEndian<quint32>(data);
+}
+
+quint32 checksumOf(const char* data, qsizetype size) {
+    return quint32(crc32(crc32(0L, Z_NULL, 0), reinterpret_cast<const Bytef*>(data), uInt(size)));
+}
+
+// The folder entry of a new file is synced too, so the file is there after a power cut.
+void syncFolderOf(const QString& path) {
+#ifndef Q_OS_WIN
+    const int folder = ::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(),
+                              O_RDONLY | O_DIRECTORY);
+    if (folder >= 0) {
+        ::fsync(folder);
+        ::close(folder);
+    }
+#else
+    Q_UNUSED(path);
+#endif
+}
+
+// One batch's contents, or std::nullopt when they do not add up.
+std::optional<ReplicaJournal::Batch> batchFrom(const char* data, qsizetype size) {
+    if (size < 12)
+        return std::nullopt;
+    ReplicaJournal::Batch batch;
+    batch.pageSize = int(intAt(data));
+    batch.pageCount = int(intAt(data + 4));
+    const qsizetype count = intAt(data + 8);
+    if (batch.pageSize < 512 || batch.pageSize > 65536 ||
+        size != 12 + count * (4 + qsizetype(batch.pageSize)))
+        return std::nullopt;
+    const char* at = data + 12;
+    batch.pages.reserve(count);
+    for (qsizetype i = 0; i < count; ++i) {
+        batch.pages.append({int(intAt(at)), QByteArray(at + 4, batch.pageSize)});
+        at += 4 + batch.pageSize;
+    }
+    return batch;
+}
+
+} // namespace
+
+QString ReplicaJournal::pathFor(const QString& meetPath) {
+    return meetPath + u"-standby"_s;
+}
+
+QByteArray ReplicaJournal::digestOf(const QByteArray& fileImage) {
+    return QCryptographicHash::hash(fileImage, QCryptographicHash::Sha256);
+}
+
+bool ReplicaJournal::open(const QString& meetPath, QString* error) {
+    close();
+    mBatches = 0;
+    mFile.setFileName(pathFor(meetPath));
+    const bool existed = mFile.exists();
+    if (!mFile.open(QIODevice::ReadWrite | QIODevice::Unbuffered)) {
+        *error = mFile.errorString();
+        return false;
+    }
+    if (!existed)
+        syncFolderOf(mFile.fileName());
+    return true;
+}
+
+void ReplicaJournal::remove() {
+    if (mFile.fileName().isEmpty())
+        return;
+    close();
+    QFile::remove(mFile.fileName());
+    mBatches = 0;
+}
+
+QList<ReplicaJournal::Batch> ReplicaJournal::batchesFor(const QByteArray& digest) {
+    QList<Batch> batches;
+    if (!mFile.isOpen() || !mFile.seek(0))
+        return batches;
+    const QByteArray bytes = mFile.readAll();
+    const qsizetype headBytes = Magic.size() + DigestBytes;
+    if (bytes.size() < headBytes || !bytes.startsWith(Magic) ||
+        bytes.mid(Magic.size(), DigestBytes) != digest)
+        return batches;
+    qsizetype at = headBytes;
+    while (bytes.size() - at >= BatchHead) {
+        const qsizetype length = intAt(bytes.constData() + at);
+        const quint32 checksum = intAt(bytes.constData() + at + 4);
+        if (length > MaxBatchBytes || bytes.size() - at - BatchHead < length ||
+            checksumOf(bytes.constData() + at + BatchHead, length) != checksum)
+            break;
+        const std::optional<Batch> batch = batchFrom(bytes.constData() + at + BatchHead, length);
+        if (!batch)
+            break;
+        batches.append(*batch);
+        at += BatchHead + length;
+    }
+    return batches;
+}
+
+bool ReplicaJournal::restart(const QByteArray& digest, QString* error) {
+    mBatches = 0;
+    if (!mFile.isOpen()) {
+        *error = u"The standby's journal is not open."_s;
+        return false;
+    }
+    // Emptied first: a journal cut short here is no journal at all, and the
+    // copy already holds everything it held.
+    if (!mFile.resize(0) || !mFile.seek(0) || !sync(error)) {
+        if (error->isEmpty())
+            *error = mFile.errorString();
+        return false;
+    }
+    if (mFile.write(Magic + digest) != Magic.size() + digest.size()) {
+        *error = mFile.errorString();
+        return false;
+    }
+    return sync(error);
+}
+
+bool ReplicaJournal::append(int pageSize, int pageCount,
+                            const QList<std::pair<int, QByteArray>>& pages, QString* error) {
+    const qsizetype length = 12 + pages.size() * (4 + qsizetype(pageSize));
+    QByteArray bytes;
+    bytes.reserve(BatchHead + length);
+    putInt(bytes, quint32(length));
+    putInt(bytes, 0); // the checksum, once the batch is written out
+    putInt(bytes, quint32(pageSize));
+    putInt(bytes, quint32(pageCount));
+    putInt(bytes, quint32(pages.size()));
+    for (const auto& [index, contents] : pages) {
+        putInt(bytes, quint32(index));
+        bytes.append(contents);
+    }
+    const quint32 checksum =
+        qToLittleEndian(checksumOf(bytes.constData() + BatchHead, bytes.size() - BatchHead));
+    std::memcpy(bytes.data() + 4, &checksum, sizeof checksum);
+    if (!mFile.seek(mFile.size()) || mFile.write(bytes) != bytes.size()) {
+        *error = mFile.errorString();
+        return false;
+    }
+    if (!sync(error))
+        return false;
+    ++mBatches;
+    return true;
+}
+
+bool ReplicaJournal::sync(QString* error) {
+#ifdef Q_OS_WIN
+    const bool synced = ::_commit(mFile.handle()) == 0;
+#else
+    const bool synced = ::fdatasync(mFile.handle()) == 0;
+#endif
+    if (!synced)
+        *error = u"The standby's journal could not be written to the disk."_s;
+    return synced;
+}
