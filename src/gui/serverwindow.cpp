@@ -114,8 +114,21 @@ ScoringServer::StartResult ServerWindow::load() {
     }
     buildWindow();
     startWebPages();
-    mNewerPrimary->start();
+    // A standby of this meet may have taken over while this laptop was away:
+    // stations and pages wait until it has answered (IntervalMs at most), so
+    // that no one logs in to a meet another server serves now.
+    if (mNewerPrimary->start()) {
+        holdNewConnections(true);
+        connect(
+            mNewerPrimary.get(), &NewerPrimaryWatch::firstAnswer, this,
+            [this] { holdNewConnections(false); }, Qt::SingleShotConnection);
+    }
     return started;
+}
+
+void ServerWindow::holdNewConnections(bool held) {
+    mMeet->stations().holdNewConnections(held);
+    mWeb->web().holdNewConnections(held);
 }
 
 // The server runs as long as the meet is open: closing the window is a request

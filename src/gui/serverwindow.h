@@ -73,6 +73,7 @@ private:
     QWidget* buildTestRow();
     QWidget* buildAlerts();
     void startWebPages();
+    void holdNewConnections(bool held);
     void showActivityMark(StationKind kind, int row);
     // The manual entry of a gymnast's event; `reason` is the meet referee's
     // when the new score decides an inquiry.

@@ -3,7 +3,8 @@
 // its window, a refused PIN is told and the window closes, Take Over serves
 // the copy (a judge logs in with the primary's PIN), and the server window
 // shows the standby that follows it and closes its meet once that standby
-// has taken over. Real processes, real TCP on 127.0.0.1.
+// has taken over, and again when it is opened later, before anyone logs in.
+// Real processes, real TCP on 127.0.0.1.
 #include "childnamed.h"
 #include "childprogram.h"
 #include "db/meetdatabase.h"
@@ -141,7 +142,8 @@ private Q_SLOTS:
     void thePrimaryWindowShowsItsStandby() {
         MainWindowDesk desk(OperatorDesk::Port::AnyFree);
         desk.state.setOperatorPin(OperatorPin);
-        desk.open(desk.temp.createSampleMeet(u"meet.tallvane"_s));
+        const QString meet = desk.temp.createSampleMeet(u"meet.tallvane"_s);
+        desk.open(meet);
         ServerWindow* server = desk.window->serverWindow();
         QVERIFY(server);
         QCOMPARE(labelText(server, "lblStandby"), u"Standby: none"_s);
@@ -170,6 +172,24 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(!desk.state.isMeetOpen(), DeadlineMs);
         QVERIFY(!desk.window->serverWindow());
         QVERIFY(desk.prompter.messages().constLast().contains(u"took this meet over"_s));
+
+        // Opened again on this laptop while the standby is slow to answer: a
+        // judge who connects at once is not let in before the standby has said
+        // that it serves the meet now (it answers within the question's time).
+        const auto standbyPid = pid_t(standby.process().processId());
+        ::kill(standbyPid, SIGSTOP);
+        desk.open(meet);
+        QVERIFY(desk.window->serverWindow());
+        TestStation judge(quint16(desk.window->serverWindow()->server().port()));
+        QVERIFY(judge.waitConnected());
+        judge.send(u"JUDGEAUTH|Vault|Late Judge|%1|1|1"_s.arg(desk.state.pin()));
+        const QString early = judge.next(500);
+        ::kill(standbyPid, SIGCONT);
+        QCOMPARE(early, QString());
+        QTRY_VERIFY_WITH_TIMEOUT(!desk.state.isMeetOpen(), DeadlineMs);
+        QVERIFY(judge.waitDisconnected());
+        QVERIFY2(!judge.pending().join(u' ').contains(u"AUTHRESP|0"_s),
+                 qPrintable(judge.pending().join(u'\n')));
     }
 };
 

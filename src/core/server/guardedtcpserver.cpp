@@ -27,7 +27,7 @@ GuardedTcpServer::GuardedTcpServer(QObject* parent)
     mRetry.setInterval(RetryMs);
     connect(&mRetry, &QTimer::timeout, this, [this] {
         if (mWaiting)
-            mWaiting->setEnabled(true);
+            mWaiting->setEnabled(!mHeld);
     });
 }
 
@@ -44,8 +44,15 @@ bool GuardedTcpServer::start(const QHostAddress& address, quint16 port) {
     // Qt's accepting rests for good; the queue is watched here.
     pauseAccepting();
     mWaiting = std::make_unique<QSocketNotifier>(socketDescriptor(), QSocketNotifier::Read);
+    mWaiting->setEnabled(!mHeld);
     connect(mWaiting.get(), &QSocketNotifier::activated, this, &GuardedTcpServer::acceptWaiting);
     return true;
+}
+
+void GuardedTcpServer::setHeld(bool held) {
+    mHeld = held;
+    if (mWaiting)
+        mWaiting->setEnabled(!held && !mRetry.isActive());
 }
 
 void GuardedTcpServer::stop() {

@@ -33,6 +33,9 @@ public:
     bool start(const QHostAddress& address, quint16 port);
     // Stops listening; connections already accepted stay open.
     void stop();
+    // While held, clients wait in the queue (their connection made, nothing
+    // read) until accepting resumes.
+    void setHeld(bool held);
 
     // How many clients were turned away since the start.
     qint64 refused() const { return mRefused; }
@@ -51,4 +54,5 @@ private:
     int mReserve = -1;
     qint64 mRefused = 0;
     bool mShortageTold = false;
+    bool mHeld = false;
 };

@@ -40,6 +40,8 @@ public:
     // cannot be bound.
     bool listen(quint16 port, const QHostAddress& address = QHostAddress::AnyIPv4);
     bool isListening() const { return mListener.isListening(); }
+    // New connections wait (see GuardedTcpServer::setHeld).
+    void holdNewConnections(bool held) { mListener.setHeld(held); }
     quint16 serverPort() const { return mListener.serverPort(); }
     QString errorString() const { return mListener.errorString(); }
 

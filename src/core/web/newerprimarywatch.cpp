@@ -22,6 +22,12 @@ bool NewerPrimaryWatch::isNewer(const QJsonObject& meet, const QString& identity
            meet.value(u"epoch"_s).toInteger() > epoch;
 }
 
+bool NewerPrimaryWatch::start() {
+    mTimer.start();
+    ask();
+    return mReply != nullptr;
+}
+
 void NewerPrimaryWatch::ask() {
     // A standby in step is following this server, not serving.
     if (mReply || mReplicas.isInStep())
@@ -41,8 +47,13 @@ void NewerPrimaryWatch::answered() {
     if (!reply)
         return;
     reply->deleteLater();
-    if (reply->error() != QNetworkReply::NoError)
+    const bool first = !mAnswered;
+    mAnswered = true;
+    if (reply->error() != QNetworkReply::NoError) {
+        if (first)
+            Q_EMIT firstAnswer();
         return;
+    }
     TallvaneSettings settings(mDb);
     const QString identity = settings.value(ReplicaSource::IdentitySetting).value_or(QString());
     const qint64 epoch =
@@ -50,5 +61,7 @@ void NewerPrimaryWatch::answered() {
     if (isNewer(QJsonDocument::fromJson(reply->readAll()).object(), identity, epoch)) {
         mTimer.stop();
         Q_EMIT newerPrimaryFound(mAsked);
+    } else if (first) {
+        Q_EMIT firstAnswer();
     }
 }

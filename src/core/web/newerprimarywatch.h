@@ -21,7 +21,9 @@ public:
 
     NewerPrimaryWatch(MeetDatabase& db, ReplicaSource& replicas, QObject* parent = nullptr);
 
-    void start() { mTimer.start(); }
+    // Asks at once, then every IntervalMs. False when there is no standby to
+    // ask: firstAnswer() then never comes.
+    bool start();
 
     // Whether `meet` (what "/api/meet" says) is this meet under an epoch newer than `epoch`.
     static bool isNewer(const QJsonObject& meet, const QString& identity, qint64 epoch);
@@ -29,6 +31,9 @@ public:
 Q_SIGNALS:
     // The standby at `address` serves this meet now.
     void newerPrimaryFound(const QString& address);
+    // The first question is answered (or went unanswered for IntervalMs) and
+    // found no newer primary.
+    void firstAnswer();
 
 private:
     void ask();
@@ -39,5 +44,6 @@ private:
     QNetworkAccessManager mNetwork;
     QPointer<QNetworkReply> mReply;
     QString mAsked;
+    bool mAnswered = false;
     QTimer mTimer;
 };

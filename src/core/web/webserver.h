@@ -54,6 +54,8 @@ public:
     // errorString(), when the port cannot be opened.
     bool listenOn(quint16 port);
     bool isListening() const { return mPort != 0; }
+    // New connections wait (see GuardedTcpServer::setHeld).
+    void holdNewConnections(bool held) { mListener.setHeld(held); }
     quint16 port() const { return mPort; }
     QString errorString() const { return mError; }
     // Stops listening and closes every connection and browser station.
