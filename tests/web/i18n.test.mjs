@@ -15,6 +15,15 @@ test('the language kept in the browser wins, then the first of the browser langu
     assert.equal(chooseLanguage(null, undefined), 'en');
 });
 
+test("a board's link names its language, over the one kept and the browser's", () => {
+    assert.equal(chooseLanguage('de', ['fr'], 'es'), 'es');
+    assert.equal(chooseLanguage(null, ['de'], ' ES-mx '), 'es');
+    // A language the pages do not speak, or none, leaves the choice as it was.
+    assert.equal(chooseLanguage('de', ['fr'], 'it'), 'de');
+    assert.equal(chooseLanguage(null, ['fr'], ''), 'fr');
+    assert.equal(chooseLanguage(null, [], null), 'en');
+});
+
 test('a key missing from a language reads in English, one missing from both as itself', () => {
     useStrings(
         'es',

@@ -3,16 +3,16 @@
 // message, the set-up form or the board's link. No DOM here.
 import {Events} from './protocol.js';
 
-// The layouts with the words the set-up form shows for them.
-export const LayoutTexts = Object.freeze({
-    single: 'One score at a time',
-    four: 'Four events',
-    upnext: 'Up next',
-    leaders: 'Leaders',
-    teams: 'Teams',
-    loop: 'All in turn',
+// The layouts with the keys of the words the set-up form shows for them.
+export const LayoutKeys = Object.freeze({
+    single: 'board.layout-single',
+    four: 'board.layout-four',
+    upnext: 'board.layout-upnext',
+    leaders: 'board.layout-leaders',
+    teams: 'board.layout-teams',
+    loop: 'board.layout-loop',
 });
-export const Layouts = Object.freeze(Object.keys(LayoutTexts));
+export const Layouts = Object.freeze(Object.keys(LayoutKeys));
 // The layouts that show a level (and age division) of the results.
 export const GroupLayouts = Object.freeze(['leaders', 'teams', 'loop']);
 

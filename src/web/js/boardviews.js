@@ -1,20 +1,17 @@
 // Drawing of the board's layouts beside the single score: four quarters of
 // event scores, the up-next cards, the leaders and the teams. What they show
-// is worked out elsewhere (eventscores.js, boardresults.js); this only draws.
+// is worked out elsewhere (eventscores.js, boardresults.js); this only draws,
+// in the page's language. Event names stay as the server sends them.
+import {localScore, t} from './i18n.js';
 import {Events} from './protocol.js';
-import {scoreText} from './score.js';
+import {numberIn} from './score.js';
 
-// The board's own words, in one place.
-export const BoardTexts = Object.freeze({
-    corrected: 'Corrected score',
-    waiting: 'Waiting for the judges',
-    upNext: 'Up next',
-    lastScore: 'Last score',
-    allAround: 'All-around',
-    teams: 'Teams',
-    noResults: 'No results yet',
-    fullScreen: 'Full screen',
-});
+// A score as the server sent it ("9.350"), written as the page's language
+// writes one ("9,350"); a text that is no number stays as it came.
+export function boardScore(text) {
+    const value = numberIn(text);
+    return value === null ? String(text ?? '') : localScore(value);
+}
 
 export function element(tag, className, ...content) {
     const made = document.createElement(tag);
@@ -27,13 +24,15 @@ export function element(tag, className, ...content) {
 export function makeQuarters(section) {
     section.replaceChildren(
         ...Events.map((event) => {
+            const corrected = element('p', 'quarter-corrected', t('board.corrected'));
+            corrected.dataset.text = 'board.corrected'; // written again in another language
             const quarter = element(
                 'article',
                 'quarter',
                 element('h2', 'quarter-event', event),
                 element('p', 'quarter-gymnast'),
                 element('p', 'quarter-score'),
-                element('p', 'quarter-corrected', BoardTexts.corrected),
+                corrected,
             );
             quarter.dataset.event = event;
             return quarter;
@@ -50,7 +49,7 @@ export function showQuarter(section, event, score, live = Boolean(score)) {
     quarter.querySelector('.quarter-gymnast').textContent = score
         ? `${score.number} ${score.name}`
         : '';
-    quarter.querySelector('.quarter-score').textContent = score ? score.score : '';
+    quarter.querySelector('.quarter-score').textContent = score ? boardScore(score.score) : '';
     quarter.querySelector('.quarter-corrected').hidden = !score?.corrected;
     quarter.dataset.number = score ? score.number : '';
     quarter.dataset.score = score ? score.score : '';
@@ -70,12 +69,12 @@ export function drawUpNext(section, events, lastScore) {
                 );
                 card.dataset.now = current.num;
             } else {
-                card.append(element('p', 'idle', BoardTexts.waiting));
+                card.append(element('p', 'idle', t('board.waiting')));
             }
             if (next.length > 0) {
                 const list = element('ol', 'next');
                 list.append(...next.map((n) => element('li', '', `${n.num} ${n.name}`)));
-                card.append(element('h3', '', BoardTexts.upNext), list);
+                card.append(element('h3', '', t('board.up-next')), list);
                 card.dataset.next = next.map((n) => n.num).join(' ');
             }
             const last = lastScore(event);
@@ -84,8 +83,8 @@ export function drawUpNext(section, events, lastScore) {
                     element(
                         'p',
                         'last',
-                        `${BoardTexts.lastScore}: ${last.number} ${last.name} `,
-                        element('span', 'score', last.score),
+                        `${t('board.last-score', {who: `${last.number} ${last.name}`})} `,
+                        element('span', 'score', boardScore(last.score)),
                     ),
                 );
             return card;
@@ -102,7 +101,7 @@ function placedList(entries) {
                 '',
                 element('span', 'place', String(e.place)),
                 element('span', 'who', e.name),
-                element('span', 'score', scoreText(e.score)),
+                element('span', 'score', localScore(e.score)),
             );
             li.dataset.num = e.num;
             li.dataset.place = String(e.place);
@@ -115,13 +114,13 @@ function placedList(entries) {
 // One level and age division: the all-around and each event, top places.
 export function drawLeaders(section, group) {
     if (!group) {
-        section.replaceChildren(element('p', 'empty-results', BoardTexts.noResults));
+        section.replaceChildren(element('p', 'empty-results', t('board.no-results')));
         return;
     }
     section.replaceChildren(
         element('h1', 'results-title', group.title),
         ...group.columns.map(({column, entries}) => {
-            const title = column === 'AA' ? BoardTexts.allAround : column;
+            const title = column === 'AA' ? t('board.all-around') : column;
             const part = element('div', 'leaders-column', element('h2', '', title));
             part.dataset.column = column;
             part.append(placedList(entries));
@@ -136,8 +135,9 @@ export function drawTeams(section, {title, rows}) {
         'li',
         'head',
         element('span', ''),
-        element('span', '', BoardTexts.teams),
-        ...[...Events, 'AA'].map((c) => element('span', 'event', c)),
+        element('span', '', t('board.teams')),
+        ...Events.map((c) => element('span', 'event', c)),
+        element('span', 'event', t('board.aa')),
     );
     const table = element('ol', 'teams-table', head);
     table.append(
@@ -151,7 +151,7 @@ export function drawTeams(section, {title, rows}) {
                     element(
                         'span',
                         i === row.scores.length - 1 ? 'event score' : 'event',
-                        scoreText(s),
+                        localScore(s),
                     ),
                 ),
             );
@@ -160,7 +160,11 @@ export function drawTeams(section, {title, rows}) {
         }),
     );
     section.replaceChildren(
-        element('h1', 'results-title', title ? `${BoardTexts.teams} · ${title}` : BoardTexts.teams),
-        rows.length ? table : element('p', 'empty-results', BoardTexts.noResults),
+        element(
+            'h1',
+            'results-title',
+            title ? t('board.teams-of', {level: title}) : t('board.teams'),
+        ),
+        rows.length ? table : element('p', 'empty-results', t('board.no-results')),
     );
 }

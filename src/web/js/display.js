@@ -2,17 +2,25 @@
 // score for its time (or, in another layout, each event in its quarter, who is
 // up next, the leaders, the teams), a warm-up countdown, and while idle the
 // meet's name, the time and the ad images in turn. It logs in again by itself
-// after a drop. A link with the board's name and the PIN starts it with no form.
-import {GroupLayouts, LayoutTexts, linkSetup, withoutPin} from './boardlayout.js';
+// after a drop. A link with the board's name and the PIN starts it with no form;
+// its "lang=" sets the board's language, as a TV has no chooser anyone touches.
+import {GroupLayouts, LayoutKeys, linkSetup, withoutPin} from './boardlayout.js';
 import {BoardContent} from './boardcontent.js';
-import {drawLeaders, drawTeams, drawUpNext, makeQuarters, showQuarter} from './boardviews.js';
+import {
+    boardScore,
+    drawLeaders,
+    drawTeams,
+    drawUpNext,
+    makeQuarters,
+    showQuarter,
+} from './boardviews.js';
 import {failoverFor} from './failover.js';
-import {startPage} from './i18n.js';
+import {onLanguageChange, pageLanguage, startPage, t} from './i18n.js';
 import {fillSelect, loadMeet} from './meet.js';
 import {clockText} from './messages.js';
 import {Scoreboard} from './scoreboard.js';
 import {socketUrl} from './reconnect.js';
-import {LinkTexts, nameThePage} from './shell.js';
+import {linkText, nameThePage} from './shell.js';
 import {Link, stationUrl} from './station.js';
 
 const $ = (id) => document.getElementById(id);
@@ -34,9 +42,10 @@ const view = {
     showLink(link, text) {
         document.body.dataset.link = link;
         failover?.linkChanged(link);
-        // The board says nothing of a good link, and why it was refused.
-        const texts = {...LinkTexts, [Link.LoggedIn]: '', [Link.Refused]: text};
-        $('board-link').textContent = texts[link];
+        // The board says nothing of a good link, and why it was refused in
+        // the server's own words.
+        const texts = {[Link.LoggedIn]: '', [Link.Refused]: text};
+        $('board-link').textContent = Object.hasOwn(texts, link) ? texts[link] : linkText(link);
         if (link === Link.LoggedIn) $('status').textContent = '';
     },
     showScore(score) {
@@ -45,7 +54,7 @@ const view = {
             $('board-event').textContent = score.event;
             $('board-number').textContent = score.number;
             $('board-name').textContent = score.name;
-            $('board-score').textContent = score.score;
+            $('board-score').textContent = boardScore(score.score);
             $('board-corrected').hidden = !score.corrected;
             document.body.dataset.corrected = score.corrected ? '1' : '0';
         }
@@ -69,7 +78,7 @@ const view = {
         $('rehearsal-view').hidden = !seat;
         if (!seat) return;
         $('rehearsal-name').textContent = seat.name;
-        const events = {all: 'All events', NA: ''};
+        const events = {all: t('board.all-events'), NA: ''};
         $('rehearsal-event').textContent = Object.hasOwn(events, seat.detail)
             ? events[seat.detail]
             : seat.detail;
@@ -119,7 +128,7 @@ const board = new Scoreboard(view, {
 // The clock, the warm-up's countdown, and which of score, warm-up and idle
 // shows.
 function tick() {
-    $('clock').textContent = new Date().toLocaleTimeString([], {
+    $('clock').textContent = new Date().toLocaleTimeString(pageLanguage(), {
         hour: '2-digit',
         minute: '2-digit',
     });
@@ -137,6 +146,15 @@ function tick() {
 // The set-up form's layout chooser, and the group where the layout needs one.
 function showGroupFields() {
     $('group-fields').hidden = !GroupLayouts.includes($('layout').value);
+}
+
+// The set-up form's choices in the page's language, each keeping its choice.
+function fillChoices(meet, shows = $('shows').value) {
+    fillSelect(
+        $('layout'),
+        Object.entries(LayoutKeys).map(([layout, key]) => [layout, t(key)]),
+    );
+    fillSelect($('shows'), [['all', t('board.all-events')], ...meet.events], shows);
 }
 
 function fullScreenButton() {
@@ -168,24 +186,30 @@ async function start() {
                 .filter(Boolean),
         });
     });
-    startPage();
-    fillSelect($('layout'), Object.entries(LayoutTexts));
+    // The texts come in before the board draws anything.
+    const linked = new URLSearchParams(location.search).get('lang');
+    const [meet] = await Promise.all([loadMeet(), startPage({linked})]);
     $('layout').addEventListener('change', showGroupFields);
     makeQuarters($('four-view'));
     fullScreenButton();
-    const meet = await loadMeet();
     failover = failoverFor(meet);
     $('board-meet').textContent = meet.name || 'Tallvane';
-    nameThePage(document, meet.name, 'Scoreboard');
+    nameThePage(document, meet.name, '', 'board.title');
+    onLanguageChange(() => {
+        fillChoices(meet);
+        contentView.showUpNext(content.upNext);
+        content.drawResults();
+        tick();
+    });
     setInterval(tick, 250);
     setInterval(() => board.nextAd(), AdSeconds * 1000);
     tick();
     // A board's link starts it; its PIN leaves the address bar at once, so
     // it does not stay on the screen.
-    const linked = linkSetup(location.search);
-    if (linked) history.replaceState(null, '', location.pathname + withoutPin(location.search));
-    const form = linked ? board.submit(linked) : board.start();
-    fillSelect($('shows'), [['all', 'All events'], ...meet.events], form?.shows);
+    const setup = linkSetup(location.search);
+    if (setup) history.replaceState(null, '', location.pathname + withoutPin(location.search));
+    const form = setup ? board.submit(setup) : board.start();
+    fillChoices(meet, form?.shows);
     if (form) {
         $('display-name').value = form.name ?? '';
         $('ads').value = (form.ads ?? []).join('\n');

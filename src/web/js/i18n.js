@@ -24,12 +24,16 @@ let own = {};
 let english = {};
 const listeners = [];
 
-// The language a page opens in: the one chosen before, else the first of the
-// browser's languages that the pages speak ("es-MX" speaks "es"), else English.
-export function chooseLanguage(saved, browserLanguages = []) {
-    if (saved && Object.hasOwn(Languages, saved)) return saved;
-    for (const tag of browserLanguages ?? []) {
-        const primary = String(tag).toLowerCase().split(/[-_]/)[0];
+// The language a page opens in: the one its link asks for (a board's
+// "lang=es", as a TV has no chooser anyone touches), else the one chosen
+// before, else the first of the browser's languages that the pages speak
+// ("es-MX" speaks "es"), else English.
+export function chooseLanguage(saved, browserLanguages = [], linked = null) {
+    for (const tag of [linked, saved, ...(browserLanguages ?? [])]) {
+        const primary = String(tag ?? '')
+            .trim()
+            .toLowerCase()
+            .split(/[-_]/)[0];
         if (Object.hasOwn(Languages, primary)) return primary;
     }
     return 'en';
@@ -163,16 +167,18 @@ function chooser(doc, id, labelKey, choices, chosen, changed) {
 }
 
 // Sets the page's theme and language and puts the chooser in its header bar
-// (or at the top of the page without one). Resolves once the texts are in.
+// (or at the top of the page without one); `linked` is the language the
+// page's link asks for. Resolves once the texts are in.
 export async function startPage({
     doc = document,
     storage = globalThis.localStorage,
     browserLanguages = globalThis.navigator?.languages,
+    linked = null,
 } = {}) {
     const savedTheme = read(storage, ThemeKey);
     const theme = Object.hasOwn(Themes, savedTheme) ? savedTheme : 'default';
     doc.documentElement.dataset.theme = theme;
-    const code = chooseLanguage(read(storage, LanguageKey), browserLanguages);
+    const code = chooseLanguage(read(storage, LanguageKey), browserLanguages, linked);
 
     const form = doc.createElement('form');
     form.className = 'choosers';

@@ -4,14 +4,6 @@
 import {onLanguageChange, t} from './i18n.js';
 import {Link} from './station.js';
 
-export const LinkTexts = Object.freeze({
-    [Link.Connecting]: 'Connecting…',
-    [Link.LoggingIn]: 'Logging in…',
-    [Link.LoggedIn]: 'Logged in',
-    [Link.Refused]: 'Not logged in',
-    [Link.Offline]: 'Offline: trying again…',
-});
-
 const LinkKeys = Object.freeze({
     [Link.Connecting]: 'link.connecting',
     [Link.LoggingIn]: 'link.logging-in',
