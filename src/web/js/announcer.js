@@ -12,7 +12,7 @@ import {
 import {LiveAnnouncer} from './liveannouncer.js';
 import {fillSelect, loadMeet} from './meet.js';
 import {socketUrl} from './reconnect.js';
-import {nameThePage} from './shell.js';
+import {browserFeeds, nameThePage} from './shell.js';
 
 const $ = (id) => document.getElementById(id);
 
@@ -136,14 +136,7 @@ const announcer = new LiveAnnouncer(
     },
     {
         url: socketUrl(location, '/updates'),
-        getJson: async (path) => {
-            const response = await fetch(path, {cache: 'no-cache'});
-            if (!response.ok) throw new Error(`${path}: ${response.status}`);
-            return response.json();
-        },
-        now: () => Date.now(),
-        setTimer: (fn, ms) => setTimeout(fn, ms),
-        clearTimer: (id) => clearTimeout(id),
+        ...browserFeeds,
     },
 );
 

@@ -20,7 +20,7 @@ import {fillSelect, loadMeet} from './meet.js';
 import {clockText} from './messages.js';
 import {Scoreboard} from './scoreboard.js';
 import {socketUrl} from './reconnect.js';
-import {linkText, nameThePage} from './shell.js';
+import {browserFeeds, linkText, nameThePage} from './shell.js';
 import {Link, stationUrl} from './station.js';
 
 const $ = (id) => document.getElementById(id);
@@ -102,14 +102,7 @@ const contentView = {
 
 const content = new BoardContent(contentView, {
     updatesUrl: socketUrl(location, '/updates'),
-    getJson: async (path) => {
-        const response = await fetch(path, {cache: 'no-cache'});
-        if (!response.ok) throw new Error(`${path}: ${response.status}`);
-        return response.json();
-    },
-    now: () => Date.now(),
-    setTimer: (fn, ms) => setTimeout(fn, ms),
-    clearTimer: (id) => clearTimeout(id),
+    ...browserFeeds,
     hasAds: () => board.ads.length > 0,
 });
 

@@ -10,7 +10,7 @@ import {fillSelect, loadMeet} from './meet.js';
 import {Events} from './protocol.js';
 import {socketUrl} from './reconnect.js';
 import {choices, groupTitle, sessionText, viewChoices, viewGroups} from './resultsview.js';
-import {nameThePage} from './shell.js';
+import {browserFeeds, nameThePage} from './shell.js';
 
 const $ = (id) => document.getElementById(id);
 const published = 'published' in document.body.dataset;
@@ -36,16 +36,7 @@ const results = new LiveResults(view, {
     ...(published
         ? {pollMs: pollInterval(location.search)}
         : {url: socketUrl(location, '/updates')}),
-    // no-cache: the browser asks again with the ETag it has and gets 304
-    // when nothing changed.
-    getJson: async (path) => {
-        const response = await fetch(path, {cache: 'no-cache'});
-        if (!response.ok) throw new Error(`${path}: ${response.status}`);
-        return response.json();
-    },
-    now: () => Date.now(),
-    setTimer: (fn, ms) => setTimeout(fn, ms),
-    clearTimer: (id) => clearTimeout(id),
+    ...browserFeeds,
 });
 
 function cell(className, ...content) {

@@ -39,3 +39,17 @@ export function nameThePage(doc, meetName, pageName = '', pageKey = '') {
     write();
     onLanguageChange(write);
 }
+
+// What a page's live models take from the browser: the page's JSON from its
+// own server (no-cache: the browser asks again with the ETag it has and gets
+// 304 when nothing changed), the clock and the timers.
+export const browserFeeds = Object.freeze({
+    getJson: async (path) => {
+        const response = await fetch(path, {cache: 'no-cache'});
+        if (!response.ok) throw new Error(`${path}: ${response.status}`);
+        return response.json();
+    },
+    now: () => Date.now(),
+    setTimer: (fn, ms) => setTimeout(fn, ms),
+    clearTimer: (id) => clearTimeout(id),
+});
