@@ -7,31 +7,9 @@
 using namespace Qt::Literals::StringLiterals;
 
 SeatsTableModel::SeatsTableModel(StationSeats& seats, QObject* parent)
-    : QAbstractTableModel(parent)
+    : RowListModel(ColumnCount, seats.seats(), parent)
     , mSeats(seats) {
-    connect(&seats, &StationSeats::changed, this, &SeatsTableModel::refresh);
-    mRows = mSeats.seats();
-}
-
-void SeatsTableModel::refresh() {
-    const QList<StationSeats::Seat> rows = mSeats.seats();
-    if (rows.size() != mRows.size()) {
-        beginResetModel();
-        mRows = rows;
-        endResetModel();
-        return;
-    }
-    mRows = rows;
-    if (!mRows.isEmpty())
-        Q_EMIT dataChanged(index(0, 0), index(int(mRows.size()) - 1, ColumnCount - 1));
-}
-
-int SeatsTableModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : int(mRows.size());
-}
-
-int SeatsTableModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : ColumnCount;
+    connect(&seats, &StationSeats::changed, this, [this] { takeRows(mSeats.seats()); });
 }
 
 QString SeatsTableModel::cellText(const StationSeats::Seat& seat, int column) {
@@ -71,9 +49,9 @@ QString SeatsTableModel::cellText(const StationSeats::Seat& seat, int column) {
 }
 
 QVariant SeatsTableModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() >= mRows.size())
+    if (!index.isValid() || index.row() >= rows().size())
         return {};
-    const StationSeats::Seat& seat = mRows[index.row()];
+    const StationSeats::Seat& seat = rows()[index.row()];
     const bool trouble = !seat.marks.isEmpty();
     switch (role) {
     case Qt::DisplayRole:

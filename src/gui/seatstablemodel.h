@@ -1,13 +1,12 @@
 #pragma once
 
+#include "console/rowlistmodel.h"
 #include "console/stationseats.h"
-
-#include <QAbstractTableModel>
 
 // The seats of StationSeats as a table for the server window's "Stations"
 // tab: one row per seat, every trouble in words in the last column (the row's
 // colour only repeats it).
-class SeatsTableModel : public QAbstractTableModel {
+class SeatsTableModel : public RowListModel<StationSeats::Seat> {
     Q_OBJECT
 
 public:
@@ -16,8 +15,6 @@ public:
 
     explicit SeatsTableModel(StationSeats& seats, QObject* parent = nullptr);
 
-    int rowCount(const QModelIndex& parent = {}) const override;
-    int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
@@ -25,8 +22,5 @@ public:
     static QString cellText(const StationSeats::Seat& seat, int column);
 
 private:
-    void refresh();
-
     StationSeats& mSeats;
-    QList<StationSeats::Seat> mRows;
 };

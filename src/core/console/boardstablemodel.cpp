@@ -6,33 +6,11 @@ using namespace Qt::Literals::StringLiterals;
 
 BoardsTableModel::BoardsTableModel(BoardLayouts& boards, std::function<QStringList()> levels,
                                    std::function<QStringList()> divisions, QObject* parent)
-    : QAbstractTableModel(parent)
+    : RowListModel(ColumnCount, boards.boards(), parent)
     , mBoards(boards)
     , mLevels(std::move(levels))
     , mDivisions(std::move(divisions)) {
-    connect(&boards, &BoardLayouts::changed, this, &BoardsTableModel::refresh);
-    mRows = mBoards.boards();
-}
-
-void BoardsTableModel::refresh() {
-    const QList<BoardLayouts::Board> rows = mBoards.boards();
-    if (rows.size() != mRows.size()) {
-        beginResetModel();
-        mRows = rows;
-        endResetModel();
-        return;
-    }
-    mRows = rows;
-    if (!mRows.isEmpty())
-        Q_EMIT dataChanged(index(0, 0), index(int(mRows.size()) - 1, ColumnCount - 1));
-}
-
-int BoardsTableModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : int(mRows.size());
-}
-
-int BoardsTableModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : ColumnCount;
+    connect(&boards, &BoardLayouts::changed, this, [this] { takeRows(mBoards.boards()); });
 }
 
 QString BoardsTableModel::cellText(const BoardLayouts::Board& board, int column) const {
@@ -80,9 +58,9 @@ QStringList BoardsTableModel::choices(int column) const {
 }
 
 QVariant BoardsTableModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() >= mRows.size())
+    if (!index.isValid() || index.row() >= rows().size())
         return {};
-    const BoardLayouts::Board& board = mRows[index.row()];
+    const BoardLayouts::Board& board = rows()[index.row()];
     const BoardLayout current = board.current();
     switch (role) {
     case Qt::DisplayRole:
@@ -122,9 +100,9 @@ QVariant BoardsTableModel::data(const QModelIndex& index, int role) const {
 
 Qt::ItemFlags BoardsTableModel::flags(const QModelIndex& index) const {
     Qt::ItemFlags flags = QAbstractTableModel::flags(index);
-    if (!index.isValid() || index.row() >= mRows.size())
+    if (!index.isValid() || index.row() >= rows().size())
         return flags;
-    const BoardLayouts::Board& board = mRows[index.row()];
+    const BoardLayouts::Board& board = rows()[index.row()];
     const QString layout = board.current().layout;
     const bool editable =
         board.browser && (index.column() == Layout ||
@@ -137,7 +115,7 @@ Qt::ItemFlags BoardsTableModel::flags(const QModelIndex& index) const {
 bool BoardsTableModel::setData(const QModelIndex& index, const QVariant& value, int role) {
     if (role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable))
         return false;
-    const BoardLayouts::Board& board = mRows[index.row()];
+    const BoardLayouts::Board& board = rows()[index.row()];
     BoardLayout chosen = board.current();
     const QString text = value.toString();
     switch (index.column()) {

@@ -1,8 +1,7 @@
 #pragma once
 
 #include "boardlayouts.h"
-
-#include <QAbstractTableModel>
+#include "rowlistmodel.h"
 
 #include <functional>
 
@@ -12,7 +11,7 @@
 // what the board says it shows. A TCP display's row is fixed to the single
 // score. Each editable cell offers its choices under ChoicesRole (the value
 // kept) and ChoiceLabelsRole (the text shown).
-class BoardsTableModel : public QAbstractTableModel {
+class BoardsTableModel : public RowListModel<BoardLayouts::Board> {
     Q_OBJECT
 
 public:
@@ -25,8 +24,6 @@ public:
     BoardsTableModel(BoardLayouts& boards, std::function<QStringList()> levels,
                      std::function<QStringList()> divisions, QObject* parent = nullptr);
 
-    int rowCount(const QModelIndex& parent = {}) const override;
-    int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     bool setData(const QModelIndex& index, const QVariant& value, int role) override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
@@ -36,13 +33,11 @@ public:
     QString refusal() const { return mRefusal; }
 
 private:
-    void refresh();
     QString cellText(const BoardLayouts::Board& board, int column) const;
     QStringList choices(int column) const;
 
     BoardLayouts& mBoards;
     std::function<QStringList()> mLevels;
     std::function<QStringList()> mDivisions;
-    QList<BoardLayouts::Board> mRows;
     QString mRefusal;
 };
