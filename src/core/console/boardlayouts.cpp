@@ -86,9 +86,10 @@ bool BoardLayouts::choose(const QString& name, const BoardLayout& layout, QStrin
     if (found->chosen == sound)
         return true;
     found->chosen = sound;
-    Q_EMIT changed();
+    // Told before the listeners hear of it: they may drop what `name` refers to.
     if (found->connection != 0)
         tell(name);
+    Q_EMIT changed();
     return true;
 }
 

@@ -135,8 +135,10 @@ bool BoardsTableModel::setData(const QModelIndex& index, const QVariant& value, 
         return false;
     }
     mRefusal.clear();
-    // The change comes back through BoardLayouts::changed.
-    return mBoards.choose(board.name, chosen, &mRefusal);
+    // The change comes back through BoardLayouts::changed, which replaces the
+    // rows `board` is one of.
+    const QString name = board.name;
+    return mBoards.choose(name, chosen, &mRefusal);
 }
 
 QVariant BoardsTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
