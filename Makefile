@@ -51,9 +51,9 @@ build: configure
 	cmake --build $(BUILD)
 
 CTEST_FLAGS ?=
-# Three tests at a time on two cores: the browser tests spend most of their time
-# waiting on the page's own timers.
-CTEST_JOBS ?= 3
+# Four tests at a time on two cores: the two boards' browser tests spend most
+# of their time waiting on the page's own timers.
+CTEST_JOBS ?= 4
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 600 -j$(CTEST_JOBS) $(CTEST_FLAGS)
 
