@@ -3,6 +3,7 @@
 #include "boardlinkspanel.h"
 #include "choicedelegate.h"
 #include "console/boardstablemodel.h"
+#include "console/meetchoices.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -12,10 +13,26 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-BoardsTab::BoardsTab(BoardLayouts& boards, std::function<QStringList()> levels,
-                     std::function<QStringList()> divisions, QWidget* parent)
+namespace {
+
+QStringList distinct(QStringList list) {
+    list.removeDuplicates();
+    return list;
+}
+
+} // namespace
+
+BoardsTab::BoardsTab(BoardLayouts& boards, MeetDatabase& db, QWidget* parent)
     : QWidget(parent) {
-    auto* model = new BoardsTableModel(boards, std::move(levels), std::move(divisions), this);
+    auto* model = new BoardsTableModel(
+        boards, [&db] { return distinct(MeetChoices::levels(db)); },
+        [&db] {
+            QStringList names;
+            for (const IdChoice& division : MeetChoices::ageDivisions(db, {}))
+                names.append(division.text);
+            return distinct(names);
+        },
+        this);
     mView = new QTableView(this);
     mView->setObjectName(u"lstBoards"_s);
     mView->setModel(model);

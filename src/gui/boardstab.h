@@ -4,6 +4,7 @@
 
 class BoardLayouts;
 class BoardLinksPanel;
+class MeetDatabase;
 class QTableView;
 
 // The "Boards" tab: every score display of this run with a box for its
@@ -14,9 +15,8 @@ class BoardsTab : public QWidget {
     Q_OBJECT
 
 public:
-    // `levels` and `divisions` list the meet's, for the group's boxes.
-    BoardsTab(BoardLayouts& boards, std::function<QStringList()> levels,
-              std::function<QStringList()> divisions, QWidget* parent = nullptr);
+    // The group's boxes offer the levels and divisions of `db`'s meet.
+    BoardsTab(BoardLayouts& boards, MeetDatabase& db, QWidget* parent = nullptr);
 
     BoardLinksPanel* links() const { return mLinks; }
 

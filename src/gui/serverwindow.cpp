@@ -4,7 +4,6 @@
 #include "boardlinkspanel.h"
 #include "boardstab.h"
 #include "console/gymnastsconsole.h"
-#include "console/meetchoices.h"
 #include "console/sessionsconsole.h"
 #include "db/meetdatabase.h"
 #include "db/meetevents.h"
@@ -349,20 +348,7 @@ QWidget* ServerWindow::buildTabs() {
     auto* stations = new StationsTab(mWeb->seats(), tabs);
     connect(stations, &StationsTab::rehearsalRequested, this, &ServerWindow::openRehearsal);
     tabs->addTab(stations, u"Stations"_s);
-    MeetDatabase& db = mState.meetDb();
-    const auto distinct = [](QStringList list) {
-        list.removeDuplicates();
-        return list;
-    };
-    auto* boards = new BoardsTab(
-        mWeb->boards(), [&db, distinct] { return distinct(MeetChoices::levels(db)); },
-        [&db, distinct] {
-            QStringList names;
-            for (const IdChoice& division : MeetChoices::ageDivisions(db, {}))
-                names.append(division.text);
-            return distinct(names);
-        },
-        tabs);
+    auto* boards = new BoardsTab(mWeb->boards(), mState.meetDb(), tabs);
     boards->setObjectName(u"boardsTab"_s);
     mBoardLinks = boards->links();
     mBoardLinks->setPin(mState.pin());
