@@ -1,10 +1,10 @@
+#include "operatorrequests.h"
 #include "webmeetfixture.h"
 #include "webteststation.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QSignalSpy>
 #include <QTest>
@@ -162,42 +162,21 @@ private Q_SLOTS:
         QVERIFY(m.f.started());
         WebTestStation board(m.web.port());
         QCOMPARE(board.loginDisplay(u"Door"_s, m.f.pin()), u"AUTHRESP|0"_s);
-        QNetworkAccessManager net;
-        const auto post = [&](const QString& path, const QByteArray& cookie,
-                              const QByteArray& pin = {}) {
-            QNetworkRequest request(QUrl(u"http://127.0.0.1:%1%2"_s.arg(m.web.port()).arg(path)));
-            request.setAttribute(QNetworkRequest::CookieLoadControlAttribute,
-                                 QNetworkRequest::Manual);
-            if (!cookie.isEmpty())
-                request.setRawHeader("Cookie", cookie);
-            if (!pin.isEmpty())
-                request.setRawHeader("X-Operator-Pin", pin);
-            std::unique_ptr<QNetworkReply> reply(net.post(request, QByteArray()));
-            QSignalSpy done(reply.get(), &QNetworkReply::finished);
-            if (!reply->isFinished())
-                done.wait(5000);
-            return reply;
-        };
-        const auto cookieFor = [&](const QString& pin) {
-            auto reply = post(u"/api/operator/login"_s, {}, pin.toUtf8());
-            return reply->rawHeader("Set-Cookie").split(';').first();
-        };
-        const auto status = [](QNetworkReply& reply) {
-            return reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        };
+        OperatorRequests pages(m.web.port());
+        const auto status = &OperatorRequests::status;
         const QString choose = u"/api/boards/layout?name=Door&layout=upnext&shows=floor"_s;
         // The station PIN opens no operator's page.
-        QCOMPARE(status(*post(choose, cookieFor(m.f.pin()))), 401);
-        const QByteArray cookie = cookieFor(m.f.state().operatorPin());
+        QCOMPARE(status(*pages.post(choose, pages.cookieFor(m.f.pin()))), 401);
+        const QByteArray cookie = pages.cookieFor(m.f.state().operatorPin());
         QVERIFY(!cookie.isEmpty());
-        auto chosen = post(choose, cookie);
+        auto chosen = pages.post(choose, cookie);
         QCOMPARE(status(*chosen), 200);
         const QJsonArray boards =
             QJsonDocument::fromJson(chosen->readAll()).object()[u"boards"_s].toArray();
         QCOMPARE(boards.size(), 1);
         QCOMPARE(boards[0][u"chosen"_s][u"shows"_s].toString(), u"Floor"_s);
         QCOMPARE(board.next(), u"BOARDLAYOUT|upnext|Floor||"_s);
-        QCOMPARE(status(*post(u"/api/boards/layout?name=Door&layout=grid"_s, cookie)), 409);
+        QCOMPARE(status(*pages.post(u"/api/boards/layout?name=Door&layout=grid"_s, cookie)), 409);
     }
 };
 

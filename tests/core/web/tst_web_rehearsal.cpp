@@ -1,9 +1,9 @@
+#include "operatorrequests.h"
 #include "webmeetfixture.h"
 #include "webteststation.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QSignalSpy>
 #include <QTest>
@@ -21,7 +21,7 @@ class TestWebRehearsal : public QObject {
     static constexpr int TimeLimitMs = 1500;
 
     struct Meet : WebMeetFixture {
-        QNetworkAccessManager net;
+        OperatorRequests operatorPages{web.port()};
         Rehearsal& rehearsal = pages.rehearsal();
 
         Meet() {
@@ -29,28 +29,11 @@ class TestWebRehearsal : public QObject {
             rehearsal.setTimeLimit(TimeLimitMs);
         }
 
-        std::unique_ptr<QNetworkReply> post(const QString& path, const QByteArray& cookie,
-                                            const QByteArray& pin = {}) {
-            QNetworkRequest request(QUrl(u"http://127.0.0.1:%1%2"_s.arg(web.port()).arg(path)));
-            request.setAttribute(QNetworkRequest::CookieLoadControlAttribute,
-                                 QNetworkRequest::Manual);
-            if (!cookie.isEmpty())
-                request.setRawHeader("Cookie", cookie);
-            if (!pin.isEmpty())
-                request.setRawHeader("X-Operator-Pin", pin);
-            std::unique_ptr<QNetworkReply> reply(net.post(request, QByteArray()));
-            QSignalSpy done(reply.get(), &QNetworkReply::finished);
-            if (!reply->isFinished())
-                done.wait(5000);
-            return reply;
+        QByteArray operatorCookie() { return operatorPages.cookieFor(f.state().operatorPin()); }
+        std::unique_ptr<QNetworkReply> post(const QString& path, const QByteArray& cookie) {
+            return operatorPages.post(path, cookie);
         }
-        QByteArray operatorCookie() {
-            auto reply = post(u"/api/operator/login"_s, {}, f.state().operatorPin().toUtf8());
-            return reply->rawHeader("Set-Cookie").split(';').first();
-        }
-        static int status(QNetworkReply& reply) {
-            return reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        }
+        static int status(QNetworkReply& reply) { return OperatorRequests::status(reply); }
     };
 
     static const Rehearsal::Line* lineOf(const QList<Rehearsal::Line>& lines, const QString& seat) {
