@@ -1,5 +1,5 @@
 #include "rawwebsocket.h"
-#include "web/websocketguard.h"
+#include "web/webstation.h"
 #include "webmeetfixture.h"
 #include "webteststation.h"
 
@@ -166,9 +166,13 @@ private Q_SLOTS:
         const QString answer(256 * 1024, u'x');
         for (int i = 0; i < 16; ++i)
             m.stations.sendData(id, answer);
-        QVERIFY(m.stations.pendingOutput(id) > WebSocketGuard::GracefulCloseBytes);
+        QVERIFY(m.stations.pendingOutput(id) > WebStation::GracefulCloseBytes);
+        QCOMPARE(m.web.stationCount(), 1);
+        // The server lets the connection go at once, well before a graceful
+        // close would give up. (The client, stuck on a frame larger than its
+        // buffer, may never read far enough to learn of it.)
         m.stations.close(id);
-        QVERIFY(station.waitDisconnected());
+        QTRY_COMPARE_WITH_TIMEOUT(m.web.stationCount(), 0, WebStation::CloseGraceMs / 5);
     }
 
     // Connections that never log in, from many addresses, do not keep a
