@@ -141,13 +141,16 @@ void WebServer::connectionEnded(HttpConnection* connection) {
     connection->deleteLater();
 }
 
-void WebServer::upgrade(QTcpSocket* socket) {
+void WebServer::upgrade(QTcpSocket* socket, const QString& path) {
+    if (path == UpdatesPath && mUpdatesViewers) {
+        mUpdatesViewers(std::unique_ptr<QTcpSocket>(socket));
+        return;
+    }
     // A station's opening is answered by the station itself, which then
     // speaks WebSocket over the connection as a TCP station speaks lines.
     const HttpRequestParser::Result opening =
         HttpRequestParser::parse(socket->peek(HttpRequestParser::MaxHead));
-    if (opening.status == HttpRequestParser::Status::Complete &&
-        opening.request.url().path() == StationPath) {
+    if (path == StationPath && opening.status == HttpRequestParser::Status::Complete) {
         socket->skip(opening.size);
         auto* station =
             new WebStation(std::unique_ptr<QTcpSocket>(socket),
@@ -260,11 +263,6 @@ void WebServer::acceptStations() {
         // Owned by whoever takes it from here, not by the WebSocket server.
         pending->setParent(nullptr);
         std::unique_ptr<QWebSocket> socket(pending);
-        if (socket->requestUrl().path() == UpdatesPath) {
-            if (mUpdatesViewers)
-                mUpdatesViewers(std::move(socket));
-            continue;
-        }
         if (const auto route = mSocketRoutes.constFind(socket->requestUrl().path());
             route != mSocketRoutes.cend()) {
             (*route)(std::move(socket));
