@@ -86,7 +86,8 @@ private Q_SLOTS:
         TestStation& vault = m.f.judge(u"Vault"_s);
         vault.send(u"GYMNASTQUERY|0103|Vault|1"_s);
         QVERIFY(vault.next().startsWith(u"GYMNASTQUERYRESP|0|"_s));
-        QVERIFY(heard.wait(2000));
+        // The viewers' thread may have told it while the answer was awaited.
+        QVERIFY(!heard.isEmpty() || heard.wait(2000));
         QCOMPARE(heard.takeFirst().value(0).toString(), u"{\"type\":\"underway\"}"_s);
         QCOMPARE(m.underway(u"Vault"_s), QJsonValue(u"103"_s));
         QCOMPARE(m.underway(u"Bars"_s), QJsonValue(QJsonValue::Null));

@@ -1,8 +1,10 @@
 #include "datarows.h"
+#include "rawwebsocket.h"
 #include "transferfiles.h"
 #include "webmeetfixture.h"
 #include "webteststation.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QJsonArray>
@@ -165,6 +167,60 @@ private Q_SLOTS:
                                 [](const QStringList& texts) { return texts.size() == 2; }));
         QVERIFY(std::all_of(heard.begin(), heard.end(),
                             [&expected](const QStringList& texts) { return texts == expected; }));
+    }
+
+    // The viewers have a thread of their own: a score's notice reaches them
+    // while the judges' thread is busy and runs no event at all (here it
+    // waits on the viewer's socket alone).
+    void aNoticeGoesOutWhileTheJudgesThreadIsBusy() {
+        Meet m;
+        RawWebSocket viewer(m.web.port(), WebServer::UpdatesPath);
+        QVERIFY(viewer.waitUpgraded());
+        QTRY_COMPARE(m.pages.updates().viewerCount(), 1);
+        SubmittedScore score;
+        score.num = u"101"_s;
+        score.event = u"Bars"_s;
+        score.finalText = u"9.1"_s;
+        QVERIFY(m.f.services().enterScore(score, true).stored);
+        QDeadlineTimer deadline(5000);
+        while (!viewer.received().contains(R"({"session":1,"type":"scores"})") &&
+               viewer.socket().waitForReadyRead(int(deadline.remainingTime()))) {
+        }
+        QVERIFY2(viewer.received().contains(R"({"session":1,"type":"scores"})"),
+                 viewer.received().constData());
+    }
+
+    // Viewers still connected when the pages close, or when the meet's web
+    // side goes with a notice on its way to them, are let go; their thread
+    // ends with them.
+    void viewersConnectedAtTheEndAreLetGo() {
+        constexpr int Viewers = LiveUpdates::ViewersPerTurn * 3;
+        std::vector<std::unique_ptr<QWebSocket>> viewers;
+        auto openViewers = [&viewers](Meet& m) {
+            m.web.setMaxConnectionsPerAddress(Viewers);
+            viewers.clear();
+            for (int i = 0; i < Viewers; ++i) {
+                viewers.push_back(std::make_unique<QWebSocket>());
+                viewers.back()->open(QUrl(u"ws://127.0.0.1:%1/updates"_s.arg(m.web.port())));
+            }
+            QTRY_COMPARE(m.pages.updates().viewerCount(), Viewers);
+        };
+        auto allGone = [&viewers] {
+            return std::all_of(viewers.begin(), viewers.end(), [](const auto& viewer) {
+                return viewer->state() == QAbstractSocket::UnconnectedState;
+            });
+        };
+        auto m = std::make_unique<Meet>();
+        openViewers(*m);
+        m->pages.close();
+        QTRY_VERIFY(allGone());
+        QTRY_COMPARE(m->pages.updates().viewerCount(), 0);
+
+        m = std::make_unique<Meet>();
+        openViewers(*m);
+        m->pages.updates().currentSessionChanged(u"2"_s);
+        m.reset();
+        QTRY_VERIFY(allGone());
     }
 
     void aBrowserStationIsAStationLikeAnyOther() {
