@@ -15,6 +15,12 @@ endif()
 target_compile_options(tallvane_settings INTERFACE
     -Wall -Wextra -pedantic-errors
     $<$<BOOL:${TALLVANE_WERROR}>:-Werror>)
+# clang stamps a precompiled header with the times of the files it holds, and a
+# fresh tree writes its header list anew: ccache then never matched a header
+# nor any file compiled with it. Without the stamp it matches both.
+if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    target_compile_options(tallvane_settings INTERFACE "SHELL:-Xclang -fno-pch-timestamp")
+endif()
 if(TALLVANE_SANITIZE)
     target_compile_options(tallvane_settings INTERFACE
         -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
