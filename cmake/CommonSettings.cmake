@@ -16,8 +16,9 @@ target_compile_options(tallvane_settings INTERFACE
     -Wall -Wextra -pedantic-errors
     $<$<BOOL:${TALLVANE_WERROR}>:-Werror>)
 # clang stamps a precompiled header with the times of the files it holds, and a
-# fresh tree writes its header list anew: ccache then never matched a header
-# nor any file compiled with it. Without the stamp it matches both.
+# fresh build tree writes its header list anew: ccache then never matched a
+# header nor any file compiled with it. Without the stamp it matches both in a
+# tree at the same path (one elsewhere still differs: the header holds its path).
 if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
     target_compile_options(tallvane_settings INTERFACE "SHELL:-Xclang -fno-pch-timestamp")
 endif()
