@@ -76,27 +76,27 @@ std::optional<WalTail::Header> WalTail::readHeader() {
     return header;
 }
 
-void WalTail::walk(const Header& header, const QByteArray& bytes, Position& at,
+bool WalTail::walk(const Header& header, const QByteArray& bytes, Position& at,
                    QList<std::pair<int, QByteArray>>* pages) const {
     const qsizetype frameBytes = FrameHeaderBytes + header.pageSize;
     const qint64 start = at.offset;
     Position walked = at;
     std::map<int, qsizetype> written;   // page index: where its latest contents are
     std::map<int, qsizetype> committed; // the same, up to the last commit frame
+    bool ended = false;
     for (qsizetype frame = walked.offset - start; frame + frameBytes <= bytes.size();
          frame += frameBytes) {
         const char* data = bytes.constData() + frame;
         // Another generation's frame or one not written whole: the log ends here.
-        if (bigEndianAt(data + 8) != header.salt[0] || bigEndianAt(data + 12) != header.salt[1])
-            break;
         quint32 sum[2] = {walked.checksum[0], walked.checksum[1]};
         addChecksum(header.bigEndian, data, 8, sum);
         addChecksum(header.bigEndian, data + FrameHeaderBytes, header.pageSize, sum);
-        if (sum[0] != bigEndianAt(data + 16) || sum[1] != bigEndianAt(data + 20))
+        ended = bigEndianAt(data + 8) != header.salt[0] ||
+                bigEndianAt(data + 12) != header.salt[1] || sum[0] != bigEndianAt(data + 16) ||
+                sum[1] != bigEndianAt(data + 20) || bigEndianAt(data) == 0;
+        if (ended)
             break;
         const quint32 pageNumber = bigEndianAt(data);
-        if (pageNumber == 0)
-            break;
         walked.checksum[0] = sum[0];
         walked.checksum[1] = sum[1];
         written[int(pageNumber - 1)] = frame + FrameHeaderBytes;
@@ -109,11 +109,32 @@ void WalTail::walk(const Header& header, const QByteArray& bytes, Position& at,
             at = walked;
         }
     }
-    if (!pages)
-        return;
-    for (const auto& [index, where] : committed) {
-        if (index < at.pageCount)
-            pages->append({index, QByteArray(bytes.constData() + where, header.pageSize)});
+    if (pages) {
+        for (const auto& [index, where] : committed) {
+            if (index < at.pageCount)
+                pages->append({index, QByteArray(bytes.constData() + where, header.pageSize)});
+        }
+    }
+    return ended;
+}
+
+void WalTail::walkFrom(const Header& header, Position& at,
+                       QList<std::pair<int, QByteArray>>* pages) {
+    const qint64 frameBytes = FrameHeaderBytes + header.pageSize;
+    QByteArray bytes;
+    // A few frames first, more while they keep belonging to the log.
+    for (qint64 frames = 16;; frames *= 2) {
+        const QByteArray more = mLog.read(frames * frameBytes - bytes.size());
+        bytes += more;
+        Position walked = at;
+        QList<std::pair<int, QByteArray>> found;
+        const bool ended = walk(header, bytes, walked, pages ? &found : nullptr);
+        if (ended || more.isEmpty() || bytes.size() < frames * frameBytes) {
+            at = walked;
+            if (pages)
+                *pages = std::move(found);
+            return;
+        }
     }
 }
 
@@ -122,12 +143,11 @@ void WalTail::mark() {
     const std::optional<Header> header = readHeader();
     if (!header)
         return;
-    const QByteArray bytes = mLog.readAll();
     Position at;
     at.offset = HeaderBytes;
     at.checksum[0] = header->checksum[0];
     at.checksum[1] = header->checksum[1];
-    walk(*header, bytes, at, nullptr);
+    walkFrom(*header, at, nullptr);
     if (at.pageCount == 0)
         return;
     mHeader = *header;
@@ -147,9 +167,8 @@ std::optional<WalTail::Commits> WalTail::read(int pageSize) {
         mMarked = false;
         return std::nullopt;
     }
-    const QByteArray bytes = mLog.readAll();
     Commits commits;
-    walk(mHeader, bytes, mAt, &commits.pages);
+    walkFrom(mHeader, mAt, &commits.pages);
     commits.pageCount = mAt.pageCount;
     return commits;
 }

@@ -81,9 +81,13 @@ private:
     bool openLog();
     std::optional<Header> readHeader();
     // Walks the frames in `bytes` (read from `at.offset`) from `at`; moves
-    // `at` past the last commit frame and collects the pages up to it.
-    void walk(const Header& header, const QByteArray& bytes, Position& at,
+    // `at` past the last commit frame and collects the pages up to it. True
+    // when a frame that does not belong ended the walk before the bytes did.
+    bool walk(const Header& header, const QByteArray& bytes, Position& at,
               QList<std::pair<int, QByteArray>>* pages) const;
+    // Reads and walks the log from `at` to the end of its frames: the file
+    // keeps the frames of earlier generations after them, which are not read.
+    void walkFrom(const Header& header, Position& at, QList<std::pair<int, QByteArray>>* pages);
 
     QFile mLog;
     bool mMarked = false;
