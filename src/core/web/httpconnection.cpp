@@ -88,7 +88,7 @@ void HttpConnection::readRequests() {
             QTcpSocket* socket = std::exchange(mSocket, nullptr);
             socket->setParent(nullptr);
             mEnded = true;
-            Q_EMIT upgraded(socket);
+            Q_EMIT upgraded(socket, request.url().path());
             Q_EMIT finished();
             return;
         }

@@ -41,9 +41,10 @@ public:
 Q_SIGNALS:
     // The connection has ended; its owner may delete it.
     void finished();
-    // An answer let a WebSocket opening through: `socket` (no longer a child
-    // of this object, its opening head still unread) is the receiver's to own.
-    void upgraded(QTcpSocket* socket);
+    // An answer let a WebSocket opening to `path` through: `socket` (no longer
+    // a child of this object, its opening head still unread) is the
+    // receiver's to own.
+    void upgraded(QTcpSocket* socket, const QString& path);
 
 private:
     void readRequests();

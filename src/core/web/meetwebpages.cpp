@@ -10,6 +10,7 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QTcpSocket>
 #include <QUrlQuery>
 
 using namespace Qt::Literals::StringLiterals;
@@ -58,9 +59,8 @@ MeetWebPages::MeetWebPages(AppState& state, MeetServer& meet)
     QObject::connect(&state, &AppState::operatorPinChanged, &mWeb, [this] { mOperators.clear(); });
     QObject::connect(&mWeb, &WebServer::problem, &mWeb,
                      [&meet](const QString& text) { meet.alerts().raise(text); });
-    mWeb.setUpdatesViewers([this](std::unique_ptr<QWebSocket> viewer) {
-        mUpdates.addViewer(std::move(viewer), &mWeb);
-    });
+    mWeb.setUpdatesViewers(
+        [this](std::unique_ptr<QTcpSocket> viewer) { mUpdates.addViewer(std::move(viewer)); });
     CurrentSession& current = meet.server().currentSession();
     QObject::connect(&current, &CurrentSession::changed, &mUpdates,
                      [this, &current] { mUpdates.currentSessionChanged(current.id()); });

@@ -30,7 +30,10 @@ public:
     // is an operator alert and false: the meet runs on with its TCP stations.
     bool start();
     // Stops listening and closes every browser station and viewer.
-    void close() { mWeb.close(); }
+    void close() {
+        mWeb.close();
+        mUpdates.closeViewers();
+    }
 
     // "http://ADDRESS:PORT/" while listening, else empty.
     QString address() const;

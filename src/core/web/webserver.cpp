@@ -141,7 +141,11 @@ void WebServer::connectionEnded(HttpConnection* connection) {
     connection->deleteLater();
 }
 
-void WebServer::upgrade(QTcpSocket* socket) {
+void WebServer::upgrade(QTcpSocket* socket, const QString& path) {
+    if (path == UpdatesPath && mUpdatesViewers) {
+        mUpdatesViewers(std::unique_ptr<QTcpSocket>(socket));
+        return;
+    }
     // The WebSocket server reads the opening (still waiting in the socket)
     // and answers it; the socket is then the WebSocket's, or, refused or
     // closed before, deleted by the WebSocket server.
@@ -238,11 +242,6 @@ void WebServer::acceptStations() {
         // Owned by whoever takes it from here, not by the WebSocket server.
         pending->setParent(nullptr);
         std::unique_ptr<QWebSocket> socket(pending);
-        if (socket->requestUrl().path() == UpdatesPath) {
-            if (mUpdatesViewers)
-                mUpdatesViewers(std::move(socket));
-            continue;
-        }
         if (const auto route = mSocketRoutes.constFind(socket->requestUrl().path());
             route != mSocketRoutes.cend()) {
             (*route)(std::move(socket));

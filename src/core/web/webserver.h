@@ -73,8 +73,10 @@ public:
     void setOtherServers(std::function<QStringList()> servers) {
         mOtherServers = std::move(servers);
     }
-    // Who takes the WebSockets of UpdatesPath (the socket, to own); none: refused.
-    void setUpdatesViewers(std::function<void(std::unique_ptr<QWebSocket>)> take) {
+    // Who takes the connections that open a WebSocket at UpdatesPath (the TCP
+    // socket, parentless, to own, its opening still unread in it, so that it
+    // may be served on another thread); none: refused.
+    void setUpdatesViewers(std::function<void(std::unique_ptr<QTcpSocket>)> take) {
         mUpdatesViewers = std::move(take);
     }
     // Who takes the WebSockets of `path` (the socket, to own), for a program
@@ -103,7 +105,7 @@ Q_SIGNALS:
 private:
     void acceptConnections();
     void connectionEnded(HttpConnection* connection);
-    void upgrade(QTcpSocket* socket);
+    void upgrade(QTcpSocket* socket, const QString& path);
     Reply answer(const HttpRequest& request);
     Reply webSocketOpening(const HttpRequest& request, const QString& path) const;
     Reply staticFile(const QString& path) const;
@@ -125,7 +127,7 @@ private:
     QHash<QString, Route> mPostRoutes;
     std::function<QJsonObject()> mMeetInfo;
     std::function<QStringList()> mOtherServers;
-    std::function<void(std::unique_ptr<QWebSocket>)> mUpdatesViewers;
+    std::function<void(std::unique_ptr<QTcpSocket>)> mUpdatesViewers;
     QHash<QString, std::function<void(std::unique_ptr<QWebSocket>)>> mSocketRoutes;
     QSet<WebStation*> mBrowserStations; // children of this object
 };

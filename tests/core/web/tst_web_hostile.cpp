@@ -1,9 +1,9 @@
 #include "rawwebsocket.h"
+#include "residentmemory.h"
 #include "web/websocketguard.h"
 #include "webmeetfixture.h"
 #include "webteststation.h"
 
-#include <QFile>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -38,17 +38,6 @@ class TestWebHostile : public QObject {
             return probe.loginDisplay(u"Probe"_s, f.pin()) == u"AUTHRESP|0"_s;
         }
     };
-
-    static qint64 residentKiB() {
-        QFile status(u"/proc/self/status"_s);
-        if (!status.open(QIODevice::ReadOnly))
-            return 0;
-        for (const QByteArray& line : status.readAll().split('\n')) {
-            if (line.startsWith("VmRSS:"))
-                return line.mid(6).trimmed().split(' ').value(0).toLongLong();
-        }
-        return 0;
-    }
 
     // Writes `piece` again and again as the socket takes it, up to `most` bytes.
     static void keepWriting(R& client, const QByteArray& piece, qint64 most, qint64& written) {

@@ -1,14 +1,15 @@
 #include "datarows.h"
+#include "rawwebsocket.h"
 #include "transferfiles.h"
 #include "webmeetfixture.h"
+#include "webrequests.h"
 #include "webteststation.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
 #include <QSignalSpy>
 #include <QTcpSocket>
 #include <QTest>
@@ -32,18 +33,6 @@ class TestWebStations : public QObject {
             return std::make_unique<WebTestStation>(web.port(), origin);
         }
     };
-
-    static QNetworkReply* get(QNetworkAccessManager& net, quint16 port, const QString& path,
-                              const QByteArray& ifNoneMatch = {}) {
-        QNetworkRequest request(QUrl(u"http://127.0.0.1:%1%2"_s.arg(port).arg(path)));
-        if (!ifNoneMatch.isEmpty())
-            request.setRawHeader("If-None-Match", ifNoneMatch);
-        QNetworkReply* reply = net.get(request);
-        QSignalSpy done(reply, &QNetworkReply::finished);
-        if (!reply->isFinished())
-            done.wait(5000);
-        return reply;
-    }
 
 private Q_SLOTS:
     void servesThePages_data() {
@@ -70,9 +59,9 @@ private Q_SLOTS:
         Meet m;
         QVERIFY(m.f.started());
         QVERIFY(m.web.isListening());
-        QNetworkAccessManager net;
-        std::unique_ptr<QNetworkReply> reply(get(net, m.web.port(), path));
-        QCOMPARE(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), status);
+        WebRequests requests(m.web.port());
+        auto reply = requests.get(path);
+        QCOMPARE(WebRequests::status(*reply), status);
         QVERIFY2(reply->header(QNetworkRequest::ContentTypeHeader).toString().startsWith(type),
                  qPrintable(reply->header(QNetworkRequest::ContentTypeHeader).toString()));
         QCOMPARE(reply->rawHeader("X-Content-Type-Options"), QByteArray("nosniff"));
@@ -81,15 +70,15 @@ private Q_SLOTS:
 
     void servesTheMeet() {
         Meet m;
-        QNetworkAccessManager net;
+        WebRequests requests(m.web.port());
         // A results answer names its version; asking with it gets 304 and no body.
-        std::unique_ptr<QNetworkReply> results(get(net, m.web.port(), u"/api/sessions"_s));
+        auto results = requests.get(u"/api/sessions"_s);
         QVERIFY(!results->rawHeader("ETag").isEmpty());
-        std::unique_ptr<QNetworkReply> unchanged(
-            get(net, m.web.port(), u"/api/sessions"_s, results->rawHeader("ETag")));
-        QCOMPARE(unchanged->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 304);
+        auto unchanged = requests.send("GET", u"/api/sessions"_s,
+                                       {{"If-None-Match", results->rawHeader("ETag")}});
+        QCOMPARE(WebRequests::status(*unchanged), 304);
 
-        std::unique_ptr<QNetworkReply> reply(get(net, m.web.port(), u"/api/meet"_s));
+        auto reply = requests.get(u"/api/meet"_s);
         const QJsonObject meet = QJsonDocument::fromJson(reply->readAll()).object();
         QCOMPARE((QList<QJsonValue>{meet[u"name"_s], meet[u"judgeCount"_s],
                                     meet[u"events"_s].toArray().size()}),
@@ -165,6 +154,60 @@ private Q_SLOTS:
                                 [](const QStringList& texts) { return texts.size() == 2; }));
         QVERIFY(std::all_of(heard.begin(), heard.end(),
                             [&expected](const QStringList& texts) { return texts == expected; }));
+    }
+
+    // The viewers have a thread of their own: a score's notice reaches them
+    // while the judges' thread is busy and runs no event at all (here it
+    // waits on the viewer's socket alone).
+    void aNoticeGoesOutWhileTheJudgesThreadIsBusy() {
+        Meet m;
+        RawWebSocket viewer(m.web.port(), WebServer::UpdatesPath);
+        QVERIFY(viewer.waitUpgraded());
+        QTRY_COMPARE(m.pages.updates().viewerCount(), 1);
+        SubmittedScore score;
+        score.num = u"101"_s;
+        score.event = u"Bars"_s;
+        score.finalText = u"9.1"_s;
+        QVERIFY(m.f.services().enterScore(score, true).stored);
+        QDeadlineTimer deadline(5000);
+        while (!viewer.received().contains(R"({"session":1,"type":"scores"})") &&
+               viewer.socket().waitForReadyRead(int(deadline.remainingTime()))) {
+        }
+        QVERIFY2(viewer.received().contains(R"({"session":1,"type":"scores"})"),
+                 viewer.received().constData());
+    }
+
+    // Viewers still connected when the pages close, or when the meet's web
+    // side goes with a notice on its way to them, are let go; their thread
+    // ends with them.
+    void viewersConnectedAtTheEndAreLetGo() {
+        constexpr int Viewers = LiveUpdates::ViewersPerTurn * 3;
+        std::vector<std::unique_ptr<QWebSocket>> viewers;
+        auto openViewers = [&viewers](Meet& m) {
+            m.web.setMaxConnectionsPerAddress(Viewers);
+            viewers.clear();
+            for (int i = 0; i < Viewers; ++i) {
+                viewers.push_back(std::make_unique<QWebSocket>());
+                viewers.back()->open(QUrl(u"ws://127.0.0.1:%1/updates"_s.arg(m.web.port())));
+            }
+            QTRY_COMPARE(m.pages.updates().viewerCount(), Viewers);
+        };
+        auto allGone = [&viewers] {
+            return std::all_of(viewers.begin(), viewers.end(), [](const auto& viewer) {
+                return viewer->state() == QAbstractSocket::UnconnectedState;
+            });
+        };
+        auto m = std::make_unique<Meet>();
+        openViewers(*m);
+        m->pages.close();
+        QTRY_VERIFY(allGone());
+        QTRY_COMPARE(m->pages.updates().viewerCount(), 0);
+
+        m = std::make_unique<Meet>();
+        openViewers(*m);
+        m->pages.updates().currentSessionChanged(u"2"_s);
+        m.reset();
+        QTRY_VERIFY(allGone());
     }
 
     void aBrowserStationIsAStationLikeAnyOther() {
