@@ -7,6 +7,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstring>
 
 using namespace Qt::Literals::StringLiterals;
@@ -92,6 +93,25 @@ QList<int> PageImage::pagesDifferentFrom(const QList<QByteArray>& digests) const
             changed.append(i);
     }
     return changed;
+}
+
+bool PageImage::fits(int pageCount, const QList<std::pair<int, QByteArray>>& pages) const {
+    if (mPageSize == 0 || pageCount < 1)
+        return false;
+    return std::all_of(pages.cbegin(), pages.cend(), [this, pageCount](const auto& page) {
+        return page.first >= 0 && page.first < pageCount && page.second.size() == mPageSize &&
+               (page.first != 0 || pageSizeOf(page.second) == mPageSize);
+    });
+}
+
+bool PageImage::patch(int pageCount, const QList<std::pair<int, QByteArray>>& pages) {
+    if (!fits(pageCount, pages))
+        return false;
+    mBytes.resize(qsizetype(pageCount) * mPageSize, 0);
+    for (const auto& [index, contents] : pages)
+        std::memcpy(mBytes.data() + qsizetype(index) * mPageSize, contents.constData(),
+                    size_t(mPageSize));
+    return true;
 }
 
 std::optional<PageImage> PageImage::patched(const PageImage& base, int pageSize, int pageCount,

@@ -39,6 +39,12 @@ public:
     // The pages whose digest differs from `digests` (or that it lacks).
     QList<int> pagesDifferentFrom(const QList<QByteArray>& digests) const;
 
+    // Writes `pages` (index, contents) over this image where it is, cut or
+    // grown to `pageCount` pages of its page size; false, and the image as it
+    // was, when they do not fit. Only the pages written are copied.
+    bool patch(int pageCount, const QList<std::pair<int, QByteArray>>& pages);
+    // Whether patch() would take them.
+    bool fits(int pageCount, const QList<std::pair<int, QByteArray>>& pages) const;
     // This image with `pages` (index, contents) written over it, cut or
     // grown to `pageCount` pages of `pageSize`; std::nullopt when they do not fit.
     static std::optional<PageImage> patched(const PageImage& base, int pageSize, int pageCount,

@@ -148,20 +148,25 @@ bool ReplicaFile::write(int pageSize, int pageCount, const QList<std::pair<int, 
         *error = u"The standby's meet file is not open."_s;
         return false;
     }
-    std::optional<PageImage> image = PageImage::patched(mImage, pageSize, pageCount, pages);
-    if (!image) {
-        *error = u"The pages received do not fit together."_s;
-        return false;
-    }
-    if (mJournalReady && image->pageSize() == mImage.pageSize()) {
+    // The usual batch: into the journal, then over the image held, in place.
+    if (mJournalReady && pageSize == mImage.pageSize()) {
+        if (!mImage.fits(pageCount, pages)) {
+            *error = u"The pages received do not fit together."_s;
+            return false;
+        }
         if (!mJournal.append(pageSize, pageCount, pages, error)) {
             // What follows a batch cut short would never be read: the next
             // batch goes into the file itself.
             mJournalReady = false;
             return false;
         }
-        mImage = std::move(*image);
+        mImage.patch(pageCount, pages);
         return true;
+    }
+    std::optional<PageImage> image = PageImage::patched(mImage, pageSize, pageCount, pages);
+    if (!image) {
+        *error = u"The pages received do not fit together."_s;
+        return false;
     }
     if (!writeWhole(*image, error))
         return false;

@@ -2,10 +2,12 @@
 
 #include <QCryptographicHash>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QtEndian>
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstring>
 #include <optional>
 
@@ -20,8 +22,13 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-const QByteArray Magic = QByteArrayLiteral("Tallvane standby pages 1\n");
+const QByteArray Magic = QByteArrayLiteral("Tallvane standby pages 2\n");
 constexpr qsizetype DigestBytes = 32;
+// Drawn anew each time the journal starts again, and part of each batch's
+// checksum: batches of an earlier start, still in the file past the new
+// ones, are no batches of this one.
+constexpr qsizetype NonceBytes = 8;
+constexpr qsizetype HeadBytes = 25 + DigestBytes + NonceBytes;
 // Length and checksum before each batch.
 constexpr qsizetype BatchHead = 8;
 constexpr qsizetype MaxBatchBytes = qsizetype(1) << 30;
@@ -35,8 +42,23 @@ quint32 intAt(const char* data) {
     return qFromLittleEndian<quint32>(data);
 }
 
-quint32 checksumOf(const char* data, qsizetype size) {
-    return quint32(crc32(crc32(0L, Z_NULL, 0), reinterpret_cast<const Bytef*>(data), uInt(size)));
+quint32 checksumOf(const QByteArray& nonce, const char* data, qsizetype size) {
+    const uLong seeded =
+        crc32(crc32(0L, Z_NULL, 0), reinterpret_cast<const Bytef*>(nonce.constData()),
+              uInt(nonce.size()));
+    return quint32(crc32(seeded, reinterpret_cast<const Bytef*>(data), uInt(size)));
+}
+
+// Zeros written up to `size` (never a hole: a sync of a block written before
+// needs no change of the file's layout on the disk).
+bool fillTo(QFile& file, qint64 size) {
+    constexpr qint64 Chunk = 256 * 1024;
+    const QByteArray zeros(Chunk, 0);
+    for (qint64 at = file.size(); at < size; at += Chunk) {
+        if (!file.seek(at) || file.write(zeros.constData(), std::min(Chunk, size - at)) < 0)
+            return false;
+    }
+    return true;
 }
 
 // The folder entry of a new file is synced too, so the file is there after a power cut.
@@ -86,6 +108,7 @@ QByteArray ReplicaJournal::digestOf(const QByteArray& fileImage) {
 bool ReplicaJournal::open(const QString& meetPath, QString* error) {
     close();
     mBatches = 0;
+    mEnd = 0;
     mFile.setFileName(pathFor(meetPath));
     const bool existed = mFile.exists();
     if (!mFile.open(QIODevice::ReadWrite | QIODevice::Unbuffered)) {
@@ -103,6 +126,7 @@ void ReplicaJournal::remove() {
     close();
     QFile::remove(mFile.fileName());
     mBatches = 0;
+    mEnd = 0;
 }
 
 QList<ReplicaJournal::Batch> ReplicaJournal::batchesFor(const QByteArray& digest) {
@@ -110,16 +134,17 @@ QList<ReplicaJournal::Batch> ReplicaJournal::batchesFor(const QByteArray& digest
     if (!mFile.isOpen() || !mFile.seek(0))
         return batches;
     const QByteArray bytes = mFile.readAll();
-    const qsizetype headBytes = Magic.size() + DigestBytes;
-    if (bytes.size() < headBytes || !bytes.startsWith(Magic) ||
+    if (bytes.size() < HeadBytes || !bytes.startsWith(Magic) ||
         bytes.mid(Magic.size(), DigestBytes) != digest)
         return batches;
-    qsizetype at = headBytes;
+    const QByteArray nonce = bytes.mid(Magic.size() + DigestBytes, NonceBytes);
+    qsizetype at = HeadBytes;
     while (bytes.size() - at >= BatchHead) {
         const qsizetype length = intAt(bytes.constData() + at);
         const quint32 checksum = intAt(bytes.constData() + at + 4);
-        if (length > MaxBatchBytes || bytes.size() - at - BatchHead < length ||
-            checksumOf(bytes.constData() + at + BatchHead, length) != checksum)
+        // The zeros that follow the last batch end the journal too.
+        if (length == 0 || length > MaxBatchBytes || bytes.size() - at - BatchHead < length ||
+            checksumOf(nonce, bytes.constData() + at + BatchHead, length) != checksum)
             break;
         const std::optional<Batch> batch = batchFrom(bytes.constData() + at + BatchHead, length);
         if (!batch)
@@ -132,26 +157,33 @@ QList<ReplicaJournal::Batch> ReplicaJournal::batchesFor(const QByteArray& digest
 
 bool ReplicaJournal::restart(const QByteArray& digest, QString* error) {
     mBatches = 0;
+    mEnd = 0;
     if (!mFile.isOpen()) {
         *error = u"The standby's journal is not open."_s;
         return false;
     }
-    // Emptied first: a journal cut short here is no journal at all, and the
-    // copy already holds everything it held.
-    if (!mFile.resize(0) || !mFile.seek(0) || !sync(error)) {
-        if (error->isEmpty())
-            *error = mFile.errorString();
-        return false;
-    }
-    if (mFile.write(Magic + digest) != Magic.size() + digest.size()) {
+    // The file keeps its length, so that a batch and its sync only overwrite
+    // blocks already there; its first batches wait in zeros written now.
+    mNonce.resize(NonceBytes);
+    QRandomGenerator::global()->fillRange(reinterpret_cast<quint32*>(mNonce.data()),
+                                          NonceBytes / sizeof(quint32));
+    const QByteArray head = Magic + digest + mNonce;
+    if (!fillTo(mFile, PreparedBytes) || !mFile.seek(0) || mFile.write(head) != head.size()) {
         *error = mFile.errorString();
         return false;
     }
-    return sync(error);
+    if (!sync(error))
+        return false;
+    mEnd = head.size();
+    return true;
 }
 
 bool ReplicaJournal::append(int pageSize, int pageCount,
                             const QList<std::pair<int, QByteArray>>& pages, QString* error) {
+    if (mEnd == 0) {
+        *error = u"The standby's journal was not started."_s;
+        return false;
+    }
     const qsizetype length = 12 + pages.size() * (4 + qsizetype(pageSize));
     QByteArray bytes;
     bytes.reserve(BatchHead + length);
@@ -164,15 +196,16 @@ bool ReplicaJournal::append(int pageSize, int pageCount,
         putInt(bytes, quint32(index));
         bytes.append(contents);
     }
-    const quint32 checksum =
-        qToLittleEndian(checksumOf(bytes.constData() + BatchHead, bytes.size() - BatchHead));
+    const quint32 checksum = qToLittleEndian(
+        checksumOf(mNonce, bytes.constData() + BatchHead, bytes.size() - BatchHead));
     std::memcpy(bytes.data() + 4, &checksum, sizeof checksum);
-    if (!mFile.seek(mFile.size()) || mFile.write(bytes) != bytes.size()) {
+    if (!mFile.seek(mEnd) || mFile.write(bytes) != bytes.size()) {
         *error = mFile.errorString();
         return false;
     }
     if (!sync(error))
         return false;
+    mEnd += bytes.size();
     ++mBatches;
     return true;
 }

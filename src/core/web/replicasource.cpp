@@ -20,7 +20,8 @@ ReplicaSource::ReplicaSource(AppState& state, MeetServer& meet, WebServer& web, 
     : QObject(parent)
     , mState(state)
     , mMeet(meet)
-    , mSync(state.meetDb()) {
+    , mSync(state.meetDb())
+    , mCheckpoints(state.meetDb()) {
     mClock.start();
     web.addWebSocketRoute(ReplicaProtocol::Path,
                           [this](std::unique_ptr<QWebSocket> socket) { take(std::move(socket)); });
@@ -51,6 +52,14 @@ ReplicaSource::ReplicaSource(AppState& state, MeetServer& meet, WebServer& web, 
     });
     mAnswerTimer.setSingleShot(true);
     connect(&mAnswerTimer, &QTimer::timeout, this, &ReplicaSource::checkAnswers);
+    // The log grown long is checkpointed between scores, once what it holds
+    // has been sent and acknowledged (the next commit starts it again).
+    mCheckpointTimer.setSingleShot(true);
+    mCheckpointTimer.setInterval(0);
+    connect(&mCheckpointTimer, &QTimer::timeout, this, [this] {
+        if (mStandby && mStandby->log->frames() >= LogCheckpoints::Frames)
+            mCheckpoints.checkpoint();
+    });
     mMeet.services().setConfirmationHold(this);
 }
 
@@ -128,6 +137,8 @@ void ReplicaSource::helloFrom(QWebSocket* socket, const QString& message) {
     mStandby->socket = std::move(taken);
     mStandby->address = address;
     mStandby->heard.start();
+    mStandby->log = std::make_unique<WalTail>(mState.meetDb().filePath());
+    mCheckpoints.hold();
     connect(socket, &QWebSocket::textMessageReceived, this, &ReplicaSource::textFrom);
     connect(socket, &QWebSocket::binaryMessageReceived, this, &ReplicaSource::binaryFrom);
     connect(socket, &QWebSocket::disconnected, this, [this, socket] {
@@ -190,40 +201,41 @@ void ReplicaSource::binaryFrom(const QByteArray& message) {
         return;
     }
     QString error;
-    const std::optional<PageImage> image = PageImage::read(mState.meetDb(), &error);
+    std::optional<PageImage> image = mStandby->log->readWhole(mState.meetDb(), &error);
     if (!image) {
         mMeet.alerts().raise(u"The meet could not be read for the standby: "_s + error);
         letGo({});
         return;
     }
     mStandby->catchingUp = true;
+    const QList<int> pages = image->pagesDifferentFrom(*digests);
+    mStandby->sent = std::move(*image);
     // Even with nothing to copy the standby hears which generation it holds.
-    sendImage(*image, image->pagesDifferentFrom(*digests));
+    send(pages);
 }
 
-bool ReplicaSource::sendImage(const PageImage& image, const QList<int>& pages) {
+void ReplicaSource::send(const QList<int>& pages) {
     Standby& standby = *mStandby;
     ++standby.sentGeneration;
     standby.socket->sendBinaryMessage(
-        ReplicaProtocol::encodePages(standby.sentGeneration, image, pages));
-    standby.sent = image;
-    return true;
+        ReplicaProtocol::encodePages(standby.sentGeneration, standby.sent, pages));
 }
 
 quint64 ReplicaSource::publish() {
     mPublishTimer.stop();
     if (!mStandby || !mStandby->catchingUp)
         return 0;
+    const int pageCount = mStandby->sent.pageCount();
     QString error;
-    const std::optional<PageImage> image = PageImage::read(mState.meetDb(), &error);
-    if (!image) {
+    const std::optional<QList<int>> changed =
+        mStandby->log->bringUpToDate(mStandby->sent, mState.meetDb(), &error);
+    if (!changed) {
         mMeet.alerts().raise(u"The meet could not be read for the standby: "_s + error);
         return mStandby->sentGeneration;
     }
-    const QList<int> changed = image->pagesDifferentFrom(mStandby->sent);
-    if (changed.isEmpty() && image->pageCount() == mStandby->sent.pageCount())
+    if (changed->isEmpty() && mStandby->sent.pageCount() == pageCount)
         return mStandby->sentGeneration;
-    sendImage(*image, changed);
+    send(*changed);
     const quint64 generation = mStandby->sentGeneration;
     if (mSync.isDeferred()) {
         // The pages on their way first: the standby writes while this disk
@@ -261,6 +273,9 @@ void ReplicaSource::acknowledged(quint64 generation) {
         Q_EMIT standbyInStep(mStandby->address);
     }
     releaseHeld();
+    if (mStandby && mStandby->acknowledged == mStandby->sentGeneration &&
+        mStandby->log->frames() >= LogCheckpoints::Frames)
+        mCheckpointTimer.start();
 }
 
 void ReplicaSource::releaseHeld() {
@@ -299,6 +314,8 @@ void ReplicaSource::letGo(const QString& silentAddress) {
         gone->socket.release()->deleteLater();
     }
     mPingTimer.stop();
+    mCheckpointTimer.stop();
+    mCheckpoints.release();
     // Alone again: what is confirmed from now on waits for this disk only.
     syncCommitsAgain();
     releaseHeld();

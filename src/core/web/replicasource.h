@@ -1,7 +1,9 @@
 #pragma once
 
 #include "db/deferredsync.h"
+#include "db/logcheckpoints.h"
 #include "db/pageimage.h"
+#include "db/waltail.h"
 #include "judging/confirmationhold.h"
 
 #include <QElapsedTimer>
@@ -22,7 +24,9 @@ class WebServer;
 // port (ReplicaProtocol::Path), lets it in with the operator PIN only (a
 // wrong one counts toward the PIN throttle like any log-in, and gets nothing
 // of the meet), and after each commit sends it the pages of the meet file
-// that changed. While the standby is in step, a confirmation waits until the
+// that changed, read from the commit's frames in the file's write-ahead log
+// (WalTail) or, when the log cannot say, by comparing the whole file with
+// what was sent. While the standby is in step, a confirmation waits until the
 // standby has the commit on its disk, and the primary syncs its own commit
 // while the standby writes it (DeferredSync); a standby that does not answer within
 // AnswerMs is let go with an operator alert, and the primary confirms alone
@@ -71,8 +75,9 @@ private:
         bool inStep = false;
         quint64 sentGeneration = 0;
         quint64 acknowledged = 0;
-        PageImage sent;      // what it holds once it has acknowledged everything sent
-        QElapsedTimer heard; // its last word
+        PageImage sent;               // what it holds once it has acknowledged everything sent
+        QElapsedTimer heard;          // its last word
+        std::unique_ptr<WalTail> log; // the commits since `sent` was brought up to date
     };
     struct Held {
         quint64 generation;
@@ -87,7 +92,7 @@ private:
     // Sends the pages changed since the last image sent; the generation the
     // standby will hold once it has them all (0: no standby to send to).
     quint64 publish();
-    bool sendImage(const PageImage& image, const QList<int>& pages);
+    void send(const QList<int>& pages);
     void acknowledged(quint64 generation);
     void checkAnswers();
     // Drops the standby (it comes back by itself); with `silentAddress` the
@@ -104,9 +109,11 @@ private:
     std::vector<std::unique_ptr<QWebSocket>> mKnocking; // waiting for their PIN
     std::unique_ptr<Standby> mStandby;
     DeferredSync mSync;
+    LogCheckpoints mCheckpoints;
     QList<Held> mHeld; // oldest first
     QElapsedTimer mClock;
     QTimer mPublishTimer;
     QTimer mPingTimer;
     QTimer mAnswerTimer;
+    QTimer mCheckpointTimer;
 };
