@@ -11,6 +11,7 @@
 #include "db/tables/meetstable.h"
 #include "db/tallvanesettings.h"
 #include "followdialog.h"
+#include "meetcopies.h"
 #include "operatordesk.h"
 #include "serverwindow.h"
 #include "shell/operatoralerts.h"
@@ -25,7 +26,6 @@
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QStringListModel>
-#include <QTcpServer>
 #include <QTest>
 
 #include <signal.h>
@@ -40,14 +40,6 @@ constexpr int DeadlineMs = 30000;
 
 QString labelText(QWidget* parent, const char* name) {
     return childNamed<QLabel>(parent, name)->text();
-}
-
-// A port free now, for a standby whose web port must stay the same when it
-// takes over, as on a laptop of its own.
-quint16 freePort() {
-    QTcpServer probe;
-    probe.listen(QHostAddress::AnyIPv4);
-    return probe.serverPort();
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "db/meetdatabase.h"
 #include "db/replicafile.h"
 #include "db/replicajournal.h"
+#include "meetcopies.h"
 #include "relay.h"
 #include "scoreload.h"
 #include "tempmeet.h"
@@ -22,7 +23,6 @@
 #include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlQuery>
-#include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
 #include <QWebSocket>
@@ -37,34 +37,6 @@ namespace {
 const QString Pin = u"5081"_s;
 const QString OperatorPin = u"246810"_s;
 constexpr int DeadlineMs = 60000;
-
-// Every row of every table, as text, for comparing two meet files.
-QStringList everyRow(const QString& path) {
-    MeetDatabase db;
-    if (!db.open(path))
-        return {u"cannot open: "_s + db.lastError()};
-    QStringList rows;
-    const DbRows tables =
-        db.select(u"SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name"_s);
-    for (int t = 0; t < tables.count(); ++t) {
-        const QString table = tables.text(t, u"name"_s);
-        const DbRows all = db.select(u"SELECT * FROM \"%1\" ORDER BY rowid"_s.arg(table));
-        for (int r = 0; r < all.count(); ++r) {
-            QStringList values;
-            for (int c = 0; c < all.columnNames().size(); ++c)
-                values << all.value(r, c).toString();
-            rows << table + u": "_s + values.join(u'|');
-        }
-    }
-    return rows;
-}
-
-// A port free now, for a server that must keep its port over a restart.
-quint16 freePort() {
-    QTcpServer probe;
-    probe.listen(QHostAddress::AnyIPv4);
-    return probe.serverPort();
-}
 
 } // namespace
 
