@@ -1,11 +1,10 @@
 #include "mainwindow.h"
 
 #include "aboutdialog.h"
-#include "followdialog.h"
 #include "meetinfodialog.h"
 #include "serverwindow.h"
 #include "settingsdialog.h"
-#include "standbywindow.h"
+#include "standbycommands.h"
 #include "transfer/exportwindow.h"
 #include "transfer/importwindow.h"
 #include "usermanual.h"
@@ -16,6 +15,7 @@
 #include "shell/operatoralerts.h"
 #include "shell/prompter.h"
 #include "shell/selectfile.h"
+#include "web/standbyfollow.h"
 
 #include <QCloseEvent>
 #include <QFileInfo>
@@ -51,6 +51,12 @@ MainWindow::MainWindow(AppState& state, Prompter& prompter, QWidget* parent)
     // A window smaller than the server window scrolls rather than hiding controls.
     mMdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     mMdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mStandby = new StandbyCommands(mState, mPrompter, *this, *mMdiArea);
+    connect(mStandby, &StandbyCommands::followingChanged, this, &MainWindow::followingChanged);
+    connect(mStandby, &StandbyCommands::takeOverRequested, this,
+            [this](const QString& meetFile, const QString& primary) {
+                openMeetFile(meetFile, primary);
+            });
     buildMenus();
     buildToolBar();
     WindowGeometry::restore(*this, mState.windowSettingsPath(), GeometryKey, DefaultClientSize);
@@ -70,7 +76,7 @@ ServerWindow* MainWindow::serverWindow() const {
 }
 
 StandbyWindow* MainWindow::standbyWindow() const {
-    return mStandbyWindow;
+    return mStandby->window();
 }
 
 QAction* MainWindow::addAction(QWidget* to, const QString& name, const QString& caption) {
@@ -87,7 +93,7 @@ void MainWindow::buildMenus() {
     QAction* open = addAction(file, u"mnuOpen"_s, u"&Open"_s);
     connect(open, &QAction::triggered, this, &MainWindow::chooseMeetFile);
     QAction* follow = addAction(file, u"mnuFollow"_s, u"Follow Another Tallvane…"_s);
-    connect(follow, &QAction::triggered, this, &MainWindow::showFollow);
+    connect(follow, &QAction::triggered, mStandby, &StandbyCommands::showFollow);
     QAction* close = addAction(file, u"mnuClose"_s, u"&Close Data File"_s);
     connect(close, &QAction::triggered, this, &MainWindow::askCloseMeetFile);
 
@@ -153,7 +159,7 @@ void MainWindow::updateCommands() {
             action->setEnabled(enabled);
     };
     // A standby holds its copy of a meet: no other meet opens meanwhile.
-    enable(mWithoutMeet, !open && !mStandbyWindow);
+    enable(mWithoutMeet, !open && !standbyWindow());
     enable(mWithMeet, open);
     enable(mWhileJudging, judging);
     enable(mWithoutJudging, !judging && !open);
@@ -326,52 +332,10 @@ void MainWindow::showSettings() {
     (new SettingsDialog(mState, mPrompter, this))->open();
 }
 
-void MainWindow::showFollow() {
-    if (mState.isMeetOpen() || mStandbyWindow || isShowing<FollowDialog>(this))
-        return;
-    auto* dialog = new FollowDialog(mState.dataFolder(), mPrompter, this);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    connect(dialog, &FollowDialog::followRequested, this, &MainWindow::startFollowing);
-    dialog->open();
-}
-
-void MainWindow::startFollowing(const FollowRequest& request) {
-    if (mState.isMeetOpen() || mStandbyWindow)
-        return;
-    auto* standby = new StandbyWindow(request, mPrompter);
-    if (const QString error = standby->start(); !error.isEmpty()) {
-        delete standby;
-        mPrompter.showMessage(error, Prompter::Icon::Critical);
-        return;
-    }
-    mStandbyWindow = standby;
-    mStandbySubWindow =
-        mMdiArea->addSubWindow(standby, Qt::SubWindow | Qt::CustomizeWindowHint |
-                                            Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    // Queued: both come from inside the standby window, which goes.
-    connect(standby, &StandbyWindow::tookOver, this, &MainWindow::takeOver, Qt::QueuedConnection);
-    connect(standby, &StandbyWindow::ended, this, &MainWindow::stopFollowing, Qt::QueuedConnection);
-    mStandbySubWindow->showMaximized();
-    setWindowTitle(QString::fromLatin1(Title) + u" - Standby of "_s +
-                   standby->standby().primaryText());
+void MainWindow::followingChanged(const QString& primary) {
+    setWindowTitle(QString::fromLatin1(Title) +
+                   (primary.isEmpty() ? QString() : u" - Standby of "_s + primary));
     updateCommands();
-}
-
-void MainWindow::stopFollowing() {
-    delete mStandbySubWindow; // with the standby window, which closes the copy
-    setWindowTitle(QString::fromLatin1(Title));
-    updateCommands();
-}
-
-// The copy becomes this program's meet, served with the primary's station
-// PIN and ports: the stations log in as they did.
-void MainWindow::takeOver(const QString& meetFile, const QJsonObject& meet) {
-    if (!mStandbyWindow)
-        return;
-    const QString primary = mStandbyWindow->standby().primaryText();
-    stopFollowing();
-    StandbyFollow::adoptSettings(meet, mState, false, false, false);
-    openMeetFile(meetFile, primary);
 }
 
 // Another Tallvane took this meet over: one of the two must stop, and it is
@@ -397,7 +361,7 @@ void MainWindow::openHelp() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if ((mState.isMeetOpen() || mStandbyWindow) && !mExitConfirmed) {
+    if ((mState.isMeetOpen() || standbyWindow()) && !mExitConfirmed) {
         event->ignore();
         if (mExitQuestionOpen)
             return;

@@ -2,7 +2,6 @@
 
 #include "server/scoringserver.h"
 
-#include <QJsonObject>
 #include <QMainWindow>
 #include <QPointer>
 
@@ -15,8 +14,8 @@ class QAction;
 class QMdiArea;
 class QMdiSubWindow;
 class ServerWindow;
+class StandbyCommands;
 class StandbyWindow;
-struct FollowRequest;
 
 // The application's frame ("frmMain"): the menus and toolbar, the meet file
 // commands, and the area in which the server window and its children open.
@@ -60,7 +59,6 @@ public Q_SLOTS:
     void showExport();
     void showSettings();
     void showAbout();
-    void showFollow(); // "Follow Another Tallvane…"
     void openHelp();
 
 protected:
@@ -75,9 +73,7 @@ private:
     QString connectedStationsText();
     void startImport(const QString& transferFile);
     void showStartFailure(const ScoringServer::StartResult& failure);
-    void startFollowing(const FollowRequest& request);
-    void takeOver(const QString& meetFile, const QJsonObject& meet);
-    void stopFollowing();
+    void followingChanged(const QString& primary);
     void giveWayTo(const QString& address);
 
     AppState& mState;
@@ -85,8 +81,7 @@ private:
     QMdiArea* mMdiArea = nullptr;
     QPointer<ServerWindow> mServerWindow;
     QPointer<QMdiSubWindow> mServerSubWindow;
-    QPointer<StandbyWindow> mStandbyWindow;
-    QPointer<QMdiSubWindow> mStandbySubWindow;
+    StandbyCommands* mStandby = nullptr;
     QPointer<MeetInfoDialog> mMeetInfo;
     QPointer<ImportWindow> mImport;
     QPointer<ExportWindow> mExport;

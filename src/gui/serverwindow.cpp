@@ -18,6 +18,7 @@
 #include "scoreboard/queueentry.h"
 #include "scoreentrywindow.h"
 #include "server/scoringserver.h"
+#include "serverstatuspanel.h"
 #include "sessionchooser.h"
 #include "sessionstab.h"
 #include "shell/appstate.h"
@@ -38,7 +39,6 @@
 #include <QGridLayout>
 #include <QLCDNumber>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
 #include <QTabWidget>
@@ -47,12 +47,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-QLabel* namedLabel(const char* name, QWidget* parent) {
-    auto* label = new QLabel(parent);
-    label->setObjectName(QString::fromLatin1(name));
-    return label;
-}
 
 QLabel* boldLabel(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
@@ -147,7 +141,7 @@ void ServerWindow::startWebPages() {
 
 void ServerWindow::buildWindow() {
     auto* top = new QHBoxLayout;
-    top->addWidget(buildServerStatus());
+    top->addWidget(new ServerStatusPanel(server(), mState, mPrompter, this));
     auto* meet = new QHBoxLayout;
     meet->addStretch();
     meet->addWidget(new QLabel(u"Meet:"_s, this));
@@ -183,52 +177,6 @@ void ServerWindow::buildWindow() {
     layout->addWidget(buildTestRow());
     layout->addWidget(boldLabel(u"Operator Alerts"_s, this));
     layout->addWidget(buildAlerts());
-}
-
-QWidget* ServerWindow::buildServerStatus() {
-    auto* box = new QWidget(this);
-    auto* grid = new QGridLayout(box);
-    grid->setContentsMargins(0, 0, 0, 0);
-    QLabel* status = namedLabel("lblStatus", box);
-    QLabel* address = namedLabel("lblIPAddress", box);
-    QLabel* port = namedLabel("lblPortNumber", box);
-    auto showStatus = [this, status, address, port] {
-        status->setText(server().status());
-        address->setText(server().address());
-        port->setText(server().port() > 0 ? QString::number(server().port()) : QString());
-    };
-    showStatus();
-    connect(&server(), &ScoringServer::statusChanged, box, showStatus);
-
-    mPin = new QLineEdit(mState.pin(), box);
-    mPin->setObjectName(u"txtPIN"_s);
-    mPin->setEchoMode(QLineEdit::Password);
-    mPin->setStyleSheet(u"QLineEdit { lineedit-password-character: 42; }"_s);
-    mPin->setMinimumWidth(60);
-    mPin->setMaximumWidth(80);
-    auto* setPin = new QPushButton(u"Set"_s, box);
-    setPin->setObjectName(u"cmdSetPIN"_s);
-    auto* showPin = new QPushButton(u"Show PIN"_s, box);
-    showPin->setObjectName(u"cmdShowPIN"_s);
-    connect(setPin, &QPushButton::clicked, this, [this] {
-        QString error;
-        if (!server().setPin(mPin->text(), &error))
-            mPrompter.showMessage(error, Prompter::Icon::Critical);
-    });
-    connect(showPin, &QPushButton::clicked, this,
-            [this] { ScoringServer::showPin(mPrompter, mPin->text()); });
-
-    grid->addWidget(new QLabel(u"Status:"_s, box), 0, 0);
-    grid->addWidget(status, 0, 1, 1, 3);
-    grid->addWidget(new QLabel(u"IP:"_s, box), 1, 0);
-    grid->addWidget(address, 1, 1, 1, 3);
-    grid->addWidget(new QLabel(u"Port:"_s, box), 2, 0);
-    grid->addWidget(port, 2, 1, 1, 3);
-    grid->addWidget(new QLabel(u"PIN:"_s, box), 3, 0);
-    grid->addWidget(mPin, 3, 1);
-    grid->addWidget(setPin, 3, 2);
-    grid->addWidget(showPin, 3, 3);
-    return box;
 }
 
 QWidget* ServerWindow::buildSessionAndClock() {

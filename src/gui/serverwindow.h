@@ -18,7 +18,6 @@ class OperatorAlerts;
 class Prompter;
 class QLabel;
 class QLCDNumber;
-class QLineEdit;
 class ScoringServer;
 class MeetWebPages;
 class NewerPrimaryWatch;
@@ -66,7 +65,6 @@ protected:
 
 private:
     void buildWindow();
-    QWidget* buildServerStatus();
     QWidget* buildSessionAndClock();
     QWidget* buildStationLists();
     QWidget* buildTabs();
@@ -91,7 +89,6 @@ private:
     std::unique_ptr<GymnastsConsole> mGymnasts;
     ActivityMarks* mJudgeMarks = nullptr;
     ActivityMarks* mDisplayMarks = nullptr;
-    QLineEdit* mPin = nullptr;
     QLCDNumber* mClock = nullptr;
     class SessionChooser* mChooser = nullptr;
     class WebAddressPanel* mWebAddress = nullptr;

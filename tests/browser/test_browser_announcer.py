@@ -11,25 +11,16 @@ import os
 import sys
 import urllib.request
 
-from selenium.common.exceptions import StaleElementReferenceException
 from selenium.webdriver.common.by import By
-from selenium.webdriver.support.ui import WebDriverWait
 
 sys.path.insert(0, os.path.dirname(__file__))
 from test_browser_results import Judge  # noqa: E402
-from test_browser_stations import MeetInBrowser, WAIT, browser, main  # noqa: E402
+from test_browser_stations import TABLET, MeetInBrowser, browser, main, wait_until  # noqa: E402
 
 
 def ordinal(place):
     suffix = 'th' if 11 <= place % 100 <= 13 else {1: 'st', 2: 'nd', 3: 'rd'}.get(place % 10, 'th')
     return f'{place}{suffix}'
-
-
-def tablet(profile):
-    driver = browser(profile)
-    driver.execute_cdp_cmd('Emulation.setDeviceMetricsOverride', {
-        'width': 1024, 'height': 768, 'deviceScaleFactor': 1, 'mobile': True})
-    return driver
 
 
 class LookingJudge(Judge):
@@ -39,16 +30,12 @@ class LookingJudge(Judge):
 
 
 class AnnouncerPage(MeetInBrowser):
-    make_browser = staticmethod(tablet)
+    @staticmethod
+    def make_browser(profile):
+        return browser(profile, device=TABLET)
 
     def until(self, check, what):
-        try:
-            WebDriverWait(self.driver, WAIT, poll_frequency=0.1,
-                          ignored_exceptions=(StaleElementReferenceException,)).until(
-                lambda d: check())
-        except Exception as error:
-            raise AssertionError(f'timed out waiting for {what}; the page shows '
-                                 f'{self.text("main")!r}') from error
+        wait_until(self.driver, check, what, lambda: self.text('main'))
 
     def text(self, selector):
         # Read in one step: the page may redraw between two WebDriver calls.

@@ -7,7 +7,6 @@ Run: /usr/bin/python3 test_browser_board.py TALLVANE_BIN SOURCE_DIR
 """
 import os
 import sys
-import unittest
 
 from selenium.webdriver.support.ui import WebDriverWait
 

@@ -13,7 +13,7 @@ import tempfile
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
-from test_browser_stations import Meet, PIN, Page, browser, judge_pad, main  # noqa: E402
+from test_browser_stations import TABLET, Meet, PIN, Page, browser, emulate, judge_pad, main  # noqa: E402
 
 OPERATOR_PIN = '24681357'
 SHOTS = sys.argv[3] if len(sys.argv) > 3 else ''
@@ -57,8 +57,7 @@ class HealthOnATablet(OperatorMeetInBrowser):
     def test_the_director_sees_every_seat_and_follows_the_pads(self):
         pad = judge_pad(self.driver, self.meet, 'Bars', 1)
         health = Page(self.driver, self.meet.url('/health'))
-        self.driver.execute_cdp_cmd('Emulation.setDeviceMetricsOverride', {
-            'width': 1024, 'height': 768, 'deviceScaleFactor': 1, 'mobile': True})
+        emulate(self.driver, TABLET)
         health.until(lambda: health.el('login').is_displayed(), 'the log-in form')
         health.type('operator-pin', PIN)
         health.click('login-button')

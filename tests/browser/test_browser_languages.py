@@ -19,18 +19,13 @@ from selenium.webdriver.support.ui import Select, WebDriverWait
 sys.path.insert(0, os.path.dirname(__file__))
 import test_browser_results as results_page  # noqa: E402
 from test_browser_boards import board_link  # noqa: E402
-from test_browser_stations import PIN, WAIT, MeetInBrowser, Page, browser, look_up, main  # noqa: E402
+from test_browser_stations import PHONE, PIN, WAIT, MeetInBrowser, Page, browser, look_up, main  # noqa: E402
 
 
 def phone_in(language):
     """A phone-sized browser whose languages start with `language` (None: the
     machine's own)."""
-    def make(profile):
-        driver = browser(profile, language)
-        driver.execute_cdp_cmd('Emulation.setDeviceMetricsOverride', {
-            'width': 390, 'height': 844, 'deviceScaleFactor': 2, 'mobile': True})
-        return driver
-    return staticmethod(make)
+    return staticmethod(lambda profile: browser(profile, language, PHONE))
 
 
 class PageTests(MeetInBrowser):

@@ -8,12 +8,11 @@ Run: /usr/bin/python3 test_browser_pad.py TALLVANE_BIN SOURCE_DIR
 """
 import os
 import sys
-import unittest
 
 from selenium.webdriver.common.by import By
 
 sys.path.insert(0, os.path.dirname(__file__))
-from test_browser_stations import MeetInBrowser, judge_pad, main  # noqa: E402
+from test_browser_stations import PHONE, MeetInBrowser, emulate, judge_pad, main  # noqa: E402
 
 IN_SIGHT = """
 const box = document.getElementById(arguments[0]).getBoundingClientRect();
@@ -54,8 +53,7 @@ class JudgePadOnAPhone(MeetInBrowser):
             "SELECT Num FROM Gymnasts WHERE Session = '1' AND Squad = ? AND scratched = 0 "
             "ORDER BY [Order]", squad)]
         self.pad = pad = judge_pad(self.driver, self.meet, 'Floor', 1)
-        pad.driver.execute_cdp_cmd('Emulation.setDeviceMetricsOverride', {
-            'width': 390, 'height': 844, 'deviceScaleFactor': 2, 'mobile': True})
+        emulate(pad.driver, PHONE)
         pad.choose('squad', squad)
         pad.until(lambda: len(self.order()) == len(numbers), 'the running order')
 

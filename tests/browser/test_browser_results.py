@@ -10,14 +10,12 @@ import os
 import socket
 import sys
 import time
-import unittest
 
-from selenium.common.exceptions import StaleElementReferenceException
 from selenium.webdriver.common.by import By
-from selenium.webdriver.support.ui import Select, WebDriverWait
+from selenium.webdriver.support.ui import Select
 
 sys.path.insert(0, os.path.dirname(__file__))
-from test_browser_stations import MeetInBrowser, PIN, WAIT, browser, main  # noqa: E402
+from test_browser_stations import MeetInBrowser, PHONE, PIN, WAIT, browser, main, wait_until  # noqa: E402
 
 SCREENSHOT = sys.argv[3] if len(sys.argv) > 3 else None
 
@@ -64,22 +62,14 @@ class Judge:
 
 
 def phone(profile):
-    driver = browser(profile)
-    driver.execute_cdp_cmd('Emulation.setDeviceMetricsOverride', {
-        'width': 390, 'height': 844, 'deviceScaleFactor': 2, 'mobile': True})
-    return driver
+    return browser(profile, device=PHONE)
 
 
 class ResultsPage(MeetInBrowser):
     make_browser = staticmethod(phone)
 
     def until(self, check, what):
-        try:
-            WebDriverWait(self.driver, WAIT, poll_frequency=0.1,
-                          ignored_exceptions=(StaleElementReferenceException,)).until(
-                lambda d: check())
-        except Exception as error:
-            raise AssertionError(f'timed out waiting for {what}') from error
+        wait_until(self.driver, check, what)
 
     def row(self, num):
         rows = self.driver.find_elements(By.CSS_SELECTOR, f'#results tr[data-num="{num}"]')

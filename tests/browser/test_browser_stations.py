@@ -112,8 +112,32 @@ class Meet:
         self.folder.cleanup()
 
 
-def browser(profile, language=None):
-    """Headless Chromium; with `language` ("es") its languages start with that one."""
+PHONE = (390, 844, 2)  # width, height, device pixels per CSS pixel
+TABLET = (1024, 768, 1)
+
+
+def emulate(driver, device):
+    """Makes the browser's windows a touch screen of `device` (PHONE, TABLET)."""
+    width, height, scale = device
+    driver.execute_cdp_cmd('Emulation.setDeviceMetricsOverride', {
+        'width': width, 'height': height, 'deviceScaleFactor': scale, 'mobile': True})
+    return driver
+
+
+def wait_until(driver, check, what, shown=lambda: ''):
+    """Waits for `check()`; a page redrawn between two calls is simply read
+    again. A timeout names `what`, and what the page shows if `shown` says."""
+    try:
+        WebDriverWait(driver, WAIT, poll_frequency=0.1,
+                      ignored_exceptions=(StaleElementReferenceException,)).until(lambda d: check())
+    except Exception as error:  # the timeout says too little on its own
+        raised = f'timed out waiting for {what}'
+        raise AssertionError(f'{raised}; the page shows {shown()!r}' if shown() else raised) from error
+
+
+def browser(profile, language=None, device=None):
+    """Headless Chromium; with `language` ("es") its languages start with that
+    one; with `device` it is a touch screen of that size."""
     options = webdriver.ChromeOptions()
     for flag in ('--headless', '--no-sandbox', '--disable-gpu', '--disable-background-networking',
                  '--disable-component-update', '--disable-sync', '--no-first-run',
@@ -129,7 +153,7 @@ def browser(profile, language=None):
     # A page that never finishes loading fails its test instead of holding the
     # whole run until it is killed.
     driver.set_page_load_timeout(WAIT * 2)
-    return driver
+    return emulate(driver, device) if device else driver
 
 
 class Page:
@@ -174,13 +198,7 @@ class Page:
 
     def until(self, check, what):
         self.focus()
-        try:
-            # An element the page redraws between two calls is simply read again.
-            WebDriverWait(self.driver, WAIT, poll_frequency=0.1,
-                          ignored_exceptions=(StaleElementReferenceException,)).until(
-                lambda d: check())
-        except Exception as error:  # the timeout says too little on its own
-            raise AssertionError(f'timed out waiting for {what}') from error
+        wait_until(self.driver, check, what)
 
 
 def judge_pad(driver, meet, event, number):

@@ -1,6 +1,6 @@
 #include "firstrow.h"
 #include "judging/meetservices.h"
-#include "judging/submittedscore.h"
+#include "manualscore.h"
 #include "queuetab.h"
 #include "resultstab.h"
 #include "scoreboard/eventdisplayloop.h"
@@ -111,12 +111,7 @@ private Q_SLOTS:
         clickItem(child<QListWidget>("lstGymnasts"), 0); // 101 - Brooks, Ava
         auto* floor = child<QLineEdit>("txtFloorScore");
         QCOMPARE(floor->text(), QString());
-        SubmittedScore score;
-        score.num = u"101"_s;
-        score.event = u"Floor"_s;
-        score.first.judges[0] = u"8.675"_s;
-        score.finalText = u"8.675"_s;
-        QVERIFY(mWindow->services().enterScore(score, true).stored);
+        QVERIFY(storeFinal(mWindow->services(), u"101"_s, u"Floor"_s, u"8.675"_s));
         QCOMPARE(floor->text(), u"8.675"_s);
         for (const char* name : {"txtVaultScore", "txtFloorScore", "txtAAScore"}) {
             const auto* box = child<QLineEdit>(name);
@@ -263,12 +258,7 @@ private Q_SLOTS:
         auto* floorLine = child<QLabel>("lblOnBoardsFloor");
         QCOMPARE(floorLine->text(), u"On the boards: nothing yet"_s);
         const auto store = [this](const QString& num, const QString& final) {
-            SubmittedScore score;
-            score.num = num;
-            score.event = u"Floor"_s;
-            score.first.judges[0] = final;
-            score.finalText = final;
-            return mWindow->services().enterScore(score, false).stored;
+            return storeFinal(mWindow->services(), num, u"Floor"_s, final, false);
         };
         QVERIFY(store(u"103"_s, u"9.1"_s));
         QVERIFY(store(u"101"_s, u"8.9"_s));

@@ -1,6 +1,6 @@
 #include "firstrow.h"
 #include "judging/meetservices.h"
-#include "judging/submittedscore.h"
+#include "manualscore.h"
 #include "scoreboard/queuekey.h"
 #include "serverwindowfixture.h"
 
@@ -19,13 +19,8 @@ private Q_SLOTS:
     // Results tabs; the History tab lists the session's entries, narrowed by
     // kind, and prints them to a PDF.
     void historyIsTwoClicksAway() {
-        SubmittedScore score;
-        score.num = u"101"_s;
-        score.event = u"Vault"_s;
-        score.finalText = u"9.2"_s;
-        QVERIFY(mWindow->services().enterScore(score, false).stored);
-        score.finalText = u"9.4"_s;
-        QVERIFY(mWindow->services().enterScore(score, false).stored);
+        QVERIFY(storeFinal(mWindow->services(), u"101"_s, u"Vault"_s, u"9.2"_s, false));
+        QVERIFY(storeFinal(mWindow->services(), u"101"_s, u"Vault"_s, u"9.4"_s, false));
         const auto historyShown = [this](QWidget* clicked, const QPoint& at, const char* action) {
             Q_EMIT clicked->customContextMenuRequested(at);
             mWindow->findChild<QAction*>(QString::fromLatin1(action))->trigger();
@@ -81,11 +76,7 @@ private Q_SLOTS:
     // the operator is asked first; "Score stands" closes it with its reason,
     // and "New score…" opens the manual entry whose score decides it.
     void inquiriesAreFiledAndDecidedInTheHistoryTab() {
-        SubmittedScore score;
-        score.num = u"101"_s;
-        score.event = u"Bars"_s;
-        score.finalText = u"9.1"_s;
-        QVERIFY(mWindow->services().enterScore(score, false).stored);
+        QVERIFY(storeFinal(mWindow->services(), u"101"_s, u"Bars"_s, u"9.1"_s, false));
         QVERIFY(db().execute(u"UPDATE ScoreBoardQueue SET Status = 'Sent', QueueTime = ?"_s,
                              {queueTimeText(QDateTime::currentDateTime().addSecs(-20 * 60))}));
         child<QTabWidget>("SSTab1")->setCurrentWidget(
@@ -122,8 +113,8 @@ private Q_SLOTS:
         QCOMPARE(childNamed<QLineEdit>(entry.get(), "txtGymnastNumber")->text(), u"101"_s);
         QCOMPARE(firstRow(db(), u"SELECT COUNT(*) FROM ScoreInquiries WHERE Decision IS NULL"_s),
                  QStringList{u"1"_s});
-        score.finalText = u"9.5"_s;
-        QVERIFY(mWindow->services().enterScore(score, false, u"a missed element"_s).stored);
+        QVERIFY(storeFinal(mWindow->services(), u"101"_s, u"Bars"_s, u"9.5"_s, false,
+                           u"a missed element"_s));
         QCOMPARE(cell("gridInquiries", 1, 4), u"New score"_s);
     }
 };

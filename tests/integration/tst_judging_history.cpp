@@ -1,7 +1,7 @@
 #include "childprogram.h"
 #include "firstrow.h"
 #include "judging/scoreinquiries.h"
-#include "judging/submittedscore.h"
+#include "manualscore.h"
 #include "serverfixture.h"
 #include "transferfiles.h"
 
@@ -32,11 +32,8 @@ class TestJudgingHistory : public QObject {
         const QStringList fields = what.split(u'|');
         ScoreInquiries inquiries(f.db());
         if (how == u"manual"_s) {
-            SubmittedScore score;
-            score.num = fields[0];
-            score.event = fields[1];
-            score.finalText = fields[2];
-            QVERIFY(f.services().enterScore(score, false, fields.value(3)).stored);
+            QVERIFY(
+                storeFinal(f.services(), fields[0], fields[1], fields[2], false, fields.value(3)));
         } else if (how == u"inquiry"_s) {
             QVERIFY2(inquiries.file(fields[0], fields[1], fields[2], false,
                                     QDateTime::currentDateTime()),

@@ -5,11 +5,10 @@
 #include "transfer/transferexport.h"
 #include "transferfiles.h"
 #include "web/meetwebpages.h"
+#include "webrequests.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -21,13 +20,9 @@ class TestMeetScoreRange : public QObject {
     Q_OBJECT
 
     static double pagesMaxScore(MeetWebPages& pages) {
-        QNetworkAccessManager net;
-        std::unique_ptr<QNetworkReply> reply(net.get(
-            QNetworkRequest(QUrl(u"http://127.0.0.1:%1/api/meet"_s.arg(pages.web().port())))));
-        QSignalSpy done(reply.get(), &QNetworkReply::finished);
-        if (!reply->isFinished() && !done.wait(5000))
-            return -1;
-        const QJsonObject meet = QJsonDocument::fromJson(reply->readAll()).object();
+        WebRequests requests(pages.web().port());
+        const QJsonObject meet =
+            QJsonDocument::fromJson(requests.get(u"/api/meet"_s)->readAll()).object();
         return meet.value(u"maxScore"_s).toDouble(-1);
     }
 

@@ -3,10 +3,10 @@
 // their connection and come back. At the end the registry holds exactly the live
 // stations, every score is stored and queued once, and memory has not grown.
 #include "firstrow.h"
+#include "residentmemory.h"
 #include "scoreload.h"
 #include "serverfixture.h"
 
-#include <QFile>
 #include <QTest>
 
 #include <algorithm>
@@ -23,14 +23,6 @@ constexpr int Displays = 172;     // with 28 judges: 200 stations
 constexpr int ScoresPerRound = 3;
 constexpr int Rounds = 4; // each round: scores, then stations fall silent and return
 constexpr int DeadlineMs = 60000;
-
-// Resident memory of this process in KiB.
-qint64 residentKiB() {
-    QFile statm(u"/proc/self/statm"_s);
-    const QList<QByteArray> fields =
-        statm.open(QIODevice::ReadOnly) ? statm.readAll().split(' ') : QList<QByteArray>();
-    return fields.size() > 1 ? fields[1].toLongLong() * 4 : -1;
-}
 
 // One simulated station; a judge sends one score at a time, the next only after
 // "SCORECONFIRM|0", as real stations do. A reconnection replaces its link.

@@ -1,11 +1,11 @@
 #include "childprogram.h"
 #include "datarows.h"
 #include "db/meetdatabase.h"
+#include "popplertext.h"
 #include "shell/papersize.h"
 #include "tempmeet.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -26,17 +26,8 @@ class TestReportPaperwork : public QObject {
     ChildProgram::Finished run(const QStringList& arguments) {
         return ChildProgram::runTallvane(arguments, mTemp.folder());
     }
-    static QString poppler(const QString& program, const QStringList& arguments) {
-        QProcess process;
-        process.start(program, arguments);
-        if (!process.waitForFinished(60000) || process.exitCode() != 0)
-            qFatal("%s failed: %s", qPrintable(program),
-                   process.readAllStandardError().constData());
-        return QString::fromUtf8(process.readAllStandardOutput());
-    }
     static QStringList pages(const QString& pdf) {
-        return poppler(u"pdftotext"_s, {u"-layout"_s, pdf, u"-"_s})
-            .split(u'\f', Qt::SkipEmptyParts);
+        return pdfText(pdf).split(u'\f', Qt::SkipEmptyParts);
     }
     static QStringList csvLines(const QString& path) {
         QFile file(path);
@@ -182,7 +173,14 @@ private Q_SLOTS:
         const QString session = u"--session"_s;
         addDataRows<QStringList, int>(
             {"arguments", "status"},
-            {{{u"startlist"_s}, 2},
+            {{{u"results"_s}, 2},
+             {{u"results"_s, meet, u"--colour"_s}, 2},
+             {{u"results"_s, meet, session, u"x"_s}, 2},
+             {{u"results"_s, u"nowhere.tallvane"_s}, 1},
+             {{u"results"_s, meet, session, u"9"_s}, 1},
+             {{u"results"_s, meet, session, u"2"_s, u"--level"_s, u"4"_s}, 1},
+             {{u"results"_s, meet, u"--csv"_s, u"/nonexistent/folder/r.csv"_s}, 1},
+             {{u"startlist"_s}, 2},
              {{u"startlist"_s, meet, u"--level"_s, u"4"_s}, 2},
              {{u"startlist"_s, meet, session, u"9"_s}, 1},
              {{u"startlist"_s, u"nowhere.tallvane"_s}, 1},

@@ -2,9 +2,9 @@
 #include "datarows.h"
 #include "db/meetdatabase.h"
 #include "db/tables/scoreinquiriestable.h"
+#include "popplertext.h"
 #include "tempmeet.h"
 
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -21,13 +21,6 @@ class TestReportResults : public QObject {
 
     ChildProgram::Finished run(const QStringList& arguments) {
         return ChildProgram::runTallvane(QStringList{u"results"_s} + arguments, mTemp.folder());
-    }
-    static QString pdfText(const QString& pdf) {
-        QProcess process;
-        process.start(u"pdftotext"_s, {u"-layout"_s, pdf, u"-"_s});
-        if (!process.waitForFinished(60000) || process.exitCode() != 0)
-            qFatal("pdftotext failed: %s", process.readAllStandardError().constData());
-        return QString::fromUtf8(process.readAllStandardOutput());
     }
 
 private Q_SLOTS:
@@ -120,29 +113,6 @@ private Q_SLOTS:
         title.remove(printed.capturedStart(), printed.capturedLength());
         QVERIFY2(title.simplified().contains(description), qPrintable(header));
         QCOMPARE(header.count(u"Session 2"_s), 1);
-    }
-
-    // Wrong arguments (2) and what cannot be done (1) write nothing.
-    void refusals_data() {
-        const QString meet = mMeet;
-        addDataRows<QStringList, int>({"arguments", "status"},
-                                      {{QStringList(), 2},
-                                       {{meet, u"--colour"_s}, 2},
-                                       {{meet, u"--session"_s, u"x"_s}, 2},
-                                       {{u"nowhere.tallvane"_s}, 1},
-                                       {{meet, u"--session"_s, u"9"_s}, 1},
-                                       {{meet, u"--session"_s, u"2"_s, u"--level"_s, u"4"_s}, 1},
-                                       {{meet, u"--csv"_s, u"/nonexistent/folder/r.csv"_s}, 1}});
-    }
-
-    void refusals() {
-        QFETCH(QStringList, arguments);
-        QFETCH(int, status);
-        const QString pdf = mTemp.path(u"refused.pdf"_s);
-        const auto done = run(arguments + QStringList{u"--pdf"_s, pdf});
-        QCOMPARE(done.status, status);
-        QVERIFY2(!done.err.isEmpty(), qPrintable(arguments.join(u' ')));
-        QVERIFY2(!QFile::exists(pdf), "nothing is written on a refusal");
     }
 
     void helpAndStandardOutput() {

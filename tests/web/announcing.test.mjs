@@ -5,7 +5,7 @@ import {test} from 'node:test';
 
 import * as announcing from '../../src/web/js/announcing.js';
 import {LiveAnnouncer} from '../../src/web/js/liveannouncer.js';
-import {FakeClock, FakeSocket} from './fakes.mjs';
+import {fakeBrowser, settle} from './fakes.mjs';
 import './english.mjs';
 
 const {awards, eventsNow, leaders, ordinal, ScoreFeed, sessionDone, upNext} = announcing;
@@ -116,8 +116,7 @@ test('the feed lists each new score once with the places it earned, newest first
 });
 
 test('the live page reads again on each word from the server and keeps every score', async () => {
-    const clock = new FakeClock();
-    const sockets = [];
+    const {sockets, browser} = fakeBrowser();
     const drawn = [];
     const asked = [];
     const answer = {underway: {Vault: null}, rows: [gymnast('1', 1), gymnast('2', 2)]};
@@ -131,15 +130,12 @@ test('the live page reads again on each word from the server and keeps every sco
                     ? [{id: 1, current: true}]
                     : structuredClone(answer);
             },
-            now: () => clock.now,
-            setTimer: (fn, ms) => clock.set(fn, ms),
-            clearTimer: (id) => clock.clear(id),
-            createSocket: (url) => sockets[sockets.push(new FakeSocket(url)) - 1],
+            ...browser,
         },
     );
     const told = async (text) => {
         sockets[0].receive(text);
-        await new Promise((resolve) => setImmediate(resolve));
+        await settle();
     };
     announcer.start();
     sockets[0].open();

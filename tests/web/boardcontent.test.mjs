@@ -6,7 +6,7 @@ import {test} from 'node:test';
 import {BoardContent, TurnMs} from '../../src/web/js/boardcontent.js';
 import {leaderGroups} from '../../src/web/js/boardresults.js';
 import './english.mjs';
-import {FakeClock, FakeSocket} from './fakes.mjs';
+import {fakeBrowser, settle} from './fakes.mjs';
 
 const row = (num, division, places, more = {}) => ({
     num,
@@ -45,8 +45,7 @@ test('leaders: the top eight of a level and division as the server placed them, 
 });
 
 function content(layout, answers, hasAds = () => false) {
-    const clock = new FakeClock();
-    const sockets = [];
+    const {clock, sockets, browser} = fakeBrowser();
     const asked = [];
     const drawn = {page: [], upNext: [], leaders: [], teams: []};
     const show = (list) => (value) => drawn[list].push(value);
@@ -64,19 +63,12 @@ function content(layout, answers, hasAds = () => false) {
                 asked.push(path);
                 return structuredClone(answers[path.split('?')[0]]);
             },
-            now: () => clock.now,
-            setTimer: (fn, ms) => clock.set(fn, ms),
-            clearTimer: (id) => clock.clear(id),
-            createSocket: (url) => sockets[sockets.push(new FakeSocket(url)) - 1],
+            ...browser,
             hasAds,
         },
     );
     board.show({layout, shows: 'all', level: '', division: ''});
-    // Lets the answers' promises settle.
-    const settle = async () => {
-        for (let i = 0; i < 5; i++) await new Promise((resolve) => setImmediate(resolve));
-    };
-    return {board, clock, sockets, asked, drawn, settle};
+    return {board, clock, sockets, asked, drawn, settle: () => settle(5)};
 }
 
 const sessions = [{id: 1, current: true}];

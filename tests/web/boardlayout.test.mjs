@@ -5,11 +5,10 @@ import {test} from 'node:test';
 
 import {linkSetup, withoutPin} from '../../src/web/js/boardlayout.js';
 import {Scoreboard} from '../../src/web/js/scoreboard.js';
-import {FakeClock, FakeSocket, MemoryStorage} from './fakes.mjs';
+import {MemoryStorage, fakeBrowser} from './fakes.mjs';
 
 function board(session = new MemoryStorage()) {
-    const clock = new FakeClock();
-    const sockets = [];
+    const {clock, browser, last} = fakeBrowser();
     const drawn = {layouts: [], quarters: []};
     const ignore = () => {};
     const view = {
@@ -26,12 +25,8 @@ function board(session = new MemoryStorage()) {
         url: 'ws://board/station',
         local: new MemoryStorage(),
         session,
-        now: () => clock.now,
-        setTimer: (fn, ms) => clock.set(fn, ms),
-        clearTimer: (id) => clock.clear(id),
-        createSocket: (url) => sockets[sockets.push(new FakeSocket(url)) - 1],
+        ...browser,
     });
-    const last = () => sockets.at(-1);
     const logIn = () => {
         last().open();
         last().receive('AUTHRESP|0|');

@@ -13,7 +13,7 @@ import {
 } from '../../src/web/js/failover.js';
 import {Outbox, Sending} from '../../src/web/js/outbox.js';
 import {Link, Station} from '../../src/web/js/station.js';
-import {FakeClock, MemoryStorage, fakeStation} from './fakes.mjs';
+import {FakeClock, MemoryStorage, fakeStation, settle} from './fakes.mjs';
 
 const Primary = 'http://10.0.0.5:8080';
 const Standby = 'http://10.0.0.6:8080';
@@ -22,7 +22,6 @@ const Key = 'tallvane.outbox.Bars.1';
 const Bars = (n, s) => `SENDSCORE|${n}|2|1|Bars|${s}|${s}||||||10.000||${s}|${s}|0`;
 const stored = (n, s) =>
     `GYMNASTQUERYRESP|0|Ava|Brooks|Riverside|4|A|Junior|${s}|${s}||||||10.000||${n}`;
-const settle = () => new Promise((resolve) => setImmediate(resolve));
 
 // A failover on a fake clock whose other servers answer from `answers` (url → summary).
 function failover(answers, local = new MemoryStorage(), session = new MemoryStorage()) {

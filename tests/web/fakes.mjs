@@ -73,18 +73,28 @@ export class MemoryStorage {
     }
 }
 
-// A station on fake sockets: `sockets` lists every socket it opened.
-export function fakeStation(Station, login) {
+// What a page takes from the browser (clock, timers, sockets), all fake:
+// `sockets` lists every socket opened, `browser` is spread into the options.
+export function fakeBrowser() {
     const clock = new FakeClock();
     const sockets = [];
-    const station = new Station('ws://pad/station', login, {
-        createSocket: (url) => {
-            const socket = new FakeSocket(url);
-            sockets.push(socket);
-            return socket;
-        },
+    const browser = {
+        now: () => clock.now,
         setTimer: (fn, ms) => clock.set(fn, ms),
         clearTimer: (id) => clock.clear(id),
-    });
-    return {station, clock, sockets, last: () => sockets[sockets.length - 1]};
+        createSocket: (url) => sockets[sockets.push(new FakeSocket(url)) - 1],
+    };
+    return {clock, sockets, browser, last: () => sockets.at(-1)};
+}
+
+// Lets awaited promises (the pages' reads) finish, `rounds` turns of the loop.
+export async function settle(rounds = 1) {
+    for (let i = 0; i < rounds; i++) await new Promise((resolve) => setImmediate(resolve));
+}
+
+// A station on fake sockets.
+export function fakeStation(Station, login) {
+    const fake = fakeBrowser();
+    const station = new Station('ws://pad/station', login, fake.browser);
+    return {...fake, station};
 }

@@ -4,7 +4,7 @@ import {test} from 'node:test';
 
 import {MinGapMs, PadReport, padStateText} from '../../src/web/js/padreport.js';
 import {Station} from '../../src/web/js/station.js';
-import {fakeStation} from './fakes.mjs';
+import {fakeStation, settle} from './fakes.mjs';
 
 function battery(level, charging) {
     const manager = new EventTarget();
@@ -28,7 +28,7 @@ async function pad(manager) {
         setTimer: (fn, ms) => p.clock.set(fn, ms),
         clearTimer: (id) => p.clock.clear(id),
     });
-    await new Promise((resolve) => setImmediate(resolve)); // the battery's promise
+    await settle(); // the battery's promise
     p.station.start();
     p.last().open();
     p.last().receive('AUTHRESP|0|4');

@@ -5,11 +5,8 @@ import assert from 'node:assert/strict';
 import {test} from 'node:test';
 
 import {LiveResults, pollInterval, PollMs} from '../../src/web/js/liveresults.js';
-import {FakeClock} from './fakes.mjs';
+import {fakeBrowser, settle} from './fakes.mjs';
 import './english.mjs';
-
-// Lets the page's awaited reads finish.
-const settle = () => new Promise((resolve) => setImmediate(resolve));
 
 function publishedSite() {
     const files = {
@@ -17,7 +14,7 @@ function publishedSite() {
         'data/sessions.json': [{id: 1, description: 'Saturday', current: true}],
         'data/results-1.json': {session: 1, rows: [{num: '101', level: '4', Vault: 9.1}]},
     };
-    const clock = new FakeClock();
+    const {clock, browser} = fakeBrowser();
     const read = [];
     const status = [];
     const view = {
@@ -33,9 +30,7 @@ function publishedSite() {
             if (!(path in files)) throw new Error(`${path}: 404`);
             return structuredClone(files[path]);
         },
-        now: () => clock.now,
-        setTimer: (fn, ms) => clock.set(fn, ms),
-        clearTimer: (id) => clock.clear(id),
+        ...browser,
     });
     return {files, clock, read, page, lastStatus: () => status[status.length - 1]};
 }

@@ -4,17 +4,14 @@ import assert from 'node:assert/strict';
 import {test} from 'node:test';
 
 import {ReconnectingSocket, retryWait, socketUrl} from '../../src/web/js/reconnect.js';
-import {FakeClock, FakeSocket} from './fakes.mjs';
+import {fakeBrowser} from './fakes.mjs';
 
 function link(schedule = [500, 1000, 2000]) {
-    const clock = new FakeClock();
-    const sockets = [];
+    const {clock, sockets, browser} = fakeBrowser();
     const updates = new ReconnectingSocket('ws://gym/updates', {
         silenceMs: 10000,
         retryMs: schedule,
-        createSocket: (url) => sockets.push(new FakeSocket(url)) && sockets.at(-1),
-        setTimer: (fn, ms) => clock.set(fn, ms),
-        clearTimer: (id) => clock.clear(id),
+        ...browser,
     });
     // The time from each drop to the next attempt.
     const waits = () => {

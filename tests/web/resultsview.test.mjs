@@ -5,47 +5,18 @@ import {test} from 'node:test';
 import {ChangeTracker, choices, sessionText, viewGroups} from '../../src/web/js/resultsview.js';
 import './english.mjs';
 
-const places = (v, b, be, f, aa) => ({Vault: v, Bars: b, Beam: be, Floor: f, AA: aa});
+// A gymnast with the scores and places of Vault, Bars, Beam, Floor and AA, in that order.
+const events = ['Vault', 'Bars', 'Beam', 'Floor', 'AA'];
+const gymnast = (num, name, gym, level, division, scores, places) => ({
+    ...{num, name, gym, level, division},
+    ...Object.fromEntries(events.map((e, i) => [e, scores[i]])),
+    places: Object.fromEntries(events.map((e, i) => [e, places[i]])),
+});
+const none = [null, null, null, null, null];
 const rows = [
-    {
-        num: '12',
-        name: 'A B',
-        gym: 'Kestrel',
-        level: '4',
-        division: 'Junior',
-        Vault: 9.1,
-        Bars: null,
-        Beam: 9,
-        Floor: 9,
-        AA: 27.1,
-        places: places(2, null, 1, 1, 1),
-    },
-    {
-        num: '3',
-        name: 'C D',
-        gym: 'Osprey',
-        level: '4',
-        division: 'Junior',
-        Vault: 9.5,
-        Bars: 8,
-        Beam: null,
-        Floor: null,
-        AA: 17.5,
-        places: places(1, 1, null, null, 2),
-    },
-    {
-        num: '7',
-        name: 'E F',
-        gym: 'Kestrel',
-        level: '5',
-        division: '',
-        Vault: null,
-        Bars: null,
-        Beam: null,
-        Floor: null,
-        AA: null,
-        places: places(null, null, null, null, null),
-    },
+    gymnast('12', 'A B', 'Kestrel', '4', 'Junior', [9.1, null, 9, 9, 27.1], [2, null, 1, 1, 1]),
+    gymnast('3', 'C D', 'Osprey', '4', 'Junior', [9.5, 8, null, null, 17.5], [1, 1, null, null, 2]),
+    gymnast('7', 'E F', 'Kestrel', '5', '', none, none),
 ];
 
 test('groups in server order, rows by place for the view, unplaced last', () => {

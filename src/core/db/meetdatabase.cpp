@@ -60,6 +60,9 @@ bool MeetDatabase::createMeetDatabase(const QString& path, QString* error) {
                 statements.append(MeetSchema::createStatement(table));
             statements.append(
                 u"INSERT INTO current_settings(sessionid, session_desc) VALUES('', '')"_s);
+            // The indexes a meet file carries come with it: opening it then
+            // has nothing to add and no second transaction to sync.
+            statements.append(MeetSchema::indexStatements());
             statements.append(u"COMMIT"_s);
             for (const QString& statement : statements) {
                 if (!query.exec(statement)) {

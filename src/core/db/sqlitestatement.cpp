@@ -17,6 +17,25 @@ QString messageOf(sqlite3* connection) {
     return message.isEmpty() ? u"unknown database error"_s : message;
 }
 
+bool bindAscii(sqlite3_stmt* statement, int at, QStringView text) {
+    // A meet file holds its texts in UTF-8: a text bound as UTF-16 is
+    // translated by the engine at every run, in memory it allocates for it.
+    // Most texts (numbers, names, events, times) are short and plain ASCII,
+    // whose UTF-8 is its bytes: those are narrowed here and handed over ready.
+    constexpr qsizetype MaxNarrowed = 256;
+    if (text.size() > MaxNarrowed)
+        return false;
+    char narrowed[MaxNarrowed];
+    const char16_t* from = text.utf16();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (from[i] >= 0x80)
+            return false;
+        narrowed[i] = char(from[i]);
+    }
+    sqlite3_bind_text(statement, at, narrowed, int(text.size()), SQLITE_TRANSIENT);
+    return true;
+}
+
 } // namespace
 
 sqlite3* SqliteStatement::handleOf(const QSqlDatabase& db) {
@@ -60,7 +79,7 @@ void SqliteStatement::bind(int index, const QVariant& value) {
         const auto* text = static_cast<const QString*>(value.constData());
         if (text->isNull())
             sqlite3_bind_null(mStatement, at);
-        else
+        else if (!bindAscii(mStatement, at, *text))
             sqlite3_bind_text16(mStatement, at, text->constData(),
                                 int(text->size() * sizeof(QChar)), SQLITE_STATIC);
         return;

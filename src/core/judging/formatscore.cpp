@@ -1,5 +1,7 @@
 #include "formatscore.h"
 
+#include "shell/numbertext.h"
+
 #include <QLocale>
 
 #include <algorithm>
@@ -10,11 +12,10 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 bool toNumber(const QString& text, double* value) {
-    bool ok = false;
-    const double v = text.toDouble(&ok);
-    if (!ok || !std::isfinite(v))
+    const std::optional<double> number = finiteNumber(text);
+    if (!number)
         return false;
-    *value = v;
+    *value = *number;
     return true;
 }
 

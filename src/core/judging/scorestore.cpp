@@ -9,10 +9,12 @@
 #include "db/tables/scorehistorytable.h"
 #include "formatscore.h"
 #include "scoreboard/scorequeue.h"
+#include "shell/numbertext.h"
 
 #include <QDateTime>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 using namespace Qt::Literals::StringLiterals;
@@ -20,11 +22,7 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 std::optional<double> number(const QString& text) {
-    bool ok = false;
-    const double value = text.toDouble(&ok);
-    if (!ok || !std::isfinite(value))
-        return std::nullopt;
-    return value;
+    return finiteNumber(text);
 }
 
 double asNumber(const QVariant& value) {
@@ -57,6 +55,34 @@ private:
     QString mError;
 };
 
+// The Gymnasts columns of one attempt at an event, named once for every score.
+struct AttemptColumns {
+    QString final;
+    QString start;
+    QString adjustment;
+    QString bScore;
+    std::array<QString, SubmittedScore::MaxJudges> judges;
+};
+
+// Events 1 to 4 and the second vault.
+const AttemptColumns& attemptColumns(int eventNumber) {
+    static const auto named = [] {
+        std::array<AttemptColumns, MeetEvents::SecondVault + 1> all;
+        for (int event = 1; event < int(all.size()); ++event) {
+            AttemptColumns& columns = all[size_t(event)];
+            columns.final = MeetEvents::column(event, u"Final");
+            columns.start = MeetEvents::column(event, u"Start");
+            columns.adjustment = MeetEvents::column(event, u"Adj");
+            columns.bScore = MeetEvents::column(event, u"BScore");
+            for (int judge = 0; judge < SubmittedScore::MaxJudges; ++judge)
+                columns.judges[size_t(judge)] =
+                    MeetEvents::column(event, QString(u"S"_s + QString::number(judge + 1)));
+        }
+        return all;
+    }();
+    return named[size_t(eventNumber)];
+}
+
 // The event columns of a score, from its values as sent; the final as a
 // number. Empty with `outcome.error` set when a value is no number or the
 // event is unknown. A test score writes no columns.
@@ -75,31 +101,26 @@ std::optional<double> eventColumns(const SubmittedScore& score, RowUpdate& updat
         return std::nullopt;
     }
     const bool vault = event == MeetEvents::Vault;
-    const auto column = [event](QStringView suffix) {
-        return MeetEvents::column(event, suffix);
-    };
-    const auto secondVault = [](QStringView suffix) {
-        return MeetEvents::column(MeetEvents::SecondVault, suffix);
-    };
-    update.set(column(u"Final"), *final);
-    update.numberOrNull(column(u"Start"), score.first.start);
-    update.numberOrNull(column(u"Adj"), score.first.adjustment);
+    const AttemptColumns& columns = attemptColumns(event);
+    const AttemptColumns& secondVault = attemptColumns(MeetEvents::SecondVault);
+    update.set(columns.final, *final);
+    update.numberOrNull(columns.start, score.first.start);
+    update.numberOrNull(columns.adjustment, score.first.adjustment);
     if (vault) {
-        update.numberOrNull(secondVault(u"Start"), score.second.start);
-        update.numberOrNull(secondVault(u"Adj"), score.second.adjustment);
+        update.numberOrNull(secondVault.start, score.second.start);
+        update.numberOrNull(secondVault.adjustment, score.second.adjustment);
     }
-    update.numberOrNull(column(u"BScore"), score.first.bScore);
+    update.numberOrNull(columns.bScore, score.first.bScore);
     if (vault) {
         // The second vault's panel score is informative only: one that is
         // no number is stored as Null rather than refusing the score.
         const std::optional<double> bScore = number(score.second.bScore);
-        update.set(secondVault(u"BScore"), bScore ? QVariant(*bScore) : QVariant());
+        update.set(secondVault.bScore, bScore ? QVariant(*bScore) : QVariant());
     }
     for (int judge = 0; judge < SubmittedScore::MaxJudges; ++judge) {
-        const QString suffix = u"S"_s + QString::number(judge + 1);
-        update.numberOrNull(column(suffix), score.first.judges[judge]);
+        update.numberOrNull(columns.judges[size_t(judge)], score.first.judges[judge]);
         if (vault)
-            update.numberOrNull(secondVault(suffix), score.second.judges[judge]);
+            update.numberOrNull(secondVault.judges[size_t(judge)], score.second.judges[judge]);
     }
     outcome.error = update.error();
     return outcome.error.isEmpty() ? final : std::nullopt;

@@ -6,6 +6,7 @@
 #include "db/meetdatabase.h"
 #include "db/meetevents.h"
 #include "db/tables/scorehistorytable.h"
+#include "db/tallvanesettings.h"
 #include "judgingmessages.h"
 #include "scoreboard/scorequeue.h"
 #include "server/stationlink.h"
@@ -57,6 +58,23 @@ ScoreSubmission::ScoreSubmission(MeetDatabase& db, ScoreQueue& queue, StationLin
     mCommitTimer.setSingleShot(true);
     mCommitTimer.setInterval(0);
     QObject::connect(&mCommitTimer, &QTimer::timeout, &mCommitTimer, [this] { commitWaiting(); });
+    // The meet's range is read once and kept until its setting changes.
+    QObject::connect(&db.changes(), &MeetChanges::committed, &mCommitTimer,
+                     [this](const MeetChange& change) {
+                         if (change.isWholeMeet() || change.table == TallvaneSettings::TableName)
+                             mRange.reset();
+                     });
+}
+
+ScoreRange ScoreSubmission::range() {
+    if (mRange)
+        return *mRange;
+    QString error;
+    const ScoreRange range = ScoreRange::ofMeet(mDb, &error);
+    // A range that could not be read is used once, and read again next time.
+    if (error.isEmpty())
+        mRange = range;
+    return range;
 }
 
 ScoreSubmission::~ScoreSubmission() {
@@ -125,7 +143,6 @@ QList<ScoreOutcome> ScoreSubmission::commit() {
         requests.append(waiting.request);
     const QList<ScoreOutcome> outcomes = mStore.store(requests);
     QList<std::pair<ConnectionId, std::function<void()>>> replies;
-    std::optional<ScoreRange> range;
     for (qsizetype i = 0; i < batch.size(); ++i) {
         const ConnectionId stationId = batch[i].stationId;
         if (batch[i].request.secondary) {
@@ -142,11 +159,8 @@ QList<ScoreOutcome> ScoreSubmission::commit() {
                                 mLink.sendData(stationId, JudgingMessages::scoreConfirmed());
                             }});
         report(stationId, outcomes[i]);
-        if (outcomes[i].stored && !outcomes[i].testScore) {
-            if (!range)
-                range = ScoreRange::ofMeet(mDb);
-            reportOutOfRange(batch[i], outcomes[i], *range);
-        }
+        if (outcomes[i].stored && !outcomes[i].testScore)
+            reportOutOfRange(batch[i], outcomes[i], range());
     }
     release(std::move(replies));
     return outcomes;

@@ -2,17 +2,18 @@
 
 #include "db/connectionid.h"
 #include "scorestore.h"
+#include "shell/scorerange.h"
 
 #include <QHash>
 #include <QList>
 #include <QTimer>
 
 #include <functional>
+#include <optional>
 
 class ConfirmationHold;
 class MeetDatabase;
 class OperatorAlerts;
-class ScoreRange;
 class ScoreQueue;
 class StationLink;
 
@@ -84,6 +85,8 @@ private:
     static QString stationText(ConnectionId stationId);
     // The station as the score history names it, looked up once per connection.
     QString sourceOf(ConnectionId stationId);
+    // The meet's range of scores, read once while its setting stays the same.
+    ScoreRange range();
 
     MeetDatabase& mDb;
     ScoreQueue& mQueue;
@@ -95,4 +98,5 @@ private:
     QTimer mCommitTimer;
     ConfirmationHold* mHold = nullptr;
     QHash<ConnectionId, int> mHeld; // confirmations held per station
+    std::optional<ScoreRange> mRange;
 };

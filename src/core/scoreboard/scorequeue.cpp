@@ -85,8 +85,14 @@ bool ScoreQueue::storeScore(const QString& num, const QString& name, const QStri
     entry.event = event;
     entry.score = score;
     entry.displaySeconds = mDisplaySeconds.seconds();
-    entry.queueTime = queueTimeText(queuedAt);
-    entry.queueTimeNum = queueKey(queuedAt);
+    // A batch of scores shares one stamp: its texts are written once.
+    if (queuedAt != mStampedAt || mStampText.isEmpty()) {
+        mStampedAt = queuedAt;
+        mStampText = queueTimeText(queuedAt);
+        mStampKey = queueKey(queuedAt);
+    }
+    entry.queueTime = mStampText;
+    entry.queueTimeNum = mStampKey;
     // A score for a shown one is a correction: the displays flag it. It stays
     // one when it is replaced again before it is shown, as the displays still
     // show the score it corrects.

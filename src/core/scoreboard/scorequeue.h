@@ -111,4 +111,8 @@ private:
     QSet<QString> mHeld;         // the held scores, by heldKey()
     QSet<QString> mHoldNew;      // events whose new scores are held, in lower case
     QSet<QString> mUnderInquiry; // the scores with an open inquiry, by heldKey()
+    // The last stamp storeScore() wrote, as the queue rows hold it.
+    QDateTime mStampedAt;
+    QString mStampText;
+    QString mStampKey;
 };

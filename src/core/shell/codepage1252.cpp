@@ -35,6 +35,13 @@ const QHash<char16_t, char>& reverseHigh() {
 } // namespace
 
 QString decode(QByteArrayView bytes) {
+    // Outside 0x80-0x9F the code page is Latin-1, which Qt converts fastest;
+    // nearly every text holds none of those bytes.
+    bool latin1 = true;
+    for (const char c : bytes)
+        latin1 &= uchar(uchar(c) - 0x80) >= 0x20;
+    if (latin1)
+        return QString::fromLatin1(bytes);
     QString text(bytes.size(), Qt::Uninitialized);
     char16_t* out = reinterpret_cast<char16_t*>(text.data());
     const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());

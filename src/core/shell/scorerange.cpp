@@ -1,6 +1,7 @@
 #include "scorerange.h"
 
 #include "db/tallvanesettings.h"
+#include "numbertext.h"
 
 #include <cmath>
 
@@ -9,11 +10,7 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 std::optional<double> numberOf(const QString& text) {
-    bool ok = false;
-    const double value = text.trimmed().toDouble(&ok);
-    if (!ok || !std::isfinite(value))
-        return std::nullopt;
-    return value;
+    return finiteNumber(text.trimmed());
 }
 
 } // namespace

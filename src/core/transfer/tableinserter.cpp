@@ -3,6 +3,8 @@
 #include "db/meetdatabase.h"
 #include "transferreader.h"
 
+#include <QStringEncoder>
+
 #include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
@@ -28,8 +30,8 @@ TableInserter::TableInserter(MeetDatabase& db, const MeetSchema::Table& table)
     , mLayout(layoutOf(table))
     , mFieldOfColumn(size_t(table.columns.size()), -1)
     , mWhole(db, table)
-    , mInsert(mWhole.inserter())
-    , mValues(size_t(table.columns.size())) {
+    , mInsert(mWhole.utf8Inserter())
+    , mTexts(size_t(table.columns.size())) {
     mReady = mInsert != nullptr;
     if (!mReady)
         mError = mWhole.lastError();
@@ -41,6 +43,15 @@ int TableInserter::columnOf(qsizetype position, QStringView name) {
     if (position < mTable.columns.size() && mTable.columns[position].name == name)
         return int(position);
     return mLayout.columnsByName.value(name.toString().toLower(), -1);
+}
+
+void TableInserter::bindText(int c, QStringView text) {
+    QByteArray& utf8 = mTexts[size_t(c)];
+    // The buffer keeps its room from record to record.
+    utf8.resize(text.size() * 3);
+    QStringEncoder encoder(QStringEncoder::Utf8);
+    utf8.resize(encoder.appendToBuffer(utf8.data(), text) - utf8.constData());
+    mInsert->bindText(c, utf8);
 }
 
 QString TableInserter::store(const TransferRecord& record) {
@@ -76,13 +87,42 @@ QString TableInserter::store(const TransferRecord& record) {
 
     // Values are bound as they are converted; a refused record is never executed.
     for (int c = 0; c < mTable.columns.size(); ++c) {
-        const ImportValueCodes::Converted converted = ImportValueCodes::convert(
-            mLayout.codes[c], mTable.columns[c], record.value(mFieldOfColumn[size_t(c)]));
+        const ImportValueCodes::Code code = mLayout.codes[c];
+        const QStringView text = record.value(mFieldOfColumn[size_t(c)]);
+        // Texts are stored as they are (an empty one as "Null" where the
+        // column says so), the bulk of a file: no value is made of them.
+        if (code == ImportValueCodes::Code::Text || code == ImportValueCodes::Code::EscapedText) {
+            bindText(c, text);
+            continue;
+        }
+        if (code == ImportValueCodes::Code::TextOrNull) {
+            bindText(c, text.isEmpty() ? QStringView(u"Null") : text);
+            continue;
+        }
+        const ImportValueCodes::Converted converted =
+            ImportValueCodes::convert(code, mTable.columns[c], text);
         if (!converted.error.isEmpty()) {
             reasons.append(converted.error);
-        } else {
-            mValues[size_t(c)] = converted.value;
-            mInsert->bind(c, mValues[size_t(c)]);
+            continue;
+        }
+        const QVariant& value = converted.value;
+        switch (value.typeId()) {
+        case QMetaType::UnknownType:
+            mInsert->bindNull(c);
+            break;
+        case QMetaType::Double:
+            mInsert->bindReal(c, value.toDouble());
+            break;
+        case QMetaType::QString: {
+            const auto* stored = static_cast<const QString*>(value.constData());
+            if (stored->isNull())
+                mInsert->bindNull(c);
+            else
+                bindText(c, *stored);
+            break;
+        }
+        default:
+            mInsert->bindInteger(c, value.toLongLong());
         }
     }
     if (!reasons.isEmpty())

@@ -18,8 +18,9 @@ struct TransferRecord;
 
 // Stores the records of one table of a transfer file: matches each record's
 // fields to the table's columns by name, converts every value by its column's
-// code and inserts the row with the connection's prepared statement for the
-// table, reused record after record and by later inserters on the connection.
+// code and inserts the row with a statement prepared for the table, reused
+// record after record. Texts go to the engine as the UTF-8 it stores, each
+// encoded into a buffer of its column that serves record after record.
 class TableInserter {
 public:
     TableInserter(MeetDatabase& db, const MeetSchema::Table& table);
@@ -33,6 +34,8 @@ public:
 
 private:
     int columnOf(qsizetype position, QStringView name);
+    // Binds column `c` to `text`, encoded into the column's buffer.
+    void bindText(int c, QStringView text);
 
     // What an inserter needs of its table, worked out once per table.
     struct Layout {
@@ -45,8 +48,8 @@ private:
     const Layout& mLayout;
     std::vector<qsizetype> mFieldOfColumn;
     WholeTable mWhole;
-    std::shared_ptr<SqliteStatement> mInsert;
-    std::vector<QVariant> mValues; // bound by reference: kept until the insert ran
+    std::unique_ptr<Utf8Statement> mInsert;
+    std::vector<QByteArray> mTexts; // bound by reference: kept until the insert ran
     bool mReady = false;
     bool mInserted = false;
     QString mError;

@@ -56,29 +56,18 @@ Result writeTables(MeetDatabase& db, QIODevice* device, const Observer& observer
             rows = *count;
         }
 
-        const std::shared_ptr<SqliteStatement> select = whole.reader();
+        const std::unique_ptr<Utf8Statement> select = whole.utf8Reader();
         if (!select)
             return failure(u"Reading %1 failed: %2"_s.arg(table.name, whole.lastError()));
-        SqliteStatement& query = *select;
-        // Stepped here, so left reset for the next user whichever way this ends.
-        const struct Finish {
-            SqliteStatement& query;
-            ~Finish() { query.reset(); }
-        } finish{query};
+        Utf8Statement& query = *select;
 
-        const int columns = int(table.columns.size());
         qint64 written = 0;
-        QVariantList values;
-        values.reserve(columns);
         while (query.next()) {
             if (observer.cancelled && observer.cancelled())
                 return failure(u"The export was stopped."_s);
-            // Texts refer to the engine's row: the writer is done with them
+            // The row's texts are the engine's: the writer is done with them
             // before the next step.
-            values.clear();
-            for (int c = 0; c < columns; ++c)
-                values.append(query.value(c));
-            writer.writeRecord(table, ++written, values);
+            writer.writeRecord(table, ++written, query);
             if (!writer.ok())
                 return failure(writer.errorString());
             if (observer.rowWritten)

@@ -197,7 +197,7 @@ bool TransferReader::readRecord(TransferRecord* record) {
             f.nameSize = eq ? eq - begin : field.size;
             f.valueAt = eq ? at + f.nameSize + 1 : at + field.size;
             f.valueSize = eq ? field.size - f.nameSize - 1 : 0;
-            record->fields.append(f);
+            record->fields.push_back(f);
             end = at + field.size;
         }
         record->text = Cp1252::decode(QByteArrayView(mBuffer).sliced(mKeepFrom, end));

@@ -11,6 +11,7 @@
 #include <QStringView>
 
 #include <memory>
+#include <vector>
 
 // One record section of a transfer file: its table, its header as written and
 // its field lines, each a name and a value. A value is everything after the
@@ -28,15 +29,17 @@ struct TransferRecord {
     QString table;  // the table's name as the meet schema spells it
     QString header; // "Gyms-0003", as in the file
     qint64 line = 0;
-    QString text; // the field lines as decoded
-    QList<Field> fields;
+    QString text;              // the field lines as decoded
+    std::vector<Field> fields; // keeps its room from record to record
 
-    qsizetype fieldCount() const { return fields.size(); }
+    qsizetype fieldCount() const { return qsizetype(fields.size()); }
     QStringView name(qsizetype i) const {
-        return QStringView(text).sliced(fields[i].nameAt, fields[i].nameSize);
+        const Field& f = fields[size_t(i)];
+        return QStringView(text).sliced(f.nameAt, f.nameSize);
     }
     QStringView value(qsizetype i) const {
-        return QStringView(text).sliced(fields[i].valueAt, fields[i].valueSize);
+        const Field& f = fields[size_t(i)];
+        return QStringView(text).sliced(f.valueAt, f.valueSize);
     }
 };
 

@@ -25,5 +25,9 @@ public:
 private:
     MeetDatabase& mDb;
     bool mMeetsRead = false;
+    // The table of the last record and its inserter: records come table by table.
+    QString mLastTable;
+    TableInserter* mLastInserter = nullptr;
+    bool mLastIsMeets = false;
     std::map<QString, std::unique_ptr<TableInserter>> mInserters;
 };

@@ -5,8 +5,10 @@
 
 #include <QHash>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -15,7 +17,17 @@ constexpr qsizetype FlushSize = 256 * 1024;
 } // namespace
 
 TransferWriter::TransferWriter(QIODevice* device)
-    : mDevice(device) {}
+    : mDevice(device) {
+    // Room for a full block and the record that fills it: the buffer is
+    // never grown while a file is written.
+    mBuffer.reserve(FlushSize + FlushSize / 4);
+}
+
+void TransferWriter::appendBytes(QByteArrayView bytes) {
+    const qsizetype at = mBuffer.size();
+    mBuffer.resize(at + bytes.size());
+    std::memcpy(mBuffer.data() + at, bytes.data(), size_t(bytes.size()));
+}
 
 void TransferWriter::appendLine(const QString& line) {
     mBuffer += Cp1252::encode(line);
@@ -79,18 +91,78 @@ bool TransferWriter::appendValue(MeetSchema::ColumnType type, const QVariant& st
     return appendEncoded(TransferValues::valueText(type, stored));
 }
 
+void TransferWriter::appendRecordHeader(const MeetSchema::Table& table, qint64 number) {
+    mBuffer += '[';
+    appendEncoded(table.name);
+    mBuffer += '-';
+    char digits[24];
+    const char* end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+    for (qsizetype width = end - digits; width < 4; ++width)
+        mBuffer += '0';
+    mBuffer.append(digits, end - digits);
+    mBuffer += "]\r\n";
+}
+
+void TransferWriter::fieldLost(const MeetSchema::Table& table, qint64 number, qsizetype column) {
+    mLossyFields.append(table.name + u'-' + TransferValues::padRecordNumber(number) + u' ' +
+                        table.columns[column].name);
+}
+
 void TransferWriter::writeRecord(const MeetSchema::Table& table, qint64 number,
                                  const QVariantList& values) {
-    const QString header = table.name + u'-' + TransferValues::padRecordNumber(number);
-    appendLine(u'[' + header + u']');
+    appendRecordHeader(table, number);
     const QList<QByteArray>& prefixes = fieldPrefixes(table);
     for (qsizetype i = 0; i < table.columns.size(); ++i) {
         mBuffer += prefixes[i];
         if (!appendValue(table.columns[i].type, i < values.size() ? values[i] : QVariant()))
-            mLossyFields.append(header + u' ' + table.columns[i].name);
+            fieldLost(table, number, i);
         mBuffer += "\r\n";
     }
-    appendLine(QString());
+    mBuffer += "\r\n";
+    flushIfFull();
+}
+
+void TransferWriter::writeRecord(const MeetSchema::Table& table, qint64 number,
+                                 const Utf8Statement& row) {
+    using T = MeetSchema::ColumnType;
+    using S = Utf8Statement::Type;
+    appendRecordHeader(table, number);
+    const QList<QByteArray>& prefixes = fieldPrefixes(table);
+    for (int i = 0; i < int(table.columns.size()); ++i) {
+        appendBytes(prefixes[i]);
+        const T type = table.columns[i].type;
+        bool lossless = true;
+        switch (row.type(i)) {
+        case S::Integer:
+            lossless = appendValue(type, qlonglong(row.integer(i)));
+            break;
+        case S::Real:
+            lossless = appendValue(type, row.real(i));
+            break;
+        case S::Null:
+            break;
+        case S::Blob:
+            lossless = appendValue(type, row.blob(i).toByteArray());
+            break;
+        case S::Text: {
+            const QByteArrayView text = row.text(i);
+            const bool ascii =
+                std::all_of(text.begin(), text.end(), [](char c) { return uchar(c) < 0x80; });
+            // Plain ASCII is the same bytes in the code page; "Null" is written empty.
+            if (type == T::Text && ascii) {
+                if (text != "Null")
+                    appendBytes(text);
+            } else {
+                lossless = appendValue(type, QString::fromUtf8(text));
+            }
+            break;
+        }
+        }
+        if (!lossless)
+            fieldLost(table, number, i);
+        appendBytes("\r\n");
+    }
+    appendBytes("\r\n");
     flushIfFull();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "db/meetschema.h"
+#include "db/utf8statement.h"
 
 #include <QByteArray>
 #include <QIODevice>
@@ -20,6 +21,10 @@ public:
     // "[Table-NNNN]", one "name=value" line per column in schema order, an empty line.
     // `values` holds the stored values in the table's column order.
     void writeRecord(const MeetSchema::Table& table, qint64 number, const QVariantList& values);
+    // The same record from the current row of a statement reading the
+    // table's columns in schema order (the export's own reading): texts
+    // of plain ASCII go from the engine's row into the file as they are.
+    void writeRecord(const MeetSchema::Table& table, qint64 number, const Utf8Statement& row);
     // "[Table]", "NumRecords=N", an empty line.
     void writeTrailer(const MeetSchema::Table& table, qint64 records);
 
@@ -33,6 +38,11 @@ public:
 
 private:
     void appendLine(const QString& line);
+    // Bytes into the buffer, which has room for them (see the constructor).
+    void appendBytes(QByteArrayView bytes);
+    // "[Table-NNNN]" and its line end.
+    void appendRecordHeader(const MeetSchema::Table& table, qint64 number);
+    void fieldLost(const MeetSchema::Table& table, qint64 number, qsizetype column);
     // Appends the value's text; false when the code page could not hold all of it.
     bool appendValue(MeetSchema::ColumnType type, const QVariant& stored);
     bool appendEncoded(QStringView text);

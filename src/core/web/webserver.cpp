@@ -146,6 +146,27 @@ void WebServer::upgrade(QTcpSocket* socket, const QString& path) {
         mUpdatesViewers(std::unique_ptr<QTcpSocket>(socket));
         return;
     }
+    // A station's opening is answered by the station itself, which then
+    // speaks WebSocket over the connection as a TCP station speaks lines.
+    const HttpRequestParser::Result opening =
+        HttpRequestParser::parse(socket->peek(HttpRequestParser::MaxHead));
+    if (path == StationPath && opening.status == HttpRequestParser::Status::Complete) {
+        socket->skip(opening.size);
+        auto* station =
+            new WebStation(std::unique_ptr<QTcpSocket>(socket),
+                           opening.request.value("sec-websocket-key"), mStationServer, this);
+        if (station->connection() == 0) {
+            station->deleteLater();
+            return;
+        }
+        mBrowserStations.insert(station);
+        connect(station, &WebStation::browserReport, this, &WebServer::browserReport);
+        connect(station, &WebStation::finished, this, [this, station] {
+            if (mBrowserStations.remove(station))
+                station->deleteLater();
+        });
+        return;
+    }
     // The WebSocket server reads the opening (still waiting in the socket)
     // and answers it; the socket is then the WebSocket's, or, refused or
     // closed before, deleted by the WebSocket server.
@@ -247,16 +268,6 @@ void WebServer::acceptStations() {
             (*route)(std::move(socket));
             continue;
         }
-        auto* station = new WebStation(std::move(socket), mStationServer, this);
-        if (station->connection() == 0) {
-            station->deleteLater();
-            continue;
-        }
-        mBrowserStations.insert(station);
-        connect(station, &WebStation::browserReport, this, &WebServer::browserReport);
-        connect(station, &WebStation::finished, this, [this, station] {
-            if (mBrowserStations.remove(station))
-                station->deleteLater();
-        });
+        socket->abort(); // no other path is let through the opening
     }
 }

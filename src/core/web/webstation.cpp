@@ -2,37 +2,68 @@
 
 #include "server/stationframing.h"
 #include "server/stationserver.h"
-#include "websocketguard.h"
+#include "websocketframes.h"
+
+#include <QtEndian>
 
 using namespace Qt::Literals::StringLiterals;
 
-WebStation::WebStation(std::unique_ptr<QWebSocket> socket, StationServer& server, QObject* parent)
+#ifdef Q_OS_UNIX
+#include <sys/socket.h>
+#endif
+
+namespace {
+
+constexpr quint16 NormalClosure = 1000;
+
+// Ends the connection at once: what waits for the client, in this process and
+// in the system's buffers, is dropped and the client told by a reset, not
+// left to take the rest first (it may never read it).
+void cutOff(QTcpSocket& socket) {
+#ifdef Q_OS_UNIX
+    const linger drop{1, 0};
+    if (socket.socketDescriptor() >= 0)
+        ::setsockopt(int(socket.socketDescriptor()), SOL_SOCKET, SO_LINGER, &drop, sizeof drop);
+#endif
+    socket.abort();
+}
+
+} // namespace
+
+WebStation::WebStation(std::unique_ptr<QTcpSocket> socket, QByteArrayView key,
+                       StationServer& server, QObject* parent)
     : QObject(parent)
     , mSocket(std::move(socket))
     , mServer(server) {
-    connect(mSocket.get(), &QWebSocket::disconnected, this, &WebStation::ended);
+    mSocket->setParent(nullptr);
+    mSocket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    // Reading stops at the limit until the frames are taken: a client cannot
+    // make the server hold more than that and one message.
+    mSocket->setReadBufferSize(ReadBufferBytes);
+    mClock.start();
+    mCloseGrace.setSingleShot(true);
+    mCloseGrace.setInterval(CloseGraceMs);
+    connect(&mCloseGrace, &QTimer::timeout, mSocket.get(), &QTcpSocket::abort);
+    connect(mSocket.get(), &QTcpSocket::disconnected, this, &WebStation::ended);
+    write(WebSocketFrames::opening(key));
     mConnection = mServer.attach(this, StationServer::addressText(mSocket->peerAddress()));
     if (mConnection == 0) {
         mSocket->abort();
         return;
     }
-    mGuard = new WebSocketGuard(
-        *mSocket, {{MaxFrameBytes, MaxMessageBytes, false}, mServer.maxPendingOutput()}, parent);
-    connect(mGuard, &WebSocketGuard::breached, this, [this](const QString& why) {
+    connect(mSocket.get(), &QTcpSocket::readyRead, this, &WebStation::read);
+    connect(mSocket.get(), &QTcpSocket::bytesWritten, this, [this] {
         if (mConnection != 0)
-            mServer.channelBreach(mConnection, why);
+            mServer.channelWritten(mConnection);
     });
-    mGuard->start();
-    connect(mSocket.get(), &QWebSocket::textMessageReceived, this, [this](const QString& message) {
-        if (mConnection == 0)
-            return;
-        if (StationFraming::holdsLineBreak(message))
-            mServer.channelRefused(mConnection, u"it holds a line break"_s);
-        else if (isBrowserReport(message))
-            Q_EMIT browserReport(mConnection, message.split(u'|'));
-        else
-            mServer.channelMessage(mConnection, message);
-    });
+    if (mSocket->bytesAvailable() > 0)
+        read();
+}
+
+WebStation::~WebStation() {
+    mSocket->disconnect(this);
+    if (mConnection != 0)
+        mServer.channelClosed(std::exchange(mConnection, 0));
 }
 
 bool WebStation::isBrowserReport(const QString& message) {
@@ -40,40 +71,125 @@ bool WebStation::isBrowserReport(const QString& message) {
            message.startsWith(u"BOARDLAYOUT|"_s);
 }
 
-WebStation::~WebStation() {
-    if (mSocket)
-        mSocket->disconnect(this);
-    if (mConnection != 0)
-        mServer.channelClosed(std::exchange(mConnection, 0));
+void WebStation::read() {
+    if (mCut)
+        return;
+    const WebSocketFrameReader::Result result = mReader.feed(mSocket->readAll());
+    for (const WebSocketFrameReader::Event& event : result.events) {
+        take(event);
+        // A handler may have ended this connection.
+        if (mCut)
+            return;
+    }
+    if (!result.breach.isEmpty())
+        breach(result.breach);
 }
 
-// Held to the same limit as TCP; a text's length stands for its bytes.
+void WebStation::take(const WebSocketFrameReader::Event& event) {
+    switch (event.kind) {
+    case WebSocketFrameReader::Event::Text:
+        if (mConnection != 0 && !mCloseSent)
+            message(event.text);
+        return;
+    case WebSocketFrameReader::Event::Binary:
+        return;
+    case WebSocketFrameReader::Event::Ping:
+        if (pingAllowed() && !mCloseSent)
+            write(WebSocketFrames::control(WebSocketFrames::Pong, event.bytes));
+        if (!mCut && mSocket->bytesToWrite() > mServer.maxPendingOutput())
+            breach(u"it did not read its answers (%1 bytes were waiting for it)"_s.arg(
+                mSocket->bytesToWrite()));
+        return;
+    case WebSocketFrameReader::Event::Close:
+        // The client ends the connection: its close is answered (unless ours
+        // went first) and the connection ends once the answer is written.
+        if (!mCloseSent)
+            write(WebSocketFrames::control(WebSocketFrames::Close,
+                                           event.bytes.first(qMin(event.bytes.size(), 2))));
+        mCloseSent = true;
+        mSocket->disconnectFromHost();
+        return;
+    }
+}
+
+void WebStation::message(const QString& text) {
+    if (StationFraming::holdsLineBreak(text))
+        mServer.channelRefused(mConnection, u"it holds a line break"_s);
+    else if (isBrowserReport(text))
+        Q_EMIT browserReport(mConnection, text.split(u'|'));
+    else
+        mServer.channelMessage(mConnection, text);
+}
+
+void WebStation::write(const QByteArray& frame) {
+    mSocket->write(frame);
+    mSocket->flush();
+}
+
+// Held to the same limit as TCP: what waits plus the whole frame.
 bool WebStation::sendMessage(const QString& text, qint64 maxPending) {
-    if (pendingOutput() + text.size() > maxPending)
+    if (mSocket->state() != QAbstractSocket::ConnectedState || mCloseSent)
+        return true;
+    const QByteArray frame = WebSocketFrames::text(text);
+    if (mSocket->bytesToWrite() + frame.size() > maxPending)
         return false;
-    if (mSocket && mSocket->state() == QAbstractSocket::ConnectedState)
-        mSocket->sendTextMessage(text);
+    write(frame);
     return true;
 }
 
 bool WebStation::sendBytes(const QByteArray& message, qint64 maxPending) {
-    if (pendingOutput() + message.size() > maxPending)
+    if (mSocket->state() != QAbstractSocket::ConnectedState || mCloseSent)
+        return true;
+    const QByteArray frame = WebSocketFrames::binary(message);
+    if (mSocket->bytesToWrite() + frame.size() > maxPending)
         return false;
-    if (mSocket && mSocket->state() == QAbstractSocket::ConnectedState)
-        mSocket->sendBinaryMessage(message);
+    write(frame);
     return true;
+}
+
+bool WebStation::pingAllowed() {
+    // The protocol wants every ping answered; a client that pings more often
+    // than a live page would is cut off before the answers pile up.
+    const qint64 now = mClock.elapsed();
+    while (!mPings.isEmpty() && mPings.first() <= now - PingWindowMs)
+        mPings.removeFirst();
+    mPings.append(now);
+    if (mPings.size() <= MaxPings)
+        return true;
+    breach(u"it sent more than %1 pings in %2 seconds"_s.arg(MaxPings).arg(PingWindowMs / 1000));
+    return false;
 }
 
 void WebStation::close() {
     // The server has forgotten this connection already.
     mConnection = 0;
-    if (mGuard)
-        mGuard->close();
-    else if (mSocket)
-        mSocket->abort();
+    if (mCloseSent || mCut)
+        return;
+    if (mSocket->state() != QAbstractSocket::ConnectedState ||
+        mSocket->bytesToWrite() > GracefulCloseBytes) {
+        // A graceful close would wait for a reader that may never come.
+        mCut = true;
+        cutOff(*mSocket);
+        return;
+    }
+    QByteArray code(2, Qt::Uninitialized);
+    qToBigEndian<quint16>(NormalClosure, code.data());
+    write(WebSocketFrames::control(WebSocketFrames::Close, code));
+    mCloseSent = true;
+    mCloseGrace.start();
+}
+
+void WebStation::breach(const QString& why) {
+    if (mCut)
+        return;
+    mCut = true;
+    if (mConnection != 0)
+        mServer.channelBreach(mConnection, why);
+    cutOff(*mSocket);
 }
 
 void WebStation::ended() {
+    mCloseGrace.stop();
     const ConnectionId connection = std::exchange(mConnection, 0);
     if (connection != 0)
         mServer.channelClosed(connection);

@@ -2,38 +2,53 @@
 
 #include "db/connectionid.h"
 #include "server/stationchannel.h"
+#include "websocketframereader.h"
 
+#include <QElapsedTimer>
+#include <QList>
 #include <QObject>
-#include <QWebSocket>
+#include <QTcpSocket>
+#include <QTimer>
 
 #include <memory>
 
 class StationServer;
-class WebSocketGuard;
 
 // One browser station: a WebSocket that speaks the station protocol, one
 // message per text frame (UTF-8). A raw message (the ad answer
 // "RECEIVE_AD_FILE|...") goes as one binary frame holding the same bytes as
 // on TCP. A text frame holding a line break is refused: passed on, it would
-// be two messages to a station that reads lines. A WebSocketGuard holds the
-// connection to its limits (frames and messages up to 64 KiB, pings, what
-// waits to be written); binary frames from the page carry no message and are
-// ignored. A browser's own messages ("PADSTATE", its battery and outbox;
-// "REHEARSALOK", its answer in a rehearsal; "BOARDLAYOUT", what a board
-// shows) are passed on as browserReport()
-// and never reach the station protocol.
+// be two messages to a station that reads lines. Binary frames from the page
+// carry no message and are ignored. A browser's own messages ("PADSTATE",
+// its battery and outbox; "REHEARSALOK", its answer in a rehearsal;
+// "BOARDLAYOUT", what a board shows) are passed on as browserReport() and
+// never reach the station protocol.
+//
+// The WebSocket is spoken here over the TCP connection itself, the way
+// TcpStation speaks lines: each read cut into frames (WebSocketFrameReader),
+// each message built into one frame and written and flushed at once. The
+// client is held to its limits: frames and messages up to 64 KiB, every
+// frame as the protocol says, pings answered but not without end, and what
+// waits to be written under the server's ceiling.
 class WebStation : public QObject, public StationChannel {
     Q_OBJECT
 
 public:
     static constexpr qint64 MaxFrameBytes = 64 * 1024;
     static constexpr qint64 MaxMessageBytes = 64 * 1024;
+    // Received bytes that may wait in the socket.
+    static constexpr qint64 ReadBufferBytes = 256 * 1024;
+    static constexpr int MaxPings = 20;
+    static constexpr int PingWindowMs = 10'000;
+    static constexpr int CloseGraceMs = 5'000;
+    // Up to this much still waiting, a close is graceful.
+    static constexpr qint64 GracefulCloseBytes = 64 * 1024;
 
-    // Attaches the socket to the server as a station; a server at its limit
-    // refuses it and the socket is closed at once (connection() is then 0).
-    // The socket's TCP connection is found among the children of `parent`
-    // (the web server that accepted it).
-    WebStation(std::unique_ptr<QWebSocket> socket, StationServer& server,
+    // Answers the opening (whose head has been read from `socket`, its key
+    // `key`) and attaches the socket to the server as a station; a server at
+    // its limit refuses it and the socket is closed at once (connection() is
+    // then 0).
+    WebStation(std::unique_ptr<QTcpSocket> socket, QByteArrayView key, StationServer& server,
                QObject* parent = nullptr);
     ~WebStation() override;
 
@@ -43,7 +58,7 @@ public:
 
     bool sendMessage(const QString& text, qint64 maxPending) override;
     bool sendBytes(const QByteArray& message, qint64 maxPending) override;
-    qint64 pendingOutput() const override { return mSocket ? mSocket->bytesToWrite() : 0; }
+    qint64 pendingOutput() const override { return mSocket->bytesToWrite(); }
     void close() override;
     QString transport() const override { return QStringLiteral("browser"); }
 
@@ -54,10 +69,23 @@ Q_SIGNALS:
     void browserReport(ConnectionId connection, const QStringList& fields);
 
 private:
+    void read();
+    void take(const WebSocketFrameReader::Event& event);
+    void message(const QString& text);
+    // Writes one whole frame, as TCP writes a message: at once, flushed.
+    void write(const QByteArray& frame);
+    bool pingAllowed();
+    // The client broke a limit: reported, then cut off.
+    void breach(const QString& why);
     void ended();
 
-    std::unique_ptr<QWebSocket> mSocket;
-    WebSocketGuard* mGuard = nullptr; // a child of mSocket
+    std::unique_ptr<QTcpSocket> mSocket;
     StationServer& mServer;
+    WebSocketFrameReader mReader{{MaxFrameBytes, MaxMessageBytes}};
     ConnectionId mConnection = 0;
+    QList<qint64> mPings; // times of recent pings, oldest first
+    QElapsedTimer mClock;
+    QTimer mCloseGrace;
+    bool mCloseSent = false;
+    bool mCut = false;
 };

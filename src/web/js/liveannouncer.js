@@ -6,24 +6,18 @@
 // requests, the socket, the timers and the clock come from outside.
 import {eventsNow, leaders, ScoreFeed, awards, sessionDone} from './announcing.js';
 import {coalesced, followUpdates} from './liveresults.js';
-import {sessionText, statusText} from './resultsview.js';
+import {SessionFollower} from './sessionfollower.js';
 
-export class LiveAnnouncer {
+export class LiveAnnouncer extends SessionFollower {
     // `view`: showSessions([value, text] pairs, chosen), showStatus(text,
     // online), render(state) with state {events, feed, leaders, awards}
     // (awards null until the session is done).
     // `env`: url (of the updates), getJson(path), now(), setTimer,
     // clearTimer, createSocket (optional).
     constructor(view, env) {
-        this.view = view;
-        this.env = env;
-        this.session = null;
-        this.currentSession = null; // the meet's, as /api/sessions says
-        this.followCurrent = true;
+        super(view, env);
         this.answer = null;
         this.feed = new ScoreFeed();
-        this.lastHeard = null;
-        this.online = false;
         this.load = coalesced(() => this.read());
         this.updates = followUpdates(this, env);
     }
@@ -37,12 +31,6 @@ export class LiveAnnouncer {
     tick() {
         if (!this.online) this.refresh();
         this.showStatus();
-    }
-
-    chooseSession(id) {
-        this.followCurrent = false;
-        this.session = id;
-        this.refresh();
     }
 
     // The session is done when every score is in, or when the meet has
@@ -62,58 +50,9 @@ export class LiveAnnouncer {
         };
     }
 
-    back() {
-        this.updates.connected();
-        this.online = true;
-        this.loadSessions().then(
-            () => this.refresh(),
-            () => this.showStatus(),
-        );
-    }
-
-    told(text) {
-        let message;
-        try {
-            message = JSON.parse(text);
-        } catch {
-            return;
-        }
-        if (message.type === 'scores' && message.session === this.session) this.refresh();
-        else if (message.type === 'underway') this.refresh();
-        else if (message.type === 'session')
-            this.loadSessions().then(
-                () => this.refresh(),
-                () => this.showStatus(),
-            );
-        else this.heard();
-    }
-
-    heard() {
-        this.lastHeard = this.env.now();
-        this.showStatus();
-    }
-
-    showStatus() {
-        this.view.showStatus(statusText(this.lastHeard, this.online, this.env.now()), this.online);
-    }
-
-    async loadSessions() {
-        const sessions = await this.env.getJson('/api/sessions');
-        const current = sessions.find((s) => s.current) ?? sessions[0];
-        this.currentSession = current ? current.id : null;
-        if (this.followCurrent || !sessions.some((s) => s.id === this.session))
-            this.session = current ? current.id : null;
-        const list = sessions.map((s) => [String(s.id), sessionText(s)]);
-        this.view.showSessions(list, String(this.session));
-    }
-
-    async refresh() {
-        try {
-            await this.load();
-        } catch {
-            // Offline or the server busy: what was shown stays, the status says so.
-            this.showStatus();
-        }
+    // An event's judges moved on to another gymnast.
+    refreshesOn(message) {
+        return message.type === 'underway';
     }
 
     // Reads the shown session again (through load, one read at a time).

@@ -7,7 +7,8 @@
 // view draws (see results.js), and the requests, the socket, the timers and
 // the clock come from outside.
 import {ReconnectingSocket} from './reconnect.js';
-import {ChangeTracker, choices, sessionText, statusText} from './resultsview.js';
+import {ChangeTracker, choices} from './resultsview.js';
+import {SessionFollower} from './sessionfollower.js';
 
 export const UpdatesSilenceMs = 45000;
 export const UpdatesRetryMs = Object.freeze([1000, 2000, 4000, 8000, 15000]);
@@ -76,24 +77,18 @@ export function coalesced(read) {
     };
 }
 
-export class LiveResults {
+export class LiveResults extends SessionFollower {
     // `view`: showSessions([value, text] pairs, chosen), showStatus(text,
     // online), render(), choice() ({view, level} as chosen on the page).
     // `env`: url (of the updates), getJson(path), now(), setTimer,
     // clearTimer, createSocket (optional); pollMs instead of url for a
     // published page.
     constructor(view, env) {
-        this.view = view;
-        this.env = env;
-        this.sessions = [];
-        this.session = null; // the session shown
-        this.followCurrent = true; // until a session is chosen by hand
+        super(view, env);
         this.rows = [];
         this.teams = [];
-        this.lastHeard = null;
-        this.online = false;
         this.tracker = new ChangeTracker();
-        this.loadResults = coalesced(() => this.readResults());
+        this.load = coalesced(() => this.readResults());
         this.published = Boolean(env.pollMs);
         this.updated = null; // a published site's time of its last change, as it says it
         const set = env.setTimer;
@@ -113,7 +108,7 @@ export class LiveResults {
             const {updated} = await this.env.getJson(PublishedPaths.meet);
             if (updated !== this.updated) {
                 await this.loadSessions();
-                await this.loadResults();
+                await this.load();
                 this.updated = updated;
             }
             this.online = true;
@@ -134,73 +129,19 @@ export class LiveResults {
         this.view.render();
     }
 
-    chooseSession(id) {
-        this.followCurrent = false;
-        this.session = id;
-        this.refresh();
-    }
-
     isRecent(num, event) {
         return this.tracker.isRecent(num, event, this.env.now());
     }
 
-    // Connected again: catch up on what was missed.
-    back() {
-        this.updates.connected();
-        this.online = true;
-        this.loadSessions().then(
-            () => this.refresh(),
-            () => this.showStatus(),
-        );
-    }
-
-    told(text) {
-        let message;
-        try {
-            message = JSON.parse(text);
-        } catch {
-            return;
-        }
-        if (message.type === 'scores' && message.session === this.session) this.refresh();
-        else if (message.type === 'session')
-            this.loadSessions().then(
-                () => this.refresh(),
-                () => this.showStatus(),
-            );
-        else this.heard();
-    }
-
     heard() {
-        if (this.published) return; // the site's own time of change counts
-        this.lastHeard = this.env.now();
-        this.showStatus();
+        if (!this.published) super.heard(); // the site's own time of change counts
     }
 
-    showStatus() {
-        this.view.showStatus(statusText(this.lastHeard, this.online, this.env.now()), this.online);
+    sessionsPath() {
+        return this.published ? PublishedPaths.sessions : '/api/sessions';
     }
 
-    async loadSessions() {
-        this.sessions = await this.env.getJson(
-            this.published ? PublishedPaths.sessions : '/api/sessions',
-        );
-        const current = this.sessions.find((s) => s.current) ?? this.sessions[0];
-        if (this.followCurrent || !this.sessions.some((s) => s.id === this.session))
-            this.session = current ? current.id : null;
-        const list = this.sessions.map((s) => [String(s.id), sessionText(s)]);
-        this.view.showSessions(list, String(this.session));
-    }
-
-    async refresh() {
-        try {
-            await this.loadResults();
-        } catch {
-            // Offline or the server busy: the last results stay, the status says so.
-            this.showStatus();
-        }
-    }
-
-    // Reads the shown session again (through loadResults, one read at a time).
+    // Reads the shown session again (through load, one read at a time).
     async readResults() {
         if (this.session === null) return;
         const session = this.session;

@@ -57,6 +57,30 @@ private Q_SLOTS:
         QCOMPARE(stored(u"byEngine"_s), stored(u"byQt"_s));
     }
 
+    // Texts are handed to the engine as UTF-8 or UTF-16: either way the file
+    // holds the text's UTF-8, whatever its length or characters.
+    void storesEveryTextAsItsUtf8() {
+        QVERIFY(mMeet->db.execute(u"CREATE TABLE texts(v)"_s));
+        const std::shared_ptr<SqliteStatement> insert =
+            mMeet->db.sqliteStatement(u"INSERT INTO texts(v) VALUES(?)"_s);
+        QVERIFY2(insert, qPrintable(mMeet->db.lastError()));
+        const QStringList texts{
+            u"9.350"_s,         u""_s,    QString(u"a\0b"_s),         QString(256, u'x'),
+            QString(257, u'y'), u"Zoë"_s, QString(300, u'z') + u"é"_s};
+        for (const QString& text : texts) {
+            insert->bind(0, text);
+            QVERIFY2(insert->run(), qPrintable(insert->error()));
+        }
+        QSqlQuery query(mMeet->db.connection());
+        QVERIFY(query.exec(u"SELECT typeof(v), hex(v) FROM texts ORDER BY rowid"_s));
+        for (const QString& text : texts) {
+            QVERIFY(query.next());
+            QCOMPARE(query.value(0).toString(), u"text"_s);
+            QCOMPARE(query.value(1).toString(),
+                     QString::fromLatin1(text.toUtf8().toHex().toUpper()));
+        }
+    }
+
     void readsEveryStorageClassAsQtSqlDoes() {
         QVERIFY(mMeet->db.execute(u"CREATE TABLE kinds(v)"_s));
         QVERIFY(mMeet->db.execute(u"INSERT INTO kinds(v) VALUES (42), (-0.5), ('Émilie'), (''), "

@@ -1,11 +1,10 @@
-#include "judging/submittedscore.h"
+#include "manualscore.h"
 #include "webmeetfixture.h"
+#include "webrequests.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
 #include <QSignalSpy>
 #include <QTest>
 #include <QWebSocket>
@@ -20,16 +19,9 @@ class TestWebAnnouncer : public QObject {
     Q_OBJECT
 
     struct Meet : WebMeetFixture {
-        QNetworkAccessManager net;
+        WebRequests requests{web.port()};
 
-        std::unique_ptr<QNetworkReply> get(const QString& path) {
-            std::unique_ptr<QNetworkReply> reply(net.get(
-                QNetworkRequest(QUrl(u"http://127.0.0.1:%1%2"_s.arg(web.port()).arg(path)))));
-            QSignalSpy done(reply.get(), &QNetworkReply::finished);
-            if (!reply->isFinished())
-                done.wait(5000);
-            return reply;
-        }
+        std::unique_ptr<QNetworkReply> get(const QString& path) { return requests.get(path); }
         QJsonObject announcer(int session = 1) {
             auto reply = get(u"/api/announcer?session=%1"_s.arg(session));
             return QJsonDocument::fromJson(reply->readAll()).object();
@@ -38,17 +30,11 @@ class TestWebAnnouncer : public QObject {
             return announcer(session)[u"underway"_s].toObject()[event];
         }
         bool store(const QString& num, const QString& event, const QString& final) {
-            SubmittedScore score;
-            score.num = num;
-            score.event = event;
-            score.finalText = final;
-            return f.services().enterScore(score, true).stored;
+            return storeFinal(f.services(), num, event, final);
         }
     };
 
-    static int status(QNetworkReply& reply) {
-        return reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    }
+    static int status(QNetworkReply& reply) { return WebRequests::status(reply); }
 
 private Q_SLOTS:
     void refusesBadQueries_data() {

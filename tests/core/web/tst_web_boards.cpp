@@ -1,5 +1,5 @@
-#include "operatorrequests.h"
 #include "webmeetfixture.h"
+#include "webrequests.h"
 #include "webteststation.h"
 
 #include <QJsonArray>
@@ -162,8 +162,8 @@ private Q_SLOTS:
         QVERIFY(m.f.started());
         WebTestStation board(m.web.port());
         QCOMPARE(board.loginDisplay(u"Door"_s, m.f.pin()), u"AUTHRESP|0"_s);
-        OperatorRequests pages(m.web.port());
-        const auto status = &OperatorRequests::status;
+        WebRequests pages(m.web.port());
+        const auto status = &WebRequests::status;
         const QString choose = u"/api/boards/layout?name=Door&layout=upnext&shows=floor"_s;
         // The station PIN opens no operator's page.
         QCOMPARE(status(*pages.post(choose, pages.cookieFor(m.f.pin()))), 401);

@@ -1,12 +1,11 @@
 #include "childprogram.h"
 #include "webmeetfixture.h"
+#include "webrequests.h"
 #include "webteststation.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -21,38 +20,17 @@ class TestWebHealth : public QObject {
     Q_OBJECT
 
     struct Meet : WebMeetFixture {
-        QNetworkAccessManager net;
+        WebRequests requests{web.port()};
         QByteArray cookie;
 
         Meet() { f.server().stopHeartbeats(); }
 
-        QNetworkReply* get(const QString& path, const QByteArray& withCookie) {
-            QNetworkRequest request(QUrl(u"http://127.0.0.1:%1%2"_s.arg(web.port()).arg(path)));
-            request.setAttribute(QNetworkRequest::CookieLoadControlAttribute,
-                                 QNetworkRequest::Manual);
-            if (!withCookie.isEmpty())
-                request.setRawHeader("Cookie", withCookie);
-            QNetworkReply* reply = net.get(request);
-            QSignalSpy done(reply, &QNetworkReply::finished);
-            if (!reply->isFinished())
-                done.wait(5000);
-            reply->deleteLater();
-            return reply;
-        }
         bool logIn() {
-            QNetworkRequest request(
-                QUrl(u"http://127.0.0.1:%1/api/operator/login"_s.arg(web.port())));
-            request.setRawHeader("X-Operator-Pin", f.state().operatorPin().toUtf8());
-            QNetworkReply* reply = net.post(request, QByteArray());
-            QSignalSpy done(reply, &QNetworkReply::finished);
-            if (!reply->isFinished())
-                done.wait(5000);
-            reply->deleteLater();
-            cookie = reply->rawHeader("Set-Cookie").split(';').first();
+            cookie = requests.cookieFor(f.state().operatorPin());
             return !cookie.isEmpty();
         }
         QJsonArray seats() {
-            return QJsonDocument::fromJson(get(u"/api/health"_s, cookie)->readAll())
+            return QJsonDocument::fromJson(requests.get(u"/api/health"_s, cookie)->readAll())
                 .object()
                 .value(u"seats"_s)
                 .toArray();
@@ -81,10 +59,7 @@ private Q_SLOTS:
     void everyExpectedSeatIsListed() {
         Meet m;
         QVERIFY(m.f.started());
-        QCOMPARE(m.get(u"/api/health"_s, {})
-                     ->attribute(QNetworkRequest::HttpStatusCodeAttribute)
-                     .toInt(),
-                 401);
+        QCOMPARE(WebRequests::status(*m.requests.get(u"/api/health"_s)), 401);
         QVERIFY(m.logIn());
         const int judges = m.f.state().numJudges();
         QVERIFY(judges > 0);

@@ -1,9 +1,9 @@
 #include "rawwebsocket.h"
-#include "web/websocketguard.h"
+#include "residentmemory.h"
+#include "web/webstation.h"
 #include "webmeetfixture.h"
 #include "webteststation.h"
 
-#include <QFile>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -38,17 +38,6 @@ class TestWebHostile : public QObject {
             return probe.loginDisplay(u"Probe"_s, f.pin()) == u"AUTHRESP|0"_s;
         }
     };
-
-    static qint64 residentKiB() {
-        QFile status(u"/proc/self/status"_s);
-        if (!status.open(QIODevice::ReadOnly))
-            return 0;
-        for (const QByteArray& line : status.readAll().split('\n')) {
-            if (line.startsWith("VmRSS:"))
-                return line.mid(6).trimmed().split(' ').value(0).toLongLong();
-        }
-        return 0;
-    }
 
     // Writes `piece` again and again as the socket takes it, up to `most` bytes.
     static void keepWriting(R& client, const QByteArray& piece, qint64 most, qint64& written) {
@@ -166,9 +155,13 @@ private Q_SLOTS:
         const QString answer(256 * 1024, u'x');
         for (int i = 0; i < 16; ++i)
             m.stations.sendData(id, answer);
-        QVERIFY(m.stations.pendingOutput(id) > WebSocketGuard::GracefulCloseBytes);
+        QVERIFY(m.stations.pendingOutput(id) > WebStation::GracefulCloseBytes);
+        QCOMPARE(m.web.stationCount(), 1);
+        // The server lets the connection go at once, well before a graceful
+        // close would give up. (The client, stuck on a frame larger than its
+        // buffer, may never read far enough to learn of it.)
         m.stations.close(id);
-        QVERIFY(station.waitDisconnected());
+        QTRY_COMPARE_WITH_TIMEOUT(m.web.stationCount(), 0, WebStation::CloseGraceMs / 5);
     }
 
     // Connections that never log in, from many addresses, do not keep a

@@ -2,13 +2,11 @@
 #include "scoreboard/adfiles.h"
 #include "transferfiles.h"
 #include "webmeetfixture.h"
+#include "webrequests.h"
 #include "webteststation.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QSignalSpy>
 #include <QTest>
 
 #include <memory>
@@ -21,7 +19,7 @@ class TestWebOperator : public QObject {
     Q_OBJECT
 
     struct Meet : WebMeetFixture {
-        QNetworkAccessManager net;
+        WebRequests requests{web.port()};
 
         Meet() {
             // An operator API to knock on.
@@ -30,43 +28,20 @@ class TestWebOperator : public QObject {
         }
         QString operatorPin() { return f.state().operatorPin(); }
 
-        // One request with exactly the headers given (no cookie jar).
-        std::unique_ptr<QNetworkReply>
-        request(const QByteArray& method, const QString& path,
-                const QList<QPair<QByteArray, QByteArray>>& headers) {
-            QNetworkRequest request(QUrl(u"http://127.0.0.1:%1%2"_s.arg(web.port()).arg(path)));
-            request.setAttribute(QNetworkRequest::CookieLoadControlAttribute,
-                                 QNetworkRequest::Manual);
-            request.setAttribute(QNetworkRequest::CookieSaveControlAttribute,
-                                 QNetworkRequest::Manual);
-            for (const auto& [name, value] : headers)
-                request.setRawHeader(name, value);
-            std::unique_ptr<QNetworkReply> reply(
-                net.sendCustomRequest(request, method, QByteArray()));
-            QSignalSpy done(reply.get(), &QNetworkReply::finished);
-            if (!reply->isFinished())
-                done.wait(5000);
-            return reply;
+        std::unique_ptr<QNetworkReply> request(const QByteArray& method, const QString& path,
+                                               const WebRequests::Headers& headers) {
+            return requests.send(method, path, headers);
         }
         std::unique_ptr<QNetworkReply> logIn(const QString& pin) {
-            return request("POST", u"/api/operator/login"_s, {{"X-Operator-Pin", pin.toUtf8()}});
+            return requests.post(u"/api/operator/login"_s, {}, pin.toUtf8());
         }
-        // The session cookie of a log-in, as the browser sends it back.
-        QByteArray cookieOf(QNetworkReply& reply) {
-            return reply.rawHeader("Set-Cookie").split(';').first();
-        }
-        int statusOf(const QByteArray& cookie, const QString& path = u"/api/probe"_s) {
-            auto reply = request("GET", path,
-                                 cookie.isEmpty()
-                                     ? QList<QPair<QByteArray, QByteArray>>{}
-                                     : QList<QPair<QByteArray, QByteArray>>{{"Cookie", cookie}});
-            return status(*reply);
+        QByteArray cookieOf(QNetworkReply& reply) { return WebRequests::cookieOf(reply); }
+        int statusOf(const QByteArray& cookie) {
+            return status(*requests.get(u"/api/probe"_s, cookie));
         }
     };
 
-    static int status(QNetworkReply& reply) {
-        return reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    }
+    static int status(QNetworkReply& reply) { return WebRequests::status(reply); }
 
 private Q_SLOTS:
     // A new data folder has a PIN of six or more digits that is not the

@@ -1,5 +1,5 @@
-#include "operatorrequests.h"
 #include "webmeetfixture.h"
+#include "webrequests.h"
 #include "webteststation.h"
 
 #include <QJsonDocument>
@@ -21,7 +21,7 @@ class TestWebRehearsal : public QObject {
     static constexpr int TimeLimitMs = 1500;
 
     struct Meet : WebMeetFixture {
-        OperatorRequests operatorPages{web.port()};
+        WebRequests operatorPages{web.port()};
         Rehearsal& rehearsal = pages.rehearsal();
 
         Meet() {
@@ -33,7 +33,7 @@ class TestWebRehearsal : public QObject {
         std::unique_ptr<QNetworkReply> post(const QString& path, const QByteArray& cookie) {
             return operatorPages.post(path, cookie);
         }
-        static int status(QNetworkReply& reply) { return OperatorRequests::status(reply); }
+        static int status(QNetworkReply& reply) { return WebRequests::status(reply); }
     };
 
     static const Rehearsal::Line* lineOf(const QList<Rehearsal::Line>& lines, const QString& seat) {

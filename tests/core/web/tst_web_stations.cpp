@@ -2,6 +2,7 @@
 #include "rawwebsocket.h"
 #include "transferfiles.h"
 #include "webmeetfixture.h"
+#include "webrequests.h"
 #include "webteststation.h"
 
 #include <QDeadlineTimer>
@@ -9,8 +10,6 @@
 #include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
 #include <QSignalSpy>
 #include <QTcpSocket>
 #include <QTest>
@@ -34,18 +33,6 @@ class TestWebStations : public QObject {
             return std::make_unique<WebTestStation>(web.port(), origin);
         }
     };
-
-    static QNetworkReply* get(QNetworkAccessManager& net, quint16 port, const QString& path,
-                              const QByteArray& ifNoneMatch = {}) {
-        QNetworkRequest request(QUrl(u"http://127.0.0.1:%1%2"_s.arg(port).arg(path)));
-        if (!ifNoneMatch.isEmpty())
-            request.setRawHeader("If-None-Match", ifNoneMatch);
-        QNetworkReply* reply = net.get(request);
-        QSignalSpy done(reply, &QNetworkReply::finished);
-        if (!reply->isFinished())
-            done.wait(5000);
-        return reply;
-    }
 
 private Q_SLOTS:
     void servesThePages_data() {
@@ -72,9 +59,9 @@ private Q_SLOTS:
         Meet m;
         QVERIFY(m.f.started());
         QVERIFY(m.web.isListening());
-        QNetworkAccessManager net;
-        std::unique_ptr<QNetworkReply> reply(get(net, m.web.port(), path));
-        QCOMPARE(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), status);
+        WebRequests requests(m.web.port());
+        auto reply = requests.get(path);
+        QCOMPARE(WebRequests::status(*reply), status);
         QVERIFY2(reply->header(QNetworkRequest::ContentTypeHeader).toString().startsWith(type),
                  qPrintable(reply->header(QNetworkRequest::ContentTypeHeader).toString()));
         QCOMPARE(reply->rawHeader("X-Content-Type-Options"), QByteArray("nosniff"));
@@ -83,15 +70,15 @@ private Q_SLOTS:
 
     void servesTheMeet() {
         Meet m;
-        QNetworkAccessManager net;
+        WebRequests requests(m.web.port());
         // A results answer names its version; asking with it gets 304 and no body.
-        std::unique_ptr<QNetworkReply> results(get(net, m.web.port(), u"/api/sessions"_s));
+        auto results = requests.get(u"/api/sessions"_s);
         QVERIFY(!results->rawHeader("ETag").isEmpty());
-        std::unique_ptr<QNetworkReply> unchanged(
-            get(net, m.web.port(), u"/api/sessions"_s, results->rawHeader("ETag")));
-        QCOMPARE(unchanged->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 304);
+        auto unchanged = requests.send("GET", u"/api/sessions"_s,
+                                       {{"If-None-Match", results->rawHeader("ETag")}});
+        QCOMPARE(WebRequests::status(*unchanged), 304);
 
-        std::unique_ptr<QNetworkReply> reply(get(net, m.web.port(), u"/api/meet"_s));
+        auto reply = requests.get(u"/api/meet"_s);
         const QJsonObject meet = QJsonDocument::fromJson(reply->readAll()).object();
         QCOMPARE((QList<QJsonValue>{meet[u"name"_s], meet[u"judgeCount"_s],
                                     meet[u"events"_s].toArray().size()}),
@@ -213,7 +200,7 @@ private Q_SLOTS:
             score.finalText = finalText;
             return m.f.services().enterScore(score, true).stored;
         };
-        QNetworkAccessManager net;
+        WebRequests requests(m.web.port());
         int notices = 0;
         // Twice: the second reads the meet as the second score left it.
         for (const QString& finalText : {u"9.1"_s, u"9.3"_s}) {
@@ -222,21 +209,21 @@ private Q_SLOTS:
             QTRY_COMPARE(viewer.received().count(notice), notices);
             const int computations = api.computations();
             const int ahead = api.snapshotAnswers();
-            std::unique_ptr<QNetworkReply> reply(get(net, m.web.port(), path));
+            auto reply = requests.get(path);
             QCOMPARE(api.computations(), computations);
             QCOMPARE(api.snapshotAnswers(), ahead + 1);
             const ApiReply expected = computed();
             QCOMPARE(reply->readAll(), expected.body);
             QCOMPARE(reply->rawHeader("ETag"), expected.etag);
-            reply.reset(get(net, m.web.port(), path, expected.etag));
-            QCOMPARE(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 304);
+            reply = requests.send("GET", path, {{"If-None-Match", expected.etag}});
+            QCOMPARE(WebRequests::status(*reply), 304);
         }
 
         // A score stored after the notice: its results, never the ones
         // worked out before it.
-        std::unique_ptr<QNetworkReply> before(get(net, m.web.port(), path));
+        auto before = requests.get(path);
         QVERIFY(score(u"Beam"_s, u"8.7"_s));
-        std::unique_ptr<QNetworkReply> after(get(net, m.web.port(), path));
+        auto after = requests.get(path);
         const QByteArray answered = after->readAll();
         QCOMPARE(answered, computed().body);
         QVERIFY(answered != before->readAll());

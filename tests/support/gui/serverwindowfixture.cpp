@@ -40,11 +40,3 @@ void ServerWindowFixture::choose(const char* combo, const QString& text) {
 QString ServerWindowFixture::cell(const char* grid, int row, int column) {
     return child<QTableView>(grid)->model()->index(row, column).data().toString();
 }
-
-QString ServerWindowFixture::pdfText(const QString& pdf) {
-    QProcess process;
-    process.start(u"pdftotext"_s, {u"-layout"_s, pdf, u"-"_s});
-    if (!process.waitForFinished(60000) || process.exitCode() != 0)
-        qFatal("pdftotext failed: %s", process.readAllStandardError().constData());
-    return QString::fromUtf8(process.readAllStandardOutput());
-}

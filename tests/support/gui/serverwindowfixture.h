@@ -2,6 +2,7 @@
 
 #include "childnamed.h"
 #include "operatordesk.h"
+#include "popplertext.h"
 #include "serverwindow.h"
 
 #include <QtTest>
@@ -30,6 +31,4 @@ protected:
     void choose(const char* combo, const QString& text);
     QString cell(const char* grid, int row, int column);
     MeetDatabase& db() { return mDesk->state.meetDb(); }
-    // The text of a PDF, as pdftotext lays it out.
-    static QString pdfText(const QString& pdf);
 };

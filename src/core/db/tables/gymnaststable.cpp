@@ -4,6 +4,9 @@
 #include "db/meetdatabase.h"
 #include "db/meetevents.h"
 
+#include <algorithm>
+#include <iterator>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -217,17 +220,44 @@ bool GymnastsTable::saveDetails(const Details& edited) {
 
 bool GymnastsTable::storeScore(const QString& num, const QString& event, const QString& session,
                                const QList<std::pair<QString, QVariant>>& columns) {
-    QStringList assignments;
-    QVariantList values;
-    assignments.reserve(columns.size());
-    values.reserve(columns.size() + 1);
-    for (const auto& [column, value] : columns) {
-        assignments.append(column + u" = ?"_s);
-        values.append(value);
+    // A score of one event writes the same columns every time: the statement's
+    // text is made once for each set of columns (one or two an event).
+    struct Made {
+        QStringList columns;
+        QString sql;
+    };
+    thread_local QList<Made> made;
+    const auto sameColumns = [&columns](const Made& each) {
+        if (each.columns.size() != columns.size())
+            return false;
+        for (qsizetype i = 0; i < columns.size(); ++i) {
+            if (each.columns[i] != columns[i].first)
+                return false;
+        }
+        return true;
+    };
+    auto found = std::find_if(made.cbegin(), made.cend(), sameColumns);
+    if (found == made.cend()) {
+        constexpr qsizetype MaxKept = 16;
+        if (made.size() >= MaxKept)
+            made.clear();
+        Made fresh;
+        QStringList assignments;
+        for (const auto& [column, value] : columns) {
+            fresh.columns.append(column);
+            assignments.append(column + u" = ?"_s);
+        }
+        fresh.sql = u"UPDATE Gymnasts SET "_s + assignments.join(u", "_s) + u" WHERE Num = ?"_s;
+        made.append(std::move(fresh));
+        found = std::prev(made.cend());
     }
+    const QString& sql = found->sql;
+    QVariantList values;
+    values.reserve(columns.size() + 1);
+    for (const auto& [column, value] : columns)
+        values.append(value);
     values.append(num);
-    if (!mDb.execute(u"UPDATE Gymnasts SET "_s + assignments.join(u", "_s) + u" WHERE Num = ?"_s,
-                     values))
+    if (!mDb.execute(sql, values))
         return failed(mDb.lastError());
     if (mDb.rowsAffected() > 0)
         mDb.changes().record({Name, {num}, num, event, {session}, true});

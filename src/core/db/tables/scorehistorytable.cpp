@@ -4,6 +4,7 @@
 #include "db/meetdatabase.h"
 #include "db/sqlitestatement.h"
 #include "db/tableexists.h"
+#include "db/timestamptext.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -67,7 +68,7 @@ ScoreHistoryTable::ScoreHistoryTable(MeetDatabase& db)
 ScoreHistoryTable::~ScoreHistoryTable() = default;
 
 QString ScoreHistoryTable::timeText(const QDateTime& time) {
-    return time.toString(u"yyyy-MM-dd HH:mm:ss.zzz"_s);
+    return timestampText(time, true);
 }
 
 bool ScoreHistoryTable::failed(const QString& error) {

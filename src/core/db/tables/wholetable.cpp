@@ -49,6 +49,20 @@ std::shared_ptr<SqliteStatement> WholeTable::prepared(const QString& sql) {
     return statement;
 }
 
+std::unique_ptr<Utf8Statement> WholeTable::preparedUtf8(const QString& sql) {
+    std::unique_ptr<Utf8Statement> statement =
+        Utf8Statement::prepare(SqliteStatement::handleOf(mDb.connection()), sql, &mError);
+    return statement;
+}
+
+std::unique_ptr<Utf8Statement> WholeTable::utf8Inserter() {
+    return preparedUtf8(statementsOf(mTable).insert);
+}
+
+std::unique_ptr<Utf8Statement> WholeTable::utf8Reader() {
+    return preparedUtf8(statementsOf(mTable).select);
+}
+
 std::shared_ptr<SqliteStatement> WholeTable::inserter() {
     return prepared(statementsOf(mTable).insert);
 }

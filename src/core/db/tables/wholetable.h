@@ -2,6 +2,7 @@
 
 #include "db/meetschema.h"
 #include "db/sqlitestatement.h"
+#include "db/utf8statement.h"
 
 #include <QString>
 
@@ -23,14 +24,19 @@ public:
     std::shared_ptr<SqliteStatement> inserter();
     // Records that rows were inserted through inserter(), once for all of them.
     void rowsInserted();
+    // The same INSERT taking its texts as UTF-8, for copying in a whole table.
+    std::unique_ptr<Utf8Statement> utf8Inserter();
     // The connection's prepared SELECT of every row.
     std::shared_ptr<SqliteStatement> reader();
+    // The same SELECT giving its texts as UTF-8, for copying out a whole table.
+    std::unique_ptr<Utf8Statement> utf8Reader();
     std::optional<qint64> rowCount();
 
     QString lastError() const { return mError; }
 
 private:
     std::shared_ptr<SqliteStatement> prepared(const QString& sql);
+    std::unique_ptr<Utf8Statement> preparedUtf8(const QString& sql);
 
     MeetDatabase& mDb;
     const MeetSchema::Table& mTable;
