@@ -1,6 +1,7 @@
 #include "liveupdates.h"
 
-#include "db/meetchanges.h"
+#include "db/meetdatabase.h"
+#include "resultsprefetch.h"
 
 #include <QTcpSocket>
 
@@ -8,12 +9,12 @@ using namespace Qt::Literals::StringLiterals;
 
 LiveUpdates::LiveUpdates(MeetChanges& changes, QObject* parent)
     : QObject(parent)
+    , mChanges(changes)
     , mViewers(new LiveViewers) {
     mThread.setObjectName(u"Live results"_s);
     mViewers->moveToThread(&mThread);
     connect(&mThread, &QThread::finished, mViewers, &QObject::deleteLater);
-    // Queued: the viewers' thread hears of the change when it is free.
-    connect(&changes, &MeetChanges::resultsChangedIn, mViewers, &LiveViewers::resultsChanged);
+    connect(&changes, &MeetChanges::resultsChangedIn, this, &LiveUpdates::resultsChanged);
     mThread.start();
 }
 
@@ -23,6 +24,26 @@ LiveUpdates::~LiveUpdates() {
     // are deleted on it as it finishes.
     QMetaObject::invokeMethod(mViewers, [thread = &mThread] { thread->quit(); });
     mThread.wait();
+}
+
+void LiveUpdates::prepareResults(MeetDatabase& db, ResultsShelf& shelf,
+                                 std::function<QString()> currentSession) {
+    mDb = &db;
+    mCurrentSession = std::move(currentSession);
+    QMetaObject::invokeMethod(mViewers, [viewers = mViewers, &shelf] {
+        viewers->setResultsPrefetch(std::make_unique<ResultsPrefetch>(shelf));
+    });
+}
+
+void LiveUpdates::resultsChanged(const QString& session) {
+    // The meet as this change left it, read here where it changes; the
+    // viewers' thread hears of it when it is free.
+    const QString meetFile = mDb ? mDb->filePath() : QString();
+    const quint64 count = mChanges.count();
+    const QString current = mCurrentSession ? mCurrentSession() : QString();
+    QMetaObject::invokeMethod(mViewers, [viewers = mViewers, session, meetFile, count, current] {
+        viewers->resultsChanged(session, meetFile, count, current);
+    });
 }
 
 void LiveUpdates::addViewer(std::unique_ptr<QTcpSocket> connection) {

@@ -6,10 +6,13 @@
 #include <QString>
 #include <QThread>
 
+#include <functional>
 #include <memory>
 
 class MeetChanges;
+class MeetDatabase;
 class QTcpSocket;
+class ResultsShelf;
 
 // The viewers of /updates: every phone showing the live results. Each hears
 // {"type":"scores","session":N} soon after a score of session N is stored or
@@ -41,12 +44,25 @@ public:
     // Lets every viewer go; new ones are still taken.
     void closeViewers();
 
+    // Before telling the viewers that a session's results changed, works out
+    // on their thread, through a connection of its own to `db`'s file, the
+    // replies of the results API their pages then ask for, and leaves them on
+    // `shelf` (which outlives this object). `currentSession` names the
+    // meet's session.
+    void prepareResults(MeetDatabase& db, ResultsShelf& shelf,
+                        std::function<QString()> currentSession);
+
     // The meet's current session is now `session`.
     void currentSessionChanged(const QString& session);
     // An event's judges moved on to another gymnast: {"type":"underway"}.
     void underwayChanged();
 
 private:
+    void resultsChanged(const QString& session);
+
+    MeetChanges& mChanges;
+    MeetDatabase* mDb = nullptr;
+    std::function<QString()> mCurrentSession;
     QThread mThread;
     LiveViewers* mViewers; // on mThread, deleted there as it finishes
 };

@@ -1,5 +1,6 @@
 #include "liveviewers.h"
 
+#include "resultsprefetch.h"
 #include "websocketguard.h"
 
 #include <QJsonDocument>
@@ -104,14 +105,27 @@ void LiveViewers::underwayChanged() {
     tellAll(u"{\"type\":\"underway\"}"_s);
 }
 
-void LiveViewers::resultsChanged(const QString& session) {
+void LiveViewers::setResultsPrefetch(std::unique_ptr<ResultsPrefetch> prefetch) {
+    mPrefetch = std::move(prefetch);
+}
+
+void LiveViewers::resultsChanged(const QString& session, const QString& meetFile,
+                                 quint64 changeCount, const QString& current) {
     mScoredSessions.insert(session);
+    if (meetFile != mMeetFile || changeCount > mChangeCount) {
+        mMeetFile = meetFile;
+        mChangeCount = changeCount;
+        mCurrentSession = current;
+    }
     if (!mGather.isActive())
         mGather.start();
 }
 
 void LiveViewers::tellScores() {
     const QSet<QString> sessions = std::exchange(mScoredSessions, {});
+    // The replies are ready before anyone hears to ask for them.
+    if (mPrefetch)
+        mPrefetch->prepare(mMeetFile, mChangeCount, mCurrentSession, sessions);
     for (const QString& session : sessions)
         tellAll(message(u"scores"_s, session));
 }

@@ -10,9 +10,11 @@
 
 #include <atomic>
 #include <deque>
+#include <memory>
 
 class QTcpSocket;
 class QWebSocket;
+class ResultsPrefetch;
 
 // The viewers of /updates on the thread that serves them (see LiveUpdates,
 // which hands them here): their WebSocket openings, their guards, and every
@@ -42,7 +44,14 @@ public:
     // Viewers connected now; may be asked from any thread.
     int viewerCount() const { return mCount.load(std::memory_order_relaxed); }
 
-    void resultsChanged(const QString& session);
+    // Before each "scores" notice, `prefetch` works out the replies the
+    // pages ask for next (made on this thread, owned from now on).
+    void setResultsPrefetch(std::unique_ptr<ResultsPrefetch> prefetch);
+
+    // The results of `session` changed; the meet file `meetFile` counted
+    // `changeCount` changes then, on session `current`.
+    void resultsChanged(const QString& session, const QString& meetFile, quint64 changeCount,
+                        const QString& current);
     void currentSessionChanged(const QString& session);
     void underwayChanged();
 
@@ -70,4 +79,9 @@ private:
     std::atomic<int> mCount = 0;
     std::deque<Telling> mTellings; // in the order given: a viewer hears them so
     QSet<QString> mScoredSessions;
+    // The meet as the latest results change left it.
+    QString mMeetFile;
+    quint64 mChangeCount = 0;
+    QString mCurrentSession;
+    std::unique_ptr<ResultsPrefetch> mPrefetch;
 };

@@ -44,6 +44,9 @@ MeetWebPages::MeetWebPages(AppState& state, MeetServer& meet)
         return summary;
     });
     mWeb.setOtherServers([this] { return servers(); });
+    mResults.readSnapshotsFrom(&mResultsAhead);
+    mUpdates.prepareResults(state.meetDb(), mResultsAhead,
+                            [&meet] { return meet.server().currentSession().id(); });
     addResultsRoutes();
     QObject::connect(&meet.services(), &MeetServices::gymnastAsked, &mUnderway,
                      &EventsUnderway::lookedUp);

@@ -8,6 +8,7 @@
 #include "liveupdates.h"
 #include "operatorsessions.h"
 #include "resultsapi.h"
+#include "resultsshelf.h"
 #include "webserver.h"
 
 class AppState;
@@ -77,6 +78,8 @@ private:
     StationSeats mSeats;
     Rehearsal mRehearsal;
     BoardLayouts mBoards;
+    // The replies the viewers' thread worked out ahead; outlives both.
+    ResultsShelf mResultsAhead;
     ResultsApi mResults;
     LiveUpdates mUpdates;
     EventsUnderway mUnderway;

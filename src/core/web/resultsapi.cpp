@@ -1,6 +1,8 @@
 #include "resultsapi.h"
 
 #include "db/meetdatabase.h"
+#include "resultsshelf.h"
+#include "resultssnapshot.h"
 
 #include <QCryptographicHash>
 #include <QJsonArray>
@@ -116,30 +118,49 @@ std::optional<ApiReply> ResultsApi::answer(const QString& path, const QUrlQuery&
         clearKept();
         mRepliesChangeCount = mDb.changes().count();
     }
-    // Only what the answer depends on: the parameters it takes (in one
-    // order, decoded) and, for the sessions, the current one.
-    QUrlQuery used;
-    for (const QString& name : accepted) {
-        if (query.hasQueryItem(name))
-            used.addQueryItem(name, query.queryItemValue(name, QUrl::FullyDecoded));
-    }
-    const QString current = mCurrentSession ? mCurrentSession() : QString();
-    const QString key = current + u' ' + path + u'?' + used.query(QUrl::FullyEncoded);
+    const QString key = keyOf(path, query, mCurrentSession ? mCurrentSession() : QString());
     auto kept = mReplies.constFind(key);
     if (kept == mReplies.constEnd()) {
-        const ApiReply reply = compute(path, query);
+        std::optional<ApiReply> reply = fromSnapshot(key);
+        if (!reply)
+            reply = compute(path, query);
         // Refusals are cheap to work out again and not worth keeping.
-        if (reply.status != 200)
+        if (reply->status != 200)
             return reply;
-        const qsizetype bytes = key.size() * 2 + reply.body.size() + reply.etag.size();
+        const qsizetype bytes = key.size() * 2 + reply->body.size() + reply->etag.size();
         if (mReplies.size() >= MaxKeptReplies || mKeptBytes + bytes > MaxKeptBytes)
             clearKept();
         mKeptBytes += bytes;
-        kept = mReplies.insert(key, reply);
+        kept = mReplies.insert(key, *reply);
     }
     if (matches(ifNoneMatch, kept->etag))
         return ApiReply{304, {}, kept->etag};
     return *kept;
+}
+
+QString ResultsApi::keyOf(const QString& path, const QUrlQuery& query, const QString& current) {
+    // Only what the answer depends on: the parameters it takes (in one
+    // order, decoded) and, for the sessions, the current one.
+    QUrlQuery used;
+    for (const QString& name : parametersOf(path)) {
+        if (query.hasQueryItem(name))
+            used.addQueryItem(name, query.queryItemValue(name, QUrl::FullyDecoded));
+    }
+    return current + u' ' + path + u'?' + used.query(QUrl::FullyEncoded);
+}
+
+std::optional<ApiReply> ResultsApi::fromSnapshot(const QString& key) {
+    if (!mShelf)
+        return std::nullopt;
+    const std::shared_ptr<const ResultsSnapshot> snapshot = mShelf->latest();
+    if (!snapshot || snapshot->changeCount() != mDb.changes().count() ||
+        snapshot->meetFile() != mDb.filePath())
+        return std::nullopt;
+    const ApiReply* reply = snapshot->find(key);
+    if (!reply)
+        return std::nullopt;
+    ++mSnapshotAnswers;
+    return *reply;
 }
 
 void ResultsApi::clearKept() {

@@ -11,6 +11,7 @@
 #include <optional>
 
 class MeetDatabase;
+class ResultsShelf;
 
 // One answer of the public results API.
 struct ApiReply {
@@ -44,8 +45,18 @@ public:
     std::optional<ApiReply> answer(const QString& path, const QUrlQuery& query,
                                    const QByteArray& ifNoneMatch = {});
 
+    // Also answers from the snapshots left on `shelf` (see ResultsSnapshot):
+    // one of the meet file and change count this API reads now, holding the
+    // request, gives its reply as this API would have worked it out.
+    void readSnapshotsFrom(const ResultsShelf* shelf) { mShelf = shelf; }
+    // What a reply to `path` with `query` depends on, when the meet is on
+    // session `current`: the key of a kept reply.
+    static QString keyOf(const QString& path, const QUrlQuery& query, const QString& current);
+
     // How often results were worked out from the meet file.
     int computations() const { return mBook.computations(); }
+    // How often a reply was taken from a snapshot.
+    int snapshotAnswers() const { return mSnapshotAnswers; }
     // The answers kept for reuse, and their bytes.
     qsizetype keptReplies() const { return mReplies.size(); }
     qsizetype keptBytes() const { return mKeptBytes; }
@@ -53,6 +64,8 @@ public:
 private:
     void clearKept();
     ApiReply compute(const QString& path, const QUrlQuery& query);
+    // The snapshot's reply for `key`, when the snapshot is of the meet as it is now.
+    std::optional<ApiReply> fromSnapshot(const QString& key);
     ApiReply sessions();
     ApiReply results(const QUrlQuery& query);
     ApiReply teams(const QUrlQuery& query);
@@ -65,4 +78,6 @@ private:
     QHash<QString, ApiReply> mReplies; // by request, for one change count
     quint64 mRepliesChangeCount = 0;
     qsizetype mKeptBytes = 0;
+    const ResultsShelf* mShelf = nullptr;
+    int mSnapshotAnswers = 0;
 };

@@ -177,6 +177,58 @@ private Q_SLOTS:
                  viewer.received().constData());
     }
 
+    // The viewers' thread works out the results a page asks for on a
+    // "scores" notice before sending it: the judges' thread answers with
+    // them (ETag and 304 included) word for word as it would have worked
+    // them out, and a change after the notice is never answered with them.
+    void resultsAskedAfterANoticeWereWorkedOutAhead() {
+        Meet m;
+        RawWebSocket viewer(m.web.port(), WebServer::UpdatesPath);
+        QVERIFY(viewer.waitUpgraded());
+        QTRY_COMPARE(m.pages.updates().viewerCount(), 1);
+        const QByteArray notice = R"({"session":1,"type":"scores"})";
+        const QString path = u"/api/results?session=1"_s;
+        ResultsApi& api = m.pages.results();
+        const auto computed = [&m] {
+            ResultsApi own(m.f.db(), [&m] { return m.f.meet().server().currentSession().id(); });
+            return *own.answer(u"/api/results"_s, QUrlQuery(u"session=1"_s));
+        };
+        const auto score = [&m](const QString& event, const QString& finalText) {
+            SubmittedScore score;
+            score.num = u"101"_s;
+            score.event = event;
+            score.finalText = finalText;
+            return m.f.services().enterScore(score, true).stored;
+        };
+        WebRequests requests(m.web.port());
+        int notices = 0;
+        // Twice: the second reads the meet as the second score left it.
+        for (const QString& finalText : {u"9.1"_s, u"9.3"_s}) {
+            QVERIFY(score(u"Bars"_s, finalText));
+            ++notices;
+            QTRY_COMPARE(viewer.received().count(notice), notices);
+            const int computations = api.computations();
+            const int ahead = api.snapshotAnswers();
+            auto reply = requests.get(path);
+            QCOMPARE(api.computations(), computations);
+            QCOMPARE(api.snapshotAnswers(), ahead + 1);
+            const ApiReply expected = computed();
+            QCOMPARE(reply->readAll(), expected.body);
+            QCOMPARE(reply->rawHeader("ETag"), expected.etag);
+            reply = requests.send("GET", path, {{"If-None-Match", expected.etag}});
+            QCOMPARE(WebRequests::status(*reply), 304);
+        }
+
+        // A score stored after the notice: its results, never the ones
+        // worked out before it.
+        auto before = requests.get(path);
+        QVERIFY(score(u"Beam"_s, u"8.7"_s));
+        auto after = requests.get(path);
+        const QByteArray answered = after->readAll();
+        QCOMPARE(answered, computed().body);
+        QVERIFY(answered != before->readAll());
+    }
+
     // Viewers still connected when the pages close, or when the meet's web
     // side goes with a notice on its way to them, are let go; their thread
     // ends with them.
