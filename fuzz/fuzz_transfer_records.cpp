@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (record.line <= lastLine || record.line > reader.linesRead())
             fail("a record out of line order:", record.header);
         lastLine = record.line;
-        for (int i = 0; i < record.fields.size() && i < table->columns.size(); ++i) {
+        for (int i = 0; i < record.fieldCount() && i < table->columns.size(); ++i) {
             const MeetSchema::Column& column = table->columns[i];
             const ImportValueCodes::Converted converted = ImportValueCodes::convert(
                 ImportValueCodes::codeOf(*table, i), column, record.value(i));
