@@ -1,6 +1,7 @@
 #include "resultsprefetch.h"
 
 #include "db/meetdatabase.h"
+#include "db/readingconnection.h"
 #include "resultsapi.h"
 #include "resultsshelf.h"
 #include "resultssnapshot.h"
@@ -23,7 +24,7 @@ bool ResultsPrefetch::openFile(const QString& meetFile) {
     if (meetFile == mRefusedFile)
         return false;
     mDb = std::make_unique<MeetDatabase>();
-    if (mDb->open(meetFile) && mDb->execute(u"PRAGMA query_only=ON"_s))
+    if (openForReading(*mDb, meetFile))
         return true;
     mRefusedFile = meetFile; // said once
     qWarning("The live results are worked out on the judges' thread alone: %s",
