@@ -45,8 +45,7 @@ sqlite3* SqliteStatement::handleOf(const QSqlDatabase& db) {
     return *static_cast<sqlite3* const*>(handle.constData());
 }
 
-std::unique_ptr<SqliteStatement> SqliteStatement::prepare(sqlite3* connection, const QString& sql,
-                                                          QString* error) {
+sqlite3_stmt* SqliteStatement::compile(sqlite3* connection, const QString& sql, QString* error) {
     if (!connection) {
         *error = u"No meet file is open."_s;
         return nullptr;
@@ -58,6 +57,14 @@ std::unique_ptr<SqliteStatement> SqliteStatement::prepare(sqlite3* connection, c
         sqlite3_finalize(statement);
         return nullptr;
     }
+    return statement;
+}
+
+std::unique_ptr<SqliteStatement> SqliteStatement::prepare(sqlite3* connection, const QString& sql,
+                                                          QString* error) {
+    sqlite3_stmt* statement = compile(connection, sql, error);
+    if (!statement)
+        return nullptr;
     return std::unique_ptr<SqliteStatement>(new SqliteStatement(connection, statement));
 }
 

@@ -60,11 +60,17 @@ public:
     // The same value holding its own copy of a text, valid after the step.
     QVariant ownedValue(int column) const;
 
-private:
+protected:
+    // The statement `sql` compiled on `connection`; null, with `error`, when
+    // it cannot be.
+    static sqlite3_stmt* compile(sqlite3* connection, const QString& sql, QString* error);
     SqliteStatement(sqlite3* connection, sqlite3_stmt* statement);
-    void fail();
 
     sqlite3* mConnection;
     sqlite3_stmt* mStatement;
+
+private:
+    void fail();
+
     QString mError;
 };

@@ -1,28 +1,24 @@
 #pragma once
 
+#include "sqlitestatement.h"
+
 #include <QByteArrayView>
 #include <QString>
 
 #include <memory>
 
-struct sqlite3;
-struct sqlite3_stmt;
-
 // A statement prepared by SQLite on a meet's connection whose texts go in
 // and come out as the UTF-8 the meet file stores, with no conversion and no
 // copy: the whole-table copies of the import and the export, which move
 // every text of a meet, use it. Values are bound and read by their SQLite
-// type.
-class Utf8Statement {
+// type. It runs, steps and reports errors as any statement does.
+class Utf8Statement : public SqliteStatement {
 public:
     enum class Type { Integer, Real, Text, Blob, Null };
 
     // Null, with `error`, when `sql` cannot be prepared.
     static std::unique_ptr<Utf8Statement> prepare(sqlite3* connection, const QString& sql,
                                                   QString* error);
-    ~Utf8Statement();
-    Utf8Statement(const Utf8Statement&) = delete;
-    Utf8Statement& operator=(const Utf8Statement&) = delete;
 
     // Parameters count from 0. A text is not copied: it must stay unchanged
     // until the statement has run. An empty text is an empty text, not Null.
@@ -30,14 +26,6 @@ public:
     void bindInteger(int index, qint64 value);
     void bindReal(int index, double value);
     void bindText(int index, QByteArrayView utf8);
-
-    // Runs a statement that returns no rows; false, with error(), when the
-    // engine refuses it. The statement is reset either way.
-    bool run();
-    // Steps to the next row; false at the end or on an error (see error()).
-    bool next();
-    void reset();
-    const QString& error() const { return mError; }
 
     // Column `column` of the current row. A text or blob refers to the
     // engine's copy: it is valid until the next step or reset.
@@ -48,10 +36,5 @@ public:
     QByteArrayView blob(int column) const;
 
 private:
-    Utf8Statement(sqlite3* connection, sqlite3_stmt* statement);
-    void fail();
-
-    sqlite3* mConnection;
-    sqlite3_stmt* mStatement;
-    QString mError;
+    using SqliteStatement::SqliteStatement;
 };
