@@ -98,6 +98,8 @@ QString WebSocketFrameReader::startFrame() {
     }
     if (mOpcode != Continuation && mOpcode != TextFrame && mOpcode != BinaryFrame)
         return u"it sent a frame of unknown kind %1"_s.arg(mOpcode);
+    if (mLimits.controlOnly)
+        return u"it sent a message where none is read"_s;
     if (mOpcode == Continuation && mMessageKind == 0)
         return u"it continued a message it had not begun"_s;
     if (mOpcode != Continuation && mMessageKind != 0)

@@ -11,13 +11,14 @@
 // its limits: every frame masked, no reserved bits or opcodes, control frames
 // whole and at most 125 bytes, fragments in order, a frame and a message no
 // larger than their limits (told by the header, before the payload is held
-// anywhere), text in UTF-8. A breach ends the reading: nothing after it is
-// looked at.
+// anywhere), text in UTF-8, and no message at all where only control frames
+// are wanted. A breach ends the reading: nothing after it is looked at.
 class WebSocketFrameReader {
 public:
     struct Limits {
-        qint64 maxFrame = 0;   // payload bytes of one frame
-        qint64 maxMessage = 0; // payload bytes of one message, all its fragments
+        qint64 maxFrame = 0;      // payload bytes of one frame
+        qint64 maxMessage = 0;    // payload bytes of one message, all its fragments
+        bool controlOnly = false; // a text or binary frame is a breach
     };
     struct Event {
         enum Kind { Text, Binary, Ping, Close };

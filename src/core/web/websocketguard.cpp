@@ -4,6 +4,8 @@
 #include <QSocketNotifier>
 #include <QWebSocket>
 
+#include <algorithm>
+
 using namespace Qt::Literals::StringLiterals;
 
 WebSocketGuard::WebSocketGuard(QWebSocket& socket, const Limits& limits, const QObject* transports)
@@ -11,8 +13,7 @@ WebSocketGuard::WebSocketGuard(QWebSocket& socket, const Limits& limits, const Q
     , mSocket(socket)
     , mTcp(transportOf(socket, transports))
     , mLimits(limits)
-    , mScanner(limits.frames) {
-    mClock.start();
+    , mReader(limits.frames) {
     mSocket.setMaxAllowedIncomingFrameSize(quint64(limits.frames.maxFrame));
     mSocket.setMaxAllowedIncomingMessageSize(quint64(limits.frames.maxMessage));
     mSocket.setReadBufferSize(ReadBufferBytes);
@@ -98,28 +99,20 @@ bool WebSocketGuard::scanNew() {
     if (fresh <= 0)
         return true;
     const QByteArray buffered = mTcp->peek(available);
-    const WebSocketFrameScanner::Result result =
-        mScanner.feed(QByteArrayView(buffered).last(qsizetype(fresh)));
+    const WebSocketFrameReader::Result result =
+        mReader.feed(QByteArrayView(buffered).last(qsizetype(fresh)));
     mScanned = available;
     if (!result.breach.isEmpty()) {
         breach(result.breach);
         return false;
     }
-    countPings(result.pings);
+    const auto pings =
+        std::count_if(result.events.cbegin(), result.events.cend(), [](const auto& event) {
+            return event.kind == WebSocketFrameReader::Event::Ping;
+        });
+    if (pings > 0 && !mPings.take(int(pings)))
+        breach(PingWindow::breach());
     return !mBreached;
-}
-
-void WebSocketGuard::countPings(int pings) {
-    if (pings == 0)
-        return;
-    const qint64 now = mClock.elapsed();
-    while (!mPings.isEmpty() && mPings.first() <= now - PingWindowMs)
-        mPings.removeFirst();
-    for (int i = 0; i < pings && mPings.size() <= MaxPings; ++i)
-        mPings.append(now);
-    if (mPings.size() > MaxPings)
-        breach(
-            u"it sent more than %1 pings in %2 seconds"_s.arg(MaxPings).arg(PingWindowMs / 1000));
 }
 
 void WebSocketGuard::checkOutput() {

@@ -1,9 +1,8 @@
 #pragma once
 
-#include "websocketframescanner.h"
+#include "pingwindow.h"
+#include "websocketframereader.h"
 
-#include <QElapsedTimer>
-#include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
@@ -13,8 +12,9 @@ class QWebSocket;
 
 // Holds one client's WebSocket to its limits, whatever the client does:
 // - frames and fragmented messages over their size, frames without a mask,
-//   and (where only control frames are read) any message end it at once,
-//   seen in the raw bytes before the socket library reads them;
+//   anything else against the protocol, and (where only control frames are
+//   read) any message end it at once, seen in the raw bytes before the socket
+//   library reads them;
 // - the library answers every ping by itself: a client that pings more often
 //   than a live page would is cut off;
 // - what waits to be written (answers, pongs, the close frame) has a ceiling:
@@ -28,14 +28,12 @@ class WebSocketGuard : public QObject {
 
 public:
     static constexpr qint64 ReadBufferBytes = 256 * 1024;
-    static constexpr int MaxPings = 20;
-    static constexpr int PingWindowMs = 10'000;
     static constexpr int CloseGraceMs = 5'000;
     // Up to this much still waiting, a close is graceful.
     static constexpr qint64 GracefulCloseBytes = 64 * 1024;
 
     struct Limits {
-        WebSocketFrameScanner::Limits frames;
+        WebSocketFrameReader::Limits frames;
         qint64 maxPendingOutput = 0;
     };
 
@@ -63,18 +61,18 @@ private:
     bool eventFilter(QObject* watched, QEvent* event) override;
     // Scans what came since the last scan; false when it broke a limit.
     bool scanNew();
-    void countPings(int pings);
     void breach(const QString& why);
 
     QWebSocket& mSocket;
     QPointer<QAbstractSocket> mTcp;
     Limits mLimits;
-    WebSocketFrameScanner mScanner;
-    // Received bytes in the socket's buffer that the scanner has seen; the
+    // Reads the client's frames ahead of the library. It keeps a copy of what
+    // it lets through: for a listener, control frames of 125 bytes at most.
+    WebSocketFrameReader mReader;
+    // Received bytes in the socket's buffer that the reader has seen; the
     // library takes them from the front when it reads.
     qint64 mScanned = 0;
-    QList<qint64> mPings; // times of recent pings, oldest first
-    QElapsedTimer mClock;
+    PingWindow mPings;
     QTimer mCloseGrace;
     bool mBreached = false;
 };

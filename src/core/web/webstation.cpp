@@ -40,7 +40,6 @@ WebStation::WebStation(std::unique_ptr<QTcpSocket> socket, QByteArrayView key,
     // Reading stops at the limit until the frames are taken: a client cannot
     // make the server hold more than that and one message.
     mSocket->setReadBufferSize(ReadBufferBytes);
-    mClock.start();
     mCloseGrace.setSingleShot(true);
     mCloseGrace.setInterval(CloseGraceMs);
     connect(&mCloseGrace, &QTimer::timeout, mSocket.get(), &QTcpSocket::abort);
@@ -94,7 +93,9 @@ void WebStation::take(const WebSocketFrameReader::Event& event) {
     case WebSocketFrameReader::Event::Binary:
         return;
     case WebSocketFrameReader::Event::Ping:
-        if (pingAllowed() && !mCloseSent)
+        if (!mPings.take())
+            breach(PingWindow::breach());
+        else if (!mCloseSent)
             write(WebSocketFrames::control(WebSocketFrames::Pong, event.bytes));
         if (!mCut && mSocket->bytesToWrite() > mServer.maxPendingOutput())
             breach(u"it did not read its answers (%1 bytes were waiting for it)"_s.arg(
@@ -126,38 +127,22 @@ void WebStation::write(const QByteArray& frame) {
     mSocket->flush();
 }
 
-// Held to the same limit as TCP: what waits plus the whole frame.
 bool WebStation::sendMessage(const QString& text, qint64 maxPending) {
-    if (mSocket->state() != QAbstractSocket::ConnectedState || mCloseSent)
-        return true;
-    const QByteArray frame = WebSocketFrames::text(text);
-    if (mSocket->bytesToWrite() + frame.size() > maxPending)
-        return false;
-    write(frame);
-    return true;
+    return sendFrame(WebSocketFrames::text(text), maxPending);
 }
 
 bool WebStation::sendBytes(const QByteArray& message, qint64 maxPending) {
+    return sendFrame(WebSocketFrames::binary(message), maxPending);
+}
+
+// Held to the same limit as TCP: what waits plus the whole frame.
+bool WebStation::sendFrame(const QByteArray& frame, qint64 maxPending) {
     if (mSocket->state() != QAbstractSocket::ConnectedState || mCloseSent)
         return true;
-    const QByteArray frame = WebSocketFrames::binary(message);
     if (mSocket->bytesToWrite() + frame.size() > maxPending)
         return false;
     write(frame);
     return true;
-}
-
-bool WebStation::pingAllowed() {
-    // The protocol wants every ping answered; a client that pings more often
-    // than a live page would is cut off before the answers pile up.
-    const qint64 now = mClock.elapsed();
-    while (!mPings.isEmpty() && mPings.first() <= now - PingWindowMs)
-        mPings.removeFirst();
-    mPings.append(now);
-    if (mPings.size() <= MaxPings)
-        return true;
-    breach(u"it sent more than %1 pings in %2 seconds"_s.arg(MaxPings).arg(PingWindowMs / 1000));
-    return false;
 }
 
 void WebStation::close() {

@@ -1,11 +1,10 @@
 #pragma once
 
 #include "db/connectionid.h"
+#include "pingwindow.h"
 #include "server/stationchannel.h"
 #include "websocketframereader.h"
 
-#include <QElapsedTimer>
-#include <QList>
 #include <QObject>
 #include <QTcpSocket>
 #include <QTimer>
@@ -38,8 +37,6 @@ public:
     static constexpr qint64 MaxMessageBytes = 64 * 1024;
     // Received bytes that may wait in the socket.
     static constexpr qint64 ReadBufferBytes = 256 * 1024;
-    static constexpr int MaxPings = 20;
-    static constexpr int PingWindowMs = 10'000;
     static constexpr int CloseGraceMs = 5'000;
     // Up to this much still waiting, a close is graceful.
     static constexpr qint64 GracefulCloseBytes = 64 * 1024;
@@ -72,9 +69,10 @@ private:
     void read();
     void take(const WebSocketFrameReader::Event& event);
     void message(const QString& text);
+    // Sends a message's frame unless more than `maxPending` would wait.
+    bool sendFrame(const QByteArray& frame, qint64 maxPending);
     // Writes one whole frame, as TCP writes a message: at once, flushed.
     void write(const QByteArray& frame);
-    bool pingAllowed();
     // The client broke a limit: reported, then cut off.
     void breach(const QString& why);
     void ended();
@@ -83,8 +81,7 @@ private:
     StationServer& mServer;
     WebSocketFrameReader mReader{{MaxFrameBytes, MaxMessageBytes}};
     ConnectionId mConnection = 0;
-    QList<qint64> mPings; // times of recent pings, oldest first
-    QElapsedTimer mClock;
+    PingWindow mPings;
     QTimer mCloseGrace;
     bool mCloseSent = false;
     bool mCut = false;
