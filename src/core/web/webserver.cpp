@@ -34,18 +34,22 @@ QByteArray otherServerSources(const QStringList& servers) {
 }
 
 QByteArray contentTypeOf(const QString& path) {
-    if (path.endsWith(u".html"_s))
-        return "text/html; charset=utf-8";
-    if (path.endsWith(u".css"_s))
-        return "text/css; charset=utf-8";
-    if (path.endsWith(u".js"_s))
-        return "text/javascript; charset=utf-8";
-    if (path.endsWith(u".json"_s))
-        return "application/json; charset=utf-8";
-    if (path.endsWith(u".png"_s))
-        return "image/png";
-    if (path.endsWith(u".svg"_s))
-        return "image/svg+xml";
+    struct Type {
+        QStringView suffix;
+        const char* contentType;
+    };
+    static constexpr Type Types[] = {
+        {u".html", "text/html; charset=utf-8"},
+        {u".css", "text/css; charset=utf-8"},
+        {u".js", "text/javascript; charset=utf-8"},
+        {u".json", "application/json; charset=utf-8"},
+        {u".png", "image/png"},
+        {u".svg", "image/svg+xml"},
+    };
+    for (const Type& type : Types) {
+        if (path.endsWith(type.suffix))
+            return type.contentType;
+    }
     return "application/octet-stream";
 }
 
