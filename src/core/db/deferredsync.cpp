@@ -1,12 +1,7 @@
 #include "deferredsync.h"
 
+#include "disksync.h"
 #include "meetdatabase.h"
-
-#ifdef Q_OS_WIN
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -35,11 +30,7 @@ bool DeferredSync::defer(QString* error) {
 bool DeferredSync::syncNow(QString* error) {
     if (!isDeferred())
         return true;
-#ifdef Q_OS_WIN
-    const bool synced = ::_commit(mLog.handle()) == 0;
-#else
-    const bool synced = ::fdatasync(mLog.handle()) == 0;
-#endif
+    const bool synced = DiskSync::dataOf(mLog);
     if (!synced)
         *error = u"The meet file's log could not be written to the disk."_s;
     return synced;

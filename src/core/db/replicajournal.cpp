@@ -1,5 +1,7 @@
 #include "replicajournal.h"
 
+#include "disksync.h"
+
 #include <QCryptographicHash>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -11,9 +13,7 @@
 #include <cstring>
 #include <optional>
 
-#ifdef Q_OS_WIN
-#include <io.h>
-#else
+#ifndef Q_OS_WIN
 #include <fcntl.h>
 #include <unistd.h>
 #endif
@@ -211,11 +211,7 @@ bool ReplicaJournal::append(int pageSize, int pageCount,
 }
 
 bool ReplicaJournal::sync(QString* error) {
-#ifdef Q_OS_WIN
-    const bool synced = ::_commit(mFile.handle()) == 0;
-#else
-    const bool synced = ::fdatasync(mFile.handle()) == 0;
-#endif
+    const bool synced = DiskSync::dataOf(mFile);
     if (!synced)
         *error = u"The standby's journal could not be written to the disk."_s;
     return synced;
