@@ -36,6 +36,12 @@ bool bindAscii(sqlite3_stmt* statement, int at, QStringView text) {
     return true;
 }
 
+// Binds a text that will not outlive the call: the engine keeps its own copy.
+void bindTemporaryText(sqlite3_stmt* statement, int at, const QString& text) {
+    sqlite3_bind_text16(statement, at, text.constData(), int(text.size() * sizeof(QChar)),
+                        SQLITE_TRANSIENT);
+}
+
 } // namespace
 
 sqlite3* SqliteStatement::handleOf(const QSqlDatabase& db) {
@@ -107,22 +113,16 @@ void SqliteStatement::bind(int index, const QVariant& value) {
     case QMetaType::Double:
         sqlite3_bind_double(mStatement, at, value.toDouble());
         return;
-    case QMetaType::QDateTime: {
-        const QString text = value.toDateTime().toString(Qt::ISODateWithMs);
-        sqlite3_bind_text16(mStatement, at, text.constData(), int(text.size() * sizeof(QChar)),
-                            SQLITE_TRANSIENT);
+    case QMetaType::QDateTime:
+        bindTemporaryText(mStatement, at, value.toDateTime().toString(Qt::ISODateWithMs));
         return;
-    }
     case QMetaType::UInt:
     case QMetaType::LongLong:
         sqlite3_bind_int64(mStatement, at, value.toLongLong());
         return;
-    default: {
-        const QString text = value.toString();
-        sqlite3_bind_text16(mStatement, at, text.constData(), int(text.size() * sizeof(QChar)),
-                            SQLITE_TRANSIENT);
+    default:
+        bindTemporaryText(mStatement, at, value.toString());
         return;
-    }
     }
 }
 

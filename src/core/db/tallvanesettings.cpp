@@ -24,21 +24,15 @@ bool TallvaneSettings::ensureTables() {
         mError = mDb.lastError();
         return false;
     }
-    ScoreHistoryTable history(mDb);
-    if (!history.ensure()) {
-        mError = history.lastError();
+    const auto ensure = [this](auto&& table) {
+        const bool ensured = table.ensure();
+        if (!ensured)
+            mError = table.lastError();
+        return ensured;
+    };
+    if (!ensure(ScoreHistoryTable(mDb)) || !ensure(ScoreHoldsTable(mDb)) ||
+        !ensure(ScoreInquiriesTable(mDb)))
         return false;
-    }
-    ScoreHoldsTable holds(mDb);
-    if (!holds.ensure()) {
-        mError = holds.lastError();
-        return false;
-    }
-    ScoreInquiriesTable inquiries(mDb);
-    if (!inquiries.ensure()) {
-        mError = inquiries.lastError();
-        return false;
-    }
     if (!transaction.commit()) {
         mError = mDb.lastError();
         return false;
