@@ -8,7 +8,7 @@
 using namespace Qt::Literals::StringLiterals;
 
 HistoryTableModel::HistoryTableModel(MeetDatabase& db, QObject* parent)
-    : QAbstractTableModel(parent)
+    : RowListModel(ColumnCount, {}, parent)
     , mDb(db) {
     connect(&db.changes(), &MeetChanges::committed, this, &HistoryTableModel::meetChanged);
     mRefresh.setSingleShot(true);
@@ -24,16 +24,15 @@ bool HistoryTableModel::show(const ScoreHistoryTable::Filter& filter) {
     std::optional<QList<ScoreHistoryTable::Entry>> found;
     if (exists)
         found = *exists ? history.entries(filter) : QList<ScoreHistoryTable::Entry>();
-    beginResetModel();
-    mEntries.clear();
+    QList<ScoreHistoryTable::Entry> entries;
     mError.clear();
     if (found) {
-        mEntries = std::move(*found);
-        std::reverse(mEntries.begin(), mEntries.end());
+        entries = std::move(*found);
+        std::reverse(entries.begin(), entries.end());
     } else {
         mError = history.lastError();
     }
-    endResetModel();
+    resetRows(std::move(entries));
     return found.has_value();
 }
 
@@ -45,26 +44,10 @@ void HistoryTableModel::meetChanged(const MeetChange& change) {
 }
 
 QString HistoryTableModel::columnName(int column) {
-    switch (column) {
-    case TimeColumn:
-        return u"Time"_s;
-    case KindColumn:
-        return u"Kind"_s;
-    case NumColumn:
-        return u"Num"_s;
-    case EventColumn:
-        return u"Event"_s;
-    case BeforeColumn:
-        return u"Before"_s;
-    case AfterColumn:
-        return u"After"_s;
-    case SourceColumn:
-        return u"Who"_s;
-    case NoteColumn:
-        return u"Note"_s;
-    default:
-        return {};
-    }
+    // In the order of Column.
+    static constexpr const char16_t* Names[ColumnCount] = {u"Time",   u"Kind",  u"Num", u"Event",
+                                                           u"Before", u"After", u"Who", u"Note"};
+    return column >= 0 && column < ColumnCount ? QString::fromUtf16(Names[column]) : QString();
 }
 
 QString HistoryTableModel::cellText(const ScoreHistoryTable::Entry& entry, int column) {
@@ -93,19 +76,11 @@ QString HistoryTableModel::cellText(const ScoreHistoryTable::Entry& entry, int c
     }
 }
 
-int HistoryTableModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : int(mEntries.size());
-}
-
-int HistoryTableModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : ColumnCount;
-}
-
 QVariant HistoryTableModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() >= mEntries.size())
+    if (!index.isValid() || index.row() >= rows().size())
         return {};
     if (role == Qt::DisplayRole)
-        return cellText(mEntries[index.row()], index.column());
+        return cellText(rows()[index.row()], index.column());
     if (role == Qt::TextAlignmentRole &&
         (index.column() == BeforeColumn || index.column() == AfterColumn ||
          index.column() == NumColumn))

@@ -1,9 +1,8 @@
 #pragma once
 
 #include "db/tables/scorehistorytable.h"
+#include "rowlistmodel.h"
 
-#include <QAbstractTableModel>
-#include <QList>
 #include <QTimer>
 
 class MeetDatabase;
@@ -13,7 +12,7 @@ struct MeetChange;
 // first, with when, what, the final before and after, who and why. It follows
 // the meet: each new entry that passes the filter appears at the top as soon
 // as its change is committed.
-class HistoryTableModel : public QAbstractTableModel {
+class HistoryTableModel : public RowListModel<ScoreHistoryTable::Entry> {
     Q_OBJECT
 
 public:
@@ -37,14 +36,12 @@ public:
     QString error() const { return mError; }
     const ScoreHistoryTable::Filter& filter() const { return mFilter; }
     // The entries shown, newest first.
-    const QList<ScoreHistoryTable::Entry>& entries() const { return mEntries; }
+    const QList<ScoreHistoryTable::Entry>& entries() const { return rows(); }
 
     // The text of a cell, as the table and the printed history show it.
     static QString cellText(const ScoreHistoryTable::Entry& entry, int column);
     static QString columnName(int column);
 
-    int rowCount(const QModelIndex& parent = {}) const override;
-    int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
@@ -54,7 +51,6 @@ private:
 
     MeetDatabase& mDb;
     ScoreHistoryTable::Filter mFilter;
-    QList<ScoreHistoryTable::Entry> mEntries;
     QString mError;
     bool mShowing = false;
     QTimer mRefresh; // one reread for the entries of one commit

@@ -6,6 +6,7 @@
 // A table of rows taken whole from their owner each time it changes, with a
 // fixed number of columns: a new count of rows resets the view, the same
 // count repaints every cell (and keeps the view's selection and scrolling).
+// Rows read afresh for a new question reset the view whatever their count.
 template <typename Row>
 class RowListModel : public QAbstractTableModel {
 public:
@@ -32,6 +33,12 @@ protected:
         mRows = std::move(rows);
         if (!mRows.isEmpty())
             Q_EMIT dataChanged(index(0, 0), index(int(mRows.size()) - 1, mColumns - 1));
+    }
+
+    void resetRows(QList<Row> rows) {
+        beginResetModel();
+        mRows = std::move(rows);
+        endResetModel();
     }
 
     const QList<Row>& rows() const { return mRows; }

@@ -47,16 +47,14 @@ void sortLines(QList<GymnastResult>& lines, ResultsFilter::Sort sort) {
 } // namespace
 
 ResultsTableModel::ResultsTableModel(MeetDatabase& db, QObject* parent)
-    : QAbstractTableModel(parent)
+    : RowListModel(ColumnCount, {}, parent)
     , mDb(db) {}
 
 bool ResultsTableModel::show(const ResultsFilter& filter) {
     mError.clear();
     QList<GymnastResult> lines;
     const bool ok = read(filter, lines);
-    beginResetModel();
-    mLines = ok ? std::move(lines) : QList<GymnastResult>();
-    endResetModel();
+    resetRows(ok ? std::move(lines) : QList<GymnastResult>());
     return ok;
 }
 
@@ -99,16 +97,8 @@ bool ResultsTableModel::isHiddenColumn(int column) {
     return column == 0 || column == 8 || column == 9;
 }
 
-int ResultsTableModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : int(mLines.size());
-}
-
-int ResultsTableModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : ColumnCount;
-}
-
 QVariant ResultsTableModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() >= mLines.size())
+    if (!index.isValid() || index.row() >= rows().size())
         return {};
     const int column = index.column();
     if (role == Qt::TextAlignmentRole) {
@@ -120,7 +110,7 @@ QVariant ResultsTableModel::data(const QModelIndex& index, int role) const {
     }
     if (role != Qt::DisplayRole && role != Qt::ToolTipRole)
         return {};
-    const GymnastResult& line = mLines[index.row()];
+    const GymnastResult& line = rows()[index.row()];
     if (role == Qt::ToolTipRole)
         return column >= 3 && column <= 6 && line.inquiry.contains(ResultColumns::name(column - 3))
                    ? u"Under inquiry: the score counts as it stands until the decision"_s

@@ -1,9 +1,8 @@
 #pragma once
 
 #include "console/resultsfilter.h"
+#include "console/rowlistmodel.h"
 #include "gymnastresult.h"
-
-#include <QAbstractTableModel>
 
 class MeetDatabase;
 
@@ -12,7 +11,7 @@ class MeetDatabase;
 // and printed results have them, narrowed and ordered by the filter. Column 0
 // and the last two columns are kept empty for the grid's layout and are hidden
 // by the view.
-class ResultsTableModel : public QAbstractTableModel {
+class ResultsTableModel : public RowListModel<GymnastResult> {
     Q_OBJECT
 
 public:
@@ -30,8 +29,6 @@ public:
     static int columnWidthTwips(int column);
     static bool isHiddenColumn(int column);
 
-    int rowCount(const QModelIndex& parent = {}) const override;
-    int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
@@ -40,6 +37,5 @@ private:
     bool read(const ResultsFilter& filter, QList<GymnastResult>& lines);
 
     MeetDatabase& mDb;
-    QList<GymnastResult> mLines;
     QString mError;
 };
