@@ -34,17 +34,9 @@ int runAwardsCommand(int argc, char** argv) {
                       QString* error) {
         bool ok = false;
         const AwardsList awards(request.printed, placesOf(request.parser, &ok));
-        if (const auto pdfPath = request.file(u"pdf"_s)) {
-            const QByteArray pdf = awards.pdf(error);
-            if (pdf.isEmpty())
-                return false;
-            output.files.append({*pdfPath, pdf});
-        }
-        const QByteArray csv = awards.csv();
-        if (const auto csvPath = request.file(u"csv"_s))
-            output.files.append({*csvPath, csv});
-        output.standardOutput = csv;
-        return true;
+        return PrintCommand::addPdfAndCsv(
+            request, output, [&](QString* pdfError) { return awards.pdf(pdfError); }, awards.csv(),
+            error);
     };
     return PrintCommand::run(argc, argv, command);
 }

@@ -3,11 +3,11 @@
 #include "db/meetdatabase.h"
 #include "db/tables/scorehistorytable.h"
 #include "historycsv.h"
+#include "reportfile.h"
 #include "usagetexts.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QSaveFile>
 
 #include <cstdio>
 
@@ -18,16 +18,6 @@ namespace {
 int fail(const QString& message, int status = 1) {
     std::fprintf(stderr, "tallvane history: %s\n", qPrintable(message));
     return status;
-}
-
-bool save(const QString& path, const QByteArray& contents, QString* error) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(contents) != contents.size() ||
-        !file.commit()) {
-        *error = u"%1 could not be written: %2"_s.arg(path, file.errorString());
-        return false;
-    }
-    return true;
 }
 
 } // namespace
@@ -68,7 +58,7 @@ int runHistoryCommand(int argc, char** argv) {
         return 0;
     }
     QString error;
-    if (!save(parser.value(u"csv"_s), csv, &error))
+    if (!ReportFile::save({{parser.value(u"csv"_s), csv}}, &error))
         return fail(error);
     return 0;
 }

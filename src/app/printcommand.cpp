@@ -17,6 +17,31 @@ std::optional<QString> Request::file(const QString& option) const {
     return parser.isSet(option) ? std::optional(parser.value(option)) : std::nullopt;
 }
 
+bool addPdfAndCsv(const Request& request, Output& output,
+                  const std::function<QByteArray(QString* error)>& pdf, const QByteArray& csv,
+                  QString* error) {
+    if (const auto pdfPath = request.file(u"pdf"_s)) {
+        const QByteArray document = pdf(error);
+        if (document.isEmpty())
+            return false;
+        output.files.append({*pdfPath, document});
+    }
+    if (const auto csvPath = request.file(u"csv"_s))
+        output.files.append({*csvPath, csv});
+    output.standardOutput = csv;
+    return true;
+}
+
+std::function<bool(const Request& request, Output& output, QString* error)>
+makesPdfAndCsv(QByteArray (*pdf)(const PrintedResults& printed, QString* error),
+               QByteArray (*csv)(const PrintedResults& printed)) {
+    return [pdf, csv](const Request& request, Output& output, QString* error) {
+        return addPdfAndCsv(
+            request, output, [&](QString* pdfError) { return pdf(request.printed, pdfError); },
+            csv(request.printed), error);
+    };
+}
+
 int run(int argc, char** argv, const Command& command) {
     const auto fail = [&command](const QString& message, int status) {
         std::fprintf(stderr, "tallvane %s: %s\n", command.name, qPrintable(message));

@@ -46,6 +46,19 @@ struct Command {
     bool hasLevel = false;
 };
 
+// The documents most commands make: the PDF, made only when --pdf names its
+// file, and the CSV, written to --csv or else to standard output. False with
+// the reason when the PDF cannot be made.
+bool addPdfAndCsv(const Request& request, Output& output,
+                  const std::function<QByteArray(QString* error)>& pdf, const QByteArray& csv,
+                  QString* error);
+
+// The `make` of a command whose documents are that pair, each made from the
+// results gathered alone.
+std::function<bool(const Request& request, Output& output, QString* error)>
+    makesPdfAndCsv(QByteArray (*pdf)(const PrintedResults& printed, QString* error),
+                   QByteArray (*csv)(const PrintedResults& printed));
+
 int run(int argc, char** argv, const Command& command);
 
 } // namespace PrintCommand
