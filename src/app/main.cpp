@@ -7,6 +7,23 @@
 #include <cstdio>
 #include <cstring>
 
+namespace {
+
+struct Command {
+    const char* word;
+    int (*run)(int argc, char** argv);
+};
+
+constexpr Command Commands[] = {
+    {"serve", runServeCommand},     {"import", runImportCommand},
+    {"export", runExportCommand},   {"results", runResultsCommand},
+    {"history", runHistoryCommand}, {"startlist", runStartListCommand},
+    {"awards", runAwardsCommand},   {"judgesheets", runJudgeSheetsCommand},
+    {"publish", runPublishCommand},
+};
+
+} // namespace
+
 int main(int argc, char** argv) {
     // Stations, browsers and phones each hold a descriptor while connected.
     OpenFileLimit::raiseToHardLimit();
@@ -22,24 +39,10 @@ int main(int argc, char** argv) {
                     TALLVANE_VERSION);
         return 0;
     }
-    if (std::strcmp(command, "serve") == 0)
-        return runServeCommand(argc, argv);
-    if (std::strcmp(command, "import") == 0)
-        return runImportCommand(argc, argv);
-    if (std::strcmp(command, "export") == 0)
-        return runExportCommand(argc, argv);
-    if (std::strcmp(command, "results") == 0)
-        return runResultsCommand(argc, argv);
-    if (std::strcmp(command, "history") == 0)
-        return runHistoryCommand(argc, argv);
-    if (std::strcmp(command, "startlist") == 0)
-        return runStartListCommand(argc, argv);
-    if (std::strcmp(command, "awards") == 0)
-        return runAwardsCommand(argc, argv);
-    if (std::strcmp(command, "judgesheets") == 0)
-        return runJudgeSheetsCommand(argc, argv);
-    if (std::strcmp(command, "publish") == 0)
-        return runPublishCommand(argc, argv);
+    for (const Command& known : Commands) {
+        if (std::strcmp(command, known.word) == 0)
+            return known.run(argc, argv);
+    }
     if (command[0] == '-') {
         std::fprintf(stderr, "tallvane: unknown option %s\n\n%s", command, UsageTexts::overview());
         return 2;
