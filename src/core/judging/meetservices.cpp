@@ -35,8 +35,9 @@ void MeetServices::squadList(ConnectionId connection, const QStringList& fields)
                       [this, connection, fields] { mQueries.squadList(connection, fields); });
 }
 
-void MeetServices::processScore(ConnectionId connection, const QStringList& fields) {
-    mSubmission.submit(connection, SubmittedScore::fromFields(fields), fields.join(u'|'));
+void MeetServices::processScore(ConnectionId connection, const QStringList& fields,
+                                const QString& message) {
+    mSubmission.submit(connection, SubmittedScore::fromFields(fields), message);
 }
 
 ScoreOutcome MeetServices::enterScore(const SubmittedScore& score, bool noScoreboard,

@@ -38,7 +38,8 @@ public:
 
     void gymnastQuery(ConnectionId connection, const QStringList& fields) override;
     void squadList(ConnectionId connection, const QStringList& fields) override;
-    void processScore(ConnectionId connection, const QStringList& fields) override;
+    void processScore(ConnectionId connection, const QStringList& fields,
+                      const QString& message) override;
     void forwardSecondaryScore(ConnectionId connection, const QStringList& fields) override;
     void confirmScore(const QStringList& fields) override;
     void adFileRequest(ConnectionId connection, const QStringList& fields) override;
