@@ -9,11 +9,12 @@ MeetServices::MeetServices(const Meet& meet, StationLink& link, OperatorAlerts& 
                            const DisplayTimings& timings, QObject* parent)
     : QObject(parent)
     , mAlerts(alerts)
+    , mDisplays(meet.db)
     , mQueue(meet.db, mDisplaySeconds)
     , mQueries(meet.db, meet.judgesPerEvent, link, alerts)
     , mSubmission(meet.db, mQueue, link, alerts)
-    , mDispatch({meet.db, mQueue, mDisplaySeconds, link, alerts}, timings)
-    , mWarmup(meet.db, link, *mQueue.grid())
+    , mDispatch({meet.db, mQueue, mDisplaySeconds, link, mDisplays, alerts}, timings)
+    , mWarmup(mDisplays, link, *mQueue.grid())
     , mAdFiles([folder = meet.dataFolder] { return folder; }, meet.settingsFiles, link) {}
 
 void MeetServices::answerAfterScores(ConnectionId connection, std::function<void()> answer) {

@@ -2,6 +2,7 @@
 
 #include "gymnastqueries.h"
 #include "scoreboard/adfiles.h"
+#include "scoreboard/displayconnections.h"
 #include "scoreboard/displaydispatch.h"
 #include "scoreboard/displayseconds.h"
 #include "scoreboard/scorequeue.h"
@@ -72,6 +73,7 @@ private:
 
     OperatorAlerts& mAlerts;
     DisplaySeconds mDisplaySeconds;
+    DisplayConnections mDisplays;
     ScoreQueue mQueue;
     GymnastQueries mQueries;
     ScoreSubmission mSubmission;

@@ -79,7 +79,7 @@ void EventDisplayLoop::processQueue() {
     next->displaySeconds = mCollaborators.displaySeconds.seconds();
     mWatchdog.start(mTimings.watchdogMs);
     const QString text = ScoreboardMessages::setScore(mEvent, *next);
-    if (sendToDisplays(mCollaborators.db, mCollaborators.link, text, &error) < 0)
+    if (mCollaborators.displays.send(mCollaborators.link, text, &error) < 0)
         mCollaborators.alerts.raise(
             u"The %1 score could not be sent to the displays: %2"_s.arg(mEvent, error));
     mOffered = next;
