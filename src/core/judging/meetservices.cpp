@@ -69,4 +69,5 @@ void MeetServices::startServices() {
 void MeetServices::stopServices() {
     mSubmission.commitWaiting();
     mDispatch.stopAll();
+    mQueue.flushShownMarks();
 }
