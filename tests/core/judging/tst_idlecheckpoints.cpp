@@ -15,12 +15,14 @@ using namespace Qt::Literals::StringLiterals;
 class TestIdleCheckpoints : public QObject {
     Q_OBJECT
 
-    // Commits rows enough for a log longer than SQLite's own limit: its own
-    // checkpoints would have copied it into the meet file on the way.
+    // Commits one change long enough for a log past SQLite's own limit: its
+    // own checkpoints would have copied it into the meet file at the commit.
     static void growLog(MeetDatabase& db) {
         QVERIFY(db.execute(u"CREATE TABLE IF NOT EXISTS LogFiller(Value TEXT)"_s));
+        QVERIFY(db.beginTransaction());
         for (int i = 0; i < IdleCheckpoints::Frames + 200; ++i)
             QVERIFY(db.execute(u"INSERT INTO LogFiller(Value) VALUES(?)"_s, {QString(3000, u'x')}));
+        QVERIFY(db.commit());
     }
 
     static qint64 fileSize(MeetDatabase& db) { return QFileInfo(db.filePath()).size(); }
