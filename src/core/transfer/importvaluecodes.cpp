@@ -75,6 +75,8 @@ bool isSpace(char c) {
 }
 
 QByteArrayView trimmed(QByteArrayView text) {
+    if (text.isEmpty() || (!isSpace(text.front()) && !isSpace(text.back())))
+        return text; // as nearly every value is
     qsizetype begin = 0;
     qsizetype end = text.size();
     while (begin < end && isSpace(text[begin]))
@@ -92,21 +94,46 @@ bool isDigit(char c) {
 // transfer file takes, is read straight from the bytes; anything else (a sign
 // "+", an exponent, a lone point, a letter beyond ASCII) takes the general way.
 
-// Digits, with at most one point between digits when `allowPoint`; no sign.
-bool isPlainDecimal(QByteArrayView text, bool allowPoint) {
-    bool digitBefore = false;
+// A plain decimal read in one pass: an optional "-", digits, and when
+// allowed one point between digits.
+struct Decimal {
+    quint64 digits = 0;  // the digits as an integer, exact while `significant` <= 19
+    int significant = 0; // digits from the first that is not 0 on
+    int decimals = 0;    // digits after the point
+    int length = 0;      // digits in all
+    bool negative = false;
+};
+
+std::optional<Decimal> plainDecimal(QByteArrayView text, bool allowPoint) {
+    Decimal d;
+    const char* p = text.begin();
+    const char* const end = text.end();
+    if (p < end && *p == '-') {
+        d.negative = true;
+        ++p;
+    }
     bool point = false;
+    bool digitBefore = false;
     bool digitAfter = false;
-    for (const char c : text) {
+    for (; p < end; ++p) {
+        const char c = *p;
         if (isDigit(c)) {
             (point ? digitAfter : digitBefore) = true;
+            ++d.length;
+            d.decimals += point ? 1 : 0;
+            if (d.digits == 0 && c == '0')
+                continue; // zeros before the first other digit add nothing
+            d.digits = d.digits * 10 + quint64(c - '0');
+            ++d.significant;
         } else if (c == '.' && allowPoint && !point) {
             point = true;
         } else {
-            return false;
+            return std::nullopt;
         }
     }
-    return digitBefore && (!point || digitAfter);
+    if (!digitBefore || (point && !digitAfter))
+        return std::nullopt;
+    return d;
 }
 
 // Powers of ten a double holds exactly.
@@ -122,31 +149,16 @@ constexpr std::array<double, 23> ExactPowersOfTen = [] {
 
 std::optional<double> plainDouble(QByteArrayView text) {
     constexpr qsizetype MaxLength = 40;
-    const bool negative = !text.isEmpty() && text.front() == '-';
-    const QByteArrayView unsignedPart = negative ? text.sliced(1) : text;
-    if (text.size() > MaxLength || !isPlainDecimal(unsignedPart, true))
+    const std::optional<Decimal> d =
+        text.size() > MaxLength ? std::nullopt : plainDecimal(text, true);
+    if (!d)
         return std::nullopt;
     // At most 15 digits make an integer that a double holds exactly; divided
     // by an exact power of ten, it rounds once, correctly, to the same double
     // as the general reading gives.
-    quint64 digits = 0;
-    int count = 0;
-    int decimals = 0;
-    bool point = false;
-    for (const char c : unsignedPart) {
-        if (c == '.') {
-            point = true;
-            continue;
-        }
-        decimals += point ? 1 : 0;
-        if (digits == 0 && c == '0')
-            continue; // zeros before the first other digit add nothing
-        digits = digits * 10 + quint64(c - '0');
-        ++count;
-    }
-    if (count <= 15 && decimals < int(ExactPowersOfTen.size())) {
-        const double value = double(digits) / ExactPowersOfTen[size_t(decimals)];
-        return negative ? -value : value;
+    if (d->significant <= 15 && d->decimals < int(ExactPowersOfTen.size())) {
+        const double value = double(d->digits) / ExactPowersOfTen[size_t(d->decimals)];
+        return d->negative ? -value : value;
     }
     double value = 0;
     const auto [end, error] = std::from_chars(text.begin(), text.end(), value);
@@ -156,15 +168,12 @@ std::optional<double> plainDouble(QByteArrayView text) {
 }
 
 std::optional<qint64> plainInteger(QByteArrayView text) {
-    constexpr qsizetype MaxDigits = 18; // cannot overflow
-    const bool negative = !text.isEmpty() && text.front() == '-';
-    const QByteArrayView digits = negative ? text.sliced(1) : text;
-    if (digits.isEmpty() || digits.size() > MaxDigits || !isPlainDecimal(digits, false))
+    constexpr int MaxDigits = 18; // cannot overflow
+    const std::optional<Decimal> d = plainDecimal(text, false);
+    if (!d || d->length > MaxDigits)
         return std::nullopt;
-    qint64 value = 0;
-    for (const char c : digits)
-        value = value * 10 + (c - '0');
-    return negative ? -value : value;
+    const auto value = qint64(d->digits);
+    return d->negative ? -value : value;
 }
 
 Converted number(const MeetSchema::Column& column, QByteArrayView raw) {

@@ -276,9 +276,7 @@ void TransferReader::readFields(TransferRecord* record) {
             break;
         }
         const Line line{mPos, lineEnd - mPos, next};
-        QString otherTable;
-        bool otherIsRecord = false;
-        if (data[mPos] == '[' && sectionOf(line, &otherTable, &otherIsRecord))
+        if (data[mPos] == '[' && isSection(line))
             break; // the next section, left for the next call
         const qsizetype at = mPos - mKeepFrom;
         TransferRecord::Field f;
@@ -293,6 +291,12 @@ void TransferReader::readFields(TransferRecord* record) {
     }
     keepFieldLines(record, end);
     mKeepFrom = -1;
+}
+
+bool TransferReader::isSection(const Line& line) const {
+    QString table;
+    bool isRecord = false;
+    return sectionOf(line, &table, &isRecord);
 }
 
 void TransferReader::keepFieldLines(TransferRecord* record, qsizetype end) const {

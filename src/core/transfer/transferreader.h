@@ -95,6 +95,7 @@ private:
     QByteArrayView bytes(const Line& line) const;
     QString text(const Line& line) const;
     bool sectionOf(const Line& line, QString* table, bool* isRecord) const;
+    bool isSection(const Line& line) const;
     void readFields(TransferRecord* record);
     void keepFieldLines(TransferRecord* record, qsizetype end) const;
     void finishTable(const QString& table);
