@@ -64,8 +64,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!stored.error.isEmpty())
             continue;
         const QString written = TransferValues::valueText(column.type, stored.variant());
+        // A converted text refers to the bytes it was read from: they stay.
+        const QByteArray writtenBytes = Cp1252::encode(written);
         const ImportValueCodes::Converted again =
-            ImportValueCodes::convert(code, column, Cp1252::encode(written));
+            ImportValueCodes::convert(code, column, writtenBytes);
         if (!again.error.isEmpty())
             fail("an exported value is refused by the import:", column.name + u' ' + written);
         if (TransferValues::valueText(column.type, again.variant()) != written)

@@ -134,9 +134,10 @@ private Q_SLOTS:
         QFETCH(QVariant, stored);
         QFETCH(QString, refusal);
         const MeetSchema::Column column{u"C"_s, type, 0};
+        const QByteArray bytes = Cp1252::encode(text);
         const ImportValueCodes::Converted converted = ImportValueCodes::convert(
             type == T::Boolean ? ImportValueCodes::Code::Flag : ImportValueCodes::Code::Number,
-            column, Cp1252::encode(text));
+            column, bytes);
         QVERIFY2(converted.error.endsWith(refusal), qPrintable(converted.error));
         QCOMPARE(converted.error.isEmpty(), refusal.isEmpty());
         QCOMPARE(converted.variant(), stored);
