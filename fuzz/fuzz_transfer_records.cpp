@@ -42,10 +42,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (int i = 0; i < record.fieldCount() && i < table->columns.size(); ++i) {
             const MeetSchema::Column& column = table->columns[i];
             const ImportValueCodes::Converted converted = ImportValueCodes::convert(
-                ImportValueCodes::codeOf(*table, i), column, record.value(i));
-            if (!converted.error.isEmpty() || !converted.value.isValid())
+                ImportValueCodes::codeOf(*table, i), column, record.rawValue(i));
+            if (!converted.error.isEmpty() ||
+                converted.kind == ImportValueCodes::Converted::Kind::Null)
                 continue;
-            const QVariant& value = converted.value;
+            const QVariant value = converted.variant();
             bool ok = true;
             switch (column.type) {
             case MeetSchema::ColumnType::Boolean:
@@ -64,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 break;
             }
             if (!ok)
-                fail("a converted value its column cannot hold:", record.value(i).toString());
+                fail("a converted value its column cannot hold:", record.value(i));
         }
     }
     reader.unfinishedTables();

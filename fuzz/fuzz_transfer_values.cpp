@@ -60,14 +60,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const auto& [table, c] : columns) {
         const MeetSchema::Column& column = table->columns[c];
         const ImportValueCodes::Code code = ImportValueCodes::codeOf(*table, c);
-        const ImportValueCodes::Converted stored = ImportValueCodes::convert(code, column, text);
+        const ImportValueCodes::Converted stored = ImportValueCodes::convert(code, column, bytes);
         if (!stored.error.isEmpty())
             continue;
-        const QString written = TransferValues::valueText(column.type, stored.value);
-        const ImportValueCodes::Converted again = ImportValueCodes::convert(code, column, written);
+        const QString written = TransferValues::valueText(column.type, stored.variant());
+        // A converted text refers to the bytes it was read from: they stay.
+        const QByteArray writtenBytes = Cp1252::encode(written);
+        const ImportValueCodes::Converted again =
+            ImportValueCodes::convert(code, column, writtenBytes);
         if (!again.error.isEmpty())
             fail("an exported value is refused by the import:", column.name + u' ' + written);
-        if (TransferValues::valueText(column.type, again.value) != written)
+        if (TransferValues::valueText(column.type, again.variant()) != written)
             fail("an exported value changes once imported again:", column.name + u' ' + written);
     }
     return 0;

@@ -35,48 +35,61 @@ MeetDatabase::~MeetDatabase() {
 }
 
 bool MeetDatabase::createMeetDatabase(const QString& path, QString* error) {
-    auto report = [error](const QString& text) {
-        if (error)
-            *error = text;
-        return false;
-    };
-    if (QFileInfo::exists(path))
-        return report(u"The file %1 already exists."_s.arg(path));
+    MeetDatabase db;
+    // The indexes a meet file carries come with it: opening it then has
+    // nothing to add and no second transaction to sync.
+    bool ok = db.openNew(path) && db.beginTransaction() && db.createTables();
+    for (const QString& statement : MeetSchema::indexStatements())
+        ok = ok && db.execute(statement);
+    ok = ok && db.commit();
+    const QString failure = db.lastError();
+    db.close();
+    if (ok)
+        return true;
+    if (error)
+        *error = failure;
+    return false;
+}
 
-    const QString name = nextConnectionName();
-    bool ok = true;
-    QString failure;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, name);
-        db.setDatabaseName(path);
-        if (!db.open()) {
-            ok = false;
-            failure = errorText(db.lastError());
-        }
-        if (ok) {
-            QSqlQuery query(db);
-            QStringList statements{u"PRAGMA journal_mode=WAL"_s, u"BEGIN"_s};
-            for (const MeetSchema::Table& table : MeetSchema::tables())
-                statements.append(MeetSchema::createStatement(table));
-            statements.append(
-                u"INSERT INTO current_settings(sessionid, session_desc) VALUES('', '')"_s);
-            // The indexes a meet file carries come with it: opening it then
-            // has nothing to add and no second transaction to sync.
-            statements.append(MeetSchema::indexStatements());
-            statements.append(u"COMMIT"_s);
-            for (const QString& statement : statements) {
-                if (!query.exec(statement)) {
-                    ok = false;
-                    failure = errorText(query.lastError());
-                    break;
-                }
-            }
-        }
-        db.close();
+bool MeetDatabase::openNew(const QString& path) {
+    close();
+    const QFileInfo info(path);
+    if (info.exists())
+        return fail(u"The file %1 already exists."_s.arg(path));
+    if (!openConnection(info.absoluteFilePath()) || !applyConnectionSettings()) {
+        const QString reason = mLastError;
+        close();
+        return fail(u"The meet file %1 could not be created: %2"_s.arg(path, reason));
     }
-    QSqlDatabase::removeDatabase(name);
-    if (!ok)
-        return report(u"The meet file %1 could not be created: %2"_s.arg(path, failure));
+    mLastError.clear();
+    mChanges.record(wholeMeet());
+    return true;
+}
+
+bool MeetDatabase::createTables() {
+    for (const MeetSchema::Table& table : MeetSchema::tables()) {
+        if (!execute(MeetSchema::createStatement(table)))
+            return fail(u"The meet file %1 could not be created: %2"_s.arg(mPath, mLastError));
+    }
+    if (!execute(u"INSERT INTO current_settings(sessionid, session_desc) VALUES('', '')"_s))
+        return fail(u"The meet file %1 could not be created: %2"_s.arg(mPath, mLastError));
+    return true;
+}
+
+bool MeetDatabase::openConnection(const QString& path) {
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, mConnectionName);
+        db.setDatabaseName(path);
+        db.setConnectOptions(u"QSQLITE_BUSY_TIMEOUT=5000"_s);
+        if (!db.open()) {
+            const QString error = errorText(db.lastError());
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(mConnectionName);
+            return fail(error);
+        }
+    }
+    mOpen = true;
+    mPath = path;
     return true;
 }
 
@@ -98,19 +111,8 @@ bool MeetDatabase::open(const QString& path) {
             return fail(u"%1 could not take what its standby received last: %2"_s.arg(path, error));
     }
 
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, mConnectionName);
-        db.setDatabaseName(info.absoluteFilePath());
-        db.setConnectOptions(u"QSQLITE_BUSY_TIMEOUT=5000"_s);
-        if (!db.open()) {
-            const QString error = errorText(db.lastError());
-            db = QSqlDatabase();
-            QSqlDatabase::removeDatabase(mConnectionName);
-            return fail(u"%1 could not be opened: %2"_s.arg(path, error));
-        }
-    }
-    mOpen = true;
-    mPath = info.absoluteFilePath();
+    if (!openConnection(info.absoluteFilePath()))
+        return fail(u"%1 could not be opened: %2"_s.arg(path, mLastError));
 
     const DbRows names = select(u"SELECT name FROM sqlite_master WHERE type = 'table'"_s);
     QSet<QString> present;

@@ -40,6 +40,13 @@ public:
     // Opens an existing meet file. A missing file, a file that is not an SQLite
     // database or a database without the meet tables is refused.
     bool open(const QString& path);
+    // Opens `path`, which must not exist, as a new file with a meet's
+    // connection settings and nothing in it. The caller makes it a meet with
+    // createTables() in its own transaction: until that commits, the file
+    // holds no meet, and a file that never got there is no half meet.
+    bool openNew(const QString& path);
+    // Creates the meet tables and the single empty current_settings row.
+    bool createTables();
     // Closes the file; false (with the reason) when the engine reported a
     // failure, after which the connection is closed all the same.
     bool close();
@@ -85,6 +92,7 @@ public:
 private:
     SqliteStatement* prepared(const QString& sql, const QVariantList& values);
     bool fail(const QString& error);
+    bool openConnection(const QString& path);
     bool applyConnectionSettings();
     void addIndexes();
     static MeetChange wholeMeet();

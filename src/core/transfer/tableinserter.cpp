@@ -1,11 +1,12 @@
 #include "tableinserter.h"
 
+#include "cp1252toutf8.h"
 #include "db/meetdatabase.h"
 #include "transferreader.h"
 
-#include <QStringEncoder>
-
 #include <algorithm>
+#include <cstring>
+#include <numeric>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -17,8 +18,13 @@ const TableInserter::Layout& TableInserter::layoutOf(const MeetSchema::Table& ta
             Layout& layout = all[each.name];
             for (int c = 0; c < each.columns.size(); ++c) {
                 layout.codes.append(ImportValueCodes::codeOf(each, c));
+                layout.emptyValues.append(
+                    ImportValueCodes::convert(layout.codes.back(), each.columns[c], {}));
+                layout.names.append(each.columns[c].name.toLatin1());
                 layout.columnsByName.insert(each.columns[c].name.toLower(), c);
             }
+            layout.inOrder.resize(size_t(each.columns.size()));
+            std::iota(layout.inOrder.begin(), layout.inOrder.end(), 0);
         }
         return all;
     }();
@@ -37,36 +43,30 @@ TableInserter::TableInserter(MeetDatabase& db, const MeetSchema::Table& table)
         mError = mWhole.lastError();
 }
 
-int TableInserter::columnOf(qsizetype position, QStringView name) {
-    // Files written in schema order match position by position; the look-up by
-    // name (in any letter case, as SQL names are) serves reordered files.
-    if (position < mTable.columns.size() && mTable.columns[position].name == name)
-        return int(position);
-    return mLayout.columnsByName.value(name.toString().toLower(), -1);
+const qsizetype* TableInserter::fieldsOf(const TransferRecord& record, QString* reason) {
+    // Files written in schema order, as nearly all are, match name by name.
+    bool inOrder = record.fieldCount() == mTable.columns.size();
+    for (qsizetype i = 0; inOrder && i < record.fieldCount(); ++i) {
+        const QByteArrayView name = record.rawName(i);
+        const QByteArray& expected = mLayout.names[i];
+        inOrder = name.size() == expected.size() &&
+                  std::memcmp(name.data(), expected.constData(), size_t(name.size())) == 0;
+    }
+    return inOrder ? mLayout.inOrder.data() : fieldsByName(record, reason);
 }
 
-void TableInserter::bindText(int c, QStringView text) {
-    QByteArray& utf8 = mTexts[size_t(c)];
-    // The buffer keeps its room from record to record.
-    utf8.resize(text.size() * 3);
-    QStringEncoder encoder(QStringEncoder::Utf8);
-    utf8.resize(encoder.appendToBuffer(utf8.data(), text) - utf8.constData());
-    mInsert->bindText(c, utf8);
-}
-
-QString TableInserter::store(const TransferRecord& record) {
-    if (!mReady)
-        return mError;
+const qsizetype* TableInserter::fieldsByName(const TransferRecord& record, QString* reason) {
+    // Any order, in any letter case, as SQL names are.
     std::fill(mFieldOfColumn.begin(), mFieldOfColumn.end(), -1);
     QStringList unknown;
     QStringList repeated;
     for (qsizetype i = 0; i < record.fieldCount(); ++i) {
-        const QStringView name = record.name(i);
-        const int column = columnOf(i, name);
+        const QString name = record.name(i);
+        const int column = mLayout.columnsByName.value(name.toLower(), -1);
         if (column < 0)
-            unknown.append(name.toString());
+            unknown.append(name);
         else if (mFieldOfColumn[size_t(column)] >= 0)
-            repeated.append(name.toString());
+            repeated.append(name);
         else
             mFieldOfColumn[size_t(column)] = i;
     }
@@ -82,48 +82,71 @@ QString TableInserter::store(const TransferRecord& record) {
         reasons.append(u"fields given twice: "_s + repeated.join(u", "_s));
     if (!missing.isEmpty())
         reasons.append(u"missing fields: "_s + missing.join(u", "_s));
-    if (!reasons.isEmpty())
-        return reasons.join(u"; "_s);
+    if (!reasons.isEmpty()) {
+        *reason = reasons.join(u"; "_s);
+        return nullptr;
+    }
+    return mFieldOfColumn.data();
+}
+
+void TableInserter::bindText(int c, QByteArrayView text, bool ascii, bool lasting) {
+    if (ascii && lasting) {
+        mInsert->bindText(c, text);
+        return;
+    }
+    // The buffer keeps its room from record to record.
+    QByteArray& utf8 = mTexts[size_t(c)];
+    Cp1252ToUtf8::convert(text, utf8);
+    mInsert->bindText(c, utf8);
+}
+
+void TableInserter::bind(int c, const ImportValueCodes::Converted& value, bool ascii) {
+    switch (value.kind) {
+    case ImportValueCodes::Converted::Kind::Null:
+        mInsert->bindNull(c);
+        break;
+    case ImportValueCodes::Converted::Kind::Integer:
+        mInsert->bindInteger(c, value.integer);
+        break;
+    case ImportValueCodes::Converted::Kind::Real:
+        mInsert->bindReal(c, value.real);
+        break;
+    case ImportValueCodes::Converted::Kind::Text:
+        // A date's ISO text lives in `value`: it is copied.
+        bindText(c, value.text(), ascii, value.isoSize == 0);
+        break;
+    }
+}
+
+QString TableInserter::store(const TransferRecord& record) {
+    if (!mReady)
+        return mError;
+    QString mismatch;
+    const qsizetype* fieldOf = fieldsOf(record, &mismatch);
+    if (!fieldOf)
+        return mismatch;
 
     // Values are bound as they are converted; a refused record is never executed.
+    QStringList reasons;
     for (int c = 0; c < mTable.columns.size(); ++c) {
-        const ImportValueCodes::Code code = mLayout.codes[c];
-        const QStringView text = record.value(mFieldOfColumn[size_t(c)]);
-        // Texts are stored as they are (an empty one as "Null" where the
-        // column says so), the bulk of a file: no value is made of them.
-        if (code == ImportValueCodes::Code::Text || code == ImportValueCodes::Code::EscapedText) {
-            bindText(c, text);
+        const QByteArrayView text = record.rawValue(fieldOf[c]);
+        if (text.isEmpty()) {
+            bind(c, mLayout.emptyValues[c], true);
             continue;
         }
-        if (code == ImportValueCodes::Code::TextOrNull) {
-            bindText(c, text.isEmpty() ? QStringView(u"Null") : text);
+        // Texts are stored as they are, the bulk of a file: no value is made of them.
+        const ImportValueCodes::Code code = mLayout.codes[c];
+        if (code == ImportValueCodes::Code::Text || code == ImportValueCodes::Code::EscapedText ||
+            code == ImportValueCodes::Code::TextOrNull) {
+            bindText(c, text, record.ascii, true);
             continue;
         }
         const ImportValueCodes::Converted converted =
             ImportValueCodes::convert(code, mTable.columns[c], text);
-        if (!converted.error.isEmpty()) {
+        if (!converted.error.isEmpty())
             reasons.append(converted.error);
-            continue;
-        }
-        const QVariant& value = converted.value;
-        switch (value.typeId()) {
-        case QMetaType::UnknownType:
-            mInsert->bindNull(c);
-            break;
-        case QMetaType::Double:
-            mInsert->bindReal(c, value.toDouble());
-            break;
-        case QMetaType::QString: {
-            const auto* stored = static_cast<const QString*>(value.constData());
-            if (stored->isNull())
-                mInsert->bindNull(c);
-            else
-                bindText(c, *stored);
-            break;
-        }
-        default:
-            mInsert->bindInteger(c, value.toLongLong());
-        }
+        else
+            bind(c, converted, record.ascii);
     }
     if (!reasons.isEmpty())
         return reasons.join(u"; "_s);

@@ -61,19 +61,20 @@ bool TransferImporter::begin() {
     }
     // Side files left by a meet of the same name that was deleted after a crash
     // would be replayed into the new file.
-    if (!removeMeetFile(mMeetPath, &error) ||
-        !MeetDatabase::createMeetDatabase(mMeetPath, &error)) {
+    if (!removeMeetFile(mMeetPath, &error)) {
         mReport.error = error;
         return false;
     }
-    mCreated = true;
-    if (!mDb.open(mMeetPath)) {
+    // The file, its tables and the records come into being in one transaction:
+    // one sync makes the whole meet, and an import that stops half-way leaves
+    // a file that holds no meet.
+    if (!mDb.openNew(mMeetPath)) {
         mReport.error = mDb.lastError();
-        abandon();
         return false;
     }
+    mCreated = true;
     mTransaction = std::make_unique<DbTransaction>(mDb);
-    if (!mTransaction->isActive()) {
+    if (!mTransaction->isActive() || !mDb.createTables()) {
         mReport.error = mDb.lastError();
         abandon();
         return false;
@@ -106,7 +107,11 @@ bool TransferImporter::finish() {
     mReport.missingTables = mReader.unfinishedTables();
     mReport.problems = mReader.problems();
     mStore.reset();
-    if (!mTransaction->commit()) {
+    // The lookup indexes, built once over all the rows rather than row by row.
+    bool indexed = true;
+    for (const QString& statement : MeetSchema::indexStatements())
+        indexed = indexed && mDb.execute(statement);
+    if (!indexed || !mTransaction->commit()) {
         mReport.error =
             u"The meet file %1 could not be written: %2"_s.arg(mMeetPath, mDb.lastError());
         abandon();

@@ -4,8 +4,12 @@
 #include "shell/codepage1252.h"
 #include "transferfileinfo.h"
 
+#include <QtEndian>
+
 #include <algorithm>
+#include <bit>
 #include <cstring>
+#include <utility>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -13,6 +17,71 @@ namespace {
 // Large enough that reading costs next to nothing per line, small enough to
 // go unnoticed in memory.
 constexpr qsizetype BlockSize = 256 * 1024;
+
+// The meet-data table named `name` in any letter case, as MeetSchema::table()
+// finds it, from the bytes of a section line: every table name is ASCII, and
+// no byte of the code page beyond ASCII folds to an ASCII letter.
+const MeetSchema::Table* meetDataTable(QByteArrayView name) {
+    static const std::vector<std::pair<QByteArray, const MeetSchema::Table*>> tables = [] {
+        std::vector<std::pair<QByteArray, const MeetSchema::Table*>> all;
+        for (const MeetSchema::Table* table : MeetSchema::meetDataTables())
+            all.emplace_back(table->name.toLower().toLatin1(), table);
+        return all;
+    }();
+    for (const auto& [lowerName, table] : tables) {
+        if (lowerName.size() != name.size())
+            continue;
+        qsizetype i = 0;
+        while (i < name.size() &&
+               (name[i] >= 'A' && name[i] <= 'Z' ? char(name[i] + 32) : name[i]) == lowerName[i])
+            ++i;
+        if (i == name.size())
+            return table;
+    }
+    return nullptr;
+}
+
+// Where a line ends and where its first "=" is, as pointers into a buffer.
+struct LineEnds {
+    const char* newline = nullptr;
+    const char* equals = nullptr;
+};
+
+// Where the line from `from` ends (its line feed, or null when the bytes up to
+// `end` hold none) and its first "=" (null when it has none), found eight
+// bytes at a time: field lines are short and many.
+LineEnds scanLine(const char* from, const char* end) {
+    constexpr quint64 Ones = 0x0101010101010101;
+    constexpr quint64 Highs = 0x8080808080808080;
+    // The high bit of each byte of `word` that equals `c`; the lowest is exact.
+    const auto matches = [](quint64 word, char c) {
+        const quint64 x = word ^ (Ones * uchar(c));
+        return (x - Ones) & ~x & Highs;
+    };
+    const char* equals = nullptr;
+    const char* p = from;
+    for (; end - p >= 8; p += 8) {
+        const quint64 word = qFromLittleEndian<quint64>(p);
+        const quint64 lineFeeds = matches(word, '\n');
+        const char* lineFeed = lineFeeds ? p + std::countr_zero(lineFeeds) / 8 : nullptr;
+        if (!equals) {
+            const quint64 signs = matches(word, '=');
+            const char* sign = signs ? p + std::countr_zero(signs) / 8 : nullptr;
+            if (sign && (!lineFeed || sign < lineFeed))
+                equals = sign;
+        }
+        if (lineFeed)
+            return {lineFeed, equals};
+    }
+    for (; p < end; ++p) {
+        if (*p == '\n')
+            return {p, equals};
+        if (*p == '=' && !equals)
+            equals = p;
+    }
+    return {nullptr, equals};
+}
+
 } // namespace
 
 TransferReader::TransferReader(QIODevice* device)
@@ -104,22 +173,21 @@ bool TransferReader::sectionOf(const Line& line, QString* table, bool* isRecord)
     const QByteArrayView raw = bytes(line);
     if (raw.size() < 3 || raw.front() != '[' || raw.back() != ']')
         return false;
-    const QString inner = Cp1252::decode(raw.sliced(1, raw.size() - 2));
-    const MeetSchema::Table* found = MeetSchema::table(inner);
-    if (found && found->meetData) {
+    const QByteArrayView inner = raw.sliced(1, raw.size() - 2);
+    if (const MeetSchema::Table* found = meetDataTable(inner)) {
         *table = found->name;
         *isRecord = false;
         return true;
     }
-    const qsizetype dash = inner.lastIndexOf(u'-');
+    const qsizetype dash = inner.lastIndexOf('-');
     if (dash <= 0 || dash == inner.size() - 1)
         return false;
-    for (qsizetype i = dash + 1; i < inner.size(); ++i) {
-        if (!inner[i].isDigit())
+    for (const char c : inner.sliced(dash + 1)) {
+        if (c < '0' || c > '9')
             return false;
     }
-    found = MeetSchema::table(inner.left(dash));
-    if (!found || !found->meetData)
+    const MeetSchema::Table* found = meetDataTable(inner.first(dash));
+    if (!found)
         return false;
     *table = found->name;
     *isRecord = true;
@@ -177,34 +245,72 @@ bool TransferReader::readRecord(TransferRecord* record) {
         record->fields.clear();
         mRecordCounts[table] += 1;
 
-        // The field lines stay in the buffer until the record is complete and
-        // are then decoded at once; positions are kept from the record's start.
-        mKeepFrom = mPos;
-        qsizetype end = 0;
-        Line field;
-        while (nextLine(&field) && field.size > 0) {
-            QString otherTable;
-            bool otherIsRecord = false;
-            if (sectionOf(field, &otherTable, &otherIsRecord)) {
-                unread(field);
-                break;
-            }
-            const qsizetype at = field.at - mKeepFrom;
-            const char* begin = mBuffer.constData() + field.at;
-            const auto* eq = static_cast<const char*>(std::memchr(begin, '=', size_t(field.size)));
-            TransferRecord::Field f;
-            f.nameAt = at;
-            f.nameSize = eq ? eq - begin : field.size;
-            f.valueAt = eq ? at + f.nameSize + 1 : at + field.size;
-            f.valueSize = eq ? field.size - f.nameSize - 1 : 0;
-            record->fields.push_back(f);
-            end = at + field.size;
-        }
-        record->text = Cp1252::decode(QByteArrayView(mBuffer).sliced(mKeepFrom, end));
-        mKeepFrom = -1;
+        readFields(record);
         return true;
     }
     return false;
+}
+
+void TransferReader::readFields(TransferRecord* record) {
+    // The field lines stay in the buffer until the record is complete and are
+    // then kept at once; positions are kept from the record's start.
+    mKeepFrom = mPos;
+    qsizetype end = 0;
+    for (;;) {
+        const char* data = mBuffer.constData();
+        const qsizetype size = mBuffer.size();
+        const LineEnds ends = scanLine(data + mPos, data + size);
+        if (!ends.newline && !mAtEnd) {
+            fill(); // moves the buffer: the line is looked at again
+            continue;
+        }
+        if (!ends.newline && mPos >= size)
+            break; // the end of the file
+        const qsizetype next = ends.newline ? ends.newline - data + 1 : size;
+        qsizetype lineEnd = ends.newline ? ends.newline - data : size;
+        while (lineEnd > mPos && data[lineEnd - 1] == '\r')
+            --lineEnd;
+        if (lineEnd == mPos) {
+            mPos = next; // the empty line that ends the record
+            ++mLinesRead;
+            break;
+        }
+        const Line line{mPos, lineEnd - mPos, next};
+        if (data[mPos] == '[' && isSection(line))
+            break; // the next section, left for the next call
+        const qsizetype at = mPos - mKeepFrom;
+        TransferRecord::Field f;
+        f.nameAt = at;
+        f.nameSize = ends.equals ? ends.equals - (data + mPos) : line.size;
+        f.valueAt = ends.equals ? at + f.nameSize + 1 : at + line.size;
+        f.valueSize = ends.equals ? line.size - f.nameSize - 1 : 0;
+        record->fields.push_back(f);
+        end = at + line.size;
+        mPos = next;
+        ++mLinesRead;
+    }
+    keepFieldLines(record, end);
+    mKeepFrom = -1;
+}
+
+bool TransferReader::isSection(const Line& line) const {
+    QString table;
+    bool isRecord = false;
+    return sectionOf(line, &table, &isRecord);
+}
+
+void TransferReader::keepFieldLines(TransferRecord* record, qsizetype end) const {
+    record->bytes.resize(end);
+    char* kept = record->bytes.data();
+    std::memcpy(kept, mBuffer.constData() + mKeepFrom, size_t(end));
+    // Eight bytes at a time, as most records are ASCII throughout.
+    quint64 high = 0;
+    qsizetype i = 0;
+    for (; i + 8 <= end; i += 8)
+        high |= qFromUnaligned<quint64>(kept + i);
+    for (; i < end; ++i)
+        high |= uchar(kept[i]);
+    record->ascii = (high & 0x8080808080808080) == 0;
 }
 
 QStringList TransferReader::unfinishedTables() const {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shell/codepage1252.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QHash>
@@ -16,8 +18,8 @@
 // One record section of a transfer file: its table, its header as written and
 // its field lines, each a name and a value. A value is everything after the
 // first "=", so values may hold "=" themselves; a line without "=" is a name
-// with an empty value. The field lines are decoded once, as one text; names and
-// values are views into it.
+// with an empty value. The field lines are kept as the file holds them, in
+// Windows-1252; names and values are views into them.
 struct TransferRecord {
     struct Field {
         qsizetype nameAt = 0;
@@ -29,18 +31,22 @@ struct TransferRecord {
     QString table;  // the table's name as the meet schema spells it
     QString header; // "Gyms-0003", as in the file
     qint64 line = 0;
-    QString text;              // the field lines as decoded
+    QByteArray bytes;          // the field lines as in the file; keeps its room
+    bool ascii = true;         // no byte of `bytes` beyond ASCII: they are UTF-8 as they are
     std::vector<Field> fields; // keeps its room from record to record
 
     qsizetype fieldCount() const { return qsizetype(fields.size()); }
-    QStringView name(qsizetype i) const {
+    // Name and value as the file holds them, in Windows-1252.
+    QByteArrayView rawName(qsizetype i) const {
         const Field& f = fields[size_t(i)];
-        return QStringView(text).sliced(f.nameAt, f.nameSize);
+        return QByteArrayView(bytes).sliced(f.nameAt, f.nameSize);
     }
-    QStringView value(qsizetype i) const {
+    QByteArrayView rawValue(qsizetype i) const {
         const Field& f = fields[size_t(i)];
-        return QStringView(text).sliced(f.valueAt, f.valueSize);
+        return QByteArrayView(bytes).sliced(f.valueAt, f.valueSize);
     }
+    QString name(qsizetype i) const { return Cp1252::decode(rawName(i)); }
+    QString value(qsizetype i) const { return Cp1252::decode(rawValue(i)); }
 };
 
 // Reads a transfer file section by section: the header block (up to the first
@@ -89,6 +95,9 @@ private:
     QByteArrayView bytes(const Line& line) const;
     QString text(const Line& line) const;
     bool sectionOf(const Line& line, QString* table, bool* isRecord) const;
+    bool isSection(const Line& line) const;
+    void readFields(TransferRecord* record);
+    void keepFieldLines(TransferRecord* record, qsizetype end) const;
     void finishTable(const QString& table);
 
     std::unique_ptr<QFile> mOwnedFile;

@@ -1,5 +1,7 @@
 #include "datarows.h"
 #include "db/meetschema.h"
+#include "shell/codepage1252.h"
+#include "transfer/cp1252toutf8.h"
 #include "transfer/importvaluecodes.h"
 #include "transfer/transferfileinfo.h"
 #include "transfer/transferreader.h"
@@ -117,7 +119,10 @@ private Q_SLOTS:
              {T::Long, u"2147483648"_s, null, u"is out of range"_s},
              {T::Long, u"99999999999999999999"_s, null, u"is out of range"_s},
              {T::Long, u"-"_s, null, u"is not a number"_s},
+             {T::Double, u"\u00a09.5\t"_s, 9.5, {}},
+             {T::Long, u" -12\u00a0"_s, -12LL, {}},
              {T::Boolean, u"True"_s, 1, {}},
+             {T::Boolean, u"\ttRUE "_s, 1, {}},
              {T::Boolean, u"-1"_s, 1, {}},
              {T::Boolean, u""_s, 0, {}},
              {T::Boolean, u"Yes"_s, null, u"is neither True nor False"_s}});
@@ -129,12 +134,24 @@ private Q_SLOTS:
         QFETCH(QVariant, stored);
         QFETCH(QString, refusal);
         const MeetSchema::Column column{u"C"_s, type, 0};
+        const QByteArray bytes = Cp1252::encode(text);
         const ImportValueCodes::Converted converted = ImportValueCodes::convert(
             type == T::Boolean ? ImportValueCodes::Code::Flag : ImportValueCodes::Code::Number,
-            column, text);
+            column, bytes);
         QVERIFY2(converted.error.endsWith(refusal), qPrintable(converted.error));
         QCOMPARE(converted.error.isEmpty(), refusal.isEmpty());
-        QCOMPARE(converted.value, stored);
+        QCOMPARE(converted.variant(), stored);
+    }
+
+    // Every byte of the code page goes into the meet file as the character the
+    // code page decodes it to.
+    void convertsEveryByteToUtf8() {
+        QByteArray all;
+        for (int b = 0; b < 256; ++b)
+            all.append(char(b));
+        QByteArray utf8 = "room left from an earlier value";
+        Cp1252ToUtf8::convert(all, utf8);
+        QCOMPARE(utf8, Cp1252::decode(all).toUtf8());
     }
 
     // The file's version, by the quick look before an import and by the reader,

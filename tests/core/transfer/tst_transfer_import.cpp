@@ -1,5 +1,6 @@
 #include "db/meetdatabase.h"
 #include "firstrow.h"
+#include "shell/codepage1252.h"
 #include "tempmeet.h"
 #include "transfer/transferimporter.h"
 #include "transferfiles.h"
@@ -70,6 +71,40 @@ private Q_SLOTS:
                               "E1Final, E1S1, E2Final, Gym FROM Gymnasts"_s),
                  QStringList({u"007"_s, u"Zoë"_s, u"O'Neil"_s, u"2016-05-02"_s, u"2"_s, u"0"_s,
                               u"9.275"_s, u"9.3"_s, u"<null>"_s, u"<null>"_s}));
+    }
+
+    // Every character of the code page is stored as itself, a date with a time
+    // of day as its ISO text, in a reordered record too; the new meet file
+    // carries the lookup indexes.
+    void storesEveryCharacterOfTheCodePage() {
+        QByteArray high;
+        for (int b = 0x80; b < 0x100; ++b)
+            high.append(char(b));
+        const QString characters = Cp1252::decode(high);
+        QByteArray reordered = record(u"Levels"_s, 1, u"EventID=1|Level=\u00e9t\u00e9"_s);
+        reordered.replace("EventID=1\r\n", "").replace("TAMethodAA=", "EventID=1\r\nTAMethodAA=");
+        TempMeet temp;
+        MeetDatabase db;
+        const ImportReport report = import(
+            temp,
+            TransferFiles::file(
+                {{u"Meets"_s,
+                  {meetsRecord(u"Start_Date=3/14/2026 2:30:05 PM|Facility="_s + characters)}},
+                 {u"Levels"_s, {reordered}},
+                 {u"Gyms"_s,
+                  {record(u"Gyms"_s, 1, u"official name=\u20acuro \u201cGym\u201d"_s)}}}),
+            db);
+        QVERIFY2(report.complete(), qPrintable(report.details()));
+        QCOMPARE(firstRow(db, u"SELECT Start_Date, Facility FROM Meets"_s),
+                 QStringList({u"2026-03-14 14:30:05"_s, characters}));
+        QCOMPARE(allRows(db, u"SELECT EventID, Level FROM Levels"_s),
+                 QStringList{u"1|\u00e9t\u00e9"_s});
+        QCOMPARE(firstRow(db, u"SELECT \"official name\" FROM Gyms"_s),
+                 QStringList{u"\u20acuro \u201cGym\u201d"_s});
+        QCOMPARE(db.select(u"SELECT name FROM sqlite_master WHERE type = 'index' AND name LIKE "
+                           "'Tallvane%'"_s)
+                     .count(),
+                 3);
     }
 
     // Fields are matched by name, in any order and letter case; a record with
@@ -174,6 +209,9 @@ private Q_SLOTS:
             TransferImporter importer(source, meet);
             QVERIFY(importer.begin());
             QVERIFY(QFile::exists(meet));
+            // Until the import commits, the file holds no meet: not even its tables.
+            MeetDatabase early;
+            QVERIFY(!early.open(meet));
         }
         QVERIFY(!QFile::exists(meet));
     }
