@@ -8,8 +8,6 @@
 #include "displayseconds.h"
 #include "queuekey.h"
 
-#include <sqlite3.h>
-
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -402,7 +400,8 @@ void ScoreQueue::flushShownMarks() {
     if (mShownMarks.isEmpty())
         return;
     // Inside a transaction already open they go with it.
-    if (sqlite3_get_autocommit(SqliteStatement::handleOf(mDb.connection())) == 0) {
+    ScoreBoardQueueTable table(mDb);
+    if (table.inTransaction()) {
         writeShownMarks();
         return;
     }
@@ -410,21 +409,21 @@ void ScoreQueue::flushShownMarks() {
     // One commit for them all, without a sync: the next score's commit syncs
     // them with it.
     QString error;
-    bool ok = mDb.execute(u"PRAGMA synchronous=NORMAL"_s);
+    bool ok = table.setCommitsSynced(false);
     if (ok) {
         DbTransaction transaction(mDb);
         ok = transaction.isActive();
         if (ok) {
             // A correction flag or a test score's removal syncs as it did alone.
             if (writeShownMarks())
-                ok = mDb.execute(u"PRAGMA synchronous=FULL"_s);
+                ok = table.setCommitsSynced(true);
             ok = ok && transaction.commit();
         }
     }
     if (!ok)
-        error = mDb.lastError();
-    if (!mDb.execute(u"PRAGMA synchronous=FULL"_s) && error.isEmpty())
-        error = u"the scores after them may not be synced to the disk: "_s + mDb.lastError();
+        error = table.lastError().isEmpty() ? mDb.lastError() : table.lastError();
+    if (!table.setCommitsSynced(true) && error.isEmpty())
+        error = u"the scores after them may not be synced to the disk: "_s + table.lastError();
     if (error.isEmpty())
         return;
     mShownMarks.clear();

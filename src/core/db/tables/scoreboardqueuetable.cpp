@@ -2,6 +2,9 @@
 
 #include "db/meetchanges.h"
 #include "db/meetdatabase.h"
+#include "db/sqlitestatement.h"
+
+#include <sqlite3.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -75,12 +78,20 @@ bool ScoreBoardQueueTable::markCorrected(const Row& row) {
 
 bool ScoreBoardQueueTable::setStatus(const Row& row, const QString& status) {
     // Inside a transaction the setting is back before its commit, which syncs.
-    if (!mDb.execute(u"PRAGMA synchronous=NORMAL"_s))
-        return failed(mDb.lastError());
+    if (!setCommitsSynced(false))
+        return false;
     const bool set = setStatusWithin(row, status);
-    if (!mDb.execute(u"PRAGMA synchronous=FULL"_s))
+    return setCommitsSynced(true) && set;
+}
+
+bool ScoreBoardQueueTable::inTransaction() const {
+    return sqlite3_get_autocommit(SqliteStatement::handleOf(mDb.connection())) == 0;
+}
+
+bool ScoreBoardQueueTable::setCommitsSynced(bool synced) {
+    if (!mDb.execute(synced ? u"PRAGMA synchronous=FULL"_s : u"PRAGMA synchronous=NORMAL"_s))
         return failed(mDb.lastError());
-    return set;
+    return true;
 }
 
 bool ScoreBoardQueueTable::setStatusWithin(const Row& row, const QString& status) {

@@ -47,6 +47,11 @@ public:
     bool setStatus(const Row& row, const QString& status);
     // The same inside the caller's transaction, synced as its commit is.
     bool setStatusWithin(const Row& row, const QString& status);
+    // Whether the connection has a transaction open (changes then go with its commit).
+    bool inTransaction() const;
+    // Commits sync to the disk by themselves (the meet's setting), or wait for
+    // the next commit that does.
+    bool setCommitsSynced(bool synced);
     bool remove(const Row& row);
 
     // The first row of a number and event that is no test score's.
