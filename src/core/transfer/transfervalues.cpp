@@ -6,8 +6,10 @@
 #include <QLocale>
 #include <QTime>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -55,35 +57,54 @@ std::optional<QString> plainDate(QStringView text) {
 // "YYYY-MM-DD" alone, as nearly every stored date is, written as M/D/YYYY
 // without the general date parser; anything else takes the general way.
 std::optional<QString> plainStoredDate(QStringView stored) {
-    if (stored.size() != 10 || stored[4] != u'-' || stored[7] != u'-' || stored[0] == u'0')
+    if (stored.size() != 10)
         return std::nullopt;
-    const auto number = [stored](qsizetype at, qsizetype size) {
-        int value = 0;
-        for (const QChar c : stored.sliced(at, size)) {
-            if (c < u'0' || c > u'9')
-                return -1;
-            value = value * 10 + (c.unicode() - u'0');
+    char bytes[10];
+    for (qsizetype i = 0; i < 10; ++i) {
+        if (stored[i].unicode() >= 0x80)
+            return std::nullopt;
+        bytes[i] = char(stored[i].unicode());
+    }
+    char text[10];
+    const char* end = writePlainStoredDate(text, QByteArrayView(bytes, 10));
+    if (!end)
+        return std::nullopt;
+    return QString::fromLatin1(text, end - text);
+}
+
+// A score with at most three decimals, the bulk of a meet's numbers: the
+// integer n with n / 1000 == value (in doubles) gives the digits directly.
+// Why they are the digits printf's %.15G writes: n / 1000 is the decimal D
+// whose nearest double is `value`, so the two differ by at most half a unit in
+// the last place of `value` (at most |value| * 2^-53), less than half a unit in
+// the 15th significant digit; with |value| < 1e11, D has at most 14 significant
+// digits, so it is the value rounded to 15 digits, and its exponent (-3 ... 10)
+// is one %G writes without an exponent, trailing zeros and point dropped.
+char* writeThousandths(char* out, double value) {
+    if (!(std::fabs(value) < 1e11))
+        return nullptr;
+    const double scaled = std::nearbyint(value * 1000);
+    if (scaled / 1000 != value)
+        return nullptr;
+    auto n = static_cast<long long>(scaled);
+    if (n < 0) {
+        *out++ = '-';
+        n = -n;
+    }
+    out = std::to_chars(out, out + 20, n / 1000).ptr;
+    int fraction = int(n % 1000);
+    if (fraction != 0) {
+        *out++ = '.';
+        *out++ = char('0' + fraction / 100);
+        fraction %= 100;
+        if (fraction != 0) {
+            *out++ = char('0' + fraction / 10);
+            fraction %= 10;
+            if (fraction != 0)
+                *out++ = char('0' + fraction);
         }
-        return value;
-    };
-    const int year = number(0, 4);
-    const int month = number(5, 2);
-    const int day = number(8, 2);
-    if (year < 0 || month < 0 || day < 0 || !QDate(year, month, day).isValid())
-        return std::nullopt;
-    char16_t text[10] = {};
-    qsizetype size = 0;
-    const auto put = [&text, &size](int value, int width) {
-        for (int i = width - 1; i >= 0; --i, value /= 10)
-            text[size + i] = char16_t(u'0' + value % 10);
-        size += width;
-    };
-    put(month, month < 10 ? 1 : 2);
-    text[size++] = u'/';
-    put(day, day < 10 ? 1 : 2);
-    text[size++] = u'/';
-    put(year, 4);
-    return QString(reinterpret_cast<const QChar*>(text), size);
+    }
+    return out;
 }
 
 } // namespace
@@ -99,10 +120,17 @@ QString formatDouble(double value) {
 }
 
 void appendDouble(QByteArray& out, double value) {
+    char text[DoubleRoom];
+    out.append(text, writeDouble(text, value) - text);
+}
+
+char* writeDouble(char* out, double value) {
     if (value == 0) {
-        out += '0'; // also for -0
-        return;
+        *out = '0'; // also for -0
+        return out + 1;
     }
+    if (char* end = writeThousandths(out, value))
+        return end;
     // The shortest digits that read back as the value: when there are at most
     // 15 of them they are also the value rounded to 15 digits (no tie can
     // arise), which the standard library then writes as printf's %.15G does.
@@ -114,15 +142,44 @@ void appendDouble(QByteArray& out, double value) {
     for (const char* p = text; p < end && *p != 'e'; ++p)
         digits += (*p >= '0' && *p <= '9') ? 1 : 0;
     if (!std::isfinite(value) || digits > 15) {
-        out += QString::number(value, 'g', 15).toUpper().toLatin1();
-        return;
+        const QByteArray qt = QString::number(value, 'g', 15).toUpper().toLatin1();
+        std::memcpy(out, qt.constData(), size_t(qt.size()));
+        return out + qt.size();
     }
-    end = std::to_chars(text, text + sizeof text, value, std::chars_format::general, 15).ptr;
-    for (char* p = text; p < end; ++p) {
-        if (*p == 'e')
-            *p = 'E'; // exponent form as the meet-management program writes it: 1E+20
-    }
-    out.append(text, end - text);
+    char* written = std::to_chars(out, out + DoubleRoom, value, std::chars_format::general, 15).ptr;
+    // The exponent as the meet-management program writes it: 1E+20.
+    std::replace(out, written, 'e', 'E');
+    return written;
+}
+
+char* writePlainStoredDate(char* out, QByteArrayView stored) {
+    if (stored.size() != 10 || stored[4] != '-' || stored[7] != '-' || stored[0] == '0')
+        return nullptr;
+    const auto number = [stored](qsizetype at, qsizetype size) {
+        int value = 0;
+        for (const char c : stored.sliced(at, size)) {
+            if (c < '0' || c > '9')
+                return -1;
+            value = value * 10 + (c - '0');
+        }
+        return value;
+    };
+    const int year = number(0, 4);
+    const int month = number(5, 2);
+    const int day = number(8, 2);
+    if (year < 0 || month < 0 || day < 0 || !QDate::isValid(year, month, day))
+        return nullptr;
+    const auto put = [&out](int value, int width) {
+        for (int i = width - 1; i >= 0; --i, value /= 10)
+            out[i] = char('0' + value % 10);
+        out += width;
+    };
+    put(month, month < 10 ? 1 : 2);
+    *out++ = '/';
+    put(day, day < 10 ? 1 : 2);
+    *out++ = '/';
+    put(year, 4);
+    return out;
 }
 
 std::optional<QString> formatStoredDate(const QString& stored) {

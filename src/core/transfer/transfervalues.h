@@ -21,11 +21,19 @@ QString padRecordNumber(qint64 number);
 QString formatDouble(double value);
 // The same text as Latin-1 bytes, appended to `out`.
 void appendDouble(QByteArray& out, double value);
+// The same text written at `out`, which has room for DoubleRoom bytes; returns
+// its end.
+constexpr qsizetype DoubleRoom = 32;
+char* writeDouble(char* out, double value);
 
 // A stored date (ISO "YYYY-MM-DD" or "YYYY-MM-DD HH:MM:SS") as M/D/YYYY, followed
 // by " h:mm:ss AM/PM" when the time of day is not midnight. std::nullopt when
 // the stored text is no date.
 std::optional<QString> formatStoredDate(const QString& stored);
+// The same for a stored date of the plain form "YYYY-MM-DD" (as nearly every
+// one is), written at `out` (room for 10 bytes) as M/D/YYYY; returns its end,
+// or nullptr when `stored` has another form and takes formatStoredDate().
+char* writePlainStoredDate(char* out, QByteArrayView stored);
 
 // A date from a transfer file (M/D/YYYY with an optional h:mm:ss AM/PM, or ISO)
 // as the ISO text a meet file stores. std::nullopt when it is no date.

@@ -1,14 +1,26 @@
 #include "db/meetdatabase.h"
 #include "db/meetschema.h"
+#include "db/tables/wholetable.h"
+#include "shell/codepage1252.h"
 #include "tempmeet.h"
 #include "transfer/exportjob.h"
 #include "transfer/transferexport.h"
 #include "transfer/transferimporter.h"
+#include "transfer/transfervalues.h"
+#include "transfer/transferwriter.h"
+#include "transfer/utf8tocp1252.h"
 #include "transferfiles.h"
 
+#include <QBuffer>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTest>
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <limits>
 
 using namespace Qt::Literals::StringLiterals;
 using T = MeetSchema::ColumnType;
@@ -63,6 +75,40 @@ QByteArray canonicalFile() {
             records[table->name].append(canonicalRecord(*table, n));
     }
     return TransferFiles::file(records);
+}
+
+// The stored value of a column as a QVariant, as the general way of writing takes it.
+QVariant variantOf(const Utf8Statement& row, int column) {
+    switch (row.type(column)) {
+    case Utf8Statement::Type::Integer:
+        return qlonglong(row.integer(column));
+    case Utf8Statement::Type::Real:
+        return row.real(column);
+    case Utf8Statement::Type::Text:
+        return QString::fromUtf8(row.text(column));
+    case Utf8Statement::Type::Blob:
+        return row.blob(column).toByteArray();
+    case Utf8Statement::Type::Null:
+        break;
+    }
+    return {};
+}
+
+// Whether `value` has at most 15 significant digits in its shortest form.
+bool shortestFitsFifteenDigits(double value) {
+    char text[64];
+    const char* end =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::scientific).ptr;
+    int digits = 0;
+    for (const char* p = text; p < end && *p != 'e'; ++p)
+        digits += (*p >= '0' && *p <= '9') ? 1 : 0;
+    return digits <= 15;
+}
+
+QByteArray printfG15(double value) {
+    char text[64];
+    const int size = std::snprintf(text, sizeof text, "%.15G", value);
+    return QByteArray(text, size);
 }
 
 } // namespace
@@ -132,6 +178,159 @@ private Q_SLOTS:
                                                 temp.path(u"out.rxt"_s))
                      .ok);
         QVERIFY(!QFile::exists(temp.path(u"out.rxt"_s)));
+    }
+
+    // Every storage class SQLite may hold in every type of column, texts with
+    // characters the code page has and lacks and bytes that are no UTF-8:
+    // the export's writing from the engine's row gives the bytes the general
+    // way gives from the same values, and names the same lossy fields.
+    void everyStoredFormIsWrittenAsTheGeneralWayWritesIt() {
+        TempMeet temp;
+        MeetDatabase db;
+        QVERIFY(db.open(temp.createMeetFile()));
+        // Values a meet file from elsewhere may hold: past the length and flag checks.
+        QVERIFY(db.execute(u"PRAGMA ignore_check_constraints = ON"_s));
+        const MeetSchema::Table& gymnasts = *MeetSchema::table(u"Gymnasts"_s);
+        const QList<QByteArray> texts{"Null",
+                                      "null",
+                                      "2026-03-14",
+                                      "2026-3-14",
+                                      "2026-03-14 10:05:00",
+                                      "0999-01-01",
+                                      "2026-02-30",
+                                      "O'Neil",
+                                      "Zo\xc3\xab \xc3\x85ngstr\xc3\xb6m",
+                                      "\xe2\x82\xac 5 \xe2\x80\x94 \xe2\x84\xa2",
+                                      "\xe6\x97\xa5\xe6\x9c\xac",
+                                      "\xf0\x9f\x98\x80",
+                                      "bad \xc3(",
+                                      "a\xc2\x81"
+                                      "b",
+                                      "12.5",
+                                      "x",
+                                      QByteArray("nul\0in", 6)};
+        const QList<double> reals{9.275,
+                                  0.1 + 0.2,
+                                  -0.5,
+                                  1e20,
+                                  -0.0,
+                                  1.5e-7,
+                                  123456789.123456789,
+                                  99999999999.999,
+                                  1e300,
+                                  std::numeric_limits<double>::infinity()};
+        const QList<qint64> integers{0, 1, -7, 2147483648LL, -9007199254740993LL};
+        const std::unique_ptr<Utf8Statement> insert = WholeTable(db, gymnasts).utf8Inserter();
+        QVERIFY(insert);
+        for (int r = 0; r < 40; ++r) {
+            for (int c = 0; c < gymnasts.columns.size(); ++c) {
+                const int turn = r * 7 + c;
+                switch (turn % 4) {
+                case 0:
+                    insert->bindText(c, texts[turn / 4 % texts.size()]);
+                    break;
+                case 1:
+                    insert->bindReal(c, reals[turn / 4 % reals.size()]);
+                    break;
+                case 2:
+                    insert->bindInteger(c, integers[turn / 4 % integers.size()]);
+                    break;
+                default:
+                    if (gymnasts.columns[c].type == MeetSchema::ColumnType::Boolean)
+                        insert->bindInteger(c, 1); // NOT NULL
+                    else
+                        insert->bindNull(c);
+                }
+            }
+            QVERIFY2(insert->run(), qPrintable(insert->error()));
+        }
+        QVERIFY(db.execute(u"UPDATE Gymnasts SET MeetID = x'41', Num = x'00ff', "
+                           "Birthday = x'32', E1S1 = x'33', Scratched = x'34' WHERE rowid = 1"_s));
+
+        QByteArray viaRow;
+        QBuffer rowFile(&viaRow);
+        rowFile.open(QIODevice::WriteOnly);
+        TransferWriter rowWriter(&rowFile);
+        QByteArray viaValues;
+        QBuffer valueFile(&viaValues);
+        valueFile.open(QIODevice::WriteOnly);
+        TransferWriter valueWriter(&valueFile);
+        const std::unique_ptr<Utf8Statement> select = WholeTable(db, gymnasts).utf8Reader();
+        QVERIFY(select);
+        for (qint64 number = 1; select->next(); ++number) {
+            rowWriter.writeRecord(gymnasts, number, *select);
+            QVariantList values;
+            for (int c = 0; c < gymnasts.columns.size(); ++c)
+                values.append(variantOf(*select, c));
+            valueWriter.writeRecord(gymnasts, number, values);
+        }
+        QVERIFY(select->error().isEmpty());
+        QVERIFY(rowWriter.finish() && valueWriter.finish());
+        QCOMPARE(viaRow.size(), viaValues.size());
+        QCOMPARE(viaRow, viaValues);
+        QVERIFY(!rowWriter.lossyFields().isEmpty());
+        QCOMPARE(rowWriter.lossyFields(), valueWriter.lossyFields());
+    }
+
+    // Scores with up to three decimals take a shortcut; it and the general
+    // way both write what printf's %.15G writes whenever 15 digits hold the
+    // value, at every magnitude and at the shortcut's limits.
+    void numbersAreWrittenAsPrintfWritesThem() {
+        QList<double> values;
+        for (qint64 n = -200000; n <= 200000; ++n)
+            values << double(n) / 1000;
+        for (const double edge : {99999999999.999, 99999999999.998, 1e11, 1e11 - 1, 123456.7891,
+                                  0.0005, 0.001, 0.0001, 1e-5, 9.999999999999999, 1e15, 1e16,
+                                  123456789012345.0, 5e-324, 1.7976931348623157e308})
+            values << edge << -edge;
+        QRandomGenerator random(27);
+        for (int i = 0; i < 200000; ++i) {
+            const double scale = std::pow(10.0, int(random.bounded(40)) - 20);
+            values << (random.generateDouble() - 0.5) * scale;
+            values << std::round(random.generateDouble() * 1e7) / std::pow(10.0, random.bounded(8));
+        }
+        for (const double value : values) {
+            if (value == 0 || !shortestFitsFifteenDigits(value))
+                continue;
+            const QByteArray written = TransferValues::formatDouble(value).toLatin1();
+            if (written != printfG15(value))
+                QFAIL(qPrintable(u"%1 written as %2"_s.arg(QString::fromLatin1(printfG15(value)),
+                                                           QString::fromLatin1(written))));
+        }
+    }
+
+    // Every character below U+10000, at every place of an ASCII run, goes from
+    // UTF-8 into the code page as the general way (QString, then the code
+    // page) writes it, or is handed to the general way exactly when that one
+    // loses it; so are bytes that are no UTF-8.
+    void textsGoFromUtf8IntoTheCodePageAsTheGeneralWayWrites() {
+        QList<QByteArray> texts{"\xc3",
+                                "\xc3(",
+                                "\xc0\x80",
+                                "\xe0\x80\x80",
+                                "\xed\xa0\x80",
+                                "\xe2\x82",
+                                "\x80"
+                                "abc",
+                                "\xff",
+                                "\xf0\x9f\x98\x80",
+                                "\xf4\x90\x80\x80",
+                                "plain ascii text"};
+        for (char32_t c = 1; c < 0x10000; ++c) {
+            if (c >= 0xD800 && c < 0xE000)
+                continue;
+            const QByteArray utf8 = QString::fromUcs4(&c, 1).toUtf8();
+            texts << utf8 << "abcdefg" + utf8 + "hijklmnop";
+        }
+        for (const QByteArray& text : texts) {
+            bool lossless = true;
+            const QByteArray general = Cp1252::encode(QString::fromUtf8(text), &lossless);
+            QByteArray direct(text.size(), '\0');
+            const char* end = Utf8ToCp1252::convert(text, direct.data());
+            QCOMPARE(end != nullptr, lossless);
+            if (end)
+                QCOMPARE(direct.left(end - direct.constData()), general);
+        }
     }
 
     void exportJobRunsOnItsOwnThread() {
