@@ -11,10 +11,10 @@
 // The bench is one state machine driven by the event loop: each phase starts
 // the next from a signal or a timer.
 
-#include "db/meetdatabase.h"
 #include "goalrow.h"
 #include "liveresults/viewercrowd.h"
 #include "residentmemory.h"
+#include "sessionmeet.h"
 #include "web/liveupdates.h"
 
 #include <QCoreApplication>
@@ -46,31 +46,6 @@ constexpr int NoticeGoalMs = 250;
 constexpr double MemoryGoalMiB = 100;
 constexpr double RequestsGoal = 2000;
 constexpr auto Pin = "3917";
-
-bool createMeet(const QString& path) {
-    QString error;
-    MeetDatabase db;
-    bool ok =
-        MeetDatabase::createMeetDatabase(path, &error) && db.open(path) && db.beginTransaction();
-    ok = ok && db.execute(u"INSERT INTO Meets(MeetID, Name, Num_Judges, UseAgeDiv) "
-                          "VALUES(1, 'Bench', 4, 0)"_s);
-    ok = ok && db.execute(u"INSERT INTO Sessions(MeetID, Session, \"Desc\") VALUES(1, 1, 'AM')"_s);
-    ok = ok && db.execute(u"INSERT INTO Gyms(gymid, \"official name\", \"Short Name\") "
-                          "VALUES(1, 'One', 'One'), (2, 'Two', 'Two'), (3, 'Three', 'Three')"_s);
-    for (int i = 0; ok && i < Gymnasts; ++i) {
-        const double score = 8.0 + (i * 37 % 200) / 100.0;
-        ok = db.execute(u"INSERT INTO Gymnasts(MeetID, Num, First_Name, Last_Name, Level, "
-                        "Session, Gym, Squad, E1Final, E2Final, E3Final, E4Final, AA) "
-                        "VALUES(1, ?, 'Bench', 'Gymnast', ?, '1', ?, 'A', ?, ?, ?, ?, ?)"_s,
-                        {QString::number(100 + i), QString::number(3 + i % 4), 1 + i % 3, score,
-                         score, score, score, 4 * score});
-    }
-    ok = ok && db.commit();
-    if (!ok)
-        std::fprintf(stderr, "bench_liveresults: the meet: %s %s\n", qPrintable(error),
-                     qPrintable(db.lastError()));
-    return ok;
-}
 
 double percentile(std::vector<double> values, double p) {
     if (values.empty())
@@ -384,8 +359,10 @@ int main(int argc, char** argv) {
     }
     QTemporaryDir folder;
     const QString meet = folder.filePath(u"bench.tallvane"_s);
-    if (!folder.isValid() || !createMeet(meet))
+    if (QString error; !folder.isValid() || !createSessionMeet(meet, Gymnasts, 3, 4, &error)) {
+        std::fprintf(stderr, "bench_liveresults: the meet: %s\n", qPrintable(error));
         return 1;
+    }
     qputenv("TALLVANE_DATA_DIR", folder.path().toLocal8Bit()); // the server's settings
     LiveResultsBench bench(meet);
     return QCoreApplication::exec();

@@ -11,6 +11,7 @@
 
 #include "db/meetdatabase.h"
 #include "goalrow.h"
+#include "sessionmeet.h"
 #include "web/resultsapi.h"
 #include "web/resultsprefetch.h"
 #include "web/resultsshelf.h"
@@ -37,25 +38,6 @@ qint64 threadNs() {
     return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
 }
 
-bool createMeet(const QString& path) {
-    MeetDatabase db;
-    bool ok = MeetDatabase::createMeetDatabase(path) && db.open(path) && db.beginTransaction();
-    ok = ok && db.execute(u"INSERT INTO Meets(MeetID, Name, Num_Judges, UseAgeDiv) "
-                          "VALUES(1, 'Bench', 4, 0)"_s);
-    ok = ok && db.execute(u"INSERT INTO Sessions(MeetID, Session, \"Desc\") VALUES(1, 1, 'AM')"_s);
-    ok = ok && db.execute(u"INSERT INTO Gyms(gymid, \"official name\", \"Short Name\") "
-                          "VALUES(1, 'One', 'One'), (2, 'Two', 'Two')"_s);
-    for (int i = 0; ok && i < Gymnasts; ++i) {
-        const double score = 8.0 + (i * 37 % 200) / 100.0;
-        ok = db.execute(
-            u"INSERT INTO Gymnasts(MeetID, Num, First_Name, Last_Name, Level, "
-            "Session, Gym, Squad, E1Final, AA) "
-            "VALUES(1, ?, 'Bench', 'Gymnast', ?, '1', ?, 'A', ?, ?)"_s,
-            {QString::number(100 + i), QString::number(3 + i % 4), 1 + i % 2, score, score});
-    }
-    return ok && db.commit();
-}
-
 double medianUs(std::vector<qint64> ns) {
     std::sort(ns.begin(), ns.end());
     return double(ns[ns.size() / 2]) / 1000.0;
@@ -68,8 +50,10 @@ int main(int argc, char** argv) {
     QTemporaryDir dir;
     const QString path = dir.filePath(u"bench.sqlite"_s);
     MeetDatabase db;
-    if (!createMeet(path) || !db.open(path)) {
-        std::fprintf(stderr, "bench_resultsahead: the meet: %s\n", qPrintable(db.lastError()));
+    QString error;
+    if (!createSessionMeet(path, Gymnasts, 2, 1, &error) || !db.open(path)) {
+        std::fprintf(stderr, "bench_resultsahead: the meet: %s %s\n", qPrintable(error),
+                     qPrintable(db.lastError()));
         return 1;
     }
     const auto current = [] {

@@ -14,18 +14,8 @@
 
 #include <cstdint>
 
-namespace {
-
-FuzzMeet& harness() {
-    ensureFuzzApplication();
-    static FuzzMeet meet;
-    return meet;
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    FuzzMeet& h = harness();
+    FuzzMeet& h = fuzzHarness<FuzzMeet>();
     StationFraming framing;
     framing.feed("\n"); // line mode: the input is a conversation of lines
     QByteArray input(reinterpret_cast<const char*>(data), qsizetype(size));

@@ -27,8 +27,7 @@ struct Meet {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    ensureFuzzApplication();
-    static Meet meet;
+    Meet& meet = fuzzHarness<Meet>();
     QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
 
     // What the import window reads before it starts.

@@ -50,8 +50,7 @@ QByteArray exportOf(MeetDatabase& db, qint64 records) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    ensureFuzzApplication();
-    static Meets meets;
+    Meets& meets = fuzzHarness<Meets>();
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
 
     const DbTransaction inputChanges(meets.input);

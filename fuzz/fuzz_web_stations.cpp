@@ -221,16 +221,10 @@ private:
     quint64 mPings = 0;
 };
 
-WebHarness& harness() {
-    ensureFuzzApplication();
-    static WebHarness h;
-    return h;
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    WebHarness& h = harness();
+    WebHarness& h = fuzzHarness<WebHarness>();
     if (size >= 4 && std::memcmp(data, "HTTP", 4) == 0) {
         QByteArray bytes;
         std::size_t at = 4;

@@ -192,6 +192,26 @@ bool readLines(Station& station, char* buffer, size_t size, OnLine&& onLine) {
     return true;
 }
 
+// Waits up to 10 s for stations with something to read and hands each line
+// they received to `onLine(station, line)`. False when nothing came in time
+// (saying what was awaited) or a station's reading stopped.
+template <typename OnLine>
+bool readReady(int poller, std::vector<epoll_event>& ready, std::vector<Station>& stations,
+               char* buffer, size_t size, const char* awaited, OnLine&& onLine) {
+    const int count = ::epoll_wait(poller, ready.data(), int(ready.size()), 10000);
+    if (count <= 0) {
+        std::fprintf(stderr, "tallvane-loadgen: no %s for 10 s\n", awaited);
+        return false;
+    }
+    for (int r = 0; r < count; ++r) {
+        Station& station = stations[ready[size_t(r)].data.u64];
+        if (!readLines(station, buffer, size,
+                       [&](const std::string& line) { return onLine(station, line); }))
+            return false;
+    }
+    return true;
+}
+
 // Stations log in a group at a time: the server lets one address hold only
 // so many connections that have not logged in yet, and here every station
 // comes from 127.0.0.1. Returns 0, or the exit status.
@@ -225,30 +245,21 @@ int logIn(const Options& options, std::vector<Station>& stations, int poller, ch
         }
         size_t waiting = last - first;
         bool refused = false;
+        const auto answered = [&](Station& station, const std::string& line) {
+            if (line.compare(0, 10, "AUTHRESP|1") == 0) {
+                std::fprintf(stderr, "tallvane-loadgen: log-in refused: %s\n", line.c_str());
+                refused = true;
+                return false;
+            }
+            if (!station.loggedIn) {
+                station.loggedIn = true;
+                --waiting;
+            }
+            return true;
+        };
         while (waiting > 0) {
-            const int count = ::epoll_wait(poller, ready.data(), int(ready.size()), 10000);
-            if (count <= 0) {
-                std::fputs("tallvane-loadgen: no log-in answer for 10 s\n", stderr);
-                return 1;
-            }
-            for (int r = 0; r < count; ++r) {
-                Station& station = stations[ready[size_t(r)].data.u64];
-                const bool ok = readLines(station, buffer, size, [&](const std::string& line) {
-                    if (line.compare(0, 10, "AUTHRESP|1") == 0) {
-                        std::fprintf(stderr, "tallvane-loadgen: log-in refused: %s\n",
-                                     line.c_str());
-                        refused = true;
-                        return false;
-                    }
-                    if (!station.loggedIn) {
-                        station.loggedIn = true;
-                        --waiting;
-                    }
-                    return true;
-                });
-                if (!ok)
-                    return refused ? 3 : 1;
-            }
+            if (!readReady(poller, ready, stations, buffer, size, "log-in answer", answered))
+                return refused ? 3 : 1;
         }
     }
     return 0;
@@ -279,21 +290,13 @@ int runLoad(const Options& options) {
             return 1;
     }
     std::vector<epoll_event> ready(stations.size());
+    const auto answered = [&](Station& station, const std::string&) {
+        latencies.push_back(nowNs() - station.sentAt);
+        return send(station);
+    };
     while (long(latencies.size()) < options.trips) {
-        const int count = ::epoll_wait(poller, ready.data(), int(ready.size()), 10000);
-        if (count <= 0) {
-            std::fputs("tallvane-loadgen: no answer for 10 s\n", stderr);
+        if (!readReady(poller, ready, stations, buffer, sizeof buffer, "answer", answered))
             return 1;
-        }
-        for (int r = 0; r < count; ++r) {
-            Station& station = stations[ready[size_t(r)].data.u64];
-            const bool ok = readLines(station, buffer, sizeof buffer, [&](const std::string&) {
-                latencies.push_back(nowNs() - station.sentAt);
-                return send(station);
-            });
-            if (!ok)
-                return 1;
-        }
     }
     const double seconds = double(nowNs() - started) / 1e9;
     std::sort(latencies.begin(), latencies.end());

@@ -85,6 +85,20 @@ struct AgeGroup {
     int high;
 };
 const QList<AgeGroup> AgeGroups{{u"Junior"_s, 6, 9}, {u"Senior"_s, 10, 18}};
+
+// Age group `a` of level `l`, as the meet's "Age Groups" and a session's
+// "Session Age Groups" both hold it.
+Row ageGroupRow(const QString& table, int l, int a) {
+    Row row(table);
+    row.set(u"EventID"_s, l + 1)
+        .set(u"Level"_s, Levels[l])
+        .set(u"MeetID"_s, 1)
+        .set(u"AgeID"_s, l * 10 + a + 1)
+        .set(u"Name"_s, AgeGroups[a].name)
+        .set(u"Low_Age"_s, AgeGroups[a].low)
+        .set(u"High_Age"_s, AgeGroups[a].high);
+    return row;
+}
 constexpr int JudgeCount = 8;
 
 void addMeet(MeetRows& meet) {
@@ -146,17 +160,8 @@ void addLevels(MeetRows& meet) {
     }
 
     for (int l = 0; l < Levels.size(); ++l) {
-        for (int a = 0; a < AgeGroups.size(); ++a) {
-            add(meet, u"Age Groups"_s,
-                Row(u"Age Groups"_s)
-                    .set(u"EventID"_s, l + 1)
-                    .set(u"Level"_s, Levels[l])
-                    .set(u"MeetID"_s, 1)
-                    .set(u"AgeID"_s, l * 10 + a + 1)
-                    .set(u"Name"_s, AgeGroups[a].name)
-                    .set(u"Low_Age"_s, AgeGroups[a].low)
-                    .set(u"High_Age"_s, AgeGroups[a].high));
-        }
+        for (int a = 0; a < AgeGroups.size(); ++a)
+            add(meet, u"Age Groups"_s, ageGroupRow(u"Age Groups"_s, l, a));
     }
 }
 
@@ -207,15 +212,8 @@ void addSessions(MeetRows& meet, int sessions) {
         const int level = s % Levels.size();
         for (int a = 0; a < AgeGroups.size(); ++a) {
             add(meet, u"Session Age Groups"_s,
-                Row(u"Session Age Groups"_s)
-                    .set(u"EventID"_s, level + 1)
-                    .set(u"Level"_s, Levels[level])
-                    .set(u"MeetID"_s, 1)
-                    .set(u"Session"_s, QString::number(s + 1))
-                    .set(u"AgeID"_s, level * 10 + a + 1)
-                    .set(u"Name"_s, AgeGroups[a].name)
-                    .set(u"Low_Age"_s, AgeGroups[a].low)
-                    .set(u"High_Age"_s, AgeGroups[a].high));
+                ageGroupRow(u"Session Age Groups"_s, level, a)
+                    .set(u"Session"_s, QString::number(s + 1)));
         }
     }
 }
