@@ -1,3 +1,4 @@
+#include "datarows.h"
 #include "rawwebsocket.h"
 #include "residentmemory.h"
 #include "web/webstation.h"
@@ -59,8 +60,6 @@ private Q_SLOTS:
         const QString updates = WebServer::UpdatesPath;
         const QByteArray half(40 * 1024, 'x');
         QTest::newRow("unmasked") << station << R::frame(R::Text, "CLIENTBEAT", false);
-        QTest::newRow("unmasked after masked")
-            << station << R::frame(R::Text, "CLIENTBEAT") + R::frame(R::Ping, {}, false);
         QTest::newRow("fragments over 64 KiB")
             << station << R::frame(R::Text, half, true, false) + R::frame(R::Continuation, half);
         QTest::newRow("a message to the updates") << updates << R::frame(R::Text, "{}");
@@ -102,9 +101,7 @@ private Q_SLOTS:
     // A frame announcing 300 MiB is refused by its header: the server holds
     // none of it.
     void aHugeFrameIsRefusedByItsHeader_data() {
-        QTest::addColumn<QString>("path");
-        QTest::newRow("station") << WebServer::StationPath;
-        QTest::newRow("updates") << WebServer::UpdatesPath;
+        addDataRows<QString>({"path"}, {{WebServer::StationPath}, {WebServer::UpdatesPath}});
     }
     void aHugeFrameIsRefusedByItsHeader() {
         QFETCH(QString, path);
@@ -124,15 +121,11 @@ private Q_SLOTS:
 
     // The server answers every ping by itself: pings without end are cut off
     // before their answers pile up for a client that does not read them.
-    void pingsWithoutEndAreCutOff_data() {
-        QTest::addColumn<bool>("station");
-        QTest::newRow("station") << true;
-        QTest::newRow("updates") << false;
-    }
+    void pingsWithoutEndAreCutOff_data() { aHugeFrameIsRefusedByItsHeader_data(); }
     void pingsWithoutEndAreCutOff() {
-        QFETCH(bool, station);
+        QFETCH(QString, path);
         Meet m;
-        auto client = station ? m.judge(u"Bars"_s) : m.client(WebServer::UpdatesPath);
+        auto client = path == WebServer::StationPath ? m.judge(u"Bars"_s) : m.client(path);
         QVERIFY(client->waitUpgraded());
         client->stopReading();
         qint64 written = 0;
@@ -162,22 +155,6 @@ private Q_SLOTS:
         // buffer, may never read far enough to learn of it.)
         m.stations.close(id);
         QTRY_COMPARE_WITH_TIMEOUT(m.web.stationCount(), 0, WebStation::CloseGraceMs / 5);
-    }
-
-    // Connections that never log in, from many addresses, do not keep a
-    // browser judge out: the oldest of them goes.
-    void aCrowdThatDoesNotLogInLeavesRoomForAJudge() {
-        Meet m;
-        std::vector<std::unique_ptr<QTcpSocket>> crowd;
-        for (int i = 0; i < 2 * StationGate::DefaultMaxWaitingPerAddress; ++i) {
-            auto& socket = crowd.emplace_back(std::make_unique<QTcpSocket>());
-            socket->bind(QHostAddress(u"127.0.0.%1"_s.arg(2 + i % 2)));
-            socket->connectToHost(QHostAddress::LocalHost, m.f.port());
-        }
-        QTRY_COMPARE(m.stations.connectionCount(), StationGate::DefaultMaxWaiting);
-        WebTestStation judge(m.web.port());
-        QCOMPARE(judge.loginJudge(u"Vault"_s, 1, m.f.pin()), u"AUTHRESP|0|3"_s);
-        QCOMPARE(m.stations.connectionCount(), StationGate::DefaultMaxWaiting);
     }
 
     // One frame is one message: a line break inside is refused, and never
