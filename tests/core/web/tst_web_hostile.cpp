@@ -1,11 +1,9 @@
 #include "datarows.h"
 #include "rawwebsocket.h"
 #include "residentmemory.h"
-#include "web/webstation.h"
 #include "webmeetfixture.h"
 #include "webteststation.h"
 
-#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
@@ -21,7 +19,6 @@ class TestWebHostile : public QObject {
     Q_OBJECT
 
     struct Meet : WebMeetFixture {
-        StationServer& stations = f.meet().stations();
         std::unique_ptr<R> client(const QString& path) {
             return std::make_unique<R>(web.port(), path);
         }
@@ -134,27 +131,6 @@ private Q_SLOTS:
         QVERIFY(client->waitDisconnected(20000));
         QVERIFY2(written < 16 * 1024 * 1024, qPrintable(QString::number(written)));
         QVERIFY(m.stillServes());
-    }
-
-    // A station the server closes while much waits for it is cut off, not
-    // left to a graceful close that waits for a reader who never comes.
-    void aStationClosedWhileNotReadingIsCutOff() {
-        Meet m;
-        QSignalSpy opened(&m.stations, &StationServer::connectionOpened);
-        WebTestStation station(m.web.port());
-        station.socket().setReadBufferSize(4096);
-        QVERIFY(opened.wait());
-        const ConnectionId id = opened.first().first().value<ConnectionId>();
-        const QString answer(256 * 1024, u'x');
-        for (int i = 0; i < 16; ++i)
-            m.stations.sendData(id, answer);
-        QVERIFY(m.stations.pendingOutput(id) > WebStation::GracefulCloseBytes);
-        QCOMPARE(m.web.stationCount(), 1);
-        // The server lets the connection go at once, well before a graceful
-        // close would give up. (The client, stuck on a frame larger than its
-        // buffer, may never read far enough to learn of it.)
-        m.stations.close(id);
-        QTRY_COMPARE_WITH_TIMEOUT(m.web.stationCount(), 0, WebStation::CloseGraceMs / 5);
     }
 
     // One frame is one message: a line break inside is refused, and never

@@ -2,6 +2,7 @@
 #include "manualscore.h"
 #include "rawwebsocket.h"
 #include "transferfiles.h"
+#include "web/webstation.h"
 #include "webmeetfixture.h"
 #include "webrequests.h"
 #include "webteststation.h"
@@ -331,6 +332,9 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(!server.isConnected(id), 20000);
         QVERIFY(mostWaiting <= Limit);
         QVERIFY(m.f.alerts().alerts().constLast().contains(u"did not read"_s));
+        // With that much waiting it is cut off at once, not left to a
+        // graceful close that waits for a reader who never comes.
+        QTRY_COMPARE_WITH_TIMEOUT(m.web.stationCount(), 0, WebStation::CloseGraceMs / 5);
     }
 
     // The log-in time applies as on TCP: a silent page is closed, a logged-in one stays.
