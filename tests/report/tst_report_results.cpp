@@ -4,6 +4,7 @@
 #include "db/tables/scoreinquiriestable.h"
 #include "popplertext.h"
 #include "tempmeet.h"
+#include "transferfiles.h"
 
 #include <QRegularExpression>
 #include <QTest>
@@ -75,10 +76,8 @@ private Q_SLOTS:
                                    "2026-05-02 10:09:00 seen on video"_s),
                  qPrintable(appendix));
 
-        QFile file(csv);
-        QVERIFY(file.open(QIODevice::ReadOnly));
         const QStringList lines =
-            QString::fromUtf8(file.readAll()).split(u"\r\n"_s, Qt::SkipEmptyParts);
+            QString::fromUtf8(TransferFiles::read(csv)).split(u"\r\n"_s, Qt::SkipEmptyParts);
         QVERIFY(lines.first().startsWith(
             u"Session,Level,Division,Kind,Num,Name,Gym,Vault,Vault Place,"_s));
         QVERIFY(lines.first().endsWith(u",AA Place"_s));

@@ -1,3 +1,4 @@
+#include "datarows.h"
 #include "db/dbsavepoint.h"
 #include "db/dbtransaction.h"
 #include "db/meetchanges.h"
@@ -66,9 +67,8 @@ private Q_SLOTS:
     // A score is told once its transaction commits, with its table, row,
     // gymnast, event and session; one that rolls back is never told.
     void scoreToldOnlyOnceCommitted_data() {
-        QTest::addColumn<bool>("commit");
-        QTest::newRow("committed") << true;
-        QTest::newRow("rolled back") << false;
+        addDataRows<QString, bool>({"name", "commit"},
+                                   {{u"committed"_s, true}, {u"rolled back"_s, false}});
     }
     void scoreToldOnlyOnceCommitted() {
         QFETCH(bool, commit);

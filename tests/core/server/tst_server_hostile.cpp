@@ -26,13 +26,15 @@ class TestServerHostile : public QObject {
         QCOMPARE(probe.next(), u"BEATRESPONSE"_s);
     }
 
-    // Opens `count` connections that never log in; `closed` counts those the server ends.
+    // Opens `count` connections from 127.0.0.`host` that never log in;
+    // `closed` counts those the server ends.
     void connectIdle(ServerFixture& f, std::vector<std::unique_ptr<QTcpSocket>>& sockets,
-                     int& closed, int count) {
+                     int& closed, int count, int host = 1) {
         for (int i = 0; i < count; ++i) {
-            sockets.push_back(std::make_unique<QTcpSocket>());
-            connect(sockets.back().get(), &QTcpSocket::disconnected, this, [&closed] { ++closed; });
-            sockets.back()->connectToHost(QHostAddress::LocalHost, f.port());
+            auto& socket = sockets.emplace_back(std::make_unique<QTcpSocket>());
+            connect(socket.get(), &QTcpSocket::disconnected, this, [&closed] { ++closed; });
+            socket->bind(QHostAddress(u"127.0.0.%1"_s.arg(host)));
+            socket->connectToHost(QHostAddress::LocalHost, f.port());
         }
     }
 
@@ -173,12 +175,7 @@ private Q_SLOTS:
         int closed = 0; // outlives the sockets, which count into it as they go
         std::vector<std::unique_ptr<QTcpSocket>> sockets;
         for (const auto& [host, count] : {std::pair{2, 32}, {3, 32}, {4, 6}}) {
-            for (int i = 0; i < count; ++i) {
-                auto& socket = sockets.emplace_back(std::make_unique<QTcpSocket>());
-                connect(socket.get(), &QTcpSocket::disconnected, this, [&closed] { ++closed; });
-                socket->bind(QHostAddress(u"127.0.0.%1"_s.arg(host)));
-                socket->connectToHost(QHostAddress::LocalHost, f.port());
-            }
+            connectIdle(f, sockets, closed, count, host);
             QTRY_COMPARE(server.connectionCount() + closed, int(sockets.size()));
         }
         QTRY_COMPARE(closed, 6);

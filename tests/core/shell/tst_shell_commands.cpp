@@ -1,4 +1,5 @@
 #include "childprogram.h"
+#include "datarows.h"
 #include "shell/appstate.h"
 #include "shell/settingsfile.h"
 #include "tempmeet.h"
@@ -149,9 +150,8 @@ private Q_SLOTS:
     }
 
     void servesStationsAndStopsCleanly_data() {
-        QTest::addColumn<int>("signal");
-        QTest::newRow("SIGTERM") << SIGTERM;
-        QTest::newRow("SIGINT") << SIGINT;
+        addDataRows<QString, int>({"name", "signal"},
+                                  {{u"SIGTERM"_s, SIGTERM}, {u"SIGINT"_s, SIGINT}});
     }
     void servesStationsAndStopsCleanly() {
         QFETCH(int, signal);

@@ -18,42 +18,17 @@ class TestScoreTexts : public QObject {
 private Q_SLOTS:
     void readsEveryFormAsQtDoes_data() {
         QTest::addColumn<QString>("text");
-        for (const QString& text : {u"9.350"_s,
-                                    u"10"_s,
-                                    u"0"_s,
-                                    u"-0"_s,
-                                    u"-0.0"_s,
-                                    u"-0.1"_s,
-                                    u"007.5"_s,
-                                    u"0.1"_s,
-                                    u"9.1025"_s,
-                                    u"9.999999999999999999999"_s,
-                                    u"12345678901234567890123456789012"_s,
-                                    u"123456789012345678901234567890123"_s,
-                                    u"0.30000000000000004"_s,
-                                    u"+9.5"_s,
-                                    u" 9.5"_s,
-                                    u"9.5 "_s,
-                                    u"9,5"_s,
-                                    u"9."_s,
-                                    u".5"_s,
-                                    u"-.5"_s,
-                                    u"-"_s,
-                                    u"."_s,
-                                    u""_s,
-                                    u"1e3"_s,
-                                    u"1E-2"_s,
-                                    u"0x10"_s,
-                                    u"9.5.1"_s,
-                                    u"--1"_s,
-                                    u"1-"_s,
-                                    u"inf"_s,
-                                    u"nan"_s,
-                                    u"1e400"_s,
-                                    u"٩.٥"_s,
-                                    u"abc"_s}) {
+        // Common forms, long and imprecise ones, signs and blanks, and what
+        // only Qt reads or nobody does ("|" parts them).
+        const QStringList texts = (u"9.350|10|0|-0|-0.0|-0.1|007.5|0.1|9.1025|"
+                                   "9.999999999999999999999|0.30000000000000004|"
+                                   "12345678901234567890123456789012|"
+                                   "123456789012345678901234567890123|"
+                                   "+9.5| 9.5|9.5 |9,5|9.|.5|-.5|-|.||"
+                                   "1e3|1E-2|0x10|9.5.1|--1|1-|inf|nan|1e400|٩.٥|abc"_s)
+                                      .split(u'|');
+        for (const QString& text : texts)
             QTest::newRow(qPrintable(QString(u'"' + text + u'"'))) << text;
-        }
     }
     void readsEveryFormAsQtDoes() {
         QFETCH(QString, text);

@@ -21,20 +21,11 @@ class TestWebFrames : public QObject {
     static QStringList describe(const QList<Reader::Event>& events) {
         QStringList texts;
         for (const Reader::Event& e : events) {
-            switch (e.kind) {
-            case Reader::Event::Text:
-                texts << u"T:"_s + e.text;
-                break;
-            case Reader::Event::Binary:
-                texts << u"B:"_s + QString::number(e.bytes.size());
-                break;
-            case Reader::Event::Ping:
-                texts << u"P:"_s + QString::fromLatin1(e.bytes);
-                break;
-            case Reader::Event::Close:
-                texts << u"C"_s;
-                break;
-            }
+            using E = Reader::Event;
+            texts << (e.kind == E::Text     ? u"T:"_s + e.text
+                      : e.kind == E::Binary ? u"B:"_s + QString::number(e.bytes.size())
+                      : e.kind == E::Ping   ? u"P:"_s + QString::fromLatin1(e.bytes)
+                                            : u"C"_s);
         }
         return texts;
     }

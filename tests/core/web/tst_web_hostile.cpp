@@ -1,10 +1,9 @@
+#include "datarows.h"
 #include "rawwebsocket.h"
 #include "residentmemory.h"
-#include "web/webstation.h"
 #include "webmeetfixture.h"
 #include "webteststation.h"
 
-#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
@@ -20,7 +19,6 @@ class TestWebHostile : public QObject {
     Q_OBJECT
 
     struct Meet : WebMeetFixture {
-        StationServer& stations = f.meet().stations();
         std::unique_ptr<R> client(const QString& path) {
             return std::make_unique<R>(web.port(), path);
         }
@@ -59,8 +57,6 @@ private Q_SLOTS:
         const QString updates = WebServer::UpdatesPath;
         const QByteArray half(40 * 1024, 'x');
         QTest::newRow("unmasked") << station << R::frame(R::Text, "CLIENTBEAT", false);
-        QTest::newRow("unmasked after masked")
-            << station << R::frame(R::Text, "CLIENTBEAT") + R::frame(R::Ping, {}, false);
         QTest::newRow("fragments over 64 KiB")
             << station << R::frame(R::Text, half, true, false) + R::frame(R::Continuation, half);
         QTest::newRow("a message to the updates") << updates << R::frame(R::Text, "{}");
@@ -102,9 +98,7 @@ private Q_SLOTS:
     // A frame announcing 300 MiB is refused by its header: the server holds
     // none of it.
     void aHugeFrameIsRefusedByItsHeader_data() {
-        QTest::addColumn<QString>("path");
-        QTest::newRow("station") << WebServer::StationPath;
-        QTest::newRow("updates") << WebServer::UpdatesPath;
+        addDataRows<QString>({"path"}, {{WebServer::StationPath}, {WebServer::UpdatesPath}});
     }
     void aHugeFrameIsRefusedByItsHeader() {
         QFETCH(QString, path);
@@ -124,15 +118,11 @@ private Q_SLOTS:
 
     // The server answers every ping by itself: pings without end are cut off
     // before their answers pile up for a client that does not read them.
-    void pingsWithoutEndAreCutOff_data() {
-        QTest::addColumn<bool>("station");
-        QTest::newRow("station") << true;
-        QTest::newRow("updates") << false;
-    }
+    void pingsWithoutEndAreCutOff_data() { aHugeFrameIsRefusedByItsHeader_data(); }
     void pingsWithoutEndAreCutOff() {
-        QFETCH(bool, station);
+        QFETCH(QString, path);
         Meet m;
-        auto client = station ? m.judge(u"Bars"_s) : m.client(WebServer::UpdatesPath);
+        auto client = path == WebServer::StationPath ? m.judge(u"Bars"_s) : m.client(path);
         QVERIFY(client->waitUpgraded());
         client->stopReading();
         qint64 written = 0;
@@ -141,43 +131,6 @@ private Q_SLOTS:
         QVERIFY(client->waitDisconnected(20000));
         QVERIFY2(written < 16 * 1024 * 1024, qPrintable(QString::number(written)));
         QVERIFY(m.stillServes());
-    }
-
-    // A station the server closes while much waits for it is cut off, not
-    // left to a graceful close that waits for a reader who never comes.
-    void aStationClosedWhileNotReadingIsCutOff() {
-        Meet m;
-        QSignalSpy opened(&m.stations, &StationServer::connectionOpened);
-        WebTestStation station(m.web.port());
-        station.socket().setReadBufferSize(4096);
-        QVERIFY(opened.wait());
-        const ConnectionId id = opened.first().first().value<ConnectionId>();
-        const QString answer(256 * 1024, u'x');
-        for (int i = 0; i < 16; ++i)
-            m.stations.sendData(id, answer);
-        QVERIFY(m.stations.pendingOutput(id) > WebStation::GracefulCloseBytes);
-        QCOMPARE(m.web.stationCount(), 1);
-        // The server lets the connection go at once, well before a graceful
-        // close would give up. (The client, stuck on a frame larger than its
-        // buffer, may never read far enough to learn of it.)
-        m.stations.close(id);
-        QTRY_COMPARE_WITH_TIMEOUT(m.web.stationCount(), 0, WebStation::CloseGraceMs / 5);
-    }
-
-    // Connections that never log in, from many addresses, do not keep a
-    // browser judge out: the oldest of them goes.
-    void aCrowdThatDoesNotLogInLeavesRoomForAJudge() {
-        Meet m;
-        std::vector<std::unique_ptr<QTcpSocket>> crowd;
-        for (int i = 0; i < 2 * StationGate::DefaultMaxWaitingPerAddress; ++i) {
-            auto& socket = crowd.emplace_back(std::make_unique<QTcpSocket>());
-            socket->bind(QHostAddress(u"127.0.0.%1"_s.arg(2 + i % 2)));
-            socket->connectToHost(QHostAddress::LocalHost, m.f.port());
-        }
-        QTRY_COMPARE(m.stations.connectionCount(), StationGate::DefaultMaxWaiting);
-        WebTestStation judge(m.web.port());
-        QCOMPARE(judge.loginJudge(u"Vault"_s, 1, m.f.pin()), u"AUTHRESP|0|3"_s);
-        QCOMPARE(m.stations.connectionCount(), StationGate::DefaultMaxWaiting);
     }
 
     // One frame is one message: a line break inside is refused, and never

@@ -28,10 +28,6 @@ class TestWebOperator : public QObject {
         }
         QString operatorPin() { return f.state().operatorPin(); }
 
-        std::unique_ptr<QNetworkReply> request(const QByteArray& method, const QString& path,
-                                               const WebRequests::Headers& headers) {
-            return requests.send(method, path, headers);
-        }
         std::unique_ptr<QNetworkReply> logIn(const QString& pin) {
             return requests.post(u"/api/operator/login"_s, {}, pin.toUtf8());
         }
@@ -64,7 +60,7 @@ private Q_SLOTS:
         Meet m;
         QVERIFY(m.f.started());
         QCOMPARE(m.statusOf({}), 401);
-        auto refused = m.request("GET", u"/api/probe"_s, {});
+        auto refused = m.requests.send("GET", u"/api/probe"_s, {});
         QCOMPARE(QJsonDocument::fromJson(refused->readAll()).object().value(u"error"_s).toString(),
                  u"Operator log-in needed."_s);
 
@@ -81,9 +77,9 @@ private Q_SLOTS:
         QCOMPARE(m.statusOf("tallvane_operator=" + QByteArray(64, '0')), 401);
 
         // Another site's page cannot log in for the visitor.
-        QCOMPARE(status(*m.request("POST", u"/api/operator/login"_s,
-                                   {{"X-Operator-Pin", m.operatorPin().toUtf8()},
-                                    {"Origin", "http://elsewhere.example"}})),
+        QCOMPARE(status(*m.requests.send("POST", u"/api/operator/login"_s,
+                                         {{"X-Operator-Pin", m.operatorPin().toUtf8()},
+                                          {"Origin", "http://elsewhere.example"}})),
                  403);
         // A new operator PIN sends everybody back to the log-in.
         m.f.state().setOperatorPin(u"86420864"_s);
@@ -91,7 +87,7 @@ private Q_SLOTS:
         auto again = m.logIn(u"86420864"_s);
         QCOMPARE(m.statusOf(m.cookieOf(*again)), 200);
         auto logout =
-            m.request("POST", u"/api/operator/logout"_s, {{"Cookie", m.cookieOf(*again)}});
+            m.requests.send("POST", u"/api/operator/logout"_s, {{"Cookie", m.cookieOf(*again)}});
         QCOMPARE(status(*logout), 200);
         QCOMPARE(m.statusOf(m.cookieOf(*again)), 401);
     }
@@ -146,7 +142,7 @@ private Q_SLOTS:
              {u"/operatorpin.txt"_s, u"/api/meet"_s, u"/api/sessions"_s,
               u"/api/results?session=1"_s, u"/api/teams?session=1"_s, u"/api/announcer?session=1"_s,
               u"/api/probe"_s, u"/api/health"_s}) {
-            auto reply = m.request("GET", path, {{"Cookie", cookie}});
+            auto reply = m.requests.send("GET", path, {{"Cookie", cookie}});
             QVERIFY2(status(*reply) != 0, qPrintable(path));
             QVERIFY2(!reply->readAll().contains(pin), qPrintable(path));
         }

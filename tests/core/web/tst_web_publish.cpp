@@ -2,6 +2,7 @@
 #include "scoreload.h"
 #include "tempmeet.h"
 #include "teststation.h"
+#include "transferfiles.h"
 #include "web/resultsapi.h"
 #include "web/sitefolder.h"
 
@@ -24,18 +25,13 @@ namespace {
 const QString Pin = u"86420"_s;
 constexpr int DeadlineMs = 30000;
 
-QByteArray contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // Every file under `folder`, by its path inside it.
 QHash<QString, QByteArray> filesIn(const QString& folder) {
     QHash<QString, QByteArray> files;
     QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
-        files.insert(QDir(folder).relativeFilePath(path), contents(path));
+        files.insert(QDir(folder).relativeFilePath(path), TransferFiles::read(path));
     }
     return files;
 }
@@ -103,10 +99,7 @@ private Q_SLOTS:
         mMeet = mTemp.createSampleMeet();
         TempMeet::change(mMeet, u"UPDATE Gymnasts SET E1Final = 9.5, AA = 9.5 WHERE Num = '101'"_s);
         TempMeet::change(mMeet, u"UPDATE current_settings SET sessionid = '1'"_s);
-        QFile pin(mTemp.path(u"pin.txt"_s));
-        QVERIFY(pin.open(QIODevice::WriteOnly));
-        pin.write(Pin.toLatin1());
-        pin.close();
+        TransferFiles::write(mTemp.path(u"pin.txt"_s), Pin.toLatin1());
         // rclone without the user's own configuration.
         qputenv("RCLONE_CONFIG", QFile::encodeName(mTemp.path(u"rclone.conf"_s)));
     }
@@ -155,7 +148,9 @@ private Q_SLOTS:
         const auto again = run({u"publish"_s, mMeet, site + u"/"_s, u"--session"_s, u"2"_s});
         QVERIFY2(again.status == 0, qPrintable(again.err));
         QVERIFY(!QFile::exists(site + u"/data/results-1.json"_s));
-        QCOMPARE(QJsonDocument::fromJson(contents(site + u"/data/sessions.json"_s)).array().size(),
+        QCOMPARE(QJsonDocument::fromJson(TransferFiles::read(site + u"/data/sessions.json"_s))
+                     .array()
+                     .size(),
                  1);
         QVERIFY2(leftovers().isEmpty(), qPrintable(leftovers().join(u' ')));
     }
@@ -169,7 +164,7 @@ private Q_SLOTS:
         QVERIFY(
             !SiteFolder::write(site, {{u"index.html"_s, "new"}, {u"index.html/x"_s, "x"}}, &error));
         QVERIFY(!error.isEmpty());
-        QCOMPARE(contents(site + u"/index.html"_s), "old");
+        QCOMPARE(TransferFiles::read(site + u"/index.html"_s), "old");
         QVERIFY2(leftovers().isEmpty(), qPrintable(leftovers().join(u' ')));
     }
 
@@ -196,9 +191,9 @@ private Q_SLOTS:
                        site, copy, davUrl)});
         QNetworkAccessManager network;
         const auto sent = [&](const QString& needle) {
-            const QByteArray published = contents(site + u"/data/results-1.json"_s);
+            const QByteArray published = TransferFiles::read(site + u"/data/results-1.json"_s);
             return published.contains(needle.toUtf8()) &&
-                   contents(copy + u"/data/results-1.json"_s) == published &&
+                   TransferFiles::read(copy + u"/data/results-1.json"_s) == published &&
                    httpGet(network, davUrl + u"data/results-1.json"_s) == published;
         };
         QTRY_VERIFY2_WITH_TIMEOUT(sent(u"Ava Brooks"_s), qPrintable(said(*server)), DeadlineMs);
@@ -225,20 +220,22 @@ private Q_SLOTS:
                    u"mkdir '%1' || echo twice >> '%2'; echo run >> '%2'; sleep 2; rmdir '%1'; "
                    "echo no route to host >&2; exit 3"_s.arg(lock, runs)});
         const auto commandRuns = [&runs] {
-            return contents(runs).count("run");
+            return TransferFiles::read(runs).count("run");
         };
         QTRY_COMPARE_WITH_TIMEOUT(commandRuns(), 1, DeadlineMs);
         const QString final = storeVault(*server, 102);
         QVERIFY(!final.isEmpty());
         QTRY_VERIFY_WITH_TIMEOUT(
-            contents(site + u"/data/results-1.json"_s).contains(final.toLatin1()), DeadlineMs);
+            TransferFiles::read(site + u"/data/results-1.json"_s).contains(final.toLatin1()),
+            DeadlineMs);
         // That write came while the first run went on; its run follows.
         QTRY_VERIFY_WITH_TIMEOUT(commandRuns() >= 2, DeadlineMs);
         QVERIFY(!storeVault(*server, 103).isEmpty());
         // Each run starts after the one before has ended, so once the third
         // runs the second has been told.
         QTRY_VERIFY_WITH_TIMEOUT(commandRuns() >= 3, DeadlineMs);
-        QVERIFY2(!contents(runs).contains("twice"), contents(runs).constData());
+        QVERIFY2(!TransferFiles::read(runs).contains("twice"),
+                 TransferFiles::read(runs).constData());
         QCOMPARE(
             said(*server).count(u"The command after publishing the results failed (exit status "
                                 "3): no route to host"_s),
