@@ -44,7 +44,8 @@ test('a score keeps the rounding the server uses and takes the decimal separator
     for (const [value, text] of [
         [9.35, '9.350'],
         [9.1025, '9.103'],
-        [27.2625, '27.263'], // an all-around sum, just below the half in binary
+        [27.2625, '27.263'], // an all-around sum
+        [8.0125, '8.013'], // just below the half in binary
         [8.8875, '8.888'],
         [1234.5, '1234.500'],
         [-0.0004, '0.000'],
