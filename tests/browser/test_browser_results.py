@@ -81,31 +81,46 @@ class ResultsPage(MeetInBrowser):
             'const row = document.querySelector(`#results tr[data-num="${arguments[0]}"]`);'
             'return row ? row.innerText : "";', num)
 
-    def test_scores_follow_without_reload_and_survive_a_dropped_network(self):
+    def open_results(self, view='Vault'):
         self.driver.get(self.meet.url('/results'))
         self.until(lambda: 'Live' in self.driver.find_element(By.ID, 'updated').text, 'live')
+        Select(self.driver.find_element(By.ID, 'view')).select_by_value(view)
+
+    def vault_scores(self, *scores):
+        """Vault's judge 1 sends each (number, final), confirmed, and hangs up."""
+        vault = Judge(self.meet, 'Vault')
+        try:
+            for num, final in scores:
+                vault.score(num, final)
+        finally:
+            vault.close()
+
+    def restart_with(self, sql):
+        """The server stopped while `sql` changes its meet file (as the desk's tabs would)."""
+        self.meet.stop()
+        self.meet.query(sql)
+        self.meet.start()
+
+    def place(self, num):
+        return self.row(num).find_element(By.CSS_SELECTOR, '.place').text
+
+    def test_scores_follow_without_reload_and_survive_a_dropped_network(self):
+        self.open_results()
         self.until(lambda: self.row('101') is not None, 'gymnast 101 listed')
         self.assertEqual(Select(self.driver.find_element(By.ID, 'session')).first_selected_option
                          .get_attribute('value'), '1')
-        Select(self.driver.find_element(By.ID, 'view')).select_by_value('Vault')
         self.driver.execute_script('window.notReloaded = true')
-
-        vault = Judge(self.meet, 'Vault')
-        self.judges.append(vault)
-        vault.score('101', '9.425')
+        self.vault_scores(('101', '9.425'))
         self.until(lambda: '9.425' in self.row_text('101'), 'the vault score on the page')
         self.assertIn('NEW', self.row_text('101'))
         self.assertIn('recent', self.row('101').get_attribute('class'))
         self.assertTrue(self.driver.execute_script('return window.notReloaded === true'))
         if SCREENSHOT:
-            vault.score('102', '9.1')
-            vault.score('105', '8.95')
+            self.vault_scores(('102', '9.1'), ('105', '8.95'))
             self.until(lambda: '8.950' in self.row_text('105'), 'more scores')
             self.driver.save_screenshot(SCREENSHOT)
 
         # The server goes away: the results stay, the page says it is offline.
-        vault.close()
-        self.judges.remove(vault)
         self.meet.stop()
         self.until(lambda: 'Offline' in self.driver.find_element(By.ID, 'updated').text,
                    'the page telling it is offline')
@@ -113,70 +128,45 @@ class ResultsPage(MeetInBrowser):
 
         # Back again, with a score stored meanwhile: the page catches up by itself.
         self.meet.start()
-        vault = Judge(self.meet, 'Vault')
-        self.judges.append(vault)
-        vault.score('101', '9.6')
+        self.vault_scores(('101', '9.6'))
         self.until(lambda: '9.600' in self.row_text('101'), 'the new score after the outage')
         self.until(lambda: 'Live' in self.driver.find_element(By.ID, 'updated').text, 'live again')
         self.assertTrue(self.driver.execute_script('return window.notReloaded === true'))
 
     def test_a_score_held_for_review_counts_nowhere_until_released(self):
-        # The meet referee holds gymnast 102's vault (the operator's queue tab
-        # writes this row; `tallvane serve` has no window, so the file gets it).
-        self.meet.stop()
-        self.meet.query("INSERT INTO ScoreHolds(Num, EventName, HeldSince) "
-                        "VALUES('102', 'Vault', '2026-05-02 10:00:00.000')")
-        self.meet.start()
-        self.driver.get(self.meet.url('/results'))
-        self.until(lambda: 'Live' in self.driver.find_element(By.ID, 'updated').text, 'live')
-        Select(self.driver.find_element(By.ID, 'view')).select_by_value('Vault')
-
-        vault = Judge(self.meet, 'Vault')
-        self.judges.append(vault)
-        vault.score('101', '9.3')
-        vault.score('102', '9.5')
+        # The meet referee holds gymnast 102's vault.
+        self.restart_with("INSERT INTO ScoreHolds(Num, EventName, HeldSince) "
+                          "VALUES('102', 'Vault', '2026-05-02 10:00:00.000')")
+        self.open_results()
+        self.vault_scores(('101', '9.3'), ('102', '9.5'))
         self.until(lambda: '9.300' in self.row_text('101'), 'the score that counts')
         self.until(lambda: 'Under review' in self.row_text('102'), 'the held score under review')
         self.assertNotIn('9.500', self.row_text('102'))
-        self.assertEqual(self.row('102').find_element(By.CSS_SELECTOR, '.place').text, '')
+        self.assertEqual(self.place('102'), '')
 
         # Released: the page catches up with the score and its place by itself.
-        vault.close()
-        self.judges.remove(vault)
-        self.meet.stop()
-        self.meet.query("DELETE FROM ScoreHolds")
-        self.meet.start()
+        self.restart_with('DELETE FROM ScoreHolds')
         self.until(lambda: '9.500' in self.row_text('102'), 'the released score')
         self.assertNotIn('Under review', self.row_text('102'))
-        self.assertNotEqual(self.row('102').find_element(By.CSS_SELECTOR, '.place').text, '')
+        self.assertNotEqual(self.place('102'), '')
 
     def test_a_score_under_inquiry_is_marked_until_decided(self):
-        self.driver.get(self.meet.url('/results'))
-        self.until(lambda: 'Live' in self.driver.find_element(By.ID, 'updated').text, 'live')
-        Select(self.driver.find_element(By.ID, 'view')).select_by_value('Vault')
-        vault = Judge(self.meet, 'Vault')
-        self.judges.append(vault)
-        vault.score('102', '9.5')
+        self.open_results()
+        self.vault_scores(('102', '9.5'))
         self.until(lambda: '9.500' in self.row_text('102'), 'the score')
-        vault.close()
-        self.judges.remove(vault)
 
         # A coach's inquiry (the operator's History tab writes this row).
-        self.meet.stop()
-        self.meet.query("INSERT INTO ScoreInquiries(Num, EventName, FiledBy, FiledAt) "
-                        "VALUES('102', 'Vault', 'Coach Lee', '2026-05-02 10:00:00.000')")
-        self.meet.start()
+        self.restart_with("INSERT INTO ScoreInquiries(Num, EventName, FiledBy, FiledAt) "
+                          "VALUES('102', 'Vault', 'Coach Lee', '2026-05-02 10:00:00.000')")
         self.until(lambda: 'Under inquiry' in self.row_text('102'), 'the score under inquiry')
         self.assertIn('9.500', self.row_text('102'))
-        self.assertNotEqual(self.row('102').find_element(By.CSS_SELECTOR, '.place').text, '')
+        self.assertNotEqual(self.place('102'), '')
         Select(self.driver.find_element(By.ID, 'view')).select_by_value('AA')
         self.until(lambda: 'Under inquiry' in self.row_text('102'), 'marked in the all-around')
 
         # Decided: the mark goes, the score stays.
-        self.meet.stop()
-        self.meet.query("UPDATE ScoreInquiries SET Decision = 'Score stands', "
-                        "DecidedAt = '2026-05-02 10:04:00.000', Reason = 'seen on video'")
-        self.meet.start()
+        self.restart_with("UPDATE ScoreInquiries SET Decision = 'Score stands', "
+                          "DecidedAt = '2026-05-02 10:04:00.000', Reason = 'seen on video'")
         self.until(lambda: 'Under inquiry' not in self.row_text('102'), 'the mark gone')
         self.assertIn('9.500', self.row_text('102'))
 

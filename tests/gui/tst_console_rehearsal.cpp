@@ -14,7 +14,6 @@ private Q_SLOTS:
 
     void aRehearsalFromTheStationsTabIsSavedAsPdf() {
         TestStation judge(quint16(mWindow->server().port()));
-        QVERIFY(judge.waitConnected());
         judge.setAnswerHeartbeats(true);
         QVERIFY(judge.loginJudge(u"Vault"_s, u"Judge A"_s, mDesk->state.pin())
                     .startsWith(u"AUTHRESP|0"_s));

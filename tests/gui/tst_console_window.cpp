@@ -32,8 +32,6 @@ private Q_SLOTS:
     void setAnnouncesTheSessionToEveryLoggedInStation() {
         const quint16 port = quint16(mWindow->server().port());
         TestStation judge(port), display(port), stranger(port);
-        QVERIFY(judge.waitConnected());
-        QVERIFY(display.waitConnected());
         QVERIFY(stranger.waitConnected());
         QVERIFY(judge.loginJudge(u"Vault"_s, u"Judge A"_s, mDesk->state.pin())
                     .startsWith(u"AUTHRESP|0"_s));
@@ -252,7 +250,6 @@ private Q_SLOTS:
     // is shown; the warm-up clock's refusal names the scores that hold it.
     void queueTabTellsWhatIsOnTheBoards() {
         TestStation board(quint16(mWindow->server().port()));
-        QVERIFY(board.waitConnected());
         QVERIFY(board.loginDisplay(u"Board 1"_s, mDesk->state.pin()).startsWith(u"AUTHRESP|0"_s));
         EventDisplayLoop* floorLoop = mWindow->services().dispatch().loop(u"Floor"_s);
         auto* floorLine = child<QLabel>("lblOnBoardsFloor");
@@ -296,7 +293,6 @@ private Q_SLOTS:
         server.setHeartbeatIntervals(50, 2000);
         server.startHeartbeats();
         TestStation judge(quint16(mWindow->server().port()));
-        QVERIFY(judge.waitConnected());
         judge.setAnswerHeartbeats(true);
         QVERIFY(judge.loginJudge(u"Bars"_s, u"Judge B"_s, mDesk->state.pin())
                     .startsWith(u"AUTHRESP|0"_s));
@@ -312,18 +308,15 @@ private Q_SLOTS:
     void theStationsTabShowsEverySeat() {
         mDesk->state.setNumJudges(4);
         const quint16 port = quint16(mWindow->server().port());
-        std::vector<std::unique_ptr<TestStation>> stations;
+        std::vector<std::unique_ptr<TestStation>> boards;
         for (int board = 1; board <= 8; ++board) {
-            stations.push_back(std::make_unique<TestStation>(port));
-            QVERIFY(stations.back()->waitConnected());
-            QVERIFY(stations.back()
+            boards.push_back(std::make_unique<TestStation>(port));
+            QVERIFY(boards.back()
                         ->loginDisplay(u"Board %1"_s.arg(board), mDesk->state.pin())
                         .startsWith(u"AUTHRESP|0"_s));
         }
-        stations.push_back(std::make_unique<TestStation>(port));
-        QVERIFY(stations.back()->waitConnected());
-        QVERIFY(stations.back()
-                    ->loginJudge(u"Beam"_s, u"Judge C"_s, mDesk->state.pin(), u"1"_s, u"3"_s)
+        TestStation judge(port);
+        QVERIFY(judge.loginJudge(u"Beam"_s, u"Judge C"_s, mDesk->state.pin(), u"1"_s, u"3"_s)
                     .startsWith(u"AUTHRESP|0"_s));
         auto* tabs = child<QTabWidget>("SSTab1");
         auto* view = child<QTableView>("stationsView");

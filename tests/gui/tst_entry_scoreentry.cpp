@@ -158,10 +158,6 @@ private Q_SLOTS:
               u"1A=9.9 2A=9.9 3A=9.9 NDA=0.3"_s,
               u"txtFinal"_s,
               u"Final: 10.200 is above the maximum score of 10."_s},
-             {{},
-              u"1A=0.1 2A=0.1 3A=0.1 NDA=-0.5"_s,
-              u"txtFinal"_s,
-              u"Final: -0.400 is below 0."_s},
              {highMaximum, u"1A=12.5"_s, u"txtJudge1A"_s, {}}});
     }
 

@@ -6,20 +6,18 @@
 // has taken over, and again when it is opened later, before anyone logs in.
 // Real processes, real TCP on 127.0.0.1.
 #include "childnamed.h"
-#include "childprogram.h"
 #include "db/meetdatabase.h"
 #include "db/tables/meetstable.h"
 #include "db/tallvanesettings.h"
 #include "followdialog.h"
-#include "meetcopies.h"
 #include "operatordesk.h"
+#include "servedmeet.h"
 #include "serverwindow.h"
 #include "shell/operatoralerts.h"
 #include "standbywindow.h"
 #include "teststation.h"
 #include "web/replicasource.h"
 
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -32,11 +30,9 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-namespace {
+using namespace ServedMeet;
 
-const QString Pin = u"5081"_s;
-const QString OperatorPin = u"246810"_s;
-constexpr int DeadlineMs = 30000;
+namespace {
 
 QString labelText(QWidget* parent, const char* name) {
     return childNamed<QLabel>(parent, name)->text();
@@ -56,17 +52,10 @@ class TestStandbyDesk : public QObject {
                 return {};
             *name = MeetsTable(db).meetName().value_or(QString());
         }
-        QFile pin(folder.path(u"operatorpin.txt"_s));
-        if (!pin.open(QIODevice::WriteOnly) || pin.write(OperatorPin.toLatin1()) < 0)
+        if (!writeOperatorPin(folder.folder()))
             return {};
-        pin.close();
-        auto primary =
-            std::make_unique<ChildProgram>(QStringLiteral(TALLVANE_BIN),
-                                           QStringList{u"serve"_s, meet, u"--port"_s, u"0"_s,
-                                                       u"--web-port"_s, u"0"_s, u"--pin"_s, Pin},
-                                           folder.folder());
-        const QString line = primary->waitForLine(u"Web pages at "_s, DeadlineMs);
-        *web = line.mid(line.indexOf(u"http://"_s));
+        auto primary = serve(meet, folder.folder());
+        *web = webAddress(*primary);
         return primary;
     }
 
@@ -127,7 +116,6 @@ private Q_SLOTS:
                                                                             web));
         QCOMPARE(TallvaneSettings(desk.state.meetDb()).value(ReplicaSource::EpochSetting), u"1"_s);
         TestStation judge(server->server().port());
-        QVERIFY(judge.waitConnected());
         QVERIFY(judge.loginJudge(u"Vault"_s, u"Judge A"_s, Pin).startsWith(u"AUTHRESP|0"_s));
     }
 
@@ -144,14 +132,11 @@ private Q_SLOTS:
         // The standby follows, then takes over while this window still serves.
 
         TempMeet standbyFolder;
-        ChildProgram standby(QStringLiteral(TALLVANE_BIN),
-                             QStringList{u"serve"_s, standbyFolder.path(u"copy.tallvane"_s),
-                                         u"--follow"_s, web, u"--operator-pin"_s, OperatorPin,
-                                         u"--port"_s, u"0"_s, u"--web-port"_s,
-                                         QString::number(freePort())},
-                             standbyFolder.folder());
-        QVERIFY2(!standby.waitForLine(u"In step with"_s, DeadlineMs).isEmpty(),
-                 qPrintable(standby.everything()));
+        const auto standby =
+            ServedMeet::follow(standbyFolder.path(u"copy.tallvane"_s), web, standbyFolder.folder(),
+                               {u"--web-port"_s, QString::number(freePort())});
+        QVERIFY2(!standby->waitForLine(u"In step with"_s, DeadlineMs).isEmpty(),
+                 qPrintable(standby->everything()));
         // The standby's address as the primary sees it, in step.
         QTRY_VERIFY_WITH_TIMEOUT(labelText(server, "lblStandby")
                                      .section(u", last heard"_s, 0, 0)
@@ -159,8 +144,8 @@ private Q_SLOTS:
                                  DeadlineMs);
         // Told to take over while this primary still serves: the two see
         // each other, and this one gives way.
-        ::kill(pid_t(standby.process().processId()), SIGUSR1);
-        QVERIFY(!standby.waitListening(DeadlineMs).isEmpty());
+        ::kill(pid_t(standby->process().processId()), SIGUSR1);
+        QVERIFY(!standby->waitListening(DeadlineMs).isEmpty());
         QTRY_VERIFY_WITH_TIMEOUT(!desk.state.isMeetOpen(), DeadlineMs);
         QVERIFY(!desk.window->serverWindow());
         QVERIFY(desk.prompter.messages().constLast().contains(u"took this meet over"_s));
@@ -168,7 +153,7 @@ private Q_SLOTS:
         // Opened again on this laptop while the standby is slow to answer: a
         // judge who connects at once is not let in before the standby has said
         // that it serves the meet now (it answers within the question's time).
-        const auto standbyPid = pid_t(standby.process().processId());
+        const auto standbyPid = pid_t(standby->process().processId());
         ::kill(standbyPid, SIGSTOP);
         desk.open(meet);
         QVERIFY(desk.window->serverWindow());

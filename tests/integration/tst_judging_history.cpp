@@ -76,18 +76,13 @@ class TestJudgingHistory : public QObject {
 
     // The fields of one CSV line, quotes taken off.
     static QStringList csvFields(const QString& line) {
-        QStringList fields{QString()};
-        bool quoted = false;
-        for (qsizetype i = 0; i < line.size(); ++i) {
-            const QChar c = line[i];
-            if (c == u'"' && quoted && i + 1 < line.size() && line[i + 1] == u'"')
-                fields.last() += line[++i];
-            else if (c == u'"')
-                quoted = !quoted;
-            else if (c == u',' && !quoted)
-                fields.append(QString());
-            else
-                fields.last() += c;
+        QStringList fields;
+        auto it = QRegularExpression(u"(?:^|,)(\"(?:[^\"]|\"\")*\"|[^,]*)"_s).globalMatch(line);
+        while (it.hasNext()) {
+            QString field = it.next().captured(1);
+            fields << (field.startsWith(u'"')
+                           ? field.sliced(1, field.size() - 2).replace(u"\"\""_s, u"\""_s)
+                           : field);
         }
         return fields;
     }

@@ -34,8 +34,8 @@ class TestJudgingHolds : public QObject {
         return QJsonObject();
     }
 
-    // Gymnast 102's Floor score of 9 sent by Floor's judge 1 and shown by the
-    // display "Hall", which is returned with the judge.
+    // Gymnast 102's Floor score of 9 sent by Floor's judge 1 and shown and
+    // confirmed by the display "Hall", which is returned with the judge.
     static std::pair<TestStation*, TestStation*> floorScoreShown(ServerFixture& f) {
         f.run(u"UPDATE Gymnasts SET E4Final = NULL"_s);
         TestStation& display = f.display(u"Hall"_s);
@@ -46,7 +46,10 @@ class TestJudgingHolds : public QObject {
             !display.next().startsWith(u"SETSCORE|Floor|102|"_s))
             return {nullptr, nullptr};
         display.send(u"CONFIRMSCORE|102|Floor"_s);
-        return {&display, &floor};
+        const bool sent = QTest::qWaitFor([&f] {
+            return firstRow(f.db(), u"SELECT Status FROM ScoreBoardQueue"_s).value(0) == u"Sent"_s;
+        });
+        return sent ? std::pair{&display, &floor} : std::pair<TestStation*, TestStation*>{};
     }
 
     // Gymnast 102's Floor cell in the desk's Results grid.
@@ -73,7 +76,6 @@ private Q_SLOTS:
         SERVER_FIXTURE(f);
         const auto [display, floor] = floorScoreShown(f);
         QVERIFY(display);
-        QTRY_COMPARE(firstRow(f.db(), u"SELECT Status FROM ScoreBoardQueue"_s).value(0), u"Sent"_s);
 
         f.services().queue().setHoldNewScores(u"Floor"_s, true);
         floor->send(u"SENDSCORE|102|3|1|Floor|9.5|||||||||9.5|9.5|0"_s);
@@ -102,7 +104,6 @@ private Q_SLOTS:
         SERVER_FIXTURE(f);
         const auto [display, floor] = floorScoreShown(f);
         QVERIFY(display);
-        QTRY_COMPARE(firstRow(f.db(), u"SELECT Status FROM ScoreBoardQueue"_s).value(0), u"Sent"_s);
 
         ScoreInquiries inquiries(f.db());
         const QDateTime now = QDateTime::currentDateTime();

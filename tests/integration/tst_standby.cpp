@@ -1,17 +1,15 @@
-// A standby follows a primary `tallvane serve`: its copy holds every table of
-// the meet, every score the primary confirmed survives a SIGKILL of the
-// primary once the standby takes over, a wrong operator PIN gets nothing,
-// a standby turns judges away until it takes over, the old primary restarted
-// after a take-over refuses to serve, and a standby cut off is let go after
-// two seconds and catches up from what it holds when it is back. Real processes, real TCP on
-// 127.0.0.1.
-#include "childprogram.h"
+// A standby follows a primary `tallvane serve`: every score the primary
+// confirmed survives a SIGKILL of the primary once the standby takes over, a
+// wrong operator PIN gets nothing, a standby turns judges away until it takes
+// over, the old primary restarted after a take-over refuses to serve, and a
+// standby cut off is let go after two seconds and catches up from what it
+// holds when it is back. Real processes, real TCP on 127.0.0.1.
 #include "db/meetdatabase.h"
 #include "db/replicafile.h"
 #include "db/replicajournal.h"
-#include "meetcopies.h"
 #include "relay.h"
 #include "scoreload.h"
+#include "servedmeet.h"
 #include "tempmeet.h"
 #include "teststation.h"
 #include "web/replicafollower.h"
@@ -21,9 +19,6 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QSignalSpy>
-#include <QSqlDatabase>
-#include <QSqlQuery>
-#include <QTcpSocket>
 #include <QTest>
 #include <QWebSocket>
 
@@ -32,13 +27,7 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-namespace {
-
-const QString Pin = u"5081"_s;
-const QString OperatorPin = u"246810"_s;
-constexpr int DeadlineMs = 60000;
-
-} // namespace
+using namespace ServedMeet;
 
 class TestStandby : public QObject {
     Q_OBJECT
@@ -49,53 +38,22 @@ class TestStandby : public QObject {
     QString sampleMeet(const QString& name) {
         const QString meet = mTemp.createSampleMeet(name);
         MeetDatabase db;
-        if (!db.open(meet) || !ScoreLoad::addGymnasts(db, 1000, 60))
-            return {};
-        QFile pin(mTemp.path(u"operatorpin.txt"_s));
-        if (!pin.open(QIODevice::WriteOnly) || pin.write(OperatorPin.toLatin1()) < 0)
+        if (!db.open(meet) || !ScoreLoad::addGymnasts(db, 1000, 60) ||
+            !writeOperatorPin(mTemp.folder()))
             return {};
         return meet;
     }
 
     // The primary on `meet`; its web pages' address in `web` once it serves.
     std::unique_ptr<ChildProgram> startPrimary(const QString& meet, QString* web) {
-        auto server =
-            std::make_unique<ChildProgram>(QStringLiteral(TALLVANE_BIN),
-                                           QStringList{u"serve"_s, meet, u"--port"_s, u"0"_s,
-                                                       u"--web-port"_s, u"0"_s, u"--pin"_s, Pin},
-                                           mTemp.folder());
-        const QString line = server->waitForLine(u"Web pages at "_s, DeadlineMs);
-        *web = line.mid(line.indexOf(u"http://"_s));
+        auto server = serve(meet, mTemp.folder());
+        *web = webAddress(*server);
         return server;
     }
 
     std::unique_ptr<ChildProgram> startStandby(const QString& meet, const QString& web,
                                                const QStringList& more = {}) {
-        return std::make_unique<ChildProgram>(
-            QStringLiteral(TALLVANE_BIN),
-            QStringList{u"serve"_s, meet, u"--follow"_s, web, u"--operator-pin"_s, OperatorPin,
-                        u"--port"_s, u"0"_s, u"--web-port"_s, u"0"_s} +
-                more,
-            mStandbyFolder.path());
-    }
-
-    std::vector<std::unique_ptr<ChildProgram>> startJudges(const QString& target, int first,
-                                                           int count) {
-        std::vector<std::unique_ptr<ChildProgram>> judges;
-        for (const QString& event : ScoreLoad::Events) {
-            QFile script(mTemp.path(event + QString::number(first) + u".txt"_s));
-            if (!script.open(QIODevice::WriteOnly))
-                return {};
-            for (int num = first; num < first + count; ++num)
-                script.write(ScoreLoad::sendScore(num, event).toLatin1() + '\n');
-            script.close();
-            judges.push_back(std::make_unique<ChildProgram>(
-                QStringLiteral(TALLVANE_STATION_BIN),
-                QStringList{target, u"--judge"_s, event, u"1"_s, u"--pin"_s, Pin, u"--line-mode"_s,
-                            u"--script"_s, script.fileName()},
-                mTemp.folder()));
-        }
-        return judges;
+        return follow(meet, web, mStandbyFolder.path(), more);
     }
 
 private Q_SLOTS:
@@ -126,46 +84,20 @@ private Q_SLOTS:
             QVERIFY(!standby->everything().contains(u"Listening on"_s));
             {
                 TestStation early(standbyPort);
-                QVERIFY(early.waitConnected());
                 QCOMPARE(early.loginJudge(u"Vault"_s, u"Early"_s, Pin), StandbyGate::Refusal);
             }
 
-            // A quiet moment after a first round: the copy equals the primary.
-            auto judges = startJudges(target, 1000, 10);
-            const auto confirmations = [&judges] {
-                qsizetype n = 0;
-                for (const auto& judge : judges)
-                    n += judge->messages(u'<').count(u"SCORECONFIRM|0"_s);
-                return n;
-            };
-            QVERIFY(QTest::qWaitFor([&] { return confirmations() == 40; }, DeadlineMs));
-            for (auto& judge : judges) {
-                judge->process().terminate();
-                QVERIFY(judge->process().waitForFinished(DeadlineMs));
-            }
-            // Both read at once per try: the primary's display loop goes on changing the queue.
-            QVERIFY2(QTest::qWaitFor([&] { return everyRow(copy) == everyRow(meet); }, DeadlineMs),
-                     qPrintable(standby->everything()));
-            QVERIFY(everyRow(copy).size() > 100);
-
-            // A second round, and the primary dies amid it.
-            judges = startJudges(target, 1010, 50);
+            // Judges score, and the primary dies amid it.
+            const Judges judges = startJudges(target, mTemp.folder(), 1010, 50);
             const int killAfter = 20 + int(random.bounded(100));
             qInfo("run %d: kill after %d confirmations", run, killAfter);
-            QVERIFY(QTest::qWaitFor([&] { return confirmations() >= killAfter; }, DeadlineMs));
+            QVERIFY(
+                QTest::qWaitFor([&] { return confirmations(judges) >= killAfter; }, DeadlineMs));
             primary->process().kill();
             QVERIFY(primary->process().waitForFinished(DeadlineMs));
             for (auto& judge : judges)
                 QVERIFY(judge->process().waitForFinished(DeadlineMs));
-            QHash<QString, QString> confirmed;
-            for (const auto& judge : judges) {
-                const QStringList sent = judge->messages(u'>').filter(u"SENDSCORE|"_s);
-                const qsizetype confirms = judge->messages(u'<').count(u"SCORECONFIRM|0"_s);
-                for (const QString& score : sent.first(confirms)) {
-                    const QStringList fields = score.split(u'|');
-                    confirmed.insert(fields[1] + u'/' + fields[4], fields[15]);
-                }
-            }
+            const QHash<QString, QString> confirmed = confirmedFinals(judges);
 
             QVERIFY2(!standby->waitForLine(u"Taking over from "_s + web).isEmpty(),
                      qPrintable(standby->everything()));
@@ -177,9 +109,9 @@ private Q_SLOTS:
             QVERIFY2(again.err.contains(u"took this meet over"_s), qPrintable(again.err));
             QVERIFY(again.err.contains(u"--follow http://"_s));
             QVERIFY2(standby->stop(SIGTERM), qPrintable(standby->everything()));
+            QCOMPARE(integrity(copy), u"ok"_s);
             MeetDatabase db;
             QVERIFY2(db.open(copy), qPrintable(db.lastError()));
-            QCOMPARE(db.select(u"PRAGMA integrity_check"_s).text(0, u"integrity_check"_s), u"ok"_s);
             const QHash<QString, QString> finals = ScoreLoad::storedFinals(db);
             const QHash<QString, QString> queued = ScoreLoad::queuedScores(db);
             for (auto it = confirmed.cbegin(); it != confirmed.cend(); ++it) {
@@ -191,43 +123,10 @@ private Q_SLOTS:
         }
     }
 
-    void aKilledStandbyLeavesAFileThatOpensAndFollowsOn() {
-        const QString meet = sampleMeet(u"again.tallvane"_s);
-        const QString copy = mStandbyFolder.filePath(u"again.tallvane"_s);
-        QString web;
-        std::unique_ptr<ChildProgram> primary = startPrimary(meet, &web);
-        QVERIFY(!web.isEmpty());
-        const QString target = primary->waitListening();
-        std::unique_ptr<ChildProgram> standby = startStandby(copy, web);
-        QVERIFY(!standby->waitForLine(u"In step with "_s).isEmpty());
-        auto judges = startJudges(target, 1000, 30);
-        QVERIFY(QTest::qWaitFor(
-            [&] { return judges[0]->messages(u'<').count(u"SCORECONFIRM|0"_s) >= 10; },
-            DeadlineMs));
-        standby->process().kill();
-        QVERIFY(standby->process().waitForFinished(DeadlineMs));
-        {
-            MeetDatabase db;
-            QVERIFY2(db.open(copy), qPrintable(db.lastError()));
-            QCOMPARE(db.select(u"PRAGMA integrity_check"_s).text(0, u"integrity_check"_s), u"ok"_s);
-        }
-        // The same meet follows on without --force; another meet file is refused.
-        standby = startStandby(copy, web);
-        QVERIFY2(!standby->waitForLine(u"In step with "_s).isEmpty(),
-                 qPrintable(standby->everything() + u" PRIMARY: "_s + primary->everything()));
-        QVERIFY(standby->stop(SIGTERM));
-        const QString other = mTemp.createSampleMeet(u"other.tallvane"_s);
-        const ChildProgram::Finished refused = ChildProgram::runTallvane(
-            {u"serve"_s, other, u"--follow"_s, web, u"--operator-pin"_s, OperatorPin},
-            mStandbyFolder.path());
-        QCOMPARE(refused.status, 1);
-        QVERIFY2(refused.err.contains(u"--force"_s), qPrintable(refused.err));
-        for (auto& judge : judges)
-            judge->process().terminate();
-        QVERIFY(primary->stop(SIGTERM));
-    }
-
-    void aStandbyKilledRightAfterItsAnswerLosesNothing() {
+    // Killed right after it answered for a confirmed score, most likely before
+    // its copy took it, a standby leaves a file that opens whole with every
+    // score confirmed, and follows on without --force; another meet is refused.
+    void aKilledStandbyLosesNothingAndFollowsOn() {
         const QString meet = sampleMeet(u"answer.tallvane"_s);
         const QString copy = mStandbyFolder.filePath(u"answer.tallvane"_s);
         QString web;
@@ -238,37 +137,35 @@ private Q_SLOTS:
         QVERIFY(!standby->waitForLine(u"In step with "_s).isEmpty());
         QVERIFY(!primary->waitForLine(u"is in step"_s).isEmpty());
         TestStation judge(quint16(target.section(u':', 1).toUInt()));
-        QVERIFY(judge.waitConnected());
         QCOMPARE(judge.loginJudge(u"Vault"_s, u"Answer"_s, Pin), u"AUTHRESP|0|3"_s);
         for (int num = 1000; num < 1005; ++num) {
             judge.send(ScoreLoad::sendScore(num, u"Vault"_s));
             QCOMPARE(judge.next(), u"SCORECONFIRM|0"_s);
         }
-        // Both die at once, the standby first, most likely before its copy
-        // took what it last acknowledged.
         standby->process().kill();
-        primary->process().kill();
         QVERIFY(standby->process().waitForFinished(DeadlineMs));
-        QVERIFY(primary->process().waitForFinished(DeadlineMs));
         qInfo("journal left: %lld bytes",
               static_cast<long long>(QFileInfo(ReplicaJournal::pathFor(copy)).size()));
+        QCOMPARE(integrity(copy), u"ok"_s);
         {
-            QSqlDatabase bare = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"bare"_s);
-            bare.setDatabaseName(copy);
-            QVERIFY(bare.open());
-            QSqlQuery check(u"PRAGMA integrity_check"_s, bare);
-            QVERIFY(check.next());
-            QCOMPARE(check.value(0).toString(), u"ok"_s);
+            MeetDatabase db;
+            QVERIFY2(db.open(copy), qPrintable(db.lastError()));
+            const QHash<QString, QString> finals = ScoreLoad::storedFinals(db);
+            for (int num = 1000; num < 1005; ++num)
+                QVERIFY2(finals.contains(u"%1/Vault"_s.arg(num)), qPrintable(QString::number(num)));
+            QVERIFY(!QFile::exists(ReplicaJournal::pathFor(copy)));
         }
-        QSqlDatabase::removeDatabase(u"bare"_s);
-        // Opened again, the copy holds every score confirmed.
-        MeetDatabase db;
-        QVERIFY2(db.open(copy), qPrintable(db.lastError()));
-        QCOMPARE(db.select(u"PRAGMA integrity_check"_s).text(0, u"integrity_check"_s), u"ok"_s);
-        const QHash<QString, QString> finals = ScoreLoad::storedFinals(db);
-        for (int num = 1000; num < 1005; ++num)
-            QVERIFY2(finals.contains(u"%1/Vault"_s.arg(num)), qPrintable(QString::number(num)));
-        QVERIFY(!QFile::exists(ReplicaJournal::pathFor(copy)));
+        standby = startStandby(copy, web);
+        QVERIFY2(!standby->waitForLine(u"In step with "_s).isEmpty(),
+                 qPrintable(standby->everything() + u" PRIMARY: "_s + primary->everything()));
+        QVERIFY(standby->stop(SIGTERM));
+        const ChildProgram::Finished refused =
+            ChildProgram::runTallvane({u"serve"_s, mTemp.createSampleMeet(u"other.tallvane"_s),
+                                       u"--follow"_s, web, u"--operator-pin"_s, OperatorPin},
+                                      mStandbyFolder.path());
+        QCOMPARE(refused.status, 1);
+        QVERIFY2(refused.err.contains(u"--force"_s), qPrintable(refused.err));
+        QVERIFY(primary->stop(SIGTERM));
     }
 
     void losingSightOfEachOtherLeavesOnePrimaryOnceTheySeeAgain() {
@@ -343,7 +240,6 @@ private Q_SLOTS:
         QVERIFY(!primary->waitForLine(u"is in step"_s).isEmpty());
 
         TestStation judge(quint16(target.section(u':', 1).toUInt()));
-        QVERIFY(judge.waitConnected());
         QCOMPARE(judge.loginJudge(u"Vault"_s, u"Cut"_s, Pin), u"AUTHRESP|0|3"_s);
         // A question asked right after a score is answered after its confirmation.
         judge.send(ScoreLoad::sendScore(1000, u"Vault"_s));

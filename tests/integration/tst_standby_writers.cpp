@@ -3,31 +3,22 @@
 // another connection of the same file (as the desktop keeps) writes rows and
 // checkpoints the log in every way, and the copy then equals the primary, every
 // row of every table. Real `tallvane serve` processes, real TCP on 127.0.0.1.
-#include "childprogram.h"
 #include "db/meetdatabase.h"
-#include "meetcopies.h"
 #include "scoreload.h"
+#include "servedmeet.h"
 #include "tempmeet.h"
 #include "teststation.h"
 
-#include <QFile>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTest>
 
-#include <memory>
 #include <signal.h>
 
 using namespace Qt::Literals::StringLiterals;
 
-namespace {
-
-const QString Pin = u"5081"_s;
-const QString OperatorPin = u"246810"_s;
-constexpr int DeadlineMs = 60000;
-
-} // namespace
+using namespace ServedMeet;
 
 class TestStandbyWriters : public QObject {
     Q_OBJECT
@@ -41,28 +32,19 @@ private Q_SLOTS:
         {
             MeetDatabase db;
             QVERIFY(db.open(meet) && ScoreLoad::addGymnasts(db, 1000, 60));
-            QFile pin(mTemp.path(u"operatorpin.txt"_s));
-            QVERIFY(pin.open(QIODevice::WriteOnly) && pin.write(OperatorPin.toLatin1()) > 0);
+            QVERIFY(writeOperatorPin(mTemp.folder()));
         }
-        ChildProgram primary(
-            QStringLiteral(TALLVANE_BIN),
-            {u"serve"_s, meet, u"--port"_s, u"0"_s, u"--web-port"_s, u"0"_s, u"--pin"_s, Pin},
-            mTemp.folder());
-        const QString line = primary.waitForLine(u"Web pages at "_s, DeadlineMs);
-        const QString web = line.mid(line.indexOf(u"http://"_s));
-        QVERIFY2(!web.isEmpty(), qPrintable(primary.everything()));
-        const QString target = primary.waitListening();
+        const auto primary = serve(meet, mTemp.folder());
+        const QString web = webAddress(*primary);
+        QVERIFY2(!web.isEmpty(), qPrintable(primary->everything()));
+        const QString target = primary->waitListening();
         const QString copy = mStandbyFolder.filePath(u"writers.tallvane"_s);
-        ChildProgram standby(QStringLiteral(TALLVANE_BIN),
-                             {u"serve"_s, copy, u"--follow"_s, web, u"--operator-pin"_s,
-                              OperatorPin, u"--port"_s, u"0"_s, u"--web-port"_s, u"0"_s},
-                             mStandbyFolder.path());
-        QVERIFY2(!standby.waitForLine(u"In step with "_s).isEmpty(),
-                 qPrintable(standby.everything()));
-        QVERIFY(!primary.waitForLine(u"is in step"_s).isEmpty());
+        const auto standby = follow(copy, web, mStandbyFolder.path());
+        QVERIFY2(!standby->waitForLine(u"In step with "_s).isEmpty(),
+                 qPrintable(standby->everything()));
+        QVERIFY(!primary->waitForLine(u"is in step"_s).isEmpty());
 
         TestStation judge(quint16(target.section(u':', 1).toUInt()));
-        QVERIFY(judge.waitConnected());
         QCOMPARE(judge.loginJudge(u"Vault"_s, u"Writers"_s, Pin), u"AUTHRESP|0|3"_s);
         {
             QSqlDatabase other = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"other"_s);
@@ -91,10 +73,10 @@ private Q_SLOTS:
         QSqlDatabase::removeDatabase(u"other"_s);
         // Both read at once per try: the primary's display loop goes on changing the queue.
         QVERIFY2(QTest::qWaitFor([&] { return everyRow(copy) == everyRow(meet); }, DeadlineMs),
-                 qPrintable(standby.everything()));
+                 qPrintable(standby->everything()));
         QVERIFY(everyRow(copy).filter(u"TallvaneSettings: Other"_s).size() == 40);
-        QVERIFY(standby.stop(SIGTERM));
-        QVERIFY(primary.stop(SIGTERM));
+        QVERIFY(standby->stop(SIGTERM));
+        QVERIFY(primary->stop(SIGTERM));
     }
 };
 

@@ -2,9 +2,9 @@
 // confirmed ("SCORECONFIRM|0"): each is in its gymnast's row and waiting in the
 // scoreboard queue with its score history entry, never one without the others. Runs `tallvane
 // serve` and four `tallvane-station` judges as real processes.
-#include "childprogram.h"
 #include "db/meetdatabase.h"
 #include "scoreload.h"
+#include "servedmeet.h"
 #include "tempmeet.h"
 
 #include <QFile>
@@ -16,11 +16,11 @@
 
 using namespace Qt::Literals::StringLiterals;
 
+using namespace ServedMeet;
+
 namespace {
 
-const QString Pin = u"5081"_s;
 constexpr int ScoresPerJudge = 30;
-constexpr int DeadlineMs = 60000;
 
 } // namespace
 
@@ -31,9 +31,7 @@ class TestCrashDurability : public QObject {
 
     // `tallvane serve` on the meet; its address is in `target` once it listens.
     std::unique_ptr<ChildProgram> startServer(const QString& meet, QString* target) {
-        auto server = std::make_unique<ChildProgram>(
-            QStringLiteral(TALLVANE_BIN),
-            QStringList{u"serve"_s, meet, u"--port"_s, u"0"_s, u"--pin"_s, Pin}, mTemp.folder());
+        auto server = serve(meet, mTemp.folder());
         *target = server->waitListening(DeadlineMs);
         if (target->isEmpty())
             qWarning("the server did not start: %s", qPrintable(server->everything()));
@@ -57,15 +55,6 @@ private Q_SLOTS:
             QVERIFY(db.open(base));
             QVERIFY(ScoreLoad::addGymnasts(db, 1000, ScoresPerJudge));
         }
-        // Each judge's script: its scores, all sent at once.
-        QStringList scripts;
-        for (const QString& event : ScoreLoad::Events) {
-            QFile script(mTemp.path(event + u".txt"_s));
-            QVERIFY(script.open(QIODevice::WriteOnly));
-            for (int num = 1000; num < 1000 + ScoresPerJudge; ++num)
-                script.write(ScoreLoad::sendScore(num, event).toLatin1() + '\n');
-            scripts << script.fileName();
-        }
 
         for (int run = 0; run < runs; ++run) {
             const QString meet = mTemp.path(u"run%1.tallvane"_s.arg(run));
@@ -77,37 +66,14 @@ private Q_SLOTS:
             QString target;
             std::unique_ptr<ChildProgram> server = startServer(meet, &target);
             QVERIFY(!target.isEmpty());
-            std::vector<std::unique_ptr<ChildProgram>> judges;
-            for (qsizetype e = 0; e < ScoreLoad::Events.size(); ++e)
-                judges.push_back(std::make_unique<ChildProgram>(
-                    QStringLiteral(TALLVANE_STATION_BIN),
-                    QStringList{target, u"--judge"_s, ScoreLoad::Events[e], u"1"_s, u"--pin"_s, Pin,
-                                u"--line-mode"_s, u"--script"_s, scripts[e]},
-                    mTemp.folder()));
-            const auto confirmations = [&judges] {
-                qsizetype n = 0;
-                for (const auto& judge : judges)
-                    n += judge->messages(u'<').count(u"SCORECONFIRM|0"_s);
-                return n;
-            };
-            QTRY_VERIFY_WITH_TIMEOUT(confirmations() >= killAfter, DeadlineMs);
+            const Judges judges = startJudges(target, mTemp.folder(), 1000, ScoresPerJudge);
+            QTRY_VERIFY_WITH_TIMEOUT(confirmations(judges) >= killAfter, DeadlineMs);
             server->process().kill();
             QVERIFY(server->process().waitForFinished(DeadlineMs));
             for (auto& judge : judges)
                 QVERIFY(judge->process().waitForFinished(DeadlineMs));
 
-            // The first N scores a judge sent are the N it saw confirmed: the
-            // server answers one connection's messages in order.
-            QHash<QString, QString> confirmed; // "num/event" -> final
-            for (const auto& judge : judges) {
-                const QStringList sent = judge->messages(u'>').filter(u"SENDSCORE|"_s);
-                const qsizetype confirms = judge->messages(u'<').count(u"SCORECONFIRM|0"_s);
-                QVERIFY2(confirms <= sent.size(), qPrintable(judge->everything()));
-                for (const QString& score : sent.first(confirms)) {
-                    const QStringList fields = score.split(u'|');
-                    confirmed.insert(fields[1] + u'/' + fields[4], fields[15]);
-                }
-            }
+            const QHash<QString, QString> confirmed = confirmedFinals(judges);
             QVERIFY(confirmed.size() >= killAfter);
 
             // The meet opens again after the crash and serves; a clean stop

@@ -1,4 +1,4 @@
-#include "childprogram.h"
+#include "servedmeet.h"
 #include "shell/openfilelimit.h"
 #include "tempmeet.h"
 #include "teststation.h"
@@ -9,6 +9,7 @@
 #include <QRegularExpression>
 #include <QTcpSocket>
 #include <QTest>
+#include <QUrl>
 
 #include <csignal>
 
@@ -21,7 +22,6 @@ namespace {
 
 constexpr rlim_t ServerFiles = 160;
 constexpr int DeadlineMs = 10000;
-const QString Pin = u"3917"_s;
 
 int openFiles(qint64 pid) {
     return int(QDir(u"/proc/%1/fd"_s.arg(pid))
@@ -60,21 +60,16 @@ private Q_SLOTS:
         OpenFileLimit::raiseToHardLimit(); // the flood's own sockets
         TempMeet temp;
         const QString meet = temp.createSampleMeet();
-        ChildProgram server(
-            QStringLiteral(TALLVANE_BIN),
-            {u"serve"_s, meet, u"--port"_s, u"0"_s, u"--web-port"_s, u"0"_s, u"--pin"_s, Pin},
-            temp.folder(), [] {
-                const rlimit files{ServerFiles / 2, ServerFiles};
-                ::setrlimit(RLIMIT_NOFILE, &files);
-            });
-        const QString target = server.waitListening();
-        QVERIFY2(!target.isEmpty(), qPrintable(server.everything()));
+        const auto server = ServedMeet::serve(meet, temp.folder(), {}, [] {
+            const rlimit files{ServerFiles / 2, ServerFiles};
+            ::setrlimit(RLIMIT_NOFILE, &files);
+        });
+        const QString target = server->waitListening();
+        QVERIFY2(!target.isEmpty(), qPrintable(server->everything()));
         const quint16 port = quint16(target.section(u':', 1).toUInt());
-        const QRegularExpressionMatch web =
-            QRegularExpression(u":(\\d+)/$"_s).match(server.waitForLine(u"Web pages at"_s));
-        QVERIFY2(web.hasMatch(), qPrintable(server.everything()));
-        const quint16 webPort = quint16(web.captured(1).toUInt());
-        const qint64 pid = server.process().processId();
+        const quint16 webPort = quint16(QUrl(ServedMeet::webAddress(*server)).port());
+        QVERIFY2(webPort > 0, qPrintable(server->everything()));
+        const qint64 pid = server->process().processId();
 
         // The soft limit was raised to what the system allows the server.
         QFile limits(u"/proc/%1/limits"_s.arg(pid));
@@ -84,8 +79,7 @@ private Q_SLOTS:
 
         TestStation judge(port);
         judge.setAnswerHeartbeats(true);
-        QVERIFY(judge.waitConnected());
-        QCOMPARE(judge.loginJudge(u"Bars"_s, u"Ann"_s, Pin), u"AUTHRESP|0|3"_s);
+        QCOMPARE(judge.loginJudge(u"Bars"_s, u"Ann"_s, ServedMeet::Pin), u"AUTHRESP|0|3"_s);
 
         std::vector<std::unique_ptr<QTcpSocket>> flood;
         for (const QString& from :
@@ -96,7 +90,8 @@ private Q_SLOTS:
         // More connections than the server has descriptors.
         QTRY_VERIFY2_WITH_TIMEOUT(
             openFiles(pid) >= int(ServerFiles) - 1,
-            qPrintable(u"%1 files open: "_s.arg(openFiles(pid)) + server.everything()), DeadlineMs);
+            qPrintable(u"%1 files open: "_s.arg(openFiles(pid)) + server->everything()),
+            DeadlineMs);
 
         // Newcomers are turned away at once, for a second, while the server
         // idles and the logged-in judge scores on.
@@ -122,13 +117,13 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(openFiles(pid) < int(ServerFiles) / 2, DeadlineMs);
         TestStation late(port);
         QVERIFY(late.waitConnected(DeadlineMs));
-        QCOMPARE(late.loginJudge(u"Vault"_s, u"Bea"_s, Pin), u"AUTHRESP|0|3"_s);
+        QCOMPARE(late.loginJudge(u"Vault"_s, u"Bea"_s, ServedMeet::Pin), u"AUTHRESP|0|3"_s);
         const auto page = connectFrom(u"127.0.0.6"_s, webPort);
         page->write("GET /api/meet HTTP/1.1\r\nHost: 127.0.0.1:" + QByteArray::number(webPort) +
                     "\r\n\r\n");
         QTRY_VERIFY_WITH_TIMEOUT(page->peek(12) == "HTTP/1.1 200", DeadlineMs);
-        QVERIFY(server.stop(SIGTERM));
-        QVERIFY(server.everything().contains(u"turned connections away"_s));
+        QVERIFY(server->stop(SIGTERM));
+        QVERIFY(server->everything().contains(u"turned connections away"_s));
     }
 };
 

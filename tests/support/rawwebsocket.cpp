@@ -1,7 +1,7 @@
 #include "rawwebsocket.h"
 
-#include <QDeadlineTimer>
-#include <QSignalSpy>
+#include "signalwait.h"
+
 #include <QtEndian>
 
 using namespace Qt::Literals::StringLiterals;
@@ -30,29 +30,25 @@ RawWebSocket::RawWebSocket(quint16 port, const QString& path, const QHostAddress
 }
 
 bool RawWebSocket::waitUpgraded(int timeoutMs) {
-    QDeadlineTimer deadline(timeoutMs);
-    while (!mUpgraded && mSocket.state() != QAbstractSocket::UnconnectedState &&
-           !deadline.hasExpired()) {
-        QSignalSpy spy(&mSocket, &QTcpSocket::readyRead);
-        spy.wait(int(qMax<qint64>(1, deadline.remainingTime())));
-    }
+    const auto unconnected = [this] {
+        return mSocket.state() == QAbstractSocket::UnconnectedState;
+    };
+    waitOnSignal(
+        &mSocket, &QTcpSocket::readyRead, [&] { return mUpgraded || unconnected(); }, timeoutMs);
     return mUpgraded;
 }
 
 bool RawWebSocket::waitReceived(const QByteArray& bytes, int timeoutMs) {
-    QDeadlineTimer deadline(timeoutMs);
-    while (!mReceived.contains(bytes) && isConnected() && !deadline.hasExpired()) {
-        QSignalSpy spy(&mSocket, &QTcpSocket::readyRead);
-        spy.wait(int(qMax<qint64>(1, deadline.remainingTime())));
-    }
+    waitOnSignal(
+        &mSocket, &QTcpSocket::readyRead,
+        [&] { return mReceived.contains(bytes) || !isConnected(); }, timeoutMs);
     return mReceived.contains(bytes);
 }
 
 bool RawWebSocket::waitDisconnected(int timeoutMs) {
-    if (mSocket.state() == QAbstractSocket::UnconnectedState)
-        return true;
-    QSignalSpy spy(&mSocket, &QTcpSocket::disconnected);
-    return spy.wait(timeoutMs) || mSocket.state() == QAbstractSocket::UnconnectedState;
+    return waitOnSignal(
+        &mSocket, &QTcpSocket::disconnected,
+        [this] { return mSocket.state() == QAbstractSocket::UnconnectedState; }, timeoutMs);
 }
 
 void RawWebSocket::stopReading() {

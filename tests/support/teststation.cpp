@@ -1,8 +1,7 @@
 #include "teststation.h"
 
 #include "shell/codepage1252.h"
-
-#include <QSignalSpy>
+#include "signalwait.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -18,10 +17,9 @@ bool TestStation::waitConnected(int timeoutMs) {
 }
 
 bool TestStation::waitDisconnected(int timeoutMs) {
-    if (mSocket.state() == QAbstractSocket::UnconnectedState)
-        return true;
-    QSignalSpy spy(&mSocket, &QTcpSocket::disconnected);
-    return spy.wait(timeoutMs) || mSocket.state() == QAbstractSocket::UnconnectedState;
+    return waitOnSignal(
+        &mSocket, &QTcpSocket::disconnected,
+        [this] { return mSocket.state() == QAbstractSocket::UnconnectedState; }, timeoutMs);
 }
 
 void TestStation::send(const QString& text) {
@@ -64,20 +62,22 @@ void TestStation::take(const QByteArray& bytes) {
 }
 
 QString TestStation::next(int timeoutMs) {
-    if (mMessages.isEmpty()) {
-        QSignalSpy spy(this, &TestStation::messageArrived);
-        spy.wait(timeoutMs);
-    }
+    waitOnSignal(
+        this, &TestStation::messageArrived, [this] { return !mMessages.isEmpty(); }, timeoutMs);
     return mMessages.isEmpty() ? QString() : mMessages.takeFirst();
 }
 
 QString TestStation::loginJudge(const QString& event, const QString& judgeName, const QString& pin,
                                 const QString& mode, const QString& number) {
+    if (!waitConnected())
+        return {};
     send(u"JUDGEAUTH|%1|%2|%3|%4|%5"_s.arg(event, judgeName, pin, mode, number));
     return next();
 }
 
 QString TestStation::loginDisplay(const QString& name, const QString& pin, const QString& event) {
+    if (!waitConnected())
+        return {};
     send(u"DISPLAYAUTH|%1|%2|%3"_s.arg(name, pin, event));
     return next();
 }

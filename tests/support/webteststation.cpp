@@ -1,8 +1,8 @@
 #include "webteststation.h"
 
-#include <QDeadlineTimer>
+#include "signalwait.h"
+
 #include <QNetworkRequest>
-#include <QSignalSpy>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -27,26 +27,20 @@ WebTestStation::WebTestStation(quint16 port, const QString& origin, QObject* par
 }
 
 bool WebTestStation::waitConnected(int timeoutMs) {
-    if (isConnected())
-        return true;
-    QSignalSpy spy(&mSocket, &QWebSocket::connected);
-    return spy.wait(timeoutMs) || isConnected();
+    return waitOnSignal(
+        &mSocket, &QWebSocket::connected, [this] { return isConnected(); }, timeoutMs);
 }
 
 bool WebTestStation::waitDisconnected(int timeoutMs) {
-    if (mSocket.state() == QAbstractSocket::UnconnectedState)
-        return true;
-    QSignalSpy spy(&mSocket, &QWebSocket::disconnected);
-    return spy.wait(timeoutMs) || mSocket.state() == QAbstractSocket::UnconnectedState;
+    return waitOnSignal(
+        &mSocket, &QWebSocket::disconnected,
+        [this] { return mSocket.state() == QAbstractSocket::UnconnectedState; }, timeoutMs);
 }
 
 template <typename List>
 typename List::value_type WebTestStation::takeFirst(List& list, int timeoutMs) {
-    QDeadlineTimer deadline(timeoutMs);
-    while (list.isEmpty() && !deadline.hasExpired()) {
-        QSignalSpy spy(this, &WebTestStation::arrived);
-        spy.wait(int(qMax<qint64>(1, deadline.remainingTime())));
-    }
+    waitOnSignal(
+        this, &WebTestStation::arrived, [&list] { return !list.isEmpty(); }, timeoutMs);
     return list.isEmpty() ? typename List::value_type() : list.takeFirst();
 }
 

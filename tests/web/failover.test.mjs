@@ -87,8 +87,7 @@ test('the outbox moves with the pad: a score stored before the drop is not sent 
     const before = fakeStation(Station, 'JUDGEAUTH|Bars|Ann|3917|1|1');
     const outbox = new Outbox(before.station, oldLocal, Key);
     before.station.start();
-    before.last().open();
-    before.last().receive('AUTHRESP|0|2');
+    before.logIn();
     outbox.add(Bars(101, '9.000'));
     before.last().receive('SCORECONFIRM|0');
     outbox.add(Bars(102, '8.500'));
@@ -116,8 +115,7 @@ test('the outbox moves with the pad: a score stored before the drop is not sent 
     const states = [];
     moved.addEventListener('score', (e) => states.push(e.detail.state));
     after.station.start();
-    after.last().open();
-    after.last().receive('AUTHRESP|0|2');
+    after.logIn();
     // 102 may have reached the old server: the standby is asked first, holds it.
     assert.equal(after.last().sent.at(-1), 'GYMNASTQUERY|102|Bars|0');
     after.last().receive(stored(102, '8.500'));

@@ -92,9 +92,13 @@ export async function settle(rounds = 1) {
     for (let i = 0; i < rounds; i++) await new Promise((resolve) => setImmediate(resolve));
 }
 
-// A station on fake sockets.
+// A station on fake sockets; `logIn()` opens the newest and lets it in.
 export function fakeStation(Station, login) {
     const fake = fakeBrowser();
     const station = new Station('ws://pad/station', login, fake.browser);
-    return {...fake, station};
+    const logIn = () => {
+        fake.last().open();
+        fake.last().receive('AUTHRESP|0|4');
+    };
+    return {...fake, station, logIn};
 }

@@ -40,23 +40,25 @@ test('a key missing from a language reads in English, one missing from both as i
     }
 });
 
-test('a score keeps its rounding and takes the decimal separator of the language', () => {
-    const cases = [
-        [9.35, {en: '9.350', es: '9,350', fr: '9,350', de: '9,350'}],
-        [9.1025, {en: '9.103', es: '9,103', fr: '9,103', de: '9,103'}],
-        [38.4, {en: '38.400', es: '38,400', fr: '38,400', de: '38,400'}],
-        [1234.5, {en: '1234.500', es: '1234,500', fr: '1234,500', de: '1234,500'}],
-        [-0.0001, {en: '0.000', es: '0,000', fr: '0,000', de: '0,000'}],
-    ];
-    for (const [value, byLanguage] of cases) {
-        assert.equal(scoreText(value), byLanguage.en, 'the point the server reads');
-        for (const [language, text] of Object.entries(byLanguage)) {
-            assert.equal(scoreText(value, language), text, `${value} in ${language}`);
+test('a score keeps the rounding the server uses and takes the decimal separator of the language', () => {
+    for (const [value, text] of [
+        [9.35, '9.350'],
+        [9.1025, '9.103'],
+        [27.2625, '27.263'], // an all-around sum
+        [8.0125, '8.013'], // just below the half in binary
+        [8.8875, '8.888'],
+        [1234.5, '1234.500'],
+        [-0.0004, '0.000'],
+    ]) {
+        assert.equal(scoreText(value), text, 'the point the server reads');
+        for (const language of ['en', 'es', 'fr', 'de']) {
+            const local = language === 'en' ? text : text.replace('.', ',');
+            assert.equal(scoreText(value, language), local, `${value} in ${language}`);
             useStrings(language, {}, english);
-            assert.equal(localScore(value), text);
+            assert.equal(localScore(value), local);
         }
     }
-    assert.equal(scoreText(null, 'es'), '');
+    for (const nothing of [null, undefined, Number.NaN]) assert.equal(scoreText(nothing, 'es'), '');
     useStrings('en', english);
 });
 

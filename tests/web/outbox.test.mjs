@@ -19,10 +19,6 @@ function pad(storage = new MemoryStorage()) {
     const states = [];
     outbox.addEventListener('score', (e) => states.push(e.detail.state));
     link.station.start();
-    link.logIn = () => {
-        link.last().open();
-        link.last().receive('AUTHRESP|0|2');
-    };
     link.reconnect = () => {
         link.last().drop();
         link.clock.advance(500);

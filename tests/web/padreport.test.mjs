@@ -24,14 +24,11 @@ async function pad(manager) {
         outbox: () => p.waiting,
         battery: manager ? () => Promise.resolve(manager) : null,
         agent: 'Tablet|One\nBrowser',
-        now: () => p.clock.now,
-        setTimer: (fn, ms) => p.clock.set(fn, ms),
-        clearTimer: (id) => p.clock.clear(id),
+        ...p.browser,
     });
     await settle(); // the battery's promise
     p.station.start();
-    p.last().open();
-    p.last().receive('AUTHRESP|0|4');
+    p.logIn();
     p.states = () => p.last().sent.filter((t) => t.startsWith('PADSTATE|'));
     return p;
 }
@@ -70,8 +67,7 @@ test('a browser without a battery reports the outbox alone, again after a new lo
     assert.deepEqual(p.states(), ['PADSTATE|||0|Tablet/One Browser']);
     p.last().drop();
     p.clock.advance(1000);
-    p.last().open();
-    p.last().receive('AUTHRESP|0|4');
+    p.logIn();
     p.clock.advance(MinGapMs);
     assert.deepEqual(p.states(), ['PADSTATE|||0|Tablet/One Browser']);
 });

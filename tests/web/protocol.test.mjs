@@ -1,5 +1,4 @@
-// The message layouts against whole messages as the server sends and reads
-// them, and scores as the pages show the results API's numbers.
+// The message layouts against whole messages as the server sends and reads them.
 import assert from 'node:assert/strict';
 import {test} from 'node:test';
 
@@ -14,7 +13,6 @@ import {
     VaultPanelScore,
     scoreLayout,
 } from '../../src/web/js/protocol.js';
-import {scoreText} from '../../src/web/js/score.js';
 
 const vaultScore = 'SENDSCORE|7|2|1|Vault|9.1|9.3||||||10|-0.1|9.2|9.1|8.9|9.0||||||9.8||8.95|0';
 
@@ -59,17 +57,4 @@ test('score messages have the length the server reads, and read back what was wr
     assert.equal(VaultPanelScore.text(values), vaultScore);
     assert.equal(scoreLayout('SENDSCORE2|7|2|Bars|9.1'.split('|')).names.at(-1), 'score');
     assert.throws(() => PanelScore.index('secondStart'), RangeError);
-});
-
-test('scores from the results rounded as the server rounds them', () => {
-    for (const [value, shown] of [
-        [9.5, '9.500'],
-        [27.2625, '27.263'], // an all-around sum, just below the half in binary
-        [8.8875, '8.888'],
-        [-0.0004, '0.000'],
-        [null, ''],
-        [undefined, ''],
-        [Number.NaN, ''],
-    ])
-        assert.equal(scoreText(value), shown, String(value));
 });

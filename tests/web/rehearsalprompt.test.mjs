@@ -13,12 +13,10 @@ function station(answerAtOnce) {
         show: (seat) => s.shown.push(seat),
         hide: () => s.shown.push(null),
         answerAtOnce,
-        setTimer: (fn, ms) => s.clock.set(fn, ms),
-        clearTimer: (id) => s.clock.clear(id),
+        ...s.browser,
     });
     s.station.start();
-    s.last().open();
-    s.last().receive('AUTHRESP|0|4');
+    s.logIn();
     s.answers = () => s.last().sent.filter((t) => t.startsWith('REHEARSALOK'));
     return s;
 }
@@ -32,8 +30,7 @@ test('a pad shows its seat until the judge taps OK; offline, the prompt stays', 
     assert.equal(pad.prompt.ok(), false);
     assert.equal(pad.shown.length, 1);
     pad.clock.advance(1000);
-    pad.last().open();
-    pad.last().receive('AUTHRESP|0|4');
+    pad.logIn();
     assert.equal(pad.prompt.ok(), true);
     assert.deepEqual(pad.answers(), ['REHEARSALOK|3']);
     assert.deepEqual(pad.shown.at(-1), null);
