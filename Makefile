@@ -104,16 +104,17 @@ test-sanitize: deps-fuzz
 		CMAKE_FLAGS="$(SANITIZE_FLAGS) $(CMAKE_FLAGS)" \
 		CTEST_FLAGS="-LE 'load|browser'" CTEST_JOBS=2
 
-# libFuzzer runs, each target for FUZZ_SECONDS on its committed seed corpus
-# (fuzz/run-targets.sh); the rate of each (executions per second) is printed
-# at the end. Transfer files are cut at 2 KiB: that holds a whole record of the
+# libFuzzer runs, each target for FUZZ_SECONDS of CPU time on its committed
+# seed corpus (fuzz/run-targets.sh); the rate of each (executions per CPU
+# second) is printed at the end. Transfer files are cut at 2 KiB: that holds a whole record of the
 # widest table (a gymnast, about 1.2 KiB) and several of the others, so a
 # longer file only repeats records, at a cost per run that grows with its
 # length. The seeds hold every table within that length (longer seeds are read
 # cut).
 FUZZ_SECONDS ?= 20
 FUZZ_TRANSFER_MAX_LEN ?= 2048
-# Two targets at a time: each one runs on one core.
+# Two targets at a time: each one runs on one core. The budget is CPU time, so
+# sharing the machine with other work delays the runs without shortening them.
 FUZZ_JOBS ?= 2
 # AddressSanitizer records two frames where memory was taken and given back,
 # not thirty: walking the stack on every allocation was a tenth of the web
