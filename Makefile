@@ -51,9 +51,10 @@ build: configure
 	cmake --build $(BUILD)
 
 CTEST_FLAGS ?=
-# Four tests at a time on two cores: the two boards' browser tests spend most
-# of their time waiting on the page's own timers.
-CTEST_JOBS ?= 4
+# Eight tests at a time on two cores: four browser tests that spend most of
+# their time waiting on the pages' own timers, one other browser test, and the
+# C++ tests beside them.
+CTEST_JOBS ?= 8
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 600 -j$(CTEST_JOBS) $(CTEST_FLAGS)
 
