@@ -32,7 +32,8 @@ endef
 export CCACHE_BASEDIR := $(CURDIR)
 export CCACHE_SLOPPINESS := pch_defines,time_macros,include_file_mtime,include_file_ctime
 
-.PHONY: all deps configure build test run bench bench-attacks deps-bench clean screenshots paperwork-pictures test-sanitize fuzz \
+.PHONY: all deps configure build test run-tests run bench bench-attacks deps-bench clean screenshots paperwork-pictures \
+	test-sanitize build-sanitize run-tests-sanitize fuzz run-fuzz \
 	deps-fuzz package install lint-package deps-lint deps-ci format format-check deps-format \
 	lint-js format-js deps-npm
 
@@ -56,6 +57,10 @@ CTEST_FLAGS ?=
 # C++ tests beside them.
 CTEST_JOBS ?= 8
 test: build
+	$(MAKE) --no-print-directory run-tests
+
+# The tests of the tree already built, building nothing.
+run-tests:
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 600 -j$(CTEST_JOBS) $(CTEST_FLAGS)
 
 # The data folder as the program finds it, and the program wherever CMake put it.
@@ -100,10 +105,18 @@ FUZZ_PACKAGES := clang libclang-rt-14-dev
 deps-fuzz: deps
 	$(call install-missing,$(FUZZ_PACKAGES))
 
-test-sanitize: deps-fuzz
-	$(MAKE) test BUILD=$(SANITIZE_BUILD) BUILD_TYPE=Debug \
-		CMAKE_FLAGS="$(SANITIZE_FLAGS) $(CMAKE_FLAGS)" \
-		CTEST_FLAGS="-LE 'load|browser'" CTEST_JOBS=2
+SANITIZE_MAKE = $(MAKE) --no-print-directory BUILD=$(SANITIZE_BUILD) BUILD_TYPE=Debug \
+	CMAKE_FLAGS="$(SANITIZE_FLAGS) $(CMAKE_FLAGS)" CTEST_FLAGS="-LE 'load|browser'" CTEST_JOBS=2
+test-sanitize: build-sanitize
+	$(SANITIZE_MAKE) run-tests
+
+# The sanitizer build alone, and its tests alone: CI runs the tests beside the
+# fuzz targets once the build is done.
+build-sanitize: deps-fuzz
+	$(SANITIZE_MAKE) build
+
+run-tests-sanitize:
+	$(SANITIZE_MAKE) run-tests
 
 # libFuzzer runs, each target for FUZZ_SECONDS of CPU time on its committed
 # seed corpus (fuzz/run-targets.sh); the rate of each (executions per CPU
@@ -125,6 +138,10 @@ FUZZ_ASAN_OPTIONS ?= malloc_context_size=2
 fuzz: deps-fuzz
 	cmake -S . -B $(SANITIZE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug $(SANITIZE_FLAGS) $(CMAKE_FLAGS)
 	cmake --build $(SANITIZE_BUILD) --target fuzzers
+	$(MAKE) --no-print-directory run-fuzz
+
+# The fuzz targets already built, building nothing.
+run-fuzz:
 	FUZZ_ASAN_OPTIONS=$(FUZZ_ASAN_OPTIONS) fuzz/run-targets.sh $(SANITIZE_BUILD) $(FUZZ_SECONDS) \
 		$(FUZZ_TRANSFER_MAX_LEN) $(FUZZ_JOBS)
 
