@@ -18,7 +18,7 @@ QString selectFrom(const QString& columns, const QString& condition = {}) {
 // or some unknown ones when empty).
 bool recorded(MeetDatabase& db, bool ok, const QStringList& keys = {}) {
     if (ok)
-        db.changes().record({u"Connections"_s, keys, {}, {}, {}, false});
+        db.changes().record({C::Name, keys, {}, {}, {}, false});
     return ok;
 }
 

@@ -16,6 +16,7 @@ class MeetDatabase;
 // as false or std::nullopt with the reason in lastError().
 class ConnectionsTable {
 public:
+    static inline const QString Name = QStringLiteral("Connections");
     // Column names, as the schema defines them.
     static inline const QString SocketId = QStringLiteral("SocketID");
     static inline const QString Type = QStringLiteral("ConnectionsType");

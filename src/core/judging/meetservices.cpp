@@ -9,11 +9,12 @@ MeetServices::MeetServices(const Meet& meet, StationLink& link, OperatorAlerts& 
                            const DisplayTimings& timings, QObject* parent)
     : QObject(parent)
     , mAlerts(alerts)
+    , mDisplays(meet.db)
     , mQueue(meet.db, mDisplaySeconds)
     , mQueries(meet.db, meet.judgesPerEvent, link, alerts)
     , mSubmission(meet.db, mQueue, link, alerts)
-    , mDispatch({meet.db, mQueue, mDisplaySeconds, link, alerts}, timings)
-    , mWarmup(meet.db, link, *mQueue.grid())
+    , mDispatch({meet.db, mQueue, mDisplaySeconds, link, mDisplays, alerts}, timings)
+    , mWarmup(mDisplays, link, *mQueue.grid())
     , mAdFiles([folder = meet.dataFolder] { return folder; }, meet.settingsFiles, link) {}
 
 void MeetServices::answerAfterScores(ConnectionId connection, std::function<void()> answer) {
@@ -35,8 +36,9 @@ void MeetServices::squadList(ConnectionId connection, const QStringList& fields)
                       [this, connection, fields] { mQueries.squadList(connection, fields); });
 }
 
-void MeetServices::processScore(ConnectionId connection, const QStringList& fields) {
-    mSubmission.submit(connection, SubmittedScore::fromFields(fields), fields.join(u'|'));
+void MeetServices::processScore(ConnectionId connection, const QStringList& fields,
+                                const QString& message) {
+    mSubmission.submit(connection, SubmittedScore::fromFields(fields), message);
 }
 
 ScoreOutcome MeetServices::enterScore(const SubmittedScore& score, bool noScoreboard,
@@ -67,4 +69,5 @@ void MeetServices::startServices() {
 void MeetServices::stopServices() {
     mSubmission.commitWaiting();
     mDispatch.stopAll();
+    mQueue.flushShownMarks();
 }

@@ -2,6 +2,7 @@
 
 #include "gymnastqueries.h"
 #include "scoreboard/adfiles.h"
+#include "scoreboard/displayconnections.h"
 #include "scoreboard/displaydispatch.h"
 #include "scoreboard/displayseconds.h"
 #include "scoreboard/scorequeue.h"
@@ -38,7 +39,8 @@ public:
 
     void gymnastQuery(ConnectionId connection, const QStringList& fields) override;
     void squadList(ConnectionId connection, const QStringList& fields) override;
-    void processScore(ConnectionId connection, const QStringList& fields) override;
+    void processScore(ConnectionId connection, const QStringList& fields,
+                      const QString& message) override;
     void forwardSecondaryScore(ConnectionId connection, const QStringList& fields) override;
     void confirmScore(const QStringList& fields) override;
     void adFileRequest(ConnectionId connection, const QStringList& fields) override;
@@ -71,6 +73,7 @@ private:
 
     OperatorAlerts& mAlerts;
     DisplaySeconds mDisplaySeconds;
+    DisplayConnections mDisplays;
     ScoreQueue mQueue;
     GymnastQueries mQueries;
     ScoreSubmission mSubmission;

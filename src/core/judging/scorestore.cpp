@@ -214,6 +214,8 @@ QList<ScoreOutcome> ScoreStore::store(const QList<ScoreRequest>& scores) {
         unstoreAll(outcomes, mDb.lastError());
         return outcomes;
     }
+    // The scores shown since the last commit are marked in this one.
+    mQueue.writeShownMarks();
     // One statement and one time for the batch: its scores are committed together.
     ScoreHistoryTable history(mDb);
     BatchTime time;

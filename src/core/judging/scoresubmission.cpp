@@ -52,7 +52,8 @@ ScoreSubmission::ScoreSubmission(MeetDatabase& db, ScoreQueue& queue, StationLin
     , mQueue(queue)
     , mLink(link)
     , mAlerts(alerts)
-    , mStore(db, queue) {
+    , mStore(db, queue)
+    , mCheckpoints(db, [this] { return !mWaiting.isEmpty(); }) {
     // A zero interval: the commit runs once the event loop has handled what
     // is ready now, so every score read in this turn joins it.
     mCommitTimer.setSingleShot(true);
@@ -163,6 +164,7 @@ QList<ScoreOutcome> ScoreSubmission::commit() {
             reportOutOfRange(batch[i], outcomes[i], range());
     }
     release(std::move(replies));
+    mCheckpoints.afterCommit();
     return outcomes;
 }
 

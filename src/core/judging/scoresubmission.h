@@ -1,6 +1,7 @@
 #pragma once
 
 #include "db/connectionid.h"
+#include "idlecheckpoints.h"
 #include "scorestore.h"
 #include "shell/scorerange.h"
 
@@ -94,6 +95,7 @@ private:
     OperatorAlerts& mAlerts;
     ScoreStore mStore;
     QList<Waiting> mWaiting;
+    IdleCheckpoints mCheckpoints;
     QHash<ConnectionId, QString> mSources;
     QTimer mCommitTimer;
     ConfirmationHold* mHold = nullptr;

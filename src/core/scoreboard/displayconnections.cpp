@@ -1,19 +1,29 @@
 #include "displayconnections.h"
 
 #include "db/connectionstable.h"
+#include "db/meetdatabase.h"
 #include "server/stationlink.h"
 
-using namespace Qt::Literals::StringLiterals;
+DisplayConnections::DisplayConnections(MeetDatabase& db, QObject* parent)
+    : QObject(parent)
+    , mDb(db) {
+    connect(&db.changes(), &MeetChanges::committed, this, [this](const MeetChange& change) {
+        if (change.isWholeMeet() || change.table == ConnectionsTable::Name)
+            mDisplays.reset();
+    });
+}
 
-int sendToDisplays(MeetDatabase& db, StationLink& link, const QString& text, QString* error) {
-    ConnectionsTable connections(db);
-    const auto displays = connections.displays();
-    if (!displays) {
-        if (error)
-            *error = connections.lastError();
-        return -1;
+int DisplayConnections::send(StationLink& link, const QString& text, QString* error, List list) {
+    if (!mDisplays || list == List::ReadAgain) {
+        ConnectionsTable connections(mDb);
+        mDisplays = connections.displays();
+        if (!mDisplays) {
+            if (error)
+                *error = connections.lastError();
+            return -1;
+        }
     }
-    for (const ConnectionId display : *displays)
+    for (const ConnectionId display : std::as_const(*mDisplays))
         link.sendData(display, text);
-    return int(displays->size());
+    return int(mDisplays->size());
 }

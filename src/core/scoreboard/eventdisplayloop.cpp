@@ -26,6 +26,13 @@ EventDisplayLoop::EventDisplayLoop(const QString& event, const Collaborators& co
         armAfterShown(mOffered ? mOffered->displaySeconds
                                : mCollaborators.displaySeconds.seconds());
     });
+    connect(&mCollaborators.queue, &ScoreQueue::shownMarkFailed, this,
+            [this](const QueueEntry& entry, const QString& error) {
+                if (entry.event.compare(mEvent, Qt::CaseInsensitive) == 0)
+                    mCollaborators.alerts.raise(
+                        u"Gymnast %1's %2 score could not be marked as shown: %3"_s.arg(
+                            OperatorAlerts::stationValue(entry.num), mEvent, error));
+            });
 }
 
 void EventDisplayLoop::setRunning(bool running) {
@@ -79,7 +86,7 @@ void EventDisplayLoop::processQueue() {
     next->displaySeconds = mCollaborators.displaySeconds.seconds();
     mWatchdog.start(mTimings.watchdogMs);
     const QString text = ScoreboardMessages::setScore(mEvent, *next);
-    if (sendToDisplays(mCollaborators.db, mCollaborators.link, text, &error) < 0)
+    if (mCollaborators.displays.send(mCollaborators.link, text, &error) < 0)
         mCollaborators.alerts.raise(
             u"The %1 score could not be sent to the displays: %2"_s.arg(mEvent, error));
     mOffered = next;
@@ -107,10 +114,7 @@ void EventDisplayLoop::confirmScore(const QString& num) {
             return;
         shown->displaySeconds = mCollaborators.displaySeconds.seconds();
     }
-    QString error;
-    if (!mCollaborators.queue.markShown(*shown, &error))
-        mCollaborators.alerts.raise(u"Gymnast %1's %2 score could not be marked as shown: %3"_s.arg(
-            OperatorAlerts::stationValue(num), mEvent, error));
+    mCollaborators.queue.markShownSoon(*shown);
     mLastConfirmed = num;
     mShown = shown;
     Q_EMIT scoreShown(*shown);

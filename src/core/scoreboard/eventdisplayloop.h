@@ -8,6 +8,7 @@
 
 #include <optional>
 
+class DisplayConnections;
 class DisplaySeconds;
 class MeetDatabase;
 class OperatorAlerts;
@@ -24,12 +25,13 @@ class EventDisplayLoop : public QObject {
 
 public:
     // What the loop reads and writes: the meet, its queue, the display time,
-    // the stations and the operator alerts.
+    // the stations, the logged-in displays among them and the operator alerts.
     struct Collaborators {
         MeetDatabase& db;
         ScoreQueue& queue;
         const DisplaySeconds& displaySeconds;
         StationLink& link;
+        DisplayConnections& displays;
         OperatorAlerts& alerts;
     };
 

@@ -8,6 +8,8 @@
 #include "displayseconds.h"
 #include "queuekey.h"
 
+#include <sqlite3.h>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -39,11 +41,20 @@ ScoreQueue::ScoreQueue(MeetDatabase& db, const DisplaySeconds& displaySeconds, Q
     , mDb(db)
     , mDisplaySeconds(displaySeconds)
     , mClock([] { return QDateTime::currentDateTime(); }) {
+    // A zero interval: the marks wait for what the event loop has ready now.
+    mShownMarksTimer.setSingleShot(true);
+    mShownMarksTimer.setInterval(0);
+    connect(&mShownMarksTimer, &QTimer::timeout, this, [this] { flushShownMarks(); });
     // An inquiry filed or decided marks or unmarks the gymnast's waiting score.
     connect(&db.changes(), &MeetChanges::committed, this, [this](const MeetChange& change) {
         if (change.table == ScoreInquiriesTable::Name)
             reload();
     });
+}
+
+ScoreQueue::~ScoreQueue() {
+    if (mDb.isOpen())
+        flushShownMarks();
 }
 
 QueueEntry ScoreQueue::entryOf(const ScoreBoardQueueTable::Row& row) {
@@ -134,6 +145,7 @@ bool ScoreQueue::queueScore(const QString& num, const QString& name, const QStri
     DbTransaction transaction(mDb);
     if (!transaction.isActive())
         return failed(error, mDb.lastError());
+    writeShownMarks(); // synced by this commit
     std::optional<QueueEntry> toShow;
     if (!storeScore(num, name, event, score, corrected, mClock(), &toShow, error))
         return false;
@@ -160,6 +172,7 @@ bool ScoreQueue::queueScore(const QString& num, const QString& name, const QStri
 }
 
 bool ScoreQueue::reload(QString* error) {
+    flushShownMarks();
     ScoreBoardQueueTable table(mDb);
     const auto rows = table.withStatus(QueueEntry::Queued);
     if (!rows)
@@ -194,6 +207,7 @@ bool ScoreQueue::reload(QString* error) {
 }
 
 bool ScoreQueue::expediteQueueRow(int row, QString* error) {
+    flushShownMarks();
     const QueueEntry* chosen = mGrid.entryAt(row);
     const QueueEntry* earliest = mGrid.entryAt(0);
     if (!chosen || !earliest)
@@ -235,6 +249,7 @@ bool ScoreQueue::recordOperatorChange(const QString& kind, const QueueEntry& ent
 }
 
 bool ScoreQueue::removeQueueRow(int row, QString* error) {
+    flushShownMarks();
     const QueueEntry* entry = mGrid.entryAt(row);
     if (!entry)
         return failed(error, u"There is no score in that row of the queue."_s);
@@ -298,6 +313,7 @@ bool ScoreQueue::releaseQueueRow(int row, QString* error) {
 }
 
 bool ScoreQueue::changeHold(int row, bool hold, QString* error) {
+    flushShownMarks();
     const QueueEntry* chosen = mGrid.entryAt(row);
     if (!chosen)
         return failed(error, u"There is no score in that row of the queue."_s);
@@ -332,6 +348,7 @@ bool ScoreQueue::changeHold(int row, bool hold, QString* error) {
 }
 
 std::optional<QueueEntry> ScoreQueue::nextWaiting(const QString& event, QString* error) {
+    flushShownMarks();
     ScoreBoardQueueTable table(mDb);
     // Held scores wait without blocking the others of their event.
     const auto row = mHeld.isEmpty() ? table.firstWith(QueueEntry::Queued, event)
@@ -347,6 +364,7 @@ std::optional<QueueEntry> ScoreQueue::waitingRow(const QString& num, const QStri
                                                  QString* error) {
     if (isHeld(num, event))
         return std::nullopt; // a held score is never on the displays
+    flushShownMarks();
 
     ScoreBoardQueueTable table(mDb);
     const auto row = table.firstWith(QueueEntry::Queued, event, num);
@@ -358,6 +376,66 @@ std::optional<QueueEntry> ScoreQueue::waitingRow(const QString& num, const QStri
 }
 
 bool ScoreQueue::markShown(const QueueEntry& offered, QString* error) {
+    flushShownMarks();
+    return markOne(offered, nullptr, error);
+}
+
+void ScoreQueue::markShownSoon(const QueueEntry& entry) {
+    mShownMarks.append(entry);
+    if (!mShownMarksTimer.isActive())
+        mShownMarksTimer.start();
+}
+
+bool ScoreQueue::writeShownMarks() {
+    mShownMarksTimer.stop();
+    const QList<QueueEntry> marks = std::exchange(mShownMarks, {});
+    bool needsSync = false;
+    for (const QueueEntry& mark : marks) {
+        QString error;
+        if (!markOne(mark, &needsSync, &error))
+            Q_EMIT shownMarkFailed(mark, error);
+    }
+    return needsSync;
+}
+
+void ScoreQueue::flushShownMarks() {
+    if (mShownMarks.isEmpty())
+        return;
+    // Inside a transaction already open they go with it.
+    if (sqlite3_get_autocommit(SqliteStatement::handleOf(mDb.connection())) == 0) {
+        writeShownMarks();
+        return;
+    }
+    const QList<QueueEntry> marks = mShownMarks;
+    // One commit for them all, without a sync: the next score's commit syncs
+    // them with it.
+    QString error;
+    bool ok = mDb.execute(u"PRAGMA synchronous=NORMAL"_s);
+    if (ok) {
+        DbTransaction transaction(mDb);
+        ok = transaction.isActive();
+        if (ok) {
+            // A correction flag or a test score's removal syncs as it did alone.
+            if (writeShownMarks())
+                ok = mDb.execute(u"PRAGMA synchronous=FULL"_s);
+            ok = ok && transaction.commit();
+        }
+    }
+    if (!ok)
+        error = mDb.lastError();
+    if (!mDb.execute(u"PRAGMA synchronous=FULL"_s) && error.isEmpty())
+        error = u"the scores after them may not be synced to the disk: "_s + mDb.lastError();
+    if (error.isEmpty())
+        return;
+    mShownMarks.clear();
+    mShownMarksTimer.stop();
+    for (const QueueEntry& mark : marks)
+        Q_EMIT shownMarkFailed(mark, error);
+    // What was not written still waits: the grid shows it again.
+    reload();
+}
+
+bool ScoreQueue::markOne(const QueueEntry& offered, bool* needsSync, QString* error) {
     ScoreBoardQueueTable table(mDb);
     const auto row = table.byId(offered.rowId);
     if (!row)
@@ -377,11 +455,20 @@ bool ScoreQueue::markShown(const QueueEntry& offered, QString* error) {
         current.corrected = true;
         if (!table.markCorrected(**row))
             return failed(error, table.lastError());
+        if (needsSync)
+            *needsSync = true;
         show(current);
         return true;
     }
-    const bool ok =
-        isTestNumber(current.num) ? table.remove(**row) : table.setStatus(**row, QueueEntry::Sent);
+    bool ok = false;
+    if (isTestNumber(current.num)) {
+        ok = table.remove(**row);
+        if (needsSync)
+            *needsSync = true;
+    } else {
+        ok = needsSync ? table.setStatusWithin(**row, QueueEntry::Sent)
+                       : table.setStatus(**row, QueueEntry::Sent);
+    }
     if (!ok)
         return failed(error, table.lastError());
     mGrid.removeRowId(current.rowId);

@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QObject>
 #include <QSet>
+#include <QTimer>
 
 #include <functional>
 #include <optional>
@@ -22,6 +23,8 @@ class ScoreQueue : public QObject {
 
 public:
     ScoreQueue(MeetDatabase& db, const DisplaySeconds& displaySeconds, QObject* parent = nullptr);
+    // Writes the shown marks still waiting.
+    ~ScoreQueue() override;
 
     QueueGridModel* grid() { return &mGrid; }
     const QueueGridModel* grid() const { return &mGrid; }
@@ -82,6 +85,20 @@ public:
     // is deleted) and leaves the grid. When the score was replaced after it was
     // offered, the replacement stays waiting and is marked as a correction.
     bool markShown(const QueueEntry& entry, QString* error = nullptr);
+    // The same for the display loops, written a little later: the marks of
+    // one turn of the event loop go together, in the next score's
+    // transaction or in one of their own, without a disk sync of their own
+    // and without switching the connection's sync setting for each. Every
+    // read and write of the queue here writes the waiting marks first. A mark
+    // lost to a power cut before the next synced commit shows its score once
+    // more after the restart, nothing worse. A mark that fails is reported
+    // by shownMarkFailed().
+    void markShownSoon(const QueueEntry& entry);
+    // Writes the waiting shown marks in one transaction of their own.
+    void flushShownMarks();
+    // Writes the waiting shown marks inside the caller's transaction; true
+    // when one of them must be synced by its commit (as the scores' are).
+    bool writeShownMarks();
     // The waiting row of this number and event, for a confirmation that does
     // not match what was offered. Empty also when the queue cannot be read
     // (`error` then tells why).
@@ -93,8 +110,14 @@ public:
 
 Q_SIGNALS:
     void changed();
+    // A shown mark from markShownSoon() could not be written.
+    void shownMarkFailed(const QueueEntry& entry, const QString& error);
 
 private:
+    // markShown()'s work. Without `needsSync` each change commits alone, the
+    // status without a disk sync; with it, inside the caller's transaction,
+    // and `needsSync` is set when a change wants its commit synced.
+    bool markOne(const QueueEntry& offered, bool* needsSync, QString* error);
     // Appends the operator's change of a queued score to the score history,
     // inside the caller's transaction.
     bool recordOperatorChange(const QString& kind, const QueueEntry& entry, const QString& note,
@@ -115,4 +138,6 @@ private:
     QDateTime mStampedAt;
     QString mStampText;
     QString mStampKey;
+    QList<QueueEntry> mShownMarks; // shown, not yet written
+    QTimer mShownMarksTimer;
 };

@@ -6,10 +6,10 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-WarmupClock::WarmupClock(MeetDatabase& db, StationLink& link, const QueueGridModel& queue,
-                         QObject* parent)
+WarmupClock::WarmupClock(DisplayConnections& displays, StationLink& link,
+                         const QueueGridModel& queue, QObject* parent)
     : QObject(parent)
-    , mDb(db)
+    , mDisplays(displays)
     , mLink(link)
     , mQueue(queue) {}
 
@@ -30,14 +30,16 @@ QString WarmupClock::sendWarmupTime() {
     if (mQueue.hasScores())
         return QueueNotEmpty;
     QString error;
-    if (sendToDisplays(mDb, mLink, ScoreboardMessages::startWarmup(mDuration), &error) < 0)
+    if (mDisplays.send(mLink, ScoreboardMessages::startWarmup(mDuration), &error,
+                       DisplayConnections::List::ReadAgain) < 0)
         return u"The warm-up clock could not be started: "_s + error;
     return {};
 }
 
 QString WarmupClock::sendWarmupStop() {
     QString error;
-    if (sendToDisplays(mDb, mLink, ScoreboardMessages::stopWarmup(), &error) < 0)
+    if (mDisplays.send(mLink, ScoreboardMessages::stopWarmup(), &error,
+                       DisplayConnections::List::ReadAgain) < 0)
         return u"The warm-up clock could not be stopped: "_s + error;
     return {};
 }

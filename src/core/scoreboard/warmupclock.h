@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <QTime>
 
-class MeetDatabase;
+class DisplayConnections;
 class QueueGridModel;
 class StationLink;
 
@@ -18,7 +18,7 @@ public:
     static inline const QString QueueNotEmpty =
         QStringLiteral("You cannot set warm-up clock when there are scores in the queue.");
 
-    WarmupClock(MeetDatabase& db, StationLink& link, const QueueGridModel& queue,
+    WarmupClock(DisplayConnections& displays, StationLink& link, const QueueGridModel& queue,
                 QObject* parent = nullptr);
 
     static const QStringList& durations(); // "02:00" ... "30:00"
@@ -36,7 +36,7 @@ public:
     static QString timeOfDayDigits(const QTime& time);
 
 private:
-    MeetDatabase& mDb;
+    DisplayConnections& mDisplays;
     StationLink& mLink;
     const QueueGridModel& mQueue;
     QString mDuration = DefaultDuration;

@@ -214,13 +214,16 @@ struct ScoringServer::Command {
     bool loggedIn;
     Sender sender;
     int scoredEvent;
-    void (*serve)(ScoringServer& server, ConnectionId connection, const QStringList& fields);
+    // `message` is the message as it arrived, `fields` the same split at "|".
+    void (*serve)(ScoringServer& server, ConnectionId connection, const QStringList& fields,
+                  const QString& message);
 };
 
 const ScoringServer::Command* ScoringServer::findCommand(QStringView word, bool loggedIn) {
     using S = ScoringServer;
     using C = ConnectionId;
     using F = const QStringList&;
+    using M = const QString&;
     static constexpr bool LoggedIn = true;
     static constexpr bool NotLoggedIn = false;
     static constexpr Command::Sender Any = Command::Sender::Any;
@@ -228,47 +231,47 @@ const ScoringServer::Command* ScoringServer::findCommand(QStringView word, bool 
     static constexpr Command::Sender Display = Command::Sender::Display;
     static constexpr std::array<Command, 11> Commands{{
         {u"JUDGEAUTH", NotLoggedIn, Any, 0,
-         [](S& s, C c, F f) {
+         [](S& s, C c, F f, M) {
              s.judgeLogin(c, f);
          }},
         {u"DISPLAYAUTH", NotLoggedIn, Any, 0,
-         [](S& s, C c, F f) {
+         [](S& s, C c, F f, M) {
              s.displayLogin(c, f);
          }},
         {u"GYMNASTQUERY", LoggedIn, Judge, 0,
-         [](S& s, C c, F f) {
+         [](S& s, C c, F f, M) {
              s.mServices.gymnastQuery(c, f);
          }},
         {u"GETSESSION", LoggedIn, Any, 0,
-         [](S& s, C c, F) {
+         [](S& s, C c, F, M) {
              s.mServer.sendData(c, StationMessages::setSession(s.mCurrentSession));
          }},
         {u"GETSQUADLIST", LoggedIn, Judge, 0,
-         [](S& s, C c, F f) {
+         [](S& s, C c, F f, M) {
              s.mServices.squadList(c, f);
          }},
         {u"SENDSCORE", LoggedIn, Judge, 4,
-         [](S& s, C c, F f) {
-             s.mServices.processScore(c, f);
+         [](S& s, C c, F f, M m) {
+             s.mServices.processScore(c, f, m);
          }},
         {u"SENDSCORE2", LoggedIn, Judge, 3,
-         [](S& s, C c, F f) {
+         [](S& s, C c, F f, M) {
              s.mServices.forwardSecondaryScore(c, f);
          }},
         {u"CONFIRMSCORE", LoggedIn, Display, 0,
-         [](S& s, C, F f) {
+         [](S& s, C, F f, M) {
              s.mServices.confirmScore(f);
          }},
         {u"HEARTBEAT", LoggedIn, Any, 0,
-         [](S& s, C c, F) {
+         [](S& s, C c, F, M) {
              s.mHeartbeats.heartbeatReply(c);
          }},
         {u"CLIENTBEAT", LoggedIn, Any, 0,
-         [](S& s, C c, F) {
+         [](S& s, C c, F, M) {
              s.mServer.sendData(c, StationMessages::beatResponse());
          }},
         {u"AD_FILE_START", LoggedIn, Any, 0,
-         [](S& s, C c, F f) {
+         [](S& s, C c, F f, M) {
              s.mServices.adFileRequest(c, f);
          }},
     }};
@@ -283,7 +286,7 @@ void ScoringServer::handleMessage(ConnectionId connection, const QString& messag
     const QStringList fields = message.split(u'|');
     const Command* command = findCommand(fields.constFirst(), mRegistry.isRegistered(connection));
     if (command && allowed(*command, connection, fields))
-        command->serve(*this, connection, fields);
+        command->serve(*this, connection, fields, message);
 }
 
 // A display may not judge, nor a judge confirm what the boards showed; a

@@ -7,7 +7,8 @@
 
 // The judge and scoreboard services that the message dispatcher hands the
 // logged-in commands to. `fields` is the message split at "|" (field 0 is the
-// command word), split once by the dispatcher. A handler copes with any number
+// command word), split once by the dispatcher; a score also gets the message
+// as it arrived, which its history entry keeps. A handler copes with any number
 // of fields: nothing a station sends may stop the server.
 class StationServices {
 public:
@@ -16,7 +17,8 @@ public:
     virtual void gymnastQuery(ConnectionId connection,
                               const QStringList& fields) = 0;                       // GYMNASTQUERY
     virtual void squadList(ConnectionId connection, const QStringList& fields) = 0; // GETSQUADLIST
-    virtual void processScore(ConnectionId connection, const QStringList& fields) = 0; // SENDSCORE
+    virtual void processScore(ConnectionId connection, const QStringList& fields,
+                              const QString& message) = 0; // SENDSCORE
     virtual void forwardSecondaryScore(ConnectionId connection,
                                        const QStringList& fields) = 0; // SENDSCORE2
     virtual void confirmScore(const QStringList& fields) = 0;          // CONFIRMSCORE

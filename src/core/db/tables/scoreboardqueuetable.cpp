@@ -77,11 +77,15 @@ bool ScoreBoardQueueTable::setStatus(const Row& row, const QString& status) {
     // Inside a transaction the setting is back before its commit, which syncs.
     if (!mDb.execute(u"PRAGMA synchronous=NORMAL"_s))
         return failed(mDb.lastError());
-    const bool set = changed(u"UPDATE ScoreBoardQueue SET Status = ? WHERE rowid = ?"_s,
-                             {status, row.rowId}, row);
+    const bool set = setStatusWithin(row, status);
     if (!mDb.execute(u"PRAGMA synchronous=FULL"_s))
         return failed(mDb.lastError());
     return set;
+}
+
+bool ScoreBoardQueueTable::setStatusWithin(const Row& row, const QString& status) {
+    return changed(u"UPDATE ScoreBoardQueue SET Status = ? WHERE rowid = ?"_s, {status, row.rowId},
+                   row);
 }
 
 bool ScoreBoardQueueTable::remove(const Row& row) {

@@ -45,6 +45,8 @@ public:
     // more after the restart. A sync per shown score would cost the judges'
     // confirmations as much as their scores' own syncs.
     bool setStatus(const Row& row, const QString& status);
+    // The same inside the caller's transaction, synced as its commit is.
+    bool setStatusWithin(const Row& row, const QString& status);
     bool remove(const Row& row);
 
     // The first row of a number and event that is no test score's.
