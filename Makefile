@@ -32,7 +32,8 @@ endef
 export CCACHE_BASEDIR := $(CURDIR)
 export CCACHE_SLOPPINESS := pch_defines,time_macros,include_file_mtime,include_file_ctime
 
-.PHONY: all deps configure build test run bench bench-attacks deps-bench clean screenshots paperwork-pictures test-sanitize fuzz \
+.PHONY: all deps configure build test run-tests run bench bench-attacks deps-bench clean screenshots paperwork-pictures \
+	test-sanitize build-sanitize run-tests-sanitize fuzz run-fuzz \
 	deps-fuzz package install lint-package deps-lint deps-ci format format-check deps-format \
 	lint-js format-js deps-npm
 
@@ -51,10 +52,15 @@ build: configure
 	cmake --build $(BUILD)
 
 CTEST_FLAGS ?=
-# Four tests at a time on two cores: the two boards' browser tests spend most
-# of their time waiting on the page's own timers.
-CTEST_JOBS ?= 4
+# Eight tests at a time on two cores: four browser tests that spend most of
+# their time waiting on the pages' own timers, one other browser test, and the
+# C++ tests beside them.
+CTEST_JOBS ?= 8
 test: build
+	$(MAKE) --no-print-directory run-tests
+
+# The tests of the tree already built, building nothing.
+run-tests:
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 600 -j$(CTEST_JOBS) $(CTEST_FLAGS)
 
 # The data folder as the program finds it, and the program wherever CMake put it.
@@ -99,21 +105,30 @@ FUZZ_PACKAGES := clang libclang-rt-14-dev
 deps-fuzz: deps
 	$(call install-missing,$(FUZZ_PACKAGES))
 
-test-sanitize: deps-fuzz
-	$(MAKE) test BUILD=$(SANITIZE_BUILD) BUILD_TYPE=Debug \
-		CMAKE_FLAGS="$(SANITIZE_FLAGS) $(CMAKE_FLAGS)" \
-		CTEST_FLAGS="-LE 'load|browser'" CTEST_JOBS=2
+SANITIZE_MAKE = $(MAKE) --no-print-directory BUILD=$(SANITIZE_BUILD) BUILD_TYPE=Debug \
+	CMAKE_FLAGS="$(SANITIZE_FLAGS) $(CMAKE_FLAGS)" CTEST_FLAGS="-LE 'load|browser'" CTEST_JOBS=2
+test-sanitize: build-sanitize
+	$(SANITIZE_MAKE) run-tests
 
-# libFuzzer runs, each target for FUZZ_SECONDS on its committed seed corpus
-# (fuzz/run-targets.sh); the rate of each (executions per second) is printed
-# at the end. Transfer files are cut at 2 KiB: that holds a whole record of the
+# The sanitizer build alone, and its tests alone: CI runs the tests beside the
+# fuzz targets once the build is done.
+build-sanitize: deps-fuzz
+	$(SANITIZE_MAKE) build
+
+run-tests-sanitize:
+	$(SANITIZE_MAKE) run-tests
+
+# libFuzzer runs, each target for FUZZ_SECONDS of CPU time on its committed
+# seed corpus (fuzz/run-targets.sh); the rate of each (executions per CPU
+# second) is printed at the end. Transfer files are cut at 2 KiB: that holds a whole record of the
 # widest table (a gymnast, about 1.2 KiB) and several of the others, so a
 # longer file only repeats records, at a cost per run that grows with its
 # length. The seeds hold every table within that length (longer seeds are read
 # cut).
 FUZZ_SECONDS ?= 20
 FUZZ_TRANSFER_MAX_LEN ?= 2048
-# Two targets at a time: each one runs on one core.
+# Two targets at a time: each one runs on one core. The budget is CPU time, so
+# sharing the machine with other work delays the runs without shortening them.
 FUZZ_JOBS ?= 2
 # AddressSanitizer records two frames where memory was taken and given back,
 # not thirty: walking the stack on every allocation was a tenth of the web
@@ -123,6 +138,10 @@ FUZZ_ASAN_OPTIONS ?= malloc_context_size=2
 fuzz: deps-fuzz
 	cmake -S . -B $(SANITIZE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug $(SANITIZE_FLAGS) $(CMAKE_FLAGS)
 	cmake --build $(SANITIZE_BUILD) --target fuzzers
+	$(MAKE) --no-print-directory run-fuzz
+
+# The fuzz targets already built, building nothing.
+run-fuzz:
 	FUZZ_ASAN_OPTIONS=$(FUZZ_ASAN_OPTIONS) fuzz/run-targets.sh $(SANITIZE_BUILD) $(FUZZ_SECONDS) \
 		$(FUZZ_TRANSFER_MAX_LEN) $(FUZZ_JOBS)
 

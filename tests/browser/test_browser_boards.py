@@ -22,7 +22,7 @@ from test_browser_stations import PIN, WAIT, MeetInBrowser, Page, main  # noqa: 
 
 DISPLAY_SECONDS = 15
 EVENTS = ('Vault', 'Bars', 'Beam', 'Floor')
-ROUNDS = 3
+ROUNDS = 2
 # The first offer comes 8 s after the start; each score of an event then
 # waits for the last one's display time and 5 s more.
 ALL_SHOWN = 8 + ROUNDS * (DISPLAY_SECONDS + 5) + 30

@@ -9,7 +9,6 @@ Run: /usr/bin/python3 test_browser_rehearsal.py TALLVANE_BIN SOURCE_DIR
 """
 import os
 import sys
-import time
 
 from selenium.webdriver.support.ui import WebDriverWait
 
@@ -23,6 +22,16 @@ DISPLAY_SECONDS = 15
 # its display time before the board confirms it.
 TEST_SCORE_BACK = 8 + DISPLAY_SECONDS + 20
 
+# When the board's rehearsal view comes and goes, by the page's own clock (in
+# ms): a test that reads the page from outside sees both late, by as much as a
+# loaded machine makes it.
+RECORD_REHEARSAL = """
+window.rehearsalTimes = [];
+const view = document.getElementById('rehearsal-view');
+new MutationObserver(() => window.rehearsalTimes.push([view.hidden, performance.now()]))
+    .observe(view, {attributes: true, attributeFilter: ['hidden']});
+"""
+
 
 class RehearsalInABrowser(OperatorMeetInBrowser):
     OPTIONS = ('--display-seconds', str(DISPLAY_SECONDS))
@@ -34,6 +43,7 @@ class RehearsalInABrowser(OperatorMeetInBrowser):
     def test_a_pad_taps_ok_and_the_board_shows_its_name(self):
         board = board_page(self.driver, self.meet)
         board.until(lambda: board.text('board-link') == '', 'the board logged in')
+        self.driver.execute_script(RECORD_REHEARSAL)
         pad = judge_pad(self.driver, self.meet, 'Vault', 1)
         health = Page(self.driver, self.meet.url('/health'))
         health.until(lambda: health.el('login').is_displayed(), 'the log-in form')
@@ -44,7 +54,6 @@ class RehearsalInABrowser(OperatorMeetInBrowser):
         health.until(lambda: health.text('rehearsal-status').startswith('Rehearsal running'), 'the rehearsal started')
 
         board.until(lambda: board.el('rehearsal-view').is_displayed(), 'the board rehearsing')
-        shown_at = time.monotonic()
         self.assertEqual(board.text('rehearsal-name'), 'Hall')
         self.assertEqual(board.text('rehearsal-event'), 'All events')
         covers = self.driver.execute_script(
@@ -65,7 +74,10 @@ class RehearsalInABrowser(OperatorMeetInBrowser):
 
         # The board goes back to its own screen once its time is up.
         board.until(lambda: not board.el('rehearsal-view').is_displayed(), 'the board back')
-        self.assertGreaterEqual(time.monotonic() - shown_at, BOARD_SECONDS - 1)
+        times = self.driver.execute_script('return window.rehearsalTimes')
+        self.assertEqual([hidden for hidden, _ in times], [False, True], times)
+        # Its timer starts just after the view is shown: a tenth of a second for that.
+        self.assertGreaterEqual(times[1][1] - times[0][1], (BOARD_SECONDS - 0.1) * 1000)
 
         # The test score has been shown and confirmed: everybody answered, the
         # rehearsal is over on the page's own refreshes.
