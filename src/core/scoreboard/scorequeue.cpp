@@ -38,11 +38,17 @@ ScoreQueue::ScoreQueue(MeetDatabase& db, const DisplaySeconds& displaySeconds, Q
     : QObject(parent)
     , mDb(db)
     , mDisplaySeconds(displaySeconds)
-    , mClock([] { return QDateTime::currentDateTime(); }) {
-    // A zero interval: the marks wait for what the event loop has ready now.
-    mShownMarksTimer.setSingleShot(true);
-    mShownMarksTimer.setInterval(0);
-    connect(&mShownMarksTimer, &QTimer::timeout, this, [this] { flushShownMarks(); });
+    , mClock([] { return QDateTime::currentDateTime(); })
+    , mShownMarks(
+          db,
+          [this](const QueueEntry& mark, bool* needsSync, QString* error) {
+              return markOne(mark, needsSync, error);
+          },
+          [this](const QueueEntry& mark, const QString& error) {
+              Q_EMIT shownMarkFailed(mark, error);
+          },
+          // What was not written still waits: the grid shows it again.
+          [this] { reload(); }) {
     // An inquiry filed or decided marks or unmarks the gymnast's waiting score.
     connect(&db.changes(), &MeetChanges::committed, this, [this](const MeetChange& change) {
         if (change.table == ScoreInquiriesTable::Name)
@@ -379,59 +385,15 @@ bool ScoreQueue::markShown(const QueueEntry& offered, QString* error) {
 }
 
 void ScoreQueue::markShownSoon(const QueueEntry& entry) {
-    mShownMarks.append(entry);
-    if (!mShownMarksTimer.isActive())
-        mShownMarksTimer.start();
+    mShownMarks.add(entry);
 }
 
 bool ScoreQueue::writeShownMarks() {
-    mShownMarksTimer.stop();
-    const QList<QueueEntry> marks = std::exchange(mShownMarks, {});
-    bool needsSync = false;
-    for (const QueueEntry& mark : marks) {
-        QString error;
-        if (!markOne(mark, &needsSync, &error))
-            Q_EMIT shownMarkFailed(mark, error);
-    }
-    return needsSync;
+    return mShownMarks.writeWithin();
 }
 
 void ScoreQueue::flushShownMarks() {
-    if (mShownMarks.isEmpty())
-        return;
-    // Inside a transaction already open they go with it.
-    ScoreBoardQueueTable table(mDb);
-    if (table.inTransaction()) {
-        writeShownMarks();
-        return;
-    }
-    const QList<QueueEntry> marks = mShownMarks;
-    // One commit for them all, without a sync: the next score's commit syncs
-    // them with it.
-    QString error;
-    bool ok = table.setCommitsSynced(false);
-    if (ok) {
-        DbTransaction transaction(mDb);
-        ok = transaction.isActive();
-        if (ok) {
-            // A correction flag or a test score's removal syncs as it did alone.
-            if (writeShownMarks())
-                ok = table.setCommitsSynced(true);
-            ok = ok && transaction.commit();
-        }
-    }
-    if (!ok)
-        error = table.lastError().isEmpty() ? mDb.lastError() : table.lastError();
-    if (!table.setCommitsSynced(true) && error.isEmpty())
-        error = u"the scores after them may not be synced to the disk: "_s + table.lastError();
-    if (error.isEmpty())
-        return;
-    mShownMarks.clear();
-    mShownMarksTimer.stop();
-    for (const QueueEntry& mark : marks)
-        Q_EMIT shownMarkFailed(mark, error);
-    // What was not written still waits: the grid shows it again.
-    reload();
+    mShownMarks.flush();
 }
 
 bool ScoreQueue::markOne(const QueueEntry& offered, bool* needsSync, QString* error) {

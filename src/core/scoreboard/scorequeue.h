@@ -3,11 +3,11 @@
 #include "db/tables/scoreboardqueuetable.h"
 #include "queueentry.h"
 #include "queuegridmodel.h"
+#include "shownmarks.h"
 
 #include <QDateTime>
 #include <QObject>
 #include <QSet>
-#include <QTimer>
 
 #include <functional>
 #include <optional>
@@ -85,14 +85,9 @@ public:
     // is deleted) and leaves the grid. When the score was replaced after it was
     // offered, the replacement stays waiting and is marked as a correction.
     bool markShown(const QueueEntry& entry, QString* error = nullptr);
-    // The same for the display loops, written a little later: the marks of
-    // one turn of the event loop go together, in the next score's
-    // transaction or in one of their own, without a disk sync of their own
-    // and without switching the connection's sync setting for each. Every
-    // read and write of the queue here writes the waiting marks first. A mark
-    // lost to a power cut before the next synced commit shows its score once
-    // more after the restart, nothing worse. A mark that fails is reported
-    // by shownMarkFailed().
+    // The same for the display loops, written a little later (ShownMarks).
+    // Every read and write of the queue here writes the waiting marks first.
+    // A mark that fails is reported by shownMarkFailed().
     void markShownSoon(const QueueEntry& entry);
     // Writes the waiting shown marks in one transaction of their own.
     void flushShownMarks();
@@ -138,6 +133,5 @@ private:
     QDateTime mStampedAt;
     QString mStampText;
     QString mStampKey;
-    QList<QueueEntry> mShownMarks; // shown, not yet written
-    QTimer mShownMarksTimer;
+    ShownMarks mShownMarks;
 };
