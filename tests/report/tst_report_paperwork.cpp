@@ -22,7 +22,6 @@ class TestReportPaperwork : public QObject {
 
     TempMeet mTemp;
     QString mMeet;
-    QString mResults; // the meet of the results' own test
     const QString mDescription =
         u"Saturday morning: Level 4 compulsory, Level 5 compulsory, Xcel Silver and Gold rotations (Pods B, C)"_s;
 
@@ -46,16 +45,6 @@ class TestReportPaperwork : public QObject {
             *lines =
                 QString::fromUtf8(TransferFiles::read(csv)).split(u"\r\n"_s, Qt::SkipEmptyParts);
         return done.status == 0;
-    }
-    // Adds `count` gymnasts "Extra Gymnast0" ... of level 5 in session 1,
-    // numbered from 300, with `columns` set to `values` (SQL of their index i).
-    static bool addExtraGymnasts(MeetDatabase& db, int count, const QString& columns,
-                                 const QString& values) {
-        return db.execute(u"WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n "
-                          "WHERE i < %1) INSERT INTO Gymnasts(MeetID, Num, First_Name, Last_Name, "
-                          "Level, Birthday, Session, Gym, %2) SELECT 1, 300 + i, 'Extra', "
-                          "'Gymnast' || i, '5', '2014-01-01', '1', 1, %3 FROM n"_s.arg(count - 1)
-                              .arg(columns, values));
     }
     // Each page carries the meet, the document, the whole session title, the
     // time of printing and its page number.
@@ -91,18 +80,16 @@ private Q_SLOTS:
                            "'104', 'Noor', 'Haddad', '4', '2012-02-02', '1', 1, 'A', 3, 9.1, "
                            "9.1)"_s));
         // Squad C: numbers 300 ... 359 run in reverse, 359 first.
-        QVERIFY(addExtraGymnasts(db, 60, u"Squad, \"Order\""_s, u"'C', 60 - i"_s));
+        QVERIFY(db.execute(u"WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n "
+                           "WHERE i < 59) INSERT INTO Gymnasts(MeetID, Num, First_Name, "
+                           "Last_Name, Level, Birthday, Session, Gym, Squad, \"Order\") SELECT 1, "
+                           "300 + i, 'Extra', 'Gymnast' || i, '5', '2014-01-01', '1', 1, 'C', "
+                           "60 - i FROM n"_s));
         // A scratched gymnast is on no list.
         QVERIFY(db.execute(u"INSERT INTO Gymnasts(MeetID, Num, First_Name, Last_Name, Level, "
                            "Session, Squad, \"Order\", Scratched) VALUES(1, '105', 'Gone', "
                            "'Away', '4', '1', 'A', 4, 1)"_s));
-        db.close();
-        mResults = mTemp.createSampleMeet(u"results.tallvane"_s);
-        QVERIFY(db.open(mResults));
-        QVERIFY(db.execute(u"UPDATE Gymnasts SET E1Final = 9.5, E2Final = 9.25, AA = 18.75 "
-                           "WHERE Num IN ('101', '102')"_s));
-        QVERIFY(db.execute(u"UPDATE Gymnasts SET E1Final = 8.8, AA = 8.8 WHERE Num = '103'"_s));
-        QVERIFY(addExtraGymnasts(db, 90, u"E3Final, AA"_s, u"9.0 - i / 100.0, 9.0 - i / 100.0"_s));
+        // An open inquiry and a decided one.
         ScoreInquiriesTable inquiries(db);
         QVERIFY(inquiries.ensure());
         QVERIFY(inquiries.file(
@@ -113,22 +100,25 @@ private Q_SLOTS:
                                  u"2026-05-02 10:09:00.000"_s, u"seen on video"_s));
     }
 
-    // `tallvane results` on its own meet (session 1: levels 4 and 5, level 4
-    // in Junior and Senior) with scores stored, inquiries filed and enough
-    // gymnasts for the PDF to run over several pages.
-    void pdfAndCsvOfOneSession() {
+    // Places share a tie and skip the next; each level's teams follow its
+    // gymnasts; the session's inquiries close its pages.
+    void resultsOfOneSession() {
         QStringList texts, lines;
-        QVERIFY(print({u"results"_s, mResults}, u"results"_s, texts, &lines));
+        QVERIFY(print({u"results"_s, mMeet}, u"results"_s, texts, &lines));
         QVERIFY2(texts.size() >= 2, "the session runs over several pages");
+        verifyHeaders(texts, u"Results"_s);
         const QString first = texts.first().simplified();
-        QVERIFY(first.contains(u"Level 4 - Senior"_s)); // both born before 2017
-        QVERIFY(first.contains(u"1 101 Ava Brooks Riverside 9.500 (1) 9.250 (1) 18.750 (1)"_s));
-        QVERIFY(first.contains(u"1 102 Maya O'Neil O'Malley 9.500 (1) 9.250 (1) 18.750 (1)"_s));
+        QVERIFY(first.contains(u"Level 4 - Senior"_s)); // all born before 2017
+        QVERIFY(first.contains(u"1 101 Ava Brooks Riverside 9.500 (1) 9.500 (1)"_s));
+        QVERIFY(first.contains(u"1 102 Maya O'Neil O'Malley 9.500 (1) 9.500 (1)"_s));
+        QVERIFY(first.contains(u"3 104 Noor Haddad Riverside 9.100 (3) 9.100 (3)"_s));
+        QVERIFY(first.contains(u"Team standings - Level 4 "_s));
+        QVERIFY(first.contains(u"1 Riverside 18.600 (1) 18.600 (1)"_s));
         const QString all = texts.join(u' ').simplified();
         QVERIFY(all.contains(u"Team standings - Level 5"_s));
-        QVERIFY(all.contains(u"Extra Gymnast89"_s));
+        QVERIFY(all.contains(u"Extra Gymnast59"_s));
+        QVERIFY(!all.contains(u"Gone Away"_s));
         QVERIFY(!all.contains(u"Lena Park"_s)); // session 2
-        // The session's inquiries, open and decided, close its pages.
         const QString appendix = all.mid(all.indexOf(u"Appendix: inquiries"_s));
         QVERIFY2(appendix.contains(u"101 Vault Coach Lee 2026-05-02 10:00:00 Open"_s),
                  qPrintable(appendix));
@@ -139,10 +129,11 @@ private Q_SLOTS:
         QVERIFY(lines.first().startsWith(
             u"Session,Level,Division,Kind,Num,Name,Gym,Vault,Vault Place,"_s));
         QVERIFY(lines.first().endsWith(u",AA Place"_s));
-        QCOMPARE(lines.size(), 1 + 93 + 3); // gymnasts, then a team row per gym and level
-        QCOMPARE(lines[1],
-                 u"1,4,Senior,Gymnast,101,Ava Brooks,Riverside,9.500,1,9.250,1,,,,,18.750,1"_s);
-        QVERIFY(lines.contains(u"1,5,,Gymnast,103,Zoë Carter,Riverside,8.800,1,,,,,,,8.800,21"_s));
+        QCOMPARE(lines.size(), 1 + 64 + 3); // gymnasts, then a team row per gym and level
+        QCOMPARE(lines[1], u"1,4,Senior,Gymnast,101,Ava Brooks,Riverside,9.500,1,,,,,,,9.500,1"_s);
+        QCOMPARE(lines[4], u"1,4,,Team,,Riverside,Riverside,18.600,1,,,,,,,18.600,1"_s);
+        QCOMPARE(lines[6], u"1,5,,Gymnast,103,Zoë Carter,Riverside,,,,,,,,,,"_s);
+        QCOMPARE(lines.last(), u"1,5,,Team,,Riverside,Riverside,,,,,,,,,,"_s);
     }
 
     void startListRunsSquadBySquadInRunningOrder() {
