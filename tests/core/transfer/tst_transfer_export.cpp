@@ -17,7 +17,6 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -92,17 +91,6 @@ QVariant variantOf(const Utf8Statement& row, int column) {
         break;
     }
     return {};
-}
-
-// Whether `value` has at most 15 significant digits in its shortest form.
-bool shortestFitsFifteenDigits(double value) {
-    char text[64];
-    const char* end =
-        std::to_chars(text, text + sizeof text, value, std::chars_format::scientific).ptr;
-    int digits = 0;
-    for (const char* p = text; p < end && *p != 'e'; ++p)
-        digits += (*p >= '0' && *p <= '9') ? 1 : 0;
-    return digits <= 15;
 }
 
 QByteArray printfG15(double value) {
@@ -280,7 +268,7 @@ private Q_SLOTS:
             values << std::round(random.generateDouble() * 1e7) / std::pow(10.0, random.bounded(8));
         }
         for (const double value : values) {
-            if (value == 0 || !shortestFitsFifteenDigits(value))
+            if (value == 0 || TransferValues::shortestDigitCount(value) > 15)
                 continue;
             const QByteArray written = TransferValues::formatDouble(value).toLatin1();
             if (written != printfG15(value))
