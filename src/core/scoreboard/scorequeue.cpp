@@ -398,6 +398,18 @@ void ScoreQueue::flushShownMarks() {
 
 bool ScoreQueue::markOne(const QueueEntry& offered, bool* needsSync, QString* error) {
     ScoreBoardQueueTable table(mDb);
+    // Most marks find the row as it was offered: it turns "Sent" in one
+    // statement. Anything else (taken out, replaced, held, a test score) is
+    // read and decided below.
+    if (needsSync && !isTestNumber(offered.num) && !isHeld(offered.num, offered.event)) {
+        if (table.setStatusIfUnchanged(offered, QueueEntry::Queued, QueueEntry::Sent)) {
+            mGrid.removeRowId(offered.rowId);
+            Q_EMIT changed();
+            return true;
+        }
+        if (!table.lastError().isEmpty())
+            return failed(error, table.lastError());
+    }
     const auto row = table.byId(offered.rowId);
     if (!row)
         return failed(error, table.lastError());

@@ -99,6 +99,19 @@ bool ScoreBoardQueueTable::setStatusWithin(const Row& row, const QString& status
                    row);
 }
 
+bool ScoreBoardQueueTable::setStatusIfUnchanged(const Row& row, const QString& from,
+                                                const QString& to) {
+    mError.clear();
+    if (!mDb.execute(u"UPDATE ScoreBoardQueue SET Status = ? "
+                     "WHERE rowid = ? AND Status = ? AND Score = ?"_s,
+                     {to, row.rowId, from, row.score}))
+        return failed(mDb.lastError());
+    if (mDb.rowsAffected() == 0)
+        return false;
+    mDb.changes().record({Name, {QString::number(row.rowId)}, row.num, row.event, {}, false});
+    return true;
+}
+
 bool ScoreBoardQueueTable::remove(const Row& row) {
     return changed(u"DELETE FROM ScoreBoardQueue WHERE rowid = ?"_s, {row.rowId}, row);
 }
