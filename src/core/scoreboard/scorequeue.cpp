@@ -136,8 +136,8 @@ void ScoreQueue::show(const QueueEntry& shown) {
         mHeld.insert(heldKey(entry.num, entry.event));
     else
         entry.held = !entry.isTestScore() && isHeld(entry.num, entry.event);
-    entry.underInquiry =
-        !entry.isTestScore() && mUnderInquiry.contains(heldKey(entry.num, entry.event));
+    entry.underInquiry = !entry.isTestScore() && !mUnderInquiry.isEmpty() &&
+                         mUnderInquiry.contains(heldKey(entry.num, entry.event));
     mGrid.showEntry(entry);
     Q_EMIT changed();
 }
