@@ -126,6 +126,13 @@ void SqliteStatement::bind(int index, const QVariant& value) {
     }
 }
 
+void SqliteStatement::bindUtf8(int index, QByteArrayView utf8) {
+    // Never null: an empty view still binds the empty text.
+    static const char empty = 0;
+    sqlite3_bind_text(mStatement, index + 1, utf8.data() ? utf8.data() : &empty, int(utf8.size()),
+                      SQLITE_STATIC);
+}
+
 void SqliteStatement::bindAll(const QVariantList& values) {
     sqlite3_clear_bindings(mStatement);
     for (int i = 0; i < values.size(); ++i)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 #include <QVariant>
 
@@ -31,6 +32,9 @@ public:
     // as text. A QString or QByteArray is not copied: it must stay unchanged
     // until the statement has run.
     void bind(int index, const QVariant& value);
+    // Binds parameter `index` (from 0) as the text whose UTF-8 is `utf8`, not
+    // copied: the bytes must stay unchanged until the statement has run.
+    void bindUtf8(int index, QByteArrayView utf8);
     // Binds `values` from parameter 0 on, and Null to any parameter after them.
     void bindAll(const QVariantList& values);
 

@@ -1,5 +1,7 @@
 #include "boundtexts.h"
 
+#include "db/sqlitestatement.h"
+
 void BoundTexts::add(const QString& text) {
     if (text.isNull()) {
         mSlots.append({&text, -1});
@@ -22,10 +24,11 @@ void BoundTexts::add(const QString& text) {
     mSlots.append({&text, at});
 }
 
-QVariant BoundTexts::value(qsizetype index) const {
+void BoundTexts::bind(SqliteStatement& statement, int parameter, qsizetype index) const {
     const Slot& slot = mSlots[index];
     if (slot.at < 0)
-        return *slot.text;
-    // A view of the buffer: never null, so an empty text stays an empty text.
-    return QByteArray::fromRawData(mBytes.constData() + slot.at, slot.text->size());
+        statement.bind(parameter, *slot.text);
+    else
+        statement.bindUtf8(parameter,
+                           QByteArrayView(mBytes.constData() + slot.at, slot.text->size()));
 }

@@ -55,19 +55,25 @@ bool ScoreBoardQueueTable::changed(const QString& sql, const QVariantList& value
 
 bool ScoreBoardQueueTable::insert(Row& row) {
     // Every score queues a row: its texts go in as BoundTexts binds them.
+    static const QString sql = u"INSERT INTO ScoreBoardQueue(num, GymnastName, EventName, Score, "
+                               "DisplaySeconds, QueueTime, QueueTimeNum, Status, corrected) "
+                               "VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?)"_s;
+    const std::shared_ptr<SqliteStatement> insert = mDb.sqliteStatement(sql);
+    if (!insert)
+        return failed(mDb.lastError());
     BoundTexts texts;
     for (const QString* text : {&row.num, &row.gymnastName, &row.event, &row.score, &row.queueTime,
                                 &row.queueTimeNum, &row.status})
         texts.add(*text);
-    if (!mDb.execute(u"INSERT INTO ScoreBoardQueue(num, GymnastName, EventName, Score, "
-                     "DisplaySeconds, QueueTime, QueueTimeNum, Status, corrected) "
-                     "VALUES(CAST(? AS TEXT), CAST(? AS TEXT), CAST(? AS TEXT), CAST(? AS TEXT), "
-                     "?, CAST(? AS TEXT), CAST(? AS TEXT), CAST(? AS TEXT), ?)"_s,
-                     {texts.value(0), texts.value(1), texts.value(2), texts.value(3),
-                      row.displaySeconds, texts.value(4), texts.value(5), texts.value(6),
-                      row.corrected ? 1 : 0}))
-        return failed(mDb.lastError());
-    row.rowId = mDb.lastInsertRowId();
+    for (int text = 0; text < 4; ++text)
+        texts.bind(*insert, text, text);
+    insert->bind(4, row.displaySeconds);
+    for (int text = 4; text < 7; ++text)
+        texts.bind(*insert, text + 1, text);
+    insert->bind(8, row.corrected ? 1 : 0);
+    if (!insert->run())
+        return failed(insert->error());
+    row.rowId = insert->lastInsertRowId();
     mDb.changes().record({Name, {QString::number(row.rowId)}, row.num, row.event, {}, false});
     return true;
 }

@@ -45,13 +45,10 @@ QString guardStatement(const QString& guard, const QString& what) {
            "SELECT RAISE(ABORT, 'the score history is never changed'); END"_s;
 }
 
-// Every text goes in as BoundTexts binds it.
 QString insertStatement() {
-    QStringList marks;
-    for (qsizetype i = 1; i < columns().size(); ++i)
-        marks.append(columns()[i].startsWith(u"Final"_s) ? u"?"_s : u"CAST(? AS TEXT)"_s);
-    return u"INSERT INTO ScoreHistory("_s + columns().mid(1).join(u", "_s) + u") VALUES("_s +
-           marks.join(u", "_s) + u")"_s;
+    const QStringList names = columns().mid(1);
+    return u"INSERT INTO ScoreHistory("_s + names.join(u", "_s) + u") VALUES("_s +
+           QStringList(names.size(), u"?"_s).join(u", "_s) + u")"_s;
 }
 
 ScoreHistoryTable::Attempt attemptOf(const DbRows& rows, int row, const QString& prefix) {
@@ -148,11 +145,11 @@ bool ScoreHistoryTable::append(Entry& entry) {
     int at = 0;
     qsizetype text = 0;
     for (; text < 4; ++text)
-        insert.bind(at++, texts.value(text));
+        texts.bind(insert, at++, text);
     insert.bind(at++, entry.before);
     insert.bind(at++, entry.after);
     for (; text < 4 + 2 + 2 * AttemptValues + 1; ++text)
-        insert.bind(at++, texts.value(text));
+        texts.bind(insert, at++, text);
     if (!insert.run())
         return failed(insert.error());
     entry.seq = insert.lastInsertRowId();
