@@ -32,7 +32,7 @@ endef
 export CCACHE_BASEDIR := $(CURDIR)
 export CCACHE_SLOPPINESS := pch_defines,time_macros,include_file_mtime,include_file_ctime
 
-.PHONY: all deps configure build test run-tests run bench bench-attacks deps-bench clean screenshots paperwork-pictures \
+.PHONY: all deps configure build build-extras test run-tests run bench bench-attacks deps-bench clean screenshots paperwork-pictures \
 	test-sanitize build-sanitize run-tests-sanitize fuzz run-fuzz \
 	deps-fuzz package install lint-package deps-lint deps-ci format format-check deps-format \
 	lint-js format-js deps-npm
@@ -50,6 +50,11 @@ configure: deps
 build: configure
 	find $(BUILD) -path '*_autogen/timestamp' -delete 2>/dev/null || true
 	cmake --build $(BUILD)
+
+# What no test needs, so `make build` leaves it out: the benchmarks and the
+# manual's screenshot tool.
+build-extras: build
+	cmake --build $(BUILD) --target extras
 
 CTEST_FLAGS ?=
 # Eight tests at a time on two cores: four browser tests that spend most of
@@ -81,14 +86,14 @@ BENCH_PACKAGES := wrk
 deps-bench: deps
 	$(call install-missing,$(BENCH_PACKAGES))
 
-bench: build deps-bench
+bench: build-extras deps-bench
 	bench/report.sh $(BUILD) bench/performance.md
 
 # The attack probe alone (about three minutes): attacks from the network in turn
 # against one `tallvane serve`, each with the server's memory growth and a
 # judge's log-in time meanwhile. Its figures go to the terminal and to
 # $(BUILD)/attacks.md; `make bench` runs it with the others.
-bench-attacks: build
+bench-attacks: build-extras
 	bench/report.sh --only attacks $(BUILD) $(BUILD)/attacks.md
 
 # The test suite once more, built by clang with AddressSanitizer and
@@ -150,7 +155,7 @@ clean:
 
 # The user manual's pictures: the main window, each tab of the server window and
 # every other window on the demo meet, rendered off screen into docs/images/.
-screenshots: build
+screenshots: build-extras
 	./$(BUILD)/tools/screenshots/tallvane-screenshots data/demo-meet.rxt docs/images
 	/usr/bin/python3 tools/screenshots/web_screenshots.py $(TALLVANE) . docs/images
 	/usr/bin/python3 tests/browser/test_browser_results.py $(TALLVANE) . docs/images/results-phone.png
