@@ -56,8 +56,8 @@ build: configure
 	find $(BUILD) -path '*_autogen/timestamp' -delete 2>/dev/null || true
 	cmake --build $(BUILD)
 
-# What no test needs, so `make build` leaves it out: the benchmarks and the
-# manual's screenshot tool.
+# What no test needs, so `make build` leaves it out: the benchmarks, the meet
+# generator and the manual's screenshot tool.
 build-extras: build
 	cmake --build $(BUILD) --target extras
 
