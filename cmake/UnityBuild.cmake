@@ -1,0 +1,32 @@
+# Unity builds: a library's files compiled in batches, each batch one
+# compiler run that includes them in turn. Qt's headers are read, and the Qt
+# templates the files share are instantiated and optimized, once a batch
+# rather than once a file. A file that defines a file-local name another file
+# of its library defines too (a helper in an anonymous namespace, a constant)
+# is compiled on its own instead, named with tallvane_compile_alone().
+#
+# -DTALLVANE_UNITY=OFF compiles every file on its own, as an edit-compile loop
+# may prefer (an edit then recompiles one file, not its batch); the sanitizer
+# build does so, which keeps proving that each file includes what it uses.
+option(TALLVANE_UNITY "Compile the libraries' files in batches" ON)
+set(TALLVANE_UNITY_BATCH_SIZE 8 CACHE STRING "Files in one batch of a unity build")
+
+# tallvane_unity_build(TARGET...) turns batches on for the targets.
+function(tallvane_unity_build)
+    if(TALLVANE_UNITY)
+        set_target_properties(${ARGN} PROPERTIES
+            UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE ${TALLVANE_UNITY_BATCH_SIZE})
+    endif()
+endfunction()
+
+# tallvane_compile_alone(TARGET FILE...) keeps the files (relative to the
+# calling folder) out of TARGET's batches.
+function(tallvane_compile_alone target)
+    set(files)
+    foreach(file ${ARGN})
+        list(APPEND files ${CMAKE_CURRENT_SOURCE_DIR}/${file})
+    endforeach()
+    get_target_property(target_dir ${target} SOURCE_DIR)
+    set_source_files_properties(${files} DIRECTORY ${target_dir}
+        PROPERTIES SKIP_UNITY_BUILD_INCLUSION ON)
+endfunction()
