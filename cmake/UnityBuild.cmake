@@ -5,10 +5,19 @@
 # of its library defines too (a helper in an anonymous namespace, a constant)
 # is compiled on its own instead, named with tallvane_compile_alone().
 #
-# -DTALLVANE_UNITY=OFF compiles every file on its own, as an edit-compile loop
-# may prefer (an edit then recompiles one file, not its batch); the sanitizer
-# build does so, which keeps proving that each file includes what it uses.
-option(TALLVANE_UNITY "Compile the libraries' files in batches" ON)
+# Batches pay where nothing is cached: a fresh machine, CI. Where ccache is
+# installed, the files are compiled one by one by default: ccache then shares
+# them between checkouts (a batch names its files by their whole paths, so it
+# is never shared), and an edit recompiles one file, not its batch.
+# -DTALLVANE_UNITY=ON or OFF chooses either way. CI builds the batches; its
+# sanitizer build compiles every file alone, which keeps proving that each
+# file includes what it uses.
+if(CCACHE_PROGRAM)
+    set(unity_default OFF)
+else()
+    set(unity_default ON)
+endif()
+option(TALLVANE_UNITY "Compile the libraries' files in batches" ${unity_default})
 set(TALLVANE_UNITY_BATCH_SIZE 8 CACHE STRING "Files in one batch of a unity build")
 
 # tallvane_unity_build(TARGET...) turns batches on for the targets.
