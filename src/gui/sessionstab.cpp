@@ -16,6 +16,28 @@
 
 using namespace Qt::Literals::StringLiterals;
 
+namespace {
+
+// The editor's fields in order: object name, caption and what each shows of
+// the session's record. The first, the session's number, is read only.
+struct Field {
+    const char* name;
+    QStringView caption;
+    QString SessionRecord::*value;
+};
+
+constexpr Field Fields[]{
+    {"txtSession", u"Session", &SessionRecord::number},
+    {"txtSessionDesc", u"Description", &SessionRecord::description},
+    {"sDate", u"Date", &SessionRecord::date},
+    {"open_warmup", u"Open Warmup", &SessionRecord::openWarmup},
+    {"timed_warmup", u"Timed Warmup", &SessionRecord::timedWarmup},
+    {"march_in", u"March In", &SessionRecord::marchIn},
+    {"awards", u"Awards", &SessionRecord::awards},
+};
+
+} // namespace
+
 SessionsTab::SessionsTab(SessionsConsole& sessions, MeetDatabase& db, Prompter& prompter,
                          QWidget* parent)
     : QWidget(parent)
@@ -51,14 +73,9 @@ SessionsTab::SessionsTab(SessionsConsole& sessions, MeetDatabase& db, Prompter& 
     printing->addStretch();
     listLayout->addLayout(printing);
 
-    mNumber = mEditor->addLine("txtSession", u"Session"_s);
-    mNumber->setReadOnly(true);
-    mDescription = mEditor->addLine("txtSessionDesc", u"Description"_s);
-    mDate = mEditor->addLine("sDate", u"Date"_s);
-    mOpenWarmup = mEditor->addLine("open_warmup", u"Open Warmup"_s);
-    mTimedWarmup = mEditor->addLine("timed_warmup", u"Timed Warmup"_s);
-    mMarchIn = mEditor->addLine("march_in", u"March In"_s);
-    mAwards = mEditor->addLine("awards", u"Awards"_s);
+    for (const Field& field : Fields)
+        mLines.append(mEditor->addLine(field.name, field.caption.toString()));
+    mLines.first()->setReadOnly(true);
     mEditor->addButtons("cmdSessionSave", "cmdSessionCancel");
     mEditor->hide();
 
@@ -95,20 +112,15 @@ void SessionsTab::select() {
         mEditor->hide();
         return;
     }
-    mNumber->setText(record->number);
-    mDescription->setText(record->description);
-    mDate->setText(record->date);
-    mOpenWarmup->setText(record->openWarmup);
-    mTimedWarmup->setText(record->timedWarmup);
-    mMarchIn->setText(record->marchIn);
-    mAwards->setText(record->awards);
+    for (qsizetype i = 0; i < mLines.size(); ++i)
+        mLines[i]->setText((*record).*Fields[i].value);
     mEditor->show();
 }
 
 void SessionsTab::save() {
-    const SessionRecord edited{mNumber->text(),     mDescription->text(), mDate->text(),
-                               mOpenWarmup->text(), mTimedWarmup->text(), mMarchIn->text(),
-                               mAwards->text()};
+    SessionRecord edited;
+    for (qsizetype i = 0; i < mLines.size(); ++i)
+        edited.*Fields[i].value = mLines[i]->text();
     // A refused save keeps what was typed in the editor.
     if (mSessions.save(edited))
         cancel();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QWidget>
 
 class MeetDatabase;
@@ -30,11 +31,5 @@ private:
     SessionsConsole& mSessions;
     QListWidget* mList;
     RecordEditorFrame* mEditor;
-    QLineEdit* mNumber = nullptr;
-    QLineEdit* mDescription = nullptr;
-    QLineEdit* mDate = nullptr;
-    QLineEdit* mOpenWarmup = nullptr;
-    QLineEdit* mTimedWarmup = nullptr;
-    QLineEdit* mMarchIn = nullptr;
-    QLineEdit* mAwards = nullptr;
+    QList<QLineEdit*> mLines; // the editor's fields, in the order of its table
 };

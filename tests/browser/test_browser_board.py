@@ -10,11 +10,9 @@ Run: /usr/bin/python3 test_browser_board.py TALLVANE_BIN SOURCE_DIR
 import os
 import sys
 
-from selenium.webdriver.support.ui import WebDriverWait
-
 sys.path.insert(0, os.path.dirname(__file__))
 from test_browser_results import Judge  # noqa: E402
-from test_browser_stations import MeetInBrowser, board_page, main  # noqa: E402
+from test_browser_stations import MeetInBrowser, board_page, main, queue_once_sent  # noqa: E402
 
 DISPLAY_SECONDS = 15
 SCORES = 4
@@ -40,10 +38,6 @@ new MutationObserver(() => {
 class BoardThroughScores(MeetInBrowser):
     OPTIONS = ('--display-seconds', str(DISPLAY_SECONDS))
 
-    def sent(self):
-        return self.meet.query("SELECT EventName, Num, Status FROM ScoreBoardQueue "
-                               "ORDER BY rowid")
-
     def test_four_scores_of_two_events_in_turn(self):
         board = board_page(self.driver, self.meet)
         board.until(lambda: board.text('board-link') == '' and board.el('idle-view').is_displayed(),
@@ -59,15 +53,8 @@ class BoardThroughScores(MeetInBrowser):
         for number, (judge, _, score) in zip(numbers, scores):
             judge.score(number, score)
 
-        # The meet file tells nothing by itself: it is read again until all
-        # four are sent or the time they need has passed.
-        try:
-            WebDriverWait(self.driver, ALL_SHOWN, poll_frequency=0.5).until(
-                lambda d: all(row[2] == 'Sent' for row in self.sent()))
-        except Exception:
-            pass  # the comparison below says what is missing
-        self.assertEqual(self.sent(), [(event, number, 'Sent')
-                                       for number, (_, event, _) in zip(numbers, scores)])
+        self.assertEqual(queue_once_sent(self.driver, self.meet, SCORES, ALL_SHOWN),
+                         [(event, number, 'Sent') for number, (_, event, _) in zip(numbers, scores)])
 
         shown = self.driver.execute_script('return window.shown')
         self.assertEqual(sorted(shown), sorted(f'{event} {number} {score}'

@@ -1,24 +1,24 @@
 """Boards opened by their links in a real browser, on the browser's own timers,
-against `tallvane serve` with the shortest display time: a four-event board
-puts each event's scores up in that event's quarter as soon as the server
-offers them and confirms every one over several rounds, while a leaders board
-follows the results with no reload.
+against `tallvane serve` with the shortest display time: a four-event board,
+linked in Spanish in an English browser, puts each event's scores up in that
+event's quarter with a decimal comma as soon as the server offers them and
+confirms every one over several rounds, while a leaders board follows the
+results with no reload.
 
 Run: /usr/bin/python3 test_browser_boards.py TALLVANE_BIN SOURCE_DIR
 """
 import json
 import os
-import socket
 import sys
 import threading
 import time
 import urllib.request
 
-from selenium.webdriver.support.ui import WebDriverWait
+from selenium.webdriver.common.by import By
 
 sys.path.insert(0, os.path.dirname(__file__))
 from test_browser_results import Judge  # noqa: E402
-from test_browser_stations import PIN, WAIT, MeetInBrowser, Page, main  # noqa: E402
+from test_browser_stations import PIN, WAIT, MeetInBrowser, Page, main, queue_once_sent  # noqa: E402
 
 DISPLAY_SECONDS = 15
 EVENTS = ('Vault', 'Bars', 'Beam', 'Floor')
@@ -28,7 +28,8 @@ ROUNDS = 2
 ALL_SHOWN = 8 + ROUNDS * (DISPLAY_SECONDS + 5) + 30
 SHOWN_WITHIN = 2.0
 
-# Every score a quarter puts up, as [event, number, score, time in seconds].
+# Every score a quarter puts up, as [event, number, score, time in seconds,
+# the score as shown].
 RECORD_QUARTERS = """
 window.quarters = [];
 for (const quarter of document.querySelectorAll('#four-view .quarter')) {
@@ -36,38 +37,33 @@ for (const quarter of document.querySelectorAll('#four-view .quarter')) {
         const {event, number, score} = quarter.dataset;
         const last = window.quarters.filter((q) => q[0] === event).at(-1);
         if (number && (!last || last[1] !== number))
-            window.quarters.push([event, number, score, Date.now() / 1000]);
+            window.quarters.push([event, number, score, Date.now() / 1000,
+                                  quarter.querySelector('.quarter-score').textContent]);
     }).observe(quarter, {attributes: true});
 }
 """
 
 
-class Watcher:
+class Watcher(Judge):
     """A TCP display that only listens: when the server offers each score."""
 
     def __init__(self, meet):
-        self.sock = socket.create_connection(('127.0.0.1', meet.port), timeout=WAIT)
+        super().__init__(meet, None, f'DISPLAYAUTH|Watcher|{PIN}|all')
         self.offers = []  # (event, number, time) of each first offer
-        self.sock.sendall(f'DISPLAYAUTH|Watcher|{PIN}|all\n'.encode('cp1252'))
-        self.reader = self.sock.makefile('r', encoding='cp1252', newline='\n')
-        self.thread = threading.Thread(target=self.listen, daemon=True)
-        self.thread.start()
+        threading.Thread(target=self.listen, daemon=True).start()
 
     def listen(self):
         try:
             for line in self.reader:
                 fields = line.rstrip('\r\n').split('|')
                 if fields[0] == 'HEARTBEAT':
-                    self.sock.sendall((line.rstrip('\r\n') + '\n').encode('cp1252'))
+                    self.send(line.rstrip('\r\n'))
                 elif fields[0] == 'SETSCORE':
                     offer = (fields[1], fields[2])
                     if offer not in [o[:2] for o in self.offers]:
                         self.offers.append((*offer, time.time()))
         except (OSError, ValueError):
             pass  # closed at the end of the test
-
-    def close(self):
-        self.sock.close()
 
 
 def api(meet, path):
@@ -85,9 +81,6 @@ def board_link(driver, meet, query):
 class BoardsByLink(MeetInBrowser):
     OPTIONS = ('--display-seconds', str(DISPLAY_SECONDS))
 
-    def queue(self):
-        return self.meet.query("SELECT EventName, Num, Status FROM ScoreBoardQueue ORDER BY rowid")
-
     def test_four_events_at_once_and_the_leaders(self):
         session = next(s for s in api(self.meet, '/api/sessions') if s['current'])['id']
         rows = api(self.meet, f'/api/results?session={session}')['rows'][:ROUNDS * len(EVENTS)]
@@ -99,10 +92,14 @@ class BoardsByLink(MeetInBrowser):
         self.assertNotIn('pin=', self.driver.current_url, 'the PIN left the address bar')
         self.assertEqual(self.driver.execute_script('return document.body.dataset.layout'), 'leaders')
 
-        board = board_link(self.driver, self.meet, 'name=Door&layout=four&shows=all')
+        board = board_link(self.driver, self.meet, 'name=Door&layout=four&shows=all&lang=es')
         self.assertEqual(self.driver.execute_script('return document.body.dataset.layout'), 'four')
         self.assertTrue(board.el('four-view').is_displayed())
         self.assertNotIn('pin=', self.driver.current_url)
+        self.assertIn('lang=es', self.driver.current_url, 'the language stays in the link')
+        self.assertEqual(self.driver.find_element(By.TAG_NAME, 'html').get_attribute('lang'), 'es')
+        self.assertTrue(self.driver.title.startswith('Marcador'), self.driver.title)
+        self.assertEqual(board.el('fullscreen').get_attribute('textContent'), 'Pantalla completa')
         self.driver.execute_script(RECORD_QUARTERS)
         watcher = Watcher(self.meet)
         self.judges.append(watcher)
@@ -117,19 +114,14 @@ class BoardsByLink(MeetInBrowser):
                 judges[event].score(number, score)
                 scores[(event, number)] = score
 
-        try:
-            WebDriverWait(self.driver, ALL_SHOWN, poll_frequency=0.5).until(
-                lambda d: len(self.queue()) == len(scores)
-                and all(row[2] == 'Sent' for row in self.queue()))
-        except Exception:
-            pass  # the comparisons below say what is missing
+        queue = queue_once_sent(self.driver, self.meet, len(scores), ALL_SHOWN)
         board.focus()
         shown = self.driver.execute_script('return window.quarters')
         # Every score confirmed, each event's in the order it was stored.
-        self.assertEqual(sorted(self.queue()), sorted((e, n, 'Sent') for e, n in scores))
+        self.assertEqual(sorted(queue), sorted((e, n, 'Sent') for e, n in scores))
         for event in EVENTS:
-            self.assertEqual([(s[1], s[2]) for s in shown if s[0] == event],
-                             [(n, s) for (e, n), s in scores.items() if e == event])
+            self.assertEqual([(s[1], s[2], s[4]) for s in shown if s[0] == event],
+                             [(n, s, s.replace('.', ',')) for (e, n), s in scores.items() if e == event])
         # Each up in its quarter at once when offered: no event waits for another.
         self.assertEqual(sorted(o[:2] for o in watcher.offers), sorted(scores))
         at = {(s[0], s[1]): s[3] for s in shown}

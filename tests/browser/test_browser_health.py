@@ -7,37 +7,22 @@ reloaded.
 Run: /usr/bin/python3 test_browser_health.py TALLVANE_BIN SOURCE_DIR [SCREENSHOT_DIR]
 """
 import os
-import sqlite3
 import sys
-import tempfile
-import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
-from test_browser_stations import TABLET, Meet, PIN, Page, browser, emulate, judge_pad, main  # noqa: E402
+from test_browser_stations import TABLET, PIN, MeetInBrowser, Page, emulate, judge_pad, main  # noqa: E402
 
 OPERATOR_PIN = '24681357'
 SHOTS = sys.argv[3] if len(sys.argv) > 3 else ''
 
 
-class OperatorMeetInBrowser(unittest.TestCase):
+class OperatorMeetInBrowser(MeetInBrowser):
     """A test with its own meet of four judges an event, served with the
-    operator PIN OPERATOR_PIN and the options OPTIONS, and its own browser."""
-    OPTIONS = ()
+    operator PIN OPERATOR_PIN, and its own browser."""
 
-    def setUp(self):
-        self.meet = Meet(self.OPTIONS)
-        with open(os.path.join(self.meet.folder.name, 'operatorpin.txt'), 'w') as pin:
-            pin.write(OPERATOR_PIN + '\r\n')
-        with sqlite3.connect(self.meet.file) as db:
-            db.execute('UPDATE Meets SET Num_Judges = 4')
-        self.meet.start()
-        self.profile = tempfile.TemporaryDirectory()
-        self.driver = browser(self.profile.name)
-
-    def tearDown(self):
-        self.driver.quit()
-        self.profile.cleanup()
-        self.meet.close()
+    def prepare(self, meet):
+        meet.write('operatorpin.txt', OPERATOR_PIN + '\r\n')
+        meet.query('UPDATE Meets SET Num_Judges = 4')
 
     def table(self, page, body):
         """The rows of the table body `body` as shown: first cell -> the row's

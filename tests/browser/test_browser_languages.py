@@ -3,10 +3,9 @@ as a parent uses it, in a real browser (headless Chromium driven by Selenium)
 against `tallvane serve` on a temporary copy of the demo meet: a Spanish
 browser reads Spanish results with decimal commas, live scores included; a
 phone finds a gymnast by name and follows them across a reload and a live
-score; a Spanish pad takes a score typed with a decimal comma; a board whose
-link says "lang=es" speaks Spanish in an English browser, its scores with a
-decimal comma one after the other on its own timers; the chooser turns a page
-German and high-contrast, kept after a reload.
+score; a Spanish pad takes a score typed with a decimal comma; the chooser
+turns a page German and high-contrast, kept after a reload. (A board linked in
+Spanish is in the boards' test.)
 
 Run: /usr/bin/python3 test_browser_languages.py TALLVANE_BIN SOURCE_DIR
 """
@@ -14,12 +13,11 @@ import os
 import sys
 
 from selenium.webdriver.common.by import By
-from selenium.webdriver.support.ui import Select, WebDriverWait
+from selenium.webdriver.support.ui import Select
 
 sys.path.insert(0, os.path.dirname(__file__))
 import test_browser_results as results_page  # noqa: E402
-from test_browser_boards import board_link  # noqa: E402
-from test_browser_stations import PHONE, PIN, WAIT, MeetInBrowser, Page, browser, look_up, main  # noqa: E402
+from test_browser_stations import PHONE, MeetInBrowser, browser, judge_pad, look_up, main  # noqa: E402
 
 
 def phone_in(language):
@@ -74,14 +72,7 @@ class SpanishPad(PageTests):
     make_browser = phone_in('es')
 
     def test_a_decimal_comma_typed_on_a_spanish_pad_is_a_score(self):
-        pad = Page(self.driver, self.meet.url('/judge'))
-        pad.choose('event', 'Bars')
-        pad.choose('judge-number', '1')
-        pad.type('judge-name', 'Juez 1')
-        pad.type('pin', PIN)
-        pad.click('log-in')
-        pad.until(lambda: self.driver.execute_script('return document.body.dataset.link') == 'logged-in',
-                  'the pad logged in')
+        pad = judge_pad(self.driver, self.meet, 'Bars', 1)
         look_up(pad, '101')
         for box, typed in (('score-1', '9,3'), ('score-2', '9,4')):
             pad.type(box, typed)
@@ -90,34 +81,6 @@ class SpanishPad(PageTests):
         pad.click('send')
         pad.until(lambda: self.meet.query('SELECT E2Final FROM Gymnasts WHERE Num = ?', '101')[0][0] == 9.35,
                   'the score stored')
-
-
-class SpanishBoardByLink(PageTests):
-    DISPLAY_SECONDS = 15
-    OPTIONS = ('--display-seconds', str(DISPLAY_SECONDS))
-
-    def quarter(self, event):
-        return self.driver.execute_script(
-            'const q = document.querySelector(`#four-view .quarter[data-event="${arguments[0]}"]`);'
-            'return [q.dataset.number, q.querySelector(".quarter-score").textContent];', event)
-
-    def test_a_board_linked_in_spanish_shows_its_scores_with_a_decimal_comma(self):
-        board = board_link(self.driver, self.meet, 'name=Puerta&layout=four&lang=es')
-        self.assertEqual(self.driver.find_element(By.TAG_NAME, 'html').get_attribute('lang'), 'es')
-        self.assertTrue(self.driver.title.startswith('Marcador'), self.driver.title)
-        self.assertEqual(self.driver.execute_script(
-            'return document.getElementById("fullscreen").textContent'), 'Pantalla completa')
-        self.assertIn('lang=es', self.driver.current_url, 'the language stays in the link')
-
-        vault = self.judge('Vault')
-        vault.score('101', '9.35')
-        vault.score('102', '9.425')
-        board.until(lambda: self.quarter('Vault') == ['101', '9,350'], 'the first score with a comma')
-        # The next waits for the first's display time and its confirmation.
-        WebDriverWait(self.driver, self.DISPLAY_SECONDS + 5 + WAIT, poll_frequency=0.2).until(
-            lambda d: self.quarter('Vault') == ['102', '9,425'])
-        self.assertEqual(self.meet.query(
-            "SELECT Status FROM ScoreBoardQueue WHERE EventName = 'Vault' AND Num = '101'"), [('Sent',)])
 
 
 class ParentOnAPhone(PageTests):

@@ -9,75 +9,33 @@ Run: /usr/bin/python3 test_browser_standby.py TALLVANE_BIN SOURCE_DIR
 """
 import json
 import os
-import queue
-import sqlite3
-import subprocess
 import sys
 import tempfile
-import threading
 import time
 import unittest
 import urllib.request
 
 sys.path.insert(0, os.path.dirname(__file__))
-from test_browser_stations import (  # noqa: E402
-    TALLVANE, WAIT, Meet, browser, free_port, judge_pad, look_up, main, read_lines)
+from test_browser_stations import WAIT, Meet, browser, judge_pad, look_up, main, send_score  # noqa: E402
 
 OPERATOR_PIN = '582046'
 
 
-class Standby:
+def standby_of(primary):
     """A `tallvane serve --follow` of `primary` in a data folder of its own."""
-
-    def __init__(self, primary):
-        self.folder = tempfile.TemporaryDirectory()
-        self.file = os.path.join(self.folder.name, 'standby.tallvane')
-        self.web_port = free_port()
-        self.log = tempfile.TemporaryFile('w+')
-        env = dict(os.environ, TALLVANE_DATA_DIR=self.folder.name, QT_QPA_PLATFORM='offscreen')
-        self.process = subprocess.Popen(
-            [TALLVANE, 'serve', self.file, '--follow', primary.url('/'), '--operator-pin', OPERATOR_PIN,
-             '--take-over-after', '3', '--port', str(free_port()), '--web-port', str(self.web_port)],
-            env=env, stdout=subprocess.PIPE, stderr=self.log, text=True)
-        self.lines = queue.Queue()
-        self.printed = []
-        threading.Thread(target=read_lines, args=(self.process.stdout, self.lines), daemon=True).start()
-
-    def wait_for(self, start):
-        deadline = time.monotonic() + WAIT
-        line = None
-        while line != '' and not (line or '').startswith(start) and time.monotonic() < deadline:
-            try:
-                line = self.lines.get(timeout=deadline - time.monotonic())
-            except queue.Empty:
-                break
-            self.printed.append(line.strip())
-        self.log.seek(0)
-        if not (line or '').startswith(start):
-            raise AssertionError(f'no {start!r}: {self.printed} {self.log.read()!r}')
-
-    def query(self, sql, *values):
-        with sqlite3.connect(self.file) as db:
-            return db.execute(sql, values).fetchall()
-
-    def close(self):
-        if self.process.poll() is None:
-            self.process.terminate()
-            self.process.wait(10)
-        self.log.seek(0)
-        sys.stderr.write(self.log.read())
-        self.log.close()
-        self.folder.cleanup()
+    standby = Meet(demo=False)
+    standby.serve('--follow', primary.url('/'), '--operator-pin', OPERATOR_PIN, '--take-over-after', '3',
+                  '--port', str(standby.port), '--web-port', str(standby.web_port))
+    return standby
 
 
 class PadFollowsTheMeetToTheStandby(unittest.TestCase):
 
     def setUp(self):
         self.primary = Meet()
-        with open(os.path.join(self.primary.folder.name, 'operatorpin.txt'), 'w') as pin:
-            pin.write(OPERATOR_PIN)
+        self.primary.write('operatorpin.txt', OPERATOR_PIN)
         self.primary.start()
-        self.standby = Standby(self.primary)
+        self.standby = standby_of(self.primary)
         self.profile = tempfile.TemporaryDirectory()
         self.driver = browser(self.profile.name)
 
@@ -105,18 +63,14 @@ class PadFollowsTheMeetToTheStandby(unittest.TestCase):
 
         # A score confirmed by the primary is on the standby's disk already.
         look_up(pad, numbers[0])
-        pad.type('score-1', '9.0')
-        pad.type('score-2', '9.2')
-        pad.click('send')
+        send_score(pad, '9.0', '9.2')
         pad.until(lambda: pad.text('send-status') == 'Confirmed', 'the first score confirmed')
 
         look_up(pad, numbers[1])
         self.primary.process.kill()
         self.primary.process.wait(10)
         pad.until(lambda: pad.text('link') != 'Logged in', 'the pad offline')
-        pad.type('score-1', '8.5')
-        pad.type('score-2', '8.7')
-        pad.click('send')
+        send_score(pad, '8.5', '8.7')
         self.assertEqual(pad.text('send-status'), 'Waiting')
 
         self.standby.wait_for('Taking over from ')

@@ -53,44 +53,56 @@ def read_lines(stream, lines):
 
 
 class Meet:
-    """A temporary meet served by `tallvane serve`, which can be stopped and started again."""
+    """A temporary meet served by `tallvane serve`, which can be stopped and
+    started again; `demo` False leaves its file for the server to make."""
 
-    def __init__(self, options=()):
+    def __init__(self, options=(), demo=True):
         self.options = list(options)
         self.folder = tempfile.TemporaryDirectory()
         self.env = dict(os.environ, TALLVANE_DATA_DIR=self.folder.name, QT_QPA_PLATFORM='offscreen')
         self.file = os.path.join(self.folder.name, 'meet.tallvane')
-        subprocess.run([TALLVANE, 'import', os.path.join(SOURCE, 'data', 'demo-meet.rxt'), self.file],
-                       env=self.env, check=True, capture_output=True)
+        if demo:
+            subprocess.run([TALLVANE, 'import', os.path.join(SOURCE, 'data', 'demo-meet.rxt'),
+                            self.file], env=self.env, check=True, capture_output=True)
         self.port, self.web_port = free_port(), free_port()
         self.process = None
         # What the server says on stderr (alerts), shown when a test fails.
         self.log = tempfile.TemporaryFile('w+')
 
-    def start(self):
-        self.process = subprocess.Popen(
-            [TALLVANE, 'serve', self.file, '--port', str(self.port), '--web-port', str(self.web_port),
-             '--pin', PIN, *self.options], env=self.env, stdout=subprocess.PIPE, stderr=self.log, text=True)
-        # Its lines are read by a thread of their own, so the pipe never fills
-        # and the wait has a deadline: a server that runs without its pages
-        # (its web port taken) prints no more lines and does not end.
-        lines = queue.Queue()
-        threading.Thread(target=read_lines, args=(self.process.stdout, lines), daemon=True).start()
+    def write(self, name, text):
+        """Writes `text` to the file `name` of the meet's data folder."""
+        with open(os.path.join(self.folder.name, name), 'w') as file:
+            file.write(text)
+
+    def serve(self, *args):
+        """Starts `tallvane serve` on the meet with `args`; its lines are read
+        by a thread of their own, so the pipe never fills and wait_for has a
+        deadline (a server that runs without its pages prints no more lines)."""
+        self.process = subprocess.Popen([TALLVANE, 'serve', self.file, *args], env=self.env,
+                                        stdout=subprocess.PIPE, stderr=self.log, text=True)
+        self.lines, self.printed = queue.Queue(), []
+        threading.Thread(target=read_lines, args=(self.process.stdout, self.lines), daemon=True).start()
+
+    def wait_for(self, start):
+        """Waits for the server's next line that begins with `start`."""
         deadline = time.monotonic() + WAIT
-        printed = []
         while time.monotonic() < deadline:
             try:
-                line = lines.get(timeout=deadline - time.monotonic())
+                line = self.lines.get(timeout=deadline - time.monotonic())
             except queue.Empty:
                 break
-            if line.startswith('Web pages at '):
-                return
             if not line:
                 break
-            printed.append(line.strip())
+            self.printed.append(line.strip())
+            if line.startswith(start):
+                return
         self.log.seek(0)
-        raise RuntimeError(f'tallvane serve did not serve its pages; it printed {printed} '
-                           f'and on stderr {self.log.read()!r}')
+        raise AssertionError(f'no {start!r} from tallvane serve; it printed {self.printed} '
+                             f'and on stderr {self.log.read()!r}')
+
+    def start(self):
+        self.serve('--port', str(self.port), '--web-port', str(self.web_port), '--pin', PIN, *self.options)
+        self.wait_for('Web pages at ')
 
     def stop(self):
         self.process.terminate()
@@ -202,14 +214,23 @@ class Page:
 
 
 def judge_pad(driver, meet, event, number):
+    """A pad logged in as judge `number` of `event`, in any language."""
     pad = Page(driver, meet.url('/judge'))
     pad.choose('event', event)
     pad.choose('judge-number', str(number))
     pad.type('judge-name', f'Judge {number}')
     pad.type('pin', PIN)
     pad.click('log-in')
-    pad.until(lambda: pad.text('link') == 'Logged in', f'{event} judge {number} logged in')
+    pad.until(lambda: driver.execute_script('return document.body.dataset.link') == 'logged-in',
+              f'{event} judge {number} logged in')
     return pad
+
+
+def send_score(pad, first, second):
+    """Judges 1 and 2's scores typed on `pad` and sent."""
+    pad.type('score-1', first)
+    pad.type('score-2', second)
+    pad.click('send')
 
 
 def board_page(driver, meet):
@@ -226,9 +247,24 @@ def look_up(pad, number, what='the gymnast'):
     pad.until(lambda: pad.text('gymnast-name').startswith(number), what)
 
 
+def queue_once_sent(driver, meet, count, seconds):
+    """The scoreboard queue as (event, number, status) in order, once its
+    `count` rows are sent or `seconds` have passed: the meet file tells
+    nothing by itself, it is read again."""
+    def queue():
+        return meet.query('SELECT EventName, Num, Status FROM ScoreBoardQueue ORDER BY rowid')
+    try:
+        WebDriverWait(driver, seconds, poll_frequency=0.5).until(
+            lambda d: len(queue()) == count and all(row[2] == 'Sent' for row in queue()))
+    except Exception:
+        pass  # the caller's comparison says what is missing
+    return queue()
+
+
 class MeetInBrowser(unittest.TestCase):
-    """A test with its own served meet (started with OPTIONS) and its own browser
-    (made by make_browser); judges added to self.judges are closed after it."""
+    """A test with its own served meet (changed by prepare, started with OPTIONS)
+    and its own browser (made by make_browser); judges added to self.judges are
+    closed after it."""
     OPTIONS = ()
 
     @staticmethod
@@ -237,10 +273,14 @@ class MeetInBrowser(unittest.TestCase):
 
     def setUp(self):
         self.meet = Meet(self.OPTIONS)
+        self.prepare(self.meet)
         self.meet.start()
         self.profile = tempfile.TemporaryDirectory()
         self.driver = self.make_browser(self.profile.name)
         self.judges = []
+
+    def prepare(self, meet):
+        """Changes the meet before its server starts."""
 
     def tearDown(self):
         for judge in self.judges:
@@ -316,9 +356,7 @@ class BrowserStations(unittest.TestCase):
         look_up(pad, number)
         self.meet.stop()
         pad.until(lambda: pad.text('link') != 'Logged in', 'the pad offline')
-        pad.type('score-1', '8.5')
-        pad.type('score-2', '8.7')
-        pad.click('send')
+        send_score(pad, '8.5', '8.7')
         self.assertEqual(pad.text('send-status'), 'Waiting')
         self.meet.start()
         pad.until(lambda: pad.text('send-status') == 'Confirmed', 'the waiting score confirmed')

@@ -55,10 +55,6 @@ struct Desk : MainWindowDesk {
     }
 };
 
-QLineEdit* edit(QWidget* dialog, const char* name) {
-    return childNamed<QLineEdit>(dialog, name);
-}
-
 } // namespace
 
 class TestShellMainWindow : public QObject {
@@ -312,16 +308,17 @@ private Q_SLOTS:
         Desk desk(Desk::Port::FromSettings);
         auto* dialog = desk.dialog<SettingsDialog>("mnuSettings");
         QVERIFY(dialog);
-        QCOMPARE(edit(dialog, "txtPort")->text() + edit(dialog, "txtPIN")->text(), u"101203917"_s);
-        edit(dialog, "txtPort")->setText(port);
-        edit(dialog, "txtPIN")->setText(pin);
+        QCOMPARE(lineEdit(dialog, "txtPort")->text() + lineEdit(dialog, "txtPIN")->text(),
+                 u"101203917"_s);
+        lineEdit(dialog, "txtPort")->setText(port);
+        lineEdit(dialog, "txtPIN")->setText(pin);
         childNamed<QPushButton>(dialog, message == u"cancel"_s ? "CancelButton" : "OKButton")
             ->click();
         // A refused value keeps the dialog open, with what was typed.
         const bool refused = !message.isEmpty() && message != u"cancel"_s;
         QCOMPARE(dialog->isVisible(), refused);
         if (refused)
-            QCOMPARE(edit(dialog, "txtPort")->text(), port);
+            QCOMPARE(lineEdit(dialog, "txtPort")->text(), port);
 
         const bool saved = message.isEmpty();
         if (!saved && message != u"cancel"_s) {
@@ -352,8 +349,8 @@ private Q_SLOTS:
         QCOMPARE(TransferFiles::read(desk.state.operatorPinFilePath()), made.toLatin1() + "\r\n");
         auto* dialog = desk.dialog<SettingsDialog>("mnuSettings");
         QVERIFY(dialog);
-        QCOMPARE(edit(dialog, "txtOperatorPIN")->text(), made);
-        edit(dialog, "txtOperatorPIN")->setText(typed);
+        QCOMPARE(lineEdit(dialog, "txtOperatorPIN")->text(), made);
+        lineEdit(dialog, "txtOperatorPIN")->setText(typed);
         childNamed<QPushButton>(dialog, "OKButton")->click();
         const QString kept = saved ? typed : made;
         QCOMPARE(desk.state.operatorPin(), kept);

@@ -25,10 +25,6 @@ struct Desk : MainWindowDesk {
     }
 };
 
-QLineEdit* edit(QWidget* dialog, const char* name) {
-    return childNamed<QLineEdit>(dialog, name);
-}
-
 } // namespace
 
 // The Meet Information dialog of an open meet: what it shows, refuses and saves.
@@ -47,12 +43,13 @@ private Q_SLOTS:
         auto* dialog = desk.dialog<MeetInfoDialog>("tbrMeetInfo");
         QVERIFY(dialog);
         auto* judges = childNamed<QComboBox>(dialog, "combo_judges");
-        QCOMPARE((QStringList{edit(dialog, "txtMeetName")->text(), edit(dialog, "txtZip")->text(),
-                              edit(dialog, "start_date")->text(), judges->currentText()}),
+        QCOMPARE((QStringList{lineEdit(dialog, "txtMeetName")->text(),
+                              lineEdit(dialog, "txtZip")->text(),
+                              lineEdit(dialog, "start_date")->text(), judges->currentText()}),
                  QStringList({u"Spring Classic"_s, u"02139"_s, u"3/14/2026"_s, u"3"_s}));
         QVERIFY(childNamed<QCheckBox>(dialog, "chkAgeDivisions")->isChecked());
-        const QString end = edit(dialog, "end_date")->text();
-        edit(dialog, "end_date")->setText(u"31/31/2026"_s);
+        const QString end = lineEdit(dialog, "end_date")->text();
+        lineEdit(dialog, "end_date")->setText(u"31/31/2026"_s);
         childNamed<QPushButton>(dialog, "cmdSave")->click();
         QCOMPARE(desk.prompter.messages(),
                  QStringList{
@@ -64,7 +61,7 @@ private Q_SLOTS:
             QVERIFY2(detail.contains(part), qPrintable(detail));
         QVERIFY(!detail.contains(u"Start Date"_s));
         QVERIFY(dialog->isVisible());
-        QCOMPARE(edit(dialog, "end_date")->text(), u"31/31/2026"_s);
+        QCOMPARE(lineEdit(dialog, "end_date")->text(), u"31/31/2026"_s);
         judges->setCurrentIndex(0);
         childNamed<QPushButton>(dialog, "cmdCancel")->click();
         QVERIFY(!dialog->isVisible());
@@ -72,7 +69,7 @@ private Q_SLOTS:
 
         QTRY_VERIFY(!desk.window->findChild<MeetInfoDialog*>()); // closed windows go away
         QVERIFY((dialog = desk.dialog<MeetInfoDialog>("tbrMeetInfo")));
-        QCOMPARE(edit(dialog, "end_date")->text(), end);
+        QCOMPARE(lineEdit(dialog, "end_date")->text(), end);
         childNamed<QComboBox>(dialog, "combo_judges")->setCurrentIndex(1);
         childNamed<QPushButton>(dialog, "cmdSave")->click();
         QVERIFY(!dialog->isVisible());
@@ -81,8 +78,8 @@ private Q_SLOTS:
 
         QTRY_VERIFY(!desk.window->findChild<MeetInfoDialog*>());
         QVERIFY((dialog = desk.dialog<MeetInfoDialog>("tbrMeetInfo")));
-        edit(dialog, "start_date")->setText(u"2026-04-02"_s);
-        edit(dialog, "end_date")->setText(u"4/1/2026"_s);
+        lineEdit(dialog, "start_date")->setText(u"2026-04-02"_s);
+        lineEdit(dialog, "end_date")->setText(u"4/1/2026"_s);
         childNamed<QPushButton>(dialog, "cmdSave")->click();
         QLocale::setDefault(previous);
         QCOMPARE(desk.meetRow(), QStringList({u"2026-04-02"_s, u"2026-04-01"_s, u"2"_s}));
@@ -101,7 +98,7 @@ private Q_SLOTS:
         desk.open(desk.temp.createSampleMeet());
         auto* dialog = desk.dialog<MeetInfoDialog>("tbrMeetInfo");
         QVERIFY(dialog);
-        QLineEdit* maxScore = edit(dialog, "txtMaxScore");
+        QLineEdit* maxScore = lineEdit(dialog, "txtMaxScore");
         QCOMPARE(maxScore->text(), u"10"_s);
         for (const QString& refused : {u"0"_s, u"ten"_s, u"101"_s}) {
             maxScore->setText(refused);
@@ -116,7 +113,7 @@ private Q_SLOTS:
         QCOMPARE(ScoreRange::ofMeet(desk.state.meetDb()).maximum(), 16.5);
         QTRY_VERIFY(!desk.window->findChild<MeetInfoDialog*>());
         QVERIFY((dialog = desk.dialog<MeetInfoDialog>("tbrMeetInfo")));
-        QCOMPARE(edit(dialog, "txtMaxScore")->text(), u"16.5"_s);
+        QCOMPARE(lineEdit(dialog, "txtMaxScore")->text(), u"16.5"_s);
     }
 };
 

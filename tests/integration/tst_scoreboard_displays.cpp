@@ -56,6 +56,34 @@ private Q_SLOTS:
         QCOMPARE(f.services().queue().grid()->scoreCount(), 1);
     }
 
+    void lateConfirmationNeverShowsAWaitingCorrection() {
+        SERVER_FIXTURE(f);
+        TestStation& hall = f.display(u"Hall"_s);
+        TestStation& lobby = f.display(u"Lobby"_s);
+        EventDisplayLoop* vault = f.services().dispatch().loop(u"Vault"_s);
+        queue(f, u"101"_s, u"Ava Brooks"_s, u"Vault"_s, u"9.350"_s);
+        queue(f, u"102"_s, u"Maya O'Neil"_s, u"Vault"_s, u"9.000"_s);
+        vault->start();
+        QCOMPARE(hall.next(), AvaVault);
+        hall.send(u"CONFIRMSCORE|101|Vault"_s);
+        QVERIFY(hall.next().startsWith(u"SETSCORE|Vault|102|"_s));
+        vault->pause(); // nothing more goes out until the end
+        hall.send(u"CONFIRMSCORE|102|Vault"_s);
+        QTRY_COMPARE(status(f, u"102"_s, u"Vault"_s), u"Sent"_s);
+
+        // The lobby confirms Ava's first score only after a correction of it
+        // came in: the correction was never sent, so it still waits.
+        queue(f, u"101"_s, u"Ava Brooks"_s, u"Vault"_s, u"9.500"_s);
+        QCOMPARE(lobby.next(), AvaVault);
+        lobby.send(u"CONFIRMSCORE|101|Vault"_s);
+        lobby.send(u"CLIENTBEAT"_s);
+        QVERIFY(lobby.next().startsWith(u"SETSCORE|Vault|102|"_s));
+        QCOMPARE(lobby.next(), u"BEATRESPONSE"_s);
+        QCOMPARE(status(f, u"101"_s, u"Vault"_s), u"Queued"_s);
+        vault->start();
+        QCOMPARE(hall.next(), u"SETSCORE|Vault|101|Ava Brooks|9.500|30000|1"_s);
+    }
+
     void nextScoreWaitsForConfirmationAndDisplayTime() {
         SERVER_FIXTURE(f);
         TestStation& display = f.display(u"Hall"_s);

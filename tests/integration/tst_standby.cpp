@@ -3,7 +3,8 @@
 // wrong operator PIN gets nothing, a standby turns judges away until it takes
 // over, the old primary restarted after a take-over refuses to serve, and a
 // standby cut off is let go after two seconds and catches up from what it
-// holds when it is back. Real processes, real TCP on 127.0.0.1.
+// holds when it is back, and the copy takes what other connections write.
+// Real processes, real TCP on 127.0.0.1.
 #include "db/meetdatabase.h"
 #include "db/replicafile.h"
 #include "db/replicajournal.h"
@@ -19,6 +20,9 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QSignalSpy>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QTest>
 #include <QWebSocket>
 
@@ -35,20 +39,14 @@ class TestStandby : public QObject {
     TempMeet mTemp;
     QTemporaryDir mStandbyFolder;
 
-    QString sampleMeet(const QString& name) {
-        const QString meet = mTemp.createSampleMeet(name);
-        MeetDatabase db;
-        if (!db.open(meet) || !ScoreLoad::addGymnasts(db, 1000, 60) ||
-            !writeOperatorPin(mTemp.folder()))
-            return {};
-        return meet;
-    }
-
-    // The primary on `meet`; its web pages' address in `web` once it serves.
-    std::unique_ptr<ChildProgram> startPrimary(const QString& meet, QString* web) {
-        auto server = serve(meet, mTemp.folder());
-        *web = webAddress(*server);
-        return server;
+    // The primary on a sample meet of its own, `name`, with gymnasts enough
+    // (its path in `meet`); its web pages' address in `web` once it serves.
+    std::unique_ptr<ChildProgram> startPrimary(const QString& name, QString* web,
+                                               QString* meet = nullptr) {
+        const QString file = mTemp.createSampleMeet(name);
+        if (meet)
+            *meet = file;
+        return servePrimary(file, mTemp.folder(), web, 60);
     }
 
     std::unique_ptr<ChildProgram> startStandby(const QString& meet, const QString& web,
@@ -61,11 +59,12 @@ private Q_SLOTS:
         const int runs = std::max(1, qEnvironmentVariableIntValue("TALLVANE_STANDBY_RUNS"));
         QRandomGenerator random(QRandomGenerator::global()->generate());
         for (int run = 0; run < runs; ++run) {
-            const QString meet = sampleMeet(u"primary%1.tallvane"_s.arg(run));
-            QVERIFY(!meet.isEmpty());
             const QString copy = mStandbyFolder.filePath(u"standby%1.tallvane"_s.arg(run));
             QString web;
-            std::unique_ptr<ChildProgram> primary = startPrimary(meet, &web);
+            QString meet;
+            std::unique_ptr<ChildProgram> primary =
+                startPrimary(u"primary%1.tallvane"_s.arg(run), &web, &meet);
+            QVERIFY(primary);
             QVERIFY2(!web.isEmpty(), qPrintable(primary->everything()));
             const QString target = primary->waitListening();
             // Ports of its own that stay the same when it takes over, as on a
@@ -127,10 +126,9 @@ private Q_SLOTS:
     // its copy took it, a standby leaves a file that opens whole with every
     // score confirmed, and follows on without --force; another meet is refused.
     void aKilledStandbyLosesNothingAndFollowsOn() {
-        const QString meet = sampleMeet(u"answer.tallvane"_s);
         const QString copy = mStandbyFolder.filePath(u"answer.tallvane"_s);
         QString web;
-        std::unique_ptr<ChildProgram> primary = startPrimary(meet, &web);
+        std::unique_ptr<ChildProgram> primary = startPrimary(u"answer.tallvane"_s, &web);
         QVERIFY(!web.isEmpty());
         const QString target = primary->waitListening();
         std::unique_ptr<ChildProgram> standby = startStandby(copy, web);
@@ -169,9 +167,8 @@ private Q_SLOTS:
     }
 
     void losingSightOfEachOtherLeavesOnePrimaryOnceTheySeeAgain() {
-        const QString meet = sampleMeet(u"sight.tallvane"_s);
         QString web;
-        std::unique_ptr<ChildProgram> primary = startPrimary(meet, &web);
+        std::unique_ptr<ChildProgram> primary = startPrimary(u"sight.tallvane"_s, &web);
         QVERIFY(!web.isEmpty());
         Relay relay(QUrl(web).port());
         std::unique_ptr<ChildProgram> standby = startStandby(
@@ -191,9 +188,8 @@ private Q_SLOTS:
     }
 
     void aWrongOperatorPinGetsNothing() {
-        const QString meet = sampleMeet(u"pins.tallvane"_s);
         QString web;
-        std::unique_ptr<ChildProgram> primary = startPrimary(meet, &web);
+        std::unique_ptr<ChildProgram> primary = startPrimary(u"pins.tallvane"_s, &web);
         QVERIFY(!web.isEmpty());
         const auto ask = [&web](const QString& pin) {
             QWebSocket socket;
@@ -221,9 +217,8 @@ private Q_SLOTS:
     }
 
     void aStandbyCutOffIsLetGoAndCatchesUp() {
-        const QString meet = sampleMeet(u"cut.tallvane"_s);
         QString web;
-        std::unique_ptr<ChildProgram> primary = startPrimary(meet, &web);
+        std::unique_ptr<ChildProgram> primary = startPrimary(u"cut.tallvane"_s, &web);
         QVERIFY(!web.isEmpty());
         const QString target = primary->waitListening();
         Relay relay(QUrl(web).port());
@@ -275,6 +270,58 @@ private Q_SLOTS:
         MeetDatabase copy;
         QVERIFY(copy.open(mStandbyFolder.filePath(u"cut.tallvane"_s)));
         QCOMPARE(ScoreLoad::storedFinals(copy).size(), 3);
+        QVERIFY(primary->stop(SIGTERM));
+    }
+
+    // The copy follows everything written to the primary's meet file, not
+    // only what the primary itself commits: scores confirmed one by one while
+    // another connection of the same file (as the desktop keeps) writes rows
+    // and checkpoints the log in every way, and the copy then equals the
+    // primary, every row of every table.
+    void theCopyTakesOtherConnectionsWritesAndCheckpoints() {
+        QString web;
+        QString meet;
+        const auto primary = startPrimary(u"writers.tallvane"_s, &web, &meet);
+        QVERIFY(!web.isEmpty());
+        const QString target = primary->waitListening();
+        const QString copy = mStandbyFolder.filePath(u"writers.tallvane"_s);
+        const auto standby = startStandby(copy, web);
+        QVERIFY2(!standby->waitForLine(u"In step with "_s).isEmpty(),
+                 qPrintable(standby->everything()));
+        QVERIFY(!primary->waitForLine(u"is in step"_s).isEmpty());
+
+        TestStation judge(quint16(target.section(u':', 1).toUInt()));
+        QCOMPARE(judge.loginJudge(u"Vault"_s, u"Writers"_s, Pin), u"AUTHRESP|0|3"_s);
+        {
+            QSqlDatabase other = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"other"_s);
+            other.setDatabaseName(meet);
+            QVERIFY(other.open());
+            QSqlQuery query(other);
+            const QStringList checkpoints{u"PASSIVE"_s, u"RESTART"_s, u"TRUNCATE"_s};
+            for (int i = 0; i < 240; ++i) {
+                judge.send(ScoreLoad::sendScore(1000 + i, u"Vault"_s));
+                QCOMPARE(judge.next(), u"SCORECONFIRM|0"_s);
+                if (i % 3 == 0) {
+                    query.prepare(u"INSERT OR REPLACE INTO TallvaneSettings (Name, Value) "
+                                  "VALUES (?, ?)"_s);
+                    query.addBindValue(u"Other%1"_s.arg(i % 40));
+                    query.addBindValue(QString(100 + i * 7, QChar(u'a' + i % 26)));
+                    QVERIFY2(query.exec(), qPrintable(query.lastError().text()));
+                }
+                // A checkpoint that must wait for the primary is skipped, as it would be.
+                if (i % 20 == 10 && query.exec(u"PRAGMA wal_checkpoint(%1)"_s.arg(
+                                        checkpoints[(i / 20) % checkpoints.size()]))) {
+                    while (query.next()) {
+                    }
+                }
+            }
+        }
+        QSqlDatabase::removeDatabase(u"other"_s);
+        // Both read at once per try: the primary's display loop goes on changing the queue.
+        QVERIFY2(QTest::qWaitFor([&] { return everyRow(copy) == everyRow(meet); }, DeadlineMs),
+                 qPrintable(standby->everything()));
+        QVERIFY(everyRow(copy).filter(u"TallvaneSettings: Other"_s).size() == 40);
+        QVERIFY(standby->stop(SIGTERM));
         QVERIFY(primary->stop(SIGTERM));
     }
 };

@@ -1,6 +1,7 @@
 #include "childprogram.h"
 #include "datarows.h"
 #include "db/meetdatabase.h"
+#include "db/tables/scoreinquiriestable.h"
 #include "popplertext.h"
 #include "shell/papersize.h"
 #include "tempmeet.h"
@@ -12,8 +13,8 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-// The start list, awards list and judge sheets of the sample meet, through
-// the real `tallvane` on a meet file, read back with pdftotext. Session 1 has
+// The results, start list, awards list and judge sheets of the sample meet,
+// through the real `tallvane` on a meet file, read back with pdftotext. Session 1 has
 // a 100-character description and squad C enough gymnasts to run over pages,
 // numbered against their running order.
 class TestReportPaperwork : public QObject {
@@ -27,11 +28,23 @@ class TestReportPaperwork : public QObject {
     ChildProgram::Finished run(const QStringList& arguments) {
         return ChildProgram::runTallvane(arguments, mTemp.folder());
     }
-    static QStringList pages(const QString& pdf) {
-        return pdfText(pdf).split(u'\f', Qt::SkipEmptyParts);
-    }
-    static QStringList csvLines(const QString& path) {
-        return QString::fromUtf8(TransferFiles::read(path)).split(u"\r\n"_s, Qt::SkipEmptyParts);
+    // Runs `tallvane ARGUMENTS --session 1 --pdf NAME.pdf`, and `--csv NAME.csv`
+    // when `lines` is given: the PDF's pages in `texts`, the CSV's lines in `lines`.
+    bool print(const QStringList& arguments, const QString& name, QStringList& texts,
+               QStringList* lines = nullptr) {
+        const QString pdf = mTemp.path(name + u".pdf"_s);
+        const QString csv = mTemp.path(name + u".csv"_s);
+        QStringList all = arguments + QStringList{u"--session"_s, u"1"_s, u"--pdf"_s, pdf};
+        if (lines)
+            all << u"--csv"_s << csv;
+        const auto done = run(all);
+        if (done.status != 0)
+            qWarning("%s", qPrintable(done.err));
+        texts = pdfText(pdf).split(u'\f', Qt::SkipEmptyParts);
+        if (lines)
+            *lines =
+                QString::fromUtf8(TransferFiles::read(csv)).split(u"\r\n"_s, Qt::SkipEmptyParts);
+        return done.status == 0;
     }
     // Each page carries the meet, the document, the whole session title, the
     // time of printing and its page number.
@@ -76,16 +89,56 @@ private Q_SLOTS:
         QVERIFY(db.execute(u"INSERT INTO Gymnasts(MeetID, Num, First_Name, Last_Name, Level, "
                            "Session, Squad, \"Order\", Scratched) VALUES(1, '105', 'Gone', "
                            "'Away', '4', '1', 'A', 4, 1)"_s));
+        // An open inquiry and a decided one.
+        ScoreInquiriesTable inquiries(db);
+        QVERIFY(inquiries.ensure());
+        QVERIFY(inquiries.file(
+            {u"101"_s, u"Vault"_s, u"Coach Lee"_s, u"2026-05-02 10:00:00.000"_s, {}, {}, {}}));
+        QVERIFY(inquiries.file(
+            {u"102"_s, u"Bars"_s, u"Coach Kim"_s, u"2026-05-02 10:05:00.000"_s, {}, {}, {}}));
+        QVERIFY(inquiries.decide(u"102"_s, u"Bars"_s, u"Score stands"_s,
+                                 u"2026-05-02 10:09:00.000"_s, u"seen on video"_s));
+    }
+
+    // Places share a tie and skip the next; each level's teams follow its
+    // gymnasts; the session's inquiries close its pages.
+    void resultsOfOneSession() {
+        QStringList texts, lines;
+        QVERIFY(print({u"results"_s, mMeet}, u"results"_s, texts, &lines));
+        QVERIFY2(texts.size() >= 2, "the session runs over several pages");
+        verifyHeaders(texts, u"Results"_s);
+        const QString first = texts.first().simplified();
+        QVERIFY(first.contains(u"Level 4 - Senior"_s)); // all born before 2017
+        QVERIFY(first.contains(u"1 101 Ava Brooks Riverside 9.500 (1) 9.500 (1)"_s));
+        QVERIFY(first.contains(u"1 102 Maya O'Neil O'Malley 9.500 (1) 9.500 (1)"_s));
+        QVERIFY(first.contains(u"3 104 Noor Haddad Riverside 9.100 (3) 9.100 (3)"_s));
+        QVERIFY(first.contains(u"Team standings - Level 4 "_s));
+        QVERIFY(first.contains(u"1 Riverside 18.600 (1) 18.600 (1)"_s));
+        const QString all = texts.join(u' ').simplified();
+        QVERIFY(all.contains(u"Team standings - Level 5"_s));
+        QVERIFY(all.contains(u"Extra Gymnast59"_s));
+        QVERIFY(!all.contains(u"Gone Away"_s));
+        QVERIFY(!all.contains(u"Lena Park"_s)); // session 2
+        const QString appendix = all.mid(all.indexOf(u"Appendix: inquiries"_s));
+        QVERIFY2(appendix.contains(u"101 Vault Coach Lee 2026-05-02 10:00:00 Open"_s),
+                 qPrintable(appendix));
+        QVERIFY2(appendix.contains(u"102 Bars Coach Kim 2026-05-02 10:05:00 Score stands "
+                                   "2026-05-02 10:09:00 seen on video"_s),
+                 qPrintable(appendix));
+
+        QVERIFY(lines.first().startsWith(
+            u"Session,Level,Division,Kind,Num,Name,Gym,Vault,Vault Place,"_s));
+        QVERIFY(lines.first().endsWith(u",AA Place"_s));
+        QCOMPARE(lines.size(), 1 + 64 + 3); // gymnasts, then a team row per gym and level
+        QCOMPARE(lines[1], u"1,4,Senior,Gymnast,101,Ava Brooks,Riverside,9.500,1,,,,,,,9.500,1"_s);
+        QCOMPARE(lines[4], u"1,4,,Team,,Riverside,Riverside,18.600,1,,,,,,,18.600,1"_s);
+        QCOMPARE(lines[6], u"1,5,,Gymnast,103,Zoë Carter,Riverside,,,,,,,,,,"_s);
+        QCOMPARE(lines.last(), u"1,5,,Team,,Riverside,Riverside,,,,,,,,,,"_s);
     }
 
     void startListRunsSquadBySquadInRunningOrder() {
-        const QString pdf = mTemp.path(u"start.pdf"_s);
-        const QString csv = mTemp.path(u"start.csv"_s);
-        const auto done =
-            run({u"startlist"_s, mMeet, u"--session"_s, u"1"_s, u"--pdf"_s, pdf, u"--csv"_s, csv});
-        QVERIFY2(done.status == 0, qPrintable(done.err));
-
-        const QStringList texts = pages(pdf);
+        QStringList texts, lines;
+        QVERIFY(print({u"startlist"_s, mMeet}, u"start"_s, texts, &lines));
         QVERIFY2(texts.size() >= 2, "squad C runs onto a second page");
         verifyHeaders(texts, u"Start List"_s);
         const QString all = texts.join(u' ').simplified();
@@ -102,7 +155,6 @@ private Q_SLOTS:
         QVERIFY(!all.contains(u"Gone Away"_s));
         QVERIFY(!all.contains(u"Lena Park"_s)); // session 2
 
-        const QStringList lines = csvLines(csv);
         QCOMPARE(lines.size(), 1 + 4 + 60);
         QCOMPARE(lines[0], u"Session,Squad,Order,Num,Name,Gym,Level,Division"_s);
         QCOMPARE(lines[1], u"1,A,1,101,Ava Brooks,Riverside,4,Senior"_s);
@@ -113,13 +165,8 @@ private Q_SLOTS:
     // Places 1 to K of each event and the all-around, the last place called
     // first; the two tied on vault share first place.
     void awardsListAnnouncesTheLastPlaceFirst() {
-        const QString pdf = mTemp.path(u"awards.pdf"_s);
-        const QString csv = mTemp.path(u"awards.csv"_s);
-        const auto done = run({u"awards"_s, mMeet, u"--session"_s, u"1"_s, u"--places"_s, u"3"_s,
-                               u"--pdf"_s, pdf, u"--csv"_s, csv});
-        QVERIFY2(done.status == 0, qPrintable(done.err));
-
-        const QStringList texts = pages(pdf);
+        QStringList texts, lines;
+        QVERIFY(print({u"awards"_s, mMeet, u"--places"_s, u"3"_s}, u"awards"_s, texts, &lines));
         verifyHeaders(texts, u"Awards"_s);
         const QString all = texts.join(u' ').simplified();
         const qsizetype vault = all.indexOf(u"Level 4 - Senior - Vault"_s);
@@ -129,7 +176,6 @@ private Q_SLOTS:
         QVERIFY(all.indexOf(u"1 101 Ava Brooks Riverside 9.500"_s, vault) > third);
         QVERIFY(all.indexOf(u"1 102 Maya O'Neil O'Malley 9.500"_s, vault) > third);
 
-        const QStringList lines = csvLines(csv);
         QCOMPARE(lines[0], u"Session,Level,Division,Event,Place,Num,Name,Gym,Score"_s);
         const QStringList seniorVault = lines.filter(u"1,4,Senior,Vault,"_s);
         QCOMPARE(seniorVault.size(), 3);
@@ -147,12 +193,8 @@ private Q_SLOTS:
     // One sheet per squad of the event, a box per judge of the meet's panel
     // of three, and a signature line for each.
     void judgeSheetsOfOneEvent() {
-        const QString pdf = mTemp.path(u"sheets.pdf"_s);
-        const auto done = run({u"judgesheets"_s, mMeet, u"--session"_s, u"1"_s, u"--event"_s,
-                               u"beam"_s, u"--pdf"_s, pdf});
-        QVERIFY2(done.status == 0, qPrintable(done.err));
-
-        const QStringList texts = pages(pdf);
+        QStringList texts;
+        QVERIFY(print({u"judgesheets"_s, mMeet, u"--event"_s, u"beam"_s}, u"sheets"_s, texts));
         verifyHeaders(texts, u"Judge Sheet"_s);
         const QString first = texts.first().simplified();
         QVERIFY(first.contains(u"Beam - Squad A"_s));

@@ -34,6 +34,20 @@ QString webAddress(ChildProgram& server) {
     return line.isEmpty() ? QString() : line.mid(line.indexOf(u"http://"_s));
 }
 
+std::unique_ptr<ChildProgram> servePrimary(const QString& meet, const QString& folder, QString* web,
+                                           int gymnasts) {
+    web->clear();
+    {
+        MeetDatabase db;
+        if (!db.open(meet) || (gymnasts > 0 && !ScoreLoad::addGymnasts(db, 1000, gymnasts)) ||
+            !writeOperatorPin(folder))
+            return {};
+    }
+    auto primary = serve(meet, folder);
+    *web = webAddress(*primary);
+    return primary;
+}
+
 std::unique_ptr<ChildProgram> follow(const QString& copy, const QString& web, const QString& folder,
                                      const QStringList& more) {
     return std::make_unique<ChildProgram>(QStringLiteral(TALLVANE_BIN),

@@ -28,6 +28,11 @@ std::unique_ptr<ChildProgram> serve(const QString& meet, const QString& folder,
                                     std::function<void()> inChild = {});
 // The address of the web pages `server` printed, waiting for it; empty when none came.
 QString webAddress(ChildProgram& server);
+// A primary: `serve` on `meet` with OperatorPin as the folder's operator PIN,
+// after `gymnasts` gymnasts from number 1000 on are added to the meet; its web
+// pages' address in `web` once it serves (empty when it does not).
+std::unique_ptr<ChildProgram> servePrimary(const QString& meet, const QString& folder, QString* web,
+                                           int gymnasts = 0);
 // A standby that keeps its copy of the primary at `web` in `copy`.
 std::unique_ptr<ChildProgram> follow(const QString& copy, const QString& web, const QString& folder,
                                      const QStringList& more = {});

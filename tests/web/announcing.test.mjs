@@ -65,17 +65,13 @@ test('leaders share a place on a tie; awards wait for the last score and call th
     const rows = [placed('4', 3, 1), placed('2', 1, 2), placed('12', 1, 2), placed('3', 4, 4)];
     rows.push(gymnast('9', 1, {level: '5', division: '', places: {AA: 1}}));
     const [junior, five] = leaders(rows);
-    assert.deepEqual(
-        junior.leaders.map((l) => `${l.num}:${l.place}`),
-        ['2:1', '12:1', '4:3'],
-    );
+    const ranked = junior.leaders.map((l) => `${l.num}:${l.place}`);
+    assert.deepEqual(ranked, ['2:1', '12:1', '4:3']);
     assert.deepEqual([five.title, nums(five.leaders)], ['Level 5', ['9']]);
 
     const [group] = awards(rows);
-    assert.deepEqual(
-        group.events.map((e) => e.event),
-        ['Vault', 'Bars', 'Beam', 'Floor', 'AA'],
-    );
+    const events = group.events.map((e) => e.event);
+    assert.deepEqual(events, ['Vault', 'Bars', 'Beam', 'Floor', 'AA']);
     assert.deepEqual(nums(group.events[0].awards), ['2', '12', '4']);
     assert.deepEqual(nums(group.events[4].awards), ['4', '2', '12']);
 
@@ -84,10 +80,8 @@ test('leaders share a place on a tie; awards wait for the last score and call th
     assert.equal(sessionDone([gymnast('1', 1, {...all, Floor: null})]), false);
     assert.equal(sessionDone([gymnast('1', 1, {...all, review: ['Bars']})]), false);
     assert.equal(sessionDone([]), false);
-    assert.deepEqual(
-        [1, 2, 3, 4, 11, 12, 13, 21, 112].map(ordinal).join(' '),
-        '1st 2nd 3rd 4th 11th 12th 13th 21st 112th',
-    );
+    const ordinals = [1, 2, 3, 4, 11, 12, 13, 21, 112].map(ordinal).join(' ');
+    assert.equal(ordinals, '1st 2nd 3rd 4th 11th 12th 13th 21st 112th');
 });
 
 test('the feed lists each new score once with the places it earned, newest first', () => {
@@ -99,10 +93,8 @@ test('the feed lists each new score once with the places it earned, newest first
         gymnast('2', 2, {Vault: 9.5, places: {Vault: 1, AA: 1}}),
     ];
     const came = feed.update(1, after, 10);
-    assert.deepEqual(
-        came.map((c) => [c.num, c.event, c.score, c.place, c.aaPlace, c.at]),
-        [['2', 'Vault', 9.5, 1, 1, 10]],
-    );
+    const news = came.map((c) => [c.num, c.event, c.score, c.place, c.aaPlace, c.at]);
+    assert.deepEqual(news, [['2', 'Vault', 9.5, 1, 1, 10]]);
     assert.deepEqual(feed.update(1, after, 20), [], 'an unchanged answer adds nothing');
     const held = {...after[1], review: ['Vault'], Vault: null};
     assert.equal(feed.update(1, [after[0], held], 30)[0].review, true, 'a held score is news');

@@ -34,10 +34,8 @@ test('leaders: the top eight of a level and division as the server placed them, 
         row('4', 'Senior', {AA: 2}, {level: '5'}),
     ];
     const groups = leaderGroups(rows);
-    assert.deepEqual(
-        groups.map((g) => g.title),
-        ['Level 4 · Junior', 'Level 4 · Senior'],
-    );
+    const titles = groups.map((g) => g.title);
+    assert.deepEqual(titles, ['Level 4 · Junior', 'Level 4 · Senior']);
     assert.equal(listed(groups[0], 'AA'), '1:1 1:3 8:6 8:7');
     assert.equal(listed(groups[0], 'Vault'), '1:1 2:3', 'a score under review is not placed');
     const [chosen] = leaderGroups(rows, {level: '5', division: 'Senior'});

@@ -68,10 +68,8 @@ test('four events score at once: each in its quarter at once, each confirmed aft
         b.last().receive(`SETSCORE|${event}|${i + 1}|A B|9.100|2000|0`);
     assert.deepEqual(b.drawn.quarters, ['Vault 1', 'Bars 2', 'Beam 3', 'Floor 4']);
     b.clock.advance(2000);
-    assert.deepEqual(
-        b.sent('CONFIRMSCORE'),
-        events.map((event, i) => `CONFIRMSCORE|${i + 1}|${event}`),
-    );
+    const confirmations = events.map((event, i) => `CONFIRMSCORE|${i + 1}|${event}`);
+    assert.deepEqual(b.sent('CONFIRMSCORE'), confirmations);
     assert.deepEqual(b.drawn.quarters.slice(4), ['Vault 5', 'Bars -', 'Beam -', 'Floor -']);
     // A board that shows the leaders takes no scores: it confirms none.
     b.last().receive('BOARDLAYOUT|leaders|all||');

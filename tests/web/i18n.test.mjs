@@ -7,21 +7,20 @@ import {chooseLanguage, localOrdinal, localScore, t, useStrings} from '../../src
 import {scoreText} from '../../src/web/js/score.js';
 import {english} from './english.mjs';
 
-test('the language kept in the browser wins, then the first of the browser languages spoken', () => {
-    assert.equal(chooseLanguage('de', ['es-ES', 'en']), 'de');
-    assert.equal(chooseLanguage(null, ['es-MX', 'en-US']), 'es');
-    assert.equal(chooseLanguage(null, ['pt-BR', 'it', 'FR_ca']), 'fr');
-    assert.equal(chooseLanguage('it', ['nl', 'pt']), 'en'); // neither is spoken here
-    assert.equal(chooseLanguage(null, undefined), 'en');
-});
-
-test("a board's link names its language, over the one kept and the browser's", () => {
-    assert.equal(chooseLanguage('de', ['fr'], 'es'), 'es');
-    assert.equal(chooseLanguage(null, ['de'], ' ES-mx '), 'es');
-    // A language the pages do not speak, or none, leaves the choice as it was.
-    assert.equal(chooseLanguage('de', ['fr'], 'it'), 'de');
-    assert.equal(chooseLanguage(null, ['fr'], ''), 'fr');
-    assert.equal(chooseLanguage(null, [], null), 'en');
+test("a board's link names the language, then the one kept, then the first browser language spoken", () => {
+    // A language the pages do not speak, or none, leaves the choice to the next.
+    for (const [linked, kept, browser, chosen] of [
+        ['es', 'de', ['fr'], 'es'],
+        [' ES-mx ', null, ['de'], 'es'],
+        ['it', 'de', ['fr'], 'de'],
+        ['', null, ['fr'], 'fr'],
+        [null, 'de', ['es-ES', 'en'], 'de'],
+        [null, null, ['es-MX', 'en-US'], 'es'],
+        [null, null, ['pt-BR', 'it', 'FR_ca'], 'fr'],
+        [null, 'it', ['nl', 'pt'], 'en'],
+        [null, null, undefined, 'en'],
+    ])
+        assert.equal(chooseLanguage(kept, browser, linked), chosen, `${linked} ${kept} ${browser}`);
 });
 
 test('a key missing from a language reads in English, one missing from both as itself', () => {

@@ -34,14 +34,10 @@ async function pad(manager) {
 }
 
 test('the message says what the browser tells, and nothing of what it does not', () => {
-    assert.equal(
-        padStateText({level: 0.153, charging: false, outbox: 2, agent: 'a|b'}),
-        'PADSTATE|15|0|2|a/b',
-    );
-    assert.equal(
-        padStateText({level: null, charging: null, outbox: 0, agent: ''}),
-        'PADSTATE|||0|',
-    );
+    const told = {level: 0.153, charging: false, outbox: 2, agent: 'a|b'};
+    assert.equal(padStateText(told), 'PADSTATE|15|0|2|a/b');
+    const untold = {level: null, charging: null, outbox: 0, agent: ''};
+    assert.equal(padStateText(untold), 'PADSTATE|||0|');
 });
 
 test('told on log-in, then on changes, no more than once in the gap', async () => {

@@ -24,14 +24,10 @@ test('formatScore', () => {
 test('panel results', () => {
     for (const c of cases.panel) {
         const result = compute(c.event, c.judges, attempt(c.first), attempt(c.second));
+        const {bScore, secondBScore, final} = c;
         assert.deepEqual(
             result,
-            {
-                complete: c.complete ?? true,
-                bScore: c.bScore,
-                secondBScore: c.secondBScore,
-                final: c.final,
-            },
+            {complete: c.complete ?? true, bScore, secondBScore, final},
             c.name,
         );
     }
@@ -50,10 +46,8 @@ test('primary judge message', () => {
 
 test('secondary judge message', () => {
     assert.equal(sendScore2Message('123', 2, 'Bars', '9.100'), 'SENDSCORE2|123|2|Bars|9.100');
-    assert.equal(
-        sendScore2Message('123', 3, 'Vault', '9.1', '8.9'),
-        'SENDSCORE2|123|3|Vault|9.1|8.9',
-    );
+    const vault = sendScore2Message('123', 3, 'Vault', '9.1', '8.9');
+    assert.equal(vault, 'SENDSCORE2|123|3|Vault|9.1|8.9');
 });
 
 test("scores outside 0 and the meet's maximum are refused", () => {

@@ -19,62 +19,36 @@ const rows = [
     gymnast('7', 'E F', 'Kestrel', '5', '', none, none),
 ];
 
+const titles = (groups) => groups.map((g) => g.title);
+const nums = (group) => group.rows.map((r) => r.num);
+
 test('groups in server order, rows by place for the view, unplaced last', () => {
     const groups = viewGroups(rows, 'Vault');
-    assert.deepEqual(
-        groups.map((g) => g.title),
-        ['Level 4 · Junior', 'Level 5'],
-    );
-    assert.deepEqual(
-        groups[0].rows.map((r) => [r.num, r.place, r.score]),
-        [
-            ['3', 1, 9.5],
-            ['12', 2, 9.1],
-        ],
-    );
-    assert.deepEqual(
-        viewGroups(rows, 'Beam')[0].rows.map((r) => r.num),
-        ['12', '3'],
-    );
+    assert.deepEqual(titles(groups), ['Level 4 · Junior', 'Level 5']);
+    const placed = groups[0].rows.map((r) => `${r.num} ${r.place} ${r.score}`);
+    assert.deepEqual(placed, ['3 1 9.5', '12 2 9.1']);
+    assert.deepEqual(nums(viewGroups(rows, 'Beam')[0]), ['12', '3']);
 });
 
-test('a score held for review is marked in its event and in the all-around', () => {
-    const held = [{...rows[0], Bars: null, review: ['Bars']}, rows[1]];
-    const review = (view) => viewGroups(held, view)[0].rows.map((r) => [r.num, r.review]);
-    assert.deepEqual(review('Bars'), [
-        ['3', false],
-        ['12', true],
-    ]);
-    assert.deepEqual(review('Vault'), [
-        ['3', false],
-        ['12', false],
-    ]);
-    assert.deepEqual(review('AA'), [
-        ['12', true],
-        ['3', false],
-    ]);
-});
-
-test('a score under inquiry keeps its score and is marked in its event and the all-around', () => {
-    const asked = [{...rows[0], Bars: 8.9, inquiry: ['Bars']}, rows[1]];
-    const marks = (view) =>
-        Object.fromEntries(
-            viewGroups(asked, view)[0].rows.map((r) => [r.num, [r.inquiry, r.score]]),
+test('a held score and one under inquiry are marked in their event and the all-around', () => {
+    // "number review inquiry score" of each row, in the view's order.
+    const marks = (first, view) =>
+        viewGroups([first, rows[1]], view)[0].rows.map(
+            (r) => `${r.num} ${r.review} ${r.inquiry} ${r.score}`,
         );
-    assert.deepEqual(marks('Bars'), {12: [true, 8.9], 3: [false, 8]});
-    assert.deepEqual(marks('Vault'), {12: [false, 9.1], 3: [false, 9.5]});
-    assert.deepEqual(marks('AA'), {12: [true, 27.1], 3: [false, 17.5]});
+    const held = {...rows[0], Bars: null, review: ['Bars']};
+    assert.deepEqual(marks(held, 'Bars'), ['3 false false 8', '12 true false null']);
+    assert.deepEqual(marks(held, 'Vault'), ['3 false false 9.5', '12 false false 9.1']);
+    assert.deepEqual(marks(held, 'AA'), ['12 true false 27.1', '3 false false 17.5']);
+    const asked = {...rows[0], Bars: 8.9, inquiry: ['Bars']};
+    assert.deepEqual(marks(asked, 'Bars'), ['3 false false 8', '12 false true 8.9']);
+    assert.deepEqual(marks(asked, 'Vault'), ['3 false false 9.5', '12 false false 9.1']);
+    assert.deepEqual(marks(asked, 'AA'), ['12 false true 27.1', '3 false false 17.5']);
 });
 
 test('filters by level and gym', () => {
-    assert.deepEqual(
-        viewGroups(rows, 'AA', {gym: 'Kestrel'}).map((g) => g.rows.map((r) => r.num)),
-        [['12'], ['7']],
-    );
-    assert.deepEqual(
-        viewGroups(rows, 'AA', {level: '5'}).map((g) => g.title),
-        ['Level 5'],
-    );
+    assert.deepEqual(viewGroups(rows, 'AA', {gym: 'Kestrel'}).map(nums), [['12'], ['7']]);
+    assert.deepEqual(titles(viewGroups(rows, 'AA', {level: '5'})), ['Level 5']);
     assert.deepEqual(choices(rows), {levels: ['4', '5'], gyms: ['Kestrel', 'Osprey']});
 });
 

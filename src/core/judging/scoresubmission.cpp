@@ -10,6 +10,7 @@
 #include "judgingmessages.h"
 #include "scoreboard/scorequeue.h"
 #include "server/stationlink.h"
+#include "shell/numbertext.h"
 #include "shell/operatoralerts.h"
 #include "shell/scorerange.h"
 
@@ -24,8 +25,12 @@ namespace {
 // the judges' scores, the start values and the final.
 QStringList outOfRange(const SubmittedScore& score, const ScoreRange& range) {
     QStringList problems;
-    const auto check = [&](const QString& what, const QString& text) {
-        const QString problem = range.problem(what, text);
+    // Every score is checked: a value's name is made only for a value out of range.
+    const auto check = [&](const auto& what, const QString& text) {
+        const std::optional<double> value = finiteNumber(QStringView(text).trimmed());
+        if (!value || range.contains(*value))
+            return;
+        const QString problem = range.problem(what(), text);
         if (!problem.isEmpty())
             problems.append(problem);
     };
@@ -36,11 +41,14 @@ QStringList outOfRange(const SubmittedScore& score, const ScoreRange& range) {
         if (!prefix.isEmpty() && !vault)
             break;
         for (int judge = 0; judge < SubmittedScore::MaxJudges; ++judge)
-            check(prefix + u"Judge "_s + QString::number(judge + 1),
-                  attempt->judges[size_t(judge)]);
-        check(prefix + u"Start"_s, attempt->start);
+            check(
+                [&prefix, judge]() -> QString {
+                    return prefix + u"Judge "_s + QString::number(judge + 1);
+                },
+                attempt->judges[size_t(judge)]);
+        check([&prefix]() -> QString { return prefix + u"Start"_s; }, attempt->start);
     }
-    check(u"Final"_s, score.finalText);
+    check([]() -> QString { return u"Final"_s; }, score.finalText);
     return problems;
 }
 

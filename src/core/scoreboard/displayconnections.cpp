@@ -23,7 +23,8 @@ int DisplayConnections::send(StationLink& link, const QString& text, QString* er
             return -1;
         }
     }
-    for (const ConnectionId display : std::as_const(*mDisplays))
-        link.sendData(display, text);
-    return int(mDisplays->size());
+    // A copy: what the sending sets off may change the kept list.
+    const QList<ConnectionId> displays = *mDisplays;
+    link.sendToEach(displays, text);
+    return int(displays.size());
 }

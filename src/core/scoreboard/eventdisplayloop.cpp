@@ -99,8 +99,8 @@ void EventDisplayLoop::confirmScore(const QString& num) {
     if (wasOffered) {
         shown = mOffered;
         mOffered.reset();
-    } else if (num == mLastConfirmed) {
-        return; // another display confirming the score already taken out
+    } else if (mRecentlyShown.contains(num)) {
+        return; // another display confirming a score already taken out
     } else {
         // A score this loop did not offer (from before a restart): it has
         // been shown all the same.
@@ -115,7 +115,12 @@ void EventDisplayLoop::confirmScore(const QString& num) {
         shown->displaySeconds = mCollaborators.displaySeconds.seconds();
     }
     mCollaborators.queue.markShownSoon(*shown);
-    mLastConfirmed = num;
+    // Displays answer in a round's time: a few scores back is far enough.
+    constexpr qsizetype Remembered = 16;
+    mRecentlyShown.removeOne(num);
+    if (mRecentlyShown.size() >= Remembered)
+        mRecentlyShown.removeFirst();
+    mRecentlyShown.append(num);
     mShown = shown;
     Q_EMIT scoreShown(*shown);
     if (wasOffered || !mOffered) {

@@ -4,6 +4,7 @@
 #include "queueentry.h"
 
 #include <QObject>
+#include <QStringList>
 #include <QTimer>
 
 #include <optional>
@@ -74,5 +75,9 @@ private:
     bool mRunning = false;
     std::optional<QueueEntry> mOffered;
     std::optional<QueueEntry> mShown;
-    QString mLastConfirmed;
+    // The numbers of the scores shown last, newest last: the other displays'
+    // confirmations of a score already shown are known without reading the
+    // queue, and never confirm a newer score of the same gymnast that they
+    // have not been sent.
+    QStringList mRecentlyShown;
 };

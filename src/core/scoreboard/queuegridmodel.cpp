@@ -126,6 +126,8 @@ int QueueGridModel::findRow(const QString& num, const QString& event) const {
 }
 
 int QueueGridModel::rowOf(qint64 rowId) const {
+    if (!mRowIds.contains(rowId))
+        return -1;
     for (int row = 0; row < mEntries.size(); ++row) {
         if (mEntries[row].rowId == rowId)
             return row;
@@ -144,11 +146,13 @@ void QueueGridModel::insertAt(int row, const QueueEntry& entry) {
     if (mEntries.isEmpty()) {
         // The empty row becomes the score's row.
         mEntries.append(entry);
+        mRowIds.insert(entry.rowId);
         Q_EMIT dataChanged(index(0, 0), index(0, ColumnCount - 1));
         return;
     }
     beginInsertRows({}, row, row);
     mEntries.insert(row, entry);
+    mRowIds.insert(entry.rowId);
     endInsertRows();
 }
 
@@ -177,11 +181,20 @@ void QueueGridModel::removeAt(int row) {
     if (mEntries.size() == 1) {
         // The grid keeps one data row: its cells are emptied.
         mEntries.clear();
+        mRowIds.clear();
         Q_EMIT dataChanged(index(0, 0), index(0, ColumnCount - 1));
         return;
     }
     beginRemoveRows({}, row, row);
-    mEntries.removeAt(row);
+    mRowIds.remove(mEntries[row].rowId);
+    if (row < mEntries.size() / 2) {
+        // Shown scores leave near the front of a queue that may be long: the
+        // few rows before it move down one, and the list drops its first.
+        std::move_backward(mEntries.begin(), mEntries.begin() + row, mEntries.begin() + row + 1);
+        mEntries.removeFirst();
+    } else {
+        mEntries.removeAt(row);
+    }
     endRemoveRows();
 }
 
@@ -195,5 +208,8 @@ void QueueGridModel::setEntries(QList<QueueEntry> entries) {
     });
     beginResetModel();
     mEntries = std::move(entries);
+    mRowIds.clear();
+    for (const QueueEntry& entry : std::as_const(mEntries))
+        mRowIds.insert(entry.rowId);
     endResetModel();
 }

@@ -4,6 +4,7 @@
 
 #include <QAbstractTableModel>
 #include <QList>
+#include <QSet>
 
 // The queue grid: the waiting scores in queue-key order (ties keep their
 // arrival order). An empty queue shows one row of empty cells. CorrectedRole
@@ -64,4 +65,7 @@ private:
     QString cellText(const QueueEntry& entry, int column) const;
 
     QList<QueueEntry> mEntries;
+    // The rowIds of mEntries: most look-ups are of rows the grid does not
+    // hold (a new score), answered here without a walk through the queue.
+    QSet<qint64> mRowIds;
 };

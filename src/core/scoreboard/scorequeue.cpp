@@ -136,8 +136,8 @@ void ScoreQueue::show(const QueueEntry& shown) {
         mHeld.insert(heldKey(entry.num, entry.event));
     else
         entry.held = !entry.isTestScore() && isHeld(entry.num, entry.event);
-    entry.underInquiry =
-        !entry.isTestScore() && mUnderInquiry.contains(heldKey(entry.num, entry.event));
+    entry.underInquiry = !entry.isTestScore() && !mUnderInquiry.isEmpty() &&
+                         mUnderInquiry.contains(heldKey(entry.num, entry.event));
     mGrid.showEntry(entry);
     Q_EMIT changed();
 }
@@ -398,6 +398,18 @@ void ScoreQueue::flushShownMarks() {
 
 bool ScoreQueue::markOne(const QueueEntry& offered, bool* needsSync, QString* error) {
     ScoreBoardQueueTable table(mDb);
+    // Most marks find the row as it was offered: it turns "Sent" in one
+    // statement. Anything else (taken out, replaced, held, a test score) is
+    // read and decided below.
+    if (needsSync && !isTestNumber(offered.num) && !isHeld(offered.num, offered.event)) {
+        if (table.setStatusIfUnchanged(offered, QueueEntry::Queued, QueueEntry::Sent)) {
+            mGrid.removeRowId(offered.rowId);
+            Q_EMIT changed();
+            return true;
+        }
+        if (!table.lastError().isEmpty())
+            return failed(error, table.lastError());
+    }
     const auto row = table.byId(offered.rowId);
     if (!row)
         return failed(error, table.lastError());

@@ -299,20 +299,25 @@ bool ScoringServer::allowed(const Command& command, ConnectionId connection,
     const std::optional<StationRegistry::Login> login = mRegistry.loginOf(connection);
     if (!login)
         return true; // a log-in command
-    const QString address = mServer.remoteAddress(connection);
-    const QString word = OperatorAlerts::stationValue(fields.constFirst());
     const bool judge = login->kind == StationKind::Judge;
+    // What the operator is told is made only when something is refused.
+    const auto address = [this, connection] {
+        return mServer.remoteAddress(connection);
+    };
+    const auto word = [&fields] {
+        return OperatorAlerts::stationValue(fields.constFirst());
+    };
     if (judge != (command.sender == Command::Sender::Judge)) {
         mAlerts.raise(u"%1 from the %2 at %3 was ignored: only %4 send it."_s.arg(
-            word, judge ? u"judge station"_s : u"score display"_s, address,
+            word(), judge ? u"judge station"_s : u"score display"_s, address(),
             judge ? u"score displays"_s : u"judge stations"_s));
         return false;
     }
     const QString event = fields.value(command.scoredEvent);
     if (command.scoredEvent > 0 && event.compare(login->event, Qt::CaseInsensitive) != 0) {
-        mAlerts.raise(
-            u"%1 for %2 from the %3 judge at %4 was ignored: a judge scores its own "
-            "event only."_s.arg(word, OperatorAlerts::stationValue(event), login->event, address));
+        mAlerts.raise(u"%1 for %2 from the %3 judge at %4 was ignored: a judge scores its own "
+                      "event only."_s.arg(word(), OperatorAlerts::stationValue(event), login->event,
+                                          address()));
         return false;
     }
     return true;

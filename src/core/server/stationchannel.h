@@ -15,6 +15,12 @@ public:
     // written would then pass `maxPending` bytes: false, and nothing is sent.
     // A channel whose connection has gone sends nothing and returns true.
     virtual bool sendMessage(const QString& text, qint64 maxPending) = 0;
+    // The same message, given also as its Windows-1252 bytes made once for
+    // many stations: a channel that carries those bytes sends them as they are.
+    virtual bool sendEncoded(const QString& text, const QByteArray& cp1252, qint64 maxPending) {
+        Q_UNUSED(cp1252);
+        return sendMessage(text, maxPending);
+    }
     // One message of raw bytes (an advertisement image's answer), carried as
     // they are, byte for byte; the same rules as sendMessage().
     virtual bool sendBytes(const QByteArray& message, qint64 maxPending) = 0;

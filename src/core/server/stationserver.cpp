@@ -1,5 +1,6 @@
 #include "stationserver.h"
 
+#include "shell/codepage1252.h"
 #include "shell/operatoralerts.h"
 #include "tcpstation.h"
 
@@ -121,6 +122,19 @@ void StationServer::sendData(ConnectionId connection, const QString& text) {
     }
     if (!target->channel->sendMessage(text, mMaxPendingOutput))
         refuseOutput(connection, *target);
+}
+
+void StationServer::sendToEach(const QList<ConnectionId>& connections, const QString& text) {
+    if (StationFraming::holdsLineBreak(text)) {
+        StationLink::sendToEach(connections, text); // each refused, and reported, as alone
+        return;
+    }
+    const QByteArray cp1252 = Cp1252::encode(text);
+    for (const ConnectionId connection : connections) {
+        Connection* target = find(connection);
+        if (target && !target->channel->sendEncoded(text, cp1252, mMaxPendingOutput))
+            refuseOutput(connection, *target);
+    }
 }
 
 // Any byte may stand in a raw message: its receiver reads up to an end marker.

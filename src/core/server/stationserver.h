@@ -46,6 +46,8 @@ public:
     QString errorString() const { return mListener.errorString(); }
 
     void sendData(ConnectionId connection, const QString& text) override;
+    // The text is checked and encoded once for all of them.
+    void sendToEach(const QList<ConnectionId>& connections, const QString& text) override;
     void sendBytes(ConnectionId connection, const QByteArray& message) override;
 
     QString describe(ConnectionId connection) const override;

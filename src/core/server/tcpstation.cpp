@@ -53,6 +53,11 @@ bool TcpStation::sendMessage(const QString& text, qint64 maxPending) {
     return sendBytes(Cp1252::encode(text), maxPending);
 }
 
+bool TcpStation::sendEncoded(const QString& text, const QByteArray& cp1252, qint64 maxPending) {
+    Q_UNUSED(text);
+    return sendBytes(cp1252, maxPending);
+}
+
 bool TcpStation::sendBytes(const QByteArray& message, qint64 maxPending) {
     if (mSocket->state() != QAbstractSocket::ConnectedState)
         return true;

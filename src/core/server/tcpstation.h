@@ -25,6 +25,7 @@ public:
     void start(ConnectionId connection);
 
     bool sendMessage(const QString& text, qint64 maxPending) override;
+    bool sendEncoded(const QString& text, const QByteArray& cp1252, qint64 maxPending) override;
     bool sendBytes(const QByteArray& message, qint64 maxPending) override;
     qint64 pendingOutput() const override { return mSocket->bytesToWrite(); }
     // Aborts the socket; the object deletes itself from the event loop.

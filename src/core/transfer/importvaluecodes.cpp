@@ -28,30 +28,19 @@ bool isEventsTextOrNull(int position) {
 }
 
 Converted refuse(const MeetSchema::Column& column, QByteArrayView text, const QString& what) {
-    Converted refused;
-    refused.error = u"%1: \"%2\" %3"_s.arg(column.name, Cp1252::decode(text), what);
-    return refused;
+    return {.error = u"%1: \"%2\" %3"_s.arg(column.name, Cp1252::decode(text), what)};
 }
 
 Converted integer(qint64 value) {
-    Converted converted;
-    converted.kind = Kind::Integer;
-    converted.integer = value;
-    return converted;
+    return {.kind = Kind::Integer, .integer = value};
 }
 
 Converted real(double value) {
-    Converted converted;
-    converted.kind = Kind::Real;
-    converted.real = value;
-    return converted;
+    return {.kind = Kind::Real, .real = value};
 }
 
 Converted text(QByteArrayView value) {
-    Converted converted;
-    converted.kind = Kind::Text;
-    converted.source = value;
-    return converted;
+    return {.kind = Kind::Text, .source = value};
 }
 
 // A date's ISO text, which is ASCII.

@@ -32,7 +32,7 @@ struct Converted {
     Kind kind = Kind::Null;
     qint64 integer = 0;
     double real = 0;
-    QString error; // why the value cannot be stored; empty when it can
+    QString error{}; // why the value cannot be stored; empty when it can
 
     // A text, in Windows-1252: the value text itself (it must outlive this),
     // or a date's ISO text held here.
@@ -42,7 +42,7 @@ struct Converted {
     // The value as Qt Sql carries it: Null as an invalid QVariant.
     QVariant variant() const;
 
-    QByteArrayView source;
+    QByteArrayView source{};
     std::array<char, 24> iso{};
     qsizetype isoSize = 0;
 };

@@ -135,13 +135,7 @@ char* writeDouble(char* out, double value) {
     // 15 of them they are also the value rounded to 15 digits (no tie can
     // arise), which the standard library then writes as printf's %.15G does.
     // Longer ones take Qt's rounding, which breaks ties away from zero.
-    char text[64];
-    const char* end =
-        std::to_chars(text, text + sizeof text, value, std::chars_format::scientific).ptr;
-    int digits = 0;
-    for (const char* p = text; p < end && *p != 'e'; ++p)
-        digits += (*p >= '0' && *p <= '9') ? 1 : 0;
-    if (!std::isfinite(value) || digits > 15) {
+    if (!std::isfinite(value) || shortestDigitCount(value) > 15) {
         const QByteArray qt = QString::number(value, 'g', 15).toUpper().toLatin1();
         std::memcpy(out, qt.constData(), size_t(qt.size()));
         return out + qt.size();
@@ -150,6 +144,16 @@ char* writeDouble(char* out, double value) {
     // The exponent as the meet-management program writes it: 1E+20.
     std::replace(out, written, 'e', 'E');
     return written;
+}
+
+int shortestDigitCount(double value) {
+    char text[64];
+    const char* end =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::scientific).ptr;
+    int digits = 0;
+    for (const char* p = text; p < end && *p != 'e'; ++p)
+        digits += (*p >= '0' && *p <= '9') ? 1 : 0;
+    return digits;
 }
 
 char* writePlainStoredDate(char* out, QByteArrayView stored) {

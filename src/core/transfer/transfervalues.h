@@ -25,6 +25,10 @@ void appendDouble(QByteArray& out, double value);
 // its end.
 constexpr qsizetype DoubleRoom = 32;
 char* writeDouble(char* out, double value);
+// How many significant digits the shortest text that reads back as `value`
+// has (1E+20 has 1, 0.1 + 0.2 has 17). Up to 15 of them, formatDouble()
+// writes what printf's %.15G does.
+int shortestDigitCount(double value);
 
 // A stored date (ISO "YYYY-MM-DD" or "YYYY-MM-DD HH:MM:SS") as M/D/YYYY, followed
 // by " h:mm:ss AM/PM" when the time of day is not midnight. std::nullopt when

@@ -5,17 +5,15 @@
 // board for one event leaves the others' scores to the boards that show them.
 // No DOM here.
 import {BoardConfirm} from './protocol.js';
+import {plainTimers} from './timers.js';
 
 export class ScoreRotation {
     // `show(score or null)` draws the board; `confirm(text)` sends a message.
-    constructor({shows = 'all', show, confirm, setTimer = setTimeout, clearTimer = clearTimeout}) {
+    constructor({shows = 'all', show, confirm, ...timers}) {
         this.shows = shows;
         this.show = show;
         this.confirm = confirm;
-        // Kept as plain functions: a browser's own setTimeout throws
-        // ("Illegal invocation") when called as a method of another object.
-        this.setTimer = (fn, ms) => setTimer(fn, ms);
-        this.clearTimer = (id) => clearTimer(id);
+        Object.assign(this, plainTimers(timers));
         this.waiting = [];
         this.current = null;
         this.timer = null;

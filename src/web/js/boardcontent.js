@@ -9,6 +9,7 @@ import {leaderGroups, levelShown, teamRows} from './boardresults.js';
 import {LiveAnnouncer} from './liveannouncer.js';
 import {LiveResults} from './liveresults.js';
 import {groupTitle} from './resultsview.js';
+import {plainTimers} from './timers.js';
 
 // The loop's pages in turn; the ad images are one when the board has any.
 export const LoopPages = Object.freeze(['four', 'upnext', 'leaders', 'teams']);
@@ -32,9 +33,7 @@ export class BoardContent {
     constructor(view, env) {
         this.view = view;
         this.env = env;
-        const {setTimer, clearTimer} = env;
-        this.setTimer = (fn, ms) => setTimer(fn, ms);
-        this.clearTimer = (id) => clearTimer(id);
+        Object.assign(this, plainTimers(env));
         this.setup = {layout: 'single', level: '', division: ''};
         this.announcer = null;
         this.results = null;

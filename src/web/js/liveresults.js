@@ -9,6 +9,7 @@
 import {ReconnectingSocket} from './reconnect.js';
 import {ChangeTracker, choices} from './resultsview.js';
 import {SessionFollower} from './sessionfollower.js';
+import {plainTimers} from './timers.js';
 
 export const UpdatesSilenceMs = 45000;
 export const UpdatesRetryMs = Object.freeze([1000, 2000, 4000, 8000, 15000]);
@@ -91,8 +92,7 @@ export class LiveResults extends SessionFollower {
         this.load = coalesced(() => this.readResults());
         this.published = Boolean(env.pollMs);
         this.updated = null; // a published site's time of its last change, as it says it
-        const set = env.setTimer;
-        this.setTimer = (fn, ms) => set(fn, ms);
+        Object.assign(this, plainTimers(env));
         this.updates = this.published ? null : followUpdates(this, env);
     }
 

@@ -5,6 +5,7 @@
 // battery comes from `battery` (the browser's navigator.getBattery, when it
 // has one), the outbox count from `outbox`.
 import {Link} from './station.js';
+import {plainTimers} from './timers.js';
 
 export const Command = 'PADSTATE';
 export const MinGapMs = 3000;
@@ -30,9 +31,7 @@ export class PadReport {
         this.outbox = env.outbox ?? (() => 0);
         this.agent = env.agent ?? '';
         this.now = env.now;
-        const {setTimer, clearTimer} = env;
-        this.setTimer = (fn, ms) => setTimer(fn, ms);
-        this.clearTimer = (id) => clearTimer(id);
+        Object.assign(this, plainTimers(env));
         this.battery = null; // the browser's battery manager, once known
         this.lastSent = ''; // the text the server has
         this.lastTime = -Infinity;

@@ -6,6 +6,7 @@
 //
 // Events: 'connecting' (detail.attempt, 0 for the first), 'open', 'data'
 // (detail: the frame's text or bytes) and 'drop' (detail.retrying).
+import {plainTimers} from './timers.js';
 
 // The WebSocket address of `path` on the server that sent the page.
 export function socketUrl(location, path) {
@@ -28,14 +29,9 @@ export class ReconnectingSocket extends EventTarget {
         this.retryMs = retryMs;
         // Kept as plain functions, whatever is injected: a browser's own
         // setTimeout throws when called as a method of another object.
-        const {
-            createSocket = (address) => new WebSocket(address),
-            setTimer = setTimeout,
-            clearTimer = clearTimeout,
-        } = options;
+        const {createSocket = (address) => new WebSocket(address)} = options;
         this.createSocket = (address) => createSocket(address);
-        this.setTimer = (fn, ms) => setTimer(fn, ms);
-        this.clearTimer = (id) => clearTimer(id);
+        Object.assign(this, plainTimers(options));
         this.socket = null;
         this.isOpen = false;
         this.attempts = 0; // failed attempts since the last good connection

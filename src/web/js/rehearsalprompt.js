@@ -3,6 +3,7 @@
 // judge to tap OK, a board answers as soon as it shows ("REHEARSALOK|number").
 // No DOM here: `show(seat)` and `hide()` draw, and the timers come from outside.
 import {Rehearsal, RehearsalAnswer} from './protocol.js';
+import {plainTimers} from './timers.js';
 
 export class RehearsalPrompt {
     // `station`: a Station (its 'message' events and send()); `show({number,
@@ -12,8 +13,7 @@ export class RehearsalPrompt {
         this.show = show;
         this.hide = hide;
         this.answerAtOnce = answerAtOnce;
-        this.setTimer = (fn, ms) => setTimer(fn, ms);
-        this.clearTimer = (id) => clearTimer(id);
+        Object.assign(this, plainTimers({setTimer, clearTimer}));
         this.current = null; // the rehearsal on the screen
         this.timer = null;
         station.addEventListener('message', (e) => {

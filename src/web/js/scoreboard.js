@@ -18,6 +18,7 @@ import {readJson} from './shell.js';
 import {PadReport} from './padreport.js';
 import {RehearsalPrompt} from './rehearsalprompt.js';
 import {Link, Station} from './station.js';
+import {plainTimers} from './timers.js';
 
 const SetupKey = 'tallvane.display.setup'; // this tab's set-up, so a reload starts again
 const FormKey = 'tallvane.display.form'; // the form's last entries (no PIN)
@@ -34,9 +35,7 @@ export class Scoreboard {
     constructor(view, env) {
         this.view = view;
         this.env = env;
-        const {setTimer, clearTimer} = env;
-        this.setTimer = (fn, ms) => setTimer(fn, ms);
-        this.clearTimer = (id) => clearTimer(id);
+        Object.assign(this, plainTimers(env));
         this.station = null;
         this.rehearsal = null;
         this.rotation = null;

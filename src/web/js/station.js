@@ -5,6 +5,7 @@
 // it. No DOM here: pages listen to its events.
 import {Heartbeat, LoginReply} from './protocol.js';
 import {ReconnectingSocket, socketUrl} from './reconnect.js';
+import {plainTimers} from './timers.js';
 
 export const Link = Object.freeze({
     Connecting: 'connecting', // no connection yet, or trying again
@@ -40,9 +41,7 @@ export class Station extends EventTarget {
             silenceMs: SilenceMs,
             retryMs: RetryMs,
         });
-        const {setTimer = setTimeout, clearTimer = clearTimeout} = options;
-        this.setTimer = (fn, ms) => setTimer(fn, ms);
-        this.clearTimer = (id) => clearTimer(id);
+        Object.assign(this, plainTimers(options));
         this.loginTimer = null;
         const on = (name, handle) => this.transport.addEventListener(name, handle);
         on('connecting', (e) => this.setLink(e.detail.attempt ? Link.Offline : Link.Connecting));

@@ -1,43 +1,90 @@
-#include "datarows.h"
+#include "childprogram.h"
 #include "scoreboard/adfiles.h"
 #include "transferfiles.h"
 #include "webmeetfixture.h"
 #include "webrequests.h"
 #include "webteststation.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QNetworkReply>
+#include <QSignalSpy>
 #include <QTest>
 
+#include <algorithm>
 #include <memory>
 
 using namespace Qt::Literals::StringLiterals;
 
 // The operator's pages: a log-in with the operator PIN, a session cookie, and
-// their APIs closed to everybody else.
+// their APIs closed to everybody else; every seat of the meet and how its
+// device is doing, as "/api/health" tells it; and the dress rehearsal through
+// the real server: browser pads tap OK, a browser board answers by showing
+// itself, TCP stations answer a heartbeat, and the list says which seat
+// answered, which did not and which is empty.
 class TestWebOperator : public QObject {
     Q_OBJECT
 
+    static constexpr int TimeLimitMs = 1500;
+
     struct Meet : WebMeetFixture {
         WebRequests requests{web.port()};
+        Rehearsal& rehearsal = pages.rehearsal();
+        QByteArray cookie;
 
         Meet() {
+            f.server().stopHeartbeats(); // only the rehearsal's heartbeats go out
+            rehearsal.setTimeLimit(TimeLimitMs);
             // An operator API to knock on.
             pages.addOperatorRoute(u"/api/probe"_s,
                                    [](const HttpRequest&) { return HttpReply(R"({"probe":1})"); });
         }
         QString operatorPin() { return f.state().operatorPin(); }
 
-        std::unique_ptr<QNetworkReply> logIn(const QString& pin) {
+        bool logIn() {
+            cookie = requests.cookieFor(operatorPin());
+            return !cookie.isEmpty();
+        }
+        std::unique_ptr<QNetworkReply> logInWith(const QString& pin) {
             return requests.post(u"/api/operator/login"_s, {}, pin.toUtf8());
         }
         QByteArray cookieOf(QNetworkReply& reply) { return WebRequests::cookieOf(reply); }
         int statusOf(const QByteArray& cookie) {
             return status(*requests.get(u"/api/probe"_s, cookie));
         }
+        QJsonArray seats() {
+            return QJsonDocument::fromJson(requests.get(u"/api/health"_s, cookie)->readAll())
+                .object()
+                .value(u"seats"_s)
+                .toArray();
+        }
+        QJsonObject seat(const QString& label) {
+            for (const QJsonValue& seat : seats()) {
+                if (seat[u"seat"_s].toString() == label)
+                    return seat.toObject();
+            }
+            return {};
+        }
+        int alertsContaining(const QString& text) {
+            return int(f.meet().alerts().alerts().filter(text).size());
+        }
     };
 
     static int status(QNetworkReply& reply) { return WebRequests::status(reply); }
+    static bool hasMark(const QJsonObject& seat, const QString& start) {
+        const QJsonArray marks = seat[u"marks"_s].toArray();
+        return std::any_of(marks.begin(), marks.end(), [&start](const QJsonValue& mark) {
+            return mark.toString().startsWith(start);
+        });
+    }
+    static const Rehearsal::Line* lineOf(const QList<Rehearsal::Line>& lines, const QString& seat) {
+        for (const Rehearsal::Line& line : lines) {
+            if (line.seat == seat)
+                return &line;
+        }
+        return nullptr;
+    }
 
 private Q_SLOTS:
     // A new data folder has a PIN of six or more digits that is not the
@@ -64,8 +111,8 @@ private Q_SLOTS:
         QCOMPARE(QJsonDocument::fromJson(refused->readAll()).object().value(u"error"_s).toString(),
                  u"Operator log-in needed."_s);
 
-        QCOMPARE(status(*m.logIn(m.f.pin())), 401); // the station PIN opens nothing here
-        auto login = m.logIn(m.operatorPin());
+        QCOMPARE(status(*m.logInWith(m.f.pin())), 401); // the station PIN opens nothing here
+        auto login = m.logInWith(m.operatorPin());
         QCOMPARE(status(*login), 200);
         const QByteArray setCookie = login->rawHeader("Set-Cookie");
         QVERIFY(setCookie.contains("HttpOnly"));
@@ -84,7 +131,7 @@ private Q_SLOTS:
         // A new operator PIN sends everybody back to the log-in.
         m.f.state().setOperatorPin(u"86420864"_s);
         QCOMPARE(m.statusOf(cookie), 401);
-        auto again = m.logIn(u"86420864"_s);
+        auto again = m.logInWith(u"86420864"_s);
         QCOMPARE(m.statusOf(m.cookieOf(*again)), 200);
         auto logout =
             m.requests.send("POST", u"/api/operator/logout"_s, {{"Cookie", m.cookieOf(*again)}});
@@ -98,12 +145,12 @@ private Q_SLOTS:
         Meet m;
         QVERIFY(m.f.started());
         for (int i = 0; i < 3; ++i)
-            QCOMPARE(status(*m.logIn(u"000000"_s)), 401);
+            QCOMPARE(status(*m.logInWith(u"000000"_s)), 401);
         TestStation& judge = m.f.station();
         QCOMPARE(judge.loginJudge(u"Vault"_s, u"Ann"_s, u"0000"_s), u"AUTHRESP|1|Invalid PIN"_s);
-        QCOMPARE(status(*m.logIn(u"111111"_s)), 401); // the fifth wrong PIN from this address
+        QCOMPARE(status(*m.logInWith(u"111111"_s)), 401); // the fifth wrong PIN from this address
         // Now neither the right operator PIN nor the right station PIN is looked at.
-        auto blocked = m.logIn(m.operatorPin());
+        auto blocked = m.logInWith(m.operatorPin());
         QCOMPARE(status(*blocked), 429);
         QCOMPARE(judge.loginJudge(u"Vault"_s, u"Ann"_s, m.f.pin()), u"AUTHRESP|1|Invalid PIN"_s);
 
@@ -135,7 +182,7 @@ private Q_SLOTS:
             QVERIFY(answer.contains(image));
             QVERIFY(!answer.contains(pin));
         }
-        auto login = m.logIn(m.operatorPin());
+        auto login = m.logInWith(m.operatorPin());
         const QByteArray cookie = m.cookieOf(*login);
         QVERIFY(!login->readAll().contains(pin));
         for (const QString& path :
@@ -146,6 +193,190 @@ private Q_SLOTS:
             QVERIFY2(status(*reply) != 0, qPrintable(path));
             QVERIFY2(!reply->readAll().contains(pin), qPrintable(path));
         }
+    }
+
+    // A browser pad tells its battery and the scores waiting in its outbox; a
+    // low battery and an outbox that stays full are marked, each with one alert.
+    void aPadsBatteryAndOutboxAreShown() {
+        Meet m;
+        QVERIFY(m.f.started());
+        QCOMPARE(WebRequests::status(*m.requests.get(u"/api/health"_s)), 401);
+        QVERIFY(m.logIn());
+        m.pages.seats().setOutboxWait(300);
+        WebTestStation pad(m.web.port());
+        QCOMPARE(pad.loginJudge(u"Bars"_s, 2, m.f.pin()),
+                 u"AUTHRESP|0|%1"_s.arg(m.f.state().numJudges()));
+        pad.send(u"PADSTATE|15|0|2|Test tablet"_s);
+        QTRY_COMPARE(m.seat(u"Bars judge 2"_s)[u"battery"_s].toInt(), 15);
+        const QJsonObject seat = m.seat(u"Bars judge 2"_s);
+        QCOMPARE(seat[u"outbox"_s].toInt(), 2);
+        QCOMPARE(seat[u"charging"_s].toBool(true), false);
+        QCOMPARE(seat[u"transport"_s].toString(), u"browser"_s);
+        QCOMPARE(seat[u"agent"_s].toString(), u"Test tablet"_s);
+        QCOMPARE(seat[u"state"_s].toString(), u"logged in"_s);
+        QVERIFY(seat[u"marks"_s].toArray().contains(u"Battery low: 15 %"_s));
+        QTRY_VERIFY(hasMark(m.seat(u"Bars judge 2"_s), u"2 scores waiting for"_s));
+        QTRY_COMPARE(m.alertsContaining(u"2 scores have waited"_s), 1);
+        // Told once, however long it lasts.
+        QSignalSpy raised(&m.f.meet().alerts(), &OperatorAlerts::alertRaised);
+        QVERIFY(!raised.wait(2 * StationSeats::RefreshMs + 200));
+        QCOMPARE(m.alertsContaining(u"battery at 15 %"_s), 1);
+        QCOMPARE(m.alertsContaining(u"2 scores have waited"_s), 1);
+
+        // The outbox empties and the pad is charged: the marks go.
+        pad.send(u"PADSTATE|80|1|0|Test tablet"_s);
+        QTRY_COMPARE(m.seat(u"Bars judge 2"_s)[u"marks"_s].toArray(), QJsonArray());
+    }
+
+    // "PADSTATE" is a browser's message: over TCP it is an unknown command,
+    // and it counts for nothing before a log-in.
+    void onlyALoggedInBrowserReportsAPadState() {
+        Meet m;
+        QVERIFY(m.f.started());
+        QVERIFY(m.logIn());
+        TestStation& tcp = m.f.judge(u"Beam"_s, 1);
+        tcp.send(u"PADSTATE|10|0|3|x"_s);
+        WebTestStation early(m.web.port());
+        QVERIFY(early.waitConnected());
+        early.send(u"PADSTATE|10|0|3|x"_s);
+        QCOMPARE(early.loginJudge(u"Beam"_s, 2, m.f.pin()).left(11), u"AUTHRESP|0|"_s);
+        tcp.send(u"SENDSCORE2|101|2|Beam|9.100"_s); // the TCP judge is heard after it
+        QTRY_COMPARE(m.seat(u"Beam judge 1"_s)[u"lastScore"_s].toString(), u"#101 9.100"_s);
+        QVERIFY(m.seat(u"Beam judge 1"_s)[u"battery"_s].isNull());
+        QCOMPARE(m.seat(u"Beam judge 1"_s)[u"transport"_s].toString(), u"TCP"_s);
+        QVERIFY(m.seat(u"Beam judge 2"_s)[u"battery"_s].isNull());
+    }
+
+    // A station that misses a heartbeat round is silent, then gone when
+    // logged out; the one that answers shows its round trip.
+    void aSilentStationTurnsSilentThenGone() {
+        Meet m;
+        QVERIFY(m.f.started());
+        QVERIFY(m.logIn());
+        m.pages.seats().setSilentAfter(100);
+        TestStation& alive = m.f.judge(u"Vault"_s, 1);
+        alive.setAnswerHeartbeats(true);
+        m.f.judge(u"Vault"_s, 2); // answers no heartbeat
+        m.f.server().heartbeatRound();
+        QTRY_VERIFY(
+            m.seat(u"Vault judge 2"_s)[u"stateText"_s].toString().startsWith(u"silent for"_s));
+        QVERIFY(m.seat(u"Vault judge 2"_s)[u"marks"_s].toArray().contains(u"Silent"_s));
+        QTRY_VERIFY(m.seat(u"Vault judge 1"_s)[u"roundTripMs"_s].isDouble());
+        QCOMPARE(m.seat(u"Vault judge 1"_s)[u"state"_s].toString(), u"logged in"_s);
+        QTRY_COMPARE(m.alertsContaining(u"is silent"_s), 1);
+
+        m.f.server().removeSilentStations();
+        const QJsonObject gone = m.seat(u"Vault judge 2"_s);
+        QCOMPARE(gone[u"state"_s].toString(), u"gone"_s);
+        QVERIFY(gone[u"stateText"_s].toString().startsWith(u"gone since "_s));
+        QCOMPARE(gone[u"address"_s].toString(), u"127.0.0.1"_s);
+        QCOMPARE(gone[u"marks"_s].toArray(), QJsonArray{u"Empty seat"_s});
+        QCOMPARE(m.alertsContaining(u"Vault judge 2 (127.0.0.1) is gone"_s), 1);
+
+        // Stopping the server logs judge 1 out on purpose: no alert of it.
+        m.f.server().shutdown();
+        QCOMPARE(m.seat(u"Vault judge 1"_s)[u"state"_s].toString(), u"gone"_s);
+        QCOMPARE(m.alertsContaining(u"is gone"_s), 1);
+    }
+
+    // The simulator, as a browser station, fills a seat with a pad's report.
+    void theSimulatorReportsAPadState() {
+        Meet m;
+        QVERIFY(m.f.started());
+        QVERIFY(m.logIn());
+        ChildProgram pad(QStringLiteral(TALLVANE_STATION_BIN),
+                         {u"127.0.0.1:%1"_s.arg(m.web.port()), u"--web"_s, u"--judge"_s, u"Floor"_s,
+                          u"3"_s, u"--pin"_s, m.f.pin(), u"--battery"_s, u"12"_s, u"--outbox"_s,
+                          u"1"_s},
+                         m.f.state().dataFolder());
+        QTRY_COMPARE_WITH_TIMEOUT(m.seat(u"Floor judge 3"_s)[u"battery"_s].toInt(), 12, 15000);
+        QCOMPARE(m.seat(u"Floor judge 3"_s)[u"outbox"_s].toInt(), 1);
+        QCOMPARE(m.seat(u"Floor judge 3"_s)[u"agent"_s].toString(), u"tallvane-station"_s);
+    }
+
+    // Started from the operator's page: a pad that taps OK (judge 1, whose
+    // test score then goes to the board and back), one that logs in again
+    // first, one that never answers, a board and a TCP judge, and an empty seat.
+    void everySeatAnswersOrIsListed() {
+        Meet m;
+        QVERIFY(m.f.started());
+        QCOMPARE(status(*m.requests.post(u"/api/rehearsal/start"_s, {})), 401);
+        QVERIFY(!m.rehearsal.isRunning());
+        QVERIFY(m.logIn());
+
+        TestStation& tcp = m.f.judge(u"Vault"_s, 1);
+        tcp.setAnswerHeartbeats(true);
+        WebTestStation tapping(m.web.port());
+        QVERIFY(tapping.loginJudge(u"Bars"_s, 1, m.f.pin()).startsWith(u"AUTHRESP|0|"_s));
+        auto leaving = std::make_unique<WebTestStation>(m.web.port());
+        QVERIFY(leaving->loginJudge(u"Bars"_s, 2, m.f.pin()).startsWith(u"AUTHRESP|0|"_s));
+        WebTestStation silent(m.web.port());
+        QVERIFY(silent.loginJudge(u"Beam"_s, 1, m.f.pin()).startsWith(u"AUTHRESP|0|"_s));
+        WebTestStation board(m.web.port());
+        QCOMPARE(board.loginDisplay(u"Hall"_s, m.f.pin()), u"AUTHRESP|0"_s);
+
+        QSignalSpy finished(&m.rehearsal, &Rehearsal::finished);
+        auto started = m.requests.post(u"/api/rehearsal/start"_s, m.cookie);
+        QCOMPARE(status(*started), 200);
+        const QJsonObject answer = QJsonDocument::fromJson(started->readAll()).object();
+        QVERIFY(answer[u"rehearsal"_s][u"running"_s].toBool());
+        // One at a time.
+        QCOMPARE(status(*m.requests.post(u"/api/rehearsal/start"_s, m.cookie)), 409);
+
+        const QString number = QString::number(m.rehearsal.number());
+        QCOMPARE(tapping.next(), u"REHEARSAL|%1|2|Bars|1"_s.arg(number));
+        QCOMPARE(board.next(),
+                 u"REHEARSAL|%1|%2|Hall|all"_s.arg(number).arg(Rehearsal::BoardSeconds));
+        QCOMPARE(silent.next(), u"REHEARSAL|%1|2|Beam|1"_s.arg(number));
+        tapping.send(u"REHEARSALOK|%1"_s.arg(m.rehearsal.number() + 1)); // another rehearsal's
+        board.send(u"REHEARSALOK|"_s + number);
+        tapping.send(u"REHEARSALOK|"_s + number);
+        // Judge 1's test score to the board and back.
+        QStringList test{u"SENDSCORE"_s, u"999"_s, u"2"_s, u"1"_s, u"Bars"_s, u"8.885"_s};
+        test << QStringList(8) << u"8.885"_s << u"8.885"_s << u"1"_s;
+        tapping.send(test.join(u'|'));
+        QCOMPARE(tapping.next(), u"SCORECONFIRM|0"_s);
+        QVERIFY(board.next().startsWith(u"SETSCORE|Bars|999|"_s));
+        board.send(u"CONFIRMSCORE|999|Bars"_s);
+
+        // The pad that drops is asked again once it is back.
+        QCOMPARE(leaving->next(), u"REHEARSAL|%1|2|Bars|2"_s.arg(number));
+        QSignalSpy closed(&m.f.meet().stations(), &StationServer::connectionClosed);
+        leaving.reset();
+        QVERIFY(closed.wait());
+        WebTestStation back(m.web.port());
+        QVERIFY(back.loginJudge(u"Bars"_s, 2, m.f.pin()).startsWith(u"AUTHRESP|0|"_s));
+        QVERIFY(back.next().startsWith(u"REHEARSAL|%1|"_s.arg(number)));
+        back.send(u"REHEARSALOK|"_s + number);
+
+        QVERIFY(finished.wait(TimeLimitMs + 3000));
+        QVERIFY(!m.rehearsal.isRunning());
+        const QList<Rehearsal::Line> lines = m.rehearsal.lines();
+        const struct {
+            QString seat;
+            Rehearsal::Result result;
+            QString check;
+        } expected[] = {
+            {u"Vault judge 1"_s, Rehearsal::Result::Answered, u"heartbeat"_s},
+            {u"Bars judge 1"_s, Rehearsal::Result::Answered, u"tap on the pad"_s},
+            {u"Bars test score"_s, Rehearsal::Result::Answered, u"test score to the boards"_s},
+            {u"Bars judge 2"_s, Rehearsal::Result::Answered, u"tap on the pad"_s},
+            {u"Beam judge 1"_s, Rehearsal::Result::NoAnswer, u"tap on the pad"_s},
+            {u"Scoreboard Hall"_s, Rehearsal::Result::Answered, u"shown on the board"_s},
+            {u"Floor judge 1"_s, Rehearsal::Result::Empty, QString()}};
+        for (const auto& [seat, result, check] : expected) {
+            const Rehearsal::Line* line = lineOf(lines, seat);
+            QVERIFY2(line, qPrintable(seat));
+            QCOMPARE(int(line->result), int(result));
+            QCOMPARE(line->checkText(), check);
+            QCOMPARE(line->answerMs >= 0, result == Rehearsal::Result::Answered);
+        }
+        QVERIFY(lineOf(lines, u"Vault judge 1"_s)->resultText().startsWith(u"answered in "_s));
+        QCOMPARE(lineOf(lines, u"Beam judge 1"_s)->resultText(), u"no answer"_s);
+        QCOMPARE(m.f.alerts().alerts().filter(u"without an answer from Beam judge 1."_s).size(), 1);
+        // The TCP judge was asked for a heartbeat, never with a browser's message.
+        QCOMPARE(tcp.heartbeatsSeen(), 1);
+        QVERIFY(tcp.pending().filter(u"REHEARSAL"_s).isEmpty());
     }
 };
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLineEdit>
 #include <QObject>
 
 // The child of `parent` (at any depth) with that object name; a missing one
@@ -10,4 +11,9 @@ T* childNamed(const QObject* parent, const char* name) {
     if (!found)
         qFatal("no %s", name);
     return found;
+}
+
+// The line edit of that name in `parent`.
+inline QLineEdit* lineEdit(const QObject* parent, const char* name) {
+    return childNamed<QLineEdit>(parent, name);
 }

@@ -1,5 +1,6 @@
 #include "scoreboardqueuetable.h"
 
+#include "boundtexts.h"
 #include "db/meetchanges.h"
 #include "db/meetdatabase.h"
 #include "db/sqlitestatement.h"
@@ -53,11 +54,18 @@ bool ScoreBoardQueueTable::changed(const QString& sql, const QVariantList& value
 }
 
 bool ScoreBoardQueueTable::insert(Row& row) {
-    if (!mDb.execute(
-            u"INSERT INTO ScoreBoardQueue(num, GymnastName, EventName, Score, DisplaySeconds, "
-            "QueueTime, QueueTimeNum, Status, corrected) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?)"_s,
-            {row.num, row.gymnastName, row.event, row.score, row.displaySeconds, row.queueTime,
-             row.queueTimeNum, row.status, row.corrected ? 1 : 0}))
+    // Every score queues a row: its texts go in as BoundTexts binds them.
+    BoundTexts texts;
+    for (const QString* text : {&row.num, &row.gymnastName, &row.event, &row.score, &row.queueTime,
+                                &row.queueTimeNum, &row.status})
+        texts.add(*text);
+    if (!mDb.execute(u"INSERT INTO ScoreBoardQueue(num, GymnastName, EventName, Score, "
+                     "DisplaySeconds, QueueTime, QueueTimeNum, Status, corrected) "
+                     "VALUES(CAST(? AS TEXT), CAST(? AS TEXT), CAST(? AS TEXT), CAST(? AS TEXT), "
+                     "?, CAST(? AS TEXT), CAST(? AS TEXT), CAST(? AS TEXT), ?)"_s,
+                     {texts.value(0), texts.value(1), texts.value(2), texts.value(3),
+                      row.displaySeconds, texts.value(4), texts.value(5), texts.value(6),
+                      row.corrected ? 1 : 0}))
         return failed(mDb.lastError());
     row.rowId = mDb.lastInsertRowId();
     mDb.changes().record({Name, {QString::number(row.rowId)}, row.num, row.event, {}, false});
@@ -97,6 +105,19 @@ bool ScoreBoardQueueTable::setCommitsSynced(bool synced) {
 bool ScoreBoardQueueTable::setStatusWithin(const Row& row, const QString& status) {
     return changed(u"UPDATE ScoreBoardQueue SET Status = ? WHERE rowid = ?"_s, {status, row.rowId},
                    row);
+}
+
+bool ScoreBoardQueueTable::setStatusIfUnchanged(const Row& row, const QString& from,
+                                                const QString& to) {
+    mError.clear();
+    if (!mDb.execute(u"UPDATE ScoreBoardQueue SET Status = ? "
+                     "WHERE rowid = ? AND Status = ? AND Score = ?"_s,
+                     {to, row.rowId, from, row.score}))
+        return failed(mDb.lastError());
+    if (mDb.rowsAffected() == 0)
+        return false;
+    mDb.changes().record({Name, {QString::number(row.rowId)}, row.num, row.event, {}, false});
+    return true;
 }
 
 bool ScoreBoardQueueTable::remove(const Row& row) {

@@ -47,6 +47,11 @@ public:
     bool setStatus(const Row& row, const QString& status);
     // The same inside the caller's transaction, synced as its commit is.
     bool setStatusWithin(const Row& row, const QString& status);
+    // Inside the caller's transaction, sets status `to` on the row named by
+    // `row.rowId` only while it still has status `from` and holds `row.score`:
+    // one statement, without reading the row first. False, with an empty
+    // lastError(), when the row is not so (gone, changed or no longer `from`).
+    bool setStatusIfUnchanged(const Row& row, const QString& from, const QString& to);
     // Whether the connection has a transaction open (changes then go with its commit).
     bool inTransaction() const;
     // Commits sync to the disk by themselves (the meet's setting), or wait for

@@ -1,5 +1,6 @@
 #include "scorehistorytable.h"
 
+#include "boundtexts.h"
 #include "db/meetchanges.h"
 #include "db/meetdatabase.h"
 #include "db/sqlitestatement.h"
@@ -44,10 +45,11 @@ QString guardStatement(const QString& guard, const QString& what) {
            "SELECT RAISE(ABORT, 'the score history is never changed'); END"_s;
 }
 
+// Every text goes in as BoundTexts binds it.
 QString insertStatement() {
     QStringList marks;
     for (qsizetype i = 1; i < columns().size(); ++i)
-        marks.append(u"?"_s);
+        marks.append(columns()[i].startsWith(u"Final"_s) ? u"?"_s : u"CAST(? AS TEXT)"_s);
     return u"INSERT INTO ScoreHistory("_s + columns().mid(1).join(u", "_s) + u") VALUES("_s +
            marks.join(u", "_s) + u")"_s;
 }
@@ -133,18 +135,24 @@ bool ScoreHistoryTable::append(Entry& entry) {
             return failed(mDb.lastError());
     }
     SqliteStatement& insert = *mInsert;
-    int at = 0;
-    for (const QString* text : {&entry.time, &entry.kind, &entry.num, &entry.event})
-        insert.bind(at++, *text);
-    insert.bind(at++, entry.before);
-    insert.bind(at++, entry.after);
-    insert.bind(at++, entry.source);
-    insert.bind(at++, entry.note);
+    // The texts in parameter order, the two finals between the fourth and the fifth.
+    BoundTexts texts;
+    for (const QString* text :
+         {&entry.time, &entry.kind, &entry.num, &entry.event, &entry.source, &entry.note})
+        texts.add(*text);
     for (const Attempt* attempt : {&entry.first, &entry.second}) {
         for (const QString& value : *attempt)
-            insert.bind(at++, value);
+            texts.add(value);
     }
-    insert.bind(at++, entry.message);
+    texts.add(entry.message);
+    int at = 0;
+    qsizetype text = 0;
+    for (; text < 4; ++text)
+        insert.bind(at++, texts.value(text));
+    insert.bind(at++, entry.before);
+    insert.bind(at++, entry.after);
+    for (; text < 4 + 2 + 2 * AttemptValues + 1; ++text)
+        insert.bind(at++, texts.value(text));
     if (!insert.run())
         return failed(insert.error());
     entry.seq = insert.lastInsertRowId();
