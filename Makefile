@@ -32,7 +32,7 @@ endef
 export CCACHE_BASEDIR := $(CURDIR)
 export CCACHE_SLOPPINESS := pch_defines,time_macros,include_file_mtime,include_file_ctime
 
-.PHONY: all deps configure build test run-tests run bench bench-attacks deps-bench clean screenshots paperwork-pictures \
+.PHONY: all deps configure build build-extras test run-tests run bench bench-attacks deps-bench clean screenshots paperwork-pictures \
 	test-sanitize build-sanitize run-tests-sanitize fuzz run-fuzz \
 	deps-fuzz package install lint-package deps-lint deps-ci format format-check deps-format \
 	lint-js format-js deps-npm
@@ -42,14 +42,24 @@ all: build
 deps:
 	$(call install-missing,$(PACKAGES))
 
+# The build keeps line tables only for debug information: a crash's stack and a
+# debugger's breakpoints still name files and lines, and the compiler is spared
+# the full information's tracking of every variable (a sixth of the build).
+RELWITHDEBINFO_FLAGS := -O2 -g1 -DNDEBUG
 configure: deps
-	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_FLAGS)
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) \
+		'-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=$(RELWITHDEBINFO_FLAGS)' $(CMAKE_FLAGS)
 
 # Qt's automoc can miss headers added since the last configure; dropping its
 # timestamps makes it look again (it only regenerates what changed).
 build: configure
 	find $(BUILD) -path '*_autogen/timestamp' -delete 2>/dev/null || true
 	cmake --build $(BUILD)
+
+# What no test needs, so `make build` leaves it out: the benchmarks, the meet
+# generator and the manual's screenshot tool.
+build-extras: build
+	cmake --build $(BUILD) --target extras
 
 CTEST_FLAGS ?=
 # Eight tests at a time on two cores: four browser tests that spend most of
@@ -81,14 +91,14 @@ BENCH_PACKAGES := wrk
 deps-bench: deps
 	$(call install-missing,$(BENCH_PACKAGES))
 
-bench: build deps-bench
+bench: build-extras deps-bench
 	bench/report.sh $(BUILD) bench/performance.md
 
 # The attack probe alone (about three minutes): attacks from the network in turn
 # against one `tallvane serve`, each with the server's memory growth and a
 # judge's log-in time meanwhile. Its figures go to the terminal and to
 # $(BUILD)/attacks.md; `make bench` runs it with the others.
-bench-attacks: build
+bench-attacks: build-extras
 	bench/report.sh --only attacks $(BUILD) $(BUILD)/attacks.md
 
 # The test suite once more, built by clang with AddressSanitizer and
@@ -97,10 +107,12 @@ bench-attacks: build
 # watch). The same build holds the libFuzzer targets, so `make fuzz` after it
 # compiles nothing again. Optimized a little, as the sanitizers advise, and
 # with line tables only for debug information: their stacks keep files and
-# lines, and the build is spared most of what full information costs.
+# lines, and the build is spared most of what full information costs. Each
+# file is compiled on its own, not in the normal build's batches: that proves
+# every file includes what it uses.
 SANITIZE_BUILD := build-asan
 SANITIZE_FLAGS := -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-	-DTALLVANE_SANITIZE=ON -DTALLVANE_FUZZ=ON '-DCMAKE_CXX_FLAGS_DEBUG=-O1 -g1'
+	-DTALLVANE_SANITIZE=ON -DTALLVANE_FUZZ=ON '-DCMAKE_CXX_FLAGS_DEBUG=-O1 -g1' -DTALLVANE_UNITY=OFF
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 deps-fuzz: deps
 	$(call install-missing,$(FUZZ_PACKAGES))
@@ -150,7 +162,7 @@ clean:
 
 # The user manual's pictures: the main window, each tab of the server window and
 # every other window on the demo meet, rendered off screen into docs/images/.
-screenshots: build
+screenshots: build-extras
 	./$(BUILD)/tools/screenshots/tallvane-screenshots data/demo-meet.rxt docs/images
 	/usr/bin/python3 tools/screenshots/web_screenshots.py $(TALLVANE) . docs/images
 	/usr/bin/python3 tests/browser/test_browser_results.py $(TALLVANE) . docs/images/results-phone.png

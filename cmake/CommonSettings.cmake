@@ -1,4 +1,5 @@
 # Compile settings shared by every target of the project, set once here.
+include(${CMAKE_CURRENT_LIST_DIR}/UnityBuild.cmake)
 add_library(tallvane_settings INTERFACE)
 target_compile_definitions(tallvane_settings INTERFACE
     QT_NO_CAST_FROM_ASCII
