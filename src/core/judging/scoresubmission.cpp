@@ -37,7 +37,10 @@ QStringList outOfRange(const SubmittedScore& score, const ScoreRange& range) {
     const bool vault = MeetEvents::number(score.event) == MeetEvents::Vault;
     const std::pair<QString, const SubmittedScore::Attempt*> attempts[] = {
         {QString(), &score.first}, {u"Vault 2 "_s, &score.second}};
-    for (const auto& [prefix, attempt] : attempts) {
+    for (const auto& entry : attempts) {
+        // Named, not a structured binding: the lambdas below capture it.
+        const QString& prefix = entry.first;
+        const SubmittedScore::Attempt* attempt = entry.second;
         if (!prefix.isEmpty() && !vault)
             break;
         for (int judge = 0; judge < SubmittedScore::MaxJudges; ++judge)
