@@ -25,6 +25,50 @@ QString nextConnectionName() {
 // against an unexpected stream of distinct texts.
 constexpr int MaxCachedStatements = 256;
 
+// Every score begins and commits a transaction and takes and releases a
+// savepoint: their statements are kept like the scores' own.
+const KeptSql& beginSql() {
+    static const KeptSql sql(u"BEGIN"_s);
+    return sql;
+}
+const KeptSql& commitSql() {
+    static const KeptSql sql(u"COMMIT"_s);
+    return sql;
+}
+const KeptSql& rollbackSql() {
+    static const KeptSql sql(u"ROLLBACK"_s);
+    return sql;
+}
+const KeptSql& savepointSql() {
+    static const KeptSql sql(u"SAVEPOINT change"_s);
+    return sql;
+}
+const KeptSql& releaseSql() {
+    static const KeptSql sql(u"RELEASE change"_s);
+    return sql;
+}
+const KeptSql& rollbackToSql() {
+    static const KeptSql sql(u"ROLLBACK TO change"_s);
+    return sql;
+}
+
+// A file opened by an earlier Tallvane may hold an index of the same name
+// made otherwise: it is made again as it is now.
+bool replaceOlderIndex(MeetDatabase& db, const QString& statement) {
+    static const QString ifMissing = u"IF NOT EXISTS "_s;
+    const qsizetype nameAt = statement.indexOf(ifMissing) + ifMissing.size();
+    const QString name = statement.mid(nameAt, statement.indexOf(u' ', nameAt) - nameAt);
+    const DbRows stored =
+        db.select(u"SELECT sql FROM sqlite_master WHERE type = 'index' AND name = ?"_s, {name});
+    if (!stored.ok())
+        return false; // the reason is the connection's lastError()
+    QString current = statement;
+    current.remove(ifMissing);
+    if (stored.isEmpty() || stored.text(0, u"sql"_s) == current)
+        return true;
+    return db.execute(u"DROP INDEX "_s + name);
+}
+
 } // namespace
 
 MeetDatabase::MeetDatabase()
@@ -144,7 +188,7 @@ void MeetDatabase::addIndexes() {
     const bool begun = beginTransaction();
     bool ok = begun;
     for (const QString& statement : MeetSchema::indexStatements())
-        ok = ok && execute(statement);
+        ok = ok && replaceOlderIndex(*this, statement) && execute(statement);
     if (ok && commit())
         return;
     qWarning("The lookup indexes of %s could not be added: %s", qPrintable(mPath),
@@ -172,6 +216,7 @@ bool MeetDatabase::applyConnectionSettings() {
 
 bool MeetDatabase::close() {
     mSqliteStatements.clear();
+    mKeptStatements.clear();
     if (!mOpen)
         return true;
     QString failure;
@@ -214,44 +259,51 @@ bool MeetDatabase::fail(const QString& error) {
     return false;
 }
 
-template <typename Statement, typename Prepare>
-std::shared_ptr<Statement> MeetDatabase::cached(StatementCache<Statement>& cache,
-                                                const QString& sql, Prepare prepare) {
+template <typename Key>
+std::shared_ptr<SqliteStatement> MeetDatabase::cached(StatementCache<Key>& cache, const Key& key,
+                                                      const QString& sql) {
     if (!mOpen) {
         fail(u"No meet file is open."_s);
         return nullptr;
     }
-    if (const auto found = cache.find(sql); found != cache.end())
+    if (const auto found = cache.find(key); found != cache.end())
         return found->second;
     // Statements still held elsewhere outlive the clearing.
     if (cache.size() >= MaxCachedStatements)
         cache.clear();
-    std::shared_ptr<Statement> fresh = prepare();
+    QString error;
+    std::shared_ptr<SqliteStatement> fresh =
+        SqliteStatement::prepare(SqliteStatement::handleOf(connection()), sql, &error);
     if (fresh)
-        cache.emplace(sql, fresh);
+        cache.emplace(key, fresh);
+    else
+        fail(error);
     return fresh;
 }
 
 std::shared_ptr<SqliteStatement> MeetDatabase::sqliteStatement(const QString& sql) {
-    return cached(mSqliteStatements, sql, [this, &sql]() -> std::shared_ptr<SqliteStatement> {
-        QString error;
-        std::shared_ptr<SqliteStatement> fresh =
-            SqliteStatement::prepare(SqliteStatement::handleOf(connection()), sql, &error);
-        if (!fresh)
-            fail(error);
-        return fresh;
-    });
+    return cached(mSqliteStatements, sql, sql);
 }
 
-SqliteStatement* MeetDatabase::prepared(const QString& sql, const QVariantList& values) {
-    SqliteStatement* statement = sqliteStatement(sql).get();
+std::shared_ptr<SqliteStatement> MeetDatabase::sqliteStatement(const KeptSql& sql) {
+    return cached(mKeptStatements, sql.key(), sql.text());
+}
+
+SqliteStatement* MeetDatabase::prepared(SqliteStatement* statement, const QVariantList& values) {
     if (statement)
         statement->bindAll(values);
     return statement;
 }
 
 bool MeetDatabase::execute(const QString& sql, const QVariantList& values) {
-    SqliteStatement* statement = prepared(sql, values);
+    return executed(prepared(sqliteStatement(sql).get(), values));
+}
+
+bool MeetDatabase::execute(const KeptSql& sql, const QVariantList& values) {
+    return executed(prepared(sqliteStatement(sql).get(), values));
+}
+
+bool MeetDatabase::executed(SqliteStatement* statement) {
     if (!statement)
         return false;
     if (!statement->run()) {
@@ -264,7 +316,14 @@ bool MeetDatabase::execute(const QString& sql, const QVariantList& values) {
 }
 
 DbRows MeetDatabase::select(const QString& sql, const QVariantList& values) {
-    SqliteStatement* statement = prepared(sql, values);
+    return selected(prepared(sqliteStatement(sql).get(), values));
+}
+
+DbRows MeetDatabase::select(const KeptSql& sql, const QVariantList& values) {
+    return selected(prepared(sqliteStatement(sql).get(), values));
+}
+
+DbRows MeetDatabase::selected(SqliteStatement* statement) {
     if (!statement)
         return DbRows::failure(mLastError);
     DbRows rows;
@@ -289,20 +348,19 @@ DbRows MeetDatabase::select(const QString& sql, const QVariantList& values) {
 }
 
 bool MeetDatabase::beginTransaction() {
-    // Prepared once like any statement: every score begins and commits one.
-    if (!execute(u"BEGIN"_s))
+    if (!execute(beginSql()))
         return false;
     mChanges.transactionBegun();
     return true;
 }
 
 bool MeetDatabase::commit() {
-    if (execute(u"COMMIT"_s)) {
+    if (execute(commitSql())) {
         mChanges.transactionCommitted();
         return true;
     }
     const QString error = mLastError;
-    execute(u"ROLLBACK"_s);
+    execute(rollbackSql());
     mChanges.transactionRolledBack();
     return fail(error);
 }
@@ -310,18 +368,18 @@ bool MeetDatabase::commit() {
 bool MeetDatabase::rollback() {
     // Whatever the engine says, nothing of the transaction is announced.
     mChanges.transactionRolledBack();
-    return execute(u"ROLLBACK"_s);
+    return execute(rollbackSql());
 }
 
 bool MeetDatabase::takeSavepoint() {
-    if (!execute(u"SAVEPOINT change"_s))
+    if (!execute(savepointSql()))
         return false;
     mChanges.savepointTaken();
     return true;
 }
 
 bool MeetDatabase::releaseSavepoint() {
-    if (!execute(u"RELEASE change"_s))
+    if (!execute(releaseSql()))
         return false;
     mChanges.savepointReleased();
     return true;
@@ -329,5 +387,5 @@ bool MeetDatabase::releaseSavepoint() {
 
 bool MeetDatabase::rollBackToSavepoint() {
     mChanges.savepointRolledBack();
-    return execute(u"ROLLBACK TO change"_s) && execute(u"RELEASE change"_s);
+    return execute(rollbackToSql()) && execute(releaseSql());
 }

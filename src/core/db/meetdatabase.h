@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dbrows.h"
+#include "keptsql.h"
 #include "meetchanges.h"
 #include "sqlitestatement.h"
 
@@ -70,6 +71,11 @@ public:
     // when it cannot be prepared. One user at a time; a holder releases it
     // before the connection closes.
     std::shared_ptr<SqliteStatement> sqliteStatement(const QString& sql);
+    // The same for statements that run on every score: found by the key of
+    // `sql`, whose text is neither hashed nor compared.
+    std::shared_ptr<SqliteStatement> sqliteStatement(const KeptSql& sql);
+    bool execute(const KeptSql& sql, const QVariantList& values = {});
+    DbRows select(const KeptSql& sql, const QVariantList& values = {});
 
     bool beginTransaction();
     bool commit();
@@ -90,7 +96,9 @@ public:
     static QString errorText(const QSqlError& error);
 
 private:
-    SqliteStatement* prepared(const QString& sql, const QVariantList& values);
+    SqliteStatement* prepared(SqliteStatement* statement, const QVariantList& values);
+    bool executed(SqliteStatement* statement);
+    DbRows selected(SqliteStatement* statement);
     bool fail(const QString& error);
     bool openConnection(const QString& path);
     bool applyConnectionSettings();
@@ -103,13 +111,14 @@ private:
     bool mOpen = false;
     int mRowsAffected = 0;
     qint64 mLastInsertRowId = 0;
-    template <typename Statement>
-    using StatementCache = std::unordered_map<QString, std::shared_ptr<Statement>>;
-    // The statement kept for `sql` in `cache`, made by `prepare` on first use.
-    template <typename Statement, typename Prepare>
-    std::shared_ptr<Statement> cached(StatementCache<Statement>& cache, const QString& sql,
-                                      Prepare prepare);
+    template <typename Key>
+    using StatementCache = std::unordered_map<Key, std::shared_ptr<SqliteStatement>>;
+    // The statement kept for `key` in `cache`, prepared from `sql` on first use.
+    template <typename Key>
+    std::shared_ptr<SqliteStatement> cached(StatementCache<Key>& cache, const Key& key,
+                                            const QString& sql);
 
-    StatementCache<SqliteStatement> mSqliteStatements;
+    StatementCache<QString> mSqliteStatements;
+    StatementCache<quint32> mKeptStatements;
     MeetChanges mChanges;
 };

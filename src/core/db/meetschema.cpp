@@ -276,8 +276,10 @@ QStringList indexStatements() {
     return {
         u"CREATE INDEX IF NOT EXISTS TallvaneGymnastsNum ON Gymnasts(Num)"_s,
         u"CREATE INDEX IF NOT EXISTS TallvaneQueueNumEvent ON ScoreBoardQueue(num, EventName)"_s,
+        // Only the waiting rows: a score's row leaves it when shown, and a
+        // shown row costs the index nothing more.
         u"CREATE INDEX IF NOT EXISTS TallvaneQueueWaiting "
-        "ON ScoreBoardQueue(Status, EventName, QueueTimeNum)"_s};
+        "ON ScoreBoardQueue(EventName, QueueTimeNum) WHERE Status = 'Queued'"_s};
 }
 
 } // namespace MeetSchema

@@ -178,7 +178,7 @@ bool ScoreQueue::queueScore(const QString& num, const QString& name, const QStri
 bool ScoreQueue::reload(QString* error) {
     flushShownMarks();
     ScoreBoardQueueTable table(mDb);
-    const auto rows = table.withStatus(QueueEntry::Queued);
+    const auto rows = table.waiting();
     if (!rows)
         return failed(error, table.lastError());
     ScoreHoldsTable holds(mDb);
@@ -355,8 +355,7 @@ std::optional<QueueEntry> ScoreQueue::nextWaiting(const QString& event, QString*
     flushShownMarks();
     ScoreBoardQueueTable table(mDb);
     // Held scores wait without blocking the others of their event.
-    const auto row = mHeld.isEmpty() ? table.firstWith(QueueEntry::Queued, event)
-                                     : table.firstNotHeld(QueueEntry::Queued, event);
+    const auto row = mHeld.isEmpty() ? table.firstWaiting(event) : table.firstWaitingNotHeld(event);
     if (!row)
         failed(error, table.lastError());
     if (!row || !*row)
@@ -371,7 +370,7 @@ std::optional<QueueEntry> ScoreQueue::waitingRow(const QString& num, const QStri
     flushShownMarks();
 
     ScoreBoardQueueTable table(mDb);
-    const auto row = table.firstWith(QueueEntry::Queued, event, num);
+    const auto row = table.waitingOf(num, event);
     if (!row)
         failed(error, table.lastError());
     if (!row || !*row)

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <memory>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -90,9 +91,10 @@ std::optional<std::optional<GymnastsTable::Details>> GymnastsTable::details(cons
 std::optional<std::optional<GymnastsTable::BeforeScore>>
 GymnastsTable::beforeScore(const QString& num) {
     // Every score asks this: the statement is read column by column.
-    const std::shared_ptr<SqliteStatement> statement = mDb.sqliteStatement(
+    static const KeptSql sql(
         u"SELECT First_Name, Last_Name, Session, AAAdj, E1Final, E2Final, E3Final, E4Final "
         "FROM Gymnasts WHERE Num = ? LIMIT 1"_s);
+    const std::shared_ptr<SqliteStatement> statement = mDb.sqliteStatement(sql);
     if (!statement) {
         mError = mDb.lastError();
         return std::nullopt;
@@ -224,7 +226,7 @@ bool GymnastsTable::storeScore(const QString& num, const QString& event, const Q
     // text is made once for each set of columns (one or two an event).
     struct Made {
         QStringList columns;
-        QString sql;
+        std::shared_ptr<const KeptSql> sql;
     };
     thread_local QList<Made> made;
     const auto sameColumns = [&columns](const Made& each) {
@@ -247,11 +249,12 @@ bool GymnastsTable::storeScore(const QString& num, const QString& event, const Q
             fresh.columns.append(column);
             assignments.append(column + u" = ?"_s);
         }
-        fresh.sql = u"UPDATE Gymnasts SET "_s + assignments.join(u", "_s) + u" WHERE Num = ?"_s;
+        fresh.sql = std::make_shared<const KeptSql>(
+            u"UPDATE Gymnasts SET "_s + assignments.join(u", "_s) + u" WHERE Num = ?"_s);
         made.append(std::move(fresh));
         found = std::prev(made.cend());
     }
-    const QString& sql = found->sql;
+    const KeptSql& sql = *found->sql;
     QVariantList values;
     values.reserve(columns.size() + 1);
     for (const auto& [column, value] : columns)

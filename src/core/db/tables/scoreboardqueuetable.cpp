@@ -46,7 +46,7 @@ bool ScoreBoardQueueTable::failed(const QString& error) {
     return false;
 }
 
-bool ScoreBoardQueueTable::changed(const QString& sql, const QVariantList& values, const Row& row) {
+bool ScoreBoardQueueTable::changed(const KeptSql& sql, const QVariantList& values, const Row& row) {
     if (!mDb.execute(sql, values))
         return failed(mDb.lastError());
     mDb.changes().record({Name, {QString::number(row.rowId)}, row.num, row.event, {}, false});
@@ -55,9 +55,9 @@ bool ScoreBoardQueueTable::changed(const QString& sql, const QVariantList& value
 
 bool ScoreBoardQueueTable::insert(Row& row) {
     // Every score queues a row: its texts go in as BoundTexts binds them.
-    static const QString sql = u"INSERT INTO ScoreBoardQueue(num, GymnastName, EventName, Score, "
-                               "DisplaySeconds, QueueTime, QueueTimeNum, Status, corrected) "
-                               "VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?)"_s;
+    static const KeptSql sql(u"INSERT INTO ScoreBoardQueue(num, GymnastName, EventName, Score, "
+                             "DisplaySeconds, QueueTime, QueueTimeNum, Status, corrected) "
+                             "VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?)"_s);
     const std::shared_ptr<SqliteStatement> insert = mDb.sqliteStatement(sql);
     if (!insert)
         return failed(mDb.lastError());
@@ -79,15 +79,18 @@ bool ScoreBoardQueueTable::insert(Row& row) {
 }
 
 bool ScoreBoardQueueTable::update(const Row& row) {
-    return changed(u"UPDATE ScoreBoardQueue SET GymnastName = ?, Score = ?, DisplaySeconds = ?, "
-                   "QueueTime = ?, QueueTimeNum = ?, Status = ?, corrected = ? WHERE rowid = ?"_s,
+    static const KeptSql sql(
+        u"UPDATE ScoreBoardQueue SET GymnastName = ?, Score = ?, DisplaySeconds = ?, "
+        "QueueTime = ?, QueueTimeNum = ?, Status = ?, corrected = ? WHERE rowid = ?"_s);
+    return changed(sql,
                    {row.gymnastName, row.score, row.displaySeconds, row.queueTime, row.queueTimeNum,
                     row.status, row.corrected ? 1 : 0, row.rowId},
                    row);
 }
 
 bool ScoreBoardQueueTable::markCorrected(const Row& row) {
-    return changed(u"UPDATE ScoreBoardQueue SET corrected = 1 WHERE rowid = ?"_s, {row.rowId}, row);
+    static const KeptSql sql(u"UPDATE ScoreBoardQueue SET corrected = 1 WHERE rowid = ?"_s);
+    return changed(sql, {row.rowId}, row);
 }
 
 bool ScoreBoardQueueTable::setStatus(const Row& row, const QString& status) {
@@ -103,22 +106,24 @@ bool ScoreBoardQueueTable::inTransaction() const {
 }
 
 bool ScoreBoardQueueTable::setCommitsSynced(bool synced) {
-    if (!mDb.execute(synced ? u"PRAGMA synchronous=FULL"_s : u"PRAGMA synchronous=NORMAL"_s))
+    static const KeptSql full(u"PRAGMA synchronous=FULL"_s);
+    static const KeptSql normal(u"PRAGMA synchronous=NORMAL"_s);
+    if (!mDb.execute(synced ? full : normal))
         return failed(mDb.lastError());
     return true;
 }
 
 bool ScoreBoardQueueTable::setStatusWithin(const Row& row, const QString& status) {
-    return changed(u"UPDATE ScoreBoardQueue SET Status = ? WHERE rowid = ?"_s, {status, row.rowId},
-                   row);
+    static const KeptSql sql(u"UPDATE ScoreBoardQueue SET Status = ? WHERE rowid = ?"_s);
+    return changed(sql, {status, row.rowId}, row);
 }
 
 bool ScoreBoardQueueTable::setStatusIfUnchanged(const Row& row, const QString& from,
                                                 const QString& to) {
     mError.clear();
-    if (!mDb.execute(u"UPDATE ScoreBoardQueue SET Status = ? "
-                     "WHERE rowid = ? AND Status = ? AND Score = ?"_s,
-                     {to, row.rowId, from, row.score}))
+    static const KeptSql sql(u"UPDATE ScoreBoardQueue SET Status = ? "
+                             "WHERE rowid = ? AND Status = ? AND Score = ?"_s);
+    if (!mDb.execute(sql, {to, row.rowId, from, row.score}))
         return failed(mDb.lastError());
     if (mDb.rowsAffected() == 0)
         return false;
@@ -127,13 +132,13 @@ bool ScoreBoardQueueTable::setStatusIfUnchanged(const Row& row, const QString& f
 }
 
 bool ScoreBoardQueueTable::remove(const Row& row) {
-    return changed(u"DELETE FROM ScoreBoardQueue WHERE rowid = ?"_s, {row.rowId}, row);
+    static const KeptSql sql(u"DELETE FROM ScoreBoardQueue WHERE rowid = ?"_s);
+    return changed(sql, {row.rowId}, row);
 }
 
 std::optional<QList<ScoreBoardQueueTable::Row>>
-ScoreBoardQueueTable::rows(const QString& condition, const QVariantList& values) {
-    const std::shared_ptr<SqliteStatement> statement =
-        mDb.sqliteStatement(SelectColumns + condition);
+ScoreBoardQueueTable::rows(const KeptSql& sql, const QVariantList& values) {
+    const std::shared_ptr<SqliteStatement> statement = mDb.sqliteStatement(sql);
     if (!statement) {
         mError = mDb.lastError();
         return std::nullopt;
@@ -150,46 +155,72 @@ ScoreBoardQueueTable::rows(const QString& condition, const QVariantList& values)
 }
 
 std::optional<std::optional<ScoreBoardQueueTable::Row>>
-ScoreBoardQueueTable::first(const QString& condition, const QVariantList& values) {
-    const auto found = rows(condition, values);
-    if (!found)
+ScoreBoardQueueTable::first(const KeptSql& sql, const QVariantList& values,
+                            const PassOver& passOver) {
+    const std::shared_ptr<SqliteStatement> statement = mDb.sqliteStatement(sql);
+    if (!statement) {
+        mError = mDb.lastError();
         return std::nullopt;
-    return found->isEmpty() ? std::optional<Row>() : std::optional<Row>(found->constFirst());
+    }
+    statement->bindAll(values); // kept by the caller until the last step
+    // Rows are read one at a time: those passed over cost one step each.
+    while (statement->next()) {
+        Row row = rowOf(*statement);
+        if (!passOver || !passOver(row)) {
+            statement->reset();
+            return std::optional<Row>(std::move(row));
+        }
+    }
+    if (!statement->error().isEmpty()) {
+        mError = statement->error();
+        return std::nullopt;
+    }
+    return std::optional<Row>();
 }
 
 std::optional<std::optional<ScoreBoardQueueTable::Row>>
 ScoreBoardQueueTable::scoreOf(const QString& num, const QString& event,
                               const QString& testGymnastName) {
-    return first(u"WHERE num = ? AND EventName = ? AND IFNULL(GymnastName, '') <> ? "
-                 "ORDER BY rowid LIMIT 1"_s,
-                 {num, event, testGymnastName});
+    static const KeptSql sql(SelectColumns +
+                             u"WHERE num = ? AND EventName = ? AND IFNULL(GymnastName, '') <> ? "
+                             "ORDER BY rowid LIMIT 1"_s);
+    return first(sql, {num, event, testGymnastName});
 }
 
-std::optional<QList<ScoreBoardQueueTable::Row>>
-ScoreBoardQueueTable::withStatus(const QString& status) {
-    return rows(u"WHERE Status = ?"_s, {status});
-}
-
-std::optional<std::optional<ScoreBoardQueueTable::Row>>
-ScoreBoardQueueTable::firstWith(const QString& status, const QString& event,
-                                const std::optional<QString>& num) {
-    if (num)
-        return first(u"WHERE Status = ? AND num = ? AND EventName = ? "
-                     "ORDER BY QueueTimeNum ASC, rowid ASC LIMIT 1"_s,
-                     {status, *num, event});
-    return first(
-        u"WHERE Status = ? AND EventName = ? ORDER BY QueueTimeNum ASC, rowid ASC LIMIT 1"_s,
-        {status, event});
+// The waiting rows are those of status "Queued", written into the statements
+// themselves: the engine then reads them from their own index
+// (TallvaneQueueWaiting), which holds no other row.
+std::optional<QList<ScoreBoardQueueTable::Row>> ScoreBoardQueueTable::waiting() {
+    static const KeptSql sql(SelectColumns + u"WHERE Status = 'Queued'"_s);
+    return rows(sql, {});
 }
 
 std::optional<std::optional<ScoreBoardQueueTable::Row>>
-ScoreBoardQueueTable::firstNotHeld(const QString& status, const QString& event) {
-    return first(u"WHERE Status = ? AND EventName = ? AND NOT EXISTS (SELECT 1 FROM ScoreHolds h "
-                 "WHERE h.Num = ScoreBoardQueue.num AND h.EventName = ScoreBoardQueue.EventName "
-                 "COLLATE NOCASE) ORDER BY QueueTimeNum ASC, rowid ASC LIMIT 1"_s,
-                 {status, event});
+ScoreBoardQueueTable::firstWaiting(const QString& event, const PassOver& passOver) {
+    static const KeptSql sql(SelectColumns + u"WHERE Status = 'Queued' AND EventName = ? "
+                                             "ORDER BY QueueTimeNum ASC, rowid ASC"_s);
+    return first(sql, {event}, passOver);
+}
+
+std::optional<std::optional<ScoreBoardQueueTable::Row>>
+ScoreBoardQueueTable::firstWaitingNotHeld(const QString& event, const PassOver& passOver) {
+    static const KeptSql sql(
+        SelectColumns +
+        u"WHERE Status = 'Queued' AND EventName = ? AND NOT EXISTS (SELECT 1 FROM ScoreHolds h "
+        "WHERE h.Num = ScoreBoardQueue.num AND h.EventName = ScoreBoardQueue.EventName "
+        "COLLATE NOCASE) ORDER BY QueueTimeNum ASC, rowid ASC"_s);
+    return first(sql, {event}, passOver);
+}
+
+std::optional<std::optional<ScoreBoardQueueTable::Row>>
+ScoreBoardQueueTable::waitingOf(const QString& num, const QString& event) {
+    static const KeptSql sql(SelectColumns +
+                             u"WHERE Status = 'Queued' AND num = ? AND EventName = ? "
+                             "ORDER BY QueueTimeNum ASC, rowid ASC LIMIT 1"_s);
+    return first(sql, {num, event});
 }
 
 std::optional<std::optional<ScoreBoardQueueTable::Row>> ScoreBoardQueueTable::byId(qint64 rowId) {
-    return first(u"WHERE rowid = ?"_s, {rowId});
+    static const KeptSql sql(SelectColumns + u"WHERE rowid = ?"_s);
+    return first(sql, {rowId});
 }

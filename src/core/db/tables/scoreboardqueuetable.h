@@ -3,8 +3,10 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
+class KeptSql;
 class MeetDatabase;
 
 // The ScoreBoardQueue table: one row per score waiting for or sent to the
@@ -62,20 +64,29 @@ public:
     // The first row of a number and event that is no test score's.
     std::optional<std::optional<Row>> scoreOf(const QString& num, const QString& event,
                                               const QString& testGymnastName);
-    std::optional<QList<Row>> withStatus(const QString& status);
-    // The first row in queue order with that status and event (and number).
-    std::optional<std::optional<Row>> firstWith(const QString& status, const QString& event,
-                                                const std::optional<QString>& num = {});
-    // The same, passing over the scores held for review (ScoreHolds).
-    std::optional<std::optional<Row>> firstNotHeld(const QString& status, const QString& event);
+    // The rows waiting for the displays (status "Queued").
+    std::optional<QList<Row>> waiting();
+    // Whether a row read is passed over (the next one is read instead).
+    using PassOver = std::function<bool(const Row&)>;
+    // The first waiting row in queue order of that event that `passOver`, if
+    // any, does not pass over.
+    std::optional<std::optional<Row>> firstWaiting(const QString& event,
+                                                   const PassOver& passOver = {});
+    // The same, passing over the scores held for review (ScoreHolds) too.
+    std::optional<std::optional<Row>> firstWaitingNotHeld(const QString& event,
+                                                          const PassOver& passOver = {});
+    // The first waiting row in queue order of that number and event.
+    std::optional<std::optional<Row>> waitingOf(const QString& num, const QString& event);
     std::optional<std::optional<Row>> byId(qint64 rowId);
 
     QString lastError() const { return mError; }
 
 private:
-    std::optional<QList<Row>> rows(const QString& condition, const QVariantList& values);
-    std::optional<std::optional<Row>> first(const QString& condition, const QVariantList& values);
-    bool changed(const QString& sql, const QVariantList& values, const Row& row);
+    // The rows of `sql`, a SELECT of the columns a Row holds.
+    std::optional<QList<Row>> rows(const KeptSql& sql, const QVariantList& values);
+    std::optional<std::optional<Row>> first(const KeptSql& sql, const QVariantList& values,
+                                            const PassOver& passOver = {});
+    bool changed(const KeptSql& sql, const QVariantList& values, const Row& row);
     bool failed(const QString& error);
 
     MeetDatabase& mDb;

@@ -126,7 +126,7 @@ bool ScoreHistoryTable::ensure() {
 
 bool ScoreHistoryTable::append(Entry& entry) {
     if (!mInsert) {
-        static const QString sql = insertStatement();
+        static const KeptSql sql(insertStatement());
         mInsert = mDb.sqliteStatement(sql);
         if (!mInsert)
             return failed(mDb.lastError());
