@@ -352,15 +352,37 @@ bool ScoreQueue::changeHold(int row, bool hold, QString* error) {
 }
 
 std::optional<QueueEntry> ScoreQueue::nextWaiting(const QString& event, QString* error) {
+    // A score shown a moment ago waits in the meet file until its mark goes
+    // with the next commit: it is passed over as the mark will take it out.
+    // A mark that leaves its row waiting (a new score came meanwhile, which
+    // now goes out as a correction) is written first.
+    bool markKeepsRow = false;
+    const auto marked = [this, &markKeepsRow](const ScoreBoardQueueTable::Row& row) {
+        for (const QueueEntry& mark : mShownMarks.waiting()) {
+            if (mark.rowId != row.rowId)
+                continue;
+            if (mark.score == row.score)
+                return true;
+            markKeepsRow = true;
+        }
+        return false;
+    };
+    const auto first = [this, &event, error](const ScoreBoardQueueTable::PassOver& passOver) {
+        ScoreBoardQueueTable table(mDb);
+        // Held scores wait without blocking the others of their event.
+        const auto row = mHeld.isEmpty() ? table.firstWaiting(event, passOver)
+                                         : table.firstWaitingNotHeld(event, passOver);
+        if (!row)
+            failed(error, table.lastError());
+        return row && *row ? std::optional<QueueEntry>(entryOf(**row)) : std::nullopt;
+    };
+    if (mShownMarks.waiting().isEmpty())
+        return first({});
+    std::optional<QueueEntry> next = first(marked);
+    if (!markKeepsRow)
+        return next;
     flushShownMarks();
-    ScoreBoardQueueTable table(mDb);
-    // Held scores wait without blocking the others of their event.
-    const auto row = mHeld.isEmpty() ? table.firstWaiting(event) : table.firstWaitingNotHeld(event);
-    if (!row)
-        failed(error, table.lastError());
-    if (!row || !*row)
-        return std::nullopt;
-    return entryOf(**row);
+    return first({});
 }
 
 std::optional<QueueEntry> ScoreQueue::waitingRow(const QString& num, const QString& event,

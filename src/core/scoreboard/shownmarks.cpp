@@ -11,9 +11,11 @@ ShownMarks::ShownMarks(MeetDatabase& db, Writer write, Failed failed, std::funct
     , mWrite(std::move(write))
     , mFailed(std::move(failed))
     , mLost(std::move(lost)) {
-    // A zero interval: the marks wait for what the event loop has ready now.
+    // Long enough for a score's commit to take them while judges score,
+    // short enough that the operator's queue grid looks at once.
+    constexpr int WaitForAScoreMs = 20;
     mTimer.setSingleShot(true);
-    mTimer.setInterval(0);
+    mTimer.setInterval(WaitForAScoreMs);
     QObject::connect(&mTimer, &QTimer::timeout, [this] { flush(); });
 }
 

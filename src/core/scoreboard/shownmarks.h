@@ -10,12 +10,12 @@
 
 class MeetDatabase;
 
-// The display loops' marks of scores shown, written a little later: the marks
-// of one turn of the event loop go together, in the next score's transaction
-// or in one of their own, without a disk sync of their own and without
-// switching the connection's sync setting for each. A mark lost to a power cut
-// before the next synced commit shows its score once more after the restart,
-// nothing worse.
+// The display loops' marks of scores shown, written a little later: while
+// judges score, in the next score's transaction; else, a moment later, in one
+// of their own, without a disk sync of their own and without switching the
+// connection's sync setting for each. A mark lost to a power cut before the
+// next synced commit shows its score once more after the restart, nothing
+// worse.
 class ShownMarks {
 public:
     // Writes one mark inside the open transaction; sets `*needsSync` when the
@@ -29,6 +29,8 @@ public:
     ShownMarks(MeetDatabase& db, Writer write, Failed failed, std::function<void()> lost);
 
     void add(const QueueEntry& entry);
+    // The marks not written yet, oldest first.
+    const QList<QueueEntry>& waiting() const { return mMarks; }
     // Writes the waiting marks inside the caller's transaction; true when one
     // of them must be synced by its commit.
     bool writeWithin();
