@@ -3,7 +3,6 @@
 #include "db/dbtransaction.h"
 #include "db/meetdatabase.h"
 #include "db/tables/scorehistorytable.h"
-#include "db/tables/scoreholdstable.h"
 #include "db/tables/scoreinquiriestable.h"
 #include "displayseconds.h"
 #include "queuekey.h"
@@ -39,6 +38,7 @@ ScoreQueue::ScoreQueue(MeetDatabase& db, const DisplaySeconds& displaySeconds, Q
     , mDb(db)
     , mDisplaySeconds(displaySeconds)
     , mClock([] { return QDateTime::currentDateTime(); })
+    , mHolds(db)
     , mShownMarks(
           db,
           [this](const QueueEntry& mark, bool* needsSync, QString* error) {
@@ -133,11 +133,11 @@ bool ScoreQueue::storeScore(const QString& num, const QString& name, const QStri
 void ScoreQueue::show(const QueueEntry& shown) {
     QueueEntry entry = shown;
     if (entry.held)
-        mHeld.insert(heldKey(entry.num, entry.event));
+        mHolds.noteHeld(entry.num, entry.event);
     else
         entry.held = !entry.isTestScore() && isHeld(entry.num, entry.event);
     entry.underInquiry = !entry.isTestScore() && !mUnderInquiry.isEmpty() &&
-                         mUnderInquiry.contains(heldKey(entry.num, entry.event));
+                         mUnderInquiry.contains(QueueHolds::heldKey(entry.num, entry.event));
     mGrid.showEntry(entry);
     Q_EMIT changed();
 }
@@ -181,13 +181,8 @@ bool ScoreQueue::reload(QString* error) {
     const auto rows = table.waiting();
     if (!rows)
         return failed(error, table.lastError());
-    ScoreHoldsTable holds(mDb);
-    const auto held = holds.all();
-    if (!held)
-        return failed(error, holds.lastError());
-    mHeld.clear();
-    for (const ScoreHoldsTable::Held& score : *held)
-        mHeld.insert(heldKey(score.num, score.event));
+    if (!mHolds.reload(error))
+        return false;
     ScoreInquiriesTable inquiries(mDb);
     const auto asked = inquiries.all();
     if (!asked)
@@ -195,7 +190,7 @@ bool ScoreQueue::reload(QString* error) {
     mUnderInquiry.clear();
     for (const ScoreInquiriesTable::Inquiry& inquiry : *asked) {
         if (inquiry.isOpen())
-            mUnderInquiry.insert(heldKey(inquiry.num, inquiry.event));
+            mUnderInquiry.insert(QueueHolds::heldKey(inquiry.num, inquiry.event));
     }
     QList<QueueEntry> entries;
     for (const ScoreBoardQueueTable::Row& row : *rows) {
@@ -203,7 +198,7 @@ bool ScoreQueue::reload(QString* error) {
         QueueEntry& entry = entries.last();
         entry.held = !entry.isTestScore() && isHeld(row.num, row.event);
         entry.underInquiry =
-            !entry.isTestScore() && mUnderInquiry.contains(heldKey(row.num, row.event));
+            !entry.isTestScore() && mUnderInquiry.contains(QueueHolds::heldKey(row.num, row.event));
     }
     mGrid.setEntries(std::move(entries));
     Q_EMIT changed();
@@ -233,25 +228,6 @@ QString ScoreQueue::removeQuestion(int row) const {
     return u"Remove score for gymnast "_s + entry->num + u" from scoreboard queue?"_s;
 }
 
-bool ScoreQueue::recordOperatorChange(const QString& kind, const QueueEntry& entry,
-                                      const QString& note, QString* error) {
-    ScoreHistoryTable history(mDb);
-    ScoreHistoryTable::Entry change;
-    change.time = ScoreHistoryTable::timeText(QDateTime::currentDateTime());
-    change.kind = kind;
-    change.num = entry.num;
-    change.event = entry.event;
-    bool isNumber = false;
-    const double shown = entry.score.toDouble(&isNumber);
-    if (isNumber)
-        change.before = change.after = shown;
-    change.source = ScoreHistoryTable::Operator;
-    change.note = note;
-    if (!history.append(change))
-        return failed(error, u"the score history could not be written: "_s + history.lastError());
-    return true;
-}
-
 bool ScoreQueue::removeQueueRow(int row, QString* error) {
     flushShownMarks();
     const QueueEntry* entry = mGrid.entryAt(row);
@@ -267,44 +243,13 @@ bool ScoreQueue::removeQueueRow(int row, QString* error) {
     ScoreBoardQueueTable table(mDb);
     if (!table.remove(*entry))
         return failed(error, table.lastError());
-    if (!recordOperatorChange(ScoreHistoryTable::Removal, *entry,
-                              u"taken out of the scoreboard queue"_s, error))
+    if (!QueueHolds::recordOperatorChange(mDb, ScoreHistoryTable::Removal, *entry,
+                                          u"taken out of the scoreboard queue"_s, error))
         return false;
     if (!transaction.commit())
         return failed(error, mDb.lastError());
     mGrid.removeAt(row);
     Q_EMIT changed();
-    return true;
-}
-
-QString ScoreQueue::heldKey(const QString& num, const QString& event) {
-    return num + u'\n' + event.toLower();
-}
-
-bool ScoreQueue::isHeld(const QString& num, const QString& event) const {
-    return !mHeld.isEmpty() && mHeld.contains(heldKey(num, event));
-}
-
-void ScoreQueue::setHoldNewScores(const QString& event, bool hold) {
-    if (hold)
-        mHoldNew.insert(event.toLower());
-    else
-        mHoldNew.remove(event.toLower());
-}
-
-bool ScoreQueue::holdsNewScores(const QString& event) const {
-    return !mHoldNew.isEmpty() && mHoldNew.contains(event.toLower());
-}
-
-bool ScoreQueue::holdStoredScore(QueueEntry& toShow, QString* error) {
-    const QString time = ScoreHistoryTable::timeText(QDateTime::currentDateTime());
-    ScoreHoldsTable holds(mDb);
-    if (!holds.hold({toShow.num, toShow.event, time}))
-        return failed(error, holds.lastError());
-    if (!recordOperatorChange(ScoreHistoryTable::Hold, toShow,
-                              u"held as it arrived: new scores of the event are held"_s, error))
-        return false;
-    toShow.held = true;
     return true;
 }
 
@@ -326,25 +271,8 @@ bool ScoreQueue::changeHold(int row, bool hold, QString* error) {
     if (chosen->held == hold)
         return true;
     QueueEntry entry = *chosen;
-    DbTransaction transaction(mDb);
-    if (!transaction.isActive())
-        return failed(error, mDb.lastError());
-    ScoreHoldsTable holds(mDb);
-    const bool done = hold ? holds.hold({entry.num, entry.event,
-                                         ScoreHistoryTable::timeText(QDateTime::currentDateTime())})
-                           : holds.release(entry.num, entry.event) || holds.lastError().isEmpty();
-    if (!done)
-        return failed(error, holds.lastError());
-    const QString note = hold ? u"held for review"_s : u"released to the displays"_s;
-    if (!recordOperatorChange(hold ? ScoreHistoryTable::Hold : ScoreHistoryTable::Release, entry,
-                              note, error))
+    if (!mHolds.change(entry, hold, error))
         return false;
-    if (!transaction.commit())
-        return failed(error, mDb.lastError());
-    if (hold)
-        mHeld.insert(heldKey(entry.num, entry.event));
-    else
-        mHeld.remove(heldKey(entry.num, entry.event));
     entry.held = hold;
     mGrid.showEntry(entry);
     Q_EMIT changed();
@@ -370,8 +298,8 @@ std::optional<QueueEntry> ScoreQueue::nextWaiting(const QString& event, QString*
     const auto first = [this, &event, error](const ScoreBoardQueueTable::PassOver& passOver) {
         ScoreBoardQueueTable table(mDb);
         // Held scores wait without blocking the others of their event.
-        const auto row = mHeld.isEmpty() ? table.firstWaiting(event, passOver)
-                                         : table.firstWaitingNotHeld(event, passOver);
+        const auto row = mHolds.anyHeld() ? table.firstWaitingNotHeld(event, passOver)
+                                          : table.firstWaiting(event, passOver);
         if (!row)
             failed(error, table.lastError());
         return row && *row ? std::optional<QueueEntry>(entryOf(**row)) : std::nullopt;

@@ -3,6 +3,7 @@
 #include "db/tables/scoreboardqueuetable.h"
 #include "queueentry.h"
 #include "queuegridmodel.h"
+#include "queueholds.h"
 #include "shownmarks.h"
 
 #include <QDateTime>
@@ -68,14 +69,18 @@ public:
     // in the score history.
     bool holdQueueRow(int row, QString* error = nullptr);
     bool releaseQueueRow(int row, QString* error = nullptr);
-    bool isHeld(const QString& num, const QString& event) const;
+    bool isHeld(const QString& num, const QString& event) const {
+        return mHolds.isHeld(num, event);
+    }
 
     // Whether scores new to the queue for `event` are held as they arrive.
-    void setHoldNewScores(const QString& event, bool hold);
-    bool holdsNewScores(const QString& event) const;
+    void setHoldNewScores(const QString& event, bool hold) { mHolds.setHoldNewScores(event, hold); }
+    bool holdsNewScores(const QString& event) const { return mHolds.holdsNewScores(event); }
     // Holds a score as it is stored, inside the caller's transaction, and
     // marks `toShow` held; the score counts as held once it is shown.
-    bool holdStoredScore(QueueEntry& toShow, QString* error);
+    bool holdStoredScore(QueueEntry& toShow, QString* error) {
+        return mHolds.holdStoredScore(toShow, error);
+    }
 
     // The oldest waiting score of an event, as the display loop offers it.
     // Empty also when the queue cannot be read (`error` then tells why).
@@ -113,12 +118,7 @@ private:
     // status without a disk sync; with it, inside the caller's transaction,
     // and `needsSync` is set when a change wants its commit synced.
     bool markOne(const QueueEntry& offered, bool* needsSync, QString* error);
-    // Appends the operator's change of a queued score to the score history,
-    // inside the caller's transaction.
-    bool recordOperatorChange(const QString& kind, const QueueEntry& entry, const QString& note,
-                              QString* error);
     static QueueEntry entryOf(const ScoreBoardQueueTable::Row& row);
-    static QString heldKey(const QString& num, const QString& event);
     // Holds or releases grid row `row` in one transaction with its history entry.
     bool changeHold(int row, bool hold, QString* error);
 
@@ -126,9 +126,8 @@ private:
     const DisplaySeconds& mDisplaySeconds;
     QueueGridModel mGrid;
     std::function<QDateTime()> mClock;
-    QSet<QString> mHeld;         // the held scores, by heldKey()
-    QSet<QString> mHoldNew;      // events whose new scores are held, in lower case
-    QSet<QString> mUnderInquiry; // the scores with an open inquiry, by heldKey()
+    QueueHolds mHolds;
+    QSet<QString> mUnderInquiry; // the scores with an open inquiry, by QueueHolds::heldKey()
     // The last stamp storeScore() wrote, as the queue rows hold it.
     QDateTime mStampedAt;
     QString mStampText;
