@@ -1,6 +1,7 @@
 #include "meetservices.h"
 
 #include "db/meetdatabase.h"
+#include "server/messagefields.h"
 #include "shell/operatoralerts.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -36,7 +37,7 @@ void MeetServices::squadList(ConnectionId connection, const QStringList& fields)
                       [this, connection, fields] { mQueries.squadList(connection, fields); });
 }
 
-void MeetServices::processScore(ConnectionId connection, const QStringList& fields,
+void MeetServices::processScore(ConnectionId connection, const MessageFields& fields,
                                 const QString& message) {
     mSubmission.submit(connection, SubmittedScore::fromFields(fields), message);
 }

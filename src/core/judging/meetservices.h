@@ -39,7 +39,7 @@ public:
 
     void gymnastQuery(ConnectionId connection, const QStringList& fields) override;
     void squadList(ConnectionId connection, const QStringList& fields) override;
-    void processScore(ConnectionId connection, const QStringList& fields,
+    void processScore(ConnectionId connection, const MessageFields& fields,
                       const QString& message) override;
     void forwardSecondaryScore(ConnectionId connection, const QStringList& fields) override;
     void confirmScore(const QStringList& fields) override;

@@ -5,6 +5,8 @@
 
 #include <array>
 
+class MessageFields;
+
 // One panel's score for one gymnast and event, as a primary judge station sends
 // it ("SENDSCORE") or as the operator enters it by hand. Every value is kept as
 // typed: whether it is a number is decided where it is stored.
@@ -34,6 +36,7 @@ struct SubmittedScore {
     //   ...|final|J1|J2|J3|J4||||start|adj|B|test
     // Missing fields count as empty; the test flag is "1" for a test score.
     static SubmittedScore fromFields(const QStringList& fields);
+    static SubmittedScore fromFields(const MessageFields& fields);
 
     bool operator==(const SubmittedScore&) const = default;
 };

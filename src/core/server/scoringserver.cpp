@@ -5,6 +5,7 @@
 #include "db/tables/meetstable.h"
 #include "db/tables/sessionstable.h"
 #include "localaddress.h"
+#include "messagefields.h"
 #include "shell/appstate.h"
 #include "shell/operatoralerts.h"
 #include "shell/portnumber.h"
@@ -215,14 +216,14 @@ struct ScoringServer::Command {
     Sender sender;
     int scoredEvent;
     // `message` is the message as it arrived, `fields` the same split at "|".
-    void (*serve)(ScoringServer& server, ConnectionId connection, const QStringList& fields,
+    void (*serve)(ScoringServer& server, ConnectionId connection, const MessageFields& fields,
                   const QString& message);
 };
 
 const ScoringServer::Command* ScoringServer::findCommand(QStringView word, bool loggedIn) {
     using S = ScoringServer;
     using C = ConnectionId;
-    using F = const QStringList&;
+    using F = const MessageFields&;
     using M = const QString&;
     static constexpr bool LoggedIn = true;
     static constexpr bool NotLoggedIn = false;
@@ -232,15 +233,15 @@ const ScoringServer::Command* ScoringServer::findCommand(QStringView word, bool 
     static constexpr std::array<Command, 11> Commands{{
         {u"JUDGEAUTH", NotLoggedIn, Any, 0,
          [](S& s, C c, F f, M) {
-             s.judgeLogin(c, f);
+             s.judgeLogin(c, f.toList());
          }},
         {u"DISPLAYAUTH", NotLoggedIn, Any, 0,
          [](S& s, C c, F f, M) {
-             s.displayLogin(c, f);
+             s.displayLogin(c, f.toList());
          }},
         {u"GYMNASTQUERY", LoggedIn, Judge, 0,
          [](S& s, C c, F f, M) {
-             s.mServices.gymnastQuery(c, f);
+             s.mServices.gymnastQuery(c, f.toList());
          }},
         {u"GETSESSION", LoggedIn, Any, 0,
          [](S& s, C c, F, M) {
@@ -248,7 +249,7 @@ const ScoringServer::Command* ScoringServer::findCommand(QStringView word, bool 
          }},
         {u"GETSQUADLIST", LoggedIn, Judge, 0,
          [](S& s, C c, F f, M) {
-             s.mServices.squadList(c, f);
+             s.mServices.squadList(c, f.toList());
          }},
         {u"SENDSCORE", LoggedIn, Judge, 4,
          [](S& s, C c, F f, M m) {
@@ -256,11 +257,11 @@ const ScoringServer::Command* ScoringServer::findCommand(QStringView word, bool 
          }},
         {u"SENDSCORE2", LoggedIn, Judge, 3,
          [](S& s, C c, F f, M) {
-             s.mServices.forwardSecondaryScore(c, f);
+             s.mServices.forwardSecondaryScore(c, f.toList());
          }},
         {u"CONFIRMSCORE", LoggedIn, Display, 0,
          [](S& s, C, F f, M) {
-             s.mServices.confirmScore(f);
+             s.mServices.confirmScore(f.toList());
          }},
         {u"HEARTBEAT", LoggedIn, Any, 0,
          [](S& s, C c, F, M) {
@@ -272,7 +273,7 @@ const ScoringServer::Command* ScoringServer::findCommand(QStringView word, bool 
          }},
         {u"AD_FILE_START", LoggedIn, Any, 0,
          [](S& s, C c, F f, M) {
-             s.mServices.adFileRequest(c, f);
+             s.mServices.adFileRequest(c, f.toList());
          }},
     }};
     for (const Command& command : Commands) {
@@ -283,8 +284,9 @@ const ScoringServer::Command* ScoringServer::findCommand(QStringView word, bool 
 }
 
 void ScoringServer::handleMessage(ConnectionId connection, const QString& message) {
-    const QStringList fields = message.split(u'|');
-    const Command* command = findCommand(fields.constFirst(), mRegistry.isRegistered(connection));
+    // Only a score reads its fields as views; the other commands get them as texts.
+    const MessageFields fields(message);
+    const Command* command = findCommand(fields.at(0), mRegistry.isRegistered(connection));
     if (command && allowed(*command, connection, fields))
         command->serve(*this, connection, fields, message);
 }
@@ -293,7 +295,7 @@ void ScoringServer::handleMessage(ConnectionId connection, const QString& messag
 // judge scores its own event only. Anything else is ignored, and the
 // operator told.
 bool ScoringServer::allowed(const Command& command, ConnectionId connection,
-                            const QStringList& fields) {
+                            const MessageFields& fields) {
     if (command.sender == Command::Sender::Any)
         return true;
     const std::optional<StationRegistry::Login> login = mRegistry.loginOf(connection);
@@ -305,7 +307,7 @@ bool ScoringServer::allowed(const Command& command, ConnectionId connection,
         return mServer.remoteAddress(connection);
     };
     const auto word = [&fields] {
-        return OperatorAlerts::stationValue(fields.constFirst());
+        return OperatorAlerts::stationValue(fields.text(0));
     };
     if (judge != (command.sender == Command::Sender::Judge)) {
         mAlerts.raise(u"%1 from the %2 at %3 was ignored: only %4 send it."_s.arg(
@@ -313,11 +315,11 @@ bool ScoringServer::allowed(const Command& command, ConnectionId connection,
             judge ? u"score displays"_s : u"judge stations"_s));
         return false;
     }
-    const QString event = fields.value(command.scoredEvent);
+    const QStringView event = fields.at(command.scoredEvent);
     if (command.scoredEvent > 0 && event.compare(login->event, Qt::CaseInsensitive) != 0) {
         mAlerts.raise(u"%1 for %2 from the %3 judge at %4 was ignored: a judge scores its own "
-                      "event only."_s.arg(word(), OperatorAlerts::stationValue(event), login->event,
-                                          address()));
+                      "event only."_s.arg(word(), OperatorAlerts::stationValue(event.toString()),
+                                          login->event, address()));
         return false;
     }
     return true;

@@ -12,6 +12,7 @@
 #include <QStringList>
 
 class AppState;
+class MessageFields;
 class OperatorAlerts;
 class Prompter;
 class StationServices;
@@ -120,7 +121,7 @@ Q_SIGNALS:
 private:
     struct Command;
     static const Command* findCommand(QStringView word, bool loggedIn);
-    bool allowed(const Command& command, ConnectionId connection, const QStringList& fields);
+    bool allowed(const Command& command, ConnectionId connection, const MessageFields& fields);
     void judgeLogin(ConnectionId connection, const QStringList& fields);
     void displayLogin(ConnectionId connection, const QStringList& fields);
     StartResult fail(StartResult::Outcome outcome, const QString& message);
