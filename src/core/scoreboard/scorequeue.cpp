@@ -45,6 +45,9 @@ ScoreQueue::ScoreQueue(MeetDatabase& db, const DisplaySeconds& displaySeconds, Q
               return markOne(mark, needsSync, error);
           },
           [this](const QueueEntry& mark, const QString& error) {
+              // The grid let the score go when it was shown; it still waits.
+              if (mGrid.rowOf(mark.rowId) < 0)
+                  reload();
               Q_EMIT shownMarkFailed(mark, error);
           },
           // What was not written still waits: the grid shows it again.
@@ -335,6 +338,13 @@ bool ScoreQueue::markShown(const QueueEntry& offered, QString* error) {
 
 void ScoreQueue::markShownSoon(const QueueEntry& entry) {
     mShownMarks.add(entry);
+    // The grid shows at once what the mark will do to a score it leaves as
+    // offered: it is gone. A changed one waits for the mark (a correction).
+    const QueueEntry* listed = mGrid.entryAt(mGrid.rowOf(entry.rowId));
+    if (listed && listed->score == entry.score && !isHeld(listed->num, listed->event)) {
+        mGrid.removeRowId(entry.rowId);
+        Q_EMIT changed();
+    }
 }
 
 bool ScoreQueue::writeShownMarks() {
