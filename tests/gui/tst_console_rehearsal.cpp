@@ -9,14 +9,10 @@ class TestConsoleRehearsal : public ServerWindowFixture {
     Q_OBJECT
 
 private Q_SLOTS:
-    void init() { openWindow(); }
-    void cleanup() { closeWindow(); }
-
     void aRehearsalFromTheStationsTabIsSavedAsPdf() {
-        TestStation judge(quint16(mWindow->server().port()));
+        TestStation judge(port());
         judge.setAnswerHeartbeats(true);
-        QVERIFY(judge.loginJudge(u"Vault"_s, u"Judge A"_s, mDesk->state.pin())
-                    .startsWith(u"AUTHRESP|0"_s));
+        QVERIFY(judge.loginJudge(u"Vault"_s, u"Judge A"_s, pin()).startsWith(u"AUTHRESP|0"_s));
 
         QTest::mouseClick(child<QPushButton>("cmdRehearsal"), Qt::LeftButton);
         auto* rehearsal = child<QWidget>("frmRehearsal");
