@@ -247,11 +247,8 @@ private Q_SLOTS:
         EventDisplayLoop* floorLoop = mWindow->services().dispatch().loop(u"Floor"_s);
         auto* floorLine = child<QLabel>("lblOnBoardsFloor");
         QCOMPARE(floorLine->text(), u"On the boards: nothing yet"_s);
-        const auto store = [this](const QString& num, const QString& final) {
-            return storeFinal(mWindow->services(), num, u"Floor"_s, final, false);
-        };
-        QVERIFY(store(u"103"_s, u"9.1"_s));
-        QVERIFY(store(u"101"_s, u"8.9"_s));
+        QVERIFY(storeFinal(mWindow->services(), u"103"_s, u"Floor"_s, u"9.1"_s, false));
+        QVERIFY(storeFinal(mWindow->services(), u"101"_s, u"Floor"_s, u"8.9"_s, false));
         const auto refusalDetail = [this] {
             click("Command5");
             const ScriptedPrompter::Shown& shown = mDesk->prompter.shown().last();

@@ -151,9 +151,8 @@ private Q_SLOTS:
             }
             QCOMPARE(second.next(), u"SCORECONFIRM|0"_s);
         }
-        QVERIFY(bars.pending().isEmpty());
-        QVERIFY(vault.pending().isEmpty());
-        QVERIFY(beam.pending().isEmpty());
+        for (TestStation* primary : {&bars, &vault, &beam})
+            QVERIFY(primary->pending().isEmpty());
     }
 };
 
