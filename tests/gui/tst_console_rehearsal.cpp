@@ -41,10 +41,9 @@ private Q_SLOTS:
         QCOMPARE(QFileInfo(mDesk->prompter.lastFolderOrProposal).path(),
                  QFileInfo(db().filePath()).path());
         const QString printed = pdfText(pdf);
-        QVERIFY(printed.contains(u"Rehearsal"_s));
-        QVERIFY(printed.contains(u"1 answered"_s));
-        QVERIFY(printed.contains(u"Vault judge 1"_s));
-        QVERIFY(printed.contains(table->item(0, 3)->text()));
+        for (const QString& text :
+             {u"Rehearsal"_s, u"1 answered"_s, u"Vault judge 1"_s, table->item(0, 3)->text()})
+            QVERIFY2(printed.contains(text), qPrintable(text));
     }
 };
 
