@@ -1,5 +1,7 @@
 #pragma once
 
+#include "meettable.h"
+
 #include <QList>
 #include <QString>
 
@@ -13,7 +15,7 @@ class MeetDatabase;
 // score displays, named by its rowid. Every statement on the table is here;
 // each change is recorded with the meet's changes. Failures come back as
 // false or std::nullopt with the reason in lastError().
-class ScoreBoardQueueTable {
+class ScoreBoardQueueTable : public MeetTable {
 public:
     static inline const QString Name = QStringLiteral("ScoreBoardQueue");
     // The longest gymnast name a row holds.
@@ -79,16 +81,10 @@ public:
     std::optional<std::optional<Row>> waitingOf(const QString& num, const QString& event);
     std::optional<std::optional<Row>> byId(qint64 rowId);
 
-    QString lastError() const { return mError; }
-
 private:
     // The rows of `sql`, a SELECT of the columns a Row holds.
     std::optional<QList<Row>> rows(const KeptSql& sql, const QVariantList& values);
     std::optional<std::optional<Row>> first(const KeptSql& sql, const QVariantList& values,
                                             const PassOver& passOver = {});
     bool changed(const KeptSql& sql, const QVariantList& values, const Row& row);
-    bool failed(const QString& error);
-
-    MeetDatabase& mDb;
-    QString mError;
 };
