@@ -158,13 +158,19 @@ ScoreBoardQueueTable::first(const KeptSql& sql, const QVariantList& values,
         return std::nullopt;
     }
     statement->bindAll(values); // kept by the caller until the last step
-    // Rows are read one at a time: those passed over cost one step each.
+    // Rows are read one at a time: one passed over costs a step and the two
+    // values `passOver` is shown.
     while (statement->next()) {
-        Row row = rowOf(*statement);
-        if (!passOver || !passOver(row)) {
-            statement->reset();
-            return std::optional<Row>(std::move(row));
+        if (passOver) {
+            Row named;
+            named.rowId = statement->value(0).toLongLong();
+            named.score = statement->ownedValue(4).toString();
+            if (passOver(named))
+                continue;
         }
+        Row row = rowOf(*statement);
+        statement->reset();
+        return std::optional<Row>(std::move(row));
     }
     if (!statement->error().isEmpty()) {
         mError = statement->error();

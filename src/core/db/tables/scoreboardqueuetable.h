@@ -68,7 +68,8 @@ public:
                                               const QString& testGymnastName);
     // The rows waiting for the displays (status "Queued").
     std::optional<QList<Row>> waiting();
-    // Whether a row read is passed over (the next one is read instead).
+    // Whether a row read is passed over (the next one is read instead); it
+    // is shown the row's rowId and score only.
     using PassOver = std::function<bool(const Row&)>;
     // The first waiting row in queue order of that event that `passOver`, if
     // any, does not pass over.
