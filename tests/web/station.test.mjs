@@ -9,8 +9,6 @@ const Login = 'JUDGEAUTH|Bars|Ann|3917|1|1';
 
 function loggedIn() {
     const pad = fakeStation(Station, Login);
-    pad.links = [];
-    pad.station.addEventListener('link', (e) => pad.links.push(e.detail.link));
     pad.station.start();
     pad.logIn();
     return pad;
