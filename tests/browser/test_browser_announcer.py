@@ -6,10 +6,8 @@ results give it, and the all-around leaders follow, all without a reload.
 
 Run: /usr/bin/python3 test_browser_announcer.py TALLVANE_BIN SOURCE_DIR
 """
-import json
 import os
 import sys
-import urllib.request
 
 from selenium.webdriver.common.by import By
 
@@ -37,16 +35,9 @@ class AnnouncerPage(MeetInBrowser):
     def until(self, check, what):
         wait_until(self.driver, check, what, lambda: self.text('main'))
 
-    def text(self, selector):
-        # Read in one step: the page may redraw between two WebDriver calls.
-        return self.driver.execute_script(
-            'const found = document.querySelector(arguments[0]);'
-            'return found ? found.innerText : "";', selector)
-
     def places(self, num):
         """Gymnast `num`'s places as the results page's API gives them."""
-        with urllib.request.urlopen(self.meet.url('/api/results?session=1')) as reply:
-            rows = json.load(reply)['rows']
+        rows = self.meet.api('/api/results?session=1')['rows']
         return next(row['places'] for row in rows if row['num'] == num)
 
     def test_three_scores_come_one_by_one_with_their_places(self):

@@ -8,49 +8,32 @@ again.
 
 Run: /usr/bin/python3 test_browser_boarddesk.py TALLVANE_BIN SOURCE_DIR
 """
-import json
 import os
 import sys
 import tempfile
-import time
 import urllib.request
 
 sys.path.insert(0, os.path.dirname(__file__))
 from test_browser_health import OPERATOR_PIN, OperatorMeetInBrowser  # noqa: E402
-from test_browser_stations import PIN, WAIT, Page, browser, main  # noqa: E402
+from test_browser_stations import PIN, WAIT, Page, browser, main, wait_until  # noqa: E402
 
 
 class BoardLayoutFromTheDesk(OperatorMeetInBrowser):
 
     def setUp(self):
         super().setUp()
-        self.cookie = self.post('/api/operator/login', pin=OPERATOR_PIN)[0]
-        self.assertTrue(self.cookie)
-
-    def post(self, path, pin=None):
-        request = urllib.request.Request(self.meet.url(path), data=b'', method='POST')
-        if pin:
-            request.add_header('X-Operator-Pin', pin)
-        else:
-            request.add_header('Cookie', self.cookie)
-        with urllib.request.urlopen(request, timeout=10) as reply:
-            return reply.headers.get('Set-Cookie', '').split(';')[0], json.load(reply)
+        login = urllib.request.Request(self.meet.url('/api/operator/login'), data=b'',
+                                       headers={'X-Operator-Pin': OPERATOR_PIN})
+        with urllib.request.urlopen(login, timeout=WAIT) as reply:
+            self.cookie = reply.headers['Set-Cookie'].split(';')[0]
 
     def boards(self):
-        request = urllib.request.Request(self.meet.url('/api/boards'))
-        request.add_header('Cookie', self.cookie)
-        with urllib.request.urlopen(request, timeout=10) as reply:
-            return {board['name']: board for board in json.load(reply)['boards']}
+        return {board['name']: board for board in self.meet.api('/api/boards', Cookie=self.cookie)['boards']}
 
     def desk_until(self, check, what):
         """Waits, with a deadline, until the desk's list passes `check`."""
-        deadline = time.monotonic() + WAIT
-        while time.monotonic() < deadline:
-            boards = self.boards()
-            if check(boards):
-                return boards
-            time.sleep(0.2)  # polling the server's list, as the operator's page does
-        self.fail(f'timed out waiting for {what}: {self.boards()}')
+        wait_until(self.driver, lambda: check(self.boards()), what, lambda: str(self.boards()))
+        return self.boards()
 
     def layout_of(self, page):
         page.focus()
@@ -66,7 +49,7 @@ class BoardLayoutFromTheDesk(OperatorMeetInBrowser):
         self.desk_until(lambda b: (b.get('Door', {}).get('showing') or {}).get('layout') == 'single',
                         'the board saying what it shows')
 
-        self.post('/api/boards/layout?name=Door&layout=four')
+        self.meet.api('/api/boards/layout?name=Door&layout=four', post=True, Cookie=self.cookie)
         board.until(lambda: self.layout_of(board) == 'four', "the desk's layout on the board")
         self.assertTrue(board.el('four-view').is_displayed())
         self.desk_until(lambda b: b['Door']['showing']['layout'] == 'four', 'the board telling it back')

@@ -9,24 +9,23 @@ Run: /usr/bin/python3 test_browser_published.py TALLVANE_BIN SOURCE_DIR
 import os
 import subprocess
 import sys
-import tempfile
-import unittest
 
 from selenium.webdriver.common.by import By
 from selenium.webdriver.support.ui import Select
 
 sys.path.insert(0, os.path.dirname(__file__))
 import test_browser_results as live  # noqa: E402  (its test class is not run here)
-from test_browser_stations import TALLVANE, Meet, free_port, main  # noqa: E402
+from test_browser_stations import TALLVANE, MeetInBrowser, free_port, main  # noqa: E402
 
 
-class PublishedSite(unittest.TestCase):
+class PublishedSite(MeetInBrowser):
+    SERVE = False  # no live server: the page has only the published files
+    make_browser = staticmethod(live.phone)
     # The results page's own ways of reading the page.
-    until, row, row_text = live.ResultsPage.until, live.ResultsPage.row, live.ResultsPage.row_text
+    row, row_text = live.ResultsPage.row, live.ResultsPage.row_text
 
-    def setUp(self):
-        self.meet = Meet()
-        self.site = os.path.join(self.meet.folder.name, 'site')
+    def prepare(self, meet):
+        self.site = os.path.join(meet.folder.name, 'site')
         self.publish()
         self.port = free_port()
         # The folder by its path: each publication swaps a new one in.
@@ -34,15 +33,8 @@ class PublishedSite(unittest.TestCase):
             [sys.executable, '-m', 'http.server', str(self.port), '--bind', '127.0.0.1',
              '--directory', self.site],
             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        self.profile = tempfile.TemporaryDirectory()
-        self.driver = live.phone(self.profile.name)
-
-    def tearDown(self):
-        self.driver.quit()
-        self.profile.cleanup()
-        self.web.terminate()
-        self.web.wait(10)
-        self.meet.close()
+        self.addCleanup(self.web.wait, 10)
+        self.addCleanup(self.web.terminate)
 
     def publish(self):
         subprocess.run([TALLVANE, 'publish', self.meet.file, self.site], env=self.meet.env,

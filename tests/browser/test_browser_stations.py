@@ -4,6 +4,7 @@ Selenium) against `tallvane serve` on a temporary copy of the demo meet.
 Run: /usr/bin/python3 test_browser_stations.py TALLVANE_BIN SOURCE_DIR
 """
 import faulthandler
+import json
 import os
 import random
 import queue
@@ -15,6 +16,7 @@ import tempfile
 import threading
 import time
 import unittest
+import urllib.request
 
 from selenium import webdriver
 from selenium.common.exceptions import StaleElementReferenceException
@@ -110,6 +112,12 @@ class Meet:
 
     def url(self, path):
         return f'http://127.0.0.1:{self.web_port}{path}'
+
+    def api(self, path, post=False, **headers):
+        """The server's JSON answer to `path` (a POST when `post`)."""
+        request = urllib.request.Request(self.url(path), data=b'' if post else None, headers=headers)
+        with urllib.request.urlopen(request, timeout=WAIT) as answer:
+            return json.load(answer)
 
     def query(self, sql, *values):
         with sqlite3.connect(self.file) as db:
@@ -262,10 +270,11 @@ def queue_once_sent(driver, meet, count, seconds):
 
 
 class MeetInBrowser(unittest.TestCase):
-    """A test with its own served meet (changed by prepare, started with OPTIONS)
-    and its own browser (made by make_browser); judges added to self.judges are
-    closed after it."""
+    """A test with its own meet (changed by prepare, served with OPTIONS unless
+    SERVE is False) and its own browser (made by make_browser); judges added to
+    self.judges are closed after it."""
     OPTIONS = ()
+    SERVE = True
 
     @staticmethod
     def make_browser(profile):
@@ -274,13 +283,24 @@ class MeetInBrowser(unittest.TestCase):
     def setUp(self):
         self.meet = Meet(self.OPTIONS)
         self.prepare(self.meet)
-        self.meet.start()
+        if self.SERVE:
+            self.meet.start()
         self.profile = tempfile.TemporaryDirectory()
         self.driver = self.make_browser(self.profile.name)
         self.judges = []
 
     def prepare(self, meet):
         """Changes the meet before its server starts."""
+
+    def until(self, check, what):
+        wait_until(self.driver, check, what)
+
+    def text(self, selector):
+        """The text of the element `selector` finds, read in one step: the
+        page may redraw between two WebDriver calls."""
+        return self.driver.execute_script(
+            'const found = document.querySelector(arguments[0]);'
+            'return found ? found.innerText : "";', selector)
 
     def tearDown(self):
         for judge in self.judges:
@@ -290,29 +310,10 @@ class MeetInBrowser(unittest.TestCase):
         self.meet.close()
 
 
-class BrowserStations(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.profile = tempfile.TemporaryDirectory()
-        cls.driver = browser(cls.profile.name)
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.driver.quit()
-        cls.profile.cleanup()
-
-    def setUp(self):
-        self.meet = Meet()
-        self.meet.start()
-        self.numbers = [row[0] for row in self.meet.query(
+class BrowserStations(MeetInBrowser):
+    def prepare(self, meet):
+        self.numbers = [row[0] for row in meet.query(
             "SELECT Num FROM Gymnasts WHERE scratched = 0 ORDER BY CAST(Num AS INTEGER) LIMIT 3")]
-
-    def tearDown(self):
-        for handle in self.driver.window_handles[1:]:
-            self.driver.switch_to.window(handle)
-            self.driver.close()
-        self.driver.switch_to.window(self.driver.window_handles[0])
-        self.meet.close()
 
     def test_panel_of_two_judges_and_a_board(self):
         board = board_page(self.driver, self.meet)
