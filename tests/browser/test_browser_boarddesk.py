@@ -15,7 +15,7 @@ import urllib.request
 
 sys.path.insert(0, os.path.dirname(__file__))
 from test_browser_health import OPERATOR_PIN, OperatorMeetInBrowser  # noqa: E402
-from test_browser_stations import PIN, WAIT, Page, browser, main, wait_until  # noqa: E402
+from test_browser_stations import WAIT, board_link, browser, main, wait_until  # noqa: E402
 
 
 class BoardLayoutFromTheDesk(OperatorMeetInBrowser):
@@ -39,12 +39,8 @@ class BoardLayoutFromTheDesk(OperatorMeetInBrowser):
         page.focus()
         return self.driver.execute_script('return document.body.dataset.layout ?? null')
 
-    def open_link(self, layout):
-        return Page(self.driver, self.meet.url(f'/display?name=Door&layout={layout}&pin={PIN}'))
-
     def test_the_desks_layout_reaches_the_board_and_outlives_its_drop(self):
-        board = self.open_link('single')
-        board.until(lambda: board.text('board-link') == '', 'the board logged in by its link')
+        board = board_link(self.driver, self.meet, 'name=Door&layout=single')
         self.assertEqual(self.layout_of(board), 'single')
         self.desk_until(lambda b: (b.get('Door', {}).get('showing') or {}).get('layout') == 'single',
                         'the board saying what it shows')
@@ -61,8 +57,7 @@ class BoardLayoutFromTheDesk(OperatorMeetInBrowser):
         self.profile.cleanup()
         self.profile = tempfile.TemporaryDirectory()
         self.driver = browser(self.profile.name)
-        board = self.open_link('single')
-        board.until(lambda: board.text('board-link') == '', 'the board logged in again')
+        board = board_link(self.driver, self.meet, 'name=Door&layout=single')
         board.until(lambda: self.layout_of(board) == 'four', "the desk's layout again")
         boards = self.desk_until(lambda b: b['Door']['connected'] and
                                  (b['Door']['showing'] or {}).get('layout') == 'four',

@@ -23,7 +23,7 @@ from selenium.webdriver.common.by import By
 
 sys.path.insert(0, os.path.dirname(__file__))
 from test_browser_results import Judge  # noqa: E402
-from test_browser_stations import PIN, MeetInBrowser, Page, board_page, main, queue_once_sent  # noqa: E402
+from test_browser_stations import PIN, MeetInBrowser, board_link, board_page, main, queue_once_sent  # noqa: E402
 
 DISPLAY_SECONDS = 15
 EVENTS = ('Vault', 'Bars', 'Beam', 'Floor')
@@ -89,20 +89,12 @@ class Watcher(Judge):
             pass  # closed at the end of the test
 
 
-def board_link(driver, meet, query):
-    board = Page(driver, meet.url(f'/display?{query}&pin={PIN}'))
-    board.until(lambda: driver.execute_script('return document.body.dataset.link') == 'logged-in',
-                'the board logged in from its link')
-    return board
-
-
 class Boards(MeetInBrowser):
     OPTIONS = ('--display-seconds', str(DISPLAY_SECONDS))
 
     def test_one_board_through_four_scores_of_two_events_in_turn(self):
         board = board_page(self.driver, self.meet)
-        board.until(lambda: board.text('board-link') == '' and board.el('idle-view').is_displayed(),
-                    'the board logged in')
+        board.until(lambda: board.el('idle-view').is_displayed(), 'the board idle')
         self.driver.execute_script(RECORD_SHOWN)
 
         numbers = [row[0] for row in self.meet.query(

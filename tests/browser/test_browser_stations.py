@@ -221,6 +221,12 @@ class Page:
         wait_until(self.driver, check, what)
 
 
+def logged_in(page, what):
+    """`page` once the server has let it in."""
+    page.until(lambda: page.driver.execute_script('return document.body.dataset.link') == 'logged-in', what)
+    return page
+
+
 def judge_pad(driver, meet, event, number):
     """A pad logged in as judge `number` of `event`, in any language."""
     pad = Page(driver, meet.url('/judge'))
@@ -229,9 +235,7 @@ def judge_pad(driver, meet, event, number):
     pad.type('judge-name', f'Judge {number}')
     pad.type('pin', PIN)
     pad.click('log-in')
-    pad.until(lambda: driver.execute_script('return document.body.dataset.link') == 'logged-in',
-              f'{event} judge {number} logged in')
-    return pad
+    return logged_in(pad, f'{event} judge {number} logged in')
 
 
 def send_score(pad, first, second):
@@ -246,7 +250,12 @@ def board_page(driver, meet):
     board.type('display-name', 'Hall')
     board.type('pin', PIN)
     board.click('start')
-    return board
+    return logged_in(board, 'the board logged in')
+
+
+def board_link(driver, meet, query):
+    """A board opened by its link (`query` and the PIN)."""
+    return logged_in(Page(driver, meet.url(f'/display?{query}&pin={PIN}')), 'the board logged in from its link')
 
 
 def look_up(pad, number, what='the gymnast'):
