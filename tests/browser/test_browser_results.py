@@ -2,12 +2,16 @@
 phone-sized) against `tallvane serve` on a temporary copy of the demo meet: a
 judge station's score shows up without a reload and is marked as new; with the
 server gone the page keeps its results and says it is offline, and it catches
-up once the server is back.
+up once the server is back. A published site (`tallvane publish` into a folder
+that Python's own static web server serves) shows the results, and after a
+changed score is published again the new score by its own polling, without a
+reload and without ever asking for the live API.
 
 Run: /usr/bin/python3 test_browser_results.py TALLVANE_BIN SOURCE_DIR [SCREENSHOT]
 """
 import os
 import socket
+import subprocess
 import sys
 import time
 
@@ -15,7 +19,7 @@ from selenium.webdriver.common.by import By
 from selenium.webdriver.support.ui import Select
 
 sys.path.insert(0, os.path.dirname(__file__))
-from test_browser_stations import MeetInBrowser, PHONE, PIN, WAIT, browser, main  # noqa: E402
+from test_browser_stations import TALLVANE, MeetInBrowser, PHONE, PIN, WAIT, browser, free_port, main  # noqa: E402
 
 SCREENSHOT = sys.argv[3] if len(sys.argv) > 3 else None
 
@@ -100,6 +104,10 @@ class ResultsPage(MeetInBrowser):
     def place(self, num):
         return self.row(num).find_element(By.CSS_SELECTOR, '.place').text
 
+    def publish(self, site):
+        subprocess.run([TALLVANE, 'publish', self.meet.file, site], env=self.meet.env,
+                       check=True, capture_output=True)
+
     def test_scores_follow_without_reload_and_survive_a_dropped_network(self):
         # The start page leads to the results of the meet's current session.
         self.driver.get(self.meet.url('/'))
@@ -169,6 +177,39 @@ class ResultsPage(MeetInBrowser):
                           "DecidedAt = '2026-05-02 10:04:00.000', Reason = 'seen on video'")
         self.until(lambda: 'Under inquiry' not in self.row_text('102'), 'the mark gone')
         self.assertIn('9.500', self.row_text('102'))
+
+    def test_a_published_site_follows_a_new_publication(self):
+        site = os.path.join(self.meet.folder.name, 'site')
+        self.publish(site)
+        port = free_port()
+        # The folder by its path: each publication swaps a new one in.
+        web = subprocess.Popen([sys.executable, '-m', 'http.server', str(port), '--bind', '127.0.0.1',
+                                '--directory', site], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.addCleanup(web.wait, 10)
+        self.addCleanup(web.terminate)
+        # One look a second instead of every 30 s, for the test.
+        self.driver.get(f'http://127.0.0.1:{port}/?poll=1')
+        self.until(lambda: self.row('101') is not None, 'gymnast 101 listed')
+        name = self.meet.query('SELECT Name FROM Meets')[0][0]
+        self.until(lambda: self.driver.find_element(By.ID, 'meet-name').text == name,
+                   'the meet named')
+        self.assertTrue(self.driver.find_element(By.ID, 'updated').text.startswith('Live'))
+        Select(self.driver.find_element(By.ID, 'view')).select_by_value('Vault')
+        self.driver.execute_script('window.notReloaded = true')
+
+        self.meet.query("UPDATE Gymnasts SET E1Final = 9.725 WHERE Num = '101'")
+        self.publish(site)
+        self.until(lambda: '9.725' in self.row_text('101'), 'the new vault score on the page')
+        self.assertIn('NEW', self.row_text('101'))
+        self.assertTrue(self.driver.execute_script('return window.notReloaded === true'))
+
+        Select(self.driver.find_element(By.ID, 'view')).select_by_value('Teams')
+        self.until(lambda: self.driver.find_elements(By.CSS_SELECTOR, '#results tr[data-gym]'),
+                   'the team standings')
+        asked = self.driver.execute_script(
+            'return performance.getEntriesByType("resource").map((e) => e.name)')
+        self.assertFalse([url for url in asked if '/api/' in url or '/updates' in url], asked)
+
 
 if __name__ == '__main__':
     main()

@@ -279,11 +279,10 @@ def queue_once_sent(driver, meet, count, seconds):
 
 
 class MeetInBrowser(unittest.TestCase):
-    """A test with its own meet (changed by prepare, served with OPTIONS unless
-    SERVE is False) and its own browser (made by make_browser); judges added to
-    self.judges are closed after it."""
+    """A test with its own served meet (changed by prepare, started with OPTIONS)
+    and its own browser (made by make_browser); judges added to self.judges are
+    closed after it."""
     OPTIONS = ()
-    SERVE = True
 
     @staticmethod
     def make_browser(profile):
@@ -292,8 +291,7 @@ class MeetInBrowser(unittest.TestCase):
     def setUp(self):
         self.meet = Meet(self.OPTIONS)
         self.prepare(self.meet)
-        if self.SERVE:
-            self.meet.start()
+        self.meet.start()
         self.profile = tempfile.TemporaryDirectory()
         self.driver = self.make_browser(self.profile.name)
         self.judges = []
