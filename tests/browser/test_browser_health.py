@@ -7,15 +7,24 @@ with its seat and is tapped, the board shows its name and event full screen
 for 20 s, judge 1's test score goes to the board and back, and the list on
 /health says who answered and which seats are empty.
 
+A board's layout chosen at the desk: a board opened by its link (no form, no
+keyboard) says what it shows, the operator chooses another layout through the
+operator's API, the page takes it and tells it back, and a board that drops
+and logs in again under the same name (a TV switched off and on: a fresh
+browser, whose link asks for another layout) is given the desk's choice again.
+
 Run: /usr/bin/python3 test_browser_health.py TALLVANE_BIN SOURCE_DIR [SCREENSHOT_DIR]
 """
 import os
 import sys
+import tempfile
+import urllib.request
 
 from selenium.webdriver.support.ui import WebDriverWait
 
 sys.path.insert(0, os.path.dirname(__file__))
-from test_browser_stations import TABLET, PIN, MeetInBrowser, Page, board_page, emulate, judge_pad, main  # noqa: E402
+from test_browser_stations import (TABLET, PIN, WAIT, MeetInBrowser, Page, board_link, board_page, browser,  # noqa: E402
+                                   emulate, judge_pad, main, wait_until)
 
 OPERATOR_PIN = '24681357'
 SHOTS = sys.argv[3] if len(sys.argv) > 3 else ''
@@ -36,9 +45,10 @@ new MutationObserver(() => window.rehearsalTimes.push([view.hidden, performance.
 """
 
 
-class OperatorMeetInBrowser(MeetInBrowser):
-    """A test with its own meet of four judges an event, served with the
-    operator PIN OPERATOR_PIN, and its own browser."""
+class DirectorOnATablet(MeetInBrowser):
+    """Tests with a meet of four judges an event, served with the operator PIN
+    OPERATOR_PIN and the shortest display time."""
+    OPTIONS = ('--display-seconds', str(DISPLAY_SECONDS))
 
     def prepare(self, meet):
         meet.write('operatorpin.txt', OPERATOR_PIN + '\r\n')
@@ -53,16 +63,25 @@ class OperatorMeetInBrowser(MeetInBrowser):
             "(row) => [...row.cells].map((cell) => cell.textContent))", f'#{body} tr')
         return {row[0]: row for row in cells}
 
-
-class DirectorOnATablet(OperatorMeetInBrowser):
-    OPTIONS = ('--display-seconds', str(DISPLAY_SECONDS))
-
     def seats(self, page):
         return self.table(page, 'seat-rows')
 
     def rehearsal(self, page):
         """The rehearsal's list as shown: seat -> the row's cells."""
         return self.table(page, 'rehearsal-rows')
+
+    def boards(self):
+        """The desk's list of boards by name, read with the operator's cookie."""
+        return {board['name']: board for board in self.meet.api('/api/boards', Cookie=self.cookie)['boards']}
+
+    def desk_until(self, check, what):
+        """Waits, with a deadline, until the desk's list passes `check`."""
+        wait_until(self.driver, lambda: check(self.boards()), what, lambda: str(self.boards()))
+        return self.boards()
+
+    def layout_of(self, page):
+        page.focus()
+        return self.driver.execute_script('return document.body.dataset.layout ?? null')
 
     def test_the_director_follows_the_seats_and_runs_the_rehearsal(self):
         board = board_page(self.driver, self.meet)
@@ -146,6 +165,36 @@ class DirectorOnATablet(OperatorMeetInBrowser):
         self.assertEqual(rows['Floor judge 4'][1:], ['', '', 'empty'])
         self.assertIn('3 answered, 15 empty', health.text('rehearsal-status'))
         self.assertTrue(health.el('rehearsal-start').is_enabled())
+
+
+    def test_the_desks_layout_reaches_the_board_and_outlives_its_drop(self):
+        login = urllib.request.Request(self.meet.url('/api/operator/login'), data=b'',
+                                       headers={'X-Operator-Pin': OPERATOR_PIN})
+        with urllib.request.urlopen(login, timeout=WAIT) as reply:
+            self.cookie = reply.headers['Set-Cookie'].split(';')[0]
+        board = board_link(self.driver, self.meet, 'name=Door&layout=single')
+        self.assertEqual(self.layout_of(board), 'single')
+        self.desk_until(lambda b: (b.get('Door', {}).get('showing') or {}).get('layout') == 'single',
+                        'the board saying what it shows')
+
+        self.meet.api('/api/boards/layout?name=Door&layout=four', post=True, Cookie=self.cookie)
+        board.until(lambda: self.layout_of(board) == 'four', "the desk's layout on the board")
+        self.assertTrue(board.el('four-view').is_displayed())
+        self.desk_until(lambda b: b['Door']['showing']['layout'] == 'four', 'the board telling it back')
+
+        # The TV goes off: its browser ends, the server sees the board gone.
+        self.driver.quit()
+        self.desk_until(lambda b: not b['Door']['connected'], 'the board gone')
+        # ... and on again, a fresh browser whose link asks for one score.
+        self.profile.cleanup()
+        self.profile = tempfile.TemporaryDirectory()
+        self.driver = browser(self.profile.name)
+        board = board_link(self.driver, self.meet, 'name=Door&layout=single')
+        board.until(lambda: self.layout_of(board) == 'four', "the desk's layout again")
+        boards = self.desk_until(lambda b: b['Door']['connected'] and
+                                 (b['Door']['showing'] or {}).get('layout') == 'four',
+                                 'the board back with the layout')
+        self.assertEqual(boards['Door']['chosen']['layout'], 'four')
 
 
 if __name__ == '__main__':
