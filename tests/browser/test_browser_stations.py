@@ -1,7 +1,6 @@
-"""Judge pads and a scoreboard in a real browser (headless Chromium driven by
-Selenium) against `tallvane serve` on a temporary copy of the demo meet.
-
-Run: /usr/bin/python3 test_browser_stations.py TALLVANE_BIN SOURCE_DIR
+"""What the pages' tests in a real browser (headless Chromium driven by
+Selenium) share: a temporary copy of the demo meet served by `tallvane serve`,
+the browser, its windows, pads and boards logged in, and the test runner.
 """
 import faulthandler
 import json
@@ -317,70 +316,9 @@ class MeetInBrowser(unittest.TestCase):
         self.meet.close()
 
 
-class BrowserStations(MeetInBrowser):
-    def prepare(self, meet):
-        self.numbers = [row[0] for row in meet.query(
-            "SELECT Num FROM Gymnasts WHERE scratched = 0 ORDER BY CAST(Num AS INTEGER) LIMIT 3")]
-
-    def test_panel_of_two_judges_and_a_board(self):
-        board = board_page(self.driver, self.meet)
-        second = judge_pad(self.driver, self.meet, 'Bars', 2)
-        first = judge_pad(self.driver, self.meet, 'Bars', 1)
-        number = self.numbers[0]
-        look_up(first, number, 'the gymnast on judge 1')
-        second.until(lambda: second.text('gymnast-name').startswith(number), 'the gymnast pushed to judge 2')
-        second.type('score-2', '9.2')
-        second.click('send')
-        second.until(lambda: second.text('send-status') == 'Confirmed', 'judge 2 confirmed')
-        first.until(lambda: first.value('score-2') == '9.200', "judge 2's score on judge 1's pad")
-        first.type('score-1', '9.0')
-        first.until(lambda: first.value('final') == '9.100', 'the final computed')
-        first.click('send')
-        first.until(lambda: first.text('send-status') == 'Confirmed', 'judge 1 confirmed')
-        self.assertEqual(self.meet.query('SELECT E2S1, E2S2, E2Final FROM Gymnasts WHERE Num = ?', number),
-                         [(9.0, 9.2, 9.1)])
-        board.until(lambda: board.text('board-score') == '9.100', 'the score on the board')
-        self.assertEqual(board.text('board-number'), number)
-        self.assertEqual(board.text('board-event'), 'Bars')
-
-    def test_vault_takes_the_better_vault(self):
-        pad = judge_pad(self.driver, self.meet, 'Vault', 1)
-        number = self.numbers[1]
-        look_up(pad, number)
-        for box, score in (('score-1', '9.0'), ('score-2', '9.2'), ('adjustment', '-0.3'),
-                           ('score2-1', '8.9'), ('score2-2', '9.0')):
-            pad.type(box, score)
-        pad.until(lambda: pad.value('final') == '8.950', 'the better vault')
-        self.assertEqual((pad.value('b-score'), pad.value('b-score-2')), ('9.100', '8.950'))
-        pad.click('send')
-        pad.until(lambda: pad.text('send-status') == 'Confirmed', 'confirmed')
-        self.assertEqual(self.meet.query('SELECT E1Final, E7S1 FROM Gymnasts WHERE Num = ?', number),
-                         [(8.95, 8.9)])
-
-    def test_server_restart_and_a_score_sent_while_it_is_down(self):
-        board = board_page(self.driver, self.meet)
-        pad = judge_pad(self.driver, self.meet, 'Beam', 1)
-        number = self.numbers[2]
-        look_up(pad, number)
-        self.meet.stop()
-        pad.until(lambda: pad.text('link') != 'Logged in', 'the pad offline')
-        send_score(pad, '8.5', '8.7')
-        self.assertEqual(pad.text('send-status'), 'Waiting')
-        self.meet.start()
-        pad.until(lambda: pad.text('send-status') == 'Confirmed', 'the waiting score confirmed')
-        board.until(lambda: board.text('board-link') == '', 'the board logged in again')
-        self.assertEqual(self.meet.query('SELECT E3Final FROM Gymnasts WHERE Num = ?', number), [(8.6,)])
-        self.assertEqual(self.meet.query(
-            "SELECT COUNT(*) FROM ScoreBoardQueue WHERE Num = ? AND EventName = 'Beam'", number), [(1,)])
-        board.until(lambda: board.text('board-score') == '8.600', 'the score on the board')
-
-
 def main():
     """Runs the tests of the calling script. Where every thread stands is
     printed before the test runner's own time limit ends a run that hangs."""
     faulthandler.dump_traceback_later(270, exit=True)
     unittest.main(argv=sys.argv[:1], verbosity=2)
 
-
-if __name__ == '__main__':
-    main()
