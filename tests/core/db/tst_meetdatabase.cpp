@@ -9,6 +9,7 @@
 #include <QDate>
 #include <QFile>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QTest>
 
@@ -164,7 +165,10 @@ private Q_SLOTS:
         // Untyped columns keep whatever storage class the value was bound with.
         QVERIFY(mMeet->db.execute(u"CREATE TABLE byQt(v)"_s));
         QVERIFY(mMeet->db.execute(u"CREATE TABLE byEngine(v)"_s));
-        QVERIFY(mMeet->db.execute(u"INSERT INTO byQt(v) VALUES(?)"_s, {value}));
+        QSqlQuery byQt(mMeet->db.connection());
+        QVERIFY(byQt.prepare(u"INSERT INTO byQt(v) VALUES(?)"_s));
+        byQt.addBindValue(value);
+        QVERIFY2(byQt.exec(), qPrintable(byQt.lastError().text()));
 
         const std::shared_ptr<SqliteStatement> insert =
             mMeet->db.sqliteStatement(u"INSERT INTO byEngine(v) VALUES(?)"_s);
