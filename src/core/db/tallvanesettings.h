@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tables/meettable.h"
+
 #include <QString>
 
 #include <optional>
@@ -10,12 +12,12 @@ class MeetDatabase;
 // tables, in a table of its own ("TallvaneSettings": a name and a text value
 // per row). The meet-management program never sees it: the transfer file
 // carries the meet tables only.
-class TallvaneSettings {
+class TallvaneSettings : public MeetTable {
 public:
     static inline const QString TableName = QStringLiteral("TallvaneSettings");
 
     explicit TallvaneSettings(MeetDatabase& db)
-        : mDb(db) {}
+        : MeetTable(db) {}
 
     // Creates Tallvane's own tables that the meet file lacks (these settings,
     // the score history, held scores and inquiries), all in one transaction (a meet file made by an
@@ -28,10 +30,4 @@ public:
     std::optional<QString> value(const QString& name);
     // Stores `value` under `name`, replacing what was there.
     bool setValue(const QString& name, const QString& value);
-
-    QString lastError() const { return mError; }
-
-private:
-    MeetDatabase& mDb;
-    QString mError;
 };

@@ -7,7 +7,7 @@
 using namespace Qt::Literals::StringLiterals;
 
 CurrentSettingsTable::CurrentSettingsTable(MeetDatabase& db)
-    : mDb(db) {}
+    : MeetTable(db) {}
 
 std::optional<std::optional<CurrentSettingsTable::Session>> CurrentSettingsTable::currentSession() {
     const DbRows rows = mDb.select(u"SELECT sessionid, session_desc FROM current_settings"_s);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "meettable.h"
+
 #include <QString>
 
 #include <optional>
@@ -9,7 +11,7 @@ class MeetDatabase;
 // The current_settings table: its one row names the current session. Every
 // statement on the table is here. Failures come back as false or
 // std::nullopt with the reason in lastError().
-class CurrentSettingsTable {
+class CurrentSettingsTable : public MeetTable {
 public:
     static inline const QString Name = QStringLiteral("current_settings");
 
@@ -25,10 +27,4 @@ public:
     // In a transaction of its own; a file that lost its row gets it back
     // rather than losing the choice.
     bool setCurrentSession(const Session& session);
-
-    QString lastError() const { return mError; }
-
-private:
-    MeetDatabase& mDb;
-    QString mError;
 };

@@ -5,7 +5,7 @@
 using namespace Qt::Literals::StringLiterals;
 
 DivisionTables::DivisionTables(MeetDatabase& db)
-    : mDb(db) {}
+    : MeetTable(db) {}
 
 std::optional<QStringList> DivisionTables::levels() {
     const DbRows rows = mDb.select(u"SELECT Level FROM Levels ORDER BY Level COLLATE NOCASE"_s);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "meettable.h"
+
 #include <QDate>
 #include <QList>
 #include <QString>
@@ -13,7 +15,7 @@ class MeetDatabase;
 // The Levels and Age Groups tables: what a gymnast competes in. Every
 // statement on them is here. Failures come back as std::nullopt with the
 // reason in lastError().
-class DivisionTables {
+class DivisionTables : public MeetTable {
 public:
     struct AgeGroup {
         qint64 ageId = 0;
@@ -32,10 +34,4 @@ public:
     // By lowest age (those without one last), then first birth date and id;
     // with a level, only its groups (letter case ignored).
     std::optional<QList<AgeGroup>> ageGroups(const std::optional<QString>& level = {});
-
-    QString lastError() const { return mError; }
-
-private:
-    MeetDatabase& mDb;
-    QString mError;
 };

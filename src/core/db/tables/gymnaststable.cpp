@@ -43,12 +43,7 @@ void readFinals(const DbRows& rows, int row, std::array<QVariant, N>& finals) {
 } // namespace
 
 GymnastsTable::GymnastsTable(MeetDatabase& db)
-    : mDb(db) {}
-
-bool GymnastsTable::failed(const QString& error) {
-    mError = error;
-    return false;
-}
+    : MeetTable(db) {}
 
 std::optional<QList<GymnastsTable::Listed>> GymnastsTable::inSession(const QString& session,
                                                                      Order order) {

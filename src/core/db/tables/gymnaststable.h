@@ -1,5 +1,7 @@
 #pragma once
 
+#include "meettable.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -15,7 +17,7 @@ class MeetDatabase;
 // of Num). Every statement on the table is here; what a change alters is
 // recorded with the meet's changes. Failures come back as false or
 // std::nullopt with the reason in lastError().
-class GymnastsTable {
+class GymnastsTable : public MeetTable {
 public:
     static inline const QString Name = QStringLiteral("Gymnasts");
     static inline const QString Num = QStringLiteral("Num");
@@ -114,11 +116,4 @@ public:
     // her session. True with nothing written for an unknown number.
     bool storeScore(const QString& num, const QString& event, const QString& session,
                     const QList<std::pair<QString, QVariant>>& columns);
-
-    QString lastError() const { return mError; }
-
-private:
-    bool failed(const QString& error);
-    MeetDatabase& mDb;
-    QString mError;
 };

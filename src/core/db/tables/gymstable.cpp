@@ -5,7 +5,7 @@
 using namespace Qt::Literals::StringLiterals;
 
 GymsTable::GymsTable(MeetDatabase& db)
-    : mDb(db) {}
+    : MeetTable(db) {}
 
 std::optional<QList<GymsTable::Gym>> GymsTable::all() {
     const DbRows rows = mDb.select(u"SELECT gymid, \"Short Name\", \"official name\" FROM Gyms "

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "meettable.h"
+
 #include <QList>
 #include <QString>
 
@@ -10,7 +12,7 @@ class MeetDatabase;
 // The Gyms table: the clubs the gymnasts come from, by their id. Every
 // statement on the table is here. Failures come back as std::nullopt with
 // the reason in lastError().
-class GymsTable {
+class GymsTable : public MeetTable {
 public:
     struct Gym {
         qint64 id = 0;
@@ -22,10 +24,4 @@ public:
 
     // By official name, letter case ignored.
     std::optional<QList<Gym>> all();
-
-    QString lastError() const { return mError; }
-
-private:
-    MeetDatabase& mDb;
-    QString mError;
 };

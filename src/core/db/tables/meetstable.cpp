@@ -17,7 +17,7 @@ QDate dateOf(const QVariant& value) {
 } // namespace
 
 MeetsTable::MeetsTable(MeetDatabase& db)
-    : mDb(db) {}
+    : MeetTable(db) {}
 
 std::optional<std::optional<MeetsTable::Header>> MeetsTable::header() {
     const DbRows rows = mDb.select(
@@ -55,13 +55,14 @@ std::optional<QString> MeetsTable::meetName() {
 }
 
 MeetsTable::Saved MeetsTable::save(const Edit& edit) {
-    const auto failed = [this](const QString& error) {
+    // Keeps the reason, as the inherited failed() does, for a Saved answer.
+    const auto failure = [this](const QString& error) {
         mError = error;
         return Saved::Failed;
     };
     const DbRows before = mDb.select(u"SELECT Start_Date FROM Meets LIMIT 1"_s);
     if (!before.ok())
-        return failed(before.error());
+        return failure(before.error());
     // Meets holds the one row of the meet, so the statement needs no condition.
     QString sql = u"UPDATE Meets SET Start_Date = ?, End_Date = ?"_s;
     QVariantList values{edit.startDate, edit.endDate};
@@ -70,7 +71,7 @@ MeetsTable::Saved MeetsTable::save(const Edit& edit) {
         values.append(*edit.numJudges);
     }
     if (!mDb.execute(sql, values))
-        return failed(mDb.lastError());
+        return failure(mDb.lastError());
     if (mDb.rowsAffected() == 0)
         return Saved::NoMeet;
     MeetChange change{Name, {}, {}, {}, {}, false};
@@ -78,7 +79,7 @@ MeetsTable::Saved MeetsTable::save(const Edit& edit) {
         SessionsTable sessions(mDb);
         const auto all = sessions.all();
         if (!all)
-            return failed(sessions.lastError());
+            return failure(sessions.lastError());
         for (const SessionsTable::Entry& session : *all)
             change.sessions.append(session.number);
         change.altersResults = true;

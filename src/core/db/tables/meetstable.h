@@ -1,5 +1,7 @@
 #pragma once
 
+#include "meettable.h"
+
 #include <QString>
 #include <QVariant>
 
@@ -11,7 +13,7 @@ class MeetDatabase;
 // table is here; a change is recorded with the meet's changes (a new start
 // date changes every session's results: ages count from it). Failures come
 // back as false or std::nullopt with the reason in lastError().
-class MeetsTable {
+class MeetsTable : public MeetTable {
 public:
     static inline const QString Name = QStringLiteral("Meets");
 
@@ -49,10 +51,4 @@ public:
     // The meet's name; empty without a header.
     std::optional<QString> meetName();
     Saved save(const Edit& edit);
-
-    QString lastError() const { return mError; }
-
-private:
-    MeetDatabase& mDb;
-    QString mError;
 };

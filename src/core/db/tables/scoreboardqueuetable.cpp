@@ -39,12 +39,7 @@ ScoreBoardQueueTable::Row rowOf(const SqliteStatement& statement) {
 } // namespace
 
 ScoreBoardQueueTable::ScoreBoardQueueTable(MeetDatabase& db)
-    : mDb(db) {}
-
-bool ScoreBoardQueueTable::failed(const QString& error) {
-    mError = error;
-    return false;
-}
+    : MeetTable(db) {}
 
 bool ScoreBoardQueueTable::changed(const QString& sql, const QVariantList& values, const Row& row) {
     if (!mDb.execute(sql, values))

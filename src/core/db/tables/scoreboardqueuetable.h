@@ -1,5 +1,7 @@
 #pragma once
 
+#include "meettable.h"
+
 #include <QList>
 #include <QString>
 
@@ -11,7 +13,7 @@ class MeetDatabase;
 // score displays, named by its rowid. Every statement on the table is here;
 // each change is recorded with the meet's changes. Failures come back as
 // false or std::nullopt with the reason in lastError().
-class ScoreBoardQueueTable {
+class ScoreBoardQueueTable : public MeetTable {
 public:
     static inline const QString Name = QStringLiteral("ScoreBoardQueue");
     // The longest gymnast name a row holds.
@@ -70,14 +72,8 @@ public:
     std::optional<std::optional<Row>> firstNotHeld(const QString& status, const QString& event);
     std::optional<std::optional<Row>> byId(qint64 rowId);
 
-    QString lastError() const { return mError; }
-
 private:
     std::optional<QList<Row>> rows(const QString& condition, const QVariantList& values);
     std::optional<std::optional<Row>> first(const QString& condition, const QVariantList& values);
     bool changed(const QString& sql, const QVariantList& values, const Row& row);
-    bool failed(const QString& error);
-
-    MeetDatabase& mDb;
-    QString mError;
 };

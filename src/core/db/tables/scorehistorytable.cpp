@@ -62,17 +62,12 @@ ScoreHistoryTable::Attempt attemptOf(const DbRows& rows, int row, const QString&
 } // namespace
 
 ScoreHistoryTable::ScoreHistoryTable(MeetDatabase& db)
-    : mDb(db) {}
+    : MeetTable(db) {}
 
 ScoreHistoryTable::~ScoreHistoryTable() = default;
 
 QString ScoreHistoryTable::timeText(const QDateTime& time) {
     return timestampText(time, true);
-}
-
-bool ScoreHistoryTable::failed(const QString& error) {
-    mError = error;
-    return false;
 }
 
 std::optional<bool> ScoreHistoryTable::exists() {

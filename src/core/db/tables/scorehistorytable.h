@@ -1,5 +1,7 @@
 #pragma once
 
+#include "meettable.h"
+
 #include <QDateTime>
 #include <QList>
 #include <QString>
@@ -18,7 +20,7 @@ class SqliteStatement;
 // score, when, from what to what. Tallvane's own table: the transfer file
 // never carries it. Failures come back as false or std::nullopt with the
 // reason in lastError().
-class ScoreHistoryTable {
+class ScoreHistoryTable : public MeetTable {
 public:
     static inline const QString Name = QStringLiteral("ScoreHistory");
 
@@ -88,12 +90,6 @@ public:
     // Entries in the order they were made.
     std::optional<QList<Entry>> entries(const Filter& filter);
 
-    QString lastError() const { return mError; }
-
 private:
-    bool failed(const QString& error);
-
-    MeetDatabase& mDb;
     std::shared_ptr<SqliteStatement> mInsert;
-    QString mError;
 };

@@ -7,12 +7,7 @@
 using namespace Qt::Literals::StringLiterals;
 
 ScoreHoldsTable::ScoreHoldsTable(MeetDatabase& db)
-    : mDb(db) {}
-
-bool ScoreHoldsTable::failed(const QString& error) {
-    mError = error;
-    return false;
-}
+    : MeetTable(db) {}
 
 bool ScoreHoldsTable::ensure() {
     return mDb.execute(u"CREATE TABLE IF NOT EXISTS ScoreHolds (Num TEXT NOT NULL, "

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "meettable.h"
+
 #include <QList>
 #include <QSet>
 #include <QString>
@@ -13,7 +15,7 @@ class MeetDatabase;
 // other, but goes to no display and counts in no place until it is released.
 // Tallvane's own table: the transfer file never carries it. Failures come
 // back as false or std::nullopt with the reason in lastError().
-class ScoreHoldsTable {
+class ScoreHoldsTable : public MeetTable {
 public:
     static inline const QString Name = QStringLiteral("ScoreHolds");
 
@@ -36,12 +38,4 @@ public:
     bool release(const QString& num, const QString& event);
     // Every held score, oldest hold first; empty for a meet file without the table.
     std::optional<QList<Held>> all();
-
-    QString lastError() const { return mError; }
-
-private:
-    bool failed(const QString& error);
-
-    MeetDatabase& mDb;
-    QString mError;
 };

@@ -7,12 +7,7 @@
 using namespace Qt::Literals::StringLiterals;
 
 ScoreInquiriesTable::ScoreInquiriesTable(MeetDatabase& db)
-    : mDb(db) {}
-
-bool ScoreInquiriesTable::failed(const QString& error) {
-    mError = error;
-    return false;
-}
+    : MeetTable(db) {}
 
 bool ScoreInquiriesTable::ensure() {
     // One open inquiry per event of a gymnast; decided ones stay listed.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "meettable.h"
+
 #include <QList>
 #include <QString>
 
@@ -13,7 +15,7 @@ class MeetDatabase;
 // at most one open inquiry. Tallvane's own table: the transfer file never
 // carries it. Failures come back as false or std::nullopt with the reason in
 // lastError().
-class ScoreInquiriesTable {
+class ScoreInquiriesTable : public MeetTable {
 public:
     static inline const QString Name = QStringLiteral("ScoreInquiries");
 
@@ -48,12 +50,6 @@ public:
     // file without the table.
     std::optional<QList<Inquiry>> all(const QString& session = {});
 
-    QString lastError() const { return mError; }
-
 private:
-    bool failed(const QString& error);
     std::optional<bool> exists();
-
-    MeetDatabase& mDb;
-    QString mError;
 };

@@ -6,7 +6,7 @@
 using namespace Qt::Literals::StringLiterals;
 
 SessionsTable::SessionsTable(MeetDatabase& db)
-    : mDb(db) {}
+    : MeetTable(db) {}
 
 std::optional<QList<SessionsTable::Entry>> SessionsTable::all(Order order) {
     // By description as the operator reads them, without regard to letter case.

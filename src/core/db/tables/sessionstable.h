@@ -1,5 +1,7 @@
 #pragma once
 
+#include "meettable.h"
+
 #include <QList>
 #include <QString>
 #include <QVariant>
@@ -12,7 +14,7 @@ class MeetDatabase;
 // Every statement on the table is here; an edit is recorded with the meet's
 // changes. Failures come back as false or std::nullopt with the reason in
 // lastError().
-class SessionsTable {
+class SessionsTable : public MeetTable {
 public:
     static inline const QString Name = QStringLiteral("Sessions");
 
@@ -40,10 +42,4 @@ public:
     std::optional<std::optional<Entry>> entry(const QString& number);
     std::optional<std::optional<Details>> details(const QString& number);
     bool save(const Details& edited);
-
-    QString lastError() const { return mError; }
-
-private:
-    MeetDatabase& mDb;
-    QString mError;
 };

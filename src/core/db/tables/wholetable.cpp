@@ -39,7 +39,7 @@ const Statements& statementsOf(const MeetSchema::Table& table) {
 } // namespace
 
 WholeTable::WholeTable(MeetDatabase& db, const MeetSchema::Table& table)
-    : mDb(db)
+    : MeetTable(db)
     , mTable(table) {}
 
 std::shared_ptr<SqliteStatement> WholeTable::prepared(const QString& sql) {

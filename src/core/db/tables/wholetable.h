@@ -1,5 +1,7 @@
 #pragma once
 
+#include "meettable.h"
+
 #include "db/meetschema.h"
 #include "db/sqlitestatement.h"
 #include "db/utf8statement.h"
@@ -15,7 +17,7 @@ class MeetDatabase;
 // schema order, row after row. The transfer import and export copy all the
 // tables alike through it. Failures come back as null or std::nullopt with
 // the reason in lastError().
-class WholeTable {
+class WholeTable : public MeetTable {
 public:
     WholeTable(MeetDatabase& db, const MeetSchema::Table& table);
 
@@ -32,13 +34,9 @@ public:
     std::unique_ptr<Utf8Statement> utf8Reader();
     std::optional<qint64> rowCount();
 
-    QString lastError() const { return mError; }
-
 private:
     std::shared_ptr<SqliteStatement> prepared(const QString& sql);
     std::unique_ptr<Utf8Statement> preparedUtf8(const QString& sql);
 
-    MeetDatabase& mDb;
     const MeetSchema::Table& mTable;
-    QString mError;
 };
