@@ -111,7 +111,6 @@ private Q_SLOTS:
         QCOMPARE(QJsonDocument::fromJson(refused->readAll()).object().value(u"error"_s).toString(),
                  u"Operator log-in needed."_s);
 
-        QCOMPARE(status(*m.logInWith(m.f.pin())), 401); // the station PIN opens nothing here
         auto login = m.logInWith(m.operatorPin());
         QCOMPARE(status(*login), 200);
         const QByteArray setCookie = login->rawHeader("Set-Cookie");
@@ -211,9 +210,7 @@ private Q_SLOTS:
         const QJsonObject seat = m.seat(u"Bars judge 2"_s);
         QCOMPARE(seat[u"outbox"_s].toInt(), 2);
         QCOMPARE(seat[u"charging"_s].toBool(true), false);
-        QCOMPARE(seat[u"transport"_s].toString(), u"browser"_s);
         QCOMPARE(seat[u"agent"_s].toString(), u"Test tablet"_s);
-        QCOMPARE(seat[u"state"_s].toString(), u"logged in"_s);
         QVERIFY(seat[u"marks"_s].toArray().contains(u"Battery low: 15 %"_s));
         QTRY_VERIFY(hasMark(m.seat(u"Bars judge 2"_s), u"2 scores waiting for"_s));
         QTRY_COMPARE(m.alertsContaining(u"2 scores have waited"_s), 1);
