@@ -14,16 +14,13 @@ class TestConsoleBoards : public ServerWindowFixture {
     QComboBox* box(const QString& name) { return mWindow->findChild<QComboBox*>(name); }
 
 private Q_SLOTS:
-    void init() { openWindow(); }
-    void cleanup() { closeWindow(); }
-
     void aBoxChangesWhatTheBoardShows() {
         child<QTabWidget>("SSTab1")->setCurrentWidget(child<QWidget>("boardsTab"));
         WebTestStation board(webPort());
-        QCOMPARE(board.loginDisplay(u"Door"_s, mDesk->state.pin()), u"AUTHRESP|0"_s);
+        QCOMPARE(board.loginDisplay(u"Door"_s, pin()), u"AUTHRESP|0"_s);
         board.send(u"BOARDLAYOUT|single|Bars||"_s);
-        TestStation tcp(quint16(mWindow->server().port()));
-        QCOMPARE(tcp.loginDisplay(u"Lobby"_s, mDesk->state.pin()), u"AUTHRESP|0"_s);
+        TestStation tcp(port());
+        QCOMPARE(tcp.loginDisplay(u"Lobby"_s, pin()), u"AUTHRESP|0"_s);
 
         QTRY_COMPARE(cell("lstBoards", 0, BoardsTableModel::Showing),
                      u"One score at a time: Bars"_s);
@@ -54,8 +51,7 @@ private Q_SLOTS:
         QVERIFY(four->isVisible());
         QVERIFY(!four->pixmap().isNull());
         const QString pages = child<QLabel>("lblWebAddress")->text();
-        QCOMPARE(four->toolTip(),
-                 pages + u"display?name=Door%202&layout=four&pin="_s + mDesk->state.pin());
+        QCOMPARE(four->toolTip(), pages + u"display?name=Door%202&layout=four&pin="_s + pin());
         child<QLineEdit>("txtPIN")->setText(u"2468"_s);
         click("cmdSetPIN");
         QVERIFY(four->toolTip().endsWith(u"&pin=2468"_s));

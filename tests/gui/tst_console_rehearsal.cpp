@@ -9,14 +9,10 @@ class TestConsoleRehearsal : public ServerWindowFixture {
     Q_OBJECT
 
 private Q_SLOTS:
-    void init() { openWindow(); }
-    void cleanup() { closeWindow(); }
-
     void aRehearsalFromTheStationsTabIsSavedAsPdf() {
-        TestStation judge(quint16(mWindow->server().port()));
+        TestStation judge(port());
         judge.setAnswerHeartbeats(true);
-        QVERIFY(judge.loginJudge(u"Vault"_s, u"Judge A"_s, mDesk->state.pin())
-                    .startsWith(u"AUTHRESP|0"_s));
+        QVERIFY(judge.loginJudge(u"Vault"_s, u"Judge A"_s, pin()).startsWith(u"AUTHRESP|0"_s));
 
         QTest::mouseClick(child<QPushButton>("cmdRehearsal"), Qt::LeftButton);
         auto* rehearsal = child<QWidget>("frmRehearsal");
@@ -45,10 +41,9 @@ private Q_SLOTS:
         QCOMPARE(QFileInfo(mDesk->prompter.lastFolderOrProposal).path(),
                  QFileInfo(db().filePath()).path());
         const QString printed = pdfText(pdf);
-        QVERIFY(printed.contains(u"Rehearsal"_s));
-        QVERIFY(printed.contains(u"1 answered"_s));
-        QVERIFY(printed.contains(u"Vault judge 1"_s));
-        QVERIFY(printed.contains(table->item(0, 3)->text()));
+        for (const QString& text :
+             {u"Rehearsal"_s, u"1 answered"_s, u"Vault judge 1"_s, table->item(0, 3)->text()})
+            QVERIFY2(printed.contains(text), qPrintable(text));
     }
 };
 

@@ -26,16 +26,11 @@ class TestConsoleWindow : public ServerWindowFixture {
     QString queueRows() { return firstRow(db(), u"SELECT count(*) FROM ScoreBoardQueue"_s)[0]; }
 
 private Q_SLOTS:
-    void init() { openWindow(); }
-    void cleanup() { closeWindow(); }
-
     void setAnnouncesTheSessionToEveryLoggedInStation() {
-        const quint16 port = quint16(mWindow->server().port());
-        TestStation judge(port), display(port), stranger(port);
+        TestStation judge(port()), display(port()), stranger(port());
         QVERIFY(stranger.waitConnected());
-        QVERIFY(judge.loginJudge(u"Vault"_s, u"Judge A"_s, mDesk->state.pin())
-                    .startsWith(u"AUTHRESP|0"_s));
-        QVERIFY(display.loginDisplay(u"Board 1"_s, mDesk->state.pin()).startsWith(u"AUTHRESP|0"_s));
+        QVERIFY(judge.loginJudge(u"Vault"_s, u"Judge A"_s, pin()).startsWith(u"AUTHRESP|0"_s));
+        QVERIFY(display.loginDisplay(u"Board 1"_s, pin()).startsWith(u"AUTHRESP|0"_s));
 
         choose("combo_sessions", u"Saturday PM"_s);
         click("cmSetSession");
@@ -43,11 +38,9 @@ private Q_SLOTS:
         QCOMPARE(child<QListWidget>("lstGymnasts")->item(0)->text(), u"201 - Park, Lena"_s);
         for (TestStation* station : {&judge, &display}) {
             QCOMPARE(station->next(), u"SETSESSION|2|Saturday PM"_s);
-            station->send(u"CLIENTBEAT"_s); // answered in order: told once
-            QCOMPARE(station->next(), u"BEATRESPONSE"_s);
+            QCOMPARE(station->ask(u"CLIENTBEAT"_s), u"BEATRESPONSE"_s); // told once
         }
-        stranger.send(u"GETSESSION"_s); // never logged in: hears nothing
-        QCOMPARE(stranger.next(300), QString());
+        QCOMPARE(stranger.ask(u"GETSESSION"_s, 300), QString()); // never logged in: hears nothing
 
         // "Set" on the current session reads its gymnasts again.
         QVERIFY(db().execute(u"INSERT INTO Gymnasts(MeetID, Num, First_Name, Last_Name, Session) "
@@ -249,16 +242,13 @@ private Q_SLOTS:
     // Each event's line names the score its boards show until the next one
     // is shown; the warm-up clock's refusal names the scores that hold it.
     void queueTabTellsWhatIsOnTheBoards() {
-        TestStation board(quint16(mWindow->server().port()));
-        QVERIFY(board.loginDisplay(u"Board 1"_s, mDesk->state.pin()).startsWith(u"AUTHRESP|0"_s));
+        TestStation board(port());
+        QVERIFY(board.loginDisplay(u"Board 1"_s, pin()).startsWith(u"AUTHRESP|0"_s));
         EventDisplayLoop* floorLoop = mWindow->services().dispatch().loop(u"Floor"_s);
         auto* floorLine = child<QLabel>("lblOnBoardsFloor");
         QCOMPARE(floorLine->text(), u"On the boards: nothing yet"_s);
-        const auto store = [this](const QString& num, const QString& final) {
-            return storeFinal(mWindow->services(), num, u"Floor"_s, final, false);
-        };
-        QVERIFY(store(u"103"_s, u"9.1"_s));
-        QVERIFY(store(u"101"_s, u"8.9"_s));
+        QVERIFY(storeFinal(mWindow->services(), u"103"_s, u"Floor"_s, u"9.1"_s, false));
+        QVERIFY(storeFinal(mWindow->services(), u"101"_s, u"Floor"_s, u"8.9"_s, false));
         const auto refusalDetail = [this] {
             click("Command5");
             const ScriptedPrompter::Shown& shown = mDesk->prompter.shown().last();
@@ -292,10 +282,9 @@ private Q_SLOTS:
         server.stopHeartbeats();
         server.setHeartbeatIntervals(50, 2000);
         server.startHeartbeats();
-        TestStation judge(quint16(mWindow->server().port()));
+        TestStation judge(port());
         judge.setAnswerHeartbeats(true);
-        QVERIFY(judge.loginJudge(u"Bars"_s, u"Judge B"_s, mDesk->state.pin())
-                    .startsWith(u"AUTHRESP|0"_s));
+        QVERIFY(judge.loginJudge(u"Bars"_s, u"Judge B"_s, pin()).startsWith(u"AUTHRESP|0"_s));
         QTRY_VERIFY_WITH_TIMEOUT(child<QLabel>("hb_event_00")->isVisible(), 5000);
         QVERIFY(!child<QLabel>("hb_event_01")->isVisible());
         server.stopHeartbeats();
@@ -307,16 +296,15 @@ private Q_SLOTS:
     // logged-in ones said so, the empty ones marked in words.
     void theStationsTabShowsEverySeat() {
         mDesk->state.setNumJudges(4);
-        const quint16 port = quint16(mWindow->server().port());
         std::vector<std::unique_ptr<TestStation>> boards;
         for (int board = 1; board <= 8; ++board) {
-            boards.push_back(std::make_unique<TestStation>(port));
+            boards.push_back(std::make_unique<TestStation>(port()));
             QVERIFY(boards.back()
-                        ->loginDisplay(u"Board %1"_s.arg(board), mDesk->state.pin())
+                        ->loginDisplay(u"Board %1"_s.arg(board), pin())
                         .startsWith(u"AUTHRESP|0"_s));
         }
-        TestStation judge(port);
-        QVERIFY(judge.loginJudge(u"Beam"_s, u"Judge C"_s, mDesk->state.pin(), u"1"_s, u"3"_s)
+        TestStation judge(port());
+        QVERIFY(judge.loginJudge(u"Beam"_s, u"Judge C"_s, pin(), u"1"_s, u"3"_s)
                     .startsWith(u"AUTHRESP|0"_s));
         auto* tabs = child<QTabWidget>("SSTab1");
         auto* view = child<QTableView>("stationsView");
@@ -327,11 +315,11 @@ private Q_SLOTS:
         QCOMPARE(view->verticalScrollBar()->maximum(), 0);
         QCOMPARE(view->horizontalScrollBar()->maximum(), 0);
         const auto row = [view](const QString& seat) {
-            for (int r = 0; r < view->model()->rowCount(); ++r) {
-                if (view->model()->index(r, 0).data().toString() == seat)
-                    return r;
-            }
-            return -1;
+            const QModelIndex first = view->model()->index(0, 0);
+            return view->model()
+                ->match(first, Qt::DisplayRole, seat, 1, Qt::MatchFixedString)
+                .value(0)
+                .row();
         };
         const int beam = row(u"Beam judge 3"_s);
         QVERIFY(beam >= 0);
@@ -341,9 +329,6 @@ private Q_SLOTS:
                  u"Empty seat"_s);
         QCOMPARE(view->model()->index(row(u"Scoreboard Board 8"_s), 2).data().toString(),
                  u"logged in"_s);
-        if (qEnvironmentVariableIsSet("TALLVANE_SCREENSHOTS"))
-            mWindow->grab().save(qEnvironmentVariable("TALLVANE_SCREENSHOTS") +
-                                 u"/stations-tab.png"_s);
     }
 };
 

@@ -12,9 +12,6 @@ class TestHistoryWindow : public ServerWindowFixture {
     Q_OBJECT
 
 private Q_SLOTS:
-    void init() { openWindow(); }
-    void cleanup() { closeWindow(); }
-
     // A score's history is two clicks away in the queue, the Gymnasts and the
     // Results tabs; the History tab lists the session's entries, narrowed by
     // kind, and prints them to a PDF.

@@ -15,8 +15,6 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 struct Desk : MainWindowDesk {
-    Desk()
-        : MainWindowDesk(Port::AnyFree) {}
     QStringList meetRow() {
         MeetDatabase db;
         if (!db.open(state.meetFilePath()))

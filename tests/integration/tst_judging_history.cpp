@@ -60,8 +60,7 @@ class TestJudgingHistory : public QObject {
                 const int judge = how.contains(u'/') ? how.section(u'/', 1).toInt() : 1;
                 stations.insert(how, &f.judge(how.section(u'/', 0, 0), judge));
             }
-            stations[how]->send(what);
-            QCOMPARE(stations[how]->next(), u"SCORECONFIRM|0"_s);
+            QCOMPARE(stations[how]->ask(what), u"SCORECONFIRM|0"_s);
         }
     }
 
@@ -93,6 +92,11 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("entries");
         const QString vault = u"Vault judge 1 Judge 1, 127.0.0.1, TCP"_s;
         const QString bars = u"Bars judge 1 Judge 1, 127.0.0.1, TCP"_s;
+        // Bars' judge 1 scores 9.1 for gymnast 102, and the entry that leaves.
+        const QString bars91 = u"Bars:SENDSCORE|102|3|1|Bars|9|||||||||9|9.1|0"_s;
+        const QString scored91 = u"score|102|Bars|<null>|9.1|"_s + bars + u'|';
+        const QString inquiry = u"inquiry:102|Bars|Coach Lee"_s;
+        const QString filed = u"inquiry|102|Bars|9.1|9.1|operator|filed by Coach Lee"_s;
         const QString first =
             u"Vault:SENDSCORE|101|3|1|Vault|9.3|9.4||||||10||9.35|9.35|||||||||||0"_s;
         QTest::newRow("score") << QStringList{first}
@@ -109,48 +113,35 @@ private Q_SLOTS:
             << QStringList{u"secondary|102|Bars|<null>|<null>|Bars judge 2 Judge 2, 127.0.0.1, "
                            "TCP|"_s};
         QTest::newRow("manual entry over a station's score")
-            << QStringList{u"Bars:SENDSCORE|102|3|1|Bars|9|||||||||9|9.1|0"_s,
-                           u"manual:102|Bars|9.25"_s}
-            << QStringList{u"score|102|Bars|<null>|9.1|"_s + bars + u'|',
-                           u"correction|102|Bars|9.1|9.25|operator|manual entry"_s};
+            << QStringList{bars91, u"manual:102|Bars|9.25"_s}
+            << QStringList{scored91, u"correction|102|Bars|9.1|9.25|operator|manual entry"_s};
         QTest::newRow("test score")
             << QStringList{u"Bars:SENDSCORE|101|3|1|Bars|9|||||||||9|953|1"_s}
             << QStringList{u"test|101|Bars|<null>|953|"_s + bars + u'|'};
         QTest::newRow("queue removal")
-            << QStringList{u"Bars:SENDSCORE|102|3|1|Bars|9|||||||||9|9.1|0"_s, u"remove:102|Bars"_s}
+            << QStringList{bars91, u"remove:102|Bars"_s}
             << QStringList{
-                   u"score|102|Bars|<null>|9.1|"_s + bars + u'|',
+                   scored91,
                    u"removal|102|Bars|9.1|9.1|operator|taken out of the scoreboard queue"_s};
         QTest::newRow("hold and release")
-            << QStringList{u"Bars:SENDSCORE|102|3|1|Bars|9|||||||||9|9.1|0"_s, u"hold:102|Bars"_s,
-                           u"release:102|Bars"_s}
-            << QStringList{u"score|102|Bars|<null>|9.1|"_s + bars + u'|',
-                           u"hold|102|Bars|9.1|9.1|operator|held for review"_s,
+            << QStringList{bars91, u"hold:102|Bars"_s, u"release:102|Bars"_s}
+            << QStringList{scored91, u"hold|102|Bars|9.1|9.1|operator|held for review"_s,
                            u"release|102|Bars|9.1|9.1|operator|released to the displays"_s};
         QTest::newRow("the desk's test score")
             << QStringList{u"desk:999|Vault|8.885"_s}
             << QStringList{u"test|999|Vault|<null>|8.885|operator|the desk's test score"_s};
-        const QString bars91 = u"Bars:SENDSCORE|102|3|1|Bars|9|||||||||9|9.1|0"_s;
         QTest::newRow("inquiry, the score stands")
-            << QStringList{bars91, u"inquiry:102|Bars|Coach Lee"_s,
-                           u"stands:102|Bars|the panel saw the fall"_s}
-            << QStringList{u"score|102|Bars|<null>|9.1|"_s + bars + u'|',
-                           u"inquiry|102|Bars|9.1|9.1|operator|filed by Coach Lee"_s,
+            << QStringList{bars91, inquiry, u"stands:102|Bars|the panel saw the fall"_s}
+            << QStringList{scored91, filed,
                            u"decision|102|Bars|9.1|9.1|operator|Score stands: the panel saw the "
                            "fall"_s};
         QTest::newRow("inquiry, a new score")
-            << QStringList{bars91, u"inquiry:102|Bars|Coach Lee"_s,
-                           u"manual:102|Bars|9.3|start value 10.0"_s}
-            << QStringList{u"score|102|Bars|<null>|9.1|"_s + bars + u'|',
-                           u"inquiry|102|Bars|9.1|9.1|operator|filed by Coach Lee"_s,
-                           u"correction|102|Bars|9.1|9.3|operator|manual entry"_s,
+            << QStringList{bars91, inquiry, u"manual:102|Bars|9.3|start value 10.0"_s}
+            << QStringList{scored91, filed, u"correction|102|Bars|9.1|9.3|operator|manual entry"_s,
                            u"decision|102|Bars|9.1|9.3|operator|New score: start value 10.0"_s};
         QTest::newRow("a station's correction leaves the inquiry open")
-            << QStringList{bars91, u"inquiry:102|Bars|Coach Lee"_s,
-                           u"Bars:SENDSCORE|102|3|1|Bars|9|||||||||9|9.2|0"_s}
-            << QStringList{u"score|102|Bars|<null>|9.1|"_s + bars + u'|',
-                           u"inquiry|102|Bars|9.1|9.1|operator|filed by Coach Lee"_s,
-                           u"correction|102|Bars|9.1|9.2|"_s + bars + u'|'};
+            << QStringList{bars91, inquiry, u"Bars:SENDSCORE|102|3|1|Bars|9|||||||||9|9.2|0"_s}
+            << QStringList{scored91, filed, u"correction|102|Bars|9.1|9.2|"_s + bars + u'|'};
     }
 
     void everyChangeIsRecorded() {
@@ -175,8 +166,7 @@ private Q_SLOTS:
         const QString message =
             u"SENDSCORE|101|3|1|Vault|9.3|9.4|9.2|9.1|8.8|||10|-0.1|9.35|9.25|9.2||9.0|||||9.8|0.1|abc|0"_s;
         TestStation& vault = f.judge(u"Vault"_s);
-        vault.send(message);
-        QCOMPARE(vault.next(), u"SCORECONFIRM|0"_s);
+        QCOMPARE(vault.ask(message), u"SCORECONFIRM|0"_s);
         QCOMPARE(firstRow(f.db(), u"SELECT J1, J2, J3, J4, Start, Adj, BScore, V2J1, V2J2, V2J3, "
                                   "V2Start, V2BScore, Message FROM ScoreHistory"_s),
                  QStringList({u"9.3"_s, u"9.4"_s, u"9.2"_s, u"9.1"_s, u"10"_s, u"-0.1"_s, u"9.35"_s,
@@ -192,8 +182,7 @@ private Q_SLOTS:
         const QStringList before = allRows(f.db(), u"SELECT * FROM Gymnasts WHERE Num = '102'"_s);
         TestStation& floor = f.judge(u"Floor"_s);
         floor.send(u"SENDSCORE|102|3|1|Floor|8|||||||||8|8|0"_s);
-        floor.send(u"SENDSCORE|101|3|1|Floor|9|||||||||9|9|0"_s);
-        QCOMPARE(floor.next(), u"SCORECONFIRM|0"_s);
+        QCOMPARE(floor.ask(u"SENDSCORE|101|3|1|Floor|9|||||||||9|9|0"_s), u"SCORECONFIRM|0"_s);
         QVERIFY(floor.pending().isEmpty());
         QCOMPARE(allRows(f.db(), u"SELECT * FROM Gymnasts WHERE Num = '102'"_s), before);
         QCOMPARE(allRows(f.db(), u"SELECT num FROM ScoreBoardQueue"_s), QStringList{u"101"_s});

@@ -41,8 +41,7 @@ class TestJudgingHolds : public QObject {
         TestStation& display = f.display(u"Hall"_s);
         TestStation& floor = f.judge(u"Floor"_s);
         f.services().dispatch().loop(u"Floor"_s)->start();
-        floor.send(u"SENDSCORE|102|3|1|Floor|9|||||||||9|9.0|0"_s);
-        if (floor.next() != u"SCORECONFIRM|0"_s ||
+        if (floor.ask(u"SENDSCORE|102|3|1|Floor|9|||||||||9|9.0|0"_s) != u"SCORECONFIRM|0"_s ||
             !display.next().startsWith(u"SETSCORE|Floor|102|"_s))
             return {nullptr, nullptr};
         display.send(u"CONFIRMSCORE|102|Floor"_s);
@@ -61,11 +60,9 @@ class TestJudgingHolds : public QObject {
         if (!grid.show(filter))
             return grid.error();
         const int floorColumn = 3 + int(MeetEvents::names().indexOf(u"Floor"_s));
-        for (int row = 0; row < grid.rowCount(); ++row) {
-            if (grid.data(grid.index(row, 1)) == u"102"_s)
-                return grid.data(grid.index(row, floorColumn)).toString();
-        }
-        return QString();
+        const QModelIndexList found =
+            grid.match(grid.index(0, 1), Qt::DisplayRole, u"102"_s, 1, Qt::MatchExactly);
+        return found.value(0).siblingAtColumn(floorColumn).data().toString();
     }
 
 private Q_SLOTS:
@@ -78,8 +75,8 @@ private Q_SLOTS:
         QVERIFY(display);
 
         f.services().queue().setHoldNewScores(u"Floor"_s, true);
-        floor->send(u"SENDSCORE|102|3|1|Floor|9.5|||||||||9.5|9.5|0"_s);
-        QCOMPARE(floor->next(), u"SCORECONFIRM|0"_s);
+        QCOMPARE(floor->ask(u"SENDSCORE|102|3|1|Floor|9.5|||||||||9.5|9.5|0"_s),
+                 u"SCORECONFIRM|0"_s);
         const QueueGridModel& grid = *f.services().queue().grid();
         QCOMPARE(grid.data(grid.index(0, QueueGridModel::StatusColumn)).toString(), u"Held"_s);
         QCOMPARE(floorOf102(f, u"review"_s), QJsonObject({{u"Floor"_s, QJsonValue::Null},
@@ -125,8 +122,7 @@ private Q_SLOTS:
         QCOMPARE(floorOnTheGrid(f), u"9.000 (Under inquiry)"_s);
 
         // A corrected score waiting for the displays carries the mark.
-        floor->send(u"SENDSCORE|102|3|1|Floor|9|||||||||9|9.2|0"_s);
-        QCOMPARE(floor->next(), u"SCORECONFIRM|0"_s);
+        QCOMPARE(floor->ask(u"SENDSCORE|102|3|1|Floor|9|||||||||9|9.2|0"_s), u"SCORECONFIRM|0"_s);
         const QueueGridModel& grid = *f.services().queue().grid();
         const QModelIndex status = grid.index(0, QueueGridModel::StatusColumn);
         QCOMPARE(grid.data(status).toString(), u"Under inquiry"_s);

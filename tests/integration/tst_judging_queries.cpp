@@ -17,47 +17,42 @@ private Q_SLOTS:
         f.run(u"UPDATE Gymnasts SET E1S1 = 9.35, E1S2 = 9.4, E1Start = 10.0, E1Adj = 0.1, "
               "E7S1 = 8.9, E7Adj = 0, Birthday = '2016-05-02' WHERE Num = '102'"_s);
         TestStation& vault = f.judge(u"Vault"_s, 2);
-        vault.send(u"GYMNASTQUERY|102|Vault|2"_s);
-        QCOMPARE(vault.next(), u"GYMNASTQUERYRESP|0|Maya|O'Neil|O'Malley|4|A|Senior|"
-                               "9.35|9.4||||||10|0.1|8.9|||||||"
-                               "|0|102"_s);
-        vault.send(u"GYMNASTQUERY|102|Floor|2"_s);
-        QCOMPARE(vault.next(),
+        QCOMPARE(vault.ask(u"GYMNASTQUERY|102|Vault|2"_s),
+                 u"GYMNASTQUERYRESP|0|Maya|O'Neil|O'Malley|4|A|Senior|"
+                 "9.35|9.4||||||10|0.1|8.9|||||||"
+                 "|0|102"_s);
+        QCOMPARE(vault.ask(u"GYMNASTQUERY|102|Floor|2"_s),
                  u"GYMNASTQUERYRESP|0|Maya|O'Neil|O'Malley|4|A|Senior||||||||||102"_s);
 
         // The number asked is read as a number: leading zeros go, numbers past 16
         // and 32 bits and text are nobody, an empty one is 0.
-        vault.send(u"GYMNASTQUERY|0101|Vault|2"_s);
-        const QString ava = vault.next();
+        const QString ava = vault.ask(u"GYMNASTQUERY|0101|Vault|2"_s);
         QVERIFY2(ava.startsWith(u"GYMNASTQUERYRESP|0|Ava|Brooks|"_s), qPrintable(ava));
         QVERIFY2(ava.endsWith(u"|101"_s), qPrintable(ava));
         for (const QString& number :
              {u"555"_s, u""_s, u"40000"_s, u"99999999999"_s, u"1' OR '1'='1"_s}) {
-            vault.send(u"GYMNASTQUERY|"_s + number + u"|Vault|2"_s);
-            QCOMPARE(vault.next(), u"GYMNASTQUERYRESP|1|Gymnast %1 not found"_s.arg(
-                                       number.isEmpty() ? u"0"_s : number));
+            QCOMPARE(vault.ask(u"GYMNASTQUERY|"_s + number + u"|Vault|2"_s),
+                     u"GYMNASTQUERYRESP|1|Gymnast %1 not found"_s.arg(number.isEmpty() ? u"0"_s
+                                                                                       : number));
         }
 
         // Squad lists, in their order, with the scores there are.
         TestStation& beam = f.judge(u"Beam"_s);
-        beam.send(u"GETSQUADLIST|1|A|Beam"_s);
-        QCOMPARE(beam.next(), u"SQUADLIST|2|101 - Ava Brooks,|102 - Maya O'Neil,|0"_s);
+        QCOMPARE(beam.ask(u"GETSQUADLIST|1|A|Beam"_s),
+                 u"SQUADLIST|2|101 - Ava Brooks,|102 - Maya O'Neil,|0"_s);
         f.run(u"UPDATE Gymnasts SET E3Final = 9.05 WHERE Num = '102'"_s);
         f.run(u"UPDATE Gymnasts SET \"Order\" = 3 WHERE Num = '101'"_s);
         f.run(u"INSERT INTO Gymnasts(Num, First_Name, Last_Name, \"Session\", Squad, Scratched) "
               "VALUES('104', 'Gone', 'Home', '1', 'A', 1)"_s);
-        beam.send(u"GETSQUADLIST|1|A|Beam"_s);
-        QCOMPARE(beam.next(), u"SQUADLIST|2|102 - Maya O'Neil,9.05|101 - Ava Brooks,|0"_s);
-        beam.send(u"GETSQUADLIST|9|Z|Beam"_s);
-        QCOMPARE(beam.next(), u"SQUADLIST|0|0"_s);
-        beam.send(u"GETSQUADLIST|1|A' OR '1'='1|Beam"_s);
-        QCOMPARE(beam.next(), u"SQUADLIST|0|0"_s);
+        QCOMPARE(beam.ask(u"GETSQUADLIST|1|A|Beam"_s),
+                 u"SQUADLIST|2|102 - Maya O'Neil,9.05|101 - Ava Brooks,|0"_s);
+        QCOMPARE(beam.ask(u"GETSQUADLIST|9|Z|Beam"_s), u"SQUADLIST|0|0"_s);
+        QCOMPARE(beam.ask(u"GETSQUADLIST|1|A' OR '1'='1|Beam"_s), u"SQUADLIST|0|0"_s);
 
         // Age groups that cannot be read: the operator is told, the judge gets nothing.
         f.run(u"ALTER TABLE \"Age Groups\" RENAME TO Unreadable"_s);
         beam.send(u"GYMNASTQUERY|101|Beam|3"_s);
-        beam.send(u"CLIENTBEAT"_s);
-        QCOMPARE(beam.next(), u"BEATRESPONSE"_s); // no half answer came first
+        QCOMPARE(beam.ask(u"CLIENTBEAT"_s), u"BEATRESPONSE"_s); // no half answer came first
         QCOMPARE(f.alerts().alerts().size(), 1);
         QVERIFY(f.alerts().alerts().first().contains(u"Gymnast query for number 101 failed"_s));
     }
@@ -70,21 +65,18 @@ private Q_SLOTS:
         TestStation& beam = f.judge(u"Beam"_s, 2);
 
         // The second judge's answer is her own; the first's goes to the panel.
-        floor[1]->send(u"GYMNASTQUERY|103|Floor|2"_s);
-        const QString reply = floor[1]->next();
+        const QString reply = floor[1]->ask(u"GYMNASTQUERY|103|Floor|2"_s);
         QVERIFY(reply.startsWith(u"GYMNASTQUERYRESP|0|Zoë|Carter|Riverside|5|B|"_s));
         floor[0]->send(u"GYMNASTQUERY|103|Floor|1"_s);
         for (TestStation* judge : floor)
             QCOMPARE(judge->next(), reply);
 
         // A not-found answer stays with the judge who asked.
-        floor[0]->send(u"GYMNASTQUERY|7|Floor|1"_s);
-        QCOMPARE(floor[0]->next(), u"GYMNASTQUERYRESP|1|Gymnast 7 not found"_s);
-        floor[0]->send(u"CLIENTBEAT"_s);
-        QCOMPARE(floor[0]->next(), u"BEATRESPONSE"_s);
-        QVERIFY(floor[1]->pending().isEmpty());
-        QVERIFY(floor[2]->pending().isEmpty());
-        QVERIFY(beam.pending().isEmpty());
+        QCOMPARE(floor[0]->ask(u"GYMNASTQUERY|7|Floor|1"_s),
+                 u"GYMNASTQUERYRESP|1|Gymnast 7 not found"_s);
+        QCOMPARE(floor[0]->ask(u"CLIENTBEAT"_s), u"BEATRESPONSE"_s);
+        for (TestStation* other : {floor[1], floor[2], &beam})
+            QVERIFY(other->pending().isEmpty());
 
         // Judge 1 logged in under the event's name in another letter case
         // asks for the panel all the same.
@@ -94,10 +86,8 @@ private Q_SLOTS:
 
         // A one-judge panel keeps its answers to itself.
         f.state().setNumJudges(1);
-        floor[0]->send(u"GYMNASTQUERY|103|Floor|1"_s);
-        QCOMPARE(floor[0]->next(), reply);
-        floor[1]->send(u"CLIENTBEAT"_s);
-        QCOMPARE(floor[1]->next(), u"BEATRESPONSE"_s);
+        QCOMPARE(floor[0]->ask(u"GYMNASTQUERY|103|Floor|1"_s), reply);
+        QCOMPARE(floor[1]->ask(u"CLIENTBEAT"_s), u"BEATRESPONSE"_s);
     }
 };
 

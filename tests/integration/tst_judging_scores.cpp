@@ -25,9 +25,10 @@ private Q_SLOTS:
         f.run(u"UPDATE Gymnasts SET E1Final = 9.0, E7AAFinal = NULL, AAAdj = 0.5, "
               "E2Final = 5 WHERE Num = '102'"_s);
         TestStation& vault = f.judge(u"Vault"_s);
-        vault.send(
-            u"SENDSCORE|101|3|1|Vault|9.3|9.4||||||10||9.35|9.35|9.2||9.0|||||9.8|0.1|abc|0"_s);
-        QCOMPARE(vault.next(), u"SCORECONFIRM|0"_s);
+        QCOMPARE(
+            vault.ask(
+                u"SENDSCORE|101|3|1|Vault|9.3|9.4||||||10||9.35|9.35|9.2||9.0|||||9.8|0.1|abc|0"_s),
+            u"SCORECONFIRM|0"_s);
 
         // Judges 5-7 are not stored; a value that is no number is stored as Null.
         QCOMPARE(firstRow(f.db(), u"SELECT E1Final, E7AAFinal, AA, E1Start, E1Adj, E1BScore, E1S2, "
@@ -37,8 +38,8 @@ private Q_SLOTS:
                               u"9.4"_s, u"<null>"_s, u"<null>"_s, u"9.2"_s, u"<null>"_s, u"9.8"_s,
                               u"0.1"_s, u"<null>"_s}));
         TestStation& bars = f.judge(u"Bars"_s);
-        bars.send(u"SENDSCORE|102|3|1|Bars|9|9.2|9.1||||||-0.1|9.2|9.1|0"_s);
-        QCOMPARE(bars.next(), u"SCORECONFIRM|0"_s);
+        QCOMPARE(bars.ask(u"SENDSCORE|102|3|1|Bars|9|9.2|9.1||||||-0.1|9.2|9.1|0"_s),
+                 u"SCORECONFIRM|0"_s);
         QCOMPARE(firstRow(f.db(), u"SELECT E2Final, AA, E7AAFinal, E2Start, E2Adj FROM Gymnasts "
                                   "WHERE Num = '102'"_s),
                  QStringList({u"9.1"_s, u"18.6"_s, u"<null>"_s, u"<null>"_s, u"-0.1"_s}));
@@ -80,8 +81,8 @@ private Q_SLOTS:
         beam.send(message);
         QTRY_COMPARE(f.alerts().alerts().size(), 1);
         QVERIFY2(f.alerts().alerts().constFirst().contains(u"NOT stored"_s), qPrintable(message));
-        beam.send(u"CLIENTBEAT"_s); // answered in order: nothing came before it
-        QCOMPARE(beam.next(), u"BEATRESPONSE"_s);
+        // Answered in order: nothing came before it.
+        QCOMPARE(beam.ask(u"CLIENTBEAT"_s), u"BEATRESPONSE"_s);
         QCOMPARE(firstRow(f.db(), u"SELECT * FROM Gymnasts"_s), before);
         QCOMPARE(queueRows(f).size(), 0);
     }
@@ -150,9 +151,8 @@ private Q_SLOTS:
             }
             QCOMPARE(second.next(), u"SCORECONFIRM|0"_s);
         }
-        QVERIFY(bars.pending().isEmpty());
-        QVERIFY(vault.pending().isEmpty());
-        QVERIFY(beam.pending().isEmpty());
+        for (TestStation* primary : {&bars, &vault, &beam})
+            QVERIFY(primary->pending().isEmpty());
     }
 };
 

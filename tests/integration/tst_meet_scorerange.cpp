@@ -73,12 +73,10 @@ private Q_SLOTS:
     void outOfRangeStationScoresRaiseAnAlert() {
         SERVER_FIXTURE(f);
         TestStation& floor = f.judge(u"Floor"_s);
-        floor.send(u"SENDSCORE|101|3|1|Floor|9|95|9.2|||||10||9.1|9.1|0"_s);
-        QCOMPARE(floor.next(), u"SCORECONFIRM|0"_s);
-        floor.send(u"SENDSCORE|102|3|1|Floor|9|9|9|||||10||9|52.1|0"_s);
-        QCOMPARE(floor.next(), u"SCORECONFIRM|0"_s);
-        floor.send(u"SENDSCORE|103|3|1|Floor|9|9|9|||||10||9|9|0"_s);
-        QCOMPARE(floor.next(), u"SCORECONFIRM|0"_s);
+        for (const QString& score :
+             {u"101|3|1|Floor|9|95|9.2|||||10||9.1|9.1|0"_s,
+              u"102|3|1|Floor|9|9|9|||||10||9|52.1|0"_s, u"103|3|1|Floor|9|9|9|||||10||9|9|0"_s})
+            QCOMPARE(floor.ask(u"SENDSCORE|"_s + score), u"SCORECONFIRM|0"_s);
         QCOMPARE(allRows(f.db(), u"SELECT Num, E4S2, E4Final FROM Gymnasts WHERE E4Final "
                                  "IS NOT NULL ORDER BY Num"_s),
                  QStringList({u"101|95|9.1"_s, u"102|9|52.1"_s, u"103|9|9"_s}));
@@ -91,8 +89,8 @@ private Q_SLOTS:
 
         // A meet with a higher maximum takes 52.1 as it is.
         QVERIFY(ScoreRange::store(f.db(), 60));
-        floor.send(u"SENDSCORE|102|3|1|Floor|9|9|9|||||10||9|52.1|0"_s);
-        QCOMPARE(floor.next(), u"SCORECONFIRM|0"_s);
+        QCOMPARE(floor.ask(u"SENDSCORE|102|3|1|Floor|9|9|9|||||10||9|52.1|0"_s),
+                 u"SCORECONFIRM|0"_s);
         QCOMPARE(f.alerts().alerts().size(), 2);
     }
 };

@@ -28,10 +28,9 @@ class TestResultsMeetStart : public QObject {
             filter.ageId = ageId;
             if (!grid.show(filter))
                 return grid.error();
-            for (int row = 0; row < grid.rowCount(); ++row) {
-                if (grid.index(row, 1).data().toString() == u"101"_s)
-                    in.append(name);
-            }
+            if (!grid.match(grid.index(0, 1), Qt::DisplayRole, u"101"_s, 1, Qt::MatchFixedString)
+                     .isEmpty())
+                in.append(name);
         }
         return in.join(u'+');
     }
@@ -47,8 +46,7 @@ class TestResultsMeetStart : public QObject {
     }
 
     static QString padAgeGroup(TestStation& vault) {
-        vault.send(u"GYMNASTQUERY|101|Vault|2"_s);
-        return vault.next().split(u'|').value(7);
+        return vault.ask(u"GYMNASTQUERY|101|Vault|2"_s).split(u'|').value(7);
     }
 
     static QString printedDivision(ServerFixture& f) {

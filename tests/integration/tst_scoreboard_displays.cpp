@@ -37,8 +37,8 @@ private Q_SLOTS:
         TestStation& hall = f.display(u"Hall"_s);
         TestStation& lobby = f.display(u"Lobby"_s);
         TestStation& vault = f.judge(u"Vault"_s);
-        vault.send(u"SENDSCORE|101|3|1|Vault|9.3|9.4||||||10||9.35|9.35||||||||||||0"_s);
-        QCOMPARE(vault.next(), u"SCORECONFIRM|0"_s);
+        QCOMPARE(vault.ask(u"SENDSCORE|101|3|1|Vault|9.3|9.4||||||10||9.35|9.35||||||||||||0"_s),
+                 u"SCORECONFIRM|0"_s);
         queue(f, u"101"_s, u"Ava Brooks"_s, u"Bars"_s, u"9.100"_s);
         f.services().dispatch().loop(u"Vault"_s)->start();
 
@@ -50,8 +50,8 @@ private Q_SLOTS:
 
         // The second display's confirmation takes nothing else out.
         lobby.send(u"CONFIRMSCORE|101|Vault"_s);
-        lobby.send(u"CLIENTBEAT"_s); // answered in order: nothing came before it
-        QCOMPARE(lobby.next(), u"BEATRESPONSE"_s);
+        // Answered in order: nothing came before it.
+        QCOMPARE(lobby.ask(u"CLIENTBEAT"_s), u"BEATRESPONSE"_s);
         QCOMPARE(status(f, u"101"_s, u"Bars"_s), u"Queued"_s);
         QCOMPARE(f.services().queue().grid()->scoreCount(), 1);
     }
@@ -65,8 +65,7 @@ private Q_SLOTS:
         queue(f, u"102"_s, u"Maya O'Neil"_s, u"Vault"_s, u"9.000"_s);
         vault->start();
         QCOMPARE(hall.next(), AvaVault);
-        hall.send(u"CONFIRMSCORE|101|Vault"_s);
-        QVERIFY(hall.next().startsWith(u"SETSCORE|Vault|102|"_s));
+        QVERIFY(hall.ask(u"CONFIRMSCORE|101|Vault"_s).startsWith(u"SETSCORE|Vault|102|"_s));
         vault->pause(); // nothing more goes out until the end
         hall.send(u"CONFIRMSCORE|102|Vault"_s);
         QTRY_COMPARE(status(f, u"102"_s, u"Vault"_s), u"Sent"_s);
@@ -76,8 +75,7 @@ private Q_SLOTS:
         queue(f, u"101"_s, u"Ava Brooks"_s, u"Vault"_s, u"9.500"_s);
         QCOMPARE(lobby.next(), AvaVault);
         lobby.send(u"CONFIRMSCORE|101|Vault"_s);
-        lobby.send(u"CLIENTBEAT"_s);
-        QVERIFY(lobby.next().startsWith(u"SETSCORE|Vault|102|"_s));
+        QVERIFY(lobby.ask(u"CLIENTBEAT"_s).startsWith(u"SETSCORE|Vault|102|"_s));
         QCOMPARE(lobby.next(), u"BEATRESPONSE"_s);
         QCOMPARE(status(f, u"101"_s, u"Vault"_s), u"Queued"_s);
         vault->start();
@@ -199,14 +197,10 @@ private Q_SLOTS:
         huge.close();
 
         TestStation& display = f.display(u"Hall"_s);
-        const QStringList own{u"sample.tallvane"_s,
-                              u"sample.tallvane-wal"_s,
-                              u"sample.tallvane.lock"_s,
-                              u"pin.txt"_s,
-                              u"port.txt"_s,
-                              u"server_ads/logo.png"_s,
-                              u"server_ads/meet.png"_s,
-                              u"server_ads/huge.png"_s};
+        const QStringList own = QString(u"sample.tallvane sample.tallvane-wal sample.tallvane.lock "
+                                        "pin.txt port.txt server_ads/logo.png server_ads/meet.png "
+                                        "server_ads/huge.png"_s)
+                                    .split(u' ');
         for (const QString& file : own)
             QVERIFY2(QFile::exists(f.temp().path(file)), qPrintable(file));
         const QString climbing =
@@ -229,8 +223,8 @@ private Q_SLOTS:
         const QByteArray bytes = Cp1252::encode(answer);
         QCOMPARE(bytes.mid(16, bytes.size() - 16 - end.size()), every);
 
-        display.send(u"AD_FILE_START|server_ads/every.bin|7"_s);
-        QVERIFY(display.next().startsWith(u"RECEIVE_AD_FILE|"_s));
+        QVERIFY(display.ask(u"AD_FILE_START|server_ads/every.bin|7"_s)
+                    .startsWith(u"RECEIVE_AD_FILE|"_s));
     }
 };
 

@@ -67,17 +67,20 @@ QString TestStation::next(int timeoutMs) {
     return mMessages.isEmpty() ? QString() : mMessages.takeFirst();
 }
 
+QString TestStation::ask(const QString& text, int timeoutMs) {
+    send(text);
+    return next(timeoutMs);
+}
+
 QString TestStation::loginJudge(const QString& event, const QString& judgeName, const QString& pin,
                                 const QString& mode, const QString& number) {
     if (!waitConnected())
         return {};
-    send(u"JUDGEAUTH|%1|%2|%3|%4|%5"_s.arg(event, judgeName, pin, mode, number));
-    return next();
+    return ask(u"JUDGEAUTH|%1|%2|%3|%4|%5"_s.arg(event, judgeName, pin, mode, number));
 }
 
 QString TestStation::loginDisplay(const QString& name, const QString& pin, const QString& event) {
     if (!waitConnected())
         return {};
-    send(u"DISPLAYAUTH|%1|%2|%3"_s.arg(name, pin, event));
-    return next();
+    return ask(u"DISPLAYAUTH|%1|%2|%3"_s.arg(name, pin, event));
 }

@@ -27,6 +27,8 @@ public:
     // empty when none came.
     QString next(int timeoutMs = 5000);
     QStringList pending() const { return mMessages; }
+    // Sends `text` and returns the next message, as next() does.
+    QString ask(const QString& text, int timeoutMs = 5000);
 
     // Answers every "HEARTBEAT|id" with "HEARTBEAT|id" (the live-station habit).
     void setAnswerHeartbeats(bool answer) { mAnswerHeartbeats = answer; }

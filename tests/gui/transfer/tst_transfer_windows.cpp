@@ -18,8 +18,6 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 struct Desk : MainWindowDesk {
-    Desk()
-        : MainWindowDesk(Port::AnyFree) {}
     template <typename T = QPushButton>
     T* importer(const char* name) const {
         QWidget* parent = window->findChild<QWidget*>(u"frmImport"_s);

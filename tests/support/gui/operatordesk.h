@@ -25,7 +25,7 @@ struct OperatorDesk {
 
 // The desk with its settings read and the main window shown.
 struct MainWindowDesk : OperatorDesk {
-    explicit MainWindowDesk(Port port = Port::FromSettings);
+    explicit MainWindowDesk(Port port = Port::AnyFree);
 
     // Triggers the window's action (menu command or toolbar button) of that name.
     void trigger(const char* name) const;

@@ -2,7 +2,7 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-void ServerWindowFixture::openWindow() {
+void ServerWindowFixture::init() {
     mDesk = std::make_unique<OperatorDesk>();
     const QString meet = mDesk->temp.createSampleMeet();
     mDesk->loadSettings(OperatorDesk::Port::AnyFree);
@@ -14,7 +14,7 @@ void ServerWindowFixture::openWindow() {
     QVERIFY(QTest::qWaitForWindowExposed(mWindow.get()));
 }
 
-void ServerWindowFixture::closeWindow() {
+void ServerWindowFixture::cleanup() {
     mWindow.reset();
     if (mDesk)
         mDesk->state.closeMeetFile();

@@ -11,15 +11,18 @@
 #include <memory>
 
 // The server window on the sample meet, its server listening on a free port,
-// for the tests of its tabs: openWindow() in a test's init(), closeWindow()
-// in its cleanup(), and the ways a test reaches the window's widgets.
+// for the tests of its tabs: a window of its own for every test function, and
+// the ways a test reaches the window's widgets.
 class ServerWindowFixture : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
 protected:
     std::unique_ptr<OperatorDesk> mDesk;
     std::unique_ptr<ServerWindow> mWindow;
-
-    void openWindow();
-    void closeWindow();
 
     template <typename T>
     T* child(const char* name) {
@@ -31,4 +34,6 @@ protected:
     void choose(const char* combo, const QString& text);
     QString cell(const char* grid, int row, int column);
     MeetDatabase& db() { return mDesk->state.meetDb(); }
+    quint16 port() const { return quint16(mWindow->server().port()); }
+    QString pin() const { return mDesk->state.pin(); }
 };
