@@ -1,32 +1,55 @@
-"""Boards opened by their links in a real browser, on the browser's own timers,
-against `tallvane serve` with the shortest display time: a four-event board,
-linked in Spanish in an English browser, puts each event's scores up in that
-event's quarter with a decimal comma as soon as the server offers them and
-confirms every one over several rounds, while a leaders board follows the
-results with no reload.
+"""Boards in a real browser, on the browser's own timers, against `tallvane
+serve` with the shortest display time.
+
+One board through four scores of two events: each score is shown for its
+time, confirmed, and marked sent in the meet file, so the next one of its event
+follows. The board shows one score at a time: the second event's first score
+waits out the first one's display time, and its event goes on after that late
+confirmation.
+
+Boards opened by their links: a four-event board, linked in Spanish in an
+English browser, puts each event's scores up in that event's quarter with a
+decimal comma as soon as the server offers them and confirms every one over
+several rounds, while a leaders board follows the results with no reload.
 
 Run: /usr/bin/python3 test_browser_boards.py TALLVANE_BIN SOURCE_DIR
 """
-import json
 import os
 import sys
 import threading
 import time
-import urllib.request
 
 from selenium.webdriver.common.by import By
 
 sys.path.insert(0, os.path.dirname(__file__))
 from test_browser_results import Judge  # noqa: E402
-from test_browser_stations import PIN, WAIT, MeetInBrowser, Page, main, queue_once_sent  # noqa: E402
+from test_browser_stations import PIN, MeetInBrowser, board_link, board_page, main, queue_once_sent  # noqa: E402
 
 DISPLAY_SECONDS = 15
 EVENTS = ('Vault', 'Bars', 'Beam', 'Floor')
-ROUNDS = 2
-# The first offer comes 8 s after the start; each score of an event then
-# waits for the last one's display time and 5 s more.
-ALL_SHOWN = 8 + ROUNDS * (DISPLAY_SECONDS + 5) + 30
+ROUNDS = 2  # of the four-event board
 SHOWN_WITHIN = 2.0
+
+
+def all_shown(rounds):
+    """The first offer comes 8 s after the start; each score of an event then
+    waits for the last one's display time and 5 s more."""
+    return 8 + rounds * (DISPLAY_SECONDS + 5) + 30
+
+
+# Every score the single board puts up, in turn, as "event number score".
+RECORD_SHOWN = """
+window.shown = [];
+const view = document.getElementById('score-view');
+new MutationObserver(() => {
+    if (view.hidden)
+        return;
+    const text = ['board-event', 'board-number', 'board-score']
+        .map((id) => document.getElementById(id).textContent).join(' ');
+    if (window.shown.at(-1) !== text)
+        window.shown.push(text);
+}).observe(view, {subtree: true, childList: true, characterData: true, attributes: true});
+"""
 
 # Every score a quarter puts up, as [event, number, score, time in seconds,
 # the score as shown].
@@ -66,24 +89,36 @@ class Watcher(Judge):
             pass  # closed at the end of the test
 
 
-def api(meet, path):
-    with urllib.request.urlopen(meet.url(path), timeout=WAIT) as answer:
-        return json.load(answer)
-
-
-def board_link(driver, meet, query):
-    board = Page(driver, meet.url(f'/display?{query}&pin={PIN}'))
-    board.until(lambda: driver.execute_script('return document.body.dataset.link') == 'logged-in',
-                'the board logged in from its link')
-    return board
-
-
-class BoardsByLink(MeetInBrowser):
+class Boards(MeetInBrowser):
     OPTIONS = ('--display-seconds', str(DISPLAY_SECONDS))
 
+    def test_one_board_through_four_scores_of_two_events_in_turn(self):
+        board = board_page(self.driver, self.meet)
+        board.until(lambda: board.el('idle-view').is_displayed(), 'the board idle')
+        self.driver.execute_script(RECORD_SHOWN)
+
+        numbers = [row[0] for row in self.meet.query(
+            "SELECT Num FROM Gymnasts WHERE scratched = 0 ORDER BY CAST(Num AS INTEGER) LIMIT 4")]
+        vault, bars = Judge(self.meet, 'Vault'), Judge(self.meet, 'Bars')
+        self.judges += [vault, bars]
+        scores = [(vault, 'Vault', '9.100'), (bars, 'Bars', '9.200'), (vault, 'Vault', '9.300'),
+                  (bars, 'Bars', '9.400')]
+        for number, (judge, _, score) in zip(numbers, scores):
+            judge.score(number, score)
+
+        self.assertEqual(queue_once_sent(self.driver, self.meet, len(scores), all_shown(len(scores))),
+                         [(event, number, 'Sent') for number, (_, event, _) in zip(numbers, scores)])
+
+        shown = self.driver.execute_script('return window.shown')
+        self.assertEqual(sorted(shown), sorted(f'{event} {number} {score}'
+                                               for number, (_, event, score) in zip(numbers, scores)))
+        for event in ('Vault', 'Bars'):  # each event's scores in the order they were stored
+            self.assertEqual([s for s in shown if s.startswith(event)],
+                             [f'{e} {n} {s}' for n, (_, e, s) in zip(numbers, scores) if e == event])
+
     def test_four_events_at_once_and_the_leaders(self):
-        session = next(s for s in api(self.meet, '/api/sessions') if s['current'])['id']
-        rows = api(self.meet, f'/api/results?session={session}')['rows'][:ROUNDS * len(EVENTS)]
+        session = next(s for s in self.meet.api('/api/sessions') if s['current'])['id']
+        rows = self.meet.api(f'/api/results?session={session}')['rows'][:ROUNDS * len(EVENTS)]
         self.assertEqual(len(rows), ROUNDS * len(EVENTS), 'the demo meet has gymnasts enough')
         group = rows[0]['level'], rows[0]['division']
 
@@ -114,7 +149,7 @@ class BoardsByLink(MeetInBrowser):
                 judges[event].score(number, score)
                 scores[(event, number)] = score
 
-        queue = queue_once_sent(self.driver, self.meet, len(scores), ALL_SHOWN)
+        queue = queue_once_sent(self.driver, self.meet, len(scores), all_shown(ROUNDS))
         board.focus()
         shown = self.driver.execute_script('return window.quarters')
         # Every score confirmed, each event's in the order it was stored.
@@ -132,7 +167,7 @@ class BoardsByLink(MeetInBrowser):
         # The leaders board followed the results by itself.
         leaders.focus()
         title = f'Level {group[0]}' if not group[0].lower().startswith('level') else group[0]
-        answer = api(self.meet, f'/api/results?session={session}')['rows']
+        answer = self.meet.api(f'/api/results?session={session}')['rows']
         placed = {r['num']: r['places'].get('Vault') for r in answer
                   if (r['level'], r['division']) == group and r['places'].get('Vault')}
         expected = sorted((p, n) for n, p in placed.items() if p <= 8)

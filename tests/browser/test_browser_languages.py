@@ -28,13 +28,8 @@ def phone_in(language):
 
 class PageTests(MeetInBrowser):
     # The results page's own helpers, without its tests.
-    until = results_page.ResultsPage.until
     row = results_page.ResultsPage.row
     row_text = results_page.ResultsPage.row_text
-
-    def text(self, element_id):
-        return self.driver.execute_script(
-            'const e = document.getElementById(arguments[0]); return e ? e.innerText : "";', element_id)
 
     def judge(self, event):
         judge = results_page.Judge(self.meet, event)
@@ -42,14 +37,14 @@ class PageTests(MeetInBrowser):
         return judge
 
 
-class SpanishResults(PageTests):
+class SpanishPages(PageTests):
     make_browser = phone_in('es')
 
     def test_spanish_results_with_decimal_commas_also_for_live_scores(self):
         vault = self.judge('Vault')
         vault.score('101', '9.35')
         self.driver.get(self.meet.url('/results'))
-        self.until(lambda: 'En directo' in self.text('updated'), 'live, said in Spanish')
+        self.until(lambda: 'En directo' in self.text('#updated'), 'live, said in Spanish')
         self.assertEqual(self.driver.find_element(By.TAG_NAME, 'html').get_attribute('lang'), 'es')
         self.assertEqual(self.driver.find_element(By.ID, 'language-choice').get_attribute('value'), 'es')
         self.assertIn('Buscar gimnasta', self.driver.find_element(By.ID, 'find').text)
@@ -67,10 +62,6 @@ class SpanishResults(PageTests):
                    'the event view in Spanish, the score labelled')
         self.assertTrue(self.driver.execute_script('return window.notReloaded === true'))
 
-
-class SpanishPad(PageTests):
-    make_browser = phone_in('es')
-
     def test_a_decimal_comma_typed_on_a_spanish_pad_is_a_score(self):
         pad = judge_pad(self.driver, self.meet, 'Bars', 1)
         look_up(pad, '101')
@@ -83,7 +74,7 @@ class SpanishPad(PageTests):
                   'the score stored')
 
 
-class ParentOnAPhone(PageTests):
+class PagesOnAPhone(PageTests):
     make_browser = phone_in(None)
 
     def in_view(self, element):
@@ -93,7 +84,7 @@ class ParentOnAPhone(PageTests):
 
     def test_search_scrolls_to_a_gymnast_and_following_keeps_them_on_top(self):
         self.driver.get(self.meet.url('/results'))
-        self.until(lambda: 'Live' in self.text('updated'), 'live')
+        self.until(lambda: 'Live' in self.text('#updated'), 'live')
         self.until(lambda: len(self.driver.find_elements(By.CSS_SELECTOR, '#results tr[data-num]')) > 8,
                    'the session listed')
         last = self.driver.find_elements(By.CSS_SELECTOR, '#results tr[data-num]')[-1]
@@ -106,16 +97,16 @@ class ParentOnAPhone(PageTests):
         box.send_keys(name.upper() + '\n')
         self.until(lambda: 'found' in (self.row(num).get_attribute('class') or ''), 'the row marked')
         self.until(lambda: self.in_view(self.row(num)), 'the row scrolled into view')
-        self.assertIn(name, self.text('search-status'))
+        self.assertIn(name, self.text('#search-status'))
         box.clear()
         box.send_keys('no such gymnast\n')
-        self.until(lambda: 'No gymnast matches' in self.text('search-status'), 'nothing found said')
+        self.until(lambda: 'No gymnast matches' in self.text('#search-status'), 'nothing found said')
 
         # Followed, then the page opened again: the gymnast is on top and marked.
         self.row(num).find_element(By.CSS_SELECTOR, '.follow').click()
-        self.until(lambda: name in self.text('followed-list'), 'the gymnast followed')
+        self.until(lambda: name in self.text('#followed-list'), 'the gymnast followed')
         self.driver.refresh()
-        self.until(lambda: name in self.text('followed-list'), 'still followed after a reload')
+        self.until(lambda: name in self.text('#followed-list'), 'still followed after a reload')
         followed = self.driver.find_element(By.ID, 'followed')
         self.assertTrue(self.in_view(followed))
         self.until(lambda: 'followed' in (self.row(num).get_attribute('class') or ''), 'the row marked')
@@ -124,15 +115,11 @@ class ParentOnAPhone(PageTests):
 
         # A live score of the followed gymnast reaches the top with its event named.
         self.judge('Floor').score(num, '9.2')
-        self.until(lambda: 'Floor 9.200' in self.text('followed-list'), 'the live score on top')
-
-
-class ChooserKeepsItsChoice(PageTests):
-    make_browser = phone_in(None)
+        self.until(lambda: 'Floor 9.200' in self.text('#followed-list'), 'the live score on top')
 
     def test_the_chooser_turns_a_page_german_and_high_contrast_for_good(self):
         self.driver.get(self.meet.url('/health'))
-        self.until(lambda: self.text('updated') != 'Connecting…', 'the page started')
+        self.until(lambda: self.text('#updated') != 'Connecting…', 'the page started')
         self.assertEqual(self.driver.find_element(By.TAG_NAME, 'html').get_attribute('lang'), 'en')
         Select(self.driver.find_element(By.ID, 'language-choice')).select_by_value('de')
         Select(self.driver.find_element(By.ID, 'theme-choice')).select_by_value('contrast')
@@ -156,13 +143,13 @@ class ChooserKeepsItsChoice(PageTests):
 
         # A live page changes language in place: its own texts and what it wrote.
         self.driver.get(self.meet.url('/results'))
-        self.until(lambda: 'Live · aktualisiert' in self.text('updated'), 'the results in German')
+        self.until(lambda: 'Live · aktualisiert' in self.text('#updated'), 'the results in German')
         self.driver.execute_script('window.notReloaded = true')
         Select(self.driver.find_element(By.ID, 'language-choice')).select_by_value('fr')
-        self.until(lambda: 'En direct' in self.text('updated'), 'the status in French')
+        self.until(lambda: 'En direct' in self.text('#updated'), 'the status in French')
         self.until(lambda: Select(self.driver.find_element(By.ID, 'session')).first_selected_option.text
                    .endswith('(en cours)'), 'the session list in French')
-        self.assertEqual(self.text('scorehead'), 'CG')
+        self.assertEqual(self.text('#scorehead'), 'CG')
         self.assertEqual(self.driver.find_element(By.TAG_NAME, 'html').get_attribute('lang'), 'fr')
         self.assertTrue(self.driver.execute_script('return window.notReloaded === true'))
 

@@ -1,23 +1,97 @@
-"""Judge 1's pad on a phone (390x844) in a real browser, on the browser's own
-timers, through the first gymnasts of a squad against `tallvane serve`: the
+"""Judge pads in a real browser, on the browser's own timers, against `tallvane
+serve` on a temporary copy of the demo meet.
+
+Two judges' pads and a board: judge 2's score reaches judge 1's pad, the final
+is stored and shown on the board; Vault takes the better vault; a score sent
+while the server restarts waits, and is stored and shown once it is back.
+
+Judge 1's pad on a phone (390x844) through the first gymnasts of a squad: the
 running order marks who is judged and who is scored, scores outside 0 and the
 meet's maximum cannot be sent, the state of each send stays in sight beside
 Send, and a stored score is only overwritten after the judge says so.
+
+A pad follows its meet to the standby: a primary and a standby `tallvane serve`
+(the standby takes over 3 s after it last heard the primary), the pad logged in
+on the primary, the primary killed, a score sent while no server answers; the
+standby takes over, the pad moves there by itself, logs in again and its
+waiting score is stored once in the standby's meet file.
 
 Run: /usr/bin/python3 test_browser_pad.py TALLVANE_BIN SOURCE_DIR
 """
 import os
 import sys
+import tempfile
+import unittest
 
 from selenium.webdriver.common.by import By
 
 sys.path.insert(0, os.path.dirname(__file__))
-from test_browser_stations import PHONE, MeetInBrowser, emulate, judge_pad, main  # noqa: E402
+from test_browser_stations import (PHONE, Meet, MeetInBrowser, board_page, browser, emulate,  # noqa: E402
+                                   judge_pad, look_up, main, send_score, wait_until)
 
 IN_SIGHT = """
 const box = document.getElementById(arguments[0]).getBoundingClientRect();
 return box.height > 0 && box.top >= 0 && box.bottom <= window.innerHeight;
 """
+OPERATOR_PIN = '582046'
+
+
+class PadsAndABoard(MeetInBrowser):
+    def prepare(self, meet):
+        self.numbers = [row[0] for row in meet.query(
+            "SELECT Num FROM Gymnasts WHERE scratched = 0 ORDER BY CAST(Num AS INTEGER) LIMIT 3")]
+
+    def test_panel_of_two_judges_and_a_board(self):
+        board = board_page(self.driver, self.meet)
+        second = judge_pad(self.driver, self.meet, 'Bars', 2)
+        first = judge_pad(self.driver, self.meet, 'Bars', 1)
+        number = self.numbers[0]
+        look_up(first, number, 'the gymnast on judge 1')
+        second.until(lambda: second.text('gymnast-name').startswith(number), 'the gymnast pushed to judge 2')
+        second.type('score-2', '9.2')
+        second.click('send')
+        second.until(lambda: second.text('send-status') == 'Confirmed', 'judge 2 confirmed')
+        first.until(lambda: first.value('score-2') == '9.200', "judge 2's score on judge 1's pad")
+        first.type('score-1', '9.0')
+        first.until(lambda: first.value('final') == '9.100', 'the final computed')
+        first.click('send')
+        first.until(lambda: first.text('send-status') == 'Confirmed', 'judge 1 confirmed')
+        self.assertEqual(self.meet.query('SELECT E2S1, E2S2, E2Final FROM Gymnasts WHERE Num = ?', number),
+                         [(9.0, 9.2, 9.1)])
+        board.until(lambda: board.text('board-score') == '9.100', 'the score on the board')
+        self.assertEqual(board.text('board-number'), number)
+        self.assertEqual(board.text('board-event'), 'Bars')
+
+    def test_vault_takes_the_better_vault(self):
+        pad = judge_pad(self.driver, self.meet, 'Vault', 1)
+        number = self.numbers[1]
+        look_up(pad, number)
+        for box, score in (('score-1', '9.0'), ('score-2', '9.2'), ('adjustment', '-0.3'),
+                           ('score2-1', '8.9'), ('score2-2', '9.0')):
+            pad.type(box, score)
+        pad.until(lambda: pad.value('final') == '8.950', 'the better vault')
+        self.assertEqual((pad.value('b-score'), pad.value('b-score-2')), ('9.100', '8.950'))
+        pad.click('send')
+        pad.until(lambda: pad.text('send-status') == 'Confirmed', 'confirmed')
+        self.assertEqual(self.meet.query('SELECT E1Final, E7S1 FROM Gymnasts WHERE Num = ?', number),
+                         [(8.95, 8.9)])
+
+    def test_server_restart_and_a_score_sent_while_it_is_down(self):
+        board = board_page(self.driver, self.meet)
+        pad = judge_pad(self.driver, self.meet, 'Beam', 1)
+        number = self.numbers[2]
+        look_up(pad, number)
+        self.meet.stop()
+        pad.until(lambda: pad.text('link') != 'Logged in', 'the pad offline')
+        send_score(pad, '8.5', '8.7')
+        self.assertEqual(pad.text('send-status'), 'Waiting')
+        self.meet.start()
+        pad.until(lambda: pad.text('send-status') == 'Confirmed', 'the waiting score confirmed')
+        board.until(lambda: board.text('board-link') == '', 'the board logged in again')
+        self.assertEqual(self.meet.query('SELECT E3Final FROM Gymnasts WHERE Num = ?', number), [(8.6,)])
+        self.assertEqual(self.meet.query(
+            "SELECT COUNT(*) FROM ScoreBoardQueue WHERE Num = ? AND EventName = 'Beam'", number), [(1,)])
+        board.until(lambda: board.text('board-score') == '8.600', 'the score on the board')
 
 
 class JudgePadOnAPhone(MeetInBrowser):
@@ -84,6 +158,73 @@ class JudgePadOnAPhone(MeetInBrowser):
         pad.click('correction-yes')
         pad.until(lambda: pad.text('send-status') == 'Confirmed', 'the correction confirmed')
         pad.until(lambda: self.stored(numbers[0]) == 9.2, 'the correction stored')
+
+
+def standby_of(primary):
+    """A `tallvane serve --follow` of `primary` in a data folder of its own."""
+    standby = Meet(demo=False)
+    standby.serve('--follow', primary.url('/'), '--operator-pin', OPERATOR_PIN, '--take-over-after', '3',
+                  '--port', str(standby.port), '--web-port', str(standby.web_port))
+    return standby
+
+
+class PadFollowsTheMeetToTheStandby(unittest.TestCase):
+
+    def setUp(self):
+        self.primary = Meet()
+        self.primary.write('operatorpin.txt', OPERATOR_PIN)
+        self.primary.start()
+        self.standby = standby_of(self.primary)
+        self.profile = tempfile.TemporaryDirectory()
+        self.driver = browser(self.profile.name)
+
+    def tearDown(self):
+        self.driver.quit()
+        self.profile.cleanup()
+        self.standby.close()
+        self.primary.close()
+
+    def servers(self):
+        return self.primary.api('/api/meet')['servers']
+
+    def test_a_waiting_score_is_stored_once_on_the_standby(self):
+        self.standby.wait_for('In step with ')
+        # The pages learn of the standby from the primary.
+        wait_until(self.driver, lambda: len(self.servers()) == 2, 'the standby listed', self.servers)
+        self.assertEqual(self.servers()[-1], f'http://127.0.0.1:{self.standby.web_port}/')
+        numbers = [row[0] for row in self.primary.query(
+            "SELECT Num FROM Gymnasts WHERE Session = '1' AND scratched = 0 ORDER BY Num LIMIT 2")]
+        pad = judge_pad(self.driver, self.primary, 'Floor', 1)
+
+        # A score confirmed by the primary is on the standby's disk already.
+        look_up(pad, numbers[0])
+        send_score(pad, '9.0', '9.2')
+        pad.until(lambda: pad.text('send-status') == 'Confirmed', 'the first score confirmed')
+
+        look_up(pad, numbers[1])
+        self.primary.process.kill()
+        self.primary.process.wait(10)
+        pad.until(lambda: pad.text('link') != 'Logged in', 'the pad offline')
+        send_score(pad, '8.5', '8.7')
+        self.assertEqual(pad.text('send-status'), 'Waiting')
+
+        self.standby.wait_for('Taking over from ')
+        self.standby.wait_for('Web pages at ')
+        # The pad moves on, and takes what it carried out of its address.
+        moved = self.standby.url('/judge')
+        pad.until(lambda: pad.driver.current_url == moved, 'the pad moved on')
+        pad.until(lambda: pad.text('link') == 'Logged in', 'logged in on the standby by itself')
+        pad.until(lambda: pad.text('outbox') == '' and pad.text('send-status') in ('', 'Confirmed'),
+                  'the outbox sent')
+        pad.until(lambda: self.standby.query(
+            'SELECT E4Final FROM Gymnasts WHERE Num = ?', numbers[1]) == [(8.6,)], 'the score stored')
+        self.assertEqual(self.standby.query(
+            'SELECT E4Final FROM Gymnasts WHERE Num = ?', numbers[0]), [(9.1,)])
+        for number in numbers:
+            self.assertEqual(self.standby.query(
+                "SELECT COUNT(*) FROM ScoreBoardQueue WHERE Num = ? AND EventName = 'Floor'", number),
+                [(1,)], f'{number} queued once')
+
 
 
 if __name__ == '__main__':

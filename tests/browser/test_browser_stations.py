@@ -1,9 +1,9 @@
-"""Judge pads and a scoreboard in a real browser (headless Chromium driven by
-Selenium) against `tallvane serve` on a temporary copy of the demo meet.
-
-Run: /usr/bin/python3 test_browser_stations.py TALLVANE_BIN SOURCE_DIR
+"""What the pages' tests in a real browser (headless Chromium driven by
+Selenium) share: a temporary copy of the demo meet served by `tallvane serve`,
+the browser, its windows, pads and boards logged in, and the test runner.
 """
 import faulthandler
+import json
 import os
 import random
 import queue
@@ -15,6 +15,7 @@ import tempfile
 import threading
 import time
 import unittest
+import urllib.request
 
 from selenium import webdriver
 from selenium.common.exceptions import StaleElementReferenceException
@@ -110,6 +111,12 @@ class Meet:
 
     def url(self, path):
         return f'http://127.0.0.1:{self.web_port}{path}'
+
+    def api(self, path, post=False, **headers):
+        """The server's JSON answer to `path` (a POST when `post`)."""
+        request = urllib.request.Request(self.url(path), data=b'' if post else None, headers=headers)
+        with urllib.request.urlopen(request, timeout=WAIT) as answer:
+            return json.load(answer)
 
     def query(self, sql, *values):
         with sqlite3.connect(self.file) as db:
@@ -213,6 +220,12 @@ class Page:
         wait_until(self.driver, check, what)
 
 
+def logged_in(page, what):
+    """`page` once the server has let it in."""
+    page.until(lambda: page.driver.execute_script('return document.body.dataset.link') == 'logged-in', what)
+    return page
+
+
 def judge_pad(driver, meet, event, number):
     """A pad logged in as judge `number` of `event`, in any language."""
     pad = Page(driver, meet.url('/judge'))
@@ -221,9 +234,7 @@ def judge_pad(driver, meet, event, number):
     pad.type('judge-name', f'Judge {number}')
     pad.type('pin', PIN)
     pad.click('log-in')
-    pad.until(lambda: driver.execute_script('return document.body.dataset.link') == 'logged-in',
-              f'{event} judge {number} logged in')
-    return pad
+    return logged_in(pad, f'{event} judge {number} logged in')
 
 
 def send_score(pad, first, second):
@@ -238,7 +249,12 @@ def board_page(driver, meet):
     board.type('display-name', 'Hall')
     board.type('pin', PIN)
     board.click('start')
-    return board
+    return logged_in(board, 'the board logged in')
+
+
+def board_link(driver, meet, query):
+    """A board opened by its link (`query` and the PIN)."""
+    return logged_in(Page(driver, meet.url(f'/display?{query}&pin={PIN}')), 'the board logged in from its link')
 
 
 def look_up(pad, number, what='the gymnast'):
@@ -282,6 +298,16 @@ class MeetInBrowser(unittest.TestCase):
     def prepare(self, meet):
         """Changes the meet before its server starts."""
 
+    def until(self, check, what):
+        wait_until(self.driver, check, what)
+
+    def text(self, selector):
+        """The text of the element `selector` finds, read in one step: the
+        page may redraw between two WebDriver calls."""
+        return self.driver.execute_script(
+            'const found = document.querySelector(arguments[0]);'
+            'return found ? found.innerText : "";', selector)
+
     def tearDown(self):
         for judge in self.judges:
             judge.close()
@@ -290,89 +316,9 @@ class MeetInBrowser(unittest.TestCase):
         self.meet.close()
 
 
-class BrowserStations(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.profile = tempfile.TemporaryDirectory()
-        cls.driver = browser(cls.profile.name)
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.driver.quit()
-        cls.profile.cleanup()
-
-    def setUp(self):
-        self.meet = Meet()
-        self.meet.start()
-        self.numbers = [row[0] for row in self.meet.query(
-            "SELECT Num FROM Gymnasts WHERE scratched = 0 ORDER BY CAST(Num AS INTEGER) LIMIT 3")]
-
-    def tearDown(self):
-        for handle in self.driver.window_handles[1:]:
-            self.driver.switch_to.window(handle)
-            self.driver.close()
-        self.driver.switch_to.window(self.driver.window_handles[0])
-        self.meet.close()
-
-    def test_panel_of_two_judges_and_a_board(self):
-        board = board_page(self.driver, self.meet)
-        second = judge_pad(self.driver, self.meet, 'Bars', 2)
-        first = judge_pad(self.driver, self.meet, 'Bars', 1)
-        number = self.numbers[0]
-        look_up(first, number, 'the gymnast on judge 1')
-        second.until(lambda: second.text('gymnast-name').startswith(number), 'the gymnast pushed to judge 2')
-        second.type('score-2', '9.2')
-        second.click('send')
-        second.until(lambda: second.text('send-status') == 'Confirmed', 'judge 2 confirmed')
-        first.until(lambda: first.value('score-2') == '9.200', "judge 2's score on judge 1's pad")
-        first.type('score-1', '9.0')
-        first.until(lambda: first.value('final') == '9.100', 'the final computed')
-        first.click('send')
-        first.until(lambda: first.text('send-status') == 'Confirmed', 'judge 1 confirmed')
-        self.assertEqual(self.meet.query('SELECT E2S1, E2S2, E2Final FROM Gymnasts WHERE Num = ?', number),
-                         [(9.0, 9.2, 9.1)])
-        board.until(lambda: board.text('board-score') == '9.100', 'the score on the board')
-        self.assertEqual(board.text('board-number'), number)
-        self.assertEqual(board.text('board-event'), 'Bars')
-
-    def test_vault_takes_the_better_vault(self):
-        pad = judge_pad(self.driver, self.meet, 'Vault', 1)
-        number = self.numbers[1]
-        look_up(pad, number)
-        for box, score in (('score-1', '9.0'), ('score-2', '9.2'), ('adjustment', '-0.3'),
-                           ('score2-1', '8.9'), ('score2-2', '9.0')):
-            pad.type(box, score)
-        pad.until(lambda: pad.value('final') == '8.950', 'the better vault')
-        self.assertEqual((pad.value('b-score'), pad.value('b-score-2')), ('9.100', '8.950'))
-        pad.click('send')
-        pad.until(lambda: pad.text('send-status') == 'Confirmed', 'confirmed')
-        self.assertEqual(self.meet.query('SELECT E1Final, E7S1 FROM Gymnasts WHERE Num = ?', number),
-                         [(8.95, 8.9)])
-
-    def test_server_restart_and_a_score_sent_while_it_is_down(self):
-        board = board_page(self.driver, self.meet)
-        pad = judge_pad(self.driver, self.meet, 'Beam', 1)
-        number = self.numbers[2]
-        look_up(pad, number)
-        self.meet.stop()
-        pad.until(lambda: pad.text('link') != 'Logged in', 'the pad offline')
-        send_score(pad, '8.5', '8.7')
-        self.assertEqual(pad.text('send-status'), 'Waiting')
-        self.meet.start()
-        pad.until(lambda: pad.text('send-status') == 'Confirmed', 'the waiting score confirmed')
-        board.until(lambda: board.text('board-link') == '', 'the board logged in again')
-        self.assertEqual(self.meet.query('SELECT E3Final FROM Gymnasts WHERE Num = ?', number), [(8.6,)])
-        self.assertEqual(self.meet.query(
-            "SELECT COUNT(*) FROM ScoreBoardQueue WHERE Num = ? AND EventName = 'Beam'", number), [(1,)])
-        board.until(lambda: board.text('board-score') == '8.600', 'the score on the board')
-
-
 def main():
     """Runs the tests of the calling script. Where every thread stands is
     printed before the test runner's own time limit ends a run that hangs."""
     faulthandler.dump_traceback_later(270, exit=True)
     unittest.main(argv=sys.argv[:1], verbosity=2)
 
-
-if __name__ == '__main__':
-    main()

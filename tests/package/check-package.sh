@@ -43,14 +43,10 @@ done
 for program in tallvane tallvane-station; do
     [ -x "$root/usr/bin/$program" ] || fail "/usr/bin/$program is not executable"
 done
+# Beside the manual (checked on its own below), only the files listed.
 while read -r path; do
-    case "$path" in
-    usr/bin/tallvane | usr/bin/tallvane-station | usr/share/doc/tallvane/* | \
-        usr/share/man/man1/tallvane*.1.gz | usr/share/applications/tallvane.desktop | \
-        usr/share/mime/packages/tallvane.xml | usr/share/icons/hicolor/*/apps/tallvane.* | \
-        'lib/systemd/system/tallvane@.service') ;;
-    *) fail "unexpected file /$path" ;;
-    esac
+    [[ "$path" == usr/share/doc/tallvane/* || " ${expected[*]} " == *" $path "* ]] ||
+        fail "unexpected file /$path"
 done < <(cd "$root" && find . -type f -printf '%P\n')
 
 # The licence and the maintainer, as the package states them.

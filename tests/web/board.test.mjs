@@ -3,7 +3,7 @@ import assert from 'node:assert/strict';
 import {test} from 'node:test';
 
 import {ScoreRotation} from '../../src/web/js/board.js';
-import {FakeClock} from './fakes.mjs';
+import {fakeBrowser} from './fakes.mjs';
 
 const score = (event, number, ms = 1000, corrected = false) => ({
     event,
@@ -14,16 +14,16 @@ const score = (event, number, ms = 1000, corrected = false) => ({
     corrected,
 });
 
+// A board on the fake browser's timers, which throw when called as methods.
 function board(shows = 'all') {
-    const clock = new FakeClock();
+    const {clock, browser} = fakeBrowser();
     const shown = [];
     const sent = [];
     const rotation = new ScoreRotation({
         shows,
         show: (s) => shown.push(s && `${s.event} ${s.number}`),
         confirm: (t) => sent.push(t),
-        setTimer: (f, ms) => clock.set(f, ms),
-        clearTimer: (id) => clock.clear(id),
+        ...browser,
     });
     return {clock, shown, sent, rotation};
 }
@@ -49,18 +49,4 @@ test('a board for one event leaves the other events alone', () => {
     b.rotation.take(score('Beam', '3'));
     b.clock.advance(1000);
     assert.deepEqual(b.sent, ['CONFIRMSCORE|3|Beam']);
-});
-
-test("the timer functions are called as plain functions, as a browser's own must be", () => {
-    const clock = new FakeClock();
-    // Like window.setTimeout: "Illegal invocation" when called as another object's method.
-    function setTimer(fn, ms) {
-        if (this !== undefined) throw new TypeError('Illegal invocation');
-        return clock.set(fn, ms);
-    }
-    const sent = [];
-    const rotation = new ScoreRotation({show: () => {}, confirm: (t) => sent.push(t), setTimer});
-    rotation.take(score('Floor', '7'));
-    clock.advance(1000);
-    assert.deepEqual(sent, ['CONFIRMSCORE|7|Floor']);
 });

@@ -80,7 +80,11 @@ export function fakeBrowser() {
     const sockets = [];
     const browser = {
         now: () => clock.now,
-        setTimer: (fn, ms) => clock.set(fn, ms),
+        // Like window.setTimeout: "Illegal invocation" when called as another object's method.
+        setTimer(fn, ms) {
+            if (this !== undefined) throw new TypeError('Illegal invocation');
+            return clock.set(fn, ms);
+        },
         clearTimer: (id) => clock.clear(id),
         createSocket: (url) => sockets[sockets.push(new FakeSocket(url)) - 1],
     };

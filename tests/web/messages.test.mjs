@@ -19,14 +19,15 @@ test('gymnast replies, Vault with its second attempt', () => {
     );
     assert.equal(bars.name, 'Ava Brooks');
     assert.deepEqual(
-        [bars.number, bars.judges[0], bars.judges[1], bars.start, bars.adjustment, bars.second],
-        ['101', '9.1', '9', '10', '-0.1', null],
+        [bars.number, bars.ageGroup, ...bars.judges.slice(0, 3), bars.start, bars.adjustment],
+        ['101', 'Junior', '9.1', '9', '', '10', '-0.1'],
     );
+    assert.equal(bars.second, null);
     const vault = parseGymnast(
-        split(`GYMNASTQUERYRESP|0|A|B|G|4|A|J|${'|'.repeat(9)}8.9${'|'.repeat(9)}7`),
+        split(`GYMNASTQUERYRESP|0|A|B|G|4|A|J|${'|'.repeat(9)}8.9${'|'.repeat(7)}9.8|0|7`),
     );
-    assert.equal(vault.second.judges[0], '8.9');
-    assert.equal(vault.number, '7');
+    const {judges, start, adjustment} = vault.second;
+    assert.deepEqual([judges[0], start, adjustment, vault.number], ['8.9', '9.8', '0', '7']);
     assert.equal(parseGymnast(split('GYMNASTQUERYRESP|1|Gymnast 5 not found')), null);
 });
 

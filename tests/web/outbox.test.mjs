@@ -54,15 +54,6 @@ test('one score in flight; each confirmation settles the oldest', () => {
     assert.equal(p.outbox.waiting, 0);
 });
 
-test('a score typed while offline survives a reload and goes out once logged in', () => {
-    const storage = new MemoryStorage();
-    const before = pad(storage);
-    before.outbox.add(Bars); // never connected
-    const after = pad(storage);
-    after.logIn();
-    assert.deepEqual(after.last().sent.slice(1), [Bars]);
-});
-
 test('after a drop a score is checked first and sent again only when not stored', () => {
     const p = pad();
     p.logIn();

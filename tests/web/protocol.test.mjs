@@ -20,16 +20,6 @@ const vaultScore = 'SENDSCORE|7|2|1|Vault|9.1|9.3||||||10|-0.1|9.2|9.1|8.9|9.0||
 const reads = [
     [LoginReply, 'AUTHRESP|1|Wrong PIN|try again', {status: '1', detail: 'Wrong PIN|try again'}],
     [LoginReply, 'AUTHRESP|0|4', {status: '0', detail: '4'}],
-    [
-        GymnastReply,
-        'GYMNASTQUERYRESP|0|Ava|Brooks|Riverside|4|A|Junior|9.1|9||||||10|-0.1|101',
-        {first: 'Ava', ageGroup: 'Junior', judge2: '9', judge3: '', adjustment: '-0.1'},
-    ],
-    [
-        VaultGymnastReply,
-        `GYMNASTQUERYRESP|0|A|B|G|4|A|J|${'|'.repeat(9)}8.9${'|'.repeat(7)}9.8|0|7`,
-        {secondJudge1: '8.9', secondStart: '9.8', secondAdjustment: '0', number: '7'},
-    ],
     [GymnastRefusal, 'GYMNASTQUERYRESP|1|Gymnast 5 not found', {text: 'Gymnast 5 not found'}],
     [
         scoreLayout(vaultScore.split('|')),

@@ -1,6 +1,6 @@
 // The results page of a published site: it reads the site's files, looks
 // again every 30 seconds and rereads the results only when the site says
-// they changed. (tests/browser/test_browser_published.py runs it for real.)
+// they changed. (The results page's browser test runs it for real.)
 import assert from 'node:assert/strict';
 import {test} from 'node:test';
 

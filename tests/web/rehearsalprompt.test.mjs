@@ -1,4 +1,4 @@
-// The rehearsal's prompt on a pad and a board.
+// The rehearsal's prompt on a pad (a board's runs in the health page's browser test).
 import assert from 'node:assert/strict';
 import {test} from 'node:test';
 
@@ -6,13 +6,12 @@ import {RehearsalPrompt} from '../../src/web/js/rehearsalprompt.js';
 import {Station} from '../../src/web/js/station.js';
 import {fakeStation} from './fakes.mjs';
 
-function station(answerAtOnce) {
+function judgePad() {
     const s = fakeStation(Station, 'JUDGEAUTH|Bars|Ann|3917|1|2');
     s.shown = [];
     s.prompt = new RehearsalPrompt(s.station, {
         show: (seat) => s.shown.push(seat),
         hide: () => s.shown.push(null),
-        answerAtOnce,
         ...s.browser,
     });
     s.station.start();
@@ -22,7 +21,7 @@ function station(answerAtOnce) {
 }
 
 test('a pad shows its seat until the judge taps OK; offline, the prompt stays', () => {
-    const pad = station(false);
+    const pad = judgePad();
     pad.last().receive('REHEARSAL|3|60|Bars|2');
     assert.deepEqual(pad.shown, [{number: '3', name: 'Bars', detail: '2'}]);
     assert.deepEqual(pad.answers(), []);
@@ -37,12 +36,4 @@ test('a pad shows its seat until the judge taps OK; offline, the prompt stays', 
     pad.clock.advance(60000); // its time passes: nothing more
     assert.equal(pad.shown.length, 2);
     assert.equal(pad.prompt.ok(), false);
-});
-
-test('a board answers as it shows itself, and shows for the time asked', () => {
-    const board = station(true);
-    board.last().receive('REHEARSAL|5|20|Hall|all');
-    assert.deepEqual(board.answers(), ['REHEARSALOK|5']);
-    board.clock.advance(20000);
-    assert.deepEqual(board.shown, [{number: '5', name: 'Hall', detail: 'all'}, null]);
 });

@@ -9,8 +9,6 @@ const Login = 'JUDGEAUTH|Bars|Ann|3917|1|1';
 
 function loggedIn() {
     const pad = fakeStation(Station, Login);
-    pad.links = [];
-    pad.station.addEventListener('link', (e) => pad.links.push(e.detail.link));
     pad.station.start();
     pad.logIn();
     return pad;
@@ -48,11 +46,7 @@ test('a dropped connection or a silent server brings a new connection and log-in
     assert.equal(pad.station.link, Link.LoggedIn);
 
     const count = pad.sockets.length;
-    pad.clock.advance(SilenceMs - 1);
-    pad.last().receive('HEARTBEAT|3'); // heard in time
-    pad.clock.advance(SilenceMs - 1);
-    assert.equal(pad.sockets.length, count);
-    pad.clock.advance(1 + 5000);
+    pad.clock.advance(SilenceMs + 5000); // a silent server is given up, then tried again
     assert.ok(pad.sockets[count - 1].closed);
     assert.equal(pad.sockets.length, count + 1);
 });
