@@ -101,6 +101,8 @@ private Q_SLOTS:
             QVERIFY2(!standby->waitForLine(u"Taking over from "_s + web).isEmpty(),
                      qPrintable(standby->everything()));
             QCOMPARE(standby->waitListening(), u"127.0.0.1:%1"_s.arg(standbyPort));
+            QVERIFY2(!standby->everything().contains(u"could not be recorded"_s),
+                     qPrintable(standby->everything()));
             // The old primary, restarted on its file, finds the newer one and refuses.
             const ChildProgram::Finished again = ChildProgram::runTallvane(
                 {u"serve"_s, meet, u"--port"_s, u"0"_s, u"--web-port"_s, u"0"_s}, mTemp.folder());

@@ -8,7 +8,7 @@ import {LiveAnnouncer} from '../../src/web/js/liveannouncer.js';
 import {fakeBrowser, settle} from './fakes.mjs';
 import './english.mjs';
 
-const {awards, eventsNow, leaders, ordinal, ScoreFeed, sessionDone, upNext} = announcing;
+const {awards, eventsNow, leaders, ScoreFeed, sessionDone, upNext} = announcing;
 const nums = (list) => list.map((item) => item.num);
 
 // Gymnast `num` of squad A, level 4 Junior, with `more` (scores, places …).
@@ -80,8 +80,6 @@ test('leaders share a place on a tie; awards wait for the last score and call th
     assert.equal(sessionDone([gymnast('1', 1, {...all, Floor: null})]), false);
     assert.equal(sessionDone([gymnast('1', 1, {...all, review: ['Bars']})]), false);
     assert.equal(sessionDone([]), false);
-    const ordinals = [1, 2, 3, 4, 11, 12, 13, 21, 112].map(ordinal).join(' ');
-    assert.equal(ordinals, '1st 2nd 3rd 4th 11th 12th 13th 21st 112th');
 });
 
 test('the feed lists each new score once with the places it earned, newest first', () => {

@@ -58,10 +58,11 @@ std::optional<QString> TallvaneSettings::value(const QString& name) {
 
 bool TallvaneSettings::setValue(const QString& name, const QString& value) {
     // A meet file opened without ensureTables() (a tool's, a test's) gains
-    // the table with its first setting.
+    // the table with its first setting. A setting cleared with a null text is
+    // stored as an empty one: the column takes no NULL.
     if (!createMissingTables(mDb) ||
         !mDb.execute(u"INSERT OR REPLACE INTO "_s + TableName + u" (Name, Value) VALUES (?, ?)"_s,
-                     {name, value})) {
+                     {name, value.isNull() ? u""_s : value})) {
         mError = mDb.lastError();
         return false;
     }
