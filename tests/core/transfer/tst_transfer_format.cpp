@@ -1,7 +1,6 @@
 #include "datarows.h"
 #include "db/meetschema.h"
 #include "shell/codepage1252.h"
-#include "transfer/cp1252toutf8.h"
 #include "transfer/importvaluecodes.h"
 #include "transfer/transferfileinfo.h"
 #include "transfer/transferreader.h"
@@ -141,17 +140,6 @@ private Q_SLOTS:
         QVERIFY2(converted.error.endsWith(refusal), qPrintable(converted.error));
         QCOMPARE(converted.error.isEmpty(), refusal.isEmpty());
         QCOMPARE(converted.variant(), stored);
-    }
-
-    // Every byte of the code page goes into the meet file as the character the
-    // code page decodes it to.
-    void convertsEveryByteToUtf8() {
-        QByteArray all;
-        for (int b = 0; b < 256; ++b)
-            all.append(char(b));
-        QByteArray utf8 = "room left from an earlier value";
-        Cp1252ToUtf8::convert(all, utf8);
-        QCOMPARE(utf8, Cp1252::decode(all).toUtf8());
     }
 
     // The file's version, by the quick look before an import and by the reader,

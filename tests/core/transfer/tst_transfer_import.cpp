@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QTest>
 
+#include <memory>
+
 using namespace Qt::Literals::StringLiterals;
 using TransferFiles::record;
 
@@ -22,53 +24,52 @@ QByteArray meetsRecord(const QString& values = {}) {
 class TestTransferImport : public QObject {
     Q_OBJECT
 
-    // Imports `bytes` into a new meet file in `temp`; returns the importer's report.
-    ImportReport import(TempMeet& temp, const QByteArray& bytes, MeetDatabase& db) {
-        const QString source = temp.path(u"in.rxt"_s);
-        const QString meet = temp.path(u"meet.tallvane"_s);
+    TempMeet mTemp;
+    std::unique_ptr<MeetDatabase> mDb;
+
+    // Imports `bytes` into a new meet file, then open as mDb; returns the importer's report.
+    ImportReport import(const QByteArray& bytes) {
+        const QString source = mTemp.path(u"in.rxt"_s);
+        const QString meet = mTemp.path(u"meet.tallvane"_s);
+        mDb = std::make_unique<MeetDatabase>();
         TransferImporter::removeMeetFile(meet);
         TransferFiles::write(source, bytes);
         TransferImporter importer(source, meet);
         importer.run();
-        if (importer.report().ran() && !db.open(meet))
-            qWarning("%s", qPrintable(db.lastError()));
+        if (importer.report().ran() && !mDb->open(meet))
+            qWarning("%s", qPrintable(mDb->lastError()));
         return importer.report();
     }
 
 private Q_SLOTS:
     void valuesAreStoredByColumnType() {
-        TempMeet temp;
-        MeetDatabase db;
-        const ImportReport report =
-            import(temp,
-                   TransferFiles::file(
-                       {{u"Meets"_s,
-                         {meetsRecord(u"Zip=02139|Start_Date=3/14/2026|UseAgeDiv=True|"
-                                      "Name=O'Malley's \"Best\" Meet a=b"_s)}},
-                        {u"Events"_s, {record(u"Events"_s, 1, u"EventID=1|Event2=Bars"_s)}},
-                        {u"Gyms"_s, {record(u"Gyms"_s, 1, u"official name=O'Hare Flyers"_s)}},
-                        {u"Gymnasts"_s,
-                         {record(u"Gymnasts"_s, 1,
-                                 u"Num=007|First_Name=Zoë|Last_Name=O'Neil|Birthday=5/2/2016|"
-                                 "Session=2|Scratched=|E1Final=9.275|E1S1= 9.3 "_s)}}}),
-                   db);
+        const ImportReport report = import(TransferFiles::file(
+            {{u"Meets"_s,
+              {meetsRecord(u"Zip=02139|Start_Date=3/14/2026|UseAgeDiv=True|"
+                           "Name=O'Malley's \"Best\" Meet a=b"_s)}},
+             {u"Events"_s, {record(u"Events"_s, 1, u"EventID=1|Event2=Bars"_s)}},
+             {u"Gyms"_s, {record(u"Gyms"_s, 1, u"official name=O'Hare Flyers"_s)}},
+             {u"Gymnasts"_s,
+              {record(u"Gymnasts"_s, 1,
+                      u"Num=007|First_Name=Zoë|Last_Name=O'Neil|Birthday=5/2/2016|"
+                      "Session=2|Scratched=|E1Final=9.275|E1S1= 9.3 "_s)}}}));
         QVERIFY2(report.complete(), qPrintable(report.details()));
         QCOMPARE(report.storedRecords, 4);
 
         // A text column keeps its zeros and an empty text; an empty number or date
         // is Null, the header still stored; an empty Boolean is False.
-        QCOMPARE(firstRow(db, u"SELECT Zip, Name, Start_Date, End_Date, Def_EventID, UseAgeDiv, "
-                              "Comp1, Fax FROM Meets"_s),
+        QCOMPARE(firstRow(*mDb, u"SELECT Zip, Name, Start_Date, End_Date, Def_EventID, UseAgeDiv, "
+                                "Comp1, Fax FROM Meets"_s),
                  QStringList({u"02139"_s, u"O'Malley's \"Best\" Meet a=b"_s, u"2026-03-14"_s,
                               u"<null>"_s, u"<null>"_s, u"1"_s, u"0"_s, QString()}));
         // Some Events texts are stored as "Null" when empty, as the other program does.
-        QCOMPARE(firstRow(db, u"SELECT Ev1ScoreIDs, AlphaWidth1, Event1, Event2, NumEvents, "
-                              "Ev1Short FROM Events"_s),
+        QCOMPARE(firstRow(*mDb, u"SELECT Ev1ScoreIDs, AlphaWidth1, Event1, Event2, NumEvents, "
+                                "Ev1Short FROM Events"_s),
                  QStringList({u"Null"_s, u"Null"_s, QString(), u"Bars"_s, u"<null>"_s, QString()}));
-        QCOMPARE(firstRow(db, u"SELECT \"official name\" FROM Gyms"_s),
+        QCOMPARE(firstRow(*mDb, u"SELECT \"official name\" FROM Gyms"_s),
                  QStringList{u"O'Hare Flyers"_s});
-        QCOMPARE(firstRow(db, u"SELECT Num, First_Name, Last_Name, Birthday, Session, Scratched, "
-                              "E1Final, E1S1, E2Final, Gym FROM Gymnasts"_s),
+        QCOMPARE(firstRow(*mDb, u"SELECT Num, First_Name, Last_Name, Birthday, Session, Scratched, "
+                                "E1Final, E1S1, E2Final, Gym FROM Gymnasts"_s),
                  QStringList({u"007"_s, u"Zoë"_s, u"O'Neil"_s, u"2016-05-02"_s, u"2"_s, u"0"_s,
                               u"9.275"_s, u"9.3"_s, u"<null>"_s, u"<null>"_s}));
     }
@@ -83,26 +84,20 @@ private Q_SLOTS:
         const QString characters = Cp1252::decode(high);
         QByteArray reordered = record(u"Levels"_s, 1, u"EventID=1|Level=\u00e9t\u00e9"_s);
         reordered.replace("EventID=1\r\n", "").replace("TAMethodAA=", "EventID=1\r\nTAMethodAA=");
-        TempMeet temp;
-        MeetDatabase db;
-        const ImportReport report = import(
-            temp,
-            TransferFiles::file(
-                {{u"Meets"_s,
-                  {meetsRecord(u"Start_Date=3/14/2026 2:30:05 PM|Facility="_s + characters)}},
-                 {u"Levels"_s, {reordered}},
-                 {u"Gyms"_s,
-                  {record(u"Gyms"_s, 1, u"official name=\u20acuro \u201cGym\u201d"_s)}}}),
-            db);
+        const ImportReport report = import(TransferFiles::file(
+            {{u"Meets"_s,
+              {meetsRecord(u"Start_Date=3/14/2026 2:30:05 PM|Facility="_s + characters)}},
+             {u"Levels"_s, {reordered}},
+             {u"Gyms"_s, {record(u"Gyms"_s, 1, u"official name=\u20acuro \u201cGym\u201d"_s)}}}));
         QVERIFY2(report.complete(), qPrintable(report.details()));
-        QCOMPARE(firstRow(db, u"SELECT Start_Date, Facility FROM Meets"_s),
+        QCOMPARE(firstRow(*mDb, u"SELECT Start_Date, Facility FROM Meets"_s),
                  QStringList({u"2026-03-14 14:30:05"_s, characters}));
-        QCOMPARE(allRows(db, u"SELECT EventID, Level FROM Levels"_s),
+        QCOMPARE(allRows(*mDb, u"SELECT EventID, Level FROM Levels"_s),
                  QStringList{u"1|\u00e9t\u00e9"_s});
-        QCOMPARE(firstRow(db, u"SELECT \"official name\" FROM Gyms"_s),
+        QCOMPARE(firstRow(*mDb, u"SELECT \"official name\" FROM Gyms"_s),
                  QStringList{u"\u20acuro \u201cGym\u201d"_s});
-        QCOMPARE(db.select(u"SELECT name FROM sqlite_master WHERE type = 'index' AND name LIKE "
-                           "'Tallvane%'"_s)
+        QCOMPARE(mDb->select(u"SELECT name FROM sqlite_master WHERE type = 'index' AND name LIKE "
+                             "'Tallvane%'"_s)
                      .count(),
                  3);
     }
@@ -116,22 +111,17 @@ private Q_SLOTS:
         unknownField.replace("TAMethod=", "TAMethodX=");
         QByteArray missingField = record(u"Levels"_s, 3, u"EventID=3"_s);
         missingField.replace("TAMethodAA=\r\n", "");
-        TempMeet temp;
-        MeetDatabase db;
-        const ImportReport report = import(
-            temp,
-            TransferFiles::file(
-                {{u"Meets"_s, {meetsRecord(), meetsRecord(u"Name=Second"_s)}},
-                 {u"Levels"_s,
-                  {reordered, unknownField, missingField, record(u"Levels"_s, 4, u"Level=123456"_s),
-                   record(u"Levels"_s, 5, u"EventID=five"_s),
-                   record(u"Levels"_s, 6, u"EventID=99999999999"_s)}},
-                 {u"Gyms"_s, {record(u"Gyms"_s, 1, u"women=Yes"_s)}},
-                 {u"Coaches"_s, {record(u"Coaches"_s, 1, u"proexpire=2/30/2020"_s)}},
-                 {u"Gymnasts"_s,
-                  {record(u"Gymnasts"_s, 1, u"Num=1"_s),
-                   record(u"Gymnasts"_s, 2, u"Num=2|E1S1=9,5"_s)}}}),
-            db);
+        const ImportReport report = import(TransferFiles::file(
+            {{u"Meets"_s, {meetsRecord(), meetsRecord(u"Name=Second"_s)}},
+             {u"Levels"_s,
+              {reordered, unknownField, missingField, record(u"Levels"_s, 4, u"Level=123456"_s),
+               record(u"Levels"_s, 5, u"EventID=five"_s),
+               record(u"Levels"_s, 6, u"EventID=99999999999"_s)}},
+             {u"Gyms"_s, {record(u"Gyms"_s, 1, u"women=Yes"_s)}},
+             {u"Coaches"_s, {record(u"Coaches"_s, 1, u"proexpire=2/30/2020"_s)}},
+             {u"Gymnasts"_s,
+              {record(u"Gymnasts"_s, 1, u"Num=1"_s),
+               record(u"Gymnasts"_s, 2, u"Num=2|E1S1=9,5"_s)}}}));
         QVERIFY(report.ran());
         QVERIFY(!report.complete());
         QCOMPARE(report.storedRecords, 3); // Meets, Levels-0001, Gymnasts-0001
@@ -153,10 +143,10 @@ private Q_SLOTS:
         QVERIFY(
             report.details().startsWith(u"9 records were not imported:\r\n[Meets-0001] (line "_s));
 
-        QCOMPARE(db.select(u"SELECT * FROM Meets"_s).text(0, u"Name"_s), u"Spring Classic"_s);
-        QCOMPARE(allRows(db, u"SELECT EventID, Level, TAMethod, TAMethodAA FROM Levels"_s),
+        QCOMPARE(mDb->select(u"SELECT * FROM Meets"_s).text(0, u"Name"_s), u"Spring Classic"_s);
+        QCOMPARE(allRows(*mDb, u"SELECT EventID, Level, TAMethod, TAMethodAA FROM Levels"_s),
                  QStringList{u"7|4|T|AA"_s});
-        QCOMPARE(db.select(u"SELECT * FROM Gymnasts"_s).count(), 1);
+        QCOMPARE(mDb->select(u"SELECT * FROM Gymnasts"_s).count(), 1);
     }
 
     void aFileThatEndsEarlySaysWhichTablesAreMissing() {
@@ -165,9 +155,7 @@ private Q_SLOTS:
                                  {u"Judges"_s, {record(u"Judges"_s, 1, u"JudgeID=1"_s)}},
                                  {u"Attend"_s, {record(u"Attend"_s, 1, u"GymID=1"_s)}}});
         const QByteArray cut = whole.left(whole.indexOf("[Attend-0001]") + 40); // mid-record
-        TempMeet temp;
-        MeetDatabase db;
-        const ImportReport report = import(temp, cut, db);
+        const ImportReport report = import(cut);
         QVERIFY(report.ran());
         QCOMPARE(report.missingTables,
                  QStringList({u"Attend"_s, u"Gyms"_s, u"Coaches"_s, u"Gymnasts"_s}));
@@ -176,7 +164,7 @@ private Q_SLOTS:
                  qPrintable(report.refused[0].reason));
         QVERIFY(report.details().contains(u"These tables were not found or are incomplete: "
                                           "Attend, Gyms, Coaches, Gymnasts"_s));
-        QCOMPARE(db.select(u"SELECT * FROM Judges"_s).count(), 1); // what was there is kept
+        QCOMPARE(mDb->select(u"SELECT * FROM Judges"_s).count(), 1); // what was there is kept
     }
 
     void nothingIsCreatedForAnUnusableFileOrAnExistingTarget() {

@@ -70,14 +70,6 @@ class TestWebFrames : public QObject {
     }
 
 private Q_SLOTS:
-    void theOpeningProvesTheKey() {
-        // The example of the protocol's own definition.
-        const QByteArray answer = WebSocketFrames::opening("dGhlIHNhbXBsZSBub25jZQ==");
-        QVERIFY(answer.startsWith("HTTP/1.1 101 Switching Protocols\r\n"));
-        QVERIFY(answer.contains("\r\nSec-WebSocket-Accept: s3pPLMBiTxaQ9kYGzzhZRbK+xOo=\r\n"));
-        QVERIFY(answer.endsWith("\r\n\r\n"));
-    }
-
     void serverFramesTakeTheShortestHeader_data() {
         QTest::addColumn<qsizetype>("length");
         QTest::addColumn<QByteArray>("header");

@@ -41,12 +41,10 @@ public:
     }
     // The status code of the `index`th answer (0 when it did not come).
     int status(int index = 0) {
-        const auto answers = [this] {
-            return mReceived.count("HTTP/1.1 ");
-        };
         (void)QTest::qWaitFor(
             [&] {
-                return answers() > index || mSocket.state() == QAbstractSocket::UnconnectedState;
+                return mReceived.count("HTTP/1.1 ") > index ||
+                       mSocket.state() == QAbstractSocket::UnconnectedState;
             },
             DeadlineMs);
         qsizetype at = -1;

@@ -52,16 +52,12 @@ private Q_SLOTS:
         addDataRows<QString, int, QString>(
             {"path", "status", "type"}, {{u"/"_s, 200, u"text/html"_s},
                                          {u"/judge"_s, 200, u"text/html"_s},
-                                         {u"/display"_s, 200, u"text/html"_s},
                                          {u"/js/panel.js"_s, 200, u"text/javascript"_s},
                                          {u"/css/tallvane.css"_s, 200, u"text/css"_s},
                                          {u"/lang/es.json"_s, 200, u"application/json"_s},
                                          {u"/lang/xx.json"_s, 404, u"text/plain"_s},
-                                         {u"/judge.html"_s, 404, u"text/plain"_s},
                                          {u"/js/../judge.html"_s, 404, u"text/plain"_s},
-                                         {u"/results"_s, 200, u"text/html"_s},
                                          {u"/api/results?session=1"_s, 200, u"application/json"_s},
-                                         {u"/api/results?session=x"_s, 400, u"application/json"_s},
                                          {u"/station"_s, 404, u"text/plain"_s}});
     }
 
