@@ -1,3 +1,12 @@
+// Debian 12's Node (18) has Event and EventTarget but not CustomEvent, which
+// browsers and later Node versions have: the pages' modules dispatch it.
+globalThis.CustomEvent ??= class CustomEvent extends Event {
+    constructor(type, options = {}) {
+        super(type, options);
+        this.detail = options.detail ?? null;
+    }
+};
+
 // A WebSocket and a clock that the station tests drive by hand.
 export class FakeSocket {
     constructor(url) {
