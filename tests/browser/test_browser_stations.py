@@ -317,8 +317,9 @@ class MeetInBrowser(unittest.TestCase):
 
 
 def main():
-    """Runs the tests of the calling script. Where every thread stands is
-    printed before the test runner's own time limit ends a run that hangs."""
+    """Runs the tests of the calling script, or those named after the program
+    and the source folder. Where every thread stands is printed before the
+    test runner's own time limit ends a run that hangs."""
     faulthandler.dump_traceback_later(270, exit=True)
-    unittest.main(argv=sys.argv[:1], verbosity=2)
+    unittest.main(argv=sys.argv[:1] + sys.argv[3:], verbosity=2)
 
