@@ -27,30 +27,12 @@ constexpr int MaxCachedStatements = 256;
 
 // Every score begins and commits a transaction and takes and releases a
 // savepoint: their statements are kept like the scores' own.
-const KeptSql& beginSql() {
-    static const KeptSql sql(u"BEGIN"_s);
-    return sql;
-}
-const KeptSql& commitSql() {
-    static const KeptSql sql(u"COMMIT"_s);
-    return sql;
-}
-const KeptSql& rollbackSql() {
-    static const KeptSql sql(u"ROLLBACK"_s);
-    return sql;
-}
-const KeptSql& savepointSql() {
-    static const KeptSql sql(u"SAVEPOINT change"_s);
-    return sql;
-}
-const KeptSql& releaseSql() {
-    static const KeptSql sql(u"RELEASE change"_s);
-    return sql;
-}
-const KeptSql& rollbackToSql() {
-    static const KeptSql sql(u"ROLLBACK TO change"_s);
-    return sql;
-}
+const KeptSql BeginSql(u"BEGIN"_s);
+const KeptSql CommitSql(u"COMMIT"_s);
+const KeptSql RollbackSql(u"ROLLBACK"_s);
+const KeptSql SavepointSql(u"SAVEPOINT change"_s);
+const KeptSql ReleaseSql(u"RELEASE change"_s);
+const KeptSql RollbackToSql(u"ROLLBACK TO change"_s);
 
 // A file opened by an earlier Tallvane may hold an index of the same name
 // made otherwise: it is made again as it is now.
@@ -348,19 +330,19 @@ DbRows MeetDatabase::selected(SqliteStatement* statement) {
 }
 
 bool MeetDatabase::beginTransaction() {
-    if (!execute(beginSql()))
+    if (!execute(BeginSql))
         return false;
     mChanges.transactionBegun();
     return true;
 }
 
 bool MeetDatabase::commit() {
-    if (execute(commitSql())) {
+    if (execute(CommitSql)) {
         mChanges.transactionCommitted();
         return true;
     }
     const QString error = mLastError;
-    execute(rollbackSql());
+    execute(RollbackSql);
     mChanges.transactionRolledBack();
     return fail(error);
 }
@@ -368,18 +350,18 @@ bool MeetDatabase::commit() {
 bool MeetDatabase::rollback() {
     // Whatever the engine says, nothing of the transaction is announced.
     mChanges.transactionRolledBack();
-    return execute(rollbackSql());
+    return execute(RollbackSql);
 }
 
 bool MeetDatabase::takeSavepoint() {
-    if (!execute(savepointSql()))
+    if (!execute(SavepointSql))
         return false;
     mChanges.savepointTaken();
     return true;
 }
 
 bool MeetDatabase::releaseSavepoint() {
-    if (!execute(releaseSql()))
+    if (!execute(ReleaseSql))
         return false;
     mChanges.savepointReleased();
     return true;
@@ -387,5 +369,5 @@ bool MeetDatabase::releaseSavepoint() {
 
 bool MeetDatabase::rollBackToSavepoint() {
     mChanges.savepointRolledBack();
-    return execute(rollbackToSql()) && execute(releaseSql());
+    return execute(RollbackToSql) && execute(ReleaseSql);
 }
