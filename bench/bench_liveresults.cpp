@@ -2,14 +2,16 @@
 // meet of one 200-gymnast session:
 //  1. A judge station sends a score every 100 ms with no viewer: the score
 //     path's SENDSCORE -> "SCORECONFIRM|0" time (its floor).
-//  2. 1,000 viewers on /updates (QWebSockets of this process), the same score
+//  2. 1,000 viewers on /updates (QWebSockets of another process), the same score
 //     flow: from "SCORECONFIRM|0" to each viewer's {"type":"scores"} notice
 //     (floor: the server's own gathering delay), the score path beside its
 //     floor, and the server's memory growth.
 //  3. GET /api/results of the session with 50 connections for 5 s (wrk),
 //     beside a static file of the same server in the same run.
-// The bench is one state machine driven by the event loop: each phase starts
-// the next from a signal or a timer.
+// Steps 1 and 2 run 5 times, each on a fresh meet and server: the score path's
+// p99 with and without the viewers is the median of the runs; every other
+// figure is the first run's. Each run is one state machine driven by the event
+// loop: each phase starts the next from a signal or a timer.
 
 #include "goalrow.h"
 #include "liveresults/viewercrowd.h"
@@ -40,6 +42,7 @@ namespace {
 constexpr int Viewers = ViewerCrowd::Viewers;
 constexpr int Gymnasts = 200;
 constexpr int Scores = 100;
+constexpr int Runs = 5;
 constexpr int ScoreEveryMs = 100;
 constexpr int NoticeWaitMs = 2000; // after the last confirmation
 constexpr int NoticeGoalMs = 250;
@@ -71,9 +74,18 @@ struct WrkFigures {
     QString trouble; // wrk's error lines, if any
 };
 
+// The score path's p99 with and without the viewers, of one run.
+struct ConfirmP99 {
+    double floorMs = 0;
+    double loadedMs = 0;
+};
+
 class LiveResultsBench : public QObject {
 public:
-    explicit LiveResultsBench(const QString& meetFile) {
+    // The first run reports every figure; the others measure the score path
+    // with and without the viewers again, for the median of the runs.
+    LiveResultsBench(const QString& meetFile, bool firstRun)
+        : mFirstRun(firstRun) {
         mNoticeWait.setSingleShot(true);
         mNoticeWait.setInterval(NoticeWaitMs);
         connect(&mNoticeWait, &QTimer::timeout, this, &LiveResultsBench::noticesDone);
@@ -106,6 +118,8 @@ public:
                       {u"serve"_s, meetFile, u"--port"_s, u"0"_s, u"--web-port"_s, u"0"_s,
                        u"--pin"_s, QString::fromLatin1(Pin)});
     }
+
+    ConfirmP99 confirmP99() const { return mP99; }
 
 private:
     void fail(const QString& why) {
@@ -210,6 +224,9 @@ private:
             }
             if (mArrivals.size() != size_t(Viewers))
                 return fail(u"the viewers' process told of %1 viewers"_s.arg(mArrivals.size()));
+            mP99 = {percentile(mFloor.confirmMs(), 0.99), percentile(mLoaded.confirmMs(), 0.99)};
+            if (!mFirstRun)
+                return stopServer();
             runWrk(u"/api/results?session=1"_s, mApi, [this] {
                 runWrk(u"/css/tallvane.css"_s, mStatic, [this] {
                     report();
@@ -279,8 +296,6 @@ private:
             }
         }
         const double noticeP99 = percentile(noticeMs, 0.99);
-        const double floorP99 = percentile(mFloor.confirmMs(), 0.99);
-        const double loadedP99 = percentile(mLoaded.confirmMs(), 0.99);
         const double growth = mRssAfterMiB - mRssBeforeMiB;
 
         std::printf("Live updates: %d viewers on /updates, %d scores one every %d ms, "
@@ -299,8 +314,8 @@ private:
                     percentile(spreadMs, 0.5), percentile(spreadMs, 0.99));
         std::printf("  SENDSCORE -> SCORECONFIRM             p50 %.2f ms, p99 %.2f ms "
                     "(no viewer: p50 %.2f ms, p99 %.2f ms)\n",
-                    percentile(mLoaded.confirmMs(), 0.5), loadedP99,
-                    percentile(mFloor.confirmMs(), 0.5), floorP99);
+                    percentile(mLoaded.confirmMs(), 0.5), mP99.loadedMs,
+                    percentile(mFloor.confirmMs(), 0.5), mP99.floorMs);
         std::printf("  server resident memory                %.1f MiB before the viewers, "
                     "%.1f MiB after\n",
                     mRssBeforeMiB, mRssAfterMiB);
@@ -315,9 +330,6 @@ private:
         printGoalRow("1,000 viewers: p99 SCORECONFIRM → notice", figure(noticeP99, "%.1f ms"),
                      figure(gather, "server's gathering delay %.0f ms"), noticeP99 / gather,
                      Goal::AtMost, NoticeGoalMs / gather);
-        printGoalRow("1,000 viewers: p99 SENDSCORE → SCORECONFIRM", figure(loadedP99, "%.2f ms"),
-                     figure(floorP99, "no viewer %.2f ms"), loadedP99 / floorP99, Goal::AtMost,
-                     1.2);
         printGoalRow("1,000 viewers: server memory growth, against 100 MiB",
                      figure(growth, "%.1f MiB"), figure(mRssBeforeMiB, "%.1f MiB before"),
                      growth / MemoryGoalMiB, Goal::AtMost, 1.0);
@@ -345,9 +357,32 @@ private:
     double mRssAfterMiB = 0;
     WrkFigures mApi;
     WrkFigures mStatic;
+    const bool mFirstRun;
+    ConfirmP99 mP99;
     bool mStopping = false;
     bool mFailed = false;
 };
+
+// The score path's p99 with 1,000 viewers against none, as the median of the
+// runs: each p99 is the second-worst of 100 scores, each waiting on a disk
+// sync, so a single run is at the mercy of one slow sync.
+void reportConfirmP99(std::vector<ConfirmP99> runs) {
+    std::vector<double> floors;
+    std::vector<double> loaded;
+    for (const ConfirmP99& run : runs) {
+        floors.push_back(run.floorMs);
+        loaded.push_back(run.loadedMs);
+    }
+    const double floorP99 = percentile(floors, 0.5);
+    const double loadedP99 = percentile(loaded, 0.5);
+    std::printf("SENDSCORE -> SCORECONFIRM p99, median of %zu runs: %.2f ms (runs %.2f-%.2f), "
+                "no viewer %.2f ms (runs %.2f-%.2f)\n",
+                runs.size(), loadedP99, percentile(loaded, 0), percentile(loaded, 1), floorP99,
+                percentile(floors, 0), percentile(floors, 1));
+    printGoalRow("1,000 viewers: p99 SENDSCORE → SCORECONFIRM (median of 5 runs)",
+                 figure(loadedP99, "%.2f ms"), figure(floorP99, "no viewer %.2f ms"),
+                 loadedP99 / floorP99, Goal::AtMost, 1.2);
+}
 
 } // namespace
 
@@ -357,13 +392,20 @@ int main(int argc, char** argv) {
         ViewerCrowd crowd(quint16(QByteArray(argv[2]).toUInt()));
         return QCoreApplication::exec();
     }
-    QTemporaryDir folder;
-    const QString meet = folder.filePath(u"bench.tallvane"_s);
-    if (QString error; !folder.isValid() || !createSessionMeet(meet, Gymnasts, 3, 4, &error)) {
-        std::fprintf(stderr, "bench_liveresults: the meet: %s\n", qPrintable(error));
-        return 1;
+    std::vector<ConfirmP99> runs;
+    for (int run = 0; run < Runs; ++run) {
+        QTemporaryDir folder; // a fresh meet and server each run
+        const QString meet = folder.filePath(u"bench.tallvane"_s);
+        if (QString error; !folder.isValid() || !createSessionMeet(meet, Gymnasts, 3, 4, &error)) {
+            std::fprintf(stderr, "bench_liveresults: the meet: %s\n", qPrintable(error));
+            return 1;
+        }
+        qputenv("TALLVANE_DATA_DIR", folder.path().toLocal8Bit()); // the server's settings
+        LiveResultsBench bench(meet, run == 0);
+        if (const int status = QCoreApplication::exec(); status != 0)
+            return status;
+        runs.push_back(bench.confirmP99());
     }
-    qputenv("TALLVANE_DATA_DIR", folder.path().toLocal8Bit()); // the server's settings
-    LiveResultsBench bench(meet);
-    return QCoreApplication::exec();
+    reportConfirmP99(runs);
+    return 0;
 }
