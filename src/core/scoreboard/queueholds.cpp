@@ -1,5 +1,7 @@
 #include "queueholds.h"
 
+#include "shell/failurereport.h"
+
 #include "db/dbtransaction.h"
 #include "db/meetdatabase.h"
 #include "db/tables/scorehistorytable.h"
@@ -8,16 +10,6 @@
 #include <QDateTime>
 
 using namespace Qt::Literals::StringLiterals;
-
-namespace {
-
-bool failed(QString* error, const QString& text) {
-    if (error)
-        *error = text;
-    return false;
-}
-
-} // namespace
 
 QueueHolds::QueueHolds(MeetDatabase& db)
     : mDb(db) {}
@@ -49,7 +41,7 @@ bool QueueHolds::reload(QString* error) {
     ScoreHoldsTable holds(mDb);
     const auto held = holds.all();
     if (!held)
-        return failed(error, holds.lastError());
+        return reportFailure(error, holds.lastError());
     mHeld.clear();
     for (const ScoreHoldsTable::Held& score : *held)
         mHeld.insert(heldKey(score.num, score.event));
@@ -72,7 +64,8 @@ bool QueueHolds::recordOperatorChange(MeetDatabase& db, const QString& kind,
     change.source = ScoreHistoryTable::Operator;
     change.note = note;
     if (!history.append(change))
-        return failed(error, u"the score history could not be written: "_s + history.lastError());
+        return reportFailure(error,
+                             u"the score history could not be written: "_s + history.lastError());
     return true;
 }
 
@@ -80,7 +73,7 @@ bool QueueHolds::holdStoredScore(QueueEntry& toShow, QString* error) {
     const QString time = ScoreHistoryTable::timeText(QDateTime::currentDateTime());
     ScoreHoldsTable holds(mDb);
     if (!holds.hold({toShow.num, toShow.event, time}))
-        return failed(error, holds.lastError());
+        return reportFailure(error, holds.lastError());
     if (!recordOperatorChange(mDb, ScoreHistoryTable::Hold, toShow,
                               u"held as it arrived: new scores of the event are held"_s, error))
         return false;
@@ -91,19 +84,19 @@ bool QueueHolds::holdStoredScore(QueueEntry& toShow, QString* error) {
 bool QueueHolds::change(const QueueEntry& entry, bool hold, QString* error) {
     DbTransaction transaction(mDb);
     if (!transaction.isActive())
-        return failed(error, mDb.lastError());
+        return reportFailure(error, mDb.lastError());
     ScoreHoldsTable holds(mDb);
     const bool done = hold ? holds.hold({entry.num, entry.event,
                                          ScoreHistoryTable::timeText(QDateTime::currentDateTime())})
                            : holds.release(entry.num, entry.event) || holds.lastError().isEmpty();
     if (!done)
-        return failed(error, holds.lastError());
+        return reportFailure(error, holds.lastError());
     const QString note = hold ? u"held for review"_s : u"released to the displays"_s;
     if (!recordOperatorChange(mDb, hold ? ScoreHistoryTable::Hold : ScoreHistoryTable::Release,
                               entry, note, error))
         return false;
     if (!transaction.commit())
-        return failed(error, mDb.lastError());
+        return reportFailure(error, mDb.lastError());
     if (hold)
         mHeld.insert(heldKey(entry.num, entry.event));
     else

@@ -1,5 +1,7 @@
 #include "scorequeue.h"
 
+#include "shell/failurereport.h"
+
 #include "db/dbtransaction.h"
 #include "db/meetdatabase.h"
 #include "db/tables/scorehistorytable.h"
@@ -10,12 +12,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-bool failed(QString* error, const QString& text) {
-    if (error)
-        *error = text;
-    return false;
-}
 
 // The display name as its column holds it: first and last names together can
 // be longer than the column, and a name must never keep a score off the queue.
@@ -77,12 +73,12 @@ QueueEntry ScoreQueue::entryOf(const ScoreBoardQueueTable::Row& row) {
 
 bool ScoreQueue::insertQueueRow(QueueEntry* entry, QString* error) {
     ScoreBoardQueueTable table(mDb);
-    return table.insert(*entry) ? true : failed(error, table.lastError());
+    return table.insert(*entry) ? true : reportFailure(error, table.lastError());
 }
 
 bool ScoreQueue::updateQueueRow(const QueueEntry& entry, QString* error) {
     ScoreBoardQueueTable table(mDb);
-    return table.update(entry) ? true : failed(error, table.lastError());
+    return table.update(entry) ? true : reportFailure(error, table.lastError());
 }
 
 bool ScoreQueue::storeScore(const QString& num, const QString& name, const QString& event,
@@ -92,7 +88,7 @@ bool ScoreQueue::storeScore(const QString& num, const QString& name, const QStri
     ScoreBoardQueueTable table(mDb);
     const auto found = table.scoreOf(num, event, QueueEntry::TestGymnastName);
     if (!found)
-        return failed(error, table.lastError());
+        return reportFailure(error, table.lastError());
     const std::optional<ScoreBoardQueueTable::Row>& existing = *found;
     const QString status = existing ? existing->status : QString();
     const bool waitingCorrection = status == QueueEntry::Queued && existing->corrected;
@@ -151,7 +147,7 @@ bool ScoreQueue::queueScore(const QString& num, const QString& name, const QStri
     // changes no gymnast, but the history says the displays were tried.
     DbTransaction transaction(mDb);
     if (!transaction.isActive())
-        return failed(error, mDb.lastError());
+        return reportFailure(error, mDb.lastError());
     writeShownMarks(); // synced by this commit
     std::optional<QueueEntry> toShow;
     if (!storeScore(num, name, event, score, corrected, mClock(), &toShow, error))
@@ -170,9 +166,10 @@ bool ScoreQueue::queueScore(const QString& num, const QString& name, const QStri
     test.note =
         corrected ? u"the desk's test score, as a correction"_s : u"the desk's test score"_s;
     if (!history.append(test))
-        return failed(error, u"the score history could not be written: "_s + history.lastError());
+        return reportFailure(error,
+                             u"the score history could not be written: "_s + history.lastError());
     if (!transaction.commit())
-        return failed(error, mDb.lastError());
+        return reportFailure(error, mDb.lastError());
     if (toShow)
         show(*toShow);
     return true;
@@ -183,13 +180,13 @@ bool ScoreQueue::reload(QString* error) {
     ScoreBoardQueueTable table(mDb);
     const auto rows = table.waiting();
     if (!rows)
-        return failed(error, table.lastError());
+        return reportFailure(error, table.lastError());
     if (!mHolds.reload(error))
         return false;
     ScoreInquiriesTable inquiries(mDb);
     const auto asked = inquiries.all();
     if (!asked)
-        return failed(error, inquiries.lastError());
+        return reportFailure(error, inquiries.lastError());
     mUnderInquiry.clear();
     for (const ScoreInquiriesTable::Inquiry& inquiry : *asked) {
         if (inquiry.isOpen())
@@ -213,7 +210,7 @@ bool ScoreQueue::expediteQueueRow(int row, QString* error) {
     const QueueEntry* chosen = mGrid.entryAt(row);
     const QueueEntry* earliest = mGrid.entryAt(0);
     if (!chosen || !earliest)
-        return failed(error, u"There is no score in that row of the queue."_s);
+        return reportFailure(error, u"There is no score in that row of the queue."_s);
     QueueEntry entry = *chosen;
     const QDateTime time = queueTimeFromText(earliest->queueTime).addSecs(-10);
     entry.queueTime = queueTimeText(time);
@@ -235,22 +232,23 @@ bool ScoreQueue::removeQueueRow(int row, QString* error) {
     flushShownMarks();
     const QueueEntry* entry = mGrid.entryAt(row);
     if (!entry)
-        return failed(error, u"There is no score in that row of the queue."_s);
+        return reportFailure(error, u"There is no score in that row of the queue."_s);
     if (entry->held)
-        return failed(error, u"The score is held for review: release it before taking it out "
+        return reportFailure(error,
+                             u"The score is held for review: release it before taking it out "
                              "of the queue."_s);
     // Taken out together with the history's word of it, or not at all.
     DbTransaction transaction(mDb);
     if (!transaction.isActive())
-        return failed(error, mDb.lastError());
+        return reportFailure(error, mDb.lastError());
     ScoreBoardQueueTable table(mDb);
     if (!table.remove(*entry))
-        return failed(error, table.lastError());
+        return reportFailure(error, table.lastError());
     if (!QueueHolds::recordOperatorChange(mDb, ScoreHistoryTable::Removal, *entry,
                                           u"taken out of the scoreboard queue"_s, error))
         return false;
     if (!transaction.commit())
-        return failed(error, mDb.lastError());
+        return reportFailure(error, mDb.lastError());
     mGrid.removeAt(row);
     Q_EMIT changed();
     return true;
@@ -268,9 +266,9 @@ bool ScoreQueue::changeHold(int row, bool hold, QString* error) {
     flushShownMarks();
     const QueueEntry* chosen = mGrid.entryAt(row);
     if (!chosen)
-        return failed(error, u"There is no score in that row of the queue."_s);
+        return reportFailure(error, u"There is no score in that row of the queue."_s);
     if (chosen->isTestScore())
-        return failed(error, u"A test score is never held."_s);
+        return reportFailure(error, u"A test score is never held."_s);
     if (chosen->held == hold)
         return true;
     QueueEntry entry = *chosen;
@@ -304,7 +302,7 @@ std::optional<QueueEntry> ScoreQueue::nextWaiting(const QString& event, QString*
         const auto row = mHolds.anyHeld() ? table.firstWaitingNotHeld(event, passOver)
                                           : table.firstWaiting(event, passOver);
         if (!row)
-            failed(error, table.lastError());
+            reportFailure(error, table.lastError());
         return row && *row ? std::optional<QueueEntry>(entryOf(**row)) : std::nullopt;
     };
     if (mShownMarks.waiting().isEmpty())
@@ -325,7 +323,7 @@ std::optional<QueueEntry> ScoreQueue::waitingRow(const QString& num, const QStri
     ScoreBoardQueueTable table(mDb);
     const auto row = table.waitingOf(num, event);
     if (!row)
-        failed(error, table.lastError());
+        reportFailure(error, table.lastError());
     if (!row || !*row)
         return std::nullopt;
     return entryOf(**row);
@@ -367,11 +365,11 @@ bool ScoreQueue::markOne(const QueueEntry& offered, bool* needsSync, QString* er
             return true;
         }
         if (!table.lastError().isEmpty())
-            return failed(error, table.lastError());
+            return reportFailure(error, table.lastError());
     }
     const auto row = table.byId(offered.rowId);
     if (!row)
-        return failed(error, table.lastError());
+        return reportFailure(error, table.lastError());
     if (!*row) {
         // Taken out by the operator while it was on the displays.
         mGrid.removeRowId(offered.rowId);
@@ -386,7 +384,7 @@ bool ScoreQueue::markOne(const QueueEntry& offered, bool* needsSync, QString* er
         // one waits and goes out as a correction.
         current.corrected = true;
         if (!table.markCorrected(**row))
-            return failed(error, table.lastError());
+            return reportFailure(error, table.lastError());
         if (needsSync)
             *needsSync = true;
         show(current);
@@ -402,7 +400,7 @@ bool ScoreQueue::markOne(const QueueEntry& offered, bool* needsSync, QString* er
                        : table.setStatus(**row, QueueEntry::Sent);
     }
     if (!ok)
-        return failed(error, table.lastError());
+        return reportFailure(error, table.lastError());
     mGrid.removeRowId(current.rowId);
     Q_EMIT changed();
     return true;

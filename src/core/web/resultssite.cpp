@@ -1,6 +1,7 @@
 #include "resultssite.h"
 
 #include "resultsapi.h"
+#include "shell/failurereport.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -18,16 +19,10 @@ namespace {
 const QByteArray LiveBody = "<body class=\"results\">";
 const QByteArray PublishedBody = "<body class=\"results\" data-published>";
 
-bool fail(QString* error, const QString& text) {
-    if (error)
-        *error = text;
-    return false;
-}
-
 bool readPage(const QString& path, QByteArray& bytes, QString* error) {
     QFile file(u":/web/"_s + path);
     if (!file.open(QIODevice::ReadOnly))
-        return fail(error, u"The page file %1 is missing from this build."_s.arg(path));
+        return reportFailure(error, u"The page file %1 is missing from this build."_s.arg(path));
     bytes = file.readAll();
     return true;
 }
@@ -52,7 +47,8 @@ bool ask(ResultsApi& api, const QString& path, const QUrlQuery& query, QByteArra
     }
     const QString reason =
         QJsonDocument::fromJson(reply.body).object().value(u"error"_s).toString();
-    return fail(error, reason.isEmpty() ? u"The results cannot be read just now."_s : reason);
+    return reportFailure(error,
+                         reason.isEmpty() ? u"The results cannot be read just now."_s : reason);
 }
 
 // The levels of a session's results, in the order the results list them.
@@ -76,7 +72,7 @@ bool pageFiles(QList<SiteFile>& files, QString* error) {
     if (!readPage(u"results.html"_s, page, error))
         return false;
     if (page.count(LiveBody) != 1)
-        return fail(error, u"The results page of this build cannot be published."_s);
+        return reportFailure(error, u"The results page of this build cannot be published."_s);
     files.append({u"index.html"_s, page.replace(LiveBody, PublishedBody)});
     // The page's texts in each language travel with it.
     for (const QString& path : {u"css/tallvane.css"_s, u"images/icon.svg"_s, u"lang/en.json"_s,

@@ -1,5 +1,7 @@
 #include "sitefolder.h"
 
+#include "shell/failurereport.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -16,12 +18,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-bool fail(QString* error, const QString& text) {
-    if (error)
-        *error = text;
-    return false;
-}
 
 QString systemError() {
     return QString::fromLocal8Bit(std::strerror(errno));
@@ -58,11 +54,12 @@ bool writeFiles(const QDir& root, const QList<SiteFile>& files, QString* error) 
     for (const SiteFile& file : files) {
         const QString path = root.filePath(file.path);
         if (!root.mkpath(QFileInfo(file.path).path()))
-            return fail(error, u"The folder for %1 cannot be made."_s.arg(file.path));
+            return reportFailure(error, u"The folder for %1 cannot be made."_s.arg(file.path));
         QFile out(path);
         if (!out.open(QIODevice::WriteOnly) || out.write(file.bytes) != file.bytes.size() ||
             !out.flush()) {
-            return fail(error, u"%1 cannot be written: %2"_s.arg(file.path, out.errorString()));
+            return reportFailure(error,
+                                 u"%1 cannot be written: %2"_s.arg(file.path, out.errorString()));
         }
     }
     return true;
@@ -95,14 +92,14 @@ QString problem(const QString& folder) {
 
 bool write(const QString& folder, const QList<SiteFile>& files, QString* error) {
     if (const QString why = problem(folder); !why.isEmpty())
-        return fail(error, why);
+        return reportFailure(error, why);
     const QFileInfo target = targetOf(folder);
     const QString path = target.absoluteFilePath();
     // Beside the target, on the same file system, so it can be renamed into place.
     QTemporaryDir fresh(target.absolutePath() + u"/."_s + target.fileName() + u".new-XXXXXX"_s);
     if (!fresh.isValid())
-        return fail(error,
-                    u"A folder cannot be made beside %1: %2"_s.arg(folder, fresh.errorString()));
+        return reportFailure(
+            error, u"A folder cannot be made beside %1: %2"_s.arg(folder, fresh.errorString()));
     // A web server running as another user reads the site: not private to us.
     QFile::setPermissions(fresh.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
                                             QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther |
@@ -112,7 +109,7 @@ bool write(const QString& folder, const QList<SiteFile>& files, QString* error) 
 
     if (!target.exists()) {
         if (!renamePath(fresh.path(), path))
-            return fail(error, u"%1 cannot be made: %2"_s.arg(folder, systemError()));
+            return reportFailure(error, u"%1 cannot be made: %2"_s.arg(folder, systemError()));
         fresh.setAutoRemove(false);
         return true;
     }
@@ -122,19 +119,19 @@ bool write(const QString& folder, const QList<SiteFile>& files, QString* error) 
     // Without a swap in one step: the old site moves aside, the new one in.
     QTemporaryDir old(target.absolutePath() + u"/."_s + target.fileName() + u".old-XXXXXX"_s);
     if (!old.isValid())
-        return fail(error,
-                    u"A folder cannot be made beside %1: %2"_s.arg(folder, old.errorString()));
+        return reportFailure(
+            error, u"A folder cannot be made beside %1: %2"_s.arg(folder, old.errorString()));
     // Its name is taken; the folder itself makes way, as not every system
     // renames onto an empty folder.
     QDir().rmdir(old.path());
     if (!renamePath(path, old.path()))
-        return fail(error, u"%1 cannot be replaced: %2"_s.arg(folder, systemError()));
+        return reportFailure(error, u"%1 cannot be replaced: %2"_s.arg(folder, systemError()));
     if (!renamePath(fresh.path(), path)) {
         const QString reason = systemError();
         // Rather an old site left aside than none at all.
         if (!renamePath(old.path(), path))
             old.setAutoRemove(false);
-        return fail(error, u"%1 cannot be replaced: %2"_s.arg(folder, reason));
+        return reportFailure(error, u"%1 cannot be replaced: %2"_s.arg(folder, reason));
     }
     fresh.setAutoRemove(false);
     return true;
