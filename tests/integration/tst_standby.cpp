@@ -242,14 +242,10 @@ private Q_SLOTS:
         relay.cut();
         QVERIFY(judge.ask(ScoreLoad::sendScore(1001, u"Vault"_s), 500).isEmpty());
         QCOMPARE(judge.next(10000), u"SCORECONFIRM|0"_s);
-        QString alerts;
-        QVERIFY(QTest::qWaitFor(
-            [&] {
-                alerts += QString::fromLocal8Bit(primary->process().readAllStandardError());
-                return alerts.contains(u"Standby at 127.0.0.1 stopped answering; scores are "
-                                       "confirmed without it"_s);
-            },
-            DeadlineMs));
+        QTRY_VERIFY_WITH_TIMEOUT(primary->everything().contains(u"Standby at 127.0.0.1 stopped "
+                                                                "answering; scores are confirmed "
+                                                                "without it"_s),
+                                 DeadlineMs);
         QCOMPARE(judge.ask(ScoreLoad::sendScore(1002, u"Vault"_s)), u"SCORECONFIRM|0"_s);
 
         // Back: only what changed meanwhile is copied.

@@ -1,6 +1,5 @@
 #include "childprogram.h"
 
-#include <QRegularExpression>
 #include <QTest>
 
 #include <signal.h>
@@ -59,9 +58,8 @@ QString ChildProgram::waitForLine(const QString& text, int timeoutMs) {
 }
 
 QString ChildProgram::waitListening(int timeoutMs) {
-    const QRegularExpressionMatch match = QRegularExpression(u"^Listening on \\S+:(\\d+)$"_s)
-                                              .match(waitForLine(u"Listening on "_s, timeoutMs));
-    return match.hasMatch() ? u"127.0.0.1:"_s + match.captured(1) : QString();
+    const QString line = waitForLine(u"Listening on "_s, timeoutMs);
+    return line.isEmpty() ? QString() : u"127.0.0.1:"_s + line.section(u':', -1);
 }
 
 bool ChildProgram::stop(int signal, int timeoutMs) {
@@ -81,6 +79,6 @@ QStringList ChildProgram::messages(QChar direction) const {
 }
 
 QString ChildProgram::everything() {
-    return mLines.join(u'\n') + u'\n' + QString::fromLocal8Bit(mPartial) +
-           QString::fromLocal8Bit(mProcess.readAllStandardError());
+    mErr += mProcess.readAllStandardError();
+    return mLines.join(u'\n') + u'\n' + QString::fromLocal8Bit(mPartial + mErr);
 }

@@ -39,11 +39,12 @@ public:
     QString waitListening(int timeoutMs = 30000);
     // Asks the program to stop with `signal`; true when it ended with exit status 0.
     bool stop(int signal, int timeoutMs = 30000);
-    // Everything printed so far, for failure messages.
+    // Everything printed so far, its standard output then its standard error.
     QString everything();
 
 private:
     QProcess mProcess;
     QByteArray mPartial;
+    QByteArray mErr; // standard error read so far
     QStringList mLines;
 };

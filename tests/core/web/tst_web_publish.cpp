@@ -48,19 +48,12 @@ class TestWebPublish : public QObject {
     ChildProgram::Finished run(const QStringList& arguments) {
         return ChildProgram::runTallvane(arguments, mTemp.folder());
     }
-    // What a server said on stderr so far (read once, so kept here), and its lines.
-    QString mStderr;
-    QString said(ChildProgram& server) {
-        mStderr += QString::fromLocal8Bit(server.process().readAllStandardError());
-        return server.lines().join(u'\n') + u'\n' + mStderr;
-    }
     // Folders a write left beside its target.
     QStringList leftovers() const {
         return QDir(mTemp.folder())
             .entryList({u".*.new-*"_s, u".*.old-*"_s}, QDir::AllEntries | QDir::Hidden);
     }
     std::unique_ptr<ChildProgram> serve(const QStringList& options) {
-        mStderr.clear();
         auto server = ServedMeet::serve(mMeet, mTemp.folder(), options);
         server->waitForLine(u"Publishing results to"_s, DeadlineMs);
         return server;
@@ -159,14 +152,15 @@ private Q_SLOTS:
             return published.contains(needle.toUtf8()) &&
                    TransferFiles::read(copy + u"/data/results-1.json"_s) == published;
         };
-        QTRY_VERIFY2_WITH_TIMEOUT(sent(u"Ava Brooks"_s), qPrintable(said(*server)), DeadlineMs);
+        QTRY_VERIFY2_WITH_TIMEOUT(sent(u"Ava Brooks"_s), qPrintable(server->everything()),
+                                  DeadlineMs);
         QVERIFY(TransferFiles::read(copy + u"/index.html"_s).contains("data-published"));
 
         const QString final = storeVault(*server, 101);
         QVERIFY(!final.isEmpty());
-        QTRY_VERIFY2_WITH_TIMEOUT(sent(final), qPrintable(said(*server)), DeadlineMs);
+        QTRY_VERIFY2_WITH_TIMEOUT(sent(final), qPrintable(server->everything()), DeadlineMs);
         QVERIFY(server->stop(SIGTERM));
-        QVERIFY2(!said(*server).contains(u"failed"_s), qPrintable(mStderr));
+        QVERIFY2(!server->everything().contains(u"failed"_s), qPrintable(server->everything()));
         QVERIFY2(leftovers().isEmpty(), qPrintable(leftovers().join(u' ')));
     }
 
@@ -197,10 +191,10 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(commandRuns() >= 3, DeadlineMs);
         QVERIFY2(!TransferFiles::read(runs).contains("twice"),
                  TransferFiles::read(runs).constData());
-        QCOMPARE(
-            said(*server).count(u"The command after publishing the results failed (exit status "
-                                "3): no route to host"_s),
-            1);
+        QCOMPARE(server->everything().count(
+                     u"The command after publishing the results failed (exit status "
+                     "3): no route to host"_s),
+                 1);
         QVERIFY(server->stop(SIGTERM));
     }
 };
