@@ -15,11 +15,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace ServedMeet {
 
-bool writeOperatorPin(const QString& folder) {
-    QFile pin(QDir(folder).filePath(u"operatorpin.txt"_s));
-    return pin.open(QIODevice::WriteOnly) && pin.write(OperatorPin.toLatin1()) > 0;
-}
-
 std::unique_ptr<ChildProgram> serve(const QString& meet, const QString& folder,
                                     const QStringList& more, std::function<void()> inChild) {
     return std::make_unique<ChildProgram>(QStringLiteral(TALLVANE_BIN),
@@ -39,8 +34,9 @@ std::unique_ptr<ChildProgram> servePrimary(const QString& meet, const QString& f
     web->clear();
     {
         MeetDatabase db;
+        QFile pin(QDir(folder).filePath(u"operatorpin.txt"_s));
         if (!db.open(meet) || (gymnasts > 0 && !ScoreLoad::addGymnasts(db, 1000, gymnasts)) ||
-            !writeOperatorPin(folder))
+            !pin.open(QIODevice::WriteOnly) || pin.write(OperatorPin.toLatin1()) <= 0)
             return {};
     }
     auto primary = serve(meet, folder);

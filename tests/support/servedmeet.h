@@ -18,9 +18,6 @@ inline const QString Pin = QStringLiteral("5081");
 inline const QString OperatorPin = QStringLiteral("246810");
 constexpr int DeadlineMs = 60000;
 
-// Makes OperatorPin the operator PIN of the data folder; false when that fails.
-bool writeOperatorPin(const QString& folder);
-
 // `tallvane serve` on `meet` with the station PIN Pin, both ports free ones
 // unless `more` names them; `inChild` as ChildProgram takes it.
 std::unique_ptr<ChildProgram> serve(const QString& meet, const QString& folder,
