@@ -1,5 +1,5 @@
 #include "datarows.h"
-#include "rawwebsocket.h"
+#include "rawclient.h"
 #include "residentmemory.h"
 #include "web/websocketframereader.h"
 #include "web/websocketframes.h"
@@ -11,7 +11,7 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-using R = RawWebSocket;
+using R = RawClient;
 using Reader = WebSocketFrameReader;
 
 // The WebSocket as a browser station's connection speaks it: the frames the
@@ -46,7 +46,7 @@ class TestWebFrames : public QObject {
         std::unique_ptr<R> judge(const QString& event) {
             auto raw = client(WebServer::StationPath);
             if (raw->waitUpgraded()) {
-                raw->write(R::frame(R::Text, "JUDGEAUTH|" + event.toLatin1() + "|Raw|3917|1|1"));
+                raw->send(R::frame(R::Text, "JUDGEAUTH|" + event.toLatin1() + "|Raw|3917|1|1"));
                 raw->waitReceived("AUTHRESP|0|");
             }
             return raw;
@@ -61,11 +61,11 @@ class TestWebFrames : public QObject {
     static void keepWriting(R& client, const QByteArray& piece, qint64 most, qint64& written) {
         QObject::connect(&client.socket(), &QTcpSocket::bytesWritten, &client, [&, piece, most] {
             if (client.socket().bytesToWrite() < piece.size() && written < most) {
-                client.write(piece);
+                client.send(piece);
                 written += piece.size();
             }
         });
-        client.write(piece);
+        client.send(piece);
         written += piece.size();
     }
 
@@ -181,8 +181,8 @@ private Q_SLOTS:
         Meet m;
         auto client = m.client(path);
         QVERIFY(client->waitUpgraded());
-        client->write(bytes);
-        QVERIFY(client->waitDisconnected());
+        client->send(bytes);
+        QVERIFY(client->waitClosed());
         QVERIFY(m.stillServes());
     }
 
@@ -198,14 +198,14 @@ private Q_SLOTS:
         qsizetype sent = 0;
         QTimer pieces;
         connect(&pieces, &QTimer::timeout, this, [&] {
-            client->write(bytes.mid(sent, 3));
+            client->send(bytes.mid(sent, 3));
             sent += 3;
             if (sent >= bytes.size())
                 pieces.stop();
         });
         pieces.start(1);
         QTRY_VERIFY(client->received().contains("BEATRESPONSE"));
-        QVERIFY(client->isConnected());
+        QVERIFY(client->connected());
     }
 
     // A frame announcing 300 MiB is refused by its header: the server holds
@@ -220,10 +220,10 @@ private Q_SLOTS:
         QVERIFY(client->waitUpgraded());
         const qint64 before = residentKiB();
         constexpr qint64 Huge = 300 * 1024 * 1024;
-        client->write(R::frame(R::Binary, {}, true, true, Huge));
+        client->send(R::frame(R::Binary, {}, true, true, Huge));
         qint64 written = 0;
         keepWriting(*client, QByteArray(1024 * 1024, 'x'), Huge, written);
-        QVERIFY(client->waitDisconnected(20000));
+        QVERIFY(client->waitClosed(20000));
         QVERIFY2(written < 64 * 1024 * 1024, qPrintable(QString::number(written)));
         QVERIFY(residentKiB() - before < 64 * 1024);
         QVERIFY(m.stillServes());
@@ -237,11 +237,11 @@ private Q_SLOTS:
         Meet m;
         auto client = path == WebServer::StationPath ? m.judge(u"Bars"_s) : m.client(path);
         QVERIFY(client->waitUpgraded());
-        client->stopReading();
+        client->setReading(false);
         qint64 written = 0;
         keepWriting(*client, R::frame(R::Ping, QByteArray(125, 'p')).repeated(512),
                     256 * 1024 * 1024, written);
-        QVERIFY(client->waitDisconnected(20000));
+        QVERIFY(client->waitClosed(20000));
         QVERIFY2(written < 16 * 1024 * 1024, qPrintable(QString::number(written)));
         QVERIFY(m.stillServes());
     }

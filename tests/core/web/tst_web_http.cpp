@@ -1,3 +1,4 @@
+#include "rawclient.h"
 #include "web/httprequest.h"
 #include "webmeetfixture.h"
 
@@ -8,59 +9,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-constexpr int DeadlineMs = 5000;
-
-// A client of the web port that sends bytes as they are and keeps what comes
-// back; `from` picks the address it connects from (any of 127.0.0.0/8).
-class RawClient {
-public:
-    explicit RawClient(quint16 port, const QString& from = {}) {
-        if (!from.isEmpty())
-            mSocket.bind(QHostAddress(from));
-        QObject::connect(&mSocket, &QTcpSocket::readyRead, &mSocket, [this] {
-            if (mReading)
-                mReceived += mSocket.readAll();
-        });
-        mSocket.connectToHost(QHostAddress::LocalHost, port);
-    }
-
-    QTcpSocket& socket() { return mSocket; }
-    // Leaves what arrives unread (up to the socket's buffer), or reads it again.
-    void setReading(bool reading) {
-        mReading = reading;
-        if (reading)
-            mReceived += mSocket.readAll();
-    }
-    void send(const QByteArray& bytes) { mSocket.write(bytes); }
-    const QByteArray& received() const { return mReceived; }
-    bool connected() const { return mSocket.state() == QAbstractSocket::ConnectedState; }
-    bool waitClosed(int timeoutMs = DeadlineMs) {
-        return QTest::qWaitFor(
-            [this] { return mSocket.state() == QAbstractSocket::UnconnectedState; }, timeoutMs);
-    }
-    // The status code of the `index`th answer (0 when it did not come).
-    int status(int index = 0) {
-        (void)QTest::qWaitFor(
-            [&] {
-                return mReceived.count("HTTP/1.1 ") > index ||
-                       mSocket.state() == QAbstractSocket::UnconnectedState;
-            },
-            DeadlineMs);
-        qsizetype at = -1;
-        for (int i = 0; i <= index; ++i) {
-            at = mReceived.indexOf("HTTP/1.1 ", at + 1);
-            if (at < 0)
-                return 0;
-        }
-        return mReceived.mid(at + 9, 3).toInt();
-    }
-
-private:
-    QTcpSocket mSocket;
-    QByteArray mReceived;
-    bool mReading = true;
-};
 
 QByteArray get(const QByteArray& path, quint16 port, const QByteArray& extra = {}) {
     return "GET " + path + " HTTP/1.1\r\nHost: 127.0.0.1:" + QByteArray::number(port) + "\r\n" +
@@ -225,7 +173,6 @@ private Q_SLOTS:
         });
         m.web.setLimits({.maxPendingOutput = Cap});
         RawClient client(m.port());
-        client.socket().setReadBufferSize(4096);
         client.setReading(false);
         QByteArray requests;
         for (int i = 0; i < Requests; ++i)
@@ -240,7 +187,6 @@ private Q_SLOTS:
         QVERIFY(answered < Requests);
         QVERIFY(mostWaiting <= Cap + answer.size() + 1024);
 
-        client.socket().setReadBufferSize(0);
         client.setReading(true);
         QTRY_COMPARE_WITH_TIMEOUT(answered, Requests, 20000);
         QVERIFY(mostWaiting <= Cap + answer.size() + 1024);
@@ -260,7 +206,7 @@ private Q_SLOTS:
             QCOMPARE(refused.received(), QByteArray());
         }
         QCOMPARE(m.f.alerts().alerts().filter(u"Web connections from 127.0.0.1"_s).size(), 1);
-        RawClient other(m.port(), u"127.0.0.2"_s);
+        RawClient other(m.port(), {}, QHostAddress(u"127.0.0.2"_s));
         other.send(get("/api/meet", m.port()));
         QCOMPARE(other.status(), 200);
         QVERIFY(m.f.judge(u"Vault"_s).isConnected());

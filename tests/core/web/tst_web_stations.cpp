@@ -1,6 +1,6 @@
 #include "datarows.h"
 #include "manualscore.h"
-#include "rawwebsocket.h"
+#include "rawclient.h"
 #include "transferfiles.h"
 #include "web/webstation.h"
 #include "webmeetfixture.h"
@@ -139,7 +139,7 @@ private Q_SLOTS:
     // answered with them.
     void resultsAskedAfterANoticeWereWorkedOutAhead() {
         Meet m;
-        RawWebSocket viewer(m.web.port(), WebServer::UpdatesPath);
+        RawClient viewer(m.web.port(), WebServer::UpdatesPath);
         QVERIFY(viewer.waitUpgraded());
         QTRY_COMPARE(m.pages.updates().viewerCount(), 1);
         const QByteArray notice = R"({"session":1,"type":"scores"})";
