@@ -41,8 +41,7 @@ TestStation& ServerFixture::station(bool lineMode) {
 
 TestStation& ServerFixture::judge(const QString& event, int judge) {
     TestStation& s = station();
-    const QString reply =
-        s.loginJudge(event, u"Judge %1"_s.arg(judge), pin(), u"1"_s, QString::number(judge));
+    const QString reply = s.loginJudge(event, judge, pin());
     if (!reply.startsWith(u"AUTHRESP|0"_s))
         qWarning("judge log-in refused: %s", qPrintable(reply));
     return s;
