@@ -36,7 +36,8 @@ class TestResultsViews : public QObject {
         return QJsonObject();
     }
 
-    // Gymnast `num`'s first cell on the desk's Results grid as `filter` shows it.
+    // The cell of gymnast `num`'s number on the desk's Results grid as `filter`
+    // shows it; invalid when she is not listed.
     static QModelIndex onTheGrid(ResultsTableModel& grid, const ResultsFilter& filter,
                                  const QString& num) {
         if (!grid.show(filter))
