@@ -2,11 +2,12 @@
 
 #include "shell/codepage1252.h"
 
-TestStation::TestStation(quint16 port, bool lineMode, QObject* parent)
-    : StationProbe(false, parent)
+TestStation::TestStation(quint16 port, bool lineMode, const QHostAddress& from)
+    : StationProbe(false, nullptr)
     , mLineMode(lineMode) {
     connect(&mSocket, &QTcpSocket::readyRead, this, &TestStation::readAvailable);
     connect(&mSocket, &QTcpSocket::stateChanged, this, &TestStation::stateChanged);
+    mSocket.bind(from);
     mSocket.connectToHost(QHostAddress::LocalHost, port);
 }
 

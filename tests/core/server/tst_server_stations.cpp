@@ -3,7 +3,6 @@
 
 #include "shell/settingsfile.h"
 
-#include <QDeadlineTimer>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -177,14 +176,8 @@ private Q_SLOTS:
         const QString invalid = u"AUTHRESP|1|Invalid PIN"_s;
         // A log-in from another machine (any address of 127.0.0.0/8): its answer.
         auto from = [&f](int host, const QString& pin) {
-            QTcpSocket socket;
-            socket.bind(QHostAddress(u"127.0.0.%1"_s.arg(host)));
-            socket.connectToHost(QHostAddress::LocalHost, f.port());
-            socket.write(u"JUDGEAUTH|Beam|G|%1|1|1\n"_s.arg(pin).toLatin1());
-            QDeadlineTimer deadline(5000);
-            while (!socket.canReadLine() && !deadline.hasExpired())
-                QSignalSpy(&socket, &QTcpSocket::readyRead).wait(100);
-            return QString::fromLatin1(socket.readLine().trimmed());
+            TestStation station(f.port(), true, QHostAddress(u"127.0.0.%1"_s.arg(host)));
+            return station.loginJudge(u"Beam"_s, u"G"_s, pin);
         };
         {
             TestStation& tablet = f.judge(u"Bars"_s);
