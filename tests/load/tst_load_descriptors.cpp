@@ -1,3 +1,4 @@
+#include "rawclient.h"
 #include "servedmeet.h"
 #include "shell/openfilelimit.h"
 #include "tempmeet.h"
@@ -7,7 +8,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QRegularExpression>
-#include <QTcpSocket>
 #include <QTest>
 #include <QUrl>
 
@@ -38,14 +38,6 @@ qint64 processorMs(qint64 pid) {
     const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
     const qint64 ticks = fields.value(11).toLongLong() + fields.value(12).toLongLong();
     return ticks * 1000 / ::sysconf(_SC_CLK_TCK);
-}
-
-// A connection to 127.0.0.1:`port` from `from`.
-std::unique_ptr<QTcpSocket> connectFrom(const QString& from, quint16 port) {
-    auto socket = std::make_unique<QTcpSocket>();
-    socket->bind(QHostAddress(from));
-    socket->connectToHost(QHostAddress::LocalHost, port);
-    return socket;
 }
 
 } // namespace
@@ -81,11 +73,12 @@ private Q_SLOTS:
         judge.setAnswerHeartbeats(true);
         QCOMPARE(judge.loginJudge(u"Bars"_s, u"Ann"_s, ServedMeet::Pin), u"AUTHRESP|0|3"_s);
 
-        std::vector<std::unique_ptr<QTcpSocket>> flood;
+        std::vector<std::unique_ptr<RawClient>> flood;
         for (const QString& from :
              {u"127.0.0.2"_s, u"127.0.0.3"_s, u"127.0.0.4"_s, u"127.0.0.7"_s}) {
             for (int i = 0; i < 64; ++i)
-                flood.push_back(connectFrom(from, webPort));
+                flood.push_back(
+                    std::make_unique<RawClient>(webPort, QString(), QHostAddress(from)));
         }
         // More connections than the server has descriptors.
         QTRY_VERIFY2_WITH_TIMEOUT(
@@ -100,10 +93,8 @@ private Q_SLOTS:
         clock.start();
         int refused = 0;
         while (clock.elapsed() < 1000) {
-            const auto newcomer = connectFrom(u"127.0.0.5"_s, refused % 2 ? webPort : port);
-            QVERIFY(QTest::qWaitFor(
-                [&] { return newcomer->state() == QAbstractSocket::UnconnectedState; },
-                DeadlineMs));
+            RawClient newcomer(refused % 2 ? webPort : port, {}, QHostAddress(u"127.0.0.5"_s));
+            QVERIFY(newcomer.waitClosed(DeadlineMs));
             ++refused;
             judge.send(u"SENDSCORE|101|2|1|Bars|9.1|9.1||||||10|0|9.1|9.100|0"_s);
             QCOMPARE(judge.next(), u"SCORECONFIRM|0"_s);
@@ -118,10 +109,10 @@ private Q_SLOTS:
         TestStation late(port);
         QVERIFY(late.waitConnected(DeadlineMs));
         QCOMPARE(late.loginJudge(u"Vault"_s, u"Bea"_s, ServedMeet::Pin), u"AUTHRESP|0|3"_s);
-        const auto page = connectFrom(u"127.0.0.6"_s, webPort);
-        page->write("GET /api/meet HTTP/1.1\r\nHost: 127.0.0.1:" + QByteArray::number(webPort) +
-                    "\r\n\r\n");
-        QTRY_VERIFY_WITH_TIMEOUT(page->peek(12) == "HTTP/1.1 200", DeadlineMs);
+        RawClient page(webPort, {}, QHostAddress(u"127.0.0.6"_s));
+        page.send("GET /api/meet HTTP/1.1\r\nHost: 127.0.0.1:" + QByteArray::number(webPort) +
+                  "\r\n\r\n");
+        QTRY_VERIFY_WITH_TIMEOUT(page.received().startsWith("HTTP/1.1 200"), DeadlineMs);
         QVERIFY(server->stop(SIGTERM));
         QVERIFY(server->everything().contains(u"turned connections away"_s));
     }

@@ -46,7 +46,7 @@ bool RawClient::waitReceived(const QByteArray& bytes, int timeoutMs) {
 
 bool RawClient::waitClosed(int timeoutMs) {
     return waitOnSignal(
-        &mSocket, &QTcpSocket::disconnected,
+        &mSocket, &QTcpSocket::stateChanged,
         [this] { return mSocket.state() == QAbstractSocket::UnconnectedState; }, timeoutMs);
 }
 
