@@ -12,7 +12,7 @@ import {
     takeCarried,
 } from '../../src/web/js/failover.js';
 import {Outbox, Sending} from '../../src/web/js/outbox.js';
-import {Link, Station} from '../../src/web/js/station.js';
+import {Link} from '../../src/web/js/station.js';
 import {FakeClock, MemoryStorage, fakeStation, settle} from './fakes.mjs';
 
 const Primary = 'http://10.0.0.5:8080';
@@ -84,7 +84,7 @@ test('the outbox moves with the pad: a score stored before the drop is not sent 
     const oldSession = new MemoryStorage();
     oldSession.setItem('tallvane.judge.login', '{"event":"Bars","number":1,"pin":"3917"}');
     // On the old server: one score confirmed, one sent when it died, one never sent.
-    const before = fakeStation(Station, 'JUDGEAUTH|Bars|Ann|3917|1|1');
+    const before = fakeStation();
     const outbox = new Outbox(before.station, oldLocal, Key);
     before.station.start();
     before.logIn();
@@ -110,7 +110,7 @@ test('the outbox moves with the pad: a score stored before the drop is not sent 
         session.getItem('tallvane.judge.login'),
         oldSession.getItem('tallvane.judge.login'),
     );
-    const after = fakeStation(Station, 'JUDGEAUTH|Bars|Ann|3917|1|1');
+    const after = fakeStation();
     const moved = new Outbox(after.station, local, Key);
     const states = [];
     moved.addEventListener('score', (e) => states.push(e.detail.state));

@@ -3,7 +3,6 @@ import assert from 'node:assert/strict';
 import {test} from 'node:test';
 
 import {MinGapMs, PadReport} from '../../src/web/js/padreport.js';
-import {Station} from '../../src/web/js/station.js';
 import {fakeStation, settle} from './fakes.mjs';
 
 function battery(level, charging) {
@@ -18,7 +17,7 @@ function battery(level, charging) {
 }
 
 async function pad(manager) {
-    const p = fakeStation(Station, 'JUDGEAUTH|Bars|Ann|3917|1|1');
+    const p = fakeStation();
     p.waiting = 0;
     p.report = new PadReport(p.station, {
         outbox: () => p.waiting,
