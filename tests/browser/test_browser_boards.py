@@ -22,8 +22,7 @@ import time
 from selenium.webdriver.common.by import By
 
 sys.path.insert(0, os.path.dirname(__file__))
-from test_browser_results import Judge  # noqa: E402
-from test_browser_stations import PIN, MeetInBrowser, board_link, board_page, main, queue_once_sent  # noqa: E402
+from test_browser_stations import PIN, Judge, MeetInBrowser, board_link, board_page, main, queue_once_sent  # noqa: E402
 
 DISPLAY_SECONDS = 15
 EVENTS = ('Vault', 'Bars', 'Beam', 'Floor')
@@ -99,8 +98,7 @@ class Boards(MeetInBrowser):
 
         numbers = [row[0] for row in self.meet.query(
             "SELECT Num FROM Gymnasts WHERE scratched = 0 ORDER BY CAST(Num AS INTEGER) LIMIT 4")]
-        vault, bars = Judge(self.meet, 'Vault'), Judge(self.meet, 'Bars')
-        self.judges += [vault, bars]
+        vault, bars = self.judge('Vault'), self.judge('Bars')
         scores = [(vault, 'Vault', '9.100'), (bars, 'Bars', '9.200'), (vault, 'Vault', '9.300'),
                   (bars, 'Bars', '9.400')]
         for number, (judge, _, score) in zip(numbers, scores):
@@ -139,8 +137,7 @@ class Boards(MeetInBrowser):
         watcher = Watcher(self.meet)
         self.judges.append(watcher)
 
-        judges = {event: Judge(self.meet, event) for event in EVENTS}
-        self.judges += judges.values()
+        judges = {event: self.judge(event) for event in EVENTS}
         scores = {}  # (event, number) -> score, in the order sent
         for round_ in range(ROUNDS):
             for i, event in enumerate(EVENTS):
