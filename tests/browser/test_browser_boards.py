@@ -98,21 +98,19 @@ class Boards(MeetInBrowser):
 
         numbers = [row[0] for row in self.meet.query(
             "SELECT Num FROM Gymnasts WHERE scratched = 0 ORDER BY CAST(Num AS INTEGER) LIMIT 4")]
-        vault, bars = self.judge('Vault'), self.judge('Bars')
-        scores = [(vault, 'Vault', '9.100'), (bars, 'Bars', '9.200'), (vault, 'Vault', '9.300'),
-                  (bars, 'Bars', '9.400')]
-        for number, (judge, _, score) in zip(numbers, scores):
-            judge.score(number, score)
+        judges = {event: self.judge(event) for event in ('Vault', 'Bars')}
+        # "event number score" of each, in the order stored: Vault, Bars, Vault, Bars.
+        scores = [f'{event} {number} 9.{i}00' for i, (event, number) in enumerate(zip([*judges] * 2, numbers), 1)]
+        for event, number, score in map(str.split, scores):
+            judges[event].score(number, score)
 
         self.assertEqual(queue_once_sent(self.driver, self.meet, len(scores), all_shown(len(scores))),
-                         [(event, number, 'Sent') for number, (_, event, _) in zip(numbers, scores)])
+                         [(event, number, 'Sent') for event, number, _ in map(str.split, scores)])
 
         shown = self.driver.execute_script('return window.shown')
-        self.assertEqual(sorted(shown), sorted(f'{event} {number} {score}'
-                                               for number, (_, event, score) in zip(numbers, scores)))
-        for event in ('Vault', 'Bars'):  # each event's scores in the order they were stored
-            self.assertEqual([s for s in shown if s.startswith(event)],
-                             [f'{e} {n} {s}' for n, (_, e, s) in zip(numbers, scores) if e == event])
+        self.assertEqual(sorted(shown), sorted(scores))
+        for event in judges:  # each event's scores in the order they were stored
+            self.assertEqual([s for s in shown if s.startswith(event)], [s for s in scores if s.startswith(event)])
 
     def test_four_events_at_once_and_the_leaders(self):
         session = next(s for s in self.meet.api('/api/sessions') if s['current'])['id']

@@ -59,11 +59,6 @@ class SpanishPages(MeetInBrowser):
 class PagesOnAPhone(MeetInBrowser):
     DEVICE = PHONE
 
-    def in_view(self, element):
-        return self.driver.execute_script(
-            'const box = arguments[0].getBoundingClientRect();'
-            'return box.top >= 0 && box.bottom <= window.innerHeight;', element)
-
     def test_search_scrolls_to_a_gymnast_and_following_keeps_them_on_top(self):
         self.driver.get(self.meet.url('/results'))
         self.until(lambda: 'Live' in self.text('#updated'), 'live')

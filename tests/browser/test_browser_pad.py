@@ -27,10 +27,6 @@ sys.path.insert(0, os.path.dirname(__file__))
 from test_browser_stations import (PHONE, Meet, MeetInBrowser, board_page, emulate,  # noqa: E402
                                    judge_pad, look_up, main, send_score, wait_until)
 
-IN_SIGHT = """
-const box = document.getElementById(arguments[0]).getBoundingClientRect();
-return box.height > 0 && box.top >= 0 && box.bottom <= window.innerHeight;
-"""
 OPERATOR_PIN = '582046'
 
 
@@ -112,7 +108,7 @@ class JudgePadOnAPhone(MeetInBrowser):
         pad.type('score-2', second)
         pad.until(lambda: pad.value('final') == final, 'the final')
         pad.click('send')
-        self.assertTrue(pad.driver.execute_script(IN_SIGHT, 'send-status'))
+        self.assertTrue(self.in_view(pad.el('send-status')), 'the state of the send in sight')
         pad.until(lambda: pad.text('send-status') == 'Confirmed', f'the score of {number} confirmed')
 
     def stored(self, number):

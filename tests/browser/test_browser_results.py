@@ -23,8 +23,7 @@ from selenium.webdriver.support.ui import Select
 
 sys.path.insert(0, os.path.dirname(__file__))
 # The manual's pictures take Judge from here too.
-from test_browser_stations import (TALLVANE, Judge, MeetInBrowser, PHONE, TABLET, free_port, main,  # noqa: E402,F401
-                                   wait_until)
+from test_browser_stations import TALLVANE, Judge, MeetInBrowser, PHONE, TABLET, free_port, main  # noqa: E402,F401
 
 SCREENSHOT = sys.argv[3] if len(sys.argv) > 3 else None
 
@@ -95,7 +94,7 @@ class ResultsPage(MeetInBrowser):
     def test_held_and_inquired_scores_are_marked_until_decided(self):
         # The meet referee holds gymnast 102's vault.
         self.meet.restart_with("INSERT INTO ScoreHolds(Num, EventName, HeldSince) "
-                          "VALUES('102', 'Vault', '2026-05-02 10:00:00.000')")
+                               "VALUES('102', 'Vault', '2026-05-02 10:00:00.000')")
         self.open_results()
         self.vault_scores(('101', '9.3'), ('102', '9.5'))
         self.until(lambda: '9.300' in self.row_text('101'), 'the score that counts')
@@ -106,8 +105,8 @@ class ResultsPage(MeetInBrowser):
         # Released, and a coach's inquiry filed (the operator's History tab
         # writes these rows): the page catches up by itself.
         self.meet.restart_with('DELETE FROM ScoreHolds',
-                          "INSERT INTO ScoreInquiries(Num, EventName, FiledBy, FiledAt) "
-                          "VALUES('102', 'Vault', 'Coach Lee', '2026-05-02 10:00:00.000')")
+                               "INSERT INTO ScoreInquiries(Num, EventName, FiledBy, FiledAt) "
+                               "VALUES('102', 'Vault', 'Coach Lee', '2026-05-02 10:00:00.000')")
         self.until(lambda: 'Under inquiry' in self.row_text('102'), 'the score under inquiry')
         self.assertIn('9.500', self.row_text('102'))
         self.assertNotIn('Under review', self.row_text('102'))
@@ -117,7 +116,7 @@ class ResultsPage(MeetInBrowser):
 
         # Decided: the mark goes, the score stays.
         self.meet.restart_with("UPDATE ScoreInquiries SET Decision = 'Score stands', "
-                          "DecidedAt = '2026-05-02 10:04:00.000', Reason = 'seen on video'")
+                               "DecidedAt = '2026-05-02 10:04:00.000', Reason = 'seen on video'")
         self.until(lambda: 'Under inquiry' not in self.row_text('102'), 'the mark gone')
         self.assertIn('9.500', self.row_text('102'))
 
@@ -161,9 +160,6 @@ def ordinal(place):
 
 class AnnouncerPage(MeetInBrowser):
     DEVICE = TABLET
-
-    def until(self, check, what):
-        wait_until(self.driver, check, what, lambda: self.text('main'))
 
     def places(self, num):
         """Gymnast `num`'s places as the results page's API gives them."""

@@ -351,7 +351,14 @@ class MeetInBrowser(unittest.TestCase):
         return judge
 
     def until(self, check, what):
-        wait_until(self.driver, check, what)
+        """Waits for `check()`; a timeout tells what the page shows."""
+        wait_until(self.driver, check, what, lambda: self.text('main'))
+
+    def in_view(self, element):
+        """Whether `element` is shown whole in the window."""
+        return self.driver.execute_script(
+            'const box = arguments[0].getBoundingClientRect();'
+            'return box.height > 0 && box.top >= 0 && box.bottom <= window.innerHeight;', element)
 
     def row(self, num):
         """Gymnast `num`'s row of the results page, or None."""
