@@ -44,12 +44,8 @@ test('one score in flight; each confirmation settles the oldest', () => {
     p.last().receive('SCORECONFIRM|0');
     assert.deepEqual(p.last().sent.slice(1), [Bars, Bars2]);
     p.last().receive('SCORECONFIRM|0');
-    assert.deepEqual(p.states, [
-        Sending.Waiting,
-        Sending.Waiting,
-        Sending.Confirmed,
-        Sending.Confirmed,
-    ]);
+    const {Waiting, Confirmed} = Sending;
+    assert.deepEqual(p.states, [Waiting, Waiting, Confirmed, Confirmed]);
     assert.equal(p.outbox.waiting, 0);
 });
 
