@@ -19,6 +19,7 @@ const Primary = 'http://10.0.0.5:8080';
 const Standby = 'http://10.0.0.6:8080';
 const Meet = {servers: [`${Primary}/`, `${Standby}/`], epoch: 1, identity: 'm1'};
 const Key = 'tallvane.outbox.Bars.1';
+const LoginKey = 'tallvane.judge.login';
 const Bars = (n, s) => `SENDSCORE|${n}|2|1|Bars|${s}|${s}||||||10.000||${s}|${s}|0`;
 const stored = (n, s) =>
     `GYMNASTQUERYRESP|0|Ava|Brooks|Riverside|4|A|Junior|${s}|${s}||||||10.000||${n}`;
@@ -82,7 +83,7 @@ test('a link back before the others are asked moves nothing; a gone one asks unt
 test('the outbox moves with the pad: a score stored before the drop is not sent again', async () => {
     const oldLocal = new MemoryStorage();
     const oldSession = new MemoryStorage();
-    oldSession.setItem('tallvane.judge.login', '{"event":"Bars","number":1,"pin":"3917"}');
+    oldSession.setItem(LoginKey, '{"event":"Bars","number":1,"pin":"3917"}');
     // On the old server: one score confirmed, one sent when it died, one never sent.
     const before = fakeStation();
     const outbox = new Outbox(before.station, oldLocal, Key);
@@ -106,10 +107,7 @@ test('the outbox moves with the pad: a score stored before the drop is not sent 
     const local = new MemoryStorage();
     const session = new MemoryStorage();
     assert.ok(takeCarried(new URL(went[0]).hash, local, session));
-    assert.equal(
-        session.getItem('tallvane.judge.login'),
-        oldSession.getItem('tallvane.judge.login'),
-    );
+    assert.equal(session.getItem(LoginKey), oldSession.getItem(LoginKey));
     const after = fakeStation();
     const moved = new Outbox(after.station, local, Key);
     const states = [];
