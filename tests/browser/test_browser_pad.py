@@ -53,8 +53,6 @@ class PadsAndABoard(MeetInBrowser):
         self.assertEqual(self.meet.query('SELECT E2S1, E2S2, E2Final FROM Gymnasts WHERE Num = ?', number),
                          [(9.0, 9.2, 9.1)])
         board.until(lambda: board.text('board-score') == '9.100', 'the score on the board')
-        self.assertEqual(board.text('board-number'), number)
-        self.assertEqual(board.text('board-event'), 'Bars')
 
     def test_vault_takes_the_better_vault(self):
         pad = judge_pad(self.driver, self.meet, 'Vault', 1)
