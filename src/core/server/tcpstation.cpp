@@ -1,11 +1,8 @@
 #include "tcpstation.h"
 
+#include "sendatonce.h"
 #include "shell/codepage1252.h"
 #include "stationserver.h"
-
-#include <cerrno>
-
-#include <sys/socket.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -68,22 +65,7 @@ bool TcpStation::sendBytes(const QByteArray& message, qint64 maxPending) {
     const QByteArray bytes = mFraming.frame(message);
     if (mSocket->bytesToWrite() + bytes.size() > maxPending)
         return false;
-    // Nothing waits in the socket's own buffer, so what the kernel takes now
-    // goes out in order: the bytes are handed to it at once. Writing through
-    // the socket would switch its write notifier on and off again for every
-    // message, and under a GLib event loop each switch wakes the loop.
-    qsizetype sent = 0;
-    if (mSocket->bytesToWrite() == 0) {
-        const ssize_t written = ::send(int(mSocket->socketDescriptor()), bytes.constData(),
-                                       size_t(bytes.size()), MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (written >= 0)
-            sent = qsizetype(written);
-        else if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
-            return true; // the connection is gone: reading it sees the end
-    }
-    // The rest waits in the socket's buffer for the kernel to take it.
-    if (sent < bytes.size())
-        mSocket->write(bytes.constData() + sent, bytes.size() - sent);
+    sendAtOnce(*mSocket, bytes);
     return true;
 }
 
