@@ -5,11 +5,11 @@
 #include <QObject>
 #include <QTcpSocket>
 
-// A client of the web port that writes bytes as the test says, right or wrong,
-// over a plain TCP socket to 127.0.0.1, and keeps what comes back. Given a
-// path, it first asks for a WebSocket there; its frames are then built by the
-// test too (unmasked, oversized, fragmented, pings without end). It may stop
-// reading what the server sends.
+// A client that writes bytes as the test says, right or wrong, over a plain
+// TCP socket to a port of 127.0.0.1, and keeps what comes back. Given a path,
+// it first asks the web port for a WebSocket there; its frames are then built
+// by the test too (unmasked, oversized, fragmented, pings without end). It may
+// stop reading what the server sends.
 class RawClient : public QObject {
 public:
     static constexpr quint8 Continuation = 0x0;
