@@ -1,3 +1,4 @@
+#include "signalwait.h"
 #include "webmeetfixture.h"
 #include "webrequests.h"
 #include "webteststation.h"
@@ -32,15 +33,11 @@ class TestWebBoards : public QObject {
 
         // Waits until the board of that name says it shows `layout`.
         bool showing(const QString& name, const BoardLayout& layout) {
-            QSignalSpy changed(&boards, &BoardLayouts::changed);
-            for (int round = 0; round < 20; ++round) {
+            const auto shows = [&] {
                 const auto board = boards.board(name);
-                if (board && board->showing == layout)
-                    return true;
-                if (!changed.wait(5000))
-                    return false;
-            }
-            return false;
+                return board && board->showing == layout;
+            };
+            return waitOnSignal(&boards, &BoardLayouts::changed, shows, 5000);
         }
     };
 
