@@ -209,36 +209,7 @@ private Q_SLOTS:
         QVERIFY(!unfinished.contains(u"Levels"_s));
         QVERIFY(!unfinished.contains(u"Age Groups"_s));
         QVERIFY(unfinished.contains(u"Gymnasts"_s));
-    }
-
-    void readerKeepsRecordsWholeInLargeFiles() {
-        // A megabyte of records, read in blocks: records cross the block ends.
-        QByteArray file = crlf("[Rostrel]\nVersion=4.0\n\n");
-        const QByteArray level(1000, 'x');
-        qint64 lines = 3;
-        for (int i = 1; i <= 1000; ++i) {
-            const QByteArray n = QByteArray::number(i);
-            file += "[Levels-" + n + "]\r\nEventID=" + n + "\r\nLevel=" + level + "\r\n";
-            lines += 3;
-            if (i % 7 != 0) { // else the next section ends the record
-                file += "\r\n";
-                ++lines;
-            }
-        }
-        file += crlf("[Levels]\nNumRecords=1000\n");
-        lines += 2;
-        Bytes buffer(file);
-        TransferReader reader(&buffer);
-        const QList<TransferRecord> records = readAll(reader);
-        QCOMPARE(records.size(), 1000);
-        for (int i = 0; i < records.size(); ++i) {
-            QCOMPARE(records[i].fieldCount(), 2);
-            QCOMPARE(records[i].value(0), QString::number(i + 1));
-            QCOMPARE(records[i].name(1), u"Level"_s);
-            QCOMPARE(records[i].value(1).size(), level.size());
-        }
-        QCOMPARE(reader.problems(), QStringList());
-        QCOMPARE(reader.linesRead(), lines);
+        QCOMPARE(reader.linesRead(), 20);
     }
 };
 
