@@ -80,10 +80,8 @@ private Q_SLOTS:
         QCOMPARE(door.loginDisplay(u"Door"_s, m.f.pin()), u"AUTHRESP|0"_s);
         WebTestStation hall(m.web.port());
         QCOMPARE(hall.loginDisplay(u"Hall"_s, m.f.pin()), u"AUTHRESP|0"_s);
-        // Nothing chosen yet: the boards hear nothing, and say what they show.
-        door.send(u"BOARDLAYOUT|single|all||"_s);
+        // Nothing chosen yet: the board hears nothing, and says what it shows.
         hall.send(u"BOARDLAYOUT|four|all||"_s);
-        QVERIFY(m.showing(u"Door"_s, layout(u"BOARDLAYOUT|single|all||"_s)));
         QVERIFY(m.showing(u"Hall"_s, layout(u"BOARDLAYOUT|four|all||"_s)));
 
         QVERIFY(m.boards.choose(u"Door"_s, layout(u"BOARDLAYOUT|leaders|all|4|Junior"_s)));

@@ -192,22 +192,14 @@ private Q_SLOTS:
         QVERIFY(closing.waitClosed());
         QCOMPARE(closing.status(), 200);
 
+        // The GET's head follows the HEAD's answer at once: the same head, no body.
         RawClient kept(m.port());
-        kept.send(get("/judge", m.port()));
-        QCOMPARE(kept.status(), 200);
-        QTRY_VERIFY(kept.received().contains("\r\n\r\n"));
-        const qsizetype bodyAt = kept.received().indexOf("\r\n\r\n") + 4;
-        const QByteArray head = kept.received().left(bodyAt);
-        const qsizetype lengthAt = head.indexOf("Content-Length: ") + 16;
-        const qsizetype length =
-            head.mid(lengthAt, head.indexOf('\r', lengthAt) - lengthAt).toLongLong();
-        QTRY_COMPARE(kept.received().size(), bodyAt + length);
         kept.send(QByteArray(get("/judge", m.port())).replace("GET", "HEAD") +
-                  get("/api/meet", m.port()));
+                  get("/judge", m.port()) + get("/api/meet", m.port()));
         QCOMPARE(kept.status(2), 200);
-        const QByteArray after = kept.received().mid(bodyAt + length);
-        QVERIFY(after.startsWith(head));
-        QVERIFY(after.mid(head.size()).startsWith("HTTP/1.1 200 OK\r\n"));
+        const QByteArray head = kept.received().left(kept.received().indexOf("\r\n\r\n") + 4);
+        QVERIFY(head.startsWith("HTTP/1.1 200 OK\r\n"));
+        QVERIFY(kept.received().mid(head.size()).startsWith(head));
         QVERIFY(kept.connected());
     }
 
@@ -238,7 +230,6 @@ private Q_SLOTS:
         watching.start(1);
         QTRY_VERIFY_WITH_TIMEOUT(m.web.pendingOutput() >= Cap, 10000);
         QVERIFY(answered < Requests);
-        QVERIFY(mostWaiting <= Cap + answer.size() + 1024);
 
         client.socket().setReadBufferSize(0);
         client.setReading(true);
