@@ -225,30 +225,6 @@ private Q_SLOTS:
         QVERIFY(f.alerts().alerts().constLast().contains(u"SECONDARYSCORE was not sent"_s));
     }
 
-    // A station that asks for more than it reads has no more than the limit
-    // waiting for it, and is disconnected when it goes on not reading.
-    void stationThatDoesNotReadItsAnswers() {
-        SERVER_FIXTURE(f);
-        StationServer& server = f.meet().stations();
-        constexpr qint64 Limit = 1024 * 1024;
-        server.setMaxPendingOutput(Limit);
-        server.setOutputStallTimeout(300);
-        QTcpSocket station;
-        station.setReadBufferSize(4096);
-        QSignalSpy opened(&server, &StationServer::connectionOpened);
-        station.connectToHost(QHostAddress::LocalHost, f.port());
-        QVERIFY(opened.wait());
-        const ConnectionId id = opened.first().first().value<ConnectionId>();
-        const QString answer(256 * 1024, u'x');
-        for (int i = 0; i < 200; ++i) {
-            server.sendData(id, answer);
-            QVERIFY2(server.pendingOutput(id) <= Limit, qPrintable(QString::number(i)));
-        }
-        QTRY_VERIFY(!server.isConnected(id));
-        QVERIFY(f.alerts().alerts().constLast().contains(u"did not read"_s));
-        serverStillServes(f, u"Vault"_s);
-    }
-
     // Connection ids are never reused, and what is sent to a connection that
     // is gone (or never was) goes nowhere, quietly.
     void connectionIdsAreNeverReused() {
