@@ -121,13 +121,6 @@ private Q_SLOTS:
         QVERIFY(heard.wait(1000));
         QCOMPARE(told(), QStringList{u"{\"session\":2,\"type\":\"scores\"}"_s});
         QCOMPARE(m.f.services().queue().grid()->scoreCount(), 0); // stored without the scoreboard
-
-        m.pages.updates().currentSessionChanged(u"2"_s);
-        QVERIFY(heard.wait(1000));
-        QCOMPARE(told(), QStringList{u"{\"session\":2,\"type\":\"session\"}"_s});
-        viewer.close();
-        QTRY_COMPARE(m.pages.updates().viewerCount(), 0);
-        QVERIFY(store(u"101"_s, u"9.3"_s)); // nobody left to tell: no harm
     }
 
     // The viewers have a thread of their own: a score's notice reaches them
