@@ -85,11 +85,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("size");
         using S = HttpRequestParser::Status;
         const QByteArray one = "GET /a HTTP/1.1\r\nHost: x\r\n\r\n";
-        QTest::newRow("one") << one << int(S::Complete) << int(one.size());
-        QTest::newRow("pipelined") << one + one << int(S::Complete) << int(one.size());
         QTest::newRow("unfinished") << one.chopped(2) << int(S::Incomplete) << 0;
-        QTest::newRow("HTTP/1.0 without Host")
-            << QByteArray("GET / HTTP/1.0\r\n\r\n") << int(S::Complete) << 18;
         QTest::newRow("HTTP/1.1 without Host")
             << QByteArray("GET / HTTP/1.1\r\n\r\n") << int(S::Bad) << 0;
         QTest::newRow("HTTP/2") << QByteArray("GET / HTTP/2\r\nHost: x\r\n\r\n") << int(S::Bad)
