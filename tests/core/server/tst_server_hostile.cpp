@@ -1,5 +1,6 @@
 #include "datarows.h"
 #include "firstrow.h"
+#include "server/messagefields.h"
 #include "server/stationframing.h"
 #include "serverfixture.h"
 
@@ -14,8 +15,9 @@ using namespace Qt::Literals::StringLiterals;
 using Mode = StationFraming::Mode;
 Q_DECLARE_METATYPE(Mode)
 
-// What stations send: received bytes cut into messages, and nothing a station
-// sends may stop the server (after each attack a fresh station still logs in).
+// What stations send: received bytes cut into messages, a message read as
+// views of its fields, and nothing a station sends may stop the server (after
+// each attack a fresh station still logs in).
 class TestServerHostile : public QObject {
     Q_OBJECT
 
@@ -76,6 +78,28 @@ private Q_SLOTS:
         QCOMPARE(got, messages);
         QCOMPARE(framing.mode(), mode);
         QCOMPARE(framing.pendingBytes(), pending);
+    }
+
+    // The fields read as the message split at "|": the same fields, an empty
+    // field an empty text (stored as ''), a missing one a null text (stored as Null).
+    void fieldsAreTheSplitMessage_data() {
+        QTest::addColumn<QString>("message");
+        for (const QString& message :
+             {u""_s, u"CLIENTBEAT"_s, u"|"_s, u"SENDSCORE|101|"_s, u"||x||"_s,
+              u"SENDSCORE|101|1|1|Vault|9.5|||||||10|0|9.5|9.5|9.4|||||||10|0|9.4|0"_s}) {
+            QTest::newRow(qPrintable(message.isEmpty() ? u"empty"_s : message)) << message;
+        }
+    }
+    void fieldsAreTheSplitMessage() {
+        QFETCH(QString, message);
+        const QStringList split = message.split(u'|');
+        const MessageFields fields(message);
+        QCOMPARE(fields.size(), split.size());
+        QCOMPARE(fields.toList(), split);
+        for (qsizetype i = 0; i <= split.size(); ++i) {
+            QCOMPARE(fields.text(i).isNull(), split.value(i).isNull());
+            QCOMPARE(fields.at(i), QStringView(split.value(i)));
+        }
     }
 
     void pendingInputIsLimited() {
