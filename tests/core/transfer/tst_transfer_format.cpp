@@ -68,8 +68,7 @@ private Q_SLOTS:
     // midnight as a date; an empty result means the text is refused.
     void readsDatesIntoStorageText_data() {
         addDataRows<QString, QString>({"text", "stored"},
-                                      {{u"3/15/1995"_s, u"1995-03-15"_s},
-                                       {u"1/2/2003 4:05:06 pm"_s, u"2003-01-02 16:05:06"_s},
+                                      {{u"1/2/2003 4:05:06 pm"_s, u"2003-01-02 16:05:06"_s},
                                        {u"1995-03-15"_s, u"1995-03-15"_s},
                                        {u"1995-03-15 14:30:00"_s, u"1995-03-15 14:30:00"_s},
                                        {u"5/6/2007 12:00:00 AM"_s, u"2007-05-06"_s},
@@ -98,8 +97,7 @@ private Q_SLOTS:
         const QVariant null;
         addDataRows<T, QString, QVariant, QString>(
             {"type", "text", "stored", "refusal"},
-            {{T::Double, u"-0.5"_s, -0.5, {}},
-             {T::Double, u"+2"_s, 2.0, {}},
+            {{T::Double, u"+2"_s, 2.0, {}},
              {T::Double, u".5"_s, 0.5, {}},
              {T::Double, u""_s, null, {}},
              {T::Double, u"9,5"_s, null, u"is not a number"_s},
@@ -115,7 +113,6 @@ private Q_SLOTS:
              {T::Long, u"-"_s, null, u"is not a number"_s},
              {T::Double, u"\u00a09.5\t"_s, 9.5, {}},
              {T::Long, u" -12\u00a0"_s, -12LL, {}},
-             {T::Boolean, u"True"_s, 1, {}},
              {T::Boolean, u"\ttRUE "_s, 1, {}},
              {T::Boolean, u"-1"_s, 1, {}},
              {T::Boolean, u""_s, 0, {}},
