@@ -66,8 +66,7 @@ private Q_SLOTS:
 
     // pin.txt and port.txt are read as the last field of the last line.
     void settingsFiles_data() {
-        addDataRows<QByteArray, QString>({"content", "value"}, {{"3917\r\n", u"3917"_s},
-                                                                {"10120,9000\r\n", u"9000"_s},
+        addDataRows<QByteArray, QString>({"content", "value"}, {{"10120,9000\r\n", u"9000"_s},
                                                                 {"", {}},
                                                                 {"4242", u"4242"_s},
                                                                 {"   12\r\n", u"12"_s},
