@@ -4,6 +4,7 @@
 // once the last is confirmed, and displays that confirm every score shown, over
 // TCP in line mode as a station speaks.
 
+#include "server/sendatonce.h"
 #include "shell/codepage1252.h"
 
 #include <QElapsedTimer>
@@ -60,10 +61,7 @@ public:
         });
         mSocket.connectToHost(u"127.0.0.1"_s, port);
     }
-    void send(const QString& text) {
-        mSocket.write(Cp1252::encode(text) + '\n');
-        mSocket.flush();
-    }
+    void send(const QString& text) { sendAtOnce(mSocket, QByteArray(Cp1252::encode(text) + '\n')); }
 
     int judge = 0;
     int sent = 0;

@@ -22,8 +22,7 @@ import time
 from selenium.webdriver.common.by import By
 
 sys.path.insert(0, os.path.dirname(__file__))
-from test_browser_results import Judge  # noqa: E402
-from test_browser_stations import PIN, MeetInBrowser, board_link, board_page, main, queue_once_sent  # noqa: E402
+from test_browser_stations import PIN, Judge, MeetInBrowser, board_link, board_page, main, queue_once_sent  # noqa: E402
 
 DISPLAY_SECONDS = 15
 EVENTS = ('Vault', 'Bars', 'Beam', 'Floor')
@@ -99,22 +98,19 @@ class Boards(MeetInBrowser):
 
         numbers = [row[0] for row in self.meet.query(
             "SELECT Num FROM Gymnasts WHERE scratched = 0 ORDER BY CAST(Num AS INTEGER) LIMIT 4")]
-        vault, bars = Judge(self.meet, 'Vault'), Judge(self.meet, 'Bars')
-        self.judges += [vault, bars]
-        scores = [(vault, 'Vault', '9.100'), (bars, 'Bars', '9.200'), (vault, 'Vault', '9.300'),
-                  (bars, 'Bars', '9.400')]
-        for number, (judge, _, score) in zip(numbers, scores):
-            judge.score(number, score)
+        judges = {event: self.judge(event) for event in ('Vault', 'Bars')}
+        # "event number score" of each, in the order stored: Vault, Bars, Vault, Bars.
+        scores = [f'{event} {number} 9.{i}00' for i, (event, number) in enumerate(zip([*judges] * 2, numbers), 1)]
+        for event, number, score in map(str.split, scores):
+            judges[event].score(number, score)
 
         self.assertEqual(queue_once_sent(self.driver, self.meet, len(scores), all_shown(len(scores))),
-                         [(event, number, 'Sent') for number, (_, event, _) in zip(numbers, scores)])
+                         [(event, number, 'Sent') for event, number, _ in map(str.split, scores)])
 
         shown = self.driver.execute_script('return window.shown')
-        self.assertEqual(sorted(shown), sorted(f'{event} {number} {score}'
-                                               for number, (_, event, score) in zip(numbers, scores)))
-        for event in ('Vault', 'Bars'):  # each event's scores in the order they were stored
-            self.assertEqual([s for s in shown if s.startswith(event)],
-                             [f'{e} {n} {s}' for n, (_, e, s) in zip(numbers, scores) if e == event])
+        self.assertEqual(sorted(shown), sorted(scores))
+        for event in judges:  # each event's scores in the order they were stored
+            self.assertEqual([s for s in shown if s.startswith(event)], [s for s in scores if s.startswith(event)])
 
     def test_four_events_at_once_and_the_leaders(self):
         session = next(s for s in self.meet.api('/api/sessions') if s['current'])['id']
@@ -130,7 +126,6 @@ class Boards(MeetInBrowser):
         board = board_link(self.driver, self.meet, 'name=Door&layout=four&shows=all&lang=es')
         self.assertEqual(self.driver.execute_script('return document.body.dataset.layout'), 'four')
         self.assertTrue(board.el('four-view').is_displayed())
-        self.assertNotIn('pin=', self.driver.current_url)
         self.assertIn('lang=es', self.driver.current_url, 'the language stays in the link')
         self.assertEqual(self.driver.find_element(By.TAG_NAME, 'html').get_attribute('lang'), 'es')
         self.assertTrue(self.driver.title.startswith('Marcador'), self.driver.title)
@@ -139,8 +134,7 @@ class Boards(MeetInBrowser):
         watcher = Watcher(self.meet)
         self.judges.append(watcher)
 
-        judges = {event: Judge(self.meet, event) for event in EVENTS}
-        self.judges += judges.values()
+        judges = {event: self.judge(event) for event in EVENTS}
         scores = {}  # (event, number) -> score, in the order sent
         for round_ in range(ROUNDS):
             for i, event in enumerate(EVENTS):

@@ -54,21 +54,14 @@ class DirectorOnATablet(MeetInBrowser):
         meet.write('operatorpin.txt', OPERATOR_PIN + '\r\n')
         meet.query('UPDATE Meets SET Num_Judges = 4')
 
-    def table(self, page, body):
-        """The rows of the table body `body` as shown: first cell -> the row's
-        cells (read at once: the page redraws)."""
+    def seats(self, page, body='seat-rows'):
+        """The list of seats as shown (or the rehearsal's, 'rehearsal-rows'):
+        seat -> the row's cells (read at once: the page redraws)."""
         page.focus()
         cells = self.driver.execute_script(
             "return [...document.querySelectorAll(arguments[0])].map("
             "(row) => [...row.cells].map((cell) => cell.textContent))", f'#{body} tr')
         return {row[0]: row for row in cells}
-
-    def seats(self, page):
-        return self.table(page, 'seat-rows')
-
-    def rehearsal(self, page):
-        """The rehearsal's list as shown: seat -> the row's cells."""
-        return self.table(page, 'rehearsal-rows')
 
     def boards(self):
         """The desk's list of boards by name, read with the operator's cookie."""
@@ -141,10 +134,11 @@ class DirectorOnATablet(MeetInBrowser):
         pad.click('rehearsal-ok')
         pad.until(lambda: not pad.el('rehearsal').is_displayed(), 'the prompt gone')
 
-        health.until(lambda: self.rehearsal(health)['Vault judge 1'][3].startswith('answered in '),
+        health.until(lambda: self.seats(health, 'rehearsal-rows')['Vault judge 1'][3].startswith('answered in '),
                      'the tap in the list')
-        self.assertEqual(self.rehearsal(health)['Vault judge 1'][2], 'tap on the pad')
-        self.assertEqual(self.rehearsal(health)['Vault test score'][2:], ['test score to the boards', 'waiting'])
+        rows = self.seats(health, 'rehearsal-rows')
+        self.assertEqual(rows['Vault judge 1'][2], 'tap on the pad')
+        self.assertEqual(rows['Vault test score'][2:], ['test score to the boards', 'waiting'])
 
         # The board goes back to its own screen once its time is up.
         board.until(lambda: not board.el('rehearsal-view').is_displayed(), 'the board back')
@@ -158,14 +152,13 @@ class DirectorOnATablet(MeetInBrowser):
         health.focus()
         WebDriverWait(self.driver, TEST_SCORE_BACK, poll_frequency=0.5).until(
             lambda d: health.text('rehearsal-status').startswith('Rehearsal of '))
-        rows = self.rehearsal(health)
+        rows = self.seats(health, 'rehearsal-rows')
         self.assertTrue(rows['Vault test score'][3].startswith('answered in '), rows['Vault test score'])
         self.assertEqual(rows['Scoreboard Hall'][2], 'shown on the board')
         self.assertTrue(rows['Scoreboard Hall'][3].startswith('answered in '))
         self.assertEqual(rows['Floor judge 4'][1:], ['', '', 'empty'])
         self.assertIn('3 answered, 15 empty', health.text('rehearsal-status'))
         self.assertTrue(health.el('rehearsal-start').is_enabled())
-
 
     def test_the_desks_layout_reaches_the_board_and_outlives_its_drop(self):
         login = urllib.request.Request(self.meet.url('/api/operator/login'), data=b'',

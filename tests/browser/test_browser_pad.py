@@ -20,19 +20,13 @@ Run: /usr/bin/python3 test_browser_pad.py TALLVANE_BIN SOURCE_DIR
 """
 import os
 import sys
-import tempfile
-import unittest
 
 from selenium.webdriver.common.by import By
 
 sys.path.insert(0, os.path.dirname(__file__))
-from test_browser_stations import (PHONE, Meet, MeetInBrowser, board_page, browser, emulate,  # noqa: E402
+from test_browser_stations import (PHONE, Meet, MeetInBrowser, board_page, emulate,  # noqa: E402
                                    judge_pad, look_up, main, send_score, wait_until)
 
-IN_SIGHT = """
-const box = document.getElementById(arguments[0]).getBoundingClientRect();
-return box.height > 0 && box.top >= 0 && box.bottom <= window.innerHeight;
-"""
 OPERATOR_PIN = '582046'
 
 
@@ -59,8 +53,6 @@ class PadsAndABoard(MeetInBrowser):
         self.assertEqual(self.meet.query('SELECT E2S1, E2S2, E2Final FROM Gymnasts WHERE Num = ?', number),
                          [(9.0, 9.2, 9.1)])
         board.until(lambda: board.text('board-score') == '9.100', 'the score on the board')
-        self.assertEqual(board.text('board-number'), number)
-        self.assertEqual(board.text('board-event'), 'Bars')
 
     def test_vault_takes_the_better_vault(self):
         pad = judge_pad(self.driver, self.meet, 'Vault', 1)
@@ -114,7 +106,7 @@ class JudgePadOnAPhone(MeetInBrowser):
         pad.type('score-2', second)
         pad.until(lambda: pad.value('final') == final, 'the final')
         pad.click('send')
-        self.assertTrue(pad.driver.execute_script(IN_SIGHT, 'send-status'))
+        self.assertTrue(self.in_view(pad.el('send-status')), 'the state of the send in sight')
         pad.until(lambda: pad.text('send-status') == 'Confirmed', f'the score of {number} confirmed')
 
     def stored(self, number):
@@ -160,41 +152,27 @@ class JudgePadOnAPhone(MeetInBrowser):
         pad.until(lambda: self.stored(numbers[0]) == 9.2, 'the correction stored')
 
 
-def standby_of(primary):
-    """A `tallvane serve --follow` of `primary` in a data folder of its own."""
-    standby = Meet(demo=False)
-    standby.serve('--follow', primary.url('/'), '--operator-pin', OPERATOR_PIN, '--take-over-after', '3',
-                  '--port', str(standby.port), '--web-port', str(standby.web_port))
-    return standby
+class PadFollowsTheMeetToTheStandby(MeetInBrowser):
 
-
-class PadFollowsTheMeetToTheStandby(unittest.TestCase):
-
-    def setUp(self):
-        self.primary = Meet()
-        self.primary.write('operatorpin.txt', OPERATOR_PIN)
-        self.primary.start()
-        self.standby = standby_of(self.primary)
-        self.profile = tempfile.TemporaryDirectory()
-        self.driver = browser(self.profile.name)
-
-    def tearDown(self):
-        self.driver.quit()
-        self.profile.cleanup()
-        self.standby.close()
-        self.primary.close()
+    def prepare(self, meet):
+        meet.write('operatorpin.txt', OPERATOR_PIN)
 
     def servers(self):
-        return self.primary.api('/api/meet')['servers']
+        return self.meet.api('/api/meet')['servers']
 
     def test_a_waiting_score_is_stored_once_on_the_standby(self):
-        self.standby.wait_for('In step with ')
+        # A `tallvane serve --follow` of the primary in a data folder of its own.
+        primary, standby = self.meet, Meet(demo=False)
+        self.addCleanup(standby.close)
+        standby.serve('--follow', primary.url('/'), '--operator-pin', OPERATOR_PIN, '--take-over-after', '3',
+                      '--port', str(standby.port), '--web-port', str(standby.web_port))
+        standby.wait_for('In step with ')
         # The pages learn of the standby from the primary.
         wait_until(self.driver, lambda: len(self.servers()) == 2, 'the standby listed', self.servers)
-        self.assertEqual(self.servers()[-1], f'http://127.0.0.1:{self.standby.web_port}/')
-        numbers = [row[0] for row in self.primary.query(
+        self.assertEqual(self.servers()[-1], f'http://127.0.0.1:{standby.web_port}/')
+        numbers = [row[0] for row in primary.query(
             "SELECT Num FROM Gymnasts WHERE Session = '1' AND scratched = 0 ORDER BY Num LIMIT 2")]
-        pad = judge_pad(self.driver, self.primary, 'Floor', 1)
+        pad = judge_pad(self.driver, primary, 'Floor', 1)
 
         # A score confirmed by the primary is on the standby's disk already.
         look_up(pad, numbers[0])
@@ -202,29 +180,28 @@ class PadFollowsTheMeetToTheStandby(unittest.TestCase):
         pad.until(lambda: pad.text('send-status') == 'Confirmed', 'the first score confirmed')
 
         look_up(pad, numbers[1])
-        self.primary.process.kill()
-        self.primary.process.wait(10)
+        primary.process.kill()
+        primary.process.wait(10)
         pad.until(lambda: pad.text('link') != 'Logged in', 'the pad offline')
         send_score(pad, '8.5', '8.7')
         self.assertEqual(pad.text('send-status'), 'Waiting')
 
-        self.standby.wait_for('Taking over from ')
-        self.standby.wait_for('Web pages at ')
+        standby.wait_for('Taking over from ')
+        standby.wait_for('Web pages at ')
         # The pad moves on, and takes what it carried out of its address.
-        moved = self.standby.url('/judge')
+        moved = standby.url('/judge')
         pad.until(lambda: pad.driver.current_url == moved, 'the pad moved on')
         pad.until(lambda: pad.text('link') == 'Logged in', 'logged in on the standby by itself')
         pad.until(lambda: pad.text('outbox') == '' and pad.text('send-status') in ('', 'Confirmed'),
                   'the outbox sent')
-        pad.until(lambda: self.standby.query(
+        pad.until(lambda: standby.query(
             'SELECT E4Final FROM Gymnasts WHERE Num = ?', numbers[1]) == [(8.6,)], 'the score stored')
-        self.assertEqual(self.standby.query(
+        self.assertEqual(standby.query(
             'SELECT E4Final FROM Gymnasts WHERE Num = ?', numbers[0]), [(9.1,)])
         for number in numbers:
-            self.assertEqual(self.standby.query(
+            self.assertEqual(standby.query(
                 "SELECT COUNT(*) FROM ScoreBoardQueue WHERE Num = ? AND EventName = 'Floor'", number),
                 [(1,)], f'{number} queued once')
-
 
 
 if __name__ == '__main__':

@@ -15,80 +15,21 @@ leaders follow, all without a reload.
 Run: /usr/bin/python3 test_browser_results.py TALLVANE_BIN SOURCE_DIR [SCREENSHOT]
 """
 import os
-import socket
 import subprocess
 import sys
-import time
 
 from selenium.webdriver.common.by import By
 from selenium.webdriver.support.ui import Select
 
 sys.path.insert(0, os.path.dirname(__file__))
-from test_browser_stations import (TALLVANE, MeetInBrowser, PHONE, PIN, TABLET, WAIT, browser, free_port,  # noqa: E402
-                                   main, wait_until)
+# The manual's pictures take Judge from here too.
+from test_browser_stations import TALLVANE, Judge, MeetInBrowser, PHONE, TABLET, free_port, main  # noqa: E402,F401
 
 SCREENSHOT = sys.argv[3] if len(sys.argv) > 3 else None
 
 
-class Judge:
-    """Judge 1 of an event on the station port, in line mode (or the station
-    that logs in with `login`)."""
-
-    def __init__(self, meet, event, login=None):
-        self.event = event
-        self.sock = socket.create_connection(('127.0.0.1', meet.port), timeout=WAIT)
-        self.reader = self.sock.makefile('r', encoding='cp1252', newline='\n')
-        self.send(login or f'JUDGEAUTH|{event}|Judge 1|{PIN}|1|1')
-        self.wait_for('AUTHRESP|0')
-
-    def send(self, message):
-        self.sock.sendall((message + '\n').encode('cp1252'))
-
-    def wait_for(self, prefix):
-        # Heartbeats keep the line busy: the deadline, not the socket's
-        # timeout, ends a wait for an answer that never comes.
-        deadline = time.monotonic() + WAIT
-        seen = []
-        while time.monotonic() < deadline:
-            line = self.reader.readline().rstrip('\r\n')
-            if not line:
-                break
-            if line.startswith(prefix):
-                return line
-            seen.append(line)
-        raise AssertionError(f'no {prefix} from the server; it sent {seen[-5:]}')
-
-    def look_up(self, num):
-        self.send(f'GYMNASTQUERY|{num}|{self.event}|1')
-        self.wait_for('GYMNASTQUERYRESP|0|')
-
-    def score(self, num, final):
-        fields = ['SENDSCORE', num, '2', '1', self.event, final, final, '', '', '', '', '',
-                  '10.0', '0', '0', final]
-        if self.event == 'Vault':
-            fields += [''] * 10
-        fields.append('0')
-        self.send('|'.join(fields))
-        self.wait_for('SCORECONFIRM|0')
-
-    def close(self):
-        self.reader.close()
-        self.sock.close()
-
-
-def phone(profile):
-    return browser(profile, device=PHONE)
-
-
 class ResultsPage(MeetInBrowser):
-    make_browser = staticmethod(phone)
-
-    def row(self, num):
-        rows = self.driver.find_elements(By.CSS_SELECTOR, f'#results tr[data-num="{num}"]')
-        return rows[0] if rows else None
-
-    def row_text(self, num):
-        return self.text(f'#results tr[data-num="{num}"]')
+    DEVICE = PHONE
 
     def open_results(self, view='Vault'):
         self.driver.get(self.meet.url('/results'))
@@ -97,19 +38,10 @@ class ResultsPage(MeetInBrowser):
 
     def vault_scores(self, *scores):
         """Vault's judge 1 sends each (number, final), confirmed, and hangs up."""
-        vault = Judge(self.meet, 'Vault')
-        try:
-            for num, final in scores:
-                vault.score(num, final)
-        finally:
-            vault.close()
-
-    def restart_with(self, *statements):
-        """The server stopped while `statements` change its meet file (as the desk's tabs would)."""
-        self.meet.stop()
-        for sql in statements:
-            self.meet.query(sql)
-        self.meet.start()
+        vault = self.judge('Vault')
+        for num, final in scores:
+            vault.score(num, final)
+        vault.close()
 
     def place(self, num):
         return self.row(num).find_element(By.CSS_SELECTOR, '.place').text
@@ -161,8 +93,8 @@ class ResultsPage(MeetInBrowser):
 
     def test_held_and_inquired_scores_are_marked_until_decided(self):
         # The meet referee holds gymnast 102's vault.
-        self.restart_with("INSERT INTO ScoreHolds(Num, EventName, HeldSince) "
-                          "VALUES('102', 'Vault', '2026-05-02 10:00:00.000')")
+        self.meet.restart_with("INSERT INTO ScoreHolds(Num, EventName, HeldSince) "
+                               "VALUES('102', 'Vault', '2026-05-02 10:00:00.000')")
         self.open_results()
         self.vault_scores(('101', '9.3'), ('102', '9.5'))
         self.until(lambda: '9.300' in self.row_text('101'), 'the score that counts')
@@ -172,9 +104,9 @@ class ResultsPage(MeetInBrowser):
 
         # Released, and a coach's inquiry filed (the operator's History tab
         # writes these rows): the page catches up by itself.
-        self.restart_with('DELETE FROM ScoreHolds',
-                          "INSERT INTO ScoreInquiries(Num, EventName, FiledBy, FiledAt) "
-                          "VALUES('102', 'Vault', 'Coach Lee', '2026-05-02 10:00:00.000')")
+        self.meet.restart_with('DELETE FROM ScoreHolds',
+                               "INSERT INTO ScoreInquiries(Num, EventName, FiledBy, FiledAt) "
+                               "VALUES('102', 'Vault', 'Coach Lee', '2026-05-02 10:00:00.000')")
         self.until(lambda: 'Under inquiry' in self.row_text('102'), 'the score under inquiry')
         self.assertIn('9.500', self.row_text('102'))
         self.assertNotIn('Under review', self.row_text('102'))
@@ -183,8 +115,8 @@ class ResultsPage(MeetInBrowser):
         self.until(lambda: 'Under inquiry' in self.row_text('102'), 'marked in the all-around')
 
         # Decided: the mark goes, the score stays.
-        self.restart_with("UPDATE ScoreInquiries SET Decision = 'Score stands', "
-                          "DecidedAt = '2026-05-02 10:04:00.000', Reason = 'seen on video'")
+        self.meet.restart_with("UPDATE ScoreInquiries SET Decision = 'Score stands', "
+                               "DecidedAt = '2026-05-02 10:04:00.000', Reason = 'seen on video'")
         self.until(lambda: 'Under inquiry' not in self.row_text('102'), 'the mark gone')
         self.assertIn('9.500', self.row_text('102'))
 
@@ -221,19 +153,13 @@ class ResultsPage(MeetInBrowser):
         self.assertFalse([url for url in asked if '/api/' in url or '/updates' in url], asked)
 
 
-
 def ordinal(place):
     suffix = 'th' if 11 <= place % 100 <= 13 else {1: 'st', 2: 'nd', 3: 'rd'}.get(place % 10, 'th')
     return f'{place}{suffix}'
 
 
 class AnnouncerPage(MeetInBrowser):
-    @staticmethod
-    def make_browser(profile):
-        return browser(profile, device=TABLET)
-
-    def until(self, check, what):
-        wait_until(self.driver, check, what, lambda: self.text('main'))
+    DEVICE = TABLET
 
     def places(self, num):
         """Gymnast `num`'s places as the results page's API gives them."""
@@ -249,8 +175,7 @@ class AnnouncerPage(MeetInBrowser):
         self.until(lambda: 'Waiting' in self.text('[data-event="Vault"]'), 'the events drawn')
         self.driver.execute_script('window.notReloaded = true')
 
-        vault = Judge(self.meet, 'Vault')
-        self.judges.append(vault)
+        vault = self.judge('Vault')
         vault.look_up('101')
         self.until(lambda: '101 Brynn' in self.text('article[data-event="Vault"] .now'),
                    'the gymnast on vault')
@@ -282,13 +207,11 @@ class AnnouncerPage(MeetInBrowser):
 
     def test_a_done_session_lists_its_awards_last_place_first(self):
         # Every score of session 1 in (the judges' stations would have stored them).
-        self.meet.stop()
-        self.meet.query(
+        self.meet.restart_with(
             "UPDATE Gymnasts SET E1Final = 9 + (Num % 7) / 10.0, E2Final = 9 + (Num % 5) / 10.0, "
             "E3Final = 9 + (Num % 3) / 10.0, E4Final = 8.5, "
             "AA = 35.5 + (Num % 7) / 10.0 + (Num % 5) / 10.0 + (Num % 3) / 10.0 "
             "WHERE Session = '1'")
-        self.meet.start()
         self.driver.get(self.meet.url('/announcer'))
         self.until(lambda: self.text('#awards .award-group'), 'the awards')
         lists = self.driver.execute_script(

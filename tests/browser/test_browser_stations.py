@@ -1,6 +1,7 @@
 """What the pages' tests in a real browser (headless Chromium driven by
 Selenium) share: a temporary copy of the demo meet served by `tallvane serve`,
-the browser, its windows, pads and boards logged in, and the test runner.
+the browser, its windows, pads and boards logged in, judges on the station
+port, and the test runner.
 """
 import faulthandler
 import json
@@ -122,6 +123,13 @@ class Meet:
         with sqlite3.connect(self.file) as db:
             return db.execute(sql, values).fetchall()
 
+    def restart_with(self, *statements):
+        """The server stopped while `statements` change its meet file (as the desk's tabs would)."""
+        self.stop()
+        for sql in statements:
+            self.query(sql)
+        self.start()
+
     def close(self):
         if self.process and self.process.poll() is None:
             self.stop()
@@ -129,6 +137,52 @@ class Meet:
         sys.stderr.write(self.log.read())
         self.log.close()
         self.folder.cleanup()
+
+
+class Judge:
+    """Judge 1 of an event on the station port, in line mode (or the station
+    that logs in with `login`)."""
+
+    def __init__(self, meet, event, login=None):
+        self.event = event
+        self.sock = socket.create_connection(('127.0.0.1', meet.port), timeout=WAIT)
+        self.reader = self.sock.makefile('r', encoding='cp1252', newline='\n')
+        self.send(login or f'JUDGEAUTH|{event}|Judge 1|{PIN}|1|1')
+        self.wait_for('AUTHRESP|0')
+
+    def send(self, message):
+        self.sock.sendall((message + '\n').encode('cp1252'))
+
+    def wait_for(self, prefix):
+        # Heartbeats keep the line busy: the deadline, not the socket's
+        # timeout, ends a wait for an answer that never comes.
+        deadline = time.monotonic() + WAIT
+        seen = []
+        while time.monotonic() < deadline:
+            line = self.reader.readline().rstrip('\r\n')
+            if not line:
+                break
+            if line.startswith(prefix):
+                return line
+            seen.append(line)
+        raise AssertionError(f'no {prefix} from the server; it sent {seen[-5:]}')
+
+    def look_up(self, num):
+        self.send(f'GYMNASTQUERY|{num}|{self.event}|1')
+        self.wait_for('GYMNASTQUERYRESP|0|')
+
+    def score(self, num, final):
+        fields = ['SENDSCORE', num, '2', '1', self.event, final, final, '', '', '', '', '',
+                  '10.0', '0', '0', final]
+        if self.event == 'Vault':
+            fields += [''] * 10
+        fields.append('0')
+        self.send('|'.join(fields))
+        self.wait_for('SCORECONFIRM|0')
+
+    def close(self):
+        self.reader.close()
+        self.sock.close()
 
 
 PHONE = (390, 844, 2)  # width, height, device pixels per CSS pixel
@@ -183,9 +237,6 @@ class Page:
         driver.switch_to.new_window('window')
         self.handle = driver.current_window_handle
         driver.get(url)
-
-    def __getattr__(self, name):
-        raise AttributeError(name)
 
     def focus(self):
         self.driver.switch_to.window(self.handle)
@@ -279,27 +330,43 @@ def queue_once_sent(driver, meet, count, seconds):
 
 class MeetInBrowser(unittest.TestCase):
     """A test with its own served meet (changed by prepare, started with OPTIONS)
-    and its own browser (made by make_browser); judges added to self.judges are
-    closed after it."""
-    OPTIONS = ()
-
-    @staticmethod
-    def make_browser(profile):
-        return browser(profile)
+    and its own browser (in LANGUAGE, a touch screen of DEVICE when set); its
+    TCP judges (self.judges) are closed after it."""
+    OPTIONS, LANGUAGE, DEVICE = (), None, None
 
     def setUp(self):
         self.meet = Meet(self.OPTIONS)
         self.prepare(self.meet)
         self.meet.start()
         self.profile = tempfile.TemporaryDirectory()
-        self.driver = self.make_browser(self.profile.name)
+        self.driver = browser(self.profile.name, self.LANGUAGE, self.DEVICE)
         self.judges = []
 
     def prepare(self, meet):
         """Changes the meet before its server starts."""
 
+    def judge(self, event, login=None):
+        judge = Judge(self.meet, event, login)
+        self.judges.append(judge)
+        return judge
+
     def until(self, check, what):
-        wait_until(self.driver, check, what)
+        """Waits for `check()`; a timeout tells what the page shows."""
+        wait_until(self.driver, check, what, lambda: self.text('main'))
+
+    def in_view(self, element):
+        """Whether `element` is shown whole in the window."""
+        return self.driver.execute_script(
+            'const box = arguments[0].getBoundingClientRect();'
+            'return box.height > 0 && box.top >= 0 && box.bottom <= window.innerHeight;', element)
+
+    def row(self, num):
+        """Gymnast `num`'s row of the results page, or None."""
+        rows = self.driver.find_elements(By.CSS_SELECTOR, f'#results tr[data-num="{num}"]')
+        return rows[0] if rows else None
+
+    def row_text(self, num):
+        return self.text(f'#results tr[data-num="{num}"]')
 
     def text(self, selector):
         """The text of the element `selector` finds, read in one step: the

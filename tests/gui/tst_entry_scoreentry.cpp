@@ -144,6 +144,7 @@ private Q_SLOTS:
             {{{}, u"1A=86"_s, u"txtJudge1A"_s, u"Judge 1: 86.000"_s},
              {{}, u"StartA=10.5"_s, u"txtStartA"_s, u"Start: 10.500"_s},
              {{}, u"1A=9.9 2A=9.9 3A=9.9 NDA=0.3"_s, u"txtFinal"_s, u"Final: 10.200"_s},
+             {{}, u"StartA=0 NDA=1"_s, u"txtFinal"_s, {}}, // both ends of the range
              {highMaximum, u"1A=12.5"_s, u"txtJudge1A"_s, {}}});
     }
 

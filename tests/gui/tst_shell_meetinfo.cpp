@@ -32,7 +32,7 @@ class TestShellMeetInfo : public QObject {
 private Q_SLOTS:
     // The locale's short form carries a two-digit year, the dialog shows four;
     // saving unchanged dates must store the same dates again. An end before
-    // the start is a date like any other.
+    // the start is a date like any other. The maximum score is the meet's own.
     void meetInfoShowsRefusesAndSavesTheMeetRow() {
         const QLocale previous;
         QLocale::setDefault(QLocale(u"en_US"_s));
@@ -68,34 +68,7 @@ private Q_SLOTS:
         QTRY_VERIFY(!desk.window->findChild<MeetInfoDialog*>()); // closed windows go away
         QVERIFY((dialog = desk.dialog<MeetInfoDialog>("tbrMeetInfo")));
         QCOMPARE(lineEdit(dialog, "end_date")->text(), end);
-        childNamed<QComboBox>(dialog, "combo_judges")->setCurrentIndex(1);
-        childNamed<QPushButton>(dialog, "cmdSave")->click();
-        QVERIFY(!dialog->isVisible());
-        QCOMPARE(desk.state.numJudges(), 2);
-        QCOMPARE(desk.meetRow(), QStringList({u"2026-03-14"_s, u"2026-03-15"_s, u"2"_s}));
-
-        QTRY_VERIFY(!desk.window->findChild<MeetInfoDialog*>());
-        QVERIFY((dialog = desk.dialog<MeetInfoDialog>("tbrMeetInfo")));
-        lineEdit(dialog, "start_date")->setText(u"2026-04-02"_s);
-        lineEdit(dialog, "end_date")->setText(u"4/1/2026"_s);
-        childNamed<QPushButton>(dialog, "cmdSave")->click();
-        QLocale::setDefault(previous);
-        QCOMPARE(desk.meetRow(), QStringList({u"2026-04-02"_s, u"2026-04-01"_s, u"2"_s}));
-        QCOMPARE(desk.prompter.messages().size(), 1);
-
-        QVERIFY(desk.state.meetDb().execute(u"DELETE FROM Meets"_s));
-        desk.trigger("tbrMeetInfo");
-        QCOMPARE(desk.prompter.lastMessage(),
-                 u"Meet data could not be found!  Close the Data File and reload."_s);
-        QTRY_VERIFY(!desk.window->findChild<MeetInfoDialog*>());
-    }
-
-    // The meet's maximum score is 10 until the meet information sets another.
-    void meetInfoSetsTheMaximumScore() {
-        Desk desk;
-        desk.open(desk.temp.createSampleMeet());
-        auto* dialog = desk.dialog<MeetInfoDialog>("tbrMeetInfo");
-        QVERIFY(dialog);
+        // The meet's maximum score is 10 until the meet information sets another.
         QLineEdit* maxScore = lineEdit(dialog, "txtMaxScore");
         QCOMPARE(maxScore->text(), u"10"_s);
         for (const QString& refused : {u"0"_s, u"ten"_s, u"101"_s}) {
@@ -106,12 +79,28 @@ private Q_SLOTS:
         }
         QCOMPARE(ScoreRange::ofMeet(desk.state.meetDb()).maximum(), 10.0);
         maxScore->setText(u"16.5"_s);
+        childNamed<QComboBox>(dialog, "combo_judges")->setCurrentIndex(1);
         childNamed<QPushButton>(dialog, "cmdSave")->click();
         QVERIFY(!dialog->isVisible());
+        QCOMPARE(desk.state.numJudges(), 2);
+        QCOMPARE(desk.meetRow(), QStringList({u"2026-03-14"_s, u"2026-03-15"_s, u"2"_s}));
         QCOMPARE(ScoreRange::ofMeet(desk.state.meetDb()).maximum(), 16.5);
+
         QTRY_VERIFY(!desk.window->findChild<MeetInfoDialog*>());
         QVERIFY((dialog = desk.dialog<MeetInfoDialog>("tbrMeetInfo")));
         QCOMPARE(lineEdit(dialog, "txtMaxScore")->text(), u"16.5"_s);
+        lineEdit(dialog, "start_date")->setText(u"2026-04-02"_s);
+        lineEdit(dialog, "end_date")->setText(u"4/1/2026"_s);
+        childNamed<QPushButton>(dialog, "cmdSave")->click();
+        QLocale::setDefault(previous);
+        QCOMPARE(desk.meetRow(), QStringList({u"2026-04-02"_s, u"2026-04-01"_s, u"2"_s}));
+        QCOMPARE(desk.prompter.messages().size(), 4); // the date's and the maximum's refusals
+
+        QVERIFY(desk.state.meetDb().execute(u"DELETE FROM Meets"_s));
+        desk.trigger("tbrMeetInfo");
+        QCOMPARE(desk.prompter.lastMessage(),
+                 u"Meet data could not be found!  Close the Data File and reload."_s);
+        QTRY_VERIFY(!desk.window->findChild<MeetInfoDialog*>());
     }
 };
 

@@ -3,6 +3,7 @@
 #include "judging/scoreinquiries.h"
 #include "manualscore.h"
 #include "serverfixture.h"
+#include "shell/scorerange.h"
 #include "transferfiles.h"
 
 #include <QRegularExpression>
@@ -234,14 +235,17 @@ private Q_SLOTS:
         QCOMPARE(tallvane({u"history"_s, meet, u"--nmu"_s, u"1"_s}).status, 2);
         QCOMPARE(tallvane({u"history"_s, f.temp().path(u"none.tallvane"_s)}).status, 1);
 
-        // The same meet without its history and inquiries exports the same bytes.
+        // The same meet without Tallvane's own tables (its history, inquiries
+        // and settings) exports the same bytes; a maximum score set since
+        // changes none of them.
         ScoreInquiries inquiries(f.db());
         QVERIFY(inquiries.file(u"101"_s, u"Floor"_s, u"Coach Lee"_s, false,
                                QDateTime::currentDateTime()));
         const QString bare = f.temp().path(u"bare.tallvane"_s);
         f.run(u"VACUUM INTO ?"_s, {bare});
-        TempMeet::change(bare, u"DROP TABLE ScoreHistory"_s);
-        TempMeet::change(bare, u"DROP TABLE ScoreInquiries"_s);
+        QVERIFY(ScoreRange::store(f.db(), 16.5));
+        for (const QString& table : {u"ScoreHistory"_s, u"ScoreInquiries"_s, u"TallvaneSettings"_s})
+            TempMeet::change(bare, u"DROP TABLE "_s + table);
         const QString withHistory = f.temp().path(u"with.rxt"_s);
         const QString without = f.temp().path(u"without.rxt"_s);
         QCOMPARE(tallvane({u"export"_s, meet, withHistory}).status, 0);

@@ -1,7 +1,6 @@
 #include "firstrow.h"
 #include "scoreboard/adfiles.h"
 #include "serverfixture.h"
-#include "shell/codepage1252.h"
 #include "transferfiles.h"
 
 #include <QElapsedTimer>
@@ -32,30 +31,6 @@ class TestScoreboardDisplays : public QObject {
     }
 
 private Q_SLOTS:
-    void everyDisplayGetsTheScoreOnce() {
-        SERVER_FIXTURE(f);
-        TestStation& hall = f.display(u"Hall"_s);
-        TestStation& lobby = f.display(u"Lobby"_s);
-        TestStation& vault = f.judge(u"Vault"_s);
-        QCOMPARE(vault.ask(u"SENDSCORE|101|3|1|Vault|9.3|9.4||||||10||9.35|9.35||||||||||||0"_s),
-                 u"SCORECONFIRM|0"_s);
-        queue(f, u"101"_s, u"Ava Brooks"_s, u"Bars"_s, u"9.100"_s);
-        f.services().dispatch().loop(u"Vault"_s)->start();
-
-        QCOMPARE(hall.next(), AvaVault);
-        QCOMPARE(lobby.next(), AvaVault);
-        hall.send(u"CONFIRMSCORE|101|Vault"_s);
-        QTRY_COMPARE(status(f, u"101"_s, u"Vault"_s), u"Sent"_s);
-        QCOMPARE(f.services().queue().grid()->scoreCount(), 1);
-
-        // The second display's confirmation takes nothing else out.
-        lobby.send(u"CONFIRMSCORE|101|Vault"_s);
-        // Answered in order: nothing came before it.
-        QCOMPARE(lobby.ask(u"CLIENTBEAT"_s), u"BEATRESPONSE"_s);
-        QCOMPARE(status(f, u"101"_s, u"Bars"_s), u"Queued"_s);
-        QCOMPARE(f.services().queue().grid()->scoreCount(), 1);
-    }
-
     void lateConfirmationNeverShowsAWaitingCorrection() {
         SERVER_FIXTURE(f);
         TestStation& hall = f.display(u"Hall"_s);
@@ -175,15 +150,58 @@ private Q_SLOTS:
         QCOMPARE(display.next(), u"STARTTIMER|TIMEDWARMUP|05:00"_s);
     }
 
-    // A display gets the pictures under the data folder (known by their first
-    // bytes, whatever their names), whole, whatever their bytes; no other file.
-    void adFileComesBackByteForByte() {
+    // The displays that scores go to follow the log-ins and log-outs: a board
+    // that logs in between two scores gets the second, and what goes out after
+    // a board has left reaches the boards still there. A board's confirmation
+    // whose mark cannot be written reaches the operator, and the score waits.
+    void scoresGoToTheBoardsLoggedInNow() {
         SERVER_FIXTURE(f);
-        QByteArray every("GIF89a");
-        for (int b = 0; b < 256; ++b)
-            every.append(char(b));
+        TestStation& hall = f.display(u"Hall"_s);
+        TestStation& vault = f.judge(u"Vault"_s);
+        QCOMPARE(vault.ask(u"SENDSCORE|101|3|1|Vault|9.3|9.4||||||10||9.35|9.35||||||||||||0"_s),
+                 u"SCORECONFIRM|0"_s);
+        queue(f, u"101"_s, u"Ava Brooks"_s, u"Bars"_s, u"9.100"_s);
+        f.services().dispatch().loop(u"Vault"_s)->start();
+        QCOMPARE(hall.next(), AvaVault);
+
+        TestStation& lobby = f.display(u"Lobby"_s);
+        hall.send(u"CONFIRMSCORE|101|Vault"_s);
+        QTRY_COMPARE(status(f, u"101"_s, u"Vault"_s), u"Sent"_s);
+        // A second confirmation of the score takes nothing else out.
+        lobby.send(u"CONFIRMSCORE|101|Vault"_s);
+        // Answered in order: nothing came before it.
+        QCOMPARE(lobby.ask(u"CLIENTBEAT"_s), u"BEATRESPONSE"_s);
+        QCOMPARE(status(f, u"101"_s, u"Bars"_s), u"Queued"_s);
+        QCOMPARE(f.services().queue().grid()->scoreCount(), 1);
+        QVERIFY(f.services().queue().removeQueueRow(0));
+
+        queue(f, u"102"_s, u"Maya O'Neil"_s, u"Vault"_s, u"9.000"_s);
+        QVERIFY(hall.next().startsWith(u"SETSCORE|Vault|102|"_s));
+        QVERIFY(lobby.next().startsWith(u"SETSCORE|Vault|102|"_s));
+        lobby.send(u"CONFIRMSCORE|102|Vault"_s);
+        QTRY_VERIFY(!f.services().queue().grid()->hasScores());
+        hall.socket().disconnectFromHost();
+        QTRY_COMPARE(f.connectionRows(), 2);
+        QVERIFY(f.services().warmupClock().sendWarmupTime().isEmpty());
+        QCOMPARE(lobby.next(), u"STARTTIMER|TIMEDWARMUP|15:00"_s);
+
+        queue(f, u"103"_s, u"Zoë Carter"_s, u"Vault"_s, u"9.500"_s);
+        QVERIFY(lobby.next().startsWith(u"SETSCORE|Vault|103|"_s));
+        f.run(u"CREATE TRIGGER NoMarks BEFORE UPDATE OF Status ON ScoreBoardQueue "
+              "BEGIN SELECT RAISE(ABORT, 'marks refused'); END"_s);
+        lobby.send(u"CONFIRMSCORE|103|Vault"_s);
+        QTRY_VERIFY(f.alerts().alerts().join(u'\n').contains(
+            u"Gymnast 103's Vault score could not be marked as shown: "_s));
+        QCOMPARE(f.services().queue().grid()->scoreCount(), 1);
+    }
+
+    // A display gets the pictures under the data folder (known by their first
+    // bytes, whatever their names), whole; no other file. Every byte of a
+    // picture arriving whole is proven where the transports are.
+    void adFilesAreOnlyPicturesOfTheDataFolder() {
+        SERVER_FIXTURE(f);
         QVERIFY(QDir(f.temp().folder()).mkpath(u"server_ads"_s));
-        TransferFiles::write(f.temp().path(u"server_ads/every.bin"_s), every);
+        TransferFiles::write(f.temp().path(u"server_ads/ad.bin"_s), "GIF89a ad");
         QTemporaryDir elsewhere;
         TransferFiles::write(elsewhere.filePath(u"secret.bin"_s), "GIF89a secret");
         // A meet file stays one under an image's name.
@@ -208,23 +226,11 @@ private Q_SLOTS:
         for (const QString& refused :
              own + QStringList{u"missing.bin"_s, climbing, elsewhere.filePath(u"secret.bin"_s)})
             display.send(u"AD_FILE_START|"_s + refused + u"|0"_s);
-        display.send(u"AD_FILE_START|server_ads\\every.bin|7"_s);
-
-        // The station splits what it reads at line feeds; byte 10 of the file
-        // is one of them.
-        const QString end = u"/\\/\\ENDOFFILE/\\/\\"_s;
-        QString answer = display.next();
-        while (!answer.endsWith(end)) {
-            const QString part = display.next();
-            QVERIFY2(!part.isEmpty(), qPrintable(u"answer so far: "_s + answer.left(40)));
-            answer += u'\n' + part;
-        }
-        QVERIFY(answer.startsWith(u"RECEIVE_AD_FILE|"_s));
-        const QByteArray bytes = Cp1252::encode(answer);
-        QCOMPARE(bytes.mid(16, bytes.size() - 16 - end.size()), every);
-
-        QVERIFY(display.ask(u"AD_FILE_START|server_ads/every.bin|7"_s)
-                    .startsWith(u"RECEIVE_AD_FILE|"_s));
+        // Answered in order: the first answer is the picture's.
+        const QString answer = u"RECEIVE_AD_FILE|GIF89a ad/\\/\\ENDOFFILE/\\/\\"_s;
+        display.send(u"AD_FILE_START|server_ads\\ad.bin|7"_s);
+        QCOMPARE(display.next(), answer);
+        QCOMPARE(display.ask(u"AD_FILE_START|server_ads/ad.bin|7"_s), answer);
     }
 };
 

@@ -29,15 +29,6 @@ class TestCrashDurability : public QObject {
 
     TempMeet mTemp;
 
-    // `tallvane serve` on the meet; its address is in `target` once it listens.
-    std::unique_ptr<ChildProgram> startServer(const QString& meet, QString* target) {
-        auto server = serve(meet, mTemp.folder());
-        *target = server->waitListening(DeadlineMs);
-        if (target->isEmpty())
-            qWarning("the server did not start: %s", qPrintable(server->everything()));
-        return server;
-    }
-
 private Q_SLOTS:
     void confirmedScoresSurviveAKill() {
         const int runs = qEnvironmentVariableIntValue("TALLVANE_CRASH_RUNS") > 0
@@ -63,9 +54,9 @@ private Q_SLOTS:
             const int killAfter = int(random.bounded(4 * ScoresPerJudge * 9 / 10));
             qInfo("run %d: kill after %d confirmations", run, killAfter);
 
-            QString target;
-            std::unique_ptr<ChildProgram> server = startServer(meet, &target);
-            QVERIFY(!target.isEmpty());
+            std::unique_ptr<ChildProgram> server = serve(meet, mTemp.folder());
+            const QString target = server->waitListening(DeadlineMs);
+            QVERIFY2(!target.isEmpty(), qPrintable(server->everything()));
             const Judges judges = startJudges(target, mTemp.folder(), 1000, ScoresPerJudge);
             QTRY_VERIFY_WITH_TIMEOUT(confirmations(judges) >= killAfter, DeadlineMs);
             server->process().kill();
@@ -78,8 +69,9 @@ private Q_SLOTS:
 
             // The meet opens again after the crash and serves; a clean stop
             // then leaves the file for the checks.
-            server = startServer(meet, &target);
-            QVERIFY(!target.isEmpty());
+            server = serve(meet, mTemp.folder());
+            QVERIFY2(!server->waitListening(DeadlineMs).isEmpty(),
+                     qPrintable(server->everything()));
             QVERIFY2(server->stop(SIGTERM), qPrintable(server->everything()));
 
             MeetDatabase db;

@@ -87,14 +87,12 @@ private Q_SLOTS:
         QVERIFY(writer.overview().contains(
             u"  tallvane serve MEETFILE [--port N]\n      Serves the meet.\n"_s));
         QVERIFY(writer.source().contains("{\"serve\", \"port\", \"N\", \"The port.\"}"));
-    }
 
-    void pageWithoutCommandsIsRefused() {
-        QBuffer page;
-        page.setData("<html><body><h2>Synopsis</h2><pre>tallvane</pre></body></html>");
-        page.open(QIODevice::ReadOnly);
-        UsageWriter writer;
-        QVERIFY(!writer.read(page));
+        // A page without commands is refused.
+        QBuffer bare;
+        bare.setData("<html><body><h2>Synopsis</h2><pre>tallvane</pre></body></html>");
+        bare.open(QIODevice::ReadOnly);
+        QVERIFY(!UsageWriter().read(bare));
     }
 
     void unclosedElementIsAnError() { QVERIFY(manPage("<p>open").startsWith(u"first: line 1"_s)); }

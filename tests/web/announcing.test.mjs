@@ -36,10 +36,8 @@ test('up next follows the running order round the squad, past those who competed
     ];
     assert.deepEqual(nums(upNext(rows, 'Vault', '2', 5)), ['5', '6', '9']);
     assert.deepEqual(nums(upNext(rows, 'Bars', '9')), ['1', '2']);
-    assert.deepEqual(
-        upNext([gymnast('3', 1, {squad: ''}), gymnast('8', 2, {squad: ''})], 'Vault', '3'),
-        [],
-    );
+    const loose = [gymnast('3', 1, {squad: ''}), gymnast('8', 2, {squad: ''})];
+    assert.deepEqual(upNext(loose, 'Vault', '3'), [], 'nobody follows one in no squad');
 
     const [vault, bars, beam, floor] = eventsNow({
         underway: {Vault: '1', Bars: '2', Beam: '4', Floor: '404'},

@@ -1,5 +1,5 @@
 // The results layouts of a board: leaders with the server's places and ties,
-// up next in the squad's running order, the teams, and the loop's turn.
+// up next, the teams, and the loop's turn.
 import assert from 'node:assert/strict';
 import {test} from 'node:test';
 
@@ -71,40 +71,15 @@ function content(layout, answers, hasAds = () => false) {
 
 const sessions = [{id: 1, current: true}];
 
-test('up next: the gymnast up and the next two of her squad, read again when the judges move on', async () => {
-    const squad = (num, order, more) => ({...row(num, 'Junior', {}), squad: 'A', order, ...more});
-    const announcer = {
-        underway: {Vault: '2'},
-        rows: [
-            squad('4', 4),
-            squad('2', 1),
-            squad('3', 3, {Vault: 9.1}),
-            squad('5', 5),
-            squad('1', 2),
-        ],
-    };
-    const c = content('upnext', {'/api/sessions': sessions, '/api/announcer': announcer});
-    c.sockets[0].open();
-    await c.settle();
-    const vault = () => c.drawn.upNext.at(-1)[0];
-    const text = ({current, next}) => [current.num, ...next.map((n) => n.num)].join(' ');
-    assert.equal(text(vault()), '2 1 4', '3 has competed');
-    announcer.underway.Vault = '4';
-    c.sockets[0].receive('{"type":"underway"}');
-    await c.settle();
-    assert.equal(text(vault()), '4 5 2', 'round the squad to its start');
-    c.board.stop();
-    assert.ok(c.sockets[0].closed, 'a board that leaves the layout stops following');
-});
-
-test('the loop turns through the layouts and the ad images; leaders of each division in turn', async () => {
+test('the loop turns through the layouts and the ad images: up next, leaders of each division in turn, teams', async () => {
+    const squad = (num, order) => ({...row(num, 'Junior', {}), squad: 'A', order});
     const c = content(
         'loop',
         {
             '/api/sessions': sessions,
             '/api/results': {rows: [row('1', 'Junior', {AA: 1}), row('2', 'Senior', {AA: 1})]},
             '/api/teams': {level: '4', teams: [{gym: 'Kestrel', place: 1, AA: 110}]},
-            '/api/announcer': {underway: {}, rows: []},
+            '/api/announcer': {underway: {Vault: '2'}, rows: [squad('1', 2), squad('2', 1)]},
         },
         () => true,
     );
@@ -116,4 +91,9 @@ test('the loop turns through the layouts and the ad images; leaders of each divi
     const titles = new Set(c.drawn.leaders.slice(-2).map((g) => g.title));
     assert.deepEqual([...titles].sort(), ['Level 4 · Junior', 'Level 4 · Senior']);
     assert.equal(c.drawn.teams.at(-1).rows[0].gym, 'Kestrel');
+    const {current, next} = c.drawn.upNext.at(-1)[0];
+    assert.deepEqual([current.num, ...next.map((n) => n.num)], ['2', '1'], 'Vault and who is next');
+    c.board.stop();
+    const open = c.sockets.filter((s) => !s.closed);
+    assert.deepEqual(open, [], 'a board that leaves the layout stops following');
 });

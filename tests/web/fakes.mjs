@@ -1,3 +1,5 @@
+import {Station} from '../../src/web/js/station.js';
+
 // Debian 12's Node (18) has Event and EventTarget but not CustomEvent, which
 // browsers and later Node versions have: the pages' modules dispatch it.
 globalThis.CustomEvent ??= class CustomEvent extends Event {
@@ -105,8 +107,9 @@ export async function settle(rounds = 1) {
     for (let i = 0; i < rounds; i++) await new Promise((resolve) => setImmediate(resolve));
 }
 
-// A station on fake sockets; `logIn()` opens the newest and lets it in.
-export function fakeStation(Station, login) {
+// A station (Bars judge 1's by default) on fake sockets; `logIn()` opens the
+// newest and lets it in.
+export function fakeStation(login = 'JUDGEAUTH|Bars|Ann|3917|1|1') {
     const fake = fakeBrowser();
     const station = new Station('ws://pad/station', login, fake.browser);
     const logIn = () => {

@@ -5,20 +5,12 @@ import {test} from 'node:test';
 import {findGymnast, FollowKey, Following} from '../../src/web/js/following.js';
 import {MemoryStorage} from './fakes.mjs';
 
+// José's scores and places, her Beam held for review.
+const places = {Vault: 1, Beam: 3, AA: 2};
+const scored = {Vault: 9.35, Beam: 9.1, AA: 18.45, places, review: ['Beam']};
 const rows = [
     {num: '112', name: 'Lena Brandt', gym: 'Kestrel', level: '4', division: 'Junior', AA: 37.2},
-    {
-        num: '12',
-        name: 'José Núñez',
-        gym: 'Osprey',
-        level: '4',
-        division: 'Junior',
-        Vault: 9.35,
-        Beam: 9.1,
-        AA: 18.45,
-        places: {Vault: 1, Beam: 3, AA: 2},
-        review: ['Beam'],
-    },
+    {num: '12', name: 'José Núñez', gym: 'Osprey', level: '4', division: 'Junior', ...scored},
     {num: '7', name: 'Ana Jose Ortiz', gym: 'Osprey', level: '5', division: '', AA: 30},
 ];
 

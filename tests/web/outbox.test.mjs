@@ -4,7 +4,6 @@ import assert from 'node:assert/strict';
 import {test} from 'node:test';
 
 import {Outbox, Sending, isStored} from '../../src/web/js/outbox.js';
-import {Station} from '../../src/web/js/station.js';
 import {MemoryStorage, fakeStation} from './fakes.mjs';
 
 const Bars = 'SENDSCORE|101|2|1|Bars|9.000|9.200||||||10.000|-0.3|9.100|8.800|0';
@@ -13,18 +12,19 @@ const Bars2 = 'SENDSCORE|102|2|1|Bars|8.000|8.200||||||10.000||8.100|8.100|0';
 const stored = (s1, s2, start, adj, num = '101') =>
     `GYMNASTQUERYRESP|0|Ava|Brooks|Riverside|4|A|Junior|${s1}|${s2}||||||${start}|${adj}|${num}`;
 
-function pad(storage = new MemoryStorage()) {
-    const link = fakeStation(Station, 'JUDGEAUTH|Bars|Ann|3917|1|1');
-    const outbox = new Outbox(link.station, storage, 'box');
+function pad() {
+    const link = fakeStation();
+    const outbox = new Outbox(link.station, new MemoryStorage(), 'box');
     const states = [];
     outbox.addEventListener('score', (e) => states.push(e.detail.state));
     link.station.start();
+    link.logIn();
     link.reconnect = () => {
         link.last().drop();
         link.clock.advance(500);
         link.logIn();
     };
-    return {...link, outbox, storage, states};
+    return {...link, outbox, states};
 }
 
 test('compares a score message with the stored values', () => {
@@ -38,25 +38,19 @@ test('compares a score message with the stored values', () => {
 
 test('one score in flight; each confirmation settles the oldest', () => {
     const p = pad();
-    p.logIn();
     p.outbox.add(Bars);
     p.outbox.add(Bars2);
     assert.deepEqual(p.last().sent.slice(1), [Bars]);
     p.last().receive('SCORECONFIRM|0');
     assert.deepEqual(p.last().sent.slice(1), [Bars, Bars2]);
     p.last().receive('SCORECONFIRM|0');
-    assert.deepEqual(p.states, [
-        Sending.Waiting,
-        Sending.Waiting,
-        Sending.Confirmed,
-        Sending.Confirmed,
-    ]);
+    const {Waiting, Confirmed} = Sending;
+    assert.deepEqual(p.states, [Waiting, Waiting, Confirmed, Confirmed]);
     assert.equal(p.outbox.waiting, 0);
 });
 
 test('after a drop a score is checked first and sent again only when not stored', () => {
     const p = pad();
-    p.logIn();
     p.outbox.add(Bars);
     p.outbox.add(Bars2);
     p.reconnect();
@@ -73,7 +67,6 @@ test('after a drop a score is checked first and sent again only when not stored'
 
 test('an unknown gymnast is sent again: the server still queues it', () => {
     const p = pad();
-    p.logIn();
     p.outbox.add(Bars);
     p.reconnect();
     p.last().receive('GYMNASTQUERYRESP|1|Gymnast 101 not found');

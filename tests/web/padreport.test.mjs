@@ -2,8 +2,7 @@
 import assert from 'node:assert/strict';
 import {test} from 'node:test';
 
-import {MinGapMs, PadReport, padStateText} from '../../src/web/js/padreport.js';
-import {Station} from '../../src/web/js/station.js';
+import {MinGapMs, PadReport} from '../../src/web/js/padreport.js';
 import {fakeStation, settle} from './fakes.mjs';
 
 function battery(level, charging) {
@@ -18,7 +17,7 @@ function battery(level, charging) {
 }
 
 async function pad(manager) {
-    const p = fakeStation(Station, 'JUDGEAUTH|Bars|Ann|3917|1|1');
+    const p = fakeStation();
     p.waiting = 0;
     p.report = new PadReport(p.station, {
         outbox: () => p.waiting,
@@ -32,13 +31,6 @@ async function pad(manager) {
     p.states = () => p.last().sent.filter((t) => t.startsWith('PADSTATE|'));
     return p;
 }
-
-test('the message says what the browser tells, and nothing of what it does not', () => {
-    const told = {level: 0.153, charging: false, outbox: 2, agent: 'a|b'};
-    assert.equal(padStateText(told), 'PADSTATE|15|0|2|a/b');
-    const untold = {level: null, charging: null, outbox: 0, agent: ''};
-    assert.equal(padStateText(untold), 'PADSTATE|||0|');
-});
 
 test('told on log-in, then on changes, no more than once in the gap', async () => {
     const p = await pad(battery(0.5, true));

@@ -40,7 +40,6 @@ test('primary judge message', () => {
         const result = compute(c.event, c.judges, first, second);
         const message = sendScoreMessage(c.number, c.judges, c.event, first, second, result);
         assert.equal(message, c.message);
-        assert.equal(message.split('|').length, c.event === 'Vault' ? 27 : 17);
     }
 });
 

@@ -15,17 +15,14 @@ import {
 } from '../../src/web/js/protocol.js';
 
 const vaultScore = 'SENDSCORE|7|2|1|Vault|9.1|9.3||||||10|-0.1|9.2|9.1|8.9|9.0||||||9.8||8.95|0';
+const vaultLayout = scoreLayout(vaultScore.split('|'));
 
 // [layout, message, fields expected by name]
 const reads = [
     [LoginReply, 'AUTHRESP|1|Wrong PIN|try again', {status: '1', detail: 'Wrong PIN|try again'}],
     [LoginReply, 'AUTHRESP|0|4', {status: '0', detail: '4'}],
     [GymnastRefusal, 'GYMNASTQUERYRESP|1|Gymnast 5 not found', {text: 'Gymnast 5 not found'}],
-    [
-        scoreLayout(vaultScore.split('|')),
-        vaultScore,
-        {final: '9.1', secondBScore: '8.95', test: '0'},
-    ],
+    [vaultLayout, vaultScore, {final: '9.1', secondBScore: '8.95', test: '0'}],
     [SecondaryScore, 'SECONDARYSCORE|2|9.1|', {judge: '2', score: '9.1', secondScore: ''}],
     [BoardScore, 'SETSCORE|Bars|101|Ava Brooks|9.350', {score: '9.350', ms: '', corrected: ''}],
 ];

@@ -25,14 +25,7 @@ function link(schedule = [500, 1000, 2000]) {
 }
 
 test('the waits follow the schedule, stay at its last step, and start over after a good connection', () => {
-    for (const [schedule, attempt, wait] of [
-        [[500, 1000, 2000], 1, 500],
-        [[500, 1000, 2000], 3, 2000],
-        [[500, 1000, 2000], 9, 2000],
-        [[1000], 4, 1000],
-    ])
-        assert.equal(retryWait(schedule, attempt), wait, `${schedule} attempt ${attempt}`);
-
+    assert.equal(retryWait([500, 1000, 2000], 9), 2000, 'its last step, however many attempts');
     const l = link();
     l.updates.start();
     assert.deepEqual([l.waits(), l.waits(), l.waits(), l.waits()], [500, 1000, 2000, 2000]);

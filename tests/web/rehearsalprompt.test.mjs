@@ -3,11 +3,10 @@ import assert from 'node:assert/strict';
 import {test} from 'node:test';
 
 import {RehearsalPrompt} from '../../src/web/js/rehearsalprompt.js';
-import {Station} from '../../src/web/js/station.js';
 import {fakeStation} from './fakes.mjs';
 
 function judgePad() {
-    const s = fakeStation(Station, 'JUDGEAUTH|Bars|Ann|3917|1|2');
+    const s = fakeStation('JUDGEAUTH|Bars|Ann|3917|1|2');
     s.shown = [];
     s.prompt = new RehearsalPrompt(s.station, {
         show: (seat) => s.shown.push(seat),

@@ -2,13 +2,13 @@
 import assert from 'node:assert/strict';
 import {test} from 'node:test';
 
-import {Link, SilenceMs, Station, stationUrl} from '../../src/web/js/station.js';
+import {Link, SilenceMs, stationUrl} from '../../src/web/js/station.js';
 import {fakeStation} from './fakes.mjs';
 
 const Login = 'JUDGEAUTH|Bars|Ann|3917|1|1';
 
 function loggedIn() {
-    const pad = fakeStation(Station, Login);
+    const pad = fakeStation(Login);
     pad.station.start();
     pad.logIn();
     return pad;
@@ -52,7 +52,7 @@ test('a dropped connection or a silent server brings a new connection and log-in
 });
 
 test('a refusal stops; a duplicate refusal after a drop is tried again', () => {
-    const pad = fakeStation(Station, Login);
+    const pad = fakeStation(Login);
     const texts = [];
     pad.station.addEventListener('link', (e) => texts.push(e.detail.text));
     pad.station.start();

@@ -1,5 +1,6 @@
 #include "tcpstation.h"
 
+#include "sendatonce.h"
 #include "shell/codepage1252.h"
 #include "stationserver.h"
 
@@ -64,8 +65,7 @@ bool TcpStation::sendBytes(const QByteArray& message, qint64 maxPending) {
     const QByteArray bytes = mFraming.frame(message);
     if (mSocket->bytesToWrite() + bytes.size() > maxPending)
         return false;
-    mSocket->write(bytes);
-    mSocket->flush();
+    sendAtOnce(*mSocket, bytes);
     return true;
 }
 

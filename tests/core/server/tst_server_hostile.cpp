@@ -249,6 +249,26 @@ private Q_SLOTS:
         QVERIFY(f.alerts().alerts().constLast().contains(u"SECONDARYSCORE was not sent"_s));
     }
 
+    // Answers that the kernel cannot take at once wait for the station and
+    // still reach it whole and in order, later ones never overtaking them.
+    void answersThatWaitArriveWholeAndInOrder() {
+        SERVER_FIXTURE(f);
+        f.meet().stations().setMaxPendingOutput(64 * 1024 * 1024);
+        TestStation& s = f.station();
+        QCOMPARE(s.loginJudge(u"Vault"_s, u"Ann"_s, f.pin()), u"AUTHRESP|0|3"_s);
+        const auto id = ConnectionId(
+            firstRow(f.db(), u"SELECT SocketID FROM Connections"_s).value(0).toLongLong());
+        constexpr int Answers = 64;
+        const auto answer = [](int i) -> QString {
+            return u"%1|"_s.arg(i) + QString(256 * 1024, QChar(u'a' + i % 26));
+        };
+        for (int i = 0; i < Answers; ++i)
+            f.meet().stations().sendData(id, answer(i));
+        QVERIFY(f.meet().stations().pendingOutput(id) > 0);
+        for (int i = 0; i < Answers; ++i)
+            QCOMPARE(s.next(), answer(i));
+    }
+
     // Connection ids are never reused, and what is sent to a connection that
     // is gone (or never was) goes nowhere, quietly.
     void connectionIdsAreNeverReused() {

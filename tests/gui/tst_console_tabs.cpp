@@ -1,17 +1,108 @@
+#include "console/boardstablemodel.h"
 #include "firstrow.h"
 #include "judging/meetservices.h"
 #include "manualscore.h"
 #include "scoreboard/queuekey.h"
 #include "serverwindowfixture.h"
+#include "teststation.h"
+#include "webteststation.h"
 
 using namespace Qt::Literals::StringLiterals;
 
-// The score history and the inquiries where the operator works: the server
-// window's tabs on the sample meet.
-class TestHistoryWindow : public ServerWindowFixture {
+// The "Boards" tab: the connected boards with a layout box each, a choice
+// sent to the board at once, and the QR codes that open a board by itself.
+// The rehearsal from the Stations tab: "Rehearsal…", Start, the list as the
+// seats answer, and the result saved as a PDF. The score history and the
+// inquiries where the operator works.
+class TestConsoleTabs : public ServerWindowFixture {
     Q_OBJECT
 
+    quint16 webPort() { return quint16(QUrl(child<QLabel>("lblWebAddress")->text()).port()); }
+    QComboBox* box(const QString& name) { return mWindow->findChild<QComboBox*>(name); }
+
 private Q_SLOTS:
+    void aBoxChangesWhatTheBoardShows() {
+        child<QTabWidget>("SSTab1")->setCurrentWidget(child<QWidget>("boardsTab"));
+        WebTestStation board(webPort());
+        QCOMPARE(board.loginDisplay(u"Door"_s, pin()), u"AUTHRESP|0"_s);
+        board.send(u"BOARDLAYOUT|single|Bars||"_s);
+        TestStation tcp(port());
+        QCOMPARE(tcp.loginDisplay(u"Lobby"_s, pin()), u"AUTHRESP|0"_s);
+
+        QTRY_COMPARE(cell("lstBoards", 0, BoardsTableModel::Showing),
+                     u"One score at a time: Bars"_s);
+        QCOMPARE(cell("lstBoards", 0, BoardsTableModel::Board), u"Door"_s);
+        QCOMPARE(cell("lstBoards", 1, BoardsTableModel::Layout), u"One score at a time (fixed)"_s);
+        QVERIFY(!box(u"cboLayout_Lobby"_s));
+        QVERIFY(box(u"cboLayout_Door"_s)->isVisible());
+        QCOMPARE(box(u"cboEvent_Door"_s)->currentText(), u"Bars"_s);
+        QVERIFY(!box(u"cboLevel_Door"_s));
+
+        choose("cboLayout_Door", u"Leaders"_s);
+        QCOMPARE(board.next(), u"BOARDLAYOUT|leaders|Bars||"_s);
+        // The leaders follow a group, not an event.
+        QTRY_VERIFY(!box(u"cboEvent_Door"_s));
+        QComboBox* level = box(u"cboLevel_Door"_s);
+        QVERIFY(level);
+        QVERIFY(level->count() > 1);
+        const QString chosen = level->itemData(1).toString();
+        choose("cboLevel_Door", level->itemText(1));
+        QCOMPARE(board.next(), u"BOARDLAYOUT|leaders|Bars|%1|"_s.arg(chosen));
+        QVERIFY(tcp.pending().filter(u"BOARDLAYOUT"_s).isEmpty());
+    }
+
+    void theCodesCarryTheNameAndTheStationPin() {
+        child<QTabWidget>("SSTab1")->setCurrentWidget(child<QWidget>("boardsTab"));
+        child<QLineEdit>("txtBoardName")->setText(u"Door 2"_s);
+        auto* four = child<QLabel>("imgBoard_fourCode");
+        QVERIFY(four->isVisible());
+        QVERIFY(!four->pixmap().isNull());
+        const QString pages = child<QLabel>("lblWebAddress")->text();
+        QCOMPARE(four->toolTip(), pages + u"display?name=Door%202&layout=four&pin="_s + pin());
+        child<QLineEdit>("txtPIN")->setText(u"2468"_s);
+        click("cmdSetPIN");
+        QVERIFY(four->toolTip().endsWith(u"&pin=2468"_s));
+        child<QLineEdit>("txtBoardName")->clear();
+        QVERIFY(!four->isVisible());
+    }
+
+    void aRehearsalFromTheStationsTabIsSavedAsPdf() {
+        TestStation judge(port());
+        judge.setAnswerHeartbeats(true);
+        QVERIFY(judge.loginJudge(u"Vault"_s, u"Judge A"_s, pin()).startsWith(u"AUTHRESP|0"_s));
+
+        QTest::mouseClick(child<QPushButton>("cmdRehearsal"), Qt::LeftButton);
+        auto* rehearsal = child<QWidget>("frmRehearsal");
+        QVERIFY(rehearsal->isVisible());
+        auto* status = childNamed<QLabel>(rehearsal, "lblRehearsalStatus");
+        QCOMPARE(status->text(), u"No rehearsal yet."_s);
+        auto* save = childNamed<QPushButton>(rehearsal, "cmdSaveRehearsal");
+        QVERIFY(!save->isEnabled());
+
+        QTest::mouseClick(childNamed<QPushButton>(rehearsal, "cmdStartRehearsal"), Qt::LeftButton);
+        // The only station answers its heartbeat: the rehearsal is over.
+        QTRY_VERIFY(status->text().startsWith(u"Rehearsal of "_s));
+        QVERIFY(status->text().contains(u"1 answered"_s));
+        auto* table = childNamed<QTableWidget>(rehearsal, "tblRehearsal");
+        QCOMPARE(table->item(0, 0)->text(), u"Vault judge 1"_s);
+        QCOMPARE(table->item(0, 2)->text(), u"heartbeat"_s);
+        QVERIFY(table->item(0, 3)->text().startsWith(u"answered in "_s));
+        QCOMPARE(table->item(table->rowCount() - 1, 3)->text(), u"empty"_s);
+
+        const QString pdf = mDesk->temp.folder() + u"/rehearsal.pdf"_s;
+        mDesk->prompter.chooseFile(pdf);
+        QVERIFY(save->isEnabled());
+        QTest::mouseClick(save, Qt::LeftButton);
+        QVERIFY2(mDesk->prompter.lastMessage().startsWith(u"Saved the rehearsal"_s),
+                 qPrintable(mDesk->prompter.lastMessage()));
+        QCOMPARE(QFileInfo(mDesk->prompter.lastFolderOrProposal).path(),
+                 QFileInfo(db().filePath()).path());
+        const QString printed = pdfText(pdf);
+        for (const QString& text :
+             {u"Rehearsal"_s, u"1 answered"_s, u"Vault judge 1"_s, table->item(0, 3)->text()})
+            QVERIFY2(printed.contains(text), qPrintable(text));
+    }
+
     // A score's history is two clicks away in the queue, the Gymnasts and the
     // Results tabs; the History tab lists the session's entries, narrowed by
     // kind, and prints them to a PDF.
@@ -116,5 +207,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestHistoryWindow)
-#include "tst_history_window.moc"
+QTEST_MAIN(TestConsoleTabs)
+#include "tst_console_tabs.moc"

@@ -1,37 +1,67 @@
+#include "childprogram.h"
 #include "db/meetevents.h"
 #include "firstrow.h"
 #include "judging/scoreinquiries.h"
 #include "results/resultstablemodel.h"
 #include "serverfixture.h"
+#include "shell/meetinfo.h"
 #include "web/resultsapi.h"
 
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace Qt::Literals::StringLiterals;
 
-// A score held for review and a score under inquiry, through the real server:
-// what the displays, the results and the queue show of each until it is
-// released or decided.
-class TestJudgingHolds : public QObject {
+// What every view of the results shows, through the real server: the desk's
+// results grid, the results API, a judge's gymnast answer and the printed
+// results. A score held for review and a score under inquiry until it is
+// released or decided; a gymnast's age group when the meet's date moves.
+class TestResultsViews : public QObject {
     Q_OBJECT
+
+    // Gymnast `num`'s row on /api/results of her session.
+    static QJsonObject apiRow(ServerFixture& f, const QString& num) {
+        const QString session =
+            firstRow(f.db(), u"SELECT Session FROM Gymnasts WHERE Num = ?"_s, {num}).value(0);
+        const auto reply = ResultsApi(f.db(), {})
+                               .answer(u"/api/results"_s, QUrlQuery(u"session="_s + session), {});
+        for (const QJsonValue row : QJsonDocument::fromJson(reply->body)[u"rows"_s].toArray()) {
+            if (row[u"num"_s] == num)
+                return row.toObject();
+        }
+        return QJsonObject();
+    }
+
+    // The cell of gymnast `num`'s number on the desk's Results grid as `filter`
+    // shows it; invalid when she is not listed.
+    static QModelIndex onTheGrid(ResultsTableModel& grid, const ResultsFilter& filter,
+                                 const QString& num) {
+        if (!grid.show(filter))
+            return {};
+        return grid.match(grid.index(0, 1), Qt::DisplayRole, num, 1, Qt::MatchExactly).value(0);
+    }
 
     // Gymnast 102's Floor on /api/results: the score, its place and the field
     // `mark` ("review" or "inquiry").
     static QJsonObject floorOf102(ServerFixture& f, const QString& mark) {
-        const QString session =
+        const QJsonObject row = apiRow(f, u"102"_s);
+        return QJsonObject{{u"Floor"_s, row[u"Floor"_s]},
+                           {u"place"_s, row[u"places"_s][u"Floor"_s]},
+                           {mark, row[mark]}};
+    }
+
+    // Gymnast 102's Floor cell in the desk's Results grid.
+    static QString floorOnTheGrid(ServerFixture& f) {
+        ResultsFilter filter;
+        filter.session =
             firstRow(f.db(), u"SELECT Session FROM Gymnasts WHERE Num = '102'"_s).value(0);
-        const auto reply = ResultsApi(f.db(), {})
-                               .answer(u"/api/results"_s, QUrlQuery(u"session="_s + session), {});
-        for (const QJsonValue row : QJsonDocument::fromJson(reply->body)[u"rows"_s].toArray()) {
-            if (row[u"num"_s] == u"102"_s)
-                return QJsonObject{{u"Floor"_s, row[u"Floor"_s]},
-                                   {u"place"_s, row[u"places"_s][u"Floor"_s]},
-                                   {mark, row[mark]}};
-        }
-        return QJsonObject();
+        ResultsTableModel grid(f.db());
+        const int floorColumn = 3 + int(MeetEvents::names().indexOf(u"Floor"_s));
+        return onTheGrid(grid, filter, u"102"_s).siblingAtColumn(floorColumn).data().toString();
     }
 
     // Gymnast 102's Floor score of 9 sent by Floor's judge 1 and shown and
@@ -51,18 +81,40 @@ class TestJudgingHolds : public QObject {
         return sent ? std::pair{&display, &floor} : std::pair<TestStation*, TestStation*>{};
     }
 
-    // Gymnast 102's Floor cell in the desk's Results grid.
-    static QString floorOnTheGrid(ServerFixture& f) {
-        ResultsFilter filter;
-        filter.session =
-            firstRow(f.db(), u"SELECT Session FROM Gymnasts WHERE Num = '102'"_s).value(0);
-        ResultsTableModel grid(f.db());
-        if (!grid.show(filter))
-            return grid.error();
-        const int floorColumn = 3 + int(MeetEvents::names().indexOf(u"Floor"_s));
-        const QModelIndexList found =
-            grid.match(grid.index(0, 1), Qt::DisplayRole, u"102"_s, 1, Qt::MatchExactly);
-        return found.value(0).siblingAtColumn(floorColumn).data().toString();
+    // Gymnast 101 of the sample meet (level 4, born 2016-05-02, session 1)
+    // in her level's age groups Junior (0 to 9, id 1) and Senior (10 to 99,
+    // id 2) on the grid.
+    static QString gridDivision(ResultsTableModel& grid) {
+        QStringList in;
+        for (const auto& [ageId, name] : {std::pair{1, u"Junior"_s}, std::pair{2, u"Senior"_s}}) {
+            ResultsFilter filter;
+            filter.session = u"1"_s;
+            filter.ageId = ageId;
+            if (onTheGrid(grid, filter, u"101"_s).isValid())
+                in.append(name);
+        }
+        return in.join(u'+');
+    }
+
+    static QString padAgeGroup(TestStation& vault) {
+        return vault.ask(u"GYMNASTQUERY|101|Vault|2"_s).split(u'|').value(7);
+    }
+
+    static QString printedDivision(ServerFixture& f) {
+        const QString csv = f.temp().path(u"results.csv"_s);
+        QFile::remove(csv);
+        const auto done = ChildProgram::runTallvane(
+            {u"results"_s, f.db().filePath(), u"--session"_s, u"1"_s, u"--csv"_s, csv},
+            f.temp().folder());
+        QFile file(csv);
+        if (done.status != 0 || !file.open(QIODevice::ReadOnly))
+            return done.err;
+        for (const QString& line : QString::fromUtf8(file.readAll()).split(u"\r\n"_s)) {
+            const QStringList fields = line.split(u',');
+            if (fields.value(4) == u"101"_s)
+                return fields.value(2);
+        }
+        return u"(not printed)"_s;
     }
 
 private Q_SLOTS:
@@ -136,7 +188,33 @@ private Q_SLOTS:
         QCOMPARE(firstRow(f.db(), u"SELECT Note FROM ScoreHistory WHERE Kind = 'inquiry'"_s),
                  QStringList{u"filed by Coach Lee, past the time limit for inquiries"_s});
     }
+
+    // A new start date moves her age group everywhere at once, and the meet's
+    // live results hear that every session changed.
+    void newStartDateMovesTheAgeGroupEverywhere() {
+        SERVER_FIXTURE(f);
+        ResultsTableModel grid(f.db());
+        TestStation& vault = f.judge(u"Vault"_s, 2);
+        const auto views = [&] {
+            return QStringList{gridDivision(grid), apiRow(f, u"101"_s)[u"division"_s].toString(),
+                               padAgeGroup(vault), printedDivision(f)};
+        };
+        QCOMPARE(views(), QStringList(4, u"Senior"_s)); // ten in 2026
+
+        QSignalSpy told(&f.db().changes(), &MeetChanges::resultsChangedIn);
+        QString error;
+        const MeetInfo::Edits edits{u"2025-03-14"_s, u"2025-03-15"_s, 3, u"10"_s};
+        QCOMPARE(MeetInfo::save(f.state(), edits, &error), MeetInfo::Result::Ok);
+        QCOMPARE(views(), QStringList(4, u"Junior"_s)); // nine in 2025
+        QCOMPARE(told.size(), 2);
+        QCOMPARE((QStringList{told[0][0].toString(), told[1][0].toString()}),
+                 QStringList({u"1"_s, u"2"_s}));
+
+        // Saving the same date again changes nothing anyone must hear of.
+        QCOMPARE(MeetInfo::save(f.state(), edits, &error), MeetInfo::Result::Ok);
+        QCOMPARE(told.size(), 2);
+    }
 };
 
-QTEST_GUILESS_MAIN(TestJudgingHolds)
-#include "tst_judging_holds.moc"
+QTEST_GUILESS_MAIN(TestResultsViews)
+#include "tst_results_views.moc"
