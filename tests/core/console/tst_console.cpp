@@ -195,9 +195,7 @@ private Q_SLOTS:
             "VALUES(1, 12, 'Level 4 - Group B', '2026-03-15', '4:00 PM')"_s);
         QVERIFY(mSessions->refresh());
         QCOMPARE(mSessions->sessions().size(), 3);
-        const SessionEntry entry = mSessions->sessions().last();
-        QCOMPARE(SessionsConsole::listText(entry), u"12 - Level 4 - Group B"_s);
-        const auto loaded = mSessions->load(entry.number);
+        const auto loaded = mSessions->load(mSessions->sessions().last().number);
         QVERIFY(loaded); // a Null shows empty
         QCOMPARE((QStringList{loaded->description, loaded->awards, loaded->date, loaded->marchIn}),
                  QStringList({u"Level 4 - Group B"_s,
@@ -233,8 +231,6 @@ private Q_SLOTS:
     void renamingTheCurrentSessionKeepsItCurrent() {
         QVERIFY(mSessions->setCurrentSession(u"1"_s));
         QVERIFY(mSessions->save(session(u"1"_s, u"Saturday Morning"_s, u"2026-03-14"_s)));
-        QCOMPARE(mDesk->current.id() + u' ' + mDesk->current.description(),
-                 u"1 Saturday Morning"_s);
         QCOMPARE(mSessions->chooserIndexOfCurrent(), 0);
         // The stored choice keeps the old text until the next "Set".
         QCOMPARE(stored(u"SELECT session_desc FROM current_settings"_s),

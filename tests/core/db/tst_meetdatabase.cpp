@@ -30,6 +30,9 @@ class TestMeetDatabase : public QObject {
             return u"<nothing>"_s;
         return query.value(0).toString();
     }
+    static QStringList waitingIndex(MeetDatabase& db) {
+        return firstRow(db, u"SELECT sql FROM sqlite_master WHERE name = 'TallvaneQueueWaiting'"_s);
+    }
 
 private Q_SLOTS:
     void init() { mMeet = std::make_unique<EmptyMeet>(); }
@@ -66,6 +69,32 @@ private Q_SLOTS:
         QCOMPARE(expected.count(u"0"_s), 10);
         QCOMPARE(firstRow(db, u"SELECT * FROM Gymnasts"_s), expected);
         QVERIFY(!db.execute(u"INSERT INTO Gymnasts(Num, Scratched) VALUES('1', NULL)"_s));
+    }
+
+    // A file whose waiting-scores index an earlier version made otherwise
+    // gets it as it is made now when opened, and its rows read through it as before.
+    void anOlderIndexIsMadeAgain() {
+        const QString path = mMeet->db.filePath();
+        const QString made = waitingIndex(mMeet->db).value(0);
+        QVERIFY(made.contains(u"WHERE Status = 'Queued'"_s));
+        for (const QString& sql :
+             {u"DROP INDEX TallvaneQueueWaiting"_s,
+              u"CREATE INDEX TallvaneQueueWaiting "
+              "ON ScoreBoardQueue(Status, EventName, QueueTimeNum)"_s,
+              u"INSERT INTO ScoreBoardQueue(num, EventName, QueueTimeNum, Status) "
+              "VALUES('101', 'Vault', '1', 'Queued'), ('102', 'Vault', '0', 'Sent')"_s})
+            QVERIFY2(mMeet->db.execute(sql), qPrintable(mMeet->db.lastError()));
+        mMeet->db.close();
+
+        MeetDatabase db;
+        QVERIFY2(db.open(path), qPrintable(db.lastError()));
+        QCOMPARE(waitingIndex(db), QStringList{made});
+        QCOMPARE(firstRow(db, u"SELECT num FROM ScoreBoardQueue WHERE Status = 'Queued' AND "
+                              "EventName = 'Vault' ORDER BY QueueTimeNum"_s),
+                 QStringList{u"101"_s});
+        // Opened again, it stays as it is.
+        QVERIFY(db.open(path));
+        QCOMPARE(waitingIndex(db), QStringList{made});
     }
 
     // Names sort and match without letter case, in every alphabet: each pair

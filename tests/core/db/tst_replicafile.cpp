@@ -37,10 +37,6 @@ QList<std::pair<int, QByteArray>> changedPages(const PageImage& image, const Pag
     return pages;
 }
 
-QString integrityOf(MeetDatabase& db) {
-    return db.select(u"PRAGMA integrity_check"_s).text(0, u"integrity_check"_s);
-}
-
 // The rows added, read from the file as it is (its journal not taken); -1
 // when it is not whole.
 int bareRows(const QString& path) {
@@ -62,7 +58,8 @@ int bareRows(const QString& path) {
 // The rows added, as any program opening the meet file sees them.
 int rowsIn(const QString& path) {
     MeetDatabase db;
-    if (!db.open(path) || integrityOf(db) != u"ok"_s)
+    if (!db.open(path) ||
+        db.select(u"PRAGMA integrity_check"_s).text(0, u"integrity_check"_s) != u"ok"_s)
         return -1;
     return db.select(u"SELECT count(*) AS n FROM TallvaneSettings WHERE Name LIKE 'Row%'"_s)
         .value(0, 0)

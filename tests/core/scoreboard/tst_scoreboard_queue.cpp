@@ -157,8 +157,6 @@ private Q_SLOTS:
     void removeTheOnlyScoreKeepsTheEmptyRow() {
         QCOMPARE(mQueue->removeQuestion(0), QString());
         queue(0, u"101"_s, u"Vault"_s, u"9.350"_s);
-        QCOMPARE(mQueue->removeQuestion(0),
-                 u"Remove score for gymnast 101 from scoreboard queue?"_s);
         QSignalSpy changed(mQueue->grid(), &QAbstractItemModel::dataChanged);
         QVERIFY(mQueue->removeQueueRow(0));
         QCOMPARE(changed.count(), 1);

@@ -1,5 +1,6 @@
 #include "datarows.h"
 #include "firstrow.h"
+#include "server/messagefields.h"
 #include "server/stationframing.h"
 #include "serverfixture.h"
 
@@ -14,8 +15,9 @@ using namespace Qt::Literals::StringLiterals;
 using Mode = StationFraming::Mode;
 Q_DECLARE_METATYPE(Mode)
 
-// What stations send: received bytes cut into messages, and nothing a station
-// sends may stop the server (after each attack a fresh station still logs in).
+// What stations send: received bytes cut into messages, a message read as
+// views of its fields, and nothing a station sends may stop the server (after
+// each attack a fresh station still logs in).
 class TestServerHostile : public QObject {
     Q_OBJECT
 
@@ -76,6 +78,28 @@ private Q_SLOTS:
         QCOMPARE(got, messages);
         QCOMPARE(framing.mode(), mode);
         QCOMPARE(framing.pendingBytes(), pending);
+    }
+
+    // The fields read as the message split at "|": the same fields, an empty
+    // field an empty text (stored as ''), a missing one a null text (stored as Null).
+    void fieldsAreTheSplitMessage_data() {
+        QTest::addColumn<QString>("message");
+        for (const QString& message :
+             {u""_s, u"CLIENTBEAT"_s, u"|"_s, u"SENDSCORE|101|"_s, u"||x||"_s,
+              u"SENDSCORE|101|1|1|Vault|9.5|||||||10|0|9.5|9.5|9.4|||||||10|0|9.4|0"_s}) {
+            QTest::newRow(qPrintable(message.isEmpty() ? u"empty"_s : message)) << message;
+        }
+    }
+    void fieldsAreTheSplitMessage() {
+        QFETCH(QString, message);
+        const QStringList split = message.split(u'|');
+        const MessageFields fields(message);
+        QCOMPARE(fields.size(), split.size());
+        QCOMPARE(fields.toList(), split);
+        for (qsizetype i = 0; i <= split.size(); ++i) {
+            QCOMPARE(fields.text(i).isNull(), split.value(i).isNull());
+            QCOMPARE(fields.at(i), QStringView(split.value(i)));
+        }
     }
 
     void pendingInputIsLimited() {
@@ -223,30 +247,6 @@ private Q_SLOTS:
         QCOMPARE(judge.next(), u"SECONDARYSCORE|2|9.200|"_s);
         QVERIFY(judge.pending().isEmpty());
         QVERIFY(f.alerts().alerts().constLast().contains(u"SECONDARYSCORE was not sent"_s));
-    }
-
-    // A station that asks for more than it reads has no more than the limit
-    // waiting for it, and is disconnected when it goes on not reading.
-    void stationThatDoesNotReadItsAnswers() {
-        SERVER_FIXTURE(f);
-        StationServer& server = f.meet().stations();
-        constexpr qint64 Limit = 1024 * 1024;
-        server.setMaxPendingOutput(Limit);
-        server.setOutputStallTimeout(300);
-        QTcpSocket station;
-        station.setReadBufferSize(4096);
-        QSignalSpy opened(&server, &StationServer::connectionOpened);
-        station.connectToHost(QHostAddress::LocalHost, f.port());
-        QVERIFY(opened.wait());
-        const ConnectionId id = opened.first().first().value<ConnectionId>();
-        const QString answer(256 * 1024, u'x');
-        for (int i = 0; i < 200; ++i) {
-            server.sendData(id, answer);
-            QVERIFY2(server.pendingOutput(id) <= Limit, qPrintable(QString::number(i)));
-        }
-        QTRY_VERIFY(!server.isConnected(id));
-        QVERIFY(f.alerts().alerts().constLast().contains(u"did not read"_s));
-        serverStillServes(f, u"Vault"_s);
     }
 
     // Answers that the kernel cannot take at once wait for the station and

@@ -77,10 +77,8 @@ private Q_SLOTS:
         QCOMPARE(door.loginDisplay(u"Door"_s, m.f.pin()), u"AUTHRESP|0"_s);
         WebTestStation hall(m.web.port());
         QCOMPARE(hall.loginDisplay(u"Hall"_s, m.f.pin()), u"AUTHRESP|0"_s);
-        // Nothing chosen yet: the boards hear nothing, and say what they show.
-        door.send(u"BOARDLAYOUT|single|all||"_s);
+        // Nothing chosen yet: the board hears nothing, and says what it shows.
         hall.send(u"BOARDLAYOUT|four|all||"_s);
-        QVERIFY(m.showing(u"Door"_s, layout(u"BOARDLAYOUT|single|all||"_s)));
         QVERIFY(m.showing(u"Hall"_s, layout(u"BOARDLAYOUT|four|all||"_s)));
 
         QVERIFY(m.boards.choose(u"Door"_s, layout(u"BOARDLAYOUT|leaders|all|4|Junior"_s)));
@@ -112,7 +110,7 @@ private Q_SLOTS:
     }
 
     // Bad texts change nothing and get no answer; the board stays connected.
-    // A TCP display is listed as fixed, is never told, and cannot be changed.
+    // A TCP display shows one score, is never told, and cannot be changed.
     void badTextsAndTcpDisplaysAreLeftAlone() {
         Meet m;
         QVERIFY(m.f.started());
@@ -137,9 +135,7 @@ private Q_SLOTS:
         QVERIFY(m.boards.choose(u"Door"_s, layout(u"BOARDLAYOUT|loop|all||"_s)));
         QCOMPARE(board.next(), u"BOARDLAYOUT|loop|all||"_s);
 
-        const auto fixed = m.boards.board(u"Scoreboard"_s);
-        QVERIFY(fixed && !fixed->browser);
-        QCOMPARE(fixed->showing, layout(u"BOARDLAYOUT|single|all||"_s));
+        QCOMPARE(m.boards.board(u"Scoreboard"_s)->showing, layout(u"BOARDLAYOUT|single|all||"_s));
         QString refusal;
         QVERIFY(!m.boards.choose(u"Scoreboard"_s, layout(u"BOARDLAYOUT|four|all||"_s), &refusal));
         QVERIFY(refusal.contains(u"TCP display"_s));
