@@ -1,6 +1,7 @@
 #pragma once
 
-// The memory a process holds in RAM, as the benchmarks report it.
+// The memory a process holds in RAM, as the benchmarks and the soak tests
+// report it.
 
 #include <QByteArray>
 #include <QFile>

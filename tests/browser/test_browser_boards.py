@@ -11,8 +11,6 @@ Boards opened by their links: a four-event board, linked in Spanish in an
 English browser, puts each event's scores up in that event's quarter with a
 decimal comma as soon as the server offers them and confirms every one over
 several rounds, while a leaders board follows the results with no reload.
-
-Run: /usr/bin/python3 test_browser_boards.py TALLVANE_BIN SOURCE_DIR
 """
 import os
 import sys

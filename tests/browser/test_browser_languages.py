@@ -6,8 +6,6 @@ phone finds a gymnast by name and follows them across a reload and a live
 score; a Spanish pad takes a score typed with a decimal comma; the chooser
 turns a page German and high-contrast, kept after a reload. (A board linked in
 Spanish is in the boards' test.)
-
-Run: /usr/bin/python3 test_browser_languages.py TALLVANE_BIN SOURCE_DIR
 """
 import os
 import sys

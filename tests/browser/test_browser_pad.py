@@ -15,8 +15,6 @@ A pad follows its meet to the standby: a primary and a standby `tallvane serve`
 on the primary, the primary killed, a score sent while no server answers; the
 standby takes over, the pad moves there by itself, logs in again and its
 waiting score is stored once in the standby's meet file.
-
-Run: /usr/bin/python3 test_browser_pad.py TALLVANE_BIN SOURCE_DIR
 """
 import os
 import sys

@@ -1,7 +1,8 @@
 """What the pages' tests in a real browser (headless Chromium driven by
 Selenium) share: a temporary copy of the demo meet served by `tallvane serve`,
 the browser, its windows, pads and boards logged in, judges on the station
-port, and the test runner.
+port, and the test runner. Each test file runs as
+`/usr/bin/python3 test_browser_NAME.py TALLVANE_BIN SOURCE_DIR [TEST ...]`.
 """
 import faulthandler
 import json

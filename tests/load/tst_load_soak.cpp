@@ -186,7 +186,7 @@ void TestLoadSoak::twoHundredStationsThroughAMeet() {
         QTRY_COMPARE_WITH_TIMEOUT(mMeet->connectionRows(), int(mStations.size()), DeadlineMs);
         if (round == 0) {
             waitHeartbeatRounds(1);
-            warmRss = residentKiB();
+            warmRss = residentKiB(QCoreApplication::applicationPid());
         }
     }
 
@@ -225,7 +225,7 @@ void TestLoadSoak::twoHundredStationsThroughAMeet() {
 
     // The traffic did not make the server grow. The address sanitizer keeps
     // freed memory in quarantine, so its figures say nothing here.
-    const qint64 endRss = residentKiB();
+    const qint64 endRss = residentKiB(QCoreApplication::applicationPid());
     qInfo("resident memory: %lld KiB after warm-up, %lld KiB at the end", warmRss, endRss);
 #ifndef __SANITIZE_ADDRESS__
     QVERIFY2(endRss <= warmRss * 3 / 2 + 32 * 1024, "resident memory grew with the traffic");

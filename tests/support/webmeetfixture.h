@@ -15,3 +15,9 @@ struct WebMeetFixture {
         pages.start();
     }
 };
+
+// Declares `name`, a web meet of `Type` (WebMeetFixture or one made from it),
+// and ends the test at once when its server did not start.
+#define WEB_MEET(Type, name)                                                                       \
+    Type name;                                                                                     \
+    QVERIFY2(name.f.started(), qPrintable(name.f.startMessage()))

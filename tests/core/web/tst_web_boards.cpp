@@ -71,8 +71,7 @@ private Q_SLOTS:
     // A board says what it shows and is told the desk's choice; another board
     // is untouched.
     void theDesksChoiceReachesTheBoardAndNoOther() {
-        Meet m;
-        QVERIFY(m.f.started());
+        WEB_MEET(Meet, m);
         WebTestStation door(m.web.port());
         QCOMPARE(door.loginDisplay(u"Door"_s, m.f.pin()), u"AUTHRESP|0"_s);
         WebTestStation hall(m.web.port());
@@ -112,8 +111,7 @@ private Q_SLOTS:
     // Bad texts change nothing and get no answer; the board stays connected.
     // A TCP display shows one score, is never told, and cannot be changed.
     void badTextsAndTcpDisplaysAreLeftAlone() {
-        Meet m;
-        QVERIFY(m.f.started());
+        WEB_MEET(Meet, m);
         TestStation& tcp = m.f.display(u"Scoreboard"_s);
         WebTestStation board(m.web.port());
         QCOMPARE(board.loginDisplay(u"Door"_s, m.f.pin()), u"AUTHRESP|0"_s);
@@ -170,8 +168,7 @@ private Q_SLOTS:
     void refusesBadQueries() {
         QFETCH(QString, query);
         QFETCH(int, status);
-        Meet m;
-        QVERIFY(m.f.started());
+        WEB_MEET(Meet, m);
         auto reply = m.requests.get(u"/api/announcer?"_s + query);
         QCOMPARE(WebRequests::status(*reply), status);
         QVERIFY(
@@ -181,8 +178,7 @@ private Q_SLOTS:
     // Each event is on the gymnast its judges looked up last among
     // those of the session asked for; a number that finds no one moves nothing.
     void followsTheLookups() {
-        Meet m;
-        QVERIFY(m.f.started());
+        WEB_MEET(Meet, m);
         QWebSocket viewer;
         QSignalSpy heard(&viewer, &QWebSocket::textMessageReceived);
         viewer.open(QUrl(u"ws://127.0.0.1:%1/updates"_s.arg(m.web.port())));
@@ -209,8 +205,7 @@ private Q_SLOTS:
     // Names, gyms, levels, divisions, squads, running order, scores and
     // places: nothing else leaves, not a birthday nor a PIN.
     void carriesOnlyPublicData() {
-        Meet m;
-        QVERIFY(m.f.started());
+        WEB_MEET(Meet, m);
         auto reply = m.requests.get(u"/api/announcer?session=1"_s);
         QCOMPARE(WebRequests::status(*reply), 200);
         const QByteArray body = reply->readAll();

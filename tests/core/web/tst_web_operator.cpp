@@ -88,8 +88,7 @@ private Q_SLOTS:
     // The right PIN gives a cookie that lasts as long as the browser; the
     // operator API answers that cookie alone, with a short JSON error else.
     void aLogInOpensTheOperatorApis() {
-        Meet m;
-        QVERIFY(m.f.started());
+        WEB_MEET(Meet, m);
         QCOMPARE(m.statusOf({}), 401);
         auto refused = m.requests.send("GET", u"/api/probe"_s, {});
         QCOMPARE(QJsonDocument::fromJson(refused->readAll()).object().value(u"error"_s).toString(),
@@ -124,8 +123,7 @@ private Q_SLOTS:
     // Guessing the operator PIN costs what guessing the station PIN does,
     // and both count together.
     void wrongOperatorPinsCountWithStationPins() {
-        Meet m;
-        QVERIFY(m.f.started());
+        WEB_MEET(Meet, m);
         for (int i = 0; i < 3; ++i)
             QCOMPARE(status(*m.logInWith(u"000000"_s)), 401);
         TestStation& judge = m.f.station();
@@ -145,8 +143,7 @@ private Q_SLOTS:
     // operatorpin.txt is never an advertisement image, nor a page, nor part
     // of an API answer.
     void theOperatorPinIsNeverServed() {
-        Meet m;
-        QVERIFY(m.f.started());
+        WEB_MEET(Meet, m);
         const QByteArray pin = m.operatorPin().toLatin1();
         for (const QString& name : {u"operatorpin.txt"_s, u"OPERATORPIN.TXT"_s,
                                     u"./operatorpin.txt"_s, u"x/../operatorpin.txt"_s}) {
@@ -169,8 +166,7 @@ private Q_SLOTS:
     // A browser pad tells its battery and the scores waiting in its outbox; a
     // low battery and an outbox that stays full are marked, each with one alert.
     void aPadsBatteryAndOutboxAreShown() {
-        Meet m;
-        QVERIFY(m.f.started());
+        WEB_MEET(Meet, m);
         QCOMPARE(WebRequests::status(*m.requests.get(u"/api/health"_s)), 401);
         QVERIFY(m.logIn());
         m.pages.seats().setOutboxWait(300);
@@ -200,8 +196,7 @@ private Q_SLOTS:
     // "PADSTATE" is a browser's message: over TCP it is an unknown command,
     // and it counts for nothing before a log-in.
     void onlyALoggedInBrowserReportsAPadState() {
-        Meet m;
-        QVERIFY(m.f.started());
+        WEB_MEET(Meet, m);
         QVERIFY(m.logIn());
         TestStation& tcp = m.f.judge(u"Beam"_s, 1);
         tcp.send(u"PADSTATE|10|0|3|x"_s);
@@ -219,8 +214,7 @@ private Q_SLOTS:
     // A station that misses a heartbeat round is silent, then gone when
     // logged out; the one that answers shows its round trip.
     void aSilentStationTurnsSilentThenGone() {
-        Meet m;
-        QVERIFY(m.f.started());
+        WEB_MEET(Meet, m);
         QVERIFY(m.logIn());
         m.pages.seats().setSilentAfter(100);
         TestStation& alive = m.f.judge(u"Vault"_s, 1);
@@ -250,8 +244,7 @@ private Q_SLOTS:
 
     // The simulator, as a browser station, fills a seat with a pad's report.
     void theSimulatorReportsAPadState() {
-        Meet m;
-        QVERIFY(m.f.started());
+        WEB_MEET(Meet, m);
         QVERIFY(m.logIn());
         ChildProgram pad(QStringLiteral(TALLVANE_STATION_BIN),
                          {u"127.0.0.1:%1"_s.arg(m.web.port()), u"--web"_s, u"--judge"_s, u"Floor"_s,
@@ -266,8 +259,7 @@ private Q_SLOTS:
     // Started from the operator's page: a pad that logs in again before it
     // taps OK, one that never answers, a TCP judge, and an empty seat.
     void everySeatAnswersOrIsListed() {
-        Meet m;
-        QVERIFY(m.f.started());
+        WEB_MEET(Meet, m);
         QCOMPARE(status(*m.requests.post(u"/api/rehearsal/start"_s, {})), 401);
         QVERIFY(!m.rehearsal.isRunning());
         QVERIFY(m.logIn());

@@ -65,8 +65,7 @@ private Q_SLOTS:
         QFETCH(QString, path);
         QFETCH(int, status);
         QFETCH(QString, type);
-        Meet m;
-        QVERIFY(m.f.started());
+        WEB_MEET(Meet, m);
         QVERIFY(m.web.isListening());
         WebRequests requests(m.web.port());
         auto reply = requests.get(path);
