@@ -36,18 +36,34 @@ run_one() {
         -rss_limit_mb=4096 "${maxlen[@]}" -print_final_stats=1 \
         -artifact_prefix="$build/$name-" "$build/corpus/$name" "fuzz/corpus/$name" \
         >"$build/$name.log" 2>&1 &
-    local pid=$! used=0 status=0
+    local pid=$! used=0 status=0 interrupted=0 grace=0
     while kill -0 "$pid" 2>/dev/null; do
         used=$(cpu_seconds "$pid") || break
         if [ "$used" -ge "$seconds" ]; then
             kill -INT "$pid" 2>/dev/null || true
+            interrupted=1
             break
         fi
         sleep 0.5
     done
+    # libFuzzer's interrupt handler allocates: when the signal lands inside the
+    # sanitizer's allocator, the target hangs on the allocator's lock after its
+    # final statistics. One still there 30 s after the interrupt is killed.
+    while [ "$interrupted" = 1 ] && [ "$grace" -lt 60 ] && kill -0 "$pid" 2>/dev/null; do
+        sleep 0.5
+        grace=$((grace + 1))
+    done
+    if [ "$interrupted" = 1 ] && kill -0 "$pid" 2>/dev/null; then
+        echo "== $name did not end after its interrupt: killed"
+        kill -KILL "$pid"
+    fi
     wait "$pid" || status=$?
-    # Interrupted at its budget: a whole run, not a finding.
-    [ "$status" = 72 ] && grep -q 'libFuzzer: run interrupted' "$build/$name.log" && status=0
+    # Interrupted at its budget (and killed if it hung on its way out): a whole
+    # run, not a finding.
+    if [ "$interrupted" = 1 ] && { [ "$status" = 72 ] || [ "$status" = 137 ]; } &&
+        grep -q 'libFuzzer: run interrupted' "$build/$name.log"; then
+        status=0
+    fi
     echo "$used" >"$build/$name.cpu"
     echo "$status" >"$build/$name.status"
     echo "== $name ended ($status)"
