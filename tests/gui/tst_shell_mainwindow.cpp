@@ -14,7 +14,6 @@
 #include <QAction>
 #include <QFile>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>

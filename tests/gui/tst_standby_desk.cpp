@@ -19,7 +19,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
-#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QStringListModel>
 #include <QTest>

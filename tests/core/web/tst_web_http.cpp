@@ -2,7 +2,6 @@
 #include "web/httprequest.h"
 #include "webmeetfixture.h"
 
-#include <QTcpSocket>
 #include <QTest>
 #include <QTimer>
 

@@ -107,10 +107,14 @@ private Q_SLOTS:
         clock.start();
         QVERIFY(store(u"101"_s, u"9.1"_s));
         QVERIFY(store(u"103"_s, u"8.9"_s));
+        // Syncs slowed past the gathering time (a loaded disk) may part the two.
+        const bool together = clock.elapsed() < LiveUpdates::GatherMs;
         QVERIFY(heard.wait(1000));
         QVERIFY(clock.elapsed() < 1000);
-        QVERIFY(!heard.wait(LiveUpdates::GatherMs * 3));
-        QCOMPARE(told(), QStringList{u"{\"session\":1,\"type\":\"scores\"}"_s});
+        QVERIFY(!heard.wait(LiveUpdates::GatherMs * 3) || !together);
+        const QStringList first = told();
+        QCOMPARE(first, QStringList(together ? 1 : first.size(),
+                                    u"{\"session\":1,\"type\":\"scores\"}"_s));
         const auto test =
             SubmittedScore::fromFields(u"SENDSCORE|101|1|1|Bars|||||||||||5|1"_s.split(u'|'));
         QVERIFY(m.f.services().enterScore(test, true).stored);

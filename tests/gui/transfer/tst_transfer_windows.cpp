@@ -4,7 +4,6 @@
 #include "transfer/transferfileinfo.h"
 #include "transferfiles.h"
 
-#include <QAction>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
