@@ -6,6 +6,7 @@
 #include "db/meetdatabase.h"
 #include "db/tables/scorehistorytable.h"
 #include "db/tables/scoreholdstable.h"
+#include "db/tables/scoreinquiriestable.h"
 
 #include <QDateTime>
 
@@ -42,10 +43,26 @@ bool QueueHolds::reload(QString* error) {
     const auto held = holds.all();
     if (!held)
         return reportFailure(error, holds.lastError());
+    ScoreInquiriesTable inquiries(mDb);
+    const auto asked = inquiries.all();
+    if (!asked)
+        return reportFailure(error, inquiries.lastError());
     mHeld.clear();
     for (const ScoreHoldsTable::Held& score : *held)
         mHeld.insert(heldKey(score.num, score.event));
+    mUnderInquiry.clear();
+    for (const ScoreInquiriesTable::Inquiry& inquiry : *asked) {
+        if (inquiry.isOpen())
+            mUnderInquiry.insert(heldKey(inquiry.num, inquiry.event));
+    }
     return true;
+}
+
+void QueueHolds::mark(QueueEntry& entry) const {
+    const bool counts = !entry.isTestScore();
+    entry.held = entry.held || (counts && isHeld(entry.num, entry.event));
+    entry.underInquiry = counts && !mUnderInquiry.isEmpty() &&
+                         mUnderInquiry.contains(heldKey(entry.num, entry.event));
 }
 
 bool QueueHolds::recordOperatorChange(MeetDatabase& db, const QString& kind,

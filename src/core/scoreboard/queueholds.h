@@ -9,8 +9,9 @@ class MeetDatabase;
 
 // The queued scores held for the meet referee's review, as the ScoreHolds
 // table keeps them and as the queue asks of them on every score: held or not,
-// and the events whose new scores are held as they arrive. Every hold and
-// release is written together with its entry in the score history.
+// and the events whose new scores are held as they arrive; and the scores
+// under an open inquiry, which the grid marks. Every hold and release is
+// written together with its entry in the score history.
 class QueueHolds {
 public:
     explicit QueueHolds(MeetDatabase& db);
@@ -23,7 +24,11 @@ public:
     void setHoldNewScores(const QString& event, bool hold);
     bool holdsNewScores(const QString& event) const;
 
-    // Reads the held scores again from the meet file.
+    // Marks `entry` held (when it is, or was already marked so) and under
+    // inquiry as the meet file last said; a test score is neither.
+    void mark(QueueEntry& entry) const;
+
+    // Reads the held scores and the open inquiries again from the meet file.
     bool reload(QString* error);
     // Holds a score as it is stored, inside the caller's transaction, and
     // marks `toShow` held; the score counts as held once it is shown.
@@ -36,11 +41,12 @@ public:
     static bool recordOperatorChange(MeetDatabase& db, const QString& kind, const QueueEntry& entry,
                                      const QString& note, QString* error);
 
+private:
     // The key of a gymnast's score for an event, letter case of the event aside.
     static QString heldKey(const QString& num, const QString& event);
 
-private:
     MeetDatabase& mDb;
-    QSet<QString> mHeld;    // the held scores, by heldKey()
-    QSet<QString> mHoldNew; // events whose new scores are held, in lower case
+    QSet<QString> mHeld;         // the held scores, by heldKey()
+    QSet<QString> mHoldNew;      // events whose new scores are held, in lower case
+    QSet<QString> mUnderInquiry; // the scores with an open inquiry, by heldKey()
 };

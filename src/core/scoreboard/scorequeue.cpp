@@ -133,10 +133,7 @@ void ScoreQueue::show(const QueueEntry& shown) {
     QueueEntry entry = shown;
     if (entry.held)
         mHolds.noteHeld(entry.num, entry.event);
-    else
-        entry.held = !entry.isTestScore() && isHeld(entry.num, entry.event);
-    entry.underInquiry = !entry.isTestScore() && !mUnderInquiry.isEmpty() &&
-                         mUnderInquiry.contains(QueueHolds::heldKey(entry.num, entry.event));
+    mHolds.mark(entry);
     mGrid.showEntry(entry);
     Q_EMIT changed();
 }
@@ -183,22 +180,10 @@ bool ScoreQueue::reload(QString* error) {
         return reportFailure(error, table.lastError());
     if (!mHolds.reload(error))
         return false;
-    ScoreInquiriesTable inquiries(mDb);
-    const auto asked = inquiries.all();
-    if (!asked)
-        return reportFailure(error, inquiries.lastError());
-    mUnderInquiry.clear();
-    for (const ScoreInquiriesTable::Inquiry& inquiry : *asked) {
-        if (inquiry.isOpen())
-            mUnderInquiry.insert(QueueHolds::heldKey(inquiry.num, inquiry.event));
-    }
     QList<QueueEntry> entries;
     for (const ScoreBoardQueueTable::Row& row : *rows) {
         entries.append(entryOf(row));
-        QueueEntry& entry = entries.last();
-        entry.held = !entry.isTestScore() && isHeld(row.num, row.event);
-        entry.underInquiry =
-            !entry.isTestScore() && mUnderInquiry.contains(QueueHolds::heldKey(row.num, row.event));
+        mHolds.mark(entries.last());
     }
     mGrid.setEntries(std::move(entries));
     Q_EMIT changed();

@@ -8,7 +8,6 @@
 
 #include <QDateTime>
 #include <QObject>
-#include <QSet>
 
 #include <functional>
 #include <optional>
@@ -127,7 +126,6 @@ private:
     QueueGridModel mGrid;
     std::function<QDateTime()> mClock;
     QueueHolds mHolds;
-    QSet<QString> mUnderInquiry; // the scores with an open inquiry, by QueueHolds::heldKey()
     // The last stamp storeScore() wrote, as the queue rows hold it.
     QDateTime mStampedAt;
     QString mStampText;
