@@ -12,6 +12,7 @@
 #include "shell/codepage1252.h"
 #include "shell/currentsession.h"
 #include "shell/stderrprompter.h"
+#include "spread.h"
 #include "transfer/transferimporter.h"
 
 #include <QCoreApplication>
@@ -52,11 +53,6 @@ QString makeMeet(const QTemporaryDir& dir, int gymnasts) {
     if (QString error; !generateMeet(options, transfer, meet, &error))
         fail(error);
     return meet;
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 // Milliseconds from starting the process to its listening line, median of a

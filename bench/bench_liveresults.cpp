@@ -17,6 +17,7 @@
 #include "liveresults/viewercrowd.h"
 #include "residentmemory.h"
 #include "sessionmeet.h"
+#include "spread.h"
 #include "web/liveupdates.h"
 
 #include <QCoreApplication>
@@ -373,15 +374,15 @@ void reportConfirmP99(std::vector<ConfirmP99> runs) {
         floors.push_back(run.floorMs);
         loaded.push_back(run.loadedMs);
     }
-    const double floorP99 = percentile(floors, 0.5);
-    const double loadedP99 = percentile(loaded, 0.5);
+    const Spread floor = spreadOf(floors);
+    const Spread withViewers = spreadOf(loaded);
     std::printf("SENDSCORE -> SCORECONFIRM p99, median of %zu runs: %.2f ms (runs %.2f-%.2f), "
                 "no viewer %.2f ms (runs %.2f-%.2f)\n",
-                runs.size(), loadedP99, percentile(loaded, 0), percentile(loaded, 1), floorP99,
-                percentile(floors, 0), percentile(floors, 1));
+                runs.size(), withViewers.median, withViewers.lowest, withViewers.highest,
+                floor.median, floor.lowest, floor.highest);
     printGoalRow("1,000 viewers: p99 SENDSCORE → SCORECONFIRM (median of 5 runs)",
-                 figure(loadedP99, "%.2f ms"), figure(floorP99, "no viewer %.2f ms"),
-                 loadedP99 / floorP99, Goal::AtMost, 1.2);
+                 figure(withViewers.median, "%.2f ms"), figure(floor.median, "no viewer %.2f ms"),
+                 withViewers.median / floor.median, Goal::AtMost, 1.2);
 }
 
 } // namespace

@@ -28,6 +28,7 @@
 #include "scores/judgestations.h"
 #include "scores/workperscore.h"
 #include "shell/appstate.h"
+#include "spread.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -56,18 +57,6 @@ struct Figures {
 };
 
 constexpr int Runs = 5;
-
-// The median of several runs' figures and their spread.
-struct Spread {
-    double median = 0;
-    double lowest = 0;
-    double highest = 0;
-};
-
-Spread spreadOf(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return {values[values.size() / 2], values.front(), values.back()};
-}
 
 // Each figure of several runs, as the median with its spread.
 struct RunFigures {

@@ -20,6 +20,7 @@
 #include "db/meetschema.h"
 #include "goalrow.h"
 #include "meetgenerator.h"
+#include "spread.h"
 #include "transfer/transferexport.h"
 #include "transfer/transferimporter.h"
 
@@ -55,11 +56,6 @@ double timed(const std::function<void()>& prepare, const std::function<bool()>& 
         std::exit(1);
     }
     return double(clock.nsecsElapsed()) / 1e6;
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 // A stored value made ready for SQLite before the clock starts: a number as a

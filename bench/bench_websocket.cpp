@@ -32,6 +32,7 @@
 #include "goalrow.h"
 #include "judging/meetserver.h"
 #include "shell/appstate.h"
+#include "spread.h"
 #include "web/webserver.h"
 #include "websocket/stationclients.h"
 
@@ -305,11 +306,6 @@ bool makeMeet(const QString& path) {
                         "Squad) VALUES(1, ?, 'Bench', 'Gymnast', '1', 'A')"_s,
                         {QString::number(i)});
     return ok && db.commit();
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0.0 : values[values.size() / 2];
 }
 
 void report(const Row& row) {
