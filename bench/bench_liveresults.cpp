@@ -15,6 +15,7 @@
 
 #include "goalrow.h"
 #include "liveresults/viewercrowd.h"
+#include "liveresults/wrkrun.h"
 #include "residentmemory.h"
 #include "sessionmeet.h"
 #include "spread.h"
@@ -32,7 +33,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <functional>
 #include <memory>
 #include <vector>
 
@@ -68,11 +68,6 @@ struct ScoreFlow {
             ms.push_back(double(confirmedNs[i] - sentNs[i]) / 1e6);
         return ms;
     }
-};
-
-struct WrkFigures {
-    double perSecond = 0;
-    QString trouble; // wrk's error lines, if any
 };
 
 // The score path's p99 with and without the viewers, of one run.
@@ -228,8 +223,11 @@ private:
             mP99 = {percentile(mFloor.confirmMs(), 0.99), percentile(mLoaded.confirmMs(), 0.99)};
             if (!mFirstRun)
                 return stopServer();
-            runWrk(u"/api/results?session=1"_s, mApi, [this] {
-                runWrk(u"/css/tallvane.css"_s, mStatic, [this] {
+            const auto failed = [this](const QString& why) {
+                fail(why);
+            };
+            runWrk(*this, mWebPort, u"/api/results?session=1"_s, mApi, failed, [this, failed] {
+                runWrk(*this, mWebPort, u"/css/tallvane.css"_s, mStatic, failed, [this] {
                     report();
                     stopServer();
                 });
@@ -243,28 +241,6 @@ private:
     void noticesDone() {
         mRssAfterMiB = residentKiB(mServer.processId()) / 1024.0;
         mCrowd.write("report\n");
-    }
-
-    void runWrk(const QString& path, WrkFigures& figures, std::function<void()> then) {
-        auto* wrk = new QProcess(this); // deleted below, once it has finished
-        connect(wrk, &QProcess::finished, this, [this, wrk, &figures, then, path] {
-            const QString said = QString::fromLocal8Bit(wrk->readAllStandardOutput());
-            wrk->deleteLater();
-            static const QRegularExpression rate(u"Requests/sec:\\s+([0-9.]+)"_s);
-            static const QRegularExpression trouble(u"^\\s*(Non-2xx.*|Socket errors.*)$"_s,
-                                                    QRegularExpression::MultilineOption);
-            const auto match = rate.match(said);
-            if (!match.hasMatch())
-                return fail(u"wrk said nothing of "_s + path + u": "_s + said);
-            figures.perSecond = match.captured(1).toDouble();
-            for (auto it = trouble.globalMatch(said); it.hasNext();)
-                figures.trouble += it.next().captured(1) + u"; "_s;
-            then();
-        });
-        connect(wrk, &QProcess::errorOccurred, this,
-                [this](QProcess::ProcessError) { fail(u"wrk did not run (apt install wrk)"_s); });
-        wrk->start(u"wrk"_s, {u"-t2"_s, u"-c50"_s, u"-d5s"_s,
-                              u"http://127.0.0.1:%1%2"_s.arg(mWebPort).arg(path)});
     }
 
     void report() {
