@@ -138,7 +138,7 @@ bool dataFiles(ResultsApi& api, const QString& onlySession, QList<SiteFile>& fil
 
 SiteFile meetFile(const QString& meetName, const QDateTime& updated) {
     const QJsonObject meet{{u"name"_s, meetName},
-                           {u"updated"_s, updated.toUTC().toString(Qt::ISODate)}};
+                           {u"updated"_s, updated.toUTC().toString(Qt::ISODateWithMs)}};
     return {MeetFile, QJsonDocument(meet).toJson(QJsonDocument::Compact)};
 }
 

@@ -25,7 +25,9 @@ struct SiteFile {
 //   data/results-N.json             /api/results?session=N
 //   data/teams-N.json               [/api/teams?session=N&level=L, one per level]
 //   data/meet.json                  {"name": the meet's name, "updated": when
-//                                    the results last changed, ISO 8601 UTC}
+//                                    the results last changed, ISO 8601 UTC
+//                                    to the millisecond: a page that read the
+//                                    site a moment before still sees it is new}
 // Nothing else of the meet leaves: what the API shows spectators is all.
 namespace ResultsSite {
 

@@ -10,7 +10,7 @@ import {fillSelect, loadMeet} from './meet.js';
 import {Events} from './protocol.js';
 import {socketUrl} from './reconnect.js';
 import {choices, groupTitle, sessionText, viewChoices, viewGroups} from './resultsview.js';
-import {browserFeeds, nameThePage} from './shell.js';
+import {browserFeeds, nameThePage, publishedFeeds} from './shell.js';
 
 const $ = (id) => document.getElementById(id);
 const published = 'published' in document.body.dataset;
@@ -32,12 +32,12 @@ const view = {
     choice: () => ({view: $('view').value, level: $('level').value}),
 };
 
-const results = new LiveResults(view, {
-    ...(published
-        ? {pollMs: pollInterval(location.search)}
-        : {url: socketUrl(location, '/updates')}),
-    ...browserFeeds,
-});
+const results = new LiveResults(
+    view,
+    published
+        ? {pollMs: pollInterval(location.search), ...publishedFeeds}
+        : {url: socketUrl(location, '/updates'), ...browserFeeds},
+);
 
 function cell(className, ...content) {
     const td = document.createElement('td');

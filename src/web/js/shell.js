@@ -44,12 +44,22 @@ export function nameThePage(doc, meetName, pageName = '', pageKey = '') {
 // own server (no-cache: the browser asks again with the ETag it has and gets
 // 304 when nothing changed), the clock and the timers.
 export const browserFeeds = Object.freeze({
-    getJson: async (path) => {
-        const response = await fetch(path, {cache: 'no-cache'});
-        if (!response.ok) throw new Error(`${path}: ${response.status}`);
-        return response.json();
-    },
+    getJson: (path) => fetchJson(path, 'no-cache'),
     now: () => Date.now(),
     setTimer: (fn, ms) => setTimeout(fn, ms),
     clearTimer: (id) => clearTimeout(id),
 });
+
+// The same for a published site's files, read whole every time: a static
+// host validates by the file's time to the second, so a file published
+// twice within one second would be answered "not modified" with the first.
+export const publishedFeeds = Object.freeze({
+    ...browserFeeds,
+    getJson: (path) => fetchJson(path, 'no-store'),
+});
+
+async function fetchJson(path, cache) {
+    const response = await fetch(path, {cache});
+    if (!response.ok) throw new Error(`${path}: ${response.status}`);
+    return response.json();
+}
