@@ -19,7 +19,7 @@ bool DeferredSync::defer(QString* error) {
         *error = mLog.errorString();
         return false;
     }
-    if (!mDb.execute(u"PRAGMA synchronous=NORMAL"_s)) {
+    if (!mDb.deferCommitSync()) {
         *error = mDb.lastError();
         mLog.close();
         return false;
@@ -40,7 +40,7 @@ bool DeferredSync::restore(QString* error) {
     if (!isDeferred())
         return true;
     bool ok = true;
-    if (mDb.isOpen() && !mDb.execute(u"PRAGMA synchronous=FULL"_s)) {
+    if (mDb.isOpen() && !mDb.endCommitSyncDeferral()) {
         *error = mDb.lastError();
         ok = false;
     }

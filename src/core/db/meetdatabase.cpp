@@ -188,12 +188,29 @@ bool MeetDatabase::applyConnectionSettings() {
         return false;
     if (mode.text(0, u"journal_mode"_s).compare(u"wal"_s, Qt::CaseInsensitive) != 0)
         return fail(u"the journal mode stays %1"_s.arg(mode.text(0, u"journal_mode"_s)));
+    mSyncDeferrals = 0;
     if (!execute(u"PRAGMA synchronous=FULL"_s) || !execute(u"PRAGMA cache_size=-65536"_s))
         return false;
     // Names compare without letter case in every alphabet, not A to Z only.
     if (!CaselessCollation::install(connection()))
         qWarning("Letter case is ignored for A to Z only: no SQLite connection handle");
     return true;
+}
+
+bool MeetDatabase::deferCommitSync() {
+    static const KeptSql normal(u"PRAGMA synchronous=NORMAL"_s);
+    if (mSyncDeferrals == 0 && !execute(normal))
+        return false;
+    ++mSyncDeferrals;
+    return true;
+}
+
+bool MeetDatabase::endCommitSyncDeferral() {
+    static const KeptSql full(u"PRAGMA synchronous=FULL"_s);
+    if (mSyncDeferrals == 0)
+        return true;
+    --mSyncDeferrals;
+    return mSyncDeferrals > 0 || execute(full);
 }
 
 bool MeetDatabase::close() {

@@ -80,6 +80,14 @@ public:
     bool beginTransaction();
     bool commit();
     bool rollback();
+    // While anything defers them, commits are written to the write-ahead log
+    // without waiting for the disk. Whoever defers answers for them: syncs
+    // them before anyone relies on them (DeferredSync), or defers only what
+    // may be lost (a board's status). Deferrals nest: commits sync by
+    // themselves again once the last ends. A new connection starts with none.
+    bool deferCommitSync();
+    bool endCommitSyncDeferral();
+
     // One savepoint named "change" inside a transaction (see DbSavepoint).
     bool takeSavepoint();
     bool releaseSavepoint();
@@ -110,6 +118,7 @@ private:
     QString mLastError;
     bool mOpen = false;
     int mRowsAffected = 0;
+    int mSyncDeferrals = 0;
     qint64 mLastInsertRowId = 0;
     template <typename Key>
     using StatementCache = std::unordered_map<Key, std::shared_ptr<SqliteStatement>>;

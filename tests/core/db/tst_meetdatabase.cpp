@@ -137,6 +137,18 @@ private Q_SLOTS:
         QCOMPARE(allRows(mMeet->db, u"SELECT Num FROM Gymnasts"_s), QStringList{u"1"_s});
     }
 
+    // Deferrals nest: commits sync by themselves again once the last ends.
+    void commitSyncDeferralsNest() {
+        MeetDatabase& db = mMeet->db;
+        const auto mode = [&db] {
+            return firstRow(db, u"PRAGMA synchronous"_s).value(0);
+        };
+        QVERIFY(db.deferCommitSync() && db.deferCommitSync() && db.endCommitSyncDeferral());
+        QCOMPARE(mode(), u"1"_s); // NORMAL while one deferral is left
+        QVERIFY(db.endCommitSyncDeferral() && db.endCommitSyncDeferral());
+        QCOMPARE(mode(), u"2"_s); // FULL
+    }
+
     // Neither a missing file nor one of other text becomes a meet.
     void refusesFilesThatAreNoMeet() {
         MeetDatabase db;

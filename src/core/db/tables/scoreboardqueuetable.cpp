@@ -101,9 +101,7 @@ bool ScoreBoardQueueTable::inTransaction() const {
 }
 
 bool ScoreBoardQueueTable::setCommitsSynced(bool synced) {
-    static const KeptSql full(u"PRAGMA synchronous=FULL"_s);
-    static const KeptSql normal(u"PRAGMA synchronous=NORMAL"_s);
-    if (!mDb.execute(synced ? full : normal))
+    if (!(synced ? mDb.endCommitSyncDeferral() : mDb.deferCommitSync()))
         return failed(mDb.lastError());
     return true;
 }
