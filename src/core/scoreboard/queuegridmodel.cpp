@@ -159,13 +159,13 @@ void QueueGridModel::insertAt(int row, const QueueEntry& entry) {
 void QueueGridModel::showEntry(const QueueEntry& entry) {
     const int existing = entry.rowId != 0 ? rowOf(entry.rowId) : -1;
     if (existing >= 0) {
-        // Replaced in place when its queue position does not change.
-        QList<QueueEntry> others = mEntries;
-        others.removeAt(existing);
-        const auto at = std::upper_bound(
-            others.cbegin(), others.cend(), entry.queueTimeNum,
-            [](const QString& k, const QueueEntry& e) { return k < e.queueTimeNum; });
-        if (int(at - others.cbegin()) == existing) {
+        // Replaced in place when its queue position does not change: where
+        // the others would take it, after every one of them not later.
+        const bool afterThoseBefore =
+            existing == 0 || !(entry.queueTimeNum < mEntries[existing - 1].queueTimeNum);
+        const bool beforeThoseAfter = existing + 1 == mEntries.size() ||
+                                      entry.queueTimeNum < mEntries[existing + 1].queueTimeNum;
+        if (afterThoseBefore && beforeThoseAfter) {
             mEntries[existing] = entry;
             Q_EMIT dataChanged(index(existing, 0), index(existing, ColumnCount - 1));
             return;

@@ -101,6 +101,8 @@ private Q_SLOTS:
         queue(63, u"102"_s, u"Vault"_s, u"9.000"_s, name);
         QCOMPARE(firstRow(mDb, u"SELECT GymnastName FROM ScoreBoardQueue WHERE num = '102'"_s),
                  QStringList{name.left(100)});
+        queue(64, u"101"_s, u"Vault"_s, u"9.450"_s); // behind the scores queued since
+        QCOMPARE(grid().constLast(), u"101 Vault 9.450 False"_s);
     }
 
     void correctionAfterSentWaitsAgainMarked() {
