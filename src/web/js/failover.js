@@ -8,6 +8,7 @@
 // against what the new server holds, sends what is missing. No DOM here.
 
 import {Link} from './station.js';
+import {plainTimers} from './timers.js';
 
 // The link down this long before the other servers are asked.
 export const FailoverAfterMs = 3000;
@@ -98,9 +99,10 @@ export function takeCarried(hash, local, session) {
 export class Failover {
     // `env`: origin (the page's), path (its path and query), local and session
     // (Web Storages), readMeet(url) (an answer's JSON, or null), go(url),
-    // setTimer and clearTimer.
+    // setTimer and clearTimer (the browser's own when not given).
     constructor(env) {
         this.env = env;
+        Object.assign(this, plainTimers(env));
         this.known = {servers: [], epoch: 0, identity: ''};
         this.timer = null;
         this.round = 0; // a round of asking, given up when the link is back
@@ -130,13 +132,13 @@ export class Failover {
             this.stop();
             this.refresh();
         } else if (this.timer === null && !this.moving) {
-            this.timer = this.env.setTimer(() => this.ask(this.round), FailoverAfterMs);
+            this.timer = this.setTimer(() => this.ask(this.round), FailoverAfterMs);
         }
     }
 
     stop() {
         ++this.round;
-        if (this.timer !== null) this.env.clearTimer(this.timer);
+        if (this.timer !== null) this.clearTimer(this.timer);
         this.timer = null;
     }
 
@@ -156,7 +158,7 @@ export class Failover {
             }
         }
         if (round === this.round)
-            this.timer = this.env.setTimer(() => this.ask(this.round), AskAgainMs);
+            this.timer = this.setTimer(() => this.ask(this.round), AskAgainMs);
     }
 
     move(server) {
@@ -192,8 +194,6 @@ export function failoverFor(summary) {
             }
         },
         go: (url) => location.assign(url),
-        setTimer: (fn, ms) => setTimeout(fn, ms),
-        clearTimer: (id) => clearTimeout(id),
     });
     failover.know(summary);
     return failover;
