@@ -159,8 +159,9 @@ void QueueGridModel::insertAt(int row, const QueueEntry& entry) {
 void QueueGridModel::showEntry(const QueueEntry& entry) {
     const int existing = entry.rowId != 0 ? rowOf(entry.rowId) : -1;
     if (existing >= 0) {
-        // Replaced in place when its queue position does not change: where
-        // the others would take it, after every one of them not later.
+        // Replaced in place when its queue position does not change: it still
+        // sorts after the row before it (an equal time keeps its place) and
+        // before the row after it.
         const bool afterThoseBefore =
             existing == 0 || !(entry.queueTimeNum < mEntries[existing - 1].queueTimeNum);
         const bool beforeThoseAfter = existing + 1 == mEntries.size() ||
