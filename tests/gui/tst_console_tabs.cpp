@@ -151,6 +151,13 @@ private Q_SLOTS:
         QCOMPARE(cell("gridHistory", 0, 5), u"9.200"_s);
 
         choose("comboHistoryKind", u"All kinds"_s);
+        // A new entry goes on top of the rows shown, which stay as they are.
+        QSignalSpy resets(child<QTableView>("gridHistory")->model(),
+                          &QAbstractItemModel::modelReset);
+        QVERIFY(storeFinal(mWindow->services(), u"101"_s, u"Bars"_s, u"8.9"_s, false));
+        QTRY_COMPARE(cell("gridHistory", 0, 5), u"8.900"_s);
+        QCOMPARE(child<QTableView>("gridHistory")->model()->rowCount(), 3);
+        QCOMPARE(resets.count(), 0);
         const QString pdf = mDesk->temp.path(u"history.pdf"_s);
         mDesk->prompter.chooseFile(pdf);
         click("cmdPrintHistory");

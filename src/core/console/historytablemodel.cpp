@@ -4,6 +4,7 @@
 #include "db/meetdatabase.h"
 
 #include <algorithm>
+#include <utility>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -13,7 +14,12 @@ HistoryTableModel::HistoryTableModel(MeetDatabase& db, QObject* parent)
     connect(&db.changes(), &MeetChanges::committed, this, &HistoryTableModel::meetChanged);
     mRefresh.setSingleShot(true);
     mRefresh.setInterval(0);
-    connect(&mRefresh, &QTimer::timeout, this, [this] { show(mFilter); });
+    connect(&mRefresh, &QTimer::timeout, this, [this] {
+        if (std::exchange(mWholeMeet, false))
+            show(mFilter);
+        else
+            readNewEntries();
+    });
 }
 
 bool HistoryTableModel::show(const ScoreHistoryTable::Filter& filter) {
@@ -21,9 +27,13 @@ bool HistoryTableModel::show(const ScoreHistoryTable::Filter& filter) {
     mShowing = true;
     ScoreHistoryTable history(mDb);
     const std::optional<bool> exists = history.exists();
+    std::optional<qint64> upTo = 0;
+    if (exists && *exists)
+        upTo = history.lastSeq();
     std::optional<QList<ScoreHistoryTable::Entry>> found;
-    if (exists)
+    if (exists && upTo)
         found = *exists ? history.entries(filter) : QList<ScoreHistoryTable::Entry>();
+    mReadUpTo = upTo.value_or(0);
     QList<ScoreHistoryTable::Entry> entries;
     mError.clear();
     if (found) {
@@ -36,11 +46,31 @@ bool HistoryTableModel::show(const ScoreHistoryTable::Filter& filter) {
     return found.has_value();
 }
 
-// New entries: the filter is asked again once the event loop is free (a batch
-// of scores commits many at once), so what it shows is what a fresh read shows.
+// New entries are read once the event loop is free (a batch of scores commits
+// many at once), so what it shows is what a fresh read shows; only they are
+// read, however long the history has grown.
 void HistoryTableModel::meetChanged(const MeetChange& change) {
-    if (mShowing && (change.isWholeMeet() || change.table == ScoreHistoryTable::Name))
-        mRefresh.start();
+    if (!mShowing || !(change.isWholeMeet() || change.table == ScoreHistoryTable::Name))
+        return;
+    mWholeMeet = mWholeMeet || change.isWholeMeet();
+    mRefresh.start();
+}
+
+void HistoryTableModel::readNewEntries() {
+    ScoreHistoryTable history(mDb);
+    const std::optional<qint64> upTo = history.lastSeq();
+    std::optional<QList<ScoreHistoryTable::Entry>> added;
+    if (upTo)
+        added = history.entries(mFilter, mReadUpTo);
+    if (!added) {
+        // Unreadable now: the next change tries the whole history again.
+        mError = history.lastError();
+        mWholeMeet = true;
+        return;
+    }
+    mReadUpTo = *upTo;
+    std::reverse(added->begin(), added->end());
+    prependRows(*added);
 }
 
 QString HistoryTableModel::columnName(int column) {

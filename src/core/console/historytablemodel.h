@@ -48,10 +48,15 @@ public:
 
 private:
     void meetChanged(const MeetChange& change);
+    // Adds the entries made since the last read at the top; the history is
+    // only ever appended to, so nothing read before changes.
+    void readNewEntries();
 
     MeetDatabase& mDb;
     ScoreHistoryTable::Filter mFilter;
     QString mError;
     bool mShowing = false;
-    QTimer mRefresh; // one reread for the entries of one commit
+    bool mWholeMeet = false; // another meet, or the whole meet changed: read again
+    qint64 mReadUpTo = 0;    // the newest entry when the history was last read
+    QTimer mRefresh;         // one read for the entries of one commit
 };

@@ -6,7 +6,8 @@
 // A table of rows taken whole from their owner each time it changes, with a
 // fixed number of columns: a new count of rows resets the view, the same
 // count repaints every cell (and keeps the view's selection and scrolling).
-// Rows read afresh for a new question reset the view whatever their count.
+// Rows read afresh for a new question reset the view whatever their count;
+// a list that only grows at its top takes its new rows there alone.
 template <typename Row>
 class RowListModel : public QAbstractTableModel {
 public:
@@ -39,6 +40,18 @@ protected:
         beginResetModel();
         mRows = std::move(rows);
         endResetModel();
+    }
+
+    // New rows before the others: the view keeps its selection and place.
+    void prependRows(const QList<Row>& rows) {
+        if (rows.isEmpty())
+            return;
+        beginInsertRows({}, 0, int(rows.size()) - 1);
+        // One by one from the last: a list keeps room at its front, so the
+        // rows already there are not copied.
+        for (auto row = rows.crbegin(); row != rows.crend(); ++row)
+            mRows.prepend(*row);
+        endInsertRows();
     }
 
     const QList<Row>& rows() const { return mRows; }

@@ -152,13 +152,23 @@ bool ScoreHistoryTable::append(Entry& entry) {
     return true;
 }
 
-std::optional<QList<ScoreHistoryTable::Entry>> ScoreHistoryTable::entries(const Filter& filter) {
+std::optional<qint64> ScoreHistoryTable::lastSeq() {
+    const DbRows rows = mDb.select(u"SELECT IFNULL(MAX(Seq), 0) AS Last FROM ScoreHistory"_s);
+    if (!rows.ok()) {
+        failed(rows.error());
+        return std::nullopt;
+    }
+    return rows.value(0, 0).toLongLong();
+}
+
+std::optional<QList<ScoreHistoryTable::Entry>> ScoreHistoryTable::entries(const Filter& filter,
+                                                                          qint64 afterSeq) {
     const DbRows rows = mDb.select(
-        u"SELECT * FROM ScoreHistory WHERE (COALESCE(?, '') = '' OR Num = ?) "
+        u"SELECT * FROM ScoreHistory WHERE Seq > ? AND (COALESCE(?, '') = '' OR Num = ?) "
         "AND (COALESCE(?, '') = '' OR EventName = ? COLLATE NOCASE) AND (COALESCE(?, '') = '' OR "
         "Kind = ?) "
         "AND (COALESCE(?, '') = '' OR Num IN (SELECT Num FROM Gymnasts WHERE Session = ?)) ORDER BY Seq"_s,
-        {filter.num, filter.num, filter.event, filter.event, filter.kind, filter.kind,
+        {afterSeq, filter.num, filter.num, filter.event, filter.event, filter.kind, filter.kind,
          filter.session, filter.session});
     if (!rows.ok()) {
         failed(rows.error());

@@ -87,8 +87,11 @@ public:
     // object, and sets its seq.
     bool append(Entry& entry);
 
-    // Entries in the order they were made.
-    std::optional<QList<Entry>> entries(const Filter& filter);
+    // Entries in the order they were made; with `afterSeq`, only those made
+    // after that entry.
+    std::optional<QList<Entry>> entries(const Filter& filter, qint64 afterSeq = 0);
+    // The seq of the newest entry; 0 while there is none.
+    std::optional<qint64> lastSeq();
 
 private:
     std::shared_ptr<SqliteStatement> mInsert;
