@@ -15,7 +15,7 @@ HistoryTableModel::HistoryTableModel(MeetDatabase& db, QObject* parent)
     mRefresh.setSingleShot(true);
     mRefresh.setInterval(0);
     connect(&mRefresh, &QTimer::timeout, this, [this] {
-        if (std::exchange(mWholeMeet, false))
+        if (std::exchange(mReadAll, false))
             show(mFilter);
         else
             readNewEntries();
@@ -52,7 +52,7 @@ bool HistoryTableModel::show(const ScoreHistoryTable::Filter& filter) {
 void HistoryTableModel::meetChanged(const MeetChange& change) {
     if (!mShowing || !(change.isWholeMeet() || change.table == ScoreHistoryTable::Name))
         return;
-    mWholeMeet = mWholeMeet || change.isWholeMeet();
+    mReadAll = mReadAll || change.isWholeMeet();
     mRefresh.start();
 }
 
@@ -65,7 +65,7 @@ void HistoryTableModel::readNewEntries() {
     if (!added) {
         // Unreadable now: the next change tries the whole history again.
         mError = history.lastError();
-        mWholeMeet = true;
+        mReadAll = true;
         return;
     }
     mReadUpTo = *upTo;

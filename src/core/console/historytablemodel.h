@@ -56,7 +56,7 @@ private:
     ScoreHistoryTable::Filter mFilter;
     QString mError;
     bool mShowing = false;
-    bool mWholeMeet = false; // another meet, or the whole meet changed: read again
-    qint64 mReadUpTo = 0;    // the newest entry when the history was last read
-    QTimer mRefresh;         // one read for the entries of one commit
+    bool mReadAll = false; // the whole meet changed, or the last read failed
+    qint64 mReadUpTo = 0;  // the newest entry when the history was last read
+    QTimer mRefresh;       // one read for the entries of one commit
 };
