@@ -1,12 +1,11 @@
 #include "queueholds.h"
 
-#include "shell/failurereport.h"
-
 #include "db/dbtransaction.h"
 #include "db/meetdatabase.h"
 #include "db/tables/scorehistorytable.h"
 #include "db/tables/scoreholdstable.h"
 #include "db/tables/scoreinquiriestable.h"
+#include "shell/failurereport.h"
 
 #include <QDateTime>
 

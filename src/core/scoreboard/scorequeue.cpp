@@ -1,13 +1,12 @@
 #include "scorequeue.h"
 
-#include "shell/failurereport.h"
-
 #include "db/dbtransaction.h"
 #include "db/meetdatabase.h"
 #include "db/tables/scorehistorytable.h"
 #include "db/tables/scoreinquiriestable.h"
 #include "displayseconds.h"
 #include "queuekey.h"
+#include "shell/failurereport.h"
 
 using namespace Qt::Literals::StringLiterals;
 
